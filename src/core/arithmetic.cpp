@@ -1,0 +1,219 @@
+// Arithmetic: compiled once per distinct expression text to postfix with its
+// literal numbers converted; only names are evaluated again on each run.
+#include <cmath>
+
+#include "core/evaluator.h"
+#include "core/text/number.h"
+
+namespace qel {
+namespace eval {
+namespace {
+
+constexpr TextView kOperators = u"+-*/^%()\\";
+
+char16_t halfWidthOperator(char16_t c) {
+    switch (c) {
+        case u'＋': return u'+';
+        case u'－': return u'-';
+        case u'＊': return u'*';
+        case u'／': return u'/';
+        case u'×': return u'*';
+        case u'÷': return u'/';
+        case u'＾': return u'^';
+        case u'（': return u'(';
+        case u'）': return u')';
+        case u'￥': return u'\\';
+        case u'％': return u'%';
+        default: return c;
+    }
+}
+
+int operatorCode(char16_t c) {
+    switch (c) {
+        case u'+': return 1;
+        case u'-': return 2;
+        case u'*': return 3;
+        case u'/': return 4;
+        case u'^': return 5;
+        case u'%': return 6;
+        case u'\\': return 7;
+        default: return 0;
+    }
+}
+
+int priority(char16_t op) {
+    switch (op) {
+        case u'+':
+        case u'-': return 1;
+        case u'*':
+        case u'/':
+        case u'\\':
+        case u'%': return 2;
+        case u'^': return 3;
+        default: return 0;
+    }
+}
+
+struct RawToken {
+    char16_t op = 0;  // 0 for an operand
+    Text operand;
+};
+
+// Splits the expression into operands and operators. A bracket right after an
+// operand character is the argument bracket of a name: it stays inside the
+// operand (as full-width brackets) together with everything up to its match.
+std::vector<RawToken> tokenise(const Text& expr) {
+    std::vector<RawToken> tokens;
+    Text operand;
+    auto flush = [&] {
+        if (!operand.empty()) tokens.push_back({0, std::move(operand)});
+        operand.clear();
+    };
+    for (std::size_t i = 0; i < expr.size(); ++i) {
+        char16_t c = expr[i];
+        if (kOperators.find(c) == TextView::npos) {
+            operand += c;
+            continue;
+        }
+        bool atStart = tokens.empty() && operand.empty();
+        // A minus with no operand before it is a sign: at the start, after
+        // "(", and (so that 3*-2 is -6) after another operator.
+        bool afterOperator = operand.empty() && !tokens.empty() && tokens.back().op != 0 &&
+                             tokens.back().op != u')';
+        if (c == u'-' && (atStart || afterOperator)) {
+            tokens.push_back({0, u"-1"});
+            tokens.push_back({u'*', {}});
+            continue;
+        }
+        if (c == u'(' && !operand.empty()) {
+            int depth = 1;
+            operand += u'（';
+            for (++i; i < expr.size(); ++i) {
+                char16_t d = expr[i];
+                if (d == u'(') ++depth;
+                if (d == u')' && --depth == 0) break;
+                operand += d == u'(' ? u'（' : d == u')' ? u'）' : d;
+            }
+            operand += u'）';
+            continue;
+        }
+        flush();
+        tokens.push_back({c, {}});
+    }
+    flush();
+    return tokens;
+}
+
+// Shunting-yard; every operator is left-associative, so 2^3^2 is 64.
+std::vector<RawToken> toPostfix(std::vector<RawToken>&& tokens) {
+    std::vector<RawToken> out, stack;
+    for (auto& token : tokens) {
+        if (token.op == 0) {
+            out.push_back(std::move(token));
+        } else if (token.op == u'(') {
+            stack.push_back(std::move(token));
+        } else if (token.op == u')') {
+            while (!stack.empty() && stack.back().op != u'(') {
+                out.push_back(std::move(stack.back()));
+                stack.pop_back();
+            }
+            if (!stack.empty()) stack.pop_back();
+        } else {
+            while (!stack.empty() && stack.back().op != u'(' &&
+                   priority(stack.back().op) >= priority(token.op)) {
+                out.push_back(std::move(stack.back()));
+                stack.pop_back();
+            }
+            stack.push_back(std::move(token));
+        }
+    }
+    while (!stack.empty()) {
+        if (stack.back().op != u'(') out.push_back(std::move(stack.back()));
+        stack.pop_back();
+    }
+    return out;
+}
+
+}  // namespace
+
+std::shared_ptr<CompiledArithmetic> compileArithmetic(TextView text) {
+    Text expr(text);
+    for (char16_t& c : expr) c = halfWidthOperator(c);
+    auto compiled = std::make_shared<CompiledArithmetic>();
+    for (auto& raw : toPostfix(tokenise(expr))) {
+        ArithmeticToken token;
+        token.op = operatorCode(raw.op);
+        if (token.op == 0) {
+            Text operand(text::trimBlanks(raw.operand));
+            if (auto value = number::parse(operand)) {
+                token.value = *value;
+            } else {
+                token.name = std::move(operand);
+            }
+        }
+        compiled->tokens.push_back(std::move(token));
+    }
+    return compiled;
+}
+
+}  // namespace eval
+
+namespace {
+
+// Remainder and integer division first round both operands to the nearest
+// integer (ties to even). A zero divisor gives 0: arithmetic faults must not
+// stop a script, and no script should ever see "inf".
+double applyOperator(int op, double a, double b) {
+    switch (op) {
+        case 1: return a + b;
+        case 2: return a - b;
+        case 3: return a * b;
+        case 4: return b == 0 ? 0 : a / b;
+        case 5: return std::pow(a, b);
+        case 6: {
+            double x = std::nearbyint(a), y = std::nearbyint(b);
+            return y == 0 ? 0 : std::fmod(x, y);
+        }
+        case 7: {
+            double x = std::nearbyint(a), y = std::nearbyint(b);
+            return y == 0 ? 0 : std::trunc(x / y);
+        }
+        default: return 0;
+    }
+}
+
+}  // namespace
+
+double Engine::runArithmetic(const eval::CompiledArithmetic& compiled) {
+    // Small expressions stay on the machine stack; a missing operand (as in
+    // 2*-3, where - is binary) counts as 0 rather than failing.
+    double small[16];
+    std::vector<double> large;
+    double* stack = small;
+    if (compiled.tokens.size() > 16) {
+        large.resize(compiled.tokens.size());
+        stack = large.data();
+    }
+    std::size_t top = 0;
+    for (const auto& token : compiled.tokens) {
+        if (token.op == 0) {
+            stack[top++] = token.name.empty() ? token.value : EvalNumber(token.name);
+            continue;
+        }
+        double b = top > 0 ? stack[--top] : 0;
+        double a = top > 0 ? stack[--top] : 0;
+        double r = applyOperator(token.op, a, b);
+        stack[top++] = std::isfinite(r) ? r : 0;
+    }
+    return top > 0 ? stack[top - 1] : 0;
+}
+
+double Engine::EvalArithmetic(TextView text) {
+    auto& cache = caches().arithmetic;
+    auto it = cache.find(text);
+    if (it == cache.end()) it = cache.emplace(Text(text), eval::compileArithmetic(text)).first;
+    std::shared_ptr<eval::CompiledArithmetic> compiled = it->second;
+    return runArithmetic(*compiled);
+}
+
+}  // namespace qel

@@ -1,0 +1,96 @@
+// The entry object of every keyed table of the language (commands, setting
+// words, functions, user procedures, variables) and the keyed collection that
+// holds them.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "core/text/text.h"
+
+namespace qel {
+
+class Engine;
+struct StatementRecord;
+
+using CommandHandler = void (*)(StatementRecord& record, Engine& engine);
+using FunctionHandler = void (*)(Text& result, Text& args, Engine& engine);
+
+struct xxCmdData {
+    Text Name;
+    int32_t Num = 0;    // procedures: number of the defining program
+    int16_t Flags = 0;  // commands: registration flag; functions: binding threshold
+    // FuncPnt of the language: a command/setting handler, a function handler,
+    // or, for a procedure, the index of its first body statement.
+    CommandHandler command = nullptr;
+    FunctionHandler function = nullptr;
+    int32_t FuncPnt = 0;
+    std::vector<Text> Joshi;
+    Text Value;
+};
+
+// Hashing and equality that ignore the case of Latin letters without building
+// a folded copy of the key, so a lookup costs no allocation.
+struct FoldedHash {
+    using is_transparent = void;
+    std::size_t operator()(TextView key) const noexcept {
+        std::size_t h = 1469598103934665603ull;
+        for (char16_t c : key) h = (h ^ text::foldAscii(c)) * 1099511628211ull;
+        return h;
+    }
+};
+struct FoldedEqual {
+    using is_transparent = void;
+    bool operator()(TextView a, TextView b) const noexcept { return text::equalsFolded(a, b); }
+};
+
+// A keyed collection that remembers insertion order (which decides, for
+// example, which command a verb containing several names reaches). One entry
+// object may stand under several keys (aliases added by 宣言).
+class KeyedTable {
+public:
+    using Entry = std::shared_ptr<xxCmdData>;
+
+    xxCmdData* find(TextView key) const {
+        auto it = index_.find(key);
+        return it == index_.end() ? nullptr : it->second.get();
+    }
+    // The shared entry, for callers that must keep it alive while the table
+    // may change under them (a procedure body re-registering procedures).
+    Entry findShared(TextView key) const {
+        auto it = index_.find(key);
+        return it == index_.end() ? nullptr : it->second;
+    }
+    // Returns false (and changes nothing) when the key is already present.
+    bool add(TextView key, Entry entry) {
+        if (index_.find(key) != index_.end()) return false;
+        index_.emplace(Text(key), entry);
+        order_.push_back({Text(key), std::move(entry)});
+        return true;
+    }
+    bool remove(TextView key) {
+        auto it = index_.find(key);
+        if (it == index_.end()) return false;
+        index_.erase(it);
+        for (auto o = order_.begin(); o != order_.end(); ++o) {
+            if (text::equalsFolded(o->first, key)) {
+                order_.erase(o);
+                break;
+            }
+        }
+        return true;
+    }
+    std::size_t size() const { return order_.size(); }
+    bool empty() const { return order_.empty(); }
+    // Entries in insertion order, with the key each stands under.
+    const std::vector<std::pair<Text, Entry>>& inOrder() const { return order_; }
+
+private:
+    std::unordered_map<Text, Entry, FoldedHash, FoldedEqual> index_;
+    std::vector<std::pair<Text, Entry>> order_;
+};
+
+}  // namespace qel

@@ -1,0 +1,295 @@
+// Conditions: two values and a comparison word or symbol, groups in ［］.
+#define PCRE2_CODE_UNIT_WIDTH 16
+#include <pcre2.h>
+
+#include <array>
+#include <string>
+
+#include "core/evaluator.h"
+#include "core/paths.h"
+#include "core/text/brackets.h"
+#include "core/text/number.h"
+
+namespace qel {
+
+using text::npos;
+
+namespace {
+
+struct Suffix {
+    TextView word;
+    int code;
+};
+constexpr std::array<Suffix, 5> kTrailingWords{{
+    {u"より上", kGreater},
+    {u"より下", kLess},
+    {u"以上", kGreaterEqual},
+    {u"以下", kLessEqual},
+    {u"でない", kNotEqual},
+}};
+
+constexpr std::array<Suffix, 14> kSymbols{{
+    {u"＞＝", kGreaterEqual},
+    {u"＜＝", kLessEqual},
+    {u"＜＞", kNotEqual},
+    {u"！＝", kNotEqual},
+    {u"＞", kGreater},
+    {u"＜", kLess},
+    {u"＝", kEqual},
+    {u">=", kGreaterEqual},
+    {u"<=", kLessEqual},
+    {u"<>", kNotEqual},
+    {u"!=", kNotEqual},
+    {u">", kGreater},
+    {u"<", kLess},
+    {u"=", kEqual},
+}};
+
+struct Keyword {
+    TextView word;
+    int code;
+};
+constexpr std::array<Keyword, 12> kQuotedWords{{
+    {u"存在する", kExists},
+    {u"大文字", kUpperCase},
+    {u"小文字", kLowerCase},
+    {u"ひらがな", kHiragana},
+    {u"カタカナ", kKatakana},
+    {u"半角", kHalfWidth},
+    {u"全角", kFullWidth},
+    {u"数字", kNumeric},
+    {u"文字", kNotNumeric},
+    {u"オブジェクト", kObject},
+    {u"空", kEmpty},
+    {u"ファイル", kFile},
+}};
+
+// Fault number reported for a pattern the engine rejects (the number scripts
+// of this language know for a syntax error in a regular expression).
+constexpr int kPatternSyntaxFault = 5017;
+
+std::size_t findFromSecond(TextView text, TextView needle) {
+    return text.empty() ? npos : text::findOutside(text, needle, text::kSyntaxBrackets, 1);
+}
+
+bool allCodesIn(TextView text, int low, int high) {
+    for (char16_t c : text) {
+        int code = text::cp932Code(c);
+        if (code < low || code > high) return false;
+    }
+    return true;
+}
+
+// Upper/lower case test: Latin letters of both widths.
+Text withCase(TextView text, bool upper) {
+    Text out(text);
+    for (char16_t& c : out) {
+        if (upper) {
+            if ((c >= u'a' && c <= u'z') || (c >= u'ａ' && c <= u'ｚ')) c -= 32;
+        } else {
+            if ((c >= u'A' && c <= u'Z') || (c >= u'Ａ' && c <= u'Ｚ')) c += 32;
+        }
+    }
+    return out;
+}
+
+bool caseTest(TextView left, bool upper) {
+    if (left.empty() || number::readsAsNumber(left)) return false;
+    if (withCase(left, upper) != left) return false;
+    return text::toFullWidth(left) != left;  // not entirely full-width
+}
+
+struct CompiledPattern {
+    pcre2_code* code = nullptr;
+    ~CompiledPattern() { pcre2_code_free(code); }
+};
+
+}  // namespace
+
+bool Engine::EvalCondition(TextView condition, int comparison, int mode) {
+    // Top-level ［…］ groups; a text that is one group is judged whole.
+    std::vector<TextView> groups;
+    int depth = 0;
+    std::size_t start = 0;
+    bool outsideText = false;
+    for (std::size_t i = 0; i < condition.size(); ++i) {
+        char16_t c = condition[i];
+        if (c == u'［') {
+            if (depth++ == 0) start = i + 1;
+        } else if (c == u'］' && depth > 0) {
+            if (--depth == 0) groups.push_back(condition.substr(start, i - start));
+        } else if (depth == 0 && !text::isBlank(c)) {
+            outsideText = true;
+        }
+    }
+    if (groups.size() < 2) {
+        if (groups.size() == 1 && !outsideText) return ParseComparison(groups[0], comparison);
+        return ParseComparison(condition, comparison);
+    }
+    for (TextView group : groups) {
+        bool holds = ParseComparison(group, comparison);
+        if (mode == 1 && holds) return true;
+        if (mode == 0 && !holds) return false;
+    }
+    return mode == 0;
+}
+
+bool Engine::ParseComparison(TextView condition, int comparison) {
+    TextView t = condition;
+    for (const auto& suffix : kTrailingWords) {
+        if (text::endsWith(t, suffix.word)) {
+            comparison = suffix.code;
+            t = text::trimBlanksRight(t.substr(0, t.size() - suffix.word.size()));
+            break;
+        }
+    }
+    std::size_t separator = npos;
+    std::size_t width = 2;
+    for (TextView word : {TextView(u"は、"), TextView(u"は "), TextView(u"が "), TextView(u"が、")}) {
+        separator = std::min(separator, findFromSecond(t, word));
+    }
+    if (separator == npos) {
+        if (comparison > kNotEqual) {
+            ReportErrorNo(3, 48);
+            return false;
+        }
+        for (const auto& symbol : kSymbols) {
+            std::size_t p = findFromSecond(t, symbol.word);
+            if (p != npos) {
+                separator = p;
+                width = symbol.word.size();
+                comparison = symbol.code;
+                break;
+            }
+        }
+        if (separator == npos) {
+            ReportErrorNo(3, 48);
+            return false;
+        }
+    }
+    Text left = EvalText(t.substr(0, separator));
+    return CompareValues(left, t.substr(separator + width), comparison);
+}
+
+bool Engine::CompareValues(TextView left, TextView rightText, int code) {
+    TextView raw = text::trimBlanks(rightText);
+    bool quoted = raw.size() >= 2 && raw.front() == u'"' && raw.back() == u'"';
+    Text right;
+    Text low, high;
+    if (quoted) {
+        right = Text(raw.substr(1, raw.size() - 2));
+        code = kPattern;
+        for (const auto& keyword : kQuotedWords) {
+            if (right == keyword.word) code = keyword.code;
+        }
+        if (right == u"フォルダ") code = kNotFile;
+    } else if (std::size_t p = rightText.find(u" から "); p != npos) {
+        low = EvalText(rightText.substr(0, p));
+        high = EvalText(rightText.substr(p + 4));
+        code = kRange;
+    } else if (std::size_t q = rightText.find(u" または "); q != npos) {
+        low = EvalText(rightText.substr(0, q));
+        high = EvalText(rightText.substr(q + 5));
+        code = kEither;
+    } else {
+        right = EvalText(rightText);
+    }
+
+    auto numericOrEmpty = [](TextView v) { return v.empty() || number::readsAsNumber(v); };
+    Text l(left);
+    if (code == kRange || code == kEither) {
+        if (numericOrEmpty(l) && numericOrEmpty(low) && numericOrEmpty(high)) {
+            l = number::format(number::toNumber(l));
+            low = number::format(number::toNumber(low));
+            high = number::format(number::toNumber(high));
+        }
+    } else if (!quoted && numericOrEmpty(l) && numericOrEmpty(right) && l != right) {
+        l = number::format(number::toNumber(l));
+        right = number::format(number::toNumber(right));
+    }
+
+    switch (code) {
+        case kEqual: return l == right;
+        case kNotEqual: return l != right;
+        case kGreater:
+        case kLess:
+        case kGreaterEqual:
+        case kLessEqual: {
+            auto a = number::parse(l), b = number::parse(right);
+            if (!a || !b) {
+                // An order needs two numbers; saying so beats a silent guess.
+                ReportErrorNo(3, 48);
+                return false;
+            }
+            if (code == kGreater) return *a > *b;
+            if (code == kLess) return *a < *b;
+            if (code == kGreaterEqual) return *a >= *b;
+            return *a <= *b;
+        }
+        case kRange: {
+            auto a = number::parse(l), lo = number::parse(low), hi = number::parse(high);
+            if (!a || !lo || !hi) {
+                ReportErrorNo(3, 48);
+                return false;
+            }
+            return *lo <= *a && *a <= *hi;
+        }
+        case kEither: return l == low || l == high;
+        case kExists: return files().fileExists(toNativePath(l)) || files().folderExists(toNativePath(l));
+        case kFile: return files().fileExists(toNativePath(l)) && !files().folderExists(toNativePath(l));
+        case kNotFile: return !(files().fileExists(toNativePath(l)) && !files().folderExists(toNativePath(l)));
+        case kUpperCase: return caseTest(l, true);
+        case kLowerCase: return caseTest(l, false);
+        case kHiragana: return allCodesIn(l, 0x829F, 0x82F1);
+        case kKatakana: return allCodesIn(l, 0x8340, 0x8396);
+        case kHalfWidth: return !l.empty() && text::toHalfWidth(l) == l;
+        case kFullWidth: return !l.empty() && text::toFullWidth(l) == l;
+        case kNumeric: return !l.empty() && number::readsAsNumber(l);
+        case kNotNumeric: return !number::readsAsNumber(l);
+        case kEmpty: return l.empty();
+        case kObject: return library.objectExists(l, *this);
+        case kPattern: {
+            bool notFound = false;
+            Text pattern = GetVariable(right, notFound);
+            return patternMatches(notFound ? right : pattern, l);
+        }
+        default: return false;
+    }
+}
+
+// A regular-expression test, case ignored, matching anywhere. Patterns are
+// compiled once and kept.
+bool Engine::patternMatches(TextView pattern, TextView subject) {
+    auto& cache = caches().patterns;
+    auto it = cache.find(pattern);
+    if (it == cache.end()) {
+        int error = 0;
+        PCRE2_SIZE offset = 0;
+        auto compiled = std::make_shared<CompiledPattern>();
+        compiled->code = pcre2_compile(reinterpret_cast<PCRE2_SPTR16>(pattern.data()), pattern.size(),
+                                       PCRE2_CASELESS | PCRE2_UTF | PCRE2_UCP |
+                                           PCRE2_MATCH_INVALID_UTF | PCRE2_ALT_BSUX,
+                                       &error, &offset, nullptr);
+        if (!compiled->code) {
+            ReportErrorNo(38, 16, number::format(kPatternSyntaxFault));
+            return false;
+        }
+        it = cache.emplace(Text(pattern), compiled).first;
+    }
+    auto* compiled = static_cast<CompiledPattern*>(it->second.get());
+    pcre2_match_data* data = pcre2_match_data_create_from_pattern(compiled->code, nullptr);
+    if (!data) {
+        ReportErrorNo(28, 16);
+        return false;
+    }
+    int rc = pcre2_match(compiled->code, reinterpret_cast<PCRE2_SPTR16>(subject.data()), subject.size(),
+                         0, 0, data, nullptr);
+    pcre2_match_data_free(data);
+    if (rc < 0 && rc != PCRE2_ERROR_NOMATCH) {
+        ReportErrorNo(38, 16, number::format(kPatternSyntaxFault));
+        return false;
+    }
+    return rc >= 0;
+}
+
+}  // namespace qel

@@ -1,0 +1,119 @@
+#include "core/engine.h"
+
+#include <ctime>
+
+#include "core/evaluator.h"
+#include "core/text/number.h"
+#include "resources/main_tables.h"
+
+namespace qel {
+
+Engine::Engine(Platform& platform_, LibraryPort& library_)
+    : platform(platform_), library(library_), caches_(std::make_unique<Caches>()) {
+    programLevels.push_back(std::make_shared<ProgramRecord>());
+}
+
+Engine::~Engine() = default;
+
+void Engine::ResetRunState() {
+    errors = ErrorState{};
+    globals = KeyedTable{};
+    procedures = KeyedTable{};
+    procLocals.reset();
+    *caches_ = Caches{};
+    currentLine = 0;
+    currentLevel = 0;
+    stopRequested = false;
+    leaveRequested = leaveLoop = leaveIf = lineJumped = false;
+    inProcedure = false;
+    procedureDepth = 0;
+    unwinding = false;
+    answer.clear();
+    progressProcedure.clear();
+    engineStatus = EngineStatus::Running;
+}
+
+void Engine::DoStopRequest() {
+    stopRequested = true;
+    library.teardownRun(*this);
+}
+
+// ---- resources ------------------------------------------------------------------
+
+TextView Engine::resourceTable(int number) {
+    auto it = resourceTexts_.find(number);
+    if (it == resourceTexts_.end()) {
+        Text normalised = text::normaliseLineEnds(resources::mainTableSource(number));
+        it = resourceTexts_.emplace(number, std::move(normalised)).first;
+    }
+    return it->second;
+}
+
+Text Engine::resourceLookup(int number, TextView key) {
+    TextView table = resourceTable(number);
+    Text hay = Text(kCRLF) + Text(table) + Text(kCRLF);
+    Text probe = Text(kCRLF) + Text(key) + u"=";
+    std::size_t p = hay.find(probe);
+    if (p == Text::npos) return {};
+    std::size_t start = p + probe.size();
+    return hay.substr(start, hay.find(kCRLF, start) - start);
+}
+
+const KeyedTable& Engine::resourceConstants(int number) {
+    auto it = resourceConstants_.find(number);
+    if (it != resourceConstants_.end()) return *it->second;
+    auto table = std::make_unique<KeyedTable>();
+    TextView source = resourceTable(number);
+    std::size_t start = 0;
+    while (start <= source.size()) {
+        std::size_t end = source.find(kCRLF, start);
+        TextView line = source.substr(start, end == TextView::npos ? TextView::npos : end - start);
+        std::size_t eq = line.find(u'=');
+        if (eq != TextView::npos) {
+            auto entry = std::make_shared<xxCmdData>();
+            entry->Name = Text(line.substr(0, eq));
+            entry->Value = Text(line.substr(eq + 1));
+            table->add(entry->Name, entry);
+        }
+        if (end == TextView::npos) break;
+        start = end + 2;
+    }
+    return *resourceConstants_.emplace(number, std::move(table)).first->second;
+}
+
+// ---- host events ---------------------------------------------------------------
+
+Text Engine::RaiseHostEvent(int mode, TextView item, TextView value) {
+    if (!host) return mode == 0 ? Text() : Text(u"False");
+    switch (mode) {
+        case 0: {
+            Text result;
+            host->hostItemRequest(item, result);
+            return result == u"True" ? Text(u"{no}") : result;
+        }
+        case 1: {
+            Text valueText = EvalText(value);
+            bool notFound = false;
+            host->hostItemUpdate(item, valueText, number::leadingNumber(valueText), value, notFound);
+            return notFound ? u"False" : u"True";
+        }
+        case 2: {
+            bool notFound = false;
+            host->hostCommand(item, value, notFound);
+            return notFound ? u"False" : u"True";
+        }
+        default:
+            return {};
+    }
+}
+
+Text currentDateTimeText() {
+    std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char buf[32];
+    std::strftime(buf, sizeof buf, "%Y/%m/%d %H:%M:%S", &local);
+    return text::fromAscii(buf);
+}
+
+}  // namespace qel

@@ -1,0 +1,250 @@
+// The engine state: one object per engine, owned by the Qel facade and handed
+// to every command and function handler. It holds the run state of the
+// language and offers the core operations (parsing, running, evaluating,
+// variables, procedures, the error routine).
+#pragma once
+
+#include <csignal>
+#include <cstdint>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+#include "core/cmd_data.h"
+#include "core/library_port.h"
+#include "core/statement.h"
+#include "core/text/text.h"
+#include "platform/ports.h"
+
+namespace qel {
+
+namespace eval {
+struct ArgPlan;
+struct CompiledArithmetic;
+}  // namespace eval
+
+enum class EngineStatus : int16_t { Running = 0, Idle = 1, Paused = 2, Stopping = 3 };
+
+enum class RunEnvironment : int32_t {
+    CreatedByProgram = 0,
+    Editor = 1,
+    ScriptFile = 2,
+    StandAlone = 3,
+};
+
+enum class ErrorMode : int { Show = 0, Procedure = 1, Ignore = 2, Continue = 3, Report = 4 };
+
+struct ErrorState {
+    int16_t lastErrorNumber = 0;
+    Text lastErrorMessage;
+    int32_t errorLine = 0;
+    Text errorFile;
+    Text errorWord;
+    ErrorMode errorMode = ErrorMode::Show;
+    Text errorProcedure;
+};
+
+// The events through which the engine asks its host (an editor, a debugger)
+// for values and reports commands to it. The defaults answer "not handled".
+class HostEvents {
+public:
+    virtual ~HostEvents() = default;
+    virtual void hostItemRequest(TextView item, Text& result) { (void)item, (void)result; }
+    virtual void hostItemUpdate(TextView item, TextView setNormal, double setNum,
+                                TextView setPlain, bool& notFound) {
+        (void)item, (void)setNormal, (void)setNum, (void)setPlain;
+        notFound = true;
+    }
+    virtual void hostCommand(TextView verb, TextView noun, bool& notFound) {
+        (void)verb, (void)noun;
+        notFound = true;
+    }
+    virtual void hostFunction(TextView name, TextView params, bool& notFound) {
+        (void)name, (void)params;
+        notFound = true;
+    }
+};
+
+// Comparison codes of conditions.
+enum Comparison : int {
+    kEqual = 0,
+    kNotEqual = 1,
+    kGreater = 2,
+    kLess = 3,
+    kGreaterEqual = 4,
+    kLessEqual = 5,
+    kRange = 6,
+    kEither = 7,
+    kExists = 10,
+    kUpperCase = 11,
+    kLowerCase = 12,
+    kHiragana = 13,
+    kKatakana = 14,
+    kHalfWidth = 15,
+    kFullWidth = 16,
+    kNumeric = 17,
+    kNotNumeric = 18,
+    kPattern = 19,
+    kObject = 20,
+    kEmpty = 21,
+    kFile = 101,
+    kNotFile = 102,
+};
+
+class Engine {
+public:
+    Engine(Platform& platform, LibraryPort& library);
+    ~Engine();
+    Engine(const Engine&) = delete;
+    Engine& operator=(const Engine&) = delete;
+
+    Platform& platform;
+    LibraryPort& library;
+    UiHost& ui() { return *platform.ui; }
+    FileSystem& files() { return *platform.files; }
+
+    // ---- engine state ------------------------------------------------------
+    EngineStatus engineStatus = EngineStatus::Idle;
+    bool stopRequested = false;
+    int32_t currentLine = 0;
+    int32_t currentLevel = 0;
+    std::vector<std::shared_ptr<ProgramRecord>> programLevels;
+    RunEnvironment runEnvironment = RunEnvironment::CreatedByProgram;
+    Text currentFile;
+    Text appTitle = u"Qelvane";
+    Text commandLineText;
+    bool hostedWindowMode = false;
+    bool hostRunFlag = false;
+    bool detailedErrors = false;
+    std::vector<bool> stopLines = std::vector<bool>(1, false);
+    HostEvents* host = nullptr;
+
+    ErrorState errors;
+    Text answer;
+    bool leaveRequested = false;
+    bool leaveLoop = false;
+    bool leaveIf = false;
+    bool lineJumped = false;
+    bool inProcedure = false;
+    // The Command statement that started executing last (its source names the
+    // statement in protection prompts).
+    const StatementRecord* currentStatement = nullptr;
+    Text progressProcedure;  // setting word 処理状況
+    // The built-in function being called (for handlers shared by several).
+    Text currentFunctionName;
+
+    // ---- variables and procedures ------------------------------------------
+    KeyedTable globals;
+    std::shared_ptr<KeyedTable> procLocals;  // while a procedure runs
+    KeyedTable procedures;
+    // Names in force while one argument is evaluated (EvalWithConstants).
+    const KeyedTable* contextConstants = nullptr;
+    int procedureDepth = 0;
+    // Set when nesting ran out of stack: every procedure returns at its next
+    // statement until the outermost call is reached.
+    bool unwinding = false;
+
+    // ---- front end (parser.cpp) --------------------------------------------
+    // Text pass, line pass and classification; empty with *ok false on an
+    // unclosed block comment.
+    std::vector<StatementRecord> SplitProgram(TextView script, bool* ok = nullptr);
+    void PrepareLines(std::vector<Text>& lines);
+    StatementRecord ParseLine(TextView line) const;
+    bool MarkBlocks(ProgramRecord& program);
+    // A whole program record ready to run: parsed, blocks marked, procedures
+    // registered under `programNumber`.
+    std::shared_ptr<ProgramRecord> LoadProgram(TextView script, int programNumber,
+                                               bool registerProcedures = true);
+
+    // ---- execution (runner.cpp) --------------------------------------------
+    void RunStatementList(std::vector<StatementRecord>& statements);
+    void ExecuteStatement(StatementRecord& record);
+    void RunComnd(TextView line);
+    ProgramRecord& currentProgram() { return *programLevels.at(currentLevel); }
+
+    // ---- evaluation (evaluator.cpp, conditions.cpp) --------------------------
+    Text EvalText(TextView text);
+    double EvalArithmetic(TextView text);
+    double EvalNumber(TextView text);
+    bool EvalCondition(TextView text, int comparison, int mode);
+    bool ParseComparison(TextView text, int comparison);
+    bool CompareValues(TextView left, TextView rightText, int code);
+    Text EvalWithConstants(int tableNumber, TextView text);
+
+    // ---- variables (variables.cpp) -----------------------------------------
+    Text GetVariable(TextView name, bool& notFound, TextView index = {});
+    xxCmdData* FindVariable(TextView name);
+    void SetVariable(TextView target, TextView value);
+    void DeclareLocals(TextView list);
+
+    // ---- procedures (procedures.cpp) ---------------------------------------
+    void RegisterProcedures(std::vector<StatementRecord>& statements, int programNumber);
+    bool CallProcedure(TextView name, TextView arguments, bool asCommand,
+                       StatementRecord* record);
+    void RunProcedureBody(xxCmdData& entry);
+    bool RunProcedureByName(TextView name);
+    bool RunProcedureEntry(xxCmdData* entry);
+
+    // ---- errors (errors.cpp) ------------------------------------------------
+    int ReportError(TextView message, int number, int style, TextView word = {},
+                    TextView word2 = {}, int line = -1);
+    int ReportErrorNo(int number, int style, TextView word = {}, TextView word2 = {},
+                      int line = -1);
+    void ClearErrorState();
+
+    // ---- host events (host.cpp) ---------------------------------------------
+    Text RaiseHostEvent(int mode, TextView item, TextView value);
+
+    // ---- resources (resources.cpp) ------------------------------------------
+    // Numbered table text with CR LF line ends (cached for the process).
+    TextView resourceTable(int number);
+    // The value of key in table `number`, empty when missing.
+    Text resourceLookup(int number, TextView key);
+    // The table as a collection of name -> value entries.
+    const KeyedTable& resourceConstants(int number);
+
+    // ---- run state ------------------------------------------------------------
+    // Resets what every run starts from (variables, procedures, errors, caches).
+    void ResetRunState();
+    void DoStopRequest();  // sets stopRequested and tears the run down
+    // Set asynchronously (an interrupt from the terminal); turned into a stop
+    // request before the next statement.
+    const volatile int* interruptFlag = nullptr;
+
+    // Evaluation caches, keyed by the exact argument text.
+    struct Caches;
+    Caches& caches() { return *caches_; }
+
+    // Reports that a script nested deeper than the machine stack allows.
+    void ReportTooDeep(TextView where);
+
+private:
+    Text runPlan(const eval::ArgPlan& plan);
+    Text evalName(const eval::ArgPlan& plan);
+    double runArithmetic(const eval::CompiledArithmetic& compiled);
+    void runSequence(TextView source);
+    bool patternMatches(TextView pattern, TextView subject);
+
+    std::unique_ptr<Caches> caches_;
+    std::unordered_map<int, Text> resourceTexts_;
+    std::unordered_map<int, std::unique_ptr<KeyedTable>> resourceConstants_;
+};
+
+// The local date and time as yyyy/mm/dd hh:nn:ss.
+Text currentDateTimeText();
+
+// Restores a value when a scope ends (saved positions around nested runs).
+template <class T>
+class Restore {
+public:
+    explicit Restore(T& slot) : slot_(slot), saved_(slot) {}
+    ~Restore() { slot_ = saved_; }
+    Restore(const Restore&) = delete;
+    Restore& operator=(const Restore&) = delete;
+
+private:
+    T& slot_;
+    T saved_;
+};
+
+}  // namespace qel

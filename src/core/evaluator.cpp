@@ -1,0 +1,234 @@
+// EvalText: argument text to value. The rules are tried in a fixed order
+// (number, concatenation, quoted text with embedded expressions, arithmetic,
+// name); the choice is made once per distinct text and kept in a plan.
+#include "core/evaluator.h"
+
+#include <cmath>
+
+#include "core/stack_guard.h"
+#include "core/text/brackets.h"
+#include "core/text/number.h"
+
+namespace qel {
+
+using eval::ArgPlan;
+using eval::PlanKind;
+using eval::PlanPtr;
+using text::npos;
+
+namespace {
+
+// Plans of texts met at run time (texts built by scripts and run with
+// 日本語処理, for example) must not grow the cache without bound.
+constexpr std::size_t kMaxCachedPlans = 200000;
+
+constexpr TextView kOperatorChars = u"＋－＊×／÷＾％￥+-*/^%\\";
+
+bool wrappedIn(TextView t, char16_t open, char16_t close) {
+    return t.size() >= 2 && t.front() == open && t.back() == close;
+}
+
+bool hasArithmeticOperator(TextView t) {
+    if (t.size() < 2) return false;
+    for (std::size_t i = 0; i + 1 < t.size(); ++i) {
+        if (kOperatorChars.find(t[i]) == npos) continue;
+        if (!text::isInsideBrackets(t, i, text::kArithmeticBrackets)) return true;
+    }
+    return false;
+}
+
+PlanPtr analyse(TextView text);
+
+PlanPtr constantPlan(TextView value) {
+    auto plan = std::make_unique<ArgPlan>();
+    plan->kind = PlanKind::Constant;
+    plan->constant = Text(value);
+    return plan;
+}
+
+// Quoted text, or text whose first ［ is outside parentheses: the ［…］ parts
+// are evaluated and spliced in.
+PlanPtr embeddedPlan(TextView t, bool quoted) {
+    auto plan = std::make_unique<ArgPlan>();
+    plan->kind = PlanKind::Embedded;
+    TextView body = quoted ? t.substr(1, t.size() - 2) : t;
+    std::size_t pos = 0;
+    for (;;) {
+        std::size_t open = body.find(u'［', pos);
+        if (open == npos) break;
+        std::size_t close = body.find(u'］', open + 1);
+        if (close == npos) break;
+        eval::EmbeddedPart part;
+        part.literal = Text(body.substr(pos, open - pos));
+        part.expression = Text(body.substr(open + 1, close - open - 1));
+        part.plan = analyse(part.expression);
+        plan->parts.push_back(std::move(part));
+        pos = close + 1;
+    }
+    plan->tail = Text(body.substr(pos));
+    if (plan->parts.empty()) return constantPlan(plan->tail);
+    return plan;
+}
+
+PlanPtr namePlan(TextView t) {
+    auto plan = std::make_unique<ArgPlan>();
+    plan->kind = PlanKind::Name;
+    plan->constant = Text(t);
+    if (t.back() == u')' || t.back() == u'）') {
+        if (t.front() == u'(' || t.front() == u'（') {
+            plan->kind = PlanKind::Inner;
+            plan->left = analyse(t.substr(1, t.size() - 2));
+            return plan;
+        }
+        std::size_t open = t.find(u'（');
+        if (open == npos) open = t.find(u'(');
+        plan->hasArgumentBracket = true;
+        if (open == npos) {
+            plan->name = Text(t);
+        } else {
+            plan->name = Text(t.substr(0, open));
+            plan->argument = Text(t.substr(open + 1, t.size() - open - 2));
+        }
+        return plan;
+    }
+    plan->name = Text(t);
+    return plan;
+}
+
+// Thrown when a text nests deeper than the stack allows; EvalText reports it.
+struct TooDeep {};
+
+// Every rule but the number and concatenation rules, on a trimmed text.
+PlanPtr analyseTrimmed(TextView t) {
+    bool quoted = t.size() >= 2 && t.front() == u'「' && t.back() == u'」';
+    std::size_t bracket = t.find(u'［');
+    if (quoted || (bracket != npos && !text::isInsideBrackets(t, bracket, text::kParentheses))) {
+        return embeddedPlan(t, quoted);
+    }
+    if (hasArithmeticOperator(t)) {
+        auto plan = std::make_unique<ArgPlan>();
+        plan->kind = PlanKind::Arithmetic;
+        plan->arithmetic = eval::compileArithmetic(t);
+        return plan;
+    }
+    return namePlan(t);
+}
+
+PlanPtr numberPlan(TextView raw) {
+    bool wrapped = wrappedIn(raw, u'(', u')') || wrappedIn(raw, u'（', u'）');
+    return constantPlan(wrapped ? raw.substr(1, raw.size() - 2) : raw);
+}
+
+PlanPtr analyse(TextView raw) {
+    if (stackNearlyExhausted()) throw TooDeep{};
+    if (number::readsAsNumber(raw)) return numberPlan(raw);
+    TextView t = text::trimBlanks(raw);
+    if (t.empty()) return constantPlan({});
+    // a＆b＆c: each ＆ splits off the text before it, and the rest is judged
+    // afresh. Done as a loop so a long chain cannot exhaust the stack.
+    std::size_t amp = t.find(u'＆');
+    if (amp == npos || text::isInsideBrackets(t, amp, text::kConcatBrackets)) {
+        return analyseTrimmed(t);
+    }
+    auto plan = std::make_unique<ArgPlan>();
+    plan->kind = PlanKind::Concat;
+    for (;;) {
+        plan->pieces.push_back(analyse(t.substr(0, amp)));
+        TextView rest = t.substr(amp + 1);
+        if (number::readsAsNumber(rest)) {
+            plan->pieces.push_back(numberPlan(rest));
+            break;
+        }
+        t = text::trimBlanks(rest);
+        amp = t.find(u'＆');
+        if (amp == npos || text::isInsideBrackets(t, amp, text::kConcatBrackets)) {
+            plan->pieces.push_back(t.empty() ? constantPlan({}) : analyseTrimmed(t));
+            break;
+        }
+    }
+    return plan;
+}
+
+}  // namespace
+
+Text Engine::EvalText(TextView text) {
+    try {
+        auto& plans = caches().plans;
+        auto it = plans.find(text);
+        std::shared_ptr<ArgPlan> plan;
+        if (it != plans.end()) {
+            plan = it->second;
+        } else {
+            if (plans.size() >= kMaxCachedPlans) plans.clear();
+            plan = std::shared_ptr<ArgPlan>(analyse(text));
+            plans.emplace(Text(text), plan);
+        }
+        return runPlan(*plan);
+    } catch (const TooDeep&) {
+        ReportTooDeep(text);
+        return {};
+    }
+}
+
+Text Engine::runPlan(const ArgPlan& plan) {
+    if (stackNearlyExhausted()) throw TooDeep{};
+    switch (plan.kind) {
+        case PlanKind::Constant:
+            return plan.constant;
+        case PlanKind::Concat: {
+            Text out;
+            for (const auto& piece : plan.pieces) out += runPlan(*piece);
+            return out;
+        }
+        case PlanKind::Embedded: {
+            Text out;
+            for (const auto& part : plan.parts) {
+                out += part.literal;
+                Text value = runPlan(*part.plan);
+                if (value != part.expression) out += value;
+            }
+            out += plan.tail;
+            return out;
+        }
+        case PlanKind::Arithmetic:
+            return number::format(runArithmetic(*plan.arithmetic));
+        case PlanKind::Inner:
+            return runPlan(*plan.left);
+        case PlanKind::Name:
+            return evalName(plan);
+    }
+    return {};
+}
+
+// A name, possibly followed by an argument in brackets: a variable, a
+// constant in force, a built-in function, an object property, a procedure;
+// a name that is none of these stands for itself.
+Text Engine::evalName(const ArgPlan& plan) {
+    bool notFound = false;
+    Text value = GetVariable(plan.name, notFound, plan.argument);
+    if (!notFound) return value;
+    if (!plan.hasArgumentBracket && contextConstants) {
+        if (const xxCmdData* constant = contextConstants->find(plan.name)) return constant->Value;
+    }
+    Text result;
+    if (library.callFunction(plan.name, plan.argument, result, *this)) return result;
+    if (library.readProperty(plan.name, plan.argument, result, *this)) return result;
+    if (CallProcedure(plan.name, plan.argument, false, nullptr)) return answer;
+    if (!plan.name.empty() && !plan.argument.empty()) {
+        ReportErrorNo(6, 64, plan.constant);
+        if (errors.errorMode == ErrorMode::Report) {
+            ReportError(u"%1は、変数ですが何も保存されていません", 0, 32, plan.constant);
+        }
+    }
+    return plan.constant;
+}
+
+double Engine::EvalNumber(TextView text) { return number::toNumber(EvalText(text)); }
+
+Text Engine::EvalWithConstants(int tableNumber, TextView text) {
+    Restore<const KeyedTable*> restore(contextConstants);
+    contextConstants = &resourceConstants(tableNumber);
+    return EvalText(text);
+}
+
+}  // namespace qel

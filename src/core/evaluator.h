@@ -1,0 +1,82 @@
+// The analysed form of argument texts. Which evaluation rule applies to a text
+// depends on the text alone, so the analysis is made once per distinct text
+// and kept; only name look-ups are repeated on every evaluation.
+#pragma once
+
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+#include "core/engine.h"
+
+namespace qel::eval {
+
+enum class PlanKind {
+    Constant,    // a number, an empty text, a quoted text without embedding
+    Concat,      // left ＆ right
+    Embedded,    // text with ［expression］ parts
+    Arithmetic,  // an arithmetic expression
+    Inner,       // (…) around a text: the value of the inside
+    Name,        // a variable, function, constant, property or procedure
+};
+
+struct ArgPlan;
+using PlanPtr = std::unique_ptr<ArgPlan>;
+
+struct EmbeddedPart {
+    Text literal;     // text before the expression
+    Text expression;  // the text between ［ and ］
+    PlanPtr plan;     // its plan
+};
+
+struct CompiledArithmetic;
+
+struct ArgPlan {
+    PlanKind kind = PlanKind::Constant;
+    Text constant;                     // Constant; the whole text for Name
+    std::vector<PlanPtr> pieces;       // Concat
+    PlanPtr left;                      // Inner
+    std::vector<EmbeddedPart> parts;   // Embedded
+    Text tail;                         // Embedded: text after the last part
+    std::shared_ptr<CompiledArithmetic> arithmetic;
+    Text name, argument;               // Name
+    bool hasArgumentBracket = false;   // Name: written with a closing bracket
+};
+
+// Arithmetic compiled to postfix with its literal numbers converted.
+struct ArithmeticToken {
+    int op = 0;        // 0 operand, 1 + 2 - 3 * 4 / 5 ^ 6 % 7 ￥
+    double value = 0;  // a literal number when `name` is empty
+    Text name;         // a name evaluated on every run
+};
+struct CompiledArithmetic {
+    std::vector<ArithmeticToken> tokens;
+};
+
+std::shared_ptr<CompiledArithmetic> compileArithmetic(TextView text);
+
+}  // namespace qel::eval
+
+namespace qel {
+
+// Exact-text keys, looked up without building a key string.
+struct TextHash {
+    using is_transparent = void;
+    std::size_t operator()(TextView t) const noexcept { return std::hash<TextView>{}(t); }
+};
+struct TextEqual {
+    using is_transparent = void;
+    bool operator()(TextView a, TextView b) const noexcept { return a == b; }
+};
+template <class T>
+using TextMap = std::unordered_map<Text, T, TextHash, TextEqual>;
+
+struct Engine::Caches {
+    TextMap<std::shared_ptr<eval::ArgPlan>> plans;
+    // Arithmetic texts compare without regard to the case of Latin letters.
+    std::unordered_map<Text, std::shared_ptr<eval::CompiledArithmetic>, FoldedHash, FoldedEqual>
+        arithmetic;
+    TextMap<std::shared_ptr<void>> patterns;  // compiled regular expressions
+};
+
+}  // namespace qel

@@ -1,0 +1,40 @@
+// What the language core asks of the layers above it (command and function
+// tables, the object layer). The core calls through this port so that it
+// depends on nothing above it; the library implements it.
+#pragma once
+
+#include "core/cmd_data.h"
+#include "core/statement.h"
+
+namespace qel {
+
+class Engine;
+
+class LibraryPort {
+public:
+    virtual ~LibraryPort() = default;
+    // The setting word of that name (classification of assignments).
+    virtual const xxCmdData* findSetting(TextView name) const = 0;
+    // Finds and runs the handler of a Command statement.
+    virtual void dispatchCommand(StatementRecord& record, Engine& engine) = 0;
+    // Runs an If statement (one-line or block form).
+    virtual void runConditional(StatementRecord& record, ProgramRecord& program,
+                                Engine& engine) = 0;
+    // A built-in function or named constant; false when neither exists.
+    virtual bool callFunction(TextView name, TextView arg, Text& result, Engine& engine) = 0;
+    // An object property read; false when `name` names no readable property.
+    virtual bool readProperty(TextView name, TextView arg, Text& result, Engine& engine) = 0;
+    // Sets an object property from its raw (unevaluated) value text; false
+    // when `target` names no property.
+    virtual bool writeProperty(TextView target, TextView rawValue, Engine& engine) = 0;
+    virtual bool objectExists(TextView name, Engine& engine) = 0;
+    // Called before every statement (repeat playback restarts a stopped
+    // medium here).
+    virtual void beforeStatement(Engine& engine) { (void)engine; }
+    // Subsystem state that a run resets (graphics, music, objects, progress).
+    virtual void resetRun(Engine& engine) = 0;
+    // What a run releases when it ends (menus, plug-ins, media, channel).
+    virtual void teardownRun(Engine& engine) = 0;
+};
+
+}  // namespace qel

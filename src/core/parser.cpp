@@ -1,0 +1,361 @@
+// The front end: script text to statement records, in four passes (text,
+// lines, classification, blocks), and the particle splitting that handlers
+// use to bind their own particles.
+#include <algorithm>
+#include <cstdlib>
+
+#include "core/engine.h"
+#include "core/parser.h"
+#include "core/text/brackets.h"
+#include "core/text/number.h"
+
+namespace qel {
+
+using text::findLastOutside;
+using text::findOutside;
+using text::kSyntaxBrackets;
+using text::npos;
+
+namespace {
+
+constexpr TextView kMarkText{u"\x03", 1};
+
+std::size_t countOf(TextView text, TextView needle) {
+    std::size_t n = 0;
+    for (std::size_t p = text.find(needle); p != npos; p = text.find(needle, p + needle.size())) ++n;
+    return n;
+}
+
+std::vector<Text> splitAt(TextView text, TextView separator) {
+    std::vector<Text> parts;
+    std::size_t start = 0;
+    for (std::size_t p = text.find(separator); p != npos; p = text.find(separator, start)) {
+        parts.emplace_back(text.substr(start, p - start));
+        start = p + separator.size();
+    }
+    parts.emplace_back(text.substr(start));
+    return parts;
+}
+
+// Removes block comments. A comment on one line vanishes; one over several
+// lines leaves as many line breaks, so later lines keep their numbers.
+// Returns false (after reporting) when a comment is never closed.
+bool removeBlockComments(Text& script, Engine& engine) {
+    for (;;) {
+        std::size_t open = findOutside(script, u"/*", text::kCommentBrackets);
+        if (open == npos) return true;
+        std::size_t close = findOutside(script, u"*/", text::kCommentBrackets, open + 2);
+        if (close == npos) {
+            int line = int(countOf(TextView(script).substr(0, open), kCRLF)) + 1;
+            engine.ReportError(u"コメントの終了記号「*/」がありません。", 999, 64, u"/*", {}, line);
+            return false;
+        }
+        Text comment = script.substr(open, close + 2 - open);
+        Text breaks(countOf(comment, kCRLF), kParticleMark);
+        script = text::replaceAll(script, comment, breaks);
+        script = text::replaceAll(script, kMarkText, kCRLF);
+    }
+}
+
+// Cuts a line comment (’, ' or //) that is not inside （） or 「」.
+void cutLineComment(Text& line) {
+    std::size_t cut = npos;
+    for (TextView marker : {TextView(u"’"), TextView(u"'"), TextView(u"//")}) {
+        cut = std::min(cut, findOutside(line, marker, text::kCommentBrackets));
+    }
+    if (cut != npos) line.resize(cut);
+}
+
+// Counts parentheses outside 「」; reports an imbalance. Returns false then.
+bool checkParentheses(TextView line, int lineNumber, Engine& engine) {
+    int open = 0, close = 0;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        char16_t c = line[i];
+        bool opening = c == u'（' || c == u'(';
+        bool closing = c == u'）' || c == u')';
+        if (!opening && !closing) continue;
+        if (text::isInsideBrackets(line, i, text::kQuoteBrackets)) continue;
+        (opening ? open : close)++;
+    }
+    if (open == close) return true;
+    Text count = number::format(std::abs(open - close));
+    TextView message = open > close ? TextView(u"）が%1ヶ所不足しています") : TextView(u"（が%1ヶ所不足しています");
+    engine.ReportError(message, 0, 64, count, {}, lineNumber);
+    return false;
+}
+
+bool beginsIfLine(TextView line) {
+    return text::startsWith(line, u"もし　") || text::startsWith(line, u"もし ") ||
+           text::startsWith(line, u"もし、");
+}
+
+// The assignment marker: "は" followed by "、" or a blank, else "＝"/"=".
+// Returns the marker position and the width to skip after the marker's text.
+std::size_t findAssignmentMarker(TextView line, std::size_t& skip) {
+    for (std::size_t p = line.find(u'は'); p != npos; p = line.find(u'は', p + 1)) {
+        if (p + 1 >= line.size()) break;
+        char16_t next = line[p + 1];
+        if ((next == u'、' || next == u' ' || next == u'　') &&
+            !text::isInsideBrackets(line, p, kSyntaxBrackets)) {
+            skip = 2;
+            return p;
+        }
+    }
+    Text unified(line);
+    std::replace(unified.begin(), unified.end(), u'=', u'＝');
+    std::size_t p = findOutside(unified, u"＝", kSyntaxBrackets);
+    skip = 1;
+    return p;
+}
+
+void classifyCommand(StatementRecord& record) {
+    static const std::vector<Text> kBaseParticles{u"を", u"へ", u"に"};
+    std::vector<Text> particles = kBaseParticles;
+    std::vector<Text> pieces = SplitParticles(record, particles);
+    if (pieces.size() > 1) {
+        bool blankAfterHe = text::contains(record.source, u"へ　") ||
+                            text::contains(record.source, u"へ ");
+        if (!record.heArg.empty() && blankAfterHe && pieces.size() == 3) {
+            // Keeps command words that end in へ (右へ　90) whole.
+            record.head = pieces[0] + u"へ";
+            record.woArg = Text(text::trimBlanks(pieces[2]));
+            return;
+        }
+    } else {
+        TextView line = record.source;
+        std::size_t cut = line.find(u'　');
+        if (cut == npos) cut = line.find(u' ');
+        if (cut != npos) {
+            record.head = Text(line.substr(0, cut));
+            record.woArg = Text(line.substr(cut + 1));
+        } else {
+            record.head = Text(line);
+        }
+    }
+    record.head = Text(text::trimBlanks(record.head));
+}
+
+}  // namespace
+
+// ---- particle splitting ------------------------------------------------------
+
+std::vector<Text> SplitParticles(StatementRecord& record, std::vector<Text>& particles) {
+    Text work = record.marked;
+    std::vector<Text> remembered(particles.size());
+    for (std::size_t k = 0; k < particles.size(); ++k) {
+        remembered[k] = std::move(particles[k]);
+        particles[k].clear();
+        const Text& particle = remembered[k];
+        if (particle.empty()) continue;
+        std::size_t a = findLastOutside(work, particle + u"、", kSyntaxBrackets);
+        if (a == npos) a = findLastOutside(work, particle, kSyntaxBrackets);
+        if (a == npos) continue;
+        std::size_t e = a + particle.size();
+        if (a == 0) {
+            work = Text(kMarkText) + particle + Text(kMarkText) + work.substr(e);
+        } else if (work[a - 1] != kParticleMark) {
+            if (e < work.size() && work[e] == u'、') ++e;
+            work = work.substr(0, a) + Text(kMarkText) + particle + Text(kMarkText) + work.substr(e);
+        }
+    }
+    record.marked = work;
+    std::vector<Text> pieces = splitAt(work, kMarkText);
+    for (std::size_t j = 1; j < pieces.size(); j += 2) {
+        Text& piece = pieces[j];
+        Text argument(text::trimBlanks(pieces[j - 1]));
+        if (piece.size() == 1) {
+            if (piece == u"を") {
+                record.woArg = argument;
+            } else if (piece == u"へ" || piece == u"に") {
+                record.heArg = argument;
+                piece = u"へ";
+            }
+        }
+        for (std::size_t k = 0; k < remembered.size(); ++k) {
+            TextView wanted = remembered[k] == u"に" ? TextView(u"へ") : TextView(remembered[k]);
+            if (wanted == piece) particles[k] = argument;
+        }
+    }
+    record.head = pieces.back();
+    record.particleArgs = particles;
+    return pieces;
+}
+
+std::vector<Text> BindParticles(StatementRecord& record, const std::vector<Text>& particles) {
+    std::vector<Text> list = particles;
+    SplitParticles(record, list);
+    return list;
+}
+
+void AskParticles(StatementRecord& record, std::vector<Text>& particles) {
+    SplitParticles(record, particles);
+}
+
+Text AskParticle(StatementRecord& record, TextView particle) {
+    std::vector<Text> list{Text(particle)};
+    SplitParticles(record, list);
+    return list[0];
+}
+
+// ---- passes --------------------------------------------------------------------
+
+std::vector<StatementRecord> Engine::SplitProgram(TextView script, bool* ok) {
+    Text work(script);
+    work.erase(std::remove(work.begin(), work.end(), u'\t'), work.end());
+    if (!removeBlockComments(work, *this)) {
+        if (ok) *ok = false;
+        return {};
+    }
+    std::vector<Text> lines = splitAt(work, kCRLF);
+    PrepareLines(lines);
+    std::vector<StatementRecord> statements;
+    statements.reserve(lines.size());
+    for (const Text& line : lines) statements.push_back(ParseLine(line));
+    if (ok) *ok = true;
+    return statements;
+}
+
+void Engine::PrepareLines(std::vector<Text>& lines) {
+    Text pending;
+    std::size_t pendingCount = 0;
+    std::size_t groupStart = 0;
+    for (std::size_t j = 0; j < lines.size(); ++j) {
+        Text& line = lines[j];
+        cutLineComment(line);
+        bool comma = text::endsWith(line, u"、");
+        bool underscore = !comma && text::endsWith(line, u"_");
+        if (comma || underscore) {
+            if (pendingCount == 0) groupStart = j;
+            if (comma) {
+                pending += line;
+            } else {
+                pending.append(line, 0, line.size() - 1);
+                pending += kCRLF;
+            }
+            line.clear();
+            ++pendingCount;
+        } else if (pendingCount > 0) {
+            lines[groupStart] = Text(text::trimBlanks(pending + line));
+            line.clear();
+            pending.clear();
+            pendingCount = 0;
+        } else if (!checkParentheses(line, int(j) + 1, *this)) {
+            return;
+        }
+        line = Text(text::trimBlanks(line));
+    }
+    // A group still open at the end of the text runs as far as it goes.
+    if (pendingCount > 0) lines[groupStart] = Text(text::trimBlanks(pending));
+}
+
+StatementRecord Engine::ParseLine(TextView line) const {
+    StatementRecord record;
+    if (line.empty()) return record;
+    record.source = Text(line);
+    record.marked = record.source;
+    if (text::startsWith(line, u"手順は　")) {
+        record.kind = StatementKind::ProcHead;
+        return record;
+    }
+    if (line == u"終わり") {
+        record.kind = StatementKind::End;
+        return record;
+    }
+    if (line.back() == u'：') {
+        record.kind = StatementKind::Label;
+        return record;
+    }
+    if (beginsIfLine(line)) {
+        record.kind = StatementKind::If;
+        record.head = u"もし";
+        record.woArg = Text(line.substr(3));
+        return record;
+    }
+    if (findLastOutside(line, u"。", kSyntaxBrackets) != npos) {
+        record.kind = StatementKind::Sequence;
+        return record;
+    }
+    std::size_t skip = 0;
+    std::size_t marker = findAssignmentMarker(line, skip);
+    if (marker == npos || findLastOutside(line, u"を", kSyntaxBrackets) != npos) {
+        classifyCommand(record);
+        return record;
+    }
+    record.head = Text(text::trimBlanks(line.substr(0, marker)));
+    record.woArg = Text(text::trimBlanks(line.substr(std::min(line.size(), marker + skip))));
+    if (const xxCmdData* setting = library.findSetting(record.head)) {
+        record.kind = StatementKind::Setting;
+        record.handler = setting->command;
+    } else if (text::contains(record.head, u"の")) {
+        record.kind = StatementKind::PropertyAssign;
+    } else {
+        record.kind = StatementKind::Assign;
+    }
+    return record;
+}
+
+// Marks the もし … なら blocks. Written as a loop over explicit frames rather
+// than by recursion, so that any nesting depth a script holds is safe.
+bool Engine::MarkBlocks(ProgramRecord& program) {
+    auto& statements = program.statements;
+    const std::size_t count = statements.size();
+    program.depth.assign(count, 0);
+    program.inBlock.assign(count, false);
+    struct Frame {
+        std::size_t start;
+        std::size_t i;
+        bool inner;
+        bool childReturned;
+    };
+    std::vector<Frame> frames{{0, 0, false, false}};
+    auto mark = [&](std::size_t i) {
+        ++program.depth[i];
+        program.inBlock[i] = true;
+    };
+    while (!frames.empty()) {
+        Frame& frame = frames.back();
+        if (frame.childReturned) {
+            // The block opened at frame.i has been scanned; the opening line
+            // itself is passed now.
+            frame.childReturned = false;
+            if (frame.inner) mark(frame.i);
+            ++frame.i;
+            continue;
+        }
+        if (frame.i >= count) {
+            if (!frame.inner) return true;
+            ReportErrorNo(24, 64, {}, {}, int(frame.start));
+            return false;
+        }
+        const Text& source = statements[frame.i].source;
+        if (text::startsWith(source, u"もし") && !program.inBlock[frame.i]) {
+            if (source == u"もし終わり") {
+                mark(frame.i);
+                bool inner = frame.inner;
+                frames.pop_back();
+                if (!inner) return true;
+                frames.back().childReturned = true;
+                continue;
+            }
+            if (text::endsWith(source, u"なら")) {
+                std::size_t next = frame.i + 1;
+                frames.push_back({next, next, true, false});
+                continue;
+            }
+        }
+        if (frame.inner) mark(frame.i);
+        ++frame.i;
+    }
+    return true;
+}
+
+std::shared_ptr<ProgramRecord> Engine::LoadProgram(TextView script, int programNumber,
+                                                   bool registerProcedures) {
+    auto program = std::make_shared<ProgramRecord>();
+    program->statements = SplitProgram(script);
+    MarkBlocks(*program);
+    if (registerProcedures) RegisterProcedures(program->statements, programNumber);
+    return program;
+}
+
+}  // namespace qel

@@ -1,0 +1,244 @@
+// User procedures: registration of 手順は heads, calls as commands and inside
+// expressions, parameters by position or by particle, by-reference results.
+#include "core/engine.h"
+#include "core/parser.h"
+#include "core/stack_guard.h"
+#include "core/text/brackets.h"
+#include "core/text/number.h"
+#include "core/values.h"
+
+namespace qel {
+
+using text::npos;
+
+namespace {
+
+constexpr TextView kProcedureHead = u"手順は　";
+
+struct Parameter {
+    Text name;
+    Text particle;  // empty for a positional parameter
+};
+
+// Parses the parameter list; false when a bracketed name without particle
+// follows a positional item.
+bool parseParameters(TextView list, std::vector<Parameter>& params) {
+    bool sawPositional = false;
+    for (const Text& raw : values::splitArguments(list)) {
+        TextView item = text::trimBlanks(raw);
+        Parameter p;
+        if (!item.empty() && item.front() == u'［') {
+            std::size_t close = item.find(u'］');
+            if (close == npos) {
+                p.name = Text(item);
+            } else {
+                p.name = Text(item.substr(1, close - 1));
+                p.particle = Text(text::trimBlanks(item.substr(close + 1)));
+                if (p.particle.empty() && sawPositional) return false;
+            }
+        } else {
+            p.name = Text(item);
+        }
+        if (p.particle.empty()) sawPositional = true;
+        params.push_back(std::move(p));
+    }
+    return true;
+}
+
+std::vector<Text> splitPositional(TextView argText) {
+    Text unified = values::unifySeparators(argText);
+    std::vector<Text> args;
+    if (text::trimBlanks(unified).empty()) return args;
+    std::size_t start = 0;
+    for (std::size_t p = text::findOutside(unified, u",", text::kArgumentBrackets); p != npos;
+         p = text::findOutside(unified, u",", text::kArgumentBrackets, start)) {
+        args.push_back(unified.substr(start, p - start));
+        start = p + 1;
+    }
+    args.push_back(unified.substr(start));
+    return args;
+}
+
+bool isBadProcedureName(TextView name) {
+    return name.empty() || text::contains(name, u"、") || text::contains(name, u",") ||
+           text::contains(name, u"。") || number::readsAsNumber(name);
+}
+
+TextView keyOf(TextView name) { return !name.empty() && name[0] == u'!' ? name.substr(1) : name; }
+
+}  // namespace
+
+void Engine::RegisterProcedures(std::vector<StatementRecord>& statements, int programNumber) {
+    for (std::size_t i = 0; i < statements.size(); ++i) {
+        const Text& source = statements[i].source;
+        if (!text::startsWith(source, kProcedureHead)) continue;
+        TextView name = TextView(source).substr(kProcedureHead.size());
+        Text params;
+        std::size_t open = name.find(u'（');
+        if (open != npos) {
+            std::size_t close = name.rfind(u'）');
+            TextView inside = close != npos && close > open ? name.substr(open + 1, close - open - 1)
+                                                            : name.substr(open + 1);
+            params = values::unifySeparators(inside);
+            name = name.substr(0, open);
+        }
+        name = text::trimBlanks(name);
+        if (isBadProcedureName(name)) {
+            ReportError(u"指定できない文字が含まれています。" + Text(kCRLF) + Text(name), 999, 48, name,
+                        {}, int(i) + 1);
+            return;
+        }
+        auto entry = std::make_shared<xxCmdData>();
+        entry->Name = Text(name);
+        entry->Value = params;
+        entry->FuncPnt = int32_t(i) + 1;
+        entry->Num = programNumber;
+        procedures.remove(keyOf(name));
+        procedures.add(keyOf(name), std::move(entry));
+    }
+}
+
+bool Engine::CallProcedure(TextView name, TextView arguments, bool asCommand,
+                           StatementRecord* record) {
+    std::shared_ptr<xxCmdData> entry = procedures.findShared(name);
+    if (!entry) return false;
+
+    if (entry->Value.empty()) {
+        if (!asCommand && !arguments.empty()) {
+            ReportError(
+                u"オリジナル関数「%1」は、必要な情報(引数)が定義されていません。\\nオリジナル関数に情報を指定したい場合は、手順名の後に（ ）を使って必要な情報を指定してください。",
+                999, 48, entry->Name);
+            return true;
+        }
+        if (asCommand && record && record->marked.find(kParticleMark) != Text::npos) {
+            ReportError(
+                u"オリジナル命令「%1」は、必要な情報(引数)が定義されていません。\\nオリジナル命令に情報を指定したい場合は、手順名の後に（ ）を使って必要な情報を指定してください。",
+                999, 48, entry->Name);
+            return true;
+        }
+        Restore<std::shared_ptr<KeyedTable>> keep(procLocals);
+        procLocals.reset();
+        answer.clear();
+        RunProcedureBody(*entry);
+        return true;
+    }
+
+    std::vector<Parameter> params;
+    if (!parseParameters(entry->Value, params)) {
+        ReportErrorNo(99, 48, entry->Name);
+        return true;
+    }
+    bool positional = false;
+    for (const auto& p : params) positional = positional || p.particle.empty();
+
+    std::vector<Text> args(params.size());
+    if (positional) {
+        TextView argText = asCommand ? (record ? TextView(record->woArg) : TextView()) : arguments;
+        std::vector<Text> given = splitPositional(argText);
+        for (std::size_t i = 0; i < params.size() && i < given.size(); ++i) args[i] = given[i];
+    } else {
+        std::vector<Text> particles;
+        for (const auto& p : params) particles.push_back(p.particle);
+        if (asCommand && record) {
+            AskParticles(*record, particles);
+        } else {
+            // Inside an expression: the argument text is bound by particle
+            // like a command line, and by position when it names none.
+            StatementRecord scratch;
+            scratch.marked = Text(arguments);
+            std::vector<Text> pieces = SplitParticles(scratch, particles);
+            if (pieces.size() == 1) {
+                particles.assign(params.size(), Text());
+                std::vector<Text> given = splitPositional(arguments);
+                for (std::size_t i = 0; i < params.size() && i < given.size(); ++i) particles[i] = given[i];
+            }
+        }
+        args = particles;
+    }
+
+    // Arguments are evaluated in the caller's scope; an argument that names
+    // a variable passes its value and is remembered for writing back.
+    auto locals = std::make_shared<KeyedTable>();
+    std::vector<Text> writeBack(params.size());
+    for (std::size_t i = 0; i < params.size(); ++i) {
+        Text arg(text::trimBlanks(args[i]));
+        auto value = std::make_shared<xxCmdData>();
+        value->Name = params[i].name;
+        bool notFound = true;
+        Text variableValue = arg.empty() ? Text() : GetVariable(arg, notFound);
+        if (!notFound) {
+            value->Value = std::move(variableValue);
+            writeBack[i] = arg;
+        } else {
+            value->Value = arg.empty() ? Text() : EvalText(arg);
+        }
+        // A parameter the call leaves out still exists (empty), so the body
+        // never reaches a global of the same name by accident.
+        locals->add(params[i].name, std::move(value));
+    }
+
+    {
+        Restore<std::shared_ptr<KeyedTable>> keep(procLocals);
+        procLocals = locals;
+        answer.clear();
+        RunProcedureBody(*entry);
+    }
+    if (!entry->Name.empty() && entry->Name[0] == u'!') {
+        for (std::size_t i = 0; i < params.size(); ++i) {
+            if (writeBack[i].empty()) continue;
+            if (const xxCmdData* final = locals->find(params[i].name)) SetVariable(writeBack[i], final->Value);
+        }
+    }
+    return true;
+}
+
+void Engine::RunProcedureBody(xxCmdData& entry) {
+    if (stackNearlyExhausted()) {
+        ReportTooDeep(entry.Name);
+        unwinding = true;
+        return;
+    }
+    if (entry.Num < 0 || std::size_t(entry.Num) >= programLevels.size()) return;
+    const int32_t savedLine = currentLine;
+    const int32_t savedLevel = currentLevel;
+    Restore<ErrorMode> keepMode(errors.errorMode);
+    Restore<bool> keepInProcedure(inProcedure);
+    inProcedure = true;
+    ++procedureDepth;
+
+    std::shared_ptr<ProgramRecord> program = programLevels[std::size_t(entry.Num)];
+    currentLevel = entry.Num;
+    auto& statements = program->statements;
+    long long i = entry.FuncPnt;
+    while (!stopRequested && !unwinding && !leaveRequested) {
+        if (i < 0 || std::size_t(i) >= statements.size()) break;
+        StatementRecord& record = statements[std::size_t(i)];
+        if (record.kind == StatementKind::End) break;
+        currentLine = static_cast<int32_t>(i);
+        ExecuteStatement(record);
+        lineJumped = false;
+        i = static_cast<long long>(currentLine) + 1;
+    }
+
+    leaveRequested = false;
+    if (!stopRequested) {
+        currentLine = savedLine;
+        currentLevel = savedLevel;
+    }
+    if (--procedureDepth == 0) unwinding = false;
+}
+
+bool Engine::RunProcedureByName(TextView name) {
+    std::shared_ptr<xxCmdData> entry = procedures.findShared(name);
+    return RunProcedureEntry(entry.get());
+}
+
+bool Engine::RunProcedureEntry(xxCmdData* entry) {
+    if (!entry) return false;
+    Restore<std::shared_ptr<KeyedTable>> keep(procLocals);
+    procLocals.reset();
+    RunProcedureBody(*entry);
+    return true;
+}
+
+}  // namespace qel

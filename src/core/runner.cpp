@@ -1,0 +1,93 @@
+// The statement execution loop.
+#include "core/engine.h"
+#include "core/stack_guard.h"
+#include "core/text/brackets.h"
+
+namespace qel {
+
+void Engine::RunStatementList(std::vector<StatementRecord>& statements) {
+    const long long last = static_cast<long long>(statements.size()) - 1;
+    bool executing = true;
+    for (long long i = 0; i <= last;) {
+        currentLine = static_cast<int32_t>(i);
+        StatementRecord& record = statements[std::size_t(i)];
+        if (record.kind == StatementKind::ProcHead) executing = false;
+        if (executing) ExecuteStatement(record);
+        if (record.kind == StatementKind::End) executing = true;
+        // The top level always goes on after the line a statement left as
+        // current (jumps and blocks move it); a jump flag has no reader here.
+        lineJumped = false;
+        i = static_cast<long long>(currentLine) + 1;
+        if (stopRequested) return;
+    }
+}
+
+void Engine::ExecuteStatement(StatementRecord& record) {
+    if (record.source.empty()) return;
+    if (interruptFlag && *interruptFlag) stopRequested = true;
+    if (stackNearlyExhausted()) {
+        ReportTooDeep(record.source);
+        unwinding = true;
+        return;
+    }
+    library.beforeStatement(*this);
+    switch (record.kind) {
+        case StatementKind::Assign:
+            SetVariable(record.head, EvalText(record.woArg));
+            break;
+        case StatementKind::Setting:
+            if (record.handler) record.handler(record, *this);
+            break;
+        case StatementKind::PropertyAssign:
+            if (!library.writeProperty(record.head, record.woArg, *this)) {
+                SetVariable(record.head, EvalText(record.woArg));
+            }
+            break;
+        case StatementKind::If:
+            library.runConditional(record, currentProgram(), *this);
+            break;
+        case StatementKind::Sequence:
+            runSequence(record.source);
+            break;
+        case StatementKind::ProcCall:
+            CallProcedure(record.source, {}, true, &record);
+            break;
+        case StatementKind::ProcCallWithArgs:
+            CallProcedure(record.head, record.source, true, &record);
+            break;
+        case StatementKind::Command:
+            currentStatement = &record;
+            library.dispatchCommand(record, *this);
+            break;
+        case StatementKind::ProcHead:
+        case StatementKind::End:
+        case StatementKind::Label:
+            break;
+    }
+}
+
+// Several sentences on one line, separated by 。; a sentence holding なら
+// ends the line (a one-line もし cannot be followed by more sentences).
+void Engine::runSequence(TextView source) {
+    TextView rest = source;
+    for (;;) {
+        std::size_t stop = text::findOutside(rest, u"。", text::kSyntaxBrackets);
+        if (stop == text::npos) {
+            RunComnd(rest);
+            return;
+        }
+        TextView piece = rest.substr(0, stop);
+        if (text::contains(piece, u"なら")) return;
+        RunComnd(piece);
+        rest = rest.substr(stop + 1);
+        if (stopRequested || leaveRequested) return;
+    }
+}
+
+void Engine::RunComnd(TextView line) {
+    StatementRecord record = ParseLine(line);
+    Restore<const StatementRecord*> keep(currentStatement);
+    ExecuteStatement(record);
+}
+
+}  // namespace qel

@@ -1,0 +1,146 @@
+// Case folding, file decoding, line ends and the small helpers.
+#include "core/text/text.h"
+
+namespace qel::text {
+
+// ---- ASCII case --------------------------------------------------------------
+
+Text toUpperAscii(TextView text) {
+    Text out(text);
+    for (char16_t& c : out) c = upperAscii(c);
+    return out;
+}
+
+Text toLowerAscii(TextView text) {
+    Text out(text);
+    for (char16_t& c : out) c = foldAscii(c);
+    return out;
+}
+
+Text foldKey(TextView text) {
+    return toLowerAscii(text);
+}
+
+bool equalsFolded(TextView a, TextView b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (a[i] != b[i] && foldAscii(a[i]) != foldAscii(b[i])) return false;
+    }
+    return true;
+}
+
+// ---- Files -------------------------------------------------------------------
+
+namespace {
+
+Text fromUtf16(std::string_view bytes, bool bigEndian) {
+    Text out;
+    out.reserve(bytes.size() / 2 + 1);
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const std::size_t pairs = bytes.size() / 2;
+    for (std::size_t i = 0; i < pairs; ++i) {
+        const unsigned first = p[2 * i], second = p[2 * i + 1];
+        out.push_back(char16_t(bigEndian ? (first << 8) | second : (second << 8) | first));
+    }
+    // A file cut in the middle of a unit keeps a trace of the lost byte.
+    if (bytes.size() % 2) out.push_back(u'\uFFFD');
+    return out;
+}
+
+}  // namespace
+
+Text decodeFileBytes(std::string_view bytes) {
+    if (bytes.starts_with("\xEF\xBB\xBF")) return fromUtf8(bytes.substr(3));
+    if (bytes.starts_with("\xFF\xFE")) return fromUtf16(bytes.substr(2), false);
+    if (bytes.starts_with("\xFE\xFF")) return fromUtf16(bytes.substr(2), true);
+    if (isValidUtf8(bytes)) return fromUtf8(bytes);
+    return fromCp932(bytes);
+}
+
+Text normaliseLineEnds(TextView text) {
+    std::size_t extra = 0;  // line ends that gain a character
+    const std::size_t n = text.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        if (text[i] == kLF) {
+            ++extra;
+        } else if (text[i] == kCR) {
+            if (i + 1 < n && text[i + 1] == kLF) {
+                ++i;
+            } else {
+                ++extra;
+            }
+        }
+    }
+    if (extra == 0) return Text(text);
+    Text out;
+    out.reserve(n + extra);
+    for (std::size_t i = 0; i < n; ++i) {
+        const char16_t c = text[i];
+        if (c == kLF || c == kCR) {
+            out.append(kCRLF);
+            if (c == kCR && i + 1 < n && text[i + 1] == kLF) ++i;
+        } else {
+            out.push_back(c);
+        }
+    }
+    return out;
+}
+
+// ---- Small helpers -----------------------------------------------------------
+
+Text fromAscii(std::string_view ascii) {
+    Text out(ascii.size(), u'\0');
+    // Bytes above 0x7F are taken as Latin-1 rather than sign-extended.
+    for (std::size_t i = 0; i < ascii.size(); ++i) {
+        out[i] = char16_t(static_cast<unsigned char>(ascii[i]));
+    }
+    return out;
+}
+
+bool isBlank(char16_t c) {
+    return c == u' ' || c == u'\u3000';
+}
+
+TextView trimBlanksLeft(TextView text) {
+    std::size_t start = 0;
+    while (start < text.size() && isBlank(text[start])) ++start;
+    return text.substr(start);
+}
+
+TextView trimBlanksRight(TextView text) {
+    std::size_t end = text.size();
+    while (end > 0 && isBlank(text[end - 1])) --end;
+    return text.substr(0, end);
+}
+
+TextView trimBlanks(TextView text) {
+    return trimBlanksRight(trimBlanksLeft(text));
+}
+
+bool startsWith(TextView text, TextView prefix) {
+    return text.starts_with(prefix);
+}
+
+bool endsWith(TextView text, TextView suffix) {
+    return text.ends_with(suffix);
+}
+
+bool contains(TextView text, TextView needle) {
+    return text.find(needle) != TextView::npos;
+}
+
+Text replaceAll(TextView text, TextView from, TextView to) {
+    // An empty pattern would match everywhere without advancing.
+    if (from.empty()) return Text(text);
+    Text out;
+    out.reserve(text.size());
+    std::size_t pos = 0;
+    for (std::size_t hit; (hit = text.find(from, pos)) != TextView::npos; pos = hit + from.size()) {
+        out.append(text.substr(pos, hit - pos));
+        out.append(to);
+    }
+    out.append(text.substr(pos));
+    return out;
+}
+
+}  // namespace qel::text

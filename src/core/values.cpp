@@ -1,0 +1,99 @@
+#include "core/values.h"
+
+#include <vector>
+
+#include "core/text/brackets.h"
+#include "core/text/number.h"
+
+namespace qel::values {
+
+Text escapeCell(TextView value) {
+    Text out;
+    out.reserve(value.size());
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        char16_t c = value[i];
+        if (c == u'、') {
+            out += u"{//}";
+        } else if (c == u',') {
+            out += u"{**}";
+        } else if (c == u'，') {
+            out += u"{*/}";
+        } else if (c == kCR && i + 1 < value.size() && value[i + 1] == kLF) {
+            out += u"{*n}";
+            ++i;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+Text unescapeCell(TextView cell) {
+    if (number::readsAsNumber(cell) || cell.find(u'{') == TextView::npos) return Text(cell);
+    Text out = text::replaceAll(cell, u"{//}", u"、");
+    out = text::replaceAll(out, u"{**}", u",");
+    out = text::replaceAll(out, u"{*/}", u"，");
+    return text::replaceAll(out, u"{*n}", kCRLF);
+}
+
+Text unifySeparators(TextView list) {
+    Text out(list);
+    for (char16_t& c : out) {
+        if (c == u'、' || c == u'，') c = u',';
+    }
+    return out;
+}
+
+namespace {
+// Position of the line `key=` in a dictionary, or npos; `valueStart` is where
+// the value begins.
+std::size_t findDictLine(TextView dict, TextView key, std::size_t& valueStart) {
+    Text probe = Text(kCRLF) + Text(key) + u"=";
+    Text hay = Text(kCRLF) + Text(dict);
+    std::size_t p = hay.find(probe);
+    if (p == Text::npos) return Text::npos;
+    valueStart = p + probe.size() - 2;  // in dict coordinates
+    return p;                           // the line starts at p in dict coordinates
+}
+}  // namespace
+
+Text DictGet(TextView dict, TextView key) {
+    std::size_t valueStart = 0;
+    if (findDictLine(dict, key, valueStart) == Text::npos) return {};
+    std::size_t end = dict.find(kCRLF, valueStart);
+    TextView value = dict.substr(valueStart, end == TextView::npos ? TextView::npos : end - valueStart);
+    return text::replaceAll(value, u"{/n}", kCRLF);
+}
+
+Text DictSet(TextView dict, TextView key, TextView value) {
+    Text stored = text::replaceAll(value, kCRLF, u"{/n}");
+    std::size_t valueStart = 0;
+    if (findDictLine(dict, key, valueStart) == Text::npos) {
+        if (dict.empty()) return Text(key) + u"=" + stored;
+        return Text(dict) + Text(kCRLF) + Text(key) + u"=" + stored;
+    }
+    std::size_t end = dict.find(kCRLF, valueStart);
+    Text out(dict.substr(0, valueStart));
+    out += stored;
+    if (end != TextView::npos) out += dict.substr(end);
+    return out;
+}
+
+std::vector<Text> splitArguments(TextView list) {
+    std::vector<Text> parts;
+    for (TextView separator : {TextView(u","), TextView(u"、"), TextView(u"，")}) {
+        if (text::findOutside(list, separator, text::kArgumentBrackets) == text::npos) continue;
+        std::size_t start = 0;
+        for (std::size_t p = text::findOutside(list, separator, text::kArgumentBrackets); p != text::npos;
+             p = text::findOutside(list, separator, text::kArgumentBrackets, start)) {
+            parts.emplace_back(list.substr(start, p - start));
+            start = p + 1;
+        }
+        parts.emplace_back(list.substr(start));
+        return parts;
+    }
+    parts.emplace_back(list);
+    return parts;
+}
+
+}  // namespace qel::values

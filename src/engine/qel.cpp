@@ -1,0 +1,270 @@
+#include "engine/qel.h"
+
+
+#include "core/parser.h"
+#include "core/paths.h"
+#include "core/text/number.h"
+#include "core/values.h"
+#include "library/arguments.h"
+#include "library/standard_library.h"
+#include "library/version.h"
+
+namespace qel {
+
+namespace {
+
+constexpr char16_t kFieldSeparator = u'\x01';
+
+Text joinWith(const std::vector<Text>& parts, TextView separator) {
+    Text out;
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        if (i > 0) out += separator;
+        out += parts[i];
+    }
+    return out;
+}
+
+std::vector<Text> splitOn(TextView text, TextView separator) {
+    std::vector<Text> parts;
+    std::size_t start = 0;
+    for (std::size_t p = text.find(separator); p != TextView::npos; p = text.find(separator, start)) {
+        parts.emplace_back(text.substr(start, p - start));
+        start = p + separator.size();
+    }
+    parts.emplace_back(text.substr(start));
+    return parts;
+}
+
+bool asBoolean(TextView text) {
+    TextView t = text::trimBlanks(text);
+    if (text::equalsFolded(t, u"true")) return true;
+    if (text::equalsFolded(t, u"false") || t.empty()) return false;
+    return number::toNumber(t) != 0;
+}
+
+Text decodeEscapes(TextView text) {
+    Text out = text::replaceAll(text, u"{//}", u"、");
+    out = text::replaceAll(out, u"{**}", u",");
+    out = text::replaceAll(out, u"{*/}", u"，");
+    return text::replaceAll(out, u"{*n}", kCRLF);
+}
+
+}  // namespace
+
+Qel::Qel(Platform platform)
+    : platform_(std::move(platform)),
+      library_(std::make_unique<StandardLibrary>()),
+      engine_(std::make_unique<Engine>(platform_, *library_)) {
+    engine_->engineStatus = EngineStatus::Idle;
+}
+
+Qel::~Qel() = default;
+
+void Qel::ResetEngine() {
+    Engine& e = *engine_;
+    e.appTitle = u"Qelvane";
+    e.ui().setApplicationTitle(e.appTitle);
+    e.ResetRunState();
+    library_->resetRun(e);
+}
+
+void Qel::TeardownEngine() { library_->teardownRun(*engine_); }
+
+void Qel::Run(TextView program, TextView fileName, bool bPreserve) {
+    Engine& e = *engine_;
+    if (!bPreserve) {
+        if (!fileName.empty()) {
+            e.currentFile = Text(fileName);
+            Text folder = folderOf(fileName);
+            if (!folder.empty()) e.files().setCurrentFolder(toNativePath(folder));
+        }
+        ResetEngine();
+        e.programLevels.assign(1, std::make_shared<ProgramRecord>());
+    }
+    auto record = std::make_shared<ProgramRecord>();
+    record->statements = e.SplitProgram(text::normaliseLineEnds(program));
+    if (!e.hostedWindowMode) {
+        e.MarkBlocks(*record);
+        e.RegisterProcedures(record->statements, 0);
+    }
+    if (e.programLevels.empty()) e.programLevels.push_back(record);
+    e.programLevels[0] = record;
+    e.ui().pumpEvents();
+    e.RunStatementList(record->statements);
+    if (bPreserve) {
+        e.stopRequested = false;
+    } else {
+        TeardownEngine();
+    }
+    if (e.engineStatus == EngineStatus::Running) e.engineStatus = EngineStatus::Idle;
+    e.commandLineText.clear();
+}
+
+bool Qel::RunFile(TextView fileName, bool bPreserve) {
+    TextView name = fileName;
+    if (name.size() >= 2 && name.front() == u'"' && name.back() == u'"') name = name.substr(1, name.size() - 2);
+    engine_->currentFile = Text(name);
+    std::string bytes;
+    bool readable = engine_->files().readFile(toNativePath(name), bytes);
+    Text script = readable ? text::decodeFileBytes(bytes) : Text();
+    Run(script, name, bPreserve);
+    return readable;
+}
+
+void Qel::RunComnd(TextView qelComnd) { engine_->RunComnd(qelComnd); }
+
+void Qel::DoStop() {
+    engine_->stopRequested = true;
+    TeardownEngine();
+}
+
+void Qel::DoPause() {
+    Engine& e = *engine_;
+    if (e.engineStatus == EngineStatus::Paused) {
+        e.engineStatus = EngineStatus::Running;
+        return;
+    }
+    e.engineStatus = EngineStatus::Paused;
+    e.RaiseHostEvent(2, u"中断", {});
+}
+
+int16_t Qel::GetErrLine() {
+    const Engine& e = *engine_;
+    return static_cast<int16_t>(e.errors.errorLine != 0 ? e.errors.errorLine : e.currentLine + 1);
+}
+
+Text Qel::GetErrWord() { return engine_->errors.errorWord; }
+
+int16_t Qel::GetStatus() { return static_cast<int16_t>(engine_->engineStatus); }
+
+Text Qel::GetFunc(TextView text) { return engine_->EvalText(text); }
+
+// Objects arrive with the object layer; no control is registered yet.
+Text Qel::GetObjName(TextView) { return {}; }
+
+Text Qel::GetForEditor(int flag) {
+    Engine& e = *engine_;
+    if (flag == 1) {
+        Text out;
+        for (const auto& [key, entry] : e.globals.inOrder()) {
+            (void)key;
+            out += u"◆" + entry->Name + Text(kCRLF) + entry->Value + Text(kCRLF);
+        }
+        return decodeEscapes(out);
+    }
+    if (flag == 3) {
+        std::vector<Text> lines;
+        if (e.procLocals) {
+            for (const auto& [key, entry] : e.procLocals->inOrder()) lines.push_back(entry->Name + u"\t手順内のみ");
+        }
+        for (const auto& [key, entry] : e.globals.inOrder()) lines.push_back(entry->Name);
+        return joinWith(lines, kCRLF);
+    }
+    return {};
+}
+
+StatementRecord Qel::currentStatementCopy() {
+    Engine& e = *engine_;
+    if (std::size_t(e.currentLevel) < e.programLevels.size()) {
+        auto& statements = e.programLevels[e.currentLevel]->statements;
+        if (e.currentLine >= 0 && std::size_t(e.currentLine) < statements.size()) {
+            return statements[std::size_t(e.currentLine)];
+        }
+    }
+    return {};
+}
+
+SetInfoValue Qel::GetSetInfo(TextView syurui, TextView naiyou) {
+    Engine& e = *engine_;
+    StatementRecord current = currentStatementCopy();
+    if (syurui == u"変数") return e.EvalText(naiyou);
+    if (syurui == u"手順") {
+        e.CallProcedure(naiyou, {}, true, &current);
+        return {};
+    }
+    if (syurui == u"エラー") {
+        e.ReportError(text::replaceAll(naiyou, u"{ch}", u"\\n"), 699, 48);
+        return {};
+    }
+    if (syurui == u"命令解析") {
+        std::size_t tab = naiyou.find(u'\t');
+        TextView command = naiyou.substr(0, tab);
+        TextView particles = tab == TextView::npos ? TextView() : naiyou.substr(tab + 1);
+        StatementRecord record = e.ParseLine(command);
+        std::vector<Text> list = splitOn(particles, u",");
+        return joinWith(BindParticles(record, list), TextView(&kFieldSeparator, 1));
+    }
+    if (syurui == u"動詞") return current.head;
+    if (syurui == u"引数") {
+        std::vector<Text> list = splitOn(naiyou, u"\t");
+        return joinWith(BindParticles(current, list), u"\t");
+    }
+    if (syurui == u"引数２") {
+        std::size_t no = current.woArg.find(u'の');
+        Text main = no == Text::npos ? current.woArg : current.woArg.substr(no + 1);
+        return main + u"\t" + current.head;
+    }
+    if (syurui == u"分割") {
+        std::vector<Text> pieces = splitOn(naiyou, u"の");
+        for (Text& piece : pieces) piece = e.EvalText(piece);
+        return joinWith(pieces, u"\t");
+    }
+    if (syurui == u"カンマ") {
+        std::vector<Text> pieces = UnpackArgs(e, naiyou, true, values::splitArguments(naiyou).size());
+        return decodeEscapes(joinWith(pieces, TextView(&kFieldSeparator, 1)));
+    }
+    if (syurui == u"配列") {
+        return joinWith(splitOn(values::unifySeparators(naiyou), u","), TextView(&kFieldSeparator, 1));
+    }
+    if (syurui == u"コマンドライン") {
+        e.commandLineText = Text(naiyou);
+        return {};
+    }
+    if (syurui == u"プログラム") {
+        auto record = std::make_shared<ProgramRecord>();
+        record->statements = e.SplitProgram(text::normaliseLineEnds(naiyou));
+        e.MarkBlocks(*record);
+        if (e.programLevels.empty()) e.programLevels.push_back(record);
+        e.programLevels[0] = record;
+        e.RegisterProcedures(record->statements, 0);
+        return {};
+    }
+    if (syurui == u"状態") {
+        e.stopRequested = asBoolean(naiyou);
+        return {};
+    }
+    if (syurui == u"イベント処理") return {};
+    if (syurui == u"処理状況") return e.progressProcedure.empty() ? 0.0 : 1.0;
+    if (syurui == u"バージョン") return versionText();
+    if (syurui == u"チェック") return true;
+    if (syurui == u"起動中") {
+        e.hostRunFlag = asBoolean(naiyou);
+        return {};
+    }
+    if (syurui == u"高度エラーメッセージ") {
+        e.detailedErrors = asBoolean(naiyou);
+        return {};
+    }
+    // オブジェクトの設定, オブジェクト, 色, 色変換 and 処理状況通知 need the
+    // object, colour and transfer layers; until those exist they answer
+    // nothing, like any unknown keyword.
+    return {};
+}
+
+void Qel::SetObj(bool isObject) { engine_->hostedWindowMode = isObject; }
+
+void Qel::SetDebugObj(bool isObject) {
+    engine_->runEnvironment = isObject ? RunEnvironment::Editor : RunEnvironment::CreatedByProgram;
+}
+
+void Qel::SetStopLine(std::vector<bool> stopLines) { engine_->stopLines = std::move(stopLines); }
+
+void Qel::ErrMessage(TextView msg, int errNum, int icon, TextView prg) {
+    if (!msg.empty()) {
+        engine_->ReportError(msg, errNum, icon, prg);
+    } else {
+        engine_->ReportErrorNo(errNum, icon, prg);
+    }
+}
+
+}  // namespace qel

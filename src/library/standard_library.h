@@ -1,0 +1,41 @@
+// The library layer as the core sees it: the three tables, command dispatch,
+// function calls, and (until the object layer exists) no objects.
+#pragma once
+
+#include "core/engine.h"
+#include "core/library_port.h"
+
+namespace qel {
+
+class StandardLibrary : public LibraryPort {
+public:
+    StandardLibrary();
+
+    const xxCmdData* findSetting(TextView name) const override { return settings_.find(name); }
+    void dispatchCommand(StatementRecord& record, Engine& engine) override;
+    void runConditional(StatementRecord& record, ProgramRecord& program, Engine& engine) override;
+    bool callFunction(TextView name, TextView arg, Text& result, Engine& engine) override;
+    bool readProperty(TextView name, TextView arg, Text& result, Engine& engine) override;
+    bool writeProperty(TextView target, TextView rawValue, Engine& engine) override;
+    bool objectExists(TextView name, Engine& engine) override;
+    void resetRun(Engine& engine) override;
+    void teardownRun(Engine& engine) override;
+
+    KeyedTable& commands() { return commands_; }
+    KeyedTable& functions() { return functions_; }
+    KeyedTable& settings() { return settings_; }
+
+private:
+    bool tryCaller(StatementRecord& record, Engine& engine);
+    bool tryProcedures(StatementRecord& record, Engine& engine);
+    xxCmdData* findContainedCommand(TextView head) const;
+
+    KeyedTable commands_;
+    KeyedTable settings_;
+    KeyedTable functions_;
+};
+
+// The library of an engine (handlers that need the tables reach them here).
+StandardLibrary& libraryOf(Engine& engine);
+
+}  // namespace qel

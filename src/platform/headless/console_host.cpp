@@ -1,0 +1,166 @@
+#include "platform/headless/console_host.h"
+
+#include <chrono>
+#include <iostream>
+#include <thread>
+
+#include "core/text/number.h"
+
+namespace qel {
+
+namespace {
+
+// Writes the text with each CR LF as one line break.
+std::string forTerminal(TextView text) {
+    std::string out = text::toUtf8(text::replaceAll(text, kCRLF, u"\n"));
+    return out;
+}
+
+const char* purposeTag(BoxPurpose purpose) {
+    switch (purpose) {
+        case BoxPurpose::Message: return "MSG";
+        case BoxPurpose::Error: return "ERR";
+        case BoxPurpose::Question: return "ASK";
+        case BoxPurpose::Confirm: return "CONFIRM";
+    }
+    return "MSG";
+}
+
+}  // namespace
+
+int defaultButton(int style) {
+    switch (style & 0xF) {
+        case 2: return kAbort;
+        case 3:
+        case 4: return kYes;
+        case 5: return kRetry;
+        default: return kOk;
+    }
+}
+
+int buttonFromAnswer(TextView answer) {
+    TextView a = text::trimBlanks(answer);
+    if (auto n = number::parse(a)) return (*n >= 1 && *n <= 7) ? int(*n) : 0;
+    static const std::pair<TextView, int> kNames[] = {
+        {u"OK", kOk},         {u"ＯＫ", kOk},      {u"キャンセル", kCancel}, {u"中止", kAbort},
+        {u"再試行", kRetry},  {u"無視", kIgnore},  {u"はい", kYes},          {u"いいえ", kNo},
+    };
+    for (const auto& [name, button] : kNames) {
+        if (text::equalsFolded(a, name)) return button;
+    }
+    return 0;
+}
+
+std::string transcriptField(TextView text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char16_t c = text[i];
+        if (c == u'\\') {
+            out += "\\\\";
+        } else if (c == u'\t') {
+            out += "\\t";
+        } else if (c == kCR && i + 1 < text.size() && text[i + 1] == kLF) {
+            out += "\\n";
+            ++i;
+        } else if (c == kLF) {
+            out += "\\n";
+        } else if (c == kCR) {
+            out += "\\r";
+        } else {
+            out += text::toUtf8(TextView(&text[i], 1));
+        }
+    }
+    return out;
+}
+
+ConsoleHost::ConsoleHost(ConsoleOptions options, std::ostream& out, std::ostream& err, std::istream& in)
+    : options_(std::move(options)), out_(out), err_(err), in_(in) {
+    if (!options_.transcriptPath.empty()) {
+        transcript_ = std::make_unique<std::ofstream>(options_.transcriptPath, std::ios::binary | std::ios::trunc);
+        if (!*transcript_) problem_ = "cannot write the transcript file " + options_.transcriptPath;
+    }
+    if (!options_.answersPath.empty()) {
+        std::ifstream answers(options_.answersPath, std::ios::binary);
+        if (!answers) {
+            problem_ = "cannot read the answers file " + options_.answersPath;
+        } else {
+            std::string line;
+            while (std::getline(answers, line)) {
+                if (!line.empty() && line.back() == '\r') line.pop_back();
+                answers_.push_back(text::fromUtf8(line));
+            }
+        }
+    }
+}
+
+ConsoleHost::~ConsoleHost() = default;
+
+bool ConsoleHost::ready(std::string& problem) const {
+    problem = problem_;
+    return problem_.empty();
+}
+
+std::optional<Text> ConsoleHost::nextAnswer() {
+    if (answers_.empty()) return std::nullopt;
+    Text answer = std::move(answers_.front());
+    answers_.pop_front();
+    return answer;
+}
+
+void ConsoleHost::record(const std::string& line) {
+    if (transcript_) {
+        *transcript_ << line << '\n';
+        transcript_->flush();
+    }
+}
+
+int ConsoleHost::messageBox(const MessageBoxRequest& request) {
+    int button = defaultButton(request.style);
+    if (request.purpose == BoxPurpose::Error && options_.cancelErrors && (request.style & 0xF) == 1) {
+        button = kCancel;
+    }
+    if (request.purpose != BoxPurpose::Error) {
+        if (auto answer = nextAnswer()) {
+            if (int chosen = buttonFromAnswer(*answer)) button = chosen;
+        }
+    }
+    if (request.purpose == BoxPurpose::Error) {
+        err_ << forTerminal(request.text) << '\n';
+        err_.flush();
+    } else if (request.purpose == BoxPurpose::Message) {
+        out_ << forTerminal(request.text) << '\n';
+        out_.flush();
+    } else {
+        err_ << forTerminal(request.text) << '\n';
+        err_.flush();
+    }
+    record(std::string(purposeTag(request.purpose)) + '\t' + std::to_string(request.style) + '\t' +
+           transcriptField(request.caption) + '\t' + transcriptField(request.text) + '\t' +
+           std::to_string(button));
+    return button;
+}
+
+std::optional<Text> ConsoleHost::inputBox(TextView prompt, TextView caption, TextView defaultText) {
+    std::optional<Text> answer = nextAnswer();
+    if (!answer) answer = Text(defaultText);
+    record("INPUT\t" + transcriptField(caption) + '\t' + transcriptField(prompt) + '\t' +
+           transcriptField(defaultText) + '\t' + (answer ? "OK\t" + transcriptField(*answer) : "CANCEL\t"));
+    return answer;
+}
+
+void ConsoleHost::sleepMs(int milliseconds) {
+    if (milliseconds <= 0) return;
+    if (options_.virtualClock) {
+        virtualNow_ += milliseconds;
+        return;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+double ConsoleHost::clockMs() {
+    if (options_.virtualClock) return virtualNow_;
+    using namespace std::chrono;
+    return double(duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count()) / 1000.0;
+}
+
+}  // namespace qel

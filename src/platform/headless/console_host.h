@@ -1,0 +1,61 @@
+// The host without a display: script messages go to standard output, error
+// reports to standard error, and every box can be written to a transcript
+// and answered from a file. Tests and command-line users rely on this
+// contract (see README).
+#pragma once
+
+#include <deque>
+#include <fstream>
+#include <iosfwd>
+#include <memory>
+#include <string>
+
+#include "platform/ports.h"
+
+namespace qel {
+
+struct ConsoleOptions {
+    bool cancelErrors = false;   // error boxes answer Cancel (the script stops)
+    bool virtualClock = false;   // sleeping advances a virtual clock at once
+    std::string transcriptPath;  // one line per box, see README
+    std::string answersPath;     // answers to boxes, one per line
+};
+
+class ConsoleHost : public UiHost {
+public:
+    ConsoleHost(ConsoleOptions options, std::ostream& out, std::ostream& err, std::istream& in);
+    ~ConsoleHost() override;
+
+    // False when the transcript or the answers file cannot be opened.
+    bool ready(std::string& problem) const;
+
+    int messageBox(const MessageBoxRequest& request) override;
+    std::optional<Text> inputBox(TextView prompt, TextView caption, TextView defaultText) override;
+    void setApplicationTitle(TextView title) override { title_ = Text(title); }
+    void pumpEvents() override {}
+    void sleepMs(int milliseconds) override;
+    double clockMs() override;
+
+private:
+    std::optional<Text> nextAnswer();
+    void record(const std::string& line);
+
+    ConsoleOptions options_;
+    std::ostream& out_;
+    std::ostream& err_;
+    std::istream& in_;
+    std::unique_ptr<std::ofstream> transcript_;
+    std::deque<Text> answers_;
+    std::string problem_;
+    Text title_;
+    double virtualNow_ = 0;
+};
+
+// The first button of a box style (what Enter presses): 1 OK, 3 Abort, 4 Retry, 6 Yes.
+int defaultButton(int style);
+// A button number from its number or name (OK, キャンセル, はい …); 0 if none.
+int buttonFromAnswer(TextView answer);
+// Escapes a field of a transcript line: \\, \t, \n (CR LF or LF), \r.
+std::string transcriptField(TextView text);
+
+}  // namespace qel

@@ -1,0 +1,12 @@
+#pragma once
+
+#include "core/text/text.h"
+
+namespace qel::resources {
+
+// The source text of a numbered table, lines separated by LF as written in
+// the source file; empty for a table this build does not carry. Callers go
+// through the cached lookup of the core (which normalises line ends).
+TextView mainTableSource(int number);
+
+}  // namespace qel::resources

@@ -1,0 +1,182 @@
+#include "startup/launch.h"
+
+#include <filesystem>
+#include <iostream>
+
+#include "core/text/text.h"
+#include "engine/qel.h"
+#include "library/version.h"
+#include "platform/linux/posix_files.h"
+
+namespace qel {
+
+namespace {
+
+std::string upperAscii(std::string s) {
+    for (char& c : s) {
+        if (c >= 'a' && c <= 'z') c = char(c - 32);
+    }
+    return s;
+}
+
+std::string lowerAscii(std::string s) {
+    for (char& c : s) {
+        if (c >= 'A' && c <= 'Z') c = char(c + 32);
+    }
+    return s;
+}
+
+// Arguments for the script, as one command-line text (quoted where needed).
+std::string joinArguments(const std::vector<std::string>& args) {
+    std::string out;
+    for (const auto& a : args) {
+        if (!out.empty()) out += ' ';
+        bool quote = a.empty() || a.find_first_of(" \t\"") != std::string::npos;
+        out += quote ? "\"" + a + "\"" : a;
+    }
+    return out;
+}
+
+std::string absolute(const std::string& path) {
+    std::error_code ec;
+    auto full = std::filesystem::absolute(path, ec);
+    return ec ? path : full.lexically_normal().string();
+}
+
+}  // namespace
+
+std::string helpText() {
+    return "Usage: qelscript [OPTIONS] SCRIPT.qel [SCRIPT ARGUMENTS...]\n"
+           "       qelscript /run SCRIPT.qel\n"
+           "\n"
+           "Runs a Qelscript program. Without a display the console host is used:\n"
+           "messages go to standard output, error reports to standard error.\n"
+           "\n"
+           "Options (before the script file):\n"
+           "  --console            run without windows even when a display is present\n"
+           "  --transcript FILE    write every message and input box to FILE (one line each)\n"
+           "  --answers FILE       answer boxes from FILE, one answer per line\n"
+           "  --cancel-errors      error boxes answer Cancel, so the first error stops the script\n"
+           "  --virtual-clock      waits return at once (the script's clock still advances)\n"
+           "  --help               show this help and exit\n"
+           "  --version            show the version and exit\n"
+           "\n"
+           "Exit status: 0 the script ended, 1 it was stopped from an error box,\n"
+           "2 a usage error or a script file that cannot be read.\n";
+}
+
+CommandLine parseCommandLine(const std::vector<std::string>& args) {
+    CommandLine cl;
+    std::size_t i = 0;
+    if (!args.empty() && lowerAscii(args[0]) == "/run") {
+        cl.runByName = true;
+        i = 1;
+    }
+    for (; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        auto needValue = [&](std::string& slot) {
+            if (i + 1 >= args.size()) {
+                cl.error = "option " + a + " needs a value";
+                return;
+            }
+            slot = args[++i];
+        };
+        if (a == "--") {
+            ++i;
+            break;
+        } else if (a == "--help" || a == "-h") {
+            cl.showHelp = true;
+        } else if (a == "--version") {
+            cl.showVersion = true;
+        } else if (a == "--console") {
+            cl.forceConsole = true;
+        } else if (a == "--transcript") {
+            needValue(cl.console.transcriptPath);
+        } else if (a == "--answers") {
+            needValue(cl.console.answersPath);
+        } else if (a == "--cancel-errors") {
+            cl.console.cancelErrors = true;
+        } else if (a == "--virtual-clock") {
+            cl.console.virtualClock = true;
+        } else if (a.size() > 1 && a[0] == '-' && a.rfind("--", 0) == 0) {
+            cl.error = "unknown option " + a;
+        } else {
+            break;
+        }
+        if (!cl.error.empty()) return cl;
+    }
+    if (i < args.size()) {
+        cl.scriptPath = args[i];
+        cl.scriptArguments.assign(args.begin() + std::ptrdiff_t(i) + 1, args.end());
+    }
+    return cl;
+}
+
+LaunchMode chooseLaunchMode(const std::string& executablePath, const CommandLine& commandLine) {
+    if (commandLine.runByName) return LaunchMode::RunByName;
+    std::string base = std::filesystem::path(executablePath).stem().string();
+    return upperAscii(base) == "QELSCRIPT" ? LaunchMode::Runtime : LaunchMode::StandAlone;
+}
+
+int runMain(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+            std::istream& in, const volatile int* interruptFlag) {
+    CommandLine cl = parseCommandLine(args);
+    if (!cl.error.empty()) {
+        err << "qelscript: " << cl.error << "\nTry 'qelscript --help'.\n";
+        return 2;
+    }
+    if (cl.showHelp) {
+        out << helpText();
+        return 0;
+    }
+    if (cl.showVersion) {
+        out << "qelscript " << QEL_VERSION << " (language " << text::toUtf8(versionText()) << ")\n";
+        return 0;
+    }
+
+    Platform platform;
+    auto host = std::make_unique<ConsoleHost>(cl.console, out, err, in);
+    std::string problem;
+    if (!host->ready(problem)) {
+        err << "qelscript: " << problem << '\n';
+        return 2;
+    }
+    platform.ui = std::move(host);
+    platform.files = std::make_unique<PosixFileSystem>();
+    std::string exePath = platform.files->executablePath();
+    Qel qel(std::move(platform));
+    Engine& engine = qel.engine();
+    engine.interruptFlag = interruptFlag;
+    engine.runEnvironment = RunEnvironment::ScriptFile;
+
+    LaunchMode mode = chooseLaunchMode(exePath, cl);
+    if (mode == LaunchMode::StandAlone) {
+        // The attached-script reader arrives later: a stand-alone copy runs
+        // an empty program, as one with nothing attached does.
+        qel.GetSetInfo(u"コマンドライン", text::fromUtf8(joinArguments(args)));
+        engine.runEnvironment = RunEnvironment::StandAlone;
+        qel.Run({}, text::fromUtf8(exePath), false);
+        return 0;
+    }
+    if (cl.scriptPath.empty()) {
+        auto typed = engine.ui().inputBox(u"Qelvaneプログラムファイル名を入力してください。", engine.appTitle, {});
+        if (!typed || typed->empty()) {
+            err << "qelscript: no script file given\nTry 'qelscript --help'.\n";
+            return 2;
+        }
+        cl.scriptPath = text::toUtf8(*typed);
+    }
+    std::string path = absolute(cl.scriptPath);
+    std::string bytes;
+    if (!engine.files().readFile(path, bytes)) {
+        err << "qelscript: cannot read the script file " << cl.scriptPath << '\n';
+        return 2;
+    }
+    engine.commandLineText = text::fromUtf8(joinArguments(cl.scriptArguments));
+    Text commandLine = engine.commandLineText;
+    qel.GetSetInfo(u"コマンドライン", commandLine);
+    qel.RunFile(text::fromUtf8(path), false);
+    return engine.engineStatus == EngineStatus::Stopping ? 1 : 0;
+}
+
+}  // namespace qel

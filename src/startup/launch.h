@@ -1,0 +1,40 @@
+// Start-up: the command line of the executable and its launch modes.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+#include "platform/headless/console_host.h"
+
+namespace qel {
+
+struct CommandLine {
+    ConsoleOptions console;
+    bool forceConsole = false;
+    bool showHelp = false;
+    bool showVersion = false;
+    bool runByName = false;          // "/run FILE"
+    std::string scriptPath;          // empty: ask for one
+    std::vector<std::string> scriptArguments;
+    std::string error;               // a usage error
+};
+
+// Options come before the script file; everything after the file name is the
+// script's own command line.
+CommandLine parseCommandLine(const std::vector<std::string>& args);
+
+enum class LaunchMode { Runtime, RunByName, StandAlone };
+
+// The runtime under its own name (any letter case) runs script files; under
+// any other name it is a stand-alone application carrying its own script.
+LaunchMode chooseLaunchMode(const std::string& executablePath, const CommandLine& commandLine);
+
+// Runs the whole start-up and returns the process exit status:
+// 0 the script ended, 1 it was stopped from an error box, 2 usage or file errors.
+int runMain(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+            std::istream& in, const volatile int* interruptFlag);
+
+std::string helpText();
+
+}  // namespace qel
