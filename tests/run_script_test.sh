@@ -1,0 +1,37 @@
+#!/bin/sh
+# Runs one script test: the script on the console host with a transcript, then
+# compares the transcript with the expected one beside the script.
+#   <name>.qel       the script
+#   <name>.expected  the expected transcript (see README, "Console mode")
+#   <name>.answers   optional answers to boxes, one per line
+#   <name>.options   optional extra options, e.g. --cancel-errors
+#   <name>.status    optional expected exit status (default 0)
+set -u
+qelscript=$1
+script=$2
+base=${script%.qel}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+set -- --console --virtual-clock --transcript "$work/transcript"
+[ -f "$base.answers" ] && set -- "$@" --answers "$base.answers"
+[ -f "$base.options" ] && set -- "$@" $(cat "$base.options")
+
+# Scripts run from a scratch copy of their folder, so files they write vanish
+# and scripts they run beside them are found.
+mkdir "$work/area"
+cp -R "$(dirname "$script")/." "$work/area/"
+( cd "$work" && "$qelscript" "$@" "$work/area/$(basename "$script")" >"$work/stdout" 2>"$work/stderr" </dev/null )
+status=$?
+expected_status=0
+[ -f "$base.status" ] && expected_status=$(cat "$base.status")
+if [ "$status" != "$expected_status" ]; then
+    echo "exit status $status, expected $expected_status"
+    cat "$work/stderr"
+    exit 1
+fi
+if ! diff -u "$base.expected" "$work/transcript"; then
+    echo "transcript differs from $base.expected"
+    exit 1
+fi
+exit 0
