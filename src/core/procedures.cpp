@@ -203,7 +203,9 @@ void Engine::RunProcedureBody(xxCmdData& entry) {
     const int32_t savedLevel = currentLevel;
     Restore<ErrorMode> keepMode(errors.errorMode);
     Restore<bool> keepInProcedure(inProcedure);
+    Restore<int32_t> keepStart(procedureStart);
     inProcedure = true;
+    procedureStart = entry.FuncPnt;
     ++procedureDepth;
 
     std::shared_ptr<ProgramRecord> program = programLevels[std::size_t(entry.Num)];

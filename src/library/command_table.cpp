@@ -10,9 +10,9 @@ const std::vector<CommandRow>& commandRows() {
     static const std::vector<CommandRow> rows{
     {u"宣言", 1, u"", cmdDeclare},  // 1
     {u"画像コピー", 2, u"で", cmdNotBuilt},  // 2
-    {u"抜ける,ぬける", 0, u"", cmdNotBuilt},  // 3
+    {u"抜ける,ぬける", 0, u"", cmdLeave},  // 3
     {u"表示", 0, u"", cmdDisplay},  // 4
-    {u"繰り返", 0, u"", cmdNotBuilt},  // 5
+    {u"繰り返", 0, u"", cmdRepeat},  // 5
     {u"作れ,作", 1, u"", cmdNotBuilt},  // 6
     {u"起動して待", 1, u"", cmdNotBuilt},  // 7
     {u"起動", 1, u"", cmdNotBuilt},  // 8
@@ -20,9 +20,9 @@ const std::vector<CommandRow>& commandRows() {
     {u"休憩", 0, u"", cmdRest},  // 10
     {u"変え", 2, u"", cmdNotBuilt},  // 11
     {u"使う,使", 1, u"として", cmdNotBuilt},  // 12
-    {u"終了", 0, u"", cmdNotBuilt},  // 13
+    {u"終了", 0, u"", cmdStop},  // 13
     {u"待機", 0, u"", cmdNotBuilt},  // 14
-    {u"飛べ,飛", 1, u"", cmdNotBuilt},  // 15
+    {u"飛べ,飛", 1, u"", cmdJump},  // 15
     {u"辞書保存", 2, u"", cmdNotBuilt},  // 16
     {u"辞書初期化", 2, u"", cmdNotBuilt},  // 17
     {u"開始", 2, u"", cmdNotBuilt},  // 18
@@ -38,15 +38,15 @@ const std::vector<CommandRow>& commandRows() {
     {u"印刷", 0, u"", cmdNotBuilt},  // 28
     {u"アクティブ", 1, u"", cmdNotBuilt},  // 29
     {u"消せ,消す,消し", 1, u"", cmdNotBuilt},  // 30
-    {u"計算", 1, u"", cmdNotBuilt},  // 31
-    {u"足せ", 1, u"", cmdNotBuilt},  // 32
-    {u"引け", 0, u"", cmdNotBuilt},  // 33
-    {u"命令", 2, u"", cmdNotBuilt},  // 34
+    {u"計算", 1, u"", cmdCalculate},  // 31
+    {u"足せ", 1, u"", cmdAdd},  // 32
+    {u"引け", 0, u"", cmdSubtract},  // 33
+    {u"命令", 2, u"", cmdOrder},  // 34
     {u"閉じない", 0, u"", cmdNotBuilt},  // 35
     {u"設定", 2, u"", cmdNotBuilt},  // 36
-    {u"日本語処理", 1, u"", cmdNotBuilt},  // 37
-    {u"実行", 1, u"", cmdNotBuilt},  // 38
-    {u"参照", 1, u"", cmdNotBuilt},  // 39
+    {u"日本語処理", 1, u"", cmdRunText},  // 37
+    {u"実行", 1, u"", cmdExecute},  // 38
+    {u"参照", 1, u"", cmdRefer},  // 39
     {u"呼び出せ", 0, u"", cmdNotBuilt},  // 40
     {u"並び替え", 2, u"", cmdNotBuilt},  // 41
     {u"報告", 1, u"", cmdNotBuilt},  // 42
@@ -55,9 +55,9 @@ const std::vector<CommandRow>& commandRows() {
     {u"検索", 1, u"", cmdNotBuilt},  // 45
     {u"進", 1, u"", cmdNotBuilt},  // 46
     {u"置き換え,置換", 1, u"", cmdNotBuilt},  // 47
-    {u"交換", 2, u"", cmdNotBuilt},  // 48
-    {u"入れ", 0, u"", cmdNotBuilt},  // 49
-    {u"分岐", 0, u"", cmdNotBuilt},  // 50
+    {u"交換", 2, u"", cmdSwap},  // 48
+    {u"入れ", 0, u"", cmdPut},  // 49
+    {u"分岐", 0, u"", cmdBranch},  // 50
     {u"利用", 0, u"", cmdNotBuilt},  // 51
     {u"復元", 0, u"", cmdNotBuilt},  // 52
     {u"右へ", 0, u"", cmdNotBuilt},  // 53
@@ -136,7 +136,7 @@ const std::vector<CommandRow>& commandRows() {
     {u"回転", 1, u"", cmdNotBuilt},  // 126
     {u"グラデーション", 1, u"", cmdNotBuilt},  // 127
     {u"ひょうじ", 0, u"", cmdDisplay},  // 128
-    {u"くりかえ", 0, u"", cmdNotBuilt},  // 129
+    {u"くりかえ", 0, u"", cmdRepeat},  // 129
     {u"つく", 0, u"", cmdNotBuilt},  // 130
     {u"きどう", 0, u"", cmdNotBuilt},  // 131
     {u"きどうしてまて", 0, u"", cmdNotBuilt},  // 132
@@ -144,9 +144,9 @@ const std::vector<CommandRow>& commandRows() {
     {u"きゅうけい", 0, u"", cmdRest},  // 134
     {u"かえ", 0, u"", cmdNotBuilt},  // 135
     {u"つかう", 0, u"", cmdNotBuilt},  // 136
-    {u"しゅうりょう", 0, u"", cmdNotBuilt},  // 137
+    {u"しゅうりょう", 0, u"", cmdStop},  // 137
     {u"たいき", 0, u"", cmdNotBuilt},  // 138
-    {u"とべ,とび", 0, u"", cmdNotBuilt},  // 139
+    {u"とべ,とび", 0, u"", cmdJump},  // 139
     {u"ついかほぞん", 0, u"", cmdNotBuilt},  // 140
     {u"ほぞん", 0, u"", cmdNotBuilt},  // 141
     {u"せんたく", 0, u"", cmdNotBuilt},  // 142
@@ -156,19 +156,19 @@ const std::vector<CommandRow>& commandRows() {
     {u"にゅうりょく", 0, u"", cmdNotBuilt},  // 146
     {u"いんさつ", 0, u"", cmdNotBuilt},  // 147
     {u"けせ", 0, u"", cmdNotBuilt},  // 148
-    {u"けいさん", 0, u"", cmdNotBuilt},  // 149
-    {u"たせ", 0, u"", cmdNotBuilt},  // 150
-    {u"ひけ", 0, u"", cmdNotBuilt},  // 151
-    {u"めいれい", 0, u"", cmdNotBuilt},  // 152
+    {u"けいさん", 0, u"", cmdCalculate},  // 149
+    {u"たせ", 0, u"", cmdAdd},  // 150
+    {u"ひけ", 0, u"", cmdSubtract},  // 151
+    {u"めいれい", 0, u"", cmdOrder},  // 152
     {u"とじない", 0, u"", cmdNotBuilt},  // 153
     {u"せってい", 0, u"", cmdNotBuilt},  // 154
     {u"じしょほぞん", 0, u"", cmdNotBuilt},  // 155
-    {u"にほんごしょり", 0, u"", cmdNotBuilt},  // 156
+    {u"にほんごしょり", 0, u"", cmdRunText},  // 156
     {u"せんげん", 0, u"", cmdDeclare},  // 157
-    {u"じっこう", 0, u"", cmdNotBuilt},  // 158
-    {u"さんしょう", 0, u"", cmdNotBuilt},  // 159
+    {u"じっこう", 0, u"", cmdExecute},  // 158
+    {u"さんしょう", 0, u"", cmdRefer},  // 159
     {u"すす", 0, u"", cmdNotBuilt},  // 160
-    {u"いれ", 0, u"", cmdNotBuilt},  // 161
+    {u"いれ", 0, u"", cmdPut},  // 161
     {u"みぎへ", 0, u"", cmdNotBuilt},  // 162
     {u"ひだりへ", 0, u"", cmdNotBuilt},  // 163
     {u"まえへ", 0, u"", cmdNotBuilt},  // 164

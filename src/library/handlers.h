@@ -13,6 +13,26 @@ void fnNotBuilt(Text& result, Text& args, Engine& engine);
 // ---- declarations (declare.cpp) --------------------------------------------
 void cmdDeclare(StatementRecord& record, Engine& engine);
 
+// ---- control flow (conditional.cpp, loops.cpp, control_flow.cpp) ----------
+void cmdRepeat(StatementRecord& record, Engine& engine);
+void cmdLeave(StatementRecord& record, Engine& engine);
+void cmdStop(StatementRecord& record, Engine& engine);
+void cmdJump(StatementRecord& record, Engine& engine);
+void cmdBranch(StatementRecord& record, Engine& engine);
+
+// ---- computing and storing (assignment_commands.cpp) -----------------------
+void cmdPut(StatementRecord& record, Engine& engine);
+void cmdCalculate(StatementRecord& record, Engine& engine);
+void cmdAdd(StatementRecord& record, Engine& engine);
+void cmdSubtract(StatementRecord& record, Engine& engine);
+void cmdSwap(StatementRecord& record, Engine& engine);
+
+// ---- running further program text (program_commands.cpp) ------------------
+void cmdRunText(StatementRecord& record, Engine& engine);
+void cmdExecute(StatementRecord& record, Engine& engine);
+void cmdRefer(StatementRecord& record, Engine& engine);
+void cmdOrder(StatementRecord& record, Engine& engine);
+
 // ---- text input and output (textio.cpp) -----------------------------------
 void cmdDisplay(StatementRecord& record, Engine& engine);
 void cmdWait(StatementRecord& record, Engine& engine);
