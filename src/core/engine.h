@@ -140,6 +140,9 @@ public:
     // Names in force while one argument is evaluated (EvalWithConstants).
     const KeyedTable* contextConstants = nullptr;
     int procedureDepth = 0;
+    // First body statement of the running procedure (-1 at the top level):
+    // jumps stay inside the procedure that makes them.
+    int32_t procedureStart = -1;
     // Set when nesting ran out of stack: every procedure returns at its next
     // statement until the outermost call is reached.
     bool unwinding = false;
@@ -210,6 +213,19 @@ public:
     // Set asynchronously (an interrupt from the terminal); turned into a stop
     // request before the next statement.
     const volatile int* interruptFlag = nullptr;
+    // Statements the engine may still execute before it stops the run as an
+    // interrupt would; negative means no limit. Hosts that run untrusted text
+    // (the fuzzer) set it, so endless loops and recursion end. Resets keep it.
+    std::int64_t statementBudget = -1;
+    // A pass of a loop that may spin without executing any statement (an
+    // empty body) counts as a statement here: interrupts and the budget are
+    // honoured. Returns whether the run is stopping.
+    bool loopPassCheck() {
+        if (interruptFlag && *interruptFlag) stopRequested = true;
+        if (statementBudget == 0) stopRequested = true;
+        if (statementBudget > 0) --statementBudget;
+        return stopRequested;
+    }
 
     // Evaluation caches, keyed by the exact argument text.
     struct Caches;

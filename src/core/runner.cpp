@@ -25,6 +25,11 @@ void Engine::RunStatementList(std::vector<StatementRecord>& statements) {
 void Engine::ExecuteStatement(StatementRecord& record) {
     if (record.source.empty()) return;
     if (interruptFlag && *interruptFlag) stopRequested = true;
+    if (statementBudget == 0) {
+        stopRequested = true;
+        return;
+    }
+    if (statementBudget > 0) --statementBudget;
     if (stackNearlyExhausted()) {
         ReportTooDeep(record.source);
         unwinding = true;
