@@ -11,6 +11,11 @@ namespace {
 
 constexpr TextView kOperators = u"+-*/^%()\\";
 
+// The multiplication that carries a sign written after another operator
+// (10/-2, 2^-2): it binds its operand before that operator applies, yet a
+// power written after the operand still comes first (3*-2^2 is -12).
+constexpr char16_t kSignOperator = u'\x01';
+
 char16_t halfWidthOperator(char16_t c) {
     switch (c) {
         case u'＋': return u'+';
@@ -37,6 +42,7 @@ int operatorCode(char16_t c) {
         case u'^': return 5;
         case u'%': return 6;
         case u'\\': return 7;
+        case kSignOperator: return 3;
         default: return 0;
     }
 }
@@ -45,6 +51,7 @@ int priority(char16_t op) {
     switch (op) {
         case u'+':
         case u'-': return 1;
+        case kSignOperator:
         case u'*':
         case u'/':
         case u'\\':
@@ -82,7 +89,7 @@ std::vector<RawToken> tokenise(const Text& expr) {
                              tokens.back().op != u')';
         if (c == u'-' && (atStart || afterOperator)) {
             tokens.push_back({0, u"-1"});
-            tokens.push_back({u'*', {}});
+            tokens.push_back({afterOperator ? kSignOperator : u'*', {}});
             continue;
         }
         if (c == u'(' && !operand.empty()) {
@@ -118,6 +125,10 @@ std::vector<RawToken> toPostfix(std::vector<RawToken>&& tokens) {
                 stack.pop_back();
             }
             if (!stack.empty()) stack.pop_back();
+        } else if (token.op == kSignOperator) {
+            // A prefix has no left operand yet, so it takes nothing off the
+            // stack.
+            stack.push_back(std::move(token));
         } else {
             while (!stack.empty() && stack.back().op != u'(' &&
                    priority(stack.back().op) >= priority(token.op)) {
@@ -148,6 +159,7 @@ std::shared_ptr<CompiledArithmetic> compileArithmetic(TextView text) {
             if (auto value = number::parse(operand)) {
                 token.value = *value;
             } else {
+                token.plan = analyseText(operand);
                 token.name = std::move(operand);
             }
         }
@@ -197,7 +209,7 @@ double Engine::runArithmetic(const eval::CompiledArithmetic& compiled) {
     std::size_t top = 0;
     for (const auto& token : compiled.tokens) {
         if (token.op == 0) {
-            stack[top++] = token.name.empty() ? token.value : EvalNumber(token.name);
+            stack[top++] = token.plan ? numberOfPlan(*token.plan) : token.value;
             continue;
         }
         double b = top > 0 ? stack[--top] : 0;
@@ -206,14 +218,6 @@ double Engine::runArithmetic(const eval::CompiledArithmetic& compiled) {
         stack[top++] = std::isfinite(r) ? r : 0;
     }
     return top > 0 ? stack[top - 1] : 0;
-}
-
-double Engine::EvalArithmetic(TextView text) {
-    auto& cache = caches().arithmetic;
-    auto it = cache.find(text);
-    if (it == cache.end()) it = cache.emplace(Text(text), eval::compileArithmetic(text)).first;
-    std::shared_ptr<eval::CompiledArithmetic> compiled = it->second;
-    return runArithmetic(*compiled);
 }
 
 }  // namespace qel

@@ -30,6 +30,9 @@ struct xxCmdData {
     int32_t FuncPnt = 0;
     std::vector<Text> Joshi;
     Text Value;
+    // A parsed form of Value kept by its user (a procedure's parameter list,
+    // parsed on its first call).
+    std::shared_ptr<const void> parsed;
 };
 
 // Hashing and equality that ignore the case of Latin letters without building

@@ -238,7 +238,8 @@ private:
     Text runPlan(const eval::ArgPlan& plan);
     Text evalName(const eval::ArgPlan& plan);
     double runArithmetic(const eval::CompiledArithmetic& compiled);
-    void runSequence(TextView source);
+    double numberOfPlan(const eval::ArgPlan& plan);
+    void runSequence(StatementRecord& record);
     bool patternMatches(TextView pattern, TextView subject);
 
     std::unique_ptr<Caches> caches_;

@@ -3,6 +3,7 @@
 // name); the choice is made once per distinct text and kept in a plan.
 #include "core/evaluator.h"
 
+#include <array>
 #include <cmath>
 
 #include "core/stack_guard.h"
@@ -30,11 +31,7 @@ bool wrappedIn(TextView t, char16_t open, char16_t close) {
 
 bool hasArithmeticOperator(TextView t) {
     if (t.size() < 2) return false;
-    for (std::size_t i = 0; i + 1 < t.size(); ++i) {
-        if (kOperatorChars.find(t[i]) == npos) continue;
-        if (!text::isInsideBrackets(t, i, text::kArithmeticBrackets)) return true;
-    }
-    return false;
+    return text::findAnyOutside(t, kOperatorChars, text::kArithmeticBrackets, 0, t.size() - 1) != npos;
 }
 
 PlanPtr analyse(TextView text);
@@ -119,6 +116,47 @@ PlanPtr numberPlan(TextView raw) {
     return constantPlan(wrapped ? raw.substr(1, raw.size() - 2) : raw);
 }
 
+// The bracket test of the concatenation split, for the remainders of one
+// text: each remainder of a ＆ chain is judged with its own bracket balance.
+// Two forward cursors give every answer from running counts, so a chain of
+// any length is split in one pass instead of rescanning each remainder.
+class ConcatBracketTest {
+public:
+    explicit ConcatBracketTest(TextView whole) : whole_(whole) { total_.advanceTo(whole, whole.size()); }
+
+    // Whether position `amp` lies inside brackets of the remainder that
+    // starts at `start` and runs to the end. Calls come in increasing order.
+    bool inside(std::size_t start, std::size_t amp) {
+        start_.advanceTo(whole_, start);
+        amp_.advanceTo(whole_, amp + 1);
+        const auto& pairs = text::kConcatBrackets;
+        for (std::size_t k = 0; k < pairs.open.size(); ++k) {
+            int open = total_.open[k] - start_.open[k];
+            int close = total_.close[k] - start_.close[k];
+            if (open == 0 || open != close) continue;
+            if (amp_.open[k] - start_.open[k] != amp_.close[k] - start_.close[k]) return true;
+        }
+        return false;
+    }
+
+private:
+    struct Counts {
+        std::size_t at = 0;
+        std::array<int, 3> open{}, close{};
+        void advanceTo(TextView text, std::size_t pos) {
+            const auto& pairs = text::kConcatBrackets;
+            for (; at < pos; ++at) {
+                for (std::size_t k = 0; k < pairs.open.size(); ++k) {
+                    if (text[at] == pairs.open[k]) ++open[k];
+                    if (text[at] == pairs.close[k]) ++close[k];
+                }
+            }
+        }
+    };
+    TextView whole_;
+    Counts total_, start_, amp_;
+};
+
 PlanPtr analyse(TextView raw) {
     if (stackNearlyExhausted()) throw TooDeep{};
     if (number::readsAsNumber(raw)) return numberPlan(raw);
@@ -126,10 +164,11 @@ PlanPtr analyse(TextView raw) {
     if (t.empty()) return constantPlan({});
     // a＆b＆c: each ＆ splits off the text before it, and the rest is judged
     // afresh. Done as a loop so a long chain cannot exhaust the stack.
+    const TextView whole = t;
+    ConcatBracketTest brackets(whole);
+    auto offsetOf = [&](TextView part) { return std::size_t(part.data() - whole.data()); };
     std::size_t amp = t.find(u'＆');
-    if (amp == npos || text::isInsideBrackets(t, amp, text::kConcatBrackets)) {
-        return analyseTrimmed(t);
-    }
+    if (amp == npos || brackets.inside(0, amp)) return analyseTrimmed(t);
     auto plan = std::make_unique<ArgPlan>();
     plan->kind = PlanKind::Concat;
     for (;;) {
@@ -141,7 +180,9 @@ PlanPtr analyse(TextView raw) {
         }
         t = text::trimBlanks(rest);
         amp = t.find(u'＆');
-        if (amp == npos || text::isInsideBrackets(t, amp, text::kConcatBrackets)) {
+        // The whole text ends in no blank, so a trimmed remainder still ends
+        // where the whole text does.
+        if (amp == npos || brackets.inside(offsetOf(t), offsetOf(t) + amp)) {
             plan->pieces.push_back(t.empty() ? constantPlan({}) : analyseTrimmed(t));
             break;
         }
@@ -150,6 +191,8 @@ PlanPtr analyse(TextView raw) {
 }
 
 }  // namespace
+
+PlanPtr eval::analyseText(TextView text) { return analyse(text); }
 
 Text Engine::EvalText(TextView text) {
     try {
@@ -224,6 +267,28 @@ Text Engine::evalName(const ArgPlan& plan) {
 }
 
 double Engine::EvalNumber(TextView text) { return number::toNumber(EvalText(text)); }
+
+// The number a name stands for inside arithmetic. A plain variable is read in
+// place, without copying its text.
+double Engine::numberOfPlan(const ArgPlan& plan) {
+    if (plan.kind == PlanKind::Name && !plan.hasArgumentBracket && !plan.name.empty()) {
+        if (const xxCmdData* variable = FindVariable(plan.name)) return number::toNumber(variable->Value);
+    }
+    return number::toNumber(runPlan(plan));
+}
+
+double Engine::EvalArithmetic(TextView text) {
+    try {
+        auto& cache = caches().arithmetic;
+        auto it = cache.find(text);
+        if (it == cache.end()) it = cache.emplace(Text(text), eval::compileArithmetic(text)).first;
+        std::shared_ptr<eval::CompiledArithmetic> compiled = it->second;
+        return runArithmetic(*compiled);
+    } catch (const TooDeep&) {
+        ReportTooDeep(text);
+        return 0;
+    }
+}
 
 Text Engine::EvalWithConstants(int tableNumber, TextView text) {
     Restore<const KeyedTable*> restore(contextConstants);

@@ -48,12 +48,16 @@ struct ArithmeticToken {
     int op = 0;        // 0 operand, 1 + 2 - 3 * 4 / 5 ^ 6 % 7 ￥
     double value = 0;  // a literal number when `name` is empty
     Text name;         // a name evaluated on every run
+    std::shared_ptr<const ArgPlan> plan;  // the name's analysis
 };
 struct CompiledArithmetic {
     std::vector<ArithmeticToken> tokens;
 };
 
 std::shared_ptr<CompiledArithmetic> compileArithmetic(TextView text);
+
+// The analysis of one argument text (what EvalText caches per text).
+PlanPtr analyseText(TextView text);
 
 }  // namespace qel::eval
 

@@ -69,12 +69,13 @@ void cutLineComment(Text& line) {
 // Counts parentheses outside 「」; reports an imbalance. Returns false then.
 bool checkParentheses(TextView line, int lineNumber, Engine& engine) {
     int open = 0, close = 0;
+    text::BracketScanner quotes(line, text::kQuoteBrackets);
     for (std::size_t i = 0; i < line.size(); ++i) {
         char16_t c = line[i];
         bool opening = c == u'（' || c == u'(';
         bool closing = c == u'）' || c == u')';
         if (!opening && !closing) continue;
-        if (text::isInsideBrackets(line, i, text::kQuoteBrackets)) continue;
+        if (quotes.inside(i)) continue;
         (opening ? open : close)++;
     }
     if (open == close) return true;
@@ -195,6 +196,24 @@ Text AskParticle(StatementRecord& record, TextView particle) {
     std::vector<Text> list{Text(particle)};
     SplitParticles(record, list);
     return list[0];
+}
+
+namespace {
+struct AskedParticles : RecordCache {
+    bool bound = false;
+    std::vector<Text> values;
+};
+}  // namespace
+
+const std::vector<Text>& AskParticlesOnce(StatementRecord& record,
+                                          std::initializer_list<TextView> particles) {
+    AskedParticles& asked = recordCache<AskedParticles>(record);
+    if (!asked.bound) {
+        asked.values.assign(particles.begin(), particles.end());
+        SplitParticles(record, asked.values);
+        asked.bound = true;
+    }
+    return asked.values;
 }
 
 // ---- passes --------------------------------------------------------------------

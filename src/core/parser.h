@@ -2,6 +2,7 @@
 // particles (を, へ/に, で, から, として …).
 #pragma once
 
+#include <initializer_list>
 #include <vector>
 
 #include "core/statement.h"
@@ -16,5 +17,12 @@ std::vector<Text> BindParticles(StatementRecord& record, const std::vector<Text>
 void AskParticles(StatementRecord& record, std::vector<Text>& particles);
 // The argument of one further particle.
 Text AskParticle(StatementRecord& record, TextView particle);
+
+// AskParticles for a handler that always asks the same particles: the
+// binding is made on the statement's first execution and reused after (the
+// marks it leaves make every later binding identical). Uses the record's
+// cache slot.
+const std::vector<Text>& AskParticlesOnce(StatementRecord& record,
+                                          std::initializer_list<TextView> particles);
 
 }  // namespace qel

@@ -20,6 +20,11 @@ struct Parameter {
     Text particle;  // empty for a positional parameter
 };
 
+struct ParsedParameters {
+    bool valid = false;
+    std::vector<Parameter> params;
+};
+
 // Parses the parameter list; false when a bracketed name without particle
 // follows a positional item.
 bool parseParameters(TextView list, std::vector<Parameter>& params) {
@@ -123,11 +128,17 @@ bool Engine::CallProcedure(TextView name, TextView arguments, bool asCommand,
         return true;
     }
 
-    std::vector<Parameter> params;
-    if (!parseParameters(entry->Value, params)) {
+    if (!entry->parsed) {
+        auto parsed = std::make_shared<ParsedParameters>();
+        parsed->valid = parseParameters(entry->Value, parsed->params);
+        entry->parsed = parsed;
+    }
+    const auto& parsedParams = *static_cast<const ParsedParameters*>(entry->parsed.get());
+    if (!parsedParams.valid) {
         ReportErrorNo(99, 48, entry->Name);
         return true;
     }
+    const std::vector<Parameter>& params = parsedParams.params;
     bool positional = false;
     for (const auto& p : params) positional = positional || p.particle.empty();
 

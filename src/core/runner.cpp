@@ -52,7 +52,7 @@ void Engine::ExecuteStatement(StatementRecord& record) {
             library.runConditional(record, currentProgram(), *this);
             break;
         case StatementKind::Sequence:
-            runSequence(record.source);
+            runSequence(record);
             break;
         case StatementKind::ProcCall:
             CallProcedure(record.source, {}, true, &record);
@@ -71,21 +71,36 @@ void Engine::ExecuteStatement(StatementRecord& record) {
     }
 }
 
-// Several sentences on one line, separated by 。; a sentence holding なら
-// ends the line (a one-line もし cannot be followed by more sentences).
-void Engine::runSequence(TextView source) {
-    TextView rest = source;
-    for (;;) {
-        std::size_t stop = text::findOutside(rest, u"。", text::kSyntaxBrackets);
-        if (stop == text::npos) {
-            RunComnd(rest);
-            return;
+namespace {
+// The sentences of a line, parsed once. A sentence holding なら ends the line
+// (a one-line もし cannot be followed by more sentences).
+struct SequenceCache : RecordCache {
+    bool parsed = false;
+    std::vector<StatementRecord> sentences;
+};
+}  // namespace
+
+void Engine::runSequence(StatementRecord& record) {
+    SequenceCache& cache = recordCache<SequenceCache>(record);
+    if (!cache.parsed) {
+        cache.parsed = true;
+        TextView rest = record.source;
+        for (;;) {
+            std::size_t stop = text::findOutside(rest, u"。", text::kSyntaxBrackets);
+            if (stop == text::npos) {
+                cache.sentences.push_back(ParseLine(rest));
+                break;
+            }
+            TextView piece = rest.substr(0, stop);
+            if (text::contains(piece, u"なら")) break;
+            cache.sentences.push_back(ParseLine(piece));
+            rest = rest.substr(stop + 1);
         }
-        TextView piece = rest.substr(0, stop);
-        if (text::contains(piece, u"なら")) return;
-        RunComnd(piece);
-        rest = rest.substr(stop + 1);
-        if (stopRequested || leaveRequested) return;
+    }
+    Restore<const StatementRecord*> keep(currentStatement);
+    for (std::size_t i = 0; i < cache.sentences.size(); ++i) {
+        if (i > 0 && (stopRequested || leaveRequested)) return;
+        ExecuteStatement(cache.sentences[i]);
     }
 }
 

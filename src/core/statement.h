@@ -27,6 +27,13 @@ enum class StatementKind : int32_t {
     ProcCallWithArgs = 10,
 };
 
+// Work a handler has done once for a statement and reuses on its later
+// executions in the same run (the particles it asked for, the branch texts of
+// a one-line もし parsed into records). Each handler keeps its own kind.
+struct RecordCache {
+    virtual ~RecordCache() = default;
+};
+
 struct StatementRecord {
     StatementKind kind = StatementKind::Command;
     CommandHandler handler = nullptr;  // resolved on first execution, kept for the run
@@ -37,7 +44,18 @@ struct StatementRecord {
     Text woArg;
     Text heArg;
     Text extraArg;
+    std::shared_ptr<RecordCache> cache;
 };
+
+// The cache of kind T of a record, created on first use.
+template <class T>
+T& recordCache(StatementRecord& record) {
+    if (auto* existing = dynamic_cast<T*>(record.cache.get())) return *existing;
+    auto created = std::make_shared<T>();
+    T& ref = *created;
+    record.cache = std::move(created);
+    return ref;
+}
 
 struct ProgramRecord {
     std::vector<StatementRecord> statements;

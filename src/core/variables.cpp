@@ -100,7 +100,7 @@ static bool evaluateIndex(Engine& engine, TextView indexText, Index& index) {
     if (t.size() >= 2 && t.front() == u'（' && t.back() == u'）') t = t.substr(1, t.size() - 2);
     std::size_t split = npos;
     for (TextView separator : {TextView(u","), TextView(u"、"), TextView(u"，")}) {
-        split = text::findOutside(t, separator, text::BracketPairs{u"「（［", u"」）］"});
+        split = text::findOutside(t, separator, text::BracketPairs{u"「（(［", u"」）)］"});
         if (split != npos) break;
     }
     Text first = engine.EvalText(split == npos ? t : t.substr(0, split));

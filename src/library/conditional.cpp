@@ -11,7 +11,12 @@ using text::npos;
 
 namespace {
 
-struct IfParts {
+struct IfParts : RecordCache {
+    bool parsed = false;
+    bool valid = false;
+    // The branch texts as records, parsed once: a loop that runs this line
+    // again reuses their resolved handlers.
+    std::unique_ptr<StatementRecord> thenRecord, elseRecord;
     Text condition;
     bool anyOf = false;   // のどれか: one group holding is enough
     bool negate = false;  // でない at the end of the condition
@@ -151,16 +156,37 @@ void runBlock(Engine& engine, ProgramRecord& program, std::size_t index, bool ho
     engine.lineJumped = true;
 }
 
+// The parsed form of the text after もし, kept in the statement's cache.
+IfParts& partsOf(Engine& engine, StatementRecord& record, TextView text) {
+    IfParts& parts = recordCache<IfParts>(record);
+    if (!parts.parsed) {
+        parts.parsed = true;
+        parts.valid = splitIf(text, parts);
+        if (!parts.thenText.empty()) parts.thenRecord = std::make_unique<StatementRecord>(engine.ParseLine(parts.thenText));
+        if (!parts.elseText.empty()) parts.elseRecord = std::make_unique<StatementRecord>(engine.ParseLine(parts.elseText));
+    }
+    return parts;
+}
+
+// A one-line branch runs as RunComnd would run its text, on the record
+// parsed once.
+void runBranch(Engine& engine, StatementRecord* branch) {
+    if (!branch) return;
+    Restore<const StatementRecord*> keep(engine.currentStatement);
+    engine.ExecuteStatement(*branch);
+}
+
 void runIfAt(Engine& engine, ProgramRecord& program, std::size_t index, TextView text) {
-    IfParts parts;
-    if (!splitIf(text, parts)) {
+    StatementRecord scratch;
+    StatementRecord& holder = index < program.statements.size() ? program.statements[index] : scratch;
+    IfParts& parts = partsOf(engine, holder, text);
+    if (!parts.valid) {
         engine.ReportErrorNo(2, 48);
         return;
     }
     bool holds = evaluate(engine, parts);
     if (!parts.thenText.empty() || !parts.elseText.empty()) {
-        const Text& branch = holds ? parts.thenText : parts.elseText;
-        if (!branch.empty()) engine.RunComnd(branch);
+        runBranch(engine, holds ? parts.thenRecord.get() : parts.elseRecord.get());
         return;
     }
     if (parts.elseMarkerFirst) holds = !holds;
@@ -183,14 +209,12 @@ void StandardLibrary::runConditional(StatementRecord& record, ProgramRecord& pro
     // A one-line もし run by RunComnd is not a line of the program: its
     // block form has no block to walk.
     if (index >= program.statements.size() || &program.statements[index] != &record) {
-        IfParts parts;
-        if (!splitIf(record.woArg, parts)) {
+        IfParts& parts = partsOf(engine, record, record.woArg);
+        if (!parts.valid) {
             engine.ReportErrorNo(2, 48);
             return;
         }
-        bool holds = evaluate(engine, parts);
-        const Text& branch = holds ? parts.thenText : parts.elseText;
-        if (!branch.empty()) engine.RunComnd(branch);
+        runBranch(engine, evaluate(engine, parts) ? parts.thenRecord.get() : parts.elseRecord.get());
         return;
     }
     runIfAt(engine, program, index, record.woArg);

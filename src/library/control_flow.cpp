@@ -11,10 +11,8 @@ namespace qel {
 using text::npos;
 
 void cmdLeave(StatementRecord& record, Engine& engine) {
-    std::vector<Text> particles{u"から", u"で"};
-    Text woArg = record.woArg;
-    AskParticles(record, particles);
-    Text target = particles[0].empty() ? woArg : particles[0];
+    const std::vector<Text>& particles = AskParticlesOnce(record, {u"から", u"で"});
+    const Text& target = particles[0].empty() ? record.woArg : particles[0];
     if (!particles[1].empty()) engine.answer = engine.EvalText(particles[1]);
     if (target == u"もし") {
         engine.leaveIf = true;

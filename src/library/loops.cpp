@@ -123,9 +123,8 @@ bool advanceCounter(Engine& engine, LoopPlan& plan) {
 }  // namespace
 
 void cmdRepeat(StatementRecord& record, Engine& engine) {
-    std::vector<Text> particles{u"回", u"に", u"まで", u"から"};
     Text oneLine = record.woArg;
-    AskParticles(record, particles);
+    const std::vector<Text>& particles = AskParticlesOnce(record, {u"回", u"に", u"まで", u"から"});
     const Text& countArg = particles[0];
     Text counterArg = particles[1];
     const Text& limitArg = particles[2];

@@ -4,6 +4,7 @@
 // including it holds a different number of the two.
 #pragma once
 
+#include <array>
 #include <cstddef>
 
 #include "core/text/text.h"
@@ -23,16 +24,36 @@ inline constexpr BracketPairs kSyntaxBrackets{u"（(「［", u"）)」］"};
 inline constexpr BracketPairs kQuoteBrackets{u"「", u"」"};
 // Concatenation split of the evaluator: （ ( 「.
 inline constexpr BracketPairs kConcatBrackets{u"（(「", u"）)」"};
-// Operators of arithmetic: 「 （.
-inline constexpr BracketPairs kArithmeticBrackets{u"「（", u"」）"};
-// Argument lists: （ 「 ［.
-inline constexpr BracketPairs kArgumentBrackets{u"（「［", u"）」］"};
+// Operators of arithmetic: 「 （ and (. Half-width parentheses shield as the
+// full-width ones do, so X(I-1) is an element and 左(X,N-1) a call, not a
+// difference of their numeric values.
+inline constexpr BracketPairs kArithmeticBrackets{u"「（(", u"」）)"};
+// Argument lists: （ ( 「 ［ (a comma inside X(1,2) belongs to that argument).
+inline constexpr BracketPairs kArgumentBrackets{u"（(「［", u"）)」］"};
 // Parentheses alone.
 inline constexpr BracketPairs kParentheses{u"（(", u"）)"};
 
 constexpr std::size_t npos = TextView::npos;
 
 bool isInsideBrackets(TextView text, std::size_t pos, const BracketPairs& pairs);
+
+// The bracket test for many positions of one text, asked in increasing order:
+// the text is walked once in all, however many positions are tested, so long
+// lines with many candidates stay linear.
+class BracketScanner {
+public:
+    static constexpr std::size_t kMaxPairs = 4;
+    BracketScanner(TextView text, const BracketPairs& pairs);
+    bool inside(std::size_t pos);  // pos must not decrease between calls
+
+private:
+    TextView text_;
+    BracketPairs pairs_;
+    std::array<bool, kMaxPairs> active_{};
+    bool any_ = false;
+    std::size_t counted_ = 0;
+    std::array<int, kMaxPairs> open_{}, close_{};
+};
 
 // First occurrence of needle at or after `from` that is not inside brackets.
 std::size_t findOutside(TextView text, TextView needle, const BracketPairs& pairs,
@@ -41,5 +62,9 @@ std::size_t findOutside(TextView text, TextView needle, const BracketPairs& pair
 // that is not inside brackets.
 std::size_t findLastOutside(TextView text, TextView needle, const BracketPairs& pairs,
                             std::size_t before = npos);
+// First position at or after `from` and before `end` holding any of `chars`
+// that is not inside brackets.
+std::size_t findAnyOutside(TextView text, TextView chars, const BracketPairs& pairs,
+                           std::size_t from = 0, std::size_t end = npos);
 
 }  // namespace qel::text
