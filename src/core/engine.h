@@ -178,6 +178,10 @@ public:
     Text GetVariable(TextView name, bool& notFound, TextView index = {});
     xxCmdData* FindVariable(TextView name);
     void SetVariable(TextView target, TextView value);
+    // Stores a whole value under a plain name (no element), taking the text.
+    void AssignVariable(TextView name, Text value);
+    // The variable a write goes to: found by the scope search, else a new global.
+    xxCmdData& variableForWriting(TextView name);
     void DeclareLocals(TextView list);
 
     // ---- procedures (procedures.cpp) ---------------------------------------
@@ -240,6 +244,7 @@ private:
     double runArithmetic(const eval::CompiledArithmetic& compiled);
     double numberOfPlan(const eval::ArgPlan& plan);
     void runSequence(StatementRecord& record);
+    void assign(TextView target, TextView valueText);
     bool patternMatches(TextView pattern, TextView subject);
 
     std::unique_ptr<Caches> caches_;

@@ -38,15 +38,13 @@ void Engine::ExecuteStatement(StatementRecord& record) {
     library.beforeStatement(*this);
     switch (record.kind) {
         case StatementKind::Assign:
-            SetVariable(record.head, EvalText(record.woArg));
+            assign(record.head, record.woArg);
             break;
         case StatementKind::Setting:
             if (record.handler) record.handler(record, *this);
             break;
         case StatementKind::PropertyAssign:
-            if (!library.writeProperty(record.head, record.woArg, *this)) {
-                SetVariable(record.head, EvalText(record.woArg));
-            }
+            if (!library.writeProperty(record.head, record.woArg, *this)) assign(record.head, record.woArg);
             break;
         case StatementKind::If:
             library.runConditional(record, currentProgram(), *this);
@@ -68,6 +66,17 @@ void Engine::ExecuteStatement(StatementRecord& record) {
         case StatementKind::End:
         case StatementKind::Label:
             break;
+    }
+}
+
+// An assignment statement: the value is moved into a plain variable rather
+// than copied.
+void Engine::assign(TextView target, TextView valueText) {
+    Text value = EvalText(valueText);
+    if (target.find(u'（') == TextView::npos && target.find(u'(') == TextView::npos) {
+        AssignVariable(target, std::move(value));
+    } else {
+        SetVariable(target, value);
     }
 }
 

@@ -1,6 +1,7 @@
 // Variables in three scopes (procedure-local, program-local, global) and the
 // element syntax of lists, tables and dictionaries.
 #include <cmath>
+#include <tuple>
 
 #include "core/engine.h"
 #include "core/text/brackets.h"
@@ -54,28 +55,6 @@ TextView cellOf(TextView list, long long c) {
     }
     std::size_t end = list.find(u',', start);
     return list.substr(start, end == npos ? npos : end - start);
-}
-
-// Replaces cell c of a list (c >= 1), extending it with empty cells.
-Text replaceCell(TextView list, long long c, TextView value) {
-    std::size_t start = 0;
-    long long commas = 0;
-    for (; commas < c - 1; ++commas) {
-        std::size_t p = list.find(u',', start);
-        if (p == npos) break;
-        start = p + 1;
-    }
-    if (commas < c - 1) {
-        Text out(list);
-        out.append(std::size_t(c - 1 - commas), u',');
-        out += value;
-        return out;
-    }
-    std::size_t end = list.find(u',', start);
-    Text out(list.substr(0, start));
-    out += value;
-    if (end != npos) out += list.substr(end);
-    return out;
 }
 
 }  // namespace
@@ -153,18 +132,68 @@ Text Engine::GetVariable(TextView name, bool& notFound, TextView indexText) {
     return values::unescapeCell(cellOf(list, column));
 }
 
+xxCmdData& Engine::variableForWriting(TextView name) {
+    if (xxCmdData* entry = FindVariable(name)) return *entry;
+    auto created = std::make_shared<xxCmdData>();
+    created->Name = Text(name);
+    xxCmdData& ref = *created;
+    globals.add(name, std::move(created));
+    return ref;
+}
+
+void Engine::AssignVariable(TextView name, Text value) { variableForWriting(name).Value = std::move(value); }
+
+namespace {
+
+// Where row r (1-based) of a table lies, adding empty rows when the table
+// is shorter. Returns [start, end) of the row inside `table`.
+std::pair<std::size_t, std::size_t> rowSpanForWriting(Text& table, long long r) {
+    std::size_t start = 0;
+    for (long long i = 1; i < r; ++i) {
+        std::size_t p = table.find(kCRLF, start);
+        if (p == npos) {
+            for (; i < r; ++i) table += kCRLF;
+            return {table.size(), table.size()};
+        }
+        start = p + 2;
+    }
+    std::size_t end = table.find(kCRLF, start);
+    return {start, end == npos ? table.size() : end};
+}
+
+// Writes cell c (c >= 1) of the list held in text[start, end), in place.
+// The list's "、" and "，" separators are rewritten as "," first.
+void writeCellInPlace(Text& text, std::size_t start, std::size_t end, long long c, TextView value) {
+    for (std::size_t i = start; i < end; ++i) {
+        if (text[i] == u'、' || text[i] == u'，') text[i] = u',';
+    }
+    std::size_t cell = start;
+    long long commas = 0;
+    for (; commas < c - 1; ++commas) {
+        std::size_t p = TextView(text).substr(0, end).find(u',', cell);
+        if (p == npos) break;
+        cell = p + 1;
+    }
+    if (commas < c - 1) {
+        Text tail(std::size_t(c - 1 - commas), u',');
+        tail += value;
+        text.insert(end, tail);
+        return;
+    }
+    std::size_t cellEnd = TextView(text).substr(0, end).find(u',', cell);
+    if (cellEnd == npos) cellEnd = end;
+    text.replace(cell, cellEnd - cell, value);
+}
+
+}  // namespace
+
+// Element writes edit the variable's text in place: filling a table cell by
+// cell must not copy the whole table for every cell.
 void Engine::SetVariable(TextView target, TextView value) {
     std::size_t open = target.find(u'（');
     if (open == npos) open = target.find(u'(');
     if (open == npos) {
-        xxCmdData* entry = FindVariable(target);
-        if (!entry) {
-            auto created = std::make_shared<xxCmdData>();
-            created->Name = Text(target);
-            entry = created.get();
-            globals.add(target, std::move(created));
-        }
-        entry->Value = Text(value);
+        AssignVariable(target, Text(value));
         return;
     }
     std::size_t close = target.rfind(u'）');
@@ -175,49 +204,31 @@ void Engine::SetVariable(TextView target, TextView value) {
     }
     TextView name = target.substr(0, open);
     TextView indexText = target.substr(open + 1, close - open - 1);
-    bool notFound = false;
-    Text current = GetVariable(name, notFound);
     Index index;
     if (!evaluateIndex(*this, indexText, index)) return;
-    Text updated;
     if (index.dictionary) {
-        updated = values::DictSet(current, index.key, value);
-    } else {
-        long long column = index.two ? index.second : index.first;
-        if (index.first < 0 || column < 0) {
-            ReportErrorNo(37, 48);
-            return;
-        }
-        if (index.two && index.first == 0) {
-            // Row 0 would be the whole table; writing it is refused.
-            ReportErrorNo(9, 48, u"0");
-            return;
-        }
-        Text cellValue = column != 0 ? values::escapeCell(value) : Text(value);
-        auto writeCell = [&](TextView list) -> Text {
-            if (column == 0) return cellValue;
-            return replaceCell(values::unifySeparators(list), column, cellValue);
-        };
-        if (index.two) {
-            std::vector<Text> rows;
-            std::size_t start = 0;
-            for (std::size_t p = current.find(kCRLF); p != npos; p = current.find(kCRLF, start)) {
-                rows.emplace_back(current.substr(start, p - start));
-                start = p + 2;
-            }
-            rows.emplace_back(current.substr(start));
-            if (std::size_t(index.first) > rows.size()) rows.resize(std::size_t(index.first));
-            Text& row = rows[std::size_t(index.first) - 1];
-            row = writeCell(row);
-            for (std::size_t i = 0; i < rows.size(); ++i) {
-                if (i > 0) updated += kCRLF;
-                updated += rows[i];
-            }
-        } else {
-            updated = writeCell(current);
-        }
+        xxCmdData& entry = variableForWriting(name);
+        entry.Value = values::DictSet(entry.Value, index.key, value);
+        return;
     }
-    SetVariable(name, updated);
+    long long column = index.two ? index.second : index.first;
+    if (index.first < 0 || column < 0) {
+        ReportErrorNo(37, 48);
+        return;
+    }
+    if (index.two && index.first == 0) {
+        // Row 0 would be the whole table; writing it is refused.
+        ReportErrorNo(9, 48, u"0");
+        return;
+    }
+    Text& text = variableForWriting(name).Value;
+    std::size_t start = 0, end = text.size();
+    if (index.two) std::tie(start, end) = rowSpanForWriting(text, index.first);
+    if (column == 0) {
+        text.replace(start, end - start, value);
+    } else {
+        writeCellInPlace(text, start, end, column, values::escapeCell(value));
+    }
 }
 
 void Engine::DeclareLocals(TextView list) {
