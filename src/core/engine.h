@@ -245,6 +245,7 @@ private:
     double numberOfPlan(const eval::ArgPlan& plan);
     void runSequence(StatementRecord& record);
     void assign(TextView target, TextView valueText);
+    bool tryAppendInPlace(TextView target, TextView valueText);
     bool patternMatches(TextView pattern, TextView subject);
 
     std::unique_ptr<Caches> caches_;

@@ -266,6 +266,36 @@ Text Engine::evalName(const ArgPlan& plan) {
     return plan.constant;
 }
 
+// X は、X＆… appends to X in place instead of copying X's whole text: what
+// builds long texts in loops stays linear. Taken only when the pieces after
+// X cannot run script code (texts, and variables read as they are), so the
+// result is exactly that of evaluating and storing.
+bool Engine::tryAppendInPlace(TextView target, TextView valueText) {
+    auto it = caches().plans.find(valueText);
+    if (it == caches().plans.end()) return false;
+    const ArgPlan& plan = *it->second;
+    if (plan.kind != PlanKind::Concat || plan.pieces.size() < 2) return false;
+    const ArgPlan& first = *plan.pieces[0];
+    if (first.kind != PlanKind::Name || first.hasArgumentBracket || first.name != target) return false;
+    xxCmdData* variable = FindVariable(target);
+    if (!variable) return false;
+    Text tail;
+    for (std::size_t i = 1; i < plan.pieces.size(); ++i) {
+        const ArgPlan& piece = *plan.pieces[i];
+        if (piece.kind == PlanKind::Constant) {
+            tail += piece.constant;
+        } else if (piece.kind == PlanKind::Name && !piece.hasArgumentBracket && !piece.name.empty()) {
+            const xxCmdData* other = FindVariable(piece.name);
+            if (!other) return false;
+            tail += other->Value;
+        } else {
+            return false;
+        }
+    }
+    variable->Value += tail;
+    return true;
+}
+
 double Engine::EvalNumber(TextView text) { return number::toNumber(EvalText(text)); }
 
 // The number a name stands for inside arithmetic. A plain variable is read in

@@ -72,8 +72,10 @@ void Engine::ExecuteStatement(StatementRecord& record) {
 // An assignment statement: the value is moved into a plain variable rather
 // than copied.
 void Engine::assign(TextView target, TextView valueText) {
+    bool plain = target.find(u'（') == TextView::npos && target.find(u'(') == TextView::npos;
+    if (plain && tryAppendInPlace(target, valueText)) return;
     Text value = EvalText(valueText);
-    if (target.find(u'（') == TextView::npos && target.find(u'(') == TextView::npos) {
+    if (plain) {
         AssignVariable(target, std::move(value));
     } else {
         SetVariable(target, value);
