@@ -9,6 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/text/number.h"
 #include "core/text/text.h"
 
 namespace qel {
@@ -18,6 +19,67 @@ struct StatementRecord;
 
 using CommandHandler = void (*)(StatementRecord& record, Engine& engine);
 using FunctionHandler = void (*)(Text& result, Text& args, Engine& engine);
+
+// A variable's text with its number kept beside it. Scripts only ever see
+// the text; the number saves reading the same digits again on every use, and
+// a number stored by arithmetic is written out only when its text is asked
+// for (it is then exactly number::format of it).
+class ValueText {
+public:
+    ValueText() = default;
+    ValueText(Text text) : text_(std::move(text)) {}
+    ValueText& operator=(Text text) {
+        text_ = std::move(text);
+        numberState_ = kUnknown;
+        textStale_ = false;
+        return *this;
+    }
+    ValueText& operator=(TextView text) { return *this = Text(text); }
+    ValueText& operator=(const char16_t* text) { return *this = Text(text); }
+
+    const Text& text() const {
+        if (textStale_) {
+            text_ = number::format(number_);
+            textStale_ = false;
+        }
+        return text_;
+    }
+    operator const Text&() const { return text(); }
+    operator TextView() const { return text(); }
+    bool empty() const { return text().empty(); }
+
+    // The text read leniently as a number (what arithmetic uses).
+    double asNumber() const {
+        if (numberState_ == kUnknown) {
+            auto parsed = number::parse(text());
+            numberState_ = parsed ? kNumber : kNotNumber;
+            number_ = parsed.value_or(0);
+        }
+        return numberState_ == kNumber ? number_ : number::toNumber(text_);
+    }
+    void setNumber(double value) {
+        number_ = value;
+        numberState_ = kNumber;
+        textStale_ = true;
+    }
+    // The text for editing in place; the kept number is dropped.
+    Text& edit() {
+        text();
+        numberState_ = kUnknown;
+        return text_;
+    }
+    ValueText& operator+=(TextView more) {
+        edit() += more;
+        return *this;
+    }
+
+private:
+    enum : std::uint8_t { kUnknown, kNumber, kNotNumber };
+    mutable Text text_;
+    mutable double number_ = 0;
+    mutable std::uint8_t numberState_ = kUnknown;
+    mutable bool textStale_ = false;
+};
 
 struct xxCmdData {
     Text Name;
@@ -29,7 +91,7 @@ struct xxCmdData {
     FunctionHandler function = nullptr;
     int32_t FuncPnt = 0;
     std::vector<Text> Joshi;
-    Text Value;
+    ValueText Value;
     // A parsed form of Value kept by its user (a procedure's parameter list,
     // parsed on its first call).
     std::shared_ptr<const void> parsed;

@@ -18,6 +18,7 @@ Engine::~Engine() = default;
 void Engine::ResetRunState() {
     errors = ErrorState{};
     globals = KeyedTable{};
+    ++variableCreations;
     procedures = KeyedTable{};
     procLocals.reset();
     *caches_ = Caches{};

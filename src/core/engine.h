@@ -23,6 +23,18 @@ struct ArgPlan;
 struct CompiledArithmetic;
 }  // namespace eval
 
+// Remembers where a name was last found, and in which scopes, so that a
+// statement run again in a loop finds its variable without hashing the name.
+// The entry is used only while the scopes are the same ones and no variable
+// has been created since (a new one could hide the remembered one).
+struct VariableLookup {
+    xxCmdData* entry = nullptr;
+    const void* procLocals = nullptr;
+    const void* program = nullptr;
+    const void* programLocals = nullptr;
+    std::uint64_t creations = ~std::uint64_t(0);
+};
+
 enum class EngineStatus : int16_t { Running = 0, Idle = 1, Paused = 2, Stopping = 3 };
 
 enum class RunEnvironment : int32_t {
@@ -177,11 +189,18 @@ public:
     // ---- variables (variables.cpp) -----------------------------------------
     Text GetVariable(TextView name, bool& notFound, TextView index = {});
     xxCmdData* FindVariable(TextView name);
+    xxCmdData* FindVariable(TextView name, VariableLookup& lookup);
+    // Counts variables created in any scope (see VariableLookup).
+    std::uint64_t variableCreations = 0;
+    // Called wherever program records are replaced or dropped: their locals
+    // may be gone, so remembered look-ups must not be trusted.
+    void programsChanged() { ++variableCreations; }
     void SetVariable(TextView target, TextView value);
     // Stores a whole value under a plain name (no element), taking the text.
     void AssignVariable(TextView name, Text value);
     // The variable a write goes to: found by the scope search, else a new global.
     xxCmdData& variableForWriting(TextView name);
+    xxCmdData& variableForWriting(TextView name, VariableLookup& lookup);
     void DeclareLocals(TextView list);
 
     // ---- procedures (procedures.cpp) ---------------------------------------
@@ -244,8 +263,9 @@ private:
     double runArithmetic(const eval::CompiledArithmetic& compiled);
     double numberOfPlan(const eval::ArgPlan& plan);
     void runSequence(StatementRecord& record);
-    void assign(TextView target, TextView valueText);
-    bool tryAppendInPlace(TextView target, TextView valueText);
+    void assign(StatementRecord& record, TextView target, TextView valueText);
+    bool tryAppendInPlace(TextView target, const eval::ArgPlan& plan);
+    std::shared_ptr<eval::ArgPlan> planFor(TextView text);
     bool patternMatches(TextView pattern, TextView subject);
 
     std::unique_ptr<Caches> caches_;

@@ -194,18 +194,19 @@ PlanPtr analyse(TextView raw) {
 
 PlanPtr eval::analyseText(TextView text) { return analyse(text); }
 
+std::shared_ptr<ArgPlan> Engine::planFor(TextView text) {
+    auto& plans = caches().plans;
+    auto it = plans.find(text);
+    if (it != plans.end()) return it->second;
+    if (plans.size() >= kMaxCachedPlans) plans.clear();
+    std::shared_ptr<ArgPlan> plan(analyse(text));
+    plans.emplace(Text(text), plan);
+    return plan;
+}
+
 Text Engine::EvalText(TextView text) {
     try {
-        auto& plans = caches().plans;
-        auto it = plans.find(text);
-        std::shared_ptr<ArgPlan> plan;
-        if (it != plans.end()) {
-            plan = it->second;
-        } else {
-            if (plans.size() >= kMaxCachedPlans) plans.clear();
-            plan = std::shared_ptr<ArgPlan>(analyse(text));
-            plans.emplace(Text(text), plan);
-        }
+        std::shared_ptr<ArgPlan> plan = planFor(text);
         return runPlan(*plan);
     } catch (const TooDeep&) {
         ReportTooDeep(text);
@@ -247,6 +248,9 @@ Text Engine::runPlan(const ArgPlan& plan) {
 // constant in force, a built-in function, an object property, a procedure;
 // a name that is none of these stands for itself.
 Text Engine::evalName(const ArgPlan& plan) {
+    if (plan.argument.empty() && !plan.name.empty()) {
+        if (const xxCmdData* variable = FindVariable(plan.name, plan.lookup)) return variable->Value;
+    }
     bool notFound = false;
     Text value = GetVariable(plan.name, notFound, plan.argument);
     if (!notFound) return value;
@@ -270,14 +274,11 @@ Text Engine::evalName(const ArgPlan& plan) {
 // builds long texts in loops stays linear. Taken only when the pieces after
 // X cannot run script code (texts, and variables read as they are), so the
 // result is exactly that of evaluating and storing.
-bool Engine::tryAppendInPlace(TextView target, TextView valueText) {
-    auto it = caches().plans.find(valueText);
-    if (it == caches().plans.end()) return false;
-    const ArgPlan& plan = *it->second;
+bool Engine::tryAppendInPlace(TextView target, const ArgPlan& plan) {
     if (plan.kind != PlanKind::Concat || plan.pieces.size() < 2) return false;
     const ArgPlan& first = *plan.pieces[0];
     if (first.kind != PlanKind::Name || first.hasArgumentBracket || first.name != target) return false;
-    xxCmdData* variable = FindVariable(target);
+    xxCmdData* variable = FindVariable(target, first.lookup);
     if (!variable) return false;
     Text tail;
     for (std::size_t i = 1; i < plan.pieces.size(); ++i) {
@@ -285,9 +286,9 @@ bool Engine::tryAppendInPlace(TextView target, TextView valueText) {
         if (piece.kind == PlanKind::Constant) {
             tail += piece.constant;
         } else if (piece.kind == PlanKind::Name && !piece.hasArgumentBracket && !piece.name.empty()) {
-            const xxCmdData* other = FindVariable(piece.name);
+            const xxCmdData* other = FindVariable(piece.name, piece.lookup);
             if (!other) return false;
-            tail += other->Value;
+            tail += other->Value.text();
         } else {
             return false;
         }
@@ -296,13 +297,47 @@ bool Engine::tryAppendInPlace(TextView target, TextView valueText) {
     return true;
 }
 
+// An assignment statement. The statement keeps the analysis of its value and
+// where its variable was found; a value appended to the variable itself is
+// appended in place, and a number computed by arithmetic is stored as a
+// number (written out only when its text is read, as EvalText would write it).
+void Engine::assign(StatementRecord& record, TextView target, TextView valueText) {
+    struct AssignCache : RecordCache {
+        std::shared_ptr<ArgPlan> plan;
+        VariableLookup lookup;
+        bool plain = false;
+    };
+    AssignCache& cache = recordCache<AssignCache>(record);
+    try {
+        if (!cache.plan) {
+            cache.plan = planFor(valueText);
+            cache.plain = target.find(u'（') == npos && target.find(u'(') == npos;
+        }
+        std::shared_ptr<ArgPlan> plan = cache.plan;
+        if (!cache.plain) {
+            SetVariable(target, runPlan(*plan));
+            return;
+        }
+        if (tryAppendInPlace(target, *plan)) return;
+        if (plan->kind == PlanKind::Arithmetic) {
+            double value = runArithmetic(*plan->arithmetic);
+            variableForWriting(target, cache.lookup).Value.setNumber(std::isfinite(value) ? value : 0);
+            return;
+        }
+        Text value = runPlan(*plan);
+        variableForWriting(target, cache.lookup).Value = std::move(value);
+    } catch (const TooDeep&) {
+        ReportTooDeep(valueText);
+    }
+}
+
 double Engine::EvalNumber(TextView text) { return number::toNumber(EvalText(text)); }
 
 // The number a name stands for inside arithmetic. A plain variable is read in
 // place, without copying its text.
 double Engine::numberOfPlan(const ArgPlan& plan) {
     if (plan.kind == PlanKind::Name && !plan.hasArgumentBracket && !plan.name.empty()) {
-        if (const xxCmdData* variable = FindVariable(plan.name)) return number::toNumber(variable->Value);
+        if (const xxCmdData* variable = FindVariable(plan.name, plan.lookup)) return variable->Value.asNumber();
     }
     return number::toNumber(runPlan(plan));
 }

@@ -41,6 +41,7 @@ struct ArgPlan {
     std::shared_ptr<CompiledArithmetic> arithmetic;
     Text name, argument;               // Name
     bool hasArgumentBracket = false;   // Name: written with a closing bracket
+    mutable VariableLookup lookup;     // Name: where the variable was found
 };
 
 // Arithmetic compiled to postfix with its literal numbers converted.

@@ -186,6 +186,7 @@ bool Engine::CallProcedure(TextView name, TextView arguments, bool asCommand,
         // A parameter the call leaves out still exists (empty), so the body
         // never reaches a global of the same name by accident.
         locals->add(params[i].name, std::move(value));
+        ++variableCreations;
     }
 
     {

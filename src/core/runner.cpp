@@ -38,13 +38,13 @@ void Engine::ExecuteStatement(StatementRecord& record) {
     library.beforeStatement(*this);
     switch (record.kind) {
         case StatementKind::Assign:
-            assign(record.head, record.woArg);
+            assign(record, record.head, record.woArg);
             break;
         case StatementKind::Setting:
             if (record.handler) record.handler(record, *this);
             break;
         case StatementKind::PropertyAssign:
-            if (!library.writeProperty(record.head, record.woArg, *this)) assign(record.head, record.woArg);
+            if (!library.writeProperty(record.head, record.woArg, *this)) assign(record, record.head, record.woArg);
             break;
         case StatementKind::If:
             library.runConditional(record, currentProgram(), *this);
@@ -66,19 +66,6 @@ void Engine::ExecuteStatement(StatementRecord& record) {
         case StatementKind::End:
         case StatementKind::Label:
             break;
-    }
-}
-
-// An assignment statement: the value is moved into a plain variable rather
-// than copied.
-void Engine::assign(TextView target, TextView valueText) {
-    bool plain = target.find(u'（') == TextView::npos && target.find(u'(') == TextView::npos;
-    if (plain && tryAppendInPlace(target, valueText)) return;
-    Text value = EvalText(valueText);
-    if (plain) {
-        AssignVariable(target, std::move(value));
-    } else {
-        SetVariable(target, value);
     }
 }
 

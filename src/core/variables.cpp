@@ -132,8 +132,29 @@ Text Engine::GetVariable(TextView name, bool& notFound, TextView indexText) {
     return values::unescapeCell(cellOf(list, column));
 }
 
+xxCmdData* Engine::FindVariable(TextView name, VariableLookup& lookup) {
+    const void* locals = inProcedure ? procLocals.get() : nullptr;
+    const ProgramRecord* program = std::size_t(currentLevel) < programLevels.size()
+                                       ? programLevels[std::size_t(currentLevel)].get()
+                                       : nullptr;
+    const void* programLocals = program ? program->locals.get() : nullptr;
+    if (lookup.entry && lookup.creations == variableCreations && lookup.procLocals == locals &&
+        lookup.program == program && lookup.programLocals == programLocals) {
+        return lookup.entry;
+    }
+    xxCmdData* entry = FindVariable(name);
+    lookup = {entry, locals, program, programLocals, variableCreations};
+    return entry;
+}
+
+xxCmdData& Engine::variableForWriting(TextView name, VariableLookup& lookup) {
+    if (xxCmdData* entry = FindVariable(name, lookup)) return *entry;
+    return variableForWriting(name);
+}
+
 xxCmdData& Engine::variableForWriting(TextView name) {
     if (xxCmdData* entry = FindVariable(name)) return *entry;
+    ++variableCreations;
     auto created = std::make_shared<xxCmdData>();
     created->Name = Text(name);
     xxCmdData& ref = *created;
@@ -221,7 +242,7 @@ void Engine::SetVariable(TextView target, TextView value) {
         ReportErrorNo(9, 48, u"0");
         return;
     }
-    Text& text = variableForWriting(name).Value;
+    Text& text = variableForWriting(name).Value.edit();
     std::size_t start = 0, end = text.size();
     if (index.two) std::tie(start, end) = rowSpanForWriting(text, index.first);
     if (column == 0) {
@@ -248,6 +269,7 @@ void Engine::DeclareLocals(TextView list) {
         auto entry = std::make_shared<xxCmdData>();
         entry->Name = name;
         (*scope)->add(name, std::move(entry));
+        ++variableCreations;
     }
 }
 

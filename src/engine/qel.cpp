@@ -89,6 +89,7 @@ void Qel::Run(TextView program, TextView fileName, bool bPreserve) {
     }
     if (e.programLevels.empty()) e.programLevels.push_back(record);
     e.programLevels[0] = record;
+    e.programsChanged();
     e.ui().pumpEvents();
     e.RunStatementList(record->statements);
     if (bPreserve) {
@@ -148,7 +149,7 @@ Text Qel::GetForEditor(int flag) {
         Text out;
         for (const auto& [key, entry] : e.globals.inOrder()) {
             (void)key;
-            out += u"◆" + entry->Name + Text(kCRLF) + entry->Value + Text(kCRLF);
+            out += u"◆" + entry->Name + Text(kCRLF) + entry->Value.text() + Text(kCRLF);
         }
         return decodeEscapes(out);
     }
@@ -226,6 +227,7 @@ SetInfoValue Qel::GetSetInfo(TextView syurui, TextView naiyou) {
         e.MarkBlocks(*record);
         if (e.programLevels.empty()) e.programLevels.push_back(record);
         e.programLevels[0] = record;
+        e.programsChanged();
         e.RegisterProcedures(record->statements, 0);
         return {};
     }

@@ -26,9 +26,14 @@ void cmdCalculate(StatementRecord& record, Engine& engine) {
 namespace {
 void addTo(Engine& engine, TextView amountText, TextView variable, double sign) {
     double amount = amountText.empty() ? 1 : engine.EvalNumber(amountText);
-    bool notFound = false;
-    double value = number::toNumber(engine.GetVariable(variable, notFound));
-    engine.SetVariable(variable, number::format(value + sign * amount));
+    if (variable.find(u'（') != TextView::npos || variable.find(u'(') != TextView::npos) {
+        bool notFound = false;
+        double value = number::toNumber(engine.GetVariable(variable, notFound));
+        engine.SetVariable(variable, number::format(value + sign * amount));
+        return;
+    }
+    ValueText& stored = engine.variableForWriting(variable).Value;
+    stored.setNumber(stored.asNumber() + sign * amount);
 }
 }  // namespace
 

@@ -70,6 +70,7 @@ struct LoopPlan {
     bool hasLimit = false;
     double limit = 0;
     Text counter;  // variable counted on each pass
+    VariableLookup counterLookup;
     bool internalCounter = false;
     double internalValue = 0;
     bool eachLine = false;  // それぞれ
@@ -111,9 +112,9 @@ bool advanceCounter(Engine& engine, LoopPlan& plan) {
         value = plan.internalValue;
         plan.internalValue = value + 1;
     } else if (!plan.counter.empty()) {
-        bool notFound = false;
-        value = number::toNumber(engine.GetVariable(plan.counter, notFound));
-        engine.SetVariable(plan.counter, number::format(value + 1));
+        ValueText& counter = engine.variableForWriting(plan.counter, plan.counterLookup).Value;
+        value = counter.asNumber();
+        counter.setNumber(value + 1);
     }
     // Reaching or passing the limit ends the loop, so a start beyond the
     // limit cannot make the loop endless.

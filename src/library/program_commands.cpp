@@ -68,6 +68,7 @@ void cmdRunText(StatementRecord& record, Engine& engine) {
     engine.programLevels.push_back(program);
     runAsLevel(engine, program, level);
     if (engine.programLevels.size() == std::size_t(level) + 1) engine.programLevels.pop_back();
+    engine.programsChanged();
 }
 
 // 実行: the file runs to its end with the caller's variables; the caller's
@@ -87,6 +88,7 @@ void cmdExecute(StatementRecord& record, Engine& engine) {
     engine.procedures = std::move(savedProcedures);
     // No procedure refers to the levels the file added any more.
     engine.programLevels.resize(std::size_t(level));
+    engine.programsChanged();
     engine.stopRequested = false;
 }
 

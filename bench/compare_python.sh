@@ -1,0 +1,25 @@
+#!/bin/sh
+# Times each interpreter benchmark as a whole process, ours and CPython's
+# equivalent side by side, and prints the median of several runs and the
+# ratio (ours / CPython; at most 1.0 is the target).
+#   bench/compare_python.sh [path/to/qelscript] [runs]
+set -eu
+here=$(cd "$(dirname "$0")" && pwd)
+qelscript=${1:-$here/../build/qelscript}
+runs=${2:-7}
+
+median() { sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
+seconds() {  # runs a command once, prints its wall time in seconds
+    start=$(date +%s.%N)
+    "$@" >/dev/null 2>&1
+    end=$(date +%s.%N)
+    awk "BEGIN { print $end - $start }"
+}
+
+printf '%-8s %10s %10s %7s\n' bench qelscript python3 ratio
+for name in loop fib strings table; do
+    ours=$(for i in $(seq "$runs"); do seconds "$qelscript" --console "$here/scripts/$name.qel"; done | median)
+    theirs=$(for i in $(seq "$runs"); do seconds python3 "$here/scripts/$name.py"; done | median)
+    ratio=$(awk "BEGIN { print $ours / $theirs }")
+    printf '%-8s %10.3f %10.3f %7.2f\n' "$name" "$ours" "$theirs" "$ratio"
+done

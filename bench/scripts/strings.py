@@ -1,0 +1,4 @@
+s = ""
+for _ in range(100000):
+    s = s + "あ"
+print(len(s))

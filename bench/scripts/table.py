@@ -1,0 +1,8 @@
+table = [[0] * 10 for _ in range(1000)]
+for r in range(1, 1001):
+    for c in range(1, 11):
+        table[r - 1][c - 1] = r * c
+total = 0
+for r in range(1, 1001):
+    total = total + table[r - 1][2]
+print(total)
