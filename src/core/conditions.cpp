@@ -3,6 +3,7 @@
 #include <pcre2.h>
 
 #include <array>
+#include <optional>
 #include <string>
 
 #include "core/evaluator.h"
@@ -196,6 +197,11 @@ bool Engine::CompareValues(TextView left, TextView rightText, int code) {
     }
 
     auto numericOrEmpty = [](TextView v) { return v.empty() || number::readsAsNumber(v); };
+    // An empty value counts as 0 in an order, as it does in equality (two
+    // empty values are equal, so they were not converted above).
+    auto orderValue = [](TextView v) -> std::optional<double> {
+        return v.empty() ? std::optional<double>(0) : number::parse(v);
+    };
     Text l(left);
     if (code == kRange || code == kEither) {
         if (numericOrEmpty(l) && numericOrEmpty(low) && numericOrEmpty(high)) {
@@ -215,7 +221,7 @@ bool Engine::CompareValues(TextView left, TextView rightText, int code) {
         case kLess:
         case kGreaterEqual:
         case kLessEqual: {
-            auto a = number::parse(l), b = number::parse(right);
+            auto a = orderValue(l), b = orderValue(right);
             if (!a || !b) {
                 // An order needs two numbers; saying so beats a silent guess.
                 ReportErrorNo(3, 48);
@@ -227,7 +233,7 @@ bool Engine::CompareValues(TextView left, TextView rightText, int code) {
             return *a <= *b;
         }
         case kRange: {
-            auto a = number::parse(l), lo = number::parse(low), hi = number::parse(high);
+            auto a = orderValue(l), lo = orderValue(low), hi = orderValue(high);
             if (!a || !lo || !hi) {
                 ReportErrorNo(3, 48);
                 return false;

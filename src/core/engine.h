@@ -142,6 +142,15 @@ public:
     // statement in protection prompts).
     const StatementRecord* currentStatement = nullptr;
     Text progressProcedure;  // setting word 処理状況
+    // The message channel between scripts (開始 … 通信, 送信); one run long.
+    struct ChannelState {
+        bool on = false;
+        Text name;
+        Text procedure;    // called, without arguments, for each message received
+        std::string sent;  // id of the message this run posted last ("" none)
+        std::string seen;  // id of the message received last ("" none)
+        Text received;     // what プログラム間メッセージ returns
+    } channel;
     // The built-in function being called (for handlers shared by several).
     Text currentFunctionName;
 

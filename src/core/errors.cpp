@@ -95,8 +95,13 @@ void Engine::ClearErrorState() {
 }
 
 void Engine::ReportTooDeep(TextView where) {
+    // One report per runaway: the levels that return after it stay silent.
+    if (unwinding) return;
     ReportError(u"処理の入れ子が深すぎるため、これ以上実行できません。\n手順が終わりなく自分自身を呼び出していないか確認してください。\n%1",
                 998, 48, where.substr(0, 80));
+    // Inside procedures every level returns at its next statement; at the
+    // top level there is nothing to unwind.
+    unwinding = procedureDepth > 0;
 }
 
 }  // namespace qel

@@ -3,7 +3,6 @@
 // name); the choice is made once per distinct text and kept in a plan.
 #include "core/evaluator.h"
 
-#include <array>
 #include <cmath>
 
 #include "core/stack_guard.h"
@@ -116,47 +115,6 @@ PlanPtr numberPlan(TextView raw) {
     return constantPlan(wrapped ? raw.substr(1, raw.size() - 2) : raw);
 }
 
-// The bracket test of the concatenation split, for the remainders of one
-// text: each remainder of a ＆ chain is judged with its own bracket balance.
-// Two forward cursors give every answer from running counts, so a chain of
-// any length is split in one pass instead of rescanning each remainder.
-class ConcatBracketTest {
-public:
-    explicit ConcatBracketTest(TextView whole) : whole_(whole) { total_.advanceTo(whole, whole.size()); }
-
-    // Whether position `amp` lies inside brackets of the remainder that
-    // starts at `start` and runs to the end. Calls come in increasing order.
-    bool inside(std::size_t start, std::size_t amp) {
-        start_.advanceTo(whole_, start);
-        amp_.advanceTo(whole_, amp + 1);
-        const auto& pairs = text::kConcatBrackets;
-        for (std::size_t k = 0; k < pairs.open.size(); ++k) {
-            int open = total_.open[k] - start_.open[k];
-            int close = total_.close[k] - start_.close[k];
-            if (open == 0 || open != close) continue;
-            if (amp_.open[k] - start_.open[k] != amp_.close[k] - start_.close[k]) return true;
-        }
-        return false;
-    }
-
-private:
-    struct Counts {
-        std::size_t at = 0;
-        std::array<int, 3> open{}, close{};
-        void advanceTo(TextView text, std::size_t pos) {
-            const auto& pairs = text::kConcatBrackets;
-            for (; at < pos; ++at) {
-                for (std::size_t k = 0; k < pairs.open.size(); ++k) {
-                    if (text[at] == pairs.open[k]) ++open[k];
-                    if (text[at] == pairs.close[k]) ++close[k];
-                }
-            }
-        }
-    };
-    TextView whole_;
-    Counts total_, start_, amp_;
-};
-
 PlanPtr analyse(TextView raw) {
     if (stackNearlyExhausted()) throw TooDeep{};
     if (number::readsAsNumber(raw)) return numberPlan(raw);
@@ -165,7 +123,9 @@ PlanPtr analyse(TextView raw) {
     // a＆b＆c: each ＆ splits off the text before it, and the rest is judged
     // afresh. Done as a loop so a long chain cannot exhaust the stack.
     const TextView whole = t;
-    ConcatBracketTest brackets(whole);
+    // Each remainder is judged with its own bracket balance; counting once
+    // keeps a chain of any length linear.
+    text::RemainderBracketTest brackets(whole, text::kConcatBrackets);
     auto offsetOf = [&](TextView part) { return std::size_t(part.data() - whole.data()); };
     std::size_t amp = t.find(u'＆');
     if (amp == npos || brackets.inside(0, amp)) return analyseTrimmed(t);

@@ -2,6 +2,7 @@
 // lines, classification, blocks), and the particle splitting that handlers
 // use to bind their own particles.
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 
 #include "core/engine.h"
@@ -120,6 +121,16 @@ void classifyCommand(StatementRecord& record) {
             // Keeps command words that end in へ (右へ　90) whole.
             record.head = pieces[0] + u"へ";
             record.woArg = Text(text::trimBlanks(pieces[2]));
+            return;
+        }
+        TextView beforeHe = pieces.size() >= 3 ? text::trimBlanks(pieces[pieces.size() - 3]) : TextView();
+        if (pieces[pieces.size() - 2] == u"へ" && text::trimBlanks(pieces.back()).empty() &&
+            !beforeHe.empty() && beforeHe.front() != u'「' && beforeHe.front() != u'（' &&
+            beforeHe.front() != u'(') {
+            // Such a word written last (「90」を右へ): the split took its へ
+            // for the particle and left no verb at all, so the verb is the
+            // word before that へ with it.
+            record.head = Text(beforeHe) + u"へ";
             return;
         }
     } else {
@@ -313,59 +324,60 @@ StatementRecord Engine::ParseLine(TextView line) const {
     return record;
 }
 
-// Marks the もし … なら blocks. Written as a loop over explicit frames rather
-// than by recursion, so that any nesting depth a script holds is safe.
+// Marks the もし … なら blocks. The scan of a block marks every statement it
+// passes once: the statements after its opening line up to and including its
+// closing もし終わり; the scan of an enclosing block walks the finished inner
+// block again and so marks it once more. Depth is therefore the number of
+// block scans that passed a statement. The marks are gathered as ranges in
+// one forward pass and summed at the end, so deep nesting costs no more than
+// a flat script.
 bool Engine::MarkBlocks(ProgramRecord& program) {
     auto& statements = program.statements;
     const std::size_t count = statements.size();
     program.depth.assign(count, 0);
     program.inBlock.assign(count, false);
-    struct Frame {
-        std::size_t start;
-        std::size_t i;
-        bool inner;
-        bool childReturned;
+    std::vector<int> marks(count + 1, 0);  // difference array of the ranges
+    auto markRange = [&](std::size_t from, std::size_t to) {  // [from, to)
+        if (from >= to) return;
+        ++marks[from];
+        --marks[to];
     };
-    std::vector<Frame> frames{{0, 0, false, false}};
-    auto mark = [&](std::size_t i) {
-        ++program.depth[i];
-        program.inBlock[i] = true;
+    auto finish = [&] {
+        int running = 0;
+        for (std::size_t i = 0; i < count; ++i) {
+            running += marks[i];
+            program.depth[i] = static_cast<int16_t>(std::min(running, int(INT16_MAX)));
+            program.inBlock[i] = running > 0;
+        }
     };
-    while (!frames.empty()) {
-        Frame& frame = frames.back();
-        if (frame.childReturned) {
-            // The block opened at frame.i has been scanned; the opening line
-            // itself is passed now.
-            frame.childReturned = false;
-            if (frame.inner) mark(frame.i);
-            ++frame.i;
-            continue;
-        }
-        if (frame.i >= count) {
-            if (!frame.inner) return true;
-            ReportErrorNo(24, 64, {}, {}, int(frame.start));
-            return false;
-        }
-        const Text& source = statements[frame.i].source;
-        if (text::startsWith(source, u"もし") && !program.inBlock[frame.i]) {
-            if (source == u"もし終わり") {
-                mark(frame.i);
-                bool inner = frame.inner;
-                frames.pop_back();
-                if (!inner) return true;
-                frames.back().childReturned = true;
-                continue;
+    std::vector<std::size_t> open;  // opening lines of the blocks being scanned
+    for (std::size_t i = 0; i < count; ++i) {
+        const Text& source = statements[i].source;
+        if (!text::startsWith(source, u"もし")) continue;
+        if (source == u"もし終わり") {
+            if (open.empty()) {
+                // A closing line outside any block ends the pass.
+                markRange(i, i + 1);
+                finish();
+                return true;
             }
-            if (text::endsWith(source, u"なら")) {
-                std::size_t next = frame.i + 1;
-                frames.push_back({next, next, true, false});
-                continue;
-            }
+            markRange(open.back() + 1, i + 1);
+            open.pop_back();
+        } else if (text::endsWith(source, u"なら")) {
+            open.push_back(i);
         }
-        if (frame.inner) mark(frame.i);
-        ++frame.i;
     }
-    return true;
+    if (open.empty()) {
+        finish();
+        return true;
+    }
+    // The innermost unclosed block was scanned to the end; each enclosing
+    // one had got as far as the block it opened.
+    markRange(open.back() + 1, count);
+    for (std::size_t k = 0; k + 1 < open.size(); ++k) markRange(open[k] + 1, open[k + 1]);
+    finish();
+    ReportErrorNo(24, 64, {}, {}, int(open.back()) + 1);
+    return false;
 }
 
 std::shared_ptr<ProgramRecord> Engine::LoadProgram(TextView script, int programNumber,

@@ -15,6 +15,9 @@ namespace {
 
 constexpr TextView kProcedureHead = u"手順は　";
 
+// Stack kept free beyond the guard's own reserve when a procedure is called.
+constexpr unsigned long kCallReserveBytes = 256 * 1024;
+
 struct Parameter {
     Text name;
     Text particle;  // empty for a positional parameter
@@ -107,6 +110,13 @@ bool Engine::CallProcedure(TextView name, TextView arguments, bool asCommand,
                            StatementRecord* record) {
     std::shared_ptr<xxCmdData> entry = procedures.findShared(name);
     if (!entry) return false;
+    // A call needs more room than one pass through its arguments and its
+    // first statement, so a runaway recursion is caught here, naming the
+    // procedure, before a deeper check trips somewhere inside it.
+    if (stackNearlyExhausted(kCallReserveBytes)) {
+        ReportTooDeep(entry->Name);
+        return true;
+    }
 
     if (entry->Value.empty()) {
         if (!asCommand && !arguments.empty()) {
@@ -135,7 +145,9 @@ bool Engine::CallProcedure(TextView name, TextView arguments, bool asCommand,
     }
     const auto& parsedParams = *static_cast<const ParsedParameters*>(entry->parsed.get());
     if (!parsedParams.valid) {
-        ReportErrorNo(99, 48, entry->Name);
+        // Number 99 of the message table is the protection report; this one
+        // has its own text.
+        ReportError(u"手順の（ ）で囲まれた必要な情報の指定が正しくありません。", 99, 48, entry->Name);
         return true;
     }
     const std::vector<Parameter>& params = parsedParams.params;
@@ -207,7 +219,9 @@ bool Engine::CallProcedure(TextView name, TextView arguments, bool asCommand,
 void Engine::RunProcedureBody(xxCmdData& entry) {
     if (stackNearlyExhausted()) {
         ReportTooDeep(entry.Name);
-        unwinding = true;
+        // Inside procedures every level returns at its next statement; at the
+        // top level there is nothing to unwind.
+        unwinding = procedureDepth > 0;
         return;
     }
     if (entry.Num < 0 || std::size_t(entry.Num) >= programLevels.size()) return;

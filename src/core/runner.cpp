@@ -17,6 +17,10 @@ void Engine::RunStatementList(std::vector<StatementRecord>& statements) {
         // The top level always goes on after the line a statement left as
         // current (jumps and blocks move it); a jump flag has no reader here.
         lineJumped = false;
+        // 抜ける with no procedure to leave ends the constructs of this
+        // top-level statement; the flag must not outlive it, or every later
+        // loop, block and branch would end at once.
+        if (leaveRequested && !inProcedure) leaveRequested = false;
         i = static_cast<long long>(currentLine) + 1;
         if (stopRequested) return;
     }
@@ -32,7 +36,9 @@ void Engine::ExecuteStatement(StatementRecord& record) {
     if (statementBudget > 0) --statementBudget;
     if (stackNearlyExhausted()) {
         ReportTooDeep(record.source);
-        unwinding = true;
+        // Inside procedures every level returns at its next statement; at the
+        // top level there is nothing to unwind.
+        unwinding = procedureDepth > 0;
         return;
     }
     library.beforeStatement(*this);
@@ -82,17 +88,22 @@ void Engine::runSequence(StatementRecord& record) {
     SequenceCache& cache = recordCache<SequenceCache>(record);
     if (!cache.parsed) {
         cache.parsed = true;
-        TextView rest = record.source;
+        // Each rest of the line is searched with its own bracket balance;
+        // counting once keeps a line of many sentences linear.
+        const TextView whole = record.source;
+        text::RemainderBracketTest brackets(whole, text::kSyntaxBrackets);
+        std::size_t start = 0;
         for (;;) {
-            std::size_t stop = text::findOutside(rest, u"。", text::kSyntaxBrackets);
+            std::size_t stop = whole.find(u'。', start);
+            while (stop != text::npos && brackets.inside(start, stop)) stop = whole.find(u'。', stop + 1);
             if (stop == text::npos) {
-                cache.sentences.push_back(ParseLine(rest));
+                cache.sentences.push_back(ParseLine(whole.substr(start)));
                 break;
             }
-            TextView piece = rest.substr(0, stop);
+            TextView piece = whole.substr(start, stop - start);
             if (text::contains(piece, u"なら")) break;
             cache.sentences.push_back(ParseLine(piece));
-            rest = rest.substr(stop + 1);
+            start = stop + 1;
         }
     }
     Restore<const StatementRecord*> keep(currentStatement);

@@ -33,11 +33,11 @@ StackBounds currentThreadBounds() {
 
 }  // namespace
 
-bool stackNearlyExhausted() {
+bool stackNearlyExhausted(unsigned long extraBytes) {
     thread_local const StackBounds bounds = currentThreadBounds();
     if (!bounds.known) return false;
     auto here = reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0));
-    return here < bounds.low;
+    return here < bounds.low + extraBytes;
 }
 
 }  // namespace qel

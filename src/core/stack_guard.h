@@ -6,7 +6,8 @@
 
 namespace qel {
 
-// True when less than a safe reserve of the current thread's stack is left.
-bool stackNearlyExhausted();
+// True when less than a safe reserve (plus `extraBytes`) of the current
+// thread's stack is left.
+bool stackNearlyExhausted(unsigned long extraBytes = 0);
 
 }  // namespace qel

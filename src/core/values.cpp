@@ -81,14 +81,16 @@ Text DictSet(TextView dict, TextView key, TextView value) {
 
 std::vector<Text> splitArguments(TextView list) {
     std::vector<Text> parts;
-    for (TextView separator : {TextView(u","), TextView(u"、"), TextView(u"，")}) {
-        if (text::findOutside(list, separator, text::kArgumentBrackets) == text::npos) continue;
+    for (char16_t separator : {u',', u'、', u'，'}) {
+        // One scanner for the whole list: long lists stay linear.
+        text::BracketScanner brackets(list, text::kArgumentBrackets);
         std::size_t start = 0;
-        for (std::size_t p = text::findOutside(list, separator, text::kArgumentBrackets); p != text::npos;
-             p = text::findOutside(list, separator, text::kArgumentBrackets, start)) {
+        for (std::size_t p = list.find(separator); p != text::npos; p = list.find(separator, p + 1)) {
+            if (brackets.inside(p)) continue;
             parts.emplace_back(list.substr(start, p - start));
             start = p + 1;
         }
+        if (parts.empty()) continue;
         parts.emplace_back(list.substr(start));
         return parts;
     }

@@ -18,6 +18,8 @@ std::vector<Text> BindFunctionArgs(TextView argText, const xxCmdData& entry);
 // "，"), after dropping one pair of surrounding （）. Returns exactly `count`
 // pieces (missing ones empty), evaluated when asked.
 std::vector<Text> UnpackArgs(Engine& engine, TextView argText, bool evaluate, std::size_t count);
+// The same split, unevaluated, with as many pieces as the text holds.
+std::vector<Text> SplitArgs(TextView argText);
 
 // Calls a built-in function or a named constant; false when neither exists.
 bool CallFunction(Engine& engine, const KeyedTable& functions, TextView name, TextView argText,

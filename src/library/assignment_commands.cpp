@@ -19,7 +19,9 @@ void cmdPut(StatementRecord& record, Engine& engine) {
 void cmdCalculate(StatementRecord& record, Engine& engine) {
     bool notFound = false;
     Text expression = engine.GetVariable(record.woArg, notFound);
-    if (notFound) expression = record.woArg;
+    // A written expression is usually quoted (「1+2*3」を計算): its text is
+    // the expression, not a text whose leading digits are the number.
+    if (notFound) expression = engine.EvalText(record.woArg);
     engine.answer = number::format(engine.EvalNumber(expression));
 }
 

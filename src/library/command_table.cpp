@@ -21,23 +21,23 @@ const std::vector<CommandRow>& commandRows() {
     {u"変え", 2, u"", cmdNotBuilt},  // 11
     {u"使う,使", 1, u"として", cmdNotBuilt},  // 12
     {u"終了", 0, u"", cmdStop},  // 13
-    {u"待機", 0, u"", cmdNotBuilt},  // 14
+    {u"待機", 0, u"", cmdIdle},  // 14
     {u"飛べ,飛", 1, u"", cmdJump},  // 15
     {u"辞書保存", 2, u"", cmdNotBuilt},  // 16
     {u"辞書初期化", 2, u"", cmdNotBuilt},  // 17
-    {u"開始", 2, u"", cmdNotBuilt},  // 18
-    {u"送信", 1, u"", cmdNotBuilt},  // 19
+    {u"開始", 2, u"", cmdStart},  // 18
+    {u"送信", 1, u"", cmdSend},  // 19
     {u"追加保存", 2, u"", cmdNotBuilt},  // 20
     {u"保存", 2, u"", cmdNotBuilt},  // 21
     {u"選択", 1, u"", cmdNotBuilt},  // 22
     {u"開け,開", 1, u"", cmdNotBuilt},  // 23
     {u"追加", 1, u"", cmdNotBuilt},  // 24
     {u"閉じる,閉じ", 0, u"", cmdNotBuilt},  // 25
-    {u"入力", 1, u"", cmdNotBuilt},  // 26
-    {u"入力２", 1, u"", cmdNotBuilt},  // 27
-    {u"印刷", 0, u"", cmdNotBuilt},  // 28
+    {u"入力", 1, u"", cmdTypeKeys},  // 26
+    {u"入力２", 1, u"", cmdTypeRawKeys},  // 27
+    {u"印刷", 0, u"", cmdPrint},  // 28
     {u"アクティブ", 1, u"", cmdNotBuilt},  // 29
-    {u"消せ,消す,消し", 1, u"", cmdNotBuilt},  // 30
+    {u"消せ,消す,消し", 1, u"", cmdErase},  // 30
     {u"計算", 1, u"", cmdCalculate},  // 31
     {u"足せ", 1, u"", cmdAdd},  // 32
     {u"引け", 0, u"", cmdSubtract},  // 33
@@ -48,18 +48,18 @@ const std::vector<CommandRow>& commandRows() {
     {u"実行", 1, u"", cmdExecute},  // 38
     {u"参照", 1, u"", cmdRefer},  // 39
     {u"呼び出せ", 0, u"", cmdNotBuilt},  // 40
-    {u"並び替え", 2, u"", cmdNotBuilt},  // 41
-    {u"報告", 1, u"", cmdNotBuilt},  // 42
-    {u"パターン検索,パターンマッチ", 1, u"", cmdNotBuilt},  // 43
-    {u"パターンサブマッチ", 1, u"", cmdNotBuilt},  // 44
-    {u"検索", 1, u"", cmdNotBuilt},  // 45
+    {u"並び替え", 2, u"", cmdSort},  // 41
+    {u"報告", 1, u"", cmdReport},  // 42
+    {u"パターン検索,パターンマッチ", 1, u"", cmdPatternSearch},  // 43
+    {u"パターンサブマッチ", 1, u"", cmdPatternSubmatch},  // 44
+    {u"検索", 1, u"", cmdSearch},  // 45
     {u"進", 1, u"", cmdNotBuilt},  // 46
-    {u"置き換え,置換", 1, u"", cmdNotBuilt},  // 47
+    {u"置き換え,置換", 1, u"", cmdReplace},  // 47
     {u"交換", 2, u"", cmdSwap},  // 48
     {u"入れ", 0, u"", cmdPut},  // 49
     {u"分岐", 0, u"", cmdBranch},  // 50
     {u"利用", 0, u"", cmdNotBuilt},  // 51
-    {u"復元", 0, u"", cmdNotBuilt},  // 52
+    {u"復元", 0, u"", cmdRestore},  // 52
     {u"右へ", 0, u"", cmdNotBuilt},  // 53
     {u"左へ", 0, u"", cmdNotBuilt},  // 54
     {u"前へ", 0, u"", cmdNotBuilt},  // 55
@@ -85,7 +85,7 @@ const std::vector<CommandRow>& commandRows() {
     {u"ついておわり,ついて終わり", 1, u"", cmdNotBuilt},  // 75
     {u"ポップアップメニュー", 1, u"", cmdNotBuilt},  // 76
     {u"移動開始", 1, u"", cmdNotBuilt},  // 77
-    {u"挿入", 2, u"", cmdNotBuilt},  // 78
+    {u"挿入", 2, u"", cmdInsert},  // 78
     {u"手前,しない", 0, u"", cmdNotBuilt},  // 79
     {u"戻", 0, u"", cmdNotBuilt},  // 80
     {u"再起動", 1, u"", cmdNotBuilt},  // 81
@@ -145,7 +145,7 @@ const std::vector<CommandRow>& commandRows() {
     {u"かえ", 0, u"", cmdNotBuilt},  // 135
     {u"つかう", 0, u"", cmdNotBuilt},  // 136
     {u"しゅうりょう", 0, u"", cmdStop},  // 137
-    {u"たいき", 0, u"", cmdNotBuilt},  // 138
+    {u"たいき", 0, u"", cmdIdle},  // 138
     {u"とべ,とび", 0, u"", cmdJump},  // 139
     {u"ついかほぞん", 0, u"", cmdNotBuilt},  // 140
     {u"ほぞん", 0, u"", cmdNotBuilt},  // 141
@@ -153,9 +153,9 @@ const std::vector<CommandRow>& commandRows() {
     {u"ひらけ,ひら", 0, u"", cmdNotBuilt},  // 143
     {u"ついか", 0, u"", cmdNotBuilt},  // 144
     {u"とじる,とじ", 0, u"", cmdNotBuilt},  // 145
-    {u"にゅうりょく", 0, u"", cmdNotBuilt},  // 146
-    {u"いんさつ", 0, u"", cmdNotBuilt},  // 147
-    {u"けせ", 0, u"", cmdNotBuilt},  // 148
+    {u"にゅうりょく", 0, u"", cmdTypeKeys},  // 146
+    {u"いんさつ", 0, u"", cmdPrint},  // 147
+    {u"けせ", 0, u"", cmdErase},  // 148
     {u"けいさん", 0, u"", cmdCalculate},  // 149
     {u"たせ", 0, u"", cmdAdd},  // 150
     {u"ひけ", 0, u"", cmdSubtract},  // 151
@@ -190,7 +190,7 @@ const std::vector<CommandRow>& commandRows() {
     {u"さいはいめん", 0, u"", cmdNotBuilt},  // 180
     {u"さいびょうが", 0, u"", cmdNotBuilt},  // 181
     {u"いどうかいし", 0, u"", cmdNotBuilt},  // 182
-    {u"そうにゅう", 0, u"", cmdNotBuilt},  // 183
+    {u"そうにゅう", 0, u"", cmdInsert},  // 183
     {u"てまえ", 0, u"", cmdNotBuilt},  // 184
     {u"さいきどう", 0, u"", cmdNotBuilt},  // 185
     {u"きょうせいしゅうりょう", 0, u"", cmdNotBuilt},  // 186

@@ -107,7 +107,9 @@ void runBlock(Engine& engine, ProgramRecord& program, std::size_t index, bool ho
     std::size_t j = index + 1;
     bool closed = false;
     while (j < statements.size()) {
-        if (engine.stopRequested || engine.leaveRequested || engine.leaveIf) {
+        // Leaving an enclosing loop leaves this block too: nothing after the
+        // 抜ける line may run on the way out.
+        if (engine.stopRequested || engine.leaveRequested || engine.leaveIf || engine.leaveLoop) {
             closed = true;
             break;
         }
@@ -147,9 +149,19 @@ void runBlock(Engine& engine, ProgramRecord& program, std::size_t index, bool ho
         }
         engine.currentLine = static_cast<int32_t>(j);
         engine.ExecuteStatement(record);
+        const bool jumped = engine.lineJumped;
         j = nextStatement(engine, j);
+        if (jumped && (j <= index || j > blockEnd(program, index + 1, level))) {
+            // A jump out of the block ends it where the jump led.
+            engine.currentLine = static_cast<int32_t>(j) - 1;
+            engine.lineJumped = true;
+            return;
+        }
     }
-    if (!closed && j >= statements.size()) engine.ReportErrorNo(24, 64);
+    if (!closed && j >= statements.size()) {
+        engine.currentLine = static_cast<int32_t>(index);  // the report names the もし line
+        engine.ReportErrorNo(24, 64);
+    }
     if (engine.stopRequested) return;
     engine.leaveIf = false;
     engine.currentLine = static_cast<int32_t>(blockEnd(program, std::min(j, statements.size() - 1), level));

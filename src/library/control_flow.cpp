@@ -118,10 +118,17 @@ bool caseMatches(Engine& engine, const Text& subject, const CaseLabel& label) {
     return engine.CompareValues(subject, caseText, kEqual);
 }
 
-// The matching 分岐終わり after `from`, or npos (error 42 is the caller's).
-std::size_t findBranchEnd(const std::vector<StatementRecord>& statements, std::size_t from) {
+// The matching 分岐終わり at or after `from`, or npos when a procedure's
+// 終わり or the end of the list comes first; `stop` is then that line (or the
+// list size). Error 42 is the caller's.
+std::size_t findBranchEnd(const std::vector<StatementRecord>& statements, std::size_t from,
+                          std::size_t& stop) {
     int nesting = 0;
     for (std::size_t j = from; j < statements.size(); ++j) {
+        if (statements[j].kind == StatementKind::End) {
+            stop = j;
+            return npos;
+        }
         if (isBranchStart(statements[j])) {
             ++nesting;
         } else if (isBranchEnd(statements[j])) {
@@ -129,7 +136,28 @@ std::size_t findBranchEnd(const std::vector<StatementRecord>& statements, std::s
             --nesting;
         }
     }
+    stop = statements.size();
     return npos;
+}
+
+// The first line at or after `from` that ends a case's statements: the next
+// case label or 分岐終わり of this branch (inner branches skipped), a
+// procedure's 終わり, or the end of the list.
+std::size_t caseEnd(const std::vector<StatementRecord>& statements, std::size_t from) {
+    int nesting = 0;
+    for (std::size_t k = from; k < statements.size(); ++k) {
+        const StatementRecord& candidate = statements[k];
+        if (candidate.kind == StatementKind::End) return k;
+        if (isBranchStart(candidate)) {
+            ++nesting;
+        } else if (isBranchEnd(candidate)) {
+            if (nesting == 0) return k;
+            --nesting;
+        } else if (CaseLabel next; nesting == 0 && asCaseLabel(candidate, next)) {
+            return k;
+        }
+    }
+    return statements.size();
 }
 
 }  // namespace
@@ -145,9 +173,16 @@ void cmdBranch(StatementRecord& record, Engine& engine) {
     if (line >= statements.size() || &statements[line] != &record) return;  // no lines to branch over
 
     std::size_t end = npos;
+    // Where a branch without its 分岐終わり gives up: a branch never reaches
+    // past the 終わり of the procedure it is in.
+    std::size_t stop = statements.size();
     int nesting = 0;
     for (std::size_t j = line + 1; j < statements.size(); ++j) {
         const StatementRecord& candidate = statements[j];
+        if (candidate.kind == StatementKind::End) {
+            stop = j;
+            break;
+        }
         if (isBranchStart(candidate)) {
             ++nesting;
             continue;
@@ -161,35 +196,42 @@ void cmdBranch(StatementRecord& record, Engine& engine) {
             continue;
         }
         if (nesting > 0) continue;
-        if (candidate.kind == StatementKind::End) {
-            engine.ReportErrorNo(42, 48);
-            return;
-        }
         CaseLabel label;
         if (!asCaseLabel(candidate, label) || !caseMatches(engine, subject, label)) continue;
         if (!label.oneLine.empty()) {
+            engine.lineJumped = false;
             engine.RunComnd(label.oneLine);
-            end = findBranchEnd(statements, j + 1);
+            if (engine.lineJumped) return;  // a jump: execution goes on where it led
+            end = findBranchEnd(statements, j + 1, stop);
             break;
         }
         // Run the case's statements up to the next case label.
+        const std::size_t last = caseEnd(statements, j + 1);
         std::size_t k = j + 1;
-        while (k < statements.size()) {
-            if (engine.stopRequested || engine.leaveRequested) break;
-            CaseLabel next;
-            if (isBranchEnd(statements[k]) || asCaseLabel(statements[k], next)) break;
+        while (k < last) {
+            // Leaving an enclosing loop ends the case as well.
+            if (engine.stopRequested || engine.leaveRequested || engine.leaveLoop) break;
             engine.currentLine = static_cast<int32_t>(k);
             engine.ExecuteStatement(statements[k]);
             k = nextStatement(engine, k);
+            if (k <= j || k > last) {
+                // A jump out of the case ends the branch where the jump led.
+                engine.currentLine = static_cast<int32_t>(k) - 1;
+                engine.lineJumped = true;
+                return;
+            }
         }
-        end = findBranchEnd(statements, std::min(k, statements.size()));
+        end = findBranchEnd(statements, last, stop);
         break;
     }
-    if (end == npos) {
-        if (!engine.stopRequested) engine.ReportErrorNo(42, 48);
-        end = statements.size() - 1;
-    }
     if (engine.stopRequested) return;
+    if (end == npos) {
+        engine.currentLine = static_cast<int32_t>(line);  // the report names the 分岐 line
+        engine.ReportErrorNo(42, 48);
+        // Nothing more of the branch runs: execution goes on at the
+        // procedure's 終わり, or the run ends with the list.
+        end = std::max(stop, line + 1) - 1;
+    }
     engine.currentLine = static_cast<int32_t>(end);
     engine.lineJumped = true;
 }

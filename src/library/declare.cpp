@@ -27,11 +27,21 @@ void declareMethod(StatementRecord& record, Engine& engine, const Text& newName)
     engine.RegisterProcedures(loaded->statements, int(engine.programLevels.size()) - 1);
 }
 
+// The new name is taken as written, not evaluated; quotes around it are
+// only how scripts write a name (「表示」を「見せろ」として宣言 declares
+// 見せろ), so one pair of 「」 is dropped.
+Text declaredName(TextView written) {
+    TextView t = text::trimBlanks(written);
+    if (t.size() >= 2 && t.front() == u'「' && t.back() == u'」') t = t.substr(1, t.size() - 2);
+    return Text(t);
+}
+
 }  // namespace
 
 void cmdDeclare(StatementRecord& record, Engine& engine) {
     Text newName = AskParticle(record, u"として");
     if (newName.empty()) newName = AskParticle(record, u"と");
+    newName = declaredName(newName);
     KeyedTable& commands = libraryOf(engine).commands();
     xxCmdData* existing = commands.find(newName);
     if (record.woArg.find(u'の') != Text::npos) {

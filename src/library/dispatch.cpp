@@ -88,7 +88,11 @@ void StandardLibrary::dispatchCommand(StatementRecord& record, Engine& engine) {
     }
     if (entry && entry->command) {
         record.handler = entry->command;
+        const Text verb = record.head;
         BindParticles(record, entry->Joshi);
+        // Binding splits the へ off a verb that ends in it (右へ); the
+        // handler still gets the verb whole.
+        if (text::endsWith(verb, u"へ") && text::endsWith(entry->Name, u"へ")) record.head = verb;
         record.handler(record, engine);
         return;
     }

@@ -9,90 +9,90 @@ namespace qel {
 const std::vector<FunctionRow>& functionRows() {
     static const std::vector<FunctionRow> rows{
     {u"応答,それ", 0, u"", fnAnswer},  // 1
-    {u"質問", 2, u"を,で,として", fnNotBuilt},  // 2
-    {u"入力", 1, u"を,で,として", fnNotBuilt},  // 3
+    {u"質問", 2, u"を,で,として", fnAsk},  // 2
+    {u"入力", 1, u"を,で,として", fnInput},  // 3
     {u"改行,エンター", 0, u"", fnNewLine},  // 4
     {u"タブ", 0, u"", fnTab},  // 5
-    {u"左", 2, u"を,文字だけ", fnNotBuilt},  // 6
-    {u"右", 2, u"を,文字だけ", fnNotBuilt},  // 7
-    {u"真ん中", 2, u"を,から,文字だけ", fnNotBuilt},  // 8
-    {u"後ろから左", 2, u"から,文字だけ", fnNotBuilt},  // 9
-    {u"置き換え,置換", 3, u"を,から,へ", fnNotBuilt},  // 10
-    {u"取り出せ", 4, u"番目,を,から,まで", fnNotBuilt},  // 11
-    {u"切り取り", 3, u"", fnNotBuilt},  // 12
-    {u"一行だけ", 2, u"から,行目", fnNotBuilt},  // 13
-    {u"スペース削除", 1, u"", fnNotBuilt},  // 14
-    {u"左のスペース削除", 1, u"", fnNotBuilt},  // 15
-    {u"右のスペース削除", 1, u"", fnNotBuilt},  // 16
-    {u"アスキー", 1, u"", fnNotBuilt},  // 17
-    {u"キャラクタ", 1, u"", fnNotBuilt},  // 18
-    {u"大文字", 1, u"", fnNotBuilt},  // 19
-    {u"小文字", 1, u"", fnNotBuilt},  // 20
-    {u"全角", 1, u"", fnNotBuilt},  // 21
-    {u"半角", 1, u"", fnNotBuilt},  // 22
-    {u"ひらがな", 1, u"", fnNotBuilt},  // 23
-    {u"カタカナ", 1, u"", fnNotBuilt},  // 24
-    {u"ふりがな", 1, u"", fnNotBuilt},  // 25
-    {u"繰り返せ", 2, u"回,を", fnNotBuilt},  // 26
-    {u"スペース", 1, u"回", fnNotBuilt},  // 27
-    {u"いくつ", 1, u"", fnNotBuilt},  // 28
-    {u"行数,何行", 1, u"", fnNotBuilt},  // 29
-    {u"文字数", 1, u"", fnNotBuilt},  // 30
-    {u"探せ", 2, u"から,を,で", fnNotBuilt},  // 31
-    {u"後ろから探せ", 2, u"を,で,から", fnNotBuilt},  // 32
-    {u"書式", 2, u"を,で", fnNotBuilt},  // 33
-    {u"辞書", 2, u"", fnNotBuilt},  // 34
-    {u"辞書一覧", 1, u"", fnNotBuilt},  // 35
-    {u"パターン置き換え,パターン置換", 3, u"を,から,に", fnNotBuilt},  // 36
-    {u"プログラム間メッセージ", 0, u"", fnNotBuilt},  // 37
+    {u"左", 2, u"を,文字だけ", fnLeft},  // 6
+    {u"右", 2, u"を,文字だけ", fnRight},  // 7
+    {u"真ん中", 2, u"を,から,文字だけ", fnMid},  // 8
+    {u"後ろから左", 2, u"から,文字だけ", fnDropRight},  // 9
+    {u"置き換え,置換", 3, u"を,から,へ", fnReplace},  // 10
+    {u"取り出せ", 4, u"番目,を,から,まで", fnExtract},  // 11
+    {u"切り取り", 3, u"", fnCut},  // 12
+    {u"一行だけ", 2, u"から,行目", fnOneLine},  // 13
+    {u"スペース削除", 1, u"", fnTrim},  // 14
+    {u"左のスペース削除", 1, u"", fnTrimLeft},  // 15
+    {u"右のスペース削除", 1, u"", fnTrimRight},  // 16
+    {u"アスキー", 1, u"", fnAsc},  // 17
+    {u"キャラクタ", 1, u"", fnChr},  // 18
+    {u"大文字", 1, u"", fnUpper},  // 19
+    {u"小文字", 1, u"", fnLower},  // 20
+    {u"全角", 1, u"", fnWide},  // 21
+    {u"半角", 1, u"", fnNarrow},  // 22
+    {u"ひらがな", 1, u"", fnHiragana},  // 23
+    {u"カタカナ", 1, u"", fnKatakana},  // 24
+    {u"ふりがな", 1, u"", fnReading},  // 25
+    {u"繰り返せ", 2, u"回,を", fnRepeat},  // 26
+    {u"スペース", 1, u"回", fnSpaces},  // 27
+    {u"いくつ", 1, u"", fnCount},  // 28
+    {u"行数,何行", 1, u"", fnLineCount},  // 29
+    {u"文字数", 1, u"", fnLength},  // 30
+    {u"探せ", 2, u"から,を,で", fnFind},  // 31
+    {u"後ろから探せ", 2, u"を,で,から", fnFindLast},  // 32
+    {u"書式", 2, u"を,で", fnFormat},  // 33
+    {u"辞書", 2, u"", fnDictionary},  // 34
+    {u"辞書一覧", 1, u"", fnDictionaryKeys},  // 35
+    {u"パターン置き換え,パターン置換", 3, u"を,から,に", fnPatternReplace},  // 36
+    {u"プログラム間メッセージ", 0, u"", fnChannelMessage},  // 37
     {u"Qelのバージョン", 0, u"", fnVersion},  // 38
     {u"Qelの最終更新日", 0, u"", fnLastUpdated},  // 39
-    {u"バイト文字数", 1, u"", fnNotBuilt},  // 40
-    {u"パーセント", 1, u"", fnNotBuilt},  // 41
-    {u"通貨形式", 1, u"", fnNotBuilt},  // 42
+    {u"バイト文字数", 1, u"", fnByteLength},  // 40
+    {u"パーセント", 1, u"", fnPercent},  // 41
+    {u"通貨形式", 1, u"", fnCurrency},  // 42
     {u"キー状態", 1, u"", fnNotBuilt},  // 43
-    {u"判別", 3, u"について,と,で", fnNotBuilt},  // 44
+    {u"判別", 3, u"について,と,で", fnJudge},  // 44
     {u"ドロップされたファイル", 0, u"", fnNotBuilt},  // 45
     {u"選択されたファイル", 0, u"", fnNotBuilt},  // 46
-    {u"区切れ", 2, u"を,で", fnNotBuilt},  // 47
-    {u"行区切り", 2, u"を", fnNotBuilt},  // 48
-    {u"繋げろ", 2, u"を,で", fnNotBuilt},  // 49
-    {u"配列数", 1, u"から,方向", fnNotBuilt},  // 50
-    {u"配列検索", 2, u"から,を,列目", fnNotBuilt},  // 51
-    {u"配列取り出し", 2, u"から,を,列目,もの", fnNotBuilt},  // 52
-    {u"配列削除", 2, u"から,を", fnNotBuilt},  // 53
-    {u"配列判別", 2, u"を,で,列目", fnNotBuilt},  // 54
-    {u"配列挿入", 3, u"", fnNotBuilt},  // 55
-    {u"配列処理", 3, u"", fnNotBuilt},  // 56
-    {u"列取り出し", 2, u"から,列目", fnNotBuilt},  // 57
-    {u"列検索", 0, u"", fnNotBuilt},  // 58
-    {u"偏差値", 1, u"から,列目", fnNotBuilt},  // 59
-    {u"平均", 1, u"から,列目", fnNotBuilt},  // 60
-    {u"合計", 1, u"から,列目", fnNotBuilt},  // 61
-    {u"最大値", 1, u"列目", fnNotBuilt},  // 62
-    {u"最小値", 1, u"列目", fnNotBuilt},  // 63
+    {u"区切れ", 2, u"を,で", fnSplit},  // 47
+    {u"行区切り", 2, u"を", fnSplitLines},  // 48
+    {u"繋げろ", 2, u"を,で", fnJoin},  // 49
+    {u"配列数", 1, u"から,方向", fnArrayCount},  // 50
+    {u"配列検索", 2, u"から,を,列目", fnArraySearch},  // 51
+    {u"配列取り出し", 2, u"から,を,列目,もの", fnArrayExtract},  // 52
+    {u"配列削除", 2, u"から,を", fnArrayDelete},  // 53
+    {u"配列判別", 2, u"を,で,列目", fnArrayJudge},  // 54
+    {u"配列挿入", 3, u"", fnArrayInsert},  // 55
+    {u"配列処理", 3, u"", fnArrayMap},  // 56
+    {u"列取り出し", 2, u"から,列目", fnColumnExtract},  // 57
+    {u"列検索", 0, u"", fnColumnSearch},  // 58
+    {u"偏差値", 1, u"から,列目", fnStandardScore},  // 59
+    {u"平均", 1, u"から,列目", fnAverage},  // 60
+    {u"合計", 1, u"から,列目", fnSum},  // 61
+    {u"最大値", 1, u"列目", fnMax},  // 62
+    {u"最小値", 1, u"列目", fnMin},  // 63
     {u"実行形式", 0, u"", fnRunKind},  // 64
-    {u"簡易符号化", 1, u"を,で", fnNotBuilt},  // 65
+    {u"簡易符号化", 1, u"を,で", fnSimpleEncode},  // 65
     {u"ＨＴＴＰでダウンロード", 1, u"を,で,として", fnNotBuilt},  // 66
-    {u"バイナリ配列", 1, u"", fnNotBuilt},  // 67
-    {u"ＵＲＬ形式", 1, u"から,で", fnNotBuilt},  // 68
-    {u"復元", 1, u"を,から", fnNotBuilt},  // 69
-    {u"今", 0, u"", fnNotBuilt},  // 70
-    {u"日付", 0, u"", fnNotBuilt},  // 71
-    {u"時間", 0, u"", fnNotBuilt},  // 72
-    {u"タイマー", 0, u"", fnNotBuilt},  // 73
-    {u"年", 0, u"", fnNotBuilt},  // 74
-    {u"月", 0, u"", fnNotBuilt},  // 75
-    {u"日", 0, u"", fnNotBuilt},  // 76
-    {u"時", 0, u"", fnNotBuilt},  // 77
-    {u"分", 0, u"", fnNotBuilt},  // 78
-    {u"秒", 0, u"", fnNotBuilt},  // 79
-    {u"曜日", 0, u"", fnNotBuilt},  // 80
-    {u"曜日名", 0, u"", fnNotBuilt},  // 81
-    {u"日付計算", 3, u"", fnNotBuilt},  // 82
-    {u"日付差", 3, u"", fnNotBuilt},  // 83
-    {u"日付形式", 1, u"", fnNotBuilt},  // 84
-    {u"時間形式", 1, u"", fnNotBuilt},  // 85
+    {u"バイナリ配列", 1, u"", fnBinaryArray},  // 67
+    {u"ＵＲＬ形式", 1, u"から,で", fnUrlEncode},  // 68
+    {u"復元", 1, u"を,から", fnRestore},  // 69
+    {u"今", 0, u"", fnNow},  // 70
+    {u"日付", 0, u"", fnToday},  // 71
+    {u"時間", 0, u"", fnTimeNow},  // 72
+    {u"タイマー", 0, u"", fnTimer},  // 73
+    {u"年", 0, u"", fnYear},  // 74
+    {u"月", 0, u"", fnMonth},  // 75
+    {u"日", 0, u"", fnDay},  // 76
+    {u"時", 0, u"", fnHour},  // 77
+    {u"分", 0, u"", fnMinute},  // 78
+    {u"秒", 0, u"", fnSecond},  // 79
+    {u"曜日", 0, u"", fnWeekday},  // 80
+    {u"曜日名", 0, u"", fnWeekdayName},  // 81
+    {u"日付計算", 3, u"", fnDateAdd},  // 82
+    {u"日付差", 3, u"", fnDateDiff},  // 83
+    {u"日付形式", 1, u"", fnDateValue},  // 84
+    {u"時間形式", 1, u"", fnTimeValue},  // 85
     {u"起動時間", 0, u"", fnUptime},  // 86
     {u"タイトル", 0, u"", fnTitle},  // 87
     {u"貼り付け", 0, u"", fnNotBuilt},  // 88
@@ -104,7 +104,7 @@ const std::vector<FunctionRow>& functionRows() {
     {u"アイコンの縦,カメの縦", 0, u"", fnNotBuilt},  // 94
     {u"色", 0, u"", fnNotBuilt},  // 95
     {u"マウスカーソル", 0, u"", fnNotBuilt},  // 96
-    {u"ＲＧＢ", 3, u"", fnNotBuilt},  // 97
+    {u"ＲＧＢ", 3, u"", fnRgb},  // 97
     {u"ウィンドウズのバージョン", 0, u"", fnNotBuilt},  // 98
     {u"ウィンドウズのビルド番号", 0, u"", fnNotBuilt},  // 99
     {u"ウィンドウズの種類", 0, u"", fnNotBuilt},  // 100
@@ -116,7 +116,7 @@ const std::vector<FunctionRow>& functionRows() {
     {u"エラーファイル", 0, u"", fnErrorFile},  // 106
     {u"エラー行", 0, u"", fnErrorLine},  // 107
     {u"設定", 1, u"を,で", fnNotBuilt},  // 108
-    {u"ＨＬＳ", 3, u"", fnNotBuilt},  // 109
+    {u"ＨＬＳ", 3, u"", fnHls},  // 109
     {u"画面のマウスの横", 0, u"", fnNotBuilt},  // 110
     {u"画面のマウスの縦", 0, u"", fnNotBuilt},  // 111
     {u"押したボタン", 0, u"", fnNotBuilt},  // 112
@@ -129,30 +129,30 @@ const std::vector<FunctionRow>& functionRows() {
     {u"場所", 0, u"", fnNotBuilt},  // 119
     {u"レジストリのサブキー一覧", 0, u"", fnNotBuilt},  // 120
     {u"レジストリの値一覧", 0, u"", fnNotBuilt},  // 121
-    {u"１０進数,１０進", 1, u"", fnNotBuilt},  // 122
-    {u"１６進数,１６進", 1, u"", fnNotBuilt},  // 123
-    {u"切り捨て", 1, u"から,位", fnNotBuilt},  // 124
-    {u"小数切り捨て", 1, u"", fnNotBuilt},  // 125
-    {u"サイン,ＳＩＮ", 1, u"度", fnNotBuilt},  // 126
-    {u"コサイン,ＣＯＳ", 1, u"度", fnNotBuilt},  // 127
-    {u"タンジェント,ＴＡＮ", 1, u"度", fnNotBuilt},  // 128
-    {u"四捨五入", 1, u"から,位", fnNotBuilt},  // 129
-    {u"絶対値", 1, u"", fnNotBuilt},  // 130
-    {u"平方根,平方", 1, u"", fnNotBuilt},  // 131
-    {u"べき乗", 1, u"", fnNotBuilt},  // 132
-    {u"乱数", 1, u"まで", fnNotBuilt},  // 133
-    {u"ログ,ＬＯＧ", 1, u"", fnNotBuilt},  // 134
-    {u"論理和,ＯＲ", 2, u"", fnNotBuilt},  // 135
-    {u"論理包含", 2, u"", fnNotBuilt},  // 136
-    {u"排他的論理和,ＸＯＲ", 2, u"", fnNotBuilt},  // 137
-    {u"論理等価", 2, u"", fnNotBuilt},  // 138
-    {u"論理積", 2, u"", fnNotBuilt},  // 139
-    {u"アークタンジェント", 1, u"", fnNotBuilt},  // 140
-    {u"ラジアン", 1, u"度", fnNotBuilt},  // 141
-    {u"円周率", 0, u"", fnNotBuilt},  // 142
-    {u"アークサイン", 1, u"", fnNotBuilt},  // 143
-    {u"アークコサイン", 1, u"", fnNotBuilt},  // 144
-    {u"切り上げ", 1, u"", fnNotBuilt},  // 145
+    {u"１０進数,１０進", 1, u"", fnFromHex},  // 122
+    {u"１６進数,１６進", 1, u"", fnToHex},  // 123
+    {u"切り捨て", 1, u"から,位", fnTruncate},  // 124
+    {u"小数切り捨て", 1, u"", fnFloor},  // 125
+    {u"サイン,ＳＩＮ", 1, u"度", fnSin},  // 126
+    {u"コサイン,ＣＯＳ", 1, u"度", fnCos},  // 127
+    {u"タンジェント,ＴＡＮ", 1, u"度", fnTan},  // 128
+    {u"四捨五入", 1, u"から,位", fnRound},  // 129
+    {u"絶対値", 1, u"", fnAbs},  // 130
+    {u"平方根,平方", 1, u"", fnSqrt},  // 131
+    {u"べき乗", 1, u"", fnExp},  // 132
+    {u"乱数", 1, u"まで", fnRandom},  // 133
+    {u"ログ,ＬＯＧ", 1, u"", fnLog},  // 134
+    {u"論理和,ＯＲ", 2, u"", fnBitOr},  // 135
+    {u"論理包含", 2, u"", fnBitImp},  // 136
+    {u"排他的論理和,ＸＯＲ", 2, u"", fnBitXor},  // 137
+    {u"論理等価", 2, u"", fnBitEqv},  // 138
+    {u"論理積", 2, u"", fnBitAnd},  // 139
+    {u"アークタンジェント", 1, u"", fnAtan},  // 140
+    {u"ラジアン", 1, u"度", fnRadians},  // 141
+    {u"円周率", 0, u"", fnPi},  // 142
+    {u"アークサイン", 1, u"", fnAsin},  // 143
+    {u"アークコサイン", 1, u"", fnAcos},  // 144
+    {u"切り上げ", 1, u"", fnCeiling},  // 145
     {u"開け", 1, u"を,で", fnNotBuilt},  // 146
     {u"ファイル検索", 0, u"", fnNotBuilt},  // 147
     {u"フォルダ検索", 0, u"", fnNotBuilt},  // 148
@@ -163,18 +163,18 @@ const std::vector<FunctionRow>& functionRows() {
     {u"フォルダだけ", 1, u"", fnNotBuilt},  // 153
     {u"名前だけ", 1, u"", fnNotBuilt},  // 154
     {u"拡張子だけ", 1, u"", fnNotBuilt},  // 155
-    {u"ＥＵＣで開け", 1, u"を", fnNotBuilt},  // 156
-    {u"ＪＩＳで開け", 1, u"を", fnNotBuilt},  // 157
+    {u"ＥＵＣで開け", 1, u"を", fnOpenEuc},  // 156
+    {u"ＪＩＳで開け", 1, u"を", fnOpenJis},  // 157
     {u"ファイル一覧", 1, u"", fnNotBuilt},  // 158
     {u"フォルダ一覧", 1, u"", fnNotBuilt},  // 159
     {u"ドライブ一覧", 0, u"", fnNotBuilt},  // 160
     {u"全ファイル一覧", 1, u"", fnNotBuilt},  // 161
     {u"全フォルダ一覧", 1, u"", fnNotBuilt},  // 162
-    {u"符号化", 1, u"を", fnNotBuilt},  // 163
+    {u"符号化", 1, u"を", fnEncodeFile},  // 163
     {u"作業フォルダ", 0, u"", fnNotBuilt},  // 164
     {u"相対パス", 0, u"", fnNotBuilt},  // 165
     {u"設定ファイル", 0, u"", fnNotBuilt},  // 166
-    {u"変換", 1, u"を", fnNotBuilt},  // 167
+    {u"変換", 1, u"を", fnConvert},  // 167
     {u"ウィンドウズフォルダ", 0, u"", fnNotBuilt},  // 168
     {u"システムフォルダ", 0, u"", fnNotBuilt},  // 169
     {u"テンポラリフォルダ", 0, u"", fnNotBuilt},  // 170

@@ -37,7 +37,21 @@ void cmdOrder(StatementRecord& record, Engine& engine);
 void cmdDisplay(StatementRecord& record, Engine& engine);
 void cmdWait(StatementRecord& record, Engine& engine);
 void cmdRest(StatementRecord& record, Engine& engine);
+void cmdIdle(StatementRecord& record, Engine& engine);
+void cmdReport(StatementRecord& record, Engine& engine);
+void cmdPrint(StatementRecord& record, Engine& engine);
 void setTitle(StatementRecord& record, Engine& engine);
+void fnAsk(Text& result, Text& args, Engine& engine);
+void fnInput(Text& result, Text& args, Engine& engine);
+
+// ---- the message channel between scripts (message_channel_commands.cpp) ----
+void cmdStart(StatementRecord& record, Engine& engine);
+void cmdSend(StatementRecord& record, Engine& engine);
+void fnChannelMessage(Text& result, Text& args, Engine& engine);
+
+// ---- keys typed into other windows (key_commands.cpp) ----------------------
+void cmdTypeKeys(StatementRecord& record, Engine& engine);
+void cmdTypeRawKeys(StatementRecord& record, Engine& engine);
 
 // ---- setting words of the engine (engine_settings.cpp) ---------------------
 void setErrorMode(StatementRecord& record, Engine& engine);
@@ -59,5 +73,127 @@ void fnErrorLine(Text& result, Text& args, Engine& engine);
 void fnCommandLine(Text& result, Text& args, Engine& engine);
 void fnTitle(Text& result, Text& args, Engine& engine);
 void fnUptime(Text& result, Text& args, Engine& engine);
+
+// ---- strings (string_functions.cpp) --------------------------------------------
+void fnLeft(Text& result, Text& args, Engine& engine);
+void fnRight(Text& result, Text& args, Engine& engine);
+void fnMid(Text& result, Text& args, Engine& engine);
+void fnDropRight(Text& result, Text& args, Engine& engine);
+void fnReplace(Text& result, Text& args, Engine& engine);
+void fnExtract(Text& result, Text& args, Engine& engine);
+void fnCut(Text& result, Text& args, Engine& engine);
+void fnOneLine(Text& result, Text& args, Engine& engine);
+void fnTrim(Text& result, Text& args, Engine& engine);
+void fnTrimLeft(Text& result, Text& args, Engine& engine);
+void fnTrimRight(Text& result, Text& args, Engine& engine);
+void fnAsc(Text& result, Text& args, Engine& engine);
+void fnChr(Text& result, Text& args, Engine& engine);
+void fnUpper(Text& result, Text& args, Engine& engine);
+void fnLower(Text& result, Text& args, Engine& engine);
+void fnWide(Text& result, Text& args, Engine& engine);
+void fnNarrow(Text& result, Text& args, Engine& engine);
+void fnHiragana(Text& result, Text& args, Engine& engine);
+void fnKatakana(Text& result, Text& args, Engine& engine);
+void fnReading(Text& result, Text& args, Engine& engine);
+void fnRepeat(Text& result, Text& args, Engine& engine);
+void fnSpaces(Text& result, Text& args, Engine& engine);
+void fnCount(Text& result, Text& args, Engine& engine);
+void fnLineCount(Text& result, Text& args, Engine& engine);
+void fnLength(Text& result, Text& args, Engine& engine);
+void fnByteLength(Text& result, Text& args, Engine& engine);
+void fnFind(Text& result, Text& args, Engine& engine);
+void fnFindLast(Text& result, Text& args, Engine& engine);
+void fnPatternReplace(Text& result, Text& args, Engine& engine);
+void fnSplit(Text& result, Text& args, Engine& engine);
+void fnSplitLines(Text& result, Text& args, Engine& engine);
+void fnJoin(Text& result, Text& args, Engine& engine);
+void fnDictionary(Text& result, Text& args, Engine& engine);
+void fnDictionaryKeys(Text& result, Text& args, Engine& engine);
+void fnJudge(Text& result, Text& args, Engine& engine);
+void fnSimpleEncode(Text& result, Text& args, Engine& engine);
+void fnBinaryArray(Text& result, Text& args, Engine& engine);
+void cmdPatternSearch(StatementRecord& record, Engine& engine);
+void cmdPatternSubmatch(StatementRecord& record, Engine& engine);
+
+// ---- numbers (number_functions.cpp) --------------------------------------------
+void fnTruncate(Text& result, Text& args, Engine& engine);
+void fnRound(Text& result, Text& args, Engine& engine);
+void fnCeiling(Text& result, Text& args, Engine& engine);
+void fnFloor(Text& result, Text& args, Engine& engine);
+void fnAbs(Text& result, Text& args, Engine& engine);
+void fnSqrt(Text& result, Text& args, Engine& engine);
+void fnExp(Text& result, Text& args, Engine& engine);
+void fnLog(Text& result, Text& args, Engine& engine);
+void fnSin(Text& result, Text& args, Engine& engine);
+void fnCos(Text& result, Text& args, Engine& engine);
+void fnTan(Text& result, Text& args, Engine& engine);
+void fnAtan(Text& result, Text& args, Engine& engine);
+void fnAsin(Text& result, Text& args, Engine& engine);
+void fnAcos(Text& result, Text& args, Engine& engine);
+void fnRadians(Text& result, Text& args, Engine& engine);
+void fnPi(Text& result, Text& args, Engine& engine);
+void fnRandom(Text& result, Text& args, Engine& engine);
+void fnBitOr(Text& result, Text& args, Engine& engine);
+void fnBitImp(Text& result, Text& args, Engine& engine);
+void fnBitXor(Text& result, Text& args, Engine& engine);
+void fnBitEqv(Text& result, Text& args, Engine& engine);
+void fnBitAnd(Text& result, Text& args, Engine& engine);
+void fnFromHex(Text& result, Text& args, Engine& engine);
+void fnToHex(Text& result, Text& args, Engine& engine);
+void fnRgb(Text& result, Text& args, Engine& engine);
+void fnHls(Text& result, Text& args, Engine& engine);
+
+// ---- dates and times (date_functions.cpp) ----------------------------------------
+void fnNow(Text& result, Text& args, Engine& engine);
+void fnToday(Text& result, Text& args, Engine& engine);
+void fnTimeNow(Text& result, Text& args, Engine& engine);
+void fnTimer(Text& result, Text& args, Engine& engine);
+void fnYear(Text& result, Text& args, Engine& engine);
+void fnMonth(Text& result, Text& args, Engine& engine);
+void fnDay(Text& result, Text& args, Engine& engine);
+void fnHour(Text& result, Text& args, Engine& engine);
+void fnMinute(Text& result, Text& args, Engine& engine);
+void fnSecond(Text& result, Text& args, Engine& engine);
+void fnWeekday(Text& result, Text& args, Engine& engine);
+void fnWeekdayName(Text& result, Text& args, Engine& engine);
+void fnDateAdd(Text& result, Text& args, Engine& engine);
+void fnDateDiff(Text& result, Text& args, Engine& engine);
+void fnDateValue(Text& result, Text& args, Engine& engine);
+void fnTimeValue(Text& result, Text& args, Engine& engine);
+
+// ---- tables (table_functions.cpp) ----------------------------------------------
+void fnArrayCount(Text& result, Text& args, Engine& engine);
+void fnArraySearch(Text& result, Text& args, Engine& engine);
+void fnArrayExtract(Text& result, Text& args, Engine& engine);
+void fnArrayJudge(Text& result, Text& args, Engine& engine);
+void fnColumnSearch(Text& result, Text& args, Engine& engine);
+void fnArrayDelete(Text& result, Text& args, Engine& engine);
+void fnArrayInsert(Text& result, Text& args, Engine& engine);
+void fnArrayMap(Text& result, Text& args, Engine& engine);
+void fnColumnExtract(Text& result, Text& args, Engine& engine);
+void fnSum(Text& result, Text& args, Engine& engine);
+void fnAverage(Text& result, Text& args, Engine& engine);
+void fnMax(Text& result, Text& args, Engine& engine);
+void fnMin(Text& result, Text& args, Engine& engine);
+void fnStandardScore(Text& result, Text& args, Engine& engine);
+void cmdSort(StatementRecord& record, Engine& engine);
+void cmdInsert(StatementRecord& record, Engine& engine);
+void cmdSearch(StatementRecord& record, Engine& engine);
+void cmdReplace(StatementRecord& record, Engine& engine);
+void cmdErase(StatementRecord& record, Engine& engine);
+
+// ---- formats (format_functions.cpp) ----------------------------------------------
+void fnFormat(Text& result, Text& args, Engine& engine);
+void fnPercent(Text& result, Text& args, Engine& engine);
+void fnCurrency(Text& result, Text& args, Engine& engine);
+
+// ---- encodings (encoding_functions.cpp) ------------------------------------
+void fnConvert(Text& result, Text& args, Engine& engine);
+void fnEncodeFile(Text& result, Text& args, Engine& engine);
+void fnRestore(Text& result, Text& args, Engine& engine);
+void fnUrlEncode(Text& result, Text& args, Engine& engine);
+void fnOpenEuc(Text& result, Text& args, Engine& engine);
+void fnOpenJis(Text& result, Text& args, Engine& engine);
+void cmdRestore(StatementRecord& record, Engine& engine);
 
 }  // namespace qel

@@ -8,6 +8,7 @@
 #include "core/text/number.h"
 #include "library/control_flow.h"
 #include "library/handlers.h"
+#include "library/standard_library.h"
 
 namespace qel {
 
@@ -19,15 +20,32 @@ bool isLoopEnd(const StatementRecord& record) {
     return text::contains(record.head, u"繰り返") && text::contains(record.head, u"終わり");
 }
 
+// Whether a command line reaches the loop command when it runs: a verb that
+// merely contains 繰り返 may belong to another command (繰り返しから抜ける
+// reaches 抜ける, which comes first in the table) or name a procedure.
+bool dispatchesToRepeat(const StatementRecord& record, Engine& engine) {
+    if (record.handler) return record.handler == cmdRepeat;
+    StandardLibrary& library = libraryOf(engine);
+    if (const xxCmdData* exact = library.commands().find(record.head)) return exact->command == cmdRepeat;
+    if (engine.procedures.find(record.source) || engine.procedures.find(record.head)) return false;
+    for (const auto& [key, entry] : library.commands().inOrder()) {
+        (void)key;
+        if (record.head.find(entry->Name) != npos) return entry->command == cmdRepeat;
+    }
+    return false;
+}
+
 // A nested loop with a block body (a loop line without a one-line body).
-bool opensLoopBlock(const StatementRecord& record) {
+bool opensLoopBlock(const StatementRecord& record, Engine& engine) {
     return record.kind == StatementKind::Command && text::contains(record.head, u"繰り返") &&
-           !text::contains(record.head, u"終わり") && record.woArg.find(u'「') == Text::npos;
+           !text::contains(record.head, u"終わり") && record.woArg.find(u'「') == Text::npos &&
+           dispatchesToRepeat(record, engine);
 }
 
 // The line that ends the block body starting after `loopLine`: the first
 // 繰り返…終わり at the same nesting, or a procedure's 終わり, or the end.
-std::size_t findLoopEnd(const std::vector<StatementRecord>& statements, std::size_t loopLine) {
+std::size_t findLoopEnd(const std::vector<StatementRecord>& statements, std::size_t loopLine,
+                        Engine& engine) {
     int nesting = 0;
     for (std::size_t j = loopLine + 1; j < statements.size(); ++j) {
         const StatementRecord& record = statements[j];
@@ -35,7 +53,7 @@ std::size_t findLoopEnd(const std::vector<StatementRecord>& statements, std::siz
         if (isLoopEnd(record)) {
             if (nesting == 0) return j;
             --nesting;
-        } else if (opensLoopBlock(record)) {
+        } else if (opensLoopBlock(record, engine)) {
             ++nesting;
         }
     }
@@ -202,7 +220,7 @@ void cmdRepeat(StatementRecord& record, Engine& engine) {
         }
         if (!parseOneLineBody(engine, TextView(oneLine).substr(open + 1, close - open - 1), body)) return;
     }
-    const std::size_t endLine = oneLineForm || !inProgram ? loopLine : findLoopEnd(statements, loopLine);
+    const std::size_t endLine = oneLineForm || !inProgram ? loopLine : findLoopEnd(statements, loopLine, engine);
 
     bool leftByJump = false;
     if (!oneLineForm && !inProgram) return;  // a block form run as one line has no body

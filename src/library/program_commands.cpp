@@ -15,6 +15,10 @@ namespace {
 void runAsLevel(Engine& engine, const std::shared_ptr<ProgramRecord>& program, int level) {
     Restore<int32_t> line(engine.currentLine);
     Restore<int32_t> keepLevel(engine.currentLevel);
+    // Jumps in the text find labels anywhere in it, even when a procedure
+    // runs it: the procedure's body is not this list.
+    Restore<int32_t> keepStart(engine.procedureStart);
+    engine.procedureStart = -1;
     engine.currentLevel = level;
     engine.RunStatementList(program->statements);
 }

@@ -1,5 +1,7 @@
 #include "library/standard_library.h"
 
+#include "library/message_channel.h"
+
 namespace qel {
 
 // Objects (windows, controls) arrive with the object layer; until then no
@@ -8,7 +10,11 @@ bool StandardLibrary::readProperty(TextView, TextView, Text&, Engine&) { return 
 bool StandardLibrary::writeProperty(TextView, TextView, Engine&) { return false; }
 bool StandardLibrary::objectExists(TextView, Engine&) { return false; }
 
-void StandardLibrary::resetRun(Engine&) {}
-void StandardLibrary::teardownRun(Engine&) {}
+void StandardLibrary::resetRun(Engine& engine) { engine.channel = Engine::ChannelState{}; }
+
+void StandardLibrary::teardownRun(Engine& engine) {
+    EndMessageChannel(engine);
+    engine.ui().endPrintJob();
+}
 
 }  // namespace qel

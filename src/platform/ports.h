@@ -2,9 +2,12 @@
 // is given one Platform bundle; tests use the headless implementations.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "core/text/text.h"
 
@@ -36,12 +39,49 @@ public:
     virtual void sleepMs(int milliseconds) = 0;
     // A monotonic millisecond clock.
     virtual double clockMs() = 0;
+    // Whether anything shown by this host (a window, a timer, a tray icon)
+    // could still raise an event. A wait for events with none, and no message
+    // channel open, could never end, so it ends at once instead.
+    virtual bool hasEventSources() { return false; }
+    // Prints the text. With onNewPage the print job starts a new page for it
+    // (a first page when none is open yet) and stays open for more; otherwise
+    // the text goes below what the open job holds and the job ends. Returns
+    // the reason when it could not be printed (the job is then abandoned).
+    virtual std::string printText(TextView text, bool onNewPage) {
+        (void)text, (void)onNewPage;
+        return "this host cannot print";
+    }
+    // Ends a print job left open by printText(…, true) (at the end of a run).
+    virtual void endPrintJob() {}
+};
+
+// Why a change to a file failed, in the classes scripts report differently.
+enum class FileFault {
+    None,
+    NotFound,  // a folder on the path does not exist, or the name cannot name a file
+    Denied,    // no permission, a read-only file system, or a folder stands at the path
+    Other,     // anything else: a full disk, an input/output error
+};
+
+struct FileStatus {
+    FileFault fault = FileFault::None;
+    std::string message;  // the system's description of the fault (UTF-8)
+    explicit operator bool() const { return fault == FileFault::None; }
 };
 
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
     virtual bool readFile(const std::string& path, std::string& bytes) = 0;
+    // Makes `bytes` the whole content of the file at `path`. The bytes go to a
+    // temporary file in the same folder that is then renamed over the target,
+    // so a crash or a full disk never leaves a half-written file where a good
+    // one stood. File systems that must not change (the fuzzers' empty disk)
+    // keep this default, which refuses.
+    virtual FileStatus writeFile(const std::string& path, std::string_view bytes) {
+        (void)path, (void)bytes;
+        return {FileFault::Denied, "this file system cannot be written"};
+    }
     virtual bool fileExists(const std::string& path) = 0;    // a file of any kind
     virtual bool folderExists(const std::string& path) = 0;
     virtual std::string currentFolder() = 0;
@@ -51,9 +91,83 @@ public:
     virtual std::optional<double> modifiedTime(const std::string& path) = 0;
 };
 
+// Readings of Japanese words (kanji to kana), which ふりがな gives.
+class ReadingService {
+public:
+    virtual ~ReadingService() = default;
+    // The kana reading of each phrase (Japanese letters, no line breaks), in
+    // order; nothing when no reading program can be run.
+    virtual std::optional<std::vector<Text>> readings(const std::vector<Text>& phrases) = 0;
+};
+
+// The channel through which scripts of one user on one machine pass short
+// texts to each other (開始 … 通信, 送信). Each channel holds one message at a
+// time; a new one replaces it.
+struct ChannelMessage {
+    Text text;
+    // Different for every message ever posted, so that a reader sees each
+    // one once even when two arrive within the same millisecond.
+    std::string id;
+    double time = 0;  // the sender's millisecond clock when it was posted
+};
+
+class MessageChannel {
+public:
+    virtual ~MessageChannel() = default;
+    // Replaces the channel's message in one step: readers find the old one or
+    // the new one, never a mixture. On success `id` names the new message.
+    virtual FileStatus post(TextView channel, TextView message, double time, std::string& id) = 0;
+    // The channel's message; nothing when it holds none or what it holds
+    // cannot be read as a message.
+    virtual std::optional<ChannelMessage> read(TextView channel) = 0;
+    // Empties the channel if it still holds the message `id`.
+    virtual void withdraw(TextView channel, std::string_view id) = 0;
+};
+
+// Keys typed into other programs' windows (入力, 入力２).
+enum class Key : std::uint8_t {
+    Character,  // the stroke types its character
+    Enter, Tab, Backspace, Escape, Delete, Insert, Home, End, PageUp, PageDown,
+    Left, Right, Up, Down, CapsLock, NumLock, ScrollLock, PrintScreen, Break, Help, Clear,
+    Shift, Control, Alt, Super, Menu,
+    NumPad0, NumPad1, NumPad2, NumPad3, NumPad4, NumPad5, NumPad6, NumPad7, NumPad8, NumPad9,
+    Multiply, Add, Separator, Subtract, Decimal, Divide,
+    F1, F2, F3, F4, F5, F6, F7, F8, F9, F10, F11, F12,
+    F13, F14, F15, F16, F17, F18, F19, F20, F21, F22, F23, F24,
+};
+
+struct KeyStroke {
+    Key key = Key::Character;
+    char32_t character = 0;  // when key is Character
+    bool shift = false, control = false, alt = false;
+    bool operator==(const KeyStroke&) const = default;
+};
+
+enum class KeyFault { None, NoDisplay, NoWindow, Failed };
+
+struct KeyStatus {
+    KeyFault fault = KeyFault::None;
+    std::string message;  // why (UTF-8), for the error report
+    explicit operator bool() const { return fault == KeyFault::None; }
+};
+
+class KeySender {
+public:
+    virtual ~KeySender() = default;
+    // Brings the window forward and gives it the keyboard: the window of the
+    // running program with that task number (process id), or else the
+    // top-level window whose caption is exactly `caption`.
+    virtual KeyStatus activate(std::optional<std::int64_t> taskNumber, TextView caption) = 0;
+    // Presses and releases each stroke in order, holding its modifiers.
+    virtual KeyStatus send(const std::vector<KeyStroke>& strokes) = 0;
+};
+
 struct Platform {
     std::unique_ptr<UiHost> ui;
     std::unique_ptr<FileSystem> files;
+    std::unique_ptr<ReadingService> reading;  // none: ふりがな reports it missing
+    std::unique_ptr<MessageChannel> channel;  // none: 送信 reports it, nothing arrives
+    std::unique_ptr<KeySender> keys;          // none: 入力 reports that keys cannot be sent
 };
 
 }  // namespace qel

@@ -7,6 +7,9 @@
 #include "engine/qel.h"
 #include "library/version.h"
 #include "platform/linux/posix_files.h"
+#include "platform/linux/reading_service.h"
+#include "platform/linux/runtime_channel.h"
+#include "platform/linux/x11_key_sender.h"
 
 namespace qel {
 
@@ -49,8 +52,9 @@ std::string helpText() {
     return "Usage: qelscript [OPTIONS] SCRIPT.qel [SCRIPT ARGUMENTS...]\n"
            "       qelscript /run SCRIPT.qel\n"
            "\n"
-           "Runs a Qelscript program. Without a display the console host is used:\n"
-           "messages go to standard output, error reports to standard error.\n"
+           "Runs a Qelscript program. With a display its boxes are windows; without one\n"
+           "(or with --console) the console host is used: messages go to standard output,\n"
+           "error reports to standard error, questions are answered on standard input.\n"
            "\n"
            "Options (before the script file):\n"
            "  --console            run without windows even when a display is present\n"
@@ -58,6 +62,8 @@ std::string helpText() {
            "  --answers FILE       answer boxes from FILE, one answer per line\n"
            "  --cancel-errors      error boxes answer Cancel, so the first error stops the script\n"
            "  --virtual-clock      waits return at once (the script's clock still advances)\n"
+           "                       (--transcript, --answers, --cancel-errors and\n"
+           "                       --virtual-clock imply --console)\n"
            "  --help               show this help and exit\n"
            "  --version            show the version and exit\n"
            "\n"
@@ -112,6 +118,11 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
     return cl;
 }
 
+bool wantsConsole(const CommandLine& cl) {
+    return cl.forceConsole || !cl.console.transcriptPath.empty() || !cl.console.answersPath.empty() ||
+           cl.console.virtualClock || cl.console.cancelErrors;
+}
+
 LaunchMode chooseLaunchMode(const std::string& executablePath, const CommandLine& commandLine) {
     if (commandLine.runByName) return LaunchMode::RunByName;
     std::string base = std::filesystem::path(executablePath).stem().string();
@@ -119,7 +130,7 @@ LaunchMode chooseLaunchMode(const std::string& executablePath, const CommandLine
 }
 
 int runMain(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-            std::istream& in, const volatile int* interruptFlag) {
+            std::istream& in, const volatile int* interruptFlag, const DesktopHostFactory& desktop) {
     CommandLine cl = parseCommandLine(args);
     if (!cl.error.empty()) {
         err << "qelscript: " << cl.error << "\nTry 'qelscript --help'.\n";
@@ -135,14 +146,28 @@ int runMain(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     }
 
     Platform platform;
-    auto host = std::make_unique<ConsoleHost>(cl.console, out, err, in);
-    std::string problem;
-    if (!host->ready(problem)) {
-        err << "qelscript: " << problem << '\n';
-        return 2;
+    if (desktop && !wantsConsole(cl)) {
+        std::string why;
+        platform.ui = desktop(why);
+        // A display that was configured but cannot be used is worth a word;
+        // the script still runs, on the console.
+        if (!platform.ui && !why.empty()) err << "qelscript: " << why << "; using the console\n";
     }
-    platform.ui = std::move(host);
+    if (!platform.ui) {
+        auto host = std::make_unique<ConsoleHost>(cl.console, out, err, in);
+        std::string problem;
+        if (!host->ready(problem)) {
+            err << "qelscript: " << problem << '\n';
+            return 2;
+        }
+        platform.ui = std::move(host);
+    }
     platform.files = std::make_unique<PosixFileSystem>();
+    platform.channel = std::make_unique<RuntimeDirChannel>(RuntimeDirChannel::defaultFolder());
+#ifdef QEL_WITH_XTEST
+    platform.keys = std::make_unique<X11KeySender>();
+#endif
+    platform.reading = std::make_unique<ProcessReadingService>();
     std::string exePath = platform.files->executablePath();
     Qel qel(std::move(platform));
     Engine& engine = qel.engine();

@@ -1,7 +1,9 @@
 // Start-up: the command line of the executable and its launch modes.
 #pragma once
 
+#include <functional>
 #include <iosfwd>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -30,10 +32,23 @@ enum class LaunchMode { Runtime, RunByName, StandAlone };
 // any other name it is a stand-alone application carrying its own script.
 LaunchMode chooseLaunchMode(const std::string& executablePath, const CommandLine& commandLine);
 
+// Makes the windowed UI host of a desktop build. It gives nothing when no
+// display can be used: with `why` empty when none is configured, else the
+// reason the configured one failed.
+using DesktopHostFactory = std::function<std::unique_ptr<UiHost>(std::string& why)>;
+
+// Whether the options ask for the console host: --console, or any option
+// that only the console host has (transcript, answers, virtual clock,
+// cancelled errors).
+bool wantsConsole(const CommandLine& commandLine);
+
 // Runs the whole start-up and returns the process exit status:
 // 0 the script ended, 1 it was stopped from an error box, 2 usage or file errors.
+// With a desktop factory (a build with windows) the desktop host is used
+// unless the console is asked for or no display can be used.
 int runMain(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-            std::istream& in, const volatile int* interruptFlag);
+            std::istream& in, const volatile int* interruptFlag,
+            const DesktopHostFactory& desktop = {});
 
 std::string helpText();
 

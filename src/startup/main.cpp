@@ -1,9 +1,14 @@
+#include <signal.h>
+
 #include <csignal>
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "startup/launch.h"
+#ifdef QEL_WITH_QT
+#include "platform/qt/qt_host.h"
+#endif
 
 namespace {
 // Ctrl+C asks the running script to stop at its next statement.
@@ -12,8 +17,17 @@ void onInterrupt(int) { interrupted = 1; }
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::signal(SIGINT, onInterrupt);
+    // Without SA_RESTART, so that Ctrl+C also ends a read of an answer from
+    // the terminal instead of waiting for the line to be finished.
+    struct sigaction action {};
+    action.sa_handler = onInterrupt;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
     std::vector<std::string> args(argv + 1, argv + argc);
+    qel::DesktopHostFactory desktop;
+#ifdef QEL_WITH_QT
+    desktop = qel::makeDesktopHost;
+#endif
     return qel::runMain(args, std::cout, std::cerr, std::cin,
-                        reinterpret_cast<const volatile int*>(&interrupted));
+                        reinterpret_cast<const volatile int*>(&interrupted), desktop);
 }

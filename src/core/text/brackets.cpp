@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 
 namespace qel::text {
 
@@ -32,6 +33,35 @@ bool BracketScanner::inside(std::size_t pos) {
     }
     for (std::size_t k = 0; k < pairs_.open.size(); ++k) {
         if (active_[k] && open_[k] != close_[k]) return true;
+    }
+    return false;
+}
+
+RemainderBracketTest::RemainderBracketTest(TextView whole, const BracketPairs& pairs)
+    : whole_(whole),
+      pairs_{pairs.open.substr(0, BracketScanner::kMaxPairs), pairs.close.substr(0, BracketScanner::kMaxPairs)} {
+    advance(total_, whole.size());
+}
+
+void RemainderBracketTest::advance(Counts& counts, std::size_t to) const {
+    to = std::min(to, whole_.size());
+    for (; counts.at < to; ++counts.at) {
+        char16_t c = whole_[counts.at];
+        for (std::size_t k = 0; k < pairs_.open.size(); ++k) {
+            if (c == pairs_.open[k]) ++counts.open[k];
+            if (c == pairs_.close[k]) ++counts.close[k];
+        }
+    }
+}
+
+bool RemainderBracketTest::inside(std::size_t start, std::size_t pos) {
+    advance(start_, start);
+    advance(pos_, pos + 1);
+    for (std::size_t k = 0; k < pairs_.open.size(); ++k) {
+        int open = total_.open[k] - start_.open[k];
+        int close = total_.close[k] - start_.close[k];
+        if (open == 0 || open != close) continue;  // this pair does not count here
+        if (pos_.open[k] - start_.open[k] != pos_.close[k] - start_.close[k]) return true;
     }
     return false;
 }
@@ -70,9 +100,10 @@ std::size_t findLastOutside(TextView text, TextView needle, const BracketPairs& 
 std::size_t findAnyOutside(TextView text, TextView chars, const BracketPairs& pairs,
                            std::size_t from, std::size_t end) {
     end = std::min(end, text.size());
-    BracketScanner scanner(text, pairs);
-    for (std::size_t p = from; p < end; ++p) {
-        if (chars.find(text[p]) != npos && !scanner.inside(p)) return p;
+    std::optional<BracketScanner> scanner;  // built at the first candidate
+    for (std::size_t p = text.find_first_of(chars, from); p < end; p = text.find_first_of(chars, p + 1)) {
+        if (!scanner) scanner.emplace(text, pairs);
+        if (!scanner->inside(p)) return p;
     }
     return npos;
 }

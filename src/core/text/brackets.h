@@ -55,6 +55,29 @@ private:
     std::array<int, kMaxPairs> open_{}, close_{};
 };
 
+// The bracket test for the remainders of one text, each judged with its own
+// balance (what splitting at the first separator and judging the rest afresh
+// does). Calls must come with non-decreasing start and position; the whole
+// text is then counted once in all, however many remainders are tested.
+class RemainderBracketTest {
+public:
+    RemainderBracketTest(TextView whole, const BracketPairs& pairs);
+    // Whether `pos` lies inside brackets of the remainder that begins at
+    // `start` and runs to the end of the whole text.
+    bool inside(std::size_t start, std::size_t pos);
+
+private:
+    struct Counts {
+        std::size_t at = 0;
+        std::array<int, BracketScanner::kMaxPairs> open{}, close{};
+    };
+    void advance(Counts& counts, std::size_t to) const;
+
+    TextView whole_;
+    BracketPairs pairs_;
+    Counts total_, start_, pos_;
+};
+
 // First occurrence of needle at or after `from` that is not inside brackets.
 std::size_t findOutside(TextView text, TextView needle, const BracketPairs& pairs,
                         std::size_t from = 0);

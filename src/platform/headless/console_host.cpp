@@ -28,16 +28,6 @@ const char* purposeTag(BoxPurpose purpose) {
 
 }  // namespace
 
-int defaultButton(int style) {
-    switch (style & 0xF) {
-        case 2: return kAbort;
-        case 3:
-        case 4: return kYes;
-        case 5: return kRetry;
-        default: return kOk;
-    }
-}
-
 int buttonFromAnswer(TextView answer) {
     TextView a = text::trimBlanks(answer);
     if (auto n = number::parse(a)) return (*n >= 1 && *n <= 7) ? int(*n) : 0;
@@ -115,15 +105,6 @@ void ConsoleHost::record(const std::string& line) {
 }
 
 int ConsoleHost::messageBox(const MessageBoxRequest& request) {
-    int button = defaultButton(request.style);
-    if (request.purpose == BoxPurpose::Error && options_.cancelErrors && (request.style & 0xF) == 1) {
-        button = kCancel;
-    }
-    if (request.purpose != BoxPurpose::Error) {
-        if (auto answer = nextAnswer()) {
-            if (int chosen = buttonFromAnswer(*answer)) button = chosen;
-        }
-    }
     if (request.purpose == BoxPurpose::Error) {
         err_ << forTerminal(request.text) << '\n';
         err_.flush();
@@ -134,6 +115,16 @@ int ConsoleHost::messageBox(const MessageBoxRequest& request) {
         err_ << forTerminal(request.text) << '\n';
         err_.flush();
     }
+    int button = defaultButton(request.style);
+    if (request.purpose == BoxPurpose::Error) {
+        if (options_.cancelErrors && (request.style & 0xF) == 1) button = kCancel;
+    } else if (auto answer = nextAnswer()) {
+        if (int chosen = buttonFromAnswer(*answer)) button = chosen;
+    } else if (request.purpose != BoxPurpose::Message) {
+        // A message only informs; questions and confirmations need someone
+        // to answer them.
+        button = askButton(request);
+    }
     record(std::string(purposeTag(request.purpose)) + '\t' + std::to_string(request.style) + '\t' +
            transcriptField(request.caption) + '\t' + transcriptField(request.text) + '\t' +
            std::to_string(button));
@@ -142,10 +133,66 @@ int ConsoleHost::messageBox(const MessageBoxRequest& request) {
 
 std::optional<Text> ConsoleHost::inputBox(TextView prompt, TextView caption, TextView defaultText) {
     std::optional<Text> answer = nextAnswer();
-    if (!answer) answer = Text(defaultText);
+    if (!answer) answer = askText(prompt, defaultText);
     record("INPUT\t" + transcriptField(caption) + '\t' + transcriptField(prompt) + '\t' +
            transcriptField(defaultText) + '\t' + (answer ? "OK\t" + transcriptField(*answer) : "CANCEL\t"));
     return answer;
+}
+
+std::optional<std::string> ConsoleHost::readLine() {
+    std::string line;
+    // The end of input, a read error and an interrupted read all mean that no
+    // answer will come.
+    if (!in_.good() || !std::getline(in_, line)) return std::nullopt;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    return line;
+}
+
+int ConsoleHost::askButton(const MessageBoxRequest& request) {
+    static const char* const kNames[] = {"", "OK", "キャンセル", "中止", "再試行", "無視", "はい", "いいえ"};
+    const std::vector<int> buttons = boxButtons(request.style);
+    std::string choices;
+    for (int b : buttons) {
+        if (!choices.empty()) choices += " / ";
+        choices += std::to_string(b) + " " + kNames[b];
+    }
+    const int fallback = defaultButton(request.style);
+    for (;;) {
+        err_ << "[" << choices << "] (" << fallback << ") > ";
+        err_.flush();
+        std::optional<std::string> line = readLine();
+        if (!line) {
+            err_ << '\n';
+            return dismissButton(request.style);
+        }
+        TextView typed = text::trimBlanks(text::fromUtf8(*line));
+        if (typed.empty()) return fallback;  // Enter presses the default button
+        int chosen = buttonFromAnswer(typed);
+        for (int b : buttons) {
+            if (b == chosen) return chosen;
+        }
+        err_ << "答えはボタンの番号か名前で入力してください。\n";
+    }
+}
+
+std::optional<Text> ConsoleHost::askText(TextView prompt, TextView defaultText) {
+    err_ << forTerminal(prompt);
+    if (!defaultText.empty()) err_ << " [" << forTerminal(defaultText) << "]";
+    err_ << " > ";
+    err_.flush();
+    std::optional<std::string> line = readLine();
+    if (!line) {
+        err_ << '\n';
+        return std::nullopt;
+    }
+    // An empty line keeps the text the box was opened with.
+    if (line->empty()) return Text(defaultText);
+    return text::fromUtf8(*line);
+}
+
+std::string ConsoleHost::printText(TextView text, bool onNewPage) {
+    record(std::string("PRINT\t") + (onNewPage ? "NEWPAGE" : "ENDDOC") + '\t' + transcriptField(text));
+    return {};
 }
 
 void ConsoleHost::sleepMs(int milliseconds) {

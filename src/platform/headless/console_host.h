@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/box_buttons.h"
 #include "platform/ports.h"
 
 namespace qel {
@@ -35,9 +36,17 @@ public:
     void pumpEvents() override {}
     void sleepMs(int milliseconds) override;
     double clockMs() override;
+    // Nothing is printed: the transcript records what would have been.
+    std::string printText(TextView text, bool onNewPage) override;
 
 private:
     std::optional<Text> nextAnswer();
+    // Questions and input boxes the answers file does not answer are asked
+    // on the terminal: the prompt goes to standard error, the answer is one
+    // line of standard input (nothing at its end).
+    int askButton(const MessageBoxRequest& request);
+    std::optional<Text> askText(TextView prompt, TextView defaultText);
+    std::optional<std::string> readLine();
     void record(const std::string& line);
 
     ConsoleOptions options_;
@@ -51,8 +60,6 @@ private:
     double virtualNow_ = 0;
 };
 
-// The first button of a box style (what Enter presses): 1 OK, 3 Abort, 4 Retry, 6 Yes.
-int defaultButton(int style);
 // A button number from its number or name (OK, キャンセル, はい …); 0 if none.
 int buttonFromAnswer(TextView answer);
 // Escapes a field of a transcript line: \\, \t, \n (CR LF or LF), \r.

@@ -8,6 +8,7 @@ namespace qel {
 class PosixFileSystem : public FileSystem {
 public:
     bool readFile(const std::string& path, std::string& bytes) override;
+    FileStatus writeFile(const std::string& path, std::string_view bytes) override;
     bool fileExists(const std::string& path) override;
     bool folderExists(const std::string& path) override;
     std::string currentFolder() override;

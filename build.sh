@@ -1,0 +1,121 @@
+#!/bin/sh
+# Set-up, build and run in one place, for a fresh Debian 12 machine.
+#
+#   ./build.sh run [OPTIONS] SCRIPT.qel [ARGS...]   build, then run a script
+#   ./build.sh test                                 build, then run every test
+#   ./build.sh sanitize                             the same under ASan + UBSan
+#   ./build.sh build                                build only (build/qelscript)
+#   ./build.sh deps                                 install what is missing
+#   ./build.sh fuzz [script|text] [SECONDS]         run a libFuzzer target (clang)
+#   ./build.sh fuzz-smoke                           fuzz targets over their seeds once
+#   ./build.sh bench [NAME] [OPTIONS]               build and run the benchmarks
+#
+# Every command first installs the Debian packages it needs that are missing
+# (apt-get, as root or through sudo). Build folders: build/, build-sanitize/,
+# build-fuzz/, build-bench/ beside this file (ignored by git).
+set -eu
+
+repo=$(cd "$(dirname "$0")" && pwd)
+jobs=$(nproc 2>/dev/null || echo 2)
+
+base_packages="build-essential cmake pkg-config libpcre2-dev libgtest-dev"
+
+say() { printf '%s\n' "build.sh: $*" >&2; }
+
+as_root() {
+    if [ "$(id -u)" = 0 ]; then
+        "$@"
+    elif command -v sudo >/dev/null 2>&1; then
+        sudo "$@"
+    else
+        say "need root (or sudo) to run: $*"
+        exit 1
+    fi
+}
+
+# Installs the named packages that are not installed yet; nothing when all are.
+need() {
+    missing=""
+    for p in "$@"; do
+        if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+            missing="$missing $p"
+        fi
+    done
+    [ -z "$missing" ] && return 0
+    say "installing:$missing"
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get update -q
+    # shellcheck disable=SC2086
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $missing
+}
+
+# configure_and_build DIR [cmake options...]
+configure_and_build() {
+    dir=$1
+    shift
+    cmake -S "$repo" -B "$dir" "$@"
+    cmake --build "$dir" -j"$jobs"
+}
+
+run_tests() {
+    ctest --test-dir "$1" --output-on-failure -j"$jobs"
+}
+
+command=${1:-}
+[ $# -gt 0 ] && shift
+case "$command" in
+    deps)
+        need $base_packages
+        ;;
+    build)
+        need $base_packages
+        configure_and_build "$repo/build"
+        ;;
+    run)
+        if [ $# -eq 0 ]; then
+            say "usage: ./build.sh run [OPTIONS] SCRIPT.qel [ARGS...]"
+            exit 2
+        fi
+        need $base_packages
+        configure_and_build "$repo/build" >&2
+        exec "$repo/build/qelscript" "$@"
+        ;;
+    test)
+        need $base_packages
+        configure_and_build "$repo/build"
+        run_tests "$repo/build"
+        ;;
+    sanitize)
+        # The benchmarks are built here too (not run), so they keep compiling.
+        need $base_packages libbenchmark-dev
+        configure_and_build "$repo/build-sanitize" -DQEL_SANITIZE=ON -DQEL_BENCH=ON -DCMAKE_BUILD_TYPE=Debug
+        ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1:strict_string_checks=1} \
+        UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1} \
+            run_tests "$repo/build-sanitize"
+        ;;
+    fuzz)
+        need $base_packages clang libclang-rt-dev
+        QEL_FUZZ_BUILD=${QEL_FUZZ_BUILD:-$repo/build-fuzz} exec sh "$repo/fuzz/run.sh" "$@"
+        ;;
+    fuzz-smoke)
+        need $base_packages clang libclang-rt-dev
+        QEL_FUZZ_BUILD=${QEL_FUZZ_BUILD:-$repo/build-fuzz} sh "$repo/fuzz/run.sh" script 0 -runs=0
+        QEL_FUZZ_BUILD=${QEL_FUZZ_BUILD:-$repo/build-fuzz} sh "$repo/fuzz/run.sh" text 0 -runs=0
+        ;;
+    bench)
+        # ./build.sh bench [NAME_bench] [Google Benchmark options...]
+        need $base_packages libbenchmark-dev
+        configure_and_build "$repo/build-bench" -DQEL_BENCH=ON -DQEL_TESTS=OFF -DCMAKE_BUILD_TYPE=Release
+        if [ $# -gt 0 ] && [ -x "$repo/build-bench/bench/$1" ]; then
+            program=$1
+            shift
+            exec "$repo/build-bench/bench/$program" "$@"
+        fi
+        for program in "$repo"/build-bench/bench/*_bench; do
+            "$program" "$@"
+        done
+        ;;
+    *)
+        sed -n '2,15p' "$0" | sed 's/^# \{0,1\}//'
+        [ -z "$command" ] || [ "$command" = help ] || [ "$command" = --help ] || exit 2
+        ;;
+esac

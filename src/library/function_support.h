@@ -1,0 +1,150 @@
+// What the string, number, date and table functions share: typed reading of
+// their arguments, the checks every member makes on counts and results, the
+// column step of tables, and compiled regular expressions.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "core/text/text.h"
+
+namespace qel {
+
+class Engine;
+
+// Thrown by a handler when a number does not fit where it has to go (a count,
+// a 32-bit integer, a finite result). The function call catches it and makes
+// the overflow report, so a handler never has to unwind by hand.
+struct NumericOverflow {};
+
+// The longest text a function builds (64 Mi UTF-16 units, 128 MiB): a repeat
+// count or a padding that would pass it is refused with error 11 before any
+// memory is asked for.
+constexpr std::size_t kMaxResultLength = std::size_t(1) << 26;
+
+// The pieces of a bound argument text, evaluated when first read.
+class FnArgs {
+  public:
+    FnArgs(Engine& engine, TextView args, std::size_t count);
+
+    // The raw piece as written (blanks trimmed).
+    const Text& raw(std::size_t i) const;
+    // The piece was written (not empty); a missing piece reads "" or 0.
+    bool given(std::size_t i) const { return !raw(i).empty(); }
+    // The evaluated piece.
+    const Text& text(std::size_t i);
+    // The evaluated piece read leniently as a number.
+    double number(std::size_t i);
+    // How many pieces the call wrote (before padding to `count`).
+    std::size_t written() const { return written_; }
+    Engine& engine() { return engine_; }
+
+  private:
+    Engine& engine_;
+    std::vector<Text> raw_;
+    std::vector<std::optional<Text>> values_;
+    std::size_t written_ = 0;
+};
+
+// The overflow report that a function call makes for NumericOverflow, for
+// the commands, which have no call around them to catch it.
+void reportOverflow(Engine& engine);
+template <class Body>
+void withOverflowReport(Engine& engine, Body body) {
+    try {
+        body();
+    } catch (const NumericOverflow&) {
+        reportOverflow(engine);
+    }
+}
+
+// A count or position as a whole number: rounded half to even like the
+// platform's integer conversion; beyond the 32-bit range it overflows.
+int64_t toInt32(double value);
+// The same for a count that may not be negative: reports error 5 with the
+// number and returns nothing.
+std::optional<int64_t> toCount(Engine& engine, double value);
+// A number result in the language's form; an infinite or undefined value
+// overflows rather than being written as "inf" or "nan".
+Text numberResult(double value);
+// Refuses (error 11) a text that would grow past kMaxResultLength.
+bool lengthAllowed(Engine& engine, double length);
+// Error 4, "the number given to the function is not right", with the number.
+void reportBadNumber(Engine& engine, double value);
+
+// ---- tables -------------------------------------------------------------------
+// The list separators "、" and "，" read as ",".
+inline bool isCellSeparator(char16_t c) {
+    return c == u',' || c == u'、' || c == u'，';
+}
+// Rows of a table text at CR LF (a trailing CR LF leaves a last empty row).
+std::vector<TextView> splitRows(TextView table);
+// Cells of one row at ",", "、" and "，" (cells stay escaped).
+std::vector<TextView> splitCells(TextView row);
+// The column step: c < 0 reports error 99 and gives false; c = 0 visits every
+// cell of every row; c >= 1 visits cell c of every row (empty for short rows).
+// Entries are visited with their escapes undone, one pass over the text.
+bool forEachColumnEntry(Engine& engine, TextView table, double column,
+                        const std::function<void(TextView entry)>& visit);
+// Joins texts with a separator.
+Text joinTexts(const std::vector<Text>& parts, TextView separator);
+
+// ---- tests of one value -----------------------------------------------------------
+// A comparison of a value with an operand, or a test of its kind, in the
+// words of the language's conditions.
+struct ValueTest {
+    enum Kind {
+        Equal,
+        NotEqual,
+        Greater,
+        Less,
+        GreaterEqual,
+        LessEqual,
+        Contains,
+        NotContains,
+        Pattern,
+        TypeWord
+    } kind;
+    Text operand;
+};
+// From an operand and a comparison word (empty: equal; 以上, 以下, より上,
+// より下, でない, 含む, 含まない, パターン, or a kind: 数字, 文字, 空, 大文字,
+// 小文字, ひらがな, カタカナ, 半角, 全角). An unknown word reports error 41.
+std::optional<ValueTest> makeValueTest(Engine& engine, TextView operand, TextView how);
+// From one condition text: a kind word, or an operand with a comparison word
+// after it (50以上, 「東」を含む) or a comparison symbol before it (>=50).
+std::optional<ValueTest> parseValueTest(Engine& engine, TextView condition);
+// Nothing after reporting a bad pattern.
+std::optional<bool> runValueTest(Engine& engine, const ValueTest& test, TextView value);
+
+// ---- regular expressions --------------------------------------------------------
+// A compiled PCRE2 pattern on UTF-16 text.
+class RegexPattern {
+  public:
+    ~RegexPattern();
+    RegexPattern(const RegexPattern&) = delete;
+    RegexPattern& operator=(const RegexPattern&) = delete;
+
+    // Compiles; reports error 38 (bad pattern) or 28 (no engine) and gives
+    // nothing on failure.
+    static std::unique_ptr<RegexPattern> compile(Engine& engine, TextView pattern, bool ignoreCase);
+
+    struct Match {
+        std::size_t start = 0, end = 0;
+        std::vector<Text> groups;  // group 0 is the whole match; unset groups are empty
+    };
+    // Every non-overlapping match, left to right.
+    std::vector<Match> findAll(TextView subject, std::size_t limit = SIZE_MAX) const;
+    // Every match replaced ($1, ${name}, $0, $& and $$ in the replacement);
+    // nothing after reporting error 38 for a bad replacement.
+    std::optional<Text> replaceAll(Engine& engine, TextView subject, TextView replacement) const;
+
+  private:
+    RegexPattern() = default;
+    void* code_ = nullptr;
+};
+
+}  // namespace qel

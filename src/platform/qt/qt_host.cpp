@@ -1,0 +1,122 @@
+#include "platform/qt/qt_host.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <QWidget>
+
+#include <chrono>
+#include <utility>
+#include <vector>
+
+#include "platform/box_buttons.h"
+#include "platform/qt/qt_application.h"
+#include "platform/qt/qt_printing.h"
+#include "platform/qt/qt_text.h"
+
+namespace qel {
+
+namespace {
+
+QMessageBox::Icon iconOf(int style) {
+    switch (style & 0x70) {
+        case 16: return QMessageBox::Critical;
+        case 32: return QMessageBox::Question;
+        case 48: return QMessageBox::Warning;
+        case 64: return QMessageBox::Information;
+        default: return QMessageBox::NoIcon;
+    }
+}
+
+QMessageBox::StandardButton standardButtonOf(int answer) {
+    switch (answer) {
+        case kCancel: return QMessageBox::Cancel;
+        case kAbort: return QMessageBox::Abort;
+        case kRetry: return QMessageBox::Retry;
+        case kIgnore: return QMessageBox::Ignore;
+        case kYes: return QMessageBox::Yes;
+        case kNo: return QMessageBox::No;
+        default: return QMessageBox::Ok;
+    }
+}
+
+}  // namespace
+
+QtHost::QtHost(std::shared_ptr<QtApplication> application)
+    : application_(std::move(application)), printJob_(std::make_unique<TextPrintJob>()) {}
+
+QtHost::~QtHost() = default;
+
+int QtHost::messageBox(const MessageBoxRequest& request) {
+    QMessageBox box(iconOf(request.style), toQString(request.caption), toQLines(request.text));
+    // Scripts show their text as written; nothing in it is markup.
+    box.setTextFormat(Qt::PlainText);
+    std::vector<std::pair<QAbstractButton*, int>> buttons;
+    const int preferred = defaultButton(request.style);
+    for (int answer : boxButtons(request.style)) {
+        QPushButton* button = box.addButton(standardButtonOf(answer));
+        buttons.emplace_back(button, answer);
+        if (answer == preferred) box.setDefaultButton(button);
+    }
+    box.exec();
+    QAbstractButton* clicked = box.clickedButton();
+    for (const auto& [button, answer] : buttons) {
+        if (button == clicked) return answer;
+    }
+    return dismissButton(request.style);
+}
+
+std::optional<Text> QtHost::inputBox(TextView prompt, TextView caption, TextView defaultText) {
+    QInputDialog dialog;
+    dialog.setInputMode(QInputDialog::TextInput);
+    dialog.setWindowTitle(toQString(caption));
+    dialog.setLabelText(toQLines(prompt));
+    dialog.setTextValue(toQString(defaultText));
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return fromQString(dialog.textValue());
+}
+
+void QtHost::setApplicationTitle(TextView title) { application_->setTitle(title); }
+
+void QtHost::pumpEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+
+void QtHost::sleepMs(int milliseconds) {
+    if (milliseconds <= 0) {
+        pumpEvents();
+        return;
+    }
+    QEventLoop loop;
+    QTimer timer;
+    timer.setSingleShot(true);
+    timer.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    timer.start(milliseconds);
+    loop.exec();
+}
+
+double QtHost::clockMs() {
+    using namespace std::chrono;
+    return double(duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count()) / 1000.0;
+}
+
+bool QtHost::hasEventSources() {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget->isVisible()) return true;
+    }
+    return false;
+}
+
+std::string QtHost::printText(TextView text, bool onNewPage) { return printJob_->print(toQLines(text), onNewPage); }
+
+void QtHost::endPrintJob() { printJob_->end(); }
+
+std::unique_ptr<UiHost> makeDesktopHost(std::string& why) {
+    std::shared_ptr<QtApplication> application = QtApplication::open(why);
+    if (!application) return nullptr;
+    return std::make_unique<QtHost>(std::move(application));
+}
+
+}  // namespace qel

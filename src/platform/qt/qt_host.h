@@ -1,0 +1,43 @@
+// The UI host on the desktop: Qt message and input boxes, waits on the Qt
+// event loop, printing through Qt Print Support. Windows and controls of
+// scripts join it later through the shared QtApplication.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/ports.h"
+
+namespace qel {
+
+class QtApplication;
+class TextPrintJob;
+
+class QtHost : public UiHost {
+public:
+    explicit QtHost(std::shared_ptr<QtApplication> application);
+    ~QtHost() override;
+
+    int messageBox(const MessageBoxRequest& request) override;
+    std::optional<Text> inputBox(TextView prompt, TextView caption, TextView defaultText) override;
+    void setApplicationTitle(TextView title) override;
+    void pumpEvents() override;
+    // Waits on the event loop, so events are handled meanwhile and an idle
+    // script takes no processor time.
+    void sleepMs(int milliseconds) override;
+    double clockMs() override;
+    bool hasEventSources() override;
+    std::string printText(TextView text, bool onNewPage) override;
+    void endPrintJob() override;
+
+    QtApplication& application() { return *application_; }
+
+private:
+    std::shared_ptr<QtApplication> application_;
+    std::unique_ptr<TextPrintJob> printJob_;
+};
+
+// The desktop host for start-up: nothing (and why) when no display can be used.
+std::unique_ptr<UiHost> makeDesktopHost(std::string& why);
+
+}  // namespace qel

@@ -1,0 +1,37 @@
+// Printing text on the default printer, one job at a time: pages are added
+// until the job is ended. QEL_PRINT_PDF=FILE makes the "printer" a PDF file
+// (tests, and machines without a printer).
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include <QString>
+
+class QPainter;
+class QPrinter;
+
+namespace qel {
+
+class TextPrintJob {
+public:
+    TextPrintJob();
+    ~TextPrintJob();
+    // Prints the lines (long ones wrapped at the page width, new pages as they
+    // fill): on a new page when asked (the job then stays open), else below
+    // what the job holds, ending it. Returns why it failed, else "".
+    std::string print(const QString& text, bool onNewPage);
+    void end();
+    bool open() const { return painter_ != nullptr; }
+
+private:
+    std::string begin();
+    void abandon();
+
+    std::unique_ptr<QPrinter> printer_;
+    std::unique_ptr<QPainter> painter_;
+    double y_ = 0;
+    bool pageUsed_ = false;
+};
+
+}  // namespace qel
