@@ -18,7 +18,10 @@ set -eu
 repo=$(cd "$(dirname "$0")" && pwd)
 jobs=$(nproc 2>/dev/null || echo 2)
 
-base_packages="build-essential cmake pkg-config libpcre2-dev libgtest-dev"
+# mecab with its dictionary gives ふりがな its readings; python3 runs the
+# tests that compare our results with independent implementations.
+base_packages="build-essential cmake pkg-config libpcre2-dev libgtest-dev mecab mecab-ipadic-utf8 python3
+               qt6-base-dev libxtst-dev xvfb xauth poppler-utils"
 
 say() { printf '%s\n' "build.sh: $*" >&2; }
 

@@ -20,6 +20,11 @@ set -- --console --virtual-clock --transcript "$work/transcript"
 # Scripts run from a scratch copy of their folder, so files they write vanish
 # and scripts they run beside them are found.
 mkdir "$work/area"
+# The message channel lives in the scratch folder too, and no display is
+# reached (keys typed by 入力 must not land in the tester's windows).
+mkdir -m 700 "$work/runtime"
+export XDG_RUNTIME_DIR="$work/runtime"
+unset DISPLAY WAYLAND_DISPLAY
 cp -R "$(dirname "$script")/." "$work/area/"
 ( cd "$work" && "$qelscript" "$@" "$work/area/$(basename "$script")" >"$work/stdout" 2>"$work/stderr" </dev/null )
 status=$?

@@ -32,6 +32,7 @@ public:
         text_ = std::move(text);
         numberState_ = kUnknown;
         textStale_ = false;
+        hintRow_ = 0;
         return *this;
     }
     ValueText& operator=(TextView text) { return *this = Text(text); }
@@ -66,7 +67,35 @@ public:
     Text& edit() {
         text();
         numberState_ = kUnknown;
+        hintRow_ = 0;
         return text_;
+    }
+
+    // Where row r (1-based) of the text as a table starts, or npos past the
+    // last row. Tables are read and filled row after row, so the last row
+    // found is remembered and the next search starts there: walking a table
+    // stays linear in its size.
+    std::size_t rowStart(long long r) const {
+        const Text& t = text();
+        long long row = 1;
+        std::size_t start = 0;
+        if (hintRow_ > 0 && hintRow_ <= r) {
+            row = hintRow_;
+            start = hintStart_;
+        }
+        for (; row < r; ++row) {
+            std::size_t p = t.find(kCRLF, start);
+            if (p == Text::npos) return Text::npos;
+            start = p + 2;
+        }
+        hintRow_ = r;
+        hintStart_ = start;
+        return start;
+    }
+    // After an edit inside row r, which leaves where row r starts unchanged.
+    void keepRowHint(long long r, std::size_t start) {
+        hintRow_ = r;
+        hintStart_ = start;
     }
     ValueText& operator+=(TextView more) {
         edit() += more;
@@ -79,6 +108,8 @@ private:
     mutable double number_ = 0;
     mutable std::uint8_t numberState_ = kUnknown;
     mutable bool textStale_ = false;
+    mutable long long hintRow_ = 0;  // 0: no row remembered
+    mutable std::size_t hintStart_ = 0;
 };
 
 struct xxCmdData {

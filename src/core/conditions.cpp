@@ -135,7 +135,19 @@ bool Engine::EvalCondition(TextView condition, int comparison, int mode) {
     return mode == 0;
 }
 
-bool Engine::ParseComparison(TextView condition, int comparison) {
+namespace {
+
+// One comparison taken apart: the texts on both sides of its separator and
+// its comparison code; `valid` is false when it has no comparison at all.
+struct ComparisonSplit {
+    bool valid = false;
+    int code = kEqual;
+    Text left;
+    Text right;
+};
+
+ComparisonSplit splitComparison(TextView condition, int comparison) {
+    ComparisonSplit split;
     TextView t = condition;
     for (const auto& suffix : kTrailingWords) {
         if (text::endsWith(t, suffix.word)) {
@@ -150,10 +162,7 @@ bool Engine::ParseComparison(TextView condition, int comparison) {
         separator = std::min(separator, findFromSecond(t, word));
     }
     if (separator == npos) {
-        if (comparison > kNotEqual) {
-            ReportErrorNo(3, 48);
-            return false;
-        }
+        if (comparison > kNotEqual) return split;
         for (const auto& symbol : kSymbols) {
             std::size_t p = findFromSecond(t, symbol.word);
             if (p != npos) {
@@ -163,13 +172,36 @@ bool Engine::ParseComparison(TextView condition, int comparison) {
                 break;
             }
         }
-        if (separator == npos) {
-            ReportErrorNo(3, 48);
-            return false;
-        }
+        if (separator == npos) return split;
     }
-    Text left = EvalText(t.substr(0, separator));
-    return CompareValues(left, t.substr(separator + width), comparison);
+    split.valid = true;
+    split.code = comparison;
+    split.left = Text(t.substr(0, separator));
+    split.right = Text(t.substr(separator + width));
+    return split;
+}
+
+}  // namespace
+
+// Conditions in loops are taken apart once per distinct text (and starting
+// code); only their two sides are evaluated again.
+bool Engine::ParseComparison(TextView condition, int comparison) {
+    auto& cache = caches().comparisons;
+    Text key(condition);
+    key += char16_t(u'\x01' + comparison);
+    auto it = cache.find(key);
+    if (it == cache.end()) {
+        if (cache.size() >= 100000) cache.clear();
+        it = cache.emplace(std::move(key), std::make_shared<ComparisonSplit>(splitComparison(condition, comparison))).first;
+    }
+    std::shared_ptr<const void> keep = it->second;
+    const auto& split = *static_cast<const ComparisonSplit*>(keep.get());
+    if (!split.valid) {
+        ReportErrorNo(3, 48);
+        return false;
+    }
+    Text left = EvalText(split.left);
+    return CompareValues(left, split.right, split.code);
 }
 
 bool Engine::CompareValues(TextView left, TextView rightText, int code) {

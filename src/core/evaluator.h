@@ -82,6 +82,7 @@ struct Engine::Caches {
     std::unordered_map<Text, std::shared_ptr<eval::CompiledArithmetic>, FoldedHash, FoldedEqual>
         arithmetic;
     TextMap<std::shared_ptr<void>> patterns;  // compiled regular expressions
+    TextMap<std::shared_ptr<const void>> comparisons;  // conditions taken apart
 };
 
 }  // namespace qel

@@ -1,5 +1,6 @@
 // Variables in three scopes (procedure-local, program-local, global) and the
 // element syntax of lists, tables and dictionaries.
+#include <algorithm>
 #include <cmath>
 #include <tuple>
 
@@ -34,15 +35,12 @@ long long toElement(TextView value) {
 }
 
 // The text of row r (1-based) of a table, empty past the end.
-TextView rowOf(TextView table, long long r) {
-    std::size_t start = 0;
-    for (long long i = 1; i < r; ++i) {
-        std::size_t p = table.find(kCRLF, start);
-        if (p == npos) return {};
-        start = p + 2;
-    }
-    std::size_t end = table.find(kCRLF, start);
-    return table.substr(start, end == npos ? npos : end - start);
+TextView rowOf(const ValueText& table, long long r) {
+    std::size_t start = table.rowStart(r);
+    if (start == npos) return {};
+    TextView text = table.text();
+    std::size_t end = text.find(kCRLF, start);
+    return text.substr(start, end == npos ? npos : end - start);
 }
 
 // Cell c (c >= 1) of a list whose separators are already ",".
@@ -120,7 +118,7 @@ Text Engine::GetVariable(TextView name, bool& notFound, TextView indexText) {
             return {};
         }
         if (index.first == 0) return {};
-        working = rowOf(working, index.first);
+        working = rowOf(entry->Value, index.first);
         column = index.second;
     }
     if (column < 0) {
@@ -168,16 +166,16 @@ namespace {
 
 // Where row r (1-based) of a table lies, adding empty rows when the table
 // is shorter. Returns [start, end) of the row inside `table`.
-std::pair<std::size_t, std::size_t> rowSpanForWriting(Text& table, long long r) {
-    std::size_t start = 0;
-    for (long long i = 1; i < r; ++i) {
-        std::size_t p = table.find(kCRLF, start);
-        if (p == npos) {
-            for (; i < r; ++i) table += kCRLF;
-            return {table.size(), table.size()};
-        }
-        start = p + 2;
+std::pair<std::size_t, std::size_t> rowSpanForWriting(ValueText& value, long long r) {
+    std::size_t start = value.rowStart(r);
+    if (start == npos) {
+        Text& table = value.edit();
+        long long rows = 1;
+        for (std::size_t p = table.find(kCRLF); p != npos; p = table.find(kCRLF, p + 2)) ++rows;
+        for (; rows < r; ++rows) table += kCRLF;
+        return {table.size(), table.size()};
     }
+    TextView table = value.text();
     std::size_t end = table.find(kCRLF, start);
     return {start, end == npos ? table.size() : end};
 }
@@ -242,14 +240,16 @@ void Engine::SetVariable(TextView target, TextView value) {
         ReportErrorNo(9, 48, u"0");
         return;
     }
-    Text& text = variableForWriting(name).Value.edit();
-    std::size_t start = 0, end = text.size();
-    if (index.two) std::tie(start, end) = rowSpanForWriting(text, index.first);
+    ValueText& stored = variableForWriting(name).Value;
+    std::size_t start = 0, end = stored.text().size();
+    if (index.two) std::tie(start, end) = rowSpanForWriting(stored, index.first);
+    Text& text = stored.edit();
     if (column == 0) {
         text.replace(start, end - start, value);
     } else {
         writeCellInPlace(text, start, end, column, values::escapeCell(value));
     }
+    if (index.two) stored.keepRowHint(index.first, start);
 }
 
 void Engine::DeclareLocals(TextView list) {

@@ -48,7 +48,8 @@ void typeKeys(StatementRecord& record, Engine& engine, bool raw) {
     }
     KeySender* sender = engine.platform.keys.get();
     if (!sender) {
-        engine.ReportError(kKeysMessage, kKeysError, 48, u"このビルドはキーを送ることができません。");
+        engine.ReportError(kKeysMessage, kKeysError, 48,
+                           u"このビルドはキーを送ることができません。");
         return;
     }
     UiHost& ui = engine.ui();
@@ -89,7 +90,11 @@ void typeKeys(StatementRecord& record, Engine& engine, bool raw) {
 
 }  // namespace
 
-void cmdTypeKeys(StatementRecord& record, Engine& engine) { typeKeys(record, engine, false); }
-void cmdTypeRawKeys(StatementRecord& record, Engine& engine) { typeKeys(record, engine, true); }
+void cmdTypeKeys(StatementRecord& record, Engine& engine) {
+    typeKeys(record, engine, false);
+}
+void cmdTypeRawKeys(StatementRecord& record, Engine& engine) {
+    typeKeys(record, engine, true);
+}
 
 }  // namespace qel

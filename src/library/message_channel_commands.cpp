@@ -49,7 +49,8 @@ void cmdStart(StatementRecord& record, Engine& engine) {
     if (record.woArg != u"通信") return;
     Engine::ChannelState& channel = engine.channel;
     Text name = engine.EvalText(with);
-    if (engine.platform.channel && !channel.sent.empty() && !text::equalsFolded(name, channel.name)) {
+    if (engine.platform.channel && !channel.sent.empty() &&
+        !text::equalsFolded(name, channel.name)) {
         // Moving to another channel takes back what this run left on the old one.
         engine.platform.channel->withdraw(channel.name, channel.sent);
         channel.sent.clear();
@@ -62,7 +63,8 @@ void cmdStart(StatementRecord& record, Engine& engine) {
 void cmdSend(StatementRecord& record, Engine& engine) {
     Engine::ChannelState& channel = engine.channel;
     if (!channel.on) {
-        engine.ReportError(u"Qelvaneプログラム間通信が有効ではありません。", kChannelClosedError, 48);
+        engine.ReportError(u"Qelvaneプログラム間通信が有効ではありません。", kChannelClosedError,
+                           48);
         return;
     }
     Text message = engine.EvalText(record.woArg);
@@ -78,18 +80,23 @@ void cmdSend(StatementRecord& record, Engine& engine) {
         return;
     }
     if (!engine.platform.channel) {
-        engine.ReportError(kSendFailedMessage, kSendFailedError, 48, u"この環境には通信の場所がありません。");
+        engine.ReportError(kSendFailedMessage, kSendFailedError, 48,
+                           u"この環境には通信の場所がありません。");
         return;
     }
     std::string id;
-    FileStatus status = engine.platform.channel->post(channel.name, message, engine.ui().clockMs(), id);
+    FileStatus status =
+        engine.platform.channel->post(channel.name, message, engine.ui().clockMs(), id);
     if (!status) {
-        engine.ReportError(kSendFailedMessage, kSendFailedError, 48, text::fromUtf8(status.message));
+        engine.ReportError(kSendFailedMessage, kSendFailedError, 48,
+                           text::fromUtf8(status.message));
         return;
     }
     channel.sent = std::move(id);
 }
 
-void fnChannelMessage(Text& result, Text&, Engine& engine) { result = engine.channel.received; }
+void fnChannelMessage(Text& result, Text&, Engine& engine) {
+    result = engine.channel.received;
+}
 
 }  // namespace qel

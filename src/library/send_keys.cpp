@@ -16,16 +16,35 @@ struct KeyName {
 };
 
 const KeyName kKeyNames[] = {
-    {u"ENTER", Key::Enter},       {u"TAB", Key::Tab},           {u"BACKSPACE", Key::Backspace},
-    {u"BS", Key::Backspace},      {u"BKSP", Key::Backspace},    {u"ESC", Key::Escape},
-    {u"ESCAPE", Key::Escape},     {u"DELETE", Key::Delete},     {u"DEL", Key::Delete},
-    {u"INSERT", Key::Insert},     {u"INS", Key::Insert},        {u"HOME", Key::Home},
-    {u"END", Key::End},           {u"PGUP", Key::PageUp},       {u"PGDN", Key::PageDown},
-    {u"LEFT", Key::Left},         {u"RIGHT", Key::Right},       {u"UP", Key::Up},
-    {u"DOWN", Key::Down},         {u"CAPSLOCK", Key::CapsLock}, {u"NUMLOCK", Key::NumLock},
-    {u"SCROLLLOCK", Key::ScrollLock}, {u"PRTSC", Key::PrintScreen}, {u"BREAK", Key::Break},
-    {u"HELP", Key::Help},         {u"ADD", Key::Add},           {u"SUBTRACT", Key::Subtract},
-    {u"MULTIPLY", Key::Multiply}, {u"DIVIDE", Key::Divide},
+    {u"ENTER", Key::Enter},
+    {u"TAB", Key::Tab},
+    {u"BACKSPACE", Key::Backspace},
+    {u"BS", Key::Backspace},
+    {u"BKSP", Key::Backspace},
+    {u"ESC", Key::Escape},
+    {u"ESCAPE", Key::Escape},
+    {u"DELETE", Key::Delete},
+    {u"DEL", Key::Delete},
+    {u"INSERT", Key::Insert},
+    {u"INS", Key::Insert},
+    {u"HOME", Key::Home},
+    {u"END", Key::End},
+    {u"PGUP", Key::PageUp},
+    {u"PGDN", Key::PageDown},
+    {u"LEFT", Key::Left},
+    {u"RIGHT", Key::Right},
+    {u"UP", Key::Up},
+    {u"DOWN", Key::Down},
+    {u"CAPSLOCK", Key::CapsLock},
+    {u"NUMLOCK", Key::NumLock},
+    {u"SCROLLLOCK", Key::ScrollLock},
+    {u"PRTSC", Key::PrintScreen},
+    {u"BREAK", Key::Break},
+    {u"HELP", Key::Help},
+    {u"ADD", Key::Add},
+    {u"SUBTRACT", Key::Subtract},
+    {u"MULTIPLY", Key::Multiply},
+    {u"DIVIDE", Key::Divide},
 };
 
 std::optional<Key> keyByName(TextView name) {
@@ -58,7 +77,7 @@ struct Modifiers {
 };
 
 class Parser {
-public:
+  public:
     Parser(TextView keys, std::vector<KeyStroke>& out) : s_(keys), out_(out) {}
 
     bool run(Text& problem) {
@@ -67,7 +86,7 @@ public:
         return ok;
     }
 
-private:
+  private:
     bool fail(Text why) {
         problem_ = std::move(why);
         return false;
@@ -210,8 +229,8 @@ std::optional<KeyStroke> VirtualKeyStroke(int code) {
         s.character = c;
         return std::optional<KeyStroke>(s);
     };
-    if (code >= 0x30 && code <= 0x39) return ch(char32_t(code));          // 0–9
-    if (code >= 0x41 && code <= 0x5A) return ch(char32_t(code + 0x20));   // A–Z keys
+    if (code >= 0x30 && code <= 0x39) return ch(char32_t(code));         // 0–9
+    if (code >= 0x41 && code <= 0x5A) return ch(char32_t(code + 0x20));  // A–Z keys
     if (code >= 0x60 && code <= 0x69) {
         return key(static_cast<Key>(static_cast<int>(Key::NumPad0) + code - 0x60));
     }
@@ -219,59 +238,107 @@ std::optional<KeyStroke> VirtualKeyStroke(int code) {
         return key(static_cast<Key>(static_cast<int>(Key::F1) + code - 0x70));
     }
     switch (code) {
-        case 0x08: return key(Key::Backspace);
-        case 0x09: return key(Key::Tab);
-        case 0x0C: return key(Key::Clear);
-        case 0x0D: return key(Key::Enter);
-        case 0x10: return key(Key::Shift);
-        case 0x11: return key(Key::Control);
-        case 0x12: return key(Key::Alt);
-        case 0x13: return key(Key::Break);
-        case 0x14: return key(Key::CapsLock);
-        case 0x1B: return key(Key::Escape);
-        case 0x20: return ch(U' ');
-        case 0x21: return key(Key::PageUp);
-        case 0x22: return key(Key::PageDown);
-        case 0x23: return key(Key::End);
-        case 0x24: return key(Key::Home);
-        case 0x25: return key(Key::Left);
-        case 0x26: return key(Key::Up);
-        case 0x27: return key(Key::Right);
-        case 0x28: return key(Key::Down);
-        case 0x2C: return key(Key::PrintScreen);
-        case 0x2D: return key(Key::Insert);
-        case 0x2E: return key(Key::Delete);
-        case 0x2F: return key(Key::Help);
+        case 0x08:
+            return key(Key::Backspace);
+        case 0x09:
+            return key(Key::Tab);
+        case 0x0C:
+            return key(Key::Clear);
+        case 0x0D:
+            return key(Key::Enter);
+        case 0x10:
+            return key(Key::Shift);
+        case 0x11:
+            return key(Key::Control);
+        case 0x12:
+            return key(Key::Alt);
+        case 0x13:
+            return key(Key::Break);
+        case 0x14:
+            return key(Key::CapsLock);
+        case 0x1B:
+            return key(Key::Escape);
+        case 0x20:
+            return ch(U' ');
+        case 0x21:
+            return key(Key::PageUp);
+        case 0x22:
+            return key(Key::PageDown);
+        case 0x23:
+            return key(Key::End);
+        case 0x24:
+            return key(Key::Home);
+        case 0x25:
+            return key(Key::Left);
+        case 0x26:
+            return key(Key::Up);
+        case 0x27:
+            return key(Key::Right);
+        case 0x28:
+            return key(Key::Down);
+        case 0x2C:
+            return key(Key::PrintScreen);
+        case 0x2D:
+            return key(Key::Insert);
+        case 0x2E:
+            return key(Key::Delete);
+        case 0x2F:
+            return key(Key::Help);
         case 0x5B:
-        case 0x5C: return key(Key::Super);
-        case 0x5D: return key(Key::Menu);
-        case 0x6A: return key(Key::Multiply);
-        case 0x6B: return key(Key::Add);
-        case 0x6C: return key(Key::Separator);
-        case 0x6D: return key(Key::Subtract);
-        case 0x6E: return key(Key::Decimal);
-        case 0x6F: return key(Key::Divide);
-        case 0x90: return key(Key::NumLock);
-        case 0x91: return key(Key::ScrollLock);
+        case 0x5C:
+            return key(Key::Super);
+        case 0x5D:
+            return key(Key::Menu);
+        case 0x6A:
+            return key(Key::Multiply);
+        case 0x6B:
+            return key(Key::Add);
+        case 0x6C:
+            return key(Key::Separator);
+        case 0x6D:
+            return key(Key::Subtract);
+        case 0x6E:
+            return key(Key::Decimal);
+        case 0x6F:
+            return key(Key::Divide);
+        case 0x90:
+            return key(Key::NumLock);
+        case 0x91:
+            return key(Key::ScrollLock);
         case 0xA0:
-        case 0xA1: return key(Key::Shift);
+        case 0xA1:
+            return key(Key::Shift);
         case 0xA2:
-        case 0xA3: return key(Key::Control);
+        case 0xA3:
+            return key(Key::Control);
         case 0xA4:
-        case 0xA5: return key(Key::Alt);
+        case 0xA5:
+            return key(Key::Alt);
         // The punctuation keys, as they are printed on a US keyboard.
-        case 0xBA: return ch(U';');
-        case 0xBB: return ch(U'=');
-        case 0xBC: return ch(U',');
-        case 0xBD: return ch(U'-');
-        case 0xBE: return ch(U'.');
-        case 0xBF: return ch(U'/');
-        case 0xC0: return ch(U'`');
-        case 0xDB: return ch(U'[');
-        case 0xDC: return ch(U'\\');
-        case 0xDD: return ch(U']');
-        case 0xDE: return ch(U'\'');
-        default: return std::nullopt;
+        case 0xBA:
+            return ch(U';');
+        case 0xBB:
+            return ch(U'=');
+        case 0xBC:
+            return ch(U',');
+        case 0xBD:
+            return ch(U'-');
+        case 0xBE:
+            return ch(U'.');
+        case 0xBF:
+            return ch(U'/');
+        case 0xC0:
+            return ch(U'`');
+        case 0xDB:
+            return ch(U'[');
+        case 0xDC:
+            return ch(U'\\');
+        case 0xDD:
+            return ch(U']');
+        case 0xDE:
+            return ch(U'\'');
+        default:
+            return std::nullopt;
     }
 }
 

@@ -12,12 +12,18 @@ namespace qel {
 
 inline std::vector<int> boxButtons(int style) {
     switch (style & 0xF) {
-        case 1: return {kOk, kCancel};
-        case 2: return {kAbort, kRetry, kIgnore};
-        case 3: return {kYes, kNo, kCancel};
-        case 4: return {kYes, kNo};
-        case 5: return {kRetry, kCancel};
-        default: return {kOk};  // 0, and sets no box has: a plain OK
+        case 1:
+            return {kOk, kCancel};
+        case 2:
+            return {kAbort, kRetry, kIgnore};
+        case 3:
+            return {kYes, kNo, kCancel};
+        case 4:
+            return {kYes, kNo};
+        case 5:
+            return {kRetry, kCancel};
+        default:
+            return {kOk};  // 0, and sets no box has: a plain OK
     }
 }
 
@@ -36,10 +42,14 @@ inline int dismissButton(int style) {
     switch (style & 0xF) {
         case 1:
         case 3:
-        case 5: return kCancel;
-        case 2: return kAbort;
-        case 4: return kNo;
-        default: return kOk;
+        case 5:
+            return kCancel;
+        case 2:
+            return kAbort;
+        case 4:
+            return kNo;
+        default:
+            return kOk;
     }
 }
 

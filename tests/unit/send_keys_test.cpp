@@ -23,7 +23,8 @@ KeyStroke key(Key k, bool shift = false, bool control = false, bool alt = false)
 std::vector<KeyStroke> parse(TextView keys) {
     std::vector<KeyStroke> strokes;
     Text problem;
-    EXPECT_TRUE(ParseSendKeys(keys, strokes, problem)) << text::toUtf8(keys) << ": " << text::toUtf8(problem);
+    EXPECT_TRUE(ParseSendKeys(keys, strokes, problem))
+        << text::toUtf8(keys) << ": " << text::toUtf8(problem);
     return strokes;
 }
 
@@ -39,8 +40,8 @@ TEST(SendKeys, CharactersTypeThemselvesAndBreaksAreEnter) {
     EXPECT_EQ(parse(u"aZ あ"), (std::vector<KeyStroke>{ch(U'a'), ch(U'Z'), ch(U' '), ch(U'あ')}));
     EXPECT_EQ(parse(u"𠮷"), std::vector<KeyStroke>{ch(U'\U00020BB7')});
     EXPECT_EQ(parse(u"a\r\nb\nc~\t"),
-              (std::vector<KeyStroke>{ch(U'a'), key(Key::Enter), ch(U'b'), key(Key::Enter), ch(U'c'),
-                                      key(Key::Enter), key(Key::Tab)}));
+              (std::vector<KeyStroke>{ch(U'a'), key(Key::Enter), ch(U'b'), key(Key::Enter),
+                                      ch(U'c'), key(Key::Enter), key(Key::Tab)}));
     EXPECT_TRUE(parse(u"").empty());
 }
 
@@ -48,18 +49,20 @@ TEST(SendKeys, ModifiersHoldForOneKeyOrAGroup) {
     EXPECT_EQ(parse(u"+ab"), (std::vector<KeyStroke>{ch(U'a', true), ch(U'b')}));
     EXPECT_EQ(parse(u"^%{DEL}"), std::vector<KeyStroke>{key(Key::Delete, false, true, true)});
     EXPECT_EQ(parse(u"+(ab)c"), (std::vector<KeyStroke>{ch(U'a', true), ch(U'b', true), ch(U'c')}));
-    EXPECT_EQ(parse(u"^(+(x)y)"), (std::vector<KeyStroke>{ch(U'x', true, true), ch(U'y', false, true)}));
+    EXPECT_EQ(parse(u"^(+(x)y)"),
+              (std::vector<KeyStroke>{ch(U'x', true, true), ch(U'y', false, true)}));
     EXPECT_EQ(parse(u"(ab)"), (std::vector<KeyStroke>{ch(U'a'), ch(U'b')}));
 }
 
 TEST(SendKeys, BracesNameKeysQuoteCharactersAndRepeat) {
     EXPECT_EQ(parse(u"{ENTER}{tab}{Bs}{BACKSPACE}{BKSP}{ESC}{F1}{f12}{F24}{LEFT}{PGDN}"),
-              (std::vector<KeyStroke>{key(Key::Enter), key(Key::Tab), key(Key::Backspace), key(Key::Backspace),
-                                      key(Key::Backspace), key(Key::Escape), key(Key::F1), key(Key::F12),
-                                      key(Key::F24), key(Key::Left), key(Key::PageDown)}));
+              (std::vector<KeyStroke>{key(Key::Enter), key(Key::Tab), key(Key::Backspace),
+                                      key(Key::Backspace), key(Key::Backspace), key(Key::Escape),
+                                      key(Key::F1), key(Key::F12), key(Key::F24), key(Key::Left),
+                                      key(Key::PageDown)}));
     EXPECT_EQ(parse(u"{+}{^}{%}{~}{(}{)}{{}{}}"),
-              (std::vector<KeyStroke>{ch(U'+'), ch(U'^'), ch(U'%'), ch(U'~'), ch(U'('), ch(U')'), ch(U'{'),
-                                      ch(U'}')}));
+              (std::vector<KeyStroke>{ch(U'+'), ch(U'^'), ch(U'%'), ch(U'~'), ch(U'('), ch(U')'),
+                                      ch(U'{'), ch(U'}')}));
     EXPECT_EQ(parse(u"{a 3}"), std::vector<KeyStroke>(3, ch(U'a')));
     EXPECT_EQ(parse(u"+{LEFT 2}"), std::vector<KeyStroke>(2, key(Key::Left, true)));
     EXPECT_EQ(parse(u"{} 2}"), std::vector<KeyStroke>(2, ch(U'}')));

@@ -157,7 +157,9 @@ int ConsoleHost::askButton(const MessageBoxRequest& request) {
         choices += std::to_string(b) + " " + kNames[b];
     }
     const int fallback = defaultButton(request.style);
-    for (;;) {
+    // Endless wrong answers (another program's output piped in) must not
+    // keep the box open for ever.
+    for (int attempt = 0; attempt < 20; ++attempt) {
         err_ << "[" << choices << "] (" << fallback << ") > ";
         err_.flush();
         std::optional<std::string> line = readLine();
@@ -173,6 +175,7 @@ int ConsoleHost::askButton(const MessageBoxRequest& request) {
         }
         err_ << "答えはボタンの番号か名前で入力してください。\n";
     }
+    return dismissButton(request.style);
 }
 
 std::optional<Text> ConsoleHost::askText(TextView prompt, TextView defaultText) {

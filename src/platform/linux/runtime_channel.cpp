@@ -47,7 +47,9 @@ bool isFolder(const char* path) {
 
 // Channel names compare as the language compares names: Latin letters
 // without regard to case.
-Text channelKey(TextView channel) { return text::toLowerAscii(channel); }
+Text channelKey(TextView channel) {
+    return text::toLowerAscii(channel);
+}
 
 std::uint64_t fnv1a(std::string_view bytes) {
     std::uint64_t h = 1469598103934665603ull;
@@ -74,11 +76,12 @@ std::string encodeChannelEntry(TextView channelKey, const ChannelMessage& messag
     std::string name = text::toUtf8(channelKey);
     std::string body = text::toUtf8(message.text);
     char time[32];
-    auto [end, error] = std::to_chars(time, time + sizeof time, static_cast<std::int64_t>(message.time));
+    auto [end, error] =
+        std::to_chars(time, time + sizeof time, static_cast<std::int64_t>(message.time));
     (void)error;
     std::string out(kMagic);
-    out += ' ' + message.id + ' ' + std::string(time, end) + ' ' + std::to_string(name.size()) + ' ' +
-           std::to_string(body.size()) + '\n';
+    out += ' ' + message.id + ' ' + std::string(time, end) + ' ' + std::to_string(name.size()) +
+           ' ' + std::to_string(body.size()) + '\n';
     out += name;
     out += body;
     return out;
@@ -169,12 +172,14 @@ std::string RuntimeDirChannel::entryPath(TextView channel) const {
     return folder_ + "/ch-" + encoded;
 }
 
-FileStatus RuntimeDirChannel::post(TextView channel, TextView message, double time, std::string& id) {
+FileStatus RuntimeDirChannel::post(TextView channel, TextView message, double time,
+                                   std::string& id) {
     if (FileStatus status = ensureFolder(); !status) return status;
     using namespace std::chrono;
     auto now = duration_cast<nanoseconds>(system_clock::now().time_since_epoch()).count();
     ChannelMessage entry;
-    entry.id = std::to_string(getpid()) + "-" + std::to_string(++sequence_) + "-" + std::to_string(now);
+    entry.id =
+        std::to_string(getpid()) + "-" + std::to_string(++sequence_) + "-" + std::to_string(now);
     entry.text = Text(message);
     entry.time = time;
     std::string bytes = encodeChannelEntry(channelKey(channel), entry);
@@ -206,12 +211,14 @@ FileStatus RuntimeDirChannel::post(TextView channel, TextView message, double ti
     return {};
 }
 
-std::optional<ChannelMessage> RuntimeDirChannel::readEntry(TextView channel, const std::string& path) {
+std::optional<ChannelMessage> RuntimeDirChannel::readEntry(TextView channel,
+                                                           const std::string& path) {
     int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return std::nullopt;
     std::string bytes;
     struct stat info {};
-    bool ok = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && std::size_t(info.st_size) <= kMaxEntryBytes;
+    bool ok = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+              std::size_t(info.st_size) <= kMaxEntryBytes;
     if (ok) {
         bytes.resize(kMaxEntryBytes + 1);
         std::size_t done = 0;

@@ -11,7 +11,7 @@
 namespace qel {
 
 class RuntimeDirChannel : public MessageChannel {
-public:
+  public:
     // `folder` holds one file per channel; it (and its parent) is made with
     // mode 0700 when first needed.
     explicit RuntimeDirChannel(std::string folder);
@@ -28,7 +28,7 @@ public:
     // letters, so "Chat" and "chat" are one channel).
     std::string entryPath(TextView channel) const;
 
-private:
+  private:
     FileStatus ensureFolder();
     std::optional<ChannelMessage> readEntry(TextView channel, const std::string& path);
 

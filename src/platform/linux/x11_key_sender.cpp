@@ -20,49 +20,86 @@ namespace {
 
 // Protocol errors (a window that closed while we looked at it, focus refused)
 // must not end the process, which is what Xlib's default handler does.
-int ignoreXErrors(Display*, XErrorEvent*) { return 0; }
+int ignoreXErrors(Display*, XErrorEvent*) {
+    return 0;
+}
 
 KeySym keySymOf(Key key) {
     switch (key) {
-        case Key::Enter: return XK_Return;
-        case Key::Tab: return XK_Tab;
-        case Key::Backspace: return XK_BackSpace;
-        case Key::Escape: return XK_Escape;
-        case Key::Delete: return XK_Delete;
-        case Key::Insert: return XK_Insert;
-        case Key::Home: return XK_Home;
-        case Key::End: return XK_End;
-        case Key::PageUp: return XK_Prior;
-        case Key::PageDown: return XK_Next;
-        case Key::Left: return XK_Left;
-        case Key::Right: return XK_Right;
-        case Key::Up: return XK_Up;
-        case Key::Down: return XK_Down;
-        case Key::CapsLock: return XK_Caps_Lock;
-        case Key::NumLock: return XK_Num_Lock;
-        case Key::ScrollLock: return XK_Scroll_Lock;
-        case Key::PrintScreen: return XK_Print;
-        case Key::Break: return XK_Pause;
-        case Key::Help: return XK_Help;
-        case Key::Clear: return XK_Clear;
-        case Key::Shift: return XK_Shift_L;
-        case Key::Control: return XK_Control_L;
-        case Key::Alt: return XK_Alt_L;
-        case Key::Super: return XK_Super_L;
-        case Key::Menu: return XK_Menu;
-        case Key::Multiply: return XK_KP_Multiply;
-        case Key::Add: return XK_KP_Add;
-        case Key::Separator: return XK_KP_Separator;
-        case Key::Subtract: return XK_KP_Subtract;
-        case Key::Decimal: return XK_KP_Decimal;
-        case Key::Divide: return XK_KP_Divide;
-        case Key::Character: return NoSymbol;
-        default: break;
+        case Key::Enter:
+            return XK_Return;
+        case Key::Tab:
+            return XK_Tab;
+        case Key::Backspace:
+            return XK_BackSpace;
+        case Key::Escape:
+            return XK_Escape;
+        case Key::Delete:
+            return XK_Delete;
+        case Key::Insert:
+            return XK_Insert;
+        case Key::Home:
+            return XK_Home;
+        case Key::End:
+            return XK_End;
+        case Key::PageUp:
+            return XK_Prior;
+        case Key::PageDown:
+            return XK_Next;
+        case Key::Left:
+            return XK_Left;
+        case Key::Right:
+            return XK_Right;
+        case Key::Up:
+            return XK_Up;
+        case Key::Down:
+            return XK_Down;
+        case Key::CapsLock:
+            return XK_Caps_Lock;
+        case Key::NumLock:
+            return XK_Num_Lock;
+        case Key::ScrollLock:
+            return XK_Scroll_Lock;
+        case Key::PrintScreen:
+            return XK_Print;
+        case Key::Break:
+            return XK_Pause;
+        case Key::Help:
+            return XK_Help;
+        case Key::Clear:
+            return XK_Clear;
+        case Key::Shift:
+            return XK_Shift_L;
+        case Key::Control:
+            return XK_Control_L;
+        case Key::Alt:
+            return XK_Alt_L;
+        case Key::Super:
+            return XK_Super_L;
+        case Key::Menu:
+            return XK_Menu;
+        case Key::Multiply:
+            return XK_KP_Multiply;
+        case Key::Add:
+            return XK_KP_Add;
+        case Key::Separator:
+            return XK_KP_Separator;
+        case Key::Subtract:
+            return XK_KP_Subtract;
+        case Key::Decimal:
+            return XK_KP_Decimal;
+        case Key::Divide:
+            return XK_KP_Divide;
+        case Key::Character:
+            return NoSymbol;
+        default:
+            break;
     }
     if (key >= Key::NumPad0 && key <= Key::NumPad9) {
         return XK_KP_0 + (static_cast<int>(key) - static_cast<int>(Key::NumPad0));
     }
-    if (key >= Key::F1 && key <= Key::F24) return XK_F1 + (static_cast<int>(key) - static_cast<int>(Key::F1));
+    if (key >= Key::F1 && key <= Key::F24)
+        return XK_F1 + (static_cast<int>(key) - static_cast<int>(Key::F1));
     return NoSymbol;
 }
 
@@ -82,8 +119,8 @@ std::string utf8Property(Display* d, Window w, Atom property, Atom type) {
     unsigned long count = 0, after = 0;
     unsigned char* data = nullptr;
     std::string out;
-    if (XGetWindowProperty(d, w, property, 0, 4096, False, type, &actualType, &format, &count, &after,
-                           &data) == Success &&
+    if (XGetWindowProperty(d, w, property, 0, 4096, False, type, &actualType, &format, &count,
+                           &after, &data) == Success &&
         data) {
         if (actualType == type && format == 8) out.assign(reinterpret_cast<char*>(data), count);
         XFree(data);
@@ -145,7 +182,9 @@ struct X11KeySender::Connection {
         for (unsigned int i = count; i-- > 0 && found == None;) {
             Window w = children[i];
             XWindowAttributes attributes{};
-            if (!XGetWindowAttributes(display, w, &attributes) || attributes.map_state != IsViewable) continue;
+            if (!XGetWindowAttributes(display, w, &attributes) ||
+                attributes.map_state != IsViewable)
+                continue;
             bool match = task ? pid(w) == task : caption(w) == wanted;
             if (match && !attributes.override_redirect) {
                 found = w;
@@ -164,10 +203,14 @@ X11KeySender::~X11KeySender() = default;
 KeyStatus X11KeySender::connect() {
     if (x_) return {};
     const char* name = std::getenv("DISPLAY");
-    if (!name || !*name) return {KeyFault::NoDisplay, "X11 のディスプレイがありません（DISPLAY が設定されていません）。"};
+    if (!name || !*name)
+        return {KeyFault::NoDisplay,
+                "X11 のディスプレイがありません（DISPLAY が設定されていません）。"};
     XSetErrorHandler(ignoreXErrors);
     Display* display = XOpenDisplay(nullptr);
-    if (!display) return {KeyFault::NoDisplay, std::string("X11 のディスプレイ ") + name + " に接続できません。"};
+    if (!display)
+        return {KeyFault::NoDisplay,
+                std::string("X11 のディスプレイ ") + name + " に接続できません。"};
     auto x = std::make_unique<Connection>();
     x->display = display;
     int event = 0, error = 0, major = 0, minor = 0;
@@ -254,13 +297,15 @@ KeyStatus X11KeySender::send(const std::vector<KeyStroke>& strokes) {
     };
 
     for (const KeyStroke& stroke : strokes) {
-        KeySym sym = stroke.key != Key::Character ? keySymOf(stroke.key) : keySymOf(stroke.character);
+        KeySym sym =
+            stroke.key != Key::Character ? keySymOf(stroke.key) : keySymOf(stroke.character);
         if (sym == NoSymbol) continue;
         KeyCode code = XKeysymToKeycode(d, sym);
         bool needShift = false;
         if (code != 0) {
             // The keysym may sit on the key's shifted level ("A", "!").
-            needShift = XkbKeycodeToKeysym(d, code, 0, 0) != sym && XkbKeycodeToKeysym(d, code, 0, 1) == sym;
+            needShift = XkbKeycodeToKeysym(d, code, 0, 0) != sym &&
+                        XkbKeycodeToKeysym(d, code, 0, 1) == sym;
             tap(code, needShift || stroke.shift, stroke);
             continue;
         }

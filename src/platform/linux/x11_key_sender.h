@@ -9,14 +9,14 @@
 namespace qel {
 
 class X11KeySender : public KeySender {
-public:
+  public:
     X11KeySender();
     ~X11KeySender() override;
 
     KeyStatus activate(std::optional<std::int64_t> taskNumber, TextView caption) override;
     KeyStatus send(const std::vector<KeyStroke>& strokes) override;
 
-private:
+  private:
     struct Connection;
     // Opens the display named by $DISPLAY when first needed, so a script that
     // never types keys never touches the X server.

@@ -84,7 +84,8 @@ std::shared_ptr<QtApplication> QtApplication::open(std::string& why) {
     QApplication::setQuitOnLastWindowClosed(false);
     // Buttons in the user's language where Qt carries its texts.
     auto* translator = new QTranslator(app->application_);
-    if (translator->load(QLocale::system(), "qtbase", "_", QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    if (translator->load(QLocale::system(), "qtbase", "_",
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         QCoreApplication::installTranslator(translator);
     }
     return app;

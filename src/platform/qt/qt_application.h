@@ -13,7 +13,7 @@ class QApplication;
 namespace qel {
 
 class QtApplication {
-public:
+  public:
     // The application of this process: adopts one that already exists (a
     // test made it), else makes it. Nothing, with the reason in `why`, when
     // no display can be used; `why` stays empty when none is configured.
@@ -31,7 +31,7 @@ public:
     const Text& title() const { return title_; }
     void setTitle(TextView title) { title_ = Text(title); }
 
-private:
+  private:
     QtApplication() = default;
 
     int argc_ = 1;

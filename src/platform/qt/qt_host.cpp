@@ -23,23 +23,35 @@ namespace {
 
 QMessageBox::Icon iconOf(int style) {
     switch (style & 0x70) {
-        case 16: return QMessageBox::Critical;
-        case 32: return QMessageBox::Question;
-        case 48: return QMessageBox::Warning;
-        case 64: return QMessageBox::Information;
-        default: return QMessageBox::NoIcon;
+        case 16:
+            return QMessageBox::Critical;
+        case 32:
+            return QMessageBox::Question;
+        case 48:
+            return QMessageBox::Warning;
+        case 64:
+            return QMessageBox::Information;
+        default:
+            return QMessageBox::NoIcon;
     }
 }
 
 QMessageBox::StandardButton standardButtonOf(int answer) {
     switch (answer) {
-        case kCancel: return QMessageBox::Cancel;
-        case kAbort: return QMessageBox::Abort;
-        case kRetry: return QMessageBox::Retry;
-        case kIgnore: return QMessageBox::Ignore;
-        case kYes: return QMessageBox::Yes;
-        case kNo: return QMessageBox::No;
-        default: return QMessageBox::Ok;
+        case kCancel:
+            return QMessageBox::Cancel;
+        case kAbort:
+            return QMessageBox::Abort;
+        case kRetry:
+            return QMessageBox::Retry;
+        case kIgnore:
+            return QMessageBox::Ignore;
+        case kYes:
+            return QMessageBox::Yes;
+        case kNo:
+            return QMessageBox::No;
+        default:
+            return QMessageBox::Ok;
     }
 }
 
@@ -79,9 +91,13 @@ std::optional<Text> QtHost::inputBox(TextView prompt, TextView caption, TextView
     return fromQString(dialog.textValue());
 }
 
-void QtHost::setApplicationTitle(TextView title) { application_->setTitle(title); }
+void QtHost::setApplicationTitle(TextView title) {
+    application_->setTitle(title);
+}
 
-void QtHost::pumpEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+void QtHost::pumpEvents() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
 
 void QtHost::sleepMs(int milliseconds) {
     if (milliseconds <= 0) {
@@ -99,7 +115,8 @@ void QtHost::sleepMs(int milliseconds) {
 
 double QtHost::clockMs() {
     using namespace std::chrono;
-    return double(duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count()) / 1000.0;
+    return double(duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count()) /
+           1000.0;
 }
 
 bool QtHost::hasEventSources() {
@@ -109,9 +126,13 @@ bool QtHost::hasEventSources() {
     return false;
 }
 
-std::string QtHost::printText(TextView text, bool onNewPage) { return printJob_->print(toQLines(text), onNewPage); }
+std::string QtHost::printText(TextView text, bool onNewPage) {
+    return printJob_->print(toQLines(text), onNewPage);
+}
 
-void QtHost::endPrintJob() { printJob_->end(); }
+void QtHost::endPrintJob() {
+    printJob_->end();
+}
 
 std::unique_ptr<UiHost> makeDesktopHost(std::string& why) {
     std::shared_ptr<QtApplication> application = QtApplication::open(why);

@@ -14,7 +14,7 @@ class QtApplication;
 class TextPrintJob;
 
 class QtHost : public UiHost {
-public:
+  public:
     explicit QtHost(std::shared_ptr<QtApplication> application);
     ~QtHost() override;
 
@@ -32,7 +32,7 @@ public:
 
     QtApplication& application() { return *application_; }
 
-private:
+  private:
     std::shared_ptr<QtApplication> application_;
     std::unique_ptr<TextPrintJob> printJob_;
 };

@@ -11,7 +11,9 @@
 namespace qel {
 
 TextPrintJob::TextPrintJob() = default;
-TextPrintJob::~TextPrintJob() { end(); }
+TextPrintJob::~TextPrintJob() {
+    end();
+}
 
 std::string TextPrintJob::begin() {
     printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
@@ -32,7 +34,8 @@ std::string TextPrintJob::begin() {
     if (!painter_->begin(printer_.get())) {
         painter_.reset();
         printer_.reset();
-        return pdf && *pdf ? std::string("cannot write the PDF file ") + pdf : "the printer did not accept the job";
+        return pdf && *pdf ? std::string("cannot write the PDF file ") + pdf
+                           : "the printer did not accept the job";
     }
     QFont font = painter_->font();
     font.setPointSizeF(10.5);

@@ -14,7 +14,7 @@ class QPrinter;
 namespace qel {
 
 class TextPrintJob {
-public:
+  public:
     TextPrintJob();
     ~TextPrintJob();
     // Prints the lines (long ones wrapped at the page width, new pages as they
@@ -24,7 +24,7 @@ public:
     void end();
     bool open() const { return painter_ != nullptr; }
 
-private:
+  private:
     std::string begin();
     void abandon();
 
