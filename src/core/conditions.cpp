@@ -3,6 +3,7 @@
 #include <pcre2.h>
 
 #include <array>
+#include <cmath>
 #include <optional>
 #include <string>
 
@@ -186,15 +187,20 @@ ComparisonSplit splitComparison(TextView condition, int comparison) {
 // Conditions in loops are taken apart once per distinct text (and starting
 // code); only their two sides are evaluated again.
 bool Engine::ParseComparison(TextView condition, int comparison) {
-    auto& cache = caches().comparisons;
-    Text key(condition);
-    key += char16_t(u'\x01' + comparison);
-    auto it = cache.find(key);
-    if (it == cache.end()) {
-        if (cache.size() >= 100000) cache.clear();
-        it = cache.emplace(std::move(key), std::make_shared<ComparisonSplit>(splitComparison(condition, comparison))).first;
+    // One cache per starting code (conditions start from 0, or 1 after a
+    // cut でない), so the look-up needs no key of its own.
+    auto& cache = caches().comparisons[comparison == kNotEqual ? 1 : comparison == kEqual ? 0 : 2];
+    std::shared_ptr<const void> keep;
+    if (comparison == kEqual || comparison == kNotEqual) {
+        auto it = cache.find(condition);
+        if (it == cache.end()) {
+            if (cache.size() >= 100000) cache.clear();
+            it = cache.emplace(Text(condition), std::make_shared<ComparisonSplit>(splitComparison(condition, comparison))).first;
+        }
+        keep = it->second;
+    } else {
+        keep = std::make_shared<ComparisonSplit>(splitComparison(condition, comparison));
     }
-    std::shared_ptr<const void> keep = it->second;
     const auto& split = *static_cast<const ComparisonSplit*>(keep.get());
     if (!split.valid) {
         ReportErrorNo(3, 48);
@@ -226,6 +232,29 @@ bool Engine::CompareValues(TextView left, TextView rightText, int code) {
         code = kEither;
     } else {
         right = EvalText(rightText);
+    }
+
+    // Two short numbers compare as the numbers they are: a text of at most 15
+    // characters holds at most 15 digits, so writing it out and reading it
+    // back (what the general rule below does) gives the same number.
+    if (!quoted && code <= kLessEqual) {
+        auto shortNumber = [](TextView v) -> std::optional<double> {
+            if (v.empty()) return 0.0;
+            if (v.size() > 15) return std::nullopt;
+            auto n = number::parse(v);
+            return n && std::isfinite(*n) ? n : std::nullopt;
+        };
+        auto a = shortNumber(left), b = shortNumber(right);
+        if (a && b) {
+            switch (code) {
+                case kEqual: return *a == *b;
+                case kNotEqual: return *a != *b;
+                case kGreater: return *a > *b;
+                case kLess: return *a < *b;
+                case kGreaterEqual: return *a >= *b;
+                default: return *a <= *b;
+            }
+        }
     }
 
     auto numericOrEmpty = [](TextView v) { return v.empty() || number::readsAsNumber(v); };

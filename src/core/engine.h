@@ -211,6 +211,9 @@ public:
     xxCmdData& variableForWriting(TextView name);
     xxCmdData& variableForWriting(TextView name, VariableLookup& lookup);
     void DeclareLocals(TextView list);
+    void DeclareLocals(const std::vector<Text>& names);
+    // The names a ここだけの変数 list declares.
+    static std::vector<Text> LocalNames(TextView list);
 
     // ---- procedures (procedures.cpp) ---------------------------------------
     void RegisterProcedures(std::vector<StatementRecord>& statements, int programNumber);

@@ -30,7 +30,8 @@ bool wrappedIn(TextView t, char16_t open, char16_t close) {
 
 bool hasArithmeticOperator(TextView t) {
     if (t.size() < 2) return false;
-    return text::findAnyOutside(t, kOperatorChars, text::kArithmeticBrackets, 0, t.size() - 1) != npos;
+    std::size_t last = t.size() - 1;
+    return text::findAnyOutside(t, kOperatorChars, text::kArithmeticBrackets, 0, last) != npos;
 }
 
 PlanPtr analyse(TextView text);

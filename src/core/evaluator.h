@@ -3,6 +3,7 @@
 // and kept; only name look-ups are repeated on every evaluation.
 #pragma once
 
+#include <array>
 #include <memory>
 #include <unordered_map>
 #include <vector>
@@ -82,7 +83,7 @@ struct Engine::Caches {
     std::unordered_map<Text, std::shared_ptr<eval::CompiledArithmetic>, FoldedHash, FoldedEqual>
         arithmetic;
     TextMap<std::shared_ptr<void>> patterns;  // compiled regular expressions
-    TextMap<std::shared_ptr<const void>> comparisons;  // conditions taken apart
+    std::array<TextMap<std::shared_ptr<const void>>, 3> comparisons;  // conditions taken apart
 };
 
 }  // namespace qel

@@ -123,7 +123,8 @@ void classifyCommand(StatementRecord& record) {
             record.woArg = Text(text::trimBlanks(pieces[2]));
             return;
         }
-        TextView beforeHe = pieces.size() >= 3 ? text::trimBlanks(pieces[pieces.size() - 3]) : TextView();
+        TextView beforeHe =
+            pieces.size() >= 3 ? text::trimBlanks(pieces[pieces.size() - 3]) : TextView();
         if (pieces[pieces.size() - 2] == u"へ" && text::trimBlanks(pieces.back()).empty() &&
             !beforeHe.empty() && beforeHe.front() != u'「' && beforeHe.front() != u'（' &&
             beforeHe.front() != u'(') {

@@ -59,11 +59,16 @@ void Engine::ExecuteStatement(StatementRecord& record) {
             runSequence(record);
             break;
         case StatementKind::ProcCall:
-            CallProcedure(record.source, {}, true, &record);
-            break;
         case StatementKind::ProcCallWithArgs:
-            CallProcedure(record.head, record.source, true, &record);
-            break;
+            if (record.kind == StatementKind::ProcCall
+                    ? CallProcedure(record.source, {}, true, &record)
+                    : CallProcedure(record.head, record.source, true, &record)) {
+                break;
+            }
+            // The procedure is gone (a file run by 実行 took its procedures
+            // with it): the statement is resolved afresh.
+            record.kind = StatementKind::Command;
+            [[fallthrough]];
         case StatementKind::Command:
             currentStatement = &record;
             library.dispatchCommand(record, *this);
@@ -95,7 +100,9 @@ void Engine::runSequence(StatementRecord& record) {
         std::size_t start = 0;
         for (;;) {
             std::size_t stop = whole.find(u'。', start);
-            while (stop != text::npos && brackets.inside(start, stop)) stop = whole.find(u'。', stop + 1);
+            while (stop != text::npos && brackets.inside(start, stop)) {
+                stop = whole.find(u'。', stop + 1);
+            }
             if (stop == text::npos) {
                 cache.sentences.push_back(ParseLine(whole.substr(start)));
                 break;

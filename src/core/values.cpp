@@ -85,7 +85,8 @@ std::vector<Text> splitArguments(TextView list) {
         // One scanner for the whole list: long lists stay linear.
         text::BracketScanner brackets(list, text::kArgumentBrackets);
         std::size_t start = 0;
-        for (std::size_t p = list.find(separator); p != text::npos; p = list.find(separator, p + 1)) {
+        for (std::size_t p = list.find(separator); p != text::npos;
+             p = list.find(separator, p + 1)) {
             if (brackets.inside(p)) continue;
             parts.emplace_back(list.substr(start, p - start));
             start = p + 1;

@@ -252,7 +252,17 @@ void Engine::SetVariable(TextView target, TextView value) {
     if (index.two) stored.keepRowHint(index.first, start);
 }
 
-void Engine::DeclareLocals(TextView list) {
+std::vector<Text> Engine::LocalNames(TextView list) {
+    std::vector<Text> names;
+    for (const Text& item : values::splitArguments(list)) {
+        names.emplace_back(text::trimBlanks(values::unescapeCell(item)));
+    }
+    return names;
+}
+
+void Engine::DeclareLocals(TextView list) { DeclareLocals(LocalNames(list)); }
+
+void Engine::DeclareLocals(const std::vector<Text>& names) {
     std::shared_ptr<KeyedTable>* scope;
     if (inProcedure) {
         scope = &procLocals;
@@ -260,8 +270,7 @@ void Engine::DeclareLocals(TextView list) {
         scope = &currentProgram().locals;
     }
     if (!*scope) *scope = std::make_shared<KeyedTable>();
-    for (const Text& item : values::splitArguments(list)) {
-        Text name(text::trimBlanks(values::unescapeCell(item)));
+    for (const Text& name : names) {
         if ((*scope)->find(name)) {
             ReportError(name + u"は、すでに利用されています。", 299, 16, name);
             return;

@@ -170,7 +170,8 @@ void cmdBranch(StatementRecord& record, Engine& engine) {
     Text subject = engine.EvalText(record.heArg);
     auto& statements = engine.currentProgram().statements;
     const std::size_t line = static_cast<std::size_t>(std::max(engine.currentLine, 0));
-    if (line >= statements.size() || &statements[line] != &record) return;  // no lines to branch over
+    if (line >= statements.size() || &statements[line] != &record)
+        return;  // no lines to branch over
 
     std::size_t end = npos;
     // Where a branch without its 分岐終わり gives up: a branch never reaches

@@ -32,7 +32,20 @@ void setErrorMode(StatementRecord& record, Engine& engine) {
     }
 }
 
-void setLocals(StatementRecord& record, Engine& engine) { engine.DeclareLocals(record.woArg); }
+// The names are taken from the list once per statement: a procedure that
+// declares locals declares them on every call.
+void setLocals(StatementRecord& record, Engine& engine) {
+    struct LocalsCache : RecordCache {
+        bool parsed = false;
+        std::vector<Text> names;
+    };
+    LocalsCache& cache = recordCache<LocalsCache>(record);
+    if (!cache.parsed) {
+        cache.names = Engine::LocalNames(record.woArg);
+        cache.parsed = true;
+    }
+    engine.DeclareLocals(cache.names);
+}
 
 void setProgressProcedure(StatementRecord& record, Engine& engine) {
     engine.progressProcedure = record.woArg;

@@ -26,7 +26,8 @@ bool isLoopEnd(const StatementRecord& record) {
 bool dispatchesToRepeat(const StatementRecord& record, Engine& engine) {
     if (record.handler) return record.handler == cmdRepeat;
     StandardLibrary& library = libraryOf(engine);
-    if (const xxCmdData* exact = library.commands().find(record.head)) return exact->command == cmdRepeat;
+    if (const xxCmdData* exact = library.commands().find(record.head))
+        return exact->command == cmdRepeat;
     if (engine.procedures.find(record.source) || engine.procedures.find(record.head)) return false;
     for (const auto& [key, entry] : library.commands().inOrder()) {
         (void)key;
@@ -220,7 +221,8 @@ void cmdRepeat(StatementRecord& record, Engine& engine) {
         }
         if (!parseOneLineBody(engine, TextView(oneLine).substr(open + 1, close - open - 1), body)) return;
     }
-    const std::size_t endLine = oneLineForm || !inProgram ? loopLine : findLoopEnd(statements, loopLine, engine);
+    const std::size_t endLine =
+        oneLineForm || !inProgram ? loopLine : findLoopEnd(statements, loopLine, engine);
 
     bool leftByJump = false;
     if (!oneLineForm && !inProgram) return;  // a block form run as one line has no body

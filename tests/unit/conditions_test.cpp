@@ -15,7 +15,7 @@ namespace {
 using testing::EngineTest;
 
 class ConditionTest : public EngineTest {
-protected:
+  protected:
     void set(TextView name, TextView value) { engine().SetVariable(name, value); }
     bool holds(TextView condition, int comparison = kEqual, int mode = 0) {
         return engine().EvalCondition(condition, comparison, mode);
@@ -48,11 +48,13 @@ TEST_F(ConditionTest, Symbols) {
         TextView condition;
         bool expected;
     } cases[] = {
-        {u"X＝7", true},  {u"X=7", true},   {u"X＜＞7", false}, {u"X<>5", true},  {u"X！＝5", true},
-        {u"X!=7", false}, {u"X＞5", true},  {u"X>7", false},    {u"X＜8", true},  {u"X<7", false},
-        {u"X＞＝7", true}, {u"X>=8", false}, {u"X＜＝7", true},  {u"X<=6", false}, {u"X ＝ 7", true},
+        {u"X＝7", true},   {u"X=7", true},   {u"X＜＞7", false}, {u"X<>5", true},
+        {u"X！＝5", true}, {u"X!=7", false}, {u"X＞5", true},    {u"X>7", false},
+        {u"X＜8", true},   {u"X<7", false},  {u"X＞＝7", true},  {u"X>=8", false},
+        {u"X＜＝7", true}, {u"X<=6", false}, {u"X ＝ 7", true},
     };
-    for (const auto& c : cases) EXPECT_EQ(holds(c.condition), c.expected) << text::toUtf8(c.condition);
+    for (const auto& c : cases)
+        EXPECT_EQ(holds(c.condition), c.expected) << text::toUtf8(c.condition);
     EXPECT_TRUE(boxes().empty());
 }
 
@@ -97,12 +99,13 @@ TEST_F(ConditionTest, OrderOfTextsIsRejected) {
 
 TEST_F(ConditionTest, MissingComparisonReportsError3) {
     EXPECT_FALSE(holds(u"X"));
-    EXPECT_FALSE(holds(u"X以上"));       // a word but no separator
-    EXPECT_FALSE(holds(u"＝5"));         // a symbol only at the first character
+    EXPECT_FALSE(holds(u"X以上"));  // a word but no separator
+    EXPECT_FALSE(holds(u"＝5"));    // a symbol only at the first character
     ASSERT_EQ(errorNumbers(), (std::vector<int>{3, 3, 3}));
     EXPECT_EQ(errorBoxes()[0].style, 49);
     EXPECT_TRUE(text::startsWith(errorBoxes()[0].text,
-                                 u"判断式が判別できませんでした。\r\nリファレンスを参照して、正しく式を書いているか確認してください。\r\n［"));
+                                 u"判断式が判別できませんでした。\r\nリファレンスを参照して、正しく"
+                                 u"式を書いているか確認してください。\r\n［"));
 }
 
 TEST_F(ConditionTest, QuotedWordTests) {
@@ -110,15 +113,33 @@ TEST_F(ConditionTest, QuotedWordTests) {
         TextView value, word;
         bool expected;
     } cases[] = {
-        {u"12", u"数字", true},        {u"1.5", u"数字", true},         {u"", u"数字", false},
-        {u"abc", u"数字", false},      {u"abc", u"文字", true},         {u"12", u"文字", false},
-        {u"", u"空", true},            {u"a", u"空", false},            {u"ABC", u"大文字", true},
-        {u"AbC", u"大文字", false},    {u"A1", u"大文字", true},        {u"12", u"大文字", false},
-        {u"", u"大文字", false},       {u"ＡＢＣ", u"大文字", false},    {u"abc", u"小文字", true},
-        {u"aBc", u"小文字", false},    {u"あいう", u"ひらがな", true},   {u"アイウ", u"ひらがな", false},
-        {u"", u"ひらがな", true},      {u"アイウ", u"カタカナ", true},   {u"ヶ", u"カタカナ", true},
-        {u"あ", u"カタカナ", false},   {u"abc", u"半角", true},         {u"ａbc", u"半角", false},
-        {u"", u"半角", false},         {u"ａｂｃ", u"全角", true},       {u"ａbc", u"全角", false},
+        {u"12", u"数字", true},
+        {u"1.5", u"数字", true},
+        {u"", u"数字", false},
+        {u"abc", u"数字", false},
+        {u"abc", u"文字", true},
+        {u"12", u"文字", false},
+        {u"", u"空", true},
+        {u"a", u"空", false},
+        {u"ABC", u"大文字", true},
+        {u"AbC", u"大文字", false},
+        {u"A1", u"大文字", true},
+        {u"12", u"大文字", false},
+        {u"", u"大文字", false},
+        {u"ＡＢＣ", u"大文字", false},
+        {u"abc", u"小文字", true},
+        {u"aBc", u"小文字", false},
+        {u"あいう", u"ひらがな", true},
+        {u"アイウ", u"ひらがな", false},
+        {u"", u"ひらがな", true},
+        {u"アイウ", u"カタカナ", true},
+        {u"ヶ", u"カタカナ", true},
+        {u"あ", u"カタカナ", false},
+        {u"abc", u"半角", true},
+        {u"ａbc", u"半角", false},
+        {u"", u"半角", false},
+        {u"ａｂｃ", u"全角", true},
+        {u"ａbc", u"全角", false},
         {u"ボタン1", u"オブジェクト", false},
     };
     for (const auto& c : cases) {
@@ -145,7 +166,8 @@ TEST_F(ConditionTest, Patterns) {
     ASSERT_EQ(errorBoxes().size(), 1u);
     EXPECT_EQ(errorBoxes()[0].errorNumber, 38);
     EXPECT_EQ(errorBoxes()[0].style, 17);
-    EXPECT_TRUE(text::startsWith(errorBoxes()[0].text, u"正規表現が正しくありません。エラー番号:5017\r\n"));
+    EXPECT_TRUE(
+        text::startsWith(errorBoxes()[0].text, u"正規表現が正しくありません。エラー番号:5017\r\n"));
 }
 
 TEST_F(ConditionTest, FilesAndFolders) {

@@ -28,7 +28,7 @@ struct ShownBox {
 // The console host, keeping every box it shows. Error boxes answer OK unless
 // cancelErrors is set, as on the command line.
 class CapturingHost : public ConsoleHost {
-public:
+  public:
     CapturingHost(ConsoleOptions options, std::ostream& out, std::ostream& err, std::istream& in)
         : ConsoleHost(std::move(options), out, err, in) {}
 
@@ -44,7 +44,7 @@ public:
 };
 
 class EngineTest : public ::testing::Test {
-protected:
+  protected:
     explicit EngineTest(bool cancelErrors = false) {
         ConsoleOptions options;
         options.virtualClock = true;
@@ -97,7 +97,7 @@ protected:
         return value;
     }
 
-private:
+  private:
     std::vector<Text> textsOf(BoxPurpose purpose) const {
         std::vector<Text> out;
         for (const auto& box : host_->boxes) {
@@ -113,4 +113,3 @@ private:
 };
 
 }  // namespace qel::testing
-

@@ -11,7 +11,7 @@ using testing::EngineTest;
 using testing::ShownBox;
 
 class ErrorRoutineTest : public EngineTest {
-protected:
+  protected:
     // As if the fifth statement of the main script /scripts/a.qel were running.
     void atFifthLine() {
         engine().currentFile = u"/scripts/a.qel";
@@ -60,7 +60,8 @@ TEST_F(ErrorRoutineTest, TheProgramsOwnNameIsShownWhenItHasOne) {
     engine().ReportErrorNo(1, 64, u"ほげ");
     engine().currentLevel = 0;
     EXPECT_EQ(errorBoxes().at(0).text,
-              u"知らない命令です。\r\n命令が正しいか確認してください。\r\nほげ\r\n［部品.qel 5行目 エラー番号1］");
+              u"知らない命令です。\r\n命令が正しいか確認してください。\r\nほげ\r\n［部品.qel 5行目 "
+              u"エラー番号1］");
     EXPECT_EQ(engine().errors.errorFile, u"部品.qel");
 }
 
@@ -108,11 +109,12 @@ TEST_F(ErrorRoutineTest, HostEntryChoosesTextOrTable) {
     ASSERT_EQ(errorBoxes().size(), 2u);
     EXPECT_EQ(errorBoxes()[0].text, u"独自の語\r\n［a.qel 5行目 エラー番号77］");
     EXPECT_EQ(errorBoxes()[0].style, 17);
-    EXPECT_EQ(errorBoxes()[1].text, u"「もし終わり」がありません。\r\n［a.qel 5行目 エラー番号24］");
+    EXPECT_EQ(errorBoxes()[1].text,
+              u"「もし終わり」がありません。\r\n［a.qel 5行目 エラー番号24］");
 }
 
 class CancelledErrorTest : public EngineTest {
-protected:
+  protected:
     CancelledErrorTest() : EngineTest(/*cancelErrors=*/true) {}
 };
 

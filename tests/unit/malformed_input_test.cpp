@@ -19,7 +19,7 @@ Text repeat(TextView piece, std::size_t times) {
 }
 
 class MalformedInputTest : public EngineTest {
-protected:
+  protected:
     // Runs the script and checks that the line 「後」を表示 after it still ran.
     void runThenAfter(const Text& script) {
         qel().Run(script + u"\r\n「後」を表示\r\n", u"test.qel", false);
@@ -29,23 +29,25 @@ protected:
 };
 
 TEST_F(MalformedInputTest, UnbalancedBrackets) {
-    for (TextView line : {u"「「「を表示", u"」」」を表示", u"X は、（（（", u"X は、）", u"［［［を表示", u"］を表示",
-                          u"X は、「（」）", u"「a」＆（を表示", u"X は、1＋（", u"X(1 は 2", u"X)1( は、2",
-                          u"X は、「［」", u"表示　］［", u"/* */ */", u"「/*」*/"}) {
+    for (TextView line :
+         {u"「「「を表示", u"」」」を表示", u"X は、（（（", u"X は、）", u"［［［を表示",
+          u"］を表示", u"X は、「（」）", u"「a」＆（を表示", u"X は、1＋（", u"X(1 は 2",
+          u"X)1( は、2", u"X は、「［」", u"表示　］［", u"/* */ */", u"「/*」*/"}) {
         runThenAfter(Text(line));
     }
 }
 
 TEST_F(MalformedInputTest, ControlCharactersAndMarks) {
     // The particle mark itself, NUL and other control characters in the text.
-    runThenAfter(Text(u"X は、「a\x03を\x03b」") + u"\r\nXを表示\r\n\x03\x03を\x03\r\n" + Text(1, u'\0') +
-                 u"を表示\r\n「\x01\x1b」を表示\r\n/*\x03*/");
+    runThenAfter(Text(u"X は、「a\x03を\x03b」") + u"\r\nXを表示\r\n\x03\x03を\x03\r\n" +
+                 Text(1, u'\0') + u"を表示\r\n「\x01\x1b」を表示\r\n/*\x03*/");
 }
 
 TEST_F(MalformedInputTest, UndecodableBytes) {
     // Invalid UTF-8 and a Shift_JIS text cut inside a character.
-    for (std::string bytes : {std::string("\xff\xfe\xfd\r\n\x82\xa0\x82"), std::string("\xe3\x81\r\n\xc0\xaf"),
-                              std::string("\x82\xa0\x82\xa2\x82"), std::string("\x00\x00\x01", 3)}) {
+    for (std::string bytes :
+         {std::string("\xff\xfe\xfd\r\n\x82\xa0\x82"), std::string("\xe3\x81\r\n\xc0\xaf"),
+          std::string("\x82\xa0\x82\xa2\x82"), std::string("\x00\x00\x01", 3)}) {
         runThenAfter(text::decodeFileBytes(bytes));
     }
 }
@@ -85,7 +87,8 @@ TEST_F(MalformedInputTest, ManyItemsAndLines) {
 }
 
 TEST_F(MalformedInputTest, OversizedElementNumbersAreRefused) {
-    runThenAfter(u"X は、「a」\r\nX(99999999999) は、1\r\nX(1,99999999999) は、1\r\nX(-99999999999)を表示");
+    runThenAfter(
+        u"X は、「a」\r\nX(99999999999) は、1\r\nX(1,99999999999) は、1\r\nX(-99999999999)を表示");
     EXPECT_EQ(errorNumbers(), (std::vector<int>{31, 31, 37}));
 }
 

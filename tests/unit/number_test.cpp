@@ -15,10 +15,10 @@ TEST(NumberParse, AcceptedForms) {
         TextView text;
         double value;
     } cases[] = {
-        {u"5", 5},        {u" 5 ", 5},        {u"+5", 5},      {u"-5", -5},      {u".5", 0.5},
-        {u"5.", 5},       {u"-.5", -0.5},     {u"1E5", 1e5},   {u"1e+2", 100},   {u"1E-2", 0.01},
-        {u"1D2", 100},    {u"2.5d1", 25},     {u"&H10", 16},   {u"&hff", 255},   {u"&O17", 15},
-        {u"007", 7},      {u"0.1", 0.1},      {u"1E+20", 1e20},
+        {u"5", 5},     {u" 5 ", 5},    {u"+5", 5},       {u"-5", -5},    {u".5", 0.5},
+        {u"5.", 5},    {u"-.5", -0.5}, {u"1E5", 1e5},    {u"1e+2", 100}, {u"1E-2", 0.01},
+        {u"1D2", 100}, {u"2.5d1", 25}, {u"&H10", 16},    {u"&hff", 255}, {u"&O17", 15},
+        {u"007", 7},   {u"0.1", 0.1},  {u"1E+20", 1e20},
     };
     for (const auto& c : cases) {
         auto value = parse(c.text);
@@ -28,9 +28,10 @@ TEST(NumberParse, AcceptedForms) {
 }
 
 TEST(NumberParse, RejectedForms) {
-    for (TextView text : {u"", u" ", u".", u"+", u"-", u"1e", u"1E+", u"E5", u"1.2.3", u"--5", u"1 2",
-                          u"1,000", u"0x10", u"５", u"１２", u"&H", u"&HG", u"&O8", u"&X1", u"inf", u"nan",
-                          u"5円", u"(5)", u"（５）"}) {
+    for (TextView text :
+         {u"",      u" ",   u".",   u"+",     u"-",    u"1e",  u"1E+",  u"E5",
+          u"1.2.3", u"--5", u"1 2", u"1,000", u"0x10", u"５",  u"１２", u"&H",
+          u"&HG",   u"&O8", u"&X1", u"inf",   u"nan",  u"5円", u"(5)",  u"（５）"}) {
         EXPECT_FALSE(parse(text).has_value()) << text::toUtf8(text);
     }
 }
@@ -40,9 +41,9 @@ TEST(NumberToNumber, LenientReading) {
         TextView text;
         double value;
     } cases[] = {
-        {u"12abc", 12}, {u"abc", 0},      {u"", 0},          {u"１２", 12},      {u"－３．５円", -3.5},
-        {u"．５", 0.5}, {u"１E３", 1000}, {u"1e", 1},        {u"1E5x", 100000},  {u" 7 ", 7},
-        {u"&H10", 16},  {u"&H10x", 0},    {u"-", 0},         {u"1.5.6", 1.5},
+        {u"12abc", 12}, {u"abc", 0},      {u"", 0},   {u"１２", 12},     {u"－３．５円", -3.5},
+        {u"．５", 0.5}, {u"１E３", 1000}, {u"1e", 1}, {u"1E5x", 100000}, {u" 7 ", 7},
+        {u"&H10", 16},  {u"&H10x", 0},    {u"-", 0},  {u"1.5.6", 1.5},
     };
     for (const auto& c : cases) EXPECT_DOUBLE_EQ(toNumber(c.text), c.value) << text::toUtf8(c.text);
 }

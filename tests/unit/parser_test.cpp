@@ -29,7 +29,7 @@ Text marked(std::initializer_list<TextView> parts) {
 }
 
 class ParseLineTest : public EngineTest {
-protected:
+  protected:
     StatementRecord parse(TextView line) { return engine().ParseLine(line); }
 };
 
@@ -44,8 +44,8 @@ TEST_F(ParseLineTest, AssignmentForms) {
         {u"X=5", u"X", u"5"},
         {u"X = 5", u"X", u"5"},
         {u"X（2） は、5", u"X（2）", u"5"},
-        {u"A は 「を」", u"A", u"「を」"},         // を inside brackets does not make a command
-        {u"A は 「。」", u"A", u"「。」"},         // nor does 。
+        {u"A は 「を」", u"A", u"「を」"},          // を inside brackets does not make a command
+        {u"A は 「。」", u"A", u"「。」"},          // nor does 。
         {u"S は 「a は b」", u"S", u"「a は b」"},  // the first marker wins
         {u"X＝Y=1", u"X", u"Y=1"},
     };
@@ -160,7 +160,7 @@ TEST_F(ParseLineTest, OtherKinds) {
 // ---- text and line passes ------------------------------------------------------
 
 class SplitProgramTest : public EngineTest {
-protected:
+  protected:
     std::vector<Text> sources(TextView script, bool* ok = nullptr) {
         std::vector<Text> out;
         for (const auto& r : engine().SplitProgram(script, ok)) out.push_back(r.source);
@@ -169,13 +169,15 @@ protected:
 };
 
 TEST_F(SplitProgramTest, BlockCommentsKeepLineNumbers) {
-    EXPECT_EQ(sources(u"「a」/* x */＆「b」を表示\r\n次"), (std::vector<Text>{u"「a」＆「b」を表示", u"次"}));
+    EXPECT_EQ(sources(u"「a」/* x */＆「b」を表示\r\n次"),
+              (std::vector<Text>{u"「a」＆「b」を表示", u"次"}));
     EXPECT_EQ(sources(u"一/* 複数\r\n行の\r\nコメント */二\r\n三"),
               (std::vector<Text>{u"一", u"", u"二", u"三"}));
     // The same comment text written twice vanishes in both places.
     EXPECT_EQ(sources(u"a/*c*/b\r\nd/*c*/e"), (std::vector<Text>{u"ab", u"de"}));
     // Markers inside 「」 or （） start nothing.
-    EXPECT_EQ(sources(u"「/*」を表示\r\n（/*）を表示"), (std::vector<Text>{u"「/*」を表示", u"（/*）を表示"}));
+    EXPECT_EQ(sources(u"「/*」を表示\r\n（/*）を表示"),
+              (std::vector<Text>{u"「/*」を表示", u"（/*）を表示"}));
     EXPECT_TRUE(boxes().empty());
 }
 
@@ -184,23 +186,29 @@ TEST_F(SplitProgramTest, UnclosedBlockCommentReturnsNothing) {
     EXPECT_TRUE(sources(u"一\r\n二/* 開いたまま\r\n三", &ok).empty());
     EXPECT_FALSE(ok);
     ASSERT_EQ(errorBoxes().size(), 1u);
-    EXPECT_EQ(errorBoxes()[0].text, u"コメントの終了記号「*/」がありません。\r\n［2行目 エラー番号999］");
+    EXPECT_EQ(errorBoxes()[0].text,
+              u"コメントの終了記号「*/」がありません。\r\n［2行目 エラー番号999］");
     EXPECT_EQ(errorBoxes()[0].style, 65);
     EXPECT_EQ(engine().errors.lastErrorNumber, 999);
     EXPECT_EQ(engine().errors.errorLine, 2);
 }
 
 TEST_F(SplitProgramTest, LineCommentsTabsAndBlanks) {
-    EXPECT_EQ(sources(u"「a」を表示 // 注釈\r\n「b」を表示 ' 注釈\r\n「c」を表示 ’ 注釈\r\n「d//e」を表示"),
-              (std::vector<Text>{u"「a」を表示", u"「b」を表示", u"「c」を表示", u"「d//e」を表示"}));
-    EXPECT_EQ(sources(u"\t「a」を\t表示\r\n　 X は 1 　"), (std::vector<Text>{u"「a」を表示", u"X は 1"}));
+    EXPECT_EQ(
+        sources(
+            u"「a」を表示 // 注釈\r\n「b」を表示 ' 注釈\r\n「c」を表示 ’ 注釈\r\n「d//e」を表示"),
+        (std::vector<Text>{u"「a」を表示", u"「b」を表示", u"「c」を表示", u"「d//e」を表示"}));
+    EXPECT_EQ(sources(u"\t「a」を\t表示\r\n　 X は 1 　"),
+              (std::vector<Text>{u"「a」を表示", u"X は 1"}));
     EXPECT_EQ(sources(u"// 全部が注釈"), (std::vector<Text>{u""}));
 }
 
 TEST_F(SplitProgramTest, ContinuationLines) {
     // 、 joins without separator at the first line; the joined lines stay empty.
-    EXPECT_EQ(sources(u"「a」を、\r\n表示\r\n次"), (std::vector<Text>{u"「a」を、表示", u"", u"次"}));
-    EXPECT_EQ(sources(u"X は、\r\n1＋、\r\n2\r\n次"), (std::vector<Text>{u"X は、1＋、2", u"", u"", u"次"}));
+    EXPECT_EQ(sources(u"「a」を、\r\n表示\r\n次"),
+              (std::vector<Text>{u"「a」を、表示", u"", u"次"}));
+    EXPECT_EQ(sources(u"X は、\r\n1＋、\r\n2\r\n次"),
+              (std::vector<Text>{u"X は、1＋、2", u"", u"", u"次"}));
     // _ keeps a line break where it stood.
     EXPECT_EQ(sources(u"表示　「一_\r\n二」"), (std::vector<Text>{u"表示　「一\r\n二」", u""}));
     // A blank after the marker ends the group.
@@ -232,7 +240,7 @@ TEST_F(SplitProgramTest, ParenthesisBalance) {
 // ---- block pass -------------------------------------------------------------------
 
 class MarkBlocksTest : public EngineTest {
-protected:
+  protected:
     ProgramRecord program(std::initializer_list<TextView> lines) {
         ProgramRecord p;
         for (TextView line : lines) p.statements.push_back(engine().ParseLine(line));
@@ -241,22 +249,25 @@ protected:
 };
 
 TEST_F(MarkBlocksTest, DepthCountsEnclosingBlocks) {
-    ProgramRecord p = program({u"前", u"もし　Xが1なら", u"中", u"もし　Yが1なら", u"奥", u"もし終わり", u"中",
-                               u"もし終わり", u"後"});
+    ProgramRecord p = program({u"前", u"もし　Xが1なら", u"中", u"もし　Yが1なら", u"奥",
+                               u"もし終わり", u"中", u"もし終わり", u"後"});
     EXPECT_TRUE(engine().MarkBlocks(p));
     EXPECT_EQ(p.depth, (std::vector<int16_t>{0, 0, 1, 1, 2, 2, 1, 1, 0}));
-    EXPECT_EQ(p.inBlock, (std::vector<bool>{false, false, true, true, true, true, true, true, false}));
+    EXPECT_EQ(p.inBlock,
+              (std::vector<bool>{false, false, true, true, true, true, true, true, false}));
     EXPECT_TRUE(boxes().empty());
 }
 
 TEST_F(MarkBlocksTest, OneLineConditionsOpenNoBlock) {
-    ProgramRecord p = program({u"もし　Xが1なら「a」を表示", u"次", u"もし　Xが1なら", u"a", u"もし終わり"});
+    ProgramRecord p =
+        program({u"もし　Xが1なら「a」を表示", u"次", u"もし　Xが1なら", u"a", u"もし終わり"});
     EXPECT_TRUE(engine().MarkBlocks(p));
     EXPECT_EQ(p.depth, (std::vector<int16_t>{0, 0, 0, 1, 1}));
 }
 
 TEST_F(MarkBlocksTest, MissingEndReportsTheOpeningLine) {
-    ProgramRecord p = program({u"前", u"もし　Xが1なら", u"もし　Yが1なら", u"a", u"もし終わり", u"b"});
+    ProgramRecord p =
+        program({u"前", u"もし　Xが1なら", u"もし　Yが1なら", u"a", u"もし終わり", u"b"});
     EXPECT_FALSE(engine().MarkBlocks(p));
     ASSERT_EQ(errorBoxes().size(), 1u);
     EXPECT_EQ(errorBoxes()[0].text, u"「もし終わり」がありません。\r\n［2行目 エラー番号24］");

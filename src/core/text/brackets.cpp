@@ -39,7 +39,8 @@ bool BracketScanner::inside(std::size_t pos) {
 
 RemainderBracketTest::RemainderBracketTest(TextView whole, const BracketPairs& pairs)
     : whole_(whole),
-      pairs_{pairs.open.substr(0, BracketScanner::kMaxPairs), pairs.close.substr(0, BracketScanner::kMaxPairs)} {
+      pairs_{pairs.open.substr(0, BracketScanner::kMaxPairs),
+             pairs.close.substr(0, BracketScanner::kMaxPairs)} {
     advance(total_, whole.size());
 }
 
@@ -101,7 +102,8 @@ std::size_t findAnyOutside(TextView text, TextView chars, const BracketPairs& pa
                            std::size_t from, std::size_t end) {
     end = std::min(end, text.size());
     std::optional<BracketScanner> scanner;  // built at the first candidate
-    for (std::size_t p = text.find_first_of(chars, from); p < end; p = text.find_first_of(chars, p + 1)) {
+    for (std::size_t p = text.find_first_of(chars, from); p < end;
+         p = text.find_first_of(chars, p + 1)) {
         if (!scanner) scanner.emplace(text, pairs);
         if (!scanner->inside(p)) return p;
     }
