@@ -17,10 +17,12 @@ void Engine::RunStatementList(std::vector<StatementRecord>& statements) {
         // The top level always goes on after the line a statement left as
         // current (jumps and blocks move it); a jump flag has no reader here.
         lineJumped = false;
-        // 抜ける with no procedure to leave ends the constructs of this
-        // top-level statement; the flag must not outlive it, or every later
-        // loop, block and branch would end at once.
-        if (leaveRequested && !inProcedure) leaveRequested = false;
+        // A 抜ける with nothing left to leave at the main program's top level
+        // (no procedure; a loop or block already ended, or none) must not
+        // outlive its statement, or every later loop, block and branch would
+        // end at once. Text run by 日本語処理 passes its 抜ける on to the
+        // statement that ran it.
+        if (!inProcedure && currentLevel == 0) leaveRequested = leaveLoop = leaveIf = false;
         i = static_cast<long long>(currentLine) + 1;
         if (stopRequested) return;
     }

@@ -67,6 +67,8 @@ std::string helpText() {
            "  --help               show this help and exit\n"
            "  --version            show the version and exit\n"
            "\n"
+           "Environment: QEL_PRINT_PDF=FILE makes 印刷 write a PDF file instead of printing.\n"
+           "\n"
            "Exit status: 0 the script ended, 1 it was stopped from an error box,\n"
            "2 a usage error or a script file that cannot be read.\n";
 }
