@@ -209,17 +209,22 @@ Text Engine::runPlan(const ArgPlan& plan) {
 // constant in force, a built-in function, an object property, a procedure;
 // a name that is none of these stands for itself.
 Text Engine::evalName(const ArgPlan& plan) {
-    if (plan.argument.empty() && !plan.name.empty()) {
-        if (const xxCmdData* variable = FindVariable(plan.name, plan.lookup)) return variable->Value;
+    if (plan.name.empty()) return {};
+    if (FindVariable(plan.name, plan.lookup)) {
+        if (plan.argument.empty()) return plan.lookup.entry->Value;
+        bool notFound = false;
+        return GetVariable(plan.name, notFound, plan.argument);
     }
-    bool notFound = false;
-    Text value = GetVariable(plan.name, notFound, plan.argument);
-    if (!notFound) return value;
     if (!plan.hasArgumentBracket && contextConstants) {
         if (const xxCmdData* constant = contextConstants->find(plan.name)) return constant->Value;
     }
+    // The function table and the named constants never change while an
+    // engine lives, so a name found to be neither is not looked up again.
     Text result;
-    if (library.callFunction(plan.name, plan.argument, result, *this)) return result;
+    if (!plan.notAFunction) {
+        if (library.callFunction(plan.name, plan.argument, result, *this)) return result;
+        plan.notAFunction = true;
+    }
     if (library.readProperty(plan.name, plan.argument, result, *this)) return result;
     if (CallProcedure(plan.name, plan.argument, false, nullptr)) return answer;
     if (!plan.name.empty() && !plan.argument.empty()) {

@@ -43,6 +43,7 @@ struct ArgPlan {
     Text name, argument;               // Name
     bool hasArgumentBracket = false;   // Name: written with a closing bracket
     mutable VariableLookup lookup;     // Name: where the variable was found
+    mutable bool notAFunction = false; // Name: no built-in function or constant
 };
 
 // Arithmetic compiled to postfix with its literal numbers converted.
