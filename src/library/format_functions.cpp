@@ -49,29 +49,31 @@ void fnFormat(Text& result, Text& args, Engine& engine) {
     result = formatting::formatValue(a.text(0), a.text(1), calendar::now());
 }
 
-void fnPercent(Text& result, Text& args, Engine& engine) {
+namespace {
+// パーセント and 通貨形式: a number written with a fixed number of decimals
+// (the second argument, else the default) between a prefix and a suffix; a
+// text that is not a number comes back as it is.
+void formatWithDecimals(Text& result, Text& args, Engine& engine, int defaultDecimals,
+                        TextView prefix, TextView suffix) {
     FnArgs a(engine, args, 2);
-    auto d = decimalsArgument(engine, a, 2);
+    auto d = decimalsArgument(engine, a, defaultDecimals);
     if (!d) return;
     auto n = numericValue(a);
     if (!n) {
         result = a.text(0);
         return;
     }
-    result = formatting::formatNumber(*n, numberPattern(u"", *d, u"%"));
+    result = formatting::formatNumber(*n, numberPattern(prefix, *d, suffix));
+}
+}  // namespace
+
+void fnPercent(Text& result, Text& args, Engine& engine) {
+    formatWithDecimals(result, args, engine, 2, u"", u"%");
 }
 
+// The minus sign goes before the yen sign: -￥1,235.
 void fnCurrency(Text& result, Text& args, Engine& engine) {
-    FnArgs a(engine, args, 2);
-    auto d = decimalsArgument(engine, a, 0);
-    if (!d) return;
-    auto n = numericValue(a);
-    if (!n) {
-        result = a.text(0);
-        return;
-    }
-    // The minus sign goes before the yen sign: -￥1,235.
-    result = formatting::formatNumber(*n, numberPattern(u"￥", *d, u""));
+    formatWithDecimals(result, args, engine, 0, u"￥", u"");
 }
 
 }  // namespace qel
