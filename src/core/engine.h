@@ -4,6 +4,7 @@
 // variables, procedures, the error routine).
 #pragma once
 
+#include <array>
 #include <csignal>
 #include <cstdint>
 #include <memory>
@@ -142,6 +143,9 @@ public:
     // statement in protection prompts).
     const StatementRecord* currentStatement = nullptr;
     Text progressProcedure;  // setting word 処理状況
+    // What the user forbade scripts to do (index: registry, files, system,
+    // native calls, ask first); reloaded at the start of every run.
+    std::array<bool, 5> protectionFlags{};
     // The message channel between scripts (開始 … 通信, 送信); one run long.
     struct ChannelState {
         bool on = false;

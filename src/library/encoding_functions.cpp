@@ -8,6 +8,7 @@
 #include "library/arguments.h"
 #include "library/encoding_io.h"
 #include "library/handlers.h"
+#include "library/protection.h"
 
 namespace qel {
 
@@ -152,6 +153,7 @@ void fnOpenJis(Text& result, Text& args, Engine& engine) {
 // 「file」を base64 から復元 — as the function; also base64 を「file」へ復元,
 // the way 保存 names its target.
 void cmdRestore(StatementRecord& record, Engine& engine) {
+    if (!CheckProtection(engine, Guard::Files)) return;
     const Text source = AskParticle(record, u"から");
     Text fileArg = record.woArg;
     Text textArg = source;
