@@ -13,7 +13,7 @@ base=${script%.qel}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-set -- --console --virtual-clock --transcript "$work/transcript"
+set -- --console --virtual-clock --no-system --transcript "$work/transcript"
 [ -f "$base.answers" ] && set -- "$@" --answers "$base.answers"
 [ -f "$base.options" ] && set -- "$@" $(cat "$base.options")
 
@@ -24,6 +24,11 @@ mkdir "$work/area"
 # reached (keys typed by 入力 must not land in the tester's windows).
 mkdir -m 700 "$work/runtime"
 export XDG_RUNTIME_DIR="$work/runtime"
+# Settings, the Trash and the user folders a script reaches are the scratch
+# folder's too, never the tester's own.
+mkdir "$work/home"
+export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local/share"
+export XDG_CACHE_HOME="$work/home/.cache"
 unset DISPLAY WAYLAND_DISPLAY
 cp -R "$(dirname "$script")/." "$work/area/"
 ( cd "$work" && "$qelscript" "$@" "$work/area/$(basename "$script")" >"$work/stdout" 2>"$work/stderr" </dev/null )

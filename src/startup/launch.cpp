@@ -6,6 +6,7 @@
 #include "core/text/text.h"
 #include "engine/qel.h"
 #include "library/version.h"
+#include "platform/headless/recording_system.h"
 #include "platform/linux/posix_files.h"
 #include "platform/linux/reading_service.h"
 #include "platform/linux/runtime_channel.h"
@@ -64,6 +65,9 @@ std::string helpText() {
            "  --virtual-clock      waits return at once (the script's clock still advances)\n"
            "                       (--transcript, --answers, --cancel-errors and\n"
            "                       --virtual-clock imply --console)\n"
+           "  --no-system          never start programs, open documents, end the session or\n"
+           "                       change file associations; such requests are only written\n"
+           "                       to the transcript (SYSTEM lines)\n"
            "  --help               show this help and exit\n"
            "  --version            show the version and exit\n"
            "\n"
@@ -106,6 +110,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
             cl.console.cancelErrors = true;
         } else if (a == "--virtual-clock") {
             cl.console.virtualClock = true;
+        } else if (a == "--no-system") {
+            cl.console.recordSystem = true;
         } else if (a.size() > 1 && a[0] == '-' && a.rfind("--", 0) == 0) {
             cl.error = "unknown option " + a;
         } else {
@@ -121,8 +127,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
 }
 
 bool wantsConsole(const CommandLine& cl) {
-    return cl.forceConsole || !cl.console.transcriptPath.empty() || !cl.console.answersPath.empty() ||
-           cl.console.virtualClock || cl.console.cancelErrors;
+    return cl.forceConsole || !cl.console.transcriptPath.empty() ||
+           !cl.console.answersPath.empty() || cl.console.virtualClock || cl.console.cancelErrors;
 }
 
 LaunchMode chooseLaunchMode(const std::string& executablePath, const CommandLine& commandLine) {
@@ -132,7 +138,8 @@ LaunchMode chooseLaunchMode(const std::string& executablePath, const CommandLine
 }
 
 int runMain(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-            std::istream& in, const volatile int* interruptFlag, const DesktopHostFactory& desktop) {
+            std::istream& in, const volatile int* interruptFlag,
+            const DesktopHostFactory& desktop) {
     CommandLine cl = parseCommandLine(args);
     if (!cl.error.empty()) {
         err << "qelscript: " << cl.error << "\nTry 'qelscript --help'.\n";
@@ -164,6 +171,12 @@ int runMain(const std::vector<std::string>& args, std::ostream& out, std::ostrea
         }
         platform.ui = std::move(host);
     }
+    if (cl.console.recordSystem) {
+        auto* console = dynamic_cast<ConsoleHost*>(platform.ui.get());
+        platform.system = std::make_unique<RecordingSystem>([console](const std::string& request) {
+            if (console) console->recordSystemRequest(request);
+        });
+    }
     platform.files = std::make_unique<PosixFileSystem>();
     platform.channel = std::make_unique<RuntimeDirChannel>(RuntimeDirChannel::defaultFolder());
 #ifdef QEL_WITH_XTEST
@@ -186,7 +199,8 @@ int runMain(const std::vector<std::string>& args, std::ostream& out, std::ostrea
         return 0;
     }
     if (cl.scriptPath.empty()) {
-        auto typed = engine.ui().inputBox(u"Qelvaneプログラムファイル名を入力してください。", engine.appTitle, {});
+        auto typed = engine.ui().inputBox(u"Qelvaneプログラムファイル名を入力してください。",
+                                          engine.appTitle, {});
         if (!typed || typed->empty()) {
             err << "qelscript: no script file given\nTry 'qelscript --help'.\n";
             return 2;

@@ -18,10 +18,14 @@ std::string forTerminal(TextView text) {
 
 const char* purposeTag(BoxPurpose purpose) {
     switch (purpose) {
-        case BoxPurpose::Message: return "MSG";
-        case BoxPurpose::Error: return "ERR";
-        case BoxPurpose::Question: return "ASK";
-        case BoxPurpose::Confirm: return "CONFIRM";
+        case BoxPurpose::Message:
+            return "MSG";
+        case BoxPurpose::Error:
+            return "ERR";
+        case BoxPurpose::Question:
+            return "ASK";
+        case BoxPurpose::Confirm:
+            return "CONFIRM";
     }
     return "MSG";
 }
@@ -32,8 +36,8 @@ int buttonFromAnswer(TextView answer) {
     TextView a = text::trimBlanks(answer);
     if (auto n = number::parse(a)) return (*n >= 1 && *n <= 7) ? int(*n) : 0;
     static const std::pair<TextView, int> kNames[] = {
-        {u"OK", kOk},         {u"ＯＫ", kOk},      {u"キャンセル", kCancel}, {u"中止", kAbort},
-        {u"再試行", kRetry},  {u"無視", kIgnore},  {u"はい", kYes},          {u"いいえ", kNo},
+        {u"OK", kOk},        {u"ＯＫ", kOk},     {u"キャンセル", kCancel}, {u"中止", kAbort},
+        {u"再試行", kRetry}, {u"無視", kIgnore}, {u"はい", kYes},          {u"いいえ", kNo},
     };
     for (const auto& [name, button] : kNames) {
         if (text::equalsFolded(a, name)) return button;
@@ -63,10 +67,12 @@ std::string transcriptField(TextView text) {
     return out;
 }
 
-ConsoleHost::ConsoleHost(ConsoleOptions options, std::ostream& out, std::ostream& err, std::istream& in)
+ConsoleHost::ConsoleHost(ConsoleOptions options, std::ostream& out, std::ostream& err,
+                         std::istream& in)
     : options_(std::move(options)), out_(out), err_(err), in_(in) {
     if (!options_.transcriptPath.empty()) {
-        transcript_ = std::make_unique<std::ofstream>(options_.transcriptPath, std::ios::binary | std::ios::trunc);
+        transcript_ = std::make_unique<std::ofstream>(options_.transcriptPath,
+                                                      std::ios::binary | std::ios::trunc);
         if (!*transcript_) problem_ = "cannot write the transcript file " + options_.transcriptPath;
     }
     if (!options_.answersPath.empty()) {
@@ -104,6 +110,19 @@ void ConsoleHost::record(const std::string& line) {
     }
 }
 
+void ConsoleHost::recordSystemRequest(const std::string& request) {
+    std::string line = "SYSTEM";
+    std::size_t start = 0;
+    // The request's own tabs separate its fields; anything else is escaped.
+    while (start <= request.size()) {
+        std::size_t tab = std::min(request.find('\t', start), request.size());
+        line += '\t';
+        line += transcriptField(text::fromUtf8(request.substr(start, tab - start)));
+        start = tab + 1;
+    }
+    record(line);
+}
+
 int ConsoleHost::messageBox(const MessageBoxRequest& request) {
     if (request.purpose == BoxPurpose::Error) {
         err_ << forTerminal(request.text) << '\n';
@@ -135,7 +154,8 @@ std::optional<Text> ConsoleHost::inputBox(TextView prompt, TextView caption, Tex
     std::optional<Text> answer = nextAnswer();
     if (!answer) answer = askText(prompt, defaultText);
     record("INPUT\t" + transcriptField(caption) + '\t' + transcriptField(prompt) + '\t' +
-           transcriptField(defaultText) + '\t' + (answer ? "OK\t" + transcriptField(*answer) : "CANCEL\t"));
+           transcriptField(defaultText) + '\t' +
+           (answer ? "OK\t" + transcriptField(*answer) : "CANCEL\t"));
     return answer;
 }
 
@@ -149,7 +169,8 @@ std::optional<std::string> ConsoleHost::readLine() {
 }
 
 int ConsoleHost::askButton(const MessageBoxRequest& request) {
-    static const char* const kNames[] = {"", "OK", "キャンセル", "中止", "再試行", "無視", "はい", "いいえ"};
+    static const char* const kNames[] = {"",       "OK",   "キャンセル", "中止",
+                                         "再試行", "無視", "はい",       "いいえ"};
     const std::vector<int> buttons = boxButtons(request.style);
     std::string choices;
     for (int b : buttons) {
@@ -194,7 +215,8 @@ std::optional<Text> ConsoleHost::askText(TextView prompt, TextView defaultText) 
 }
 
 std::string ConsoleHost::printText(TextView text, bool onNewPage) {
-    record(std::string("PRINT\t") + (onNewPage ? "NEWPAGE" : "ENDDOC") + '\t' + transcriptField(text));
+    record(std::string("PRINT\t") + (onNewPage ? "NEWPAGE" : "ENDDOC") + '\t' +
+           transcriptField(text));
     return {};
 }
 
@@ -210,7 +232,8 @@ void ConsoleHost::sleepMs(int milliseconds) {
 double ConsoleHost::clockMs() {
     if (options_.virtualClock) return virtualNow_;
     using namespace std::chrono;
-    return double(duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count()) / 1000.0;
+    return double(duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count()) /
+           1000.0;
 }
 
 }  // namespace qel

@@ -20,10 +20,11 @@ struct ConsoleOptions {
     bool virtualClock = false;   // sleeping advances a virtual clock at once
     std::string transcriptPath;  // one line per box, see README
     std::string answersPath;     // answers to boxes, one per line
+    bool recordSystem = false;   // system requests are written down, never acted on
 };
 
 class ConsoleHost : public UiHost {
-public:
+  public:
     ConsoleHost(ConsoleOptions options, std::ostream& out, std::ostream& err, std::istream& in);
     ~ConsoleHost() override;
 
@@ -38,8 +39,11 @@ public:
     double clockMs() override;
     // Nothing is printed: the transcript records what would have been.
     std::string printText(TextView text, bool onNewPage) override;
+    // A request to the system the run did not carry out (--no-system), as a
+    // transcript line "SYSTEM<TAB>request".
+    void recordSystemRequest(const std::string& request);
 
-private:
+  private:
     std::optional<Text> nextAnswer();
     // Questions and input boxes the answers file does not answer are asked
     // on the terminal: the prompt goes to standard error, the answer is one
