@@ -151,26 +151,29 @@ public:
     using Entry = std::shared_ptr<xxCmdData>;
 
     xxCmdData* find(TextView key) const {
-        auto it = index_.find(key);
-        return it == index_.end() ? nullptr : it->second.get();
+        const Entry* found = lookup(key);
+        return found ? found->get() : nullptr;
     }
     // The shared entry, for callers that must keep it alive while the table
     // may change under them (a procedure body re-registering procedures).
     Entry findShared(TextView key) const {
-        auto it = index_.find(key);
-        return it == index_.end() ? nullptr : it->second;
+        const Entry* found = lookup(key);
+        return found ? *found : nullptr;
     }
     // Returns false (and changes nothing) when the key is already present.
     bool add(TextView key, Entry entry) {
-        if (index_.find(key) != index_.end()) return false;
-        index_.emplace(Text(key), entry);
+        if (lookup(key)) return false;
         order_.push_back({Text(key), std::move(entry)});
+        if (!index_.empty()) {
+            index_.emplace(order_.back().first, order_.back().second);
+        } else if (order_.size() > kLinearLimit) {
+            for (const auto& [k, e] : order_) index_.emplace(k, e);
+        }
         return true;
     }
     bool remove(TextView key) {
-        auto it = index_.find(key);
-        if (it == index_.end()) return false;
-        index_.erase(it);
+        if (!lookup(key)) return false;
+        index_.erase(Text(key));
         for (auto o = order_.begin(); o != order_.end(); ++o) {
             if (text::equalsFolded(o->first, key)) {
                 order_.erase(o);
@@ -179,12 +182,34 @@ public:
         }
         return true;
     }
+    // Empties the table but keeps its storage, for tables made and dropped
+    // over and over (a procedure's locals).
+    void clear() {
+        order_.clear();
+        index_.clear();
+    }
     std::size_t size() const { return order_.size(); }
     bool empty() const { return order_.empty(); }
     // Entries in insertion order, with the key each stands under.
     const std::vector<std::pair<Text, Entry>>& inOrder() const { return order_; }
 
 private:
+    // Most tables (a procedure's locals, a script's few variables) hold a
+    // handful of names: comparing them in turn is cheaper than hashing, and
+    // the hash index is built only when a table grows past this.
+    static constexpr std::size_t kLinearLimit = 8;
+
+    const Entry* lookup(TextView key) const {
+        if (index_.empty()) {
+            for (const auto& [k, e] : order_) {
+                if (k.size() == key.size() && text::equalsFolded(k, key)) return &e;
+            }
+            return nullptr;
+        }
+        auto it = index_.find(key);
+        return it == index_.end() ? nullptr : &it->second;
+    }
+
     std::unordered_map<Text, Entry, FoldedHash, FoldedEqual> index_;
     std::vector<std::pair<Text, Entry>> order_;
 };

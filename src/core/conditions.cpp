@@ -109,6 +109,7 @@ struct CompiledPattern {
 }  // namespace
 
 bool Engine::EvalCondition(TextView condition, int comparison, int mode) {
+    if (condition.find(u'［') == npos) return ParseComparison(condition, comparison);
     // Top-level ［…］ groups; a text that is one group is judged whole.
     std::vector<TextView> groups;
     int depth = 0;
@@ -145,7 +146,17 @@ struct ComparisonSplit {
     int code = kEqual;
     Text left;
     Text right;
+    // The analyses of both sides, when the right side is a plain value (not
+    // a quoted word, a range or an either-or), made once with the split.
+    bool plainRight = false;
+    std::shared_ptr<eval::ArgPlan> leftPlan, rightPlan;
 };
+
+bool isPlainRightSide(TextView rightText) {
+    TextView raw = text::trimBlanks(rightText);
+    bool quoted = raw.size() >= 2 && raw.front() == u'"' && raw.back() == u'"';
+    return !quoted && rightText.find(u" から ") == npos && rightText.find(u" または ") == npos;
+}
 
 ComparisonSplit splitComparison(TextView condition, int comparison) {
     ComparisonSplit split;
@@ -191,20 +202,34 @@ bool Engine::ParseComparison(TextView condition, int comparison) {
     // cut でない), so the look-up needs no key of its own.
     auto& cache = caches().comparisons[comparison == kNotEqual ? 1 : comparison == kEqual ? 0 : 2];
     std::shared_ptr<const void> keep;
+    auto prepare = [&] {
+        auto split = std::make_shared<ComparisonSplit>(splitComparison(condition, comparison));
+        if (split->valid && isPlainRightSide(split->right)) {
+            split->plainRight = true;
+            split->leftPlan = planFor(split->left);
+            split->rightPlan = planFor(split->right);
+        }
+        return split;
+    };
     if (comparison == kEqual || comparison == kNotEqual) {
         auto it = cache.find(condition);
         if (it == cache.end()) {
             if (cache.size() >= 100000) cache.clear();
-            it = cache.emplace(Text(condition), std::make_shared<ComparisonSplit>(splitComparison(condition, comparison))).first;
+            it = cache.emplace(Text(condition), prepare()).first;
         }
         keep = it->second;
     } else {
-        keep = std::make_shared<ComparisonSplit>(splitComparison(condition, comparison));
+        keep = prepare();
     }
     const auto& split = *static_cast<const ComparisonSplit*>(keep.get());
     if (!split.valid) {
         ReportErrorNo(3, 48);
         return false;
+    }
+    if (split.plainRight) {
+        Text left = EvalPlanned(*split.leftPlan, split.left);
+        Text right = EvalPlanned(*split.rightPlan, split.right);
+        return judgeComparison(left, std::move(right), {}, {}, split.code, false);
     }
     Text left = EvalText(split.left);
     return CompareValues(left, split.right, split.code);
@@ -233,7 +258,10 @@ bool Engine::CompareValues(TextView left, TextView rightText, int code) {
     } else {
         right = EvalText(rightText);
     }
+    return judgeComparison(left, std::move(right), std::move(low), std::move(high), code, quoted);
+}
 
+bool Engine::judgeComparison(TextView left, Text right, Text low, Text high, int code, bool quoted) {
     // Two short numbers compare as the numbers they are: a text of at most 15
     // characters holds at most 15 digits, so writing it out and reading it
     // back (what the general rule below does) gives the same number.

@@ -21,6 +21,12 @@ namespace qel {
 
 namespace eval {
 struct ArgPlan;
+}
+struct PositionalArguments {
+    std::vector<Text> texts;
+    std::vector<std::shared_ptr<eval::ArgPlan>> plans;  // null for an empty text
+};
+namespace eval {
 struct CompiledArithmetic;
 }  // namespace eval
 
@@ -192,6 +198,10 @@ public:
 
     // ---- evaluation (evaluator.cpp, conditions.cpp) --------------------------
     Text EvalText(TextView text);
+    // What EvalText(text) gives, from the text's analysis that a caller
+    // keeps (PlanOf) instead of looking it up again on every run.
+    Text EvalPlanned(const eval::ArgPlan& plan, TextView text);
+    std::shared_ptr<eval::ArgPlan> PlanOf(TextView text) { return planFor(text); }
     double EvalArithmetic(TextView text);
     double EvalNumber(TextView text);
     bool EvalCondition(TextView text, int comparison, int mode);
@@ -283,6 +293,16 @@ private:
     bool tryAppendInPlace(TextView target, const eval::ArgPlan& plan);
     std::shared_ptr<eval::ArgPlan> planFor(TextView text);
     bool patternMatches(TextView pattern, TextView subject);
+    // The second half of a comparison: both sides evaluated, the code final.
+    bool judgeComparison(TextView left, Text right, Text low, Text high, int code, bool quoted);
+    // Procedure-local tables are made and dropped on every call; emptied
+    // ones are kept for the next call instead of going back to the heap.
+    std::shared_ptr<KeyedTable> takeLocalsTable();
+    // A call's argument text split at its top-level commas, trimmed, each
+    // piece with its analysis; kept per distinct text.
+    const PositionalArguments& positionalArgumentsOf(TextView argText);
+    void giveBackLocalsTable(std::shared_ptr<KeyedTable> table);
+    std::vector<std::shared_ptr<KeyedTable>> localsPool_;
 
     std::unique_ptr<Caches> caches_;
     std::unordered_map<int, Text> resourceTexts_;

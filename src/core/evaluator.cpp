@@ -165,10 +165,11 @@ std::shared_ptr<ArgPlan> Engine::planFor(TextView text) {
     return plan;
 }
 
-Text Engine::EvalText(TextView text) {
+Text Engine::EvalText(TextView text) { return EvalPlanned(*planFor(text), text); }
+
+Text Engine::EvalPlanned(const ArgPlan& plan, TextView text) {
     try {
-        std::shared_ptr<ArgPlan> plan = planFor(text);
-        return runPlan(*plan);
+        return runPlan(plan);
     } catch (const TooDeep&) {
         ReportTooDeep(text);
         return {};

@@ -69,7 +69,13 @@ namespace qel {
 // Exact-text keys, looked up without building a key string.
 struct TextHash {
     using is_transparent = void;
-    std::size_t operator()(TextView t) const noexcept { return std::hash<TextView>{}(t); }
+    // FNV-1a: the keys are short argument texts, for which this is several
+    // times cheaper than the library's general-purpose string hash.
+    std::size_t operator()(TextView t) const noexcept {
+        std::size_t h = 1469598103934665603ull;
+        for (char16_t c : t) h = (h ^ c) * 1099511628211ull;
+        return h;
+    }
 };
 struct TextEqual {
     using is_transparent = void;
@@ -85,6 +91,7 @@ struct Engine::Caches {
         arithmetic;
     TextMap<std::shared_ptr<void>> patterns;  // compiled regular expressions
     std::array<TextMap<std::shared_ptr<const void>>, 3> comparisons;  // conditions taken apart
+    TextMap<std::shared_ptr<const void>> positionalArguments;  // procedure call texts taken apart
 };
 
 }  // namespace qel

@@ -1,6 +1,7 @@
 // User procedures: registration of 手順は heads, calls as commands and inside
 // expressions, parameters by position or by particle, by-reference results.
 #include "core/engine.h"
+#include "core/evaluator.h"
 #include "core/parser.h"
 #include "core/stack_guard.h"
 #include "core/text/brackets.h"
@@ -154,11 +155,13 @@ bool Engine::CallProcedure(TextView name, TextView arguments, bool asCommand,
     bool positional = false;
     for (const auto& p : params) positional = positional || p.particle.empty();
 
-    std::vector<Text> args(params.size());
+    // The argument texts, one per parameter. Calls in expressions are taken
+    // apart once per distinct text, with the analysis of each argument.
+    std::vector<Text> bound;
+    const PositionalArguments* given = nullptr;
     if (positional) {
         TextView argText = asCommand ? (record ? TextView(record->woArg) : TextView()) : arguments;
-        std::vector<Text> given = splitPositional(argText);
-        for (std::size_t i = 0; i < params.size() && i < given.size(); ++i) args[i] = given[i];
+        given = &positionalArgumentsOf(argText);
     } else {
         std::vector<Text> particles;
         for (const auto& p : params) particles.push_back(p.particle);
@@ -170,30 +173,31 @@ bool Engine::CallProcedure(TextView name, TextView arguments, bool asCommand,
             StatementRecord scratch;
             scratch.marked = Text(arguments);
             std::vector<Text> pieces = SplitParticles(scratch, particles);
-            if (pieces.size() == 1) {
-                particles.assign(params.size(), Text());
-                std::vector<Text> given = splitPositional(arguments);
-                for (std::size_t i = 0; i < params.size() && i < given.size(); ++i) particles[i] = given[i];
-            }
+            if (pieces.size() == 1) given = &positionalArgumentsOf(arguments);
         }
-        args = particles;
+        if (!given) bound = std::move(particles);
     }
+    auto argumentAt = [&](std::size_t i) -> TextView {
+        if (given) return i < given->texts.size() ? TextView(given->texts[i]) : TextView();
+        return text::trimBlanks(bound[i]);
+    };
 
     // Arguments are evaluated in the caller's scope; an argument that names
     // a variable passes its value and is remembered for writing back.
-    auto locals = std::make_shared<KeyedTable>();
-    std::vector<Text> writeBack(params.size());
+    std::shared_ptr<KeyedTable> locals = takeLocalsTable();
+    const bool byReference = !entry->Name.empty() && entry->Name[0] == u'!';
+    std::vector<Text> writeBack(byReference ? params.size() : 0);
     for (std::size_t i = 0; i < params.size(); ++i) {
-        Text arg(text::trimBlanks(args[i]));
+        TextView arg = argumentAt(i);
         auto value = std::make_shared<xxCmdData>();
         value->Name = params[i].name;
         bool notFound = true;
         Text variableValue = arg.empty() ? Text() : GetVariable(arg, notFound);
         if (!notFound) {
             value->Value = std::move(variableValue);
-            writeBack[i] = arg;
-        } else {
-            value->Value = arg.empty() ? Text() : EvalText(arg);
+            if (byReference) writeBack[i] = Text(arg);
+        } else if (!arg.empty()) {
+            value->Value = given ? EvalPlanned(*given->plans[i], arg) : EvalText(arg);
         }
         // A parameter the call leaves out still exists (empty), so the body
         // never reaches a global of the same name by accident.
@@ -207,13 +211,48 @@ bool Engine::CallProcedure(TextView name, TextView arguments, bool asCommand,
         answer.clear();
         RunProcedureBody(*entry);
     }
-    if (!entry->Name.empty() && entry->Name[0] == u'!') {
+    if (byReference) {
         for (std::size_t i = 0; i < params.size(); ++i) {
             if (writeBack[i].empty()) continue;
             if (const xxCmdData* final = locals->find(params[i].name)) SetVariable(writeBack[i], final->Value);
         }
     }
+    giveBackLocalsTable(std::move(locals));
     return true;
+}
+
+const PositionalArguments& Engine::positionalArgumentsOf(TextView argText) {
+    auto& cache = caches().positionalArguments;
+    auto it = cache.find(argText);
+    if (it == cache.end()) {
+        if (cache.size() >= 100000) cache.clear();
+        auto made = std::make_shared<PositionalArguments>();
+        for (const Text& piece : splitPositional(argText)) {
+            made->texts.emplace_back(text::trimBlanks(piece));
+            made->plans.push_back(made->texts.back().empty() ? nullptr : planFor(made->texts.back()));
+        }
+        it = cache.emplace(Text(argText), std::move(made)).first;
+    }
+    return *static_cast<const PositionalArguments*>(it->second.get());
+}
+
+std::shared_ptr<KeyedTable> Engine::takeLocalsTable() {
+    if (localsPool_.empty()) return std::make_shared<KeyedTable>();
+    std::shared_ptr<KeyedTable> table = std::move(localsPool_.back());
+    localsPool_.pop_back();
+    return table;
+}
+
+void Engine::giveBackLocalsTable(std::shared_ptr<KeyedTable> table) {
+    // A table something still holds (a lookup cache, a nested call's saved
+    // scope) is left alone; deep recursion keeps at most a few spare ones.
+    constexpr std::size_t kPoolLimit = 32;
+    if (table.use_count() != 1 || localsPool_.size() >= kPoolLimit) return;
+    table->clear();
+    // Lookups cached against this table must not find its old entries when
+    // it serves the next call.
+    ++variableCreations;
+    localsPool_.push_back(std::move(table));
 }
 
 void Engine::RunProcedureBody(xxCmdData& entry) {

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <typeinfo>
 #include <vector>
 
 #include "core/cmd_data.h"
@@ -50,7 +51,10 @@ struct StatementRecord {
 // The cache of kind T of a record, created on first use.
 template <class T>
 T& recordCache(StatementRecord& record) {
-    if (auto* existing = dynamic_cast<T*>(record.cache.get())) return *existing;
+    // An exact type check: cheaper than a dynamic_cast on every statement,
+    // and a record only ever holds the cache of the handler that made it.
+    RecordCache* existing = record.cache.get();
+    if (existing && typeid(*existing) == typeid(T)) return static_cast<T&>(*existing);
     auto created = std::make_shared<T>();
     T& ref = *created;
     record.cache = std::move(created);
