@@ -33,11 +33,13 @@ StackBounds currentThreadBounds() {
 
 }  // namespace
 
-bool stackNearlyExhausted(unsigned long extraBytes) {
-    thread_local const StackBounds bounds = currentThreadBounds();
-    if (!bounds.known) return false;
-    auto here = reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0));
-    return here < bounds.low + extraBytes;
+namespace detail {
+
+std::uintptr_t stackLimit() {
+    StackBounds bounds = currentThreadBounds();
+    return bounds.known ? bounds.low : 0;
 }
+
+}  // namespace detail
 
 }  // namespace qel

@@ -1,5 +1,7 @@
 // もし: the one-line form (then-text, else-text) and the block form with
 // 他なら / でないなら / 他でもし / もし終わり.
+#include <optional>
+
 #include "core/engine.h"
 #include "core/text/brackets.h"
 #include "library/control_flow.h"
@@ -189,8 +191,11 @@ void runBranch(Engine& engine, StatementRecord* branch) {
 }
 
 void runIfAt(Engine& engine, ProgramRecord& program, std::size_t index, TextView text) {
-    StatementRecord scratch;
-    StatementRecord& holder = index < program.statements.size() ? program.statements[index] : scratch;
+    // A もし outside any program (日本語処理 of one line) has no record to
+    // keep its analysis in.
+    std::optional<StatementRecord> scratch;
+    if (index >= program.statements.size()) scratch.emplace();
+    StatementRecord& holder = scratch ? *scratch : program.statements[index];
     IfParts& parts = partsOf(engine, holder, text);
     if (!parts.valid) {
         engine.ReportErrorNo(2, 48);

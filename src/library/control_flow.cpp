@@ -10,16 +10,35 @@ namespace qel {
 
 using text::npos;
 
+// What a 抜ける statement leaves and the value it gives, worked out on its
+// first run.
+struct LeaveCache : RecordCache {
+    bool ready = false;
+    enum class Target { If, Loop, Procedure } target = Target::Procedure;
+    Text valueText;  // the で argument ("" none)
+    std::shared_ptr<eval::ArgPlan> plan;
+};
+
 void cmdLeave(StatementRecord& record, Engine& engine) {
-    const std::vector<Text>& particles = AskParticlesOnce(record, {u"から", u"で"});
-    const Text& target = particles[0].empty() ? record.woArg : particles[0];
-    if (!particles[1].empty()) engine.answer = engine.EvalText(particles[1]);
-    if (target == u"もし") {
-        engine.leaveIf = true;
-    } else if (text::startsWith(target, u"繰り返")) {
-        engine.leaveLoop = true;
-    } else {
-        engine.leaveRequested = true;
+    LeaveCache& cache = recordCache<LeaveCache>(record);
+    if (!cache.ready) {
+        std::vector<Text> particles{u"から", u"で"};
+        SplitParticles(record, particles);
+        const Text& target = particles[0].empty() ? record.woArg : particles[0];
+        if (target == u"もし") {
+            cache.target = LeaveCache::Target::If;
+        } else if (text::startsWith(target, u"繰り返")) {
+            cache.target = LeaveCache::Target::Loop;
+        }
+        cache.valueText = particles[1];
+        if (!cache.valueText.empty()) cache.plan = engine.PlanOf(cache.valueText);
+        cache.ready = true;
+    }
+    if (cache.plan) engine.answer = engine.EvalPlanned(*cache.plan, cache.valueText);
+    switch (cache.target) {
+        case LeaveCache::Target::If: engine.leaveIf = true; break;
+        case LeaveCache::Target::Loop: engine.leaveLoop = true; break;
+        case LeaveCache::Target::Procedure: engine.leaveRequested = true; break;
     }
 }
 
