@@ -22,7 +22,13 @@ void Engine::RunStatementList(std::vector<StatementRecord>& statements) {
         // outlive its statement, or every later loop, block and branch would
         // end at once. Text run by 日本語処理 passes its 抜ける on to the
         // statement that ran it.
-        if (!inProcedure && currentLevel == 0) leaveRequested = leaveLoop = leaveIf = false;
+        if (!inProcedure && currentLevel == 0) {
+            leaveRequested = leaveLoop = leaveIf = false;
+        } else if (leaveRequested || leaveLoop || leaveIf || unwinding) {
+            // Whatever the 抜ける leaves lies outside this text: the rest of
+            // the text must not run on the way out.
+            return;
+        }
         i = static_cast<long long>(currentLine) + 1;
         if (stopRequested) return;
     }

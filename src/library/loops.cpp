@@ -115,13 +115,17 @@ bool runBlockPass(Engine& engine, std::vector<StatementRecord>& statements, std:
     return true;
 }
 
-void runOneLinePass(Engine& engine, std::vector<StatementRecord>& body) {
+// Runs one pass of a one-line body; false when a statement jumped (the
+// loop then ends, and execution goes on at the label the jump found).
+bool runOneLinePass(Engine& engine, std::vector<StatementRecord>& body) {
     for (auto& record : body) {
-        if (engine.stopRequested || engine.leaveRequested || engine.leaveLoop) return;
-        Restore<int32_t> line(engine.currentLine);
+        if (engine.stopRequested || engine.leaveRequested || engine.leaveLoop) return true;
+        const int32_t loopLine = engine.currentLine;
         engine.ExecuteStatement(record);
-        engine.lineJumped = false;
+        if (engine.lineJumped) return false;
+        engine.currentLine = loopLine;
     }
+    return true;
 }
 
 // After a pass: advances the counter; true when the limit has been reached.
@@ -236,7 +240,10 @@ void cmdRepeat(StatementRecord& record, Engine& engine) {
         }
         if (plan.endless) engine.ui().pumpEvents();
         if (oneLineForm) {
-            runOneLinePass(engine, body);
+            if (!runOneLinePass(engine, body)) {
+                leftByJump = true;
+                break;
+            }
         } else if (inProgram && !runBlockPass(engine, statements, loopLine + 1, endLine)) {
             leftByJump = true;
             break;
