@@ -108,8 +108,9 @@ struct CompiledPattern {
 
 }  // namespace
 
-bool Engine::EvalCondition(TextView condition, int comparison, int mode) {
-    if (condition.find(u'［') == npos) return ParseComparison(condition, comparison);
+bool Engine::EvalCondition(TextView condition, int comparison, int mode,
+                           std::shared_ptr<const void>* prepared) {
+    if (condition.find(u'［') == npos) return ParseComparison(condition, comparison, prepared);
     // Top-level ［…］ groups; a text that is one group is judged whole.
     std::vector<TextView> groups;
     int depth = 0;
@@ -197,7 +198,8 @@ ComparisonSplit splitComparison(TextView condition, int comparison) {
 
 // Conditions in loops are taken apart once per distinct text (and starting
 // code); only their two sides are evaluated again.
-bool Engine::ParseComparison(TextView condition, int comparison) {
+bool Engine::ParseComparison(TextView condition, int comparison,
+                             std::shared_ptr<const void>* prepared) {
     // One cache per starting code (conditions start from 0, or 1 after a
     // cut でない), so the look-up needs no key of its own.
     auto& cache = caches().comparisons[comparison == kNotEqual ? 1 : comparison == kEqual ? 0 : 2];
@@ -211,7 +213,9 @@ bool Engine::ParseComparison(TextView condition, int comparison) {
         }
         return split;
     };
-    if (comparison == kEqual || comparison == kNotEqual) {
+    if (prepared && *prepared) {
+        keep = *prepared;
+    } else if (comparison == kEqual || comparison == kNotEqual) {
         auto it = cache.find(condition);
         if (it == cache.end()) {
             if (cache.size() >= 100000) cache.clear();
@@ -221,6 +225,7 @@ bool Engine::ParseComparison(TextView condition, int comparison) {
     } else {
         keep = prepare();
     }
+    if (prepared) *prepared = keep;
     const auto& split = *static_cast<const ComparisonSplit*>(keep.get());
     if (!split.valid) {
         ReportErrorNo(3, 48);

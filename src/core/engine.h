@@ -204,8 +204,12 @@ public:
     std::shared_ptr<eval::ArgPlan> PlanOf(TextView text) { return planFor(text); }
     double EvalArithmetic(TextView text);
     double EvalNumber(TextView text);
-    bool EvalCondition(TextView text, int comparison, int mode);
-    bool ParseComparison(TextView text, int comparison);
+    // `prepared`, when given, keeps the analysis of a condition that a
+    // statement evaluates again and again (it must stay with that text).
+    bool EvalCondition(TextView text, int comparison, int mode,
+                       std::shared_ptr<const void>* prepared = nullptr);
+    bool ParseComparison(TextView text, int comparison,
+                         std::shared_ptr<const void>* prepared = nullptr);
     bool CompareValues(TextView left, TextView rightText, int code);
     Text EvalWithConstants(int tableNumber, TextView text);
 

@@ -25,6 +25,8 @@ struct IfParts : RecordCache {
     Text thenText;
     Text elseText;
     bool elseMarkerFirst = false;  // the form "A でないなら …"
+    // The condition taken apart, kept by the engine's comparison analysis.
+    mutable std::shared_ptr<const void> preparedCondition;
 };
 
 // Drops one separator character (a blank or 、) after a marker.
@@ -84,7 +86,8 @@ bool splitIf(TextView text, IfParts& parts) {
 }
 
 bool evaluate(Engine& engine, const IfParts& parts) {
-    bool holds = engine.EvalCondition(parts.condition, kEqual, parts.anyOf ? 1 : 0);
+    bool holds =
+        engine.EvalCondition(parts.condition, kEqual, parts.anyOf ? 1 : 0, &parts.preparedCondition);
     return parts.negate ? !holds : holds;
 }
 
