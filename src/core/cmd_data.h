@@ -3,6 +3,7 @@
 // holds them.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -58,10 +59,21 @@ public:
         }
         return numberState_ == kNumber ? number_ : number::toNumber(text_);
     }
+    // Keeps a computed number. The number kept must be the one its text
+    // reads as (at most 15 significant digits), or later arithmetic would
+    // see digits the script never could: 1÷3 is 0.333333333333333, and that
+    // times 3 is 0.999999999999999, not 1. Whole numbers below 10^15 are
+    // exactly their text, so only those are kept without writing them out.
     void setNumber(double value) {
-        number_ = value;
         numberState_ = kNumber;
-        textStale_ = true;
+        if (std::fabs(value) < 1e15 && std::trunc(value) == value) {
+            number_ = value + 0.0;  // no negative zero: its text is "0"
+            textStale_ = true;
+            return;
+        }
+        text_ = number::format(value);
+        number_ = number::parse(text_).value_or(0);
+        textStale_ = false;
     }
     // The text for editing in place; the kept number is dropped.
     Text& edit() {
