@@ -203,7 +203,6 @@ bool Engine::ParseComparison(TextView condition, int comparison,
     // One cache per starting code (conditions start from 0, or 1 after a
     // cut でない), so the look-up needs no key of its own.
     auto& cache = caches().comparisons[comparison == kNotEqual ? 1 : comparison == kEqual ? 0 : 2];
-    std::shared_ptr<const void> keep;
     auto prepare = [&] {
         auto split = std::make_shared<ComparisonSplit>(splitComparison(condition, comparison));
         if (split->valid && isPlainRightSide(split->right)) {
@@ -213,8 +212,13 @@ bool Engine::ParseComparison(TextView condition, int comparison,
         }
         return split;
     };
+    // Held for the whole comparison: evaluating a side may run script code
+    // that empties the cache.
+    std::shared_ptr<const void> keep;
+    const void* found = nullptr;
     if (prepared && *prepared) {
-        keep = *prepared;
+        // The statement that keeps it outlives this call: no count needed.
+        found = prepared->get();
     } else if (comparison == kEqual || comparison == kNotEqual) {
         auto it = cache.find(condition);
         if (it == cache.end()) {
@@ -225,8 +229,11 @@ bool Engine::ParseComparison(TextView condition, int comparison,
     } else {
         keep = prepare();
     }
-    if (prepared) *prepared = keep;
-    const auto& split = *static_cast<const ComparisonSplit*>(keep.get());
+    if (!found) {
+        found = keep.get();
+        if (prepared) *prepared = keep;
+    }
+    const auto& split = *static_cast<const ComparisonSplit*>(found);
     if (!split.valid) {
         ReportErrorNo(3, 48);
         return false;

@@ -201,6 +201,8 @@ public:
     // What EvalText(text) gives, from the text's analysis that a caller
     // keeps (PlanOf) instead of looking it up again on every run.
     Text EvalPlanned(const eval::ArgPlan& plan, TextView text);
+    // The value of an arithmetic plan as the number it is.
+    double EvalPlannedNumber(const eval::ArgPlan& plan, TextView text);
     std::shared_ptr<eval::ArgPlan> PlanOf(TextView text) { return planFor(text); }
     double EvalArithmetic(TextView text);
     double EvalNumber(TextView text);

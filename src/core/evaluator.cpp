@@ -167,6 +167,15 @@ std::shared_ptr<ArgPlan> Engine::planFor(TextView text) {
 
 Text Engine::EvalText(TextView text) { return EvalPlanned(*planFor(text), text); }
 
+double Engine::EvalPlannedNumber(const ArgPlan& plan, TextView text) {
+    try {
+        return runArithmetic(*plan.arithmetic);
+    } catch (const TooDeep&) {
+        ReportTooDeep(text);
+        return 0;
+    }
+}
+
 Text Engine::EvalPlanned(const ArgPlan& plan, TextView text) {
     try {
         return runPlan(plan);
@@ -280,7 +289,8 @@ void Engine::assign(StatementRecord& record, TextView target, TextView valueText
             cache.plan = planFor(valueText);
             cache.plain = target.find(u'（') == npos && target.find(u'(') == npos;
         }
-        std::shared_ptr<ArgPlan> plan = cache.plan;
+        // The record keeps its plan for as long as the statement exists.
+        const ArgPlan* plan = cache.plan.get();
         if (!cache.plain) {
             SetVariable(target, runPlan(*plan));
             return;

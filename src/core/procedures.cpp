@@ -197,7 +197,13 @@ bool Engine::CallProcedure(TextView name, TextView arguments, bool asCommand,
             value->Value = std::move(variableValue);
             if (byReference) writeBack[i] = Text(arg);
         } else if (!arg.empty()) {
-            value->Value = given ? EvalPlanned(*given->plans[i], arg) : EvalText(arg);
+            const eval::ArgPlan* plan = given ? given->plans[i].get() : nullptr;
+            if (plan && plan->kind == eval::PlanKind::Arithmetic) {
+                // Kept as the number it is; written out when read as text.
+                value->Value.setNumber(EvalPlannedNumber(*plan, arg));
+            } else {
+                value->Value = plan ? EvalPlanned(*plan, arg) : EvalText(arg);
+            }
         }
         // A parameter the call leaves out still exists (empty), so the body
         // never reaches a global of the same name by accident.
@@ -206,10 +212,12 @@ bool Engine::CallProcedure(TextView name, TextView arguments, bool asCommand,
     }
 
     {
-        Restore<std::shared_ptr<KeyedTable>> keep(procLocals);
+        // Moved, not copied: the scope swap happens on every call.
+        std::shared_ptr<KeyedTable> callerLocals = std::move(procLocals);
         procLocals = locals;
         answer.clear();
         RunProcedureBody(*entry);
+        procLocals = std::move(callerLocals);
     }
     if (byReference) {
         for (std::size_t i = 0; i < params.size(); ++i) {
