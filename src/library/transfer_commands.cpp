@@ -143,6 +143,25 @@ void reportFunctionFailure(Engine& engine, TextView url, const TransferResult& r
     }
 }
 
+// The で argument of the FTP forms; nothing (after the report) when its
+// user name or password could not be sent safely.
+std::optional<transfer::FtpOptions> ftpArgument(StatementRecord& record, Engine& engine) {
+    if (record.extraArg.empty()) return transfer::FtpOptions{};
+    transfer::FtpOptions options = transfer::parseFtpOptions(engine.EvalText(record.extraArg));
+    if (!transfer::credentialsUsable(options)) {
+        Text message = engine.resourceLookup(106, number::format(kFtpConnect)) +
+                       u"\\nユーザー名とパスワードには改行などの制御文字を使えません。";
+        engine.ReportError(message, kFtpConnect, kStop);
+        return std::nullopt;
+    }
+    return options;
+}
+
+void useLogIn(TransferRequest& request, const transfer::FtpOptions& options) {
+    if (options.user) request.user = text::toUtf8(*options.user);
+    if (options.password) request.password = text::toUtf8(*options.password);
+}
+
 bool isConnectFault(const TransferResult& result) {
     return result.fault == TransferFault::Unreachable || result.fault == TransferFault::LoginDenied;
 }
@@ -158,16 +177,15 @@ void cmdDownload(StatementRecord& record, Engine& engine) {
     }
     Text source = engine.EvalText(record.woArg);
     Text target = record.heArg.empty() ? Text() : engine.EvalText(record.heArg);
-    transfer::FtpOptions ftp;
-    if (!record.extraArg.empty()) ftp = transfer::parseFtpOptions(engine.EvalText(record.extraArg));
-    Text address = transfer::withScheme(source, ftp.ftp);
+    auto ftp = ftpArgument(record, engine);
+    if (!ftp) return;
+    Text address = transfer::withScheme(source, ftp->ftp);
     if (target.empty()) target = transfer::fileNameOfAddress(address);
 
     TransferRequest request;
     request.url = transfer::urlOfText(address);
     request.localPath = toNativePath(target);
-    if (ftp.user) request.user = text::toUtf8(*ftp.user);
-    if (ftp.password) request.password = text::toUtf8(*ftp.password);
+    useLogIn(request, *ftp);
     TransferResult result = ReadBody(engine, request);
     if (result || result.fault == TransferFault::Aborted) return;
     if (transfer::isFtpAddress(address) && isConnectFault(result)) {
@@ -187,8 +205,8 @@ void cmdUpload(StatementRecord& record, Engine& engine) {
     }
     Text source = engine.EvalText(record.woArg);
     Text destination = engine.EvalText(record.heArg);
-    transfer::FtpOptions ftp;
-    if (!record.extraArg.empty()) ftp = transfer::parseFtpOptions(engine.EvalText(record.extraArg));
+    auto ftp = ftpArgument(record, engine);
+    if (!ftp) return;
     Text address = transfer::withScheme(destination, true);
     if (!transfer::isFtpAddress(address)) {
         engine.ReportError(kBadAddressMessage, kBadAddress, kStop, destination);
@@ -205,8 +223,7 @@ void cmdUpload(StatementRecord& record, Engine& engine) {
     request.method = TransferRequest::Method::Upload;
     request.url = transfer::urlOfText(address);
     request.localPath = std::move(localPath);
-    if (ftp.user) request.user = text::toUtf8(*ftp.user);
-    if (ftp.password) request.password = text::toUtf8(*ftp.password);
+    useLogIn(request, *ftp);
     TransferResult result = ReadBody(engine, request);
     if (result || result.fault == TransferFault::Aborted) return;
     reportWithReason(engine, isConnectFault(result) ? kFtpConnect : kFtpUpload, {}, result);

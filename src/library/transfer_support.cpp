@@ -130,6 +130,7 @@ std::optional<PostAddress> parsePostAddress(TextView address) {
     std::size_t slash = rest.find(u'/');
     if (slash == TextView::npos || slash == 0) return std::nullopt;
     TextView hostPort = rest.substr(0, slash);
+    if (hostPort.front() == u'[' && hostPort.find(u']') == TextView::npos) return std::nullopt;
     std::size_t colon = portColon(hostPort);
     TextView host = hostPort.substr(0, colon);
     if (host.empty()) return std::nullopt;
@@ -215,6 +216,17 @@ FtpOptions parseFtpOptions(TextView evaluatedList) {
     if (parts.size() > 1) out.user = parts[1];
     if (parts.size() > 2) out.password = parts[2];
     return out;
+}
+
+bool credentialsUsable(const FtpOptions& options) {
+    auto clean = [](const std::optional<Text>& t) {
+        if (!t) return true;
+        for (char16_t c : *t) {
+            if (c < 0x20 || c == 0x7F) return false;
+        }
+        return true;
+    };
+    return clean(options.user) && clean(options.password);
 }
 
 Text decodeReplyText(std::string_view body, std::string_view contentType) {

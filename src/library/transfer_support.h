@@ -55,6 +55,9 @@ struct FtpOptions {
     std::optional<Text> user, password;
 };
 FtpOptions parseFtpOptions(TextView evaluatedList);
+// False when the user name or the password holds a control character, which
+// could end the log-in command early and start another.
+bool credentialsUsable(const FtpOptions& options);
 
 // The text of a reply body: decoded as the charset its Content-Type names
 // (Shift_JIS / CP932, EUC-JP, ISO-2022-JP, UTF-8), else as a charset an HTML

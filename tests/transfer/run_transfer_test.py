@@ -152,6 +152,7 @@ def check_ftp(area, root):
     check((area / "fetched2.txt").read_bytes() == FTP_FILE, "download with the log-in in the URL")
     check((root / "up.txt").read_bytes() == LOCAL_UPLOAD, "upload to a named file")
     check((root / "in" / "local.txt").read_bytes() == LOCAL_UPLOAD, "upload into a folder")
+    check((root / "remote.txt").read_bytes() == FTP_FILE, "the remote file is still there")
     check(not (area / "denied.txt").exists(), "a refused log-in leaves no file")
     check(not (area / "nofile.txt").exists(), "a missing remote file leaves no file")
     check(not leftovers(area), "temporary files left")
