@@ -96,6 +96,8 @@ Text describe(const TransferResult& result) {
             return Text(kBadAddressMessage);
         case TransferFault::Unreachable:
             return u"サーバーに接続できませんでした。";
+        case TransferFault::Untrusted:
+            return u"サーバーの証明書を確かめられませんでした。";
         case TransferFault::LoginDenied:
             return u"ユーザー名かパスワードが違います。";
         case TransferFault::Refused:
@@ -132,6 +134,7 @@ void reportFunctionFailure(Engine& engine, TextView url, const TransferResult& r
             return;
         case TransferFault::BadAddress:
         case TransferFault::Unreachable:
+        case TransferFault::Untrusted:
         case TransferFault::Refused:
             engine.ReportErrorNo(kNotFound, kStop, transfer::withoutPassword(url));
             return;

@@ -28,6 +28,7 @@ enum class TransferFault {
     None,
     BadAddress,   // a scheme other than http, https or ftp, or a malformed URL
     Unreachable,  // no connection: unknown host, refused, connect timeout, TLS failure
+    Untrusted,    // the server's TLS certificate could not be verified
     LoginDenied,  // the FTP server refused the user name or the password
     Refused,      // the server answered with an error (HTTP 4xx/5xx, FTP: no such file)
     Stalled,      // connected, but nothing arrived for the stall time

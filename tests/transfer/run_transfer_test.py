@@ -158,13 +158,36 @@ def check_ftp(area, root):
     check(not leftovers(area), "temporary files left")
 
 
+def tls_context(work):
+    """A server context with a fresh self-signed certificate; skips the test
+    when there is no openssl to make one."""
+    import ssl
+    openssl = shutil.which("openssl")
+    if openssl is None:
+        print("SKIP: no openssl to make a certificate")
+        sys.exit(77)
+    key, cert = work / "key.pem", work / "cert.pem"
+    subprocess.run([openssl, "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "1",
+                    "-subj", "/CN=127.0.0.1", "-keyout", str(key), "-out", str(cert)],
+                   check=True, capture_output=True)
+    context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+    context.load_cert_chain(cert, key)
+    return context
+
+
+def check_https(area, http):
+    check(not (area / "untrusted.txt").exists(), "an untrusted server's body is not saved")
+    check(not leftovers(area), "temporary files left")
+
+
 def run_interrupt(qelscript, area, env, http):
     """Ctrl+C during a download that would wait a minute ends it at once."""
     env = dict(env, QELSCRIPT_STALL_TIMEOUT="60")
     (area / "interrupt.qel").write_text(
         "「始め」を表示\n「http://127.0.0.1:%d/stall」を「stall.txt」へダウンロード\n"
         "「後なのに」を表示\n" % http.port, encoding="utf-8")
-    process = subprocess.Popen([qelscript, "--console", str(area / "interrupt.qel")], cwd=area,
+    process = subprocess.Popen([qelscript, "--console", "--no-system", str(area / "interrupt.qel")],
+                               cwd=area,
                                env=env, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
     time.sleep(1.5)
     check(process.poll() is None, "the download still waits for the stalled server")
@@ -204,7 +227,8 @@ def main():
                 ports = [ftp.port]
             checker = lambda: check_ftp(area, root)  # noqa: E731
         else:
-            with servers.HttpServer() as http:
+            tls = tls_context(work) if case == "https" else None
+            with servers.HttpServer(tls) as http:
                 if case == "interrupt":
                     run_interrupt(qelscript, area, env, http)
                     print("ok")
@@ -212,10 +236,11 @@ def main():
                 if case == "download":
                     (area / "keep.txt").write_bytes(b"old content\n")
                 result = run_script(qelscript, script, area, env,
-                                    "http://127.0.0.1:%d" % http.port, transcript)
+                                    "%s://127.0.0.1:%d" % ("https" if tls else "http", http.port),
+                                    transcript)
                 ports = [http.port]
                 checks = {"download": check_download, "http_get": check_http_get,
-                          "post": check_post}
+                          "post": check_post, "https": check_https}
                 checker = (lambda: checks[case](area, http)) if case in checks else (lambda: None)
         if result.returncode != 0:
             print(result.stderr.decode("utf-8", "replace"))

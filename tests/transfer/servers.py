@@ -116,8 +116,10 @@ class Handler(http.server.BaseHTTPRequestHandler):
 
 
 class HttpServer:
-    def __init__(self):
+    def __init__(self, tls_context=None):
         self.server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
+        if tls_context is not None:
+            self.server.socket = tls_context.wrap_socket(self.server.socket, server_side=True)
         self.server.daemon_threads = True
         self.server.posts = []
         self.server.closing = threading.Event()

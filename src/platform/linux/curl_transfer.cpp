@@ -17,9 +17,10 @@ namespace qel {
 
 namespace {
 
-// A body kept in memory (a function's result) may not grow past this; a
-// server sending more would otherwise exhaust the process.
-constexpr std::uint64_t kMaxBodyInMemory = std::uint64_t(256) << 20;
+// A body kept in memory (a function's result, which becomes a text) may not
+// grow past this; a server sending more would otherwise exhaust the process.
+// Larger downloads go to a file.
+constexpr std::uint64_t kMaxBodyInMemory = std::uint64_t(64) << 20;
 // How long one wait for the network may last before the observer is asked
 // again whether to go on: short enough that windows stay responsive and a
 // stop request is honoured at once.
@@ -189,11 +190,12 @@ TransferFault faultOf(CURLcode code, bool replied) {
         case CURLE_COULDNT_RESOLVE_HOST:
         case CURLE_COULDNT_CONNECT:
         case CURLE_SSL_CONNECT_ERROR:
-        case CURLE_PEER_FAILED_VERIFICATION:
         case CURLE_SSL_CERTPROBLEM:
-        case CURLE_SSL_CACERT_BADFILE:
         case CURLE_FTP_WEIRD_SERVER_REPLY:
             return TransferFault::Unreachable;
+        case CURLE_PEER_FAILED_VERIFICATION:
+        case CURLE_SSL_CACERT_BADFILE:
+            return TransferFault::Untrusted;
         case CURLE_OPERATION_TIMEDOUT:
             return replied ? TransferFault::Stalled : TransferFault::Unreachable;
         case CURLE_LOGIN_DENIED:
@@ -395,7 +397,7 @@ TransferResult CurlTransfer::perform(const TransferRequest& request, TransferObs
         if (t.sink.writeFailed) result.message = t.part.writeError();
         if (t.sink.tooLarge) {
             result.fault = TransferFault::Other;
-            result.message = "the reply is larger than 256 MiB";
+            result.message = "the reply is larger than 64 MiB (save it to a file instead)";
         }
         if (t.upload.readFailed) result.fault = TransferFault::LocalFile;
         result.body.clear();
