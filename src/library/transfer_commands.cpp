@@ -110,6 +110,8 @@ Text describe(const TransferResult& result) {
             return u"受信の途中で接続が切れました。";
         case TransferFault::LocalFile:
             return u"ファイルを読み書きできません。" + text::fromUtf8(result.message);
+        case TransferFault::TooLarge:
+            return u"応答が大きすぎます（64 MiB まで）。ファイルとして保存してください。";
         case TransferFault::Aborted:
         case TransferFault::None:
             return {};

@@ -34,6 +34,7 @@ enum class TransferFault {
     Stalled,      // connected, but nothing arrived for the stall time
     Broken,       // the connection ended before the whole body arrived
     LocalFile,    // the local file could not be written or read
+    TooLarge,     // a body kept in memory grew past the limit for texts
     Aborted,      // the observer asked to stop
     Other,
 };

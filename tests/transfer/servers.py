@@ -68,6 +68,17 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 self.wfile.write(b"x" * piece)
                 self.wfile.flush()
                 time.sleep(0.03)
+        elif path == "/huge":
+            # More than a text result may hold, without announcing it.
+            self.send_response(200)
+            self.send_header("Content-Type", "text/plain")
+            self.end_headers()
+            block = b"y" * (1 << 20)
+            try:
+                for _ in range(80):
+                    self.wfile.write(block)
+            except OSError:
+                pass
         elif path == "/redirect":
             self.redirect("/plain")
         elif path == "/redirect-loop":
@@ -121,6 +132,9 @@ class HttpServer:
         if tls_context is not None:
             self.server.socket = tls_context.wrap_socket(self.server.socket, server_side=True)
         self.server.daemon_threads = True
+        # Clients that hang up early (a stopped or refused transfer) are part
+        # of the tests, not errors of the server.
+        self.server.handle_error = lambda request, address: None
         self.server.posts = []
         self.server.closing = threading.Event()
         self.port = self.server.server_address[1]

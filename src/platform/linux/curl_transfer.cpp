@@ -396,8 +396,8 @@ TransferResult CurlTransfer::perform(const TransferRequest& request, TransferObs
         result.message = t.errorText[0] ? t.errorText : curl_easy_strerror(code);
         if (t.sink.writeFailed) result.message = t.part.writeError();
         if (t.sink.tooLarge) {
-            result.fault = TransferFault::Other;
-            result.message = "the reply is larger than 64 MiB (save it to a file instead)";
+            result.fault = TransferFault::TooLarge;
+            result.message = "the reply is larger than 64 MiB";
         }
         if (t.upload.readFailed) result.fault = TransferFault::LocalFile;
         result.body.clear();
