@@ -256,8 +256,8 @@ SetInfoValue Qel::GetSetInfo(TextView syurui, TextView naiyou) {
         return {};
     }
     // オブジェクトの設定, オブジェクト, 色 and 色変換 need the object and
-    // colour layers; until those exist they answer
-    // nothing, like any unknown keyword.
+    // colour layers; until those exist they answer nothing, like any unknown
+    // keyword.
     return {};
 }
 
