@@ -96,6 +96,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.wfile.write(b"a" * 10)
             self.wfile.flush()
             self.hold()
+        elif path == "/silent":
+            # Takes the request and never answers.
+            self.hold()
         elif path == "/cut":
             # Announces more than it sends, then hangs up.
             self.send_response(200)

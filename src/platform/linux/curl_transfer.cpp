@@ -179,7 +179,9 @@ long wholeSeconds(double seconds) {
     return std::max(1L, long(std::ceil(seconds)));
 }
 
-TransferFault faultOf(CURLcode code, bool replied) {
+// `connected`: the connection stood (a timeout then is a stall, not a
+// server out of reach); `replied`: an answer came on it.
+TransferFault faultOf(CURLcode code, bool connected, bool replied) {
     switch (code) {
         case CURLE_OK:
             return TransferFault::None;
@@ -197,7 +199,7 @@ TransferFault faultOf(CURLcode code, bool replied) {
         case CURLE_SSL_CACERT_BADFILE:
             return TransferFault::Untrusted;
         case CURLE_OPERATION_TIMEDOUT:
-            return replied ? TransferFault::Stalled : TransferFault::Unreachable;
+            return connected ? TransferFault::Stalled : TransferFault::Unreachable;
         case CURLE_LOGIN_DENIED:
             return TransferFault::LoginDenied;
         case CURLE_HTTP_RETURNED_ERROR:
@@ -392,7 +394,9 @@ TransferResult CurlTransfer::perform(const TransferRequest& request, TransferObs
 
     if (aborted) return failure(TransferFault::Aborted, "stopped");
     if (code != CURLE_OK) {
-        result.fault = faultOf(code, result.replied);
+        curl_off_t connectTime = 0;
+        curl_easy_getinfo(h, CURLINFO_CONNECT_TIME_T, &connectTime);
+        result.fault = faultOf(code, connectTime > 0 || result.replied, result.replied);
         result.message = t.errorText[0] ? t.errorText : curl_easy_strerror(code);
         if (t.sink.writeFailed) result.message = t.part.writeError();
         if (t.sink.tooLarge) {
