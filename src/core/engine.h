@@ -149,6 +149,9 @@ public:
     // statement in protection prompts).
     const StatementRecord* currentStatement = nullptr;
     Text progressProcedure;  // setting word 処理状況
+    // The percentage the progress procedure heard last. It outlives each
+    // operation (and each run), so a new operation does not repeat it.
+    int32_t lastPercent = 0;
     // What the user forbade scripts to do (index: registry, files, system,
     // native calls, ask first); reloaded at the start of every run.
     std::array<bool, 5> protectionFlags{};

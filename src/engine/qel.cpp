@@ -6,6 +6,7 @@
 #include "core/text/number.h"
 #include "core/values.h"
 #include "library/arguments.h"
+#include "library/progress.h"
 #include "library/standard_library.h"
 #include "library/version.h"
 
@@ -236,7 +237,14 @@ SetInfoValue Qel::GetSetInfo(TextView syurui, TextView naiyou) {
         return {};
     }
     if (syurui == u"イベント処理") return {};
-    if (syurui == u"処理状況") return e.progressProcedure.empty() ? 0.0 : 1.0;
+    if (syurui == u"処理状況") return ProgressOn(e) ? 1.0 : 0.0;
+    if (syurui == u"処理状況通知") {
+        // "done,total"; a missing or unreadable count reads as 0.
+        std::vector<Text> counts = splitOn(values::unifySeparators(naiyou), u",");
+        counts.resize(2);
+        NotifyProgress(e, number::toNumber(counts[0]), number::toNumber(counts[1]));
+        return {};
+    }
     if (syurui == u"バージョン") return versionText();
     if (syurui == u"チェック") return true;
     if (syurui == u"起動中") {
@@ -247,9 +255,9 @@ SetInfoValue Qel::GetSetInfo(TextView syurui, TextView naiyou) {
         e.detailedErrors = asBoolean(naiyou);
         return {};
     }
-    // オブジェクトの設定, オブジェクト, 色, 色変換 and 処理状況通知 need the
-    // object, colour and transfer layers; until those exist they answer
-    // nothing, like any unknown keyword.
+    // オブジェクトの設定, オブジェクト, 色 and 色変換 need the object and
+    // colour layers; until those exist they answer nothing, like any unknown
+    // keyword.
     return {};
 }
 

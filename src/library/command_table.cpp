@@ -100,8 +100,8 @@ const std::vector<CommandRow>& commandRows() {
     {u"変更", 2, u"", cmdNotBuilt},  // 90
     {u"圧縮", 2, u"", cmdNotBuilt},  // 91
     {u"解凍", 2, u"", cmdNotBuilt},  // 92
-    {u"ダウンロード", 2, u"", cmdNotBuilt},  // 93
-    {u"アップロード", 2, u"", cmdNotBuilt},  // 94
+    {u"ダウンロード", 2, u"", cmdDownload},  // 93
+    {u"アップロード", 2, u"", cmdUpload},  // 94
     {u"バックアップ", 2, u"", cmdNotBuilt},  // 95
     {u"リピート再生", 1, u"", cmdNotBuilt},  // 96
     {u"再生", 1, u"", cmdNotBuilt},  // 97

@@ -73,7 +73,7 @@ const std::vector<FunctionRow>& functionRows() {
     {u"最小値", 1, u"列目", fnMin},  // 63
     {u"実行形式", 0, u"", fnRunKind},  // 64
     {u"簡易符号化", 1, u"を,で", fnSimpleEncode},  // 65
-    {u"ＨＴＴＰでダウンロード", 1, u"を,で,として", fnNotBuilt},  // 66
+    {u"ＨＴＴＰでダウンロード", 1, u"を,で,として", fnHttpDownload},  // 66
     {u"バイナリ配列", 1, u"", fnBinaryArray},  // 67
     {u"ＵＲＬ形式", 1, u"から,で", fnUrlEncode},  // 68
     {u"復元", 1, u"を,から", fnRestore},  // 69

@@ -196,4 +196,9 @@ void fnOpenEuc(Text& result, Text& args, Engine& engine);
 void fnOpenJis(Text& result, Text& args, Engine& engine);
 void cmdRestore(StatementRecord& record, Engine& engine);
 
+// ---- transfers (transfer_commands.cpp) ---------------------------------------
+void cmdDownload(StatementRecord& record, Engine& engine);
+void cmdUpload(StatementRecord& record, Engine& engine);
+void fnHttpDownload(Text& result, Text& args, Engine& engine);
+
 }  // namespace qel

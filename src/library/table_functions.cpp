@@ -12,6 +12,7 @@
 #include "core/values.h"
 #include "library/function_support.h"
 #include "library/handlers.h"
+#include "library/progress.h"
 
 namespace qel {
 
@@ -32,27 +33,19 @@ ColumnChoice columnArgument(FnArgs& a, std::size_t i) {
     return {false, n};
 }
 
-// Notifies the script's progress procedure (setting word 処理状況) with
-// "percent,done,total", once per whole percent.
+// Reports a table walk to the progress procedure: after each row, and once
+// more at the end with the row count twice.
 class Progress {
   public:
     Progress(Engine& engine, std::size_t total) : engine_(engine), total_(total) {}
+    void finish() { step(total_); }
     void step(std::size_t done) {
-        if (engine_.progressProcedure.empty()) return;
-        int percent = total_ == 0 ? 0 : int(double(done) / double(total_) * 100);
-        if (percent == last_) return;
-        last_ = percent;
-        Text args = number::format(percent) + u"," + number::format(double(done)) + u"," +
-                    number::format(double(total_));
-        Text keep = engine_.answer;
-        engine_.CallProcedure(engine_.progressProcedure, args, false, nullptr);
-        engine_.answer = keep;
+        if (ProgressOn(engine_)) NotifyProgress(engine_, double(done), double(total_));
     }
 
   private:
     Engine& engine_;
     std::size_t total_;
-    int last_ = -1;
 };
 
 // The table text with its list separators read as ",".
@@ -263,6 +256,7 @@ void fnArraySearch(Text& result, Text& args, Engine& engine) {
             }
             progress.step(r + 1);
         }
+        progress.finish();
     } else {
         std::vector<Text> entries;
         if (!forEachColumnEntry(engine, table, column.number,
@@ -274,6 +268,7 @@ void fnArraySearch(Text& result, Text& args, Engine& engine) {
                 found.push_back(number::format(double(r + 1)));
             progress.step(r + 1);
         }
+        progress.finish();
     }
     result = joinTexts(found, u",");
 }

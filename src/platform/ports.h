@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/text/text.h"
+#include "platform/transfer.h"
 
 namespace qel {
 
@@ -221,6 +222,9 @@ struct Platform {
     std::unique_ptr<MessageChannel> channel;  // none: 送信 reports it, nothing arrives
     std::unique_ptr<KeySender> keys;          // none: 入力 reports that keys cannot be sent
     std::unique_ptr<SystemPort> system;       // none: system requests are refused
+    // HTTP and FTP transfers (platform/transfer.h); none: every transfer
+    // fails as if the server could not be reached.
+    std::unique_ptr<TransferPort> transfer;
 };
 
 }  // namespace qel

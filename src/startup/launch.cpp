@@ -7,6 +7,7 @@
 #include "engine/qel.h"
 #include "library/version.h"
 #include "platform/headless/recording_system.h"
+#include "platform/linux/curl_transfer.h"
 #include "platform/linux/posix_files.h"
 #include "platform/linux/reading_service.h"
 #include "platform/linux/runtime_channel.h"
@@ -183,6 +184,7 @@ int runMain(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     platform.keys = std::make_unique<X11KeySender>();
 #endif
     platform.reading = std::make_unique<ProcessReadingService>();
+    platform.transfer = std::make_unique<CurlTransfer>(transferLimitsFromEnvironment());
     std::string exePath = platform.files->executablePath();
     Qel qel(std::move(platform));
     Engine& engine = qel.engine();

@@ -1,0 +1,431 @@
+#include "platform/linux/curl_transfer.h"
+
+#include <curl/curl.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string_view>
+
+namespace qel {
+
+namespace {
+
+// A body kept in memory (a function's result, which becomes a text) may not
+// grow past this; a server sending more would otherwise exhaust the process.
+// Larger downloads go to a file.
+constexpr std::uint64_t kMaxBodyInMemory = std::uint64_t(64) << 20;
+// How long one wait for the network may last before the observer is asked
+// again whether to go on: short enough that windows stay responsive and a
+// stop request is honoured at once.
+constexpr int kPollMilliseconds = 50;
+
+struct EasyDeleter {
+    void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
+};
+struct MultiDeleter {
+    void operator()(CURLM* handle) const { curl_multi_cleanup(handle); }
+};
+struct ListDeleter {
+    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+};
+using Easy = std::unique_ptr<CURL, EasyDeleter>;
+using Multi = std::unique_ptr<CURLM, MultiDeleter>;
+using HeaderList = std::unique_ptr<curl_slist, ListDeleter>;
+
+void initialiseOnce() {
+    // The runtime runs transfers on its one thread; a static initialiser is
+    // enough to call the library's global set-up exactly once.
+    static const bool done = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
+    (void)done;
+}
+
+mode_t newFileMode() {
+    mode_t mask = umask(022);
+    umask(mask);
+    return 0666 & ~mask;
+}
+
+// A download's file while it is being written: a temporary file beside the
+// target that becomes the target only by commit(). Destroying it without a
+// commit removes it, so every way out of a failed transfer cleans up.
+class PartFile {
+  public:
+    PartFile() = default;
+    PartFile(const PartFile&) = delete;
+    PartFile& operator=(const PartFile&) = delete;
+    ~PartFile() { discard(); }
+
+    // Creates the temporary file; empty on success, else why not.
+    std::string open(const std::string& path) {
+        target_ = path;
+        // Through a symbolic link the file it points to is replaced, not the link.
+        struct stat info {};
+        if (lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
+            if (char* resolved = realpath(path.c_str(), nullptr)) {
+                target_ = resolved;
+                std::free(resolved);
+            }
+        }
+        const bool exists = stat(target_.c_str(), &info) == 0;
+        if (exists && S_ISDIR(info.st_mode)) return std::strerror(EISDIR);
+        const std::size_t slash = target_.rfind('/');
+        temp_ = slash == std::string::npos ? std::string() : target_.substr(0, slash + 1);
+        temp_ += ".qel-download-XXXXXX";
+        fd_ = mkostemp(temp_.data(), O_CLOEXEC);
+        if (fd_ < 0) {
+            temp_.clear();
+            return std::strerror(errno);
+        }
+        // The new file keeps the permissions of the one it replaces.
+        fchmod(fd_, exists ? (info.st_mode & 07777) : newFileMode());
+        return {};
+    }
+
+    bool write(const char* data, std::size_t size) {
+        while (size > 0) {
+            ssize_t n = ::write(fd_, data, size);
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                error_ = errno;
+                return false;
+            }
+            data += n;
+            size -= std::size_t(n);
+        }
+        return true;
+    }
+
+    // Empty on success, else why the file could not be put in place.
+    std::string commit() {
+        int error = error_;
+        if (error == 0 && fsync(fd_) != 0) error = errno;
+        if (::close(fd_) != 0 && error == 0) error = errno;
+        fd_ = -1;
+        if (error == 0 && rename(temp_.c_str(), target_.c_str()) != 0) error = errno;
+        if (error != 0) {
+            discard();
+            return std::strerror(error);
+        }
+        temp_.clear();
+        return {};
+    }
+
+    std::string writeError() const { return error_ ? std::strerror(error_) : std::string(); }
+
+  private:
+    void discard() {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = -1;
+        if (!temp_.empty()) unlink(temp_.c_str());
+        temp_.clear();
+    }
+
+    std::string target_, temp_;
+    int fd_ = -1;
+    int error_ = 0;
+};
+
+// Where the body goes while the transfer runs.
+struct BodySink {
+    PartFile* file = nullptr;
+    std::string* memory = nullptr;
+    std::uint64_t received = 0;
+    bool tooLarge = false;
+    bool writeFailed = false;
+};
+
+size_t receiveBody(char* data, size_t size, size_t count, void* user) {
+    auto& sink = *static_cast<BodySink*>(user);
+    const std::size_t bytes = size * count;
+    if (sink.file) {
+        if (!sink.file->write(data, bytes)) {
+            sink.writeFailed = true;
+            return 0;  // makes the library end the transfer with a write error
+        }
+    } else if (sink.memory) {
+        if (sink.received + bytes > kMaxBodyInMemory) {
+            sink.tooLarge = true;
+            return 0;
+        }
+        sink.memory->append(data, bytes);
+    }
+    sink.received += bytes;
+    return bytes;
+}
+
+struct UploadSource {
+    std::FILE* file = nullptr;
+    bool readFailed = false;
+};
+
+size_t sendBody(char* buffer, size_t size, size_t count, void* user) {
+    auto& source = *static_cast<UploadSource*>(user);
+    size_t n = std::fread(buffer, 1, size * count, source.file);
+    if (n == 0 && std::ferror(source.file)) {
+        source.readFailed = true;
+        return CURL_READFUNC_ABORT;
+    }
+    return n;
+}
+
+long wholeSeconds(double seconds) {
+    return std::max(1L, long(std::ceil(seconds)));
+}
+
+// `connected`: the connection stood (a timeout then is a stall, not a
+// server out of reach); `replied`: an answer came on it.
+TransferFault faultOf(CURLcode code, bool connected, bool replied) {
+    switch (code) {
+        case CURLE_OK:
+            return TransferFault::None;
+        case CURLE_UNSUPPORTED_PROTOCOL:
+        case CURLE_URL_MALFORMAT:
+            return TransferFault::BadAddress;
+        case CURLE_COULDNT_RESOLVE_PROXY:
+        case CURLE_COULDNT_RESOLVE_HOST:
+        case CURLE_COULDNT_CONNECT:
+        case CURLE_SSL_CONNECT_ERROR:
+        case CURLE_SSL_CERTPROBLEM:
+        case CURLE_FTP_WEIRD_SERVER_REPLY:
+            return TransferFault::Unreachable;
+        case CURLE_PEER_FAILED_VERIFICATION:
+        case CURLE_SSL_CACERT_BADFILE:
+            return TransferFault::Untrusted;
+        case CURLE_OPERATION_TIMEDOUT:
+            return connected ? TransferFault::Stalled : TransferFault::Unreachable;
+        case CURLE_LOGIN_DENIED:
+            return TransferFault::LoginDenied;
+        case CURLE_HTTP_RETURNED_ERROR:
+        case CURLE_REMOTE_FILE_NOT_FOUND:
+        case CURLE_REMOTE_ACCESS_DENIED:
+        case CURLE_UPLOAD_FAILED:
+        case CURLE_FTP_COULDNT_RETR_FILE:
+        case CURLE_TOO_MANY_REDIRECTS:
+            return TransferFault::Refused;
+        case CURLE_PARTIAL_FILE:
+        case CURLE_RECV_ERROR:
+        case CURLE_SEND_ERROR:
+        case CURLE_GOT_NOTHING:
+            return replied ? TransferFault::Broken : TransferFault::Unreachable;
+        case CURLE_WRITE_ERROR:
+        case CURLE_READ_ERROR:
+        case CURLE_FILE_COULDNT_READ_FILE:
+            return TransferFault::LocalFile;
+        default:
+            return TransferFault::Other;
+    }
+}
+
+// Everything one transfer needs to outlive its options.
+struct Transfer {
+    Easy easy;
+    HeaderList headers;
+    BodySink sink;
+    UploadSource upload;
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> uploadFile{nullptr, &std::fclose};
+    std::optional<std::uint64_t> uploadLength;
+    PartFile part;
+    char errorText[CURL_ERROR_SIZE] = {};
+};
+
+void addHeader(Transfer& t, const char* line) {
+    curl_slist* grown = curl_slist_append(t.headers.get(), line);
+    if (grown) {
+        (void)t.headers.release();
+        t.headers.reset(grown);
+    }
+}
+
+void setCommonOptions(Transfer& t, const TransferRequest& request, const TransferLimits& limits) {
+    CURL* h = t.easy.get();
+    curl_easy_setopt(h, CURLOPT_URL, request.url.c_str());
+    curl_easy_setopt(h, CURLOPT_ERRORBUFFER, t.errorText);
+    curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
+    // Only the network schemes: an address must not read local files
+    // (file://) or reach other services a script never meant to talk to.
+    curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https,ftp,ftps");
+    curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(h, CURLOPT_MAXREDIRS, long(limits.maxRedirects));
+    curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS,
+                     long(std::max(1.0, limits.connectSeconds * 1000)));
+    // "Stalled" is less than one byte a second for the whole stall time.
+    curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, wholeSeconds(limits.stallSeconds));
+    curl_easy_setopt(h, CURLOPT_SERVER_RESPONSE_TIMEOUT, wholeSeconds(limits.stallSeconds));
+    // An error reply is a failure, not a body to be saved as the download.
+    curl_easy_setopt(h, CURLOPT_FAILONERROR, 1L);
+    if (!request.agent.empty()) curl_easy_setopt(h, CURLOPT_USERAGENT, request.agent.c_str());
+    if (request.user) curl_easy_setopt(h, CURLOPT_USERNAME, request.user->c_str());
+    if (request.password) curl_easy_setopt(h, CURLOPT_PASSWORD, request.password->c_str());
+    // Never a cached copy, from a proxy or anywhere else.
+    addHeader(t, "Cache-Control: no-cache");
+    addHeader(t, "Pragma: no-cache");
+}
+
+void setPostOptions(Transfer& t, const TransferRequest& request) {
+    CURL* h = t.easy.get();
+    curl_easy_setopt(h, CURLOPT_HTTP_VERSION, long(CURL_HTTP_VERSION_1_0));
+    curl_easy_setopt(h, CURLOPT_POST, 1L);
+    curl_easy_setopt(h, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(request.body.size()));
+    curl_easy_setopt(h, CURLOPT_POSTFIELDS, request.body.data());
+    addHeader(t, "Content-Type: application/x-www-form-urlencoded");
+    // A form post names no accepted types and expects no interim answer.
+    addHeader(t, "Accept:");
+    addHeader(t, "Expect:");
+}
+
+// Empty when the source file is ready to be sent, else why not.
+std::string prepareUpload(Transfer& t, const TransferRequest& request) {
+    struct stat info {};
+    if (stat(request.localPath.c_str(), &info) != 0) return std::strerror(errno);
+    if (!S_ISREG(info.st_mode)) return std::strerror(EISDIR);
+    t.uploadFile.reset(std::fopen(request.localPath.c_str(), "rbe"));
+    if (!t.uploadFile) return std::strerror(errno);
+    t.upload.file = t.uploadFile.get();
+    t.uploadLength = std::uint64_t(info.st_size);
+    CURL* h = t.easy.get();
+    curl_easy_setopt(h, CURLOPT_UPLOAD, 1L);
+    curl_easy_setopt(h, CURLOPT_READFUNCTION, sendBody);
+    curl_easy_setopt(h, CURLOPT_READDATA, &t.upload);
+    curl_easy_setopt(h, CURLOPT_INFILESIZE_LARGE, curl_off_t(info.st_size));
+    return {};
+}
+
+// Where the transfer stands, as the observer hears it.
+struct ProgressReporter {
+    Transfer& t;
+    bool uploading;
+    std::optional<std::uint64_t> reported;
+
+    void report(TransferObserver& observer) {
+        std::uint64_t done = t.sink.received;
+        std::optional<std::uint64_t> length;
+        if (uploading) {
+            curl_off_t sent = 0;
+            curl_easy_getinfo(t.easy.get(), CURLINFO_SIZE_UPLOAD_T, &sent);
+            done = std::uint64_t(std::max<curl_off_t>(0, sent));
+            length = t.uploadLength;
+        } else {
+            curl_off_t announced = -1;
+            curl_easy_getinfo(t.easy.get(), CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced);
+            if (announced >= 0) length = std::uint64_t(announced);
+        }
+        if (done == 0 || reported == done) return;
+        // The first report of a body starts from nothing, as a reader that
+        // reports before each piece it reads would.
+        if (!reported) observer.bodyProgress(0, length);
+        reported = done;
+        observer.bodyProgress(done, length);
+    }
+};
+
+TransferResult failure(TransferFault fault, std::string message) {
+    TransferResult result;
+    result.fault = fault;
+    result.message = std::move(message);
+    return result;
+}
+
+}  // namespace
+
+CurlTransfer::CurlTransfer(TransferLimits limits) : limits_(limits) {
+    initialiseOnce();
+}
+
+TransferResult CurlTransfer::perform(const TransferRequest& request, TransferObserver& observer) {
+    Transfer t;
+    t.easy.reset(curl_easy_init());
+    Multi multi(curl_multi_init());
+    if (!t.easy || !multi) return failure(TransferFault::Other, "the network library cannot start");
+
+    TransferResult result;
+    const bool uploading = request.method == TransferRequest::Method::Upload;
+    setCommonOptions(t, request, limits_);
+    if (request.method == TransferRequest::Method::Post) setPostOptions(t, request);
+    if (uploading) {
+        std::string problem = prepareUpload(t, request);
+        if (!problem.empty()) return failure(TransferFault::LocalFile, problem);
+    } else if (!request.localPath.empty()) {
+        std::string problem = t.part.open(request.localPath);
+        if (!problem.empty()) return failure(TransferFault::LocalFile, problem);
+        t.sink.file = &t.part;
+    } else {
+        t.sink.memory = &result.body;
+    }
+    CURL* h = t.easy.get();
+    curl_easy_setopt(h, CURLOPT_HTTPHEADER, t.headers.get());
+    curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, receiveBody);
+    curl_easy_setopt(h, CURLOPT_WRITEDATA, &t.sink);
+
+    curl_multi_add_handle(multi.get(), h);
+    ProgressReporter progress{t, uploading, std::nullopt};
+    bool aborted = false;
+    int running = 1;
+    while (true) {
+        if (curl_multi_perform(multi.get(), &running) != CURLM_OK) break;
+        progress.report(observer);
+        if (!running) break;
+        if (!observer.keepGoing()) {
+            aborted = true;
+            break;
+        }
+        curl_multi_poll(multi.get(), nullptr, 0, kPollMilliseconds, nullptr);
+    }
+
+    CURLcode code = CURLE_FAILED_INIT;
+    int pending = 0;
+    while (CURLMsg* message = curl_multi_info_read(multi.get(), &pending)) {
+        if (message->msg == CURLMSG_DONE) code = message->data.result;
+    }
+    curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &result.status);
+    result.replied = result.status != 0;
+    if (char* type = nullptr;
+        curl_easy_getinfo(h, CURLINFO_CONTENT_TYPE, &type) == CURLE_OK && type)
+        result.contentType = type;
+    curl_multi_remove_handle(multi.get(), h);
+
+    if (aborted) return failure(TransferFault::Aborted, "stopped");
+    if (code != CURLE_OK) {
+        curl_off_t connectTime = 0;
+        curl_easy_getinfo(h, CURLINFO_CONNECT_TIME_T, &connectTime);
+        result.fault = faultOf(code, connectTime > 0 || result.replied, result.replied);
+        result.message = t.errorText[0] ? t.errorText : curl_easy_strerror(code);
+        if (t.sink.writeFailed) result.message = t.part.writeError();
+        if (t.sink.tooLarge) {
+            result.fault = TransferFault::TooLarge;
+            result.message = "the reply is larger than 64 MiB";
+        }
+        if (t.upload.readFailed) result.fault = TransferFault::LocalFile;
+        result.body.clear();
+        return result;
+    }
+    if (t.sink.file) {
+        std::string problem = t.part.commit();
+        if (!problem.empty()) return failure(TransferFault::LocalFile, problem);
+    }
+    return result;
+}
+
+TransferLimits transferLimitsFromEnvironment() {
+    TransferLimits limits;
+    auto seconds = [](const char* name, double& slot) {
+        const char* value = std::getenv(name);
+        if (!value || !*value) return;
+        char* end = nullptr;
+        double v = std::strtod(value, &end);
+        if (end && *end == '\0' && std::isfinite(v) && v > 0 && v <= 86400) slot = v;
+    };
+    seconds("QELSCRIPT_CONNECT_TIMEOUT", limits.connectSeconds);
+    seconds("QELSCRIPT_STALL_TIMEOUT", limits.stallSeconds);
+    return limits;
+}
+
+}  // namespace qel
