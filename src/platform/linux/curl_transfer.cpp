@@ -1,5 +1,7 @@
 #include "platform/linux/curl_transfer.h"
 
+#include "platform/linux/curl_library.h"
+
 #include <curl/curl.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -26,25 +28,23 @@ constexpr std::uint64_t kMaxBodyInMemory = std::uint64_t(64) << 20;
 // stop request is honoured at once.
 constexpr int kPollMilliseconds = 50;
 
+// Set by CurlTransfer::perform before any other use: every function below
+// runs inside a transfer.
+const CurlLibrary* loadedCurl = nullptr;
+const CurlLibrary& api() { return *loadedCurl; }
+
 struct EasyDeleter {
-    void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
+    void operator()(CURL* handle) const { api().easy_cleanup(handle); }
 };
 struct MultiDeleter {
-    void operator()(CURLM* handle) const { curl_multi_cleanup(handle); }
+    void operator()(CURLM* handle) const { api().multi_cleanup(handle); }
 };
 struct ListDeleter {
-    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+    void operator()(curl_slist* list) const { api().slist_free_all(list); }
 };
 using Easy = std::unique_ptr<CURL, EasyDeleter>;
 using Multi = std::unique_ptr<CURLM, MultiDeleter>;
 using HeaderList = std::unique_ptr<curl_slist, ListDeleter>;
-
-void initialiseOnce() {
-    // The runtime runs transfers on its one thread; a static initialiser is
-    // enough to call the library's global set-up exactly once.
-    static const bool done = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
-    (void)done;
-}
 
 mode_t newFileMode() {
     mode_t mask = umask(022);
@@ -236,7 +236,7 @@ struct Transfer {
 };
 
 void addHeader(Transfer& t, const char* line) {
-    curl_slist* grown = curl_slist_append(t.headers.get(), line);
+    curl_slist* grown = api().slist_append(t.headers.get(), line);
     if (grown) {
         (void)t.headers.release();
         t.headers.reset(grown);
@@ -245,26 +245,26 @@ void addHeader(Transfer& t, const char* line) {
 
 void setCommonOptions(Transfer& t, const TransferRequest& request, const TransferLimits& limits) {
     CURL* h = t.easy.get();
-    curl_easy_setopt(h, CURLOPT_URL, request.url.c_str());
-    curl_easy_setopt(h, CURLOPT_ERRORBUFFER, t.errorText);
-    curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
+    api().easy_setopt(h, CURLOPT_URL, request.url.c_str());
+    api().easy_setopt(h, CURLOPT_ERRORBUFFER, t.errorText);
+    api().easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
     // Only the network schemes: an address must not read local files
     // (file://) or reach other services a script never meant to talk to.
-    curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https,ftp,ftps");
-    curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(h, CURLOPT_MAXREDIRS, long(limits.maxRedirects));
-    curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS,
+    api().easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https,ftp,ftps");
+    api().easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    api().easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
+    api().easy_setopt(h, CURLOPT_MAXREDIRS, long(limits.maxRedirects));
+    api().easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS,
                      long(std::max(1.0, limits.connectSeconds * 1000)));
     // "Stalled" is less than one byte a second for the whole stall time.
-    curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, wholeSeconds(limits.stallSeconds));
-    curl_easy_setopt(h, CURLOPT_SERVER_RESPONSE_TIMEOUT, wholeSeconds(limits.stallSeconds));
+    api().easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    api().easy_setopt(h, CURLOPT_LOW_SPEED_TIME, wholeSeconds(limits.stallSeconds));
+    api().easy_setopt(h, CURLOPT_SERVER_RESPONSE_TIMEOUT, wholeSeconds(limits.stallSeconds));
     // An error reply is a failure, not a body to be saved as the download.
-    curl_easy_setopt(h, CURLOPT_FAILONERROR, 1L);
-    if (!request.agent.empty()) curl_easy_setopt(h, CURLOPT_USERAGENT, request.agent.c_str());
-    if (request.user) curl_easy_setopt(h, CURLOPT_USERNAME, request.user->c_str());
-    if (request.password) curl_easy_setopt(h, CURLOPT_PASSWORD, request.password->c_str());
+    api().easy_setopt(h, CURLOPT_FAILONERROR, 1L);
+    if (!request.agent.empty()) api().easy_setopt(h, CURLOPT_USERAGENT, request.agent.c_str());
+    if (request.user) api().easy_setopt(h, CURLOPT_USERNAME, request.user->c_str());
+    if (request.password) api().easy_setopt(h, CURLOPT_PASSWORD, request.password->c_str());
     // Never a cached copy, from a proxy or anywhere else.
     addHeader(t, "Cache-Control: no-cache");
     addHeader(t, "Pragma: no-cache");
@@ -272,10 +272,10 @@ void setCommonOptions(Transfer& t, const TransferRequest& request, const Transfe
 
 void setPostOptions(Transfer& t, const TransferRequest& request) {
     CURL* h = t.easy.get();
-    curl_easy_setopt(h, CURLOPT_HTTP_VERSION, long(CURL_HTTP_VERSION_1_0));
-    curl_easy_setopt(h, CURLOPT_POST, 1L);
-    curl_easy_setopt(h, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(request.body.size()));
-    curl_easy_setopt(h, CURLOPT_POSTFIELDS, request.body.data());
+    api().easy_setopt(h, CURLOPT_HTTP_VERSION, long(CURL_HTTP_VERSION_1_0));
+    api().easy_setopt(h, CURLOPT_POST, 1L);
+    api().easy_setopt(h, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(request.body.size()));
+    api().easy_setopt(h, CURLOPT_POSTFIELDS, request.body.data());
     addHeader(t, "Content-Type: application/x-www-form-urlencoded");
     // A form post names no accepted types and expects no interim answer.
     addHeader(t, "Accept:");
@@ -292,10 +292,10 @@ std::string prepareUpload(Transfer& t, const TransferRequest& request) {
     t.upload.file = t.uploadFile.get();
     t.uploadLength = std::uint64_t(info.st_size);
     CURL* h = t.easy.get();
-    curl_easy_setopt(h, CURLOPT_UPLOAD, 1L);
-    curl_easy_setopt(h, CURLOPT_READFUNCTION, sendBody);
-    curl_easy_setopt(h, CURLOPT_READDATA, &t.upload);
-    curl_easy_setopt(h, CURLOPT_INFILESIZE_LARGE, curl_off_t(info.st_size));
+    api().easy_setopt(h, CURLOPT_UPLOAD, 1L);
+    api().easy_setopt(h, CURLOPT_READFUNCTION, sendBody);
+    api().easy_setopt(h, CURLOPT_READDATA, &t.upload);
+    api().easy_setopt(h, CURLOPT_INFILESIZE_LARGE, curl_off_t(info.st_size));
     return {};
 }
 
@@ -310,12 +310,12 @@ struct ProgressReporter {
         std::optional<std::uint64_t> length;
         if (uploading) {
             curl_off_t sent = 0;
-            curl_easy_getinfo(t.easy.get(), CURLINFO_SIZE_UPLOAD_T, &sent);
+            api().easy_getinfo(t.easy.get(), CURLINFO_SIZE_UPLOAD_T, &sent);
             done = std::uint64_t(std::max<curl_off_t>(0, sent));
             length = t.uploadLength;
         } else {
             curl_off_t announced = -1;
-            curl_easy_getinfo(t.easy.get(), CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced);
+            api().easy_getinfo(t.easy.get(), CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced);
             if (announced >= 0) length = std::uint64_t(announced);
         }
         if (done == 0 || reported == done) return;
@@ -336,14 +336,15 @@ TransferResult failure(TransferFault fault, std::string message) {
 
 }  // namespace
 
-CurlTransfer::CurlTransfer(TransferLimits limits) : limits_(limits) {
-    initialiseOnce();
-}
+CurlTransfer::CurlTransfer(TransferLimits limits) : limits_(limits) {}
 
 TransferResult CurlTransfer::perform(const TransferRequest& request, TransferObserver& observer) {
+    std::string why;
+    loadedCurl = curlLibrary(why);
+    if (!loadedCurl) return failure(TransferFault::Other, why);
     Transfer t;
-    t.easy.reset(curl_easy_init());
-    Multi multi(curl_multi_init());
+    t.easy.reset(api().easy_init());
+    Multi multi(api().multi_init());
     if (!t.easy || !multi) return failure(TransferFault::Other, "the network library cannot start");
 
     TransferResult result;
@@ -361,43 +362,43 @@ TransferResult CurlTransfer::perform(const TransferRequest& request, TransferObs
         t.sink.memory = &result.body;
     }
     CURL* h = t.easy.get();
-    curl_easy_setopt(h, CURLOPT_HTTPHEADER, t.headers.get());
-    curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, receiveBody);
-    curl_easy_setopt(h, CURLOPT_WRITEDATA, &t.sink);
+    api().easy_setopt(h, CURLOPT_HTTPHEADER, t.headers.get());
+    api().easy_setopt(h, CURLOPT_WRITEFUNCTION, receiveBody);
+    api().easy_setopt(h, CURLOPT_WRITEDATA, &t.sink);
 
-    curl_multi_add_handle(multi.get(), h);
+    api().multi_add_handle(multi.get(), h);
     ProgressReporter progress{t, uploading, std::nullopt};
     bool aborted = false;
     int running = 1;
     while (true) {
-        if (curl_multi_perform(multi.get(), &running) != CURLM_OK) break;
+        if (api().multi_perform(multi.get(), &running) != CURLM_OK) break;
         progress.report(observer);
         if (!running) break;
         if (!observer.keepGoing()) {
             aborted = true;
             break;
         }
-        curl_multi_poll(multi.get(), nullptr, 0, kPollMilliseconds, nullptr);
+        api().multi_poll(multi.get(), nullptr, 0, kPollMilliseconds, nullptr);
     }
 
     CURLcode code = CURLE_FAILED_INIT;
     int pending = 0;
-    while (CURLMsg* message = curl_multi_info_read(multi.get(), &pending)) {
+    while (CURLMsg* message = api().multi_info_read(multi.get(), &pending)) {
         if (message->msg == CURLMSG_DONE) code = message->data.result;
     }
-    curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &result.status);
+    api().easy_getinfo(h, CURLINFO_RESPONSE_CODE, &result.status);
     result.replied = result.status != 0;
     if (char* type = nullptr;
-        curl_easy_getinfo(h, CURLINFO_CONTENT_TYPE, &type) == CURLE_OK && type)
+        api().easy_getinfo(h, CURLINFO_CONTENT_TYPE, &type) == CURLE_OK && type)
         result.contentType = type;
-    curl_multi_remove_handle(multi.get(), h);
+    api().multi_remove_handle(multi.get(), h);
 
     if (aborted) return failure(TransferFault::Aborted, "stopped");
     if (code != CURLE_OK) {
         curl_off_t connectTime = 0;
-        curl_easy_getinfo(h, CURLINFO_CONNECT_TIME_T, &connectTime);
+        api().easy_getinfo(h, CURLINFO_CONNECT_TIME_T, &connectTime);
         result.fault = faultOf(code, connectTime > 0 || result.replied, result.replied);
-        result.message = t.errorText[0] ? t.errorText : curl_easy_strerror(code);
+        result.message = t.errorText[0] ? t.errorText : api().easy_strerror(code);
         if (t.sink.writeFailed) result.message = t.part.writeError();
         if (t.sink.tooLarge) {
             result.fault = TransferFault::TooLarge;
