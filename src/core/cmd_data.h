@@ -64,6 +64,14 @@ public:
     // see digits the script never could: 1÷3 is 0.333333333333333, and that
     // times 3 is 0.999999999999999, not 1. Whole numbers below 10^15 are
     // exactly their text, so only those are kept without writing them out.
+    // The number the text reads as, when it reads as one (the text is then
+    // exactly that number's reading: see setNumber).
+    bool readsAsNumber(double& out) const {
+        asNumber();
+        if (numberState_ != kNumber) return false;
+        out = number_;
+        return true;
+    }
     void setNumber(double value) {
         numberState_ = kNumber;
         if (std::fabs(value) < 1e15 && std::trunc(value) == value) {

@@ -151,7 +151,20 @@ struct ComparisonSplit {
     // a quoted word, a range or an either-or), made once with the split.
     bool plainRight = false;
     std::shared_ptr<eval::ArgPlan> leftPlan, rightPlan;
+    // The right side as a number, when it is a literal that reads as one.
+    std::optional<double> rightNumber;
 };
+
+bool compareNumbers(double a, double b, int code) {
+    switch (code) {
+        case kEqual: return a == b;
+        case kNotEqual: return a != b;
+        case kGreater: return a > b;
+        case kLess: return a < b;
+        case kGreaterEqual: return a >= b;
+        default: return a <= b;
+    }
+}
 
 bool isPlainRightSide(TextView rightText) {
     TextView raw = text::trimBlanks(rightText);
@@ -209,6 +222,9 @@ bool Engine::ParseComparison(TextView condition, int comparison,
             split->plainRight = true;
             split->leftPlan = planFor(split->left);
             split->rightPlan = planFor(split->right);
+            if (split->rightPlan->kind == eval::PlanKind::Constant && !split->rightPlan->constant.empty()) {
+                split->rightNumber = number::parse(split->rightPlan->constant);
+            }
         }
         return split;
     };
@@ -239,6 +255,19 @@ bool Engine::ParseComparison(TextView condition, int comparison,
         return false;
     }
     if (split.plainRight) {
+        // A variable holding a number against a literal number: both texts
+        // read as numbers, so the comparison is the numbers' (what the text
+        // rules below come to), without writing the variable out.
+        if (split.rightNumber && split.code <= kLessEqual) {
+            const eval::ArgPlan& left = *split.leftPlan;
+            double a = 0;
+            if (left.kind == eval::PlanKind::Name && !left.hasArgumentBracket && !left.name.empty()) {
+                const xxCmdData* variable = FindVariable(left.name, left.lookup);
+                if (variable && variable->Value.readsAsNumber(a)) {
+                    return compareNumbers(a, *split.rightNumber, split.code);
+                }
+            }
+        }
         Text left = EvalPlanned(*split.leftPlan, split.left);
         Text right = EvalPlanned(*split.rightPlan, split.right);
         return judgeComparison(left, std::move(right), {}, {}, split.code, false);
@@ -285,16 +314,7 @@ bool Engine::judgeComparison(TextView left, Text right, Text low, Text high, int
             return n && std::isfinite(*n) ? n : std::nullopt;
         };
         auto a = shortNumber(left), b = shortNumber(right);
-        if (a && b) {
-            switch (code) {
-                case kEqual: return *a == *b;
-                case kNotEqual: return *a != *b;
-                case kGreater: return *a > *b;
-                case kLess: return *a < *b;
-                case kGreaterEqual: return *a >= *b;
-                default: return *a <= *b;
-            }
-        }
+        if (a && b) return compareNumbers(*a, *b, code);
     }
 
     auto numericOrEmpty = [](TextView v) { return v.empty() || number::readsAsNumber(v); };
