@@ -280,8 +280,8 @@ std::optional<int> attributesOf(Engine& engine, TextView written) {
     Text value = Text(text::trimBlanks(written));
     if (value.empty()) return 0;
     int total = 0;
-    for (TextView part :
-         splitCells(text::replaceAll(text::replaceAll(value, u"＋", u","), u"+", u","))) {
+    const Text parts = text::replaceAll(text::replaceAll(value, u"＋", u","), u"+", u",");
+    for (TextView part : splitCells(parts)) {
         Text word(text::trimBlanks(part));
         if (auto n = number::parse(word)) {
             total |= int(*n);
@@ -356,7 +356,8 @@ Text dictionaryValue(Engine& engine, TextView written) {
 // "a=1,b=2" or lines of key=value: the dictionary's lines.
 Text dictionaryFromText(TextView written) {
     Text out;
-    for (TextView line : splitRows(text::normaliseLineEnds(written))) {
+    const Text lines = text::normaliseLineEnds(written);
+    for (TextView line : splitRows(lines)) {
         for (TextView entry : splitCells(line)) {
             TextView trimmed = text::trimBlanks(entry);
             if (trimmed.empty()) continue;

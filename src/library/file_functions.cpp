@@ -127,7 +127,8 @@ bool isHidden(Engine& engine, TextView path) {
     if (text::startsWith(name, u".")) return true;
     std::string bytes;
     if (!engine.files().readFile(toNativePath(folderOf(path) + u".hidden"), bytes)) return false;
-    for (TextView line : splitRows(text::normaliseLineEnds(text::fromUtf8(bytes)))) {
+    const Text list = text::normaliseLineEnds(text::fromUtf8(bytes));
+    for (TextView line : splitRows(list)) {
         if (line == name) return true;
     }
     return false;
