@@ -461,7 +461,10 @@ void fnOpen(Text& result, Text& args, Engine& engine) {
     } else {
         const std::string path = toNativePath(fileName);
         std::string bytes;
-        if (!engine.files().fileExists(path)) return reportNotFound(engine, fileName);
+        if (!engine.files().fileExists(path)) {
+            engine.ReportErrorNo(kNotFound, 48, fileName);
+            return;
+        }
         if (!engine.files().readFile(path, bytes)) {
             engine.ReportErrorNo(kCannotOpen, 48, fileName);
             return;
@@ -499,11 +502,14 @@ void cmdRename(StatementRecord& record, Engine& engine) {
 // their own families, which ask their own protection class.
 void cmdDelete(StatementRecord& record, Engine& engine) {
     TextView written = text::trimBlanks(record.woArg);
-    if (text::startsWith(written, u"レジストリの") ||
-        text::startsWith(written, u"設定ファイルの")) {
+    // The form words may stand inside the quotes too: 「レジストリの…」.
+    TextView bare = written;
+    if (text::startsWith(bare, u"「")) bare.remove_prefix(1);
+    if (text::endsWith(bare, u"」")) bare.remove_suffix(1);
+    if (text::startsWith(bare, u"レジストリの") || text::startsWith(bare, u"設定ファイルの")) {
         return cmdDeleteSetting(record, engine);
     }
-    if (text::endsWith(written, u"の関連付け") || text::endsWith(written, u"の関連づけ")) {
+    if (text::endsWith(bare, u"の関連付け") || text::endsWith(bare, u"の関連づけ")) {
         return cmdDeleteAssociation(record, engine);
     }
     if (!CheckProtection(engine, Guard::Files)) return;
