@@ -26,6 +26,7 @@ constexpr int kDictionaryVariable = 25;
 constexpr int kCommandArgumentsMissing = 35;
 constexpr int kNotRight = 41;
 constexpr int kNotFound = 201;
+constexpr int kBadName = 202;
 constexpr int kCannotOpen = 210;
 constexpr int kBadFolderName = 211;
 constexpr int kNoShortcut = 212;
@@ -194,6 +195,18 @@ bool destinationIsFolder(Engine& engine, TextView destination, std::size_t sourc
     return info && info->kind == FileKind::Folder;
 }
 
+// Deleting the root, the home folder, or a folder that holds the current
+// folder would pull the floor from under the user or the script: refused.
+bool mustNotRemove(Engine& engine, TextView path) {
+    FileSystem& fs = engine.files();
+    const Text target = files::absolutePath(fs, files::withFolderSlash(path));
+    const Text here =
+        files::withFolderSlash(files::absolutePath(fs, fromNativePath(fs.currentFolder())));
+    const Text home = text::fromUtf8(fs.userFolder(UserFolder::Home));
+    if (target == u"/" || (!home.empty() && files::absolutePath(fs, home) == target)) return true;
+    return text::startsWith(here, target);
+}
+
 void runFileOperation(StatementRecord& record, Engine& engine, FileOp op, TextView sourceArg) {
     const bool immediate = text::contains(record.head, u"すぐ");
     if (text::trimBlanks(record.heArg) == u"すぐ") {
@@ -219,6 +232,13 @@ void runFileOperation(StatementRecord& record, Engine& engine, FileOp op, TextVi
     }
     const bool toTrash =
         (op == FileOp::Move && isTrashWord(destination)) || (op == FileOp::Delete && !immediate);
+    if (toTrash || op == FileOp::Delete) {
+        for (const Text& one : sources) {
+            if (!mustNotRemove(engine, one)) continue;
+            engine.ReportErrorNo(kBadName, 16, one);
+            return;
+        }
+    }
     if (toTrash) {
         for (const Text& one : sources) {
             FileStatus status = fs.moveToTrash(toNativePath(one));

@@ -257,11 +257,16 @@ class FailingFileSystem : public PosixFileSystem {
         return failure ? *failure : PosixFileSystem::moveTree(from, to);
     }
     FileStatus moveToTrash(const std::string& path) override {
+        if (pretendRemoving) return removed.push_back(path), FileStatus{};
         return failure ? *failure : PosixFileSystem::moveToTrash(path);
     }
     FileStatus removeTree(const std::string& path) override {
+        if (pretendRemoving) return removed.push_back(path), FileStatus{};
         return failure ? *failure : PosixFileSystem::removeTree(path);
     }
+    // Removals are only recorded: for tests that must never remove for real.
+    bool pretendRemoving = false;
+    std::vector<std::string> removed;
 };
 
 class FileCommandTest : public ::testing::Test {
@@ -369,6 +374,32 @@ TEST_F(FileCommandTest, ForbiddenFileCommandsDoNothing) {
     }
     EXPECT_EQ(readAll(dir() / "a.txt"), "a");
     EXPECT_EQ(std::distance(fs::directory_iterator(dir()), fs::directory_iterator()), 1);
+}
+
+TEST_F(FileCommandTest, TheRootHomeAndTheFoldersAroundTheScriptAreNeverRemoved) {
+    files_->pretendRemoving = true;
+    fs::create_directories(dir() / "work" / "inner");
+    writeAll(dir() / "work" / "inner" / "f.txt", "f");
+    ASSERT_EQ(chdir((dir() / "work" / "inner").c_str()), 0);
+    for (const char* line :
+         {"「/」をすぐ削除", "「/」を削除", "「\\」をごみ箱へ移動", "「.」をすぐ削除",
+          "「..」を削除", "「../../」をすぐ削除", "「{dir}」をすぐ削除", "「~」を削除"}) {
+        run(line);
+        if (std::string(line) == "「~」を削除") {
+            EXPECT_EQ(errors(), std::vector<int>{201}) << line;  // no such name here
+        } else {
+            EXPECT_EQ(errors(), std::vector<int>{202}) << line;
+        }
+    }
+    const char* home = getenv("HOME");
+    if (home && std::string(home) != "/") {
+        qel_->Run(text::fromUtf8(std::string("「") + home + "」をすぐ削除\r\n"), u"test.qel",
+                  false);
+    }
+    EXPECT_TRUE(files_->removed.empty());
+    run("「f.txt」をすぐ削除");
+    EXPECT_EQ(files_->removed, std::vector<std::string>{"f.txt"});
+    ASSERT_EQ(chdir("/"), 0);
 }
 
 }  // namespace

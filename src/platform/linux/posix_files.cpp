@@ -71,6 +71,12 @@ bool writeAll(int fd, std::string_view bytes) {
 
 FileStatus ok() { return {}; }
 
+// A name the system cannot take: empty, or holding a NUL character, which
+// would silently cut the name short and reach a different file.
+bool unusable(const std::string& path) {
+    return path.empty() || path.find('\0') != std::string::npos;
+}
+
 FileStatus lastFault() { return faultFromErrno(errno); }
 
 std::string parentOf(const std::string& path) {
@@ -267,7 +273,7 @@ std::string userDir(const char* key, const char* fallback) {
 
 bool PosixFileSystem::readFile(const std::string& path, std::string& bytes) {
     struct stat info {};
-    if (path.empty() || stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+    if (unusable(path) || stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
     std::ifstream in(path, std::ios::binary);
     if (!in) return false;
     bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -275,7 +281,7 @@ bool PosixFileSystem::readFile(const std::string& path, std::string& bytes) {
 }
 
 FileStatus PosixFileSystem::writeFile(const std::string& path, std::string_view bytes) {
-    if (path.empty()) return faultFromErrno(ENOENT);
+    if (unusable(path)) return faultFromErrno(ENOENT);
     // Through a symbolic link the file it points to is replaced, not the link.
     std::string target = path;
     struct stat info {};
@@ -314,12 +320,12 @@ FileStatus PosixFileSystem::writeFile(const std::string& path, std::string_view 
 
 bool PosixFileSystem::fileExists(const std::string& path) {
     struct stat info {};
-    return !path.empty() && stat(path.c_str(), &info) == 0;
+    return !unusable(path) && stat(path.c_str(), &info) == 0;
 }
 
 bool PosixFileSystem::folderExists(const std::string& path) {
     struct stat info {};
-    return !path.empty() && stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    return !unusable(path) && stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 std::string PosixFileSystem::currentFolder() {
@@ -330,7 +336,9 @@ std::string PosixFileSystem::currentFolder() {
     return folder;
 }
 
-bool PosixFileSystem::setCurrentFolder(const std::string& path) { return chdir(path.c_str()) == 0; }
+bool PosixFileSystem::setCurrentFolder(const std::string& path) {
+    return !unusable(path) && chdir(path.c_str()) == 0;
+}
 
 std::string PosixFileSystem::executablePath() {
     std::vector<char> buf(4096);
@@ -345,7 +353,7 @@ std::optional<double> PosixFileSystem::modifiedTime(const std::string& path) {
 }
 
 std::optional<FileInfo> PosixFileSystem::fileInfo(const std::string& path) {
-    if (path.empty()) return std::nullopt;
+    if (unusable(path)) return std::nullopt;
     struct stat link {};
     if (lstat(path.c_str(), &link) != 0) return std::nullopt;
     FileInfo result;
@@ -367,6 +375,7 @@ std::optional<FileInfo> PosixFileSystem::fileInfo(const std::string& path) {
 
 FileStatus PosixFileSystem::listFolder(const std::string& path, std::vector<FolderEntry>& entries) {
     entries.clear();
+    if (!path.empty() && unusable(path)) return faultFromErrno(ENOENT);
     DIR* dir = opendir(path.empty() ? "." : path.c_str());
     if (!dir) return lastFault();
     const int fd = dirfd(dir);
@@ -392,11 +401,18 @@ FileStatus PosixFileSystem::listFolder(const std::string& path, std::vector<Fold
 }
 
 FileStatus PosixFileSystem::appendFile(const std::string& path, std::string_view bytes) {
-    if (path.empty()) return faultFromErrno(ENOENT);
-    int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, newFileMode());
+    if (unusable(path)) return faultFromErrno(ENOENT);
+    // Non-blocking, so that a pipe with no reader fails at once instead of
+    // waiting; only regular files are added to.
+    int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK,
+                  newFileMode());
     if (fd < 0) return lastFault();
     struct stat before {};
-    fstat(fd, &before);
+    if (fstat(fd, &before) != 0 || !S_ISREG(before.st_mode)) {
+        close(fd);
+        return {FileFault::Denied, path + ": not a regular file"};
+    }
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     int error = 0;
     if (!writeAll(fd, bytes) || fsync(fd) != 0) {
         error = errno;
@@ -409,7 +425,7 @@ FileStatus PosixFileSystem::appendFile(const std::string& path, std::string_view
 
 FileStatus PosixFileSystem::copyTree(const std::string& from, const std::string& to) {
     struct stat info {};
-    if (from.empty() || to.empty()) return faultFromErrno(ENOENT);
+    if (unusable(from) || unusable(to)) return faultFromErrno(ENOENT);
     if (lstat(from.c_str(), &info) != 0) return lastFault();
     if (S_ISDIR(info.st_mode) && isSameOrInside(resolvedPath(to), resolvedPath(from))) {
         return {FileFault::Denied, "a folder cannot be copied into itself"};
@@ -419,7 +435,7 @@ FileStatus PosixFileSystem::copyTree(const std::string& from, const std::string&
 }
 
 FileStatus PosixFileSystem::moveTree(const std::string& from, const std::string& to) {
-    if (from.empty() || to.empty()) return faultFromErrno(ENOENT);
+    if (unusable(from) || unusable(to)) return faultFromErrno(ENOENT);
     struct stat info {};
     if (lstat(from.c_str(), &info) != 0) return lastFault();
     if (S_ISDIR(info.st_mode) && resolvedPath(to) != resolvedPath(from) &&
@@ -440,7 +456,7 @@ FileStatus PosixFileSystem::moveTree(const std::string& from, const std::string&
 
 FileStatus PosixFileSystem::removeTree(const std::string& path) {
     struct stat info {};
-    if (path.empty()) return faultFromErrno(ENOENT);
+    if (unusable(path)) return faultFromErrno(ENOENT);
     if (lstat(path.c_str(), &info) != 0) return lastFault();
     if (!S_ISDIR(info.st_mode)) return unlink(path.c_str()) == 0 ? ok() : lastFault();
     DIR* dir = opendir(path.c_str());
@@ -459,7 +475,7 @@ FileStatus PosixFileSystem::removeTree(const std::string& path) {
 }
 
 FileStatus PosixFileSystem::makeFolders(const std::string& path) {
-    if (path.empty()) return faultFromErrno(ENOENT);
+    if (unusable(path)) return faultFromErrno(ENOENT);
     std::string built;
     std::size_t start = 0;
     if (path[0] == '/') {
@@ -483,7 +499,7 @@ FileStatus PosixFileSystem::makeFolders(const std::string& path) {
 
 FileStatus PosixFileSystem::moveToTrash(const std::string& path) {
     struct stat info {};
-    if (path.empty()) return faultFromErrno(ENOENT);
+    if (unusable(path)) return faultFromErrno(ENOENT);
     if (lstat(path.c_str(), &info) != 0) return lastFault();
     const std::string original = absolutePath(path);
     const std::string trash = dataHome() + "/Trash";
@@ -525,12 +541,12 @@ FileStatus PosixFileSystem::moveToTrash(const std::string& path) {
 }
 
 FileStatus PosixFileSystem::makeLink(const std::string& target, const std::string& linkPath) {
-    if (target.empty() || linkPath.empty()) return faultFromErrno(ENOENT);
+    if (unusable(target) || unusable(linkPath)) return faultFromErrno(ENOENT);
     return symlink(target.c_str(), linkPath.c_str()) == 0 ? ok() : lastFault();
 }
 
 FileStatus PosixFileSystem::setPermissions(const std::string& path, std::uint32_t mode) {
-    if (path.empty()) return faultFromErrno(ENOENT);
+    if (unusable(path)) return faultFromErrno(ENOENT);
     return chmod(path.c_str(), mode_t(mode & 07777)) == 0 ? ok() : lastFault();
 }
 
