@@ -133,7 +133,11 @@ void cmdBackup(StatementRecord& record, Engine& engine) {
         Text copy = *folder + pathInBackup(engine, one, named.empty());
         FileStatus status = fs.makeFolders(toNativePath(folderOf(copy)));
         if (status) status = fs.copyTree(toNativePath(one), toNativePath(copy));
-        if (!status) return ReportWriteFault(engine, copy, status);
+        if (!status) {
+            // A backup that is not whole is no backup: it is not left behind.
+            fs.removeTree(toNativePath(*folder));
+            return ReportWriteFault(engine, copy, status);
+        }
     }
     engine.answer = *folder;
 }

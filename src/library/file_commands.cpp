@@ -254,6 +254,11 @@ void runFileOperation(StatementRecord& record, Engine& engine, FileOp op, TextVi
         return;
     }
     if (op == FileOp::Rename) {
+        // Several files cannot all take one new name.
+        if (sources.size() > 1) {
+            engine.ReportErrorNo(kBadName, 16, source);
+            return;
+        }
         // A new name without a folder stays in the source's folder.
         Text target =
             folderOf(destination).empty() ? folderOf(sources.front()) + destination : destination;
