@@ -75,8 +75,8 @@ struct FileInfo {
     FileKind kind = FileKind::File;
     bool symbolicLink = false;  // the name itself is a link (the rest describes its target)
     std::uint64_t size = 0;
-    double modified = 0;     // seconds since the epoch
-    std::uint32_t mode = 0;  // permission bits
+    double modified = 0;                  // seconds since the epoch
+    std::uint32_t mode = 0;               // permission bits
     std::uint64_t device = 0, inode = 0;  // identify a folder already entered
 };
 
@@ -93,8 +93,18 @@ struct MountPoint {
 
 // The desktop's and the system's folders that scripts ask for by name.
 enum class UserFolder {
-    Home, Desktop, Documents, Favorites, StartMenu, Programs, Startup, SendTo, Temporary,
-    Windows, System, ProgramFiles,
+    Home,
+    Desktop,
+    Documents,
+    Favorites,
+    StartMenu,
+    Programs,
+    Startup,
+    SendTo,
+    Temporary,
+    Windows,
+    System,
+    ProgramFiles,
     Backups,  // where バックアップ keeps copies when no folder is named
 };
 
@@ -191,8 +201,10 @@ public:
     // ones), in mount order.
     virtual std::vector<MountPoint> mountPoints() { return {}; }
 
-protected:
-    static FileStatus refused() { return {FileFault::Denied, "this file system cannot be changed"}; }
+  protected:
+    static FileStatus refused() {
+        return {FileFault::Denied, "this file system cannot be changed"};
+    }
 };
 
 // Readings of Japanese words (kanji to kana), which ふりがな gives.

@@ -69,7 +69,9 @@ bool writeAll(int fd, std::string_view bytes) {
     return true;
 }
 
-FileStatus ok() { return {}; }
+FileStatus ok() {
+    return {};
+}
 
 // A name the system cannot take: empty, or holding a NUL character, which
 // would silently cut the name short and reach a different file.
@@ -77,7 +79,9 @@ bool unusable(const std::string& path) {
     return path.empty() || path.find('\0') != std::string::npos;
 }
 
-FileStatus lastFault() { return faultFromErrno(errno); }
+FileStatus lastFault() {
+    return faultFromErrno(errno);
+}
 
 std::string parentOf(const std::string& path) {
     std::size_t end = path.size();
@@ -126,8 +130,9 @@ std::string resolvedPath(const std::string& path) {
 }
 
 bool isSameOrInside(const std::string& inner, const std::string& outer) {
-    return inner == outer || (inner.size() > outer.size() && inner.compare(0, outer.size(), outer) == 0 &&
-                              (outer.back() == '/' || inner[outer.size()] == '/'));
+    return inner == outer ||
+           (inner.size() > outer.size() && inner.compare(0, outer.size(), outer) == 0 &&
+            (outer.back() == '/' || inner[outer.size()] == '/'));
 }
 
 FileKind kindOf(mode_t mode) {
@@ -182,8 +187,8 @@ FileStatus copyLink(const std::string& from, const std::string& to) {
     std::string target(buf.data(), std::size_t(n));
     // Made under a temporary name and renamed over the old one, as files are.
     for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string temp = joinPath(parentOf(to), ".qel-link-" + std::to_string(getpid()) + "-" +
-                                                      std::to_string(attempt));
+        std::string temp = joinPath(
+            parentOf(to), ".qel-link-" + std::to_string(getpid()) + "-" + std::to_string(attempt));
         if (symlink(target.c_str(), temp.c_str()) != 0) {
             if (errno == EEXIST) continue;
             return lastFault();
@@ -387,8 +392,8 @@ FileStatus PosixFileSystem::listFolder(const std::string& path, std::vector<Fold
         struct stat info {};
         if (fstatat(fd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(info.st_mode)) {
             item.symbolicLink = true;
-            item.kind = fstatat(fd, name.c_str(), &info, 0) == 0 ? kindOf(info.st_mode)
-                                                                 : FileKind::Other;
+            item.kind =
+                fstatat(fd, name.c_str(), &info, 0) == 0 ? kindOf(info.st_mode) : FileKind::Other;
         } else {
             item.kind = kindOf(info.st_mode);
         }
@@ -404,8 +409,8 @@ FileStatus PosixFileSystem::appendFile(const std::string& path, std::string_view
     if (unusable(path)) return faultFromErrno(ENOENT);
     // Non-blocking, so that a pipe with no reader fails at once instead of
     // waiting; only regular files are added to.
-    int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK,
-                  newFileMode());
+    int fd =
+        open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, newFileMode());
     if (fd < 0) return lastFault();
     struct stat before {};
     if (fstat(fd, &before) != 0 || !S_ISREG(before.st_mode)) {
@@ -552,22 +557,33 @@ FileStatus PosixFileSystem::setPermissions(const std::string& path, std::uint32_
 
 std::string PosixFileSystem::userFolder(UserFolder which) {
     switch (which) {
-        case UserFolder::Home: return withSlash(homeFolder());
-        case UserFolder::Desktop: return userDir("XDG_DESKTOP_DIR", "Desktop");
-        case UserFolder::Documents: return userDir("XDG_DOCUMENTS_DIR", "Documents");
-        case UserFolder::Favorites: return withSlash(dataHome() + "/qelscript/Favorites");
+        case UserFolder::Home:
+            return withSlash(homeFolder());
+        case UserFolder::Desktop:
+            return userDir("XDG_DESKTOP_DIR", "Desktop");
+        case UserFolder::Documents:
+            return userDir("XDG_DOCUMENTS_DIR", "Documents");
+        case UserFolder::Favorites:
+            return withSlash(dataHome() + "/qelscript/Favorites");
         case UserFolder::StartMenu:
-        case UserFolder::Programs: return withSlash(dataHome() + "/applications");
-        case UserFolder::Startup: return withSlash(configHome() + "/autostart");
-        case UserFolder::SendTo: return withSlash(dataHome() + "/qelscript/SendTo");
+        case UserFolder::Programs:
+            return withSlash(dataHome() + "/applications");
+        case UserFolder::Startup:
+            return withSlash(configHome() + "/autostart");
+        case UserFolder::SendTo:
+            return withSlash(dataHome() + "/qelscript/SendTo");
         case UserFolder::Temporary: {
             std::string temp = environment("TMPDIR");
             return withSlash(temp.empty() || temp[0] != '/' ? "/tmp" : temp);
         }
-        case UserFolder::Windows: return "/etc/";
-        case UserFolder::System: return "/usr/lib/";
-        case UserFolder::ProgramFiles: return "/opt/";
-        case UserFolder::Backups: return withSlash(dataHome() + "/qelscript/backup");
+        case UserFolder::Windows:
+            return "/etc/";
+        case UserFolder::System:
+            return "/usr/lib/";
+        case UserFolder::ProgramFiles:
+            return "/opt/";
+        case UserFolder::Backups:
+            return withSlash(dataHome() + "/qelscript/backup");
     }
     return {};
 }
@@ -595,7 +611,7 @@ std::string trashInfoText(const std::string& absolutePath, std::time_t deletedAt
             encoded += hex[c & 15];
         }
     }
-    std::tm local {};
+    std::tm local{};
     localtime_r(&deletedAt, &local);
     char date[32];
     std::strftime(date, sizeof date, "%Y-%m-%dT%H:%M:%S", &local);
@@ -612,7 +628,8 @@ std::string userDirFromConfig(const std::string& configText, const std::string& 
         if (start == std::string::npos || line[start] == '#') continue;
         if (line.compare(start, key.size(), key) != 0) continue;
         std::size_t eq = line.find('=', start + key.size());
-        if (eq == std::string::npos || line.find_first_not_of(" \t", start + key.size()) != eq) continue;
+        if (eq == std::string::npos || line.find_first_not_of(" \t", start + key.size()) != eq)
+            continue;
         std::size_t open = line.find('"', eq);
         std::size_t close = open == std::string::npos ? open : line.find('"', open + 1);
         if (close == std::string::npos) continue;
@@ -632,19 +649,21 @@ std::string userDirFromConfig(const std::string& configText, const std::string& 
 
 std::vector<MountPoint> mountPointsFromTable(const std::string& mountsText) {
     static const std::set<std::string> virtualTypes = {
-        "proc",      "sysfs",       "devtmpfs",   "devpts",  "tmpfs",      "securityfs",
-        "cgroup",    "cgroup2",     "pstore",     "bpf",     "debugfs",    "tracefs",
-        "mqueue",    "hugetlbfs",   "fusectl",    "configfs", "autofs",    "binfmt_misc",
-        "nsfs",      "efivarfs",    "ramfs",      "rpc_pipefs", "selinuxfs", "squashfs",
-        "fuse.gvfsd-fuse", "fuse.portal", "devfs", "none",
+        "proc",        "sysfs",      "devtmpfs",    "devpts",    "tmpfs",
+        "securityfs",  "cgroup",     "cgroup2",     "pstore",    "bpf",
+        "debugfs",     "tracefs",    "mqueue",      "hugetlbfs", "fusectl",
+        "configfs",    "autofs",     "binfmt_misc", "nsfs",      "efivarfs",
+        "ramfs",       "rpc_pipefs", "selinuxfs",   "squashfs",  "fuse.gvfsd-fuse",
+        "fuse.portal", "devfs",      "none",
     };
     auto unescape = [](const std::string& field) {
         std::string out;
         for (std::size_t i = 0; i < field.size(); ++i) {
-            if (field[i] == '\\' && i + 3 < field.size() &&
-                field[i + 1] >= '0' && field[i + 1] <= '7' && field[i + 2] >= '0' &&
-                field[i + 2] <= '7' && field[i + 3] >= '0' && field[i + 3] <= '7') {
-                out += char((field[i + 1] - '0') * 64 + (field[i + 2] - '0') * 8 + (field[i + 3] - '0'));
+            if (field[i] == '\\' && i + 3 < field.size() && field[i + 1] >= '0' &&
+                field[i + 1] <= '7' && field[i + 2] >= '0' && field[i + 2] <= '7' &&
+                field[i + 3] >= '0' && field[i + 3] <= '7') {
+                out += char((field[i + 1] - '0') * 64 + (field[i + 2] - '0') * 8 +
+                            (field[i + 3] - '0'));
                 i += 3;
             } else {
                 out += field[i];
