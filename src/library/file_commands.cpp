@@ -2,6 +2,7 @@
 // and the function 開け), the shared file operation of 移動, コピー, 削除
 // and 変更, ファイル属性変更, 作れ for folders and shortcuts, the setting
 // word 作業フォルダ, and 辞書保存 / 辞書初期化.
+#include <algorithm>
 #include <optional>
 
 #include "core/engine.h"
@@ -64,7 +65,9 @@ std::optional<Form> knownForm(TextView word) {
         auto line = number::parse(text::toHalfWidth(folded.substr(0, folded.size() - 2)));
         if (!line) return std::nullopt;
         form.kind = Form::AtLine;
-        form.line = std::int64_t(*line);
+        // Any line past the end means the end; the clamp keeps the
+        // conversion defined for huge numbers.
+        form.line = std::int64_t(std::clamp(*line, 0.0, 1e15));
     } else {
         return std::nullopt;
     }
@@ -82,20 +85,42 @@ Form formOf(Engine& engine, TextView written) {
     return unknown;
 }
 
-// Text for a file in our default form (UTF-8) or in code page 932.
-std::string textBytes(TextView value, bool codePage932) {
-    return codePage932 ? text::toCp932(value) : text::toUtf8(value);
+// How the text of an existing file is written, so that what is added to it
+// keeps to it: a file must never mix two encodings. New and empty files get
+// our default, UTF-8 without a byte-order mark.
+enum class TextEncoding { Utf8, Utf8WithMark, CodePage932, Utf16LE, Utf16BE };
+
+TextEncoding encodingOfFile(std::string_view bytes) {
+    if (bytes.starts_with("\xEF\xBB\xBF")) return TextEncoding::Utf8WithMark;
+    if (bytes.starts_with("\xFF\xFE")) return TextEncoding::Utf16LE;
+    if (bytes.starts_with("\xFE\xFF")) return TextEncoding::Utf16BE;
+    if (!bytes.empty() && !text::isValidUtf8(bytes)) return TextEncoding::CodePage932;
+    return TextEncoding::Utf8;
 }
 
-bool startsWithBom(std::string_view bytes) {
-    return bytes.starts_with("\xEF\xBB\xBF");
-}
-
-// Existing text that is not UTF-8 was written in code page 932; what is
-// added to it must be too, or the file would mix two encodings.
-bool isCodePage932File(std::string_view bytes) {
-    return !bytes.empty() && !startsWithBom(bytes) && !bytes.starts_with("\xFF\xFE") &&
-           !bytes.starts_with("\xFE\xFF") && !text::isValidUtf8(bytes);
+// The text's bytes in that encoding; the byte-order mark only when the
+// bytes begin a file.
+std::string encodeText(TextView value, TextEncoding encoding, bool wholeFile) {
+    switch (encoding) {
+        case TextEncoding::CodePage932:
+            return text::toCp932(value);
+        case TextEncoding::Utf16LE:
+        case TextEncoding::Utf16BE: {
+            const bool little = encoding == TextEncoding::Utf16LE;
+            std::string bytes = wholeFile ? (little ? "\xFF\xFE" : "\xFE\xFF") : "";
+            for (char16_t unit : value) {
+                char low = char(unit & 0xFF), high = char(unit >> 8);
+                bytes += little ? low : high;
+                bytes += little ? high : low;
+            }
+            return bytes;
+        }
+        case TextEncoding::Utf8WithMark:
+            return (wholeFile ? std::string("\xEF\xBB\xBF") : std::string()) + text::toUtf8(value);
+        case TextEncoding::Utf8:
+            break;
+    }
+    return text::toUtf8(value);
 }
 
 bool writeWhole(Engine& engine, TextView fileName, std::string_view bytes) {
@@ -118,12 +143,15 @@ void reportUnknownForm(Engine& engine, const Form& form) {
 }
 
 // The value as the bytes of a text form; CSV files get the table as CSV.
-std::string formBytes(TextView fileName, TextView value, const Form& form, bool codePage932) {
+// Without a form naming an encoding, the text is written in `encoding`.
+std::string formBytes(TextView fileName, TextView value, const Form& form, TextEncoding encoding,
+                      bool wholeFile) {
     const bool csv = files::isCsvName(fileName);
     Text body = csv ? files::tableToCsv(value) : Text(value);
     if (form.kind == Form::Encoded) return uEncoding::encode(body, form.encoding);
     if (!csv && form.kind != Form::NoLineBreak) body += kCRLF;
-    return textBytes(body, codePage932 || form.kind == Form::CodePage932);
+    if (form.kind == Form::CodePage932) encoding = TextEncoding::CodePage932;
+    return encodeText(body, encoding, wholeFile);
 }
 
 // Inserts the value as line `line` of the file's text (after the last line
@@ -135,7 +163,7 @@ void insertAtLine(Engine& engine, TextView fileName, TextView value, std::int64_
         engine.ReportErrorNo(kCannotOpen, 48, fileName);
         return;
     }
-    const bool cp932 = isCodePage932File(old);
+    const TextEncoding encoding = encodingOfFile(old);
     Text content = text::normaliseLineEnds(text::decodeFileBytes(old));
     std::vector<TextView> lines = splitRows(content);
     if (lines.size() >= 1 && lines.back().empty()) lines.pop_back();
@@ -152,9 +180,7 @@ void insertAtLine(Engine& engine, TextView fileName, TextView value, std::int64_
             result += kCRLF;
         }
     }
-    std::string bytes = startsWithBom(old) ? std::string("\xEF\xBB\xBF") : std::string();
-    bytes += textBytes(result, cp932);
-    writeWhole(engine, fileName, bytes);
+    writeWhole(engine, fileName, encodeText(result, encoding, true));
 }
 
 // ---- the shared file operation ------------------------------------------------
@@ -418,7 +444,7 @@ void cmdSave(StatementRecord& record, Engine& engine) {
             }
             break;
         default:
-            bytes = formBytes(fileName, value, form, false);
+            bytes = formBytes(fileName, value, form, TextEncoding::Utf8, true);
             break;
     }
     writeWhole(engine, fileName, bytes);
@@ -445,12 +471,10 @@ void cmdAppendSave(StatementRecord& record, Engine& engine) {
     } else {
         std::string old;
         const std::string path = toNativePath(fileName);
-        bool cp932 = false;
-        if (form.kind != Form::Encoded && engine.files().fileExists(path) &&
-            engine.files().readFile(path, old)) {
-            cp932 = isCodePage932File(old);
+        if (form.kind != Form::Encoded && engine.files().fileExists(path)) {
+            engine.files().readFile(path, old);
         }
-        bytes = formBytes(fileName, value, form, cp932);
+        bytes = formBytes(fileName, value, form, encodingOfFile(old), old.empty());
     }
     FileStatus status = engine.files().appendFile(toNativePath(fileName), bytes);
     if (!status) ReportWriteFault(engine, fileName, status);
