@@ -161,6 +161,32 @@ TEST(Trees, CopiesKeepLinksAsLinksAndRefuseToCopyIntoThemselves) {
     EXPECT_TRUE(fs::exists(scratch.root() / "dst" / "sub" / "f.txt"));  // links not followed
 }
 
+TEST(Trees, MovesAcrossFileSystemsCopyThenRemove) {
+    // /dev/shm is a memory file system on most machines: a move from there
+    // to the scratch folder cannot be a rename.
+    struct stat shm {
+    }, tmp{};
+    ScratchFolder scratch;
+    if (stat("/dev/shm", &shm) != 0 || stat(scratch.root().c_str(), &tmp) != 0 ||
+        shm.st_dev == tmp.st_dev || access("/dev/shm", W_OK) != 0) {
+        GTEST_SKIP() << "no second file system to move from";
+    }
+    std::string pattern = "/dev/shm/qel-move-XXXXXX";
+    fs::path source = mkdtemp(pattern.data());
+    fs::create_directories(source / "inner");
+    writeAll(source / "inner" / "f.txt", "far");
+    fs::create_symlink("f.txt", source / "inner" / "link");
+    PosixFileSystem files;
+    FileStatus moved = files.moveTree(source.string(), scratch.path("arrived"));
+    std::error_code ignored;
+    const bool sourceGone = !fs::exists(source);
+    fs::remove_all(source, ignored);
+    ASSERT_TRUE(moved) << moved.message;
+    EXPECT_TRUE(sourceGone);
+    EXPECT_EQ(readAll(scratch.root() / "arrived" / "inner" / "f.txt"), "far");
+    EXPECT_TRUE(fs::is_symlink(scratch.root() / "arrived" / "inner" / "link"));
+}
+
 TEST(Trees, AppendsAddToTheEndAndFolderMakingTakesParents) {
     ScratchFolder scratch;
     PosixFileSystem files;
