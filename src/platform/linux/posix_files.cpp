@@ -129,6 +129,19 @@ std::string resolvedPath(const std::string& path) {
     }
 }
 
+// A file whose write permission is taken away stays as it is: replacing it
+// through a rename would go round the permission (which the folder's
+// permission alone decides), and root passes every permission check.
+bool isReadOnlyFile(const std::string& path) {
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+    return (info.st_mode & 0222) == 0 || access(path.c_str(), W_OK) != 0;
+}
+
+FileStatus readOnlyFault(const std::string& path) {
+    return {FileFault::Denied, path + ": " + std::strerror(EACCES) + " (read-only)"};
+}
+
 bool isSameOrInside(const std::string& inner, const std::string& outer) {
     return inner == outer ||
            (inner.size() > outer.size() && inner.compare(0, outer.size(), outer) == 0 &&
@@ -144,6 +157,7 @@ FileKind kindOf(mode_t mode) {
 // Copies one regular file's bytes through a temporary file beside the target
 // that is renamed into place, so a failed copy never damages `to`.
 FileStatus copyFile(const std::string& from, const std::string& to, mode_t mode) {
+    if (isReadOnlyFile(to)) return readOnlyFault(to);
     int in = open(from.c_str(), O_RDONLY | O_CLOEXEC);
     if (in < 0) return lastFault();
     std::string temp = joinPath(parentOf(to), ".qel-copy-XXXXXX");
@@ -181,6 +195,7 @@ FileStatus copyFile(const std::string& from, const std::string& to, mode_t mode)
 }
 
 FileStatus copyLink(const std::string& from, const std::string& to) {
+    if (isReadOnlyFile(to)) return readOnlyFault(to);
     std::vector<char> buf(4096);
     ssize_t n = readlink(from.c_str(), buf.data(), buf.size() - 1);
     if (n < 0) return lastFault();
@@ -298,6 +313,7 @@ FileStatus PosixFileSystem::writeFile(const std::string& path, std::string_view 
     }
     const bool exists = stat(target.c_str(), &info) == 0;
     if (exists && S_ISDIR(info.st_mode)) return faultFromErrno(EISDIR);
+    if (exists && isReadOnlyFile(target)) return readOnlyFault(path);
 
     const std::size_t slash = target.rfind('/');
     std::string temp = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
@@ -417,6 +433,10 @@ FileStatus PosixFileSystem::appendFile(const std::string& path, std::string_view
         close(fd);
         return {FileFault::Denied, path + ": not a regular file"};
     }
+    if ((before.st_mode & 0222) == 0) {
+        close(fd);
+        return readOnlyFault(path);
+    }
     fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     int error = 0;
     if (!writeAll(fd, bytes) || fsync(fd) != 0) {
@@ -447,6 +467,7 @@ FileStatus PosixFileSystem::moveTree(const std::string& from, const std::string&
         isSameOrInside(resolvedPath(to), resolvedPath(from))) {
         return {FileFault::Denied, "a folder cannot be moved into itself"};
     }
+    if (isReadOnlyFile(to)) return readOnlyFault(to);
     if (rename(from.c_str(), to.c_str()) == 0) return ok();
     const int error = errno;
     // Another file system, or a folder onto a folder that already holds
