@@ -87,7 +87,7 @@ TEST(Trash, TrashedFilesKeepDistinctNamesAndTheirOrigin) {
     writeAll(scratch.root() / "folder" / "inner" / "b.txt", "b");
 
     ASSERT_TRUE(files.moveToTrash(scratch.path("one/a.txt")));
-    ASSERT_TRUE(files.moveToTrash(scratch.path("two/a.txt")));
+    ASSERT_TRUE(files.moveToTrash(scratch.path("one/../two/./a.txt")));
     ASSERT_TRUE(files.moveToTrash(scratch.path("folder")));
 
     fs::path trash = scratch.root() / "data" / "Trash";
@@ -185,6 +185,21 @@ TEST(Trees, MovesAcrossFileSystemsCopyThenRemove) {
     EXPECT_TRUE(sourceGone);
     EXPECT_EQ(readAll(scratch.root() / "arrived" / "inner" / "f.txt"), "far");
     EXPECT_TRUE(fs::is_symlink(scratch.root() / "arrived" / "inner" / "link"));
+}
+
+TEST(Trees, WritingThroughALinkWritesWhereItPoints) {
+    ScratchFolder scratch;
+    PosixFileSystem files;
+    fs::create_directories(scratch.root() / "real");
+    fs::create_symlink("real/later.txt", scratch.root() / "pending");
+    writeAll(scratch.root() / "real" / "now.txt", "old");
+    fs::create_symlink("real/now.txt", scratch.root() / "current");
+    ASSERT_TRUE(files.writeFile(scratch.path("pending"), "made"));
+    ASSERT_TRUE(files.writeFile(scratch.path("current"), "new"));
+    EXPECT_TRUE(fs::is_symlink(scratch.root() / "pending"));
+    EXPECT_TRUE(fs::is_symlink(scratch.root() / "current"));
+    EXPECT_EQ(readAll(scratch.root() / "real" / "later.txt"), "made");
+    EXPECT_EQ(readAll(scratch.root() / "real" / "now.txt"), "new");
 }
 
 TEST(Trees, AppendsAddToTheEndAndFolderMakingTakesParents) {

@@ -111,6 +111,26 @@ std::string absolutePath(const std::string& path) {
     return joinPath(buf.data(), path);
 }
 
+// The absolute path with its "." and ".." steps and doubled slashes taken
+// out on the text (links are not followed): how the Trash records where a
+// file came from.
+std::string cleanAbsolutePath(const std::string& path) {
+    std::vector<std::string> parts;
+    std::istringstream steps(absolutePath(path));
+    std::string step;
+    while (std::getline(steps, step, '/')) {
+        if (step.empty() || step == ".") continue;
+        if (step == "..") {
+            if (!parts.empty()) parts.pop_back();
+            continue;
+        }
+        parts.push_back(step);
+    }
+    std::string out;
+    for (const std::string& part : parts) out += "/" + part;
+    return out.empty() ? "/" : out;
+}
+
 // The real path of the nearest existing ancestor, followed by the parts that
 // do not exist yet: where a path that may not exist would land.
 std::string resolvedPath(const std::string& path) {
@@ -309,6 +329,14 @@ FileStatus PosixFileSystem::writeFile(const std::string& path, std::string_view 
         if (char* resolved = realpath(path.c_str(), nullptr)) {
             target = resolved;
             std::free(resolved);
+        } else {
+            // A link to a file not made yet: the file is made where it points.
+            std::vector<char> buf(4096);
+            ssize_t n = readlink(path.c_str(), buf.data(), buf.size() - 1);
+            if (n > 0) {
+                std::string pointed(buf.data(), std::size_t(n));
+                target = pointed[0] == '/' ? pointed : joinPath(parentOf(path), pointed);
+            }
         }
     }
     const bool exists = stat(target.c_str(), &info) == 0;
@@ -527,7 +555,7 @@ FileStatus PosixFileSystem::moveToTrash(const std::string& path) {
     struct stat info {};
     if (unusable(path)) return faultFromErrno(ENOENT);
     if (lstat(path.c_str(), &info) != 0) return lastFault();
-    const std::string original = absolutePath(path);
+    const std::string original = cleanAbsolutePath(path);
     const std::string trash = dataHome() + "/Trash";
     for (const char* part : {"", "/files", "/info"}) {
         std::string folder = trash + part;
