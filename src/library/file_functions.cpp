@@ -325,7 +325,13 @@ void fnWorkFolder(Text& result, Text&, Engine& engine) {
 // one): where a script finds the files that came with it.
 void fnScriptFolder(Text& result, Text&, Engine& engine) {
     Text folder = folderOf(engine.currentFile);
-    if (folder.empty()) folder = folderOf(fromNativePath(engine.files().executablePath()));
+    // A script named without a folder was run from the current folder; a
+    // text with no file at all belongs to the application.
+    if (folder.empty() && !engine.currentFile.empty()) {
+        folder = fromNativePath(engine.files().currentFolder());
+    } else if (folder.empty()) {
+        folder = folderOf(fromNativePath(engine.files().executablePath()));
+    }
     result = files::absolutePath(engine.files(), files::withFolderSlash(folder));
 }
 
