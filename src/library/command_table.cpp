@@ -13,7 +13,7 @@ const std::vector<CommandRow>& commandRows() {
     {u"抜ける,ぬける", 0, u"", cmdLeave},  // 3
     {u"表示", 0, u"", cmdDisplay},  // 4
     {u"繰り返", 0, u"", cmdRepeat},  // 5
-    {u"作れ,作", 1, u"", cmdNotBuilt},  // 6
+    {u"作れ,作", 1, u"", cmdCreate},  // 6
     {u"起動して待", 1, u"", cmdNotBuilt},  // 7
     {u"起動", 1, u"", cmdNotBuilt},  // 8
     {u"待て", 0, u"", cmdWait},  // 9
@@ -23,14 +23,14 @@ const std::vector<CommandRow>& commandRows() {
     {u"終了", 0, u"", cmdStop},  // 13
     {u"待機", 0, u"", cmdIdle},  // 14
     {u"飛べ,飛", 1, u"", cmdJump},  // 15
-    {u"辞書保存", 2, u"", cmdNotBuilt},  // 16
-    {u"辞書初期化", 2, u"", cmdNotBuilt},  // 17
+    {u"辞書保存", 2, u"", cmdSaveDictionary},  // 16
+    {u"辞書初期化", 2, u"", cmdInitDictionary},  // 17
     {u"開始", 2, u"", cmdStart},  // 18
     {u"送信", 1, u"", cmdSend},  // 19
-    {u"追加保存", 2, u"", cmdNotBuilt},  // 20
-    {u"保存", 2, u"", cmdNotBuilt},  // 21
+    {u"追加保存", 2, u"", cmdAppendSave},  // 20
+    {u"保存", 2, u"", cmdSave},  // 21
     {u"選択", 1, u"", cmdNotBuilt},  // 22
-    {u"開け,開", 1, u"", cmdNotBuilt},  // 23
+    {u"開け,開", 1, u"", cmdOpen},  // 23
     {u"追加", 1, u"", cmdNotBuilt},  // 24
     {u"閉じる,閉じ", 0, u"", cmdNotBuilt},  // 25
     {u"入力", 1, u"", cmdTypeKeys},  // 26
@@ -93,16 +93,16 @@ const std::vector<CommandRow>& commandRows() {
     {u"強制終了", 1, u"", cmdNotBuilt},  // 83
     {u"スタンバイ", 1, u"", cmdNotBuilt},  // 84
     {u"関連づけ,関連付け", 2, u"", cmdNotBuilt},  // 85
-    {u"移動", 2, u"", cmdNotBuilt},  // 86
-    {u"コピー", 1, u"", cmdNotBuilt},  // 87
-    {u"削除", 1, u"", cmdNotBuilt},  // 88
-    {u"ファイル属性変更", 2, u"", cmdNotBuilt},  // 89
-    {u"変更", 2, u"", cmdNotBuilt},  // 90
+    {u"移動", 2, u"", cmdMove},  // 86
+    {u"コピー", 1, u"", cmdCopy},  // 87
+    {u"削除", 1, u"", cmdDelete},  // 88
+    {u"ファイル属性変更", 2, u"", cmdChangeAttributes},  // 89
+    {u"変更", 2, u"", cmdRename},  // 90
     {u"圧縮", 2, u"", cmdNotBuilt},  // 91
     {u"解凍", 2, u"", cmdNotBuilt},  // 92
     {u"ダウンロード", 2, u"", cmdDownload},  // 93
     {u"アップロード", 2, u"", cmdUpload},  // 94
-    {u"バックアップ", 2, u"", cmdNotBuilt},  // 95
+    {u"バックアップ", 2, u"", cmdBackup},  // 95
     {u"リピート再生", 1, u"", cmdNotBuilt},  // 96
     {u"再生", 1, u"", cmdNotBuilt},  // 97
     {u"一時停止", 0, u"", cmdNotBuilt},  // 98
@@ -137,7 +137,7 @@ const std::vector<CommandRow>& commandRows() {
     {u"グラデーション", 1, u"", cmdNotBuilt},  // 127
     {u"ひょうじ", 0, u"", cmdDisplay},  // 128
     {u"くりかえ", 0, u"", cmdRepeat},  // 129
-    {u"つく", 0, u"", cmdNotBuilt},  // 130
+    {u"つく", 0, u"", cmdCreate},  // 130
     {u"きどう", 0, u"", cmdNotBuilt},  // 131
     {u"きどうしてまて", 0, u"", cmdNotBuilt},  // 132
     {u"まて", 0, u"", cmdWait},  // 133
@@ -147,10 +147,10 @@ const std::vector<CommandRow>& commandRows() {
     {u"しゅうりょう", 0, u"", cmdStop},  // 137
     {u"たいき", 0, u"", cmdIdle},  // 138
     {u"とべ,とび", 0, u"", cmdJump},  // 139
-    {u"ついかほぞん", 0, u"", cmdNotBuilt},  // 140
-    {u"ほぞん", 0, u"", cmdNotBuilt},  // 141
+    {u"ついかほぞん", 0, u"", cmdAppendSave},  // 140
+    {u"ほぞん", 0, u"", cmdSave},  // 141
     {u"せんたく", 0, u"", cmdNotBuilt},  // 142
-    {u"ひらけ,ひら", 0, u"", cmdNotBuilt},  // 143
+    {u"ひらけ,ひら", 0, u"", cmdOpen},  // 143
     {u"ついか", 0, u"", cmdNotBuilt},  // 144
     {u"とじる,とじ", 0, u"", cmdNotBuilt},  // 145
     {u"にゅうりょく", 0, u"", cmdTypeKeys},  // 146
@@ -162,7 +162,7 @@ const std::vector<CommandRow>& commandRows() {
     {u"めいれい", 0, u"", cmdOrder},  // 152
     {u"とじない", 0, u"", cmdNotBuilt},  // 153
     {u"せってい", 0, u"", cmdNotBuilt},  // 154
-    {u"じしょほぞん", 0, u"", cmdNotBuilt},  // 155
+    {u"じしょほぞん", 0, u"", cmdSaveDictionary},  // 155
     {u"にほんごしょり", 0, u"", cmdRunText},  // 156
     {u"せんげん", 0, u"", cmdDeclare},  // 157
     {u"じっこう", 0, u"", cmdExecute},  // 158
@@ -195,9 +195,9 @@ const std::vector<CommandRow>& commandRows() {
     {u"さいきどう", 0, u"", cmdNotBuilt},  // 185
     {u"きょうせいしゅうりょう", 0, u"", cmdNotBuilt},  // 186
     {u"かんれんづけ", 0, u"", cmdNotBuilt},  // 187
-    {u"いどう", 0, u"", cmdNotBuilt},  // 188
-    {u"さくじょ", 0, u"", cmdNotBuilt},  // 189
-    {u"へんこう", 0, u"", cmdNotBuilt},  // 190
+    {u"いどう", 0, u"", cmdMove},  // 188
+    {u"さくじょ", 0, u"", cmdDelete},  // 189
+    {u"へんこう", 0, u"", cmdRename},  // 190
     {u"あっしゅく", 0, u"", cmdNotBuilt},  // 191
     {u"かいとう", 0, u"", cmdNotBuilt},  // 192
     {u"さいせい", 0, u"", cmdNotBuilt},  // 193

@@ -7,6 +7,7 @@
 #include "encodings/uEncoding.h"
 #include "library/arguments.h"
 #include "library/encoding_io.h"
+#include "library/file_support.h"
 #include "library/handlers.h"
 #include "library/protection.h"
 
@@ -167,6 +168,11 @@ void cmdRestore(StatementRecord& record, Engine& engine) {
     }
     Text fileName = engine.EvalText(fileArg);
     Text base64 = engine.EvalText(textArg);
+    // Without a text to decode, or with a backup folder after から, the
+    // command puts a backup back instead.
+    if (RestoreBackupIfAsked(engine, fileName, base64, !source.empty(), !record.heArg.empty())) {
+        return;
+    }
     restoreToFile(engine, fileName, base64);
 }
 

@@ -153,42 +153,42 @@ const std::vector<FunctionRow>& functionRows() {
     {u"アークサイン", 1, u"", fnAsin},  // 143
     {u"アークコサイン", 1, u"", fnAcos},  // 144
     {u"切り上げ", 1, u"", fnCeiling},  // 145
-    {u"開け", 1, u"を,で", fnNotBuilt},  // 146
-    {u"ファイル検索", 0, u"", fnNotBuilt},  // 147
-    {u"フォルダ検索", 0, u"", fnNotBuilt},  // 148
-    {u"ドライブ検索", 0, u"", fnNotBuilt},  // 149
-    {u"ファイルサイズ", 1, u"", fnNotBuilt},  // 150
-    {u"ファイル更新日", 1, u"", fnNotBuilt},  // 151
-    {u"ファイル属性", 2, u"の,について", fnNotBuilt},  // 152
-    {u"フォルダだけ", 1, u"", fnNotBuilt},  // 153
-    {u"名前だけ", 1, u"", fnNotBuilt},  // 154
-    {u"拡張子だけ", 1, u"", fnNotBuilt},  // 155
+    {u"開け", 1, u"を,で", fnOpen},  // 146
+    {u"ファイル検索", 0, u"", fnFileSearch},  // 147
+    {u"フォルダ検索", 0, u"", fnFolderSearch},  // 148
+    {u"ドライブ検索", 0, u"", fnDriveSearch},  // 149
+    {u"ファイルサイズ", 1, u"", fnFileSize},  // 150
+    {u"ファイル更新日", 1, u"", fnFileDate},  // 151
+    {u"ファイル属性", 2, u"の,について", fnFileAttributes},  // 152
+    {u"フォルダだけ", 1, u"", fnFolderOnly},  // 153
+    {u"名前だけ", 1, u"", fnNameOnly},  // 154
+    {u"拡張子だけ", 1, u"", fnExtensionOnly},  // 155
     {u"ＥＵＣで開け", 1, u"を", fnOpenEuc},  // 156
     {u"ＪＩＳで開け", 1, u"を", fnOpenJis},  // 157
-    {u"ファイル一覧", 1, u"", fnNotBuilt},  // 158
-    {u"フォルダ一覧", 1, u"", fnNotBuilt},  // 159
-    {u"ドライブ一覧", 0, u"", fnNotBuilt},  // 160
-    {u"全ファイル一覧", 1, u"", fnNotBuilt},  // 161
-    {u"全フォルダ一覧", 1, u"", fnNotBuilt},  // 162
+    {u"ファイル一覧", 1, u"", fnFileList},  // 158
+    {u"フォルダ一覧", 1, u"", fnFolderList},  // 159
+    {u"ドライブ一覧", 0, u"", fnDriveList},  // 160
+    {u"全ファイル一覧", 1, u"", fnAllFiles},  // 161
+    {u"全フォルダ一覧", 1, u"", fnAllFolders},  // 162
     {u"符号化", 1, u"を", fnEncodeFile},  // 163
-    {u"作業フォルダ", 0, u"", fnNotBuilt},  // 164
-    {u"相対パス", 0, u"", fnNotBuilt},  // 165
+    {u"作業フォルダ", 0, u"", fnWorkFolder},  // 164
+    {u"相対パス", 0, u"", fnRelativePath},  // 165
     {u"設定ファイル", 0, u"", fnNotBuilt},  // 166
     {u"変換", 1, u"を", fnConvert},  // 167
-    {u"ウィンドウズフォルダ", 0, u"", fnNotBuilt},  // 168
-    {u"システムフォルダ", 0, u"", fnNotBuilt},  // 169
-    {u"テンポラリフォルダ", 0, u"", fnNotBuilt},  // 170
-    {u"デスクトップフォルダ,デスクトップ", 0, u"", fnNotBuilt},  // 171
-    {u"マイドキュメントフォルダ,マイドキュメント", 0, u"", fnNotBuilt},  // 172
-    {u"お気に入りフォルダ", 0, u"", fnNotBuilt},  // 173
-    {u"スタートメニューフォルダ", 0, u"", fnNotBuilt},  // 174
-    {u"プログラムフォルダ", 0, u"", fnNotBuilt},  // 175
-    {u"スタートアップフォルダ", 0, u"", fnNotBuilt},  // 176
-    {u"送るフォルダ", 0, u"", fnNotBuilt},  // 177
-    {u"今の位置", 0, u"", fnNotBuilt},  // 178
-    {u"ファイルサイズ形式", 1, u"", fnNotBuilt},  // 179
-    {u"アプリのファイル名", 0, u"", fnNotBuilt},  // 180
-    {u"プログラムファイルフォルダ", 0, u"", fnNotBuilt},  // 181
+    {u"ウィンドウズフォルダ", 0, u"", fnWindowsFolder},  // 168
+    {u"システムフォルダ", 0, u"", fnSystemFolder},  // 169
+    {u"テンポラリフォルダ", 0, u"", fnTempFolder},  // 170
+    {u"デスクトップフォルダ,デスクトップ", 0, u"", fnDesktopFolder},  // 171
+    {u"マイドキュメントフォルダ,マイドキュメント", 0, u"", fnDocumentsFolder},  // 172
+    {u"お気に入りフォルダ", 0, u"", fnFavoritesFolder},  // 173
+    {u"スタートメニューフォルダ", 0, u"", fnStartMenuFolder},  // 174
+    {u"プログラムフォルダ", 0, u"", fnProgramsFolder},  // 175
+    {u"スタートアップフォルダ", 0, u"", fnStartupFolder},  // 176
+    {u"送るフォルダ", 0, u"", fnSendToFolder},  // 177
+    {u"今の位置", 0, u"", fnScriptFolder},  // 178
+    {u"ファイルサイズ形式", 1, u"", fnFileSizeText},  // 179
+    {u"アプリのファイル名", 0, u"", fnAppFileName},  // 180
+    {u"プログラムファイルフォルダ", 0, u"", fnProgramFilesFolder},  // 181
     };
     return rows;
 }

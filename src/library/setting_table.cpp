@@ -18,7 +18,7 @@ const std::vector<CommandRow>& settingRows() {
     {u"エラー", 0, u"", setErrorMode},  // 9
     {u"処理状況", 0, u"", setProgressProcedure},  // 10
     {u"マウスカーソル", 0, u"", setNotBuilt},  // 11
-    {u"作業フォルダ", 0, u"", setNotBuilt},  // 12
+    {u"作業フォルダ", 0, u"", setWorkFolder},  // 12
     {u"音色,ねいろ,おんしょく", 0, u"", setNotBuilt},  // 13
     {u"テンポ", 0, u"", setNotBuilt},  // 14
     {u"JPEGプログレッシブ", 0, u"", setNotBuilt},  // 15

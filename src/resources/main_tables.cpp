@@ -93,6 +93,14 @@ constexpr TextView kTable201 = uR"TABLE(情報=64
 ＯＫとキャンセル=1
 はいといいえとキャンセル=3)TABLE";
 
+// File attributes by name (ファイル属性変更, ファイル属性).
+constexpr TextView kTable204 = uR"TABLE(通常ファイル=0
+読み取り専用ファイル=1
+隠しファイル=2
+システムファイル=4
+フォルダ=6
+アーカイブ=32)TABLE";
+
 // Named constants, chiefly the answers of dialogs.
 constexpr TextView kTable205 = uR"TABLE(オン=1
 オフ=0
@@ -110,6 +118,7 @@ TextView mainTableSource(int number) {
     switch (number) {
         case 106: return kTable106;
         case 201: return kTable201;
+        case 204: return kTable204;
         case 205: return kTable205;
         default: return {};
     }
