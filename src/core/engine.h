@@ -143,6 +143,7 @@ public:
     // statement in protection prompts).
     const StatementRecord* currentStatement = nullptr;
     Text progressProcedure;  // setting word 処理状況
+    Text settingsFileName;   // setting word 設定ファイル (as the script wrote it, evaluated)
     // What the user forbade scripts to do (index: registry, files, system,
     // native calls, ask first); reloaded at the start of every run.
     std::array<bool, 5> protectionFlags{};

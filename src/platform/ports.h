@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/text/text.h"
+#include "platform/settings_store.h"
 
 namespace qel {
 
@@ -221,6 +222,9 @@ struct Platform {
     std::unique_ptr<MessageChannel> channel;  // none: 送信 reports it, nothing arrives
     std::unique_ptr<KeySender> keys;          // none: 入力 reports that keys cannot be sent
     std::unique_ptr<SystemPort> system;       // none: system requests are refused
+    // The per-user registry stand-in and application settings (protection
+    // key included); none: reads give empty values, writes are refused.
+    std::unique_ptr<SettingsStore> settings;
 };
 
 }  // namespace qel
