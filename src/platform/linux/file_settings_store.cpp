@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <set>
 
 namespace qel {
 
@@ -128,7 +129,8 @@ std::string problemIn(const ini::Document& doc) {
         return "the file is not UTF-8 text";
     const auto& lines = doc.lines();
     bool inSection = false;
-    std::vector<Text> sectionsSeen;
+    Text section;
+    std::set<Text> namesSeen;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const ini::Line& line = lines[i];
         switch (line.kind) {
@@ -156,6 +158,7 @@ std::string problemIn(const ini::Document& doc) {
                         return lineProblem(i, "a bad %XX escape in the section name");
                 }
                 inSection = true;
+                section = line.name;
                 break;
             }
             case ini::Line::Kind::Entry: {
@@ -167,24 +170,13 @@ std::string problemIn(const ini::Document& doc) {
                     return lineProblem(i, "a bad %XX escape in the name");
                 auto value = unescape(ini::trimIni(t.substr(t.find(u'=') + 1)));
                 if (!value) return lineProblem(i, "a bad %XX escape in the value");
+                // The same name twice in one key would leave it unclear
+                // which value is meant, and a rewrite would drop one.
+                Text seen = text::foldKey(section) + u'\n' + text::foldKey(line.name);
+                if (!namesSeen.insert(seen).second) return lineProblem(i, "a name given twice in one key");
                 break;
             }
         }
-    }
-    // The same name twice in one key would leave it unclear which value is
-    // meant, and a rewrite would have to drop one of them.
-    for (const Text& section : doc.sectionNames()) {
-        std::vector<Text> keys = doc.keys(section);
-        std::size_t count = 0;
-        bool inThis = false;
-        for (const ini::Line& line : lines) {
-            if (line.kind == ini::Line::Kind::Section)
-                inThis = text::equalsFolded(line.name, section);
-            else if (inThis && line.kind == ini::Line::Kind::Entry)
-                ++count;
-        }
-        if (count != keys.size())
-            return "the section [" + text::toUtf8(section) + "] names a value twice";
     }
     return {};
 }
@@ -265,6 +257,23 @@ bool readAll(const std::string& path, std::string& bytes, int& error) {
     }
 }
 
+// The first line whose bytes are not UTF-8 (the store is always written in
+// UTF-8, so anything else was put there by something else).
+std::string notUtf8(std::string_view bytes) {
+    if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
+    std::size_t line = 0;
+    while (!bytes.empty()) {
+        std::size_t end = bytes.find('\n');
+        std::string_view one = bytes.substr(0, end);
+        if (!text::isValidUtf8(one))
+            return "line " + std::to_string(line + 1) + ": the bytes are not UTF-8 text";
+        if (end == std::string_view::npos) break;
+        bytes.remove_prefix(end + 1);
+        ++line;
+    }
+    return {};
+}
+
 const char* kHeader =
     "; Qelscript per-user settings: the registry that scripts write with 設定\n"
     "; (sections Registry\\...) and the runtime's own settings (Application\\...).\n"
@@ -315,6 +324,8 @@ SettingsStatus FileSettingsStore::load(ini::Document& doc) {
         }
         return failure(file_, error);
     }
+    if (std::string problem = notUtf8(bytes); !problem.empty())
+        return {SettingsFault::Damaged, file_ + ": " + problem};
     doc = ini::Document::fromBytes(bytes);
     std::string problem = problemIn(doc);
     if (!problem.empty()) return {SettingsFault::Damaged, file_ + ": " + problem};
