@@ -274,6 +274,17 @@ std::string notUtf8(std::string_view bytes) {
     return {};
 }
 
+// Messages name the file the way its owner would type it.
+std::string homeAbbreviated(const std::string& path) {
+    const char* home = std::getenv("HOME");
+    std::string prefix = home ? home : "";
+    while (prefix.size() > 1 && prefix.back() == '/') prefix.pop_back();
+    if (prefix.size() > 1 && path.size() > prefix.size() && path.starts_with(prefix) &&
+        path[prefix.size()] == '/')
+        return "~" + path.substr(prefix.size());
+    return path;
+}
+
 const char* kHeader =
     "; Qelscript per-user settings: the registry that scripts write with 設定\n"
     "; (sections Registry\\...) and the runtime's own settings (Application\\...).\n"
@@ -301,7 +312,8 @@ Text parentSection(SettingsArea area, TextView keyPath) {
 FileSettingsStore::FileSettingsStore(std::string folder)
     : folder_(std::move(folder)),
       file_(folder_ + "/settings.ini"),
-      lock_(folder_ + "/settings.lock") {}
+      lock_(folder_ + "/settings.lock"),
+      shown_(homeAbbreviated(file_)) {}
 
 std::string FileSettingsStore::defaultFolder() {
     const char* config = std::getenv("XDG_CONFIG_HOME");
@@ -322,19 +334,19 @@ SettingsStatus FileSettingsStore::load(ini::Document& doc) {
             doc = ini::Document{};
             return {};
         }
-        return failure(file_, error);
+        return failure(shown_, error);
     }
     if (std::string problem = notUtf8(bytes); !problem.empty())
-        return {SettingsFault::Damaged, file_ + ": " + problem};
+        return {SettingsFault::Damaged, shown_ + ": " + problem};
     doc = ini::Document::fromBytes(bytes);
     std::string problem = problemIn(doc);
-    if (!problem.empty()) return {SettingsFault::Damaged, file_ + ": " + problem};
+    if (!problem.empty()) return {SettingsFault::Damaged, shown_ + ": " + problem};
     return {};
 }
 
 SettingsStatus FileSettingsStore::save(const ini::Document& doc) {
     auto bytes = doc.toBytes();
-    if (!bytes) return {SettingsFault::Failed, file_ + ": the settings cannot be encoded"};
+    if (!bytes) return {SettingsFault::Failed, shown_ + ": the settings cannot be encoded"};
     std::string temp = folder_ + "/.settings-XXXXXX";
     int raw = mkostemp(temp.data(), O_CLOEXEC);
     if (raw < 0) return failure(folder_, errno);
@@ -347,7 +359,7 @@ SettingsStatus FileSettingsStore::save(const ini::Document& doc) {
     if (error == 0 && rename(temp.c_str(), file_.c_str()) != 0) error = errno;
     if (error != 0) {
         unlink(temp.c_str());
-        return failure(file_, error);
+        return failure(shown_, error);
     }
     // The rename itself must reach the disk before the change counts as made.
     FileDescriptor folder(open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));

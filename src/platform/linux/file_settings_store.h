@@ -50,6 +50,7 @@ class FileSettingsStore : public SettingsStore {
     std::string folder_;
     std::string file_;
     std::string lock_;
+    std::string shown_;  // the file as messages name it (~ for the home folder)
 };
 
 // The store's escapes and checks, shared with the tests.
