@@ -22,9 +22,10 @@ inline constexpr TextView kDamagedStoreMessage =
     u"ファイルを直すか、削除してください。\n%1";
 
 // Reads the stored key and sets the engine's protection flags from it
-// (reporting a damaged key). When the store itself cannot be read as a store
-// the damage is reported and every category is forbidden until it is
-// repaired: a choice the user made must not vanish because its file broke.
+// (reporting a damaged key). When the store itself cannot be read (damaged,
+// or its file cannot be opened) that is reported and every category is
+// forbidden until it is repaired: a choice the user made must not vanish
+// because its file broke.
 void LoadStoredProtection(Engine& engine);
 
 // Reports a store fault: 901 for a damaged store, else `failedError` with

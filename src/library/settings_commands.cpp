@@ -26,6 +26,9 @@ namespace qel {
 namespace {
 
 constexpr int kRegistryWriteFailed = 26;
+// A store that cannot be read (not damaged: the file or folder cannot be
+// opened) has no message of its own; the unknown-error one carries the reason.
+constexpr int kReadFailed = 999;
 constexpr int kRegistryDeleteFailed = 30;
 constexpr int kRegistryKeyWrong = 32;
 constexpr int kSettingsFileWriteFailed = 39;
@@ -161,19 +164,33 @@ std::optional<std::string> settingsFilePath(Engine& engine) {
     return toNativePath(engine.settingsFileName);
 }
 
-enum class Loaded { Ok, Missing, Unreadable };
+enum class Loaded { Ok, Missing, Unreadable, NotWritable };
 
 // A missing file reads as empty; one that exists but cannot be read must
-// not be replaced by a file holding only the new key.
+// not be replaced by a file holding only the new key. A file whose bytes do
+// not come back unchanged from its own text (a picture named by mistake,
+// broken Shift_JIS) is read but never written: writing would change bytes
+// nobody asked to change. Nor is the settings store itself ever written as
+// a settings file.
 Loaded loadSettingsFile(Engine& engine, const std::string& path, ini::Document& doc) {
     std::string bytes;
     if (engine.files().readFile(path, bytes)) {
         doc = ini::Document::fromBytes(bytes);
+        SettingsStore* store = storeOf(engine);
+        if (doc.toBytes() != bytes || (store && store->isStoreFile(path)))
+            return Loaded::NotWritable;
         return Loaded::Ok;
+    }
+    if (SettingsStore* store = storeOf(engine); store && store->isStoreFile(path)) {
+        return Loaded::NotWritable;
     }
     if (engine.files().fileExists(path)) return Loaded::Unreadable;
     doc = ini::Document{};
     return Loaded::Missing;
+}
+
+bool writable(Loaded loaded) {
+    return loaded == Loaded::Ok || loaded == Loaded::Missing;
 }
 
 bool hasLineBreak(TextView text) {
@@ -231,8 +248,7 @@ void writeSettingsFile(Engine& engine, const std::vector<Text>& parts, TextView 
     auto path = settingsFilePath(engine);
     if (!path) return;
     ini::Document doc;
-    if (!writableEntry(section, key, value) ||
-        loadSettingsFile(engine, *path, doc) == Loaded::Unreadable) {
+    if (!writableEntry(section, key, value) || !writable(loadSettingsFile(engine, *path, doc))) {
         engine.ReportErrorNo(kSettingsFileWriteFailed, 16, engine.settingsFileName);
         return;
     }
@@ -273,7 +289,7 @@ Text readSetting(Engine& engine, const PlaceText& place, const std::vector<Text>
             }
             if (!store) return fallback;
             SettingsStatus status = store->read(SettingsArea::Registry, *key, target.name, value);
-            if (!status) ReportSettingsFault(engine, status, kRegistryWriteFailed, *key);
+            if (!status) ReportSettingsFault(engine, status, kReadFailed, *key);
             break;
         }
         case Place::SettingsFile: {
@@ -298,7 +314,7 @@ Text readSetting(Engine& engine, const PlaceText& place, const std::vector<Text>
             Text key = joinParts(parts, 1, parts.size(), u"の");
             SettingsStatus status =
                 store->read(SettingsArea::Application, applicationKeyPath(parts[0]), key, value);
-            if (!status) ReportSettingsFault(engine, status, kRegistryWriteFailed, parts[0]);
+            if (!status) ReportSettingsFault(engine, status, kReadFailed, parts[0]);
             break;
         }
     }
@@ -331,7 +347,7 @@ void deleteFromSettingsFile(Engine& engine, const std::vector<Text>& parts) {
     ini::Document doc;
     Loaded loaded = loadSettingsFile(engine, *path, doc);
     if (loaded == Loaded::Missing) return;  // nothing there to delete
-    if (loaded == Loaded::Unreadable) {
+    if (!writable(loaded)) {
         engine.ReportErrorNo(kSettingsFileWriteFailed, 16, engine.settingsFileName);
         return;
     }
@@ -369,7 +385,7 @@ void listRegistry(Text& result, TextView args, Engine& engine, Lister lister) {
     std::vector<Text> names;
     SettingsStatus status = (store->*lister)(SettingsArea::Registry, *key, names);
     if (!status) {
-        ReportSettingsFault(engine, status, kRegistryWriteFailed, *key);
+        ReportSettingsFault(engine, status, kReadFailed, *key);
         return;
     }
     // The default value has no name to list; it is read with the key alone.
@@ -388,7 +404,7 @@ void ReportSettingsFault(Engine& engine, const SettingsStatus& status, int faile
         engine.ReportError(kDamagedStoreMessage, kDamagedStoreError, 16, reason);
         return;
     }
-    engine.ReportErrorNo(failedError, 16, Text(word) + u"\n" + reason);
+    engine.ReportErrorNo(failedError, 16, word.empty() ? reason : Text(word) + u"\n" + reason);
 }
 
 void LoadStoredProtection(Engine& engine) {
@@ -397,9 +413,9 @@ void LoadStoredProtection(Engine& engine) {
     if (store) {
         SettingsStatus status =
             store->read(SettingsArea::Application, kProtectionKeyPath, kProtectionKeyName, key);
-        if (status.fault == SettingsFault::Damaged) {
+        if (!status) {
             engine.protectionFlags = {true, true, true, true, false};
-            ReportSettingsFault(engine, status, 0, {});
+            ReportSettingsFault(engine, status, kReadFailed, {});
             return;
         }
     }

@@ -57,6 +57,10 @@ class SettingsStore {
                                       std::vector<Text>& names) = 0;
     // Where the store lives, for messages and documentation (UTF-8).
     virtual std::string location() const = 0;
+    // Whether a system path names the store's own file (or its lock), which
+    // scripts must not write as an ordinary settings file: that would let
+    // them rewrite the protection key.
+    virtual bool isStoreFile(const std::string& path) const = 0;
 };
 
 }  // namespace qel

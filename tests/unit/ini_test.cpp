@@ -24,7 +24,8 @@ TEST(Ini, UnchangedDocumentsComeBackByteForByte) {
 }
 
 TEST(Ini, ReadsIgnoringCaseAndBlanks) {
-    Document doc = Document::fromText(u"[Window]\nWidth =  640  \n[Other]\nwidth=1\n[window]\nHeight=480\n");
+    Document doc =
+        Document::fromText(u"[Window]\nWidth =  640  \n[Other]\nwidth=1\n[window]\nHeight=480\n");
     EXPECT_EQ(doc.get(u"WINDOW", u"width"), u"640");
     EXPECT_EQ(doc.get(u"window", u"HEIGHT"), u"480");  // second section of the same name
     EXPECT_EQ(doc.get(u"Window", u"Depth"), std::nullopt);
@@ -36,8 +37,8 @@ TEST(Ini, ReadsIgnoringCaseAndBlanks) {
 TEST(Ini, WritesChangeOnlyTheirLine) {
     Document doc = Document::fromText(
         u"; settings\r\n[Window]\r\nWidth = 640\r\n; keep me\r\n\r\n[Font]\r\nName=Mincho\r\n");
-    doc.set(u"window", u"WIDTH", u"800");  // existing key: spelling and blanks kept
-    doc.set(u"Window", u"Height", u"600");  // new key: after the last line of its section
+    doc.set(u"window", u"WIDTH", u"800");    // existing key: spelling and blanks kept
+    doc.set(u"Window", u"Height", u"600");   // new key: after the last line of its section
     doc.set(u"Colours", u"Back", u"white");  // new section at the end
     EXPECT_EQ(doc.toText(),
               u"; settings\r\n[Window]\r\nWidth = 800\r\n; keep me\r\nHeight=600\r\n\r\n"

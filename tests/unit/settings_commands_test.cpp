@@ -97,7 +97,8 @@ TEST_F(SettingsCommandsTest, RegistryDeletesAreGuarded) {
 }
 
 TEST_F(SettingsCommandsTest, DeletesFromSettingsFiles) {
-    std::ofstream(path("d.ini"), std::ios::binary) << "; note\r\n[A]\r\nx=1\r\ny=2\r\n[B]\r\nz=3\r\n";
+    std::ofstream(path("d.ini"), std::ios::binary)
+        << "; note\r\n[A]\r\nx=1\r\ny=2\r\n[B]\r\nz=3\r\n";
     run({u"設定ファイルは、「" + scriptPath("d.ini") + u"」"});
     deleteSetting(u"設定ファイルの「a」の「X」を削除");
     EXPECT_EQ(slurp(path("d.ini")), "; note\r\n[A]\r\ny=2\r\n[B]\r\nz=3\r\n");
@@ -127,6 +128,16 @@ TEST_F(SettingsCommandsTest, SettingsFilesAreNeverDamagedByAWrite) {
     EXPECT_EQ(errorNumbers(), std::vector<int>{39});
     EXPECT_EQ(slurp(path("sjis.ini")), sjis);
 
+    // Bytes that do not survive being read as text (a lone Shift_JIS lead
+    // byte, a picture named by mistake) are never rewritten.
+    const std::string odd = std::string("[A]\r\nx=\x81\r\n\x89PNG\0\xff", 16);
+    std::ofstream(path("odd.ini"), std::ios::binary) << odd;
+    clearBoxes();
+    run({u"設定ファイルは、「" + scriptPath("odd.ini") + u"」",
+         u"設定ファイルの「A」の「y」を「1」に設定", u"設定ファイルの「A」の「x」を「1」に設定"});
+    EXPECT_EQ(errorNumbers(), (std::vector<int>{39, 39}));
+    EXPECT_EQ(slurp(path("odd.ini")), odd);
+
     // A folder that does not exist: reported, nothing created.
     clearBoxes();
     run({u"設定ファイルは、「" + scriptPath("no/such/folder.ini") + u"」",
@@ -141,13 +152,28 @@ TEST_F(SettingsCommandsTest, TheProtectionKeyIsOutOfScriptsReach) {
     SettingsStore& store = *qel().platform().settings;
     ASSERT_TRUE(store.write(SettingsArea::Application, kProtectionKeyPath, kProtectionKeyName,
                             MakeProtectionKey(flags)));
+    // Neither through the application settings nor the registry, nor by
+    // writing the store's file as a settings file (existing or not).
+    const Text storeFile = text::fromUtf8(store.location());
     run({u"「Secure」の「Key」を「」に設定", u"「..\\..\\Secure」の「Key」を「」に設定",
-         u"レジストリの「HKCU\\Qelscript\\Secure」の「Key」を「」に設定"});
+         u"レジストリの「HKCU\\Qelscript\\Secure」の「Key」を「」に設定",
+         u"設定ファイルは、「" + storeFile + u"」",
+         u"設定ファイルの「Application\\Qelscript\\Secure」の「Key」を「」に設定",
+         u"設定ファイルは、「" + scriptPath("store/./settings.ini") + u"」",
+         u"設定ファイルの「Application\\Qelscript\\Secure」の「Key」を「」に設定"});
+    EXPECT_EQ(errorNumbers(), (std::vector<int>{39, 39}));
     deleteSetting(u"レジストリの「HKCU\\Qelscript」を削除");
     std::optional<Text> key;
     ASSERT_TRUE(store.read(SettingsArea::Application, kProtectionKeyPath, kProtectionKeyName, key));
     EXPECT_EQ(key, MakeProtectionKey(flags));
     EXPECT_TRUE(engine().protectionFlags[static_cast<int>(Guard::Files)]);
+
+    // Before the store exists, its future file is refused as well.
+    std::filesystem::remove_all(path("store"));
+    clearBoxes();
+    run({u"設定ファイルは、「" + storeFile + u"」", u"設定ファイルの「A」の「x」を「1」に設定"});
+    EXPECT_EQ(errorNumbers(), std::vector<int>{39});
+    EXPECT_FALSE(std::filesystem::exists(store.location()));
 }
 
 }  // namespace

@@ -150,7 +150,8 @@ TEST_F(SettingsStoreTest, ReadingCreatesNothingAndTheFileIsPrivate) {
 
 TEST_F(SettingsStoreTest, CommentsAndOrderWrittenByHandSurviveChanges) {
     write(Registry, u"HKEY_CURRENT_USER\\Software\\A", u"x", u"1");
-    std::string edited = slurp(file()) + "; my note\n[Registry\\HKEY_CURRENT_USER\\Software\\B]\ny=2\n";
+    std::string edited =
+        slurp(file()) + "; my note\n[Registry\\HKEY_CURRENT_USER\\Software\\B]\ny=2\n";
     spill(file(), edited);
     write(Registry, u"HKEY_CURRENT_USER\\Software\\A", u"x", u"3");
     std::string after = slurp(file());
@@ -164,11 +165,11 @@ TEST_F(SettingsStoreTest, DamagedFilesAreRefusedAndLeftAlone) {
     const std::string good = slurp(file());
     const std::string damaged[] = {
         good + "this line means nothing\n",
-        good + "[Elsewhere\\x]\na=1\n",           // neither Registry nor Application
-        "a=1\n" + good,                           // a value before any section
-        good + "[Registry\\HKCU\\x]\nk=%zz\n",    // a bad escape
+        good + "[Elsewhere\\x]\na=1\n",            // neither Registry nor Application
+        "a=1\n" + good,                            // a value before any section
+        good + "[Registry\\HKCU\\x]\nk=%zz\n",     // a bad escape
         good + "[Registry\\HKCU\\x]\nk=1\nK=2\n",  // one name twice
-        good + "k=\xff\xfe\n",                    // not UTF-8
+        good + "k=\xff\xfe\n",                     // not UTF-8
     };
     for (const std::string& bytes : damaged) {
         spill(file(), bytes);
@@ -179,7 +180,8 @@ TEST_F(SettingsStoreTest, DamagedFilesAreRefusedAndLeftAlone) {
         EXPECT_EQ(status.fault, SettingsFault::Damaged);
         EXPECT_NE(status.message.find("settings.ini: line"), std::string::npos) << status.message;
         bool removed = false;
-        EXPECT_EQ(store.removeKey(Application, u"Qelscript", removed).fault, SettingsFault::Damaged);
+        EXPECT_EQ(store.removeKey(Application, u"Qelscript", removed).fault,
+                  SettingsFault::Damaged);
         EXPECT_EQ(slurp(file()), bytes);
     }
 }

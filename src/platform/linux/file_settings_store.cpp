@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <set>
 
 namespace qel {
@@ -173,7 +174,8 @@ std::string problemIn(const ini::Document& doc) {
                 // The same name twice in one key would leave it unclear
                 // which value is meant, and a rewrite would drop one.
                 Text seen = text::foldKey(section) + u'\n' + text::foldKey(line.name);
-                if (!namesSeen.insert(seen).second) return lineProblem(i, "a name given twice in one key");
+                if (!namesSeen.insert(seen).second)
+                    return lineProblem(i, "a name given twice in one key");
                 break;
             }
         }
@@ -201,8 +203,19 @@ class FileDescriptor {
     int fd_;
 };
 
+// Messages name the file the way its owner would type it.
+std::string homeAbbreviated(const std::string& path) {
+    const char* home = std::getenv("HOME");
+    std::string prefix = home ? home : "";
+    while (prefix.size() > 1 && prefix.back() == '/') prefix.pop_back();
+    if (prefix.size() > 1 && path.size() > prefix.size() && path.starts_with(prefix) &&
+        path[prefix.size()] == '/')
+        return "~" + path.substr(prefix.size());
+    return path;
+}
+
 SettingsStatus failure(const std::string& what, int error) {
-    return {SettingsFault::Failed, what + ": " + std::strerror(error)};
+    return {SettingsFault::Failed, homeAbbreviated(what) + ": " + std::strerror(error)};
 }
 
 bool isFolder(const std::string& path) {
@@ -274,17 +287,6 @@ std::string notUtf8(std::string_view bytes) {
     return {};
 }
 
-// Messages name the file the way its owner would type it.
-std::string homeAbbreviated(const std::string& path) {
-    const char* home = std::getenv("HOME");
-    std::string prefix = home ? home : "";
-    while (prefix.size() > 1 && prefix.back() == '/') prefix.pop_back();
-    if (prefix.size() > 1 && path.size() > prefix.size() && path.starts_with(prefix) &&
-        path[prefix.size()] == '/')
-        return "~" + path.substr(prefix.size());
-    return path;
-}
-
 const char* kHeader =
     "; Qelscript per-user settings: the registry that scripts write with 設定\n"
     "; (sections Registry\\...) and the runtime's own settings (Application\\...).\n"
@@ -334,7 +336,7 @@ SettingsStatus FileSettingsStore::load(ini::Document& doc) {
             doc = ini::Document{};
             return {};
         }
-        return failure(shown_, error);
+        return failure(file_, error);
     }
     if (std::string problem = notUtf8(bytes); !problem.empty())
         return {SettingsFault::Damaged, shown_ + ": " + problem};
@@ -359,7 +361,7 @@ SettingsStatus FileSettingsStore::save(const ini::Document& doc) {
     if (error == 0 && rename(temp.c_str(), file_.c_str()) != 0) error = errno;
     if (error != 0) {
         unlink(temp.c_str());
-        return failure(shown_, error);
+        return failure(file_, error);
     }
     // The rename itself must reach the disk before the change counts as made.
     FileDescriptor folder(open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
@@ -396,6 +398,25 @@ SettingsStatus FileSettingsStore::withExclusive(const Changer& changer) {
     }
     if (!changer(doc)) return {};
     return save(doc);
+}
+
+bool FileSettingsStore::isStoreFile(const std::string& path) const {
+    // Compared as files (device and inode, through links), and by the folder
+    // and name when the file does not exist yet.
+    for (const std::string& own : {file_, lock_}) {
+        struct stat mine {
+        }, theirs{};
+        if (stat(own.c_str(), &mine) == 0 && stat(path.c_str(), &theirs) == 0) {
+            if (mine.st_dev == theirs.st_dev && mine.st_ino == theirs.st_ino) return true;
+            continue;
+        }
+        std::error_code ignored;
+        auto a = std::filesystem::weakly_canonical(own, ignored);
+        auto b =
+            std::filesystem::weakly_canonical(std::filesystem::absolute(path, ignored), ignored);
+        if (!a.empty() && a == b) return true;
+    }
+    return false;
 }
 
 SettingsStatus FileSettingsStore::read(SettingsArea area, TextView keyPath, TextView name,

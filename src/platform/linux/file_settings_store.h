@@ -37,6 +37,7 @@ class FileSettingsStore : public SettingsStore {
     SettingsStatus valueNames(SettingsArea area, TextView keyPath,
                               std::vector<Text>& names) override;
     std::string location() const override { return file_; }
+    bool isStoreFile(const std::string& path) const override;
 
   private:
     using Reader = std::function<void(const ini::Document&)>;
