@@ -263,7 +263,19 @@ Text applicationKeyPath(TextView name) {
     return Text(kApplication) + u"\\" + Text(kAppSettingsSection) + Text(name);
 }
 
-void writeApplication(Engine& engine, const std::vector<Text>& parts, TextView value) {
+// An application and a key, both named: an empty name would reach the
+// settings above AppSettings\.
+bool namesApplicationSetting(const std::vector<Text>& parts) {
+    return parts.size() >= 2 && !text::trimBlanks(parts[0]).empty() &&
+           !text::trimBlanks(joinParts(parts, 1, parts.size(), u"の")).empty();
+}
+
+void writeApplication(Engine& engine, const std::vector<Text>& parts, TextView value,
+                      TextView source) {
+    if (!namesApplicationSetting(parts)) {
+        reportMissingParts(engine, source);
+        return;
+    }
     Text name = parts[0];
     Text key = joinParts(parts, 1, parts.size(), u"の");
     SettingsStore* store = storeOf(engine);
@@ -306,7 +318,7 @@ Text readSetting(Engine& engine, const PlaceText& place, const std::vector<Text>
             break;
         }
         case Place::Application: {
-            if (parts.size() < 2) {
+            if (!namesApplicationSetting(parts)) {
                 reportMissingParts(engine, source);
                 return fallback;
             }
@@ -444,7 +456,7 @@ void cmdSetting(StatementRecord& record, Engine& engine) {
             writeSettingsFile(engine, parts, value);
             break;
         case Place::Application:
-            writeApplication(engine, parts, value);
+            writeApplication(engine, parts, value, record.source);
             break;
     }
 }
