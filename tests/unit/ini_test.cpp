@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <random>
+
 namespace qel::ini {
 namespace {
 
@@ -90,6 +93,61 @@ TEST(Ini, Utf16FilesStayUtf16) {
     doc.set(u"a", u"k", u"あ");
     std::string expected = bytes + std::string("k\0=\0\x42\x30\r\0\n\0", 10);
     EXPECT_EQ(doc.toBytes(), expected);
+}
+
+// Random documents: whatever a file holds comes back unchanged, and each
+// change alters exactly the value it names, however odd the lines around it.
+class RandomDocuments : public ::testing::Test {
+  protected:
+    Text randomText(std::size_t length) {
+        static const TextView kAlphabet = u"[]=;# \taAbあ\r\n\n";
+        Text out;
+        for (std::size_t i = 0; i < length; ++i) out += kAlphabet[rng() % kAlphabet.size()];
+        return out;
+    }
+    TextView pick(std::initializer_list<TextView> choices) {
+        return choices.begin()[rng() % choices.size()];
+    }
+    // Every (section, key) value of the small names used below.
+    std::map<std::pair<Text, Text>, std::optional<Text>> values(const Document& doc) {
+        std::map<std::pair<Text, Text>, std::optional<Text>> all;
+        for (TextView s : kNames)
+            for (TextView k : kNames) all[{text::foldKey(s), text::foldKey(k)}] = doc.get(s, k);
+        return all;
+    }
+    static constexpr std::initializer_list<TextView> kNames = {u"a", u"A", u"b", u"ab", u"あ"};
+    std::mt19937 rng{11};
+};
+
+TEST_F(RandomDocuments, ChangesTouchOnlyWhatTheyName) {
+    for (int round = 0; round < 4000; ++round) {
+        Text original = randomText(rng() % 40);
+        Document doc = Document::fromText(original);
+        ASSERT_EQ(doc.toText(), original);
+        TextView section = pick(kNames), key = pick(kNames);
+        auto before = values(doc);
+        std::pair<Text, Text> named{text::foldKey(section), text::foldKey(key)};
+        switch (rng() % 3) {
+            case 0: {
+                Text value(pick({u"1", u" spaced ", u"=x=", u"[v]", u""}));
+                doc.set(section, key, value);
+                before[named] = Text(trimIni(value));
+                break;
+            }
+            case 1:
+                doc.removeKey(section, key);
+                before[named].reset();
+                break;
+            case 2:
+                doc.removeSection(section);
+                for (auto& [names, value] : before)
+                    if (names.first == text::foldKey(section)) value.reset();
+                break;
+        }
+        ASSERT_EQ(values(doc), before) << text::toUtf8(original);
+        // And the written text reads back the same.
+        ASSERT_EQ(values(Document::fromText(doc.toText())), before) << text::toUtf8(original);
+    }
 }
 
 }  // namespace
