@@ -6,6 +6,9 @@
 #   <name>.answers   optional answers to boxes, one per line
 #   <name>.options   optional extra options, e.g. --cancel-errors
 #   <name>.status    optional expected exit status (default 0)
+#   <name>.setup     optional shell snippet run first, in the scratch folder
+#                    with the scratch HOME/XDG variables and $QELSCRIPT set
+#                    (to plant settings, for example)
 set -u
 qelscript=$1
 script=$2
@@ -31,6 +34,13 @@ export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$wo
 export XDG_CACHE_HOME="$work/home/.cache"
 unset DISPLAY WAYLAND_DISPLAY
 cp -R "$(dirname "$script")/." "$work/area/"
+if [ -f "$base.setup" ]; then
+    if ! ( cd "$work/area" && QELSCRIPT="$qelscript" sh -e "$base.setup" ) >"$work/setup.log" 2>&1; then
+        echo "the setup snippet $base.setup failed:"
+        cat "$work/setup.log"
+        exit 1
+    fi
+fi
 ( cd "$work" && "$qelscript" "$@" "$work/area/$(basename "$script")" >"$work/stdout" 2>"$work/stderr" </dev/null )
 status=$?
 expected_status=0

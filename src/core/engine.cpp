@@ -31,6 +31,7 @@ void Engine::ResetRunState() {
     unwinding = false;
     answer.clear();
     progressProcedure.clear();
+    settingsFileName.clear();
     engineStatus = EngineStatus::Running;
 }
 

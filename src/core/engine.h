@@ -152,6 +152,7 @@ public:
     // The percentage the progress procedure heard last. It outlives each
     // operation (and each run), so a new operation does not repeat it.
     int32_t lastPercent = 0;
+    Text settingsFileName;   // setting word 設定ファイル (as the script wrote it, evaluated)
     // What the user forbade scripts to do (index: registry, files, system,
     // native calls, ask first); reloaded at the start of every run.
     std::array<bool, 5> protectionFlags{};

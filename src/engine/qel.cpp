@@ -7,6 +7,7 @@
 #include "core/values.h"
 #include "library/arguments.h"
 #include "library/progress.h"
+#include "library/settings_access.h"
 #include "library/standard_library.h"
 #include "library/version.h"
 
@@ -82,6 +83,10 @@ void Qel::Run(TextView program, TextView fileName, bool bPreserve) {
         ResetEngine();
         e.programLevels.assign(1, std::make_shared<ProgramRecord>());
     }
+    // The user's protection choice is read afresh for every run, before the
+    // script is parsed. It comes after the reset so that a damaged key is
+    // reported under this run's error mode and a Cancel on it stops the run.
+    LoadStoredProtection(e);
     auto record = std::make_shared<ProgramRecord>();
     record->statements = e.SplitProgram(text::normaliseLineEnds(program));
     if (!e.hostedWindowMode) {

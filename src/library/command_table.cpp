@@ -43,7 +43,7 @@ const std::vector<CommandRow>& commandRows() {
     {u"引け", 0, u"", cmdSubtract},  // 33
     {u"命令", 2, u"", cmdOrder},  // 34
     {u"閉じない", 0, u"", cmdNotBuilt},  // 35
-    {u"設定", 2, u"", cmdNotBuilt},  // 36
+    {u"設定", 2, u"", cmdSetting},  // 36
     {u"日本語処理", 1, u"", cmdRunText},  // 37
     {u"実行", 1, u"", cmdExecute},  // 38
     {u"参照", 1, u"", cmdRefer},  // 39
@@ -161,7 +161,7 @@ const std::vector<CommandRow>& commandRows() {
     {u"ひけ", 0, u"", cmdSubtract},  // 151
     {u"めいれい", 0, u"", cmdOrder},  // 152
     {u"とじない", 0, u"", cmdNotBuilt},  // 153
-    {u"せってい", 0, u"", cmdNotBuilt},  // 154
+    {u"せってい", 0, u"", cmdSetting},  // 154
     {u"じしょほぞん", 0, u"", cmdSaveDictionary},  // 155
     {u"にほんごしょり", 0, u"", cmdRunText},  // 156
     {u"せんげん", 0, u"", cmdDeclare},  // 157

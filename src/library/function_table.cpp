@@ -115,7 +115,7 @@ const std::vector<FunctionRow>& functionRows() {
     {u"エラー番号", 0, u"", fnErrorNumber},  // 105
     {u"エラーファイル", 0, u"", fnErrorFile},  // 106
     {u"エラー行", 0, u"", fnErrorLine},  // 107
-    {u"設定", 1, u"を,で", fnNotBuilt},  // 108
+    {u"設定", 1, u"を,で", fnSetting},  // 108
     {u"ＨＬＳ", 3, u"", fnHls},  // 109
     {u"画面のマウスの横", 0, u"", fnNotBuilt},  // 110
     {u"画面のマウスの縦", 0, u"", fnNotBuilt},  // 111
@@ -127,8 +127,8 @@ const std::vector<FunctionRow>& functionRows() {
     {u"アイコンの色,カメの色", 0, u"", fnNotBuilt},  // 117
     {u"アクティブウィンドウの名前", 0, u"", fnNotBuilt},  // 118
     {u"場所", 0, u"", fnNotBuilt},  // 119
-    {u"レジストリのサブキー一覧", 0, u"", fnNotBuilt},  // 120
-    {u"レジストリの値一覧", 0, u"", fnNotBuilt},  // 121
+    {u"レジストリのサブキー一覧", 0, u"", fnRegistrySubkeys},  // 120
+    {u"レジストリの値一覧", 0, u"", fnRegistryValueNames},  // 121
     {u"１０進数,１０進", 1, u"", fnFromHex},  // 122
     {u"１６進数,１６進", 1, u"", fnToHex},  // 123
     {u"切り捨て", 1, u"から,位", fnTruncate},  // 124
@@ -173,7 +173,7 @@ const std::vector<FunctionRow>& functionRows() {
     {u"符号化", 1, u"を", fnEncodeFile},  // 163
     {u"作業フォルダ", 0, u"", fnWorkFolder},  // 164
     {u"相対パス", 0, u"", fnRelativePath},  // 165
-    {u"設定ファイル", 0, u"", fnNotBuilt},  // 166
+    {u"設定ファイル", 0, u"", fnSettingsFile},  // 166
     {u"変換", 1, u"を", fnConvert},  // 167
     {u"ウィンドウズフォルダ", 0, u"", fnWindowsFolder},  // 168
     {u"システムフォルダ", 0, u"", fnSystemFolder},  // 169

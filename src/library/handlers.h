@@ -252,4 +252,14 @@ void cmdDeleteSetting(StatementRecord& record, Engine& engine);
 void cmdDeleteAssociation(StatementRecord& record, Engine& engine);
 void cmdCreateSelfExtracting(StatementRecord& record, Engine& engine);
 
+// ---- settings: registry, settings files, application settings (settings_commands.cpp)
+void cmdSetting(StatementRecord& record, Engine& engine);
+// The 削除 forms レジストリの… and 設定ファイルの… (the 削除 command hands them here).
+void cmdDeleteSetting(StatementRecord& record, Engine& engine);
+void setSettingsFile(StatementRecord& record, Engine& engine);
+void fnSetting(Text& result, Text& args, Engine& engine);
+void fnSettingsFile(Text& result, Text& args, Engine& engine);
+void fnRegistrySubkeys(Text& result, Text& args, Engine& engine);
+void fnRegistryValueNames(Text& result, Text& args, Engine& engine);
+
 }  // namespace qel

@@ -24,7 +24,7 @@ const std::vector<CommandRow>& settingRows() {
     {u"JPEGプログレッシブ", 0, u"", setNotBuilt},  // 15
     {u"JPEG圧縮率", 0, u"", setNotBuilt},  // 16
     {u"起動時設定", 0, u"", setStartupText},  // 17
-    {u"設定ファイル", 0, u"", setNotBuilt},  // 18
+    {u"設定ファイル", 0, u"", setSettingsFile},  // 18
     {u"ここだけの変数", 0, u"", setLocals},  // 19
     };
     return rows;

@@ -11,6 +11,7 @@
 
 #include "core/text/text.h"
 #include "platform/transfer.h"
+#include "platform/settings_store.h"
 
 namespace qel {
 
@@ -341,6 +342,9 @@ struct Platform {
     // HTTP and FTP transfers (platform/transfer.h); none: every transfer
     // fails as if the server could not be reached.
     std::unique_ptr<TransferPort> transfer;
+    // The per-user registry stand-in and application settings (protection
+    // key included); none: reads give empty values, writes are refused.
+    std::unique_ptr<SettingsStore> settings;
 };
 
 }  // namespace qel

@@ -8,10 +8,12 @@
 #include "library/version.h"
 #include "platform/headless/recording_system.h"
 #include "platform/linux/curl_transfer.h"
+#include "platform/linux/file_settings_store.h"
 #include "platform/linux/posix_files.h"
 #include "platform/linux/reading_service.h"
 #include "platform/linux/runtime_channel.h"
 #include "platform/linux/x11_key_sender.h"
+#include "startup/protection_option.h"
 
 namespace qel {
 
@@ -69,6 +71,9 @@ std::string helpText() {
            "  --no-system          never start programs, open documents, end the session or\n"
            "                       change file associations; such requests are only written\n"
            "                       to the transcript (SYSTEM lines)\n"
+           "  --protect LIST       forbid scripts what LIST names and exit: any of\n"
+           "                       registry,files,system,native,ask (or all, or none)\n"
+           "  --show-protection    show what scripts are forbidden and exit\n"
            "  --help               show this help and exit\n"
            "  --version            show the version and exit\n"
            "\n"
@@ -113,6 +118,11 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
             cl.console.virtualClock = true;
         } else if (a == "--no-system") {
             cl.console.recordSystem = true;
+        } else if (a == "--protect") {
+            cl.setProtection = true;
+            needValue(cl.protectionWords);
+        } else if (a == "--show-protection") {
+            cl.showProtection = true;
         } else if (a.size() > 1 && a[0] == '-' && a.rfind("--", 0) == 0) {
             cl.error = "unknown option " + a;
         } else {
@@ -155,6 +165,18 @@ int runMain(const std::vector<std::string>& args, std::ostream& out, std::ostrea
         return 0;
     }
 
+    if (cl.setProtection || cl.showProtection) {
+        FileSettingsStore store(FileSettingsStore::defaultFolder());
+        if (!cl.setProtection) return ShowProtection(store, out, err);
+        std::array<bool, 5> flags{};
+        std::string problem;
+        if (!ParseProtectionWords(cl.protectionWords, flags, problem)) {
+            err << "qelscript: " << problem << "\nTry 'qelscript --help'.\n";
+            return 2;
+        }
+        return SetProtection(store, flags, out, err);
+    }
+
     Platform platform;
     if (desktop && !wantsConsole(cl)) {
         std::string why;
@@ -179,6 +201,7 @@ int runMain(const std::vector<std::string>& args, std::ostream& out, std::ostrea
         });
     }
     platform.files = std::make_unique<PosixFileSystem>();
+    platform.settings = std::make_unique<FileSettingsStore>(FileSettingsStore::defaultFolder());
     platform.channel = std::make_unique<RuntimeDirChannel>(RuntimeDirChannel::defaultFolder());
 #ifdef QEL_WITH_XTEST
     platform.keys = std::make_unique<X11KeySender>();

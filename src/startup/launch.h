@@ -17,6 +17,9 @@ struct CommandLine {
     bool showHelp = false;
     bool showVersion = false;
     bool runByName = false;          // "/run FILE"
+    bool showProtection = false;     // --show-protection
+    bool setProtection = false;      // --protect LIST
+    std::string protectionWords;     // the LIST of --protect
     std::string scriptPath;          // empty: ask for one
     std::vector<std::string> scriptArguments;
     std::string error;               // a usage error

@@ -14,6 +14,9 @@
 
 #include "engine_fixture.h"
 #include "library/file_support.h"
+#include "library/protection.h"
+#include "library/settings_access.h"
+#include "platform/linux/file_settings_store.h"
 
 namespace qel {
 namespace {
@@ -420,7 +423,11 @@ TEST_F(FileCommandTest, ATrashThatFailsNeverFallsBackToRemoving) {
 
 TEST_F(FileCommandTest, ForbiddenFileCommandsDoNothing) {
     writeAll(dir() / "a.txt", "a");
-    qel_->engine().protectionFlags[1] = true;
+    // Every run reads the protection from the user's settings store.
+    auto store = std::make_unique<FileSettingsStore>((dir() / "config").string());
+    ASSERT_TRUE(store->write(SettingsArea::Application, kProtectionKeyPath, kProtectionKeyName,
+                             MakeProtectionKey({false, true, false, false, false})));
+    qel_->platform().settings = std::move(store);
     for (const char* line :
          {"「x」を「{dir}/a.txt」へ保存", "「x」を「{dir}/a.txt」へ追加保存",
           "「{dir}/a.txt」をすぐ削除", "「{dir}/a.txt」を「{dir}/b.txt」へコピー",
@@ -431,7 +438,8 @@ TEST_F(FileCommandTest, ForbiddenFileCommandsDoNothing) {
         EXPECT_EQ(errors(), std::vector<int>{99}) << line;
     }
     EXPECT_EQ(readAll(dir() / "a.txt"), "a");
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir()), fs::directory_iterator()), 1);
+    // a.txt and the settings store's folder, nothing else.
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir()), fs::directory_iterator()), 2);
 }
 
 TEST_F(FileCommandTest, TheRootHomeAndTheFoldersAroundTheScriptAreNeverRemoved) {
