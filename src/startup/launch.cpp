@@ -7,6 +7,7 @@
 #include "engine/qel.h"
 #include "library/version.h"
 #include "platform/headless/recording_system.h"
+#include "platform/linux/linux_system.h"
 #include "platform/linux/posix_files.h"
 #include "platform/linux/reading_service.h"
 #include "platform/linux/runtime_channel.h"
@@ -176,6 +177,8 @@ int runMain(const std::vector<std::string>& args, std::ostream& out, std::ostrea
         platform.system = std::make_unique<RecordingSystem>([console](const std::string& request) {
             if (console) console->recordSystemRequest(request);
         });
+    } else {
+        platform.system = std::make_unique<LinuxSystem>();
     }
     platform.files = std::make_unique<PosixFileSystem>();
     platform.channel = std::make_unique<RuntimeDirChannel>(RuntimeDirChannel::defaultFolder());
