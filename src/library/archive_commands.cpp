@@ -80,11 +80,13 @@ Text withoutExtension(TextView path) {
 }  // namespace
 
 void cmdCompress(StatementRecord& record, Engine& engine) {
-    const Text filesText = record.woArg;
-    const Text archiveText = record.heArg;
+    // Asking for the further particles first leaves を and へ holding only
+    // their own arguments.
     const auto& extra = AskParticlesOnce(record, {u"で", u"から"});
     const Text optionsText = extra[0];
     const Text baseText = extra[1];
+    const Text filesText = record.woArg;
+    const Text archiveText = record.heArg;
     evaluateOptions(engine, optionsText);
     Text filesValue = engine.EvalText(filesText);
     Text archiveName = engine.EvalText(archiveText);
@@ -107,9 +109,10 @@ void cmdCompress(StatementRecord& record, Engine& engine) {
 }
 
 void cmdExtract(StatementRecord& record, Engine& engine) {
+    const Text optionsText = AskParticle(record, u"で");
     const Text archiveText = record.woArg;
     const Text folderText = record.heArg;
-    evaluateOptions(engine, AskParticle(record, u"で"));
+    evaluateOptions(engine, optionsText);
     Text archiveName = engine.EvalText(archiveText);
     Text folder = folderText.empty() ? Text() : engine.EvalText(folderText);
     const std::string archivePath = toNativePath(archiveName);
@@ -123,12 +126,13 @@ void cmdExtract(StatementRecord& record, Engine& engine) {
 }
 
 void cmdCreateSelfExtracting(StatementRecord& record, Engine& engine) {
+    const Text fromText = AskParticle(record, u"から");
     TextView written = record.woArg;
     Text sourceText(text::trimBlanks(text::startsWith(written, kSelfExtractingPrefix)
                                          ? written.substr(kSelfExtractingPrefix.size())
                                          : written));
     const Text outputText = record.heArg;
-    if (sourceText.empty()) sourceText = AskParticle(record, u"から");
+    if (sourceText.empty()) sourceText = fromText;
     Text sources = sourceText.empty() ? Text() : engine.EvalText(sourceText);
     std::vector<std::string> list = fileList(sources);
     if (list.empty()) {

@@ -198,11 +198,13 @@ void cmdStandby(StatementRecord&, Engine& engine) { EndSessionCommand(engine, Se
 
 void cmdAssociate(StatementRecord& record, Engine& engine) {
     if (!CheckProtection(engine, Guard::Registry)) return;
-    const Text extensionText = record.woArg;
-    const Text programText = record.heArg;
+    // Asking for the further particles first leaves を and へ holding only
+    // their own arguments.
     const auto& extra = AskParticlesOnce(record, {u"として", u"で"});
     const Text descriptionText = extra[0];
     const Text iconText = extra[1];
+    const Text extensionText = record.woArg;
+    const Text programText = record.heArg;
     std::string extension = extensionOf(engine, extensionText);
     Text program = engine.EvalText(programText);
     Text description = descriptionText.empty() ? Text() : engine.EvalText(descriptionText);
