@@ -173,7 +173,7 @@ std::string entryString(const std::string& text) {
 }
 
 bool needsExecQuotes(const std::string& word) {
-    return word.empty() || word.find_first_of(" \t\n\"'\\><~|&;$*?#()`=") != std::string::npos;
+    return word.empty() || word.find_first_of(" \t\n\"'\\><~|&;$*?#()`") != std::string::npos;
 }
 
 std::string execWord(const std::string& word) {
