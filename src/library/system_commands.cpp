@@ -128,6 +128,11 @@ std::optional<std::int64_t> startProgram(StatementRecord& record, Engine& engine
     record.extraArg = AskParticle(record, u"で");
     const WindowHint hint = hintFor(engine, record.extraArg);
     const Text commandLine = commandLineOf(engine, record.woArg);
+    // Nothing to start is not found, whichever port would have been asked.
+    if (text::trimBlanks(commandLine).empty()) {
+        engine.ReportErrorNo(201, 16, commandLine);
+        return std::nullopt;
+    }
     SystemPort* port = systemOf(engine);
     StartedProgram started =
         port ? port->startProgram(text::toUtf8(commandLine), hint) : StartedProgram{noSystem(), 0};
