@@ -12,7 +12,9 @@ namespace {
 constexpr int kArchiverOptions = 202;
 constexpr TextView kSelfExtractingPrefix = u"自己解凍書庫";
 
-bool isListSeparator(char16_t c) { return c == u',' || c == u'、' || c == u'，' || c == u'\r' || c == u'\n'; }
+bool isListSeparator(char16_t c) {
+    return c == u',' || c == u'、' || c == u'，' || c == u'\r' || c == u'\n';
+}
 
 // A file list: one name, names separated by list separators, or lines.
 // Quotes some scripts put around names with blanks are dropped.
@@ -23,7 +25,8 @@ std::vector<std::string> fileList(TextView value) {
         std::size_t end = start;
         while (end < value.size() && !isListSeparator(value[end])) ++end;
         TextView name = text::trimBlanks(value.substr(start, end - start));
-        if (name.size() >= 2 && name.front() == u'"' && name.back() == u'"') name = name.substr(1, name.size() - 2);
+        if (name.size() >= 2 && name.front() == u'"' && name.back() == u'"')
+            name = name.substr(1, name.size() - 2);
         if (!name.empty()) names.push_back(toNativePath(name));
         start = end + 1;
     }
@@ -56,13 +59,15 @@ Text unwritableName(archive::Type type, TextView archiveName) {
 }
 
 // The members for the listed files; false after reporting a missing one.
-bool gatherMembers(Engine& engine, TextView filesValue, TextView base, std::vector<archive::Member>& members) {
+bool gatherMembers(Engine& engine, TextView filesValue, TextView base,
+                   std::vector<archive::Member>& members) {
     std::vector<std::string> sources = fileList(filesValue);
     if (sources.empty()) {
         engine.ReportErrorNo(201, 16, filesValue);
         return false;
     }
-    archive::Result found = archive::collectMembers(sources, base.empty() ? std::string() : toNativePath(base), members);
+    archive::Result found = archive::collectMembers(
+        sources, base.empty() ? std::string() : toNativePath(base), members);
     if (!found) {
         engine.ReportErrorNo(201, 16, text::fromUtf8(found.detail));
         return false;
@@ -73,7 +78,8 @@ bool gatherMembers(Engine& engine, TextView filesValue, TextView base, std::vect
 Text withoutExtension(TextView path) {
     std::size_t dot = path.rfind(u'.');
     std::size_t separator = path.find_last_of(u"/\\");
-    if (dot == TextView::npos || (separator != TextView::npos && dot < separator)) return Text(path);
+    if (dot == TextView::npos || (separator != TextView::npos && dot < separator))
+        return Text(path);
     return Text(path.substr(0, dot));
 }
 
@@ -120,7 +126,8 @@ void cmdExtract(StatementRecord& record, Engine& engine) {
         engine.ReportErrorNo(201, 16, archiveName);
         return;
     }
-    const std::string target = folder.empty() ? engine.files().currentFolder() : toNativePath(folder);
+    const std::string target =
+        folder.empty() ? engine.files().currentFolder() : toNativePath(folder);
     archive::Result result = archive::extract(archivePath, target);
     if (!result) engine.ReportErrorNo(208, 16, errorDetail(result));
 }

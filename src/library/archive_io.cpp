@@ -45,7 +45,7 @@ constexpr std::size_t kBlock = 64 * 1024;
 // UTF-8 whatever the process's locale is, so this thread reads UTF-8 while
 // an archive is open.
 class Utf8Names {
-public:
+  public:
     Utf8Names() {
         for (const char* name : {"C.UTF-8", "C.utf8", "en_US.UTF-8"}) {
             locale_ = newlocale(LC_CTYPE_MASK, name, static_cast<locale_t>(0));
@@ -61,7 +61,7 @@ public:
     Utf8Names(const Utf8Names&) = delete;
     Utf8Names& operator=(const Utf8Names&) = delete;
 
-private:
+  private:
     locale_t locale_ = static_cast<locale_t>(0);
     locale_t previous_ = static_cast<locale_t>(0);
 };
@@ -72,7 +72,8 @@ std::string lowered(std::string text) {
 }
 
 bool endsWith(const std::string& text, const std::string& suffix) {
-    return text.size() >= suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+    return text.size() >= suffix.size() &&
+           text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
 std::string fileNameOf(const std::string& path) {
@@ -86,7 +87,9 @@ std::string folderPartOf(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-Result fail(int code, std::string detail) { return {code, std::move(detail)}; }
+Result fail(int code, std::string detail) {
+    return {code, std::move(detail)};
+}
 
 std::string libraryMessage(struct archive* a, const std::string& fallback) {
     const char* message = archive_error_string(a);
@@ -106,7 +109,8 @@ Type typeByExtension(const std::string& path) {
     if (ext == "zip") return Type::Zip;
     if (ext == "gca") return Type::Gca;
     if (ext == "rar") return Type::Rar;
-    if (ext == "tar" || ext == "taz" || ext == "tgz" || ext == "tb2" || ext == "tbz" || ext == "z") return Type::Tar;
+    if (ext == "tar" || ext == "taz" || ext == "tgz" || ext == "tb2" || ext == "tbz" || ext == "z")
+        return Type::Tar;
     return Type::None;
 }
 
@@ -133,9 +137,12 @@ Type probe(const std::string& path) {
     };
     // The order in which the old archivers were asked.
     const Candidate candidates[] = {
-        {Type::Lzh, archive_read_support_format_lha}, {Type::Zip, archive_read_support_format_zip},
-        {Type::Cab, archive_read_support_format_cab}, {Type::Tar, archive_read_support_format_tar},
-        {Type::Rar, supportRar},                      {Type::Other, archive_read_support_format_all},
+        {Type::Lzh, archive_read_support_format_lha},
+        {Type::Zip, archive_read_support_format_zip},
+        {Type::Cab, archive_read_support_format_cab},
+        {Type::Tar, archive_read_support_format_tar},
+        {Type::Rar, supportRar},
+        {Type::Other, archive_read_support_format_all},
     };
     for (const auto& candidate : candidates) {
         if (accepts(path, candidate.support)) return candidate.type;
@@ -160,7 +167,8 @@ std::string entryName(archive_entry* entry) {
 std::optional<std::vector<std::string>> safeParts(std::string name) {
     std::replace(name.begin(), name.end(), '\\', '/');
     if (name.empty() || name[0] == '/') return std::nullopt;
-    if (name.size() >= 2 && std::isalpha(static_cast<unsigned char>(name[0])) && name[1] == ':') return std::nullopt;
+    if (name.size() >= 2 && std::isalpha(static_cast<unsigned char>(name[0])) && name[1] == ':')
+        return std::nullopt;
     std::vector<std::string> parts;
     std::size_t start = 0;
     while (start <= name.size()) {
@@ -216,7 +224,7 @@ bool linkStaysInside(const std::vector<std::string>& parts, const std::string& t
 
 // Returns to the folder the process was in when it goes out of scope.
 class FolderGuard {
-public:
+  public:
     FolderGuard() : saved_(open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {}
     ~FolderGuard() {
         if (saved_ >= 0) {
@@ -228,12 +236,12 @@ public:
     FolderGuard(const FolderGuard&) = delete;
     FolderGuard& operator=(const FolderGuard&) = delete;
 
-private:
+  private:
     int saved_;
 };
 
 class Extractor {
-public:
+  public:
     Extractor(const Limits& limits, std::uint64_t archiveSize, std::uint64_t budget)
         : limits_(limits), archiveSize_(archiveSize), budget_(budget) {}
 
@@ -242,16 +250,18 @@ public:
         for (;;) {
             int status = archive_read_next_header(reader, &entry);
             if (status == ARCHIVE_EOF) break;
-            if (status < ARCHIVE_WARN) return fail(kCannotRead, libraryMessage(reader, "壊れた書庫です。"));
+            if (status < ARCHIVE_WARN)
+                return fail(kCannotRead, libraryMessage(reader, "壊れた書庫です。"));
             if (++entries_ > limits_.maxEntries) return fail(kTooLarge, "項目が多すぎます。");
             if (Result r = one(reader, disk, entry); !r) return r;
         }
         return refused_;
     }
 
-private:
+  private:
     void refuse(const std::string& name) {
-        if (refused_) refused_ = fail(kUnsafeEntry, "フォルダの外へ書き出す項目を飛ばしました: " + name);
+        if (refused_)
+            refused_ = fail(kUnsafeEntry, "フォルダの外へ書き出す項目を飛ばしました: " + name);
     }
 
     Result one(struct archive* reader, struct archive* disk, archive_entry* entry) {
@@ -298,11 +308,13 @@ private:
     Result writeWhole(struct archive* disk, archive_entry* entry, const std::string& path) {
         // A folder or link must not replace what a link there points at.
         struct stat info {};
-        if (lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode) && archive_entry_filetype(entry) == AE_IFDIR) {
+        if (lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode) &&
+            archive_entry_filetype(entry) == AE_IFDIR) {
             refuse(path);
             return {};
         }
-        if (archive_write_header(disk, entry) < ARCHIVE_WARN || archive_write_finish_entry(disk) < ARCHIVE_WARN)
+        if (archive_write_header(disk, entry) < ARCHIVE_WARN ||
+            archive_write_finish_entry(disk) < ARCHIVE_WARN)
             return fail(kWriteFailed, path + ": " + libraryMessage(disk, "書き出せません。"));
         return {};
     }
@@ -315,8 +327,9 @@ private:
         std::string folder = joined(parts, parts.size() - 1);
         std::string temp;
         for (int attempt = 0;; ++attempt) {
-            temp = (folder.empty() ? "" : folder + "/") + ".qel-extract-" + std::to_string(getpid()) + "-" +
-                   std::to_string(entries_) + "-" + std::to_string(attempt);
+            temp = (folder.empty() ? "" : folder + "/") + ".qel-extract-" +
+                   std::to_string(getpid()) + "-" + std::to_string(entries_) + "-" +
+                   std::to_string(attempt);
             struct stat info {};
             if (lstat(temp.c_str(), &info) != 0) break;
         }
@@ -339,12 +352,16 @@ private:
         for (;;) {
             int status = archive_read_data_block(reader, &block, &size, &offset);
             if (status == ARCHIVE_EOF) return {};
-            if (status < ARCHIVE_WARN) return fail(kCannotRead, path + ": " + libraryMessage(reader, "壊れた書庫です。"));
+            if (status < ARCHIVE_WARN)
+                return fail(kCannotRead, path + ": " + libraryMessage(reader, "壊れた書庫です。"));
             written_ += size;
             if (written_ > budget_)
-                return fail(kTooLarge, path + ": 展開すると大きすぎます（ディスクの空きか上限を超えます）。");
+                return fail(kTooLarge,
+                            path + ": 展開すると大きすぎます（ディスクの空きか上限を超えます）。");
             if (written_ > limits_.ratioFloor &&
-                static_cast<double>(written_) > limits_.maxRatio * static_cast<double>(std::max<std::uint64_t>(archiveSize_, 1)))
+                static_cast<double>(written_) >
+                    limits_.maxRatio *
+                        static_cast<double>(std::max<std::uint64_t>(archiveSize_, 1)))
                 return fail(kTooLarge, path + ": 書庫の大きさに比べて展開結果が大きすぎます。");
             if (archive_write_data_block(disk, block, size, offset) < ARCHIVE_WARN)
                 return fail(kWriteFailed, path + ": " + libraryMessage(disk, "書き出せません。"));
@@ -390,7 +407,8 @@ bool setWriteFormat(struct archive* writer, Type type, const std::string& path) 
 
 Result addMember(struct archive* writer, const Member& member) {
     struct stat info {};
-    if (lstat(member.path.c_str(), &info) != 0) return fail(kCannotRead, member.path + ": " + std::strerror(errno));
+    if (lstat(member.path.c_str(), &info) != 0)
+        return fail(kCannotRead, member.path + ": " + std::strerror(errno));
     if (!S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode) && !S_ISLNK(info.st_mode)) return {};
     Entry entry(archive_entry_new());
     archive_entry_copy_stat(entry.get(), &info);
@@ -408,18 +426,21 @@ Result addMember(struct archive* writer, const Member& member) {
     }
     Result result;
     if (archive_write_header(writer, entry.get()) < ARCHIVE_WARN) {
-        result = fail(kCannotWrite, member.path + ": " + libraryMessage(writer, "書き込めません。"));
+        result =
+            fail(kCannotWrite, member.path + ": " + libraryMessage(writer, "書き込めません。"));
     } else if (fd >= 0) {
         // The size in the header is what is stored, even if the file grows
         // while it is read.
         std::vector<char> buffer(kBlock);
         la_int64_t left = archive_entry_size(entry.get());
         while (left > 0) {
-            ssize_t n = read(fd, buffer.data(), static_cast<std::size_t>(std::min<la_int64_t>(left, kBlock)));
+            ssize_t n = read(fd, buffer.data(),
+                             static_cast<std::size_t>(std::min<la_int64_t>(left, kBlock)));
             if (n < 0 && errno == EINTR) continue;
             if (n <= 0) break;
             if (archive_write_data(writer, buffer.data(), static_cast<std::size_t>(n)) < 0) {
-                result = fail(kCannotWrite, member.path + ": " + libraryMessage(writer, "書き込めません。"));
+                result = fail(kCannotWrite,
+                              member.path + ": " + libraryMessage(writer, "書き込めません。"));
                 break;
             }
             left -= n;
@@ -430,7 +451,8 @@ Result addMember(struct archive* writer, const Member& member) {
 }
 
 // Copies the entries of an existing archive that no new member replaces.
-Result copyKeptEntries(struct archive* writer, const std::string& archivePath, const std::set<std::string>& replaced) {
+Result copyKeptEntries(struct archive* writer, const std::string& archivePath,
+                       const std::set<std::string>& replaced) {
     Reader reader(archive_read_new());
     archive_read_support_format_zip(reader.get());
     if (archive_read_open_filename(reader.get(), archivePath.c_str(), kBlock) != ARCHIVE_OK)
@@ -440,7 +462,9 @@ Result copyKeptEntries(struct archive* writer, const std::string& archivePath, c
     for (;;) {
         int status = archive_read_next_header(reader.get(), &entry);
         if (status == ARCHIVE_EOF) return {};
-        if (status < ARCHIVE_WARN) return fail(kCannotRead, archivePath + ": " + libraryMessage(reader.get(), "壊れた書庫です。"));
+        if (status < ARCHIVE_WARN)
+            return fail(kCannotRead,
+                        archivePath + ": " + libraryMessage(reader.get(), "壊れた書庫です。"));
         std::string name = entryName(entry);
         std::string bare = name;
         while (!bare.empty() && bare.back() == '/') bare.pop_back();
@@ -450,7 +474,9 @@ Result copyKeptEntries(struct archive* writer, const std::string& archivePath, c
             return fail(kCannotWrite, name + ": " + libraryMessage(writer, "書き込めません。"));
         for (;;) {
             la_ssize_t n = archive_read_data(reader.get(), buffer.data(), buffer.size());
-            if (n < 0) return fail(kCannotRead, name + ": " + libraryMessage(reader.get(), "壊れた書庫です。"));
+            if (n < 0)
+                return fail(kCannotRead,
+                            name + ": " + libraryMessage(reader.get(), "壊れた書庫です。"));
             if (n == 0) break;
             if (archive_write_data(writer, buffer.data(), static_cast<std::size_t>(n)) < 0)
                 return fail(kCannotWrite, name + ": " + libraryMessage(writer, "書き込めません。"));
@@ -461,7 +487,7 @@ Result copyKeptEntries(struct archive* writer, const std::string& archivePath, c
 // A temporary file beside `path`, renamed over it by commit(); removed
 // unless committed.
 class PendingFile {
-public:
+  public:
     explicit PendingFile(const std::string& path) : path_(path) {
         temp_ = folderPartOf(path) + "/.qel-archive-XXXXXX";
         fd_ = mkostemp(temp_.data(), O_CLOEXEC);
@@ -477,19 +503,21 @@ public:
 
     Result commit(mode_t mode) {
         struct stat info {};
-        if (stat(path_.c_str(), &info) == 0) mode = info.st_mode & 07777;  // a replaced file keeps its mode
+        if (stat(path_.c_str(), &info) == 0)
+            mode = info.st_mode & 07777;  // a replaced file keeps its mode
         fchmod(fd_, mode);
         if (fsync(fd_) != 0 || close(fd_) != 0) {
             fd_ = -1;
             return fail(kCannotWrite, path_ + ": " + std::strerror(errno));
         }
         fd_ = -1;
-        if (rename(temp_.c_str(), path_.c_str()) != 0) return fail(kCannotWrite, path_ + ": " + std::strerror(errno));
+        if (rename(temp_.c_str(), path_.c_str()) != 0)
+            return fail(kCannotWrite, path_ + ": " + std::strerror(errno));
         committed_ = true;
         return {};
     }
 
-private:
+  private:
     std::string path_;
     std::string temp_;
     int fd_ = -1;
@@ -504,7 +532,9 @@ mode_t withUmask(mode_t mode) {
 
 // ---- choosing members ---------------------------------------------------------------
 
-bool hasWildcard(const std::string& name) { return name.find_first_of("*?") != std::string::npos; }
+bool hasWildcard(const std::string& name) {
+    return name.find_first_of("*?") != std::string::npos;
+}
 
 Result expandSource(const std::string& source, std::vector<fs::path>& paths) {
     const std::string name = fileNameOf(source);
@@ -561,19 +591,29 @@ Type typeOf(const std::string& path) {
 
 std::string typeName(Type type) {
     switch (type) {
-        case Type::Lzh: return "lzh";
-        case Type::Zip: return "zip";
-        case Type::Cab: return "cab";
-        case Type::Tar: return "tar";
-        case Type::Rar: return "rar";
-        case Type::Gca: return "gca";
-        case Type::Other: return "other";
-        case Type::None: break;
+        case Type::Lzh:
+            return "lzh";
+        case Type::Zip:
+            return "zip";
+        case Type::Cab:
+            return "cab";
+        case Type::Tar:
+            return "tar";
+        case Type::Rar:
+            return "rar";
+        case Type::Gca:
+            return "gca";
+        case Type::Other:
+            return "other";
+        case Type::None:
+            break;
     }
     return "";
 }
 
-bool canWrite(Type type) { return type == Type::Zip || type == Type::Tar; }
+bool canWrite(Type type) {
+    return type == Type::Zip || type == Type::Tar;
+}
 
 Result extract(const std::string& archivePath, const std::string& folder, const Limits& limits) {
     Utf8Names utf8;
@@ -589,14 +629,16 @@ Result extract(const std::string& archivePath, const std::string& folder, const 
     archive_read_support_filter_all(reader.get());
     archive_read_support_format_all(reader.get());
     if (archive_read_open_filename(reader.get(), absoluteArchive.c_str(), kBlock) != ARCHIVE_OK)
-        return fail(kCannotRead, archivePath + ": " + libraryMessage(reader.get(), "書庫ではありません。"));
+        return fail(kCannotRead,
+                    archivePath + ": " + libraryMessage(reader.get(), "書庫ではありません。"));
 
     FolderGuard back;
-    if (!back.ok() || chdir(folder.c_str()) != 0) return fail(kWriteFailed, folder + ": " + std::strerror(errno));
+    if (!back.ok() || chdir(folder.c_str()) != 0)
+        return fail(kWriteFailed, folder + ": " + std::strerror(errno));
     Writer disk(archive_write_disk_new());
-    archive_write_disk_set_options(disk.get(), ARCHIVE_EXTRACT_TIME | ARCHIVE_EXTRACT_SECURE_SYMLINKS |
-                                                   ARCHIVE_EXTRACT_SECURE_NODOTDOT |
-                                                   ARCHIVE_EXTRACT_SECURE_NOABSOLUTEPATHS);
+    archive_write_disk_set_options(
+        disk.get(), ARCHIVE_EXTRACT_TIME | ARCHIVE_EXTRACT_SECURE_SYMLINKS |
+                        ARCHIVE_EXTRACT_SECURE_NODOTDOT | ARCHIVE_EXTRACT_SECURE_NOABSOLUTEPATHS);
     const std::uint64_t space = freeSpace(".");
     const std::uint64_t budget =
         std::min(limits.maxTotalBytes, space > limits.keepFree ? space - limits.keepFree : 0);
@@ -614,7 +656,8 @@ Result collectMembers(const std::vector<std::string>& sources, const std::string
         if (Result r = expandSource(source, paths); !r) return r;
     }
     if (paths.empty()) return fail(kCannotRead, "");
-    const fs::path root = base.empty() ? commonFolder(paths) : fs::absolute(base).lexically_normal();
+    const fs::path root =
+        base.empty() ? commonFolder(paths) : fs::absolute(base).lexically_normal();
     std::set<std::string> taken;
     auto add = [&](const fs::path& path, const std::string& name) {
         if (name.empty() || !taken.insert(name).second) return;
@@ -629,7 +672,8 @@ Result collectMembers(const std::vector<std::string>& sources, const std::string
         if (!folder) continue;
         // Links to folders are stored as links, never followed (no loops).
         std::vector<fs::path> inside;
-        for (auto it = fs::recursive_directory_iterator(path, fs::directory_options::skip_permission_denied, ec);
+        for (auto it = fs::recursive_directory_iterator(
+                 path, fs::directory_options::skip_permission_denied, ec);
              !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
             inside.push_back(it->path());
         }
@@ -649,7 +693,8 @@ Result create(const std::string& archivePath, Type type, const std::vector<Membe
     PendingFile pending(archivePath);
     if (pending.fd() < 0) return fail(kCannotWrite, archivePath + ": " + std::strerror(errno));
     if (archive_write_open_fd(writer.get(), pending.fd()) != ARCHIVE_OK)
-        return fail(kCannotWrite, archivePath + ": " + libraryMessage(writer.get(), "書き込めません。"));
+        return fail(kCannotWrite,
+                    archivePath + ": " + libraryMessage(writer.get(), "書き込めません。"));
     const std::string tempPath = fs::absolute(pending.tempPath()).lexically_normal().string();
     const std::string finalPath = fs::absolute(archivePath).lexically_normal().string();
     std::set<std::string> names;
@@ -665,7 +710,8 @@ Result create(const std::string& archivePath, Type type, const std::vector<Membe
         if (Result r = addMember(writer.get(), member); !r) return r;
     }
     if (archive_write_close(writer.get()) != ARCHIVE_OK)
-        return fail(kCannotWrite, archivePath + ": " + libraryMessage(writer.get(), "書き込めません。"));
+        return fail(kCannotWrite,
+                    archivePath + ": " + libraryMessage(writer.get(), "書き込めません。"));
     return pending.commit(withUmask(0666));
 }
 
@@ -715,17 +761,20 @@ Result createSelfExtracting(const std::string& outputPath, const std::vector<Mem
         if (Result r = addMember(writer.get(), member); !r) return r;
     }
     if (archive_write_close(writer.get()) != ARCHIVE_OK)
-        return fail(kCannotWrite, outputPath + ": " + libraryMessage(writer.get(), "書き込めません。"));
+        return fail(kCannotWrite,
+                    outputPath + ": " + libraryMessage(writer.get(), "書き込めません。"));
     return pending.commit(withUmask(0777));
 }
 
-Result createSelfExtractingFromArchive(const std::string& outputPath, const std::string& archivePath) {
+Result createSelfExtractingFromArchive(const std::string& outputPath,
+                                       const std::string& archivePath) {
     Utf8Names utf8;
     Reader reader(archive_read_new());
     archive_read_support_filter_all(reader.get());
     archive_read_support_format_all(reader.get());
     if (archive_read_open_filename(reader.get(), archivePath.c_str(), kBlock) != ARCHIVE_OK)
-        return fail(kCannotRead, archivePath + ": " + libraryMessage(reader.get(), "書庫ではありません。"));
+        return fail(kCannotRead,
+                    archivePath + ": " + libraryMessage(reader.get(), "書庫ではありません。"));
     PendingFile pending(outputPath);
     if (pending.fd() < 0) return fail(kCannotWrite, outputPath + ": " + std::strerror(errno));
     if (Result r = writeScriptHeader(pending.fd()); !r) return r;
@@ -739,30 +788,37 @@ Result createSelfExtractingFromArchive(const std::string& outputPath, const std:
     for (;;) {
         int status = archive_read_next_header(reader.get(), &entry);
         if (status == ARCHIVE_EOF) break;
-        if (status < ARCHIVE_WARN) return fail(kCannotRead, libraryMessage(reader.get(), "壊れた書庫です。"));
+        if (status < ARCHIVE_WARN)
+            return fail(kCannotRead, libraryMessage(reader.get(), "壊れた書庫です。"));
         const std::string name = entryName(entry);
         auto parts = safeParts(name);
         const char* target = archive_entry_symlink(entry);
         const char* hardlink = archive_entry_hardlink(entry);
         // The made extractor must be as safe to run as our own extraction.
-        if (!parts || (target && !linkStaysInside(*parts, target)) || (hardlink && !safeParts(hardlink)))
+        if (!parts || (target && !linkStaysInside(*parts, target)) ||
+            (hardlink && !safeParts(hardlink)))
             return fail(kUnsafeEntry, name);
         if (parts->empty()) continue;
         archive_entry_copy_pathname(entry, joined(*parts, parts->size()).c_str());
         if (archive_write_header(writer.get(), entry) < ARCHIVE_WARN)
-            return fail(kCannotWrite, name + ": " + libraryMessage(writer.get(), "書き込めません。"));
+            return fail(kCannotWrite,
+                        name + ": " + libraryMessage(writer.get(), "書き込めません。"));
         for (;;) {
             la_ssize_t n = archive_read_data(reader.get(), buffer.data(), buffer.size());
-            if (n < 0) return fail(kCannotRead, name + ": " + libraryMessage(reader.get(), "壊れた書庫です。"));
+            if (n < 0)
+                return fail(kCannotRead,
+                            name + ": " + libraryMessage(reader.get(), "壊れた書庫です。"));
             if (n == 0) break;
             total += static_cast<std::uint64_t>(n);
             if (total > limits.maxTotalBytes) return fail(kTooLarge, name);
             if (archive_write_data(writer.get(), buffer.data(), static_cast<std::size_t>(n)) < 0)
-                return fail(kCannotWrite, name + ": " + libraryMessage(writer.get(), "書き込めません。"));
+                return fail(kCannotWrite,
+                            name + ": " + libraryMessage(writer.get(), "書き込めません。"));
         }
     }
     if (archive_write_close(writer.get()) != ARCHIVE_OK)
-        return fail(kCannotWrite, outputPath + ": " + libraryMessage(writer.get(), "書き込めません。"));
+        return fail(kCannotWrite,
+                    outputPath + ": " + libraryMessage(writer.get(), "書き込めません。"));
     return pending.commit(withUmask(0777));
 }
 

@@ -17,11 +17,11 @@ enum class Type { None, Lzh, Zip, Cab, Tar, Rar, Gca, Other };
 // Error numbers shown after "エラー番号：".
 enum Code : int {
     kOk = 0,
-    kCannotRead = 1,    // missing, unreadable or not an archive
-    kUnsafeEntry = 2,   // an entry that would land outside the folder
-    kTooLarge = 3,      // a size or count limit was reached
-    kWriteFailed = 4,   // the disk refused a file or folder
-    kCannotWrite = 5,   // the archive could not be written
+    kCannotRead = 1,   // missing, unreadable or not an archive
+    kUnsafeEntry = 2,  // an entry that would land outside the folder
+    kTooLarge = 3,     // a size or count limit was reached
+    kWriteFailed = 4,  // the disk refused a file or folder
+    kCannotWrite = 5,  // the archive could not be written
 };
 
 struct Result {
@@ -50,7 +50,8 @@ struct Limits {
     std::uint64_t keepFree = std::uint64_t(256) << 20;  // left free on the disk
 };
 
-Result extract(const std::string& archivePath, const std::string& folder, const Limits& limits = {});
+Result extract(const std::string& archivePath, const std::string& folder,
+               const Limits& limits = {});
 
 // One file to store: where it is and the name it gets in the archive.
 struct Member {
@@ -72,6 +73,7 @@ Result create(const std::string& archivePath, Type type, const std::vector<Membe
 // folder named by its first argument (the current folder by default).
 Result createSelfExtracting(const std::string& outputPath, const std::vector<Member>& members);
 // The same from the entries of an existing archive (unsafe names refused).
-Result createSelfExtractingFromArchive(const std::string& outputPath, const std::string& archivePath);
+Result createSelfExtractingFromArchive(const std::string& outputPath,
+                                       const std::string& archivePath);
 
 }  // namespace qel::archive

@@ -18,7 +18,9 @@ namespace {
 constexpr int kProgramAliases = 203;
 constexpr int kPollMs = 20;
 
-SystemPort* systemOf(Engine& engine) { return engine.platform.system.get(); }
+SystemPort* systemOf(Engine& engine) {
+    return engine.platform.system.get();
+}
 
 SystemStatus noSystem() {
     return {SystemFault::Refused, "このプログラムからはシステムを操作できません。"};
@@ -31,7 +33,8 @@ Text chooseInstalled(SystemPort* port, TextView choices) {
     std::size_t start = 0;
     for (;;) {
         std::size_t bar = choices.find(u'|', start);
-        lines.emplace_back(text::trimBlanks(choices.substr(start, bar == TextView::npos ? TextView::npos : bar - start)));
+        lines.emplace_back(text::trimBlanks(
+            choices.substr(start, bar == TextView::npos ? TextView::npos : bar - start)));
         if (bar == TextView::npos) break;
         start = bar + 1;
     }
@@ -162,7 +165,8 @@ void waitForProgram(Engine& engine, std::int64_t task) {
 // The extension part of a "…の関連付け" text as written.
 Text associationSubject(TextView written) {
     for (TextView suffix : {TextView(u"の関連付け"), TextView(u"の関連づけ")}) {
-        if (text::endsWith(written, suffix)) return Text(written.substr(0, written.size() - suffix.size()));
+        if (text::endsWith(written, suffix))
+            return Text(written.substr(0, written.size() - suffix.size()));
     }
     return Text(written);
 }
@@ -173,7 +177,9 @@ std::string extensionOf(Engine& engine, TextView written) {
     return text::toUtf8(extension);
 }
 
-Text yesNo(bool value) { return value ? u"1" : u"0"; }
+Text yesNo(bool value) {
+    return value ? u"1" : u"0";
+}
 
 }  // namespace
 
@@ -196,10 +202,18 @@ void cmdStartAndWait(StatementRecord& record, Engine& engine) {
     if (auto task = startProgram(record, engine)) waitForProgram(engine, *task);
 }
 
-void cmdRestartSystem(StatementRecord&, Engine& engine) { EndSessionCommand(engine, SessionAction::Reboot); }
-void cmdLogOff(StatementRecord&, Engine& engine) { EndSessionCommand(engine, SessionAction::LogOff); }
-void cmdForcedLogOff(StatementRecord&, Engine& engine) { EndSessionCommand(engine, SessionAction::ForcedLogOff); }
-void cmdStandby(StatementRecord&, Engine& engine) { EndSessionCommand(engine, SessionAction::Suspend); }
+void cmdRestartSystem(StatementRecord&, Engine& engine) {
+    EndSessionCommand(engine, SessionAction::Reboot);
+}
+void cmdLogOff(StatementRecord&, Engine& engine) {
+    EndSessionCommand(engine, SessionAction::LogOff);
+}
+void cmdForcedLogOff(StatementRecord&, Engine& engine) {
+    EndSessionCommand(engine, SessionAction::ForcedLogOff);
+}
+void cmdStandby(StatementRecord&, Engine& engine) {
+    EndSessionCommand(engine, SessionAction::Suspend);
+}
 
 void cmdAssociate(StatementRecord& record, Engine& engine) {
     if (!CheckProtection(engine, Guard::Registry)) return;
@@ -216,8 +230,8 @@ void cmdAssociate(StatementRecord& record, Engine& engine) {
     Text icon = iconText.empty() ? Text() : engine.EvalText(iconText);
     if (icon.empty()) icon = program;
     SystemPort* port = systemOf(engine);
-    SystemStatus status = port ? port->associate(extension, text::toUtf8(program), text::toUtf8(description),
-                                                 text::toUtf8(icon))
+    SystemStatus status = port ? port->associate(extension, text::toUtf8(program),
+                                                 text::toUtf8(description), text::toUtf8(icon))
                                : noSystem();
     if (!status) engine.ReportErrorNo(26, 16, text::fromUtf8(status.message));
 }
@@ -259,11 +273,13 @@ void fnIsRunning(Text& result, Text& args, Engine& engine) {
         return;
     }
     if (auto task = number::parse(subject)) {
-        result = yesNo(*task >= 1 && *task <= 2147483647.0 && port->isRunning(static_cast<std::int64_t>(*task)));
+        result = yesNo(*task >= 1 && *task <= 2147483647.0 &&
+                       port->isRunning(static_cast<std::int64_t>(*task)));
         return;
     }
     bool found = false;
-    for (const Text& caption : port->windowCaptions()) found = found || caption.find(subject) != Text::npos;
+    for (const Text& caption : port->windowCaptions())
+        found = found || caption.find(subject) != Text::npos;
     result = yesNo(found);
 }
 

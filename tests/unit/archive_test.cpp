@@ -21,7 +21,7 @@ namespace fs = std::filesystem;
 using archive::Type;
 
 class ArchiveFolder {
-public:
+  public:
     ArchiveFolder() {
         std::string pattern = (fs::temp_directory_path() / "qel-archive-XXXXXX").string();
         path = mkdtemp(pattern.data());
@@ -47,7 +47,8 @@ std::string readAll(const std::string& path) {
 }
 
 // A tar holding exactly the given (name, content) entries, however unsafe.
-void writeRawTar(const std::string& path, const std::vector<std::pair<std::string, std::string>>& entries) {
+void writeRawTar(const std::string& path,
+                 const std::vector<std::pair<std::string, std::string>>& entries) {
     struct archive* writer = archive_write_new();
     archive_write_set_format_pax_restricted(writer);
     archive_write_open_filename(writer, path.c_str());
@@ -72,7 +73,8 @@ TEST(ArchiveKinds, NamesDecideFirstAndContentSecond) {
     EXPECT_EQ(archive::typeOf("a.Zip"), Type::Zip);
     EXPECT_EQ(archive::typeOf("a.gca"), Type::Gca);
     EXPECT_EQ(archive::typeOf("a.rar"), Type::Rar);
-    for (const char* name : {"a.tar", "a.taz", "a.tgz", "a.tb2", "a.tbz", "a.z", "a.tar.gz", "a.tar.bz2", "a.tar.xz"})
+    for (const char* name :
+         {"a.tar", "a.taz", "a.tgz", "a.tb2", "a.tbz", "a.z", "a.tar.gz", "a.tar.bz2", "a.tar.xz"})
         EXPECT_EQ(archive::typeOf(name), Type::Tar) << name;
     EXPECT_EQ(archive::typeOf(folder.path + "/missing.dat"), Type::None);
     EXPECT_EQ(archive::typeOf(folder.file("empty.dat", "")), Type::None);
@@ -104,7 +106,8 @@ TEST(ArchiveMembers, NamesAreRelativeToTheCommonFolderOrTheGivenBase) {
         return out;
     };
     std::vector<archive::Member> members;
-    ASSERT_TRUE(archive::collectMembers({folder.path + "/top/one/a.txt", folder.path + "/top/two/b.txt"}, "", members));
+    ASSERT_TRUE(archive::collectMembers(
+        {folder.path + "/top/one/a.txt", folder.path + "/top/two/b.txt"}, "", members));
     EXPECT_EQ(names(members), (std::vector<std::string>{"one/a.txt", "two/b.txt"}));
     members.clear();
     ASSERT_TRUE(archive::collectMembers({folder.path + "/top/two/*.*"}, folder.path, members));
@@ -117,7 +120,7 @@ TEST(ArchiveMembers, NamesAreRelativeToTheCommonFolderOrTheGivenBase) {
 }
 
 class SelfExtractingTest : public EngineTest {
-protected:
+  protected:
     void make(const std::string& line) {
         run({u"「準備」を表示"});
         StatementRecord record = engine().ParseLine(text::fromUtf8(line));
@@ -175,7 +178,8 @@ TEST(ArchiveExtraction, AnOldFileSurvivesAnEntryThatCannotBeRead) {
     ASSERT_TRUE(archive::collectMembers({folder.path + "/tree/a.txt"}, "", members));
     ASSERT_TRUE(archive::create(folder.path + "/cut.tgz", Type::Tar, members));
     std::string bytes = readAll(folder.path + "/cut.tgz");
-    std::ofstream(folder.path + "/cut.tgz", std::ios::binary | std::ios::trunc) << bytes.substr(0, bytes.size() / 2);
+    std::ofstream(folder.path + "/cut.tgz", std::ios::binary | std::ios::trunc)
+        << bytes.substr(0, bytes.size() / 2);
     archive::Result result = archive::extract(folder.path + "/cut.tgz", folder.path + "/target");
     EXPECT_FALSE(result);
     EXPECT_EQ(readAll(folder.path + "/target/a.txt"), "old contents");

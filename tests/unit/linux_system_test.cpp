@@ -43,7 +43,8 @@ TEST(CommandLine, UnclosedQuotesAndATrailingBackslashAreRefused) {
 }
 
 TEST(CommandLine, QuotedWordsComeBackUnchanged) {
-    for (const std::string word : {"plain", "with space", "it's", "a\"b", "$x", "back\\slash", ""}) {
+    for (const std::string word :
+         {"plain", "with space", "it's", "a\"b", "$x", "back\\slash", ""}) {
         auto words = splitCommandLine(quoteWord(word));
         ASSERT_TRUE(words) << word;
         EXPECT_EQ(*words, Words{word});
@@ -51,7 +52,7 @@ TEST(CommandLine, QuotedWordsComeBackUnchanged) {
 }
 
 class TempFolder {
-public:
+  public:
     TempFolder() {
         std::string pattern = (fs::temp_directory_path() / "qel-system-XXXXXX").string();
         path = mkdtemp(pattern.data());
@@ -60,7 +61,8 @@ public:
         std::error_code ec;
         fs::remove_all(path, ec);
     }
-    std::string file(const std::string& name, const std::string& content, mode_t mode = 0644) const {
+    std::string file(const std::string& name, const std::string& content,
+                     mode_t mode = 0644) const {
         std::string full = path + "/" + name;
         fs::create_directories(fs::path(full).parent_path());
         std::ofstream(full) << content;
@@ -108,8 +110,8 @@ TEST(LinuxSystem, ArgumentsArriveWholeAndNeverPassThroughAShell) {
     LinuxSystem system;
     const std::string out = folder.path + "/out.txt";
     const std::string marker = folder.path + "/shell-ran";
-    std::string line = "/bin/sh -c 'printf \"%s|\" \"$@\" > \"$0\"' " + quoteWord(out) + " 'a b' '; touch " +
-                       quoteWord(marker) + "'";
+    std::string line = "/bin/sh -c 'printf \"%s|\" \"$@\" > \"$0\"' " + quoteWord(out) +
+                       " 'a b' '; touch " + quoteWord(marker) + "'";
     StartedProgram started = system.startProgram(line, WindowHint::Normal);
     ASSERT_TRUE(started.status) << started.status.message;
     ASSERT_TRUE(endsWithin(system, started.taskNumber, 5000));
@@ -117,7 +119,8 @@ TEST(LinuxSystem, ArgumentsArriveWholeAndNeverPassThroughAShell) {
     EXPECT_FALSE(fs::exists(marker));
 
     // "true;" is the program's name here, and there is none of that name.
-    StartedProgram chained = system.startProgram("true; touch " + quoteWord(marker), WindowHint::Normal);
+    StartedProgram chained =
+        system.startProgram("true; touch " + quoteWord(marker), WindowHint::Normal);
     EXPECT_EQ(chained.status.fault, SystemFault::NotFound);
     EXPECT_FALSE(fs::exists(marker));
 }
@@ -127,14 +130,18 @@ TEST(LinuxSystem, WhatIsNoProgramIsRefusedByKind) {
     LinuxSystem system;
     EXPECT_EQ(system.startProgram("qel-surely-no-such-program", WindowHint::Normal).status.fault,
               SystemFault::NotFound);
-    EXPECT_EQ(system.startProgram(folder.path + "/missing", WindowHint::Normal).status.fault, SystemFault::NotFound);
+    EXPECT_EQ(system.startProgram(folder.path + "/missing", WindowHint::Normal).status.fault,
+              SystemFault::NotFound);
     const std::string text = folder.file("notes.txt", "just text\n");
     EXPECT_EQ(system.startProgram(text, WindowHint::Normal).status.fault, SystemFault::NotProgram);
     const std::string executableText = folder.file("run.txt", "echo hi\n", 0755);
-    EXPECT_EQ(system.startProgram(executableText, WindowHint::Normal).status.fault, SystemFault::NotProgram);
-    EXPECT_EQ(system.startProgram(folder.path, WindowHint::Normal).status.fault, SystemFault::NotProgram);
+    EXPECT_EQ(system.startProgram(executableText, WindowHint::Normal).status.fault,
+              SystemFault::NotProgram);
+    EXPECT_EQ(system.startProgram(folder.path, WindowHint::Normal).status.fault,
+              SystemFault::NotProgram);
     EXPECT_EQ(system.startProgram("", WindowHint::Normal).status.fault, SystemFault::NotFound);
-    EXPECT_EQ(system.startProgram("\"unclosed", WindowHint::Normal).status.fault, SystemFault::Other);
+    EXPECT_EQ(system.startProgram("\"unclosed", WindowHint::Normal).status.fault,
+              SystemFault::Other);
 
     const std::string script = folder.file("script.sh", "#!/bin/sh\nexit 0\n", 0755);
     StartedProgram started = system.startProgram(script, WindowHint::Normal);
@@ -143,13 +150,15 @@ TEST(LinuxSystem, WhatIsNoProgramIsRefusedByKind) {
 }
 
 TEST(LinuxSystem, FactsAndTheirParsing) {
-    EXPECT_EQ(kernelVersionParts("6.1.0-13-amd64"), std::make_pair(std::string("6.1"), std::string("0")));
+    EXPECT_EQ(kernelVersionParts("6.1.0-13-amd64"),
+              std::make_pair(std::string("6.1"), std::string("0")));
     EXPECT_EQ(kernelVersionParts("5.15.153.1-microsoft-standard-WSL2"),
               std::make_pair(std::string("5.15"), std::string("153")));
     EXPECT_EQ(kernelVersionParts("4.19"), std::make_pair(std::string("4.19"), std::string("0")));
     EXPECT_EQ(kernelVersionParts("6.8.0rc1"), std::make_pair(std::string("6.8"), std::string("0")));
     EXPECT_EQ(kernelVersionParts(""), std::make_pair(std::string("0.0"), std::string("0")));
-    EXPECT_EQ(osReleaseName("NAME=\"Debian GNU/Linux\"\nPRETTY_NAME=\"Debian GNU/Linux 12 (bookworm)\"\n"),
+    EXPECT_EQ(osReleaseName(
+                  "NAME=\"Debian GNU/Linux\"\nPRETTY_NAME=\"Debian GNU/Linux 12 (bookworm)\"\n"),
               "Debian GNU/Linux 12 (bookworm)");
     EXPECT_EQ(osReleaseName("NAME='Alpine'\n"), "Alpine");
     EXPECT_EQ(osReleaseName(""), "");
@@ -162,14 +171,15 @@ TEST(LinuxSystem, FactsAndTheirParsing) {
 TEST(DesktopAssociation, ExecLinesPlaceTheFileAndKeepOtherWordsLiteral) {
     EXPECT_EQ(desktopExecFor("notepad \"%1\""), "notepad %f");
     EXPECT_EQ(desktopExecFor("gedit"), "gedit %f");
-    EXPECT_EQ(desktopExecFor("'/opt/my app/run' --mode=100%"), "\"/opt/my app/run\" --mode=100%% %f");
+    EXPECT_EQ(desktopExecFor("'/opt/my app/run' --mode=100%"),
+              "\"/opt/my app/run\" --mode=100%% %f");
     EXPECT_EQ(desktopExecFor("echo '$HOME'"), "echo \"\\$HOME\" %f");
     EXPECT_EQ(desktopExecFor("\"unclosed"), "");
 }
 
 // Sets XDG variables for one test and puts the old values back.
 class XdgEnvironment {
-public:
+  public:
     explicit XdgEnvironment(const std::string& root) {
         set("XDG_DATA_HOME", root + "/data");
         set("XDG_CONFIG_HOME", root + "/config");
@@ -184,7 +194,7 @@ public:
         }
     }
 
-private:
+  private:
     void set(const std::string& name, const std::string& value) {
         const char* old = std::getenv(name.c_str());
         saved_.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
@@ -202,25 +212,28 @@ TEST(DesktopAssociation, AKnownTypeGetsOurDefaultAndRemovalRestoresTheOldOne) {
                                        "[Default Applications]\ntext/plain=old-editor.desktop;\n"
                                        "image/png=viewer.desktop;\n");
     LinuxSystem system;
-    SystemStatus made = system.associate(".TXT", "gedit \"%1\"", "テキスト", "accessories-text-editor");
+    SystemStatus made =
+        system.associate(".TXT", "gedit \"%1\"", "テキスト", "accessories-text-editor");
     ASSERT_TRUE(made) << made.message;
     const std::string entry = readAll(root.path + "/data/applications/qelscript-txt.desktop");
     EXPECT_NE(entry.find("Exec=gedit %f\n"), std::string::npos);
     EXPECT_NE(entry.find("MimeType=text/plain;\n"), std::string::npos);
     EXPECT_NE(entry.find("Name=テキスト\n"), std::string::npos);
     EXPECT_NE(entry.find("Icon=accessories-text-editor\n"), std::string::npos);
-    EXPECT_EQ(readAll(apps),
-              "[Added Associations]\nimage/png=viewer.desktop;\n\n"
-              "[Default Applications]\ntext/plain=qelscript-txt.desktop;\nimage/png=viewer.desktop;\n");
+    EXPECT_EQ(
+        readAll(apps),
+        "[Added Associations]\nimage/png=viewer.desktop;\n\n"
+        "[Default Applications]\ntext/plain=qelscript-txt.desktop;\nimage/png=viewer.desktop;\n");
     EXPECT_FALSE(fs::exists(root.path + "/data/mime/packages/qelscript-txt.xml"));
 
     // Associating again keeps what the first association replaced.
     ASSERT_TRUE(system.associate("txt", "kate", "", ""));
     ASSERT_TRUE(system.removeAssociation("txt"));
     EXPECT_FALSE(fs::exists(root.path + "/data/applications/qelscript-txt.desktop"));
-    EXPECT_EQ(readAll(apps),
-              "[Added Associations]\nimage/png=viewer.desktop;\n\n"
-              "[Default Applications]\ntext/plain=old-editor.desktop;\nimage/png=viewer.desktop;\n");
+    EXPECT_EQ(
+        readAll(apps),
+        "[Added Associations]\nimage/png=viewer.desktop;\n\n"
+        "[Default Applications]\ntext/plain=old-editor.desktop;\nimage/png=viewer.desktop;\n");
     EXPECT_EQ(system.removeAssociation("txt").fault, SystemFault::NotFound);
 }
 
@@ -247,7 +260,8 @@ TEST(DesktopAssociation, ADefaultTheUserChoseSinceIsLeftAlone) {
     LinuxSystem system;
     ASSERT_TRUE(system.associate("qzy", "viewer", "", ""));
     const std::string apps = root.path + "/config/mimeapps.list";
-    root.file("config/mimeapps.list", "[Default Applications]\napplication/x-qelscript-qzy=mine.desktop;\n");
+    root.file("config/mimeapps.list",
+              "[Default Applications]\napplication/x-qelscript-qzy=mine.desktop;\n");
     ASSERT_TRUE(system.removeAssociation("qzy"));
     EXPECT_EQ(readAll(apps), "[Default Applications]\napplication/x-qelscript-qzy=mine.desktop;\n");
 }
@@ -256,7 +270,8 @@ TEST(DesktopAssociation, HostileExtensionsAndCommandLinesWriteNothing) {
     TempFolder root;
     XdgEnvironment environment(root.path);
     LinuxSystem system;
-    for (const std::string ext : {"../../evil", "a/b", "", ".", "x y", "*", "txt\n[Default Applications]"}) {
+    for (const std::string ext :
+         {"../../evil", "a/b", "", ".", "x y", "*", "txt\n[Default Applications]"}) {
         EXPECT_FALSE(system.associate(ext, "viewer", "", "")) << ext;
         EXPECT_FALSE(system.removeAssociation(ext)) << ext;
     }

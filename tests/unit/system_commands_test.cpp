@@ -10,7 +10,7 @@ namespace qel::testing {
 namespace {
 
 class ScriptedSystem : public SystemPort {
-public:
+  public:
     StartedProgram startProgram(const std::string& commandLine, WindowHint) override {
         requests.push_back("start " + commandLine);
         if (commandLine == "missing") return {{SystemFault::NotFound, "no such program"}, 0};
@@ -29,8 +29,8 @@ public:
         if (refuseSession) return {SystemFault::Refused, "denied by policy"};
         return {};
     }
-    SystemStatus associate(const std::string& extension, const std::string& commandLine, const std::string&,
-                           const std::string&) override {
+    SystemStatus associate(const std::string& extension, const std::string& commandLine,
+                           const std::string&, const std::string&) override {
         requests.push_back("associate " + extension + " " + commandLine);
         return {};
     }
@@ -50,7 +50,7 @@ public:
 };
 
 class SystemCommandsTest : public EngineTest {
-protected:
+  protected:
     SystemCommandsTest() {
         auto port = std::make_unique<ScriptedSystem>();
         system_ = port.get();
@@ -58,7 +58,7 @@ protected:
     }
     ScriptedSystem& system() { return *system_; }
 
-private:
+  private:
     ScriptedSystem* system_ = nullptr;
 };
 
@@ -94,8 +94,8 @@ TEST_F(SystemCommandsTest, AnInterruptEndsTheWaitAndTheRun) {
 
 TEST_F(SystemCommandsTest, SystemProtectionRefusesProgramsSessionsAndRemovingAssociations) {
     engine().protectionFlags[2] = true;
-    run({u"「editor」を起動", u"「editor」を起動して待", u"ウィンドウズを再起動", u"ウィンドウズを終了",
-         u"「txt」を「gedit」へ関連づけ"});
+    run({u"「editor」を起動", u"「editor」を起動して待", u"ウィンドウズを再起動",
+         u"ウィンドウズを終了", u"「txt」を「gedit」へ関連づけ"});
     StatementRecord record = engine().ParseLine(u"「txt」の関連付けを削除");
     cmdDeleteAssociation(record, engine());
     EXPECT_EQ(errorNumbers(), (std::vector<int>{99, 99, 99, 99, 99}));
@@ -126,7 +126,8 @@ TEST_F(SystemCommandsTest, DeletingAnAssociationNamesTheExtensionOnly) {
         StatementRecord record = engine().ParseLine(line);
         cmdDeleteAssociation(record, engine());
     }
-    EXPECT_EQ(system().requests, (std::vector<std::string>{"unassociate txt", "unassociate md", "unassociate none"}));
+    EXPECT_EQ(system().requests,
+              (std::vector<std::string>{"unassociate txt", "unassociate md", "unassociate none"}));
     EXPECT_EQ(errorNumbers(), (std::vector<int>{30}));
 }
 

@@ -4,7 +4,9 @@ namespace qel {
 
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
 
 // Inside double quotes a backslash only escapes the characters that would
 // otherwise end or change the quoted text.
@@ -41,7 +43,8 @@ std::optional<std::vector<std::string>> splitCommandLine(const std::string& comm
         } else if (c == '"') {
             std::size_t j = i + 1;
             for (; j < n && commandLine[j] != '"'; ++j) {
-                if (commandLine[j] == '\\' && j + 1 < n && escapableInDoubleQuotes(commandLine[j + 1])) {
+                if (commandLine[j] == '\\' && j + 1 < n &&
+                    escapableInDoubleQuotes(commandLine[j + 1])) {
                     ++j;
                     if (commandLine[j] == '\n') continue;
                 }

@@ -39,7 +39,9 @@ std::vector<std::string> splitAt(const std::string& text, char separator) {
     return parts;
 }
 
-SystemStatus failure(SystemFault fault, std::string message) { return {fault, std::move(message)}; }
+SystemStatus failure(SystemFault fault, std::string message) {
+    return {fault, std::move(message)};
+}
 
 // Extensions become parts of file names and MIME globs, so only characters
 // that are harmless in both are taken.
@@ -55,14 +57,18 @@ std::optional<std::string> normalisedExtension(const std::string& extension) {
     return ext;
 }
 
-std::string desktopId(const std::string& ext) { return "qelscript-" + ext + ".desktop"; }
+std::string desktopId(const std::string& ext) {
+    return "qelscript-" + ext + ".desktop";
+}
 std::string desktopPath(const XdgFolders& f, const std::string& ext) {
     return f.dataHome + "/applications/" + desktopId(ext);
 }
 std::string mimePackagePath(const XdgFolders& f, const std::string& ext) {
     return f.dataHome + "/mime/packages/qelscript-" + ext + ".xml";
 }
-std::string mimeappsPath(const XdgFolders& f) { return f.configHome + "/mimeapps.list"; }
+std::string mimeappsPath(const XdgFolders& f) {
+    return f.configHome + "/mimeapps.list";
+}
 
 bool readWholeFile(const std::string& path, std::string& bytes) {
     PosixFileSystem files;
@@ -74,7 +80,8 @@ SystemStatus writeAtomically(const std::string& path, const std::string& bytes) 
     std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
     PosixFileSystem files;
     FileStatus status = files.writeFile(path, bytes);
-    if (status.fault != FileFault::None) return failure(SystemFault::Other, path + ": " + status.message);
+    if (status.fault != FileFault::None)
+        return failure(SystemFault::Other, path + ": " + status.message);
     return {};
 }
 
@@ -113,7 +120,8 @@ struct KeyFile {
         return std::nullopt;
     }
 
-    std::optional<std::size_t> keyLine(const std::string& sectionName, const std::string& key) const {
+    std::optional<std::size_t> keyLine(const std::string& sectionName,
+                                       const std::string& key) const {
         auto range = section(sectionName);
         if (!range) return std::nullopt;
         for (std::size_t i = range->first; i < range->second; ++i) {
@@ -154,7 +162,8 @@ struct KeyFile {
     }
 
     void remove(const std::string& sectionName, const std::string& key) {
-        if (auto at = keyLine(sectionName, key)) lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(*at));
+        if (auto at = keyLine(sectionName, key))
+            lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(*at));
     }
 };
 
@@ -203,11 +212,14 @@ std::optional<std::string> installedMimeType(const XdgFolders& f, const std::str
             std::vector<std::string> fields = splitAt(line, ':');
             if (fields.size() < 3) continue;
             std::string glob = fields[2];
-            const bool caseSensitive = fields.size() > 3 && fields[3].find("cs") != std::string::npos;
+            const bool caseSensitive =
+                fields.size() > 3 && fields[3].find("cs") != std::string::npos;
             if (!caseSensitive) {
-                for (char& c : glob) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+                for (char& c : glob)
+                    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
             }
-            if (glob == wanted && fields[1].rfind("application/x-qelscript-", 0) != 0) return fields[1];
+            if (glob == wanted && fields[1].rfind("application/x-qelscript-", 0) != 0)
+                return fields[1];
         }
     }
     return std::nullopt;
@@ -218,18 +230,33 @@ std::string mimePackageXml(const std::string& mimeType, const std::string& ext,
     std::string comment;
     for (char c : description.empty() ? ext + " file" : description) {
         switch (c) {
-            case '<': comment += "&lt;"; break;
-            case '>': comment += "&gt;"; break;
-            case '&': comment += "&amp;"; break;
-            case '"': comment += "&quot;"; break;
-            default: comment += c;
+            case '<':
+                comment += "&lt;";
+                break;
+            case '>':
+                comment += "&gt;";
+                break;
+            case '&':
+                comment += "&amp;";
+                break;
+            case '"':
+                comment += "&quot;";
+                break;
+            default:
+                comment += c;
         }
     }
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
            "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
-           "  <mime-type type=\"" + mimeType + "\">\n"
-           "    <comment>" + comment + "</comment>\n"
-           "    <glob pattern=\"*." + ext + "\"/>\n"
+           "  <mime-type type=\"" +
+           mimeType +
+           "\">\n"
+           "    <comment>" +
+           comment +
+           "</comment>\n"
+           "    <glob pattern=\"*." +
+           ext +
+           "\"/>\n"
            "  </mime-type>\n"
            "</mime-info>\n";
 }
@@ -286,7 +313,8 @@ SystemStatus associateExtension(const XdgFolders& f, const std::string& extensio
     auto ext = normalisedExtension(extension);
     if (!ext) return failure(SystemFault::Other, "not a usable file extension: " + extension);
     std::string exec = desktopExecFor(commandLine);
-    if (exec.empty()) return failure(SystemFault::Other, "not a usable command line: " + commandLine);
+    if (exec.empty())
+        return failure(SystemFault::Other, "not a usable command line: " + commandLine);
 
     // A repeated association keeps what the first one found before it.
     std::string oldEntryBytes;
@@ -298,7 +326,8 @@ SystemStatus associateExtension(const XdgFolders& f, const std::string& extensio
 
     std::optional<std::string> mimeType;
     bool definesMime = false;
-    if (reassociating && oldEntry.value(group, std::string(kOurKeyPrefix) + "Defined-Mime") == "true") {
+    if (reassociating &&
+        oldEntry.value(group, std::string(kOurKeyPrefix) + "Defined-Mime") == "true") {
         mimeType = ourMime;
         definesMime = true;
     } else {
@@ -309,7 +338,9 @@ SystemStatus associateExtension(const XdgFolders& f, const std::string& extensio
         definesMime = true;
     }
     if (definesMime) {
-        if (auto s = writeAtomically(mimePackagePath(f, *ext), mimePackageXml(*mimeType, *ext, description)); !s)
+        if (auto s = writeAtomically(mimePackagePath(f, *ext),
+                                     mimePackageXml(*mimeType, *ext, description));
+            !s)
             return s;
     }
 
@@ -317,17 +348,23 @@ SystemStatus associateExtension(const XdgFolders& f, const std::string& extensio
     std::string appsBytes;
     if (readWholeFile(mimeappsPath(f), appsBytes)) apps = KeyFile::parse(appsBytes);
     std::optional<std::string> previous = apps.value(kDefaultsSection, *mimeType);
-    if (reassociating) previous = oldEntry.value(group, std::string(kOurKeyPrefix) + "Previous-Default");
+    if (reassociating)
+        previous = oldEntry.value(group, std::string(kOurKeyPrefix) + "Previous-Default");
     if (previous && previous->find(desktopId(*ext)) != std::string::npos) previous.reset();
 
     KeyFile entry;
-    entry.lines = {"[Desktop Entry]", "Type=Application",
+    entry.lines = {"[Desktop Entry]",
+                   "Type=Application",
                    "Name=" + entryString(description.empty() ? commandLine : description),
-                   "Exec=" + entryString(exec), "MimeType=" + *mimeType + ";", "NoDisplay=true"};
+                   "Exec=" + entryString(exec),
+                   "MimeType=" + *mimeType + ";",
+                   "NoDisplay=true"};
     if (!icon.empty()) entry.lines.push_back("Icon=" + entryString(icon));
     entry.lines.push_back(std::string(kOurKeyPrefix) + "Extension=" + *ext);
-    entry.lines.push_back(std::string(kOurKeyPrefix) + "Defined-Mime=" + (definesMime ? "true" : "false"));
-    if (previous) entry.lines.push_back(std::string(kOurKeyPrefix) + "Previous-Default=" + *previous);
+    entry.lines.push_back(std::string(kOurKeyPrefix) +
+                          "Defined-Mime=" + (definesMime ? "true" : "false"));
+    if (previous)
+        entry.lines.push_back(std::string(kOurKeyPrefix) + "Previous-Default=" + *previous);
     if (auto s = writeAtomically(desktopPath(f, *ext), entry.text()); !s) return s;
 
     apps.set(kDefaultsSection, *mimeType, desktopId(*ext) + ";");
@@ -346,7 +383,8 @@ SystemStatus removeExtensionAssociation(const XdgFolders& f, const std::string& 
     const std::string group = "Desktop Entry";
     std::string mimeType = entry.value(group, "MimeType").value_or("");
     if (!mimeType.empty() && mimeType.back() == ';') mimeType.pop_back();
-    const bool definedMime = entry.value(group, std::string(kOurKeyPrefix) + "Defined-Mime") == "true";
+    const bool definedMime =
+        entry.value(group, std::string(kOurKeyPrefix) + "Defined-Mime") == "true";
     auto previous = entry.value(group, std::string(kOurKeyPrefix) + "Previous-Default");
 
     std::string appsBytes;

@@ -14,9 +14,9 @@
 namespace qel {
 
 struct XdgFolders {
-    std::string dataHome;                // $XDG_DATA_HOME or ~/.local/share
-    std::string configHome;              // $XDG_CONFIG_HOME or ~/.config
-    std::vector<std::string> dataDirs;   // $XDG_DATA_DIRS or /usr/local/share:/usr/share
+    std::string dataHome;               // $XDG_DATA_HOME or ~/.local/share
+    std::string configHome;             // $XDG_CONFIG_HOME or ~/.config
+    std::vector<std::string> dataDirs;  // $XDG_DATA_DIRS or /usr/local/share:/usr/share
 };
 
 XdgFolders xdgFoldersFromEnvironment();

@@ -35,11 +35,14 @@ namespace qel {
 
 namespace {
 
-SystemStatus fault(SystemFault kind, std::string message) { return {kind, std::move(message)}; }
+SystemStatus fault(SystemFault kind, std::string message) {
+    return {kind, std::move(message)};
+}
 
 bool isExecutableFile(const std::string& path) {
     struct stat info {};
-    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && access(path.c_str(), X_OK) == 0;
+    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+           access(path.c_str(), X_OK) == 0;
 }
 
 std::string searchPath(const std::string& name) {
@@ -62,18 +65,25 @@ bool looksLikeProgram(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     char head[4] = {};
     in.read(head, 4);
-    if (in.gcount() >= 4 && std::memcmp(head, "\x7f" "ELF", 4) == 0) return true;
+    if (in.gcount() >= 4 && std::memcmp(head,
+                                        "\x7f"
+                                        "ELF",
+                                        4) == 0)
+        return true;
     return in.gcount() >= 2 && head[0] == '#' && head[1] == '!';
 }
 
 // Why a located program cannot be started, or nothing when it can.
 std::optional<SystemStatus> whyNotStartable(const std::string& path) {
     struct stat info {};
-    if (stat(path.c_str(), &info) != 0) return fault(SystemFault::NotFound, path + ": " + std::strerror(errno));
-    if (!S_ISREG(info.st_mode)) return fault(SystemFault::NotProgram, path + ": プログラムではありません。");
+    if (stat(path.c_str(), &info) != 0)
+        return fault(SystemFault::NotFound, path + ": " + std::strerror(errno));
+    if (!S_ISREG(info.st_mode))
+        return fault(SystemFault::NotProgram, path + ": プログラムではありません。");
     if (access(path.c_str(), X_OK) != 0)
         return fault(SystemFault::NotProgram, path + ": 実行が許可されていません。");
-    if (!looksLikeProgram(path)) return fault(SystemFault::NotProgram, path + ": プログラムではありません。");
+    if (!looksLikeProgram(path))
+        return fault(SystemFault::NotProgram, path + ": プログラムではありません。");
     return std::nullopt;
 }
 
@@ -91,8 +101,8 @@ struct SpawnSetup {
         posix_spawnattr_setsigdefault(&attributes, &all);
         posix_spawnattr_setsigmask(&attributes, &none);
         posix_spawnattr_setpgroup(&attributes, 0);
-        posix_spawnattr_setflags(&attributes,
-                                 POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETPGROUP);
+        posix_spawnattr_setflags(
+            &attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETPGROUP);
         posix_spawn_file_actions_init(&actions);
         // A program in another process group must not read the terminal.
         posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
@@ -110,7 +120,8 @@ bool isAddress(const std::string& text) {
     if (colon == std::string::npos || colon < 2) return false;  // "C:" is a drive, not a scheme
     for (std::size_t i = 0; i < colon; ++i) {
         char c = text[i];
-        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '+' && c != '-' && c != '.') return false;
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '+' && c != '-' && c != '.')
+            return false;
     }
     return true;
 }
@@ -157,7 +168,8 @@ std::string osReleaseName(const std::string& osRelease) {
         if (eq == std::string::npos) continue;
         std::string key = line.substr(0, eq);
         std::string value = line.substr(eq + 1);
-        if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+        if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+            value.back() == value.front())
             value = value.substr(1, value.size() - 2);
         if (key == "PRETTY_NAME") pretty = value;
         if (key == "NAME") name = value;
@@ -171,14 +183,17 @@ StartedProgram LinuxSystem::startProgram(const std::string& commandLine, WindowH
     (void)hint;
     auto words = splitCommandLine(commandLine);
     if (!words) return {fault(SystemFault::Other, "引用符が閉じていません。"), 0};
-    if (words->empty()) return {fault(SystemFault::NotFound, "起動するプログラムが指定されていません。"), 0};
+    if (words->empty())
+        return {fault(SystemFault::NotFound, "起動するプログラムが指定されていません。"), 0};
     std::string path = locateProgram(words->front());
-    if (path.empty()) return {fault(SystemFault::NotFound, words->front() + ": " + std::strerror(ENOENT)), 0};
+    if (path.empty())
+        return {fault(SystemFault::NotFound, words->front() + ": " + std::strerror(ENOENT)), 0};
     if (auto why = whyNotStartable(path)) return {*why, 0};
     return spawn(*words, path);
 }
 
-StartedProgram LinuxSystem::spawn(const std::vector<std::string>& words, const std::string& program) {
+StartedProgram LinuxSystem::spawn(const std::vector<std::string>& words,
+                                  const std::string& program) {
     reapEnded();
     std::vector<std::string> copies = words;
     std::vector<char*> argv;
@@ -186,8 +201,10 @@ StartedProgram LinuxSystem::spawn(const std::vector<std::string>& words, const s
     argv.push_back(nullptr);
     SpawnSetup setup;
     pid_t pid = 0;
-    int error = posix_spawn(&pid, program.c_str(), &setup.actions, &setup.attributes, argv.data(), environ);
-    if (error == ENOENT) return {fault(SystemFault::NotFound, program + ": " + std::strerror(error)), 0};
+    int error =
+        posix_spawn(&pid, program.c_str(), &setup.actions, &setup.attributes, argv.data(), environ);
+    if (error == ENOENT)
+        return {fault(SystemFault::NotFound, program + ": " + std::strerror(error)), 0};
     if (error == ENOEXEC || error == EACCES)
         return {fault(SystemFault::NotProgram, program + ": " + std::strerror(error)), 0};
     if (error != 0) return {fault(SystemFault::Other, program + ": " + std::strerror(error)), 0};
@@ -214,7 +231,8 @@ bool LinuxSystem::isRunning(std::int64_t taskNumber) {
 }
 
 SystemStatus LinuxSystem::openDocument(const std::string& pathOrAddress) {
-    if (pathOrAddress.empty()) return fault(SystemFault::NotFound, "開くものが指定されていません。");
+    if (pathOrAddress.empty())
+        return fault(SystemFault::NotFound, "開くものが指定されていません。");
     std::string target = pathOrAddress;
     if (!isAddress(target)) {
         struct stat info {};
@@ -265,7 +283,8 @@ SystemStatus LinuxSystem::endSession(SessionAction action) {
     sd_bus* raw = nullptr;
     int result = sd_bus_open_system(&raw);
     if (result < 0)
-        return fault(SystemFault::Refused, std::string("システムバスに接続できません: ") + std::strerror(-result));
+        return fault(SystemFault::Refused,
+                     std::string("システムバスに接続できません: ") + std::strerror(-result));
     std::unique_ptr<sd_bus, BusDeleter> bus(raw);
     const char* service = "org.freedesktop.login1";
     const char* path = "/org/freedesktop/login1";
@@ -275,24 +294,30 @@ SystemStatus LinuxSystem::endSession(SessionAction action) {
     // user's policy decides at once.
     switch (action) {
         case SessionAction::PowerOff:
-            result = sd_bus_call_method(bus.get(), service, path, manager, "PowerOff", &error, nullptr, "b", 0);
+            result = sd_bus_call_method(bus.get(), service, path, manager, "PowerOff", &error,
+                                        nullptr, "b", 0);
             break;
         case SessionAction::Reboot:
-            result = sd_bus_call_method(bus.get(), service, path, manager, "Reboot", &error, nullptr, "b", 0);
+            result = sd_bus_call_method(bus.get(), service, path, manager, "Reboot", &error,
+                                        nullptr, "b", 0);
             break;
         case SessionAction::Suspend:
-            result = sd_bus_call_method(bus.get(), service, path, manager, "Suspend", &error, nullptr, "b", 0);
+            result = sd_bus_call_method(bus.get(), service, path, manager, "Suspend", &error,
+                                        nullptr, "b", 0);
             break;
         case SessionAction::LogOff:
         case SessionAction::ForcedLogOff: {
             auto session = callersSession();
-            if (!session) return fault(SystemFault::Refused, "このプログラムはログインセッションの中で動いていません。");
+            if (!session)
+                return fault(SystemFault::Refused,
+                             "このプログラムはログインセッションの中で動いていません。");
             if (action == SessionAction::LogOff)
-                result = sd_bus_call_method(bus.get(), service, path, manager, "TerminateSession", &error,
-                                            nullptr, "s", session->c_str());
+                result = sd_bus_call_method(bus.get(), service, path, manager, "TerminateSession",
+                                            &error, nullptr, "s", session->c_str());
             else
-                result = sd_bus_call_method(bus.get(), service, path, manager, "KillSession", &error, nullptr,
-                                            "ssi", session->c_str(), "all", SIGKILL);
+                result =
+                    sd_bus_call_method(bus.get(), service, path, manager, "KillSession", &error,
+                                       nullptr, "ssi", session->c_str(), "all", SIGKILL);
             break;
         }
     }
@@ -308,7 +333,8 @@ SystemStatus LinuxSystem::endSession(SessionAction) {
 
 SystemStatus LinuxSystem::associate(const std::string& extension, const std::string& commandLine,
                                     const std::string& description, const std::string& icon) {
-    return associateExtension(xdgFoldersFromEnvironment(), extension, commandLine, description, icon);
+    return associateExtension(xdgFoldersFromEnvironment(), extension, commandLine, description,
+                              icon);
 }
 
 SystemStatus LinuxSystem::removeAssociation(const std::string& extension) {
@@ -319,15 +345,17 @@ SystemStatus LinuxSystem::removeAssociation(const std::string& extension) {
 namespace {
 
 // Windows may vanish while we read them; their errors are expected.
-int ignoreErrors(Display*, XErrorEvent*) { return 0; }
+int ignoreErrors(Display*, XErrorEvent*) {
+    return 0;
+}
 
 std::optional<std::string> utf8Property(Display* d, Window w, Atom property, Atom type) {
     Atom actualType = None;
     int format = 0;
     unsigned long count = 0, after = 0;
     unsigned char* data = nullptr;
-    if (XGetWindowProperty(d, w, property, 0, 4096, False, type, &actualType, &format, &count, &after, &data) !=
-            Success ||
+    if (XGetWindowProperty(d, w, property, 0, 4096, False, type, &actualType, &format, &count,
+                           &after, &data) != Success ||
         !data)
         return std::nullopt;
     std::string value(reinterpret_cast<char*>(data), format == 8 ? count : 0);
@@ -342,7 +370,8 @@ std::optional<std::string> legacyName(Display* d, Window w) {
     std::string name;
     char** list = nullptr;
     int count = 0;
-    if (Xutf8TextPropertyToTextList(d, &property, &list, &count) >= Success && list && count > 0) name = list[0];
+    if (Xutf8TextPropertyToTextList(d, &property, &list, &count) >= Success && list && count > 0)
+        name = list[0];
     if (list) XFreeStringList(list);
     XFree(property.value);
     if (name.empty()) return std::nullopt;
@@ -357,8 +386,8 @@ std::vector<Window> topLevelWindows(Display* d) {
     int format = 0;
     unsigned long count = 0, after = 0;
     unsigned char* data = nullptr;
-    if (XGetWindowProperty(d, root, clientList, 0, 65536, False, XA_WINDOW, &actualType, &format, &count, &after,
-                           &data) == Success &&
+    if (XGetWindowProperty(d, root, clientList, 0, 65536, False, XA_WINDOW, &actualType, &format,
+                           &count, &after, &data) == Success &&
         data) {
         if (actualType == XA_WINDOW && format == 32) {
             auto* ids = reinterpret_cast<unsigned long*>(data);
@@ -374,7 +403,8 @@ std::vector<Window> topLevelWindows(Display* d) {
     if (XQueryTree(d, root, &rootOut, &parent, &children, &n) && children) {
         for (unsigned int i = 0; i < n; ++i) {
             XWindowAttributes attributes{};
-            if (XGetWindowAttributes(d, children[i], &attributes) && attributes.map_state == IsViewable)
+            if (XGetWindowAttributes(d, children[i], &attributes) &&
+                attributes.map_state == IsViewable)
                 windows.push_back(children[i]);
         }
         XFree(children);
@@ -403,13 +433,16 @@ std::vector<Text> LinuxSystem::windowCaptions() {
     return captions;
 }
 #else
-std::vector<Text> LinuxSystem::windowCaptions() { return {}; }
+std::vector<Text> LinuxSystem::windowCaptions() {
+    return {};
+}
 #endif
 
 SystemFacts LinuxSystem::facts() {
     SystemFacts facts;
     struct utsname names {};
-    if (uname(&names) == 0) std::tie(facts.version, facts.build) = kernelVersionParts(names.release);
+    if (uname(&names) == 0)
+        std::tie(facts.version, facts.build) = kernelVersionParts(names.release);
     std::string osRelease;
     for (const char* path : {"/etc/os-release", "/usr/lib/os-release"}) {
         std::ifstream in(path);
@@ -428,6 +461,8 @@ std::optional<std::string> LinuxSystem::environmentVariable(const std::string& n
     return std::string(value);
 }
 
-bool LinuxSystem::programAvailable(const std::string& name) { return !searchPath(name).empty(); }
+bool LinuxSystem::programAvailable(const std::string& name) {
+    return !searchPath(name).empty();
+}
 
 }  // namespace qel

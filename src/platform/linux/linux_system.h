@@ -13,7 +13,7 @@
 namespace qel {
 
 class LinuxSystem : public SystemPort {
-public:
+  public:
     StartedProgram startProgram(const std::string& commandLine, WindowHint hint) override;
     bool isRunning(std::int64_t taskNumber) override;
     SystemStatus openDocument(const std::string& pathOrAddress) override;
@@ -26,7 +26,7 @@ public:
     std::optional<std::string> environmentVariable(const std::string& name) override;
     bool programAvailable(const std::string& name) override;
 
-private:
+  private:
     StartedProgram spawn(const std::vector<std::string>& argv, const std::string& program);
     // Reaps every started program that has ended, so none stays a zombie.
     void reapEnded();
