@@ -202,8 +202,12 @@ bool passesThroughLink(const std::vector<std::string>& parts) {
     return false;
 }
 
-// A link's target resolved from the link's folder must stay inside.
-bool linkStaysInside(const std::vector<std::string>& parts, const std::string& target) {
+// A link's target resolved from the link's folder must stay inside. Read
+// on the disk (the current folder being the target), a part of the way that
+// is itself a link could lead elsewhere than the text says ("d/.." where d
+// links to "."), so such a way is refused too.
+bool linkStaysInside(const std::vector<std::string>& parts, const std::string& target,
+                     bool onDisk) {
     if (target.empty() || target[0] == '/') return false;
     std::vector<std::string> stack(parts.begin(), parts.end() - 1);
     std::size_t start = 0;
@@ -215,9 +219,14 @@ bool linkStaysInside(const std::vector<std::string>& parts, const std::string& t
         if (part == "..") {
             if (stack.empty()) return false;
             stack.pop_back();
-        } else {
-            stack.push_back(part);
+            continue;
         }
+        stack.push_back(part);
+        struct stat info {};
+        const bool last = start > target.size();
+        if (onDisk && !last && lstat(joined(stack, stack.size()).c_str(), &info) == 0 &&
+            S_ISLNK(info.st_mode))
+            return false;
     }
     return true;
 }
@@ -292,7 +301,12 @@ class Extractor {
                 return writeWhole(disk, entry, path);
             case AE_IFLNK: {
                 const char* target = archive_entry_symlink(entry);
-                if (!target || !linkStaysInside(*parts, target)) {
+                // A link must not take the place of a folder: links checked
+                // earlier may lead through it.
+                struct stat info {};
+                const bool replacesFolder =
+                    lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+                if (!target || replacesFolder || !linkStaysInside(*parts, target, true)) {
                     refuse(name);
                     return {};
                 }
@@ -795,7 +809,7 @@ Result createSelfExtractingFromArchive(const std::string& outputPath,
         const char* target = archive_entry_symlink(entry);
         const char* hardlink = archive_entry_hardlink(entry);
         // The made extractor must be as safe to run as our own extraction.
-        if (!parts || (target && !linkStaysInside(*parts, target)) ||
+        if (!parts || (target && !linkStaysInside(*parts, target, false)) ||
             (hardlink && !safeParts(hardlink)))
             return fail(kUnsafeEntry, name);
         if (parts->empty()) continue;

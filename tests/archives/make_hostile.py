@@ -56,6 +56,20 @@ def build(folder, outside):
         add_link(tar, "hard2", "../victim.txt", tarfile.LNKTYPE)
     made["hardlink"] = path
 
+    # Links that are harmless one by one but lead outside together: a link
+    # replacing a folder another link goes through, and a link whose way
+    # passes through a link.
+    path = os.path.join(folder, "chain.tar")
+    with tarfile.open(path, "w") as tar:
+        info = tarfile.TarInfo("d")
+        info.type = tarfile.DIRTYPE
+        tar.addfile(info)
+        add_link(tar, "l1", "d/..")
+        add_link(tar, "d", ".")
+        add_link(tar, "l2", ".")
+        add_link(tar, "l3", "l2/..")
+    made["chain"] = path
+
     # 96 MiB of zeros in a few hundred bytes.
     path = os.path.join(folder, "bomb.tbz")
     size = 96 << 20

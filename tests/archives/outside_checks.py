@@ -170,6 +170,16 @@ def hostile(work):
         check(snapshot(outside) == before_outside, "%s leaves the outside folder alone" % kind)
         check(set(os.listdir(work)) == before_work, "%s writes nothing beside the sandbox" % kind)
         check(set(os.listdir(os.path.dirname(sandbox))) == {"deeper"}, "%s stays in its folder" % kind)
+        # Every link that was made resolves inside the folder it was made in.
+        folder = os.path.join(sandbox, target)
+        for base, dirs, files in os.walk(folder):
+            for item in dirs + files:
+                path = os.path.join(base, item)
+                if os.path.islink(path) and kind != "prelink":
+                    resolved = os.path.realpath(path)
+                    check(resolved == folder or resolved.startswith(folder + os.sep),
+                          "%s: link %s resolves to %s" % (kind, path, resolved))
+    check(os.path.islink(os.path.join(sandbox, "chain", "l2")), "a harmless link is made")
     # Safe entries beside the hostile ones still arrive.
     check(open(os.path.join(sandbox, "dotdot", "ok.txt")).read() == "fine\n", "safe entries are extracted")
     # The bomb's partial file is gone and no more than the limit was written.
