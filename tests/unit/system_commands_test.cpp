@@ -1,10 +1,13 @@
 // 起動, 起動して待, the session commands and associations against a system
 // port that fails on request, so that every error path and the protection
 // checks are seen without touching the machine.
+#include <filesystem>
+#include <functional>
 #include <map>
 
 #include "engine_fixture.h"
 #include "library/handlers.h"
+#include "platform/linux/runtime_channel.h"
 
 namespace qel::testing {
 namespace {
@@ -21,6 +24,7 @@ class ScriptedSystem : public SystemPort {
     bool isRunning(std::int64_t task) override {
         ++polls;
         if (polls == interruptAtPoll && interrupt) *interrupt = 1;
+        if (onPoll) onPoll(polls);
         return task == 42 && (runningPolls < 0 || polls <= runningPolls);
     }
     SystemStatus openDocument(const std::string&) override { return {}; }
@@ -47,6 +51,7 @@ class ScriptedSystem : public SystemPort {
     int interruptAtPoll = -1;
     volatile int* interrupt = nullptr;
     bool refuseSession = false;
+    std::function<void(int)> onPoll;
 };
 
 class SystemCommandsTest : public EngineTest {
@@ -90,6 +95,26 @@ TEST_F(SystemCommandsTest, AnInterruptEndsTheWaitAndTheRun) {
     EXPECT_EQ(system().polls, 5);
     EXPECT_TRUE(messages().empty());
     engine().interruptFlag = nullptr;
+}
+
+TEST_F(SystemCommandsTest, TheMessageChannelRunsWhileWaitingAndItsProcedureMayEndTheWait) {
+    char pattern[] = "/tmp/qel-wait-channel-XXXXXX";
+    const std::string folder = mkdtemp(pattern);
+    // The channel's folder lives in a private one, as in the runtime folder.
+    engine().platform.channel = std::make_unique<RuntimeDirChannel>(folder + "/channels");
+    RuntimeDirChannel sender(folder + "/channels");
+    system().runningPolls = -1;
+    system().onPoll = [&](int poll) {
+        std::string id;
+        if (poll == 3) sender.post(u"部屋", u"やあ", 12345.0, id);
+        if (poll > 1000) engine().stopRequested = true;  // a safety net, never reached
+    };
+    run({u"手順は　受信", u"  「受信:［プログラム間メッセージ］」を表示", u"  終了", u"終わり",
+         u"通信を受信へ「部屋」で開始", u"「editor」を起動して待", u"「ここには来ない」を表示"});
+    EXPECT_EQ(messages(), std::vector<Text>{u"受信:やあ"});
+    EXPECT_LT(system().polls, 10);
+    std::error_code ec;
+    std::filesystem::remove_all(folder, ec);
 }
 
 TEST_F(SystemCommandsTest, SystemProtectionRefusesProgramsSessionsAndRemovingAssociations) {
