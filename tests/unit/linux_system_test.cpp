@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -147,6 +148,53 @@ TEST(LinuxSystem, WhatIsNoProgramIsRefusedByKind) {
     StartedProgram started = system.startProgram(script, WindowHint::Normal);
     EXPECT_TRUE(started.status) << started.status.message;
     EXPECT_TRUE(endsWithin(system, started.taskNumber, 5000));
+}
+
+// PATH for one test, pointing at a folder of stand-in programs.
+class SearchPath {
+  public:
+    explicit SearchPath(const std::string& path)
+        : saved_(std::getenv("PATH") ? std::getenv("PATH") : "") {
+        setenv("PATH", path.c_str(), 1);
+    }
+    ~SearchPath() { setenv("PATH", saved_.c_str(), 1); }
+
+  private:
+    std::string saved_;
+};
+
+TEST(LinuxSystem, DocumentsOpenThroughTheDesktopOpenerWithoutAShell) {
+    TempFolder folder;
+    LinuxSystem system;
+    const std::string log = folder.path + "/opened";
+    folder.file("bin/xdg-open",
+                "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\" >> '" + log + "'; done\n",
+                0755);
+    const std::string document = folder.file("-n letter; rm x.txt", "text");
+    {
+        SearchPath path(folder.path + "/bin:/usr/bin:/bin");
+        ASSERT_EQ(chdir(folder.path.c_str()), 0);
+        SystemStatus opened = system.openDocument("-n letter; rm x.txt");
+        ASSERT_TRUE(opened) << opened.message;
+        ASSERT_TRUE(system.openDocument("https://example.org/?a=1&b=2"));
+        EXPECT_EQ(system.openDocument(folder.path + "/missing.txt").fault, SystemFault::NotFound);
+        EXPECT_EQ(system.openDocument("").fault, SystemFault::NotFound);
+        ASSERT_EQ(chdir("/"), 0);
+    }
+    std::string lines;
+    for (int waited = 0; waited < 5000; waited += 10) {
+        lines = readAll(log);
+        if (std::count(lines.begin(), lines.end(), '\n') >= 2) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    // The file's name arrives as one argument, and one the opener cannot
+    // take for an option.
+    EXPECT_NE(lines.find("./-n letter; rm x.txt\n"), std::string::npos) << lines;
+    EXPECT_NE(lines.find("https://example.org/?a=1&b=2\n"), std::string::npos) << lines;
+    {
+        SearchPath path(folder.path + "/empty");
+        EXPECT_EQ(system.openDocument(document).fault, SystemFault::Refused);
+    }
 }
 
 TEST(LinuxSystem, FactsAndTheirParsing) {
