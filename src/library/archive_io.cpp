@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <memory>
@@ -390,10 +391,14 @@ class Extractor {
     Result refused_;
 };
 
-std::uint64_t freeSpace(const std::string& folder) {
+// What extraction may write into the folder's disk, keeping a reserve.
+std::uint64_t writableSpace(const std::string& folder, std::uint64_t keepFree) {
     struct statvfs info {};
     if (statvfs(folder.c_str(), &info) != 0) return UINT64_MAX;
-    return static_cast<std::uint64_t>(info.f_bavail) * info.f_frsize;
+    const std::uint64_t free = static_cast<std::uint64_t>(info.f_bavail) * info.f_frsize;
+    const std::uint64_t total = static_cast<std::uint64_t>(info.f_blocks) * info.f_frsize;
+    const std::uint64_t reserve = std::min(keepFree, total / 100);
+    return free > reserve ? free - reserve : 0;
 }
 
 // ---- writing ---------------------------------------------------------------------
@@ -503,7 +508,16 @@ Result copyKeptEntries(struct archive* writer, const std::string& archivePath,
 class PendingFile {
   public:
     explicit PendingFile(const std::string& path) : path_(path) {
-        temp_ = folderPartOf(path) + "/.qel-archive-XXXXXX";
+        // Through a symbolic link the file it points to is replaced, as
+        // every other file the runtime writes.
+        struct stat info {};
+        if (lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
+            if (char* resolved = realpath(path.c_str(), nullptr)) {
+                path_ = resolved;
+                std::free(resolved);
+            }
+        }
+        temp_ = folderPartOf(path_) + "/.qel-archive-XXXXXX";
         fd_ = mkostemp(temp_.data(), O_CLOEXEC);
     }
     ~PendingFile() {
@@ -653,9 +667,8 @@ Result extract(const std::string& archivePath, const std::string& folder, const 
     archive_write_disk_set_options(
         disk.get(), ARCHIVE_EXTRACT_TIME | ARCHIVE_EXTRACT_SECURE_SYMLINKS |
                         ARCHIVE_EXTRACT_SECURE_NODOTDOT | ARCHIVE_EXTRACT_SECURE_NOABSOLUTEPATHS);
-    const std::uint64_t space = freeSpace(".");
     const std::uint64_t budget =
-        std::min(limits.maxTotalBytes, space > limits.keepFree ? space - limits.keepFree : 0);
+        std::min(limits.maxTotalBytes, writableSpace(".", limits.keepFree));
     Extractor extractor(limits, static_cast<std::uint64_t>(archiveInfo.st_size), budget);
     Result result = extractor.run(reader.get(), disk.get());
     if (archive_write_close(disk.get()) < ARCHIVE_WARN && result)

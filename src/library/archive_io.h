@@ -47,7 +47,9 @@ struct Limits {
     // archive's size is taken for a decompression bomb.
     std::uint64_t ratioFloor = std::uint64_t(64) << 20;
     double maxRatio = 1000.0;
-    std::uint64_t keepFree = std::uint64_t(256) << 20;  // left free on the disk
+    // Left free on the disk: this much, or a hundredth of the disk when
+    // that is less (small disks).
+    std::uint64_t keepFree = std::uint64_t(64) << 20;
 };
 
 Result extract(const std::string& archivePath, const std::string& folder,

@@ -207,6 +207,14 @@ def failures_keep_the_old_archive(work):
     check(len(errors(t)) == 1 and "エラー番号207" in errors(t)[0], "an unwritable place is reported: %s" % t)
     check(open(os.path.join(work, "keep.zip"), "rb").read() == before, "a failed 圧縮 leaves the archive as it was")
     check(not [n for n in os.listdir(work) if n.startswith(".qel-")], "no temporary files stay behind")
+    # Written through a link, the archive replaces the file and the link stays.
+    os.symlink("keep.zip", os.path.join(work, "link.zip"))
+    t = run_script(work, ["「tree/sub」を「link.zip」へ圧縮"])
+    check(not errors(t), "writing through a link: %s" % t)
+    check(os.path.islink(os.path.join(work, "link.zip")), "the link stays a link")
+    after = open(os.path.join(work, "keep.zip"), "rb").read()
+    check(after != before and "sub/日本語.txt" in listed(["bsdtar", "-tf", os.path.join(work, "keep.zip")]),
+          "the linked archive took the new member")
 
 
 for check_function in (ours_read_by_others, others_read_by_us, old_code_page_names, hostile,
