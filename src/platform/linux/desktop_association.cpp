@@ -311,10 +311,11 @@ SystemStatus associateExtension(const XdgFolders& f, const std::string& extensio
                                 const std::string& commandLine, const std::string& description,
                                 const std::string& icon) {
     auto ext = normalisedExtension(extension);
-    if (!ext) return failure(SystemFault::Other, "not a usable file extension: " + extension);
+    if (!ext) return failure(SystemFault::Other, "拡張子に使えない文字があります: " + extension);
     std::string exec = desktopExecFor(commandLine);
     if (exec.empty())
-        return failure(SystemFault::Other, "not a usable command line: " + commandLine);
+        return failure(SystemFault::Other,
+                       "コマンドラインの引用符が閉じていません: " + commandLine);
 
     // A repeated association keeps what the first one found before it.
     std::string oldEntryBytes;
@@ -375,10 +376,11 @@ SystemStatus associateExtension(const XdgFolders& f, const std::string& extensio
 
 SystemStatus removeExtensionAssociation(const XdgFolders& f, const std::string& extension) {
     auto ext = normalisedExtension(extension);
-    if (!ext) return failure(SystemFault::Other, "not a usable file extension: " + extension);
+    if (!ext) return failure(SystemFault::Other, "拡張子に使えない文字があります: " + extension);
     std::string entryBytes;
     if (!readWholeFile(desktopPath(f, *ext), entryBytes))
-        return failure(SystemFault::NotFound, "no association of ." + *ext + " was made here");
+        return failure(SystemFault::NotFound,
+                       "." + *ext + " の関連づけはこのプログラムで作られていません。");
     KeyFile entry = KeyFile::parse(entryBytes);
     const std::string group = "Desktop Entry";
     std::string mimeType = entry.value(group, "MimeType").value_or("");

@@ -22,6 +22,7 @@ struct XdgFolders {
 XdgFolders xdgFoldersFromEnvironment();
 
 // extension: with or without its dot; letters, digits and _ - + ~ only.
+// Failure messages are for users (Japanese), like the other ports'.
 SystemStatus associateExtension(const XdgFolders& folders, const std::string& extension,
                                 const std::string& commandLine, const std::string& description,
                                 const std::string& icon);
