@@ -200,17 +200,18 @@ Result extract(const std::string& archivePath, const std::string& folder, const 
     struct stat archiveInfo {};
     if (stat(archivePath.c_str(), &archiveInfo) != 0 || !S_ISREG(archiveInfo.st_mode))
         return fail(kCannotRead, archivePath + ": " + std::strerror(errno ? errno : EINVAL));
-    std::error_code ec;
-    fs::create_directories(folder, ec);
-    if (ec) return fail(kWriteFailed, folder + ": " + ec.message());
     const std::string absoluteArchive = fs::absolute(archivePath).string();
-
     Reader reader(archive_read_new());
     archive_read_support_filter_all(reader.get());
     archive_read_support_format_all(reader.get());
     if (archive_read_open_filename(reader.get(), absoluteArchive.c_str(), kBlock) != ARCHIVE_OK)
         return fail(kCannotRead,
                     archivePath + ": " + libraryMessage(reader.get(), "書庫ではありません。"));
+    // Only an archive gets its folder made: a file that is none leaves no
+    // empty folder behind.
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    if (ec) return fail(kWriteFailed, folder + ": " + ec.message());
 
     FolderGuard back;
     if (!back.ok() || chdir(folder.c_str()) != 0)

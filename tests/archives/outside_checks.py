@@ -207,6 +207,10 @@ def failures_keep_the_old_archive(work):
     check(len(errors(t)) == 1 and "エラー番号207" in errors(t)[0], "an unwritable place is reported: %s" % t)
     check(open(os.path.join(work, "keep.zip"), "rb").read() == before, "a failed 圧縮 leaves the archive as it was")
     check(not [n for n in os.listdir(work) if n.startswith(".qel-")], "no temporary files stay behind")
+    # A file that is no archive leaves no folder behind.
+    t = run_script(work, ["「tree/a.txt」を「nofolder」へ解凍"])
+    check(len(errors(t)) == 1 and "エラー番号208" in errors(t)[0], "no archive is reported: %s" % t)
+    check(not os.path.exists(os.path.join(work, "nofolder")), "no folder is made for a file that is no archive")
     # Written through a link, the archive replaces the file and the link stays.
     os.symlink("keep.zip", os.path.join(work, "link.zip"))
     t = run_script(work, ["「tree/sub」を「link.zip」へ圧縮"])
