@@ -295,7 +295,7 @@ Result createSelfExtractingFromArchive(const std::string& outputPath,
     Utf8Names utf8;
     Reader reader(archive_read_new());
     archive_read_support_filter_all(reader.get());
-    archive_read_support_format_all(reader.get());
+    supportArchiveFormats(reader.get());
     if (archive_read_open_filename(reader.get(), archivePath.c_str(), kBlock) != ARCHIVE_OK)
         return fail(kCannotRead,
                     archivePath + ": " + libraryMessage(reader.get(), "書庫ではありません。"));

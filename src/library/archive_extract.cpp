@@ -203,7 +203,7 @@ Result extract(const std::string& archivePath, const std::string& folder, const 
     const std::string absoluteArchive = fs::absolute(archivePath).string();
     Reader reader(archive_read_new());
     archive_read_support_filter_all(reader.get());
-    archive_read_support_format_all(reader.get());
+    supportArchiveFormats(reader.get());
     if (archive_read_open_filename(reader.get(), absoluteArchive.c_str(), kBlock) != ARCHIVE_OK)
         return fail(kCannotRead,
                     archivePath + ": " + libraryMessage(reader.get(), "書庫ではありません。"));

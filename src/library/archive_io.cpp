@@ -16,6 +16,19 @@ namespace qel::archive {
 
 namespace detail {
 
+int supportArchiveFormats(struct archive* reader) {
+    for (int (*support)(struct archive*) :
+         {archive_read_support_format_7zip, archive_read_support_format_ar,
+          archive_read_support_format_cab, archive_read_support_format_cpio,
+          archive_read_support_format_iso9660, archive_read_support_format_lha,
+          archive_read_support_format_rar, archive_read_support_format_rar5,
+          archive_read_support_format_tar, archive_read_support_format_warc,
+          archive_read_support_format_xar, archive_read_support_format_zip}) {
+        support(reader);
+    }
+    return ARCHIVE_OK;
+}
+
 std::string lowered(std::string text) {
     for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return text;
@@ -183,7 +196,7 @@ Type probe(const std::string& path) {
         {Type::Cab, archive_read_support_format_cab},
         {Type::Tar, archive_read_support_format_tar},
         {Type::Rar, supportRar},
-        {Type::Other, archive_read_support_format_all},
+        {Type::Other, supportArchiveFormats},
     };
     for (const auto& candidate : candidates) {
         if (accepts(path, candidate.support)) return candidate.type;

@@ -62,6 +62,11 @@ class Utf8Names {
     locale_t previous_ = static_cast<locale_t>(0);
 };
 
+// Every archive format that stores its files' contents. Text formats that
+// only describe files (mtree) are left out: "extracting" one would copy
+// files named in it from this machine, and any text file would pass for one.
+int supportArchiveFormats(struct archive* reader);
+
 std::string lowered(std::string text);
 bool endsWith(const std::string& text, const std::string& suffix);
 std::string fileNameOf(const std::string& path);

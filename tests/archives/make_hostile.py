@@ -70,6 +70,13 @@ def build(folder, outside):
         add_link(tar, "l3", "l2/..")
     made["chain"] = path
 
+    # A description of files rather than an archive: reading it as one would
+    # copy a file of this machine into the folder.
+    path = os.path.join(folder, "mtree.dat")
+    with open(path, "w") as f:
+        f.write("#mtree\n./copied.txt type=file contents=%s\n" % os.path.join(outside, "victim.txt"))
+    made["mtree"] = path
+
     # 96 MiB of zeros in a few hundred bytes.
     path = os.path.join(folder, "bomb.tbz")
     size = 96 << 20

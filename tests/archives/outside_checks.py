@@ -165,7 +165,7 @@ def hostile(work):
         target = "pre" if kind == "prelink" else kind
         t = run_script(sandbox, ["「%s」を「%s」へ解凍" % (path, target)])
         check(len(errors(t)) == 1 and "エラー番号208" in errors(t)[0], "%s is reported: %s" % (kind, t))
-        code = "エラー番号：3" if kind == "bomb" else "エラー番号：2"
+        code = {"bomb": "エラー番号：3", "mtree": "エラー番号：1"}.get(kind, "エラー番号：2")
         check(any(code in line for line in errors(t)), "%s gives %s" % (kind, code))
         check(snapshot(outside) == before_outside, "%s leaves the outside folder alone" % kind)
         check(set(os.listdir(work)) == before_work, "%s writes nothing beside the sandbox" % kind)
@@ -180,6 +180,7 @@ def hostile(work):
                     check(resolved == folder or resolved.startswith(folder + os.sep),
                           "%s: link %s resolves to %s" % (kind, path, resolved))
     check(os.path.islink(os.path.join(sandbox, "chain", "l2")), "a harmless link is made")
+    check(not os.path.exists(os.path.join(sandbox, "mtree")), "a file description is not extracted")
     # Safe entries beside the hostile ones still arrive.
     check(open(os.path.join(sandbox, "dotdot", "ok.txt")).read() == "fine\n", "safe entries are extracted")
     # The bomb's partial file is gone and no more than the limit was written.
