@@ -45,6 +45,14 @@ Text chooseInstalled(SystemPort* port, TextView choices) {
     return lines.front();
 }
 
+// Blanks, tabs and the CR of files written on the old system.
+TextView trimLine(TextView line) {
+    auto isSpace = [](char16_t c) { return c == u'\t' || c == u'\r' || text::isBlank(c); };
+    while (!line.empty() && isSpace(line.front())) line.remove_prefix(1);
+    while (!line.empty() && isSpace(line.back())) line.remove_suffix(1);
+    return line;
+}
+
 // "name=command line" lines of the user's own alias file; # starts a comment.
 void addUserAliases(Engine& engine, KeyedTable& aliases) {
     SystemPort* port = systemOf(engine);
@@ -63,15 +71,15 @@ void addUserAliases(Engine& engine, KeyedTable& aliases) {
     while (start < content.size()) {
         std::size_t end = content.find(u'\n', start);
         if (end == Text::npos) end = content.size();
-        TextView line = text::trimBlanks(TextView(content).substr(start, end - start));
+        TextView line = trimLine(TextView(content).substr(start, end - start));
         start = end + 1;
         std::size_t eq = line.find(u'=');
         if (line.empty() || line[0] == u'#' || eq == TextView::npos) continue;
-        Text name(text::trimBlanks(line.substr(0, eq)));
+        Text name(trimLine(line.substr(0, eq)));
         if (name.empty()) continue;
         auto entry = std::make_shared<xxCmdData>();
         entry->Name = name;
-        entry->Value = Text(text::trimBlanks(line.substr(eq + 1)));
+        entry->Value = Text(trimLine(line.substr(eq + 1)));
         aliases.remove(name);
         aliases.add(name, entry);
     }

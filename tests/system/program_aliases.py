@@ -12,7 +12,8 @@ QELSCRIPT = sys.argv[1]
 
 CONF = """# my programs
 メモ帳 = mousepad --new-window
-ゲーム=supertux2
+ゲーム=supertux2\r
+\tペイント\t=\tpinta\r
  broken line without equals
 =no name
 電卓=
@@ -28,7 +29,7 @@ SCRIPT = """メモ帳を起動
 EXPECTED = [
     "SYSTEM\tstart\tmousepad --new-window\tnormal",
     "SYSTEM\tstart\tsupertux2\tnormal",
-    "SYSTEM\tstart\tkolourpaint\tnormal",
+    "SYSTEM\tstart\tpinta\tnormal",
     # An alias set to nothing starts nothing: the empty command line is not found.
     "ERR\t17\tQelvane\tが見つかりません。\\n［t.qel 4行目 エラー番号201］\t1",
     "SYSTEM\tstart\tゲーム\tnormal",
@@ -37,7 +38,7 @@ EXPECTED = [
 with tempfile.TemporaryDirectory() as home:
     config = os.path.join(home, "config")
     os.makedirs(os.path.join(config, "qelscript"))
-    with open(os.path.join(config, "qelscript", "programs.conf"), "w", encoding="utf-8") as f:
+    with open(os.path.join(config, "qelscript", "programs.conf"), "w", encoding="utf-8", newline="") as f:
         f.write(CONF)
     script = os.path.join(home, "t.qel")
     with open(script, "w", encoding="utf-8") as f:
