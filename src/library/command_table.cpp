@@ -14,8 +14,8 @@ const std::vector<CommandRow>& commandRows() {
     {u"表示", 0, u"", cmdDisplay},  // 4
     {u"繰り返", 0, u"", cmdRepeat},  // 5
     {u"作れ,作", 1, u"", cmdCreate},  // 6
-    {u"起動して待", 1, u"", cmdNotBuilt},  // 7
-    {u"起動", 1, u"", cmdNotBuilt},  // 8
+    {u"起動して待", 1, u"", cmdStartAndWait},  // 7
+    {u"起動", 1, u"", cmdStartProgram},  // 8
     {u"待て", 0, u"", cmdWait},  // 9
     {u"休憩", 0, u"", cmdRest},  // 10
     {u"変え", 2, u"", cmdNotBuilt},  // 11
@@ -88,18 +88,18 @@ const std::vector<CommandRow>& commandRows() {
     {u"挿入", 2, u"", cmdInsert},  // 78
     {u"手前,しない", 0, u"", cmdNotBuilt},  // 79
     {u"戻", 0, u"", cmdNotBuilt},  // 80
-    {u"再起動", 1, u"", cmdNotBuilt},  // 81
-    {u"ログオフ", 1, u"", cmdNotBuilt},  // 82
-    {u"強制終了", 1, u"", cmdNotBuilt},  // 83
-    {u"スタンバイ", 1, u"", cmdNotBuilt},  // 84
-    {u"関連づけ,関連付け", 2, u"", cmdNotBuilt},  // 85
+    {u"再起動", 1, u"", cmdRestartSystem},  // 81
+    {u"ログオフ", 1, u"", cmdLogOff},  // 82
+    {u"強制終了", 1, u"", cmdForcedLogOff},  // 83
+    {u"スタンバイ", 1, u"", cmdStandby},  // 84
+    {u"関連づけ,関連付け", 2, u"", cmdAssociate},  // 85
     {u"移動", 2, u"", cmdMove},  // 86
     {u"コピー", 1, u"", cmdCopy},  // 87
     {u"削除", 1, u"", cmdDelete},  // 88
     {u"ファイル属性変更", 2, u"", cmdChangeAttributes},  // 89
     {u"変更", 2, u"", cmdRename},  // 90
-    {u"圧縮", 2, u"", cmdNotBuilt},  // 91
-    {u"解凍", 2, u"", cmdNotBuilt},  // 92
+    {u"圧縮", 2, u"", cmdCompress},  // 91
+    {u"解凍", 2, u"", cmdExtract},  // 92
     {u"ダウンロード", 2, u"", cmdDownload},  // 93
     {u"アップロード", 2, u"", cmdUpload},  // 94
     {u"バックアップ", 2, u"", cmdBackup},  // 95
@@ -138,8 +138,8 @@ const std::vector<CommandRow>& commandRows() {
     {u"ひょうじ", 0, u"", cmdDisplay},  // 128
     {u"くりかえ", 0, u"", cmdRepeat},  // 129
     {u"つく", 0, u"", cmdCreate},  // 130
-    {u"きどう", 0, u"", cmdNotBuilt},  // 131
-    {u"きどうしてまて", 0, u"", cmdNotBuilt},  // 132
+    {u"きどう", 0, u"", cmdStartProgram},  // 131
+    {u"きどうしてまて", 0, u"", cmdStartAndWait},  // 132
     {u"まて", 0, u"", cmdWait},  // 133
     {u"きゅうけい", 0, u"", cmdRest},  // 134
     {u"かえ", 0, u"", cmdNotBuilt},  // 135
@@ -192,14 +192,14 @@ const std::vector<CommandRow>& commandRows() {
     {u"いどうかいし", 0, u"", cmdNotBuilt},  // 182
     {u"そうにゅう", 0, u"", cmdInsert},  // 183
     {u"てまえ", 0, u"", cmdNotBuilt},  // 184
-    {u"さいきどう", 0, u"", cmdNotBuilt},  // 185
-    {u"きょうせいしゅうりょう", 0, u"", cmdNotBuilt},  // 186
-    {u"かんれんづけ", 0, u"", cmdNotBuilt},  // 187
+    {u"さいきどう", 0, u"", cmdRestartSystem},  // 185
+    {u"きょうせいしゅうりょう", 0, u"", cmdForcedLogOff},  // 186
+    {u"かんれんづけ", 0, u"", cmdAssociate},  // 187
     {u"いどう", 0, u"", cmdMove},  // 188
     {u"さくじょ", 0, u"", cmdDelete},  // 189
     {u"へんこう", 0, u"", cmdRename},  // 190
-    {u"あっしゅく", 0, u"", cmdNotBuilt},  // 191
-    {u"かいとう", 0, u"", cmdNotBuilt},  // 192
+    {u"あっしゅく", 0, u"", cmdCompress},  // 191
+    {u"かいとう", 0, u"", cmdExtract},  // 192
     {u"さいせい", 0, u"", cmdNotBuilt},  // 193
     {u"リピートさいせい", 0, u"", cmdNotBuilt},  // 194
     {u"いちじていし", 0, u"", cmdNotBuilt},  // 195

@@ -5,6 +5,7 @@
 #include "core/text/brackets.h"
 #include "library/control_flow.h"
 #include "library/handlers.h"
+#include "library/system_commands.h"
 
 namespace qel {
 
@@ -46,7 +47,7 @@ void cmdStop(StatementRecord& record, Engine& engine) {
     if (record.woArg.empty()) {
         engine.stopRequested = true;
     } else if (record.woArg == u"ウィンドウズ") {
-        engine.ReportError(u"「%1」は、このビルドではまだ使えません。", 997, 48, u"ウィンドウズの終了");
+        EndSessionCommand(engine, SessionAction::PowerOff);
     }
 }
 

@@ -105,11 +105,11 @@ const std::vector<FunctionRow>& functionRows() {
     {u"色", 0, u"", fnNotBuilt},  // 95
     {u"マウスカーソル", 0, u"", fnNotBuilt},  // 96
     {u"ＲＧＢ", 3, u"", fnRgb},  // 97
-    {u"ウィンドウズのバージョン", 0, u"", fnNotBuilt},  // 98
-    {u"ウィンドウズのビルド番号", 0, u"", fnNotBuilt},  // 99
-    {u"ウィンドウズの種類", 0, u"", fnNotBuilt},  // 100
-    {u"環境変数", 1, u"", fnNotBuilt},  // 101
-    {u"起動中", 0, u"", fnNotBuilt},  // 102
+    {u"ウィンドウズのバージョン", 0, u"", fnWindowsVersion},  // 98
+    {u"ウィンドウズのビルド番号", 0, u"", fnWindowsBuild},  // 99
+    {u"ウィンドウズの種類", 0, u"", fnWindowsKind},  // 100
+    {u"環境変数", 1, u"", fnEnvironmentVariable},  // 101
+    {u"起動中", 0, u"", fnIsRunning},  // 102
     {u"コマンドライン,起動時設定", 0, u"", fnCommandLine},  // 103
     {u"エラーメッセージ", 0, u"", fnErrorMessage},  // 104
     {u"エラー番号", 0, u"", fnErrorNumber},  // 105
@@ -122,7 +122,7 @@ const std::vector<FunctionRow>& functionRows() {
     {u"押したボタン", 0, u"", fnNotBuilt},  // 112
     {u"押したキー", 0, u"", fnNotBuilt},  // 113
     {u"押したキー番号", 0, u"", fnNotBuilt},  // 114
-    {u"起動中プログラム一覧", 0, u"", fnNotBuilt},  // 115
+    {u"起動中プログラム一覧", 0, u"", fnRunningPrograms},  // 115
     {u"フォント一覧", 0, u"", fnNotBuilt},  // 116
     {u"アイコンの色,カメの色", 0, u"", fnNotBuilt},  // 117
     {u"アクティブウィンドウの名前", 0, u"", fnNotBuilt},  // 118

@@ -262,4 +262,28 @@ void fnSettingsFile(Text& result, Text& args, Engine& engine);
 void fnRegistrySubkeys(Text& result, Text& args, Engine& engine);
 void fnRegistryValueNames(Text& result, Text& args, Engine& engine);
 
+
+// ---- programs, the session, associations (system_commands.cpp) -------------
+void cmdStartProgram(StatementRecord& record, Engine& engine);
+void cmdStartAndWait(StatementRecord& record, Engine& engine);
+void cmdRestartSystem(StatementRecord& record, Engine& engine);
+void cmdLogOff(StatementRecord& record, Engine& engine);
+void cmdForcedLogOff(StatementRecord& record, Engine& engine);
+void cmdStandby(StatementRecord& record, Engine& engine);
+void cmdAssociate(StatementRecord& record, Engine& engine);
+// 削除 of "…の関連付け" / "…の関連づけ" (woArg as written).
+void cmdDeleteAssociation(StatementRecord& record, Engine& engine);
+void fnWindowsVersion(Text& result, Text& args, Engine& engine);
+void fnWindowsBuild(Text& result, Text& args, Engine& engine);
+void fnWindowsKind(Text& result, Text& args, Engine& engine);
+void fnEnvironmentVariable(Text& result, Text& args, Engine& engine);
+void fnIsRunning(Text& result, Text& args, Engine& engine);
+void fnRunningPrograms(Text& result, Text& args, Engine& engine);
+
+// ---- archives (archive_commands.cpp) ---------------------------------------
+void cmdCompress(StatementRecord& record, Engine& engine);
+void cmdExtract(StatementRecord& record, Engine& engine);
+// 作れ of a name beginning with 自己解凍書庫 (woArg as written).
+void cmdCreateSelfExtracting(StatementRecord& record, Engine& engine);
+
 }  // namespace qel

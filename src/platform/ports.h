@@ -307,6 +307,13 @@ struct StartedProgram {
 // Ending the user's session or the machine's work.
 enum class SessionAction { PowerOff, Reboot, LogOff, ForcedLogOff, Suspend };
 
+// What scripts may learn about the system they run on.
+struct SystemFacts {
+    std::string version;  // "major.minor" of the operating system
+    std::string build;    // its build (patch) number
+    std::string kind;     // the system's name as users know it
+};
+
 // Requests that act on the machine or the desktop beyond the script's own
 // files. The headless implementation records them and never acts, so that no
 // test can shut a machine down or change its file associations.
@@ -330,6 +337,17 @@ public:
     virtual SystemStatus removeAssociation(const std::string& extension) = 0;
     // The captions of the desktop's top-level windows that have one.
     virtual std::vector<Text> windowCaptions() = 0;
+    virtual SystemFacts facts() { return {}; }
+    // The value of an environment variable; nothing when it is not set.
+    virtual std::optional<std::string> environmentVariable(const std::string& name) {
+        (void)name;
+        return std::nullopt;
+    }
+    // Whether a program of this name would be found on the search path.
+    virtual bool programAvailable(const std::string& name) {
+        (void)name;
+        return false;
+    }
 };
 
 struct Platform {

@@ -9,6 +9,7 @@
 #include "platform/headless/recording_system.h"
 #include "platform/linux/curl_transfer.h"
 #include "platform/linux/file_settings_store.h"
+#include "platform/linux/linux_system.h"
 #include "platform/linux/posix_files.h"
 #include "platform/linux/reading_service.h"
 #include "platform/linux/runtime_channel.h"
@@ -199,6 +200,8 @@ int runMain(const std::vector<std::string>& args, std::ostream& out, std::ostrea
         platform.system = std::make_unique<RecordingSystem>([console](const std::string& request) {
             if (console) console->recordSystemRequest(request);
         });
+    } else {
+        platform.system = std::make_unique<LinuxSystem>();
     }
     platform.files = std::make_unique<PosixFileSystem>();
     platform.settings = std::make_unique<FileSettingsStore>(FileSettingsStore::defaultFolder());

@@ -13,7 +13,10 @@
 #include "core/engine.h"
 #include "engine/qel.h"
 #include "platform/headless/console_host.h"
+#include "library/protection.h"
+#include "library/settings_access.h"
 #include "platform/linux/posix_files.h"
+#include "platform/settings_store.h"
 
 namespace qel::testing {
 
@@ -43,6 +46,33 @@ class CapturingHost : public ConsoleHost {
     const Engine* engine = nullptr;
 };
 
+
+// A settings store that holds only the protection key, for tests of the
+// guarded commands: every run reads the protection from the store.
+class ProtectionKeyStore : public SettingsStore {
+  public:
+    explicit ProtectionKeyStore(Text key) : key_(std::move(key)) {}
+    SettingsStatus read(SettingsArea area, TextView keyPath, TextView name,
+                        std::optional<Text>& value) override {
+        if (area == SettingsArea::Application && keyPath == kProtectionKeyPath &&
+            name == kProtectionKeyName) {
+            value = key_;
+        }
+        return {};
+    }
+    SettingsStatus write(SettingsArea, TextView, TextView, TextView) override { return refused(); }
+    SettingsStatus removeValue(SettingsArea, TextView, TextView, bool&) override { return refused(); }
+    SettingsStatus removeKey(SettingsArea, TextView, bool&) override { return refused(); }
+    SettingsStatus subkeys(SettingsArea, TextView, std::vector<Text>&) override { return {}; }
+    SettingsStatus valueNames(SettingsArea, TextView, std::vector<Text>&) override { return {}; }
+    std::string location() const override { return "(test)"; }
+    bool isStoreFile(const std::string&) const override { return false; }
+
+  private:
+    static SettingsStatus refused() { return {SettingsFault::Failed, "read-only test store"}; }
+    Text key_;
+};
+
 class EngineTest : public ::testing::Test {
   protected:
     explicit EngineTest(bool cancelErrors = false) {
@@ -61,6 +91,12 @@ class EngineTest : public ::testing::Test {
 
     Engine& engine() { return qel_->engine(); }
     Qel& qel() { return *qel_; }
+
+    // Forbids the categories (registry, files, system, native calls, ask
+    // first) from the next run on, as a stored key does.
+    void forbid(const std::array<bool, 5>& flags) {
+        qel_->platform().settings = std::make_unique<ProtectionKeyStore>(MakeProtectionKey(flags));
+    }
 
     // Runs the lines as the main script "test.qel" (joined with CR LF, as a
     // loaded file is).

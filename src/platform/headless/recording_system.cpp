@@ -1,5 +1,7 @@
 #include "platform/headless/recording_system.h"
 
+#include <cstdlib>
+
 namespace qel {
 namespace {
 
@@ -65,6 +67,12 @@ SystemStatus RecordingSystem::associate(const std::string& extension,
                                         const std::string& description, const std::string& icon) {
     record("associate\t" + extension + "\t" + commandLine + "\t" + description + "\t" + icon);
     return {};
+}
+
+std::optional<std::string> RecordingSystem::environmentVariable(const std::string& name) {
+    const char* value = std::getenv(name.c_str());
+    if (!value) return std::nullopt;
+    return std::string(value);
 }
 
 SystemStatus RecordingSystem::removeAssociation(const std::string& extension) {

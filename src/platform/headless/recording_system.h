@@ -27,6 +27,13 @@ class RecordingSystem : public SystemPort {
                            const std::string& description, const std::string& icon) override;
     SystemStatus removeAssociation(const std::string& extension) override;
     std::vector<Text> windowCaptions() override { return captions; }
+    // Fixed facts, so that transcripts do not depend on the machine.
+    SystemFacts facts() override { return {"0.0", "0", "Linux (no system)"}; }
+    // Reading the environment changes nothing, so it is the real one.
+    std::optional<std::string> environmentVariable(const std::string& name) override;
+    // No program is found: aliases resolve to their first choice whatever
+    // the machine has installed.
+    bool programAvailable(const std::string&) override { return false; }
 
     std::vector<std::string> requests;
     // What windowCaptions answers.

@@ -1,0 +1,172 @@
+// Archives: 圧縮, 解凍 and self-extracting archives (作れ 自己解凍書庫…).
+#include "core/engine.h"
+#include "core/parser.h"
+#include "core/paths.h"
+#include "library/archive_io.h"
+#include "library/handlers.h"
+
+namespace qel {
+
+namespace {
+
+constexpr int kArchiverOptions = 202;
+constexpr TextView kSelfExtractingPrefix = u"自己解凍書庫";
+
+bool isListSeparator(char16_t c) {
+    return c == u',' || c == u'、' || c == u'，' || c == u'\r' || c == u'\n';
+}
+
+// A file list: one name, names separated by list separators, or lines.
+// Quotes some scripts put around names with blanks are dropped.
+std::vector<std::string> fileList(TextView value) {
+    std::vector<std::string> names;
+    std::size_t start = 0;
+    while (start <= value.size()) {
+        std::size_t end = start;
+        while (end < value.size() && !isListSeparator(value[end])) ++end;
+        TextView name = text::trimBlanks(value.substr(start, end - start));
+        if (name.size() >= 2 && name.front() == u'"' && name.back() == u'"')
+            name = name.substr(1, name.size() - 2);
+        if (!name.empty()) names.push_back(toNativePath(name));
+        start = end + 1;
+    }
+    return names;
+}
+
+// Options are evaluated with the archiver's option names in force, as
+// scripts wrote them; none of them changes what is written here.
+void evaluateOptions(Engine& engine, TextView options) {
+    if (text::trimBlanks(options).empty()) return;
+    Text written(options);
+    for (char16_t& c : written) {
+        if (c == u'＆') c = u'＋';
+    }
+    engine.EvalWithConstants(kArchiverOptions, written);
+}
+
+Text errorDetail(const archive::Result& result) {
+    Text detail = u"エラー番号：" + text::fromUtf8(std::to_string(result.code));
+    if (!result.detail.empty()) detail += u"\n" + text::fromUtf8(result.detail);
+    return detail;
+}
+
+// The name of a type that cannot be written, for message 205.
+Text unwritableName(archive::Type type, TextView archiveName) {
+    if (type != archive::Type::Other) return text::fromUtf8(archive::typeName(type));
+    Text name = fileNameOf(archiveName);
+    std::size_t dot = name.rfind(u'.');
+    return dot == Text::npos ? name : name.substr(dot + 1);
+}
+
+// The members for the listed files; false after reporting a missing one.
+bool gatherMembers(Engine& engine, TextView filesValue, TextView base,
+                   std::vector<archive::Member>& members) {
+    std::vector<std::string> sources = fileList(filesValue);
+    if (sources.empty()) {
+        engine.ReportErrorNo(201, 16, filesValue);
+        return false;
+    }
+    archive::Result found = archive::collectMembers(
+        sources, base.empty() ? std::string() : toNativePath(base), members);
+    if (!found) {
+        engine.ReportErrorNo(201, 16, text::fromUtf8(found.detail));
+        return false;
+    }
+    return true;
+}
+
+Text withoutExtension(TextView path) {
+    std::size_t dot = path.rfind(u'.');
+    std::size_t separator = path.find_last_of(u"/\\");
+    if (dot == TextView::npos || (separator != TextView::npos && dot < separator))
+        return Text(path);
+    return Text(path.substr(0, dot));
+}
+
+}  // namespace
+
+void cmdCompress(StatementRecord& record, Engine& engine) {
+    // Asking for the further particles first leaves を and へ holding only
+    // their own arguments.
+    const auto& extra = AskParticlesOnce(record, {u"で", u"から"});
+    const Text optionsText = extra[0];
+    const Text baseText = extra[1];
+    const Text filesText = record.woArg;
+    const Text archiveText = record.heArg;
+    evaluateOptions(engine, optionsText);
+    Text filesValue = engine.EvalText(filesText);
+    Text archiveName = engine.EvalText(archiveText);
+    Text base = baseText.empty() ? Text() : engine.EvalText(baseText);
+
+    const std::string archivePath = toNativePath(archiveName);
+    archive::Type type = archive::typeOf(archivePath);
+    if (type == archive::Type::None) {
+        engine.ReportErrorNo(206, 16);
+        return;
+    }
+    if (!archive::canWrite(type)) {
+        engine.ReportErrorNo(205, 16, unwritableName(type, archiveName));
+        return;
+    }
+    std::vector<archive::Member> members;
+    if (!gatherMembers(engine, filesValue, base, members)) return;
+    archive::Result written = archive::create(archivePath, type, members);
+    if (!written) engine.ReportErrorNo(207, 16, errorDetail(written));
+}
+
+void cmdExtract(StatementRecord& record, Engine& engine) {
+    const Text optionsText = AskParticle(record, u"で");
+    const Text archiveText = record.woArg;
+    const Text folderText = record.heArg;
+    evaluateOptions(engine, optionsText);
+    Text archiveName = engine.EvalText(archiveText);
+    Text folder = folderText.empty() ? Text() : engine.EvalText(folderText);
+    const std::string archivePath = toNativePath(archiveName);
+    if (!engine.files().fileExists(archivePath)) {
+        engine.ReportErrorNo(201, 16, archiveName);
+        return;
+    }
+    const std::string target =
+        folder.empty() ? engine.files().currentFolder() : toNativePath(folder);
+    archive::Result result = archive::extract(archivePath, target);
+    if (!result) engine.ReportErrorNo(208, 16, errorDetail(result));
+}
+
+void cmdCreateSelfExtracting(StatementRecord& record, Engine& engine) {
+    const Text fromText = AskParticle(record, u"から");
+    TextView written = record.woArg;
+    Text sourceText(text::trimBlanks(text::startsWith(written, kSelfExtractingPrefix)
+                                         ? written.substr(kSelfExtractingPrefix.size())
+                                         : written));
+    const Text outputText = record.heArg;
+    if (sourceText.empty()) sourceText = fromText;
+    Text sources = sourceText.empty() ? Text() : engine.EvalText(sourceText);
+    std::vector<std::string> list = fileList(sources);
+    if (list.empty()) {
+        engine.ReportErrorNo(201, 16, sources);
+        return;
+    }
+    Text output = outputText.empty() ? Text() : engine.EvalText(outputText);
+    if (output.empty()) {
+        Text first = text::fromUtf8(list.front());
+        while (!first.empty() && first.back() == u'/') first.pop_back();
+        output = withoutExtension(first) + u".sh";
+        if (output == first) output += u".sh";
+    }
+    const std::string outputPath = toNativePath(output);
+
+    archive::Result result;
+    const bool fromArchive = list.size() == 1 && !engine.files().folderExists(list.front()) &&
+                             engine.files().fileExists(list.front()) &&
+                             archive::typeOf(list.front()) != archive::Type::None;
+    if (fromArchive) {
+        result = archive::createSelfExtractingFromArchive(outputPath, list.front());
+    } else {
+        std::vector<archive::Member> members;
+        if (!gatherMembers(engine, sources, {}, members)) return;
+        result = archive::createSelfExtracting(outputPath, members);
+    }
+    if (!result) engine.ReportErrorNo(207, 16, errorDetail(result));
+}
+
+}  // namespace qel
