@@ -5,10 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "startup/desktop_loader.h"
 #include "startup/launch.h"
-#ifdef QEL_WITH_QT
-#include "platform/qt/qt_host.h"
-#endif
 
 namespace {
 // Ctrl+C asks the running script to stop at its next statement.
@@ -25,8 +23,8 @@ int main(int argc, char** argv) {
     sigaction(SIGINT, &action, nullptr);
     std::vector<std::string> args(argv + 1, argv + argc);
     qel::DesktopHostFactory desktop;
-#ifdef QEL_WITH_QT
-    desktop = qel::makeDesktopHost;
+#ifdef QEL_DESKTOP_MODULE
+    desktop = [](std::string& why) { return qel::loadDesktopHost(QEL_DESKTOP_MODULE, why); };
 #endif
     return qel::runMain(args, std::cout, std::cerr, std::cin,
                         reinterpret_cast<const volatile int*>(&interrupted), desktop);

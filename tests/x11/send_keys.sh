@@ -14,6 +14,7 @@ trap 'kill $(jobs -p) 2>/dev/null; rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 # Sanitizer builds: the X keyboard library's own fault is not ours to report.
 export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}suppressions=$here/sanitizer.supp"
+export LSAN_OPTIONS="${LSAN_OPTIONS:+$LSAN_OPTIONS:}suppressions=$here/leaks.supp"
 [ -n "${DISPLAY:-}" ] || fail "no DISPLAY (run under xvfb-run)"
 
 "$target" "キー受信テスト" "$work/typed" &

@@ -257,6 +257,9 @@ KeyStatus X11KeySender::activate(std::optional<std::int64_t> taskNumber, TextVie
     return {};
 }
 
+// How many unused key codes carry characters the keyboard map lacks.
+constexpr std::size_t kSpareKeyCodes = 8;
+
 KeyStatus X11KeySender::send(const std::vector<KeyStroke>& strokes) {
     if (KeyStatus status = connect(); !status) return status;
     Display* d = x_->display;
@@ -266,24 +269,46 @@ KeyStatus X11KeySender::send(const std::vector<KeyStroke>& strokes) {
     const KeyCode control = XKeysymToKeycode(d, XK_Control_L);
     const KeyCode alt = XKeysymToKeycode(d, XK_Alt_L);
 
-    // Characters the keyboard map lacks (kana, kanji …) are typed through a
-    // spare key code that is given the character for a moment.
-    KeyCode spare = 0;
-    bool spareUsed = false;
+    // Characters the keyboard map lacks (kana, kanji …) are typed through
+    // spare key codes that are given the character for a moment. Several
+    // spares are used in turn, and a character keeps its spare while the text
+    // is typed: a program that reads the changed map late must still find
+    // the character its key event was meant for.
+    std::vector<KeyCode> spares;
     {
         int perCode = 0;
         KeySym* map = XGetKeyboardMapping(d, KeyCode(minCode), maxCode - minCode + 1, &perCode);
         if (map) {
-            for (int code = maxCode; code >= minCode && spare == 0; --code) {
+            for (int code = maxCode; code >= minCode && spares.size() < kSpareKeyCodes; --code) {
                 bool empty = true;
                 for (int j = 0; j < perCode; ++j) {
                     if (map[(code - minCode) * perCode + j] != NoSymbol) empty = false;
                 }
-                if (empty) spare = KeyCode(code);
+                if (empty) spares.push_back(KeyCode(code));
             }
             XFree(map);
         }
     }
+    std::vector<KeySym> spareHolds(spares.size(), NoSymbol);
+    std::size_t nextSpare = 0;
+    bool spareUsed = false;
+    // The spare key code that types `sym`, giving it one if it has none.
+    auto spareFor = [&](KeySym sym) -> KeyCode {
+        for (std::size_t i = 0; i < spares.size(); ++i) {
+            if (spareHolds[i] == sym) return spares[i];
+        }
+        std::size_t i = nextSpare;
+        nextSpare = (nextSpare + 1) % spares.size();
+        KeySym both[2] = {sym, sym};
+        XChangeKeyboardMapping(d, spares[i], 2, both, 1);
+        XSync(d, False);
+        // Programs read the changed map when they are told of it; give them
+        // the moment before the key arrives.
+        std::this_thread::sleep_for(std::chrono::milliseconds(40));
+        spareHolds[i] = sym;
+        spareUsed = true;
+        return spares[i];
+    };
 
     auto tap = [&](KeyCode code, bool withShift, const KeyStroke& stroke) {
         if (stroke.control && control) XTestFakeKeyEvent(d, control, True, CurrentTime);
@@ -309,20 +334,18 @@ KeyStatus X11KeySender::send(const std::vector<KeyStroke>& strokes) {
             tap(code, needShift || stroke.shift, stroke);
             continue;
         }
-        if (spare == 0) continue;
-        KeySym both[2] = {sym, sym};
-        XChangeKeyboardMapping(d, spare, 2, both, 1);
+        if (spares.empty()) continue;
+        tap(spareFor(sym), stroke.shift, stroke);
         XSync(d, False);
-        tap(spare, stroke.shift, stroke);
-        XSync(d, False);
-        // Programs read the changed map when they see the key; changing it
-        // again at once could make them read the next character instead.
-        std::this_thread::sleep_for(std::chrono::milliseconds(40));
-        spareUsed = true;
     }
     if (spareUsed) {
+        // The last key must be read with its character before the spares
+        // are emptied again.
+        std::this_thread::sleep_for(std::chrono::milliseconds(40));
         KeySym none[2] = {NoSymbol, NoSymbol};
-        XChangeKeyboardMapping(d, spare, 2, none, 1);
+        for (std::size_t i = 0; i < spares.size(); ++i) {
+            if (spareHolds[i] != NoSymbol) XChangeKeyboardMapping(d, spares[i], 2, none, 1);
+        }
     }
     XSync(d, False);
     return {};

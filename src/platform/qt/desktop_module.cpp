@@ -1,0 +1,12 @@
+// The entry of the desktop module (qelscript-qt.so). The executable loads the
+// module only when a script runs with a display, so runs on the console never
+// load Qt, start faster, and work where Qt is not installed.
+#include <memory>
+#include <string>
+
+#include "platform/qt/qt_host.h"
+
+extern "C" __attribute__((visibility("default"))) void qel_make_desktop_host(
+    std::unique_ptr<qel::UiHost>& host, std::string& why) {
+    host = qel::makeDesktopHost(why);
+}

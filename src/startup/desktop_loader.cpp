@@ -1,0 +1,51 @@
+#include "startup/desktop_loader.h"
+
+#include <dlfcn.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+namespace qel {
+namespace {
+
+bool setInEnvironment(const char* name) {
+    const char* value = std::getenv(name);
+    return value && *value;
+}
+
+std::string executableFolder() {
+    std::error_code error;
+    std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::string(".") : self.parent_path().string();
+}
+
+}  // namespace
+
+std::unique_ptr<UiHost> loadDesktopHost(const std::string& moduleName, std::string& why) {
+    // Without any display there is nothing the module could show: loading
+    // it (and Qt with it) would only slow the start.
+    if (!setInEnvironment("DISPLAY") && !setInEnvironment("WAYLAND_DISPLAY") &&
+        !setInEnvironment("QT_QPA_PLATFORM")) {
+        return nullptr;
+    }
+    std::string path = executableFolder() + "/" + moduleName;
+    // The module stays loaded for the rest of the process: the host it makes
+    // lives until the end.
+    void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!module) {
+        const char* error = dlerror();
+        why = "the desktop module cannot be loaded (" + std::string(error ? error : path) + ")";
+        return nullptr;
+    }
+    using Make = void (*)(std::unique_ptr<UiHost>&, std::string&);
+    auto make = reinterpret_cast<Make>(dlsym(module, "qel_make_desktop_host"));
+    if (!make) {
+        why = "the desktop module " + path + " has no entry point";
+        return nullptr;
+    }
+    std::unique_ptr<UiHost> host;
+    make(host, why);
+    return host;
+}
+
+}  // namespace qel
