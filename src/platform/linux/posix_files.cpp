@@ -240,6 +240,19 @@ FileStatus copyLink(const std::string& from, const std::string& to) {
 
 FileStatus copyNode(const std::string& from, const std::string& to);
 
+// The names in a folder, without "." and ".."; false (errno set) when it
+// cannot be read. Read whole before anything changes the folder.
+bool namesIn(const std::string& folder, std::vector<std::string>& names) {
+    DIR* dir = opendir(folder.c_str());
+    if (!dir) return false;
+    while (dirent* entry = readdir(dir)) {
+        std::string name = entry->d_name;
+        if (name != "." && name != "..") names.push_back(std::move(name));
+    }
+    closedir(dir);
+    return true;
+}
+
 FileStatus copyFolder(const std::string& from, const std::string& to, mode_t mode) {
     struct stat there {};
     if (lstat(to.c_str(), &there) == 0) {
@@ -247,14 +260,8 @@ FileStatus copyFolder(const std::string& from, const std::string& to, mode_t mod
     } else if (mkdir(to.c_str(), 0700) != 0) {
         return lastFault();
     }
-    DIR* dir = opendir(from.c_str());
-    if (!dir) return lastFault();
     std::vector<std::string> names;
-    while (dirent* entry = readdir(dir)) {
-        std::string name = entry->d_name;
-        if (name != "." && name != "..") names.push_back(std::move(name));
-    }
-    closedir(dir);
+    if (!namesIn(from, names)) return lastFault();
     for (const std::string& name : names) {
         FileStatus status = copyNode(joinPath(from, name), joinPath(to, name));
         if (!status) return status;
@@ -513,14 +520,8 @@ FileStatus PosixFileSystem::removeTree(const std::string& path) {
     if (unusable(path)) return faultFromErrno(ENOENT);
     if (lstat(path.c_str(), &info) != 0) return lastFault();
     if (!S_ISDIR(info.st_mode)) return unlink(path.c_str()) == 0 ? ok() : lastFault();
-    DIR* dir = opendir(path.c_str());
-    if (!dir) return lastFault();
     std::vector<std::string> names;
-    while (dirent* entry = readdir(dir)) {
-        std::string name = entry->d_name;
-        if (name != "." && name != "..") names.push_back(std::move(name));
-    }
-    closedir(dir);
+    if (!namesIn(path, names)) return lastFault();
     for (const std::string& name : names) {
         FileStatus status = removeTree(joinPath(path, name));
         if (!status) return status;
