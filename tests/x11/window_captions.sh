@@ -5,9 +5,13 @@
 set -u
 qelscript=$1
 target=$2
+here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 trap 'kill $(jobs -p) 2>/dev/null; rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*"; cat "$work/transcript" 2>/dev/null; exit 1; }
+# Sanitizer builds: faults inside the X and D-Bus libraries are not ours.
+export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}suppressions=$here/sanitizer.supp"
+export LSAN_OPTIONS="${LSAN_OPTIONS:+$LSAN_OPTIONS:}suppressions=$here/leaks.supp"
 [ -n "${DISPLAY:-}" ] || fail "no DISPLAY (run under xvfb-run)"
 export HOME="$work" XDG_CONFIG_HOME="$work/.config" XDG_DATA_HOME="$work/.local/share"
 
