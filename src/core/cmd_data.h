@@ -208,6 +208,14 @@ public:
         order_.clear();
         index_.clear();
     }
+    // Empties the table as clear() does, handing each entry to `take` first
+    // (which may keep it for reuse).
+    template <class F>
+    void clearInto(F&& take) {
+        index_.clear();
+        for (auto& [key, entry] : order_) take(std::move(entry));
+        order_.clear();
+    }
     std::size_t size() const { return order_.size(); }
     bool empty() const { return order_.empty(); }
     // Entries in insertion order, with the key each stands under.

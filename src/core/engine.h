@@ -313,6 +313,9 @@ private:
     const PositionalArguments& positionalArgumentsOf(TextView argText);
     void giveBackLocalsTable(std::shared_ptr<KeyedTable> table);
     std::vector<std::shared_ptr<KeyedTable>> localsPool_;
+    // A fresh variable entry named `name`, reusing one a finished call left.
+    std::shared_ptr<xxCmdData> takeVariableEntry(TextView name);
+    std::vector<std::shared_ptr<xxCmdData>> entryPool_;
 
     std::unique_ptr<Caches> caches_;
     std::unordered_map<int, Text> resourceTexts_;

@@ -189,8 +189,7 @@ bool Engine::CallProcedure(TextView name, TextView arguments, bool asCommand,
     std::vector<Text> writeBack(byReference ? params.size() : 0);
     for (std::size_t i = 0; i < params.size(); ++i) {
         TextView arg = argumentAt(i);
-        auto value = std::make_shared<xxCmdData>();
-        value->Name = params[i].name;
+        std::shared_ptr<xxCmdData> value = takeVariableEntry(params[i].name);
         bool notFound = true;
         Text variableValue = arg.empty() ? Text() : GetVariable(arg, notFound);
         if (!notFound) {
@@ -244,6 +243,18 @@ const PositionalArguments& Engine::positionalArgumentsOf(TextView argText) {
     return *static_cast<const PositionalArguments*>(it->second.get());
 }
 
+std::shared_ptr<xxCmdData> Engine::takeVariableEntry(TextView name) {
+    if (entryPool_.empty()) {
+        auto entry = std::make_shared<xxCmdData>();
+        entry->Name = Text(name);
+        return entry;
+    }
+    std::shared_ptr<xxCmdData> entry = std::move(entryPool_.back());
+    entryPool_.pop_back();
+    entry->Name.assign(name.data(), name.size());
+    return entry;
+}
+
 std::shared_ptr<KeyedTable> Engine::takeLocalsTable() {
     if (localsPool_.empty()) return std::make_shared<KeyedTable>();
     std::shared_ptr<KeyedTable> table = std::move(localsPool_.back());
@@ -256,7 +267,14 @@ void Engine::giveBackLocalsTable(std::shared_ptr<KeyedTable> table) {
     // scope) is left alone; deep recursion keeps at most a few spare ones.
     constexpr std::size_t kPoolLimit = 32;
     if (table.use_count() != 1 || localsPool_.size() >= kPoolLimit) return;
-    table->clear();
+    // Its variables' entries serve the next call too, unless something
+    // still holds one.
+    constexpr std::size_t kEntryPoolLimit = 64;
+    table->clearInto([this](std::shared_ptr<xxCmdData> entry) {
+        if (entry.use_count() != 1 || entryPool_.size() >= kEntryPoolLimit) return;
+        entry->Value = Text();
+        entryPool_.push_back(std::move(entry));
+    });
     // Lookups cached against this table must not find its old entries when
     // it serves the next call.
     ++variableCreations;

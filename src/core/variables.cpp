@@ -275,9 +275,7 @@ void Engine::DeclareLocals(const std::vector<Text>& names) {
             ReportError(name + u"は、すでに利用されています。", 299, 16, name);
             return;
         }
-        auto entry = std::make_shared<xxCmdData>();
-        entry->Name = name;
-        (*scope)->add(name, std::move(entry));
+        (*scope)->add(name, takeVariableEntry(name));
         ++variableCreations;
     }
 }
