@@ -4,6 +4,7 @@
 #include "core/paths.h"
 #include "library/archive_io.h"
 #include "library/handlers.h"
+#include "platform/linux/archive_library.h"
 
 namespace qel {
 
@@ -83,9 +84,19 @@ Text withoutExtension(TextView path) {
     return Text(path.substr(0, dot));
 }
 
+// The archive library is loaded by the first archive command; a machine
+// without it gets the command's error with the reason.
+bool archiveLibraryReady(Engine& engine, int errorNumber) {
+    std::string why;
+    if (loadArchiveLibrary(why)) return true;
+    engine.ReportErrorNo(errorNumber, 16, text::fromUtf8(why));
+    return false;
+}
+
 }  // namespace
 
 void cmdCompress(StatementRecord& record, Engine& engine) {
+    if (!archiveLibraryReady(engine, 207)) return;
     // Asking for the further particles first leaves を and へ holding only
     // their own arguments.
     const auto& extra = AskParticlesOnce(record, {u"で", u"から"});
@@ -115,6 +126,7 @@ void cmdCompress(StatementRecord& record, Engine& engine) {
 }
 
 void cmdExtract(StatementRecord& record, Engine& engine) {
+    if (!archiveLibraryReady(engine, 208)) return;
     const Text optionsText = AskParticle(record, u"で");
     const Text archiveText = record.woArg;
     const Text folderText = record.heArg;
@@ -133,6 +145,7 @@ void cmdExtract(StatementRecord& record, Engine& engine) {
 }
 
 void cmdCreateSelfExtracting(StatementRecord& record, Engine& engine) {
+    if (!archiveLibraryReady(engine, 207)) return;
     const Text fromText = AskParticle(record, u"から");
     TextView written = record.woArg;
     Text sourceText(text::trimBlanks(text::startsWith(written, kSelfExtractingPrefix)

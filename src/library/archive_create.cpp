@@ -25,22 +25,22 @@ namespace {
 
 bool setWriteFormat(struct archive* writer, Type type, const std::string& path) {
     if (type == Type::Zip) {
-        archive_write_set_format_zip(writer);
+        archiveLibrary().archive_write_set_format_zip(writer);
         // Names are stored as UTF-8 and marked so.
-        archive_write_set_format_option(writer, "zip", "hdrcharset", "UTF-8");
+        archiveLibrary().archive_write_set_format_option(writer, "zip", "hdrcharset", "UTF-8");
         return true;
     }
     if (type != Type::Tar) return false;
-    archive_write_set_format_pax_restricted(writer);
+    archiveLibrary().archive_write_set_format_pax_restricted(writer);
     const std::string name = lowered(fileNameOf(path));
     if (endsWith(name, ".tgz") || endsWith(name, ".tar.gz"))
-        archive_write_add_filter_gzip(writer);
+        archiveLibrary().archive_write_add_filter_gzip(writer);
     else if (endsWith(name, ".tb2") || endsWith(name, ".tbz") || endsWith(name, ".tar.bz2"))
-        archive_write_add_filter_bzip2(writer);
+        archiveLibrary().archive_write_add_filter_bzip2(writer);
     else if (endsWith(name, ".taz") || endsWith(name, ".z"))
-        archive_write_add_filter_compress(writer);
+        archiveLibrary().archive_write_add_filter_compress(writer);
     else if (endsWith(name, ".tar.xz"))
-        archive_write_add_filter_xz(writer);
+        archiveLibrary().archive_write_add_filter_xz(writer);
     return true;
 }
 
@@ -49,35 +49,35 @@ Result addMember(struct archive* writer, const Member& member) {
     if (lstat(member.path.c_str(), &info) != 0)
         return fail(kCannotRead, member.path + ": " + std::strerror(errno));
     if (!S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode) && !S_ISLNK(info.st_mode)) return {};
-    Entry entry(archive_entry_new());
-    archive_entry_copy_stat(entry.get(), &info);
-    archive_entry_copy_pathname(entry.get(), member.name.c_str());
+    Entry entry(archiveLibrary().archive_entry_new());
+    archiveLibrary().archive_entry_copy_stat(entry.get(), &info);
+    archiveLibrary().archive_entry_copy_pathname(entry.get(), member.name.c_str());
     int fd = -1;
     if (S_ISLNK(info.st_mode)) {
         std::string target(static_cast<std::size_t>(info.st_size) + 256, '\0');
         ssize_t n = readlink(member.path.c_str(), target.data(), target.size());
         if (n < 0) return fail(kCannotRead, member.path + ": " + std::strerror(errno));
         target.resize(static_cast<std::size_t>(n));
-        archive_entry_copy_symlink(entry.get(), target.c_str());
+        archiveLibrary().archive_entry_copy_symlink(entry.get(), target.c_str());
     } else if (S_ISREG(info.st_mode)) {
         fd = open(member.path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
         if (fd < 0) return fail(kCannotRead, member.path + ": " + std::strerror(errno));
     }
     Result result;
-    if (archive_write_header(writer, entry.get()) < ARCHIVE_WARN) {
+    if (archiveLibrary().archive_write_header(writer, entry.get()) < ARCHIVE_WARN) {
         result =
             fail(kCannotWrite, member.path + ": " + libraryMessage(writer, "書き込めません。"));
     } else if (fd >= 0) {
         // The size in the header is what is stored, even if the file grows
         // while it is read.
         std::vector<char> buffer(kBlock);
-        la_int64_t left = archive_entry_size(entry.get());
+        la_int64_t left = archiveLibrary().archive_entry_size(entry.get());
         while (left > 0) {
             ssize_t n = read(fd, buffer.data(),
                              static_cast<std::size_t>(std::min<la_int64_t>(left, kBlock)));
             if (n < 0 && errno == EINTR) continue;
             if (n <= 0) break;
-            if (archive_write_data(writer, buffer.data(), static_cast<std::size_t>(n)) < 0) {
+            if (archiveLibrary().archive_write_data(writer, buffer.data(), static_cast<std::size_t>(n)) < 0) {
                 result = fail(kCannotWrite,
                               member.path + ": " + libraryMessage(writer, "書き込めません。"));
                 break;
@@ -92,14 +92,14 @@ Result addMember(struct archive* writer, const Member& member) {
 // Copies the entries of an existing archive that no new member replaces.
 Result copyKeptEntries(struct archive* writer, const std::string& archivePath,
                        const std::set<std::string>& replaced) {
-    Reader reader(archive_read_new());
-    archive_read_support_format_zip(reader.get());
-    if (archive_read_open_filename(reader.get(), archivePath.c_str(), kBlock) != ARCHIVE_OK)
+    Reader reader(archiveLibrary().archive_read_new());
+    archiveLibrary().archive_read_support_format_zip(reader.get());
+    if (archiveLibrary().archive_read_open_filename(reader.get(), archivePath.c_str(), kBlock) != ARCHIVE_OK)
         return fail(kCannotRead, archivePath + ": " + libraryMessage(reader.get(), "読めません。"));
     archive_entry* entry = nullptr;
     std::vector<char> buffer(kBlock);
     for (;;) {
-        int status = archive_read_next_header(reader.get(), &entry);
+        int status = archiveLibrary().archive_read_next_header(reader.get(), &entry);
         if (status == ARCHIVE_EOF) return {};
         if (status < ARCHIVE_WARN)
             return fail(kCannotRead,
@@ -108,16 +108,16 @@ Result copyKeptEntries(struct archive* writer, const std::string& archivePath,
         std::string bare = name;
         while (!bare.empty() && bare.back() == '/') bare.pop_back();
         if (replaced.count(bare)) continue;
-        archive_entry_copy_pathname(entry, name.c_str());
-        if (archive_write_header(writer, entry) < ARCHIVE_WARN)
+        archiveLibrary().archive_entry_copy_pathname(entry, name.c_str());
+        if (archiveLibrary().archive_write_header(writer, entry) < ARCHIVE_WARN)
             return fail(kCannotWrite, name + ": " + libraryMessage(writer, "書き込めません。"));
         for (;;) {
-            la_ssize_t n = archive_read_data(reader.get(), buffer.data(), buffer.size());
+            la_ssize_t n = archiveLibrary().archive_read_data(reader.get(), buffer.data(), buffer.size());
             if (n < 0)
                 return fail(kCannotRead,
                             name + ": " + libraryMessage(reader.get(), "壊れた書庫です。"));
             if (n == 0) break;
-            if (archive_write_data(writer, buffer.data(), static_cast<std::size_t>(n)) < 0)
+            if (archiveLibrary().archive_write_data(writer, buffer.data(), static_cast<std::size_t>(n)) < 0)
                 return fail(kCannotWrite, name + ": " + libraryMessage(writer, "書き込めません。"));
         }
     }
@@ -212,11 +212,11 @@ Result collectMembers(const std::vector<std::string>& sources, const std::string
 
 Result create(const std::string& archivePath, Type type, const std::vector<Member>& members) {
     Utf8Names utf8;
-    Writer writer(archive_write_new());
+    Writer writer(archiveLibrary().archive_write_new());
     if (!setWriteFormat(writer.get(), type, archivePath)) return fail(kCannotWrite, typeName(type));
     PendingFile pending(archivePath);
     if (pending.fd() < 0) return fail(kCannotWrite, archivePath + ": " + std::strerror(errno));
-    if (archive_write_open_fd(writer.get(), pending.fd()) != ARCHIVE_OK)
+    if (archiveLibrary().archive_write_open_fd(writer.get(), pending.fd()) != ARCHIVE_OK)
         return fail(kCannotWrite,
                     archivePath + ": " + libraryMessage(writer.get(), "書き込めません。"));
     const std::string tempPath = fs::absolute(pending.tempPath()).lexically_normal().string();
@@ -233,7 +233,7 @@ Result create(const std::string& archivePath, Type type, const std::vector<Membe
         if (path == tempPath || path == finalPath) continue;
         if (Result r = addMember(writer.get(), member); !r) return r;
     }
-    if (archive_write_close(writer.get()) != ARCHIVE_OK)
+    if (archiveLibrary().archive_write_close(writer.get()) != ARCHIVE_OK)
         return fail(kCannotWrite,
                     archivePath + ": " + libraryMessage(writer.get(), "書き込めません。"));
     return pending.commit(withUmask(0666));
@@ -261,10 +261,10 @@ Result writeScriptHeader(int fd) {
 }
 
 Writer selfExtractingWriter(int fd, Result& result) {
-    Writer writer(archive_write_new());
-    archive_write_set_format_pax_restricted(writer.get());
-    archive_write_add_filter_gzip(writer.get());
-    if (archive_write_open_fd(writer.get(), fd) != ARCHIVE_OK)
+    Writer writer(archiveLibrary().archive_write_new());
+    archiveLibrary().archive_write_set_format_pax_restricted(writer.get());
+    archiveLibrary().archive_write_add_filter_gzip(writer.get());
+    if (archiveLibrary().archive_write_open_fd(writer.get(), fd) != ARCHIVE_OK)
         result = fail(kCannotWrite, libraryMessage(writer.get(), "書き込めません。"));
     return writer;
 }
@@ -284,7 +284,7 @@ Result createSelfExtracting(const std::string& outputPath, const std::vector<Mem
         if (fs::absolute(member.path).lexically_normal().string() == finalPath) continue;
         if (Result r = addMember(writer.get(), member); !r) return r;
     }
-    if (archive_write_close(writer.get()) != ARCHIVE_OK)
+    if (archiveLibrary().archive_write_close(writer.get()) != ARCHIVE_OK)
         return fail(kCannotWrite,
                     outputPath + ": " + libraryMessage(writer.get(), "書き込めません。"));
     return pending.commit(withUmask(0777));
@@ -293,10 +293,10 @@ Result createSelfExtracting(const std::string& outputPath, const std::vector<Mem
 Result createSelfExtractingFromArchive(const std::string& outputPath,
                                        const std::string& archivePath) {
     Utf8Names utf8;
-    Reader reader(archive_read_new());
-    archive_read_support_filter_all(reader.get());
+    Reader reader(archiveLibrary().archive_read_new());
+    archiveLibrary().archive_read_support_filter_all(reader.get());
     supportArchiveFormats(reader.get());
-    if (archive_read_open_filename(reader.get(), archivePath.c_str(), kBlock) != ARCHIVE_OK)
+    if (archiveLibrary().archive_read_open_filename(reader.get(), archivePath.c_str(), kBlock) != ARCHIVE_OK)
         return fail(kCannotRead,
                     archivePath + ": " + libraryMessage(reader.get(), "書庫ではありません。"));
     PendingFile pending(outputPath);
@@ -310,37 +310,37 @@ Result createSelfExtractingFromArchive(const std::string& outputPath,
     std::vector<char> buffer(kBlock);
     archive_entry* entry = nullptr;
     for (;;) {
-        int status = archive_read_next_header(reader.get(), &entry);
+        int status = archiveLibrary().archive_read_next_header(reader.get(), &entry);
         if (status == ARCHIVE_EOF) break;
         if (status < ARCHIVE_WARN)
             return fail(kCannotRead, libraryMessage(reader.get(), "壊れた書庫です。"));
         const std::string name = entryName(entry);
         auto parts = safeParts(name);
-        const char* target = archive_entry_symlink(entry);
-        const char* hardlink = archive_entry_hardlink(entry);
+        const char* target = archiveLibrary().archive_entry_symlink(entry);
+        const char* hardlink = archiveLibrary().archive_entry_hardlink(entry);
         // The made extractor must be as safe to run as our own extraction.
         if (!parts || (target && !linkStaysInside(*parts, target, false)) ||
             (hardlink && !safeParts(hardlink)))
             return fail(kUnsafeEntry, name);
         if (parts->empty()) continue;
-        archive_entry_copy_pathname(entry, joined(*parts, parts->size()).c_str());
-        if (archive_write_header(writer.get(), entry) < ARCHIVE_WARN)
+        archiveLibrary().archive_entry_copy_pathname(entry, joined(*parts, parts->size()).c_str());
+        if (archiveLibrary().archive_write_header(writer.get(), entry) < ARCHIVE_WARN)
             return fail(kCannotWrite,
                         name + ": " + libraryMessage(writer.get(), "書き込めません。"));
         for (;;) {
-            la_ssize_t n = archive_read_data(reader.get(), buffer.data(), buffer.size());
+            la_ssize_t n = archiveLibrary().archive_read_data(reader.get(), buffer.data(), buffer.size());
             if (n < 0)
                 return fail(kCannotRead,
                             name + ": " + libraryMessage(reader.get(), "壊れた書庫です。"));
             if (n == 0) break;
             total += static_cast<std::uint64_t>(n);
             if (total > limits.maxTotalBytes) return fail(kTooLarge, name);
-            if (archive_write_data(writer.get(), buffer.data(), static_cast<std::size_t>(n)) < 0)
+            if (archiveLibrary().archive_write_data(writer.get(), buffer.data(), static_cast<std::size_t>(n)) < 0)
                 return fail(kCannotWrite,
                             name + ": " + libraryMessage(writer.get(), "書き込めません。"));
         }
     }
-    if (archive_write_close(writer.get()) != ARCHIVE_OK)
+    if (archiveLibrary().archive_write_close(writer.get()) != ARCHIVE_OK)
         return fail(kCannotWrite,
                     outputPath + ": " + libraryMessage(writer.get(), "書き込めません。"));
     return pending.commit(withUmask(0777));

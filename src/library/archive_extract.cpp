@@ -50,7 +50,7 @@ class Extractor {
     Result run(struct archive* reader, struct archive* disk) {
         archive_entry* entry = nullptr;
         for (;;) {
-            int status = archive_read_next_header(reader, &entry);
+            int status = archiveLibrary().archive_read_next_header(reader, &entry);
             if (status == ARCHIVE_EOF) break;
             if (status < ARCHIVE_WARN)
                 return fail(kCannotRead, libraryMessage(reader, "壊れた書庫です。"));
@@ -79,21 +79,21 @@ class Extractor {
             return {};
         }
         const std::string path = joined(*parts, parts->size());
-        archive_entry_copy_pathname(entry, path.c_str());
-        if (const char* link = archive_entry_hardlink(entry)) {
+        archiveLibrary().archive_entry_copy_pathname(entry, path.c_str());
+        if (const char* link = archiveLibrary().archive_entry_hardlink(entry)) {
             auto linkParts = safeParts(link);
             if (!linkParts || linkParts->empty() || passesThroughLink(*linkParts)) {
                 refuse(name);
                 return {};
             }
-            archive_entry_copy_hardlink(entry, joined(*linkParts, linkParts->size()).c_str());
+            archiveLibrary().archive_entry_copy_hardlink(entry, joined(*linkParts, linkParts->size()).c_str());
             return writeWhole(disk, entry, path);
         }
-        switch (archive_entry_filetype(entry)) {
+        switch (archiveLibrary().archive_entry_filetype(entry)) {
             case AE_IFDIR:
                 return writeWhole(disk, entry, path);
             case AE_IFLNK: {
-                const char* target = archive_entry_symlink(entry);
+                const char* target = archiveLibrary().archive_entry_symlink(entry);
                 // A link must not take the place of a folder: links checked
                 // earlier may lead through it.
                 struct stat info {};
@@ -116,12 +116,12 @@ class Extractor {
         // A folder or link must not replace what a link there points at.
         struct stat info {};
         if (lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode) &&
-            archive_entry_filetype(entry) == AE_IFDIR) {
+            archiveLibrary().archive_entry_filetype(entry) == AE_IFDIR) {
             refuse(path);
             return {};
         }
-        if (archive_write_header(disk, entry) < ARCHIVE_WARN ||
-            archive_write_finish_entry(disk) < ARCHIVE_WARN)
+        if (archiveLibrary().archive_write_header(disk, entry) < ARCHIVE_WARN ||
+            archiveLibrary().archive_write_finish_entry(disk) < ARCHIVE_WARN)
             return fail(kWriteFailed, path + ": " + libraryMessage(disk, "書き出せません。"));
         return {};
     }
@@ -140,11 +140,11 @@ class Extractor {
             struct stat info {};
             if (lstat(temp.c_str(), &info) != 0) break;
         }
-        archive_entry_copy_pathname(entry, temp.c_str());
-        if (archive_write_header(disk, entry) < ARCHIVE_WARN)
+        archiveLibrary().archive_entry_copy_pathname(entry, temp.c_str());
+        if (archiveLibrary().archive_write_header(disk, entry) < ARCHIVE_WARN)
             return fail(kWriteFailed, path + ": " + libraryMessage(disk, "書き出せません。"));
         Result copied = copyData(reader, disk, path);
-        if (archive_write_finish_entry(disk) < ARCHIVE_WARN && copied)
+        if (archiveLibrary().archive_write_finish_entry(disk) < ARCHIVE_WARN && copied)
             copied = fail(kWriteFailed, path + ": " + libraryMessage(disk, "書き出せません。"));
         if (copied && rename(temp.c_str(), path.c_str()) != 0)
             copied = fail(kWriteFailed, path + ": " + std::strerror(errno));
@@ -157,7 +157,7 @@ class Extractor {
         std::size_t size = 0;
         la_int64_t offset = 0;
         for (;;) {
-            int status = archive_read_data_block(reader, &block, &size, &offset);
+            int status = archiveLibrary().archive_read_data_block(reader, &block, &size, &offset);
             if (status == ARCHIVE_EOF) return {};
             if (status < ARCHIVE_WARN)
                 return fail(kCannotRead, path + ": " + libraryMessage(reader, "壊れた書庫です。"));
@@ -170,7 +170,7 @@ class Extractor {
                     limits_.maxRatio *
                         static_cast<double>(std::max<std::uint64_t>(archiveSize_, 1)))
                 return fail(kTooLarge, path + ": 書庫の大きさに比べて展開結果が大きすぎます。");
-            if (archive_write_data_block(disk, block, size, offset) < ARCHIVE_WARN)
+            if (archiveLibrary().archive_write_data_block(disk, block, size, offset) < ARCHIVE_WARN)
                 return fail(kWriteFailed, path + ": " + libraryMessage(disk, "書き出せません。"));
         }
     }
@@ -201,10 +201,10 @@ Result extract(const std::string& archivePath, const std::string& folder, const 
     if (stat(archivePath.c_str(), &archiveInfo) != 0 || !S_ISREG(archiveInfo.st_mode))
         return fail(kCannotRead, archivePath + ": " + std::strerror(errno ? errno : EINVAL));
     const std::string absoluteArchive = fs::absolute(archivePath).string();
-    Reader reader(archive_read_new());
-    archive_read_support_filter_all(reader.get());
+    Reader reader(archiveLibrary().archive_read_new());
+    archiveLibrary().archive_read_support_filter_all(reader.get());
     supportArchiveFormats(reader.get());
-    if (archive_read_open_filename(reader.get(), absoluteArchive.c_str(), kBlock) != ARCHIVE_OK)
+    if (archiveLibrary().archive_read_open_filename(reader.get(), absoluteArchive.c_str(), kBlock) != ARCHIVE_OK)
         return fail(kCannotRead,
                     archivePath + ": " + libraryMessage(reader.get(), "書庫ではありません。"));
     // Only an archive gets its folder made: a file that is none leaves no
@@ -216,15 +216,15 @@ Result extract(const std::string& archivePath, const std::string& folder, const 
     FolderGuard back;
     if (!back.ok() || chdir(folder.c_str()) != 0)
         return fail(kWriteFailed, folder + ": " + std::strerror(errno));
-    Writer disk(archive_write_disk_new());
-    archive_write_disk_set_options(
+    Writer disk(archiveLibrary().archive_write_disk_new());
+    archiveLibrary().archive_write_disk_set_options(
         disk.get(), ARCHIVE_EXTRACT_TIME | ARCHIVE_EXTRACT_SECURE_SYMLINKS |
                         ARCHIVE_EXTRACT_SECURE_NODOTDOT | ARCHIVE_EXTRACT_SECURE_NOABSOLUTEPATHS);
     const std::uint64_t budget =
         std::min(limits.maxTotalBytes, writableSpace(".", limits.keepFree));
     Extractor extractor(limits, static_cast<std::uint64_t>(archiveInfo.st_size), budget);
     Result result = extractor.run(reader.get(), disk.get());
-    if (archive_write_close(disk.get()) < ARCHIVE_WARN && result)
+    if (archiveLibrary().archive_write_close(disk.get()) < ARCHIVE_WARN && result)
         result = fail(kWriteFailed, libraryMessage(disk.get(), "書き出せません。"));
     return result;
 }

@@ -18,12 +18,12 @@ namespace detail {
 
 int supportArchiveFormats(struct archive* reader) {
     for (int (*support)(struct archive*) :
-         {archive_read_support_format_7zip, archive_read_support_format_ar,
-          archive_read_support_format_cab, archive_read_support_format_cpio,
-          archive_read_support_format_iso9660, archive_read_support_format_lha,
-          archive_read_support_format_rar, archive_read_support_format_rar5,
-          archive_read_support_format_tar, archive_read_support_format_warc,
-          archive_read_support_format_xar, archive_read_support_format_zip}) {
+         {archiveLibrary().archive_read_support_format_7zip, archiveLibrary().archive_read_support_format_ar,
+          archiveLibrary().archive_read_support_format_cab, archiveLibrary().archive_read_support_format_cpio,
+          archiveLibrary().archive_read_support_format_iso9660, archiveLibrary().archive_read_support_format_lha,
+          archiveLibrary().archive_read_support_format_rar, archiveLibrary().archive_read_support_format_rar5,
+          archiveLibrary().archive_read_support_format_tar, archiveLibrary().archive_read_support_format_warc,
+          archiveLibrary().archive_read_support_format_xar, archiveLibrary().archive_read_support_format_zip}) {
         support(reader);
     }
     return ARCHIVE_OK;
@@ -55,15 +55,15 @@ Result fail(int code, std::string detail) {
 }
 
 std::string libraryMessage(struct archive* a, const std::string& fallback) {
-    const char* message = archive_error_string(a);
+    const char* message = archiveLibrary().archive_error_string(a);
     return message ? std::string(message) : fallback;
 }
 
 // The entry's name as UTF-8: names that are not UTF-8 come from the old
 // system's code page.
 std::string entryName(archive_entry* entry) {
-    const char* raw = archive_entry_pathname(entry);
-    const char* utf8 = raw ? nullptr : archive_entry_pathname_utf8(entry);
+    const char* raw = archiveLibrary().archive_entry_pathname(entry);
+    const char* utf8 = raw ? nullptr : archiveLibrary().archive_entry_pathname_utf8(entry);
     std::string name = raw ? raw : (utf8 ? utf8 : "");
     if (!text::isValidUtf8(name)) name = text::toUtf8(text::fromCp932(name));
     return name;
@@ -169,18 +169,18 @@ Type typeByExtension(const std::string& path) {
 }
 
 int supportRar(struct archive* a) {
-    archive_read_support_format_rar(a);
-    return archive_read_support_format_rar5(a);
+    archiveLibrary().archive_read_support_format_rar(a);
+    return archiveLibrary().archive_read_support_format_rar5(a);
 }
 
 // Whether the readers set up by `support` accept the file's first entry.
 bool accepts(const std::string& path, int (*support)(struct archive*)) {
-    Reader reader(archive_read_new());
-    archive_read_support_filter_all(reader.get());
+    Reader reader(archiveLibrary().archive_read_new());
+    archiveLibrary().archive_read_support_filter_all(reader.get());
     support(reader.get());
-    if (archive_read_open_filename(reader.get(), path.c_str(), kBlock) != ARCHIVE_OK) return false;
+    if (archiveLibrary().archive_read_open_filename(reader.get(), path.c_str(), kBlock) != ARCHIVE_OK) return false;
     archive_entry* entry = nullptr;
-    int result = archive_read_next_header(reader.get(), &entry);
+    int result = archiveLibrary().archive_read_next_header(reader.get(), &entry);
     return result == ARCHIVE_OK || result == ARCHIVE_WARN;
 }
 
@@ -191,10 +191,10 @@ Type probe(const std::string& path) {
     };
     // The order in which the old archivers were asked.
     const Candidate candidates[] = {
-        {Type::Lzh, archive_read_support_format_lha},
-        {Type::Zip, archive_read_support_format_zip},
-        {Type::Cab, archive_read_support_format_cab},
-        {Type::Tar, archive_read_support_format_tar},
+        {Type::Lzh, archiveLibrary().archive_read_support_format_lha},
+        {Type::Zip, archiveLibrary().archive_read_support_format_zip},
+        {Type::Cab, archiveLibrary().archive_read_support_format_cab},
+        {Type::Tar, archiveLibrary().archive_read_support_format_tar},
         {Type::Rar, supportRar},
         {Type::Other, supportArchiveFormats},
     };

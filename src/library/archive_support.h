@@ -19,17 +19,18 @@
 #include <vector>
 
 #include "library/archive_io.h"
+#include "platform/linux/archive_library.h"
 
 namespace qel::archive::detail {
 
 struct ReaderDeleter {
-    void operator()(struct archive* a) const { archive_read_free(a); }
+    void operator()(struct archive* a) const { archiveLibrary().archive_read_free(a); }
 };
 struct WriterDeleter {
-    void operator()(struct archive* a) const { archive_write_free(a); }
+    void operator()(struct archive* a) const { archiveLibrary().archive_write_free(a); }
 };
 struct EntryDeleter {
-    void operator()(archive_entry* e) const { archive_entry_free(e); }
+    void operator()(archive_entry* e) const { archiveLibrary().archive_entry_free(e); }
 };
 using Reader = std::unique_ptr<struct archive, ReaderDeleter>;
 using Writer = std::unique_ptr<struct archive, WriterDeleter>;
