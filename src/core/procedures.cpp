@@ -211,12 +211,16 @@ bool Engine::CallProcedure(TextView name, TextView arguments, bool asCommand,
     }
 
     {
-        // Moved, not copied: the scope swap happens on every call.
-        std::shared_ptr<KeyedTable> callerLocals = std::move(procLocals);
+        // The caller's scope comes back however the body ends; moved, not
+        // copied, as this happens on every call.
+        struct ScopeSwap {
+            std::shared_ptr<KeyedTable>& slot;
+            std::shared_ptr<KeyedTable> saved;
+            ~ScopeSwap() { slot = std::move(saved); }
+        } swap{procLocals, std::move(procLocals)};
         procLocals = locals;
         answer.clear();
         RunProcedureBody(*entry);
-        procLocals = std::move(callerLocals);
     }
     if (byReference) {
         for (std::size_t i = 0; i < params.size(); ++i) {
@@ -263,7 +267,7 @@ std::shared_ptr<KeyedTable> Engine::takeLocalsTable() {
 }
 
 void Engine::giveBackLocalsTable(std::shared_ptr<KeyedTable> table) {
-    // A table something still holds (a lookup cache, a nested call's saved
+    // A table something still holds (text run by 日本語処理 that kept the
     // scope) is left alone; deep recursion keeps at most a few spare ones.
     constexpr std::size_t kPoolLimit = 32;
     if (table.use_count() != 1 || localsPool_.size() >= kPoolLimit) return;
