@@ -289,6 +289,11 @@ Text csvToTable(TextView csv) {
         }
     }
     if (lineHasText || !field.empty() || !fields.empty()) endLine();
+    // Rows of one empty quoted field at the end would leave the table ending
+    // with line breaks, which the table form reads as no further row: the
+    // next save would drop them. They hold nothing, so they go now, and a
+    // table read from a file stays the same however often it is saved.
+    while (text::endsWith(out, kCRLF)) out.resize(out.size() - kCRLF.size());
     return out;
 }
 
