@@ -212,7 +212,10 @@ Text tableToCsv(TextView table) {
         for (TextView cell : splitCells(row)) {
             if (!first) out += u',';
             first = false;
-            if (number::readsAsNumber(cell) && cell.find(u'{') == TextView::npos) {
+            // Blanks around a bare field are trimmed on reading, so a number
+            // written with them is quoted to keep them.
+            if (number::readsAsNumber(cell) && cell.find(u'{') == TextView::npos &&
+                text::trimBlanks(cell).size() == cell.size()) {
                 out += cell;
                 continue;
             }

@@ -290,6 +290,9 @@ TEST(Csv, ATableReadFromAFileIsWrittenBackAsTheSameTable) {
         Text table = files::csvToTable(csv);
         EXPECT_EQ(files::csvToTable(files::tableToCsv(table)), table) << text::toUtf8(csv);
     }
+    // A number with blanks around it keeps them.
+    EXPECT_EQ(files::tableToCsv(u" 5E+10,7 "), u"\" 5E+10\",\"7 \"\r\n");
+    EXPECT_EQ(files::csvToTable(files::tableToCsv(u" 5E+10")), u" 5E+10");
     // An empty row between others is kept.
     EXPECT_EQ(files::csvToTable(u"a\r\n\"\"\r\nb"), u"a\r\n\r\nb");
 }
