@@ -6,7 +6,7 @@
 #   ./build.sh sanitize                             the same under ASan + UBSan
 #   ./build.sh build                                build only (build/qelscript)
 #   ./build.sh deps                                 install what is missing
-#   ./build.sh fuzz [script|text] [SECONDS]         run a libFuzzer target (clang)
+#   ./build.sh fuzz [TARGET] [SECONDS]              run a libFuzzer target (clang)
 #   ./build.sh fuzz-smoke                           fuzz targets over their seeds once
 #   ./build.sh bench [NAME] [OPTIONS]               build and run the benchmarks
 #
@@ -106,8 +106,9 @@ case "$command" in
         ;;
     fuzz-smoke)
         need $base_packages clang libclang-rt-dev
-        QEL_FUZZ_BUILD=${QEL_FUZZ_BUILD:-$repo/build-fuzz} sh "$repo/fuzz/run.sh" script 0 -runs=0
-        QEL_FUZZ_BUILD=${QEL_FUZZ_BUILD:-$repo/build-fuzz} sh "$repo/fuzz/run.sh" text 0 -runs=0
+        for target in script text encodings ini csv archive reply; do
+            QEL_FUZZ_BUILD=${QEL_FUZZ_BUILD:-$repo/build-fuzz} sh "$repo/fuzz/run.sh" "$target" 0 -runs=0
+        done
         ;;
     bench)
         # ./build.sh bench [NAME_bench] [Google Benchmark options...]

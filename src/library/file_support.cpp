@@ -212,7 +212,10 @@ Text tableToCsv(TextView table) {
         for (TextView cell : splitCells(row)) {
             if (!first) out += u',';
             first = false;
-            if (number::readsAsNumber(cell) && cell.find(u'{') == TextView::npos) {
+            // Blanks around a bare field are trimmed on reading, so a number
+            // written with them is quoted to keep them.
+            if (number::readsAsNumber(cell) && cell.find(u'{') == TextView::npos &&
+                text::trimBlanks(cell).size() == cell.size()) {
                 out += cell;
                 continue;
             }
@@ -289,6 +292,11 @@ Text csvToTable(TextView csv) {
         }
     }
     if (lineHasText || !field.empty() || !fields.empty()) endLine();
+    // Rows of one empty quoted field at the end would leave the table ending
+    // with line breaks, which the table form reads as no further row: the
+    // next save would drop them. They hold nothing, so they go now, and a
+    // table read from a file stays the same however often it is saved.
+    while (text::endsWith(out, kCRLF)) out.resize(out.size() - kCRLF.size());
     return out;
 }
 

@@ -282,6 +282,21 @@ TEST(Csv, CsvReadsIntoCellsThatKeepTheirCommasAndBreaks) {
     EXPECT_EQ(files::csvToTable(u"\"unclosed,rest"), u"unclosed{**}rest");
 }
 
+TEST(Csv, ATableReadFromAFileIsWrittenBackAsTheSameTable) {
+    // Empty quoted rows at the end would make the table end with a line
+    // break, which a save reads as no further row.
+    for (TextView csv : {TextView(u"a\r\n\"\""), TextView(u"a,b\r\n\"\"\r\n\"\"\r\n"),
+                         TextView(u"2,\"x\"\r\n\r\n\"\"\r\n")}) {
+        Text table = files::csvToTable(csv);
+        EXPECT_EQ(files::csvToTable(files::tableToCsv(table)), table) << text::toUtf8(csv);
+    }
+    // A number with blanks around it keeps them.
+    EXPECT_EQ(files::tableToCsv(u" 5E+10,7 "), u"\" 5E+10\",\"7 \"\r\n");
+    EXPECT_EQ(files::csvToTable(files::tableToCsv(u" 5E+10")), u" 5E+10");
+    // An empty row between others is kept.
+    EXPECT_EQ(files::csvToTable(u"a\r\n\"\"\r\nb"), u"a\r\n\r\nb");
+}
+
 TEST(Csv, ReadingWhatWasWrittenSettlesAfterOnePass) {
     // Random texts over the characters that matter to CSV and to the table
     // form: the first read may tidy a text (trim blanks, drop blank lines),

@@ -287,6 +287,20 @@ std::string notUtf8(std::string_view bytes) {
     return {};
 }
 
+}  // namespace
+
+namespace settings_format {
+
+std::string parseStore(std::string_view bytes, ini::Document& doc) {
+    if (std::string problem = notUtf8(bytes); !problem.empty()) return problem;
+    doc = ini::Document::fromBytes(bytes);
+    return problemIn(doc);
+}
+
+}  // namespace settings_format
+
+namespace {
+
 const char* kHeader =
     "; Qelscript per-user settings: the registry that scripts write with 設定\n"
     "; (sections Registry\\...) and the runtime's own settings (Application\\...).\n"
@@ -338,11 +352,8 @@ SettingsStatus FileSettingsStore::load(ini::Document& doc) {
         }
         return failure(file_, error);
     }
-    if (std::string problem = notUtf8(bytes); !problem.empty())
+    if (std::string problem = parseStore(bytes, doc); !problem.empty())
         return {SettingsFault::Damaged, shown_ + ": " + problem};
-    doc = ini::Document::fromBytes(bytes);
-    std::string problem = problemIn(doc);
-    if (!problem.empty()) return {SettingsFault::Damaged, shown_ + ": " + problem};
     return {};
 }
 

@@ -13,6 +13,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "core/text/ini.h"
 #include "platform/settings_store.h"
@@ -64,6 +65,8 @@ Text escapeValue(TextView value);
 std::optional<Text> unescape(TextView text);
 // Why the document cannot be read as a store (with the line), or "".
 std::string problemIn(const ini::Document& doc);
+// Reads a file's bytes as a store into `doc`; why they cannot be one, or "".
+std::string parseStore(std::string_view bytes, ini::Document& doc);
 }  // namespace settings_format
 
 }  // namespace qel
