@@ -10,6 +10,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "temp_folder.h"
 #include "engine_fixture.h"
 #include "library/archive_io.h"
 #include "library/handlers.h"
@@ -17,27 +18,11 @@
 namespace qel::testing {
 namespace {
 
+using testing::TempFolder;
+
 namespace fs = std::filesystem;
 using archive::Type;
 
-class ArchiveFolder {
-  public:
-    ArchiveFolder() {
-        std::string pattern = (fs::temp_directory_path() / "qel-archive-XXXXXX").string();
-        path = mkdtemp(pattern.data());
-    }
-    ~ArchiveFolder() {
-        std::error_code ec;
-        fs::remove_all(path, ec);
-    }
-    std::string file(const std::string& name, const std::string& content) const {
-        std::string full = path + "/" + name;
-        fs::create_directories(fs::path(full).parent_path());
-        std::ofstream(full, std::ios::binary) << content;
-        return full;
-    }
-    std::string path;
-};
 
 std::string readAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -67,7 +52,7 @@ void writeRawTar(const std::string& path,
 }
 
 TEST(ArchiveKinds, NamesDecideFirstAndContentSecond) {
-    ArchiveFolder folder;
+    TempFolder folder;
     EXPECT_EQ(archive::typeOf("a.LZH"), Type::Lzh);
     EXPECT_EQ(archive::typeOf("a.cab"), Type::Cab);
     EXPECT_EQ(archive::typeOf("a.Zip"), Type::Zip);
@@ -96,7 +81,7 @@ TEST(ArchiveKinds, NamesDecideFirstAndContentSecond) {
 }
 
 TEST(ArchiveMembers, NamesAreRelativeToTheCommonFolderOrTheGivenBase) {
-    ArchiveFolder folder;
+    TempFolder folder;
     folder.file("top/one/a.txt", "a");
     folder.file("top/two/b.txt", "b");
     folder.file("top/two/c.log", "c");
@@ -130,7 +115,7 @@ class SelfExtractingTest : public EngineTest {
         std::string command = "sh '" + extractor + "' '" + into + "' >/dev/null 2>&1";
         return std::system(command.c_str());
     }
-    ArchiveFolder folder;
+    TempFolder folder;
 };
 
 TEST_F(SelfExtractingTest, AFolderBecomesAScriptThatExtractsItself) {
@@ -170,7 +155,7 @@ TEST_F(SelfExtractingTest, UnsafeEntriesAndMissingSourcesMakeNoScript) {
 }
 
 TEST(ArchiveExtraction, AnOldFileSurvivesAnEntryThatCannotBeRead) {
-    ArchiveFolder folder;
+    TempFolder folder;
     folder.file("target/a.txt", "old contents");
     // A gzip stream cut short: the entry's data ends early.
     folder.file("tree/a.txt", std::string(200000, 'x') + "tail");

@@ -14,12 +14,15 @@
 #include <sstream>
 #include <thread>
 
+#include "temp_folder.h"
 #include "platform/linux/command_line.h"
 #include "platform/linux/desktop_association.h"
 #include "platform/linux/linux_system.h"
 
 namespace qel {
 namespace {
+
+using testing::TempFolder;
 
 namespace fs = std::filesystem;
 
@@ -52,26 +55,6 @@ TEST(CommandLine, QuotedWordsComeBackUnchanged) {
     }
 }
 
-class TempFolder {
-  public:
-    TempFolder() {
-        std::string pattern = (fs::temp_directory_path() / "qel-system-XXXXXX").string();
-        path = mkdtemp(pattern.data());
-    }
-    ~TempFolder() {
-        std::error_code ec;
-        fs::remove_all(path, ec);
-    }
-    std::string file(const std::string& name, const std::string& content,
-                     mode_t mode = 0644) const {
-        std::string full = path + "/" + name;
-        fs::create_directories(fs::path(full).parent_path());
-        std::ofstream(full) << content;
-        chmod(full.c_str(), mode);
-        return full;
-    }
-    std::string path;
-};
 
 std::string readAll(const std::string& path) {
     std::ifstream in(path);

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "temp_folder.h"
 #include "engine_fixture.h"
 #include "library/send_keys.h"
 #include "platform/linux/runtime_channel.h"
@@ -16,23 +17,10 @@
 namespace qel {
 namespace {
 
+using testing::TempFolder;
+
 using testing::CapturingHost;
 
-class TempFolder {
-  public:
-    TempFolder() {
-        char pattern[] = "/tmp/qel-channel-test-XXXXXX";
-        path_ = mkdtemp(pattern);
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    const std::string& path() const { return path_; }
-
-  private:
-    std::string path_;
-};
 
 class RecordingKeys : public KeySender {
   public:
@@ -119,7 +107,7 @@ constexpr TextView kReceiver =
 
 class MessageChannelTest : public ::testing::Test {
   protected:
-    std::string folder() const { return temp_.path() + "/channels"; }
+    std::string folder() const { return temp_.path + "/channels"; }
     TempFolder temp_;
 };
 
@@ -275,17 +263,17 @@ TEST_F(MessageChannelTest, DamagedOrForeignEntriesReadAsNoMessage) {
 
 TEST_F(MessageChannelTest, TheFolderIsPrivateAndMadeWhenFirstNeeded) {
     // Missing: made, mode 0700, on the first message.
-    RuntimeDirChannel files(temp_.path() + "/runtime/qelscript/channels");
+    RuntimeDirChannel files(temp_.path + "/runtime/qelscript/channels");
     std::string id;
     EXPECT_FALSE(files.read(u"x"));
-    std::filesystem::create_directory(temp_.path() + "/runtime");
+    std::filesystem::create_directory(temp_.path + "/runtime");
     ASSERT_TRUE(files.post(u"x", u"y", 0, id));
     struct stat info {};
-    ASSERT_EQ(stat((temp_.path() + "/runtime/qelscript/channels").c_str(), &info), 0);
+    ASSERT_EQ(stat((temp_.path + "/runtime/qelscript/channels").c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0700u);
 
     // A folder others may write into is refused, with the reason.
-    const std::string open = temp_.path() + "/open";
+    const std::string open = temp_.path + "/open";
     std::filesystem::create_directories(open + "/channels");
     chmod((open + "/channels").c_str(), 0777);
     RuntimeDirChannel shared(open + "/channels");
@@ -294,8 +282,8 @@ TEST_F(MessageChannelTest, TheFolderIsPrivateAndMadeWhenFirstNeeded) {
     EXPECT_NE(status.message.find("other users"), std::string::npos) << status.message;
 
     // A file where the folder should be, and a folder that cannot be made.
-    std::ofstream(temp_.path() + "/file") << "x";
-    EXPECT_FALSE(RuntimeDirChannel(temp_.path() + "/file/channels").post(u"x", u"y", 0, id));
+    std::ofstream(temp_.path + "/file") << "x";
+    EXPECT_FALSE(RuntimeDirChannel(temp_.path + "/file/channels").post(u"x", u"y", 0, id));
     EXPECT_FALSE(RuntimeDirChannel("/proc/qel-no-such/channels").post(u"x", u"y", 0, id));
 
     // A script told so, instead of a message silently lost.

@@ -12,26 +12,14 @@
 #include <sstream>
 #include <thread>
 
+#include "temp_folder.h"
 #include "platform/linux/file_settings_store.h"
 
 namespace qel {
 namespace {
 
-class TempFolder {
-  public:
-    TempFolder() {
-        char pattern[] = "/tmp/qel-settings-test-XXXXXX";
-        path_ = mkdtemp(pattern);
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    const std::string& path() const { return path_; }
+using testing::TempFolder;
 
-  private:
-    std::string path_;
-};
 
 std::string slurp(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -59,10 +47,10 @@ class SettingsStoreTest : public ::testing::Test {
         SettingsStatus status = store.write(area, key, name, value);
         ASSERT_TRUE(status) << status.message;
     }
-    std::string file() const { return folder.path() + "/qelscript/settings.ini"; }
+    std::string file() const { return folder.path + "/qelscript/settings.ini"; }
 
     TempFolder folder;
-    FileSettingsStore store{folder.path() + "/qelscript"};
+    FileSettingsStore store{folder.path + "/qelscript"};
 };
 
 TEST_F(SettingsStoreTest, ValuesComeBackAsWritten) {
@@ -86,7 +74,7 @@ TEST_F(SettingsStoreTest, ValuesComeBackAsWritten) {
     EXPECT_EQ(read(Registry, u"HKEY_CURRENT_USER\\Software\\Two", u""), u"default");
     EXPECT_EQ(read(Registry, u"HKEY_CURRENT_USER\\Software\\Two", u"@"), u"at");
     // And a fresh store object reads the same file.
-    FileSettingsStore again(folder.path() + "/qelscript");
+    FileSettingsStore again(folder.path + "/qelscript");
     std::optional<Text> value;
     ASSERT_TRUE(again.read(Registry, u"HKEY_CURRENT_USER\\Software\\Test", u"a=b=c", value));
     EXPECT_EQ(value, u"a=b=c");
@@ -139,12 +127,12 @@ TEST_F(SettingsStoreTest, ListsAndRemovals) {
 
 TEST_F(SettingsStoreTest, ReadingCreatesNothingAndTheFileIsPrivate) {
     EXPECT_EQ(read(Registry, u"HKEY_CURRENT_USER\\Software\\None", u"x"), std::nullopt);
-    EXPECT_FALSE(std::filesystem::exists(folder.path() + "/qelscript"));
+    EXPECT_FALSE(std::filesystem::exists(folder.path + "/qelscript"));
     write(Registry, u"HKEY_CURRENT_USER\\Software\\One", u"x", u"1");
     struct stat info {};
     ASSERT_EQ(stat(file().c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u);
-    ASSERT_EQ(stat((folder.path() + "/qelscript").c_str(), &info), 0);
+    ASSERT_EQ(stat((folder.path + "/qelscript").c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0700u);
 }
 
@@ -193,7 +181,7 @@ TEST_F(SettingsStoreTest, ConcurrentWritersLoseNothing) {
     for (int t = 0; t < kThreads; ++t) {
         writers.emplace_back([&, t] {
             // Each thread has its own store object, as each process would.
-            FileSettingsStore own(folder.path() + "/qelscript");
+            FileSettingsStore own(folder.path + "/qelscript");
             for (int i = 0; i < kWrites; ++i) {
                 Text name = text::fromUtf8("t" + std::to_string(t) + "-" + std::to_string(i));
                 if (!own.write(Registry, u"HKCU\\Software\\Race", name, name)) ++failures;
