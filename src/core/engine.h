@@ -21,14 +21,9 @@ namespace qel {
 
 namespace eval {
 struct ArgPlan;
-}
-struct PositionalArguments {
-    std::vector<Text> texts;
-    std::vector<std::shared_ptr<eval::ArgPlan>> plans;  // null for an empty text
-};
-namespace eval {
 struct CompiledArithmetic;
 }  // namespace eval
+struct PositionalArguments;
 
 // Remembers where a name was last found, and in which scopes, so that a
 // statement run again in a loop finds its variable without hashing the name.

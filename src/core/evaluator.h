@@ -84,6 +84,13 @@ struct TextEqual {
 template <class T>
 using TextMap = std::unordered_map<Text, T, TextHash, TextEqual>;
 
+// A procedure call's argument text split at its top-level commas: each
+// piece trimmed, with its analysis (null for an empty piece).
+struct PositionalArguments {
+    std::vector<Text> texts;
+    std::vector<std::shared_ptr<eval::ArgPlan>> plans;
+};
+
 struct Engine::Caches {
     TextMap<std::shared_ptr<eval::ArgPlan>> plans;
     // Arithmetic texts compare without regard to the case of Latin letters.
