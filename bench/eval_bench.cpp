@@ -8,6 +8,7 @@
 #include <sstream>
 #include <string>
 
+#include "bench_engine.h"
 #include "core/text/number.h"
 #include "core/text/text.h"
 #include "engine/qel.h"
@@ -17,25 +18,7 @@
 namespace {
 
 using qel::Text;
-
-std::ostream& discard() {
-    static std::ostream sink(nullptr);  // no buffer: every write is dropped
-    return sink;
-}
-
-// An engine on the console host with no output and a virtual clock, the way
-// tests run scripts.
-std::unique_ptr<qel::Qel> makeQel() {
-    static std::istringstream noInput;
-    qel::ConsoleOptions options;
-    options.virtualClock = true;
-    qel::Platform platform;
-    platform.ui = std::make_unique<qel::ConsoleHost>(options, discard(), discard(), noInput);
-    platform.files = std::make_unique<qel::PosixFileSystem>();
-    auto qel = std::make_unique<qel::Qel>(std::move(platform));
-    qel->engine().runEnvironment = qel::RunEnvironment::ScriptFile;
-    return qel;
-}
+using qel::bench::makeQel;
 
 void evalText(benchmark::State& state, const char16_t* argument) {
     auto qel = makeQel();

@@ -8,6 +8,7 @@
 #include <memory>
 #include <sstream>
 
+#include "bench_engine.h"
 #include "core/text/number.h"
 #include "engine/qel.h"
 #include "platform/headless/console_host.h"
@@ -16,23 +17,7 @@
 namespace {
 
 using qel::Text;
-
-std::ostream& discard() {
-    static std::ostream sink(nullptr);
-    return sink;
-}
-
-std::unique_ptr<qel::Qel> makeQel() {
-    static std::istringstream noInput;
-    qel::ConsoleOptions options;
-    options.virtualClock = true;
-    qel::Platform platform;
-    platform.ui = std::make_unique<qel::ConsoleHost>(options, discard(), discard(), noInput);
-    platform.files = std::make_unique<qel::PosixFileSystem>();
-    auto qel = std::make_unique<qel::Qel>(std::move(platform));
-    qel->engine().runEnvironment = qel::RunEnvironment::ScriptFile;
-    return qel;
-}
+using qel::bench::makeQel;
 
 // A table of `rows` rows: number, name, score, remark.
 Text makeTable(long rows) {
