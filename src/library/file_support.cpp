@@ -100,18 +100,7 @@ Text absolutePath(FileSystem& fs, TextView path) {
 }
 
 Text relativePath(TextView target, TextView base) {
-    auto split = [](TextView path) {
-        std::vector<Text> parts;
-        std::size_t start = 0;
-        while (start <= path.size()) {
-            std::size_t slash = path.find(u'/', start);
-            if (slash == TextView::npos) slash = path.size();
-            if (slash > start) parts.emplace_back(path.substr(start, slash - start));
-            start = slash + 1;
-        }
-        return parts;
-    };
-    std::vector<Text> to = split(target), from = split(base);
+    std::vector<Text> to = text::splitNonEmpty(target, u'/'), from = text::splitNonEmpty(base, u'/');
     std::size_t same = 0;
     while (same < to.size() && same < from.size() && to[same] == from[same]) ++same;
     Text out;

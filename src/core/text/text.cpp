@@ -21,6 +21,18 @@ Text foldKey(TextView text) {
     return toLowerAscii(text);
 }
 
+std::vector<Text> splitNonEmpty(TextView text, char16_t separator) {
+    std::vector<Text> parts;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        std::size_t end = text.find(separator, start);
+        if (end == TextView::npos) end = text.size();
+        if (end > start) parts.emplace_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return parts;
+}
+
 bool equalsFolded(TextView a, TextView b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qel {
 
@@ -58,6 +59,9 @@ Text toLowerAscii(TextView text);
 // the case of Latin letters).
 Text foldKey(TextView text);
 bool equalsFolded(TextView a, TextView b);
+// The non-empty pieces of a text between separators ("a//b/" at '/' gives
+// a and b): the parts of a path or a key path.
+std::vector<Text> splitNonEmpty(TextView text, char16_t separator);
 
 // ---- Files -------------------------------------------------------------------
 // Detects the encoding of file bytes: a UTF-8 or UTF-16 byte-order mark, else

@@ -56,17 +56,7 @@ Text escape(TextView text, TextView special) {
     return out;
 }
 
-std::vector<Text> splitPath(TextView keyPath) {
-    std::vector<Text> parts;
-    std::size_t start = 0;
-    while (start <= keyPath.size()) {
-        std::size_t end = keyPath.find(u'\\', start);
-        if (end == TextView::npos) end = keyPath.size();
-        if (end > start) parts.emplace_back(keyPath.substr(start, end - start));
-        start = end + 1;
-    }
-    return parts;
-}
+std::vector<Text> splitPath(TextView keyPath) { return text::splitNonEmpty(keyPath, u'\\'); }
 
 Text escapeComponent(TextView component) {
     return escape(component, u"[]\\");
