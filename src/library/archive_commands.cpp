@@ -4,6 +4,8 @@
 #include "core/paths.h"
 #include "library/archive_io.h"
 #include "library/handlers.h"
+#include "library/protection.h"
+#include "library/store_guard.h"
 #include "platform/linux/archive_library.h"
 
 namespace qel {
@@ -93,9 +95,26 @@ bool archiveLibraryReady(Engine& engine, int errorNumber) {
     return false;
 }
 
+// Whether extracting into the folder would write into the settings store:
+// the folder is in it, or holds it and the archive has an entry on the way
+// there. Only then is the archive read an extra time, for its names.
+bool extractionReachesStore(Engine& engine, const std::string& archivePath,
+                            const std::string& folder) {
+    StoreGuard guard(engine);
+    if (guard.writes(folder)) return true;
+    if (!guard.nameLeadingIn(folder)) return false;
+    // Extraction stops where reading stops, so the names read before a
+    // damaged part are all it could write; the damage itself is reported by
+    // the extraction.
+    std::vector<std::string> names;
+    archive::topNames(archivePath, names);
+    return guard.treeReaches(folder, names);
+}
+
 }  // namespace
 
 void cmdCompress(StatementRecord& record, Engine& engine) {
+    if (!CheckProtection(engine, Guard::Files)) return;
     if (!archiveLibraryReady(engine, 207)) return;
     // Asking for the further particles first leaves を and へ holding only
     // their own arguments.
@@ -119,6 +138,7 @@ void cmdCompress(StatementRecord& record, Engine& engine) {
         engine.ReportErrorNo(205, 16, unwritableName(type, archiveName));
         return;
     }
+    if (RefuseStoreWrite(engine, archiveName)) return;
     std::vector<archive::Member> members;
     if (!gatherMembers(engine, filesValue, base, members)) return;
     archive::Result written = archive::create(archivePath, type, members);
@@ -126,6 +146,7 @@ void cmdCompress(StatementRecord& record, Engine& engine) {
 }
 
 void cmdExtract(StatementRecord& record, Engine& engine) {
+    if (!CheckProtection(engine, Guard::Files)) return;
     if (!archiveLibraryReady(engine, 208)) return;
     const Text optionsText = AskParticle(record, u"で");
     const Text archiveText = record.woArg;
@@ -140,11 +161,16 @@ void cmdExtract(StatementRecord& record, Engine& engine) {
     }
     const std::string target =
         folder.empty() ? engine.files().currentFolder() : toNativePath(folder);
+    if (extractionReachesStore(engine, archivePath, target)) {
+        ReportStoreRefusal(engine, folder.empty() ? fromNativePath(target) : folder);
+        return;
+    }
     archive::Result result = archive::extract(archivePath, target);
     if (!result) engine.ReportErrorNo(208, 16, errorDetail(result));
 }
 
 void cmdCreateSelfExtracting(StatementRecord& record, Engine& engine) {
+    if (!CheckProtection(engine, Guard::Files)) return;
     if (!archiveLibraryReady(engine, 207)) return;
     const Text fromText = AskParticle(record, u"から");
     TextView written = record.woArg;
@@ -167,6 +193,7 @@ void cmdCreateSelfExtracting(StatementRecord& record, Engine& engine) {
         if (output == first) output += u".sh";
     }
     const std::string outputPath = toNativePath(output);
+    if (RefuseStoreWrite(engine, output)) return;
 
     archive::Result result;
     const bool fromArchive = list.size() == 1 && !engine.files().folderExists(list.front()) &&

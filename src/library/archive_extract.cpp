@@ -195,6 +195,29 @@ std::uint64_t writableSpace(const std::string& folder, std::uint64_t keepFree) {
 
 }  // namespace
 
+Result topNames(const std::string& archivePath, std::vector<std::string>& names) {
+    names.clear();
+    Utf8Names utf8;
+    const std::string absoluteArchive = fs::absolute(archivePath).string();
+    Reader reader(archiveLibrary().archive_read_new());
+    archiveLibrary().archive_read_support_filter_all(reader.get());
+    supportArchiveFormats(reader.get());
+    if (archiveLibrary().archive_read_open_filename(reader.get(), absoluteArchive.c_str(), kBlock) != ARCHIVE_OK)
+        return fail(kCannotRead,
+                    archivePath + ": " + libraryMessage(reader.get(), "書庫ではありません。"));
+    archive_entry* entry = nullptr;
+    for (;;) {
+        int status = archiveLibrary().archive_read_next_header(reader.get(), &entry);
+        if (status == ARCHIVE_EOF) return {};
+        if (status < ARCHIVE_WARN)
+            return fail(kCannotRead, libraryMessage(reader.get(), "壊れた書庫です。"));
+        auto parts = safeParts(entryName(entry));
+        if (!parts || parts->empty()) continue;  // never written
+        if (std::find(names.begin(), names.end(), parts->front()) == names.end())
+            names.push_back(parts->front());
+    }
+}
+
 Result extract(const std::string& archivePath, const std::string& folder, const Limits& limits) {
     Utf8Names utf8;
     struct stat archiveInfo {};

@@ -54,6 +54,9 @@ struct Limits {
 
 Result extract(const std::string& archivePath, const std::string& folder,
                const Limits& limits = {});
+// The first part of every entry name that extraction would write (each name
+// once), read without writing anything: where the entries would land.
+Result topNames(const std::string& archivePath, std::vector<std::string>& names);
 
 // One file to store: where it is and the name it gets in the archive.
 struct Member {

@@ -20,6 +20,7 @@
 #include "library/file_support.h"
 #include "library/handlers.h"
 #include "library/protection.h"
+#include "library/store_guard.h"
 
 namespace qel {
 
@@ -100,6 +101,7 @@ void restoreFrom(Engine& engine, TextView fileName, TextView namedFolder) {
         if (entry.kind != FileKind::Folder || !isStampName(name)) continue;
         Text copy = backupFolder + name + u"/" + inside;
         if (!fs.fileInfo(toNativePath(copy))) continue;
+        if (RefuseStoreTree(engine, copy, fileName)) return;
         FileStatus status = fs.copyTree(toNativePath(copy), toNativePath(fileName));
         if (!status) {
             ReportWriteFault(engine, fileName, status);
@@ -126,6 +128,7 @@ void cmdBackup(StatementRecord& record, Engine& engine) {
         engine.ReportErrorNo(kNotFound, 16, source);
         return;
     }
+    if (RefuseStoreWrite(engine, backupFolderOf(engine, named))) return;
     auto folder = newStampFolder(engine, backupFolderOf(engine, named));
     if (!folder) return;
     FileSystem& fs = engine.files();

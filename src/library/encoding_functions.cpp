@@ -10,6 +10,7 @@
 #include "library/file_support.h"
 #include "library/handlers.h"
 #include "library/protection.h"
+#include "library/store_guard.h"
 
 namespace qel {
 
@@ -35,6 +36,7 @@ bool wantsUtf8(TextView word) {
 }
 
 void restoreToFile(Engine& engine, TextView fileName, TextView base64) {
+    if (RefuseStoreWrite(engine, fileName)) return;
     UiHost& ui = engine.ui();
     FileStatus status = uEncoding::base64DecodeToFile(engine.files(), toNativePath(fileName),
                                                       base64, [&ui] { ui.pumpEvents(); });
@@ -114,6 +116,7 @@ void fnEncodeFile(Text& result, Text& args, Engine& engine) {
 // 復元(file を, base64 から): writes the decoded bytes as the file's content.
 void fnRestore(Text& result, Text& args, Engine& engine) {
     result.clear();
+    if (!CheckProtection(engine, Guard::Files)) return;
     std::vector<Text> pieces = UnpackArgs(engine, args, true, 2);
     if (pieces[0].empty()) {
         engine.ReportErrorNo(kArgumentsMissing, 48);

@@ -17,6 +17,7 @@
 #include "library/function_support.h"
 #include "library/handlers.h"
 #include "library/protection.h"
+#include "library/store_guard.h"
 
 namespace qel {
 
@@ -124,6 +125,7 @@ std::string encodeText(TextView value, TextEncoding encoding, bool wholeFile) {
 }
 
 bool writeWhole(Engine& engine, TextView fileName, std::string_view bytes) {
+    if (RefuseStoreWrite(engine, fileName)) return false;
     FileStatus status = engine.files().writeFile(toNativePath(fileName), bytes);
     if (!status) ReportWriteFault(engine, fileName, status);
     return bool(status);
@@ -265,6 +267,11 @@ void runFileOperation(StatementRecord& record, Engine& engine, FileOp op, TextVi
             return;
         }
     }
+    if (op != FileOp::Copy) {
+        for (const Text& one : sources) {
+            if (RefuseStoreRemoval(engine, one)) return;
+        }
+    }
     if (toTrash) {
         for (const Text& one : sources) {
             FileStatus status = fs.moveToTrash(toNativePath(one));
@@ -288,6 +295,7 @@ void runFileOperation(StatementRecord& record, Engine& engine, FileOp op, TextVi
         // A new name without a folder stays in the source's folder.
         Text target =
             folderOf(destination).empty() ? folderOf(sources.front()) + destination : destination;
+        if (RefuseStoreTree(engine, sources.front(), target)) return;
         if (!mayReplace(engine, target, immediate)) return;
         FileStatus status = fs.moveTree(toNativePath(sources.front()), toNativePath(target));
         if (!status) ReportWriteFault(engine, target, status);
@@ -295,6 +303,11 @@ void runFileOperation(StatementRecord& record, Engine& engine, FileOp op, TextVi
     }
     const bool intoFolder =
         destinationIsFolder(engine, destination, sources.size(), files::hasWildcard(source));
+    // Every target is checked before the first one is touched.
+    if (intoFolder && RefuseStoreWrite(engine, destination)) return;
+    for (const Text& one : sources) {
+        if (RefuseStoreTree(engine, one, targetFor(one, destination, intoFolder))) return;
+    }
     if (intoFolder) {
         FileStatus made = fs.makeFolders(toNativePath(destination));
         if (!made) return ReportWriteFault(engine, destination, made);
@@ -476,6 +489,7 @@ void cmdAppendSave(StatementRecord& record, Engine& engine) {
         }
         bytes = formBytes(fileName, value, form, encodingOfFile(old), old.empty());
     }
+    if (RefuseStoreWrite(engine, fileName)) return;
     FileStatus status = engine.files().appendFile(toNativePath(fileName), bytes);
     if (!status) ReportWriteFault(engine, fileName, status);
 }
@@ -583,6 +597,9 @@ void cmdChangeAttributes(StatementRecord& record, Engine& engine) {
     }
     std::vector<Text> sources = files::expandSources(engine.files(), source);
     if (sources.empty()) return reportNotFound(engine, source);
+    for (const Text& one : sources) {
+        if (RefuseStoreWrite(engine, one)) return;
+    }
     for (const Text& one : sources) applyAttributes(engine, one, *attributes);
 }
 
@@ -609,6 +626,7 @@ void cmdCreate(StatementRecord& record, Engine& engine) {
             engine.ReportErrorNo(kCommandArgumentsMissing, 48, record.source);
             return;
         }
+        if (RefuseStoreWrite(engine, path)) return;
         FileStatus status = fs.makeFolders(toNativePath(path));
         if (!status) {
             engine.ReportErrorNo(kBadFolderName, 48, path);
@@ -631,6 +649,8 @@ void cmdCreate(StatementRecord& record, Engine& engine) {
     if (there && there->kind == FileKind::Folder) {
         link = files::withFolderSlash(link) + files::namePart(target);
     }
+    // The link takes the place of what stands there.
+    if (RefuseStoreRemoval(engine, link)) return;
     if (!mayReplace(engine, link, false)) return;
     // The link holds the target's absolute path, so it works wherever it is
     // moved to.

@@ -4,6 +4,7 @@
 #include "core/engine.h"
 #include "core/text/number.h"
 #include "library/handlers.h"
+#include "library/protection.h"
 #include "library/send_keys.h"
 
 namespace qel {
@@ -26,7 +27,10 @@ void reportKeys(Engine& engine, const KeyStatus& status, TextView target) {
     }
 }
 
+// Keys typed into another program make it do whatever they ask (a shell
+// runs what is typed), so they are a system operation, like starting it.
 void typeKeys(StatementRecord& record, Engine& engine, bool raw) {
+    if (!CheckProtection(engine, Guard::System)) return;
     Text keys = engine.EvalText(record.woArg);
     std::vector<KeyStroke> strokes;
     if (raw) {

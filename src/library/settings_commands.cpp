@@ -20,6 +20,7 @@
 #include "library/handlers.h"
 #include "library/protection.h"
 #include "library/settings_access.h"
+#include "library/store_guard.h"
 
 namespace qel {
 
@@ -75,6 +76,21 @@ PlaceText readPlace(TextView written) {
     if (result.place != Place::Application) result.parts.erase(result.parts.begin());
     if (result.parts.size() == 1 && result.parts[0].empty()) result.parts.clear();
     return result;
+}
+
+// Writing the registry stand-in is a registry change and writing a settings
+// file a file change; both are asked before anything is evaluated. The
+// application settings are the runtime's own area, never guarded.
+bool mayWritePlace(Engine& engine, const PlaceText& place) {
+    switch (place.place) {
+        case Place::Registry:
+            return CheckProtection(engine, Guard::Registry);
+        case Place::SettingsFile:
+            return CheckProtection(engine, Guard::Files);
+        case Place::Application:
+            break;
+    }
+    return true;
 }
 
 std::vector<Text> evaluateParts(Engine& engine, const std::vector<Text>& parts) {
@@ -170,20 +186,17 @@ enum class Loaded { Ok, Missing, Unreadable, NotWritable };
 // not be replaced by a file holding only the new key. A file whose bytes do
 // not come back unchanged from its own text (a picture named by mistake,
 // broken Shift_JIS) is read but never written: writing would change bytes
-// nobody asked to change. Nor is the settings store itself ever written as
-// a settings file.
+// nobody asked to change. Nor is the settings store's folder or any of its
+// files ever written as a settings file.
 Loaded loadSettingsFile(Engine& engine, const std::string& path, ini::Document& doc) {
     std::string bytes;
+    const bool store = StoreGuard(engine).writes(path);
     if (engine.files().readFile(path, bytes)) {
         doc = ini::Document::fromBytes(bytes);
-        SettingsStore* store = storeOf(engine);
-        if (doc.toBytes() != bytes || (store && store->isStoreFile(path)))
-            return Loaded::NotWritable;
+        if (doc.toBytes() != bytes || store) return Loaded::NotWritable;
         return Loaded::Ok;
     }
-    if (SettingsStore* store = storeOf(engine); store && store->isStoreFile(path)) {
-        return Loaded::NotWritable;
-    }
+    if (store) return Loaded::NotWritable;
     if (engine.files().fileExists(path)) return Loaded::Unreadable;
     doc = ini::Document{};
     return Loaded::Missing;
@@ -440,7 +453,7 @@ void LoadStoredProtection(Engine& engine) {
 // 設定ファイルの「セクション」の「キー」を「値」に設定, 「名前」の「キー」を「値」に設定.
 void cmdSetting(StatementRecord& record, Engine& engine) {
     PlaceText place = readPlace(record.woArg);
-    if (place.place == Place::Registry && !CheckProtection(engine, Guard::Registry)) return;
+    if (!mayWritePlace(engine, place)) return;
     std::size_t needed = place.place == Place::Registry ? 1 : 2;
     if (place.parts.size() < needed || record.heArg.empty()) {
         reportMissingParts(engine, record.source);
@@ -495,7 +508,7 @@ void fnRegistryValueNames(Text& result, Text& args, Engine& engine) {
 // 削除 of レジストリの「キー」[の「名前」] and 設定ファイルの「セクション」[の「キー」].
 void cmdDeleteSetting(StatementRecord& record, Engine& engine) {
     PlaceText place = readPlace(record.woArg);
-    if (place.place == Place::Registry && !CheckProtection(engine, Guard::Registry)) return;
+    if (!mayWritePlace(engine, place)) return;
     if (place.place == Place::Application || place.parts.empty()) {
         reportMissingParts(engine, record.source);
         return;

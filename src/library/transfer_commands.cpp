@@ -10,6 +10,8 @@
 #include "library/function_support.h"
 #include "library/handlers.h"
 #include "library/progress.h"
+#include "library/protection.h"
+#include "library/store_guard.h"
 #include "library/transfer_support.h"
 
 namespace qel {
@@ -175,6 +177,7 @@ bool isConnectFault(const TransferResult& result) {
 
 // URL を ファイル へ [「FTP,ユーザー名,パスワード」で] ダウンロード
 void cmdDownload(StatementRecord& record, Engine& engine) {
+    if (!CheckProtection(engine, Guard::Files)) return;
     record.extraArg = AskParticle(record, u"で");
     if (record.woArg.empty()) {
         engine.ReportErrorNo(kCommandArgumentsMissing, 48, record.source);
@@ -186,6 +189,7 @@ void cmdDownload(StatementRecord& record, Engine& engine) {
     if (!ftp) return;
     Text address = transfer::withScheme(source, ftp->ftp);
     if (target.empty()) target = transfer::fileNameOfAddress(address);
+    if (RefuseStoreWrite(engine, target)) return;
 
     TransferRequest request;
     request.url = transfer::urlOfText(address);
@@ -246,6 +250,9 @@ void fnHttpDownload(Text& result, Text& args, Engine& engine) {
     const Text url = a.text(0);
     const bool toFile = a.given(2) && !a.text(2).empty();
     std::string localPath = toFile ? toNativePath(a.text(2)) : std::string();
+    // Into a file it is a file change; as text it changes nothing.
+    if (toFile && (!CheckProtection(engine, Guard::Files) || RefuseStoreWrite(engine, a.text(2))))
+        return;
 
     TransferResult reply;
     if (a.given(1)) {

@@ -193,6 +193,16 @@ public:
         (void)path, (void)mode;
         return refused();
     }
+    // Where a path leads, as an absolute path with no links, no "." or ".."
+    // steps and no doubled slashes: each link on the way is followed as the
+    // system follows it (the last part too when followLast, also a link to a
+    // place not made yet), and parts that do not exist are kept as written.
+    // Two paths that lead to one place give the same text, which is how the
+    // commands tell places apart that must not be touched.
+    virtual std::string resolvedPlace(const std::string& path, bool followLast) {
+        (void)followLast;
+        return path;
+    }
     // A folder of the user's desktop or of the system, ending with "/";
     // empty when this file system has none.
     virtual std::string userFolder(UserFolder which) {

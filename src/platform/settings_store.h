@@ -57,10 +57,12 @@ class SettingsStore {
                                       std::vector<Text>& names) = 0;
     // Where the store lives, for messages and documentation (UTF-8).
     virtual std::string location() const = 0;
-    // Whether a system path names the store's own file (or its lock), which
-    // scripts must not write as an ordinary settings file: that would let
-    // them rewrite the protection key.
-    virtual bool isStoreFile(const std::string& path) const = 0;
+    // The store's own folder first, then its files, as system paths; the
+    // temporary files of a change are made in that folder too. Scripts must
+    // not change any of them with a file command: that would let them
+    // rewrite or remove the protection key. Empty when the store keeps no
+    // files.
+    virtual std::vector<std::string> ownPaths() const { return {}; }
 };
 
 }  // namespace qel

@@ -66,7 +66,6 @@ class ProtectionKeyStore : public SettingsStore {
     SettingsStatus subkeys(SettingsArea, TextView, std::vector<Text>&) override { return {}; }
     SettingsStatus valueNames(SettingsArea, TextView, std::vector<Text>&) override { return {}; }
     std::string location() const override { return "(test)"; }
-    bool isStoreFile(const std::string&) const override { return false; }
 
   private:
     static SettingsStatus refused() { return {SettingsFault::Failed, "read-only test store"}; }

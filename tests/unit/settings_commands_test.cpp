@@ -147,8 +147,10 @@ TEST_F(SettingsCommandsTest, SettingsFilesAreNeverDamagedByAWrite) {
 }
 
 TEST_F(SettingsCommandsTest, TheProtectionKeyIsOutOfScriptsReach) {
+    // A key that leaves files and the registry allowed, so that what keeps
+    // the key safe is the store's own guard, not the protection itself.
     std::array<bool, 5> flags{};
-    flags[static_cast<int>(Guard::Files)] = true;
+    flags[static_cast<int>(Guard::NativeCalls)] = true;
     SettingsStore& store = *qel().platform().settings;
     ASSERT_TRUE(store.write(SettingsArea::Application, kProtectionKeyPath, kProtectionKeyName,
                             MakeProtectionKey(flags)));
@@ -166,7 +168,7 @@ TEST_F(SettingsCommandsTest, TheProtectionKeyIsOutOfScriptsReach) {
     std::optional<Text> key;
     ASSERT_TRUE(store.read(SettingsArea::Application, kProtectionKeyPath, kProtectionKeyName, key));
     EXPECT_EQ(key, MakeProtectionKey(flags));
-    EXPECT_TRUE(engine().protectionFlags[static_cast<int>(Guard::Files)]);
+    EXPECT_TRUE(engine().protectionFlags[static_cast<int>(Guard::NativeCalls)]);
 
     // Before the store exists, its future file is refused as well.
     std::filesystem::remove_all(path("store"));

@@ -10,7 +10,6 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <set>
 
 namespace qel {
@@ -399,25 +398,6 @@ SettingsStatus FileSettingsStore::withExclusive(const Changer& changer) {
     }
     if (!changer(doc)) return {};
     return save(doc);
-}
-
-bool FileSettingsStore::isStoreFile(const std::string& path) const {
-    // Compared as files (device and inode, through links), and by the folder
-    // and name when the file does not exist yet.
-    for (const std::string& own : {file_, lock_}) {
-        struct stat mine {
-        }, theirs{};
-        if (stat(own.c_str(), &mine) == 0 && stat(path.c_str(), &theirs) == 0) {
-            if (mine.st_dev == theirs.st_dev && mine.st_ino == theirs.st_ino) return true;
-            continue;
-        }
-        std::error_code ignored;
-        auto a = std::filesystem::weakly_canonical(own, ignored);
-        auto b =
-            std::filesystem::weakly_canonical(std::filesystem::absolute(path, ignored), ignored);
-        if (!a.empty() && a == b) return true;
-    }
-    return false;
 }
 
 SettingsStatus FileSettingsStore::read(SettingsArea area, TextView keyPath, TextView name,

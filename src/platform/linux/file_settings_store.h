@@ -38,7 +38,7 @@ class FileSettingsStore : public SettingsStore {
     SettingsStatus valueNames(SettingsArea area, TextView keyPath,
                               std::vector<Text>& names) override;
     std::string location() const override { return file_; }
-    bool isStoreFile(const std::string& path) const override;
+    std::vector<std::string> ownPaths() const override { return {folder_, file_, lock_}; }
 
   private:
     using Reader = std::function<void(const ini::Document&)>;

@@ -605,6 +605,52 @@ FileStatus PosixFileSystem::setPermissions(const std::string& path, std::uint32_
     return chmod(path.c_str(), mode_t(mode & 07777)) == 0 ? ok() : lastFault();
 }
 
+std::string PosixFileSystem::resolvedPlace(const std::string& path, bool followLast) {
+    // The parts are walked one at a time, as the system walks them, so that
+    // ".." after a link climbs from where the link leads. A part that does
+    // not exist ends the walk on the disk; the rest is joined on the text.
+    constexpr int kMaxLinks = 40;  // the system's own limit (ELOOP)
+    std::vector<std::string> pending;  // the parts still to walk, last first
+    auto pushParts = [&pending](const std::string& text) {
+        std::vector<std::string> parts;
+        std::istringstream steps(text);
+        std::string step;
+        while (std::getline(steps, step, '/')) parts.push_back(step);
+        if (!text.empty() && text.back() == '/') parts.push_back("");  // names a folder
+        pending.insert(pending.end(), parts.rbegin(), parts.rend());
+    };
+    pushParts(absolutePath(path));
+    std::string done = "/";
+    bool onDisk = true;
+    int links = 0;
+    while (!pending.empty()) {
+        std::string part = std::move(pending.back());
+        pending.pop_back();
+        if (part.empty() || part == ".") continue;
+        if (part == "..") {
+            done = parentOf(done);
+            continue;
+        }
+        std::string next = joinPath(done, part);
+        struct stat info {};
+        if (onDisk && lstat(next.c_str(), &info) != 0) onDisk = false;
+        const bool last = pending.empty();
+        if (onDisk && S_ISLNK(info.st_mode) && (followLast || !last) && links < kMaxLinks) {
+            std::vector<char> buf(4096);
+            ssize_t n = readlink(next.c_str(), buf.data(), buf.size() - 1);
+            if (n > 0) {
+                ++links;
+                std::string target(buf.data(), std::size_t(n));
+                if (target[0] == '/') done = "/";
+                pushParts(target);
+                continue;
+            }
+        }
+        done = next;
+    }
+    return done;
+}
+
 std::string PosixFileSystem::userFolder(UserFolder which) {
     switch (which) {
         case UserFolder::Home:

@@ -28,6 +28,7 @@ public:
     FileStatus moveToTrash(const std::string& path) override;
     FileStatus makeLink(const std::string& target, const std::string& linkPath) override;
     FileStatus setPermissions(const std::string& path, std::uint32_t mode) override;
+    std::string resolvedPlace(const std::string& path, bool followLast) override;
     std::string userFolder(UserFolder which) override;
     std::vector<MountPoint> mountPoints() override;
 };
