@@ -193,18 +193,30 @@ std::uint64_t writableSpace(const std::string& folder, std::uint64_t keepFree) {
     return free > reserve ? free - reserve : 0;
 }
 
+// Opens the archive for reading with every filter and format extraction
+// takes. Only a regular file is read: a pipe could keep the reader waiting.
+Result openArchive(const std::string& archivePath, Reader& reader, struct stat& info) {
+    if (stat(archivePath.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+        return fail(kCannotRead, archivePath + ": " + std::strerror(errno ? errno : EINVAL));
+    const std::string absoluteArchive = fs::absolute(archivePath).string();
+    reader.reset(archiveLibrary().archive_read_new());
+    archiveLibrary().archive_read_support_filter_all(reader.get());
+    supportArchiveFormats(reader.get());
+    if (archiveLibrary().archive_read_open_filename(reader.get(), absoluteArchive.c_str(),
+                                                    kBlock) != ARCHIVE_OK)
+        return fail(kCannotRead,
+                    archivePath + ": " + libraryMessage(reader.get(), "書庫ではありません。"));
+    return {};
+}
+
 }  // namespace
 
 Result topNames(const std::string& archivePath, std::vector<std::string>& names) {
     names.clear();
     Utf8Names utf8;
-    const std::string absoluteArchive = fs::absolute(archivePath).string();
-    Reader reader(archiveLibrary().archive_read_new());
-    archiveLibrary().archive_read_support_filter_all(reader.get());
-    supportArchiveFormats(reader.get());
-    if (archiveLibrary().archive_read_open_filename(reader.get(), absoluteArchive.c_str(), kBlock) != ARCHIVE_OK)
-        return fail(kCannotRead,
-                    archivePath + ": " + libraryMessage(reader.get(), "書庫ではありません。"));
+    Reader reader;
+    struct stat info {};
+    if (Result opened = openArchive(archivePath, reader, info); !opened) return opened;
     archive_entry* entry = nullptr;
     for (;;) {
         int status = archiveLibrary().archive_read_next_header(reader.get(), &entry);
@@ -221,15 +233,8 @@ Result topNames(const std::string& archivePath, std::vector<std::string>& names)
 Result extract(const std::string& archivePath, const std::string& folder, const Limits& limits) {
     Utf8Names utf8;
     struct stat archiveInfo {};
-    if (stat(archivePath.c_str(), &archiveInfo) != 0 || !S_ISREG(archiveInfo.st_mode))
-        return fail(kCannotRead, archivePath + ": " + std::strerror(errno ? errno : EINVAL));
-    const std::string absoluteArchive = fs::absolute(archivePath).string();
-    Reader reader(archiveLibrary().archive_read_new());
-    archiveLibrary().archive_read_support_filter_all(reader.get());
-    supportArchiveFormats(reader.get());
-    if (archiveLibrary().archive_read_open_filename(reader.get(), absoluteArchive.c_str(), kBlock) != ARCHIVE_OK)
-        return fail(kCannotRead,
-                    archivePath + ": " + libraryMessage(reader.get(), "書庫ではありません。"));
+    Reader reader;
+    if (Result opened = openArchive(archivePath, reader, archiveInfo); !opened) return opened;
     // Only an archive gets its folder made: a file that is none leaves no
     // empty folder behind.
     std::error_code ec;

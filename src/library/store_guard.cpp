@@ -10,7 +10,8 @@ namespace qel {
 namespace {
 
 constexpr int kCannotWrite = 203;
-constexpr TextView kStoreReason = u"設定の保管場所（保護機能の設定を含む）は、スクリプトから変更できません。";
+constexpr TextView kStoreReason =
+    u"設定の保管場所（保護機能の設定を含む）は、スクリプトから変更できません。";
 
 // On resolved paths (absolute, no links, no dots, no doubled slashes) the
 // text alone tells where a place lies.

@@ -22,7 +22,8 @@ TEST(ResolvedPlace, FollowsLinksAsTheSystemDoesAndKeepsMissingPartsAsWritten) {
     ASSERT_EQ(symlink("loop", (t + "/loop").c_str()), 0);
     const std::string real = files.resolvedPlace(t + "/real", true);
 
-    EXPECT_EQ(files.resolvedPlace(t + "//real/./inner/../inner/f.txt", true), real + "/inner/f.txt");
+    EXPECT_EQ(files.resolvedPlace(t + "//real/./inner/../inner/f.txt", true),
+              real + "/inner/f.txt");
     // ".." after a link climbs from where the link leads, not on the text.
     EXPECT_EQ(files.resolvedPlace(t + "/rel/../inner/f.txt", true), real + "/inner/f.txt");
     EXPECT_EQ(files.resolvedPlace(t + "/abs/inner/new/deeper", true), real + "/inner/new/deeper");
