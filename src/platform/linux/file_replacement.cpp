@@ -294,25 +294,32 @@ FileStatus Replacement::linkUnnamed(std::string& name) {
 }
 
 FileStatus Replacement::publish(bool syncFolder) {
-    int error = 0;
-    if (fsync(fd_) != 0) error = errno;
-    if (error == 0 && unnamed_) {
-        std::string name;
-        FileStatus linked = linkUnnamed(name);
-        if (!linked) {
-            discard();
-            return linked;
-        }
-        temp_ = name;
-    }
-    if (error == 0 && rename(temp_.c_str(), target_.c_str()) != 0) error = errno;
-    if (error != 0) {
+    if (fsync(fd_) != 0) {
+        const int error = errno;
         discard();
         return systemFault(error);
     }
+    // Held open across the rename, the old file is freed when it is closed
+    // after it rather than inside the rename: a big file takes a while to
+    // free, and the hidden name should be visible for as short a time as
+    // can be.
+    const int old = ::open(target_.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    FileStatus status;
+    if (unnamed_) {
+        std::string name;
+        status = linkUnnamed(name);
+        if (status) temp_ = name;
+    }
+    if (status && rename(temp_.c_str(), target_.c_str()) != 0) status = systemFault(errno);
+    if (old >= 0) close(old);
+    if (!status) {
+        discard();
+        return status;
+    }
     temp_.clear();
-    if (close(fd_) != 0) error = errno;
+    const int closed = close(fd_);
     fd_ = -1;
+    if (closed != 0) return systemFault(errno);
     if (syncFolder) {
         int folder = ::open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (folder >= 0) {
@@ -320,7 +327,7 @@ FileStatus Replacement::publish(bool syncFolder) {
             close(folder);
         }
     }
-    return error == 0 ? FileStatus{} : systemFault(error);
+    return {};
 }
 
 std::string lockPathFor(const std::string& finalPath) {
