@@ -80,7 +80,8 @@ std::string readLink(const std::string& path) {
 std::string nextInChain(const std::string& link) {
     std::string pointed = readLink(link);
     if (pointed.empty() || pointed[0] == '/') return pointed;
-    return joinPath(parentOf(link), pointed);
+    const std::string folder = parentOf(link);
+    return folder == "." ? pointed : joinPath(folder, pointed);
 }
 
 std::string randomPart() {
