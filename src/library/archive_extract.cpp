@@ -152,7 +152,9 @@ class Extractor {
         struct stat there {};
         if (copied && lstat(path.c_str(), &there) == 0 && !S_ISREG(there.st_mode) &&
             !S_ISLNK(there.st_mode))
-            copied = fail(kWriteFailed, path + ": not a regular file (a pipe, socket or device is never replaced)");
+            copied =
+                fail(kWriteFailed,
+                     path + ": not a regular file (a pipe, socket or device is never replaced)");
         if (copied && rename(temp.c_str(), path.c_str()) != 0)
             copied = fail(kWriteFailed, path + ": " + std::strerror(errno));
         if (!copied) unlink(temp.c_str());

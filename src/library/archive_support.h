@@ -103,8 +103,9 @@ class PendingFile {
     explicit PendingFile(const std::string& path) : path_(path) {
         FileStatus status = file_replacement::resolve(path, destination_);
         if (status) status = replacement_.open(destination_, 0600, false);
-        if (!status) problem_ = status.message.starts_with(path) ? status.message
-                                                                 : path + ": " + status.message;
+        if (!status)
+            problem_ =
+                status.message.starts_with(path) ? status.message : path + ": " + status.message;
     }
     PendingFile(const PendingFile&) = delete;
     PendingFile& operator=(const PendingFile&) = delete;
@@ -114,7 +115,8 @@ class PendingFile {
     const std::string& tempPath() const { return replacement_.temporaryName(); }
 
     Result commit(mode_t mode) {
-        if (destination_.exists) mode = destination_.info.st_mode;  // a replaced file keeps its mode
+        if (destination_.exists)
+            mode = destination_.info.st_mode;  // a replaced file keeps its mode
         fchmod(replacement_.fd(), mode & 07777);
         FileStatus published = replacement_.publish();
         if (!published) return fail(kCannotWrite, path_ + ": " + published.message);

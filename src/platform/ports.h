@@ -135,7 +135,8 @@ public:
     // writer that reads a file, changes it and writes it back holds it
     // throughout, so that changes made at the same time are not lost.
     // File systems no other process sees keep this default: no lock needed.
-    virtual FileStatus lockForUpdate(const std::string& path, std::unique_ptr<FileUpdateLock>& lock) {
+    virtual FileStatus lockForUpdate(const std::string& path,
+                                     std::unique_ptr<FileUpdateLock>& lock) {
         (void)path;
         lock.reset();
         return {};

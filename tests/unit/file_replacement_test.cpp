@@ -2,13 +2,13 @@
 // they refuse to replace (pipes, sockets, folders, loops, links to nothing),
 // the temporaries they leave behind (none, and stale ones of writers that
 // died are cleared), and the lock settings files are changed under.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <sys/wait.h>
-#include <fcntl.h>
 #include <unistd.h>
 #include <utime.h>
 
@@ -162,7 +162,7 @@ TEST(WriteRule, StaleTemporariesOfEndedWritersAreRemovedAndNoOthers) {
     TempFolder folder;
     const std::string dead = std::to_string(endedProcess());
     const std::string alive = std::to_string(getppid());
-    plantTemporary(folder, ".qel-write-" + dead + "-abcdef", true);  // stale
+    plantTemporary(folder, ".qel-write-" + dead + "-abcdef", true);   // stale
     plantTemporary(folder, ".qel-write-" + dead + "+abcdef", false);  // linked in, then killed
     plantTemporary(folder, ".qel-write-" + dead + "-young1", false);  // may still be in the making
     plantTemporary(folder, ".qel-write-" + alive + "-abcdef", true);  // its writer runs

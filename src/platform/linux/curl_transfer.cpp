@@ -58,7 +58,8 @@ class PartFile {
         if (FileStatus status = file_replacement::resolve(path, destination); !status)
             return status.message;
         // The new file keeps the permissions of the one it replaces.
-        mode_t mode = destination.exists ? destination.info.st_mode : file_replacement::newFileMode();
+        mode_t mode =
+            destination.exists ? destination.info.st_mode : file_replacement::newFileMode();
         FileStatus opened = replacement_.open(destination, mode, false);
         return opened ? std::string() : opened.message;
     }

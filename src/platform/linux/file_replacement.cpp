@@ -7,10 +7,10 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <climits>
-#include <ctime>
 #include <chrono>
+#include <climits>
 #include <cstring>
+#include <ctime>
 #include <map>
 #include <random>
 #include <vector>
@@ -85,11 +85,9 @@ std::string nextInChain(const std::string& link) {
 }
 
 std::string randomPart() {
-    static std::mt19937_64 generator{std::random_device{}() ^
-                                     std::uint64_t(getpid()) << 32 ^
-                                     std::uint64_t(std::chrono::steady_clock::now()
-                                                       .time_since_epoch()
-                                                       .count())};
+    static std::mt19937_64 generator{
+        std::random_device{}() ^ std::uint64_t(getpid()) << 32 ^
+        std::uint64_t(std::chrono::steady_clock::now().time_since_epoch().count())};
     static constexpr char kLetters[] =
         "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
     std::string part;
@@ -178,7 +176,8 @@ FileStatus resolve(const std::string& path, Destination& destination) {
             const int error = errno;
             if (error == ELOOP) return refusal(path, "the symbolic links lead round in a loop");
             if (error == ENOENT && links > 0)
-                return refusal(path, ("the symbolic link leads to nothing (" + current + ")").c_str());
+                return refusal(path,
+                               ("the symbolic link leads to nothing (" + current + ")").c_str());
             if (error != ENOENT) return systemFault(error);
             // Nothing stands here: a new file (its folder is checked when it is made).
             destination.path = current;
@@ -238,8 +237,7 @@ FileStatus Replacement::open(const Destination& destination, mode_t mode, bool k
     if (fd_ < 0) {
         const int error = errno;
         // File systems without unnamed files say so in one of these ways.
-        if (error != EOPNOTSUPP && error != EISDIR && error != EINVAL)
-            return systemFault(error);
+        if (error != EOPNOTSUPP && error != EISDIR && error != EINVAL) return systemFault(error);
         if (FileStatus made = openNamed(); !made) return made;
     }
     // Locked before anyone can see it, so no cleaner takes it for stale.
@@ -355,7 +353,8 @@ FileStatus UpdateLock::lock(const std::string& path) {
             close(fd);
             return systemFault(error);
         }
-        struct stat held {}, named {};
+        struct stat held {
+        }, named{};
         if (fstat(fd, &held) == 0 && stat(lockPath_.c_str(), &named) == 0 &&
             held.st_dev == named.st_dev && held.st_ino == named.st_ino) {
             fd_ = fd;

@@ -208,12 +208,13 @@ FileStatus copyFile(const std::string& from, const std::string& to, mode_t mode)
 // copied links may take each other's place; a link holds no data.)
 bool isSpecialFile(const std::string& path) {
     struct stat info {};
-    return lstat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode) &&
-           !S_ISLNK(info.st_mode) && !S_ISDIR(info.st_mode);
+    return lstat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISLNK(info.st_mode) &&
+           !S_ISDIR(info.st_mode);
 }
 
 FileStatus specialFileFault(const std::string& path) {
-    return {FileFault::Denied, path + ": not a regular file (a pipe, socket or device is never replaced)"};
+    return {FileFault::Denied,
+            path + ": not a regular file (a pipe, socket or device is never replaced)"};
 }
 
 FileStatus copyLink(const std::string& from, const std::string& to) {
@@ -453,9 +454,9 @@ FileStatus PosixFileSystem::appendFile(const std::string& path, std::string_view
     // Non-blocking and not through a link, so that whatever took the file's
     // place since it was looked at fails at once instead of waiting (a pipe
     // with no reader) or leading elsewhere; only regular files are added to.
-    int fd = open(destination.path.c_str(),
-                  O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW,
-                  newFileMode());
+    int fd =
+        open(destination.path.c_str(),
+             O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW, newFileMode());
     if (fd < 0) return lastFault();
     struct stat before {};
     if (fstat(fd, &before) != 0 || !S_ISREG(before.st_mode)) {
