@@ -215,11 +215,14 @@ Result create(const std::string& archivePath, Type type, const std::vector<Membe
     Writer writer(archiveLibrary().archive_write_new());
     if (!setWriteFormat(writer.get(), type, archivePath)) return fail(kCannotWrite, typeName(type));
     PendingFile pending(archivePath);
-    if (pending.fd() < 0) return fail(kCannotWrite, archivePath + ": " + std::strerror(errno));
+    if (pending.fd() < 0) return fail(kCannotWrite, pending.problem());
     if (archiveLibrary().archive_write_open_fd(writer.get(), pending.fd()) != ARCHIVE_OK)
         return fail(kCannotWrite,
                     archivePath + ": " + libraryMessage(writer.get(), "書き込めません。"));
-    const std::string tempPath = fs::absolute(pending.tempPath()).lexically_normal().string();
+    // Empty while the file being written has no name yet (nothing can list it).
+    const std::string tempPath =
+        pending.tempPath().empty() ? std::string()
+                                   : fs::absolute(pending.tempPath()).lexically_normal().string();
     const std::string finalPath = fs::absolute(archivePath).lexically_normal().string();
     std::set<std::string> names;
     for (const auto& member : members) names.insert(member.name);
@@ -274,7 +277,7 @@ Writer selfExtractingWriter(int fd, Result& result) {
 Result createSelfExtracting(const std::string& outputPath, const std::vector<Member>& members) {
     Utf8Names utf8;
     PendingFile pending(outputPath);
-    if (pending.fd() < 0) return fail(kCannotWrite, outputPath + ": " + std::strerror(errno));
+    if (pending.fd() < 0) return fail(kCannotWrite, pending.problem());
     if (Result r = writeScriptHeader(pending.fd()); !r) return r;
     Result opened;
     Writer writer = selfExtractingWriter(pending.fd(), opened);
@@ -300,7 +303,7 @@ Result createSelfExtractingFromArchive(const std::string& outputPath,
         return fail(kCannotRead,
                     archivePath + ": " + libraryMessage(reader.get(), "書庫ではありません。"));
     PendingFile pending(outputPath);
-    if (pending.fd() < 0) return fail(kCannotWrite, outputPath + ": " + std::strerror(errno));
+    if (pending.fd() < 0) return fail(kCannotWrite, pending.problem());
     if (Result r = writeScriptHeader(pending.fd()); !r) return r;
     Result opened;
     Writer writer = selfExtractingWriter(pending.fd(), opened);

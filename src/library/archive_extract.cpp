@@ -146,6 +146,15 @@ class Extractor {
         Result copied = copyData(reader, disk, path);
         if (archiveLibrary().archive_write_finish_entry(disk) < ARCHIVE_WARN && copied)
             copied = fail(kWriteFailed, path + ": " + libraryMessage(disk, "書き出せません。"));
+        // A pipe, socket or device at the entry's place is never replaced.
+        // (A link there is replaced itself: following it could lead out of
+        // the folder.)
+        struct stat there {};
+        if (copied && lstat(path.c_str(), &there) == 0 && !S_ISREG(there.st_mode) &&
+            !S_ISLNK(there.st_mode))
+            copied =
+                fail(kWriteFailed,
+                     path + ": not a regular file (a pipe, socket or device is never replaced)");
         if (copied && rename(temp.c_str(), path.c_str()) != 0)
             copied = fail(kWriteFailed, path + ": " + std::strerror(errno));
         if (!copied) unlink(temp.c_str());

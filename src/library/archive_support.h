@@ -20,6 +20,7 @@
 
 #include "library/archive_io.h"
 #include "platform/linux/archive_library.h"
+#include "platform/linux/file_replacement.h"
 
 namespace qel::archive::detail {
 
@@ -94,52 +95,39 @@ bool linkStaysInside(const std::vector<std::string>& parts, const std::string& t
 mode_t withUmask(mode_t mode);
 
 // A temporary file beside `path`, renamed over it by commit(); removed
-// unless committed.
+// unless committed. Through a symbolic link the file it leads to is
+// replaced, and only a regular file ever is, as every file the runtime
+// writes.
 class PendingFile {
   public:
     explicit PendingFile(const std::string& path) : path_(path) {
-        // Through a symbolic link the file it points to is replaced, as
-        // every other file the runtime writes.
-        struct stat info {};
-        if (lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
-            if (char* resolved = realpath(path.c_str(), nullptr)) {
-                path_ = resolved;
-                std::free(resolved);
-            }
-        }
-        temp_ = folderPartOf(path_) + "/.qel-archive-XXXXXX";
-        fd_ = mkostemp(temp_.data(), O_CLOEXEC);
-    }
-    ~PendingFile() {
-        if (fd_ >= 0) close(fd_);
-        if (!committed_) unlink(temp_.c_str());
+        FileStatus status = file_replacement::resolve(path, destination_);
+        if (status) status = replacement_.open(destination_, 0600, false);
+        if (!status)
+            problem_ =
+                status.message.starts_with(path) ? status.message : path + ": " + status.message;
     }
     PendingFile(const PendingFile&) = delete;
     PendingFile& operator=(const PendingFile&) = delete;
-    int fd() const { return fd_; }
-    const std::string& tempPath() const { return temp_; }
+    // Negative when the file could not be made; problem() says why (naming the file).
+    int fd() const { return problem_.empty() ? replacement_.fd() : -1; }
+    const std::string& problem() const { return problem_; }
+    const std::string& tempPath() const { return replacement_.temporaryName(); }
 
     Result commit(mode_t mode) {
-        struct stat info {};
-        if (stat(path_.c_str(), &info) == 0)
-            mode = info.st_mode & 07777;  // a replaced file keeps its mode
-        fchmod(fd_, mode);
-        if (fsync(fd_) != 0 || close(fd_) != 0) {
-            fd_ = -1;
-            return fail(kCannotWrite, path_ + ": " + std::strerror(errno));
-        }
-        fd_ = -1;
-        if (rename(temp_.c_str(), path_.c_str()) != 0)
-            return fail(kCannotWrite, path_ + ": " + std::strerror(errno));
-        committed_ = true;
+        if (destination_.exists)
+            mode = destination_.info.st_mode;  // a replaced file keeps its mode
+        fchmod(replacement_.fd(), mode & 07777);
+        FileStatus published = replacement_.publish();
+        if (!published) return fail(kCannotWrite, path_ + ": " + published.message);
         return {};
     }
 
   private:
     std::string path_;
-    std::string temp_;
-    int fd_ = -1;
-    bool committed_ = false;
+    file_replacement::Destination destination_;
+    file_replacement::Replacement replacement_{".qel-archive-"};
+    std::string problem_;
 };
 
 }  // namespace qel::archive::detail

@@ -221,6 +221,16 @@ bool writableEntry(TextView section, TextView key, TextView value) {
     return k.empty() || (k.front() != u'[' && k.front() != u';' && k.front() != u'#');
 }
 
+// Held from reading the settings file to writing it back, so that scripts
+// writing the same file at once do not lose each other's values. Nothing is
+// written when it cannot be taken.
+std::unique_ptr<FileUpdateLock> lockSettingsFile(Engine& engine, const std::string& path) {
+    std::unique_ptr<FileUpdateLock> lock;
+    if (!engine.files().lockForUpdate(path, lock)) return nullptr;
+    if (!lock) lock = std::make_unique<FileUpdateLock>();  // a file system that needs none
+    return lock;
+}
+
 bool saveSettingsFile(Engine& engine, const std::string& path, const ini::Document& doc) {
     auto bytes = doc.toBytes();
     if (!bytes) return false;
@@ -261,7 +271,8 @@ void writeSettingsFile(Engine& engine, const std::vector<Text>& parts, TextView 
     auto path = settingsFilePath(engine);
     if (!path) return;
     ini::Document doc;
-    if (!writableEntry(section, key, value) || !writable(loadSettingsFile(engine, *path, doc))) {
+    auto lock = writableEntry(section, key, value) ? lockSettingsFile(engine, *path) : nullptr;
+    if (!lock || !writable(loadSettingsFile(engine, *path, doc))) {
         engine.ReportErrorNo(kSettingsFileWriteFailed, 16, engine.settingsFileName);
         return;
     }
@@ -370,6 +381,12 @@ void deleteFromSettingsFile(Engine& engine, const std::vector<Text>& parts) {
     auto path = settingsFilePath(engine);
     if (!path) return;
     ini::Document doc;
+    auto lock = lockSettingsFile(engine, *path);
+    if (!lock) {
+        if (!engine.files().fileExists(*path)) return;  // nothing there to delete
+        engine.ReportErrorNo(kSettingsFileWriteFailed, 16, engine.settingsFileName);
+        return;
+    }
     Loaded loaded = loadSettingsFile(engine, *path, doc);
     if (loaded == Loaded::Missing) return;  // nothing there to delete
     if (!writable(loaded)) {

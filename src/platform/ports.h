@@ -110,6 +110,13 @@ enum class UserFolder {
     Backups,  // where バックアップ keeps copies when no folder is named
 };
 
+// Held from reading a file to writing it back (FileSystem::lockForUpdate);
+// released when destroyed.
+class FileUpdateLock {
+public:
+    virtual ~FileUpdateLock() = default;
+};
+
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
@@ -122,6 +129,17 @@ public:
     virtual FileStatus writeFile(const std::string& path, std::string_view bytes) {
         (void)path, (void)bytes;
         return {FileFault::Denied, "this file system cannot be written"};
+    }
+    // Waits until no other process is changing the file at `path` (the file
+    // its links lead to) and keeps others waiting while `lock` is held. A
+    // writer that reads a file, changes it and writes it back holds it
+    // throughout, so that changes made at the same time are not lost.
+    // File systems no other process sees keep this default: no lock needed.
+    virtual FileStatus lockForUpdate(const std::string& path,
+                                     std::unique_ptr<FileUpdateLock>& lock) {
+        (void)path;
+        lock.reset();
+        return {};
     }
     virtual bool fileExists(const std::string& path) = 0;    // a file of any kind
     virtual bool folderExists(const std::string& path) = 0;

@@ -197,12 +197,14 @@ TEST(Trees, WritingThroughALinkWritesWhereItPoints) {
     fs::create_symlink("real/later.txt", scratch.root() / "pending");
     writeAll(scratch.root() / "real" / "now.txt", "old");
     fs::create_symlink("real/now.txt", scratch.root() / "current");
-    ASSERT_TRUE(files.writeFile(scratch.path("pending"), "made"));
     ASSERT_TRUE(files.writeFile(scratch.path("current"), "new"));
-    EXPECT_TRUE(fs::is_symlink(scratch.root() / "pending"));
     EXPECT_TRUE(fs::is_symlink(scratch.root() / "current"));
-    EXPECT_EQ(readAll(scratch.root() / "real" / "later.txt"), "made");
     EXPECT_EQ(readAll(scratch.root() / "real" / "now.txt"), "new");
+    // A link to nothing is refused rather than followed to a file nobody made.
+    FileStatus dangling = files.writeFile(scratch.path("pending"), "made");
+    EXPECT_EQ(dangling.fault, FileFault::Denied);
+    EXPECT_TRUE(fs::is_symlink(scratch.root() / "pending"));
+    EXPECT_FALSE(fs::exists(scratch.root() / "real" / "later.txt"));
 }
 
 TEST(Trees, AppendsAddToTheEndAndFolderMakingTakesParents) {

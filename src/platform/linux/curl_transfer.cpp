@@ -1,6 +1,7 @@
 #include "platform/linux/curl_transfer.h"
 
 #include "platform/linux/curl_library.h"
+#include "platform/linux/file_replacement.h"
 
 #include <curl/curl.h>
 #include <fcntl.h>
@@ -46,89 +47,40 @@ using Easy = std::unique_ptr<CURL, EasyDeleter>;
 using Multi = std::unique_ptr<CURLM, MultiDeleter>;
 using HeaderList = std::unique_ptr<curl_slist, ListDeleter>;
 
-mode_t newFileMode() {
-    mode_t mask = umask(022);
-    umask(mask);
-    return 0666 & ~mask;
-}
-
 // A download's file while it is being written: a temporary file beside the
 // target that becomes the target only by commit(). Destroying it without a
 // commit removes it, so every way out of a failed transfer cleans up.
 class PartFile {
   public:
-    PartFile() = default;
-    PartFile(const PartFile&) = delete;
-    PartFile& operator=(const PartFile&) = delete;
-    ~PartFile() { discard(); }
-
     // Creates the temporary file; empty on success, else why not.
     std::string open(const std::string& path) {
-        target_ = path;
-        // Through a symbolic link the file it points to is replaced, not the link.
-        struct stat info {};
-        if (lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
-            if (char* resolved = realpath(path.c_str(), nullptr)) {
-                target_ = resolved;
-                std::free(resolved);
-            }
-        }
-        const bool exists = stat(target_.c_str(), &info) == 0;
-        if (exists && S_ISDIR(info.st_mode)) return std::strerror(EISDIR);
-        const std::size_t slash = target_.rfind('/');
-        temp_ = slash == std::string::npos ? std::string() : target_.substr(0, slash + 1);
-        temp_ += ".qel-download-XXXXXX";
-        fd_ = mkostemp(temp_.data(), O_CLOEXEC);
-        if (fd_ < 0) {
-            temp_.clear();
-            return std::strerror(errno);
-        }
+        file_replacement::Destination destination;
+        if (FileStatus status = file_replacement::resolve(path, destination); !status)
+            return status.message;
         // The new file keeps the permissions of the one it replaces.
-        fchmod(fd_, exists ? (info.st_mode & 07777) : newFileMode());
-        return {};
+        mode_t mode =
+            destination.exists ? destination.info.st_mode : file_replacement::newFileMode();
+        FileStatus opened = replacement_.open(destination, mode, false);
+        return opened ? std::string() : opened.message;
     }
 
     bool write(const char* data, std::size_t size) {
-        while (size > 0) {
-            ssize_t n = ::write(fd_, data, size);
-            if (n < 0) {
-                if (errno == EINTR) continue;
-                error_ = errno;
-                return false;
-            }
-            data += n;
-            size -= std::size_t(n);
-        }
-        return true;
+        if (replacement_.write(std::string_view(data, size))) return true;
+        error_ = errno;
+        return false;
     }
 
     // Empty on success, else why the file could not be put in place.
     std::string commit() {
-        int error = error_;
-        if (error == 0 && fsync(fd_) != 0) error = errno;
-        if (::close(fd_) != 0 && error == 0) error = errno;
-        fd_ = -1;
-        if (error == 0 && rename(temp_.c_str(), target_.c_str()) != 0) error = errno;
-        if (error != 0) {
-            discard();
-            return std::strerror(error);
-        }
-        temp_.clear();
-        return {};
+        if (error_ != 0) return std::strerror(error_);
+        FileStatus published = replacement_.publish();
+        return published ? std::string() : published.message;
     }
 
     std::string writeError() const { return error_ ? std::strerror(error_) : std::string(); }
 
   private:
-    void discard() {
-        if (fd_ >= 0) ::close(fd_);
-        fd_ = -1;
-        if (!temp_.empty()) unlink(temp_.c_str());
-        temp_.clear();
-    }
-
-    std::string target_, temp_;
-    int fd_ = -1;
+    file_replacement::Replacement replacement_{".qel-download-"};
     int error_ = 0;
 };
 

@@ -1,5 +1,7 @@
 #include "platform/linux/file_settings_store.h"
 
+#include "platform/linux/file_replacement.h"
+
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/file.h>
@@ -228,18 +230,6 @@ bool lockFile(int fd, int operation) {
     return true;
 }
 
-bool writeAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        bytes.remove_prefix(std::size_t(n));
-    }
-    return true;
-}
-
 bool readAll(const std::string& path, std::string& bytes, int& error) {
     FileDescriptor fd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (fd.get() < 0) {
@@ -349,23 +339,15 @@ SettingsStatus FileSettingsStore::load(ini::Document& doc) {
 SettingsStatus FileSettingsStore::save(const ini::Document& doc) {
     auto bytes = doc.toBytes();
     if (!bytes) return {SettingsFault::Failed, shown_ + ": the settings cannot be encoded"};
-    std::string temp = folder_ + "/.settings-XXXXXX";
-    int raw = mkostemp(temp.data(), O_CLOEXEC);
-    if (raw < 0) return failure(folder_, errno);
-    int error = 0;
-    {
-        FileDescriptor fd(raw);
-        fchmod(fd.get(), 0600);
-        if (!writeAll(fd.get(), *bytes) || fsync(fd.get()) != 0) error = errno;
-    }
-    if (error == 0 && rename(temp.c_str(), file_.c_str()) != 0) error = errno;
-    if (error != 0) {
-        unlink(temp.c_str());
-        return failure(file_, error);
-    }
+    file_replacement::Destination destination;
+    if (FileStatus status = file_replacement::resolve(file_, destination); !status)
+        return {SettingsFault::Failed, homeAbbreviated(status.message)};
+    file_replacement::Replacement replacement(".settings-");
+    FileStatus status = replacement.open(destination, 0600, false);
+    if (status && !replacement.write(*bytes)) status = {FileFault::Other, std::strerror(errno)};
     // The rename itself must reach the disk before the change counts as made.
-    FileDescriptor folder(open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (folder.get() >= 0) fsync(folder.get());
+    if (status) status = replacement.publish(true);
+    if (!status) return {SettingsFault::Failed, shown_ + ": " + status.message};
     return {};
 }
 

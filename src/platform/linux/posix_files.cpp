@@ -1,5 +1,7 @@
 #include "platform/linux/posix_files.h"
 
+#include "platform/linux/file_replacement.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
@@ -45,14 +47,7 @@ FileStatus faultFromErrno(int error) {
     return {fault, std::strerror(error)};
 }
 
-// The permission bits a newly created file gets (0666 less the umask). The
-// umask can only be read by setting it; the runtime runs scripts on one
-// thread, so putting it straight back is safe.
-mode_t newFileMode() {
-    mode_t mask = umask(022);
-    umask(mask);
-    return 0666 & ~mask;
-}
+using file_replacement::newFileMode;
 
 bool writeAll(int fd, std::string_view bytes) {
     const char* p = bytes.data();
@@ -175,17 +170,19 @@ FileKind kindOf(mode_t mode) {
 }
 
 // Copies one regular file's bytes through a temporary file beside the target
-// that is renamed into place, so a failed copy never damages `to`.
+// that is renamed into place, so a failed copy never damages `to`. Where `to`
+// is a link, the file it leads to is replaced, as every write does.
 FileStatus copyFile(const std::string& from, const std::string& to, mode_t mode) {
-    if (isReadOnlyFile(to)) return readOnlyFault(to);
+    file_replacement::Destination destination;
+    if (FileStatus status = file_replacement::resolve(to, destination); !status) return status;
+    if (destination.exists && isReadOnlyFile(destination.path)) return readOnlyFault(to);
     int in = open(from.c_str(), O_RDONLY | O_CLOEXEC);
     if (in < 0) return lastFault();
-    std::string temp = joinPath(parentOf(to), ".qel-copy-XXXXXX");
-    int out = mkostemp(temp.data(), O_CLOEXEC);
-    if (out < 0) {
-        int error = errno;
+    // A copy has the permissions of its original and belongs to whoever made it.
+    file_replacement::Replacement replacement(".qel-copy-");
+    if (FileStatus opened = replacement.open(destination, mode, false); !opened) {
         close(in);
-        return faultFromErrno(error);
+        return opened;
     }
     int error = 0;
     std::vector<char> buffer(1 << 16);
@@ -197,25 +194,32 @@ FileStatus copyFile(const std::string& from, const std::string& to, mode_t mode)
             break;
         }
         if (n == 0) break;
-        if (!writeAll(out, std::string_view(buffer.data(), std::size_t(n)))) {
+        if (!replacement.write(std::string_view(buffer.data(), std::size_t(n)))) {
             error = errno;
             break;
         }
     }
     close(in);
-    fchmod(out, mode & 07777);
-    if (error == 0 && fsync(out) != 0) error = errno;
-    if (close(out) != 0 && error == 0) error = errno;
-    if (error == 0 && rename(temp.c_str(), to.c_str()) != 0) error = errno;
-    if (error != 0) {
-        unlink(temp.c_str());
-        return faultFromErrno(error);
-    }
-    return ok();
+    if (error != 0) return faultFromErrno(error);
+    return replacement.publish();
+}
+
+// A pipe, a socket or a device: never replaced by a rename. (Links and
+// copied links may take each other's place; a link holds no data.)
+bool isSpecialFile(const std::string& path) {
+    struct stat info {};
+    return lstat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISLNK(info.st_mode) &&
+           !S_ISDIR(info.st_mode);
+}
+
+FileStatus specialFileFault(const std::string& path) {
+    return {FileFault::Denied,
+            path + ": not a regular file (a pipe, socket or device is never replaced)"};
 }
 
 FileStatus copyLink(const std::string& from, const std::string& to) {
     if (isReadOnlyFile(to)) return readOnlyFault(to);
+    if (isSpecialFile(to)) return specialFileFault(to);
     std::vector<char> buf(4096);
     ssize_t n = readlink(from.c_str(), buf.data(), buf.size() - 1);
     if (n < 0) return lastFault();
@@ -329,49 +333,35 @@ bool PosixFileSystem::readFile(const std::string& path, std::string& bytes) {
 
 FileStatus PosixFileSystem::writeFile(const std::string& path, std::string_view bytes) {
     if (unusable(path)) return faultFromErrno(ENOENT);
-    // Through a symbolic link the file it points to is replaced, not the link.
-    std::string target = path;
-    struct stat info {};
-    if (lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
-        if (char* resolved = realpath(path.c_str(), nullptr)) {
-            target = resolved;
-            std::free(resolved);
-        } else {
-            // A link to a file not made yet: the file is made where it points.
-            std::vector<char> buf(4096);
-            ssize_t n = readlink(path.c_str(), buf.data(), buf.size() - 1);
-            if (n > 0) {
-                std::string pointed(buf.data(), std::size_t(n));
-                target = pointed[0] == '/' ? pointed : joinPath(parentOf(path), pointed);
-            }
-        }
-    }
-    const bool exists = stat(target.c_str(), &info) == 0;
-    if (exists && S_ISDIR(info.st_mode)) return faultFromErrno(EISDIR);
-    if (exists && isReadOnlyFile(target)) return readOnlyFault(path);
-
-    const std::size_t slash = target.rfind('/');
-    std::string temp = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
-    temp += ".qel-write-XXXXXX";
-    int fd = mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0) return faultFromErrno(errno);
-
+    file_replacement::Destination destination;
+    if (FileStatus status = file_replacement::resolve(path, destination); !status) return status;
+    if (destination.exists && isReadOnlyFile(destination.path)) return readOnlyFault(path);
     // The replacement keeps the permissions (and, where allowed, the owner)
     // of the file it replaces; a new file gets the usual ones.
-    fchmod(fd, exists ? (info.st_mode & 07777) : newFileMode());
-    if (exists && (info.st_uid != geteuid() || info.st_gid != getegid())) {
-        [[maybe_unused]] int ignored = fchown(fd, info.st_uid, info.st_gid);
-    }
+    file_replacement::Replacement replacement;
+    const mode_t mode = destination.exists ? destination.info.st_mode : newFileMode();
+    if (FileStatus opened = replacement.open(destination, mode); !opened) return opened;
+    if (!replacement.write(bytes)) return lastFault();
+    return replacement.publish();
+}
 
-    int error = 0;
-    if (!writeAll(fd, bytes) || fsync(fd) != 0) error = errno;
-    if (close(fd) != 0 && error == 0) error = errno;
-    if (error == 0 && rename(temp.c_str(), target.c_str()) != 0) error = errno;
-    if (error != 0) {
-        unlink(temp.c_str());
-        return faultFromErrno(error);
-    }
-    return {};
+namespace {
+
+class CompanionFileLock : public FileUpdateLock {
+  public:
+    file_replacement::UpdateLock held;
+};
+
+}  // namespace
+
+FileStatus PosixFileSystem::lockForUpdate(const std::string& path,
+                                          std::unique_ptr<FileUpdateLock>& lock) {
+    lock.reset();
+    if (unusable(path)) return faultFromErrno(ENOENT);
+    auto taken = std::make_unique<CompanionFileLock>();
+    if (FileStatus status = taken->held.lock(path); !status) return status;
+    lock = std::move(taken);
+    return ok();
 }
 
 bool PosixFileSystem::fileExists(const std::string& path) {
@@ -458,10 +448,15 @@ FileStatus PosixFileSystem::listFolder(const std::string& path, std::vector<Fold
 
 FileStatus PosixFileSystem::appendFile(const std::string& path, std::string_view bytes) {
     if (unusable(path)) return faultFromErrno(ENOENT);
-    // Non-blocking, so that a pipe with no reader fails at once instead of
-    // waiting; only regular files are added to.
+    // Added to where the links lead, under the rule every write keeps.
+    file_replacement::Destination destination;
+    if (FileStatus status = file_replacement::resolve(path, destination); !status) return status;
+    // Non-blocking and not through a link, so that whatever took the file's
+    // place since it was looked at fails at once instead of waiting (a pipe
+    // with no reader) or leading elsewhere; only regular files are added to.
     int fd =
-        open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, newFileMode());
+        open(destination.path.c_str(),
+             O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW, newFileMode());
     if (fd < 0) return lastFault();
     struct stat before {};
     if (fstat(fd, &before) != 0 || !S_ISREG(before.st_mode)) {
@@ -503,6 +498,7 @@ FileStatus PosixFileSystem::moveTree(const std::string& from, const std::string&
         return {FileFault::Denied, "a folder cannot be moved into itself"};
     }
     if (isReadOnlyFile(to)) return readOnlyFault(to);
+    if (isSpecialFile(to)) return specialFileFault(to);
     if (rename(from.c_str(), to.c_str()) == 0) return ok();
     const int error = errno;
     // Another file system, or a folder onto a folder that already holds

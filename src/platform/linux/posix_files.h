@@ -11,6 +11,8 @@ class PosixFileSystem : public FileSystem {
 public:
     bool readFile(const std::string& path, std::string& bytes) override;
     FileStatus writeFile(const std::string& path, std::string_view bytes) override;
+    FileStatus lockForUpdate(const std::string& path,
+                             std::unique_ptr<FileUpdateLock>& lock) override;
     bool fileExists(const std::string& path) override;
     bool folderExists(const std::string& path) override;
     std::string currentFolder() override;
