@@ -14,6 +14,7 @@
 #include <cstring>
 #include <memory>
 #include <string_view>
+#include <utility>
 
 namespace qel {
 
@@ -299,13 +300,42 @@ std::string prepareUpload(Transfer& t, const TransferRequest& request) {
     return {};
 }
 
+// The observer hears the body as if it were read in pieces of this size,
+// before each piece, whatever sizes the network library hands over: a
+// script's progress procedure then sees the same steady counts on a fast
+// link, where one delivery may hold many pieces, as on a slow one.
+constexpr std::uint64_t kProgressPiece = 4096;
+
 // Where the transfer stands, as the observer hears it.
-struct ProgressReporter {
+class ProgressReporter {
+  public:
+    ProgressReporter(Transfer& transfer, bool uploading) : t(transfer), uploading(uploading) {}
+
+    // Announces every piece the body has reached so far: the count before
+    // it, so 0, 4096, 8192 … up to the piece now arriving.
+    void report(TransferObserver& observer) {
+        const auto [done, length] = position();
+        while (nextPiece < done) {
+            announce(observer, nextPiece, length);
+            nextPiece += kProgressPiece;
+        }
+    }
+
+    // After the whole body: the count before the read that finds nothing
+    // more, which is the whole length.
+    void finish(TransferObserver& observer) {
+        report(observer);
+        const auto [done, length] = position();
+        if (done > 0) announce(observer, done, length);
+    }
+
+  private:
     Transfer& t;
     bool uploading;
+    std::uint64_t nextPiece = 0;  // where the next piece not yet announced starts
     std::optional<std::uint64_t> reported;
 
-    void report(TransferObserver& observer) {
+    std::pair<std::uint64_t, std::optional<std::uint64_t>> position() const {
         std::uint64_t done = t.sink.received;
         std::optional<std::uint64_t> length;
         if (uploading) {
@@ -318,10 +348,12 @@ struct ProgressReporter {
             api().easy_getinfo(t.easy.get(), CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced);
             if (announced >= 0) length = std::uint64_t(announced);
         }
-        if (done == 0 || reported == done) return;
-        // The first report of a body starts from nothing, as a reader that
-        // reports before each piece it reads would.
-        if (!reported) observer.bodyProgress(0, length);
+        return {done, length};
+    }
+
+    void announce(TransferObserver& observer, std::uint64_t done,
+                  std::optional<std::uint64_t> length) {
+        if (reported == done) return;
         reported = done;
         observer.bodyProgress(done, length);
     }
@@ -367,7 +399,7 @@ TransferResult CurlTransfer::perform(const TransferRequest& request, TransferObs
     api().easy_setopt(h, CURLOPT_WRITEDATA, &t.sink);
 
     api().multi_add_handle(multi.get(), h);
-    ProgressReporter progress{t, uploading, std::nullopt};
+    ProgressReporter progress(t, uploading);
     bool aborted = false;
     int running = 1;
     while (true) {
@@ -408,6 +440,7 @@ TransferResult CurlTransfer::perform(const TransferRequest& request, TransferObs
         result.body.clear();
         return result;
     }
+    progress.finish(observer);
     if (t.sink.file) {
         std::string problem = t.part.commit();
         if (!problem.empty()) return failure(TransferFault::LocalFile, problem);
