@@ -333,7 +333,8 @@ class ProgressReporter {
     Transfer& t;
     bool uploading;
     std::uint64_t nextPiece = 0;  // where the next piece not yet announced starts
-    std::optional<std::uint64_t> reported;
+    bool announcedAny = false;
+    std::uint64_t lastAnnounced = 0;  // the count heard last
 
     std::pair<std::uint64_t, std::optional<std::uint64_t>> position() const {
         std::uint64_t done = t.sink.received;
@@ -353,8 +354,9 @@ class ProgressReporter {
 
     void announce(TransferObserver& observer, std::uint64_t done,
                   std::optional<std::uint64_t> length) {
-        if (reported == done) return;
-        reported = done;
+        if (announcedAny && lastAnnounced == done) return;
+        announcedAny = true;
+        lastAnnounced = done;
         observer.bodyProgress(done, length);
     }
 };
