@@ -8,8 +8,8 @@
 #include <string>
 
 #include "core/evaluator.h"
-#include "core/pattern_errors.h"
 #include "core/paths.h"
+#include "core/pattern_errors.h"
 #include "core/text/brackets.h"
 #include "core/text/number.h"
 

@@ -13,7 +13,6 @@
 
 namespace qel {
 
-
 // ---- arguments ------------------------------------------------------------------
 
 FnArgs::FnArgs(Engine& engine, TextView args, std::size_t count) : engine_(engine) {
@@ -185,8 +184,8 @@ std::unique_ptr<RegexPattern> RegexPattern::compile(Engine& engine, TextView pat
 }
 
 std::optional<std::vector<RegexPattern::Match>> RegexPattern::findAll(Engine& engine,
-                                                                     TextView subject,
-                                                                     std::size_t limit) const {
+                                                                      TextView subject,
+                                                                      std::size_t limit) const {
     std::vector<Match> matches;
     auto* code = static_cast<pcre2_code*>(code_);
     pcre2_match_data* data = pcre2_match_data_create_from_pattern(code, nullptr);

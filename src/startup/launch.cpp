@@ -60,7 +60,8 @@ std::string absolute(const std::string& path) {
 // Whether two paths name one file (through links too); false when either
 // does not exist.
 bool sameFile(const std::string& a, const std::string& b) {
-    struct stat first {}, second {};
+    struct stat first {};
+    struct stat second {};
     if (stat(a.c_str(), &first) != 0 || stat(b.c_str(), &second) != 0) return false;
     return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
