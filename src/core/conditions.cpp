@@ -9,6 +9,7 @@
 
 #include "core/evaluator.h"
 #include "core/paths.h"
+#include "core/pattern_errors.h"
 #include "core/text/brackets.h"
 #include "core/text/number.h"
 
@@ -65,10 +66,6 @@ constexpr std::array<Keyword, 12> kQuotedWords{{
     {u"空", kEmpty},
     {u"ファイル", kFile},
 }};
-
-// Fault number reported for a pattern the engine rejects (the number scripts
-// of this language know for a syntax error in a regular expression).
-constexpr int kPatternSyntaxFault = 5017;
 
 std::size_t findFromSecond(TextView text, TextView needle) {
     return text.empty() ? npos : text::findOutside(text, needle, text::kSyntaxBrackets, 1);
@@ -413,7 +410,7 @@ bool Engine::patternMatches(TextView pattern, TextView subject) {
                          0, 0, data, nullptr);
     pcre2_match_data_free(data);
     if (rc < 0 && rc != PCRE2_ERROR_NOMATCH) {
-        ReportErrorNo(38, 16, number::format(kPatternSyntaxFault));
+        ReportPatternMatchFailure(*this, rc, pattern);
         return false;
     }
     return rc >= 0;

@@ -28,6 +28,7 @@ void Engine::ResetRunState() {
     leaveRequested = leaveLoop = leaveIf = lineJumped = false;
     inProcedure = false;
     procedureDepth = 0;
+    fileRunDepth = 0;
     unwinding = false;
     answer.clear();
     progressProcedure.clear();

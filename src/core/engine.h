@@ -170,6 +170,10 @@ public:
     // Names in force while one argument is evaluated (EvalWithConstants).
     const KeyedTable* contextConstants = nullptr;
     int procedureDepth = 0;
+    // Files being run by 実行 or 参照 inside one another (a script may run
+    // itself); bounded, so a file that always runs itself again ends with an
+    // error instead of exhausting the stack.
+    int fileRunDepth = 0;
     // First body statement of the running procedure (-1 at the top level):
     // jumps stay inside the procedure that makes them.
     int32_t procedureStart = -1;

@@ -36,7 +36,13 @@ void Engine::RunStatementList(std::vector<StatementRecord>& statements) {
 
 void Engine::ExecuteStatement(StatementRecord& record) {
     if (record.source.empty()) return;
-    if (interruptFlag && *interruptFlag) stopRequested = true;
+    // An interrupt stops the run before this statement: it may have come
+    // while the previous one waited for an answer, which then went on as
+    // cancelled.
+    if (interruptFlag && *interruptFlag) {
+        stopRequested = true;
+        return;
+    }
     if (statementBudget == 0) {
         stopRequested = true;
         return;

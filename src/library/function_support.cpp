@@ -6,15 +6,12 @@
 #include <cmath>
 
 #include "core/engine.h"
+#include "core/pattern_errors.h"
 #include "core/text/number.h"
 #include "core/values.h"
 #include "library/arguments.h"
 
 namespace qel {
-
-namespace {
-constexpr int kPatternSyntaxFault = 5017;
-}  // namespace
 
 // ---- arguments ------------------------------------------------------------------
 
@@ -182,19 +179,32 @@ std::unique_ptr<RegexPattern> RegexPattern::compile(Engine& engine, TextView pat
     }
     std::unique_ptr<RegexPattern> compiled(new RegexPattern);
     compiled->code_ = code;
+    compiled->source_ = Text(pattern);
     return compiled;
 }
 
-std::vector<RegexPattern::Match> RegexPattern::findAll(TextView subject, std::size_t limit) const {
+std::optional<std::vector<RegexPattern::Match>> RegexPattern::findAll(Engine& engine,
+                                                                      TextView subject,
+                                                                      std::size_t limit) const {
     std::vector<Match> matches;
     auto* code = static_cast<pcre2_code*>(code_);
     pcre2_match_data* data = pcre2_match_data_create_from_pattern(code, nullptr);
-    if (!data) return matches;
+    if (!data) {
+        ReportPatternMatchFailure(engine, PCRE2_ERROR_NOMEMORY, source_);
+        return std::nullopt;
+    }
     auto subjectData = reinterpret_cast<PCRE2_SPTR16>(subject.data());
     std::size_t from = 0;
     while (from <= subject.size() && matches.size() < limit) {
         int rc = pcre2_match(code, subjectData, subject.size(), from, 0, data, nullptr);
-        if (rc < 0) break;
+        if (rc == PCRE2_ERROR_NOMATCH) break;
+        if (rc < 0) {
+            // A match given up half way is no "not found": the caller must
+            // not act on the matches so far as if they were all.
+            pcre2_match_data_free(data);
+            ReportPatternMatchFailure(engine, rc, source_);
+            return std::nullopt;
+        }
         PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(data);
         Match m;
         m.start = ovector[0];
@@ -242,7 +252,7 @@ std::optional<Text> RegexPattern::replaceAll(Engine& engine, TextView subject,
             continue;
         }
         if (rc < 0) {
-            engine.ReportErrorNo(38, 16, number::format(kPatternSyntaxFault));
+            ReportPatternMatchFailure(engine, rc, source_);
             return std::nullopt;
         }
         out.resize(outLength);
@@ -392,7 +402,9 @@ std::optional<bool> runValueTest(Engine& engine, const ValueTest& test, TextView
         case ValueTest::Pattern: {
             auto pattern = RegexPattern::compile(engine, test.operand, true);
             if (!pattern) return std::nullopt;
-            return !pattern->findAll(value, 1).empty();
+            auto found = pattern->findAll(engine, value, 1);
+            if (!found) return std::nullopt;
+            return !found->empty();
         }
         case ValueTest::TypeWord:
             return engine.CompareValues(value, u"\"" + test.operand + u"\"", 0);

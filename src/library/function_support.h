@@ -136,15 +136,19 @@ class RegexPattern {
         std::size_t start = 0, end = 0;
         std::vector<Text> groups;  // group 0 is the whole match; unset groups are empty
     };
-    // Every non-overlapping match, left to right.
-    std::vector<Match> findAll(TextView subject, std::size_t limit = SIZE_MAX) const;
+    // Every non-overlapping match, left to right; nothing after reporting a
+    // match that could not be finished (error 95 when the pattern is too
+    // complex for the subject).
+    std::optional<std::vector<Match>> findAll(Engine& engine, TextView subject,
+                                              std::size_t limit = SIZE_MAX) const;
     // Every match replaced ($1, ${name}, $0, $& and $$ in the replacement);
-    // nothing after reporting error 38 for a bad replacement.
+    // nothing after reporting error 38 for a bad replacement, or 95 as above.
     std::optional<Text> replaceAll(Engine& engine, TextView subject, TextView replacement) const;
 
   private:
     RegexPattern() = default;
     void* code_ = nullptr;
+    Text source_;  // the pattern as written, for error reports
 };
 
 }  // namespace qel

@@ -34,6 +34,53 @@ bool isLibraryFile(TextView name) {
     return file.size() > 4 && text::equalsFolded(TextView(file).substr(file.size() - 4), u".qlb");
 }
 
+// How many files 実行 and 参照 may run inside one another. Each level keeps
+// its own copy of the file's statements and a stretch of the machine stack.
+constexpr int kMaxFileRunDepth = 64;
+
+// Counts a file run for as long as it lasts. When the runs are nested too
+// deep the run is refused with error 998, and every run under way is
+// abandoned as runaway procedure calls are: the remaining statements of the
+// inner levels were all waiting on this one.
+class FileRunLevel {
+  public:
+    FileRunLevel(Engine& engine, TextView name) : engine_(engine) {
+        if (engine_.fileRunDepth >= kMaxFileRunDepth) {
+            engine_.ReportError(
+                u"処理の入れ子が深すぎるため、これ以上実行できません。\n"
+                u"実行や参照で開いたファイルが64段を超えて重なりました。"
+                u"ファイルが終わりなく自分自身を実行していないか確認してください。\n%1",
+                998, 48, name);
+            engine_.unwinding = true;
+            return;
+        }
+        admitted_ = true;
+        ++engine_.fileRunDepth;
+    }
+    ~FileRunLevel() {
+        if (!admitted_) return;
+        // The outermost file run ends the unwinding it started, unless a
+        // procedure around it still has to be left.
+        if (--engine_.fileRunDepth == 0 && engine_.procedureDepth == 0) engine_.unwinding = false;
+    }
+    FileRunLevel(const FileRunLevel&) = delete;
+    FileRunLevel& operator=(const FileRunLevel&) = delete;
+    bool admitted() const { return admitted_; }
+
+  private:
+    Engine& engine_;
+    bool admitted_ = false;
+};
+
+// The file name a 実行 or 参照 statement gives, or nothing when evaluating it
+// already failed (nesting too deep, a stop): a name that is then empty or cut
+// short is no file the script asked for.
+std::optional<Text> programFileName(StatementRecord& record, Engine& engine) {
+    Text name = engine.EvalText(record.woArg);
+    if (engine.unwinding || engine.stopRequested) return std::nullopt;
+    return name;
+}
+
 // Reads a script or library file; reports error 201 when it cannot be read.
 bool readProgramFile(Engine& engine, Text& name, Text& script) {
     if (!isLibraryFile(name) && !hasExtension(name)) name += u".qel";
@@ -79,15 +126,17 @@ void cmdRunText(StatementRecord& record, Engine& engine) {
 // procedures are what they were before. A .qlb library has no top level to
 // run: its procedures join the running program.
 void cmdExecute(StatementRecord& record, Engine& engine) {
-    Text name = engine.EvalText(record.woArg);
+    std::optional<Text> name = programFileName(record, engine);
     Text script;
-    if (!readProgramFile(engine, name, script)) return;
-    if (isLibraryFile(name)) {
-        addProgramLevel(engine, script, name);
+    if (!name || !readProgramFile(engine, *name, script)) return;
+    if (isLibraryFile(*name)) {
+        addProgramLevel(engine, script, *name);
         return;
     }
+    FileRunLevel depth(engine, *name);
+    if (!depth.admitted()) return;
     KeyedTable savedProcedures = engine.procedures;
-    auto [program, level] = addProgramLevel(engine, script, name);
+    auto [program, level] = addProgramLevel(engine, script, *name);
     runAsLevel(engine, program, level);
     engine.procedures = std::move(savedProcedures);
     // No procedure refers to the levels the file added any more.
@@ -99,11 +148,13 @@ void cmdExecute(StatementRecord& record, Engine& engine) {
 // 参照: the file's procedures join the running program and its top-level
 // statements run once (a .qlb library has none to run).
 void cmdRefer(StatementRecord& record, Engine& engine) {
-    Text name = engine.EvalText(record.woArg);
+    std::optional<Text> name = programFileName(record, engine);
     Text script;
-    if (!readProgramFile(engine, name, script)) return;
-    auto [program, level] = addProgramLevel(engine, script, name);
-    if (!isLibraryFile(name)) runAsLevel(engine, program, level);
+    if (!name || !readProgramFile(engine, *name, script)) return;
+    FileRunLevel depth(engine, *name);
+    if (!depth.admitted()) return;
+    auto [program, level] = addProgramLevel(engine, script, *name);
+    if (!isLibraryFile(*name)) runAsLevel(engine, program, level);
 }
 
 void cmdOrder(StatementRecord& record, Engine& engine) {

@@ -600,8 +600,10 @@ void cmdPatternSearch(StatementRecord& record, Engine& engine) {
     if (!patternCommandArgs(record, engine, subject, pattern)) return;
     auto compiled = RegexPattern::compile(engine, pattern, false);
     if (!compiled) return;
+    auto matches = compiled->findAll(engine, subject);
+    if (!matches) return;
     std::vector<Text> found;
-    for (auto& m : compiled->findAll(subject)) found.push_back(std::move(m.groups[0]));
+    for (auto& m : *matches) found.push_back(std::move(m.groups[0]));
     engine.answer = joinTexts(found, kCRLF);
 }
 
@@ -610,8 +612,10 @@ void cmdPatternSubmatch(StatementRecord& record, Engine& engine) {
     if (!patternCommandArgs(record, engine, subject, pattern)) return;
     auto compiled = RegexPattern::compile(engine, pattern, false);
     if (!compiled) return;
+    auto matches = compiled->findAll(engine, subject);
+    if (!matches) return;
     std::vector<Text> rows;
-    for (auto& m : compiled->findAll(subject)) {
+    for (auto& m : *matches) {
         std::vector<Text> cells;
         for (std::size_t g = 1; g < m.groups.size(); ++g)
             cells.push_back(values::escapeCell(m.groups[g]));

@@ -17,8 +17,10 @@ class TransferObserver {
     virtual ~TransferObserver() = default;
     // Bytes of the body moved so far, and the body's whole length when the
     // other side announced one (a Content-Length, an FTP SIZE answer, the
-    // size of a file being sent). Called from the transfer loop, never from
-    // inside the network library, so it may run script code.
+    // size of a file being sent). Heard as if the body moved in pieces of
+    // 4,096 bytes: before each piece (0, 4096, 8192 …) and, once the whole
+    // body has moved, with its whole size. Called from the transfer loop,
+    // never from inside the network library, so it may run script code.
     virtual void bodyProgress(std::uint64_t done, std::optional<std::uint64_t> length) = 0;
     // False ends the transfer at once (it then fails with Aborted).
     virtual bool keepGoing() = 0;

@@ -1,5 +1,7 @@
 #include "startup/launch.h"
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <iostream>
 
@@ -19,6 +21,10 @@
 namespace qel {
 
 namespace {
+
+// Standard output or the transcript could not be written: what the script
+// showed there is lost, whatever else it did.
+constexpr int kOutputLost = 3;
 
 std::string upperAscii(std::string s) {
     for (char& c : s) {
@@ -51,6 +57,53 @@ std::string absolute(const std::string& path) {
     return ec ? path : full.lexically_normal().string();
 }
 
+// Whether two paths name one file (through links too); false when either
+// does not exist.
+bool sameFile(const std::string& a, const std::string& b) {
+    struct stat first {};
+    struct stat second {};
+    if (stat(a.c_str(), &first) != 0 || stat(b.c_str(), &second) != 0) return false;
+    return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+// Why the transcript or answers options would harm a file they must not
+// touch; empty when they are safe. The transcript is emptied when it opens,
+// so it may be neither the script nor the answers; answers that are the
+// script would be read as the script's own lines.
+std::string overwriteProblem(const ConsoleOptions& options, const std::string& scriptPath) {
+    const std::string& transcript = options.transcriptPath;
+    const std::string& answers = options.answersPath;
+    if (!transcript.empty() && sameFile(transcript, scriptPath))
+        return "the transcript file " + transcript + " is the script file itself";
+    if (!answers.empty() && sameFile(answers, scriptPath))
+        return "the answers file " + answers + " is the script file itself";
+    if (!transcript.empty() && !answers.empty() && sameFile(transcript, answers))
+        return "the transcript file " + transcript + " is the answers file";
+    return {};
+}
+
+bool openTranscript(ConsoleHost* console, std::ostream& err) {
+    std::string problem;
+    if (!console || console->openTranscript(problem)) return true;
+    err << "qelscript: " << problem << '\n';
+    return false;
+}
+
+// The exit status of a run that got under way: a stop signal wins (128 plus
+// its number, as shells report a process the signal ended), then output
+// that was lost (a full disk behind standard output or the transcript),
+// then the script's own outcome.
+int finalStatus(int runStatus, std::ostream& out, std::ostream& err, const ConsoleHost* console,
+                const volatile int* interruptFlag) {
+    if (interruptFlag && *interruptFlag) return 128 + *interruptFlag;
+    bool lost = console && console->outputLost();
+    if (!lost && !out.flush()) {
+        err << "qelscript: cannot write to standard output\n";
+        lost = true;
+    }
+    return lost ? kOutputLost : runStatus;
+}
+
 }  // namespace
 
 std::string helpText() {
@@ -81,7 +134,9 @@ std::string helpText() {
            "Environment: QEL_PRINT_PDF=FILE makes 印刷 write a PDF file instead of printing.\n"
            "\n"
            "Exit status: 0 the script ended, 1 it was stopped from an error box,\n"
-           "2 a usage error or a script file that cannot be read.\n";
+           "2 a usage error or a script file that cannot be read, 3 standard output or\n"
+           "the transcript could not be written, 128+N it was stopped by signal N\n"
+           "(130 Ctrl+C, 143 SIGTERM, 129 SIGHUP).\n";
 }
 
 CommandLine parseCommandLine(const std::vector<std::string>& args) {
@@ -159,11 +214,11 @@ int runMain(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     }
     if (cl.showHelp) {
         out << helpText();
-        return 0;
+        return finalStatus(0, out, err, nullptr, nullptr);
     }
     if (cl.showVersion) {
         out << "qelscript " << QEL_VERSION << " (language " << text::toUtf8(versionText()) << ")\n";
-        return 0;
+        return finalStatus(0, out, err, nullptr, nullptr);
     }
 
     if (cl.setProtection || cl.showProtection) {
@@ -186,6 +241,7 @@ int runMain(const std::vector<std::string>& args, std::ostream& out, std::ostrea
         // the script still runs, on the console.
         if (!platform.ui && !why.empty()) err << "qelscript: " << why << "; using the console\n";
     }
+    ConsoleHost* console = nullptr;
     if (!platform.ui) {
         auto host = std::make_unique<ConsoleHost>(cl.console, out, err, in);
         std::string problem;
@@ -193,10 +249,11 @@ int runMain(const std::vector<std::string>& args, std::ostream& out, std::ostrea
             err << "qelscript: " << problem << '\n';
             return 2;
         }
+        host->watchInterrupt(interruptFlag);
+        console = host.get();
         platform.ui = std::move(host);
     }
     if (cl.console.recordSystem) {
-        auto* console = dynamic_cast<ConsoleHost*>(platform.ui.get());
         platform.system = std::make_unique<RecordingSystem>([console](const std::string& request) {
             if (console) console->recordSystemRequest(request);
         });
@@ -216,20 +273,23 @@ int runMain(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     Engine& engine = qel.engine();
     engine.interruptFlag = interruptFlag;
     engine.runEnvironment = RunEnvironment::ScriptFile;
+    auto finish = [&](int status) { return finalStatus(status, out, err, console, interruptFlag); };
 
     LaunchMode mode = chooseLaunchMode(exePath, cl);
     if (mode == LaunchMode::StandAlone) {
+        if (!openTranscript(console, err)) return 2;
         // The attached-script reader arrives later: a stand-alone copy runs
         // an empty program, as one with nothing attached does.
         qel.GetSetInfo(u"コマンドライン", text::fromUtf8(joinArguments(args)));
         engine.runEnvironment = RunEnvironment::StandAlone;
         qel.Run({}, text::fromUtf8(exePath), false);
-        return 0;
+        return finish(0);
     }
     if (cl.scriptPath.empty()) {
         auto typed = engine.ui().inputBox(u"Qelvaneプログラムファイル名を入力してください。",
                                           engine.appTitle, {});
         if (!typed || typed->empty()) {
+            if (interruptFlag && *interruptFlag) return finish(0);
             err << "qelscript: no script file given\nTry 'qelscript --help'.\n";
             return 2;
         }
@@ -241,11 +301,19 @@ int runMain(const std::vector<std::string>& args, std::ostream& out, std::ostrea
         err << "qelscript: cannot read the script file " << cl.scriptPath << '\n';
         return 2;
     }
+    // The transcript is emptied only now, once it is known not to be the
+    // script (nor the answers): a forgotten transcript name must not cost the
+    // script it was given in front of.
+    if (std::string problem = overwriteProblem(cl.console, path); !problem.empty()) {
+        err << "qelscript: " << problem << "\nTry 'qelscript --help'.\n";
+        return 2;
+    }
+    if (!openTranscript(console, err)) return 2;
     engine.commandLineText = text::fromUtf8(joinArguments(cl.scriptArguments));
     Text commandLine = engine.commandLineText;
     qel.GetSetInfo(u"コマンドライン", commandLine);
-    qel.RunFile(text::fromUtf8(path), false);
-    return engine.engineStatus == EngineStatus::Stopping ? 1 : 0;
+    qel.Run(text::decodeFileBytes(bytes), text::fromUtf8(path), false);
+    return finish(engine.engineStatus == EngineStatus::Stopping ? 1 : 0);
 }
 
 }  // namespace qel

@@ -46,7 +46,9 @@ using DesktopHostFactory = std::function<std::unique_ptr<UiHost>(std::string& wh
 bool wantsConsole(const CommandLine& commandLine);
 
 // Runs the whole start-up and returns the process exit status:
-// 0 the script ended, 1 it was stopped from an error box, 2 usage or file errors.
+// 0 the script ended, 1 it was stopped from an error box, 2 usage or file
+// errors, 3 output lost, 128 + N stopped by signal N (the number the
+// interrupt flag holds once it is set).
 // With a desktop factory (a build with windows) the desktop host is used
 // unless the console is asked for or no display can be used.
 int runMain(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,

@@ -105,7 +105,7 @@ def check(qelscript, name, script, work):
             child.wait()
     if child.returncode < 0:
         return f"{name}: died of signal {-child.returncode}\n{errors.decode('utf-8', 'replace')}"
-    if child.returncode not in (0, 130):
+    if child.returncode != 130:
         return f"{name}: exit status {child.returncode}\n{errors.decode('utf-8', 'replace')}"
     if rest.strip():
         return f"{name}: ran on after the interrupt: {rest.decode('utf-8', 'replace')[:300]!r}"

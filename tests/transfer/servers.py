@@ -68,6 +68,15 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 self.wfile.write(b"x" * piece)
                 self.wfile.flush()
                 time.sleep(0.03)
+        elif path.startswith("/bulk/"):
+            # The whole body in one write: the client gets it in as few and
+            # as large deliveries as the network allows.
+            length = int(path[len("/bulk/"):])
+            self.send_response(200)
+            self.send_header("Content-Type", "application/octet-stream")
+            self.send_header("Content-Length", str(length))
+            self.end_headers()
+            self.wfile.write(b"z" * length)
         elif path == "/huge":
             # More than a text result may hold, without announcing it.
             self.send_response(200)

@@ -100,5 +100,32 @@ TEST_F(LaunchHostTest, AnUnusableDisplayFallsBackToTheConsoleWithANote) {
     EXPECT_EQ(err_.str(), "");
 }
 
+// A stop signal that came before the script's first statement: nothing runs
+// and the status tells which signal it was.
+TEST_F(LaunchHostTest, AStopSignalEndsTheRunWithItsOwnStatus) {
+    for (int signalNumber : {2, 15, 1}) {
+        const volatile int flag = signalNumber;
+        out_.str({});
+        EXPECT_EQ(runMain({"/run", script_}, out_, err_, in_, &flag), 128 + signalNumber);
+        EXPECT_EQ(out_.str(), "");
+    }
+}
+
+// The script's name typed at the start-up question: the transcript, opened
+// only once the script is known, still holds that question.
+TEST_F(LaunchHostTest, TheTranscriptKeepsWhatCameBeforeItOpened) {
+    const std::string transcript = script_ + ".transcript";
+    std::istringstream typed(script_ + "\n");
+    EXPECT_EQ(runMain({"/run", "--transcript", transcript}, out_, err_, typed, nullptr), 0);
+    std::ifstream in(transcript);
+    std::string first, second;
+    std::getline(in, first);
+    std::getline(in, second);
+    std::filesystem::remove(transcript);
+    EXPECT_EQ(first.rfind("INPUT\t", 0), 0u) << first;
+    EXPECT_NE(first.find("\tOK\t" + script_), std::string::npos) << first;
+    EXPECT_EQ(second, "MSG\t0\tQelvane\tやあ\t1");
+}
+
 }  // namespace
 }  // namespace qel

@@ -1,6 +1,8 @@
 #include "platform/headless/console_host.h"
 
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <iostream>
 #include <thread>
 
@@ -70,11 +72,6 @@ std::string transcriptField(TextView text) {
 ConsoleHost::ConsoleHost(ConsoleOptions options, std::ostream& out, std::ostream& err,
                          std::istream& in)
     : options_(std::move(options)), out_(out), err_(err), in_(in) {
-    if (!options_.transcriptPath.empty()) {
-        transcript_ = std::make_unique<std::ofstream>(options_.transcriptPath,
-                                                      std::ios::binary | std::ios::trunc);
-        if (!*transcript_) problem_ = "cannot write the transcript file " + options_.transcriptPath;
-    }
     if (!options_.answersPath.empty()) {
         std::ifstream answers(options_.answersPath, std::ios::binary);
         if (!answers) {
@@ -96,6 +93,31 @@ bool ConsoleHost::ready(std::string& problem) const {
     return problem_.empty();
 }
 
+bool ConsoleHost::openTranscript(std::string& problem) {
+    if (options_.transcriptPath.empty() || transcript_) return true;
+    transcript_ = std::make_unique<std::ofstream>(options_.transcriptPath,
+                                                  std::ios::binary | std::ios::trunc);
+    if (!*transcript_) {
+        transcript_.reset();
+        problem = "cannot write the transcript file " + options_.transcriptPath;
+        return false;
+    }
+    std::vector<std::string> pending = std::move(pendingTranscript_);
+    pendingTranscript_.clear();
+    for (const std::string& line : pending) record(line);
+    return true;
+}
+
+void ConsoleHost::noteOutputFailure(std::ostream& stream, const std::string& what, bool& lost) {
+    if (stream.good() || lost) return;
+    lost = true;
+    const int error = errno;
+    err_ << "qelscript: cannot write to " << what;
+    if (error != 0) err_ << ": " << std::strerror(error);
+    err_ << "; what the script writes there is lost\n";
+    err_.flush();
+}
+
 std::optional<Text> ConsoleHost::nextAnswer() {
     if (answers_.empty()) return std::nullopt;
     Text answer = std::move(answers_.front());
@@ -104,10 +126,16 @@ std::optional<Text> ConsoleHost::nextAnswer() {
 }
 
 void ConsoleHost::record(const std::string& line) {
-    if (transcript_) {
-        *transcript_ << line << '\n';
-        transcript_->flush();
+    if (options_.transcriptPath.empty()) return;
+    if (!transcript_) {
+        pendingTranscript_.push_back(line);
+        return;
     }
+    errno = 0;
+    *transcript_ << line << '\n';
+    transcript_->flush();
+    noteOutputFailure(*transcript_, "the transcript file " + options_.transcriptPath,
+                      transcriptLost_);
 }
 
 void ConsoleHost::recordSystemRequest(const std::string& request) {
@@ -128,8 +156,10 @@ int ConsoleHost::messageBox(const MessageBoxRequest& request) {
         err_ << forTerminal(request.text) << '\n';
         err_.flush();
     } else if (request.purpose == BoxPurpose::Message) {
+        errno = 0;
         out_ << forTerminal(request.text) << '\n';
         out_.flush();
+        noteOutputFailure(out_, "standard output", outputLost_);
     } else {
         err_ << forTerminal(request.text) << '\n';
         err_.flush();
@@ -163,6 +193,7 @@ std::optional<std::string> ConsoleHost::readLine() {
     std::string line;
     // The end of input, a read error and an interrupted read all mean that no
     // answer will come.
+    if (interrupt_ && *interrupt_) return std::nullopt;
     if (!in_.good() || !std::getline(in_, line)) return std::nullopt;
     if (!line.empty() && line.back() == '\r') line.pop_back();
     return line;

@@ -9,6 +9,7 @@
 #include <iosfwd>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/box_buttons.h"
 #include "platform/ports.h"
@@ -28,8 +29,20 @@ class ConsoleHost : public UiHost {
     ConsoleHost(ConsoleOptions options, std::ostream& out, std::ostream& err, std::istream& in);
     ~ConsoleHost() override;
 
-    // False when the transcript or the answers file cannot be opened.
+    // False when the answers file cannot be read.
     bool ready(std::string& problem) const;
+    // Opens (and empties) the transcript file; false, with the reason, when
+    // it cannot be written. Until then transcript lines are kept and written
+    // when it opens, so the caller can first make sure that the file is not
+    // one it must not overwrite (the script being run).
+    bool openTranscript(std::string& problem);
+    // While the flag is set no answer is read from the terminal: the run is
+    // being stopped, and a read begun now could wait for ever.
+    void watchInterrupt(const volatile int* flag) { interrupt_ = flag; }
+    // Whether standard output or the transcript failed to take what was
+    // written to it (a full disk, a closed file). Each failure is reported on
+    // standard error once, when it happens.
+    bool outputLost() const { return outputLost_ || transcriptLost_; }
 
     int messageBox(const MessageBoxRequest& request) override;
     std::optional<Text> inputBox(TextView prompt, TextView caption, TextView defaultText) override;
@@ -57,7 +70,13 @@ class ConsoleHost : public UiHost {
     std::ostream& out_;
     std::ostream& err_;
     std::istream& in_;
+    void noteOutputFailure(std::ostream& stream, const std::string& what, bool& lost);
+
     std::unique_ptr<std::ofstream> transcript_;
+    std::vector<std::string> pendingTranscript_;
+    const volatile int* interrupt_ = nullptr;
+    bool outputLost_ = false;
+    bool transcriptLost_ = false;
     std::deque<Text> answers_;
     std::string problem_;
     Text title_;

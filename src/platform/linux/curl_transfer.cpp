@@ -15,6 +15,7 @@
 #include <cstring>
 #include <memory>
 #include <string_view>
+#include <utility>
 
 namespace qel {
 
@@ -251,13 +252,43 @@ std::string prepareUpload(Transfer& t, const TransferRequest& request) {
     return {};
 }
 
+// The observer hears the body as if it were read in pieces of this size,
+// before each piece, whatever sizes the network library hands over: a
+// script's progress procedure then sees the same steady counts on a fast
+// link, where one delivery may hold many pieces, as on a slow one.
+constexpr std::uint64_t kProgressPiece = 4096;
+
 // Where the transfer stands, as the observer hears it.
-struct ProgressReporter {
+class ProgressReporter {
+  public:
+    ProgressReporter(Transfer& transfer, bool uploading) : t(transfer), uploading(uploading) {}
+
+    // Announces every piece the body has reached so far: the count before
+    // it, so 0, 4096, 8192 … up to the piece now arriving.
+    void report(TransferObserver& observer) {
+        const auto [done, length] = position();
+        while (nextPiece < done) {
+            announce(observer, nextPiece, length);
+            nextPiece += kProgressPiece;
+        }
+    }
+
+    // After the whole body: the count before the read that finds nothing
+    // more, which is the whole length.
+    void finish(TransferObserver& observer) {
+        report(observer);
+        const auto [done, length] = position();
+        if (done > 0) announce(observer, done, length);
+    }
+
+  private:
     Transfer& t;
     bool uploading;
-    std::optional<std::uint64_t> reported;
+    std::uint64_t nextPiece = 0;  // where the next piece not yet announced starts
+    bool announcedAny = false;
+    std::uint64_t lastAnnounced = 0;  // the count heard last
 
-    void report(TransferObserver& observer) {
+    std::pair<std::uint64_t, std::optional<std::uint64_t>> position() const {
         std::uint64_t done = t.sink.received;
         std::optional<std::uint64_t> length;
         if (uploading) {
@@ -270,11 +301,14 @@ struct ProgressReporter {
             api().easy_getinfo(t.easy.get(), CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced);
             if (announced >= 0) length = std::uint64_t(announced);
         }
-        if (done == 0 || reported == done) return;
-        // The first report of a body starts from nothing, as a reader that
-        // reports before each piece it reads would.
-        if (!reported) observer.bodyProgress(0, length);
-        reported = done;
+        return {done, length};
+    }
+
+    void announce(TransferObserver& observer, std::uint64_t done,
+                  std::optional<std::uint64_t> length) {
+        if (announcedAny && lastAnnounced == done) return;
+        announcedAny = true;
+        lastAnnounced = done;
         observer.bodyProgress(done, length);
     }
 };
@@ -319,7 +353,7 @@ TransferResult CurlTransfer::perform(const TransferRequest& request, TransferObs
     api().easy_setopt(h, CURLOPT_WRITEDATA, &t.sink);
 
     api().multi_add_handle(multi.get(), h);
-    ProgressReporter progress{t, uploading, std::nullopt};
+    ProgressReporter progress(t, uploading);
     bool aborted = false;
     int running = 1;
     while (true) {
@@ -360,6 +394,7 @@ TransferResult CurlTransfer::perform(const TransferRequest& request, TransferObs
         result.body.clear();
         return result;
     }
+    progress.finish(observer);
     if (t.sink.file) {
         std::string problem = t.part.commit();
         if (!problem.empty()) return failure(TransferFault::LocalFile, problem);
