@@ -60,6 +60,10 @@ need() {
 configure_and_build() {
     dir=$1
     shift
+    # CI builds treat every compiler warning as an error.
+    if [ "${CI:-}" = true ]; then
+        set -- -DQEL_WERROR=ON "$@"
+    fi
     cmake -S "$repo" -B "$dir" "$@"
     cmake --build "$dir" -j"$jobs"
 }

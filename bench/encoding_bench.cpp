@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "core/text/text.h"
+#include "text/text.h"
 #include "encodings/uEncoding.h"
 
 namespace {

@@ -9,8 +9,8 @@
 #include <string>
 
 #include "bench_engine.h"
-#include "core/text/number.h"
-#include "core/text/text.h"
+#include "text/number.h"
+#include "text/text.h"
 #include "engine/qel.h"
 #include "platform/headless/console_host.h"
 #include "platform/linux/posix_files.h"

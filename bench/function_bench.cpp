@@ -9,7 +9,7 @@
 #include <sstream>
 
 #include "bench_engine.h"
-#include "core/text/number.h"
+#include "text/number.h"
 #include "engine/qel.h"
 #include "platform/headless/console_host.h"
 #include "platform/linux/posix_files.h"

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "core/text/text.h"
+#include "text/text.h"
 #include "library/file_support.h"
 
 namespace {

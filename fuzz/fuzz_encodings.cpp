@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/text/text.h"
+#include "text/text.h"
 #include "encodings/uEncoding.h"
 
 namespace {

@@ -10,8 +10,8 @@
 #include <string>
 #include <string_view>
 
-#include "core/text/ini.h"
-#include "core/text/text.h"
+#include "text/ini.h"
+#include "text/text.h"
 #include "platform/linux/file_settings_store.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/text/text.h"
+#include "text/text.h"
 #include "encodings/uEncoding.h"
 #include "library/transfer_support.h"
 

@@ -20,7 +20,7 @@
 #include <string_view>
 #include <type_traits>
 
-#include "core/text/text.h"
+#include "text/text.h"
 #include "engine/qel.h"
 #include "platform/headless/console_host.h"
 

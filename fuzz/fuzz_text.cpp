@@ -9,9 +9,9 @@
 #include <string>
 #include <string_view>
 
-#include "core/text/brackets.h"
-#include "core/text/number.h"
-#include "core/text/text.h"
+#include "text/brackets.h"
+#include "text/number.h"
+#include "text/text.h"
 
 namespace {
 

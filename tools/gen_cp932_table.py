@@ -17,7 +17,7 @@ independent of ours:
   and checks the result against the known shape of the duplicates.
 
 Outputs:
-  src/core/text/cp932_table.inc   the tables the runtime compiles in
+  src/text/cp932_table.inc   the tables the runtime compiles in
   tests/unit/cp932_fixture.inc    expected values for the unit tests, taken
                                   straight from the codec (no correction)
 

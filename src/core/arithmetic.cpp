@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "core/evaluator.h"
-#include "core/text/number.h"
+#include "text/number.h"
 
 namespace qel {
 namespace eval {

@@ -10,8 +10,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "core/text/number.h"
-#include "core/text/text.h"
+#include "text/number.h"
+#include "text/text.h"
 
 namespace qel {
 

@@ -10,8 +10,8 @@
 #include "core/evaluator.h"
 #include "core/paths.h"
 #include "core/pattern_errors.h"
-#include "core/text/brackets.h"
-#include "core/text/number.h"
+#include "text/brackets.h"
+#include "text/number.h"
 
 namespace qel {
 

@@ -3,7 +3,7 @@
 #include <ctime>
 
 #include "core/evaluator.h"
-#include "core/text/number.h"
+#include "text/number.h"
 #include "resources/main_tables.h"
 
 namespace qel {

@@ -14,8 +14,8 @@
 #include "core/cmd_data.h"
 #include "core/library_port.h"
 #include "core/statement.h"
-#include "core/text/text.h"
-#include "platform/ports.h"
+#include "text/text.h"
+#include "platform/ports/platform.h"
 
 namespace qel {
 

@@ -3,7 +3,7 @@
 // host or stays silent as the error mode says. Only a Cancel stops the run.
 #include "core/engine.h"
 #include "core/paths.h"
-#include "core/text/number.h"
+#include "text/number.h"
 
 namespace qel {
 

@@ -6,8 +6,8 @@
 #include <cmath>
 
 #include "core/stack_guard.h"
-#include "core/text/brackets.h"
-#include "core/text/number.h"
+#include "text/brackets.h"
+#include "text/number.h"
 
 namespace qel {
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "core/text/text.h"
+#include "text/text.h"
 
 namespace qel {
 

@@ -4,7 +4,7 @@
 #include <pcre2.h>
 
 #include "core/engine.h"
-#include "core/text/number.h"
+#include "text/number.h"
 
 namespace qel {
 

@@ -2,7 +2,7 @@
 // core and the pattern functions and commands of the library.
 #pragma once
 
-#include "core/text/text.h"
+#include "text/text.h"
 
 namespace qel {
 

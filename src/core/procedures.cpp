@@ -4,8 +4,8 @@
 #include "core/evaluator.h"
 #include "core/parser.h"
 #include "core/stack_guard.h"
-#include "core/text/brackets.h"
-#include "core/text/number.h"
+#include "text/brackets.h"
+#include "text/number.h"
 #include "core/values.h"
 
 namespace qel {

@@ -1,7 +1,7 @@
 // The statement execution loop.
 #include "core/engine.h"
 #include "core/stack_guard.h"
-#include "core/text/brackets.h"
+#include "text/brackets.h"
 
 namespace qel {
 

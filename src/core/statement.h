@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "core/cmd_data.h"
-#include "core/text/text.h"
+#include "text/text.h"
 
 namespace qel {
 

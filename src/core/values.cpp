@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "core/text/brackets.h"
-#include "core/text/number.h"
+#include "text/brackets.h"
+#include "text/number.h"
 
 namespace qel::values {
 

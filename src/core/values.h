@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "core/text/text.h"
+#include "text/text.h"
 
 namespace qel::values {
 

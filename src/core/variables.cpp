@@ -5,8 +5,8 @@
 #include <tuple>
 
 #include "core/engine.h"
-#include "core/text/brackets.h"
-#include "core/text/number.h"
+#include "text/brackets.h"
+#include "text/number.h"
 #include "core/values.h"
 
 namespace qel {

@@ -3,7 +3,7 @@
 
 #include "core/parser.h"
 #include "core/paths.h"
-#include "core/text/number.h"
+#include "text/number.h"
 #include "core/values.h"
 #include "library/arguments.h"
 #include "library/progress.h"

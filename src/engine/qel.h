@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "core/engine.h"
-#include "platform/ports.h"
+#include "platform/ports/platform.h"
 
 namespace qel {
 

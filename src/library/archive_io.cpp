@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "core/text/text.h"
+#include "text/text.h"
 #include "library/archive_io.h"
 #include "library/archive_support.h"
 

@@ -4,7 +4,7 @@
 
 #include "core/engine.h"
 #include "core/statement.h"
-#include "core/text/brackets.h"
+#include "text/brackets.h"
 #include "core/values.h"
 #include "library/function_support.h"
 #include "library/standard_library.h"

@@ -1,7 +1,7 @@
 // Small commands that compute and store: 入れ, 計算, 足せ, 引け, 交換.
 #include "core/engine.h"
 #include "core/parser.h"
-#include "core/text/number.h"
+#include "text/number.h"
 #include "library/handlers.h"
 #include "library/standard_library.h"
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "core/text/text.h"
+#include "text/text.h"
 
 namespace qel::calendar {
 

@@ -3,7 +3,7 @@
 #include <optional>
 
 #include "core/engine.h"
-#include "core/text/brackets.h"
+#include "text/brackets.h"
 #include "library/control_flow.h"
 #include "library/standard_library.h"
 

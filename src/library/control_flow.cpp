@@ -2,7 +2,7 @@
 // (飛べ) and ending the script (終了).
 #include "core/engine.h"
 #include "core/parser.h"
-#include "core/text/brackets.h"
+#include "text/brackets.h"
 #include "library/control_flow.h"
 #include "library/handlers.h"
 #include "library/system_commands.h"

@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "core/engine.h"
-#include "core/text/number.h"
+#include "text/number.h"
 #include "library/calendar.h"
 #include "library/function_support.h"
 #include "library/handlers.h"

@@ -1,7 +1,7 @@
 // Command dispatch: from a statement's verb to its handler. The handler found
 // on a statement's first execution is kept for the rest of the run.
 #include "core/parser.h"
-#include "core/text/brackets.h"
+#include "text/brackets.h"
 #include "library/standard_library.h"
 #include "library/tables.h"
 

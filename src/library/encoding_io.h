@@ -5,7 +5,7 @@
 
 #include <optional>
 
-#include "core/text/text.h"
+#include "text/text.h"
 #include "encodings/uEncoding.h"
 
 namespace qel {

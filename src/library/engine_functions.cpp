@@ -3,7 +3,7 @@
 
 #include "core/engine.h"
 #include "core/paths.h"
-#include "core/text/number.h"
+#include "text/number.h"
 #include "library/handlers.h"
 #include "library/version.h"
 

@@ -8,7 +8,7 @@
 #include "core/engine.h"
 #include "core/parser.h"
 #include "core/paths.h"
-#include "core/text/number.h"
+#include "text/number.h"
 #include "core/values.h"
 #include "encodings/uEncoding.h"
 #include "library/arguments.h"

@@ -7,7 +7,7 @@
 
 #include "core/engine.h"
 #include "core/paths.h"
-#include "core/text/number.h"
+#include "text/number.h"
 #include "library/arguments.h"
 #include "library/file_support.h"
 #include "library/function_support.h"

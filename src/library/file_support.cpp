@@ -5,7 +5,7 @@
 
 #include "core/engine.h"
 #include "core/paths.h"
-#include "core/text/number.h"
+#include "text/number.h"
 #include "core/values.h"
 #include "library/function_support.h"
 

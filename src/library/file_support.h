@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "core/text/text.h"
-#include "platform/ports.h"
+#include "text/text.h"
+#include "platform/ports/platform.h"
 
 namespace qel {
 

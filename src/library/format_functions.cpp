@@ -1,7 +1,7 @@
 // The formatting functions: 書式 with the format-pattern language, and the
 // ready-made percent and currency forms.
 #include "core/engine.h"
-#include "core/text/number.h"
+#include "text/number.h"
 #include "library/format_pattern.h"
 #include "library/function_support.h"
 #include "library/handlers.h"

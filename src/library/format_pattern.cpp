@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/text/number.h"
+#include "text/number.h"
 
 namespace qel::formatting {
 

@@ -4,7 +4,7 @@
 // dd hh nn ss, aaa/aaaa weekday names, era names) and text placeholders (@ &).
 #pragma once
 
-#include "core/text/text.h"
+#include "text/text.h"
 #include "library/calendar.h"
 
 namespace qel::formatting {

@@ -7,7 +7,7 @@
 
 #include "core/engine.h"
 #include "core/pattern_errors.h"
-#include "core/text/number.h"
+#include "text/number.h"
 #include "core/values.h"
 #include "library/arguments.h"
 

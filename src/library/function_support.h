@@ -9,7 +9,7 @@
 #include <optional>
 #include <vector>
 
-#include "core/text/text.h"
+#include "text/text.h"
 
 namespace qel {
 

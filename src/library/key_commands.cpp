@@ -2,7 +2,7 @@
 #include <cmath>
 
 #include "core/engine.h"
-#include "core/text/number.h"
+#include "text/number.h"
 #include "library/handlers.h"
 #include "library/protection.h"
 #include "library/send_keys.h"

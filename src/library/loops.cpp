@@ -4,8 +4,8 @@
 
 #include "core/engine.h"
 #include "core/parser.h"
-#include "core/text/brackets.h"
-#include "core/text/number.h"
+#include "text/brackets.h"
+#include "text/number.h"
 #include "library/control_flow.h"
 #include "library/handlers.h"
 #include "library/standard_library.h"

@@ -2,7 +2,7 @@
 // プログラム間メッセージ, and the polling the waits do.
 #include "core/engine.h"
 #include "core/parser.h"
-#include "core/text/number.h"
+#include "text/number.h"
 #include "library/handlers.h"
 #include "library/message_channel.h"
 

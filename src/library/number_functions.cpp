@@ -5,7 +5,7 @@
 #include <random>
 
 #include "core/engine.h"
-#include "core/text/number.h"
+#include "text/number.h"
 #include "library/function_support.h"
 #include "library/handlers.h"
 

@@ -4,7 +4,7 @@
 #include <limits>
 
 #include "core/engine.h"
-#include "core/text/number.h"
+#include "text/number.h"
 
 namespace qel {
 

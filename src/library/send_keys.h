@@ -5,8 +5,8 @@
 #include <optional>
 #include <vector>
 
-#include "core/text/text.h"
-#include "platform/ports.h"
+#include "text/text.h"
+#include "platform/ports/platform.h"
 
 namespace qel {
 

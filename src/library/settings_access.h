@@ -3,8 +3,8 @@
 // store faults are reported.
 #pragma once
 
-#include "core/text/text.h"
-#include "platform/settings_store.h"
+#include "text/text.h"
+#include "platform/ports/settings_store.h"
 
 namespace qel {
 

@@ -1,7 +1,7 @@
 // Ending the session, shared by the session commands and 終了 ウィンドウズ.
 #pragma once
 
-#include "platform/ports.h"
+#include "platform/ports/platform.h"
 
 namespace qel {
 

@@ -7,8 +7,8 @@
 
 #include "core/engine.h"
 #include "core/parser.h"
-#include "core/text/brackets.h"
-#include "core/text/number.h"
+#include "text/brackets.h"
+#include "text/number.h"
 #include "core/values.h"
 #include "library/function_support.h"
 #include "library/handlers.h"

@@ -4,7 +4,7 @@
 
 #include "core/engine.h"
 #include "core/parser.h"
-#include "core/text/number.h"
+#include "text/number.h"
 #include "library/arguments.h"
 #include "library/handlers.h"
 #include "library/message_channel.h"

@@ -6,7 +6,7 @@
 #include "core/engine.h"
 #include "core/parser.h"
 #include "core/paths.h"
-#include "core/text/number.h"
+#include "text/number.h"
 #include "library/function_support.h"
 #include "library/handlers.h"
 #include "library/progress.h"

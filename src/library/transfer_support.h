@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/text/text.h"
+#include "text/text.h"
 
 namespace qel::transfer {
 

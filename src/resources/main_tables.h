@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/text/text.h"
+#include "text/text.h"
 
 namespace qel::resources {
 

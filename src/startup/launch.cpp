@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <iostream>
 
-#include "core/text/text.h"
+#include "text/text.h"
 #include "engine/qel.h"
 #include "library/version.h"
 #include "platform/headless/recording_system.h"

@@ -5,7 +5,7 @@
 
 #include "library/protection.h"
 #include "library/settings_access.h"
-#include "platform/settings_store.h"
+#include "platform/ports/settings_store.h"
 
 namespace qel {
 

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "core/text/text.h"
+#include "text/text.h"
 #include "encodings/uEncoding.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // written: a pair counts only when the text holds as many opening as closing
 // characters of it, and a position is inside when the text up to and
 // including it holds a different number of the two.
-#include "core/text/brackets.h"
+#include "text/brackets.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "core/text/text.h"
+#include "text/text.h"
 #include "engine_fixture.h"
 
 namespace qel {

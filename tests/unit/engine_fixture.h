@@ -16,7 +16,7 @@
 #include "library/protection.h"
 #include "library/settings_access.h"
 #include "platform/linux/posix_files.h"
-#include "platform/settings_store.h"
+#include "platform/ports/settings_store.h"
 
 namespace qel::testing {
 

@@ -1,7 +1,7 @@
 // INI documents: what a file held comes back byte for byte, and a write
 // touches only the line it must. Code page 932 bytes were worked out with
 // Python's cp932 codec.
-#include "core/text/ini.h"
+#include "text/ini.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Numbers as texts: what reads as a number, the lenient conversion, and the
 // text form of results.
-#include "core/text/number.h"
+#include "text/number.h"
 
 #include <gtest/gtest.h>
 

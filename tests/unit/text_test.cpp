@@ -1,4 +1,4 @@
-#include "core/text/text.h"
+#include "text/text.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 #include <iostream>
 #include <thread>
 
-#include "core/text/number.h"
+#include "text/number.h"
 
 namespace qel {
 

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/box_buttons.h"
-#include "platform/ports.h"
+#include "platform/ports/box_buttons.h"
+#include "platform/ports/platform.h"
 
 namespace qel {
 

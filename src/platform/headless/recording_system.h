@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/ports.h"
+#include "platform/ports/platform.h"
 
 namespace qel {
 

@@ -2,7 +2,7 @@
 // alike; tests run it against servers of their own on the loopback address.
 #pragma once
 
-#include "platform/transfer.h"
+#include "platform/ports/transfer.h"
 
 namespace qel {
 

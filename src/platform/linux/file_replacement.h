@@ -14,7 +14,7 @@
 
 #include <string>
 
-#include "platform/ports.h"
+#include "platform/ports/platform.h"
 
 namespace qel::file_replacement {
 

@@ -8,7 +8,7 @@
 
 #include <map>
 
-#include "platform/ports.h"
+#include "platform/ports/platform.h"
 
 namespace qel {
 

@@ -3,7 +3,7 @@
 
 #include <ctime>
 
-#include "platform/ports.h"
+#include "platform/ports/platform.h"
 
 namespace qel {
 

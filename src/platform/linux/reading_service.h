@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/ports.h"
+#include "platform/ports/platform.h"
 
 namespace qel {
 

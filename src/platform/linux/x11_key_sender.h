@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "platform/ports.h"
+#include "platform/ports/platform.h"
 
 namespace qel {
 

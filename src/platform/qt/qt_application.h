@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "core/text/text.h"
+#include "text/text.h"
 
 class QApplication;
 

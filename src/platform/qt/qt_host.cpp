@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/box_buttons.h"
+#include "platform/ports/box_buttons.h"
 #include "platform/qt/qt_application.h"
 #include "platform/qt/qt_printing.h"
 #include "platform/qt/qt_text.h"

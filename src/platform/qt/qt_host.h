@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/ports.h"
+#include "platform/ports/platform.h"
 
 namespace qel {
 

@@ -4,7 +4,7 @@
 
 #include <QString>
 
-#include "core/text/text.h"
+#include "text/text.h"
 
 namespace qel {
 

@@ -1,4 +1,4 @@
-#include "core/text/number.h"
+#include "text/number.h"
 
 #include <cmath>
 #include <cstdio>

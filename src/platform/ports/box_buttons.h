@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "platform/ports.h"
+#include "platform/ports/ui_host.h"
 
 namespace qel {
 

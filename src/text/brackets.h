@@ -7,7 +7,7 @@
 #include <array>
 #include <cstddef>
 
-#include "core/text/text.h"
+#include "text/text.h"
 
 namespace qel::text {
 

@@ -4,7 +4,7 @@
 
 #include <optional>
 
-#include "core/text/text.h"
+#include "text/text.h"
 
 namespace qel::number {
 

@@ -1,4 +1,4 @@
-#include "core/text/ini.h"
+#include "text/ini.h"
 
 namespace qel::ini {
 

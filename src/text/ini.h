@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/text/text.h"
+#include "text/text.h"
 
 namespace qel::ini {
 

@@ -1,4 +1,4 @@
-#include "core/text/brackets.h"
+#include "text/brackets.h"
 
 #include <algorithm>
 #include <array>

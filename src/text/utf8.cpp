@@ -3,7 +3,7 @@
 // well-formed sequence becomes one U+FFFD.
 #include <cstdint>
 
-#include "core/text/text.h"
+#include "text/text.h"
 
 namespace qel::text {
 namespace {

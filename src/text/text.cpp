@@ -1,5 +1,5 @@
 // Case folding, file decoding, line ends and the small helpers.
-#include "core/text/text.h"
+#include "text/text.h"
 
 namespace qel::text {
 

@@ -4,7 +4,7 @@
 // only walks them.
 #include <cstdint>
 
-#include "core/text/text.h"
+#include "text/text.h"
 
 namespace qel::text {
 namespace {
@@ -14,7 +14,7 @@ struct EncodePair {
     std::uint16_t code;
 };
 
-#include "core/text/cp932_table.inc"
+#include "text/cp932_table.inc"
 
 constexpr char16_t kNoCharacter = u'\u30FB';  // "・", what the system converter writes
 constexpr int kTrailsPerLead = 188;

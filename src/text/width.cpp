@@ -13,7 +13,7 @@
 #include <array>
 #include <cstdint>
 
-#include "core/text/text.h"
+#include "text/text.h"
 
 namespace qel::text {
 namespace {

@@ -1,0 +1,33 @@
+// The bundle of ports an engine is given: one implementation of each, headless or real.
+#pragma once
+
+#include <memory>
+
+#include "platform/ports/ui_host.h"
+#include "platform/ports/file_system.h"
+#include "platform/ports/reading_service.h"
+#include "platform/ports/message_channel.h"
+#include "platform/ports/key_sender.h"
+#include "platform/ports/system_port.h"
+#include "platform/ports/transfer.h"
+#include "platform/ports/settings_store.h"
+#include "text/text.h"
+
+namespace qel {
+
+struct Platform {
+    std::unique_ptr<UiHost> ui;
+    std::unique_ptr<FileSystem> files;
+    std::unique_ptr<ReadingService> reading;  // none: ふりがな reports it missing
+    std::unique_ptr<MessageChannel> channel;  // none: 送信 reports it, nothing arrives
+    std::unique_ptr<KeySender> keys;          // none: 入力 reports that keys cannot be sent
+    std::unique_ptr<SystemPort> system;       // none: system requests are refused
+    // HTTP and FTP transfers (platform/transfer.h); none: every transfer
+    // fails as if the server could not be reached.
+    std::unique_ptr<TransferPort> transfer;
+    // The per-user registry stand-in and application settings (protection
+    // key included); none: reads give empty values, writes are refused.
+    std::unique_ptr<SettingsStore> settings;
+};
+
+}  // namespace qel

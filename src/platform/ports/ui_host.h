@@ -1,0 +1,53 @@
+// The desktop or console that shows the script's boxes, pumps its events and keeps its clock.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "text/text.h"
+
+namespace qel {
+
+// Why a message box is shown: hosts without a display route them differently
+// (script messages to standard output, error reports to standard error).
+enum class BoxPurpose { Message, Error, Question, Confirm };
+
+// Button numbers a message box answers with.
+enum BoxAnswer : int { kOk = 1, kCancel = 2, kAbort = 3, kRetry = 4, kIgnore = 5, kYes = 6, kNo = 7 };
+
+struct MessageBoxRequest {
+    TextView text;
+    int style = 0;  // platform style: buttons in the low nibble, icon 16/32/48/64
+    TextView caption;
+    BoxPurpose purpose = BoxPurpose::Message;
+};
+
+class UiHost {
+public:
+    virtual ~UiHost() = default;
+    virtual int messageBox(const MessageBoxRequest& request) = 0;
+    // The typed text, or nothing when the user cancelled.
+    virtual std::optional<Text> inputBox(TextView prompt, TextView caption, TextView defaultText) = 0;
+    virtual void setApplicationTitle(TextView title) = 0;
+    // Lets pending window messages (and event procedures) run once.
+    virtual void pumpEvents() = 0;
+    virtual void sleepMs(int milliseconds) = 0;
+    // A monotonic millisecond clock.
+    virtual double clockMs() = 0;
+    // Whether anything shown by this host (a window, a timer, a tray icon)
+    // could still raise an event. A wait for events with none, and no message
+    // channel open, could never end, so it ends at once instead.
+    virtual bool hasEventSources() { return false; }
+    // Prints the text. With onNewPage the print job starts a new page for it
+    // (a first page when none is open yet) and stays open for more; otherwise
+    // the text goes below what the open job holds and the job ends. Returns
+    // the reason when it could not be printed (the job is then abandoned).
+    virtual std::string printText(TextView text, bool onNewPage) {
+        (void)text, (void)onNewPage;
+        return "this host cannot print";
+    }
+    // Ends a print job left open by printText(…, true) (at the end of a run).
+    virtual void endPrintJob() {}
+};
+
+}  // namespace qel
