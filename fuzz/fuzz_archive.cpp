@@ -19,7 +19,7 @@
 #include <string_view>
 #include <system_error>
 
-#include "library/archive_io.h"
+#include "platform/linux/archive_io.h"
 
 namespace {
 

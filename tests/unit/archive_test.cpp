@@ -12,7 +12,7 @@
 
 #include "temp_folder.h"
 #include "engine_fixture.h"
-#include "library/archive_io.h"
+#include "platform/linux/archive_io.h"
 #include "library/handlers.h"
 
 namespace qel::testing {

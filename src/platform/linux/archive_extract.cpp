@@ -14,8 +14,8 @@
 #include <cstring>
 #include <filesystem>
 
-#include "library/archive_io.h"
-#include "library/archive_support.h"
+#include "platform/linux/archive_io.h"
+#include "platform/linux/archive_support.h"
 
 namespace qel::archive {
 

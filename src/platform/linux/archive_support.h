@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "library/archive_io.h"
+#include "platform/linux/archive_io.h"
 #include "platform/linux/archive_library.h"
 #include "platform/linux/file_replacement.h"
 

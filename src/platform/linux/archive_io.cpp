@@ -9,8 +9,8 @@
 #include <cctype>
 
 #include "text/text.h"
-#include "library/archive_io.h"
-#include "library/archive_support.h"
+#include "platform/linux/archive_io.h"
+#include "platform/linux/archive_support.h"
 
 namespace qel::archive {
 

@@ -13,8 +13,8 @@
 #include <filesystem>
 #include <set>
 
-#include "library/archive_io.h"
-#include "library/archive_support.h"
+#include "platform/linux/archive_io.h"
+#include "platform/linux/archive_support.h"
 
 namespace qel::archive {
 
