@@ -2,11 +2,10 @@
 #include "core/engine.h"
 #include "core/parser.h"
 #include "core/paths.h"
-#include "library/archive_io.h"
 #include "library/handlers.h"
 #include "library/protection.h"
 #include "library/store_guard.h"
-#include "platform/linux/archive_library.h"
+#include "platform/ports/archives.h"
 
 namespace qel {
 
@@ -69,7 +68,7 @@ bool gatherMembers(Engine& engine, TextView filesValue, TextView base,
         engine.ReportErrorNo(201, 16, filesValue);
         return false;
     }
-    archive::Result found = archive::collectMembers(
+    archive::Result found = engine.platform.archives->collectMembers(
         sources, base.empty() ? std::string() : toNativePath(base), members);
     if (!found) {
         engine.ReportErrorNo(201, 16, text::fromUtf8(found.detail));
@@ -90,7 +89,8 @@ Text withoutExtension(TextView path) {
 // without it gets the command's error with the reason.
 bool archiveLibraryReady(Engine& engine, int errorNumber) {
     std::string why;
-    if (loadArchiveLibrary(why)) return true;
+    if (engine.platform.archives && engine.platform.archives->ready(why)) return true;
+    if (why.empty()) why = "this build has no archive library";
     engine.ReportErrorNo(errorNumber, 16, text::fromUtf8(why));
     return false;
 }
@@ -107,7 +107,7 @@ bool extractionReachesStore(Engine& engine, const std::string& archivePath,
     // damaged part are all it could write; the damage itself is reported by
     // the extraction.
     std::vector<std::string> names;
-    archive::topNames(archivePath, names);
+    engine.platform.archives->topNames(archivePath, names);
     return guard.treeReaches(folder, names);
 }
 
@@ -129,19 +129,19 @@ void cmdCompress(StatementRecord& record, Engine& engine) {
     Text base = baseText.empty() ? Text() : engine.EvalText(baseText);
 
     const std::string archivePath = toNativePath(archiveName);
-    archive::Type type = archive::typeOf(archivePath);
+    archive::Type type = engine.platform.archives->typeOf(archivePath);
     if (type == archive::Type::None) {
         engine.ReportErrorNo(206, 16);
         return;
     }
-    if (!archive::canWrite(type)) {
+    if (!engine.platform.archives->canWrite(type)) {
         engine.ReportErrorNo(205, 16, unwritableName(type, archiveName));
         return;
     }
     if (RefuseStoreWrite(engine, archiveName)) return;
     std::vector<archive::Member> members;
     if (!gatherMembers(engine, filesValue, base, members)) return;
-    archive::Result written = archive::create(archivePath, type, members);
+    archive::Result written = engine.platform.archives->create(archivePath, type, members);
     if (!written) engine.ReportErrorNo(207, 16, errorDetail(written));
 }
 
@@ -165,7 +165,7 @@ void cmdExtract(StatementRecord& record, Engine& engine) {
         ReportStoreRefusal(engine, folder.empty() ? fromNativePath(target) : folder);
         return;
     }
-    archive::Result result = archive::extract(archivePath, target);
+    archive::Result result = engine.platform.archives->extract(archivePath, target, {});
     if (!result) engine.ReportErrorNo(208, 16, errorDetail(result));
 }
 
@@ -198,13 +198,13 @@ void cmdCreateSelfExtracting(StatementRecord& record, Engine& engine) {
     archive::Result result;
     const bool fromArchive = list.size() == 1 && !engine.files().folderExists(list.front()) &&
                              engine.files().fileExists(list.front()) &&
-                             archive::typeOf(list.front()) != archive::Type::None;
+                             engine.platform.archives->typeOf(list.front()) != archive::Type::None;
     if (fromArchive) {
-        result = archive::createSelfExtractingFromArchive(outputPath, list.front());
+        result = engine.platform.archives->createSelfExtractingFromArchive(outputPath, list.front());
     } else {
         std::vector<archive::Member> members;
         if (!gatherMembers(engine, sources, {}, members)) return;
-        result = archive::createSelfExtracting(outputPath, members);
+        result = engine.platform.archives->createSelfExtracting(outputPath, members);
     }
     if (!result) engine.ReportErrorNo(207, 16, errorDetail(result));
 }

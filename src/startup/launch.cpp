@@ -11,6 +11,7 @@
 #include "platform/headless/recording_system.h"
 #include "platform/linux/curl_transfer.h"
 #include "platform/linux/file_settings_store.h"
+#include "platform/linux/libarchive_port.h"
 #include "platform/linux/linux_system.h"
 #include "platform/linux/posix_files.h"
 #include "platform/linux/reading_service.h"
@@ -268,6 +269,7 @@ int runMain(const std::vector<std::string>& args, std::ostream& out, std::ostrea
 #endif
     platform.reading = std::make_unique<ProcessReadingService>();
     platform.transfer = std::make_unique<CurlTransfer>(transferLimitsFromEnvironment());
+    platform.archives = std::make_unique<LibarchivePort>();
     std::string exePath = platform.files->executablePath();
     Qel qel(std::move(platform));
     Engine& engine = qel.engine();

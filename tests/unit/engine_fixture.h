@@ -15,6 +15,7 @@
 #include "platform/headless/console_host.h"
 #include "library/protection.h"
 #include "library/settings_access.h"
+#include "platform/linux/libarchive_port.h"
 #include "platform/linux/posix_files.h"
 #include "platform/ports/settings_store.h"
 
@@ -83,6 +84,7 @@ class EngineTest : public ::testing::Test {
         Platform platform;
         platform.ui = std::move(host);
         platform.files = std::make_unique<PosixFileSystem>();
+        platform.archives = std::make_unique<LibarchivePort>();
         qel_ = std::make_unique<Qel>(std::move(platform));
         host_->engine = &qel_->engine();
         engine().runEnvironment = RunEnvironment::ScriptFile;

@@ -215,28 +215,6 @@ Type typeOf(const std::string& path) {
     return probe(path);
 }
 
-std::string typeName(Type type) {
-    switch (type) {
-        case Type::Lzh:
-            return "lzh";
-        case Type::Zip:
-            return "zip";
-        case Type::Cab:
-            return "cab";
-        case Type::Tar:
-            return "tar";
-        case Type::Rar:
-            return "rar";
-        case Type::Gca:
-            return "gca";
-        case Type::Other:
-            return "other";
-        case Type::None:
-            break;
-    }
-    return "";
-}
-
 bool canWrite(Type type) {
     return type == Type::Zip || type == Type::Tar;
 }

@@ -3,6 +3,7 @@
 
 #include <memory>
 
+#include "platform/ports/archives.h"
 #include "platform/ports/ui_host.h"
 #include "platform/ports/file_system.h"
 #include "platform/ports/reading_service.h"
@@ -28,6 +29,9 @@ struct Platform {
     // The per-user registry stand-in and application settings (protection
     // key included); none: reads give empty values, writes are refused.
     std::unique_ptr<SettingsStore> settings;
+    // Compressing and extracting archives; none: archive commands report that
+    // there is no archive library.
+    std::unique_ptr<ArchivePort> archives;
 };
 
 }  // namespace qel
