@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "text/text.h"
-#include "library/file_support.h"
+#include "library/files/file_support.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 
 #include "text/text.h"
 #include "encodings/uEncoding.h"
-#include "library/transfer_support.h"
+#include "library/network/transfer_support.h"
 
 namespace {
 

@@ -5,11 +5,11 @@
 #include "core/paths.h"
 #include "text/number.h"
 #include "core/values.h"
-#include "library/arguments.h"
-#include "library/progress.h"
-#include "library/settings_access.h"
-#include "library/standard_library.h"
-#include "library/version.h"
+#include "library/registry/arguments.h"
+#include "library/textio/progress.h"
+#include "library/settings/settings_access.h"
+#include "library/registry/standard_library.h"
+#include "library/control/version.h"
 
 namespace qel {
 

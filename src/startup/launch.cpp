@@ -7,7 +7,7 @@
 
 #include "text/text.h"
 #include "engine/qel.h"
-#include "library/version.h"
+#include "library/control/version.h"
 #include "platform/headless/recording_system.h"
 #include "platform/linux/curl_transfer.h"
 #include "platform/linux/file_settings_store.h"

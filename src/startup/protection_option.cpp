@@ -3,8 +3,8 @@
 #include <ostream>
 #include <sstream>
 
-#include "library/protection.h"
-#include "library/settings_access.h"
+#include "library/settings/protection.h"
+#include "library/settings/settings_access.h"
 #include "platform/ports/settings_store.h"
 
 namespace qel {

@@ -2,7 +2,7 @@
 // month ends, leap days and the edges of the supported years.
 #include <gtest/gtest.h>
 
-#include "library/calendar.h"
+#include "library/dates/calendar.h"
 
 namespace qel::calendar {
 namespace {

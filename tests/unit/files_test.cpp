@@ -13,9 +13,9 @@
 #include <set>
 
 #include "engine_fixture.h"
-#include "library/file_support.h"
-#include "library/protection.h"
-#include "library/settings_access.h"
+#include "library/files/file_support.h"
+#include "library/settings/protection.h"
+#include "library/settings/settings_access.h"
 #include "platform/linux/file_settings_store.h"
 
 namespace qel {

@@ -2,7 +2,7 @@
 // dispatch between number, date and text patterns.
 #include <gtest/gtest.h>
 
-#include "library/format_pattern.h"
+#include "library/strings/format_pattern.h"
 
 namespace qel::formatting {
 namespace {

@@ -11,7 +11,7 @@
 
 #include "temp_folder.h"
 #include "engine_fixture.h"
-#include "library/send_keys.h"
+#include "library/system/send_keys.h"
 #include "platform/linux/runtime_channel.h"
 
 namespace qel {

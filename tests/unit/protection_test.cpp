@@ -2,7 +2,7 @@
 // digit holds, and the keys the command line writes.
 #include <gtest/gtest.h>
 
-#include "library/protection.h"
+#include "library/settings/protection.h"
 
 namespace qel {
 namespace {

@@ -1,7 +1,7 @@
 // The send-keys notation of 入力 and the virtual-key codes of 入力２.
 #include <gtest/gtest.h>
 
-#include "library/send_keys.h"
+#include "library/system/send_keys.h"
 
 namespace qel {
 namespace {

@@ -10,9 +10,9 @@
 
 #include "core/parser.h"
 #include "engine_fixture.h"
-#include "library/handlers.h"
-#include "library/protection.h"
-#include "library/settings_access.h"
+#include "library/registry/handlers.h"
+#include "library/settings/protection.h"
+#include "library/settings/settings_access.h"
 #include "platform/linux/file_settings_store.h"
 
 namespace qel {

@@ -4,7 +4,7 @@
 #include <unistd.h>
 
 #include "engine_fixture.h"
-#include "library/store_guard.h"
+#include "library/files/store_guard.h"
 #include "platform/linux/file_settings_store.h"
 #include "temp_folder.h"
 

@@ -3,7 +3,7 @@
 // network.
 #include <gtest/gtest.h>
 
-#include "library/transfer_support.h"
+#include "library/network/transfer_support.h"
 
 namespace qel::transfer {
 namespace {

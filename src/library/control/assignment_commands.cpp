@@ -1,0 +1,73 @@
+// Small commands that compute and store: 入れ, 計算, 足せ, 引け, 交換.
+#include "core/engine.h"
+#include "core/parser.h"
+#include "text/number.h"
+#include "library/registry/handlers.h"
+#include "library/registry/standard_library.h"
+
+namespace qel {
+
+void cmdPut(StatementRecord& record, Engine& engine) {
+    const Text& target = record.heArg;
+    if (libraryOf(engine).settings().find(target)) {
+        engine.ReportErrorNo(12, 16, target);
+        return;
+    }
+    engine.SetVariable(target, engine.EvalText(record.woArg));
+}
+
+void cmdCalculate(StatementRecord& record, Engine& engine) {
+    bool notFound = false;
+    Text expression = engine.GetVariable(record.woArg, notFound);
+    // A written expression is usually quoted (「1+2*3」を計算): its text is
+    // the expression, not a text whose leading digits are the number.
+    if (notFound) expression = engine.EvalText(record.woArg);
+    engine.answer = number::format(engine.EvalNumber(expression));
+}
+
+namespace {
+void addTo(Engine& engine, TextView amountText, TextView variable, double sign) {
+    double amount = amountText.empty() ? 1 : engine.EvalNumber(amountText);
+    if (variable.find(u'（') != TextView::npos || variable.find(u'(') != TextView::npos) {
+        bool notFound = false;
+        double value = number::toNumber(engine.GetVariable(variable, notFound));
+        engine.SetVariable(variable, number::format(value + sign * amount));
+        return;
+    }
+    ValueText& stored = engine.variableForWriting(variable).Value;
+    stored.setNumber(stored.asNumber() + sign * amount);
+}
+}  // namespace
+
+void cmdAdd(StatementRecord& record, Engine& engine) {
+    if (record.heArg.empty()) {
+        engine.ReportErrorNo(35, 48);
+        return;
+    }
+    addTo(engine, record.woArg, record.heArg, 1);
+}
+
+void cmdSubtract(StatementRecord& record, Engine& engine) {
+    Text amount = record.woArg;
+    Text variable = AskParticle(record, u"から");
+    if (variable.empty()) {
+        engine.ReportErrorNo(35, 48);
+        return;
+    }
+    addTo(engine, amount, variable, -1);
+}
+
+void cmdSwap(StatementRecord& record, Engine& engine) {
+    Text first = AskParticle(record, u"と");
+    Text second = record.woArg;
+    if (first.empty() || second.empty()) {
+        engine.ReportErrorNo(35, 48);
+        return;
+    }
+    Text firstValue = engine.EvalText(first);
+    Text secondValue = engine.EvalText(second);
+    engine.SetVariable(first, secondValue);
+    engine.SetVariable(second, firstValue);
+}
+
+}  // namespace qel

@@ -1,0 +1,243 @@
+// もし: the one-line form (then-text, else-text) and the block form with
+// 他なら / でないなら / 他でもし / もし終わり.
+#include <optional>
+
+#include "core/engine.h"
+#include "text/brackets.h"
+#include "library/control/control_flow.h"
+#include "library/registry/standard_library.h"
+
+namespace qel {
+
+using text::npos;
+
+namespace {
+
+struct IfParts : RecordCache {
+    bool parsed = false;
+    bool valid = false;
+    // The branch texts as records, parsed once: a loop that runs this line
+    // again reuses their resolved handlers.
+    std::unique_ptr<StatementRecord> thenRecord, elseRecord;
+    Text condition;
+    bool anyOf = false;   // のどれか: one group holding is enough
+    bool negate = false;  // でない at the end of the condition
+    Text thenText;
+    Text elseText;
+    bool elseMarkerFirst = false;  // the form "A でないなら …"
+    // The condition taken apart, kept by the engine's comparison analysis.
+    mutable std::shared_ptr<const void> preparedCondition;
+};
+
+// Drops one separator character (a blank or 、) after a marker.
+TextView afterSeparator(TextView text) {
+    if (!text.empty() && (text::isBlank(text.front()) || text.front() == u'、')) text.remove_prefix(1);
+    return text;
+}
+
+// A branch text ends before the other marker; blanks before it are not part
+// of the text.
+Text branchText(TextView text) { return Text(text::trimBlanks(text)); }
+
+Text prepareCondition(TextView raw, IfParts& parts) {
+    Text c(raw);
+    for (char16_t& ch : c) {
+        if (ch == u'　') ch = u' ';
+    }
+    TextView t = text::trimBlanksRight(c);
+    if (text::endsWith(t, u"、")) t.remove_suffix(1);
+    if (text::endsWith(t, u"のどれか")) {
+        t.remove_suffix(4);
+        parts.anyOf = true;
+    } else if (text::endsWith(t, u"でない")) {
+        t.remove_suffix(3);
+        parts.negate = true;
+    }
+    return Text(text::trimBlanks(t));
+}
+
+// Splits the text after もし into condition, then-text and else-text.
+// Returns false when there is no なら.
+bool splitIf(TextView text, IfParts& parts) {
+    std::size_t nara = text.find(u"なら");
+    if (nara == npos) return false;
+    std::size_t denai = text.find(u"でないなら");
+    std::size_t thenStart = npos;
+    if (denai != npos && nara == denai + 3) {
+        // もし A でないなら B: the else marker comes first; a later なら may
+        // still introduce a then-text.
+        parts.elseMarkerFirst = true;
+        parts.condition = prepareCondition(text.substr(0, denai), parts);
+        std::size_t next = text.find(u"なら", denai + 5);
+        TextView elsePart = text.substr(denai + 5, next == npos ? npos : next - denai - 5);
+        parts.elseText = branchText(afterSeparator(elsePart));
+        if (next != npos) parts.thenText = branchText(afterSeparator(text.substr(next + 2)));
+        return true;
+    }
+    parts.condition = prepareCondition(text.substr(0, nara), parts);
+    thenStart = nara + 2;
+    if (denai != npos && denai > nara) {
+        parts.thenText = branchText(afterSeparator(text.substr(thenStart, denai - thenStart)));
+        parts.elseText = branchText(afterSeparator(text.substr(denai + 5)));
+    } else {
+        parts.thenText = branchText(afterSeparator(text.substr(thenStart)));
+    }
+    return true;
+}
+
+bool evaluate(Engine& engine, const IfParts& parts) {
+    bool holds =
+        engine.EvalCondition(parts.condition, kEqual, parts.anyOf ? 1 : 0, &parts.preparedCondition);
+    return parts.negate ? !holds : holds;
+}
+
+// The last statement of the block at level L that starts at `from`.
+std::size_t blockEnd(const ProgramRecord& program, std::size_t from, int level) {
+    std::size_t end = from;
+    for (std::size_t j = from; j < program.statements.size() && program.depth[j] >= level; ++j) end = j;
+    return end;
+}
+
+void runIfAt(Engine& engine, ProgramRecord& program, std::size_t index, TextView text);
+
+// Walks the block after the もし line at `index`.
+void runBlock(Engine& engine, ProgramRecord& program, std::size_t index, bool holds) {
+    const auto& statements = program.statements;
+    const int here = program.depth[index];
+    int level = here + 1;
+    if (index + 1 < statements.size() && program.depth[index + 1] == here) level = here;
+
+    bool executing = holds;
+    bool anyExecuted = holds;
+    std::size_t j = index + 1;
+    bool closed = false;
+    while (j < statements.size()) {
+        // Leaving an enclosing loop leaves this block too: nothing after the
+        // 抜ける line may run on the way out.
+        if (engine.stopRequested || engine.leaveRequested || engine.leaveIf || engine.leaveLoop) {
+            closed = true;
+            break;
+        }
+        StatementRecord& record = program.statements[j];
+        const int depth = program.depth[j];
+        if (depth < level) {
+            closed = true;
+            break;
+        }
+        if (depth == level) {
+            const Text& source = record.source;
+            if (source == u"もし終わり") {
+                closed = true;
+                break;
+            }
+            if (source == u"他なら" || source == u"でないなら") {
+                if (anyExecuted) {
+                    closed = true;
+                    break;
+                }
+                executing = anyExecuted = true;
+                ++j;
+                continue;
+            }
+            if (text::startsWith(source, u"他でもし")) {
+                if (!anyExecuted) {
+                    runIfAt(engine, program, j, text::trimBlanks(TextView(source).substr(4)));
+                    return;
+                }
+                closed = true;
+                break;
+            }
+        }
+        if (!executing) {
+            ++j;
+            continue;
+        }
+        engine.currentLine = static_cast<int32_t>(j);
+        engine.ExecuteStatement(record);
+        const bool jumped = engine.lineJumped;
+        j = nextStatement(engine, j);
+        if (jumped && (j <= index || j > blockEnd(program, index + 1, level))) {
+            // A jump out of the block ends it where the jump led.
+            engine.currentLine = static_cast<int32_t>(j) - 1;
+            engine.lineJumped = true;
+            return;
+        }
+    }
+    if (!closed && j >= statements.size()) {
+        engine.currentLine = static_cast<int32_t>(index);  // the report names the もし line
+        engine.ReportErrorNo(24, 64);
+    }
+    if (engine.stopRequested) return;
+    engine.leaveIf = false;
+    engine.currentLine = static_cast<int32_t>(blockEnd(program, std::min(j, statements.size() - 1), level));
+    engine.lineJumped = true;
+}
+
+// The parsed form of the text after もし, kept in the statement's cache.
+IfParts& partsOf(Engine& engine, StatementRecord& record, TextView text) {
+    IfParts& parts = recordCache<IfParts>(record);
+    if (!parts.parsed) {
+        parts.parsed = true;
+        parts.valid = splitIf(text, parts);
+        if (!parts.thenText.empty()) parts.thenRecord = std::make_unique<StatementRecord>(engine.ParseLine(parts.thenText));
+        if (!parts.elseText.empty()) parts.elseRecord = std::make_unique<StatementRecord>(engine.ParseLine(parts.elseText));
+    }
+    return parts;
+}
+
+// A one-line branch runs as RunComnd would run its text, on the record
+// parsed once.
+void runBranch(Engine& engine, StatementRecord* branch) {
+    if (!branch) return;
+    Restore<const StatementRecord*> keep(engine.currentStatement);
+    engine.ExecuteStatement(*branch);
+}
+
+void runIfAt(Engine& engine, ProgramRecord& program, std::size_t index, TextView text) {
+    // A もし outside any program (日本語処理 of one line) has no record to
+    // keep its analysis in.
+    std::optional<StatementRecord> scratch;
+    if (index >= program.statements.size()) scratch.emplace();
+    StatementRecord& holder = scratch ? *scratch : program.statements[index];
+    IfParts& parts = partsOf(engine, holder, text);
+    if (!parts.valid) {
+        engine.ReportErrorNo(2, 48);
+        return;
+    }
+    bool holds = evaluate(engine, parts);
+    if (!parts.thenText.empty() || !parts.elseText.empty()) {
+        runBranch(engine, holds ? parts.thenRecord.get() : parts.elseRecord.get());
+        return;
+    }
+    if (parts.elseMarkerFirst) holds = !holds;
+    if (index >= program.statements.size() || program.depth.size() != program.statements.size()) return;
+    runBlock(engine, program, index, holds);
+}
+
+}  // namespace
+
+std::size_t nextStatement(Engine& engine, std::size_t executed) {
+    if (engine.lineJumped) {
+        engine.lineJumped = false;
+        return static_cast<std::size_t>(std::max(engine.currentLine, -1) + 1);
+    }
+    return executed + 1;
+}
+
+void StandardLibrary::runConditional(StatementRecord& record, ProgramRecord& program, Engine& engine) {
+    std::size_t index = static_cast<std::size_t>(std::max(engine.currentLine, 0));
+    // A one-line もし run by RunComnd is not a line of the program: its
+    // block form has no block to walk.
+    if (index >= program.statements.size() || &program.statements[index] != &record) {
+        IfParts& parts = partsOf(engine, record, record.woArg);
+        if (!parts.valid) {
+            engine.ReportErrorNo(2, 48);
+            return;
+        }
+        runBranch(engine, evaluate(engine, parts) ? parts.thenRecord.get() : parts.elseRecord.get());
+        return;
+    }
+    runIfAt(engine, program, index, record.woArg);
+}
+
+}  // namespace qel

@@ -1,0 +1,207 @@
+#include "library/registry/arguments.h"
+
+#include <algorithm>
+
+#include "core/engine.h"
+#include "core/statement.h"
+#include "text/brackets.h"
+#include "core/values.h"
+#include "library/registry/function_support.h"
+#include "library/registry/standard_library.h"
+
+namespace qel {
+
+using text::npos;
+
+namespace {
+
+constexpr TextView kMarkText{u"\x03", 1};
+
+constexpr int kOverflowError = 90;
+constexpr TextView kOverflowMessage =
+    u"有効桁数をオーバーしています。\\n整数のみ指定可能な場合は10桁、小数は15桁まで有効です";
+
+// The last occurrence of the particle (preferring one followed by "、") that
+// is outside brackets and not already marked.
+std::size_t findUnmarkedAs(TextView work, TextView particle) {
+    for (Text probe : {Text(particle) + u"、", Text(particle)}) {
+        std::size_t before = npos;
+        for (;;) {
+            std::size_t p = text::findLastOutside(work, probe, text::kSyntaxBrackets, before);
+            if (p == npos) break;
+            std::size_t after = p + particle.size();
+            if (after >= work.size() || work[after] != kParticleMark) return p;
+            if (p == 0) break;
+            before = p - 1;
+        }
+    }
+    return npos;
+}
+
+Text unifySeparatorsOutside(TextView text) {
+    Text out(text);
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        if ((out[i] == u'、' || out[i] == u'，') &&
+            !text::isInsideBrackets(text, i, text::kArgumentBrackets)) {
+            out[i] = u',';
+        }
+    }
+    return out;
+}
+
+// "に" and "へ" are one parameter: a call may write either for the other.
+std::size_t findUnmarked(TextView work, TextView particle, TextView& written) {
+    written = particle;
+    std::size_t p = findUnmarkedAs(work, particle);
+    TextView other = particle == u"へ" ? TextView(u"に") : particle == u"に" ? TextView(u"へ") : TextView();
+    if (other.empty()) return p;
+    std::size_t q = findUnmarkedAs(work, other);
+    if (q != npos && (p == npos || q > p)) {
+        written = other;
+        return q;
+    }
+    return p;
+}
+
+std::vector<Text> splitOutside(TextView text, TextView separator) {
+    std::vector<Text> parts;
+    std::size_t start = 0;
+    for (std::size_t p = text::findOutside(text, separator, text::kArgumentBrackets); p != npos;
+         p = text::findOutside(text, separator, text::kArgumentBrackets, start)) {
+        parts.emplace_back(text.substr(start, p - start));
+        start = p + separator.size();
+    }
+    parts.emplace_back(text.substr(start));
+    return parts;
+}
+
+}  // namespace
+
+std::vector<Text> BindFunctionArgs(TextView argText, const xxCmdData& entry) {
+    Text work(argText);
+    for (const Text& particle : entry.Joshi) {
+        if (particle.empty()) continue;
+        TextView written;
+        std::size_t a = findUnmarked(work, particle, written);
+        if (a == npos) continue;
+        work = work.substr(0, a) + Text(kMarkText) + Text(written) + Text(kMarkText) +
+               work.substr(a + written.size());
+    }
+    std::size_t marks = std::count(work.begin(), work.end(), kParticleMark);
+    if (marks < std::size_t(std::max<int16_t>(entry.Flags, 0)) || marks == 0) {
+        // By position, on the text as written: particles that were marked
+        // below the threshold must not shift the commas. Only separators
+        // outside brackets are unified, so a quoted 「a、b」 keeps its "、".
+        return splitOutside(unifySeparatorsOutside(argText), u",");
+    }
+    work = text::replaceAll(work, Text(kMarkText) + u"、", kMarkText);
+    std::vector<Text> pieces;
+    std::size_t start = 0;
+    for (std::size_t p = work.find(kParticleMark); p != npos; p = work.find(kParticleMark, start)) {
+        pieces.push_back(work.substr(start, p - start));
+        start = p + 1;
+    }
+    pieces.push_back(work.substr(start));
+    std::vector<Text> bound(entry.Joshi.size());
+    auto same = [](TextView a, TextView b) {
+        auto norm = [](TextView p) { return p == u"に" ? TextView(u"へ") : p; };
+        return norm(a) == norm(b);
+    };
+    for (std::size_t j = 1; j < pieces.size(); j += 2) {
+        for (std::size_t k = 0; k < entry.Joshi.size(); ++k) {
+            if (same(entry.Joshi[k], pieces[j])) bound[k] = Text(text::trimBlanks(pieces[j - 1]));
+        }
+    }
+    // Text after the last particle is not dropped: its pieces fill the
+    // parameters the call left empty, in order (左(X を 2) is 左(X を 2文字だけ)),
+    // and what remains follows them (a mode such as 完全一致 after 2列目).
+    TextView rest = text::trimBlanks(pieces.back());
+    while (!rest.empty() && (rest.front() == u',' || rest.front() == u'、' || rest.front() == u'，')) {
+        rest = text::trimBlanks(rest.substr(1));
+    }
+    if (!rest.empty()) {
+        std::size_t slot = 0;
+        for (Text& piece : SplitArgs(rest)) {
+            while (slot < bound.size() && !bound[slot].empty()) ++slot;
+            Text value(text::trimBlanks(piece));
+            if (slot < bound.size()) {
+                bound[slot++] = std::move(value);
+            } else {
+                bound.push_back(std::move(value));
+                slot = bound.size();
+            }
+        }
+    }
+    return bound;
+}
+
+std::vector<Text> SplitArgs(TextView argText) {
+    TextView t = argText;
+    if (t.size() >= 2 && t.front() == u'（' && t.back() == u'）') t = t.substr(1, t.size() - 2);
+    std::vector<Text> pieces;
+    std::size_t start = 0;
+    while (start <= t.size()) {
+        TextView rest = t.substr(start);
+        std::size_t cut = npos;
+        for (TextView separator : {TextView(u","), TextView(u"、"), TextView(u"，")}) {
+            cut = text::findOutside(rest, separator, text::kArgumentBrackets);
+            if (cut != npos) break;
+        }
+        if (cut == npos) {
+            pieces.emplace_back(rest);
+            break;
+        }
+        pieces.emplace_back(rest.substr(0, cut));
+        start += cut + 1;
+    }
+    return pieces;
+}
+
+std::vector<Text> UnpackArgs(Engine& engine, TextView argText, bool evaluate, std::size_t count) {
+    std::vector<Text> pieces = SplitArgs(argText);
+    pieces.resize(count);
+    if (evaluate) {
+        for (Text& piece : pieces) piece = engine.EvalText(piece);
+    }
+    return pieces;
+}
+
+bool CallFunction(Engine& engine, const KeyedTable& functions, TextView name, TextView argText,
+                  Text& result) {
+    const xxCmdData* entry = functions.find(name);
+    if (!entry) {
+        const xxCmdData* constant = engine.resourceConstants(205).find(name);
+        if (!constant) return false;
+        result = constant->Value;
+        return true;
+    }
+    Text args(argText);
+    if (!entry->Joshi.empty()) {
+        std::vector<Text> bound = BindFunctionArgs(argText, *entry);
+        args.clear();
+        for (std::size_t i = 0; i < bound.size(); ++i) {
+            if (i > 0) args += u',';
+            args += bound[i];
+        }
+    }
+    result.clear();
+    Restore<Text> keepName(engine.currentFunctionName);
+    engine.currentFunctionName = entry->Name;
+    if (!entry->function) return true;
+    try {
+        entry->function(result, args, engine);
+    } catch (const NumericOverflow&) {
+        // The result keeps whatever the handler had written (normally nothing).
+        engine.ReportError(kOverflowMessage, kOverflowError, 48, entry->Name);
+    } catch (const std::exception&) {
+        // Any other fault inside a handler ends the call quietly with what it
+        // had written; the script goes on.
+    }
+    return true;
+}
+
+bool StandardLibrary::callFunction(TextView name, TextView arg, Text& result, Engine& engine) {
+    return CallFunction(engine, functions_, name, arg, result);
+}
+
+}  // namespace qel

@@ -1,0 +1,103 @@
+// Command dispatch: from a statement's verb to its handler. The handler found
+// on a statement's first execution is kept for the rest of the run.
+#include "core/parser.h"
+#include "text/brackets.h"
+#include "library/registry/standard_library.h"
+#include "library/registry/tables.h"
+
+namespace qel {
+
+using text::npos;
+
+StandardLibrary::StandardLibrary()
+    : commands_(BuildCommandTable()), settings_(BuildSettingTable()), functions_(BuildFunctionTable()) {}
+
+StandardLibrary& libraryOf(Engine& engine) { return static_cast<StandardLibrary&>(engine.library); }
+
+namespace {
+
+std::size_t findNoFromSecond(TextView text) {
+    return text.size() < 2 ? npos : text::findOutside(text, u"の", text::kSyntaxBrackets, 1);
+}
+
+}  // namespace
+
+// A statement addressed to an object named before "の": a plug-in (none in
+// this build) or the calling program, which is offered the verb as a host
+// command. True when the statement was handled.
+bool StandardLibrary::tryCaller(StatementRecord& record, Engine& engine) {
+    Text object, verb, argument;
+    if (std::size_t p = findNoFromSecond(record.head); p != npos) {
+        object = record.head.substr(0, p);
+        verb = record.head.substr(p + 1);
+        argument = record.woArg;
+    } else if (std::size_t q = findNoFromSecond(record.source); q != npos) {
+        object = record.source.substr(0, q);
+        verb = record.head;
+        if (object.size() + 1 < record.woArg.size()) argument = record.woArg.substr(object.size() + 1);
+    } else {
+        object = record.woArg;
+        verb = record.head;
+    }
+    if (object != u"呼び出し元") return false;
+    return engine.RaiseHostEvent(2, verb, argument) == u"True";
+}
+
+// User procedures come after exact command names and before the search for a
+// command name inside the verb.
+bool StandardLibrary::tryProcedures(StatementRecord& record, Engine& engine) {
+    engine.answer.clear();
+    if (engine.CallProcedure(record.source, {}, true, &record)) {
+        record.kind = StatementKind::ProcCall;
+        return true;
+    }
+    if (engine.CallProcedure(record.head, record.source, true, &record)) {
+        record.kind = StatementKind::ProcCallWithArgs;
+        return true;
+    }
+    for (const auto& [key, entry] : engine.procedures.inOrder()) {
+        std::size_t p = text::findOutside(record.head, key, text::kSyntaxBrackets, 1);
+        if (p != npos) {
+            // The body may change the procedure table; keep the name.
+            Text name = key;
+            engine.CallProcedure(name, record.source, true, &record);
+            return true;
+        }
+    }
+    return false;
+}
+
+xxCmdData* StandardLibrary::findContainedCommand(TextView head) const {
+    for (const auto& [key, entry] : commands_.inOrder()) {
+        (void)key;
+        if (head.find(entry->Name) != npos) return entry.get();
+    }
+    return nullptr;
+}
+
+void StandardLibrary::dispatchCommand(StatementRecord& record, Engine& engine) {
+    if (record.handler) {
+        record.handler(record, engine);
+        return;
+    }
+    if (tryCaller(record, engine)) return;
+    xxCmdData* entry = commands_.find(record.head);
+    if (!entry) {
+        if (tryProcedures(record, engine)) return;
+        entry = findContainedCommand(record.head);
+    }
+    if (entry && entry->command) {
+        record.handler = entry->command;
+        const Text verb = record.head;
+        BindParticles(record, entry->Joshi);
+        // Binding splits the へ off a verb that ends in it (右へ); the
+        // handler still gets the verb whole.
+        if (text::endsWith(verb, u"へ") && text::endsWith(entry->Name, u"へ")) record.head = verb;
+        record.handler(record, engine);
+        return;
+    }
+    if (record.head == u"\r") return;
+    engine.ReportErrorNo(1, 64, record.head.empty() ? record.source : record.head);
+}
+
+}  // namespace qel

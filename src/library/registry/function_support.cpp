@@ -1,0 +1,415 @@
+#include "library/registry/function_support.h"
+
+#define PCRE2_CODE_UNIT_WIDTH 16
+#include <pcre2.h>
+
+#include <cmath>
+
+#include "core/engine.h"
+#include "core/pattern_errors.h"
+#include "text/number.h"
+#include "core/values.h"
+#include "library/registry/arguments.h"
+
+namespace qel {
+
+// ---- arguments ------------------------------------------------------------------
+
+FnArgs::FnArgs(Engine& engine, TextView args, std::size_t count) : engine_(engine) {
+    raw_ = SplitArgs(args);
+    written_ = raw_.size();
+    if (written_ == 1 && text::trimBlanks(raw_[0]).empty()) written_ = 0;
+    raw_.resize(std::max(count, raw_.size()));
+    for (Text& piece : raw_) piece = Text(text::trimBlanks(piece));
+    values_.resize(raw_.size());
+}
+
+const Text& FnArgs::raw(std::size_t i) const {
+    static const Text kEmpty;
+    return i < raw_.size() ? raw_[i] : kEmpty;
+}
+
+const Text& FnArgs::text(std::size_t i) {
+    static const Text kEmpty;
+    if (i >= raw_.size()) return kEmpty;
+    if (!values_[i]) values_[i] = raw_[i].empty() ? Text() : engine_.EvalText(raw_[i]);
+    return *values_[i];
+}
+
+double FnArgs::number(std::size_t i) {
+    return number::toNumber(text(i));
+}
+
+// ---- numbers ----------------------------------------------------------------------
+
+int64_t toInt32(double value) {
+    if (!std::isfinite(value)) throw NumericOverflow{};
+    double rounded = std::nearbyint(value);  // the default mode rounds half to even
+    if (rounded > 2147483647.0 || rounded < -2147483648.0) throw NumericOverflow{};
+    return static_cast<int64_t>(rounded);
+}
+
+std::optional<int64_t> toCount(Engine& engine, double value) {
+    int64_t n = toInt32(value);
+    if (n < 0) {
+        engine.ReportErrorNo(5, 48, number::format(value));
+        return std::nullopt;
+    }
+    return n;
+}
+
+Text numberResult(double value) {
+    if (!std::isfinite(value)) throw NumericOverflow{};
+    return number::format(value);
+}
+
+bool lengthAllowed(Engine& engine, double length) {
+    if (length <= double(kMaxResultLength)) return true;
+    engine.ReportErrorNo(11, 48);
+    return false;
+}
+
+void reportOverflow(Engine& engine) {
+    engine.ReportError(
+        u"有効桁数をオーバーしています。\\n整数のみ指定可能な場合は10桁、小数は15桁まで有効です",
+        90, 48);
+}
+
+void reportBadNumber(Engine& engine, double value) {
+    engine.ReportErrorNo(4, 48, u"\r\n" + number::format(value));
+}
+
+// ---- tables -------------------------------------------------------------------------
+
+std::vector<TextView> splitRows(TextView table) {
+    std::vector<TextView> rows;
+    std::size_t start = 0;
+    for (std::size_t p = table.find(kCRLF); p != TextView::npos; p = table.find(kCRLF, start)) {
+        rows.push_back(table.substr(start, p - start));
+        start = p + 2;
+    }
+    rows.push_back(table.substr(start));
+    return rows;
+}
+
+std::vector<TextView> splitCells(TextView row) {
+    std::vector<TextView> cells;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < row.size(); ++i) {
+        if (isCellSeparator(row[i])) {
+            cells.push_back(row.substr(start, i - start));
+            start = i + 1;
+        }
+    }
+    cells.push_back(row.substr(start));
+    return cells;
+}
+
+bool forEachColumnEntry(Engine& engine, TextView table, double column,
+                        const std::function<void(TextView entry)>& visit) {
+    if (column < 0) {
+        engine.ReportError(u"列番号が正しくありません。", 99, 64);
+        return false;
+    }
+    const int64_t c = toInt32(column);
+    Text decoded;
+    auto emit = [&](TextView cell) {
+        if (cell.find(u'{') == TextView::npos) {
+            visit(cell);
+        } else {
+            decoded = values::unescapeCell(cell);
+            visit(decoded);
+        }
+    };
+    // One walk over the text: each row is cut at CR LF and only the wanted
+    // cell is looked at, so a column of a large table costs its size once.
+    std::size_t rowStart = 0;
+    for (;;) {
+        std::size_t rowEnd = table.find(kCRLF, rowStart);
+        TextView row =
+            table.substr(rowStart, rowEnd == TextView::npos ? TextView::npos : rowEnd - rowStart);
+        int64_t index = 1;
+        std::size_t cellStart = 0;
+        bool found = false;
+        for (std::size_t i = 0; i <= row.size(); ++i) {
+            if (i < row.size() && !isCellSeparator(row[i])) continue;
+            if (c == 0) {
+                emit(row.substr(cellStart, i - cellStart));
+            } else if (index == c) {
+                emit(row.substr(cellStart, i - cellStart));
+                found = true;
+                break;
+            }
+            ++index;
+            cellStart = i + 1;
+        }
+        if (c != 0 && !found) visit(TextView());
+        if (rowEnd == TextView::npos) break;
+        rowStart = rowEnd + 2;
+    }
+    return true;
+}
+
+Text joinTexts(const std::vector<Text>& parts, TextView separator) {
+    Text out;
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        if (i > 0) out += separator;
+        out += parts[i];
+    }
+    return out;
+}
+
+// ---- regular expressions ----------------------------------------------------------------
+
+RegexPattern::~RegexPattern() {
+    pcre2_code_free(static_cast<pcre2_code*>(code_));
+}
+
+std::unique_ptr<RegexPattern> RegexPattern::compile(Engine& engine, TextView pattern,
+                                                    bool ignoreCase) {
+    int error = 0;
+    PCRE2_SIZE offset = 0;
+    uint32_t options = PCRE2_UTF | PCRE2_UCP | PCRE2_MATCH_INVALID_UTF | PCRE2_ALT_BSUX;
+    if (ignoreCase) options |= PCRE2_CASELESS;
+    pcre2_code* code = pcre2_compile(reinterpret_cast<PCRE2_SPTR16>(pattern.data()), pattern.size(),
+                                     options, &error, &offset, nullptr);
+    if (!code) {
+        engine.ReportErrorNo(38, 16, number::format(kPatternSyntaxFault));
+        return nullptr;
+    }
+    std::unique_ptr<RegexPattern> compiled(new RegexPattern);
+    compiled->code_ = code;
+    compiled->source_ = Text(pattern);
+    return compiled;
+}
+
+std::optional<std::vector<RegexPattern::Match>> RegexPattern::findAll(Engine& engine,
+                                                                      TextView subject,
+                                                                      std::size_t limit) const {
+    std::vector<Match> matches;
+    auto* code = static_cast<pcre2_code*>(code_);
+    pcre2_match_data* data = pcre2_match_data_create_from_pattern(code, nullptr);
+    if (!data) {
+        ReportPatternMatchFailure(engine, PCRE2_ERROR_NOMEMORY, source_);
+        return std::nullopt;
+    }
+    auto subjectData = reinterpret_cast<PCRE2_SPTR16>(subject.data());
+    std::size_t from = 0;
+    while (from <= subject.size() && matches.size() < limit) {
+        int rc = pcre2_match(code, subjectData, subject.size(), from, 0, data, nullptr);
+        if (rc == PCRE2_ERROR_NOMATCH) break;
+        if (rc < 0) {
+            // A match given up half way is no "not found": the caller must
+            // not act on the matches so far as if they were all.
+            pcre2_match_data_free(data);
+            ReportPatternMatchFailure(engine, rc, source_);
+            return std::nullopt;
+        }
+        PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(data);
+        Match m;
+        m.start = ovector[0];
+        m.end = ovector[1];
+        uint32_t groups = pcre2_get_ovector_count(data);
+        for (uint32_t g = 0; g < groups; ++g) {
+            PCRE2_SIZE s = ovector[2 * g], e = ovector[2 * g + 1];
+            if (s == PCRE2_UNSET || e < s) {
+                m.groups.emplace_back();
+            } else {
+                m.groups.emplace_back(subject.substr(s, e - s));
+            }
+        }
+        // An empty match steps over one whole character (never half of a
+        // surrogate pair).
+        from = m.end;
+        if (m.end == m.start) {
+            bool pair = m.end + 1 < subject.size() && (subject[m.end] & 0xFC00) == 0xD800;
+            from += pair ? 2 : 1;
+        }
+        matches.push_back(std::move(m));
+    }
+    pcre2_match_data_free(data);
+    return matches;
+}
+
+std::optional<Text> RegexPattern::replaceAll(Engine& engine, TextView subject,
+                                             TextView replacement) const {
+    // "$&" is the common spelling of the whole match; PCRE2 calls it $0.
+    Text repl = text::replaceAll(replacement, u"$&", u"$0");
+    auto* code = static_cast<pcre2_code*>(code_);
+    PCRE2_SIZE size = subject.size() + repl.size() + 64;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        Text out(size, u'\0');
+        PCRE2_SIZE outLength = size;
+        int rc = pcre2_substitute(
+            code, reinterpret_cast<PCRE2_SPTR16>(subject.data()), subject.size(), 0,
+            PCRE2_SUBSTITUTE_GLOBAL | PCRE2_SUBSTITUTE_OVERFLOW_LENGTH |
+                PCRE2_SUBSTITUTE_UNSET_EMPTY | PCRE2_SUBSTITUTE_UNKNOWN_UNSET,
+            nullptr, nullptr, reinterpret_cast<PCRE2_SPTR16>(repl.data()), repl.size(),
+            reinterpret_cast<PCRE2_UCHAR16*>(out.data()), &outLength);
+        if (rc == PCRE2_ERROR_NOMEMORY && attempt == 0) {
+            if (!lengthAllowed(engine, double(outLength))) return std::nullopt;
+            size = outLength + 1;
+            continue;
+        }
+        if (rc < 0) {
+            ReportPatternMatchFailure(engine, rc, source_);
+            return std::nullopt;
+        }
+        out.resize(outLength);
+        return out;
+    }
+    return std::nullopt;
+}
+
+}  // namespace qel
+
+namespace qel {
+
+// ---- tests of one value -----------------------------------------------------------------
+
+namespace {
+
+constexpr TextView kTypeWords[] = {u"数字",     u"文字",     u"空",   u"大文字", u"小文字",
+                                   u"ひらがな", u"カタカナ", u"半角", u"全角"};
+
+bool isTypeWord(TextView word) {
+    for (TextView w : kTypeWords) {
+        if (w == word) return true;
+    }
+    return false;
+}
+
+struct ComparisonWord {
+    TextView word;
+    ValueTest::Kind kind;
+};
+// Longer words first, so 以上 is not read as a bare operand ending in 上.
+constexpr ComparisonWord kSuffixWords[] = {
+    {u"を含まない", ValueTest::NotContains}, {u"含まない", ValueTest::NotContains},
+    {u"を含む", ValueTest::Contains},        {u"含む", ValueTest::Contains},
+    {u"より大きい", ValueTest::Greater},     {u"より小さい", ValueTest::Less},
+    {u"より上", ValueTest::Greater},         {u"より下", ValueTest::Less},
+    {u"以上", ValueTest::GreaterEqual},      {u"以下", ValueTest::LessEqual},
+    {u"でない", ValueTest::NotEqual},        {u"と等しい", ValueTest::Equal},
+};
+constexpr ComparisonWord kSymbols[] = {
+    {u">=", ValueTest::GreaterEqual}, {u"<=", ValueTest::LessEqual}, {u"<>", ValueTest::NotEqual},
+    {u"!=", ValueTest::NotEqual},     {u">", ValueTest::Greater},    {u"<", ValueTest::Less},
+    {u"=", ValueTest::Equal},
+};
+
+// Full-width comparison symbols as their half-width forms.
+Text narrowSymbols(TextView t) {
+    Text out(t);
+    for (char16_t& c : out) {
+        if (c == u'＞')
+            c = u'>';
+        else if (c == u'＜')
+            c = u'<';
+        else if (c == u'＝')
+            c = u'=';
+        else if (c == u'！')
+            c = u'!';
+    }
+    return out;
+}
+
+}  // namespace
+
+std::optional<ValueTest> makeValueTest(Engine& engine, TextView operand, TextView how) {
+    Text word = narrowSymbols(text::trimBlanks(how));
+    if (word.empty() || word == u"=" || word == u"同じ" || word == u"等しい" || word == u"一致") {
+        return ValueTest{ValueTest::Equal, Text(operand)};
+    }
+    if (isTypeWord(word)) return ValueTest{ValueTest::TypeWord, word};
+    if (word == u"パターン" || word == u"正規表現")
+        return ValueTest{ValueTest::Pattern, Text(operand)};
+    if (word == u"違う" || word == u"異なる") return ValueTest{ValueTest::NotEqual, Text(operand)};
+    for (const auto& w : kSuffixWords) {
+        if (word == w.word ||
+            (w.word.size() > 1 && w.word[0] == u'を' && word == w.word.substr(1))) {
+            return ValueTest{w.kind, Text(operand)};
+        }
+    }
+    for (const auto& s : kSymbols) {
+        if (word == s.word) return ValueTest{s.kind, Text(operand)};
+    }
+    engine.ReportErrorNo(41, 48, u"判別の条件");
+    return std::nullopt;
+}
+
+std::optional<ValueTest> parseValueTest(Engine& engine, TextView condition) {
+    Text c = narrowSymbols(text::trimBlanks(condition));
+    if (isTypeWord(c)) return ValueTest{ValueTest::TypeWord, c};
+    auto operand = [&](TextView t) { return engine.EvalText(text::trimBlanks(t)); };
+    for (const auto& w : kSuffixWords) {
+        if (c.size() > w.word.size() && text::endsWith(c, w.word)) {
+            return ValueTest{w.kind, operand(TextView(c).substr(0, c.size() - w.word.size()))};
+        }
+    }
+    for (const auto& s : kSymbols) {
+        if (text::startsWith(c, s.word))
+            return ValueTest{s.kind, operand(TextView(c).substr(s.word.size()))};
+    }
+    return ValueTest{ValueTest::Equal, operand(c)};
+}
+
+std::optional<bool> runValueTest(Engine& engine, const ValueTest& test, TextView value) {
+    auto numbers = [&](double& l, double& r) {
+        auto a = number::parse(value), b = number::parse(test.operand);
+        if (!a || !b) return false;
+        l = *a, r = *b;
+        return true;
+    };
+    double l = 0, r = 0;
+    switch (test.kind) {
+        case ValueTest::Equal:
+        case ValueTest::NotEqual: {
+            bool same = value == test.operand || (numbers(l, r) && l == r);
+            return test.kind == ValueTest::Equal ? same : !same;
+        }
+        case ValueTest::Greater:
+        case ValueTest::Less:
+        case ValueTest::GreaterEqual:
+        case ValueTest::LessEqual: {
+            // Numbers compare by value and texts by their characters; a
+            // number and a text are not in order at all (x is not 4以上).
+            int order = 0;
+            if (numbers(l, r)) {
+                order = l < r ? -1 : l > r ? 1 : 0;
+            } else if (number::readsAsNumber(value) || number::readsAsNumber(test.operand)) {
+                return false;
+            } else {
+                order = value.compare(test.operand) < 0   ? -1
+                        : value == TextView(test.operand) ? 0
+                                                          : 1;
+            }
+            switch (test.kind) {
+                case ValueTest::Greater:
+                    return order > 0;
+                case ValueTest::Less:
+                    return order < 0;
+                case ValueTest::GreaterEqual:
+                    return order >= 0;
+                default:
+                    return order <= 0;
+            }
+        }
+        case ValueTest::Contains:
+            return text::contains(value, test.operand);
+        case ValueTest::NotContains:
+            return !text::contains(value, test.operand);
+        case ValueTest::Pattern: {
+            auto pattern = RegexPattern::compile(engine, test.operand, true);
+            if (!pattern) return std::nullopt;
+            auto found = pattern->findAll(engine, value, 1);
+            if (!found) return std::nullopt;
+            return !found->empty();
+        }
+        case ValueTest::TypeWord:
+            return engine.CompareValues(value, u"\"" + test.operand + u"\"", 0);
+    }
+    return false;
+}
+
+}  // namespace qel

@@ -1,0 +1,137 @@
+// Talking to the user: 表示 (message boxes), the dialogs 質問 and 入力,
+// 待て, 休憩, 待機, 報告, 印刷, and the title.
+#include <cmath>
+
+#include "core/engine.h"
+#include "core/parser.h"
+#include "text/number.h"
+#include "library/registry/arguments.h"
+#include "library/registry/handlers.h"
+#include "library/textio/message_channel.h"
+#include "library/registry/standard_library.h"
+
+namespace qel {
+
+namespace {
+
+constexpr int kStyleTable = 201;
+
+// A style text evaluated with the style names of table 201 in force
+// (警告＋はいといいえ is 52); a text that is not a number counts as 0.
+int styleNumber(Engine& engine, TextView styleText) {
+    if (text::trimBlanks(styleText).empty()) return 0;
+    Text value = engine.EvalWithConstants(kStyleTable, styleText);
+    auto number = number::parse(value);
+    // Box styles are small bit sets; a number no style can be (huge, not
+    // finite) counts as no style rather than wrapping into some other one.
+    if (!number || !std::isfinite(*number) || std::fabs(*number) > 2147483647.0) return 0;
+    return static_cast<int>(std::lround(*number));
+}
+
+}  // namespace
+
+void cmdDisplay(StatementRecord& record, Engine& engine) {
+    Text subject = record.woArg;
+    if (subject.empty()) subject = AskParticle(record, u"と");
+    if (subject.empty()) {
+        engine.ReportErrorNo(1, 64, record.source);
+        return;
+    }
+    Text heArg = record.heArg;
+    record.extraArg = AskParticle(record, u"で");
+    if (heArg == u"タスクトレイ") {
+        engine.ReportError(u"「%1」は、このビルドではまだ使えません。", 997, 48, u"タスクトレイへの表示");
+        return;
+    }
+    Text message = engine.EvalText(subject);
+    int style = styleNumber(engine, record.extraArg);
+    engine.ui().messageBox({message, style, engine.appTitle, BoxPurpose::Message});
+}
+
+void fnAsk(Text& result, Text& args, Engine& engine) {
+    std::vector<Text> parts = UnpackArgs(engine, args, false, 3);
+    Text caption = parts[2].empty() ? Text() : engine.EvalText(parts[2]);
+    if (caption.empty()) caption = engine.appTitle;
+    Text message = engine.EvalText(parts[0]);
+    int style = styleNumber(engine, parts[1]);
+    int button = engine.ui().messageBox({message, style, caption, BoxPurpose::Question});
+    result = number::format(button);
+}
+
+void fnInput(Text& result, Text& args, Engine& engine) {
+    std::vector<Text> parts = UnpackArgs(engine, args, true, 3);
+    // The caption is evaluated once, like the prompt and the default: a
+    // second pass would turn a caption such as 「1+1」 or one that happens to
+    // spell a variable's name into something the script never wrote.
+    Text caption = parts[2].empty() ? engine.appTitle : parts[2];
+    std::optional<Text> typed = engine.ui().inputBox(parts[0], caption, parts[1]);
+    result = typed ? std::move(*typed) : Text();
+}
+
+void cmdWait(StatementRecord& record, Engine& engine) {
+    if (record.woArg.empty()) {
+        engine.ReportErrorNo(36, 64);
+        return;
+    }
+    double seconds = engine.EvalNumber(record.woArg);
+    UiHost& ui = engine.ui();
+    const double deadline = ui.clockMs() + seconds * 1000.0;
+    // Each pass counts as a step of the run, so an interrupt from the
+    // terminal ends a long (or endless: 待て 1E+300) wait too.
+    while (ui.clockMs() < deadline && !engine.loopPassCheck()) {
+        ui.pumpEvents();
+        ui.sleepMs(10);
+    }
+}
+
+void cmdRest(StatementRecord& record, Engine& engine) {
+    (void)record;
+    engine.ui().pumpEvents();
+    PollMessageChannel(engine);
+}
+
+// Runs event procedures until the script is stopped (終了 in one of them, an
+// interrupt). When nothing could ever raise an event — no window, timer or
+// tray icon on the host and no message channel open, as on the console — the
+// wait ends at once instead of hanging: the script then ends normally.
+void cmdIdle(StatementRecord& record, Engine& engine) {
+    (void)record;
+    UiHost& ui = engine.ui();
+    for (;;) {
+        ui.pumpEvents();
+        if (engine.loopPassCheck()) return;
+        const bool listening = MessageChannelListening(engine);
+        if (listening) PollMessageChannel(engine);
+        if (engine.stopRequested) return;
+        if (!listening && !ui.hasEventSources()) return;
+        ui.sleepMs(20);
+    }
+}
+
+void cmdReport(StatementRecord& record, Engine& engine) {
+    if (engine.runEnvironment != RunEnvironment::Editor) return;
+    engine.RaiseHostEvent(2, u"報告", engine.EvalText(record.woArg));
+}
+
+void cmdPrint(StatementRecord& record, Engine& engine) {
+    // "テキスト1の内容を印刷" names the object before the last の.
+    TextView subject = record.woArg;
+    std::size_t of = subject.rfind(u'の');
+    TextView objectName = of == TextView::npos ? subject : subject.substr(0, of);
+    if (!objectName.empty() && libraryOf(engine).objectExists(objectName, engine)) {
+        // Objects learn to print with the object layer.
+        engine.ReportErrorNo(302, 48, objectName);
+        return;
+    }
+    Text content = engine.EvalText(subject);
+    const bool onNewPage = record.heArg == u"次ページ";
+    std::string problem = engine.ui().printText(content, onNewPage);
+    if (!problem.empty()) engine.ReportErrorNo(301, 16, text::fromUtf8(problem));
+}
+
+void setTitle(StatementRecord& record, Engine& engine) {
+    engine.appTitle = engine.EvalText(record.woArg);
+    engine.ui().setApplicationTitle(engine.appTitle);
+}
+
+}  // namespace qel
