@@ -13,7 +13,7 @@
 #include "temp_folder.h"
 #include "engine_fixture.h"
 #include "platform/linux/archive_io.h"
-#include "library/registry/handlers.h"
+#include "library/archives/archives.h"
 
 namespace qel::testing {
 namespace {

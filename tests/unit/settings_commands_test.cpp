@@ -10,8 +10,8 @@
 
 #include "core/parser.h"
 #include "engine_fixture.h"
-#include "library/registry/handlers.h"
 #include "library/settings/protection.h"
+#include "library/settings/settings.h"
 #include "library/settings/settings_access.h"
 #include "platform/linux/file_settings_store.h"
 

@@ -6,7 +6,7 @@
 #include <map>
 
 #include "engine_fixture.h"
-#include "library/registry/handlers.h"
+#include "library/system/system.h"
 #include "platform/linux/runtime_channel.h"
 
 namespace qel::testing {

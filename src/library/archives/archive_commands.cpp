@@ -2,9 +2,9 @@
 #include "core/engine.h"
 #include "core/parser.h"
 #include "core/paths.h"
-#include "library/registry/handlers.h"
-#include "library/settings/protection.h"
+#include "library/archives/archives.h"
 #include "library/files/store_guard.h"
+#include "library/settings/protection.h"
 #include "platform/ports/archives.h"
 
 namespace qel {

@@ -2,7 +2,7 @@
 #include "core/engine.h"
 #include "core/parser.h"
 #include "text/number.h"
-#include "library/registry/handlers.h"
+#include "library/control/control.h"
 #include "library/registry/standard_library.h"
 
 namespace qel {

@@ -3,8 +3,8 @@
 #include "core/engine.h"
 #include "core/parser.h"
 #include "text/brackets.h"
+#include "library/control/control.h"
 #include "library/control/control_flow.h"
-#include "library/registry/handlers.h"
 #include "library/system/system_commands.h"
 
 namespace qel {

@@ -4,7 +4,7 @@
 #include "core/engine.h"
 #include "core/paths.h"
 #include "text/number.h"
-#include "library/registry/handlers.h"
+#include "library/control/control.h"
 #include "library/control/version.h"
 
 namespace qel {

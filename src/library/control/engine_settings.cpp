@@ -1,6 +1,6 @@
 // Setting words that act on the engine itself.
 #include "core/engine.h"
-#include "library/registry/handlers.h"
+#include "library/control/control.h"
 
 namespace qel {
 

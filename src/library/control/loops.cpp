@@ -6,8 +6,8 @@
 #include "core/parser.h"
 #include "text/brackets.h"
 #include "text/number.h"
+#include "library/control/control.h"
 #include "library/control/control_flow.h"
-#include "library/registry/handlers.h"
 #include "library/registry/standard_library.h"
 
 namespace qel {

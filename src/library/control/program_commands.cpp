@@ -3,7 +3,7 @@
 #include "core/engine.h"
 #include "core/parser.h"
 #include "core/paths.h"
-#include "library/registry/handlers.h"
+#include "library/control/control.h"
 
 namespace qel {
 

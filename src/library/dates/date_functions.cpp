@@ -6,8 +6,8 @@
 #include "core/engine.h"
 #include "text/number.h"
 #include "library/dates/calendar.h"
+#include "library/dates/dates.h"
 #include "library/registry/function_support.h"
-#include "library/registry/handlers.h"
 
 namespace qel {
 

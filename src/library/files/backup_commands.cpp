@@ -16,11 +16,11 @@
 
 #include "core/engine.h"
 #include "core/paths.h"
-#include "library/strings/encoding_io.h"
 #include "library/files/file_support.h"
-#include "library/registry/handlers.h"
-#include "library/settings/protection.h"
+#include "library/files/files.h"
 #include "library/files/store_guard.h"
+#include "library/settings/protection.h"
+#include "library/strings/encoding_io.h"
 
 namespace qel {
 

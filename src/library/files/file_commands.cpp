@@ -11,13 +11,17 @@
 #include "text/number.h"
 #include "core/values.h"
 #include "encodings/uEncoding.h"
-#include "library/registry/arguments.h"
-#include "library/strings/encoding_io.h"
+#include "library/archives/archives.h"
 #include "library/files/file_support.h"
-#include "library/registry/function_support.h"
-#include "library/registry/handlers.h"
-#include "library/settings/protection.h"
+#include "library/files/files.h"
 #include "library/files/store_guard.h"
+#include "library/registry/arguments.h"
+#include "library/registry/function_support.h"
+#include "library/registry/registry.h"
+#include "library/settings/protection.h"
+#include "library/settings/settings.h"
+#include "library/strings/encoding_io.h"
+#include "library/system/system.h"
 
 namespace qel {
 

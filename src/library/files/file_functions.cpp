@@ -8,10 +8,10 @@
 #include "core/engine.h"
 #include "core/paths.h"
 #include "text/number.h"
-#include "library/registry/arguments.h"
 #include "library/files/file_support.h"
+#include "library/files/files.h"
+#include "library/registry/arguments.h"
 #include "library/registry/function_support.h"
-#include "library/registry/handlers.h"
 #include "library/settings/protection.h"
 
 namespace qel {

@@ -7,12 +7,12 @@
 #include "core/parser.h"
 #include "core/paths.h"
 #include "text/number.h"
-#include "library/registry/function_support.h"
-#include "library/registry/handlers.h"
-#include "library/textio/progress.h"
-#include "library/settings/protection.h"
 #include "library/files/store_guard.h"
+#include "library/network/network.h"
 #include "library/network/transfer_support.h"
+#include "library/registry/function_support.h"
+#include "library/settings/protection.h"
+#include "library/textio/progress.h"
 
 namespace qel {
 

@@ -6,8 +6,8 @@
 
 #include "core/engine.h"
 #include "text/number.h"
+#include "library/numbers/numbers.h"
 #include "library/registry/function_support.h"
-#include "library/registry/handlers.h"
 
 namespace qel {
 

@@ -1,8 +1,17 @@
 // The command table: one row per command, in the language's order, which
 // decides which command a verb containing several command names reaches.
 // Each row: names (aliases, comma-separated), flags, particles, handler.
-#include "library/registry/handlers.h"
+#include "library/archives/archives.h"
+#include "library/control/control.h"
+#include "library/files/files.h"
+#include "library/network/network.h"
+#include "library/registry/registry.h"
 #include "library/registry/tables.h"
+#include "library/settings/settings.h"
+#include "library/strings/strings.h"
+#include "library/system/system.h"
+#include "library/tables/tables.h"
+#include "library/textio/textio.h"
 
 namespace qel {
 

@@ -1,7 +1,7 @@
 // 宣言: new names for commands while a script runs.
 #include "core/engine.h"
 #include "core/parser.h"
-#include "library/registry/handlers.h"
+#include "library/registry/registry.h"
 #include "library/registry/standard_library.h"
 
 namespace qel {

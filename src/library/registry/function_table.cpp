@@ -1,8 +1,18 @@
 // The built-in function table, in the language's order. Flags are the
 // binding threshold (the least number of particle marks for which a call is
 // bound by particle); particles are the parameters in order.
-#include "library/registry/handlers.h"
+#include "library/control/control.h"
+#include "library/dates/dates.h"
+#include "library/files/files.h"
+#include "library/network/network.h"
+#include "library/numbers/numbers.h"
+#include "library/registry/registry.h"
 #include "library/registry/tables.h"
+#include "library/settings/settings.h"
+#include "library/strings/strings.h"
+#include "library/system/system.h"
+#include "library/tables/tables.h"
+#include "library/textio/textio.h"
 
 namespace qel {
 

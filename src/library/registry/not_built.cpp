@@ -2,7 +2,7 @@
 // carry yet. They say so through the error routine rather than failing as
 // unknown words or doing nothing.
 #include "core/engine.h"
-#include "library/registry/handlers.h"
+#include "library/registry/registry.h"
 
 namespace qel {
 

@@ -1,7 +1,11 @@
 // The setting words: names that may stand on the left of an assignment
 // (色は、赤) and are handled like commands.
-#include "library/registry/handlers.h"
+#include "library/control/control.h"
+#include "library/files/files.h"
+#include "library/registry/registry.h"
 #include "library/registry/tables.h"
+#include "library/settings/settings.h"
+#include "library/textio/textio.h"
 
 namespace qel {
 

@@ -16,11 +16,11 @@
 #include "text/brackets.h"
 #include "text/ini.h"
 #include "core/values.h"
-#include "library/registry/arguments.h"
-#include "library/registry/handlers.h"
-#include "library/settings/protection.h"
-#include "library/settings/settings_access.h"
 #include "library/files/store_guard.h"
+#include "library/registry/arguments.h"
+#include "library/settings/protection.h"
+#include "library/settings/settings.h"
+#include "library/settings/settings_access.h"
 
 namespace qel {
 

@@ -5,12 +5,12 @@
 #include "core/parser.h"
 #include "core/paths.h"
 #include "encodings/uEncoding.h"
-#include "library/registry/arguments.h"
-#include "library/strings/encoding_io.h"
 #include "library/files/file_support.h"
-#include "library/registry/handlers.h"
-#include "library/settings/protection.h"
 #include "library/files/store_guard.h"
+#include "library/registry/arguments.h"
+#include "library/settings/protection.h"
+#include "library/strings/encoding_io.h"
+#include "library/strings/strings.h"
 
 namespace qel {
 

@@ -2,9 +2,9 @@
 // ready-made percent and currency forms.
 #include "core/engine.h"
 #include "text/number.h"
-#include "library/strings/format_pattern.h"
 #include "library/registry/function_support.h"
-#include "library/registry/handlers.h"
+#include "library/strings/format_pattern.h"
+#include "library/strings/strings.h"
 
 namespace qel {
 

@@ -10,7 +10,7 @@
 #include "text/number.h"
 #include "core/values.h"
 #include "library/registry/function_support.h"
-#include "library/registry/handlers.h"
+#include "library/strings/strings.h"
 
 namespace qel {
 

@@ -3,9 +3,9 @@
 
 #include "core/engine.h"
 #include "text/number.h"
-#include "library/registry/handlers.h"
 #include "library/settings/protection.h"
 #include "library/system/send_keys.h"
+#include "library/system/system.h"
 
 namespace qel {
 

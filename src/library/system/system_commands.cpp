@@ -7,9 +7,9 @@
 #include "core/parser.h"
 #include "text/number.h"
 #include "library/registry/arguments.h"
-#include "library/registry/handlers.h"
-#include "library/textio/message_channel.h"
 #include "library/settings/protection.h"
+#include "library/system/system.h"
+#include "library/textio/message_channel.h"
 
 namespace qel {
 

@@ -11,7 +11,7 @@
 #include "text/number.h"
 #include "core/values.h"
 #include "library/registry/function_support.h"
-#include "library/registry/handlers.h"
+#include "library/tables/tables.h"
 #include "library/textio/progress.h"
 
 namespace qel {

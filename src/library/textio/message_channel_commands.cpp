@@ -3,8 +3,8 @@
 #include "core/engine.h"
 #include "core/parser.h"
 #include "text/number.h"
-#include "library/registry/handlers.h"
 #include "library/textio/message_channel.h"
+#include "library/textio/textio.h"
 
 namespace qel {
 

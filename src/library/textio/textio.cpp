@@ -6,9 +6,9 @@
 #include "core/parser.h"
 #include "text/number.h"
 #include "library/registry/arguments.h"
-#include "library/registry/handlers.h"
-#include "library/textio/message_channel.h"
 #include "library/registry/standard_library.h"
+#include "library/textio/message_channel.h"
+#include "library/textio/textio.h"
 
 namespace qel {
 
