@@ -46,6 +46,11 @@ void fnBinaryArray(Text& result, Text& args, Engine& engine);
 void cmdPatternSearch(StatementRecord& record, Engine& engine);
 void cmdPatternSubmatch(StatementRecord& record, Engine& engine);
 
+// Commands that change a text in its variable.
+void cmdSearch(StatementRecord& record, Engine& engine);
+void cmdReplace(StatementRecord& record, Engine& engine);
+void cmdErase(StatementRecord& record, Engine& engine);
+
 // Formats.
 void fnFormat(Text& result, Text& args, Engine& engine);
 void fnPercent(Text& result, Text& args, Engine& engine);

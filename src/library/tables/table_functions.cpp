@@ -1,7 +1,6 @@
 // The table functions (rows at CR LF, cells at ","): counting, searching,
 // filtering, inserting and deleting rows, column statistics; and the
-// commands that change a text in its variable: 並び替え, 挿入, 検索,
-// 置き換え, 消せ.
+// commands that reorder or insert into a text in its variable: 並び替え, 挿入.
 #include <algorithm>
 #include <cmath>
 
@@ -11,6 +10,7 @@
 #include "text/number.h"
 #include "core/values.h"
 #include "library/registry/function_support.h"
+#include "library/strings/text_commands.h"
 #include "library/tables/tables.h"
 #include "library/textio/progress.h"
 
@@ -108,69 +108,6 @@ bool keyLess(const SortKey& a, const SortKey& b) {
     if (a.isNumber != b.isNumber) return a.isNumber;
     if (a.isNumber) return a.number < b.number;
     return a.text < b.text;
-}
-
-// ---- the text commands --------------------------------------------------------
-
-// What a text command works on: a variable (written back) or a value.
-struct Subject {
-    Text target;  // a variable or element reference; empty when a value
-    Text value;
-};
-
-Subject readSubject(Engine& engine, TextView written) {
-    Subject s;
-    Text raw(text::trimBlanks(written));
-    std::size_t bracket = raw.find_first_of(u"（(");
-    Text name = bracket == Text::npos ? raw : raw.substr(0, bracket);
-    if (!name.empty() && engine.FindVariable(name)) s.target = raw;
-    s.value = engine.EvalText(raw);
-    return s;
-}
-
-void finish(Engine& engine, const Subject& s, const Text& value) {
-    if (!s.target.empty()) engine.SetVariable(s.target, value);
-    engine.answer = value;
-}
-
-// Splits "X の rest" at the first "の" outside brackets (not at the start).
-bool splitAtNo(TextView t, Text& before, Text& after) {
-    std::size_t no = text::findOutside(t, u"の", text::kSyntaxBrackets, 1);
-    if (no == text::npos) return false;
-    before = Text(text::trimBlanks(t.substr(0, no)));
-    after = Text(text::trimBlanks(t.substr(no + 1)));
-    return true;
-}
-
-// A place inside a text: "3文字目", "2行目" or "4番目".
-struct Place {
-    enum Kind { Character, Line, Cell } kind;
-    int64_t index;
-};
-
-// `reported` tells a bad number (already reported) from no place at all.
-std::optional<Place> readPlace(Engine& engine, TextView t, bool& reported) {
-    reported = false;
-    static constexpr std::pair<TextView, Place::Kind> kUnits[] = {
-        {u"文字目", Place::Character}, {u"行目", Place::Line}, {u"番目", Place::Cell}};
-    for (auto [unit, kind] : kUnits) {
-        if (!text::endsWith(t, unit)) continue;
-        double n = engine.EvalNumber(t.substr(0, t.size() - unit.size()));
-        int64_t index = toInt32(n);
-        if (index < 1) {
-            engine.ReportErrorNo(index < 0 ? 5 : 4, 48, number::format(n));
-            reported = true;
-            return std::nullopt;
-        }
-        return Place{kind, index};
-    }
-    return std::nullopt;
-}
-
-std::vector<Text> textLines(TextView t) {
-    std::vector<Text> lines;
-    for (TextView line : splitRows(t)) lines.emplace_back(line);
-    return lines;
 }
 
 // The largest (or smallest) of the non-empty entries, read strictly; 0 when
@@ -513,7 +450,7 @@ static void cmdSortBody(StatementRecord& record, Engine& engine) {
         engine.ReportErrorNo(35, 48);
         return;
     }
-    Subject s = readSubject(engine, record.woArg);
+    TextSubject s = readTextSubject(engine, record.woArg);
     bool descending = false, textOnly = false;
     int64_t column = 0;
     if (!options.empty()) {
@@ -569,7 +506,7 @@ static void cmdSortBody(StatementRecord& record, Engine& engine) {
     for (std::size_t i : order) sorted.push_back(items[i]);
     Text out = joinTexts(sorted, oneList ? TextView(u",") : kCRLF);
     if (trailing) out += kCRLF;
-    finish(engine, s, out);
+    finishTextCommand(engine, s, out);
 }
 
 // The command itself; cmdInsert below reports an overflow of its numbers.
@@ -580,28 +517,28 @@ static void cmdInsertBody(StatementRecord& record, Engine& engine) {
         return;
     }
     Text target = where, placeText;
-    std::optional<Place> place;
+    std::optional<TextPlace> place;
     Text before, after;
     if (splitAtNo(where, before, after)) {
         target = before;
         placeText = after;
         bool reported = false;
-        place = readPlace(engine, placeText, reported);
+        place = readTextPlace(engine, placeText, reported);
         if (!place) {
             if (reported) return;
             engine.ReportErrorNo(41, 48, u"挿入する位置");
             return;
         }
     }
-    Subject s = readSubject(engine, target);
+    TextSubject s = readTextSubject(engine, target);
     Text insert = engine.EvalText(record.woArg);
     Text value = s.value;
     if (!place) {
         value = insert + value;  // no place: at the start
-    } else if (place->kind == Place::Character) {
+    } else if (place->kind == TextPlace::Character) {
         std::size_t at = std::min<std::size_t>(std::size_t(place->index - 1), value.size());
         value.insert(at, insert);
-    } else if (place->kind == Place::Line) {
+    } else if (place->kind == TextPlace::Line) {
         if (!lengthAllowed(engine, double(place->index) * 32)) return;
         std::vector<Text> lines = value.empty() ? std::vector<Text>{} : textLines(value);
         if (place->index > int64_t(lines.size()) + 1) lines.resize(std::size_t(place->index - 1));
@@ -619,112 +556,7 @@ static void cmdInsertBody(StatementRecord& record, Engine& engine) {
         cells.insert(cells.begin() + (place->index - 1), values::escapeCell(insert));
         value = joinTexts(cells, u",");
     }
-    finish(engine, s, value);
-}
-
-void cmdSearch(StatementRecord& record, Engine& engine) {
-    std::vector<Text> asked{u"で", u"から"};
-    AskParticles(record, asked);
-    // Asking re-splits the statement, so を is read after it.
-    Text wo = record.woArg;
-    Text source = !asked[0].empty() ? asked[0] : asked[1];
-    Text before, after;
-    if (source.empty() && splitAtNo(wo, before, after)) {
-        source = before;
-        wo = after;
-    }
-    if (wo.empty() || source.empty()) {
-        // 検索 on a text box opens the find dialog, which comes with the
-        // window layer.
-        engine.ReportError(u"「%1」は、このビルドではまだ使えません。", 997, 48, record.head);
-        return;
-    }
-    Text subject = engine.EvalText(source);
-    Text part = engine.EvalText(wo);
-    std::size_t p = subject.find(part);
-    engine.answer = number::format(p == Text::npos ? 0 : double(p + 1));
-}
-
-void cmdReplace(StatementRecord& record, Engine& engine) {
-    std::vector<Text> asked{u"から", u"で"};
-    AskParticles(record, asked);
-    Text wo = record.woArg;
-    Text replacement = record.heArg;
-    Text target, old;
-    if (!asked[0].empty()) {
-        target = wo;
-        old = asked[0];
-    } else if (!asked[1].empty()) {
-        target = asked[1];
-        old = wo;
-    } else if (!splitAtNo(wo, target, old)) {
-        // 置き換え on a text box opens the replace dialog, which comes with
-        // the window layer.
-        engine.ReportError(u"「%1」は、このビルドではまだ使えません。", 997, 48, record.head);
-        return;
-    }
-    if (target.empty() || old.empty()) {
-        engine.ReportErrorNo(35, 48);
-        return;
-    }
-    Subject s = readSubject(engine, target);
-    Text from = engine.EvalText(old);
-    Text to = engine.EvalText(replacement);
-    Text value = from.empty() ? s.value : text::replaceAll(s.value, from, to);
-    finish(engine, s, value);
-}
-
-// The command itself; cmdErase below reports an overflow of its numbers.
-static void cmdEraseBody(StatementRecord& record, Engine& engine) {
-    Text from = AskParticle(record, u"から");
-    Text wo = record.woArg;
-    if (!from.empty() && !wo.empty()) {
-        // X から 「a」を消せ: every occurrence goes.
-        Subject s = readSubject(engine, from);
-        Text part = engine.EvalText(wo);
-        finish(engine, s, part.empty() ? s.value : text::replaceAll(s.value, part, u""));
-        return;
-    }
-    Text before, after;
-    if (splitAtNo(wo, before, after)) {
-        bool reported = false;
-        if (auto place = readPlace(engine, after, reported)) {
-            Subject s = readSubject(engine, before);
-            Text value = s.value;
-            if (place->kind == Place::Character) {
-                if (place->index <= int64_t(value.size()))
-                    value.erase(std::size_t(place->index - 1), 1);
-            } else if (place->kind == Place::Line) {
-                std::vector<Text> lines = textLines(value);
-                if (place->index > int64_t(lines.size())) {
-                    engine.ReportErrorNo(9, 48, number::format(double(place->index)));
-                    return;
-                }
-                lines.erase(lines.begin() + (place->index - 1));
-                value = joinTexts(lines, kCRLF);
-            } else {
-                std::vector<Text> cells;
-                for (TextView c : splitCells(unified(value))) cells.emplace_back(c);
-                if (place->index > int64_t(cells.size())) {
-                    engine.ReportErrorNo(10, 48, number::format(double(place->index)));
-                    return;
-                }
-                cells.erase(cells.begin() + (place->index - 1));
-                value = joinTexts(cells, u",");
-            }
-            finish(engine, s, value);
-            return;
-        }
-        if (reported) return;
-    }
-    if (!wo.empty() && engine.FindVariable(wo)) {
-        // A variable named alone is emptied.
-        engine.SetVariable(wo, u"");
-        return;
-    }
-    // Anything else names a window or control, which come with the window
-    // layer.
-    engine.ReportError(u"「%1」は、このビルドではまだ使えません。", 997, 48, record.head);
+    finishTextCommand(engine, s, value);
 }
 
 void cmdSort(StatementRecord& record, Engine& engine) {
@@ -732,9 +564,6 @@ void cmdSort(StatementRecord& record, Engine& engine) {
 }
 void cmdInsert(StatementRecord& record, Engine& engine) {
     withOverflowReport(engine, [&] { cmdInsertBody(record, engine); });
-}
-void cmdErase(StatementRecord& record, Engine& engine) {
-    withOverflowReport(engine, [&] { cmdEraseBody(record, engine); });
 }
 
 }  // namespace qel

@@ -24,8 +24,5 @@ void fnStandardScore(Text& result, Text& args, Engine& engine);
 // Commands.
 void cmdSort(StatementRecord& record, Engine& engine);
 void cmdInsert(StatementRecord& record, Engine& engine);
-void cmdSearch(StatementRecord& record, Engine& engine);
-void cmdReplace(StatementRecord& record, Engine& engine);
-void cmdErase(StatementRecord& record, Engine& engine);
 
 }  // namespace qel
