@@ -4,7 +4,7 @@
 
 #include "core/evaluator.h"
 #include "text/number.h"
-#include "resources/main_tables.h"
+#include "resources/resource_tables.h"
 
 namespace qel {
 
@@ -46,7 +46,7 @@ void Engine::DoStopRequest() {
 TextView Engine::resourceTable(int number) {
     auto it = resourceTexts_.find(number);
     if (it == resourceTexts_.end()) {
-        Text normalised = text::normaliseLineEnds(resources::mainTableSource(number));
+        Text normalised = text::normaliseLineEnds(resources::resourceTableSource(number));
         it = resourceTexts_.emplace(number, std::move(normalised)).first;
     }
     return it->second;

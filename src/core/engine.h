@@ -257,9 +257,9 @@ public:
     Text RaiseHostEvent(int mode, TextView item, TextView value);
 
     // ---- resources (resources.cpp) ------------------------------------------
-    // Numbered table text with CR LF line ends (cached for the process).
+    // A numbered resource table's text with CR LF line ends (cached for the process).
     TextView resourceTable(int number);
-    // The value of key in table `number`, empty when missing.
+    // The value of key in resource table `number`, empty when missing.
     Text resourceLookup(int number, TextView key);
     // The table as a collection of name -> value entries.
     const KeyedTable& resourceConstants(int number);

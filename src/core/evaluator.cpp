@@ -228,7 +228,7 @@ Text Engine::evalName(const ArgPlan& plan) {
     if (!plan.hasArgumentBracket && contextConstants) {
         if (const xxCmdData* constant = contextConstants->find(plan.name)) return constant->Value;
     }
-    // The function table and the named constants never change while an
+    // The function registry and the named constants never change while an
     // engine lives, so a name found to be neither is not looked up again.
     Text result;
     if (!plan.notAFunction) {

@@ -584,7 +584,7 @@ void cmdDelete(StatementRecord& record, Engine& engine) {
     runFileOperation(record, engine, FileOp::Delete, folder ? *folder : Text(written));
 }
 
-// X を attributes に ファイル属性変更: the attribute words of table 204
+// X を attributes に ファイル属性変更: the attribute words of resource table 204
 // (読み取り専用ファイル, 隠しファイル …, joined with "," or "＋") or their sum.
 void cmdChangeAttributes(StatementRecord& record, Engine& engine) {
     if (!CheckProtection(engine, Guard::Files)) return;

@@ -186,7 +186,7 @@ void fnFileDate(Text& result, Text& args, Engine& engine) {
 }
 
 // ファイル属性(file) gives the attribute number; ファイル属性(file の word
-// について) gives 1 when the file has that attribute of table 204, else 0.
+// について) gives 1 when the file has that attribute of resource table 204, else 0.
 void fnFileAttributes(Text& result, Text& args, Engine& engine) {
     std::vector<Text> pieces = UnpackArgs(engine, args, true, 2);
     auto info = existing(engine, pieces[0]);

@@ -3,14 +3,14 @@
 #include "core/parser.h"
 #include "text/brackets.h"
 #include "library/registry/standard_library.h"
-#include "library/registry/tables.h"
+#include "library/registry/rows.h"
 
 namespace qel {
 
 using text::npos;
 
 StandardLibrary::StandardLibrary()
-    : commands_(BuildCommandTable()), settings_(BuildSettingTable()), functions_(BuildFunctionTable()) {}
+    : commands_(BuildCommandRegistry()), settings_(BuildSettingRegistry()), functions_(BuildFunctionRegistry()) {}
 
 StandardLibrary& libraryOf(Engine& engine) { return static_cast<StandardLibrary&>(engine.library); }
 

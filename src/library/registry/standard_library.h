@@ -1,4 +1,4 @@
-// The library layer as the core sees it: the three tables, command dispatch,
+// The library layer as the core sees it: the three registries, command dispatch,
 // function calls, and (until the object layer exists) no objects.
 #pragma once
 
@@ -35,7 +35,7 @@ private:
     KeyedTable functions_;
 };
 
-// The library of an engine (handlers that need the tables reach them here).
+// The library of an engine (handlers that need the registries reach them here).
 StandardLibrary& libraryOf(Engine& engine);
 
 }  // namespace qel

@@ -16,7 +16,7 @@ namespace {
 
 constexpr int kStyleTable = 201;
 
-// A style text evaluated with the style names of table 201 in force
+// A style text evaluated with the style names of resource table 201 in force
 // (警告＋はいといいえ is 52); a text that is not a number counts as 0.
 int styleNumber(Engine& engine, TextView styleText) {
     if (text::trimBlanks(styleText).empty()) return 0;

@@ -1,4 +1,4 @@
-// The built-in function table, in the language's order. Flags are the
+// The built-in function rows, in the language's order. Flags are the
 // binding threshold (the least number of particle marks for which a call is
 // bound by particle); particles are the parameters in order.
 #include "library/control/control.h"
@@ -7,7 +7,7 @@
 #include "library/network/network.h"
 #include "library/numbers/numbers.h"
 #include "library/registry/registry.h"
-#include "library/registry/tables.h"
+#include "library/registry/rows.h"
 #include "library/settings/settings.h"
 #include "library/strings/strings.h"
 #include "library/system/system.h"

@@ -1,5 +1,5 @@
-// The command, setting-word and function tables as data, and how they are
-// built into keyed tables.
+// The registry: the command, setting-word and function rows as data, and how
+// they are built into the keyed registries that dispatch and calls search.
 #pragma once
 
 #include <vector>
@@ -28,13 +28,13 @@ const std::vector<FunctionRow>& functionRows();
 
 // Adds one row: one entry per alias, sharing flags, particles and handler.
 // With particles and flags 0, the flags become the particle count less one.
-// Returns false when a name is already present (the built-in tables have
-// no duplicates).
-bool Register(KeyedTable& table, CommandHandler command, FunctionHandler function,
+// Returns false when a name is already present (the built-in rows have no
+// duplicates).
+bool Register(KeyedTable& registry, CommandHandler command, FunctionHandler function,
               TextView namesCsv, int16_t flags, TextView particlesCsv);
 
-KeyedTable BuildCommandTable();
-KeyedTable BuildSettingTable();
-KeyedTable BuildFunctionTable();
+KeyedTable BuildCommandRegistry();
+KeyedTable BuildSettingRegistry();
+KeyedTable BuildFunctionRegistry();
 
 }  // namespace qel

@@ -1,4 +1,4 @@
-// The command table: one row per command, in the language's order, which
+// The command rows: one row per command, in the language's order, which
 // decides which command a verb containing several command names reaches.
 // Each row: names (aliases, comma-separated), flags, particles, handler.
 #include "library/archives/archives.h"
@@ -6,7 +6,7 @@
 #include "library/files/files.h"
 #include "library/network/network.h"
 #include "library/registry/registry.h"
-#include "library/registry/tables.h"
+#include "library/registry/rows.h"
 #include "library/settings/settings.h"
 #include "library/strings/strings.h"
 #include "library/system/system.h"

@@ -3,7 +3,7 @@
 #include "library/control/control.h"
 #include "library/files/files.h"
 #include "library/registry/registry.h"
-#include "library/registry/tables.h"
+#include "library/registry/rows.h"
 #include "library/settings/settings.h"
 #include "library/textio/textio.h"
 

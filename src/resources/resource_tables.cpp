@@ -1,7 +1,7 @@
-// The numbered "main" text tables, compiled in. Each table is lines of
+// The numbered resource tables, compiled in. Each table is lines of
 // key=value; in message texts the two characters \n stand for a line break,
 // %1 for the word of the report and %d for the last fault's description.
-#include "resources/main_tables.h"
+#include "resources/resource_tables.h"
 
 namespace qel::resources {
 namespace {
@@ -133,7 +133,7 @@ OK=1
 
 }  // namespace
 
-TextView mainTableSource(int number) {
+TextView resourceTableSource(int number) {
     switch (number) {
         case 106: return kTable106;
         case 201: return kTable201;

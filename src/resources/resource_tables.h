@@ -4,9 +4,9 @@
 
 namespace qel::resources {
 
-// The source text of a numbered table, lines separated by LF as written in
+// The source text of a numbered resource table, lines separated by LF as written in
 // the source file; empty for a table this build does not carry. Callers go
 // through the cached lookup of the core (which normalises line ends).
-TextView mainTableSource(int number);
+TextView resourceTableSource(int number);
 
 }  // namespace qel::resources

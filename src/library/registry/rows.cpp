@@ -1,4 +1,4 @@
-#include "library/registry/tables.h"
+#include "library/registry/rows.h"
 #include <algorithm>
 
 namespace qel {
@@ -19,7 +19,7 @@ std::vector<Text> splitCsv(TextView csv) {
 
 }  // namespace
 
-bool Register(KeyedTable& table, CommandHandler command, FunctionHandler function,
+bool Register(KeyedTable& registry, CommandHandler command, FunctionHandler function,
               TextView namesCsv, int16_t flags, TextView particlesCsv) {
     if (!particlesCsv.empty() && flags == 0) {
         flags = static_cast<int16_t>(std::count(particlesCsv.begin(), particlesCsv.end(), u','));
@@ -33,27 +33,27 @@ bool Register(KeyedTable& table, CommandHandler command, FunctionHandler functio
         entry->Joshi = particles;
         entry->command = command;
         entry->function = function;
-        ok = table.add(name, std::move(entry)) && ok;
+        ok = registry.add(name, std::move(entry)) && ok;
     }
     return ok;
 }
 
-KeyedTable BuildCommandTable() {
-    KeyedTable table;
-    for (const auto& row : commandRows()) Register(table, row.handler, nullptr, row.names, row.flags, row.particles);
-    return table;
+KeyedTable BuildCommandRegistry() {
+    KeyedTable registry;
+    for (const auto& row : commandRows()) Register(registry, row.handler, nullptr, row.names, row.flags, row.particles);
+    return registry;
 }
 
-KeyedTable BuildSettingTable() {
-    KeyedTable table;
-    for (const auto& row : settingRows()) Register(table, row.handler, nullptr, row.names, row.flags, row.particles);
-    return table;
+KeyedTable BuildSettingRegistry() {
+    KeyedTable registry;
+    for (const auto& row : settingRows()) Register(registry, row.handler, nullptr, row.names, row.flags, row.particles);
+    return registry;
 }
 
-KeyedTable BuildFunctionTable() {
-    KeyedTable table;
-    for (const auto& row : functionRows()) Register(table, nullptr, row.handler, row.names, row.flags, row.particles);
-    return table;
+KeyedTable BuildFunctionRegistry() {
+    KeyedTable registry;
+    for (const auto& row : functionRows()) Register(registry, nullptr, row.handler, row.names, row.flags, row.particles);
+    return registry;
 }
 
 }  // namespace qel
