@@ -1,5 +1,5 @@
-// What the language core asks of the layers above it (command and function
-// tables, the object layer). The core calls through this port so that it
+// What the language core asks of the layers above it (the command and
+// function registries, the object layer). The core calls through this port so that it
 // depends on nothing above it; the library implements it.
 #pragma once
 
