@@ -87,7 +87,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     qel::Platform platform;
     auto host = std::make_unique<qel::ConsoleHost>(options, discard(), discard(), noInput);
     // A fixed date and fixed random numbers: an input that fails fails again.
-    host->useVirtualClock(platform).setWallTime(qel::Clock::TimePoint(std::chrono::hours(24 * 20000)));
+    host->useVirtualClock(platform).setWallTime(
+        qel::Clock::TimePoint(std::chrono::hours(24 * 20000)));
     platform.random = std::make_unique<qel::SeededRandom>(1);
     platform.ui = std::move(host);
     platform.files = std::make_unique<EmptyFileSystem>();

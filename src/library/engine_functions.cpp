@@ -37,6 +37,8 @@ void fnErrorFile(Text& result, Text&, Engine& engine) { result = engine.errors.e
 void fnErrorLine(Text& result, Text&, Engine& engine) { result = number::format(engine.errors.errorLine); }
 void fnCommandLine(Text& result, Text&, Engine& engine) { result = engine.commandLineText; }
 void fnTitle(Text& result, Text&, Engine& engine) { result = engine.appTitle; }
-void fnUptime(Text& result, Text&, Engine& engine) { result = number::format(engine.clock().monotonicMs() / 1000.0); }
+void fnUptime(Text& result, Text&, Engine& engine) {
+    result = number::format(engine.clock().monotonicMs() / 1000.0);
+}
 
 }  // namespace qel

@@ -276,7 +276,8 @@ int runMain(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     platform.random = std::make_unique<SystemRandom>();
     // A virtual clock moves only when the script sleeps; dates stay the
     // system's.
-    if (console && cl.console.virtualClock) console->useVirtualClock(platform, std::move(platform.clock));
+    if (console && cl.console.virtualClock)
+        console->useVirtualClock(platform, std::move(platform.clock));
     std::string exePath = platform.files->executablePath();
     Qel qel(std::move(platform));
     Engine& engine = qel.engine();

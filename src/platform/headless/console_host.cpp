@@ -253,17 +253,18 @@ std::string ConsoleHost::printText(TextView text, bool onNewPage) {
 
 VirtualClock& ConsoleHost::useVirtualClock(Platform& platform, std::unique_ptr<Clock> wall) {
     auto clock = std::make_unique<VirtualClock>(std::move(wall));
-    virtualClock_ = clock.get();
+    VirtualClock& installed = *clock;
+    virtualElapsedMs_ = clock->elapsed();
     platform.clock = std::move(clock);
-    return *virtualClock_;
+    return installed;
 }
 
 void ConsoleHost::sleepMs(int milliseconds) {
     if (milliseconds <= 0) return;
     // Waits read the bundle's clock: without the virtual clock in it, a
     // skipped sleep would leave them spinning against the real one.
-    if (options_.virtualClock && virtualClock_) {
-        virtualClock_->advance(milliseconds);
+    if (auto elapsed = virtualElapsedMs_.lock(); elapsed && options_.virtualClock) {
+        *elapsed += milliseconds;
         return;
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));

@@ -46,8 +46,8 @@ class ConsoleHost : public UiHost {
     bool outputLost() const { return outputLost_ || transcriptLost_; }
     // With options.virtualClock: gives the bundle the virtual clock that this
     // host's sleeps advance, its wall time and local time taken from `wall`
-    // (the standard clocks when none). The bundle owns the clock and must
-    // keep it as long as the host lives.
+    // (the standard clocks when none). Should the bundle drop that clock
+    // later, sleeps wait for real again.
     VirtualClock& useVirtualClock(Platform& platform, std::unique_ptr<Clock> wall = nullptr);
 
     int messageBox(const MessageBoxRequest& request) override;
@@ -85,7 +85,7 @@ class ConsoleHost : public UiHost {
     std::deque<Text> answers_;
     std::string problem_;
     Text title_;
-    VirtualClock* virtualClock_ = nullptr;
+    std::weak_ptr<double> virtualElapsedMs_;  // see VirtualClock::elapsed
 };
 
 // A button number from its number or name (OK, キャンセル, はい …); 0 if none.

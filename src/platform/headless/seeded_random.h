@@ -7,7 +7,7 @@
 namespace qel {
 
 class SeededRandom : public RandomSource {
-public:
+  public:
     explicit SeededRandom(std::uint64_t seed) : RandomSource(seed) {}
 };
 

@@ -6,17 +6,17 @@ VirtualClock::VirtualClock(std::unique_ptr<Clock> wall)
     : wall_(wall ? std::move(wall) : std::make_unique<Clock>()) {}
 
 void VirtualClock::setWallTime(TimePoint at, std::chrono::minutes utcOffset) {
-    fixed_ = FixedWall{at, utcOffset, elapsedMs_};
+    fixed_ = FixedWall{at, utcOffset, *elapsedMs_};
 }
 
 void VirtualClock::advance(double milliseconds) {
-    if (milliseconds > 0) elapsedMs_ += milliseconds;
+    if (milliseconds > 0) *elapsedMs_ += milliseconds;
 }
 
 Clock::TimePoint VirtualClock::now() {
     if (!fixed_) return wall_->now();
     using namespace std::chrono;
-    auto moved = duration<double, std::milli>(elapsedMs_ - fixed_->setAtMs);
+    auto moved = duration<double, std::milli>(*elapsedMs_ - fixed_->setAtMs);
     return fixed_->at + duration_cast<TimePoint::duration>(moved);
 }
 

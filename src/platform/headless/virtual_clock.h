@@ -11,7 +11,7 @@
 namespace qel {
 
 class VirtualClock : public Clock {
-public:
+  public:
     // The wall clock and local time are `wall`'s (the standard clocks when
     // none is given) until setWallTime; the monotonic clock starts at 0.
     explicit VirtualClock(std::unique_ptr<Clock> wall = nullptr);
@@ -21,12 +21,16 @@ public:
     void setWallTime(TimePoint at, std::chrono::minutes utcOffset = std::chrono::minutes(0));
     // Moves the monotonic clock (and a set wall clock) forward.
     void advance(double milliseconds);
+    // The milliseconds advance() adds to, for a host whose sleeps advance
+    // the clock. Held weakly: a clock taken out of its bundle and destroyed
+    // is simply no longer advanced.
+    std::weak_ptr<double> elapsed() const { return elapsedMs_; }
 
     TimePoint now() override;
     LocalTime localTime(Seconds at) override;
-    double monotonicMs() override { return elapsedMs_; }
+    double monotonicMs() override { return *elapsedMs_; }
 
-private:
+  private:
     struct FixedWall {
         TimePoint at;
         std::chrono::minutes utcOffset;
@@ -35,7 +39,7 @@ private:
 
     std::unique_ptr<Clock> wall_;
     std::optional<FixedWall> fixed_;
-    double elapsedMs_ = 0;
+    std::shared_ptr<double> elapsedMs_ = std::make_shared<double>(0);
 };
 
 }  // namespace qel

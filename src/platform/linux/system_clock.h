@@ -7,7 +7,7 @@
 namespace qel {
 
 class SystemClock : public Clock {
-public:
+  public:
     LocalTime localTime(Seconds at) override;
 };
 

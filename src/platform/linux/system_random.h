@@ -7,7 +7,7 @@
 namespace qel {
 
 class SystemRandom : public RandomSource {
-public:
+  public:
     SystemRandom();
 };
 

@@ -17,7 +17,7 @@ struct LocalTime {
 };
 
 class Clock {
-public:
+  public:
     using TimePoint = std::chrono::system_clock::time_point;
     // Whole seconds since the epoch: wide enough for any file's date.
     using Seconds = std::chrono::sys_seconds;
@@ -42,8 +42,9 @@ public:
         const sys_days day = floor<days>(shifted);
         const year_month_day date{day};
         const hh_mm_ss<seconds> time{shifted - day};
-        return {int(date.year()),         int(unsigned(date.month())), int(unsigned(date.day())),
-                int(time.hours().count()), int(time.minutes().count()), int(time.seconds().count())};
+        return {
+            int(date.year()),          int(unsigned(date.month())), int(unsigned(date.day())),
+            int(time.hours().count()), int(time.minutes().count()), int(time.seconds().count())};
     }
 
     // Seconds since the epoch as a file system gives them (fractions dropped),

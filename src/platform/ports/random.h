@@ -12,16 +12,16 @@
 namespace qel {
 
 class RandomSource {
-public:
+  public:
     RandomSource() : RandomSource(seedFromClocks()) {}
     virtual ~RandomSource() = default;
     // A number in [0, 1) with 53 random bits.
     virtual double nextUnit() { return std::generate_canonical<double, 53>(engine_); }
 
-protected:
+  protected:
     explicit RandomSource(std::uint64_t seed) : engine_(seed) {}
 
-private:
+  private:
     static std::uint64_t seedFromClocks() {
         using namespace std::chrono;
         auto wall = std::uint64_t(system_clock::now().time_since_epoch().count());
