@@ -10,6 +10,7 @@
 #include "engine/qel.h"
 #include "platform/headless/console_host.h"
 #include "platform/linux/posix_files.h"
+#include "platform/linux/system_clock.h"
 
 namespace qel::bench {
 
@@ -23,7 +24,9 @@ inline std::unique_ptr<Qel> makeQel() {
     ConsoleOptions options;
     options.virtualClock = true;
     Platform platform;
-    platform.ui = std::make_unique<ConsoleHost>(options, discard(), discard(), noInput);
+    auto host = std::make_unique<ConsoleHost>(options, discard(), discard(), noInput);
+    host->useVirtualClock(platform, std::make_unique<SystemClock>());
+    platform.ui = std::move(host);
     platform.files = std::make_unique<PosixFileSystem>();
     auto qel = std::make_unique<Qel>(std::move(platform));
     qel->engine().runEnvironment = RunEnvironment::ScriptFile;

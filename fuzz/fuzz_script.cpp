@@ -23,6 +23,7 @@
 #include "text/text.h"
 #include "engine/qel.h"
 #include "platform/headless/console_host.h"
+#include "platform/headless/seeded_random.h"
 
 namespace {
 
@@ -84,7 +85,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     qel::ConsoleOptions options;
     options.virtualClock = true;
     qel::Platform platform;
-    platform.ui = std::make_unique<qel::ConsoleHost>(options, discard(), discard(), noInput);
+    auto host = std::make_unique<qel::ConsoleHost>(options, discard(), discard(), noInput);
+    // A fixed date and fixed random numbers: an input that fails fails again.
+    host->useVirtualClock(platform).setWallTime(
+        qel::Clock::TimePoint(std::chrono::hours(24 * 20000)));
+    platform.random = std::make_unique<qel::SeededRandom>(1);
+    platform.ui = std::move(host);
     platform.files = std::make_unique<EmptyFileSystem>();
     // The other ports stay empty: scripts see those services as missing, and
     // nothing outside the process is started or reached.

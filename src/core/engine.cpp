@@ -1,6 +1,6 @@
 #include "core/engine.h"
 
-#include <ctime>
+#include <string>
 
 #include "core/evaluator.h"
 #include "text/number.h"
@@ -110,13 +110,31 @@ Text Engine::RaiseHostEvent(int mode, TextView item, TextView value) {
     }
 }
 
-Text currentDateTimeText() {
-    std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    char buf[32];
-    std::strftime(buf, sizeof buf, "%Y/%m/%d %H:%M:%S", &local);
-    return text::fromAscii(buf);
+namespace {
+
+void appendDigits(std::string& out, int value, int width) {
+    std::string digits = std::to_string(value < 0 ? -value : value);
+    if (value < 0) out += '-';
+    if (int(digits.size()) < width) out.append(std::size_t(width) - digits.size(), '0');
+    out += digits;
+}
+
+}  // namespace
+
+Text dateTimeText(const LocalTime& time) {
+    std::string out;
+    appendDigits(out, time.year, 4);
+    out += '/';
+    appendDigits(out, time.month, 2);
+    out += '/';
+    appendDigits(out, time.day, 2);
+    out += ' ';
+    appendDigits(out, time.hour, 2);
+    out += ':';
+    appendDigits(out, time.minute, 2);
+    out += ':';
+    appendDigits(out, time.second, 2);
+    return text::fromAscii(out);
 }
 
 }  // namespace qel

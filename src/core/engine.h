@@ -5,7 +5,6 @@
 #pragma once
 
 #include <array>
-#include <csignal>
 #include <cstdint>
 #include <memory>
 #include <unordered_map>
@@ -116,6 +115,15 @@ public:
     LibraryPort& library;
     UiHost& ui() { return *platform.ui; }
     FileSystem& files() { return *platform.files; }
+    // A bundle whose clock or random source was taken away gets the defaults back.
+    Clock& clock() {
+        if (!platform.clock) platform.clock = std::make_unique<Clock>();
+        return *platform.clock;
+    }
+    RandomSource& random() {
+        if (!platform.random) platform.random = std::make_unique<RandomSource>();
+        return *platform.random;
+    }
 
     // ---- engine state ------------------------------------------------------
     EngineStatus engineStatus = EngineStatus::Idle;
@@ -321,8 +329,8 @@ private:
     std::unordered_map<int, std::unique_ptr<KeyedTable>> resourceConstants_;
 };
 
-// The local date and time as yyyy/mm/dd hh:nn:ss.
-Text currentDateTimeText();
+// yyyy/mm/dd hh:nn:ss.
+Text dateTimeText(const LocalTime& time);
 
 // Restores a value when a scope ends (saved positions around nested runs).
 template <class T>

@@ -65,7 +65,7 @@ int Engine::ReportError(TextView message, int number, int style, TextView word, 
             return 0;
         case ErrorMode::Report:
             if (runEnvironment == RunEnvironment::Editor && host) {
-                RaiseHostEvent(2, u"報告", u"** エラー:" + currentDateTimeText());
+                RaiseHostEvent(2, u"報告", u"** エラー:" + dateTimeText(clock().localNow()));
                 RaiseHostEvent(2, u"報告", text);
             }
             return 0;

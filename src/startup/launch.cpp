@@ -16,6 +16,8 @@
 #include "platform/linux/posix_files.h"
 #include "platform/linux/reading_service.h"
 #include "platform/linux/runtime_channel.h"
+#include "platform/linux/system_clock.h"
+#include "platform/linux/system_random.h"
 #include "platform/linux/x11_key_sender.h"
 #include "startup/protection_option.h"
 
@@ -270,6 +272,12 @@ int runMain(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     platform.reading = std::make_unique<ProcessReadingService>();
     platform.transfer = std::make_unique<CurlTransfer>(transferLimitsFromEnvironment());
     platform.archives = std::make_unique<LibarchivePort>();
+    platform.clock = std::make_unique<SystemClock>();
+    platform.random = std::make_unique<SystemRandom>();
+    // A virtual clock moves only when the script sleeps; dates stay the
+    // system's.
+    if (console && cl.console.virtualClock)
+        console->useVirtualClock(platform, std::move(platform.clock));
     std::string exePath = platform.files->executablePath();
     Qel qel(std::move(platform));
     Engine& engine = qel.engine();

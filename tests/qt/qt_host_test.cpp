@@ -25,6 +25,7 @@
 
 #include "engine/qel.h"
 #include "platform/linux/posix_files.h"
+#include "platform/linux/system_clock.h"
 #include "platform/qt/qt_application.h"
 #include "platform/qt/qt_host.h"
 
@@ -54,6 +55,7 @@ class QtHostTest : public ::testing::Test {
         Platform platform;
         platform.ui = std::make_unique<QtHost>(application);
         platform.files = std::make_unique<PosixFileSystem>();
+        platform.clock = std::make_unique<SystemClock>();
         qel_ = std::make_unique<Qel>(std::move(platform));
         qel_->engine().runEnvironment = RunEnvironment::ScriptFile;
     }

@@ -17,6 +17,7 @@
 #include "library/settings/settings_access.h"
 #include "platform/linux/libarchive_port.h"
 #include "platform/linux/posix_files.h"
+#include "platform/linux/system_clock.h"
 #include "platform/ports/settings_store.h"
 
 namespace qel::testing {
@@ -85,12 +86,15 @@ class EngineTest : public ::testing::Test {
         platform.ui = std::move(host);
         platform.files = std::make_unique<PosixFileSystem>();
         platform.archives = std::make_unique<LibarchivePort>();
+        clock_ = &host_->useVirtualClock(platform, std::make_unique<SystemClock>());
         qel_ = std::make_unique<Qel>(std::move(platform));
         host_->engine = &qel_->engine();
         engine().runEnvironment = RunEnvironment::ScriptFile;
     }
 
     Engine& engine() { return qel_->engine(); }
+    // Sleeping advances it; setWallTime fixes the date scripts see.
+    VirtualClock& clock() { return *clock_; }
     Qel& qel() { return *qel_; }
 
     // Forbids the categories (registry, files, system, native calls, ask
@@ -146,6 +150,7 @@ class EngineTest : public ::testing::Test {
     std::ostringstream out_, err_;
     std::istringstream in_;
     CapturingHost* host_ = nullptr;
+    VirtualClock* clock_ = nullptr;
     std::unique_ptr<Qel> qel_;
 };
 

@@ -359,6 +359,7 @@ class FileCommandTest : public ::testing::Test {
         Platform platform;
         platform.ui = std::move(host);
         platform.files = std::move(files);
+        host_->useVirtualClock(platform, std::make_unique<SystemClock>());
         qel_ = std::make_unique<Qel>(std::move(platform));
         host_->engine = &qel_->engine();
         qel_->engine().runEnvironment = RunEnvironment::ScriptFile;

@@ -24,7 +24,6 @@ class FakeDesktop : public UiHost {
     void setApplicationTitle(TextView) override {}
     void pumpEvents() override {}
     void sleepMs(int) override {}
-    double clockMs() override { return 0; }
 
   private:
     std::vector<Text>& shown_;

@@ -1,6 +1,4 @@
 // Functions that report the engine's own state.
-#include <ctime>
-
 #include "core/engine.h"
 #include "core/paths.h"
 #include "text/number.h"
@@ -27,12 +25,8 @@ void fnVersion(Text& result, Text&, Engine&) { result = versionText(); }
 void fnLastUpdated(Text& result, Text&, Engine& engine) {
     auto seconds = engine.files().modifiedTime(engine.files().executablePath());
     if (!seconds) return;
-    std::time_t t = static_cast<std::time_t>(*seconds);
-    std::tm local{};
-    localtime_r(&t, &local);
-    char buf[32];
-    std::strftime(buf, sizeof buf, "%Y/%m/%d %H:%M:%S", &local);
-    result = text::fromAscii(buf);
+    Clock& clock = engine.clock();
+    result = dateTimeText(clock.localTime(Clock::wholeSeconds(*seconds)));
 }
 
 void fnErrorMessage(Text& result, Text&, Engine& engine) { result = engine.errors.lastErrorMessage; }
@@ -43,6 +37,8 @@ void fnErrorFile(Text& result, Text&, Engine& engine) { result = engine.errors.e
 void fnErrorLine(Text& result, Text&, Engine& engine) { result = number::format(engine.errors.errorLine); }
 void fnCommandLine(Text& result, Text&, Engine& engine) { result = engine.commandLineText; }
 void fnTitle(Text& result, Text&, Engine& engine) { result = engine.appTitle; }
-void fnUptime(Text& result, Text&, Engine& engine) { result = number::format(engine.ui().clockMs() / 1000.0); }
+void fnUptime(Text& result, Text&, Engine& engine) {
+    result = number::format(engine.clock().monotonicMs() / 1000.0);
+}
 
 }  // namespace qel

@@ -1,7 +1,6 @@
 #include "library/dates/calendar.h"
 
 #include <chrono>
-#include <ctime>
 
 namespace qel::calendar {
 
@@ -261,21 +260,19 @@ std::optional<DateTime> fromSeconds(int64_t seconds, const DateTime& shape) {
     return out;
 }
 
-DateTime now() {
+DateTime now(Clock& clock) {
     using namespace std::chrono;
-    auto t = system_clock::now();
-    std::time_t seconds = system_clock::to_time_t(t);
-    std::tm local{};
-    localtime_r(&seconds, &local);
+    const Clock::TimePoint t = clock.now();
+    const Clock::Seconds whole = floor<seconds>(t);
+    const LocalTime local = clock.localTime(whole);
     DateTime out;
-    out.year = local.tm_year + 1900;
-    out.month = local.tm_mon + 1;
-    out.day = local.tm_mday;
-    out.hour = local.tm_hour;
-    out.minute = local.tm_min;
-    out.second = local.tm_sec;
-    auto micros = duration_cast<microseconds>(t.time_since_epoch()).count() % 1000000;
-    out.fraction = double(micros < 0 ? micros + 1000000 : micros) / 1e6;
+    out.year = local.year;
+    out.month = local.month;
+    out.day = local.day;
+    out.hour = local.hour;
+    out.minute = local.minute;
+    out.second = local.second;
+    out.fraction = double(duration_cast<microseconds>(t - whole).count()) / 1e6;
     out.hasTime = true;
     return out;
 }

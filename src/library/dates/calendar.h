@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "platform/ports/clock.h"
 #include "text/text.h"
 
 namespace qel::calendar {
@@ -31,8 +32,8 @@ bool isLeapYear(int year);
 int64_t toSeconds(const DateTime& value);
 std::optional<DateTime> fromSeconds(int64_t seconds, const DateTime& shape);
 
-// The local date and time now.
-DateTime now();
+// The local date and time now, by the given clock.
+DateTime now(Clock& clock);
 
 // Reads a date, a time, or both: 2026/12/8, 2026-12-08, 2026.12.08,
 // 2026年12月8日, 令和8年12月8日 (平成, 昭和, 大正, 明治 too), 12/8 and 12月8日

@@ -15,7 +15,7 @@ namespace {
 
 // The date argument, or now when it is empty; error 41 when it is no date.
 std::optional<calendar::DateTime> dateArgument(Engine& engine, FnArgs& a, std::size_t i) {
-    calendar::DateTime today = calendar::now();
+    calendar::DateTime today = calendar::now(engine.clock());
     const Text& t = a.text(i);
     if (text::trimBlanks(t).empty()) return today;
     auto value = calendar::parse(t, today);
@@ -37,19 +37,19 @@ void datePart(Text& result, Text& args, Engine& engine, Part part) {
 
 }  // namespace
 
-void fnNow(Text& result, Text&, Engine&) {
-    calendar::DateTime now = calendar::now();
+void fnNow(Text& result, Text&, Engine& engine) {
+    calendar::DateTime now = calendar::now(engine.clock());
     result = calendar::formatDate(now) + u" " + calendar::formatTime(now);
 }
-void fnToday(Text& result, Text&, Engine&) {
-    result = calendar::formatDate(calendar::now());
+void fnToday(Text& result, Text&, Engine& engine) {
+    result = calendar::formatDate(calendar::now(engine.clock()));
 }
-void fnTimeNow(Text& result, Text&, Engine&) {
-    result = calendar::formatTime(calendar::now());
+void fnTimeNow(Text& result, Text&, Engine& engine) {
+    result = calendar::formatTime(calendar::now(engine.clock()));
 }
 
-void fnTimer(Text& result, Text&, Engine&) {
-    calendar::DateTime now = calendar::now();
+void fnTimer(Text& result, Text&, Engine& engine) {
+    calendar::DateTime now = calendar::now(engine.clock());
     // Hundredths are what a stopwatch needs; more digits would only be noise.
     double seconds =
         now.hour * 3600 + now.minute * 60 + now.second + std::floor(now.fraction * 100) / 100;
@@ -126,7 +126,7 @@ void fnDateDiff(Text& result, Text& args, Engine& engine) {
 
 void fnDateValue(Text& result, Text& args, Engine& engine) {
     FnArgs a(engine, args, 1);
-    auto v = calendar::parse(a.text(0), calendar::now());
+    auto v = calendar::parse(a.text(0), calendar::now(engine.clock()));
     if (!v || !v->hasDate) {
         engine.ReportErrorNo(41, 48, u"日付");
         return;
@@ -136,7 +136,7 @@ void fnDateValue(Text& result, Text& args, Engine& engine) {
 
 void fnTimeValue(Text& result, Text& args, Engine& engine) {
     FnArgs a(engine, args, 1);
-    auto v = calendar::parse(a.text(0), calendar::now());
+    auto v = calendar::parse(a.text(0), calendar::now(engine.clock()));
     if (!v) {
         engine.ReportErrorNo(41, 48, u"時間");
         return;

@@ -12,7 +12,6 @@
 // X を folder から 復元 does the same from a named backup folder. Files in the
 // backup replace those at X; files made at X since the backup stay.
 #include <algorithm>
-#include <ctime>
 
 #include "core/engine.h"
 #include "core/paths.h"
@@ -29,13 +28,18 @@ namespace {
 constexpr int kCommandArgumentsMissing = 35;
 constexpr int kNotFound = 201;
 
-Text stampNow() {
-    std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    char buf[32];
-    std::strftime(buf, sizeof buf, "%Y%m%d-%H%M%S", &local);
-    return text::fromAscii(buf);
+// YYYYMMDD-hhmmss of the local time now: the digits of yyyy/mm/dd hh:nn:ss,
+// the blank as "-".
+Text stampNow(Engine& engine) {
+    Text stamp;
+    for (char16_t c : dateTimeText(engine.clock().localNow())) {
+        if (c == u' ') {
+            stamp += u'-';
+        } else if (c != u'/' && c != u':') {
+            stamp += c;
+        }
+    }
+    return stamp;
 }
 
 // A stamp folder: 8 digits, "-", 6 digits, and maybe "-n" when two backups
@@ -70,7 +74,7 @@ std::optional<Text> newStampFolder(Engine& engine, TextView backupFolder) {
         ReportWriteFault(engine, backupFolder, made);
         return std::nullopt;
     }
-    const Text stamp = stampNow();
+    const Text stamp = stampNow(engine);
     for (int n = 1; n < 1000; ++n) {
         Text folder = Text(backupFolder) + stamp;
         if (n > 1) folder += u"-" + text::fromAscii(std::to_string(n));

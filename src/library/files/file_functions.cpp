@@ -3,7 +3,6 @@
 // and the system's folders.
 #include <algorithm>
 #include <cmath>
-#include <ctime>
 
 #include "core/engine.h"
 #include "core/paths.h"
@@ -28,13 +27,8 @@ Text joinLines(const std::vector<Text>& lines) {
     return joinTexts(lines, kCRLF);
 }
 
-Text localTimeText(double seconds) {
-    std::time_t t = static_cast<std::time_t>(std::floor(seconds));
-    std::tm local{};
-    localtime_r(&t, &local);
-    char buf[32];
-    std::strftime(buf, sizeof buf, "%Y/%m/%d %H:%M:%S", &local);
-    return text::fromAscii(buf);
+Text localTimeText(Engine& engine, double seconds) {
+    return dateTimeText(engine.clock().localTime(Clock::wholeSeconds(seconds)));
 }
 
 std::optional<FileInfo> existing(Engine& engine, TextView path) {
@@ -182,7 +176,7 @@ void fnFileSize(Text& result, Text& args, Engine& engine) {
 
 void fnFileDate(Text& result, Text& args, Engine& engine) {
     Text path = firstArgument(engine, args);
-    if (auto info = existing(engine, path)) result = localTimeText(info->modified);
+    if (auto info = existing(engine, path)) result = localTimeText(engine, info->modified);
 }
 
 // ファイル属性(file) gives the attribute number; ファイル属性(file の word

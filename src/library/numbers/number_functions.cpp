@@ -2,7 +2,6 @@
 // random numbers, radix conversion and colour numbers.
 #include <cmath>
 #include <cstdint>
-#include <random>
 
 #include "core/engine.h"
 #include "text/number.h"
@@ -47,13 +46,6 @@ void bitArgs(Text& args, Engine& engine, int32_t& a, int32_t& b) {
     }
     a = toBits(f.number(0));
     b = toBits(f.number(1));
-}
-
-// The process's random numbers: nothing in a script can reseed them, so they
-// are not part of a run's state.
-std::mt19937_64& randomEngine() {
-    static std::mt19937_64 engine{std::random_device{}()};
-    return engine;
 }
 
 // The hue-to-component step of the HLS model on the 0-240 scale.
@@ -191,7 +183,7 @@ void fnPi(Text& result, Text&, Engine&) {
 void fnRandom(Text& result, Text& args, Engine& engine) {
     FnArgs a(engine, args, 1);
     double n = a.number(0);
-    double r = std::generate_canonical<double, 53>(randomEngine());
+    double r = engine.random().nextUnit();
     result = numberResult(std::floor(r * (n + 1)));
 }
 

@@ -18,8 +18,13 @@ namespace {
 
 constexpr int kArgumentsMissing = 34;
 constexpr int kCommandArgumentsMissing = 35;
+constexpr int kNotFound = 201;
 constexpr int kCannotWriteName = 202;
 constexpr int kCannotWrite = 203;
+// A missing EUC-JP file has a message of its own, with advice on file names
+// that hold a backslash.
+constexpr int kEucNotFound = 204;
+constexpr int kCannotRead = 210;
 
 // 変換 names encodings by these exact words; any other word (the empty one
 // included) leaves the text as it is in that direction.
@@ -33,6 +38,22 @@ std::optional<uEncoding::Selector> encodingOfWord(TextView word) {
 bool wantsUtf8(TextView word) {
     Text folded = text::toUpperAscii(text::toHalfWidth(text::trimBlanks(word)));
     return folded == u"UTF8" || folded == u"UTF-8";
+}
+
+// Reports a file the codec could not read, by its name; false then.
+bool reportUnread(Engine& engine, TextView fileName, uEncoding::CodecStatus status,
+                  int missingError = kNotFound) {
+    switch (status) {
+        case uEncoding::CodecStatus::Ok:
+            return true;
+        case uEncoding::CodecStatus::Missing:
+            engine.ReportErrorNo(missingError, 48, fileName);
+            return false;
+        case uEncoding::CodecStatus::Unreadable:
+            engine.ReportErrorNo(kCannotRead, 48, fileName);
+            return false;
+    }
+    return false;
 }
 
 void restoreToFile(Engine& engine, TextView fileName, TextView base64) {
@@ -57,11 +78,10 @@ std::optional<uEncoding::Selector> EncodingOfForm(TextView form) {
 
 bool ReadFileInEncoding(Engine& engine, TextView fileName, uEncoding::Selector selector,
                         Text& out) {
-    int error =
+    auto status =
         uEncoding::readFileInEncoding(engine.files(), toNativePath(fileName), selector, out);
-    if (error == 0) return true;
-    engine.ReportErrorNo(error, 48, fileName);
-    return false;
+    return reportUnread(engine, fileName, status,
+                        selector == uEncoding::Selector::Euc ? kEucNotFound : kNotFound);
 }
 
 bool WriteFileInEncoding(Engine& engine, TextView fileName, TextView text,
@@ -109,8 +129,8 @@ void fnEncodeFile(Text& result, Text& args, Engine& engine) {
         engine.ReportErrorNo(kArgumentsMissing, 48);
         return;
     }
-    int error = uEncoding::base64EncodeFile(engine.files(), toNativePath(fileName), result);
-    if (error != 0) engine.ReportErrorNo(error, 48, fileName);
+    auto status = uEncoding::base64EncodeFile(engine.files(), toNativePath(fileName), result);
+    reportUnread(engine, fileName, status);
 }
 
 // 復元(file を, base64 から): writes the decoded bytes as the file's content.

@@ -46,7 +46,7 @@ std::optional<double> numericValue(FnArgs& a) {
 
 void fnFormat(Text& result, Text& args, Engine& engine) {
     FnArgs a(engine, args, 2);
-    result = formatting::formatValue(a.text(0), a.text(1), calendar::now());
+    result = formatting::formatValue(a.text(0), a.text(1), calendar::now(engine.clock()));
 }
 
 namespace {

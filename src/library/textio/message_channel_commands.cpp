@@ -86,7 +86,7 @@ void cmdSend(StatementRecord& record, Engine& engine) {
     }
     std::string id;
     FileStatus status =
-        engine.platform.channel->post(channel.name, message, engine.ui().clockMs(), id);
+        engine.platform.channel->post(channel.name, message, engine.clock().monotonicMs(), id);
     if (!status) {
         engine.ReportError(kSendFailedMessage, kSendFailedError, 48,
                            text::fromUtf8(status.message));

@@ -75,10 +75,11 @@ void cmdWait(StatementRecord& record, Engine& engine) {
     }
     double seconds = engine.EvalNumber(record.woArg);
     UiHost& ui = engine.ui();
-    const double deadline = ui.clockMs() + seconds * 1000.0;
+    Clock& clock = engine.clock();
+    const double deadline = clock.monotonicMs() + seconds * 1000.0;
     // Each pass counts as a step of the run, so an interrupt from the
     // terminal ends a long (or endless: 待て 1E+300) wait too.
-    while (ui.clockMs() < deadline && !engine.loopPassCheck()) {
+    while (clock.monotonicMs() < deadline && !engine.loopPassCheck()) {
         ui.pumpEvents();
         ui.sleepMs(10);
     }

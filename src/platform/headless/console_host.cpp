@@ -251,20 +251,23 @@ std::string ConsoleHost::printText(TextView text, bool onNewPage) {
     return {};
 }
 
+VirtualClock& ConsoleHost::useVirtualClock(Platform& platform, std::unique_ptr<Clock> wall) {
+    auto clock = std::make_unique<VirtualClock>(std::move(wall));
+    VirtualClock& installed = *clock;
+    virtualElapsedMs_ = clock->elapsed();
+    platform.clock = std::move(clock);
+    return installed;
+}
+
 void ConsoleHost::sleepMs(int milliseconds) {
     if (milliseconds <= 0) return;
-    if (options_.virtualClock) {
-        virtualNow_ += milliseconds;
+    // Waits read the bundle's clock: without the virtual clock in it, a
+    // skipped sleep would leave them spinning against the real one.
+    if (auto elapsed = virtualElapsedMs_.lock(); elapsed && options_.virtualClock) {
+        *elapsed += milliseconds;
         return;
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
-}
-
-double ConsoleHost::clockMs() {
-    if (options_.virtualClock) return virtualNow_;
-    using namespace std::chrono;
-    return double(duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count()) /
-           1000.0;
 }
 
 }  // namespace qel

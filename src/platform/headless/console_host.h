@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/headless/virtual_clock.h"
 #include "platform/ports/box_buttons.h"
 #include "platform/ports/platform.h"
 
@@ -18,7 +19,7 @@ namespace qel {
 
 struct ConsoleOptions {
     bool cancelErrors = false;   // error boxes answer Cancel (the script stops)
-    bool virtualClock = false;   // sleeping advances a virtual clock at once
+    bool virtualClock = false;   // sleeping advances a virtual clock at once (useVirtualClock)
     std::string transcriptPath;  // one line per box, see README
     std::string answersPath;     // answers to boxes, one per line
     bool recordSystem = false;   // system requests are written down, never acted on
@@ -43,13 +44,17 @@ class ConsoleHost : public UiHost {
     // written to it (a full disk, a closed file). Each failure is reported on
     // standard error once, when it happens.
     bool outputLost() const { return outputLost_ || transcriptLost_; }
+    // With options.virtualClock: gives the bundle the virtual clock that this
+    // host's sleeps advance, its wall time and local time taken from `wall`
+    // (the standard clocks when none). Should the bundle drop that clock
+    // later, sleeps wait for real again.
+    VirtualClock& useVirtualClock(Platform& platform, std::unique_ptr<Clock> wall = nullptr);
 
     int messageBox(const MessageBoxRequest& request) override;
     std::optional<Text> inputBox(TextView prompt, TextView caption, TextView defaultText) override;
     void setApplicationTitle(TextView title) override { title_ = Text(title); }
     void pumpEvents() override {}
     void sleepMs(int milliseconds) override;
-    double clockMs() override;
     // Nothing is printed: the transcript records what would have been.
     std::string printText(TextView text, bool onNewPage) override;
     // A request to the system the run did not carry out (--no-system), as a
@@ -80,7 +85,7 @@ class ConsoleHost : public UiHost {
     std::deque<Text> answers_;
     std::string problem_;
     Text title_;
-    double virtualNow_ = 0;
+    std::weak_ptr<double> virtualElapsedMs_;  // see VirtualClock::elapsed
 };
 
 // A button number from its number or name (OK, キャンセル, はい …); 0 if none.

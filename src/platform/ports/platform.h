@@ -4,6 +4,8 @@
 #include <memory>
 
 #include "platform/ports/archives.h"
+#include "platform/ports/clock.h"
+#include "platform/ports/random.h"
 #include "platform/ports/ui_host.h"
 #include "platform/ports/file_system.h"
 #include "platform/ports/reading_service.h"
@@ -32,6 +34,13 @@ struct Platform {
     // Compressing and extracting archives; none: archive commands report that
     // there is no archive library.
     std::unique_ptr<ArchivePort> archives;
+    // The wall clock, local time and the monotonic clock that waits and
+    // timers read. Given by default: the standard clocks with local time
+    // taken as UTC. None (reset by hand) counts as that default.
+    std::unique_ptr<Clock> clock = std::make_unique<Clock>();
+    // What 乱数 draws from. Given by default: seeded from the clocks. None
+    // counts as that default.
+    std::unique_ptr<RandomSource> random = std::make_unique<RandomSource>();
 };
 
 }  // namespace qel

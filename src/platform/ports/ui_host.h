@@ -1,4 +1,4 @@
-// The desktop or console that shows the script's boxes, pumps its events and keeps its clock.
+// The desktop or console that shows the script's boxes, pumps its events and waits.
 #pragma once
 
 #include <optional>
@@ -31,9 +31,9 @@ public:
     virtual void setApplicationTitle(TextView title) = 0;
     // Lets pending window messages (and event procedures) run once.
     virtual void pumpEvents() = 0;
+    // Waits, letting the host's events run; time is read from the bundle's
+    // clock (a console host on a virtual clock advances that instead).
     virtual void sleepMs(int milliseconds) = 0;
-    // A monotonic millisecond clock.
-    virtual double clockMs() = 0;
     // Whether anything shown by this host (a window, a timer, a tray icon)
     // could still raise an event. A wait for events with none, and no message
     // channel open, could never end, so it ends at once instead.

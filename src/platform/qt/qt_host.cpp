@@ -113,12 +113,6 @@ void QtHost::sleepMs(int milliseconds) {
     loop.exec();
 }
 
-double QtHost::clockMs() {
-    using namespace std::chrono;
-    return double(duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count()) /
-           1000.0;
-}
-
 bool QtHost::hasEventSources() {
     for (QWidget* widget : QApplication::topLevelWidgets()) {
         if (widget->isVisible()) return true;

@@ -25,7 +25,6 @@ class QtHost : public UiHost {
     // Waits on the event loop, so events are handled meanwhile and an idle
     // script takes no processor time.
     void sleepMs(int milliseconds) override;
-    double clockMs() override;
     bool hasEventSources() override;
     std::string printText(TextView text, bool onNewPage) override;
     void endPrintJob() override;
