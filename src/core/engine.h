@@ -173,9 +173,19 @@ public:
     // First body statement of the running procedure (-1 at the top level):
     // jumps stay inside the procedure that makes them.
     int32_t procedureStart = -1;
-    // Set when nesting ran out of stack: every procedure returns at its next
-    // statement until the outermost call is reached.
+    // Procedure bodies and program texts running inside one another (the
+    // main program's list is 1). Bounded by kMaxNestingDepth.
+    int nestingDepth = 0;
+    // Set when nesting went too deep inside a nested level: every level
+    // abandons what it still had to do (Abandoned), up to the main program's
+    // list (or the outermost call a host made), where the run goes on.
     bool unwinding = false;
+    // Thrown while unwinding: it ends the statement, the expression and the
+    // handler a level was in the middle of, and is caught where the level
+    // began (RunProcedureBody, RunStatementList). Code that calls a script
+    // procedure from inside a library it must not cross (a callback) catches
+    // it and lets the statement end; the level still unwinds after it.
+    struct Abandoned {};
 
     // ---- front end (parser.cpp) --------------------------------------------
     // Text pass, line pass and classification; empty with *ok false on an
@@ -285,10 +295,18 @@ public:
     struct Caches;
     Caches& caches() { return *caches_; }
 
-    // Reports that a script nested deeper than the machine stack allows.
+    // Reports that a script nested deeper than kMaxNestingDepth or the
+    // machine stack allows (once per runaway). Inside a nested level it then
+    // starts the unwinding: it throws Abandoned.
     void ReportTooDeep(TextView where);
+    // Whether one more procedure or program text may begin.
+    bool mayNestDeeper() const;
 
 private:
+    // After a nested level ended: the unwinding goes on into the enclosing
+    // level, unless that is the outermost one.
+    void passOnUnwinding();
+    void runStatements(std::vector<StatementRecord>& statements);
     Text runPlan(const eval::ArgPlan& plan);
     Text evalName(const eval::ArgPlan& plan);
     double runArithmetic(const eval::CompiledArithmetic& compiled);

@@ -1,11 +1,58 @@
 // The statement execution loop.
 #include "core/engine.h"
+#include "core/limits.h"
 #include "core/stack_guard.h"
 #include "core/text/brackets.h"
 
 namespace qel {
 
+namespace {
+// Counts a level of nesting for as long as it runs, however it ends.
+class NestingLevel {
+public:
+    explicit NestingLevel(int& depth) : depth_(depth) { ++depth_; }
+    ~NestingLevel() { --depth_; }
+    NestingLevel(const NestingLevel&) = delete;
+    NestingLevel& operator=(const NestingLevel&) = delete;
+
+private:
+    int& depth_;
+};
+}  // namespace
+
+bool Engine::mayNestDeeper() const {
+    // A level needs more room than one statement: a runaway is caught here,
+    // naming what it called, before a deeper check trips somewhere inside it.
+    constexpr unsigned long kLevelReserveBytes = 256 * 1024;
+    return nestingDepth < kMaxNestingDepth && !stackNearlyExhausted(kLevelReserveBytes);
+}
+
+void Engine::passOnUnwinding() {
+    if (nestingDepth <= 1) {
+        unwinding = false;
+    } else if (unwinding) {
+        throw Abandoned{};
+    }
+}
+
 void Engine::RunStatementList(std::vector<StatementRecord>& statements) {
+    if (unwinding) throw Abandoned{};
+    if (!mayNestDeeper()) {
+        ReportTooDeep(currentStatement ? TextView(currentStatement->source) : TextView());
+        return;
+    }
+    {
+        NestingLevel level(nestingDepth);
+        try {
+            runStatements(statements);
+        } catch (const Abandoned&) {
+            // What this text still had to do is abandoned.
+        }
+    }
+    passOnUnwinding();
+}
+
+void Engine::runStatements(std::vector<StatementRecord>& statements) {
     const long long last = static_cast<long long>(statements.size()) - 1;
     bool executing = true;
     for (long long i = 0; i <= last;) {
@@ -44,9 +91,6 @@ void Engine::ExecuteStatement(StatementRecord& record) {
     if (statementBudget > 0) --statementBudget;
     if (stackNearlyExhausted()) {
         ReportTooDeep(record.source);
-        // Inside procedures every level returns at its next statement; at the
-        // top level there is nothing to unwind.
-        unwinding = procedureDepth > 0;
         return;
     }
     library.beforeStatement(*this);
