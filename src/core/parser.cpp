@@ -51,10 +51,13 @@ bool removeBlockComments(Text& script, Engine& engine) {
             engine.ReportError(u"コメントの終了記号「*/」がありません。", 999, 64, u"/*", {}, line);
             return false;
         }
-        Text comment = script.substr(open, close + 2 - open);
-        Text breaks(countOf(comment, kCRLF), kParticleMark);
-        script = text::replaceAll(script, comment, breaks);
-        script = text::replaceAll(script, kMarkText, kCRLF);
+        // Only this comment goes: the same text elsewhere (quoted, say) stays.
+        const std::size_t length = close + 2 - open;
+        Text breaks;
+        for (std::size_t n = countOf(TextView(script).substr(open, length), kCRLF); n > 0; --n) {
+            breaks += kCRLF;
+        }
+        script.replace(open, length, breaks);
     }
 }
 
