@@ -212,7 +212,7 @@ public:
     Text EvalPlanned(const eval::ArgPlan& plan, TextView text);
     // The value of an arithmetic plan as the number it is.
     double EvalPlannedNumber(const eval::ArgPlan& plan, TextView text);
-    std::shared_ptr<eval::ArgPlan> PlanOf(TextView text) { return planFor(text); }
+    std::shared_ptr<eval::ArgPlan> PlanOf(TextView text);
     double EvalArithmetic(TextView text);
     double EvalNumber(TextView text);
     // `prepared`, when given, keeps the analysis of a condition that a
@@ -314,7 +314,11 @@ private:
     void runSequence(StatementRecord& record);
     void assign(StatementRecord& record, TextView target, TextView valueText);
     bool tryAppendInPlace(TextView target, const eval::ArgPlan& plan);
+    // The analysis of a text, kept per text. Throws when the text cannot be
+    // analysed (too deep); tryPlanFor gives null then, for callers that
+    // evaluate the text itself instead, which reports it.
     std::shared_ptr<eval::ArgPlan> planFor(TextView text);
+    std::shared_ptr<eval::ArgPlan> tryPlanFor(TextView text);
     bool patternMatches(TextView pattern, TextView subject);
     // The second half of a comparison: both sides evaluated, the code final.
     bool judgeComparison(TextView left, Text right, Text low, Text high, int code, bool quoted);

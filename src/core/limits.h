@@ -16,7 +16,7 @@ constexpr int kMaxNestingDepth = 3000;
 // Brackets nested inside one expression: （ ( ［, and the texts a call's
 // argument holds nested in turn. Analysis and evaluation go one level deeper
 // per bracket, so this bounds the stack and the memory an expression takes.
-constexpr int kMaxBracketDepth = 1000;
+constexpr int kMaxBracketDepth = 2000;
 
 // The longest text a script can build (64 Mi UTF-16 units, 128 MiB): joining
 // (＆, embedded ［…］, appending) or a function result that would pass it is

@@ -97,11 +97,12 @@ bool beginsIfLine(TextView line) {
 // The assignment marker: "は" followed by "、" or a blank, else "＝"/"=".
 // Returns the marker position and the width to skip after the marker's text.
 std::size_t findAssignmentMarker(TextView line, std::size_t& skip) {
+    // One scanner for all candidates: a line of many は stays linear.
+    text::BracketScanner brackets(line, kSyntaxBrackets);
     for (std::size_t p = line.find(u'は'); p != npos; p = line.find(u'は', p + 1)) {
         if (p + 1 >= line.size()) break;
         char16_t next = line[p + 1];
-        if ((next == u'、' || next == u' ' || next == u'　') &&
-            !text::isInsideBrackets(line, p, kSyntaxBrackets)) {
+        if ((next == u'、' || next == u' ' || next == u'　') && !brackets.inside(p)) {
             skip = 2;
             return p;
         }

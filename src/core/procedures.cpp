@@ -237,7 +237,7 @@ const PositionalArguments& Engine::positionalArgumentsOf(TextView argText) {
         auto made = std::make_shared<PositionalArguments>();
         for (const Text& piece : splitPositional(argText)) {
             made->texts.emplace_back(text::trimBlanks(piece));
-            made->plans.push_back(made->texts.back().empty() ? nullptr : planFor(made->texts.back()));
+            made->plans.push_back(made->texts.back().empty() ? nullptr : tryPlanFor(made->texts.back()));
         }
         it = cache.emplace(Text(argText), std::move(made)).first;
     }

@@ -4,7 +4,6 @@
 // contract (see README).
 #pragma once
 
-#include <deque>
 #include <fstream>
 #include <iosfwd>
 #include <memory>
@@ -58,11 +57,18 @@ class ConsoleHost : public UiHost {
     std::ostream& err_;
     std::istream& in_;
     std::unique_ptr<std::ofstream> transcript_;
-    std::deque<Text> answers_;
+    std::unique_ptr<std::ifstream> answers_;
     std::string problem_;
     Text title_;
     double virtualNow_ = 0;
 };
+
+// The longest answer line kept (1 MiB of UTF-8), from --answers or typed on
+// standard input; the rest of a longer line is read past and dropped.
+constexpr std::size_t kMaxAnswerLineBytes = std::size_t(1) << 20;
+// Reads one line (LF or CR LF) of at most kMaxAnswerLineBytes, cut at a
+// character boundary; false at the end of input with nothing read.
+bool readAnswerLine(std::istream& in, std::string& line);
 
 // A button number from its number or name (OK, キャンセル, はい …); 0 if none.
 int buttonFromAnswer(TextView answer);
