@@ -67,6 +67,9 @@ struct ProgramRecord {
     std::vector<int16_t> depth;
     std::vector<bool> inBlock;
     std::shared_ptr<KeyedTable> locals;  // created on first ここだけの変数
+    // Per statement, where the loop block it opens ends (-1: not a loop
+    // line); made by the loop command when it first runs a block here.
+    std::vector<int32_t> loopEnds;
 };
 
 }  // namespace qel
