@@ -13,6 +13,8 @@
 
 #include "core/cmd_data.h"
 #include "core/library_port.h"
+#include "core/limits.h"
+#include "core/stack_guard.h"
 #include "core/statement.h"
 #include "core/text/text.h"
 #include "platform/ports.h"
@@ -191,8 +193,12 @@ public:
     // Text pass, line pass and classification; empty with *ok false on an
     // unclosed block comment.
     std::vector<StatementRecord> SplitProgram(TextView script, bool* ok = nullptr);
+    // The same, taking the script text over (no copy of it is made).
+    std::vector<StatementRecord> SplitOwnedProgram(Text script, bool* ok = nullptr);
     void PrepareLines(std::vector<Text>& lines);
     StatementRecord ParseLine(TextView line) const;
+    // ParseLine of a line it takes over as the record's source.
+    StatementRecord classify(Text source) const;
     bool MarkBlocks(ProgramRecord& program);
     // A whole program record ready to run: parsed, blocks marked, procedures
     // registered under `programNumber`.
@@ -299,13 +305,24 @@ public:
     // machine stack allows (once per runaway). Inside a nested level it then
     // starts the unwinding: it throws Abandoned.
     void ReportTooDeep(TextView where);
-    // Whether one more procedure or program text may begin.
-    bool mayNestDeeper() const;
+    // Whether one more procedure or program text may begin. A level needs
+    // more room than one statement: a runaway is caught here, naming what it
+    // called, before a deeper check trips somewhere inside it.
+    bool mayNestDeeper() const {
+        constexpr unsigned long kLevelReserveBytes = 256 * 1024;
+        return nestingDepth < kMaxNestingDepth && !stackNearlyExhausted(kLevelReserveBytes);
+    }
 
 private:
     // After a nested level ended: the unwinding goes on into the enclosing
     // level, unless that is the outermost one.
-    void passOnUnwinding();
+    void passOnUnwinding() {
+        if (nestingDepth <= 1) {
+            unwinding = false;
+        } else if (unwinding) {
+            throw Abandoned{};
+        }
+    }
     void runStatements(std::vector<StatementRecord>& statements);
     Text runPlan(const eval::ArgPlan& plan);
     Text evalName(const eval::ArgPlan& plan);

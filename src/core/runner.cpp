@@ -20,21 +20,6 @@ private:
 };
 }  // namespace
 
-bool Engine::mayNestDeeper() const {
-    // A level needs more room than one statement: a runaway is caught here,
-    // naming what it called, before a deeper check trips somewhere inside it.
-    constexpr unsigned long kLevelReserveBytes = 256 * 1024;
-    return nestingDepth < kMaxNestingDepth && !stackNearlyExhausted(kLevelReserveBytes);
-}
-
-void Engine::passOnUnwinding() {
-    if (nestingDepth <= 1) {
-        unwinding = false;
-    } else if (unwinding) {
-        throw Abandoned{};
-    }
-}
-
 void Engine::RunStatementList(std::vector<StatementRecord>& statements) {
     if (unwinding) throw Abandoned{};
     if (!mayNestDeeper()) {
