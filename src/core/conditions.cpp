@@ -216,10 +216,13 @@ bool Engine::ParseComparison(TextView condition, int comparison,
     auto prepare = [&] {
         auto split = std::make_shared<ComparisonSplit>(splitComparison(condition, comparison));
         if (split->valid && isPlainRightSide(split->right)) {
-            split->plainRight = true;
-            split->leftPlan = planFor(split->left);
-            split->rightPlan = planFor(split->right);
-            if (split->rightPlan->kind == eval::PlanKind::Constant && !split->rightPlan->constant.empty()) {
+            split->leftPlan = tryPlanFor(split->left);
+            split->rightPlan = tryPlanFor(split->right);
+            // A side that cannot be analysed takes the general way, which
+            // reports why.
+            split->plainRight = split->leftPlan && split->rightPlan;
+            if (split->plainRight && split->rightPlan->kind == eval::PlanKind::Constant &&
+                !split->rightPlan->constant.empty()) {
                 split->rightNumber = number::parse(split->rightPlan->constant);
             }
         }

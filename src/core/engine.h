@@ -12,6 +12,8 @@
 
 #include "core/cmd_data.h"
 #include "core/library_port.h"
+#include "core/limits.h"
+#include "core/stack_guard.h"
 #include "core/statement.h"
 #include "text/text.h"
 #include "platform/ports/platform.h"
@@ -185,16 +187,30 @@ public:
     // First body statement of the running procedure (-1 at the top level):
     // jumps stay inside the procedure that makes them.
     int32_t procedureStart = -1;
-    // Set when nesting ran out of stack: every procedure returns at its next
-    // statement until the outermost call is reached.
+    // Procedure bodies and program texts running inside one another (the
+    // main program's list is 1). Bounded by kMaxNestingDepth.
+    int nestingDepth = 0;
+    // Set when nesting went too deep inside a nested level: every level
+    // abandons what it still had to do (Abandoned), up to the main program's
+    // list (or the outermost call a host made), where the run goes on.
     bool unwinding = false;
+    // Thrown while unwinding: it ends the statement, the expression and the
+    // handler a level was in the middle of, and is caught where the level
+    // began (RunProcedureBody, RunStatementList). Code that calls a script
+    // procedure from inside a library it must not cross (a callback) catches
+    // it and lets the statement end; the level still unwinds after it.
+    struct Abandoned {};
 
     // ---- front end (parser.cpp) --------------------------------------------
     // Text pass, line pass and classification; empty with *ok false on an
     // unclosed block comment.
     std::vector<StatementRecord> SplitProgram(TextView script, bool* ok = nullptr);
+    // The same, taking the script text over (no copy of it is made).
+    std::vector<StatementRecord> SplitOwnedProgram(Text script, bool* ok = nullptr);
     void PrepareLines(std::vector<Text>& lines);
     StatementRecord ParseLine(TextView line) const;
+    // ParseLine of a line it takes over as the record's source.
+    StatementRecord classify(Text source) const;
     bool MarkBlocks(ProgramRecord& program);
     // A whole program record ready to run: parsed, blocks marked, procedures
     // registered under `programNumber`.
@@ -214,7 +230,7 @@ public:
     Text EvalPlanned(const eval::ArgPlan& plan, TextView text);
     // The value of an arithmetic plan as the number it is.
     double EvalPlannedNumber(const eval::ArgPlan& plan, TextView text);
-    std::shared_ptr<eval::ArgPlan> PlanOf(TextView text) { return planFor(text); }
+    std::shared_ptr<eval::ArgPlan> PlanOf(TextView text);
     double EvalArithmetic(TextView text);
     double EvalNumber(TextView text);
     // `prepared`, when given, keeps the analysis of a condition that a
@@ -297,10 +313,29 @@ public:
     struct Caches;
     Caches& caches() { return *caches_; }
 
-    // Reports that a script nested deeper than the machine stack allows.
+    // Reports that a script nested deeper than kMaxNestingDepth or the
+    // machine stack allows (once per runaway). Inside a nested level it then
+    // starts the unwinding: it throws Abandoned.
     void ReportTooDeep(TextView where);
+    // Whether one more procedure or program text may begin. A level needs
+    // more room than one statement: a runaway is caught here, naming what it
+    // called, before a deeper check trips somewhere inside it.
+    bool mayNestDeeper() const {
+        constexpr unsigned long kLevelReserveBytes = 256 * 1024;
+        return nestingDepth < kMaxNestingDepth && !stackNearlyExhausted(kLevelReserveBytes);
+    }
 
 private:
+    // After a nested level ended: the unwinding goes on into the enclosing
+    // level, unless that is the outermost one.
+    void passOnUnwinding() {
+        if (nestingDepth <= 1) {
+            unwinding = false;
+        } else if (unwinding) {
+            throw Abandoned{};
+        }
+    }
+    void runStatements(std::vector<StatementRecord>& statements);
     Text runPlan(const eval::ArgPlan& plan);
     Text evalName(const eval::ArgPlan& plan);
     double runArithmetic(const eval::CompiledArithmetic& compiled);
@@ -308,7 +343,11 @@ private:
     void runSequence(StatementRecord& record);
     void assign(StatementRecord& record, TextView target, TextView valueText);
     bool tryAppendInPlace(TextView target, const eval::ArgPlan& plan);
+    // The analysis of a text, kept per text. Throws when the text cannot be
+    // analysed (too deep); tryPlanFor gives null then, for callers that
+    // evaluate the text itself instead, which reports it.
     std::shared_ptr<eval::ArgPlan> planFor(TextView text);
+    std::shared_ptr<eval::ArgPlan> tryPlanFor(TextView text);
     bool patternMatches(TextView pattern, TextView subject);
     // The second half of a comparison: both sides evaluated, the code final.
     bool judgeComparison(TextView left, Text right, Text low, Text high, int code, bool quoted);

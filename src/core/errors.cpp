@@ -56,9 +56,11 @@ int Engine::ReportError(TextView message, int number, int style, TextView word, 
         case ErrorMode::Procedure: {
             // Errors inside the error procedure are shown, never routed back
             // into it.
+            // Restored however the procedure ends (a runaway inside it
+            // unwinds through here).
+            Restore<ErrorMode> keepMode(errors.errorMode);
             errors.errorMode = ErrorMode::Continue;
             CallProcedure(errors.errorProcedure, {}, true, nullptr);
-            errors.errorMode = ErrorMode::Procedure;
             return 0;
         }
         case ErrorMode::Ignore:
@@ -95,13 +97,14 @@ void Engine::ClearErrorState() {
 }
 
 void Engine::ReportTooDeep(TextView where) {
-    // One report per runaway: the levels that return after it stay silent.
-    if (unwinding) return;
-    ReportError(u"処理の入れ子が深すぎるため、これ以上実行できません。\n手順が終わりなく自分自身を呼び出していないか確認してください。\n%1",
-                998, 48, where.substr(0, 80));
-    // Inside procedures every level returns at its next statement; at the
-    // top level there is nothing to unwind.
-    unwinding = procedureDepth > 0;
+    // One report per runaway: the levels that unwind after it stay silent.
+    if (!unwinding) {
+        ReportError(u"処理の入れ子が深すぎるため、これ以上実行できません。\n手順が終わりなく自分自身を呼び出していないか確認してください。\n%1",
+                    998, 48, where.substr(0, 80));
+        // In the main program's own list there is nothing to unwind.
+        unwinding = nestingDepth > 1;
+    }
+    if (unwinding) throw Abandoned{};
 }
 
 }  // namespace qel

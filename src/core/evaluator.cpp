@@ -3,8 +3,10 @@
 // name); the choice is made once per distinct text and kept in a plan.
 #include "core/evaluator.h"
 
+#include <algorithm>
 #include <cmath>
 
+#include "core/limits.h"
 #include "core/stack_guard.h"
 #include "text/brackets.h"
 #include "text/number.h"
@@ -36,6 +38,59 @@ bool hasArithmeticOperator(TextView t) {
 
 PlanPtr analyse(TextView text);
 
+// Thrown when a text nests deeper than the stack allows; EvalText reports it.
+struct TooDeep {};
+// Thrown when brackets nest deeper than kMaxBracketDepth.
+struct BracketsTooDeep {};
+// Thrown when a text being built would pass kMaxTextLength (error 11).
+struct TooLong {};
+
+// The bracket levels the analysis is inside. Each level analyses the text
+// within its brackets afresh, so the depth bounds both the stack and the
+// work one expression costs.
+thread_local int bracketLevels = 0;
+class BracketLevel {
+public:
+    BracketLevel() {
+        if (++bracketLevels > kMaxBracketDepth) {
+            --bracketLevels;
+            throw BracketsTooDeep{};
+        }
+    }
+    ~BracketLevel() { --bracketLevels; }
+    BracketLevel(const BracketLevel&) = delete;
+    BracketLevel& operator=(const BracketLevel&) = delete;
+};
+
+// Whether brackets （ ( ［ nest deeper than the limit anywhere outside 「」
+// in the text: one pass, so that such a text is refused before anything is
+// analysed or kept for it (a call inside a call's argument, nested many
+// times over, would otherwise leave a plan for each of its arguments).
+bool nestsTooDeep(TextView t) {
+    int depth = 0;
+    int quotes = 0;
+    for (char16_t c : t) {
+        if (c == u'「') {
+            ++quotes;
+        } else if (c == u'」') {
+            if (quotes > 0) --quotes;
+        } else if (quotes > 0) {
+            continue;
+        } else if (c == u'（' || c == u'(' || c == u'［') {
+            if (++depth > kMaxBracketDepth) return true;
+        } else if ((c == u'）' || c == u')' || c == u'］') && depth > 0) {
+            --depth;
+        }
+    }
+    return false;
+}
+
+// Appends a piece of a text being built, refusing to pass the length limit.
+void appendLimited(Text& out, TextView piece) {
+    if (piece.size() > kMaxTextLength - std::min(out.size(), kMaxTextLength)) throw TooLong{};
+    out += piece;
+}
+
 PlanPtr constantPlan(TextView value) {
     auto plan = std::make_unique<ArgPlan>();
     plan->kind = PlanKind::Constant;
@@ -58,6 +113,7 @@ PlanPtr embeddedPlan(TextView t, bool quoted) {
         eval::EmbeddedPart part;
         part.literal = Text(body.substr(pos, open - pos));
         part.expression = Text(body.substr(open + 1, close - open - 1));
+        BracketLevel level;
         part.plan = analyse(part.expression);
         plan->parts.push_back(std::move(part));
         pos = close + 1;
@@ -70,13 +126,16 @@ PlanPtr embeddedPlan(TextView t, bool quoted) {
 PlanPtr namePlan(TextView t) {
     auto plan = std::make_unique<ArgPlan>();
     plan->kind = PlanKind::Name;
-    plan->constant = Text(t);
     if (t.back() == u')' || t.back() == u'）') {
         if (t.front() == u'(' || t.front() == u'（') {
+            // Keeps no copy of its text: nested brackets would keep one per
+            // level, the square of the depth in all.
             plan->kind = PlanKind::Inner;
+            BracketLevel level;
             plan->left = analyse(t.substr(1, t.size() - 2));
             return plan;
         }
+        plan->constant = Text(t);
         std::size_t open = t.find(u'（');
         if (open == npos) open = t.find(u'(');
         plan->hasArgumentBracket = true;
@@ -88,12 +147,10 @@ PlanPtr namePlan(TextView t) {
         }
         return plan;
     }
+    plan->constant = Text(t);
     plan->name = Text(t);
     return plan;
 }
-
-// Thrown when a text nests deeper than the stack allows; EvalText reports it.
-struct TooDeep {};
 
 // Every rule but the number and concatenation rules, on a trimmed text.
 PlanPtr analyseTrimmed(TextView t) {
@@ -159,30 +216,61 @@ std::shared_ptr<ArgPlan> Engine::planFor(TextView text) {
     auto& plans = caches().plans;
     auto it = plans.find(text);
     if (it != plans.end()) return it->second;
+    if (nestsTooDeep(text)) throw BracketsTooDeep{};
     if (plans.size() >= kMaxCachedPlans) plans.clear();
     std::shared_ptr<ArgPlan> plan(analyse(text));
     plans.emplace(Text(text), plan);
     return plan;
 }
 
-Text Engine::EvalText(TextView text) { return EvalPlanned(*planFor(text), text); }
+namespace {
+
+// Runs an evaluation; what made it impossible to finish is reported here,
+// once, by the outermost evaluation that met it, and the value is `failed`.
+template <class Result, class Body>
+Result reportingFailures(Engine& engine, TextView text, Result failed, Body&& body) {
+    try {
+        return body();
+    } catch (const TooDeep&) {
+        engine.ReportTooDeep(text);
+    } catch (const BracketsTooDeep&) {
+        engine.ReportError(u"式の括弧の入れ子が深すぎるため、これ以上実行できません。\n括弧の入れ子は%1段までです。",
+                           998, 48, number::format(kMaxBracketDepth));
+    } catch (const TooLong&) {
+        engine.ReportErrorNo(11, 48);
+    }
+    return failed;
+}
+
+}  // namespace
+
+std::shared_ptr<ArgPlan> Engine::tryPlanFor(TextView text) {
+    try {
+        return planFor(text);
+    } catch (const TooDeep&) {
+    } catch (const BracketsTooDeep&) {
+    }
+    return nullptr;
+}
+
+std::shared_ptr<ArgPlan> Engine::PlanOf(TextView text) {
+    if (auto plan = tryPlanFor(text)) return plan;
+    // The analysis failed: evaluating the text reports why, and gives the
+    // empty value the plan stands for from now on.
+    EvalText(text);
+    return std::make_shared<ArgPlan>();
+}
+
+Text Engine::EvalText(TextView text) {
+    return reportingFailures(*this, text, Text(), [&] { return runPlan(*planFor(text)); });
+}
 
 double Engine::EvalPlannedNumber(const ArgPlan& plan, TextView text) {
-    try {
-        return runArithmetic(*plan.arithmetic);
-    } catch (const TooDeep&) {
-        ReportTooDeep(text);
-        return 0;
-    }
+    return reportingFailures(*this, text, 0.0, [&] { return runArithmetic(*plan.arithmetic); });
 }
 
 Text Engine::EvalPlanned(const ArgPlan& plan, TextView text) {
-    try {
-        return runPlan(plan);
-    } catch (const TooDeep&) {
-        ReportTooDeep(text);
-        return {};
-    }
+    return reportingFailures(*this, text, Text(), [&] { return runPlan(plan); });
 }
 
 Text Engine::runPlan(const ArgPlan& plan) {
@@ -192,17 +280,17 @@ Text Engine::runPlan(const ArgPlan& plan) {
             return plan.constant;
         case PlanKind::Concat: {
             Text out;
-            for (const auto& piece : plan.pieces) out += runPlan(*piece);
+            for (const auto& piece : plan.pieces) appendLimited(out, runPlan(*piece));
             return out;
         }
         case PlanKind::Embedded: {
             Text out;
             for (const auto& part : plan.parts) {
-                out += part.literal;
+                appendLimited(out, part.literal);
                 Text value = runPlan(*part.plan);
-                if (value != part.expression) out += value;
+                if (value != part.expression) appendLimited(out, value);
             }
-            out += plan.tail;
+            appendLimited(out, plan.tail);
             return out;
         }
         case PlanKind::Arithmetic:
@@ -260,15 +348,17 @@ bool Engine::tryAppendInPlace(TextView target, const ArgPlan& plan) {
     for (std::size_t i = 1; i < plan.pieces.size(); ++i) {
         const ArgPlan& piece = *plan.pieces[i];
         if (piece.kind == PlanKind::Constant) {
-            tail += piece.constant;
+            appendLimited(tail, piece.constant);
         } else if (piece.kind == PlanKind::Name && !piece.hasArgumentBracket && !piece.name.empty()) {
             const xxCmdData* other = FindVariable(piece.name, piece.lookup);
             if (!other) return false;
-            tail += other->Value.text();
+            appendLimited(tail, other->Value.text());
         } else {
             return false;
         }
     }
+    // The variable keeps its value when the result would be too long.
+    if (tail.size() > kMaxTextLength - variable->Value.text().size()) throw TooLong{};
     variable->Value += tail;
     return true;
 }
@@ -284,7 +374,8 @@ void Engine::assign(StatementRecord& record, TextView target, TextView valueText
         bool plain = false;
     };
     AssignCache& cache = recordCache<AssignCache>(record);
-    try {
+    // On a failure the statement stores nothing: the variable keeps its value.
+    reportingFailures(*this, valueText, 0, [&] {
         if (!cache.plan) {
             cache.plan = planFor(valueText);
             cache.plain = target.find(u'（') == npos && target.find(u'(') == npos;
@@ -293,19 +384,18 @@ void Engine::assign(StatementRecord& record, TextView target, TextView valueText
         const ArgPlan* plan = cache.plan.get();
         if (!cache.plain) {
             SetVariable(target, runPlan(*plan));
-            return;
+            return 0;
         }
-        if (tryAppendInPlace(target, *plan)) return;
+        if (tryAppendInPlace(target, *plan)) return 0;
         if (plan->kind == PlanKind::Arithmetic) {
             double value = runArithmetic(*plan->arithmetic);
             variableForWriting(target, cache.lookup).Value.setNumber(std::isfinite(value) ? value : 0);
-            return;
+            return 0;
         }
         Text value = runPlan(*plan);
         variableForWriting(target, cache.lookup).Value = std::move(value);
-    } catch (const TooDeep&) {
-        ReportTooDeep(valueText);
-    }
+        return 0;
+    });
 }
 
 double Engine::EvalNumber(TextView text) { return number::toNumber(EvalText(text)); }
@@ -320,16 +410,16 @@ double Engine::numberOfPlan(const ArgPlan& plan) {
 }
 
 double Engine::EvalArithmetic(TextView text) {
-    try {
+    return reportingFailures(*this, text, 0.0, [&] {
         auto& cache = caches().arithmetic;
         auto it = cache.find(text);
-        if (it == cache.end()) it = cache.emplace(Text(text), eval::compileArithmetic(text)).first;
+        if (it == cache.end()) {
+            if (nestsTooDeep(text)) throw BracketsTooDeep{};
+            it = cache.emplace(Text(text), eval::compileArithmetic(text)).first;
+        }
         std::shared_ptr<eval::CompiledArithmetic> compiled = it->second;
         return runArithmetic(*compiled);
-    } catch (const TooDeep&) {
-        ReportTooDeep(text);
-        return 0;
-    }
+    });
 }
 
 Text Engine::EvalWithConstants(int tableNumber, TextView text) {

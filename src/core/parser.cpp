@@ -51,10 +51,13 @@ bool removeBlockComments(Text& script, Engine& engine) {
             engine.ReportError(u"コメントの終了記号「*/」がありません。", 999, 64, u"/*", {}, line);
             return false;
         }
-        Text comment = script.substr(open, close + 2 - open);
-        Text breaks(countOf(comment, kCRLF), kParticleMark);
-        script = text::replaceAll(script, comment, breaks);
-        script = text::replaceAll(script, kMarkText, kCRLF);
+        // Only this comment goes: the same text elsewhere (quoted, say) stays.
+        const std::size_t length = close + 2 - open;
+        Text breaks;
+        for (std::size_t n = countOf(TextView(script).substr(open, length), kCRLF); n > 0; --n) {
+            breaks += kCRLF;
+        }
+        script.replace(open, length, breaks);
     }
 }
 
@@ -94,11 +97,12 @@ bool beginsIfLine(TextView line) {
 // The assignment marker: "は" followed by "、" or a blank, else "＝"/"=".
 // Returns the marker position and the width to skip after the marker's text.
 std::size_t findAssignmentMarker(TextView line, std::size_t& skip) {
+    // One scanner for all candidates: a line of many は stays linear.
+    text::BracketScanner brackets(line, kSyntaxBrackets);
     for (std::size_t p = line.find(u'は'); p != npos; p = line.find(u'は', p + 1)) {
         if (p + 1 >= line.size()) break;
         char16_t next = line[p + 1];
-        if ((next == u'、' || next == u' ' || next == u'　') &&
-            !text::isInsideBrackets(line, p, kSyntaxBrackets)) {
+        if ((next == u'、' || next == u' ' || next == u'　') && !brackets.inside(p)) {
             skip = 2;
             return p;
         }
@@ -153,7 +157,7 @@ void classifyCommand(StatementRecord& record) {
 // ---- particle splitting ------------------------------------------------------
 
 std::vector<Text> SplitParticles(StatementRecord& record, std::vector<Text>& particles) {
-    Text work = record.marked;
+    Text work = record.marked.empty() ? record.source : record.marked;
     std::vector<Text> remembered(particles.size());
     for (std::size_t k = 0; k < particles.size(); ++k) {
         remembered[k] = std::move(particles[k]);
@@ -231,17 +235,26 @@ const std::vector<Text>& AskParticlesOnce(StatementRecord& record,
 // ---- passes --------------------------------------------------------------------
 
 std::vector<StatementRecord> Engine::SplitProgram(TextView script, bool* ok) {
-    Text work(script);
-    work.erase(std::remove(work.begin(), work.end(), u'\t'), work.end());
-    if (!removeBlockComments(work, *this)) {
+    return SplitOwnedProgram(Text(script), ok);
+}
+
+// Each pass lets go of what the previous one made as soon as it can, so
+// that a long script is held about once at a time besides its records.
+std::vector<StatementRecord> Engine::SplitOwnedProgram(Text script, bool* ok) {
+    script.erase(std::remove(script.begin(), script.end(), u'\t'), script.end());
+    if (!removeBlockComments(script, *this)) {
         if (ok) *ok = false;
         return {};
     }
-    std::vector<Text> lines = splitAt(work, kCRLF);
+    std::vector<Text> lines = splitAt(script, kCRLF);
+    Text().swap(script);
     PrepareLines(lines);
     std::vector<StatementRecord> statements;
     statements.reserve(lines.size());
-    for (const Text& line : lines) statements.push_back(ParseLine(line));
+    for (Text& line : lines) {
+        statements.push_back(classify(std::move(line)));
+        Text().swap(line);
+    }
     if (ok) *ok = true;
     return statements;
 }
@@ -279,11 +292,15 @@ void Engine::PrepareLines(std::vector<Text>& lines) {
     if (pendingCount > 0) lines[groupStart] = Text(text::trimBlanks(pending));
 }
 
-StatementRecord Engine::ParseLine(TextView line) const {
+StatementRecord Engine::ParseLine(TextView line) const { return classify(Text(line)); }
+
+StatementRecord Engine::classify(Text source) const {
     StatementRecord record;
-    if (line.empty()) return record;
-    record.source = Text(line);
-    record.marked = record.source;
+    if (source.empty()) return record;
+    // Taken, not copied: `marked` stays empty (standing for the source)
+    // until a particle split marks it.
+    record.source = std::move(source);
+    const TextView line = record.source;
     if (text::startsWith(line, u"手順は　")) {
         record.kind = StatementKind::ProcHead;
         return record;

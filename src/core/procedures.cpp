@@ -2,6 +2,7 @@
 // expressions, parameters by position or by particle, by-reference results.
 #include "core/engine.h"
 #include "core/evaluator.h"
+#include "core/limits.h"
 #include "core/parser.h"
 #include "core/stack_guard.h"
 #include "text/brackets.h"
@@ -15,9 +16,6 @@ using text::npos;
 namespace {
 
 constexpr TextView kProcedureHead = u"手順は　";
-
-// Stack kept free beyond the guard's own reserve when a procedure is called.
-constexpr unsigned long kCallReserveBytes = 256 * 1024;
 
 struct Parameter {
     Text name;
@@ -111,10 +109,10 @@ bool Engine::CallProcedure(TextView name, TextView arguments, bool asCommand,
                            StatementRecord* record) {
     std::shared_ptr<xxCmdData> entry = procedures.findShared(name);
     if (!entry) return false;
-    // A call needs more room than one pass through its arguments and its
-    // first statement, so a runaway recursion is caught here, naming the
-    // procedure, before a deeper check trips somewhere inside it.
-    if (stackNearlyExhausted(kCallReserveBytes)) {
+    if (unwinding) throw Abandoned{};
+    // Checked before the arguments are bound, so that a runaway is reported
+    // naming the procedure.
+    if (!mayNestDeeper()) {
         ReportTooDeep(entry->Name);
         return true;
     }
@@ -240,7 +238,7 @@ const PositionalArguments& Engine::positionalArgumentsOf(TextView argText) {
         auto made = std::make_shared<PositionalArguments>();
         for (const Text& piece : splitPositional(argText)) {
             made->texts.emplace_back(text::trimBlanks(piece));
-            made->plans.push_back(made->texts.back().empty() ? nullptr : planFor(made->texts.back()));
+            made->plans.push_back(made->texts.back().empty() ? nullptr : tryPlanFor(made->texts.back()));
         }
         it = cache.emplace(Text(argText), std::move(made)).first;
     }
@@ -286,11 +284,9 @@ void Engine::giveBackLocalsTable(std::shared_ptr<KeyedTable> table) {
 }
 
 void Engine::RunProcedureBody(xxCmdData& entry) {
-    if (stackNearlyExhausted()) {
+    if (unwinding) throw Abandoned{};
+    if (!mayNestDeeper()) {
         ReportTooDeep(entry.Name);
-        // Inside procedures every level returns at its next statement; at the
-        // top level there is nothing to unwind.
-        unwinding = procedureDepth > 0;
         return;
     }
     if (entry.Num < 0 || std::size_t(entry.Num) >= programLevels.size()) return;
@@ -307,22 +303,33 @@ void Engine::RunProcedureBody(xxCmdData& entry) {
     currentLevel = entry.Num;
     auto& statements = program->statements;
     long long i = entry.FuncPnt;
-    while (!stopRequested && !unwinding && !leaveRequested) {
-        if (i < 0 || std::size_t(i) >= statements.size()) break;
-        StatementRecord& record = statements[std::size_t(i)];
-        if (record.kind == StatementKind::End) break;
-        currentLine = static_cast<int32_t>(i);
-        ExecuteStatement(record);
-        lineJumped = false;
-        i = static_cast<long long>(currentLine) + 1;
+    ++nestingDepth;
+    try {
+        while (!stopRequested && !unwinding && !leaveRequested) {
+            if (i < 0 || std::size_t(i) >= statements.size()) break;
+            StatementRecord& record = statements[std::size_t(i)];
+            if (record.kind == StatementKind::End) break;
+            currentLine = static_cast<int32_t>(i);
+            ExecuteStatement(record);
+            lineJumped = false;
+            i = static_cast<long long>(currentLine) + 1;
+        }
+    } catch (const Abandoned&) {
+        // The rest of the body is abandoned; the state is restored below.
+    } catch (...) {
+        --nestingDepth;
+        --procedureDepth;
+        throw;
     }
+    --nestingDepth;
 
     leaveRequested = false;
     if (!stopRequested) {
         currentLine = savedLine;
         currentLevel = savedLevel;
     }
-    if (--procedureDepth == 0) unwinding = false;
+    --procedureDepth;
+    passOnUnwinding();
 }
 
 bool Engine::RunProcedureByName(TextView name) {

@@ -1,11 +1,43 @@
 // The statement execution loop.
 #include "core/engine.h"
+#include "core/limits.h"
 #include "core/stack_guard.h"
 #include "text/brackets.h"
 
 namespace qel {
 
+namespace {
+// Counts a level of nesting for as long as it runs, however it ends.
+class NestingLevel {
+public:
+    explicit NestingLevel(int& depth) : depth_(depth) { ++depth_; }
+    ~NestingLevel() { --depth_; }
+    NestingLevel(const NestingLevel&) = delete;
+    NestingLevel& operator=(const NestingLevel&) = delete;
+
+private:
+    int& depth_;
+};
+}  // namespace
+
 void Engine::RunStatementList(std::vector<StatementRecord>& statements) {
+    if (unwinding) throw Abandoned{};
+    if (!mayNestDeeper()) {
+        ReportTooDeep(currentStatement ? TextView(currentStatement->source) : TextView());
+        return;
+    }
+    {
+        NestingLevel level(nestingDepth);
+        try {
+            runStatements(statements);
+        } catch (const Abandoned&) {
+            // What this text still had to do is abandoned.
+        }
+    }
+    passOnUnwinding();
+}
+
+void Engine::runStatements(std::vector<StatementRecord>& statements) {
     const long long last = static_cast<long long>(statements.size()) - 1;
     bool executing = true;
     for (long long i = 0; i <= last;) {
@@ -50,9 +82,6 @@ void Engine::ExecuteStatement(StatementRecord& record) {
     if (statementBudget > 0) --statementBudget;
     if (stackNearlyExhausted()) {
         ReportTooDeep(record.source);
-        // Inside procedures every level returns at its next statement; at the
-        // top level there is nothing to unwind.
-        unwinding = procedureDepth > 0;
         return;
     }
     library.beforeStatement(*this);

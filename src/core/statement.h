@@ -35,17 +35,42 @@ struct RecordCache {
     virtual ~RecordCache() = default;
 };
 
+// A record's cache slot. A copied record starts without a cache and makes
+// its own on first use: the cache is the handler's work on that record's
+// text, and sharing it would cost every record a reference count.
+class RecordCacheSlot {
+public:
+    RecordCacheSlot() = default;
+    RecordCacheSlot(const RecordCacheSlot&) {}
+    RecordCacheSlot& operator=(const RecordCacheSlot&) {
+        cache_.reset();
+        return *this;
+    }
+    RecordCacheSlot(RecordCacheSlot&&) noexcept = default;
+    RecordCacheSlot& operator=(RecordCacheSlot&&) noexcept = default;
+    RecordCacheSlot& operator=(std::unique_ptr<RecordCache> cache) {
+        cache_ = std::move(cache);
+        return *this;
+    }
+    RecordCache* get() const { return cache_.get(); }
+
+private:
+    std::unique_ptr<RecordCache> cache_;
+};
+
 struct StatementRecord {
     StatementKind kind = StatementKind::Command;
     CommandHandler handler = nullptr;  // resolved on first execution, kept for the run
     Text source;
+    // The source with its particles marked; empty until a particle split
+    // marks it (it then stands for the source itself).
     Text marked;
     std::vector<Text> particleArgs;
     Text head;
     Text woArg;
     Text heArg;
     Text extraArg;
-    std::shared_ptr<RecordCache> cache;
+    RecordCacheSlot cache;  // made on first execution
 };
 
 // The cache of kind T of a record, created on first use.
@@ -55,7 +80,7 @@ T& recordCache(StatementRecord& record) {
     // and a record only ever holds the cache of the handler that made it.
     RecordCache* existing = record.cache.get();
     if (existing && typeid(*existing) == typeid(T)) return static_cast<T&>(*existing);
-    auto created = std::make_shared<T>();
+    auto created = std::make_unique<T>();
     T& ref = *created;
     record.cache = std::move(created);
     return ref;
@@ -67,6 +92,9 @@ struct ProgramRecord {
     std::vector<int16_t> depth;
     std::vector<bool> inBlock;
     std::shared_ptr<KeyedTable> locals;  // created on first ここだけの変数
+    // Per statement, where the loop block it opens ends (-1: not a loop
+    // line); made by the loop command when it first runs a block here.
+    std::vector<int32_t> loopEnds;
 };
 
 }  // namespace qel

@@ -73,6 +73,10 @@ void Qel::ResetEngine() {
 void Qel::TeardownEngine() { library_->teardownRun(*engine_); }
 
 void Qel::Run(TextView program, TextView fileName, bool bPreserve) {
+    runNormalised(text::normaliseLineEnds(program), fileName, bPreserve);
+}
+
+void Qel::runNormalised(Text program, TextView fileName, bool bPreserve) {
     Engine& e = *engine_;
     if (!bPreserve) {
         if (!fileName.empty()) {
@@ -88,7 +92,7 @@ void Qel::Run(TextView program, TextView fileName, bool bPreserve) {
     // reported under this run's error mode and a Cancel on it stops the run.
     LoadStoredProtection(e);
     auto record = std::make_shared<ProgramRecord>();
-    record->statements = e.SplitProgram(text::normaliseLineEnds(program));
+    record->statements = e.SplitOwnedProgram(std::move(program));
     if (!e.hostedWindowMode) {
         e.MarkBlocks(*record);
         e.RegisterProcedures(record->statements, 0);
@@ -111,10 +115,16 @@ bool Qel::RunFile(TextView fileName, bool bPreserve) {
     TextView name = fileName;
     if (name.size() >= 2 && name.front() == u'"' && name.back() == u'"') name = name.substr(1, name.size() - 2);
     engine_->currentFile = Text(name);
-    std::string bytes;
-    bool readable = engine_->files().readFile(toNativePath(name), bytes);
-    Text script = readable ? text::decodeFileBytes(bytes) : Text();
-    Run(script, name, bPreserve);
+    Text script;
+    bool readable = false;
+    {
+        // Each form of the text goes as soon as the next is made: a long
+        // script is not held several times over while it runs.
+        std::string bytes;
+        readable = engine_->files().readFile(toNativePath(name), bytes);
+        if (readable) script = text::normaliseLineEnds(text::decodeFileBytes(bytes));
+    }
+    runNormalised(std::move(script), name, bPreserve);
     return readable;
 }
 
@@ -229,7 +239,7 @@ SetInfoValue Qel::GetSetInfo(TextView syurui, TextView naiyou) {
     }
     if (syurui == u"プログラム") {
         auto record = std::make_shared<ProgramRecord>();
-        record->statements = e.SplitProgram(text::normaliseLineEnds(naiyou));
+        record->statements = e.SplitOwnedProgram(text::normaliseLineEnds(naiyou));
         e.MarkBlocks(*record);
         if (e.programLevels.empty()) e.programLevels.push_back(record);
         e.programLevels[0] = record;

@@ -45,6 +45,9 @@ public:
     Platform& platform() { return platform_; }
 
 private:
+    // Run, with the program's line ends already CR LF, taking the text over.
+    void runNormalised(Text program, TextView fileName, bool bPreserve);
+
     void ResetEngine();
     void TeardownEngine();
     StatementRecord currentStatementCopy();

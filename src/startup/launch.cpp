@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <iostream>
+#include <new>
 
 #include "text/text.h"
 #include "engine/qel.h"
@@ -207,6 +208,23 @@ LaunchMode chooseLaunchMode(const std::string& executablePath, const CommandLine
     return upperAscii(base) == "QELSCRIPT" ? LaunchMode::Runtime : LaunchMode::StandAlone;
 }
 
+namespace {
+// Runs a script; false when memory ran out on the way. The limits of the
+// language keep a script from asking for unbounded memory, but a machine can
+// still have less than a script legitimately needs: that ends the run with
+// a report instead of an abort.
+template <class Run>
+bool runReportingExhaustion(Run&& run, std::ostream& err) {
+    try {
+        run();
+        return true;
+    } catch (const std::bad_alloc&) {
+        err << "qelscript: out of memory; the script was stopped\n";
+        return false;
+    }
+}
+}  // namespace
+
 int runMain(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
             std::istream& in, const volatile int* interruptFlag,
             const DesktopHostFactory& desktop) {
@@ -322,7 +340,9 @@ int runMain(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     engine.commandLineText = text::fromUtf8(joinArguments(cl.scriptArguments));
     Text commandLine = engine.commandLineText;
     qel.GetSetInfo(u"コマンドライン", commandLine);
-    qel.Run(text::decodeFileBytes(bytes), text::fromUtf8(path), false);
+    if (!runReportingExhaustion(
+            [&] { qel.Run(text::decodeFileBytes(bytes), text::fromUtf8(path), false); }, err))
+        return finish(2);
     return finish(engine.engineStatus == EngineStatus::Stopping ? 1 : 0);
 }
 

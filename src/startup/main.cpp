@@ -7,6 +7,7 @@
 
 #include "startup/desktop_loader.h"
 #include "startup/launch.h"
+#include "startup/script_thread.h"
 
 namespace {
 // The number of the signal that asked the running script to stop at its next
@@ -43,6 +44,8 @@ int main(int argc, char** argv) {
 #ifdef QEL_DESKTOP_MODULE
     desktop = [](std::string& why) { return qel::loadDesktopHost(QEL_DESKTOP_MODULE, why); };
 #endif
-    return qel::runMain(args, std::cout, std::cerr, std::cin,
-                        reinterpret_cast<const volatile int*>(&interrupted), desktop);
+    return qel::runOnScriptStack([&] {
+        return qel::runMain(args, std::cout, std::cerr, std::cin,
+                            reinterpret_cast<const volatile int*>(&interrupted), desktop);
+    });
 }

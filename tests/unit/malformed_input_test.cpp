@@ -74,6 +74,19 @@ TEST_F(MalformedInputTest, LongChainsAndDeepNesting) {
     runThenAfter(repeat(u"もしXなら", 50000));
 }
 
+// Past the nesting limit of brackets an expression is refused with one
+// report, whether the brackets group, hold a call's argument or sit in an
+// embedded expression, and the variable keeps its value.
+TEST_F(MalformedInputTest, BracketsNestedPastTheLimitAreRefused) {
+    const Text deep = repeat(u"(", 2001) + u"1+2" + repeat(u")", 2001);
+    runThenAfter(u"Z は、「元」\r\nZ は、" + deep);
+    EXPECT_EQ(variable(u"Z"), u"元");
+    runThenAfter(u"Y は、" + repeat(u"文字数(", 2001) + u"「a」" + repeat(u")", 2001));
+    runThenAfter(u"X は、「［" + deep + u"］」");
+    runThenAfter(u"もし " + deep + u" が 3 なら「a」を表示");
+    EXPECT_EQ(errorNumbers(), (std::vector<int>{998, 998, 998, 998}));
+}
+
 TEST_F(MalformedInputTest, ManyItemsAndLines) {
     Text names;
     for (int i = 0; i < 100000; ++i) names += u"v" + text::fromAscii(std::to_string(i)) + u",";

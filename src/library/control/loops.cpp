@@ -45,7 +45,7 @@ bool opensLoopBlock(const StatementRecord& record, Engine& engine) {
 
 // The line that ends the block body starting after `loopLine`: the first
 // 繰り返…終わり at the same nesting, or a procedure's 終わり, or the end.
-std::size_t findLoopEnd(const std::vector<StatementRecord>& statements, std::size_t loopLine,
+std::size_t scanLoopEnd(const std::vector<StatementRecord>& statements, std::size_t loopLine,
                         Engine& engine) {
     int nesting = 0;
     for (std::size_t j = loopLine + 1; j < statements.size(); ++j) {
@@ -59,6 +59,43 @@ std::size_t findLoopEnd(const std::vector<StatementRecord>& statements, std::siz
         }
     }
     return statements.size();
+}
+
+// The same for every loop line of a program at once, in one pass with a
+// stack of the open blocks (-1 for the other lines): a scan per loop, each
+// time it starts, would make deeply nested loops quadratic.
+std::vector<std::int32_t> markLoopEnds(const std::vector<StatementRecord>& statements,
+                                       Engine& engine) {
+    std::vector<std::int32_t> ends(statements.size(), -1);
+    std::vector<std::size_t> open;
+    for (std::size_t j = 0; j < statements.size(); ++j) {
+        const StatementRecord& record = statements[j];
+        if (record.kind == StatementKind::End) {
+            for (std::size_t line : open) ends[line] = std::int32_t(j);
+            open.clear();
+        } else if (isLoopEnd(record)) {
+            if (!open.empty()) {
+                ends[open.back()] = std::int32_t(j);
+                open.pop_back();
+            }
+        } else if (opensLoopBlock(record, engine)) {
+            open.push_back(j);
+        }
+    }
+    for (std::size_t line : open) ends[line] = std::int32_t(statements.size());
+    return ends;
+}
+
+// The end of the loop block at `loopLine` of the running program, from the
+// program's table (made on the first block loop it runs). A loop line the
+// table does not know (a spelling of the command the nesting count does not
+// recognise) is scanned on its own.
+std::size_t findLoopEnd(ProgramRecord& program, std::size_t loopLine, Engine& engine) {
+    if (program.loopEnds.size() != program.statements.size()) {
+        program.loopEnds = markLoopEnds(program.statements, engine);
+    }
+    std::int32_t end = program.loopEnds[loopLine];
+    return end >= 0 ? std::size_t(end) : scanLoopEnd(program.statements, loopLine, engine);
 }
 
 // The pieces of a one-line body, split at 。 outside brackets. Empty when a
@@ -226,7 +263,7 @@ void cmdRepeat(StatementRecord& record, Engine& engine) {
         if (!parseOneLineBody(engine, TextView(oneLine).substr(open + 1, close - open - 1), body)) return;
     }
     const std::size_t endLine =
-        oneLineForm || !inProgram ? loopLine : findLoopEnd(statements, loopLine, engine);
+        oneLineForm || !inProgram ? loopLine : findLoopEnd(program, loopLine, engine);
 
     bool leftByJump = false;
     if (!oneLineForm && !inProgram) return;  // a block form run as one line has no body

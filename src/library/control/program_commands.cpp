@@ -108,7 +108,7 @@ std::pair<std::shared_ptr<ProgramRecord>, int> addProgramLevel(Engine& engine, T
 void cmdRunText(StatementRecord& record, Engine& engine) {
     Text script = engine.EvalText(record.woArg);
     auto program = std::make_shared<ProgramRecord>();
-    program->statements = engine.SplitProgram(text::normaliseLineEnds(script));
+    program->statements = engine.SplitOwnedProgram(text::normaliseLineEnds(script));
     engine.MarkBlocks(*program);
     ProgramRecord& caller = engine.currentProgram();
     if (!caller.locals) caller.locals = std::make_shared<KeyedTable>();

@@ -1,6 +1,7 @@
 #include "library/registry/arguments.h"
 
 #include <algorithm>
+#include <new>
 
 #include "core/engine.h"
 #include "core/statement.h"
@@ -193,6 +194,9 @@ bool CallFunction(Engine& engine, const KeyedTable& functions, TextView name, Te
     } catch (const NumericOverflow&) {
         // The result keeps whatever the handler had written (normally nothing).
         engine.ReportError(kOverflowMessage, kOverflowError, 48, entry->Name);
+    } catch (const std::bad_alloc&) {
+        // Memory ran out: no handler can go on, and the top level reports it.
+        throw;
     } catch (const std::exception&) {
         // Any other fault inside a handler ends the call quietly with what it
         // had written; the script goes on.

@@ -9,6 +9,7 @@
 #include <optional>
 #include <vector>
 
+#include "core/limits.h"
 #include "text/text.h"
 
 namespace qel {
@@ -20,10 +21,10 @@ class Engine;
 // the overflow report, so a handler never has to unwind by hand.
 struct NumericOverflow {};
 
-// The longest text a function builds (64 Mi UTF-16 units, 128 MiB): a repeat
-// count or a padding that would pass it is refused with error 11 before any
-// memory is asked for.
-constexpr std::size_t kMaxResultLength = std::size_t(1) << 26;
+// The longest text a function builds: the limit of every text a script
+// makes. A repeat count or a padding that would pass it is refused with
+// error 11 before any memory is asked for.
+constexpr std::size_t kMaxResultLength = kMaxTextLength;
 
 // The pieces of a bound argument text, evaluated when first read.
 class FnArgs {

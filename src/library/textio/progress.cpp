@@ -33,7 +33,13 @@ void NotifyProgress(Engine& engine, double done, double total) {
     Text args =
         number::format(percent) + u"," + number::format(done) + u"," + number::format(total);
     Text keep = engine.answer;
-    engine.CallProcedure(engine.progressProcedure, args, false, nullptr);
+    try {
+        engine.CallProcedure(engine.progressProcedure, args, false, nullptr);
+    } catch (const Engine::Abandoned&) {
+        // Progress is reported from inside the operation (a transfer, a
+        // table walk), which must not be torn through: it ends, and the
+        // levels unwind after its statement.
+    }
     engine.answer = std::move(keep);
 }
 

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstring>
 #include <iostream>
+#include <limits>
 #include <thread>
 
 #include "text/number.h"
@@ -73,17 +74,47 @@ ConsoleHost::ConsoleHost(ConsoleOptions options, std::ostream& out, std::ostream
                          std::istream& in)
     : options_(std::move(options)), out_(out), err_(err), in_(in) {
     if (!options_.answersPath.empty()) {
-        std::ifstream answers(options_.answersPath, std::ios::binary);
-        if (!answers) {
-            problem_ = "cannot read the answers file " + options_.answersPath;
+        // Read a line at a time as boxes ask: an endless source (a device, a
+        // pipe) must not be read whole.
+        answers_ = std::make_unique<std::ifstream>(options_.answersPath, std::ios::binary);
+        if (!*answers_) problem_ = "cannot read the answers file " + options_.answersPath;
+    }
+}
+
+bool readAnswerLine(std::istream& in, std::string& line) {
+    line.clear();
+    std::streambuf* buffer = in.rdbuf();
+    if (!buffer) return false;
+    bool readAny = false;
+    for (;;) {
+        int c = buffer->sbumpc();
+        if (c == std::char_traits<char>::eof()) {
+            in.setstate(std::ios::eofbit);
+            break;
+        }
+        readAny = true;
+        if (c == '\n') break;
+        if (line.size() < kMaxAnswerLineBytes) {
+            line += char(c);
         } else {
-            std::string line;
-            while (std::getline(answers, line)) {
-                if (!line.empty() && line.back() == '\r') line.pop_back();
-                answers_.push_back(text::fromUtf8(line));
-            }
+            // The rest of an over-long line is dropped, unread into memory.
+            in.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
+            break;
         }
     }
+    if (line.size() >= kMaxAnswerLineBytes) {
+        // Cut at a character boundary: never half a UTF-8 sequence.
+        std::size_t end = line.size();
+        while (end > 0 && (static_cast<unsigned char>(line[end - 1]) & 0xC0) == 0x80) --end;
+        if (end > 0 && static_cast<unsigned char>(line[end - 1]) >= 0xC0) {
+            std::size_t lead = end - 1;
+            unsigned char first = static_cast<unsigned char>(line[lead]);
+            std::size_t need = first >= 0xF0 ? 4 : first >= 0xE0 ? 3 : 2;
+            if (line.size() - lead < need) line.resize(lead);
+        }
+    }
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    return readAny;
 }
 
 ConsoleHost::~ConsoleHost() = default;
@@ -119,10 +150,9 @@ void ConsoleHost::noteOutputFailure(std::ostream& stream, const std::string& wha
 }
 
 std::optional<Text> ConsoleHost::nextAnswer() {
-    if (answers_.empty()) return std::nullopt;
-    Text answer = std::move(answers_.front());
-    answers_.pop_front();
-    return answer;
+    std::string line;
+    if (!answers_ || !readAnswerLine(*answers_, line)) return std::nullopt;
+    return text::fromUtf8(line);
 }
 
 void ConsoleHost::record(const std::string& line) {
@@ -194,8 +224,7 @@ std::optional<std::string> ConsoleHost::readLine() {
     // The end of input, a read error and an interrupted read all mean that no
     // answer will come.
     if (interrupt_ && *interrupt_) return std::nullopt;
-    if (!in_.good() || !std::getline(in_, line)) return std::nullopt;
-    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (!in_.good() || !readAnswerLine(in_, line)) return std::nullopt;
     return line;
 }
 

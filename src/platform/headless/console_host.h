@@ -4,7 +4,6 @@
 // contract (see README).
 #pragma once
 
-#include <deque>
 #include <fstream>
 #include <iosfwd>
 #include <memory>
@@ -82,11 +81,18 @@ class ConsoleHost : public UiHost {
     const volatile int* interrupt_ = nullptr;
     bool outputLost_ = false;
     bool transcriptLost_ = false;
-    std::deque<Text> answers_;
+    std::unique_ptr<std::ifstream> answers_;
     std::string problem_;
     Text title_;
     std::weak_ptr<double> virtualElapsedMs_;  // see VirtualClock::elapsed
 };
+
+// The longest answer line kept (1 MiB of UTF-8), from --answers or typed on
+// standard input; the rest of a longer line is read past and dropped.
+constexpr std::size_t kMaxAnswerLineBytes = std::size_t(1) << 20;
+// Reads one line (LF or CR LF) of at most kMaxAnswerLineBytes, cut at a
+// character boundary; false at the end of input with nothing read.
+bool readAnswerLine(std::istream& in, std::string& line);
 
 // A button number from its number or name (OK, キャンセル, はい …); 0 if none.
 int buttonFromAnswer(TextView answer);
