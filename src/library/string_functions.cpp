@@ -6,6 +6,7 @@
 
 #include "core/engine.h"
 #include "core/parser.h"
+#include "core/pattern_errors.h"
 #include "text/brackets.h"
 #include "text/number.h"
 #include "core/values.h"
@@ -483,10 +484,14 @@ void fnReplace(Text& result, Text& args, Engine& engine) {
 
 void fnPatternReplace(Text& result, Text& args, Engine& engine) {
     FnArgs a(engine, args, 3);
-    auto pattern = RegexPattern::compile(engine, a.text(1), false);
+    auto pattern = CompilePattern(engine, a.text(1), false);
     if (!pattern) return;
-    if (auto replaced = pattern->replaceAll(engine, a.text(0), a.text(2)))
-        result = std::move(*replaced);
+    Text replaced;
+    auto allowLength = [&](std::size_t length) { return lengthAllowed(engine, double(length)); };
+    if (PatternFailed(engine, pattern->replaceAll(a.text(0), a.text(2), replaced, allowLength),
+                      pattern->source()))
+        return;
+    result = std::move(replaced);
 }
 
 // ---- splitting and joining ------------------------------------------------------------
@@ -595,27 +600,36 @@ void fnBinaryArray(Text& result, Text& args, Engine& engine) {
 
 // ---- pattern commands ------------------------------------------------------------------
 
+namespace {
+
+// Every match of the pattern in the subject; false after reporting a bad
+// pattern or a match that could not be finished.
+bool findMatches(Engine& engine, TextView subject, TextView pattern,
+                 std::vector<text::Pattern::Match>& matches) {
+    auto compiled = CompilePattern(engine, pattern, false);
+    return compiled &&
+           !PatternFailed(engine, compiled->findAll(subject, SIZE_MAX, matches), pattern);
+}
+
+}  // namespace
+
 void cmdPatternSearch(StatementRecord& record, Engine& engine) {
     Text subject, pattern;
     if (!patternCommandArgs(record, engine, subject, pattern)) return;
-    auto compiled = RegexPattern::compile(engine, pattern, false);
-    if (!compiled) return;
-    auto matches = compiled->findAll(engine, subject);
-    if (!matches) return;
+    std::vector<text::Pattern::Match> matches;
+    if (!findMatches(engine, subject, pattern, matches)) return;
     std::vector<Text> found;
-    for (auto& m : *matches) found.push_back(std::move(m.groups[0]));
+    for (auto& m : matches) found.push_back(std::move(m.groups[0]));
     engine.answer = joinTexts(found, kCRLF);
 }
 
 void cmdPatternSubmatch(StatementRecord& record, Engine& engine) {
     Text subject, pattern;
     if (!patternCommandArgs(record, engine, subject, pattern)) return;
-    auto compiled = RegexPattern::compile(engine, pattern, false);
-    if (!compiled) return;
-    auto matches = compiled->findAll(engine, subject);
-    if (!matches) return;
+    std::vector<text::Pattern::Match> matches;
+    if (!findMatches(engine, subject, pattern, matches)) return;
     std::vector<Text> rows;
-    for (auto& m : *matches) {
+    for (auto& m : matches) {
         std::vector<Text> cells;
         for (std::size_t g = 1; g < m.groups.size(); ++g)
             cells.push_back(values::escapeCell(m.groups[g]));
