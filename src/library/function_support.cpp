@@ -79,14 +79,7 @@ void reportBadNumber(Engine& engine, double value) {
 // ---- tables -------------------------------------------------------------------------
 
 std::vector<TextView> splitRows(TextView table) {
-    std::vector<TextView> rows;
-    std::size_t start = 0;
-    for (std::size_t p = table.find(kCRLF); p != TextView::npos; p = table.find(kCRLF, start)) {
-        rows.push_back(table.substr(start, p - start));
-        start = p + 2;
-    }
-    rows.push_back(table.substr(start));
-    return rows;
+    return text::splitViews(table, kCRLF);
 }
 
 std::vector<TextView> splitCells(TextView row) {
@@ -145,15 +138,6 @@ bool forEachColumnEntry(Engine& engine, TextView table, double column,
         rowStart = rowEnd + 2;
     }
     return true;
-}
-
-Text joinTexts(const std::vector<Text>& parts, TextView separator) {
-    Text out;
-    for (std::size_t i = 0; i < parts.size(); ++i) {
-        if (i > 0) out += separator;
-        out += parts[i];
-    }
-    return out;
 }
 
 // ---- tests of one value -----------------------------------------------------------------

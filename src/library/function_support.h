@@ -89,8 +89,6 @@ std::vector<TextView> splitCells(TextView row);
 // Entries are visited with their escapes undone, one pass over the text.
 bool forEachColumnEntry(Engine& engine, TextView table, double column,
                         const std::function<void(TextView entry)>& visit);
-// Joins texts with a separator.
-Text joinTexts(const std::vector<Text>& parts, TextView separator);
 
 // ---- tests of one value -----------------------------------------------------------
 // A comparison of a value with an operand, or a test of its kind, in the

@@ -505,14 +505,9 @@ void fnSplit(Text& result, Text& args, Engine& engine) {
         // No separator: the cells of the list, escapes undone.
         for (TextView cell : splitCells(t)) pieces.push_back(values::unescapeCell(cell));
     } else {
-        std::size_t start = 0;
-        for (std::size_t p = t.find(separator); p != Text::npos; p = t.find(separator, start)) {
-            pieces.push_back(t.substr(start, p - start));
-            start = p + separator.size();
-        }
-        pieces.push_back(t.substr(start));
+        pieces = text::split(t, separator);
     }
-    result = joinTexts(pieces, kCRLF);
+    result = text::join(pieces, kCRLF);
 }
 
 void fnSplitLines(Text& result, Text& args, Engine& engine) {
@@ -521,14 +516,14 @@ void fnSplitLines(Text& result, Text& args, Engine& engine) {
     for (TextView row : listLines(a.text(0))) {
         for (TextView cell : splitCells(row)) lines.push_back(values::unescapeCell(cell));
     }
-    result = joinTexts(lines, kCRLF);
+    result = text::join(lines, kCRLF);
 }
 
 void fnJoin(Text& result, Text& args, Engine& engine) {
     FnArgs a(engine, args, 2);
     std::vector<Text> lines;
     for (TextView line : listLines(a.text(0))) lines.emplace_back(line);
-    result = joinTexts(lines, a.text(1));
+    result = text::join(lines, a.text(1));
 }
 
 // ---- dictionaries ---------------------------------------------------------------------
@@ -551,7 +546,7 @@ void fnDictionaryKeys(Text& result, Text& args, Engine& engine) {
         if (eq == TextView::npos) continue;
         out.emplace_back(wantValues ? line.substr(eq + 1) : line.substr(0, eq));
     }
-    result = joinTexts(out, kCRLF);
+    result = text::join(out, kCRLF);
 }
 
 // ---- tests --------------------------------------------------------------------------------
@@ -620,7 +615,7 @@ void cmdPatternSearch(StatementRecord& record, Engine& engine) {
     if (!findMatches(engine, subject, pattern, matches)) return;
     std::vector<Text> found;
     for (auto& m : matches) found.push_back(std::move(m.groups[0]));
-    engine.answer = joinTexts(found, kCRLF);
+    engine.answer = text::join(found, kCRLF);
 }
 
 void cmdPatternSubmatch(StatementRecord& record, Engine& engine) {
@@ -633,9 +628,9 @@ void cmdPatternSubmatch(StatementRecord& record, Engine& engine) {
         std::vector<Text> cells;
         for (std::size_t g = 1; g < m.groups.size(); ++g)
             cells.push_back(values::escapeCell(m.groups[g]));
-        rows.push_back(joinTexts(cells, u","));
+        rows.push_back(text::join(cells, u","));
     }
-    engine.answer = joinTexts(rows, kCRLF);
+    engine.answer = text::join(rows, kCRLF);
 }
 
 }  // namespace qel

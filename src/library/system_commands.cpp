@@ -30,14 +30,8 @@ SystemStatus noSystem() {
 // when none is, so that the error names something the user can install.
 Text chooseInstalled(SystemPort* port, TextView choices) {
     std::vector<Text> lines;
-    std::size_t start = 0;
-    for (;;) {
-        std::size_t bar = choices.find(u'|', start);
-        lines.emplace_back(text::trimBlanks(
-            choices.substr(start, bar == TextView::npos ? TextView::npos : bar - start)));
-        if (bar == TextView::npos) break;
-        start = bar + 1;
-    }
+    for (TextView choice : text::splitViews(choices, u"|"))
+        lines.emplace_back(text::trimBlanks(choice));
     for (const Text& line : lines) {
         std::string program = text::toUtf8(line.substr(0, line.find(u' ')));
         if (port && port->programAvailable(program)) return line;

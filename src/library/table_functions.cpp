@@ -270,7 +270,7 @@ void fnArraySearch(Text& result, Text& args, Engine& engine) {
         }
         progress.finish();
     }
-    result = joinTexts(found, u",");
+    result = text::join(found, u",");
 }
 
 void fnArrayExtract(Text& result, Text& args, Engine& engine) {
@@ -286,7 +286,7 @@ void fnArrayExtract(Text& result, Text& args, Engine& engine) {
         if (matchesValue(entry, value, exact) != invert) out.push_back(cellForm(entry));
     };
     forEachColumnEntry(engine, table, column.all ? 0 : column.number, take);
-    result = joinTexts(out, u",");
+    result = text::join(out, u",");
 }
 
 void fnArrayJudge(Text& result, Text& args, Engine& engine) {
@@ -321,7 +321,7 @@ void fnArrayJudge(Text& result, Text& args, Engine& engine) {
         }
         if (holds) kept.push_back(row);
     }
-    result = joinTexts(kept, kCRLF);
+    result = text::join(kept, kCRLF);
 }
 
 void fnColumnSearch(Text& result, Text& args, Engine& engine) {
@@ -340,7 +340,7 @@ void fnColumnSearch(Text& result, Text& args, Engine& engine) {
     for (std::size_t c = 0; c < hit.size(); ++c) {
         if (hit[c]) columns.push_back(number::format(double(c + 1)));
     }
-    result = joinTexts(columns, u",");
+    result = text::join(columns, u",");
 }
 
 // ---- changing rows ----------------------------------------------------------------------
@@ -362,7 +362,7 @@ void fnArrayDelete(Text& result, Text& args, Engine& engine) {
     for (std::size_t r = 0; r < rows.size(); ++r) {
         if (!drop[r]) kept.push_back(std::move(rows[r]));
     }
-    result = joinTexts(kept, kCRLF);
+    result = text::join(kept, kCRLF);
 }
 
 void fnArrayInsert(Text& result, Text& args, Engine& engine) {
@@ -380,7 +380,7 @@ void fnArrayInsert(Text& result, Text& args, Engine& engine) {
     if (at > int64_t(rows.size()) + 1) rows.resize(std::size_t(at - 1));
     std::vector<Text> inserted = textLines(a.text(2));
     rows.insert(rows.begin() + (at - 1), inserted.begin(), inserted.end());
-    result = joinTexts(rows, kCRLF);
+    result = text::join(rows, kCRLF);
 }
 
 void fnArrayMap(Text& result, Text& args, Engine& engine) {
@@ -418,10 +418,10 @@ void fnArrayMap(Text& result, Text& args, Engine& engine) {
                 out.emplace_back(cells[c]);
             }
         }
-        rows.push_back(joinTexts(out, u","));
+        rows.push_back(text::join(out, u","));
         if (engine.stopRequested) break;
     }
-    result = joinTexts(rows, kCRLF);
+    result = text::join(rows, kCRLF);
 }
 
 // ---- columns and statistics ---------------------------------------------------------------
@@ -434,7 +434,7 @@ void fnColumnExtract(Text& result, Text& args, Engine& engine) {
                             [&](TextView e) { entries.push_back(cellForm(e)); })) {
         return;
     }
-    result = joinTexts(entries, u",");
+    result = text::join(entries, u",");
 }
 
 void fnSum(Text& result, Text& args, Engine& engine) {
@@ -501,7 +501,7 @@ void fnStandardScore(Text& result, Text& args, Engine& engine) {
         }
         scores.push_back(numberResult(sigma == 0 ? 50.0 : 50 + 10 * (*v - mean) / sigma));
     }
-    result = joinTexts(scores, u",");
+    result = text::join(scores, u",");
 }
 
 // ---- commands --------------------------------------------------------------------------------
@@ -567,7 +567,7 @@ static void cmdSortBody(StatementRecord& record, Engine& engine) {
     });
     std::vector<Text> sorted;
     for (std::size_t i : order) sorted.push_back(items[i]);
-    Text out = joinTexts(sorted, oneList ? TextView(u",") : kCRLF);
+    Text out = text::join(sorted, oneList ? TextView(u",") : kCRLF);
     if (trailing) out += kCRLF;
     finish(engine, s, out);
 }
@@ -607,7 +607,7 @@ static void cmdInsertBody(StatementRecord& record, Engine& engine) {
         if (place->index > int64_t(lines.size()) + 1) lines.resize(std::size_t(place->index - 1));
         std::vector<Text> added = textLines(insert);
         lines.insert(lines.begin() + (place->index - 1), added.begin(), added.end());
-        value = joinTexts(lines, kCRLF);
+        value = text::join(lines, kCRLF);
     } else {
         if (!lengthAllowed(engine, double(place->index) * 32)) return;
         value = unified(value);
@@ -617,7 +617,7 @@ static void cmdInsertBody(StatementRecord& record, Engine& engine) {
         }
         if (place->index > int64_t(cells.size()) + 1) cells.resize(std::size_t(place->index - 1));
         cells.insert(cells.begin() + (place->index - 1), values::escapeCell(insert));
-        value = joinTexts(cells, u",");
+        value = text::join(cells, u",");
     }
     finish(engine, s, value);
 }
@@ -701,7 +701,7 @@ static void cmdEraseBody(StatementRecord& record, Engine& engine) {
                     return;
                 }
                 lines.erase(lines.begin() + (place->index - 1));
-                value = joinTexts(lines, kCRLF);
+                value = text::join(lines, kCRLF);
             } else {
                 std::vector<Text> cells;
                 for (TextView c : splitCells(unified(value))) cells.emplace_back(c);
@@ -710,7 +710,7 @@ static void cmdEraseBody(StatementRecord& record, Engine& engine) {
                     return;
                 }
                 cells.erase(cells.begin() + (place->index - 1));
-                value = joinTexts(cells, u",");
+                value = text::join(cells, u",");
             }
             finish(engine, s, value);
             return;

@@ -15,18 +15,6 @@ bool startsWithFolded(TextView text, TextView prefix) {
            text::equalsFolded(text.substr(0, prefix.size()), prefix);
 }
 
-std::vector<Text> splitAt(TextView text, char16_t separator) {
-    std::vector<Text> parts;
-    std::size_t start = 0;
-    for (std::size_t p = text.find(separator); p != TextView::npos;
-         p = text.find(separator, start)) {
-        parts.emplace_back(text.substr(start, p - start));
-        start = p + 1;
-    }
-    parts.emplace_back(text.substr(start));
-    return parts;
-}
-
 std::optional<int> portNumber(TextView digits) {
     if (digits.empty() || digits.size() > 5) return std::nullopt;
     int port = 0;
@@ -146,7 +134,7 @@ std::optional<PostAddress> parsePostAddress(TextView address) {
 
 std::string formBody(TextView list) {
     Text joined;
-    std::vector<Text> elements = splitAt(values::unifySeparators(list), u',');
+    std::vector<Text> elements = text::split(values::unifySeparators(list), u",");
     for (std::size_t i = 0; i < elements.size(); ++i) {
         if (i > 0) joined += u'&';
         joined += values::unescapeCell(elements[i]);
@@ -209,7 +197,7 @@ Text fileNameOfAddress(TextView address) {
 
 FtpOptions parseFtpOptions(TextView evaluatedList) {
     FtpOptions out;
-    std::vector<Text> parts = splitAt(values::unifySeparators(evaluatedList), u',');
+    std::vector<Text> parts = text::split(values::unifySeparators(evaluatedList), u",");
     Text word = text::toUpperAscii(text::toHalfWidth(text::trimBlanks(parts[0])));
     if (word != u"FTP") return out;
     out.ftp = true;

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -59,9 +60,21 @@ Text toLowerAscii(TextView text);
 // the case of Latin letters).
 Text foldKey(TextView text);
 bool equalsFolded(TextView a, TextView b);
-// The non-empty pieces of a text between separators ("a//b/" at '/' gives
-// a and b): the parts of a path or a key path.
+
+// ---- Splitting and joining -------------------------------------------------
+// Every piece between separators, empty ones kept: "a,,b," at "," gives a,
+// "", b and "", and a text without the separator (the empty text too) is one
+// piece. The separator must not be empty. Joining such pieces with the same
+// separator gives the text back.
+std::vector<TextView> splitViews(TextView text, TextView separator);
+std::vector<Text> split(TextView text, TextView separator);
+std::vector<std::string> split(std::string_view text, std::string_view separator);
+// Only the non-empty pieces ("a//b/" at '/' gives a and b): the parts of a
+// path or a key path.
 std::vector<Text> splitNonEmpty(TextView text, char16_t separator);
+std::vector<std::string> splitNonEmpty(std::string_view text, char separator);
+Text join(std::span<const Text> parts, TextView separator);
+std::string join(std::span<const std::string> parts, std::string_view separator);
 
 // ---- Files -------------------------------------------------------------------
 // Detects the encoding of file bytes: a UTF-8 or UTF-16 byte-order mark, else

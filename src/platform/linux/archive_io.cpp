@@ -77,25 +77,16 @@ std::optional<std::vector<std::string>> safeParts(std::string name) {
     if (name.size() >= 2 && std::isalpha(static_cast<unsigned char>(name[0])) && name[1] == ':')
         return std::nullopt;
     std::vector<std::string> parts;
-    std::size_t start = 0;
-    while (start <= name.size()) {
-        std::size_t slash = std::min(name.find('/', start), name.size());
-        std::string part = name.substr(start, slash - start);
-        start = slash + 1;
-        if (part.empty() || part == ".") continue;
+    for (std::string& part : text::splitNonEmpty(name, '/')) {
+        if (part == ".") continue;
         if (part == "..") return std::nullopt;
-        parts.push_back(part);
+        parts.push_back(std::move(part));
     }
     return parts;
 }
 
 std::string joined(const std::vector<std::string>& parts, std::size_t count) {
-    std::string path;
-    for (std::size_t i = 0; i < count && i < parts.size(); ++i) {
-        if (!path.empty()) path += '/';
-        path += parts[i];
-    }
-    return path;
+    return text::join(std::span(parts).first(std::min(count, parts.size())), "/");
 }
 
 // Whether reaching the entry (relative to the current folder, which is the

@@ -14,6 +14,7 @@
 
 #include "platform/linux/command_line.h"
 #include "platform/linux/posix_files.h"
+#include "text/text.h"
 
 extern char** environ;
 
@@ -27,16 +28,6 @@ constexpr const char* kOurKeyPrefix = "X-Qelscript-";
 std::string environmentOr(const char* name, const std::string& fallback) {
     const char* value = std::getenv(name);
     return value && *value ? std::string(value) : fallback;
-}
-
-std::vector<std::string> splitAt(const std::string& text, char separator) {
-    std::vector<std::string> parts;
-    std::string part;
-    std::istringstream in(text);
-    while (std::getline(in, part, separator)) {
-        if (!part.empty()) parts.push_back(part);
-    }
-    return parts;
 }
 
 SystemStatus failure(SystemFault fault, std::string message) {
@@ -209,7 +200,7 @@ std::optional<std::string> installedMimeType(const XdgFolders& f, const std::str
         if (!readWholeFile(dir + "/mime/globs2", bytes)) continue;
         for (const auto& line : KeyFile::parse(bytes).lines) {
             if (line.empty() || line[0] == '#') continue;
-            std::vector<std::string> fields = splitAt(line, ':');
+            std::vector<std::string> fields = text::splitNonEmpty(line, ':');
             if (fields.size() < 3) continue;
             std::string glob = fields[2];
             const bool caseSensitive =
@@ -288,7 +279,7 @@ XdgFolders xdgFoldersFromEnvironment() {
     const std::string home = environmentOr("HOME", "/");
     f.dataHome = environmentOr("XDG_DATA_HOME", home + "/.local/share");
     f.configHome = environmentOr("XDG_CONFIG_HOME", home + "/.config");
-    f.dataDirs = splitAt(environmentOr("XDG_DATA_DIRS", "/usr/local/share:/usr/share"), ':');
+    f.dataDirs = text::splitNonEmpty(environmentOr("XDG_DATA_DIRS", "/usr/local/share:/usr/share"), ':');
     return f;
 }
 
