@@ -77,22 +77,9 @@ bool allCodesIn(TextView text, int low, int high) {
     return true;
 }
 
-// Upper/lower case test: Latin letters of both widths.
-Text withCase(TextView text, bool upper) {
-    Text out(text);
-    for (char16_t& c : out) {
-        if (upper) {
-            if ((c >= u'a' && c <= u'z') || (c >= u'ａ' && c <= u'ｚ')) c -= 32;
-        } else {
-            if ((c >= u'A' && c <= u'Z') || (c >= u'Ａ' && c <= u'Ｚ')) c += 32;
-        }
-    }
-    return out;
-}
-
 bool caseTest(TextView left, bool upper) {
     if (left.empty() || number::readsAsNumber(left)) return false;
-    if (withCase(left, upper) != left) return false;
+    if ((upper ? text::toUpperLatin(left) : text::toLowerLatin(left)) != left) return false;
     return text::toFullWidth(left) != left;  // not entirely full-width
 }
 

@@ -38,24 +38,6 @@ std::optional<int64_t> toPosition(Engine& engine, double value) {
     return n;
 }
 
-Text upperLatin(TextView t) {
-    Text out(t);
-    for (char16_t& c : out) {
-        if ((c >= u'a' && c <= u'z') || (c >= u'ａ' && c <= u'ｚ'))
-            c = char16_t(c - (c <= u'z' ? 32 : 0xFF41 - 0xFF21));
-    }
-    return out;
-}
-
-Text lowerLatin(TextView t) {
-    Text out(t);
-    for (char16_t& c : out) {
-        if ((c >= u'A' && c <= u'Z') || (c >= u'Ａ' && c <= u'Ｚ'))
-            c = char16_t(c + (c <= u'Z' ? 32 : 0xFF41 - 0xFF21));
-    }
-    return out;
-}
-
 std::size_t countOccurrences(TextView t, TextView part) {
     if (t.empty() || part.empty()) return 0;
     std::size_t n = 0;
@@ -309,11 +291,11 @@ void fnChr(Text& result, Text& args, Engine& engine) {
 
 void fnUpper(Text& result, Text& args, Engine& engine) {
     FnArgs a(engine, args, 1);
-    result = upperLatin(a.text(0));
+    result = text::toUpperLatin(a.text(0));
 }
 void fnLower(Text& result, Text& args, Engine& engine) {
     FnArgs a(engine, args, 1);
-    result = lowerLatin(a.text(0));
+    result = text::toLowerLatin(a.text(0));
 }
 void fnWide(Text& result, Text& args, Engine& engine) {
     FnArgs a(engine, args, 1);

@@ -8,16 +8,49 @@ namespace qel::text {
 
 // ---- ASCII case --------------------------------------------------------------
 
-Text toUpperAscii(TextView text) {
-    Text out(text);
-    for (char16_t& c : out) c = upperAscii(c);
+namespace {
+
+template <class String, class View, class Change>
+String changed(View text, Change change) {
+    String out(text);
+    for (auto& c : out) c = change(c);
     return out;
 }
 
+template <class View>
+bool sameFolded(View a, View b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (a[i] != b[i] && foldAscii(a[i]) != foldAscii(b[i])) return false;
+    }
+    return true;
+}
+
+// The full-width letters are 32 apart too.
+char16_t upperLatin(char16_t c) {
+    return c >= u'ａ' && c <= u'ｚ' ? char16_t(c - 32) : upperAscii(c);
+}
+
+char16_t lowerLatin(char16_t c) {
+    return c >= u'Ａ' && c <= u'Ｚ' ? char16_t(c + 32) : foldAscii(c);
+}
+
+}  // namespace
+
+Text toUpperAscii(TextView text) {
+    return changed<Text>(text, [](char16_t c) { return upperAscii(c); });
+}
+
 Text toLowerAscii(TextView text) {
-    Text out(text);
-    for (char16_t& c : out) c = foldAscii(c);
-    return out;
+    return changed<Text>(text, [](char16_t c) { return foldAscii(c); });
+}
+
+std::string toUpperAscii(std::string_view text) {
+    return changed<std::string>(text, [](char c) { return upperAscii(c); });
+}
+
+std::string toLowerAscii(std::string_view text) {
+    return changed<std::string>(text, [](char c) { return foldAscii(c); });
 }
 
 Text foldKey(TextView text) {
@@ -25,11 +58,28 @@ Text foldKey(TextView text) {
 }
 
 bool equalsFolded(TextView a, TextView b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (a[i] != b[i] && foldAscii(a[i]) != foldAscii(b[i])) return false;
-    }
-    return true;
+    return sameFolded(a, b);
+}
+
+bool equalsFolded(std::string_view a, std::string_view b) {
+    return sameFolded(a, b);
+}
+
+bool startsWithFolded(TextView text, TextView prefix) {
+    return text.size() >= prefix.size() && sameFolded(text.substr(0, prefix.size()), prefix);
+}
+
+bool endsWithFolded(TextView text, TextView suffix) {
+    return text.size() >= suffix.size() &&
+           sameFolded(text.substr(text.size() - suffix.size()), suffix);
+}
+
+Text toUpperLatin(TextView text) {
+    return changed<Text>(text, upperLatin);
+}
+
+Text toLowerLatin(TextView text) {
+    return changed<Text>(text, lowerLatin);
 }
 
 // ---- Splitting and joining -------------------------------------------------

@@ -52,14 +52,27 @@ Text toHiragana(TextView text);  // katakana -> hiragana
 Text toKatakana(TextView text);  // hiragana -> katakana
 
 // ---- ASCII case --------------------------------------------------------------
+// Only A-Z and a-z change; every other character is left alone (full-width
+// and accented letters, and in UTF-8 the bytes of any non-ASCII character).
 inline char16_t foldAscii(char16_t c) { return (c >= u'A' && c <= u'Z') ? c + 32 : c; }
 inline char16_t upperAscii(char16_t c) { return (c >= u'a' && c <= u'z') ? c - 32 : c; }
+inline char foldAscii(char c) { return (c >= 'A' && c <= 'Z') ? char(c + 32) : c; }
+inline char upperAscii(char c) { return (c >= 'a' && c <= 'z') ? char(c - 32) : c; }
 Text toUpperAscii(TextView text);
 Text toLowerAscii(TextView text);
+std::string toUpperAscii(std::string_view text);
+std::string toLowerAscii(std::string_view text);
 // The key form used by every keyed collection (names compare without regard to
 // the case of Latin letters).
 Text foldKey(TextView text);
 bool equalsFolded(TextView a, TextView b);
+bool equalsFolded(std::string_view a, std::string_view b);
+bool startsWithFolded(TextView text, TextView prefix);
+bool endsWithFolded(TextView text, TextView suffix);
+// Latin letters of both widths (A-Z and Ａ-Ｚ), as the script's case
+// conversions and upper- and lower-case tests see them.
+Text toUpperLatin(TextView text);
+Text toLowerLatin(TextView text);
 
 // ---- Splitting and joining -------------------------------------------------
 // Every piece between separators, empty ones kept: "a,,b," at "," gives a,

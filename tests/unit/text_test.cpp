@@ -177,6 +177,27 @@ TEST(Case, FoldsLatinLettersOnly) {
     EXPECT_TRUE(equalsFolded(u"Name変", u"nAME変"));
     EXPECT_FALSE(equalsFolded(u"Name", u"Names"));
     EXPECT_FALSE(equalsFolded(u"[", u"{"));  // 0x5B and 0x7B differ by 32 too
+    EXPECT_TRUE(startsWithFolded(u"HTTP://x", u"http://"));
+    EXPECT_FALSE(startsWithFolded(u"http:", u"http://"));
+    EXPECT_TRUE(endsWithFolded(u"a.QLB", u".qlb"));
+    EXPECT_FALSE(endsWithFolded(u"lb", u".qlb"));
+}
+
+TEST(Case, Utf8LeavesOtherCharactersAlone) {
+    // The UTF-8 bytes of É and é are no letters, though 0x89 and 0xA9 differ by 32.
+    EXPECT_EQ(toLowerAscii(std::string_view("\xC3\x89" "A[")), "\xC3\x89" "a[");
+    EXPECT_EQ(toUpperAscii(std::string_view("\xC3\xA9" "z{")), "\xC3\xA9" "Z{");
+    EXPECT_TRUE(equalsFolded(std::string_view("Trash"), std::string_view("tRASH")));
+    EXPECT_FALSE(equalsFolded(std::string_view("\xC3\x89"), std::string_view("\xC3\xA9")));
+}
+
+TEST(Case, LatinLettersOfBothWidths) {
+    EXPECT_EQ(toUpperLatin(u"azａｚ日"), u"AZＡＺ日");
+    EXPECT_EQ(toLowerLatin(u"AZＡＺ日"), u"azａｚ日");
+    // The neighbours of the full-width letters are 32 apart from other signs.
+    EXPECT_EQ(toUpperLatin(u"｀｛"), u"｀｛");
+    EXPECT_EQ(toLowerLatin(u"＠［"), u"＠［");
+    EXPECT_EQ(toLowerLatin(u"ÀΣ"), u"ÀΣ");
 }
 
 TEST(Split, KeepsEmptyPiecesAndJoinsBack) {

@@ -29,11 +29,6 @@ int supportArchiveFormats(struct archive* reader) {
     return ARCHIVE_OK;
 }
 
-std::string lowered(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
 bool endsWith(const std::string& text, const std::string& suffix) {
     return text.size() >= suffix.size() &&
            text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
@@ -142,7 +137,7 @@ using namespace detail;
 namespace {
 
 Type typeByExtension(const std::string& path) {
-    const std::string name = lowered(fileNameOf(path));
+    const std::string name = text::toLowerAscii(fileNameOf(path));
     for (const char* compound : {".tar.gz", ".tar.bz2", ".tar.xz", ".tar.z"}) {
         if (endsWith(name, compound)) return Type::Tar;
     }

@@ -43,7 +43,7 @@ std::optional<std::string> normalisedExtension(const std::string& extension) {
     for (char& c : ext) {
         const unsigned char u = static_cast<unsigned char>(c);
         if (!std::isalnum(u) && c != '_' && c != '-' && c != '+' && c != '~') return std::nullopt;
-        c = static_cast<char>(std::tolower(u));
+        c = text::foldAscii(c);
     }
     return ext;
 }
@@ -205,10 +205,7 @@ std::optional<std::string> installedMimeType(const XdgFolders& f, const std::str
             std::string glob = fields[2];
             const bool caseSensitive =
                 fields.size() > 3 && fields[3].find("cs") != std::string::npos;
-            if (!caseSensitive) {
-                for (char& c : glob)
-                    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-            }
+            if (!caseSensitive) glob = text::toLowerAscii(glob);
             if (glob == wanted && fields[1].rfind("application/x-qelscript-", 0) != 0)
                 return fields[1];
         }
