@@ -251,17 +251,25 @@ void fnExtract(Text& result, Text& args, Engine& engine) {
 
 // ---- blanks, codes, case, width and kana ----------------------------------------------
 
-void fnTrim(Text& result, Text& args, Engine& engine) {
+namespace {
+
+// The functions that hand their one text whole to a conversion.
+template <auto convert>
+void convertWhole(Text& result, Text& args, Engine& engine) {
     FnArgs a(engine, args, 1);
-    result = Text(text::trimBlanks(a.text(0)));
+    result = Text(convert(a.text(0)));
+}
+
+}  // namespace
+
+void fnTrim(Text& result, Text& args, Engine& engine) {
+    convertWhole<text::trimBlanks>(result, args, engine);
 }
 void fnTrimLeft(Text& result, Text& args, Engine& engine) {
-    FnArgs a(engine, args, 1);
-    result = Text(text::trimBlanksLeft(a.text(0)));
+    convertWhole<text::trimBlanksLeft>(result, args, engine);
 }
 void fnTrimRight(Text& result, Text& args, Engine& engine) {
-    FnArgs a(engine, args, 1);
-    result = Text(text::trimBlanksRight(a.text(0)));
+    convertWhole<text::trimBlanksRight>(result, args, engine);
 }
 
 void fnAsc(Text& result, Text& args, Engine& engine) {
@@ -290,28 +298,22 @@ void fnChr(Text& result, Text& args, Engine& engine) {
 }
 
 void fnUpper(Text& result, Text& args, Engine& engine) {
-    FnArgs a(engine, args, 1);
-    result = text::toUpperLatin(a.text(0));
+    convertWhole<text::toUpperLatin>(result, args, engine);
 }
 void fnLower(Text& result, Text& args, Engine& engine) {
-    FnArgs a(engine, args, 1);
-    result = text::toLowerLatin(a.text(0));
+    convertWhole<text::toLowerLatin>(result, args, engine);
 }
 void fnWide(Text& result, Text& args, Engine& engine) {
-    FnArgs a(engine, args, 1);
-    result = text::toFullWidth(a.text(0));
+    convertWhole<text::toFullWidth>(result, args, engine);
 }
 void fnNarrow(Text& result, Text& args, Engine& engine) {
-    FnArgs a(engine, args, 1);
-    result = text::toHalfWidth(a.text(0));
+    convertWhole<text::toHalfWidth>(result, args, engine);
 }
 void fnHiragana(Text& result, Text& args, Engine& engine) {
-    FnArgs a(engine, args, 1);
-    result = text::toHiragana(a.text(0));
+    convertWhole<text::toHiragana>(result, args, engine);
 }
 void fnKatakana(Text& result, Text& args, Engine& engine) {
-    FnArgs a(engine, args, 1);
-    result = text::toKatakana(a.text(0));
+    convertWhole<text::toKatakana>(result, args, engine);
 }
 
 void fnReading(Text& result, Text& args, Engine& engine) {
