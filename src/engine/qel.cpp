@@ -201,7 +201,8 @@ SetInfoValue Qel::GetSetInfo(TextView syurui, TextView naiyou) {
         return decodeEscapes(text::join(pieces, TextView(&kFieldSeparator, 1)));
     }
     if (syurui == u"配列") {
-        return text::join(text::split(values::unifySeparators(naiyou), u","), TextView(&kFieldSeparator, 1));
+        return text::join(text::split(values::unifySeparators(naiyou), u","),
+                          TextView(&kFieldSeparator, 1));
     }
     if (syurui == u"コマンドライン") {
         e.commandLineText = Text(naiyou);

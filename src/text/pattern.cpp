@@ -98,8 +98,8 @@ PatternStatus Pattern::findAll(TextView subject, std::size_t limit,
     if (!match.data) return PatternStatus::kOutOfMemory;
     std::size_t from = 0;
     while (from <= subject.size() && matches.size() < limit) {
-        int rc = pcre2_match(code_.get(), units(subject), subject.size(), from, 0, match.data,
-                             nullptr);
+        int rc =
+            pcre2_match(code_.get(), units(subject), subject.size(), from, 0, match.data, nullptr);
         if (rc == PCRE2_ERROR_NOMATCH) break;
         if (rc < 0) {
             matches.clear();
@@ -119,12 +119,11 @@ PatternStatus Pattern::replaceAll(TextView subject, TextView replacement, Text& 
     for (int attempt = 0; attempt < 2; ++attempt) {
         Text result(size, u'\0');
         PCRE2_SIZE length = size;
-        int rc = pcre2_substitute(
-            code_.get(), units(subject), subject.size(), 0,
-            PCRE2_SUBSTITUTE_GLOBAL | PCRE2_SUBSTITUTE_OVERFLOW_LENGTH |
-                PCRE2_SUBSTITUTE_UNSET_EMPTY | PCRE2_SUBSTITUTE_UNKNOWN_UNSET,
-            nullptr, nullptr, units(repl), repl.size(),
-            reinterpret_cast<PCRE2_UCHAR16*>(result.data()), &length);
+        int rc = pcre2_substitute(code_.get(), units(subject), subject.size(), 0,
+                                  PCRE2_SUBSTITUTE_GLOBAL | PCRE2_SUBSTITUTE_OVERFLOW_LENGTH |
+                                      PCRE2_SUBSTITUTE_UNSET_EMPTY | PCRE2_SUBSTITUTE_UNKNOWN_UNSET,
+                                  nullptr, nullptr, units(repl), repl.size(),
+                                  reinterpret_cast<PCRE2_UCHAR16*>(result.data()), &length);
         if (rc == PCRE2_ERROR_NOMEMORY && attempt == 0) {
             // Too small a guess: `length` is now the room the result needs.
             if (!allowLength(length)) return PatternStatus::kRefused;

@@ -91,8 +91,7 @@ std::vector<Piece> piecesOf(std::basic_string_view<Char> text,
                             std::basic_string_view<Char> separator) {
     std::vector<Piece> pieces;
     std::size_t start = 0;
-    for (std::size_t at = text.find(separator); at != text.npos;
-         at = text.find(separator, start)) {
+    for (std::size_t at = text.find(separator); at != text.npos; at = text.find(separator, start)) {
         pieces.emplace_back(text.substr(start, at - start));
         start = at + separator.size();
     }

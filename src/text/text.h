@@ -56,8 +56,12 @@ Text toKatakana(TextView text);  // hiragana -> katakana
 // and accented letters, and in UTF-8 the bytes of any non-ASCII character).
 inline char16_t foldAscii(char16_t c) { return (c >= u'A' && c <= u'Z') ? c + 32 : c; }
 inline char16_t upperAscii(char16_t c) { return (c >= u'a' && c <= u'z') ? c - 32 : c; }
-inline char foldAscii(char c) { return (c >= 'A' && c <= 'Z') ? char(c + 32) : c; }
-inline char upperAscii(char c) { return (c >= 'a' && c <= 'z') ? char(c - 32) : c; }
+inline char foldAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? char(c + 32) : c;
+}
+inline char upperAscii(char c) {
+    return (c >= 'a' && c <= 'z') ? char(c - 32) : c;
+}
 Text toUpperAscii(TextView text);
 Text toLowerAscii(TextView text);
 std::string toUpperAscii(std::string_view text);

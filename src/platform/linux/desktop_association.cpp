@@ -276,7 +276,8 @@ XdgFolders xdgFoldersFromEnvironment() {
     const std::string home = environmentOr("HOME", "/");
     f.dataHome = environmentOr("XDG_DATA_HOME", home + "/.local/share");
     f.configHome = environmentOr("XDG_CONFIG_HOME", home + "/.config");
-    f.dataDirs = text::splitNonEmpty(environmentOr("XDG_DATA_DIRS", "/usr/local/share:/usr/share"), ':');
+    f.dataDirs =
+        text::splitNonEmpty(environmentOr("XDG_DATA_DIRS", "/usr/local/share:/usr/share"), ':');
     return f;
 }
 

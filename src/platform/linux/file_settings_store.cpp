@@ -137,10 +137,9 @@ std::string problemIn(const ini::Document& doc) {
                     return lineProblem(i, "text after the closing ]");
                 bool known = false;
                 for (TextView prefix : {kRegistryPrefix, kApplicationPrefix}) {
-                    known =
-                        known || (line.name.size() > prefix.size() &&
-                                  text::startsWithFolded(line.name, prefix) &&
-                                  line.name[prefix.size()] == u'\\');
+                    known = known || (line.name.size() > prefix.size() &&
+                                      text::startsWithFolded(line.name, prefix) &&
+                                      line.name[prefix.size()] == u'\\');
                 }
                 if (!known)
                     return lineProblem(i, "a section must begin with Registry\\ or Application\\");
@@ -422,8 +421,7 @@ SettingsStatus FileSettingsStore::removeKey(SettingsArea area, TextView keyPath,
     if (section.empty()) return {SettingsFault::Failed, "a key path needs at least one name"};
     return withExclusive([&](ini::Document& doc) {
         for (const Text& name : doc.sectionNames()) {
-            bool below = name.size() > section.size() &&
-                         text::startsWithFolded(name, section) &&
+            bool below = name.size() > section.size() && text::startsWithFolded(name, section) &&
                          name[section.size()] == u'\\';
             if (below || text::equalsFolded(name, section))
                 removed = doc.removeSection(name) || removed;
