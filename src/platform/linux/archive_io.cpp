@@ -103,11 +103,9 @@ bool linkStaysInside(const std::vector<std::string>& parts, const std::string& t
                      bool onDisk) {
     if (target.empty() || target[0] == '/') return false;
     std::vector<std::string> stack(parts.begin(), parts.end() - 1);
-    std::size_t start = 0;
-    while (start <= target.size()) {
-        std::size_t slash = std::min(target.find('/', start), target.size());
-        std::string part = target.substr(start, slash - start);
-        start = slash + 1;
+    const std::vector<std::string> steps = text::split(target, "/");
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        const std::string& part = steps[i];
         if (part.empty() || part == ".") continue;
         if (part == "..") {
             if (stack.empty()) return false;
@@ -116,7 +114,7 @@ bool linkStaysInside(const std::vector<std::string>& parts, const std::string& t
         }
         stack.push_back(part);
         struct stat info {};
-        const bool last = start > target.size();
+        const bool last = i + 1 == steps.size();
         if (onDisk && !last && lstat(joined(stack, stack.size()).c_str(), &info) == 0 &&
             S_ISLNK(info.st_mode))
             return false;
