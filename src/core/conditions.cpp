@@ -1,6 +1,4 @@
 // Conditions: two values and a comparison word or symbol, groups in ［］.
-#define PCRE2_CODE_UNIT_WIDTH 16
-#include <pcre2.h>
 
 #include <array>
 #include <cmath>
@@ -79,29 +77,11 @@ bool allCodesIn(TextView text, int low, int high) {
     return true;
 }
 
-// Upper/lower case test: Latin letters of both widths.
-Text withCase(TextView text, bool upper) {
-    Text out(text);
-    for (char16_t& c : out) {
-        if (upper) {
-            if ((c >= u'a' && c <= u'z') || (c >= u'ａ' && c <= u'ｚ')) c -= 32;
-        } else {
-            if ((c >= u'A' && c <= u'Z') || (c >= u'Ａ' && c <= u'Ｚ')) c += 32;
-        }
-    }
-    return out;
-}
-
 bool caseTest(TextView left, bool upper) {
     if (left.empty() || number::readsAsNumber(left)) return false;
-    if (withCase(left, upper) != left) return false;
+    if ((upper ? text::toUpperLatin(left) : text::toLowerLatin(left)) != left) return false;
     return text::toFullWidth(left) != left;  // not entirely full-width
 }
-
-struct CompiledPattern {
-    pcre2_code* code = nullptr;
-    ~CompiledPattern() { pcre2_code_free(code); }
-};
 
 }  // namespace
 
@@ -387,36 +367,13 @@ bool Engine::judgeComparison(TextView left, Text right, Text low, Text high, int
 // A regular-expression test, case ignored, matching anywhere. Patterns are
 // compiled once and kept.
 bool Engine::patternMatches(TextView pattern, TextView subject) {
-    auto& cache = caches().patterns;
-    auto it = cache.find(pattern);
-    if (it == cache.end()) {
-        int error = 0;
-        PCRE2_SIZE offset = 0;
-        auto compiled = std::make_shared<CompiledPattern>();
-        compiled->code = pcre2_compile(reinterpret_cast<PCRE2_SPTR16>(pattern.data()), pattern.size(),
-                                       PCRE2_CASELESS | PCRE2_UTF | PCRE2_UCP |
-                                           PCRE2_MATCH_INVALID_UTF | PCRE2_ALT_BSUX,
-                                       &error, &offset, nullptr);
-        if (!compiled->code) {
-            ReportErrorNo(38, 16, number::format(kPatternSyntaxFault));
-            return false;
-        }
-        it = cache.emplace(Text(pattern), compiled).first;
-    }
-    auto* compiled = static_cast<CompiledPattern*>(it->second.get());
-    pcre2_match_data* data = pcre2_match_data_create_from_pattern(compiled->code, nullptr);
-    if (!data) {
-        ReportErrorNo(28, 16);
+    const text::Pattern* compiled = caches().patterns.get(pattern);
+    if (!compiled) {
+        PatternFailed(*this, text::PatternStatus::kMalformed, pattern);
         return false;
     }
-    int rc = pcre2_match(compiled->code, reinterpret_cast<PCRE2_SPTR16>(subject.data()), subject.size(),
-                         0, 0, data, nullptr);
-    pcre2_match_data_free(data);
-    if (rc < 0 && rc != PCRE2_ERROR_NOMATCH) {
-        ReportPatternMatchFailure(*this, rc, pattern);
-        return false;
-    }
-    return rc >= 0;
+    bool found = false;
+    return !PatternFailed(*this, compiled->search(subject, found), pattern) && found;
 }
 
 }  // namespace qel

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/engine.h"
+#include "text/pattern.h"
 
 namespace qel::eval {
 
@@ -96,7 +97,7 @@ struct Engine::Caches {
     // Arithmetic texts compare without regard to the case of Latin letters.
     std::unordered_map<Text, std::shared_ptr<eval::CompiledArithmetic>, FoldedHash, FoldedEqual>
         arithmetic;
-    TextMap<std::shared_ptr<void>> patterns;  // compiled regular expressions
+    text::PatternCache patterns{true};  // conditions' patterns ignore case
     std::array<TextMap<std::shared_ptr<const void>>, 3> comparisons;  // conditions taken apart
     TextMap<std::shared_ptr<const void>> positionalArguments;  // procedure call texts taken apart
 };

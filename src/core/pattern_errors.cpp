@@ -1,29 +1,45 @@
 #include "core/pattern_errors.h"
 
-#define PCRE2_CODE_UNIT_WIDTH 16
-#include <pcre2.h>
-
 #include "core/engine.h"
 #include "text/number.h"
 
 namespace qel {
 
-void ReportPatternMatchFailure(Engine& engine, int code, TextView pattern) {
-    switch (code) {
-        case PCRE2_ERROR_MATCHLIMIT:
-        case PCRE2_ERROR_DEPTHLIMIT:
-        case PCRE2_ERROR_HEAPLIMIT:
-        case PCRE2_ERROR_NOMEMORY:
+namespace {
+
+void reportMalformed(Engine& engine) {
+    engine.ReportErrorNo(38, 16, number::format(kPatternSyntaxFault));
+}
+
+}  // namespace
+
+std::unique_ptr<text::Pattern> CompilePattern(Engine& engine, TextView source, bool ignoreCase) {
+    auto compiled = text::Pattern::compile(source, ignoreCase);
+    if (!compiled) reportMalformed(engine);
+    return compiled;
+}
+
+bool PatternFailed(Engine& engine, text::PatternStatus status, TextView pattern) {
+    switch (status) {
+        case text::PatternStatus::kOk:
+            return false;
+        case text::PatternStatus::kTooComplex:
             // The pattern is sound; only this text makes it try too many ways.
             engine.ReportError(
                 u"正規表現が複雑すぎるため、この文字列との照合を終えられません。\n"
                 u"正規表現を簡単にするか、文字列を短くしてください。\n%1",
                 kPatternTooComplex, 16, pattern.substr(0, 80));
-            return;
-        default:
-            engine.ReportErrorNo(38, 16, number::format(kPatternSyntaxFault));
-            return;
+            return true;
+        case text::PatternStatus::kOutOfMemory:
+            engine.ReportErrorNo(28, 16);
+            return true;
+        case text::PatternStatus::kRefused:
+            return true;
+        case text::PatternStatus::kMalformed:
+            break;
     }
+    reportMalformed(engine);
+    return true;
 }
 
 }  // namespace qel

@@ -2,6 +2,9 @@
 // core and the pattern functions and commands of the library.
 #pragma once
 
+#include <memory>
+
+#include "text/pattern.h"
 #include "text/text.h"
 
 namespace qel {
@@ -17,10 +20,14 @@ constexpr int kPatternSyntaxFault = 5017;
 // the text (catastrophic backtracking ran into the engine's limits).
 constexpr int kPatternTooComplex = 95;
 
-// Reports a match that failed for another reason than finding nothing
-// (`code` is the negative result of the match): the engine's match, depth
-// and heap limits and lack of memory as error 95 naming the pattern,
-// anything else as error 38.
-void ReportPatternMatchFailure(Engine& engine, int code, TextView pattern);
+// Compiles a pattern; a pattern that cannot be read is reported as error 38
+// and gives null.
+std::unique_ptr<text::Pattern> CompilePattern(Engine& engine, TextView source, bool ignoreCase);
+
+// Reports a pattern operation that did not succeed and answers whether it
+// failed: a pattern or replacement that cannot be read as error 38, a subject
+// the pattern is too complex for as error 95 naming the pattern, no memory as
+// error 28. A result the caller's length check refused was reported there.
+bool PatternFailed(Engine& engine, text::PatternStatus status, TextView pattern);
 
 }  // namespace qel

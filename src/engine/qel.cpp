@@ -17,26 +17,6 @@ namespace {
 
 constexpr char16_t kFieldSeparator = u'\x01';
 
-Text joinWith(const std::vector<Text>& parts, TextView separator) {
-    Text out;
-    for (std::size_t i = 0; i < parts.size(); ++i) {
-        if (i > 0) out += separator;
-        out += parts[i];
-    }
-    return out;
-}
-
-std::vector<Text> splitOn(TextView text, TextView separator) {
-    std::vector<Text> parts;
-    std::size_t start = 0;
-    for (std::size_t p = text.find(separator); p != TextView::npos; p = text.find(separator, start)) {
-        parts.emplace_back(text.substr(start, p - start));
-        start = p + separator.size();
-    }
-    parts.emplace_back(text.substr(start));
-    return parts;
-}
-
 bool asBoolean(TextView text) {
     TextView t = text::trimBlanks(text);
     if (text::equalsFolded(t, u"true")) return true;
@@ -175,7 +155,7 @@ Text Qel::GetForEditor(int flag) {
             for (const auto& [key, entry] : e.procLocals->inOrder()) lines.push_back(entry->Name + u"\t手順内のみ");
         }
         for (const auto& [key, entry] : e.globals.inOrder()) lines.push_back(entry->Name);
-        return joinWith(lines, kCRLF);
+        return text::join(lines, kCRLF);
     }
     return {};
 }
@@ -208,13 +188,13 @@ SetInfoValue Qel::GetSetInfo(TextView syurui, TextView naiyou) {
         TextView command = naiyou.substr(0, tab);
         TextView particles = tab == TextView::npos ? TextView() : naiyou.substr(tab + 1);
         StatementRecord record = e.ParseLine(command);
-        std::vector<Text> list = splitOn(particles, u",");
-        return joinWith(BindParticles(record, list), TextView(&kFieldSeparator, 1));
+        std::vector<Text> list = text::split(particles, u",");
+        return text::join(BindParticles(record, list), TextView(&kFieldSeparator, 1));
     }
     if (syurui == u"動詞") return current.head;
     if (syurui == u"引数") {
-        std::vector<Text> list = splitOn(naiyou, u"\t");
-        return joinWith(BindParticles(current, list), u"\t");
+        std::vector<Text> list = text::split(naiyou, u"\t");
+        return text::join(BindParticles(current, list), u"\t");
     }
     if (syurui == u"引数２") {
         std::size_t no = current.woArg.find(u'の');
@@ -222,16 +202,17 @@ SetInfoValue Qel::GetSetInfo(TextView syurui, TextView naiyou) {
         return main + u"\t" + current.head;
     }
     if (syurui == u"分割") {
-        std::vector<Text> pieces = splitOn(naiyou, u"の");
+        std::vector<Text> pieces = text::split(naiyou, u"の");
         for (Text& piece : pieces) piece = e.EvalText(piece);
-        return joinWith(pieces, u"\t");
+        return text::join(pieces, u"\t");
     }
     if (syurui == u"カンマ") {
         std::vector<Text> pieces = UnpackArgs(e, naiyou, true, values::splitArguments(naiyou).size());
-        return decodeEscapes(joinWith(pieces, TextView(&kFieldSeparator, 1)));
+        return decodeEscapes(text::join(pieces, TextView(&kFieldSeparator, 1)));
     }
     if (syurui == u"配列") {
-        return joinWith(splitOn(values::unifySeparators(naiyou), u","), TextView(&kFieldSeparator, 1));
+        return text::join(text::split(values::unifySeparators(naiyou), u","),
+                          TextView(&kFieldSeparator, 1));
     }
     if (syurui == u"コマンドライン") {
         e.commandLineText = Text(naiyou);
@@ -255,7 +236,7 @@ SetInfoValue Qel::GetSetInfo(TextView syurui, TextView naiyou) {
     if (syurui == u"処理状況") return ProgressOn(e) ? 1.0 : 0.0;
     if (syurui == u"処理状況通知") {
         // "done,total"; a missing or unreadable count reads as 0.
-        std::vector<Text> counts = splitOn(values::unifySeparators(naiyou), u",");
+        std::vector<Text> counts = text::split(values::unifySeparators(naiyou), u",");
         counts.resize(2);
         NotifyProgress(e, number::toNumber(counts[0]), number::toNumber(counts[1]));
         return {};

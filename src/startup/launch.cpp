@@ -30,20 +30,6 @@ namespace {
 // showed there is lost, whatever else it did.
 constexpr int kOutputLost = 3;
 
-std::string upperAscii(std::string s) {
-    for (char& c : s) {
-        if (c >= 'a' && c <= 'z') c = char(c - 32);
-    }
-    return s;
-}
-
-std::string lowerAscii(std::string s) {
-    for (char& c : s) {
-        if (c >= 'A' && c <= 'Z') c = char(c + 32);
-    }
-    return s;
-}
-
 // Arguments for the script, as one command-line text (quoted where needed).
 std::string joinArguments(const std::vector<std::string>& args) {
     std::string out;
@@ -146,7 +132,7 @@ std::string helpText() {
 CommandLine parseCommandLine(const std::vector<std::string>& args) {
     CommandLine cl;
     std::size_t i = 0;
-    if (!args.empty() && lowerAscii(args[0]) == "/run") {
+    if (!args.empty() && text::toLowerAscii(args[0]) == "/run") {
         cl.runByName = true;
         i = 1;
     }
@@ -205,7 +191,7 @@ bool wantsConsole(const CommandLine& cl) {
 LaunchMode chooseLaunchMode(const std::string& executablePath, const CommandLine& commandLine) {
     if (commandLine.runByName) return LaunchMode::RunByName;
     std::string base = std::filesystem::path(executablePath).stem().string();
-    return upperAscii(base) == "QELSCRIPT" ? LaunchMode::Runtime : LaunchMode::StandAlone;
+    return text::toUpperAscii(base) == "QELSCRIPT" ? LaunchMode::Runtime : LaunchMode::StandAlone;
 }
 
 namespace {

@@ -1,44 +1,156 @@
-// Case folding, file decoding, line ends and the small helpers.
+// Case folding, splitting and joining, file decoding, line ends and the small
+// helpers.
 #include "text/text.h"
+
+#include <algorithm>
 
 namespace qel::text {
 
 // ---- ASCII case --------------------------------------------------------------
 
-Text toUpperAscii(TextView text) {
-    Text out(text);
-    for (char16_t& c : out) c = upperAscii(c);
+namespace {
+
+template <class String, class View, class Change>
+String changed(View text, Change change) {
+    String out(text);
+    for (auto& c : out) c = change(c);
     return out;
 }
 
+template <class View>
+bool sameFolded(View a, View b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (a[i] != b[i] && foldAscii(a[i]) != foldAscii(b[i])) return false;
+    }
+    return true;
+}
+
+// The full-width letters are 32 apart too.
+char16_t upperLatin(char16_t c) {
+    return c >= u'ａ' && c <= u'ｚ' ? char16_t(c - 32) : upperAscii(c);
+}
+
+char16_t lowerLatin(char16_t c) {
+    return c >= u'Ａ' && c <= u'Ｚ' ? char16_t(c + 32) : foldAscii(c);
+}
+
+}  // namespace
+
+Text toUpperAscii(TextView text) {
+    return changed<Text>(text, [](char16_t c) { return upperAscii(c); });
+}
+
 Text toLowerAscii(TextView text) {
-    Text out(text);
-    for (char16_t& c : out) c = foldAscii(c);
-    return out;
+    return changed<Text>(text, [](char16_t c) { return foldAscii(c); });
+}
+
+std::string toUpperAscii(std::string_view text) {
+    return changed<std::string>(text, [](char c) { return upperAscii(c); });
+}
+
+std::string toLowerAscii(std::string_view text) {
+    return changed<std::string>(text, [](char c) { return foldAscii(c); });
 }
 
 Text foldKey(TextView text) {
     return toLowerAscii(text);
 }
 
-std::vector<Text> splitNonEmpty(TextView text, char16_t separator) {
-    std::vector<Text> parts;
-    std::size_t start = 0;
-    while (start <= text.size()) {
-        std::size_t end = text.find(separator, start);
-        if (end == TextView::npos) end = text.size();
-        if (end > start) parts.emplace_back(text.substr(start, end - start));
-        start = end + 1;
-    }
-    return parts;
+bool equalsFolded(TextView a, TextView b) {
+    return sameFolded(a, b);
 }
 
-bool equalsFolded(TextView a, TextView b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (a[i] != b[i] && foldAscii(a[i]) != foldAscii(b[i])) return false;
+bool equalsFolded(std::string_view a, std::string_view b) {
+    return sameFolded(a, b);
+}
+
+bool startsWithFolded(TextView text, TextView prefix) {
+    return text.size() >= prefix.size() && sameFolded(text.substr(0, prefix.size()), prefix);
+}
+
+bool endsWithFolded(TextView text, TextView suffix) {
+    return text.size() >= suffix.size() &&
+           sameFolded(text.substr(text.size() - suffix.size()), suffix);
+}
+
+Text toUpperLatin(TextView text) {
+    return changed<Text>(text, upperLatin);
+}
+
+Text toLowerLatin(TextView text) {
+    return changed<Text>(text, lowerLatin);
+}
+
+// ---- Splitting and joining -------------------------------------------------
+
+namespace {
+
+template <class Piece, class Char>
+std::vector<Piece> piecesOf(std::basic_string_view<Char> text,
+                            std::basic_string_view<Char> separator) {
+    std::vector<Piece> pieces;
+    std::size_t start = 0;
+    for (std::size_t at = text.find(separator); at != text.npos; at = text.find(separator, start)) {
+        pieces.emplace_back(text.substr(start, at - start));
+        start = at + separator.size();
     }
-    return true;
+    pieces.emplace_back(text.substr(start));
+    return pieces;
+}
+
+template <class Char>
+std::vector<std::basic_string<Char>> nonEmptyPiecesOf(std::basic_string_view<Char> text,
+                                                      Char separator) {
+    std::vector<std::basic_string<Char>> pieces;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = std::min(text.find(separator, start), text.size());
+        if (end > start) pieces.emplace_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return pieces;
+}
+
+template <class Char>
+std::basic_string<Char> joined(std::span<const std::basic_string<Char>> parts,
+                               std::basic_string_view<Char> separator) {
+    std::basic_string<Char> out;
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        if (i > 0) out += separator;
+        out += parts[i];
+    }
+    return out;
+}
+
+}  // namespace
+
+std::vector<TextView> splitViews(TextView text, TextView separator) {
+    return piecesOf<TextView>(text, separator);
+}
+
+std::vector<Text> split(TextView text, TextView separator) {
+    return piecesOf<Text>(text, separator);
+}
+
+std::vector<std::string> split(std::string_view text, std::string_view separator) {
+    return piecesOf<std::string>(text, separator);
+}
+
+std::vector<Text> splitNonEmpty(TextView text, char16_t separator) {
+    return nonEmptyPiecesOf(text, separator);
+}
+
+std::vector<std::string> splitNonEmpty(std::string_view text, char separator) {
+    return nonEmptyPiecesOf(text, separator);
+}
+
+Text join(std::span<const Text> parts, TextView separator) {
+    return joined(parts, separator);
+}
+
+std::string join(std::span<const std::string> parts, std::string_view separator) {
+    return joined(parts, separator);
 }
 
 // ---- Files -------------------------------------------------------------------

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -51,17 +52,46 @@ Text toHiragana(TextView text);  // katakana -> hiragana
 Text toKatakana(TextView text);  // hiragana -> katakana
 
 // ---- ASCII case --------------------------------------------------------------
+// Only A-Z and a-z change; every other character is left alone (full-width
+// and accented letters, and in UTF-8 the bytes of any non-ASCII character).
 inline char16_t foldAscii(char16_t c) { return (c >= u'A' && c <= u'Z') ? c + 32 : c; }
 inline char16_t upperAscii(char16_t c) { return (c >= u'a' && c <= u'z') ? c - 32 : c; }
+inline char foldAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? char(c + 32) : c;
+}
+inline char upperAscii(char c) {
+    return (c >= 'a' && c <= 'z') ? char(c - 32) : c;
+}
 Text toUpperAscii(TextView text);
 Text toLowerAscii(TextView text);
+std::string toUpperAscii(std::string_view text);
+std::string toLowerAscii(std::string_view text);
 // The key form used by every keyed collection (names compare without regard to
 // the case of Latin letters).
 Text foldKey(TextView text);
 bool equalsFolded(TextView a, TextView b);
-// The non-empty pieces of a text between separators ("a//b/" at '/' gives
-// a and b): the parts of a path or a key path.
+bool equalsFolded(std::string_view a, std::string_view b);
+bool startsWithFolded(TextView text, TextView prefix);
+bool endsWithFolded(TextView text, TextView suffix);
+// Latin letters of both widths (A-Z and Ａ-Ｚ), as the script's case
+// conversions and upper- and lower-case tests see them.
+Text toUpperLatin(TextView text);
+Text toLowerLatin(TextView text);
+
+// ---- Splitting and joining -------------------------------------------------
+// Every piece between separators, empty ones kept: "a,,b," at "," gives a,
+// "", b and "", and a text without the separator (the empty text too) is one
+// piece. The separator must not be empty. Joining such pieces with the same
+// separator gives the text back.
+std::vector<TextView> splitViews(TextView text, TextView separator);
+std::vector<Text> split(TextView text, TextView separator);
+std::vector<std::string> split(std::string_view text, std::string_view separator);
+// Only the non-empty pieces ("a//b/" at '/' gives a and b): the parts of a
+// path or a key path.
 std::vector<Text> splitNonEmpty(TextView text, char16_t separator);
+std::vector<std::string> splitNonEmpty(std::string_view text, char separator);
+Text join(std::span<const Text> parts, TextView separator);
+std::string join(std::span<const std::string> parts, std::string_view separator);
 
 // ---- Files -------------------------------------------------------------------
 // Detects the encoding of file bytes: a UTF-8 or UTF-16 byte-order mark, else

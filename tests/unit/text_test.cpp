@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace qel::text {
 namespace {
@@ -176,6 +177,52 @@ TEST(Case, FoldsLatinLettersOnly) {
     EXPECT_TRUE(equalsFolded(u"Name変", u"nAME変"));
     EXPECT_FALSE(equalsFolded(u"Name", u"Names"));
     EXPECT_FALSE(equalsFolded(u"[", u"{"));  // 0x5B and 0x7B differ by 32 too
+    EXPECT_TRUE(startsWithFolded(u"HTTP://x", u"http://"));
+    EXPECT_FALSE(startsWithFolded(u"http:", u"http://"));
+    EXPECT_TRUE(endsWithFolded(u"a.QLB", u".qlb"));
+    EXPECT_FALSE(endsWithFolded(u"lb", u".qlb"));
+}
+
+TEST(Case, Utf8LeavesOtherCharactersAlone) {
+    // The UTF-8 bytes of É and é are no letters, though 0x89 and 0xA9 differ by 32.
+    const std::string capitalE = "\xC3\x89", smallE = "\xC3\xA9";
+    EXPECT_EQ(toLowerAscii(capitalE + "A["), capitalE + "a[");
+    EXPECT_EQ(toUpperAscii(smallE + "z{"), smallE + "Z{");
+    EXPECT_TRUE(equalsFolded(std::string_view("Trash"), std::string_view("tRASH")));
+    EXPECT_FALSE(equalsFolded(capitalE, smallE));
+}
+
+TEST(Case, LatinLettersOfBothWidths) {
+    EXPECT_EQ(toUpperLatin(u"azａｚ日"), u"AZＡＺ日");
+    EXPECT_EQ(toLowerLatin(u"AZＡＺ日"), u"azａｚ日");
+    // The neighbours of the full-width letters are 32 apart from other signs.
+    EXPECT_EQ(toUpperLatin(u"｀｛"), u"｀｛");
+    EXPECT_EQ(toLowerLatin(u"＠［"), u"＠［");
+    EXPECT_EQ(toLowerLatin(u"ÀΣ"), u"ÀΣ");
+}
+
+TEST(Split, KeepsEmptyPiecesAndJoinsBack) {
+    using Pieces = std::vector<Text>;
+    EXPECT_EQ(split(u"a,,b,", u","), (Pieces{u"a", u"", u"b", u""}));
+    EXPECT_EQ(split(u",", u","), (Pieces{u"", u""}));
+    EXPECT_EQ(split(u"", u","), (Pieces{u""}));
+    EXPECT_EQ(split(u"日の本の", u"の"), (Pieces{u"日", u"本", u""}));
+    // A separator of two units is found whole, never half of it.
+    EXPECT_EQ(split(u"x\r\r\n\r\ny\n", kCRLF), (Pieces{u"x\r", u"", u"y\n"}));
+    EXPECT_EQ(splitViews(u"a\r\n", kCRLF), (std::vector<TextView>{u"a", u""}));
+    for (TextView t : {u"", u",", u"a,,b,", u",a"}) EXPECT_EQ(join(split(t, u","), u","), t);
+    EXPECT_EQ(join(Pieces{}, u","), u"");
+    EXPECT_EQ(join(Pieces{u"", u""}, u"、"), u"、");
+    EXPECT_EQ(split(std::string_view("/a//"), "/"), (std::vector<std::string>{"", "a", "", ""}));
+    EXPECT_EQ(join(std::vector<std::string>{"usr", "share"}, "/"), "usr/share");
+}
+
+TEST(Split, NonEmptyPiecesOnly) {
+    EXPECT_EQ(splitNonEmpty(u"\\a\\\\b\\", u'\\'), (std::vector<Text>{u"a", u"b"}));
+    EXPECT_TRUE(splitNonEmpty(u"///", u'/').empty());
+    EXPECT_TRUE(splitNonEmpty(u"", u'/').empty());
+    EXPECT_EQ(splitNonEmpty(std::string_view(":/usr/share::/opt:"), ':'),
+              (std::vector<std::string>{"/usr/share", "/opt"}));
 }
 
 TEST(Files, DetectsEncoding) {

@@ -31,7 +31,7 @@ bool hasExtension(TextView name) {
 
 bool isLibraryFile(TextView name) {
     Text file = fileNameOf(name);
-    return file.size() > 4 && text::equalsFolded(TextView(file).substr(file.size() - 4), u".qlb");
+    return file.size() > 4 && text::endsWithFolded(file, u".qlb");
 }
 
 // How many files 実行 and 参照 may run inside one another. Each level keeps

@@ -24,7 +24,7 @@ Text firstArgument(Engine& engine, Text& args) {
 }
 
 Text joinLines(const std::vector<Text>& lines) {
-    return joinTexts(lines, kCRLF);
+    return text::join(lines, kCRLF);
 }
 
 Text localTimeText(Engine& engine, double seconds) {
@@ -288,7 +288,7 @@ void fnFolderSearch(Text& result, Text& args, Engine& engine) {
 void fnDriveList(Text& result, Text&, Engine& engine) {
     std::vector<Text> names;
     for (const MountPoint& mount : engine.files().mountPoints()) names.push_back(driveName(mount));
-    result = joinTexts(names, u",");
+    result = text::join(names, u",");
 }
 
 // ドライブ検索(kind): the drives of that kind (CD-ROM, リムーバブル, 固定,
@@ -306,7 +306,7 @@ void fnDriveSearch(Text& result, Text& args, Engine& engine) {
             names.push_back(driveName(mount));
         }
     }
-    result = joinTexts(names, u",");
+    result = text::join(names, u",");
 }
 
 // ---- folders of the desktop and the system ------------------------------------------

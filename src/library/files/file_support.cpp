@@ -76,24 +76,15 @@ Text absolutePath(FileSystem& fs, TextView path) {
     Text whole = slashPath(path);
     if (whole.empty() || whole[0] != u'/') whole = fromNativePath(fs.currentFolder()) + whole;
     std::vector<Text> parts;
-    std::size_t start = 0;
-    while (start <= whole.size()) {
-        std::size_t slash = whole.find(u'/', start);
-        if (slash == Text::npos) slash = whole.size();
-        Text part = whole.substr(start, slash - start);
-        start = slash + 1;
-        if (part.empty() || part == u".") continue;
+    for (Text& part : text::splitNonEmpty(whole, u'/')) {
+        if (part == u".") continue;
         if (part == u"..") {
             if (!parts.empty()) parts.pop_back();
             continue;
         }
         parts.push_back(std::move(part));
     }
-    Text out = u"/";
-    for (std::size_t i = 0; i < parts.size(); ++i) {
-        if (i > 0) out += u'/';
-        out += parts[i];
-    }
+    Text out = u"/" + text::join(parts, u"/");
     const bool folder = !whole.empty() && whole.back() == u'/';
     if (folder && !parts.empty()) out += u'/';
     return out;
@@ -105,10 +96,7 @@ Text relativePath(TextView target, TextView base) {
     while (same < to.size() && same < from.size() && to[same] == from[same]) ++same;
     Text out;
     for (std::size_t i = same; i < from.size(); ++i) out += u"../";
-    for (std::size_t i = same; i < to.size(); ++i) {
-        out += to[i];
-        if (i + 1 < to.size()) out += u'/';
-    }
+    out += text::join(std::span(to).subspan(same), u"/");
     if (!target.empty() && target.back() == u'/' && !out.empty() && out.back() != u'/') {
         out += u'/';
     }

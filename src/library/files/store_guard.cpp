@@ -33,12 +33,7 @@ std::string lastName(const std::string& resolved) {
 // Letter case is ignored: on a file system that ignores it, another
 // spelling of the name reaches the same folder.
 bool sameNameIgnoringCase(const std::string& a, const std::string& b) {
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (lower(a[i]) != lower(b[i])) return false;
-    }
-    return true;
+    return text::equalsFolded(a, b);
 }
 
 }  // namespace

@@ -10,23 +10,6 @@ namespace qel::transfer {
 
 namespace {
 
-bool startsWithFolded(TextView text, TextView prefix) {
-    return text.size() >= prefix.size() &&
-           text::equalsFolded(text.substr(0, prefix.size()), prefix);
-}
-
-std::vector<Text> splitAt(TextView text, char16_t separator) {
-    std::vector<Text> parts;
-    std::size_t start = 0;
-    for (std::size_t p = text.find(separator); p != TextView::npos;
-         p = text.find(separator, start)) {
-        parts.emplace_back(text.substr(start, p - start));
-        start = p + 1;
-    }
-    parts.emplace_back(text.substr(start));
-    return parts;
-}
-
 std::optional<int> portNumber(TextView digits) {
     if (digits.empty() || digits.size() > 5) return std::nullopt;
     int port = 0;
@@ -53,16 +36,8 @@ std::size_t portColon(TextView hostPort) {
 
 enum class Charset { Unknown, Cp932, Euc, Jis, Utf8 };
 
-std::string lowerAscii(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z') c = char(c + 32);
-    }
-    return out;
-}
-
 Charset charsetNamed(std::string name) {
-    name = lowerAscii(name);
+    name = text::toLowerAscii(name);
     if (name == "shift_jis" || name == "shift-jis" || name == "sjis" || name == "x-sjis" ||
         name == "windows-31j" || name == "cp932" || name == "ms932" || name == "ms_kanji" ||
         name == "csshiftjis")
@@ -76,7 +51,7 @@ Charset charsetNamed(std::string name) {
 
 // The value after the first "charset=" in the text, without quotes.
 Charset charsetParameter(std::string_view text) {
-    std::string lower = lowerAscii(text);
+    std::string lower = text::toLowerAscii(text);
     std::size_t p = lower.find("charset");
     while (p != std::string::npos) {
         std::size_t q = p + 7;
@@ -101,7 +76,7 @@ Charset declaredCharset(std::string_view body) {
     std::string_view head = body.substr(0, 2048);
     Charset c = charsetParameter(head);
     if (c != Charset::Unknown) return c;
-    std::string lower = lowerAscii(head);
+    std::string lower = text::toLowerAscii(head);
     std::size_t p = lower.find("encoding=");
     if (p != std::string::npos && lower.compare(0, 5, "<?xml") == 0)
         return charsetParameter("charset=" + lower.substr(p + 9, 40));
@@ -120,9 +95,9 @@ std::string PostAddress::url() const {
 std::optional<PostAddress> parsePostAddress(TextView address) {
     TextView rest = text::trimBlanks(address);
     PostAddress out;
-    if (startsWithFolded(rest, u"http://")) {
+    if (text::startsWithFolded(rest, u"http://")) {
         rest.remove_prefix(7);
-    } else if (startsWithFolded(rest, u"https://")) {
+    } else if (text::startsWithFolded(rest, u"https://")) {
         rest.remove_prefix(8);
         out.secure = true;
         out.port = 443;
@@ -146,7 +121,7 @@ std::optional<PostAddress> parsePostAddress(TextView address) {
 
 std::string formBody(TextView list) {
     Text joined;
-    std::vector<Text> elements = splitAt(values::unifySeparators(list), u',');
+    std::vector<Text> elements = text::split(values::unifySeparators(list), u",");
     for (std::size_t i = 0; i < elements.size(); ++i) {
         if (i > 0) joined += u'&';
         joined += values::unescapeCell(elements[i]);
@@ -177,7 +152,7 @@ Text withScheme(TextView address, bool ftp) {
 
 bool isFtpAddress(TextView address) {
     TextView a = text::trimBlanks(address);
-    return startsWithFolded(a, u"ftp://") || startsWithFolded(a, u"ftps://");
+    return text::startsWithFolded(a, u"ftp://") || text::startsWithFolded(a, u"ftps://");
 }
 
 Text withoutPassword(TextView address) {
@@ -209,7 +184,7 @@ Text fileNameOfAddress(TextView address) {
 
 FtpOptions parseFtpOptions(TextView evaluatedList) {
     FtpOptions out;
-    std::vector<Text> parts = splitAt(values::unifySeparators(evaluatedList), u',');
+    std::vector<Text> parts = text::split(values::unifySeparators(evaluatedList), u",");
     Text word = text::toUpperAscii(text::toHalfWidth(text::trimBlanks(parts[0])));
     if (word != u"FTP") return out;
     out.ftp = true;

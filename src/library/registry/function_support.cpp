@@ -1,8 +1,5 @@
 #include "library/registry/function_support.h"
 
-#define PCRE2_CODE_UNIT_WIDTH 16
-#include <pcre2.h>
-
 #include <cmath>
 
 #include "core/engine.h"
@@ -82,14 +79,7 @@ void reportBadNumber(Engine& engine, double value) {
 // ---- tables -------------------------------------------------------------------------
 
 std::vector<TextView> splitRows(TextView table) {
-    std::vector<TextView> rows;
-    std::size_t start = 0;
-    for (std::size_t p = table.find(kCRLF); p != TextView::npos; p = table.find(kCRLF, start)) {
-        rows.push_back(table.substr(start, p - start));
-        start = p + 2;
-    }
-    rows.push_back(table.substr(start));
-    return rows;
+    return text::splitViews(table, kCRLF);
 }
 
 std::vector<TextView> splitCells(TextView row) {
@@ -149,121 +139,6 @@ bool forEachColumnEntry(Engine& engine, TextView table, double column,
     }
     return true;
 }
-
-Text joinTexts(const std::vector<Text>& parts, TextView separator) {
-    Text out;
-    for (std::size_t i = 0; i < parts.size(); ++i) {
-        if (i > 0) out += separator;
-        out += parts[i];
-    }
-    return out;
-}
-
-// ---- regular expressions ----------------------------------------------------------------
-
-RegexPattern::~RegexPattern() {
-    pcre2_code_free(static_cast<pcre2_code*>(code_));
-}
-
-std::unique_ptr<RegexPattern> RegexPattern::compile(Engine& engine, TextView pattern,
-                                                    bool ignoreCase) {
-    int error = 0;
-    PCRE2_SIZE offset = 0;
-    uint32_t options = PCRE2_UTF | PCRE2_UCP | PCRE2_MATCH_INVALID_UTF | PCRE2_ALT_BSUX;
-    if (ignoreCase) options |= PCRE2_CASELESS;
-    pcre2_code* code = pcre2_compile(reinterpret_cast<PCRE2_SPTR16>(pattern.data()), pattern.size(),
-                                     options, &error, &offset, nullptr);
-    if (!code) {
-        engine.ReportErrorNo(38, 16, number::format(kPatternSyntaxFault));
-        return nullptr;
-    }
-    std::unique_ptr<RegexPattern> compiled(new RegexPattern);
-    compiled->code_ = code;
-    compiled->source_ = Text(pattern);
-    return compiled;
-}
-
-std::optional<std::vector<RegexPattern::Match>> RegexPattern::findAll(Engine& engine,
-                                                                      TextView subject,
-                                                                      std::size_t limit) const {
-    std::vector<Match> matches;
-    auto* code = static_cast<pcre2_code*>(code_);
-    pcre2_match_data* data = pcre2_match_data_create_from_pattern(code, nullptr);
-    if (!data) {
-        ReportPatternMatchFailure(engine, PCRE2_ERROR_NOMEMORY, source_);
-        return std::nullopt;
-    }
-    auto subjectData = reinterpret_cast<PCRE2_SPTR16>(subject.data());
-    std::size_t from = 0;
-    while (from <= subject.size() && matches.size() < limit) {
-        int rc = pcre2_match(code, subjectData, subject.size(), from, 0, data, nullptr);
-        if (rc == PCRE2_ERROR_NOMATCH) break;
-        if (rc < 0) {
-            // A match given up half way is no "not found": the caller must
-            // not act on the matches so far as if they were all.
-            pcre2_match_data_free(data);
-            ReportPatternMatchFailure(engine, rc, source_);
-            return std::nullopt;
-        }
-        PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(data);
-        Match m;
-        m.start = ovector[0];
-        m.end = ovector[1];
-        uint32_t groups = pcre2_get_ovector_count(data);
-        for (uint32_t g = 0; g < groups; ++g) {
-            PCRE2_SIZE s = ovector[2 * g], e = ovector[2 * g + 1];
-            if (s == PCRE2_UNSET || e < s) {
-                m.groups.emplace_back();
-            } else {
-                m.groups.emplace_back(subject.substr(s, e - s));
-            }
-        }
-        // An empty match steps over one whole character (never half of a
-        // surrogate pair).
-        from = m.end;
-        if (m.end == m.start) {
-            bool pair = m.end + 1 < subject.size() && (subject[m.end] & 0xFC00) == 0xD800;
-            from += pair ? 2 : 1;
-        }
-        matches.push_back(std::move(m));
-    }
-    pcre2_match_data_free(data);
-    return matches;
-}
-
-std::optional<Text> RegexPattern::replaceAll(Engine& engine, TextView subject,
-                                             TextView replacement) const {
-    // "$&" is the common spelling of the whole match; PCRE2 calls it $0.
-    Text repl = text::replaceAll(replacement, u"$&", u"$0");
-    auto* code = static_cast<pcre2_code*>(code_);
-    PCRE2_SIZE size = subject.size() + repl.size() + 64;
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        Text out(size, u'\0');
-        PCRE2_SIZE outLength = size;
-        int rc = pcre2_substitute(
-            code, reinterpret_cast<PCRE2_SPTR16>(subject.data()), subject.size(), 0,
-            PCRE2_SUBSTITUTE_GLOBAL | PCRE2_SUBSTITUTE_OVERFLOW_LENGTH |
-                PCRE2_SUBSTITUTE_UNSET_EMPTY | PCRE2_SUBSTITUTE_UNKNOWN_UNSET,
-            nullptr, nullptr, reinterpret_cast<PCRE2_SPTR16>(repl.data()), repl.size(),
-            reinterpret_cast<PCRE2_UCHAR16*>(out.data()), &outLength);
-        if (rc == PCRE2_ERROR_NOMEMORY && attempt == 0) {
-            if (!lengthAllowed(engine, double(outLength))) return std::nullopt;
-            size = outLength + 1;
-            continue;
-        }
-        if (rc < 0) {
-            ReportPatternMatchFailure(engine, rc, source_);
-            return std::nullopt;
-        }
-        out.resize(outLength);
-        return out;
-    }
-    return std::nullopt;
-}
-
-}  // namespace qel
-
-namespace qel {
 
 // ---- tests of one value -----------------------------------------------------------------
 
@@ -400,11 +275,12 @@ std::optional<bool> runValueTest(Engine& engine, const ValueTest& test, TextView
         case ValueTest::NotContains:
             return !text::contains(value, test.operand);
         case ValueTest::Pattern: {
-            auto pattern = RegexPattern::compile(engine, test.operand, true);
+            auto pattern = CompilePattern(engine, test.operand, true);
             if (!pattern) return std::nullopt;
-            auto found = pattern->findAll(engine, value, 1);
-            if (!found) return std::nullopt;
-            return !found->empty();
+            bool found = false;
+            if (PatternFailed(engine, pattern->search(value, found), test.operand))
+                return std::nullopt;
+            return found;
         }
         case ValueTest::TypeWord:
             return engine.CompareValues(value, u"\"" + test.operand + u"\"", 0);

@@ -90,8 +90,6 @@ std::vector<TextView> splitCells(TextView row);
 // Entries are visited with their escapes undone, one pass over the text.
 bool forEachColumnEntry(Engine& engine, TextView table, double column,
                         const std::function<void(TextView entry)>& visit);
-// Joins texts with a separator.
-Text joinTexts(const std::vector<Text>& parts, TextView separator);
 
 // ---- tests of one value -----------------------------------------------------------
 // A comparison of a value with an operand, or a test of its kind, in the
@@ -120,36 +118,5 @@ std::optional<ValueTest> makeValueTest(Engine& engine, TextView operand, TextVie
 std::optional<ValueTest> parseValueTest(Engine& engine, TextView condition);
 // Nothing after reporting a bad pattern.
 std::optional<bool> runValueTest(Engine& engine, const ValueTest& test, TextView value);
-
-// ---- regular expressions --------------------------------------------------------
-// A compiled PCRE2 pattern on UTF-16 text.
-class RegexPattern {
-  public:
-    ~RegexPattern();
-    RegexPattern(const RegexPattern&) = delete;
-    RegexPattern& operator=(const RegexPattern&) = delete;
-
-    // Compiles; reports error 38 (bad pattern) or 28 (no engine) and gives
-    // nothing on failure.
-    static std::unique_ptr<RegexPattern> compile(Engine& engine, TextView pattern, bool ignoreCase);
-
-    struct Match {
-        std::size_t start = 0, end = 0;
-        std::vector<Text> groups;  // group 0 is the whole match; unset groups are empty
-    };
-    // Every non-overlapping match, left to right; nothing after reporting a
-    // match that could not be finished (error 95 when the pattern is too
-    // complex for the subject).
-    std::optional<std::vector<Match>> findAll(Engine& engine, TextView subject,
-                                              std::size_t limit = SIZE_MAX) const;
-    // Every match replaced ($1, ${name}, $0, $& and $$ in the replacement);
-    // nothing after reporting error 38 for a bad replacement, or 95 as above.
-    std::optional<Text> replaceAll(Engine& engine, TextView subject, TextView replacement) const;
-
-  private:
-    RegexPattern() = default;
-    void* code_ = nullptr;
-    Text source_;  // the pattern as written, for error reports
-};
 
 }  // namespace qel

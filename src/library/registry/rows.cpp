@@ -5,16 +5,9 @@ namespace qel {
 
 namespace {
 
-std::vector<Text> splitCsv(TextView csv) {
-    std::vector<Text> parts;
-    if (csv.empty()) return parts;
-    std::size_t start = 0;
-    for (std::size_t p = csv.find(u','); p != TextView::npos; p = csv.find(u',', start)) {
-        parts.emplace_back(csv.substr(start, p - start));
-        start = p + 1;
-    }
-    parts.emplace_back(csv.substr(start));
-    return parts;
+// The names of a row: "" names nothing, "a,,b" names a, "" and b.
+std::vector<Text> namesOf(TextView csv) {
+    return csv.empty() ? std::vector<Text>() : text::split(csv, u",");
 }
 
 }  // namespace
@@ -24,9 +17,9 @@ bool Register(KeyedTable& registry, CommandHandler command, FunctionHandler func
     if (!particlesCsv.empty() && flags == 0) {
         flags = static_cast<int16_t>(std::count(particlesCsv.begin(), particlesCsv.end(), u','));
     }
-    std::vector<Text> particles = splitCsv(particlesCsv);
+    std::vector<Text> particles = namesOf(particlesCsv);
     bool ok = true;
-    for (const Text& name : splitCsv(namesCsv)) {
+    for (const Text& name : namesOf(namesCsv)) {
         auto entry = std::make_shared<xxCmdData>();
         entry->Name = name;
         entry->Flags = flags;

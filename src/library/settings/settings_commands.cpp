@@ -100,12 +100,7 @@ std::vector<Text> evaluateParts(Engine& engine, const std::vector<Text>& parts) 
 }
 
 Text joinParts(const std::vector<Text>& parts, std::size_t from, std::size_t to, TextView glue) {
-    Text out;
-    for (std::size_t i = from; i < to; ++i) {
-        if (i > from) out += glue;
-        out += parts[i];
-    }
-    return out;
+    return text::join(std::span(parts).subspan(from, to - from), glue);
 }
 
 void reportMissingParts(Engine& engine, TextView source) {

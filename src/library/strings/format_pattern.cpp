@@ -298,7 +298,7 @@ std::vector<DateToken> tokenizeDate(TextView p) {
             }
         }
         if (fixed) continue;
-        char16_t lower = c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c;
+        char16_t lower = text::foldAscii(c);
         if (TextView(u"ymdhnswqgec").find(lower) != TextView::npos ||
             (lower == u'a' && p.substr(i, 3) == u"aaa") ||
             (lower == u't' && p.substr(i, 5) == u"ttttt")) {

@@ -6,6 +6,7 @@
 
 #include "core/engine.h"
 #include "core/parser.h"
+#include "core/pattern_errors.h"
 #include "text/brackets.h"
 #include "text/number.h"
 #include "core/values.h"
@@ -35,24 +36,6 @@ std::optional<int64_t> toPosition(Engine& engine, double value) {
         return std::nullopt;
     }
     return n;
-}
-
-Text upperLatin(TextView t) {
-    Text out(t);
-    for (char16_t& c : out) {
-        if ((c >= u'a' && c <= u'z') || (c >= u'ａ' && c <= u'ｚ'))
-            c = char16_t(c - (c <= u'z' ? 32 : 0xFF41 - 0xFF21));
-    }
-    return out;
-}
-
-Text lowerLatin(TextView t) {
-    Text out(t);
-    for (char16_t& c : out) {
-        if ((c >= u'A' && c <= u'Z') || (c >= u'Ａ' && c <= u'Ｚ'))
-            c = char16_t(c + (c <= u'Z' ? 32 : 0xFF41 - 0xFF21));
-    }
-    return out;
 }
 
 std::size_t countOccurrences(TextView t, TextView part) {
@@ -268,17 +251,25 @@ void fnExtract(Text& result, Text& args, Engine& engine) {
 
 // ---- blanks, codes, case, width and kana ----------------------------------------------
 
-void fnTrim(Text& result, Text& args, Engine& engine) {
+namespace {
+
+// The functions that hand their one text whole to a conversion.
+template <auto convert>
+void convertWhole(Text& result, Text& args, Engine& engine) {
     FnArgs a(engine, args, 1);
-    result = Text(text::trimBlanks(a.text(0)));
+    result = Text(convert(a.text(0)));
+}
+
+}  // namespace
+
+void fnTrim(Text& result, Text& args, Engine& engine) {
+    convertWhole<text::trimBlanks>(result, args, engine);
 }
 void fnTrimLeft(Text& result, Text& args, Engine& engine) {
-    FnArgs a(engine, args, 1);
-    result = Text(text::trimBlanksLeft(a.text(0)));
+    convertWhole<text::trimBlanksLeft>(result, args, engine);
 }
 void fnTrimRight(Text& result, Text& args, Engine& engine) {
-    FnArgs a(engine, args, 1);
-    result = Text(text::trimBlanksRight(a.text(0)));
+    convertWhole<text::trimBlanksRight>(result, args, engine);
 }
 
 void fnAsc(Text& result, Text& args, Engine& engine) {
@@ -307,28 +298,22 @@ void fnChr(Text& result, Text& args, Engine& engine) {
 }
 
 void fnUpper(Text& result, Text& args, Engine& engine) {
-    FnArgs a(engine, args, 1);
-    result = upperLatin(a.text(0));
+    convertWhole<text::toUpperLatin>(result, args, engine);
 }
 void fnLower(Text& result, Text& args, Engine& engine) {
-    FnArgs a(engine, args, 1);
-    result = lowerLatin(a.text(0));
+    convertWhole<text::toLowerLatin>(result, args, engine);
 }
 void fnWide(Text& result, Text& args, Engine& engine) {
-    FnArgs a(engine, args, 1);
-    result = text::toFullWidth(a.text(0));
+    convertWhole<text::toFullWidth>(result, args, engine);
 }
 void fnNarrow(Text& result, Text& args, Engine& engine) {
-    FnArgs a(engine, args, 1);
-    result = text::toHalfWidth(a.text(0));
+    convertWhole<text::toHalfWidth>(result, args, engine);
 }
 void fnHiragana(Text& result, Text& args, Engine& engine) {
-    FnArgs a(engine, args, 1);
-    result = text::toHiragana(a.text(0));
+    convertWhole<text::toHiragana>(result, args, engine);
 }
 void fnKatakana(Text& result, Text& args, Engine& engine) {
-    FnArgs a(engine, args, 1);
-    result = text::toKatakana(a.text(0));
+    convertWhole<text::toKatakana>(result, args, engine);
 }
 
 void fnReading(Text& result, Text& args, Engine& engine) {
@@ -483,10 +468,14 @@ void fnReplace(Text& result, Text& args, Engine& engine) {
 
 void fnPatternReplace(Text& result, Text& args, Engine& engine) {
     FnArgs a(engine, args, 3);
-    auto pattern = RegexPattern::compile(engine, a.text(1), false);
+    auto pattern = CompilePattern(engine, a.text(1), false);
     if (!pattern) return;
-    if (auto replaced = pattern->replaceAll(engine, a.text(0), a.text(2)))
-        result = std::move(*replaced);
+    Text replaced;
+    auto allowLength = [&](std::size_t length) { return lengthAllowed(engine, double(length)); };
+    if (PatternFailed(engine, pattern->replaceAll(a.text(0), a.text(2), replaced, allowLength),
+                      pattern->source()))
+        return;
+    result = std::move(replaced);
 }
 
 // ---- splitting and joining ------------------------------------------------------------
@@ -500,14 +489,9 @@ void fnSplit(Text& result, Text& args, Engine& engine) {
         // No separator: the cells of the list, escapes undone.
         for (TextView cell : splitCells(t)) pieces.push_back(values::unescapeCell(cell));
     } else {
-        std::size_t start = 0;
-        for (std::size_t p = t.find(separator); p != Text::npos; p = t.find(separator, start)) {
-            pieces.push_back(t.substr(start, p - start));
-            start = p + separator.size();
-        }
-        pieces.push_back(t.substr(start));
+        pieces = text::split(t, separator);
     }
-    result = joinTexts(pieces, kCRLF);
+    result = text::join(pieces, kCRLF);
 }
 
 void fnSplitLines(Text& result, Text& args, Engine& engine) {
@@ -516,14 +500,14 @@ void fnSplitLines(Text& result, Text& args, Engine& engine) {
     for (TextView row : listLines(a.text(0))) {
         for (TextView cell : splitCells(row)) lines.push_back(values::unescapeCell(cell));
     }
-    result = joinTexts(lines, kCRLF);
+    result = text::join(lines, kCRLF);
 }
 
 void fnJoin(Text& result, Text& args, Engine& engine) {
     FnArgs a(engine, args, 2);
     std::vector<Text> lines;
     for (TextView line : listLines(a.text(0))) lines.emplace_back(line);
-    result = joinTexts(lines, a.text(1));
+    result = text::join(lines, a.text(1));
 }
 
 // ---- dictionaries ---------------------------------------------------------------------
@@ -546,7 +530,7 @@ void fnDictionaryKeys(Text& result, Text& args, Engine& engine) {
         if (eq == TextView::npos) continue;
         out.emplace_back(wantValues ? line.substr(eq + 1) : line.substr(0, eq));
     }
-    result = joinTexts(out, kCRLF);
+    result = text::join(out, kCRLF);
 }
 
 // ---- tests --------------------------------------------------------------------------------
@@ -595,33 +579,42 @@ void fnBinaryArray(Text& result, Text& args, Engine& engine) {
 
 // ---- pattern commands ------------------------------------------------------------------
 
+namespace {
+
+// Every match of the pattern in the subject; false after reporting a bad
+// pattern or a match that could not be finished.
+bool findMatches(Engine& engine, TextView subject, TextView pattern,
+                 std::vector<text::Pattern::Match>& matches) {
+    auto compiled = CompilePattern(engine, pattern, false);
+    return compiled &&
+           !PatternFailed(engine, compiled->findAll(subject, SIZE_MAX, matches), pattern);
+}
+
+}  // namespace
+
 void cmdPatternSearch(StatementRecord& record, Engine& engine) {
     Text subject, pattern;
     if (!patternCommandArgs(record, engine, subject, pattern)) return;
-    auto compiled = RegexPattern::compile(engine, pattern, false);
-    if (!compiled) return;
-    auto matches = compiled->findAll(engine, subject);
-    if (!matches) return;
+    std::vector<text::Pattern::Match> matches;
+    if (!findMatches(engine, subject, pattern, matches)) return;
     std::vector<Text> found;
-    for (auto& m : *matches) found.push_back(std::move(m.groups[0]));
-    engine.answer = joinTexts(found, kCRLF);
+    for (auto& m : matches) found.push_back(std::move(m.groups[0]));
+    engine.answer = text::join(found, kCRLF);
 }
 
 void cmdPatternSubmatch(StatementRecord& record, Engine& engine) {
     Text subject, pattern;
     if (!patternCommandArgs(record, engine, subject, pattern)) return;
-    auto compiled = RegexPattern::compile(engine, pattern, false);
-    if (!compiled) return;
-    auto matches = compiled->findAll(engine, subject);
-    if (!matches) return;
+    std::vector<text::Pattern::Match> matches;
+    if (!findMatches(engine, subject, pattern, matches)) return;
     std::vector<Text> rows;
-    for (auto& m : *matches) {
+    for (auto& m : matches) {
         std::vector<Text> cells;
         for (std::size_t g = 1; g < m.groups.size(); ++g)
             cells.push_back(values::escapeCell(m.groups[g]));
-        rows.push_back(joinTexts(cells, u","));
+        rows.push_back(text::join(cells, u","));
     }
-    engine.answer = joinTexts(rows, kCRLF);
+    engine.answer = text::join(rows, kCRLF);
 }
 
 }  // namespace qel

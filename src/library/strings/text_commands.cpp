@@ -141,7 +141,7 @@ static void cmdEraseBody(StatementRecord& record, Engine& engine) {
                     return;
                 }
                 lines.erase(lines.begin() + (place->index - 1));
-                value = joinTexts(lines, kCRLF);
+                value = text::join(lines, kCRLF);
             } else {
                 std::vector<Text> cells;
                 for (TextView c : splitCells(values::unifySeparators(value))) cells.emplace_back(c);
@@ -150,7 +150,7 @@ static void cmdEraseBody(StatementRecord& record, Engine& engine) {
                     return;
                 }
                 cells.erase(cells.begin() + (place->index - 1));
-                value = joinTexts(cells, u",");
+                value = text::join(cells, u",");
             }
             finishTextCommand(engine, s, value);
             return;

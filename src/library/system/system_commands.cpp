@@ -30,14 +30,8 @@ SystemStatus noSystem() {
 // when none is, so that the error names something the user can install.
 Text chooseInstalled(SystemPort* port, TextView choices) {
     std::vector<Text> lines;
-    std::size_t start = 0;
-    for (;;) {
-        std::size_t bar = choices.find(u'|', start);
-        lines.emplace_back(text::trimBlanks(
-            choices.substr(start, bar == TextView::npos ? TextView::npos : bar - start)));
-        if (bar == TextView::npos) break;
-        start = bar + 1;
-    }
+    for (TextView choice : text::splitViews(choices, u"|"))
+        lines.emplace_back(text::trimBlanks(choice));
     for (const Text& line : lines) {
         std::string program = text::toUtf8(line.substr(0, line.find(u' ')));
         if (port && port->programAvailable(program)) return line;
@@ -67,12 +61,8 @@ void addUserAliases(Engine& engine, KeyedTable& aliases) {
     std::string bytes;
     if (!engine.files().readFile(folder + "/qelscript/programs.conf", bytes)) return;
     Text content = text::isValidUtf8(bytes) ? text::fromUtf8(bytes) : text::fromCp932(bytes);
-    std::size_t start = 0;
-    while (start < content.size()) {
-        std::size_t end = content.find(u'\n', start);
-        if (end == Text::npos) end = content.size();
-        TextView line = trimLine(TextView(content).substr(start, end - start));
-        start = end + 1;
+    for (TextView rawLine : text::splitViews(content, u"\n")) {
+        TextView line = trimLine(rawLine);
         std::size_t eq = line.find(u'=');
         if (line.empty() || line[0] == u'#' || eq == TextView::npos) continue;
         Text name(trimLine(line.substr(0, eq)));

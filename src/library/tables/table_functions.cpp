@@ -207,7 +207,7 @@ void fnArraySearch(Text& result, Text& args, Engine& engine) {
         }
         progress.finish();
     }
-    result = joinTexts(found, u",");
+    result = text::join(found, u",");
 }
 
 void fnArrayExtract(Text& result, Text& args, Engine& engine) {
@@ -223,7 +223,7 @@ void fnArrayExtract(Text& result, Text& args, Engine& engine) {
         if (matchesValue(entry, value, exact) != invert) out.push_back(cellForm(entry));
     };
     forEachColumnEntry(engine, table, column.all ? 0 : column.number, take);
-    result = joinTexts(out, u",");
+    result = text::join(out, u",");
 }
 
 void fnArrayJudge(Text& result, Text& args, Engine& engine) {
@@ -258,7 +258,7 @@ void fnArrayJudge(Text& result, Text& args, Engine& engine) {
         }
         if (holds) kept.push_back(row);
     }
-    result = joinTexts(kept, kCRLF);
+    result = text::join(kept, kCRLF);
 }
 
 void fnColumnSearch(Text& result, Text& args, Engine& engine) {
@@ -277,7 +277,7 @@ void fnColumnSearch(Text& result, Text& args, Engine& engine) {
     for (std::size_t c = 0; c < hit.size(); ++c) {
         if (hit[c]) columns.push_back(number::format(double(c + 1)));
     }
-    result = joinTexts(columns, u",");
+    result = text::join(columns, u",");
 }
 
 // ---- changing rows ----------------------------------------------------------------------
@@ -299,7 +299,7 @@ void fnArrayDelete(Text& result, Text& args, Engine& engine) {
     for (std::size_t r = 0; r < rows.size(); ++r) {
         if (!drop[r]) kept.push_back(std::move(rows[r]));
     }
-    result = joinTexts(kept, kCRLF);
+    result = text::join(kept, kCRLF);
 }
 
 void fnArrayInsert(Text& result, Text& args, Engine& engine) {
@@ -317,7 +317,7 @@ void fnArrayInsert(Text& result, Text& args, Engine& engine) {
     if (at > int64_t(rows.size()) + 1) rows.resize(std::size_t(at - 1));
     std::vector<Text> inserted = textLines(a.text(2));
     rows.insert(rows.begin() + (at - 1), inserted.begin(), inserted.end());
-    result = joinTexts(rows, kCRLF);
+    result = text::join(rows, kCRLF);
 }
 
 void fnArrayMap(Text& result, Text& args, Engine& engine) {
@@ -355,10 +355,10 @@ void fnArrayMap(Text& result, Text& args, Engine& engine) {
                 out.emplace_back(cells[c]);
             }
         }
-        rows.push_back(joinTexts(out, u","));
+        rows.push_back(text::join(out, u","));
         if (engine.stopRequested) break;
     }
-    result = joinTexts(rows, kCRLF);
+    result = text::join(rows, kCRLF);
 }
 
 // ---- columns and statistics ---------------------------------------------------------------
@@ -371,7 +371,7 @@ void fnColumnExtract(Text& result, Text& args, Engine& engine) {
                             [&](TextView e) { entries.push_back(cellForm(e)); })) {
         return;
     }
-    result = joinTexts(entries, u",");
+    result = text::join(entries, u",");
 }
 
 void fnSum(Text& result, Text& args, Engine& engine) {
@@ -438,7 +438,7 @@ void fnStandardScore(Text& result, Text& args, Engine& engine) {
         }
         scores.push_back(numberResult(sigma == 0 ? 50.0 : 50 + 10 * (*v - mean) / sigma));
     }
-    result = joinTexts(scores, u",");
+    result = text::join(scores, u",");
 }
 
 // ---- commands --------------------------------------------------------------------------------
@@ -504,7 +504,7 @@ static void cmdSortBody(StatementRecord& record, Engine& engine) {
     });
     std::vector<Text> sorted;
     for (std::size_t i : order) sorted.push_back(items[i]);
-    Text out = joinTexts(sorted, oneList ? TextView(u",") : kCRLF);
+    Text out = text::join(sorted, oneList ? TextView(u",") : kCRLF);
     if (trailing) out += kCRLF;
     finishTextCommand(engine, s, out);
 }
@@ -544,7 +544,7 @@ static void cmdInsertBody(StatementRecord& record, Engine& engine) {
         if (place->index > int64_t(lines.size()) + 1) lines.resize(std::size_t(place->index - 1));
         std::vector<Text> added = textLines(insert);
         lines.insert(lines.begin() + (place->index - 1), added.begin(), added.end());
-        value = joinTexts(lines, kCRLF);
+        value = text::join(lines, kCRLF);
     } else {
         if (!lengthAllowed(engine, double(place->index) * 32)) return;
         value = unified(value);
@@ -554,7 +554,7 @@ static void cmdInsertBody(StatementRecord& record, Engine& engine) {
         }
         if (place->index > int64_t(cells.size()) + 1) cells.resize(std::size_t(place->index - 1));
         cells.insert(cells.begin() + (place->index - 1), values::escapeCell(insert));
-        value = joinTexts(cells, u",");
+        value = text::join(cells, u",");
     }
     finishTextCommand(engine, s, value);
 }

@@ -32,7 +32,7 @@ bool setWriteFormat(struct archive* writer, Type type, const std::string& path) 
     }
     if (type != Type::Tar) return false;
     archiveLibrary().archive_write_set_format_pax_restricted(writer);
-    const std::string name = lowered(fileNameOf(path));
+    const std::string name = text::toLowerAscii(fileNameOf(path));
     if (endsWith(name, ".tgz") || endsWith(name, ".tar.gz"))
         archiveLibrary().archive_write_add_filter_gzip(writer);
     else if (endsWith(name, ".tb2") || endsWith(name, ".tbz") || endsWith(name, ".tar.bz2"))

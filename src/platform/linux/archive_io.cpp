@@ -29,11 +29,6 @@ int supportArchiveFormats(struct archive* reader) {
     return ARCHIVE_OK;
 }
 
-std::string lowered(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
 bool endsWith(const std::string& text, const std::string& suffix) {
     return text.size() >= suffix.size() &&
            text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
@@ -77,25 +72,16 @@ std::optional<std::vector<std::string>> safeParts(std::string name) {
     if (name.size() >= 2 && std::isalpha(static_cast<unsigned char>(name[0])) && name[1] == ':')
         return std::nullopt;
     std::vector<std::string> parts;
-    std::size_t start = 0;
-    while (start <= name.size()) {
-        std::size_t slash = std::min(name.find('/', start), name.size());
-        std::string part = name.substr(start, slash - start);
-        start = slash + 1;
-        if (part.empty() || part == ".") continue;
+    for (std::string& part : text::splitNonEmpty(name, '/')) {
+        if (part == ".") continue;
         if (part == "..") return std::nullopt;
-        parts.push_back(part);
+        parts.push_back(std::move(part));
     }
     return parts;
 }
 
 std::string joined(const std::vector<std::string>& parts, std::size_t count) {
-    std::string path;
-    for (std::size_t i = 0; i < count && i < parts.size(); ++i) {
-        if (!path.empty()) path += '/';
-        path += parts[i];
-    }
-    return path;
+    return text::join(std::span(parts).first(std::min(count, parts.size())), "/");
 }
 
 // Whether reaching the entry (relative to the current folder, which is the
@@ -117,11 +103,9 @@ bool linkStaysInside(const std::vector<std::string>& parts, const std::string& t
                      bool onDisk) {
     if (target.empty() || target[0] == '/') return false;
     std::vector<std::string> stack(parts.begin(), parts.end() - 1);
-    std::size_t start = 0;
-    while (start <= target.size()) {
-        std::size_t slash = std::min(target.find('/', start), target.size());
-        std::string part = target.substr(start, slash - start);
-        start = slash + 1;
+    const std::vector<std::string> steps = text::split(target, "/");
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        const std::string& part = steps[i];
         if (part.empty() || part == ".") continue;
         if (part == "..") {
             if (stack.empty()) return false;
@@ -130,7 +114,7 @@ bool linkStaysInside(const std::vector<std::string>& parts, const std::string& t
         }
         stack.push_back(part);
         struct stat info {};
-        const bool last = start > target.size();
+        const bool last = i + 1 == steps.size();
         if (onDisk && !last && lstat(joined(stack, stack.size()).c_str(), &info) == 0 &&
             S_ISLNK(info.st_mode))
             return false;
@@ -151,7 +135,7 @@ using namespace detail;
 namespace {
 
 Type typeByExtension(const std::string& path) {
-    const std::string name = lowered(fileNameOf(path));
+    const std::string name = text::toLowerAscii(fileNameOf(path));
     for (const char* compound : {".tar.gz", ".tar.bz2", ".tar.xz", ".tar.z"}) {
         if (endsWith(name, compound)) return Type::Tar;
     }

@@ -69,7 +69,6 @@ class Utf8Names {
 // files named in it from this machine, and any text file would pass for one.
 int supportArchiveFormats(struct archive* reader);
 
-std::string lowered(std::string text);
 bool endsWith(const std::string& text, const std::string& suffix);
 std::string fileNameOf(const std::string& path);
 // The folder part of a path ("." when there is none).

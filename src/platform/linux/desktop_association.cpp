@@ -14,6 +14,7 @@
 
 #include "platform/linux/command_line.h"
 #include "platform/linux/posix_files.h"
+#include "text/text.h"
 
 extern char** environ;
 
@@ -29,16 +30,6 @@ std::string environmentOr(const char* name, const std::string& fallback) {
     return value && *value ? std::string(value) : fallback;
 }
 
-std::vector<std::string> splitAt(const std::string& text, char separator) {
-    std::vector<std::string> parts;
-    std::string part;
-    std::istringstream in(text);
-    while (std::getline(in, part, separator)) {
-        if (!part.empty()) parts.push_back(part);
-    }
-    return parts;
-}
-
 SystemStatus failure(SystemFault fault, std::string message) {
     return {fault, std::move(message)};
 }
@@ -52,7 +43,7 @@ std::optional<std::string> normalisedExtension(const std::string& extension) {
     for (char& c : ext) {
         const unsigned char u = static_cast<unsigned char>(c);
         if (!std::isalnum(u) && c != '_' && c != '-' && c != '+' && c != '~') return std::nullopt;
-        c = static_cast<char>(std::tolower(u));
+        c = text::foldAscii(c);
     }
     return ext;
 }
@@ -209,15 +200,12 @@ std::optional<std::string> installedMimeType(const XdgFolders& f, const std::str
         if (!readWholeFile(dir + "/mime/globs2", bytes)) continue;
         for (const auto& line : KeyFile::parse(bytes).lines) {
             if (line.empty() || line[0] == '#') continue;
-            std::vector<std::string> fields = splitAt(line, ':');
+            std::vector<std::string> fields = text::splitNonEmpty(line, ':');
             if (fields.size() < 3) continue;
             std::string glob = fields[2];
             const bool caseSensitive =
                 fields.size() > 3 && fields[3].find("cs") != std::string::npos;
-            if (!caseSensitive) {
-                for (char& c : glob)
-                    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-            }
+            if (!caseSensitive) glob = text::toLowerAscii(glob);
             if (glob == wanted && fields[1].rfind("application/x-qelscript-", 0) != 0)
                 return fields[1];
         }
@@ -288,7 +276,8 @@ XdgFolders xdgFoldersFromEnvironment() {
     const std::string home = environmentOr("HOME", "/");
     f.dataHome = environmentOr("XDG_DATA_HOME", home + "/.local/share");
     f.configHome = environmentOr("XDG_CONFIG_HOME", home + "/.config");
-    f.dataDirs = splitAt(environmentOr("XDG_DATA_DIRS", "/usr/local/share:/usr/share"), ':');
+    f.dataDirs =
+        text::splitNonEmpty(environmentOr("XDG_DATA_DIRS", "/usr/local/share:/usr/share"), ':');
     return f;
 }
 

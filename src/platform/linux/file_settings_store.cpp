@@ -137,10 +137,9 @@ std::string problemIn(const ini::Document& doc) {
                     return lineProblem(i, "text after the closing ]");
                 bool known = false;
                 for (TextView prefix : {kRegistryPrefix, kApplicationPrefix}) {
-                    known =
-                        known || (line.name.size() > prefix.size() &&
-                                  text::equalsFolded(line.name.substr(0, prefix.size()), prefix) &&
-                                  line.name[prefix.size()] == u'\\');
+                    known = known || (line.name.size() > prefix.size() &&
+                                      text::startsWithFolded(line.name, prefix) &&
+                                      line.name[prefix.size()] == u'\\');
                 }
                 if (!known)
                     return lineProblem(i, "a section must begin with Registry\\ or Application\\");
@@ -288,7 +287,7 @@ const char* kHeader =
 // The direct child of `parent` that the section lies under, if it does.
 std::optional<Text> childUnder(TextView section, TextView parent) {
     if (section.size() <= parent.size() + 1) return std::nullopt;
-    if (!text::equalsFolded(section.substr(0, parent.size()), parent)) return std::nullopt;
+    if (!text::startsWithFolded(section, parent)) return std::nullopt;
     if (section[parent.size()] != u'\\') return std::nullopt;
     TextView rest = section.substr(parent.size() + 1);
     return unescape(rest.substr(0, rest.find(u'\\')));
@@ -422,8 +421,7 @@ SettingsStatus FileSettingsStore::removeKey(SettingsArea area, TextView keyPath,
     if (section.empty()) return {SettingsFault::Failed, "a key path needs at least one name"};
     return withExclusive([&](ini::Document& doc) {
         for (const Text& name : doc.sectionNames()) {
-            bool below = name.size() > section.size() &&
-                         text::equalsFolded(TextView(name).substr(0, section.size()), section) &&
+            bool below = name.size() > section.size() && text::startsWithFolded(name, section) &&
                          name[section.size()] == u'\\';
             if (below || text::equalsFolded(name, section))
                 removed = doc.removeSection(name) || removed;

@@ -18,6 +18,7 @@
 
 #include "platform/linux/command_line.h"
 #include "platform/linux/desktop_association.h"
+#include "text/text.h"
 
 #ifdef QEL_WITH_SYSTEMD
 #include <systemd/sd-bus.h>
@@ -48,10 +49,9 @@ bool isExecutableFile(const std::string& path) {
 std::string searchPath(const std::string& name) {
     if (name.empty() || name.find('/') != std::string::npos) return {};
     const char* pathVariable = std::getenv("PATH");
-    std::istringstream dirs(pathVariable ? pathVariable : "/usr/local/bin:/usr/bin:/bin");
-    std::string dir;
-    while (std::getline(dirs, dir, ':')) {
-        if (dir.empty()) continue;  // an empty entry would mean the current folder: not searched
+    // An empty entry would mean the current folder: it is not searched.
+    for (const std::string& dir :
+         text::splitNonEmpty(pathVariable ? pathVariable : "/usr/local/bin:/usr/bin:/bin", ':')) {
         std::string candidate = dir + "/" + name;
         if (isExecutableFile(candidate)) return candidate;
     }

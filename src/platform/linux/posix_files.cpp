@@ -1,6 +1,7 @@
 #include "platform/linux/posix_files.h"
 
 #include "platform/linux/file_replacement.h"
+#include "text/text.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -111,19 +112,15 @@ std::string absolutePath(const std::string& path) {
 // file came from.
 std::string cleanAbsolutePath(const std::string& path) {
     std::vector<std::string> parts;
-    std::istringstream steps(absolutePath(path));
-    std::string step;
-    while (std::getline(steps, step, '/')) {
-        if (step.empty() || step == ".") continue;
+    for (std::string& step : text::splitNonEmpty(absolutePath(path), '/')) {
+        if (step == ".") continue;
         if (step == "..") {
             if (!parts.empty()) parts.pop_back();
             continue;
         }
-        parts.push_back(step);
+        parts.push_back(std::move(step));
     }
-    std::string out;
-    for (const std::string& part : parts) out += "/" + part;
-    return out.empty() ? "/" : out;
+    return "/" + text::join(parts, "/");
 }
 
 // The real path of the nearest existing ancestor, followed by the parts that
@@ -608,11 +605,8 @@ std::string PosixFileSystem::resolvedPlace(const std::string& path, bool followL
     constexpr int kMaxLinks = 40;  // the system's own limit (ELOOP)
     std::vector<std::string> pending;  // the parts still to walk, last first
     auto pushParts = [&pending](const std::string& text) {
-        std::vector<std::string> parts;
-        std::istringstream steps(text);
-        std::string step;
-        while (std::getline(steps, step, '/')) parts.push_back(step);
-        if (!text.empty() && text.back() == '/') parts.push_back("");  // names a folder
+        // A last empty part (the text ends in "/") names a folder.
+        std::vector<std::string> parts = text::split(text, "/");
         pending.insert(pending.end(), parts.rbegin(), parts.rend());
     };
     pushParts(absolutePath(path));
