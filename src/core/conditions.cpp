@@ -248,7 +248,7 @@ bool Engine::ParseComparison(TextView condition, int comparison,
     }
     const auto& split = *static_cast<const ComparisonSplit*>(found);
     if (!split.valid) {
-        ReportErrorNo(3, 48);
+        Report(ErrorId::ConditionUnreadable);
         return false;
     }
     if (split.plainRight) {
@@ -342,7 +342,7 @@ bool Engine::judgeComparison(TextView left, Text right, Text low, Text high, int
             auto a = orderValue(l), b = orderValue(right);
             if (!a || !b) {
                 // An order needs two numbers; saying so beats a silent guess.
-                ReportErrorNo(3, 48);
+                Report(ErrorId::ConditionUnreadable);
                 return false;
             }
             if (code == kGreater) return *a > *b;
@@ -353,7 +353,7 @@ bool Engine::judgeComparison(TextView left, Text right, Text low, Text high, int
         case kRange: {
             auto a = orderValue(l), lo = orderValue(low), hi = orderValue(high);
             if (!a || !lo || !hi) {
-                ReportErrorNo(3, 48);
+                Report(ErrorId::ConditionUnreadable);
                 return false;
             }
             return *lo <= *a && *a <= *hi;
@@ -395,7 +395,7 @@ bool Engine::patternMatches(TextView pattern, TextView subject) {
                                            PCRE2_MATCH_INVALID_UTF | PCRE2_ALT_BSUX,
                                        &error, &offset, nullptr);
         if (!compiled->code) {
-            ReportErrorNo(38, 16, number::format(kPatternSyntaxFault));
+            Report(ErrorId::BadPattern, number::format(kPatternSyntaxFault));
             return false;
         }
         it = cache.emplace(Text(pattern), compiled).first;
@@ -403,7 +403,7 @@ bool Engine::patternMatches(TextView pattern, TextView subject) {
     auto* compiled = static_cast<CompiledPattern*>(it->second.get());
     pcre2_match_data* data = pcre2_match_data_create_from_pattern(compiled->code, nullptr);
     if (!data) {
-        ReportErrorNo(28, 16);
+        Report(ErrorId::PatternsUnavailable);
         return false;
     }
     int rc = pcre2_match(compiled->code, reinterpret_cast<PCRE2_SPTR16>(subject.data()), subject.size(),

@@ -238,9 +238,9 @@ Text Engine::evalName(const ArgPlan& plan) {
     if (library.readProperty(plan.name, plan.argument, result, *this)) return result;
     if (CallProcedure(plan.name, plan.argument, false, nullptr)) return answer;
     if (!plan.name.empty() && !plan.argument.empty()) {
-        ReportErrorNo(6, 64, plan.constant);
+        Report(ErrorId::FunctionOrArrayNotFound, plan.constant);
         if (errors.errorMode == ErrorMode::Report) {
-            ReportError(u"%1は、変数ですが何も保存されていません", 0, 32, plan.constant);
+            Report(ErrorId::VariableHoldsNothing, plan.constant);
         }
     }
     return plan.constant;

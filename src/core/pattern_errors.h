@@ -13,14 +13,10 @@ class Engine;
 // expression).
 constexpr int kPatternSyntaxFault = 5017;
 
-// Error number for a match given up because the pattern is too complex for
-// the text (catastrophic backtracking ran into the engine's limits).
-constexpr int kPatternTooComplex = 95;
-
 // Reports a match that failed for another reason than finding nothing
 // (`code` is the negative result of the match): the engine's match, depth
-// and heap limits and lack of memory as error 95 naming the pattern,
-// anything else as error 38.
+// and heap limits and lack of memory as ErrorId::PatternTooComplex naming
+// the pattern, anything else as ErrorId::BadPattern.
 void ReportPatternMatchFailure(Engine& engine, int code, TextView pattern);
 
 }  // namespace qel

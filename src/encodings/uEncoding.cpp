@@ -588,16 +588,17 @@ Text textOfBytes(std::string_view bytes) {
 
 // ---- files ---------------------------------------------------------------------------
 
-int readFileInEncoding(FileSystem& files, const std::string& path, Selector selector, Text& out) {
+ReadStatus readFileInEncoding(FileSystem& files, const std::string& path, Selector selector,
+                              Text& out) {
     out.clear();
-    if (!files.fileExists(path)) return selector == Selector::Euc ? 204 : 201;
+    if (!files.fileExists(path)) return ReadStatus::Missing;
     std::string bytes;
-    if (!files.readFile(path, bytes)) return 210;
+    if (!files.readFile(path, bytes)) return ReadStatus::Unreadable;
     std::string_view view(bytes);
     // A byte-order mark announces the encoding; it is not part of the text.
     if (selector == Selector::Utf8 && view.substr(0, 3) == "\xEF\xBB\xBF") view.remove_prefix(3);
     out = decode(view, selector);
-    return 0;
+    return ReadStatus::Read;
 }
 
 FileStatus writeFileInEncoding(FileSystem& files, const std::string& path, TextView text,
@@ -605,13 +606,13 @@ FileStatus writeFileInEncoding(FileSystem& files, const std::string& path, TextV
     return files.writeFile(path, encode(text, selector));
 }
 
-int base64EncodeFile(FileSystem& files, const std::string& path, Text& out) {
+ReadStatus base64EncodeFile(FileSystem& files, const std::string& path, Text& out) {
     out.clear();
-    if (!files.fileExists(path)) return 201;
+    if (!files.fileExists(path)) return ReadStatus::Missing;
     std::string bytes;
-    if (!files.readFile(path, bytes)) return 210;
+    if (!files.readFile(path, bytes)) return ReadStatus::Unreadable;
     out = base64Encode(bytes);
-    return 0;
+    return ReadStatus::Read;
 }
 
 FileStatus base64DecodeToFile(FileSystem& files, const std::string& path, TextView text,

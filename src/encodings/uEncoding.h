@@ -104,17 +104,19 @@ std::string bytesOfText(TextView text);
 Text textOfBytes(std::string_view bytes);
 
 // ---- Files ---------------------------------------------------------------------
-// Outcome of reading a file: 0, or the message-table number to report with
-// the file name: 201 (or 204 for EUC-JP) when the file or its folder does not
-// exist, 210 when it exists but cannot be read.
-int readFileInEncoding(FileSystem& files, const std::string& path, Selector selector,
-                       Text& out);
+// Outcome of reading a whole file.
+enum class ReadStatus {
+    Read,
+    Missing,     // the file or its folder does not exist
+    Unreadable,  // it exists but cannot be read
+};
+ReadStatus readFileInEncoding(FileSystem& files, const std::string& path, Selector selector,
+                              Text& out);
 // Encodes and replaces the file's content in one step (see FileSystem::writeFile).
 FileStatus writeFileInEncoding(FileSystem& files, const std::string& path, TextView text,
                                Selector selector);
-// Base64 text of a whole file: 0, 201 when it does not exist, 210 when it
-// cannot be read.
-int base64EncodeFile(FileSystem& files, const std::string& path, Text& out);
+// Base64 text of a whole file.
+ReadStatus base64EncodeFile(FileSystem& files, const std::string& path, Text& out);
 // Decodes the text and makes the bytes the file's whole content.
 FileStatus base64DecodeToFile(FileSystem& files, const std::string& path, TextView text,
                               const std::function<void()>& pump = {});

@@ -26,9 +26,6 @@ namespace qel {
 
 namespace {
 
-constexpr int kCommandArgumentsMissing = 35;
-constexpr int kNotFound = 201;
-
 Text stampNow() {
     std::time_t now = std::time(nullptr);
     std::tm local{};
@@ -110,7 +107,7 @@ void restoreFrom(Engine& engine, TextView fileName, TextView namedFolder) {
         engine.answer = copy;
         return;
     }
-    engine.ReportErrorNo(kNotFound, 16, Text(fileName) + u"のバックアップ");
+    engine.Report(ErrorId::NotFound, Text(fileName) + u"のバックアップ");
 }
 
 }  // namespace
@@ -118,14 +115,14 @@ void restoreFrom(Engine& engine, TextView fileName, TextView namedFolder) {
 void cmdBackup(StatementRecord& record, Engine& engine) {
     if (!CheckProtection(engine, Guard::Files)) return;
     if (text::trimBlanks(record.woArg).empty()) {
-        engine.ReportErrorNo(kCommandArgumentsMissing, 48, record.source);
+        engine.Report(ErrorId::CommandArgumentsMissing, record.source);
         return;
     }
     const Text source = engine.EvalText(record.woArg);
     const Text named = record.heArg.empty() ? Text() : engine.EvalText(record.heArg);
     std::vector<Text> sources = files::expandSources(engine.files(), source);
     if (sources.empty()) {
-        engine.ReportErrorNo(kNotFound, 16, source);
+        engine.Report(ErrorId::NotFound, source);
         return;
     }
     if (RefuseStoreWrite(engine, backupFolderOf(engine, named))) return;

@@ -16,10 +16,21 @@ namespace qel {
 
 namespace {
 
-constexpr int kArgumentsMissing = 34;
-constexpr int kCommandArgumentsMissing = 35;
-constexpr int kCannotWriteName = 202;
-constexpr int kCannotWrite = 203;
+// A file that could not be read, told in the warning style of these
+// functions.
+void reportReadFault(Engine& engine, uEncoding::ReadStatus status, ErrorId missing,
+                     TextView fileName) {
+    switch (status) {
+        case uEncoding::ReadStatus::Read:
+            return;
+        case uEncoding::ReadStatus::Missing:
+            engine.Report(missing, ErrorIcon::Warning, fileName);
+            return;
+        case uEncoding::ReadStatus::Unreadable:
+            engine.Report(ErrorId::CannotOpen, fileName);
+            return;
+    }
+}
 
 // 変換 names encodings by these exact words; any other word (the empty one
 // included) leaves the text as it is in that direction.
@@ -57,10 +68,14 @@ std::optional<uEncoding::Selector> EncodingOfForm(TextView form) {
 
 bool ReadFileInEncoding(Engine& engine, TextView fileName, uEncoding::Selector selector,
                         Text& out) {
-    int error =
+    uEncoding::ReadStatus status =
         uEncoding::readFileInEncoding(engine.files(), toNativePath(fileName), selector, out);
-    if (error == 0) return true;
-    engine.ReportErrorNo(error, 48, fileName);
+    if (status == uEncoding::ReadStatus::Read) return true;
+    // A missing EUC-JP file has always been told with the hint about "\" in
+    // file names.
+    ErrorId missing =
+        selector == uEncoding::Selector::Euc ? ErrorId::FileNotFoundQuoteHint : ErrorId::NotFound;
+    reportReadFault(engine, status, missing, fileName);
     return false;
 }
 
@@ -74,9 +89,9 @@ bool WriteFileInEncoding(Engine& engine, TextView fileName, TextView text,
 
 void ReportWriteFault(Engine& engine, TextView fileName, const FileStatus& status) {
     if (status.fault == FileFault::NotFound) {
-        engine.ReportErrorNo(kCannotWriteName, 16, fileName);
+        engine.Report(ErrorId::BadOrReadOnlyFolder, fileName);
     } else {
-        engine.ReportErrorNo(kCannotWrite, 16, text::fromUtf8(status.message));
+        engine.Report(ErrorId::CannotSave, text::fromUtf8(status.message));
     }
 }
 
@@ -106,11 +121,12 @@ void fnConvert(Text& result, Text& args, Engine& engine) {
 void fnEncodeFile(Text& result, Text& args, Engine& engine) {
     Text fileName = std::move(UnpackArgs(engine, args, true, 1)[0]);
     if (fileName.empty()) {
-        engine.ReportErrorNo(kArgumentsMissing, 48);
+        engine.Report(ErrorId::FunctionArgumentsMissing);
         return;
     }
-    int error = uEncoding::base64EncodeFile(engine.files(), toNativePath(fileName), result);
-    if (error != 0) engine.ReportErrorNo(error, 48, fileName);
+    uEncoding::ReadStatus status =
+        uEncoding::base64EncodeFile(engine.files(), toNativePath(fileName), result);
+    reportReadFault(engine, status, ErrorId::NotFound, fileName);
 }
 
 // 復元(file を, base64 から): writes the decoded bytes as the file's content.
@@ -119,7 +135,7 @@ void fnRestore(Text& result, Text& args, Engine& engine) {
     if (!CheckProtection(engine, Guard::Files)) return;
     std::vector<Text> pieces = UnpackArgs(engine, args, true, 2);
     if (pieces[0].empty()) {
-        engine.ReportErrorNo(kArgumentsMissing, 48);
+        engine.Report(ErrorId::FunctionArgumentsMissing);
         return;
     }
     restoreToFile(engine, pieces[0], pieces[1]);
@@ -166,7 +182,7 @@ void cmdRestore(StatementRecord& record, Engine& engine) {
         textArg = record.woArg;
     }
     if (fileArg.empty()) {
-        engine.ReportErrorNo(kCommandArgumentsMissing, 48, record.source);
+        engine.Report(ErrorId::CommandArgumentsMissing, record.source);
         return;
     }
     Text fileName = engine.EvalText(fileArg);

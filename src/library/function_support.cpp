@@ -52,7 +52,7 @@ int64_t toInt32(double value) {
 std::optional<int64_t> toCount(Engine& engine, double value) {
     int64_t n = toInt32(value);
     if (n < 0) {
-        engine.ReportErrorNo(5, 48, number::format(value));
+        engine.Report(ErrorId::NegativeNumber, number::format(value));
         return std::nullopt;
     }
     return n;
@@ -65,18 +65,16 @@ Text numberResult(double value) {
 
 bool lengthAllowed(Engine& engine, double length) {
     if (length <= double(kMaxResultLength)) return true;
-    engine.ReportErrorNo(11, 48);
+    engine.Report(ErrorId::NumberTooLarge);
     return false;
 }
 
 void reportOverflow(Engine& engine) {
-    engine.ReportError(
-        u"有効桁数をオーバーしています。\\n整数のみ指定可能な場合は10桁、小数は15桁まで有効です",
-        90, 48);
+    engine.Report(ErrorId::NumericOverflow);
 }
 
 void reportBadNumber(Engine& engine, double value) {
-    engine.ReportErrorNo(4, 48, u"\r\n" + number::format(value));
+    engine.Report(ErrorId::NumberOutOfRange, u"\r\n" + number::format(value));
 }
 
 // ---- tables -------------------------------------------------------------------------
@@ -108,7 +106,7 @@ std::vector<TextView> splitCells(TextView row) {
 bool forEachColumnEntry(Engine& engine, TextView table, double column,
                         const std::function<void(TextView entry)>& visit) {
     if (column < 0) {
-        engine.ReportError(u"列番号が正しくありません。", 99, 64);
+        engine.Report(ErrorId::BadColumnNumber);
         return false;
     }
     const int64_t c = toInt32(column);
@@ -174,7 +172,7 @@ std::unique_ptr<RegexPattern> RegexPattern::compile(Engine& engine, TextView pat
     pcre2_code* code = pcre2_compile(reinterpret_cast<PCRE2_SPTR16>(pattern.data()), pattern.size(),
                                      options, &error, &offset, nullptr);
     if (!code) {
-        engine.ReportErrorNo(38, 16, number::format(kPatternSyntaxFault));
+        engine.Report(ErrorId::BadPattern, number::format(kPatternSyntaxFault));
         return nullptr;
     }
     std::unique_ptr<RegexPattern> compiled(new RegexPattern);
@@ -334,7 +332,7 @@ std::optional<ValueTest> makeValueTest(Engine& engine, TextView operand, TextVie
     for (const auto& s : kSymbols) {
         if (word == s.word) return ValueTest{s.kind, Text(operand)};
     }
-    engine.ReportErrorNo(41, 48, u"判別の条件");
+    engine.Report(ErrorId::PleaseSpecifyCorrectly, u"判別の条件");
     return std::nullopt;
 }
 

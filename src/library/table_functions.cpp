@@ -158,7 +158,8 @@ std::optional<Place> readPlace(Engine& engine, TextView t, bool& reported) {
         double n = engine.EvalNumber(t.substr(0, t.size() - unit.size()));
         int64_t index = toInt32(n);
         if (index < 1) {
-            engine.ReportErrorNo(index < 0 ? 5 : 4, 48, number::format(n));
+            engine.Report(index < 0 ? ErrorId::NegativeNumber : ErrorId::NumberOutOfRange,
+                          number::format(n));
             reported = true;
             return std::nullopt;
         }
@@ -192,7 +193,7 @@ void extreme(Text& result, Text& args, Engine& engine, bool largest) {
     };
     if (!forEachColumnEntry(engine, a.text(0), a.number(1), visit)) return;
     if (failed) {
-        engine.ReportErrorNo(8, 48, bad);
+        engine.Report(ErrorId::BadNumber, bad);
         return;
     }
     result = numberResult(best.value_or(0));
@@ -296,7 +297,7 @@ void fnArrayJudge(Text& result, Text& args, Engine& engine) {
     if (!test) return;
     ColumnChoice column = columnArgument(a, 2);
     if (!column.all && column.number < 0) {
-        engine.ReportError(u"列番号が正しくありません。", 99, 64);
+        engine.Report(ErrorId::BadColumnNumber);
         return;
     }
     std::vector<Text> kept;
@@ -353,7 +354,7 @@ void fnArrayDelete(Text& result, Text& args, Engine& engine) {
     std::vector<bool> drop(rows.size(), false);
     for (int64_t n : numbers) {
         if (n < 1 || n > int64_t(rows.size())) {
-            engine.ReportErrorNo(9, 48, number::format(double(n)));
+            engine.Report(ErrorId::NoSuchRow, number::format(double(n)));
             return;
         }
         drop[std::size_t(n - 1)] = true;
@@ -371,7 +372,7 @@ void fnArrayInsert(Text& result, Text& args, Engine& engine) {
     double n = a.number(1);
     int64_t at = toInt32(n);
     if (at < 1) {
-        engine.ReportErrorNo(9, 48, number::format(n));
+        engine.Report(ErrorId::NoSuchRow, number::format(n));
         return;
     }
     // Every padded row costs memory of its own, not only its line break.
@@ -393,12 +394,12 @@ void fnArrayMap(Text& result, Text& args, Engine& engine) {
         expression = expression.substr(1, expression.size() - 2);
     }
     if (expression.empty()) {
-        engine.ReportErrorNo(34, 48);
+        engine.Report(ErrorId::FunctionArgumentsMissing);
         return;
     }
     ColumnChoice column = columnArgument(a, 2);
     if (!column.all && column.number < 0) {
-        engine.ReportError(u"列番号が正しくありません。", 99, 64);
+        engine.Report(ErrorId::BadColumnNumber);
         return;
     }
     Restore<Text> keepAnswer(engine.answer);
@@ -510,7 +511,7 @@ void fnStandardScore(Text& result, Text& args, Engine& engine) {
 static void cmdSortBody(StatementRecord& record, Engine& engine) {
     Text options = AskParticle(record, u"で");
     if (record.woArg.empty()) {
-        engine.ReportErrorNo(35, 48);
+        engine.Report(ErrorId::CommandArgumentsMissing);
         return;
     }
     Subject s = readSubject(engine, record.woArg);
@@ -532,7 +533,7 @@ static void cmdSortBody(StatementRecord& record, Engine& engine) {
             }
             column = toInt32(number::toNumber(digits));
             if (column < 0) {
-                engine.ReportError(u"列番号が正しくありません。", 99, 64);
+                engine.Report(ErrorId::BadColumnNumber);
                 return;
             }
         }
@@ -576,7 +577,7 @@ static void cmdSortBody(StatementRecord& record, Engine& engine) {
 static void cmdInsertBody(StatementRecord& record, Engine& engine) {
     Text where = record.heArg;
     if (record.woArg.empty() || where.empty()) {
-        engine.ReportErrorNo(35, 48);
+        engine.Report(ErrorId::CommandArgumentsMissing);
         return;
     }
     Text target = where, placeText;
@@ -589,7 +590,7 @@ static void cmdInsertBody(StatementRecord& record, Engine& engine) {
         place = readPlace(engine, placeText, reported);
         if (!place) {
             if (reported) return;
-            engine.ReportErrorNo(41, 48, u"挿入する位置");
+            engine.Report(ErrorId::PleaseSpecifyCorrectly, u"挿入する位置");
             return;
         }
     }
@@ -636,7 +637,7 @@ void cmdSearch(StatementRecord& record, Engine& engine) {
     if (wo.empty() || source.empty()) {
         // 検索 on a text box opens the find dialog, which comes with the
         // window layer.
-        engine.ReportError(u"「%1」は、このビルドではまだ使えません。", 997, 48, record.head);
+        engine.Report(ErrorId::NotBuiltYet, record.head);
         return;
     }
     Text subject = engine.EvalText(source);
@@ -660,11 +661,11 @@ void cmdReplace(StatementRecord& record, Engine& engine) {
     } else if (!splitAtNo(wo, target, old)) {
         // 置き換え on a text box opens the replace dialog, which comes with
         // the window layer.
-        engine.ReportError(u"「%1」は、このビルドではまだ使えません。", 997, 48, record.head);
+        engine.Report(ErrorId::NotBuiltYet, record.head);
         return;
     }
     if (target.empty() || old.empty()) {
-        engine.ReportErrorNo(35, 48);
+        engine.Report(ErrorId::CommandArgumentsMissing);
         return;
     }
     Subject s = readSubject(engine, target);
@@ -697,7 +698,7 @@ static void cmdEraseBody(StatementRecord& record, Engine& engine) {
             } else if (place->kind == Place::Line) {
                 std::vector<Text> lines = textLines(value);
                 if (place->index > int64_t(lines.size())) {
-                    engine.ReportErrorNo(9, 48, number::format(double(place->index)));
+                    engine.Report(ErrorId::NoSuchRow, number::format(double(place->index)));
                     return;
                 }
                 lines.erase(lines.begin() + (place->index - 1));
@@ -706,7 +707,7 @@ static void cmdEraseBody(StatementRecord& record, Engine& engine) {
                 std::vector<Text> cells;
                 for (TextView c : splitCells(unified(value))) cells.emplace_back(c);
                 if (place->index > int64_t(cells.size())) {
-                    engine.ReportErrorNo(10, 48, number::format(double(place->index)));
+                    engine.Report(ErrorId::NoSuchColumn, number::format(double(place->index)));
                     return;
                 }
                 cells.erase(cells.begin() + (place->index - 1));
@@ -724,7 +725,7 @@ static void cmdEraseBody(StatementRecord& record, Engine& engine) {
     }
     // Anything else names a window or control, which come with the window
     // layer.
-    engine.ReportError(u"「%1」は、このビルドではまだ使えません。", 997, 48, record.head);
+    engine.Report(ErrorId::NotBuiltYet, record.head);
 }
 
 void cmdSort(StatementRecord& record, Engine& engine) {

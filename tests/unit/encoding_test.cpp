@@ -340,31 +340,32 @@ TEST_F(EncodingFiles, FailedWritesLeaveTheOldFile) {
     EXPECT_EQ(entries(), 2u);
 }
 
-TEST_F(EncodingFiles, ReadReportsWhatScriptsExpect) {
+TEST_F(EncodingFiles, ReadTellsMissingFilesFromUnreadableOnes) {
     Text out = u"stale";
-    EXPECT_EQ(readFileInEncoding(files_, path("none.txt"), Selector::Euc, out), 204);
+    EXPECT_EQ(readFileInEncoding(files_, path("none.txt"), Selector::Euc, out),
+              ReadStatus::Missing);
     EXPECT_EQ(out, u"");
-    EXPECT_EQ(readFileInEncoding(files_, path("none.txt"), Selector::Jis, out), 201);
-    EXPECT_EQ(readFileInEncoding(files_, path("no/where.txt"), Selector::Utf8, out), 201);
+    EXPECT_EQ(readFileInEncoding(files_, path("no/where.txt"), Selector::Utf8, out),
+              ReadStatus::Missing);
     std::filesystem::create_directory(path("sub"));
-    EXPECT_EQ(readFileInEncoding(files_, path("sub"), Selector::Utf8, out), 210);
+    EXPECT_EQ(readFileInEncoding(files_, path("sub"), Selector::Utf8, out), ReadStatus::Unreadable);
 
     ASSERT_TRUE(files_.writeFile(path("bom.txt"), "\xEF\xBB\xBFok\n\xFF!"));
-    EXPECT_EQ(readFileInEncoding(files_, path("bom.txt"), Selector::Utf8, out), 0);
+    EXPECT_EQ(readFileInEncoding(files_, path("bom.txt"), Selector::Utf8, out), ReadStatus::Read);
     EXPECT_EQ(out, u"ok\n!");  // the mark is not text; undecodable bytes are dropped
     ASSERT_TRUE(writeFileInEncoding(files_, path("j.txt"), u"漢字\r\nかな", Selector::Jis));
-    EXPECT_EQ(readFileInEncoding(files_, path("j.txt"), Selector::Jis, out), 0);
+    EXPECT_EQ(readFileInEncoding(files_, path("j.txt"), Selector::Jis, out), ReadStatus::Read);
     EXPECT_EQ(out, u"漢字\r\nかな");
 }
 
 TEST_F(EncodingFiles, Base64OfFiles) {
     Text out;
-    EXPECT_EQ(base64EncodeFile(files_, path("none.bin"), out), 201);
+    EXPECT_EQ(base64EncodeFile(files_, path("none.bin"), out), ReadStatus::Missing);
     std::string all;
     for (int b = 0; b < 256; ++b) all.push_back(char(b));
     ASSERT_TRUE(base64DecodeToFile(files_, path("all.bin"), base64Encode(all)));
     EXPECT_EQ(contents("all.bin"), all);
-    EXPECT_EQ(base64EncodeFile(files_, path("all.bin"), out), 0);
+    EXPECT_EQ(base64EncodeFile(files_, path("all.bin"), out), ReadStatus::Read);
     EXPECT_EQ(out, base64Encode(all));
 }
 
