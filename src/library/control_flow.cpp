@@ -184,7 +184,7 @@ std::size_t caseEnd(const std::vector<StatementRecord>& statements, std::size_t 
 
 void cmdBranch(StatementRecord& record, Engine& engine) {
     if (record.heArg.empty()) {
-        engine.Report(ErrorId::PleaseSpecify, u"変数");
+        engine.Report(ErrorId::ValueRequired, u"変数");
         return;
     }
     Text subject = engine.EvalText(record.heArg);

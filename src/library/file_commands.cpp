@@ -129,7 +129,7 @@ bool haveSaveArguments(StatementRecord& record, Engine& engine) {
 }
 
 void reportUnknownForm(Engine& engine, const Form& form) {
-    engine.Report(ErrorId::PleaseSpecifyCorrectly, form.word);
+    engine.Report(ErrorId::ValueNotRight, form.word);
 }
 
 // The value as the bytes of a text form; CSV files get the table as CSV.
@@ -580,7 +580,7 @@ void cmdChangeAttributes(StatementRecord& record, Engine& engine) {
     auto attributes = attributesOf(engine, record.heArg);
     if (!attributes) attributes = attributesOf(engine, engine.EvalText(record.heArg));
     if (!attributes) {
-        engine.Report(ErrorId::PleaseSpecifyCorrectly, record.heArg);
+        engine.Report(ErrorId::ValueNotRight, record.heArg);
         return;
     }
     std::vector<Text> sources = files::expandSources(engine.files(), source);

@@ -199,7 +199,7 @@ void fnFileAttributes(Text& result, Text& args, Engine& engine) {
     Text code = engine.resourceLookup(204, word);
     if (code.empty()) code = engine.resourceLookup(204, word + u"ファイル");
     if (code.empty()) {
-        engine.Report(ErrorId::PleaseSpecifyCorrectly, word);
+        engine.Report(ErrorId::ValueNotRight, word);
         return;
     }
     bool has = false;

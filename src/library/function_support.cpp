@@ -332,7 +332,7 @@ std::optional<ValueTest> makeValueTest(Engine& engine, TextView operand, TextVie
     for (const auto& s : kSymbols) {
         if (word == s.word) return ValueTest{s.kind, Text(operand)};
     }
-    engine.Report(ErrorId::PleaseSpecifyCorrectly, u"判別の条件");
+    engine.Report(ErrorId::ValueNotRight, u"判別の条件");
     return std::nullopt;
 }
 

@@ -160,7 +160,7 @@ void cmdOrder(StatementRecord& record, Engine& engine) {
     } else if (text::equalsFolded(target, u"MCI") || target == u"ＭＣＩ") {
         engine.Report(ErrorId::NotBuiltYet, u"MCIへの命令");
     } else {
-        engine.Report(ErrorId::PleaseSpecifyCorrectly, u"命令の相手（Qel または MCI）");
+        engine.Report(ErrorId::ValueNotRight, u"命令の相手（Qel または MCI）");
     }
 }
 

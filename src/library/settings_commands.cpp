@@ -168,7 +168,7 @@ SettingsStatus noStore() {
 // gives nothing when none has been named.
 std::optional<std::string> settingsFilePath(Engine& engine) {
     if (text::trimBlanks(engine.settingsFileName).empty()) {
-        engine.Report(ErrorId::PleaseSpecify, kSettingsFileWord);
+        engine.Report(ErrorId::ValueRequired, kSettingsFileWord);
         return std::nullopt;
     }
     return toNativePath(engine.settingsFileName);

@@ -569,7 +569,7 @@ void fnSimpleEncode(Text& result, Text& args, Engine& engine) {
     bool keyMatches = false;
     if (auto plain = decodeSimple(t, key, keyMatches)) {
         if (!keyMatches) {
-            engine.Report(ErrorId::PleaseSpecifyCorrectly, u"キー");
+            engine.Report(ErrorId::ValueNotRight, u"キー");
             return;
         }
         result = std::move(*plain);

@@ -590,7 +590,7 @@ static void cmdInsertBody(StatementRecord& record, Engine& engine) {
         place = readPlace(engine, placeText, reported);
         if (!place) {
             if (reported) return;
-            engine.Report(ErrorId::PleaseSpecifyCorrectly, u"挿入する位置");
+            engine.Report(ErrorId::ValueNotRight, u"挿入する位置");
             return;
         }
     }
