@@ -231,7 +231,7 @@ bool Engine::ParseComparison(TextView condition, int comparison,
     }
     const auto& split = *static_cast<const ComparisonSplit*>(found);
     if (!split.valid) {
-        ReportErrorNo(3, 48);
+        Report(ErrorId::ConditionUnreadable);
         return false;
     }
     if (split.plainRight) {
@@ -325,7 +325,7 @@ bool Engine::judgeComparison(TextView left, Text right, Text low, Text high, int
             auto a = orderValue(l), b = orderValue(right);
             if (!a || !b) {
                 // An order needs two numbers; saying so beats a silent guess.
-                ReportErrorNo(3, 48);
+                Report(ErrorId::ConditionUnreadable);
                 return false;
             }
             if (code == kGreater) return *a > *b;
@@ -336,7 +336,7 @@ bool Engine::judgeComparison(TextView left, Text right, Text low, Text high, int
         case kRange: {
             auto a = orderValue(l), lo = orderValue(low), hi = orderValue(high);
             if (!a || !lo || !hi) {
-                ReportErrorNo(3, 48);
+                Report(ErrorId::ConditionUnreadable);
                 return false;
             }
             return *lo <= *a && *a <= *hi;

@@ -15,8 +15,9 @@
 #include "core/limits.h"
 #include "core/stack_guard.h"
 #include "core/statement.h"
-#include "text/text.h"
 #include "platform/ports/platform.h"
+#include "resources/error_catalogue.h"
+#include "text/text.h"
 
 namespace qel {
 
@@ -271,6 +272,18 @@ public:
     bool RunProcedureEntry(xxCmdData* entry);
 
     // ---- errors (errors.cpp) ------------------------------------------------
+    // Reports an error of the catalogue (resources/error_catalogue.h) with its
+    // number, text and icon. `word` replaces %1; `word2`, when given, is what
+    // is recorded as the error's word instead; `line` is 1-based, or -1 for
+    // the statement that runs now.
+    int Report(ErrorId id, TextView word = {}, TextView word2 = {}, int line = -1);
+    // The same with another icon than the error's usual one.
+    int Report(ErrorId id, ErrorIcon icon, TextView word = {}, TextView word2 = {}, int line = -1);
+    // An error of the catalogue whose text the caller composes (the host's
+    // own message, or the catalogue's text with a reason added).
+    int ReportText(ErrorId id, TextView message, TextView word = {});
+    // The error routine itself, for numbers and texts that come from outside
+    // (the host's ErrMessage): a bare number is looked up in the message table.
     int ReportError(TextView message, int number, int style, TextView word = {},
                     TextView word2 = {}, int line = -1);
     int ReportErrorNo(int number, int style, TextView word = {}, TextView word2 = {},

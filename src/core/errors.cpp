@@ -3,6 +3,7 @@
 // host or stays silent as the error mode says. Only a Cancel stops the run.
 #include "core/engine.h"
 #include "core/paths.h"
+#include "resources/resource_tables.h"
 #include "text/number.h"
 
 namespace qel {
@@ -19,8 +20,23 @@ Text substitute(TextView message, TextView word) {
 
 }  // namespace
 
+int Engine::Report(ErrorId id, TextView word, TextView word2, int line) {
+    return Report(id, errorEntry(id).icon, word, word2, line);
+}
+
+int Engine::Report(ErrorId id, ErrorIcon icon, TextView word, TextView word2, int line) {
+    const ErrorEntry& entry = errorEntry(id);
+    return ReportError(entry.message, entry.number, int(icon), word, word2, line);
+}
+
+int Engine::ReportText(ErrorId id, TextView message, TextView word) {
+    const ErrorEntry& entry = errorEntry(id);
+    return ReportError(message, entry.number, int(entry.icon), word);
+}
+
 int Engine::ReportErrorNo(int number, int style, TextView word, TextView word2, int line) {
-    return ReportError(resourceLookup(106, number::format(number)), number, style, word, word2, line);
+    return ReportError(resourceLookup(resources::kMessageTable, number::format(number)), number,
+                       style, word, word2, line);
 }
 
 int Engine::ReportError(TextView message, int number, int style, TextView word, TextView word2,
@@ -99,8 +115,7 @@ void Engine::ClearErrorState() {
 void Engine::ReportTooDeep(TextView where) {
     // One report per runaway: the levels that unwind after it stay silent.
     if (!unwinding) {
-        ReportError(u"処理の入れ子が深すぎるため、これ以上実行できません。\n手順が終わりなく自分自身を呼び出していないか確認してください。\n%1",
-                    998, 48, where.substr(0, 80));
+        Report(ErrorId::NestingTooDeep, where.substr(0, 80));
         // In the main program's own list there is nothing to unwind.
         unwinding = nestingDepth > 1;
     }

@@ -234,10 +234,9 @@ Result reportingFailures(Engine& engine, TextView text, Result failed, Body&& bo
     } catch (const TooDeep&) {
         engine.ReportTooDeep(text);
     } catch (const BracketsTooDeep&) {
-        engine.ReportError(u"式の括弧の入れ子が深すぎるため、これ以上実行できません。\n括弧の入れ子は%1段までです。",
-                           998, 48, number::format(kMaxBracketDepth));
+        engine.Report(ErrorId::BracketsNestedTooDeep, number::format(kMaxBracketDepth));
     } catch (const TooLong&) {
-        engine.ReportErrorNo(11, 48);
+        engine.Report(ErrorId::NumberTooLarge);
     }
     return failed;
 }
@@ -326,9 +325,9 @@ Text Engine::evalName(const ArgPlan& plan) {
     if (library.readProperty(plan.name, plan.argument, result, *this)) return result;
     if (CallProcedure(plan.name, plan.argument, false, nullptr)) return answer;
     if (!plan.name.empty() && !plan.argument.empty()) {
-        ReportErrorNo(6, 64, plan.constant);
+        Report(ErrorId::FunctionOrArrayNotFound, plan.constant);
         if (errors.errorMode == ErrorMode::Report) {
-            ReportError(u"%1は、変数ですが何も保存されていません", 0, 32, plan.constant);
+            Report(ErrorId::VariableHoldsNothing, plan.constant);
         }
     }
     return plan.constant;

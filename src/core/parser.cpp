@@ -48,7 +48,7 @@ bool removeBlockComments(Text& script, Engine& engine) {
         std::size_t close = findOutside(script, u"*/", text::kCommentBrackets, open + 2);
         if (close == npos) {
             int line = int(countOf(TextView(script).substr(0, open), kCRLF)) + 1;
-            engine.ReportError(u"コメントの終了記号「*/」がありません。", 999, 64, u"/*", {}, line);
+            engine.Report(ErrorId::CommentNotClosed, u"/*", {}, line);
             return false;
         }
         // Only this comment goes: the same text elsewhere (quoted, say) stays.
@@ -84,8 +84,9 @@ bool checkParentheses(TextView line, int lineNumber, Engine& engine) {
     }
     if (open == close) return true;
     Text count = number::format(std::abs(open - close));
-    TextView message = open > close ? TextView(u"）が%1ヶ所不足しています") : TextView(u"（が%1ヶ所不足しています");
-    engine.ReportError(message, 0, 64, count, {}, lineNumber);
+    ErrorId missing =
+        open > close ? ErrorId::ClosingParenthesesMissing : ErrorId::OpeningParenthesesMissing;
+    engine.Report(missing, count, {}, lineNumber);
     return false;
 }
 
@@ -394,7 +395,7 @@ bool Engine::MarkBlocks(ProgramRecord& program) {
     markRange(open.back() + 1, count);
     for (std::size_t k = 0; k + 1 < open.size(); ++k) markRange(open[k] + 1, open[k + 1]);
     finish();
-    ReportErrorNo(24, 64, {}, {}, int(open.back()) + 1);
+    Report(ErrorId::IfEndMissing, {}, {}, int(open.back()) + 1);
     return false;
 }
 

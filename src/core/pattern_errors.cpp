@@ -8,7 +8,7 @@ namespace qel {
 namespace {
 
 void reportMalformed(Engine& engine) {
-    engine.ReportErrorNo(38, 16, number::format(kPatternSyntaxFault));
+    engine.Report(ErrorId::BadPattern, number::format(kPatternSyntaxFault));
 }
 
 }  // namespace
@@ -25,13 +25,10 @@ bool PatternFailed(Engine& engine, text::PatternStatus status, TextView pattern)
             return false;
         case text::PatternStatus::kTooComplex:
             // The pattern is sound; only this text makes it try too many ways.
-            engine.ReportError(
-                u"正規表現が複雑すぎるため、この文字列との照合を終えられません。\n"
-                u"正規表現を簡単にするか、文字列を短くしてください。\n%1",
-                kPatternTooComplex, 16, pattern.substr(0, 80));
+            engine.Report(ErrorId::PatternTooComplex, pattern.substr(0, 80));
             return true;
         case text::PatternStatus::kOutOfMemory:
-            engine.ReportErrorNo(28, 16);
+            engine.Report(ErrorId::PatternsUnavailable);
             return true;
         case text::PatternStatus::kRefused:
             return true;

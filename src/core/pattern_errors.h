@@ -16,10 +16,6 @@ class Engine;
 // expression).
 constexpr int kPatternSyntaxFault = 5017;
 
-// Error number for a match given up because the pattern is too complex for
-// the text (catastrophic backtracking ran into the engine's limits).
-constexpr int kPatternTooComplex = 95;
-
 // Compiles a pattern; a pattern that cannot be read is reported as error 38
 // and gives null.
 std::unique_ptr<text::Pattern> CompilePattern(Engine& engine, TextView source, bool ignoreCase);

@@ -91,8 +91,7 @@ void Engine::RegisterProcedures(std::vector<StatementRecord>& statements, int pr
         }
         name = text::trimBlanks(name);
         if (isBadProcedureName(name)) {
-            ReportError(u"指定できない文字が含まれています。" + Text(kCRLF) + Text(name), 999, 48, name,
-                        {}, int(i) + 1);
+            Report(ErrorId::BadProcedureName, name, {}, int(i) + 1);
             return;
         }
         auto entry = std::make_shared<xxCmdData>();
@@ -119,15 +118,11 @@ bool Engine::CallProcedure(TextView name, TextView arguments, bool asCommand,
 
     if (entry->Value.empty()) {
         if (!asCommand && !arguments.empty()) {
-            ReportError(
-                u"オリジナル関数「%1」は、必要な情報(引数)が定義されていません。\\nオリジナル関数に情報を指定したい場合は、手順名の後に（ ）を使って必要な情報を指定してください。",
-                999, 48, entry->Name);
+            Report(ErrorId::FunctionTakesNoArguments, entry->Name);
             return true;
         }
         if (asCommand && record && record->marked.find(kParticleMark) != Text::npos) {
-            ReportError(
-                u"オリジナル命令「%1」は、必要な情報(引数)が定義されていません。\\nオリジナル命令に情報を指定したい場合は、手順名の後に（ ）を使って必要な情報を指定してください。",
-                999, 48, entry->Name);
+            Report(ErrorId::CommandTakesNoArguments, entry->Name);
             return true;
         }
         Restore<std::shared_ptr<KeyedTable>> keep(procLocals);
@@ -144,9 +139,7 @@ bool Engine::CallProcedure(TextView name, TextView arguments, bool asCommand,
     }
     const auto& parsedParams = *static_cast<const ParsedParameters*>(entry->parsed.get());
     if (!parsedParams.valid) {
-        // Number 99 of the message table is the protection report; this one
-        // has its own text.
-        ReportError(u"手順の（ ）で囲まれた必要な情報の指定が正しくありません。", 99, 48, entry->Name);
+        Report(ErrorId::BadParameterList, entry->Name);
         return true;
     }
     const std::vector<Parameter>& params = parsedParams.params;

@@ -92,7 +92,7 @@ static bool evaluateIndex(Engine& engine, TextView indexText, Index& index) {
         index.second = toElement(engine.EvalText(t.substr(split + 1)));
     }
     if (index.first > kMaxElement || index.second > kMaxElement) {
-        engine.ReportErrorNo(31, 48, indexText);
+        engine.Report(ErrorId::IndexOutOfRange, indexText);
         return false;
     }
     return true;
@@ -114,7 +114,7 @@ Text Engine::GetVariable(TextView name, bool& notFound, TextView indexText) {
     long long column = index.first;
     if (index.two) {
         if (index.first < 0) {
-            ReportErrorNo(37, 48);
+            Report(ErrorId::NegativeArrayIndex);
             return {};
         }
         if (index.first == 0) return {};
@@ -122,7 +122,7 @@ Text Engine::GetVariable(TextView name, bool& notFound, TextView indexText) {
         column = index.second;
     }
     if (column < 0) {
-        ReportErrorNo(37, 48);
+        Report(ErrorId::NegativeArrayIndex);
         return {};
     }
     Text list = values::unifySeparators(working);
@@ -218,7 +218,7 @@ void Engine::SetVariable(TextView target, TextView value) {
     std::size_t close = target.rfind(u'）');
     if (close == npos) close = target.rfind(u')');
     if (close == npos || close < open) {
-        ReportErrorNo(23, 48, target);
+        Report(ErrorId::ClosingParenthesisMissing, target);
         return;
     }
     TextView name = target.substr(0, open);
@@ -232,12 +232,12 @@ void Engine::SetVariable(TextView target, TextView value) {
     }
     long long column = index.two ? index.second : index.first;
     if (index.first < 0 || column < 0) {
-        ReportErrorNo(37, 48);
+        Report(ErrorId::NegativeArrayIndex);
         return;
     }
     if (index.two && index.first == 0) {
         // Row 0 would be the whole table; writing it is refused.
-        ReportErrorNo(9, 48, u"0");
+        Report(ErrorId::NoSuchRow, u"0");
         return;
     }
     ValueText& stored = variableForWriting(name).Value;
@@ -272,7 +272,7 @@ void Engine::DeclareLocals(const std::vector<Text>& names) {
     if (!*scope) *scope = std::make_shared<KeyedTable>();
     for (const Text& name : names) {
         if ((*scope)->find(name)) {
-            ReportError(name + u"は、すでに利用されています。", 299, 16, name);
+            Report(ErrorId::NameAlreadyUsed, name);
             return;
         }
         (*scope)->add(name, takeVariableEntry(name));

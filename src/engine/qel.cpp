@@ -180,7 +180,7 @@ SetInfoValue Qel::GetSetInfo(TextView syurui, TextView naiyou) {
         return {};
     }
     if (syurui == u"エラー") {
-        e.ReportError(text::replaceAll(naiyou, u"{ch}", u"\\n"), 699, 48);
+        e.ReportText(ErrorId::HostReported, text::replaceAll(naiyou, u"{ch}", u"\\n"));
         return {};
     }
     if (syurui == u"命令解析") {
@@ -265,6 +265,7 @@ void Qel::SetDebugObj(bool isObject) {
 
 void Qel::SetStopLine(std::vector<bool> stopLines) { engine_->stopLines = std::move(stopLines); }
 
+// The host chooses the number and the icon itself.
 void Qel::ErrMessage(TextView msg, int errNum, int icon, TextView prg) {
     if (!msg.empty()) {
         engine_->ReportError(msg, errNum, icon, prg);

@@ -1,7 +1,7 @@
 #!/bin/sh
 # Memory stays bounded against hostile input, and what still runs out of
 # memory is an error report, not an abort:
-#  - 100,000 nested brackets are refused (error 998) in a bounded address
+#  - 100,000 nested brackets are refused (error 917) in a bounded address
 #    space, and the script goes on;
 #  - an answer line longer than the limit (1 MiB) is cut, and the next line
 #    answers the next box;
@@ -43,8 +43,8 @@ PY
 status=$?
 [ "$status" = 0 ] || fail "nested brackets: exit status $status, expected 0"
 printf '前\n後\n' | diff -u - out.brackets || fail "nested brackets: output differs"
-reports=$(grep -c 'エラー番号998' err.brackets)
-[ "$reports" = 2 ] || fail "nested brackets: error 998 reported $reports times, expected twice"
+reports=$(grep -c "エラー番号917" err.brackets)
+[ "$reports" = 2 ] || fail "nested brackets: error 917 reported $reports times, expected twice"
 
 cat >answers.qel <<'QEL'
 A は、入力(「一つ目」)

@@ -340,7 +340,7 @@ TEST_F(EncodingFiles, FailedWritesLeaveTheOldFile) {
     EXPECT_EQ(entries(), 2u);
 }
 
-TEST_F(EncodingFiles, ReadReportsWhatScriptsExpect) {
+TEST_F(EncodingFiles, ReadTellsMissingFilesFromUnreadableOnes) {
     Text out = u"stale";
     EXPECT_EQ(readFileInEncoding(files_, path("none.txt"), Selector::Euc, out),
               CodecStatus::Missing);

@@ -116,7 +116,7 @@ class MessageChannelTest : public ::testing::Test {
 TEST_F(MessageChannelTest, SendingNeedsAnOpenChannelAndAShortMessage) {
     Script a(folder());
     a.run({u"「早すぎる」を送信"});
-    EXPECT_EQ(a.errors(), std::vector<int>{90});
+    EXPECT_EQ(a.errors(), std::vector<int>{931});  // the channel is not open
 
     RuntimeDirChannel files(folder());
     a.clear();
@@ -169,7 +169,7 @@ TEST_F(MessageChannelTest, ChannelsAreSeparateAndTheirNamesIgnoreLatinCase) {
     // Other words than 通信 open nothing.
     Script d(folder());
     d.run({u"電話を受信へ「Chat」で開始", u"「x」を送信"});
-    EXPECT_EQ(d.errors(), std::vector<int>{90});
+    EXPECT_EQ(d.errors(), std::vector<int>{931});  // the channel is not open
 }
 
 TEST_F(MessageChannelTest, TheEndOfARunTakesBackOnlyItsOwnMessage) {

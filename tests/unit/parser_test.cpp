@@ -187,9 +187,9 @@ TEST_F(SplitProgramTest, UnclosedBlockCommentReturnsNothing) {
     EXPECT_FALSE(ok);
     ASSERT_EQ(errorBoxes().size(), 1u);
     EXPECT_EQ(errorBoxes()[0].text,
-              u"コメントの終了記号「*/」がありません。\r\n［2行目 エラー番号999］");
+              u"コメントの終了記号「*/」がありません。\r\n［2行目 エラー番号911］");
     EXPECT_EQ(errorBoxes()[0].style, 65);
-    EXPECT_EQ(engine().errors.lastErrorNumber, 999);
+    EXPECT_EQ(engine().errors.lastErrorNumber, 911);
     EXPECT_EQ(engine().errors.errorLine, 2);
 }
 

@@ -65,13 +65,13 @@ bool gatherMembers(Engine& engine, TextView filesValue, TextView base,
                    std::vector<archive::Member>& members) {
     std::vector<std::string> sources = fileList(filesValue);
     if (sources.empty()) {
-        engine.ReportErrorNo(201, 16, filesValue);
+        engine.Report(ErrorId::NotFound, filesValue);
         return false;
     }
     archive::Result found = engine.platform.archives->collectMembers(
         sources, base.empty() ? std::string() : toNativePath(base), members);
     if (!found) {
-        engine.ReportErrorNo(201, 16, text::fromUtf8(found.detail));
+        engine.Report(ErrorId::NotFound, text::fromUtf8(found.detail));
         return false;
     }
     return true;
@@ -87,11 +87,11 @@ Text withoutExtension(TextView path) {
 
 // The archive library is loaded by the first archive command; a machine
 // without it gets the command's error with the reason.
-bool archiveLibraryReady(Engine& engine, int errorNumber) {
+bool archiveLibraryReady(Engine& engine, ErrorId error) {
     std::string why;
     if (engine.platform.archives && engine.platform.archives->ready(why)) return true;
     if (why.empty()) why = "this build has no archive library";
-    engine.ReportErrorNo(errorNumber, 16, text::fromUtf8(why));
+    engine.Report(error, text::fromUtf8(why));
     return false;
 }
 
@@ -115,7 +115,7 @@ bool extractionReachesStore(Engine& engine, const std::string& archivePath,
 
 void cmdCompress(StatementRecord& record, Engine& engine) {
     if (!CheckProtection(engine, Guard::Files)) return;
-    if (!archiveLibraryReady(engine, 207)) return;
+    if (!archiveLibraryReady(engine, ErrorId::CompressFailed)) return;
     // Asking for the further particles first leaves を and へ holding only
     // their own arguments.
     const auto& extra = AskParticlesOnce(record, {u"で", u"から"});
@@ -131,23 +131,23 @@ void cmdCompress(StatementRecord& record, Engine& engine) {
     const std::string archivePath = toNativePath(archiveName);
     archive::Type type = engine.platform.archives->typeOf(archivePath);
     if (type == archive::Type::None) {
-        engine.ReportErrorNo(206, 16);
+        engine.Report(ErrorId::ArchiveTypeUnknown);
         return;
     }
     if (!engine.platform.archives->canWrite(type)) {
-        engine.ReportErrorNo(205, 16, unwritableName(type, archiveName));
+        engine.Report(ErrorId::CannotCompressAs, unwritableName(type, archiveName));
         return;
     }
     if (RefuseStoreWrite(engine, archiveName)) return;
     std::vector<archive::Member> members;
     if (!gatherMembers(engine, filesValue, base, members)) return;
     archive::Result written = engine.platform.archives->create(archivePath, type, members);
-    if (!written) engine.ReportErrorNo(207, 16, errorDetail(written));
+    if (!written) engine.Report(ErrorId::CompressFailed, errorDetail(written));
 }
 
 void cmdExtract(StatementRecord& record, Engine& engine) {
     if (!CheckProtection(engine, Guard::Files)) return;
-    if (!archiveLibraryReady(engine, 208)) return;
+    if (!archiveLibraryReady(engine, ErrorId::ExtractFailed)) return;
     const Text optionsText = AskParticle(record, u"で");
     const Text archiveText = record.woArg;
     const Text folderText = record.heArg;
@@ -156,7 +156,7 @@ void cmdExtract(StatementRecord& record, Engine& engine) {
     Text folder = folderText.empty() ? Text() : engine.EvalText(folderText);
     const std::string archivePath = toNativePath(archiveName);
     if (!engine.files().fileExists(archivePath)) {
-        engine.ReportErrorNo(201, 16, archiveName);
+        engine.Report(ErrorId::NotFound, archiveName);
         return;
     }
     const std::string target =
@@ -166,12 +166,12 @@ void cmdExtract(StatementRecord& record, Engine& engine) {
         return;
     }
     archive::Result result = engine.platform.archives->extract(archivePath, target, {});
-    if (!result) engine.ReportErrorNo(208, 16, errorDetail(result));
+    if (!result) engine.Report(ErrorId::ExtractFailed, errorDetail(result));
 }
 
 void cmdCreateSelfExtracting(StatementRecord& record, Engine& engine) {
     if (!CheckProtection(engine, Guard::Files)) return;
-    if (!archiveLibraryReady(engine, 207)) return;
+    if (!archiveLibraryReady(engine, ErrorId::CompressFailed)) return;
     const Text fromText = AskParticle(record, u"から");
     TextView written = record.woArg;
     Text sourceText(text::trimBlanks(text::startsWith(written, kSelfExtractingPrefix)
@@ -182,7 +182,7 @@ void cmdCreateSelfExtracting(StatementRecord& record, Engine& engine) {
     Text sources = sourceText.empty() ? Text() : engine.EvalText(sourceText);
     std::vector<std::string> list = fileList(sources);
     if (list.empty()) {
-        engine.ReportErrorNo(201, 16, sources);
+        engine.Report(ErrorId::NotFound, sources);
         return;
     }
     Text output = outputText.empty() ? Text() : engine.EvalText(outputText);
@@ -206,7 +206,7 @@ void cmdCreateSelfExtracting(StatementRecord& record, Engine& engine) {
         if (!gatherMembers(engine, sources, {}, members)) return;
         result = engine.platform.archives->createSelfExtracting(outputPath, members);
     }
-    if (!result) engine.ReportErrorNo(207, 16, errorDetail(result));
+    if (!result) engine.Report(ErrorId::CompressFailed, errorDetail(result));
 }
 
 }  // namespace qel

@@ -10,7 +10,7 @@ namespace qel {
 void cmdPut(StatementRecord& record, Engine& engine) {
     const Text& target = record.heArg;
     if (libraryOf(engine).settings().find(target)) {
-        engine.ReportErrorNo(12, 16, target);
+        engine.Report(ErrorId::AssignToCommand, target);
         return;
     }
     engine.SetVariable(target, engine.EvalText(record.woArg));
@@ -41,7 +41,7 @@ void addTo(Engine& engine, TextView amountText, TextView variable, double sign) 
 
 void cmdAdd(StatementRecord& record, Engine& engine) {
     if (record.heArg.empty()) {
-        engine.ReportErrorNo(35, 48);
+        engine.Report(ErrorId::CommandArgumentsMissing);
         return;
     }
     addTo(engine, record.woArg, record.heArg, 1);
@@ -51,7 +51,7 @@ void cmdSubtract(StatementRecord& record, Engine& engine) {
     Text amount = record.woArg;
     Text variable = AskParticle(record, u"から");
     if (variable.empty()) {
-        engine.ReportErrorNo(35, 48);
+        engine.Report(ErrorId::CommandArgumentsMissing);
         return;
     }
     addTo(engine, amount, variable, -1);
@@ -61,7 +61,7 @@ void cmdSwap(StatementRecord& record, Engine& engine) {
     Text first = AskParticle(record, u"と");
     Text second = record.woArg;
     if (first.empty() || second.empty()) {
-        engine.ReportErrorNo(35, 48);
+        engine.Report(ErrorId::CommandArgumentsMissing);
         return;
     }
     Text firstValue = engine.EvalText(first);

@@ -165,7 +165,7 @@ void runBlock(Engine& engine, ProgramRecord& program, std::size_t index, bool ho
     }
     if (!closed && j >= statements.size()) {
         engine.currentLine = static_cast<int32_t>(index);  // the report names the もし line
-        engine.ReportErrorNo(24, 64);
+        engine.Report(ErrorId::IfEndMissing);
     }
     if (engine.stopRequested) return;
     engine.leaveIf = false;
@@ -201,7 +201,7 @@ void runIfAt(Engine& engine, ProgramRecord& program, std::size_t index, TextView
     StatementRecord& holder = scratch ? *scratch : program.statements[index];
     IfParts& parts = partsOf(engine, holder, text);
     if (!parts.valid) {
-        engine.ReportErrorNo(2, 48);
+        engine.Report(ErrorId::IfSyntax);
         return;
     }
     bool holds = evaluate(engine, parts);
@@ -231,7 +231,7 @@ void StandardLibrary::runConditional(StatementRecord& record, ProgramRecord& pro
     if (index >= program.statements.size() || &program.statements[index] != &record) {
         IfParts& parts = partsOf(engine, record, record.woArg);
         if (!parts.valid) {
-            engine.ReportErrorNo(2, 48);
+            engine.Report(ErrorId::IfSyntax);
             return;
         }
         runBranch(engine, evaluate(engine, parts) ? parts.thenRecord.get() : parts.elseRecord.get());

@@ -54,7 +54,7 @@ void cmdStop(StatementRecord& record, Engine& engine) {
 void cmdJump(StatementRecord& record, Engine& engine) {
     Text label = record.heArg;
     if (label.empty()) {
-        engine.ReportErrorNo(29, 16, label);
+        engine.Report(ErrorId::LabelNotFound, label);
         return;
     }
     if (!text::endsWith(label, u"：")) label += u"：";
@@ -79,7 +79,7 @@ void cmdJump(StatementRecord& record, Engine& engine) {
             return;
         }
     }
-    engine.ReportErrorNo(29, 16, label);
+    engine.Report(ErrorId::LabelNotFound, label);
 }
 
 // ---- 分岐 ---------------------------------------------------------------------
@@ -184,7 +184,7 @@ std::size_t caseEnd(const std::vector<StatementRecord>& statements, std::size_t 
 
 void cmdBranch(StatementRecord& record, Engine& engine) {
     if (record.heArg.empty()) {
-        engine.ReportErrorNo(40, 48, u"変数");
+        engine.Report(ErrorId::ValueRequired, u"変数");
         return;
     }
     Text subject = engine.EvalText(record.heArg);
@@ -248,7 +248,7 @@ void cmdBranch(StatementRecord& record, Engine& engine) {
     if (engine.stopRequested) return;
     if (end == npos) {
         engine.currentLine = static_cast<int32_t>(line);  // the report names the 分岐 line
-        engine.ReportErrorNo(42, 48);
+        engine.Report(ErrorId::SwitchEndMissing);
         // Nothing more of the branch runs: execution goes on at the
         // procedure's 終わり, or the run ends with the list.
         end = std::max(stop, line + 1) - 1;

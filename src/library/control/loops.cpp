@@ -230,7 +230,7 @@ void cmdRepeat(StatementRecord& record, Engine& engine) {
         oneLine.clear();
     } else if (!plan.endless && !plan.hasCount && !plan.hasLimit) {
         if (text::contains(record.head, u"終わり")) {
-            engine.ReportError(u"「もし」または「繰り返せ」の文法が正しくありません。", 91, 64);
+            engine.Report(ErrorId::LoopSyntax);
             return;
         }
         plan.endless = true;
@@ -257,7 +257,7 @@ void cmdRepeat(StatementRecord& record, Engine& engine) {
         std::size_t open = oneLine.find(u'「');
         std::size_t close = oneLine.rfind(u'」');
         if (open == npos || close == npos || close <= open) {
-            engine.ReportErrorNo(22, 48);
+            engine.Report(ErrorId::QuoteBracketsMissing);
             return;
         }
         if (!parseOneLineBody(engine, TextView(oneLine).substr(open + 1, close - open - 1), body)) return;

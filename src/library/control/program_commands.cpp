@@ -39,18 +39,14 @@ bool isLibraryFile(TextView name) {
 constexpr int kMaxFileRunDepth = 64;
 
 // Counts a file run for as long as it lasts. When the runs are nested too
-// deep the run is refused with error 998, and every run under way is
+// deep the run is refused (ErrorId::FilesNestedTooDeep), and every run under way is
 // abandoned as runaway procedure calls are: the remaining statements of the
 // inner levels were all waiting on this one.
 class FileRunLevel {
   public:
     FileRunLevel(Engine& engine, TextView name) : engine_(engine) {
         if (engine_.fileRunDepth >= kMaxFileRunDepth) {
-            engine_.ReportError(
-                u"処理の入れ子が深すぎるため、これ以上実行できません。\n"
-                u"実行や参照で開いたファイルが64段を超えて重なりました。"
-                u"ファイルが終わりなく自分自身を実行していないか確認してください。\n%1",
-                998, 48, name);
+            engine_.Report(ErrorId::FilesNestedTooDeep, name);
             engine_.unwinding = true;
             return;
         }
@@ -86,7 +82,7 @@ bool readProgramFile(Engine& engine, Text& name, Text& script) {
     if (!isLibraryFile(name) && !hasExtension(name)) name += u".qel";
     std::string bytes;
     if (!engine.files().readFile(toNativePath(name), bytes)) {
-        engine.ReportErrorNo(201, 16, name);
+        engine.Report(ErrorId::NotFound, name);
         return false;
     }
     script = text::normaliseLineEnds(text::decodeFileBytes(bytes));
@@ -162,9 +158,9 @@ void cmdOrder(StatementRecord& record, Engine& engine) {
     if (text::equalsFolded(target, u"Qel") || target == u"Ｑｅｌ") {
         engine.RunComnd(engine.EvalText(record.woArg));
     } else if (text::equalsFolded(target, u"MCI") || target == u"ＭＣＩ") {
-        engine.ReportError(u"「%1」は、このビルドではまだ使えません。", 997, 48, u"MCIへの命令");
+        engine.Report(ErrorId::NotBuiltYet, u"MCIへの命令");
     } else {
-        engine.ReportErrorNo(41, 48, u"命令の相手（Qel または MCI）");
+        engine.Report(ErrorId::ValueNotRight, u"命令の相手（Qel または MCI）");
     }
 }
 

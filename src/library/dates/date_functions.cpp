@@ -19,13 +19,13 @@ std::optional<calendar::DateTime> dateArgument(Engine& engine, FnArgs& a, std::s
     const Text& t = a.text(i);
     if (text::trimBlanks(t).empty()) return today;
     auto value = calendar::parse(t, today);
-    if (!value) engine.ReportErrorNo(41, 48, u"日付");
+    if (!value) engine.Report(ErrorId::ValueNotRight, u"日付");
     return value;
 }
 
 std::optional<calendar::Unit> unitArgument(Engine& engine, FnArgs& a, std::size_t i) {
     auto unit = calendar::parseUnit(a.text(i));
-    if (!unit) engine.ReportErrorNo(41, 48, u"単位");
+    if (!unit) engine.Report(ErrorId::ValueNotRight, u"単位");
     return unit;
 }
 
@@ -101,7 +101,7 @@ void fnDateAdd(Text& result, Text& args, Engine& engine) {
     // Fractions of a unit are rounded to the nearest whole unit.
     auto moved = calendar::add(start, std::llround(amount), *unit);
     if (!moved) {
-        engine.ReportErrorNo(41, 48, u"日付");
+        engine.Report(ErrorId::ValueNotRight, u"日付");
         return;
     }
     if (!moved->hasDate) {
@@ -128,7 +128,7 @@ void fnDateValue(Text& result, Text& args, Engine& engine) {
     FnArgs a(engine, args, 1);
     auto v = calendar::parse(a.text(0), calendar::now(engine.clock()));
     if (!v || !v->hasDate) {
-        engine.ReportErrorNo(41, 48, u"日付");
+        engine.Report(ErrorId::ValueNotRight, u"日付");
         return;
     }
     result = calendar::formatDate(*v);
@@ -138,7 +138,7 @@ void fnTimeValue(Text& result, Text& args, Engine& engine) {
     FnArgs a(engine, args, 1);
     auto v = calendar::parse(a.text(0), calendar::now(engine.clock()));
     if (!v) {
-        engine.ReportErrorNo(41, 48, u"時間");
+        engine.Report(ErrorId::ValueNotRight, u"時間");
         return;
     }
     result = calendar::formatTime(*v);

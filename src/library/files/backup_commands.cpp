@@ -25,8 +25,6 @@ namespace qel {
 
 namespace {
 
-constexpr int kCommandArgumentsMissing = 35;
-constexpr int kNotFound = 201;
 
 // YYYYMMDD-hhmmss of the local time now: the digits of yyyy/mm/dd hh:nn:ss,
 // the blank as "-".
@@ -114,7 +112,7 @@ void restoreFrom(Engine& engine, TextView fileName, TextView namedFolder) {
         engine.answer = copy;
         return;
     }
-    engine.ReportErrorNo(kNotFound, 16, Text(fileName) + u"のバックアップ");
+    engine.Report(ErrorId::NotFound, Text(fileName) + u"のバックアップ");
 }
 
 }  // namespace
@@ -122,14 +120,14 @@ void restoreFrom(Engine& engine, TextView fileName, TextView namedFolder) {
 void cmdBackup(StatementRecord& record, Engine& engine) {
     if (!CheckProtection(engine, Guard::Files)) return;
     if (text::trimBlanks(record.woArg).empty()) {
-        engine.ReportErrorNo(kCommandArgumentsMissing, 48, record.source);
+        engine.Report(ErrorId::CommandArgumentsMissing, record.source);
         return;
     }
     const Text source = engine.EvalText(record.woArg);
     const Text named = record.heArg.empty() ? Text() : engine.EvalText(record.heArg);
     std::vector<Text> sources = files::expandSources(engine.files(), source);
     if (sources.empty()) {
-        engine.ReportErrorNo(kNotFound, 16, source);
+        engine.Report(ErrorId::NotFound, source);
         return;
     }
     if (RefuseStoreWrite(engine, backupFolderOf(engine, named))) return;

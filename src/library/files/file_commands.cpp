@@ -27,18 +27,6 @@ namespace qel {
 
 namespace {
 
-constexpr int kBadNumber = 90;
-constexpr int kDictionaryVariable = 25;
-constexpr int kCommandArgumentsMissing = 35;
-constexpr int kNotRight = 41;
-constexpr int kNotFound = 201;
-constexpr int kBadName = 202;
-constexpr int kCannotOpen = 210;
-constexpr int kBadFolderName = 211;
-constexpr int kNoShortcut = 212;
-constexpr TextView kBadBinary =
-    u"バイナリ配列が正しくありません。\nバイナリ配列は10進数で指定してください。";
-
 // ---- forms of 保存, 追加保存 and 開け -------------------------------------------
 
 struct Form {
@@ -140,12 +128,12 @@ bool haveSaveArguments(StatementRecord& record, Engine& engine) {
     if (!text::trimBlanks(record.woArg).empty() && !text::trimBlanks(record.heArg).empty()) {
         return true;
     }
-    engine.ReportErrorNo(kCommandArgumentsMissing, 48, record.source);
+    engine.Report(ErrorId::CommandArgumentsMissing, record.source);
     return false;
 }
 
 void reportUnknownForm(Engine& engine, const Form& form) {
-    engine.ReportErrorNo(kNotRight, 48, form.word);
+    engine.Report(ErrorId::ValueNotRight, form.word);
 }
 
 // The value as the bytes of a text form; CSV files get the table as CSV.
@@ -166,7 +154,7 @@ void insertAtLine(Engine& engine, TextView fileName, TextView value, std::int64_
     std::string old;
     const std::string path = toNativePath(fileName);
     if (engine.files().fileExists(path) && !engine.files().readFile(path, old)) {
-        engine.ReportErrorNo(kCannotOpen, 48, fileName);
+        engine.Report(ErrorId::CannotOpen, fileName);
         return;
     }
     const TextEncoding encoding = encodingOfFile(old);
@@ -194,7 +182,7 @@ void insertAtLine(Engine& engine, TextView fileName, TextView value, std::int64_
 enum class FileOp { Move, Copy, Delete, Rename };
 
 void reportNotFound(Engine& engine, TextView name) {
-    engine.ReportErrorNo(kNotFound, 16, name);
+    engine.Report(ErrorId::NotFound, name);
 }
 
 // Without すぐ, replacing something that already stands at the target is
@@ -243,17 +231,17 @@ void runFileOperation(StatementRecord& record, Engine& engine, FileOp op, TextVi
     const bool immediate = text::contains(record.head, u"すぐ");
     if (text::trimBlanks(record.heArg) == u"すぐ") {
         Text verb = text::replaceAll(record.head, u"すぐ", u"");
-        engine.ReportError(u"「すぐに%1」を「すぐ%1」へ変更してください。", 0, 48, verb);
+        engine.Report(ErrorId::ImmediateVerbSpelling, verb);
         return;
     }
     if (text::trimBlanks(sourceArg).empty()) {
-        engine.ReportErrorNo(kCommandArgumentsMissing, 48, record.source);
+        engine.Report(ErrorId::CommandArgumentsMissing, record.source);
         return;
     }
     const Text source = engine.EvalText(sourceArg);
     const Text destination = op == FileOp::Delete ? Text() : engine.EvalText(record.heArg);
     if (op != FileOp::Delete && text::trimBlanks(destination).empty()) {
-        engine.ReportErrorNo(kCommandArgumentsMissing, 48, record.source);
+        engine.Report(ErrorId::CommandArgumentsMissing, record.source);
         return;
     }
     FileSystem& fs = engine.files();
@@ -267,7 +255,7 @@ void runFileOperation(StatementRecord& record, Engine& engine, FileOp op, TextVi
     if (toTrash || op == FileOp::Delete) {
         for (const Text& one : sources) {
             if (!mustNotRemove(engine, one)) continue;
-            engine.ReportErrorNo(kBadName, 16, one);
+            engine.Report(ErrorId::BadOrReadOnlyFolder, one);
             return;
         }
     }
@@ -293,7 +281,7 @@ void runFileOperation(StatementRecord& record, Engine& engine, FileOp op, TextVi
     if (op == FileOp::Rename) {
         // Several files cannot all take one new name.
         if (sources.size() > 1) {
-            engine.ReportErrorNo(kBadName, 16, source);
+            engine.Report(ErrorId::BadOrReadOnlyFolder, source);
             return;
         }
         // A new name without a folder stays in the source's folder.
@@ -372,7 +360,7 @@ bool setHidden(Engine& engine, TextView path, bool hidden) {
     std::string bytes;
     const bool exists = fs.fileExists(toNativePath(listName));
     if (exists && !fs.readFile(toNativePath(listName), bytes)) {
-        engine.ReportErrorNo(kCannotOpen, 48, listName);
+        engine.Report(ErrorId::CannotOpen, listName);
         return false;
     }
     Text list = text::normaliseLineEnds(text::fromUtf8(bytes));
@@ -456,7 +444,7 @@ void cmdSave(StatementRecord& record, Engine& engine) {
             return reportUnknownForm(engine, form);
         case Form::Binary:
             if (!files::decimalListAsBytes(value, bytes)) {
-                engine.ReportError(kBadBinary, kBadNumber, 64);
+                engine.Report(ErrorId::BadBinaryList);
                 return;
             }
             break;
@@ -482,7 +470,7 @@ void cmdAppendSave(StatementRecord& record, Engine& engine) {
     std::string bytes;
     if (form.kind == Form::Binary) {
         if (!files::decimalListAsBytes(value, bytes)) {
-            engine.ReportError(kBadBinary, kBadNumber, 64);
+            engine.Report(ErrorId::BadBinaryList);
             return;
         }
     } else {
@@ -504,7 +492,7 @@ void cmdAppendSave(StatementRecord& record, Engine& engine) {
 void cmdOpen(StatementRecord& record, Engine& engine) {
     if (!CheckProtection(engine, Guard::Files)) return;
     if (text::trimBlanks(record.woArg).empty()) {
-        engine.ReportErrorNo(kCommandArgumentsMissing, 48, record.source);
+        engine.Report(ErrorId::CommandArgumentsMissing, record.source);
         return;
     }
     const Text target = engine.EvalText(record.woArg);
@@ -512,7 +500,7 @@ void cmdOpen(StatementRecord& record, Engine& engine) {
     const bool address = text::contains(target, u"://") || text::startsWith(target, u"mailto:");
     const std::string what =
         address ? text::toUtf8(target) : toNativePath(files::absolutePath(engine.files(), target));
-    if (!system || !system->openDocument(what)) engine.ReportErrorNo(kCannotOpen, 48, target);
+    if (!system || !system->openDocument(what)) engine.Report(ErrorId::CannotOpen, target);
 }
 
 // The function 開け(file を, form で): the file's text (CSV files as a table),
@@ -529,11 +517,11 @@ void fnOpen(Text& result, Text& args, Engine& engine) {
         const std::string path = toNativePath(fileName);
         std::string bytes;
         if (!engine.files().fileExists(path)) {
-            engine.ReportErrorNo(kNotFound, 48, fileName);
+            engine.Report(ErrorId::NotFound, ErrorIcon::Warning, fileName);
             return;
         }
         if (!engine.files().readFile(path, bytes)) {
-            engine.ReportErrorNo(kCannotOpen, 48, fileName);
+            engine.Report(ErrorId::CannotOpen, fileName);
             return;
         }
         if (form.kind == Form::Binary) {
@@ -589,14 +577,14 @@ void cmdDelete(StatementRecord& record, Engine& engine) {
 void cmdChangeAttributes(StatementRecord& record, Engine& engine) {
     if (!CheckProtection(engine, Guard::Files)) return;
     if (text::trimBlanks(record.woArg).empty()) {
-        engine.ReportErrorNo(kCommandArgumentsMissing, 48, record.source);
+        engine.Report(ErrorId::CommandArgumentsMissing, record.source);
         return;
     }
     const Text source = engine.EvalText(record.woArg);
     auto attributes = attributesOf(engine, record.heArg);
     if (!attributes) attributes = attributesOf(engine, engine.EvalText(record.heArg));
     if (!attributes) {
-        engine.ReportErrorNo(kNotRight, 48, record.heArg);
+        engine.Report(ErrorId::ValueNotRight, record.heArg);
         return;
     }
     std::vector<Text> sources = files::expandSources(engine.files(), source);
@@ -627,13 +615,13 @@ void cmdCreate(StatementRecord& record, Engine& engine) {
         Text rest = *afterKindWord(written, u"フォルダ");
         Text path = engine.EvalText(rest.empty() ? record.heArg : rest);
         if (text::trimBlanks(path).empty()) {
-            engine.ReportErrorNo(kCommandArgumentsMissing, 48, record.source);
+            engine.Report(ErrorId::CommandArgumentsMissing, record.source);
             return;
         }
         if (RefuseStoreWrite(engine, path)) return;
         FileStatus status = fs.makeFolders(toNativePath(path));
         if (!status) {
-            engine.ReportErrorNo(kBadFolderName, 48, path);
+            engine.Report(ErrorId::BadFolderName, path);
             return;
         }
         engine.answer = files::withFolderSlash(path);
@@ -643,7 +631,7 @@ void cmdCreate(StatementRecord& record, Engine& engine) {
     const Text alias = AskParticle(record, u"として");
     const Text target = engine.EvalText(*afterKindWord(written, u"ショートカット"));
     if (text::trimBlanks(target).empty()) {
-        engine.ReportErrorNo(kCommandArgumentsMissing, 48, record.source);
+        engine.Report(ErrorId::CommandArgumentsMissing, record.source);
         return;
     }
     if (!fs.fileInfo(toNativePath(target))) return reportNotFound(engine, target);
@@ -662,7 +650,7 @@ void cmdCreate(StatementRecord& record, Engine& engine) {
     if (there && there->kind != FileKind::Folder) fs.removeTree(toNativePath(link));
     FileStatus status = fs.makeLink(toNativePath(absolute), toNativePath(link));
     if (!status) {
-        engine.ReportErrorNo(kNoShortcut, 48, link);
+        engine.Report(ErrorId::ShortcutFailed, link);
         return;
     }
     engine.answer = files::slashPath(link);
@@ -674,7 +662,7 @@ void setWorkFolder(StatementRecord& record, Engine& engine) {
     const Text folder = engine.EvalText(record.woArg);
     if (text::trimBlanks(folder).empty() ||
         !engine.files().setCurrentFolder(toNativePath(folder))) {
-        engine.ReportErrorNo(kNotFound, 16, folder);
+        engine.Report(ErrorId::NotFound, folder);
     }
 }
 
@@ -684,11 +672,11 @@ void setWorkFolder(StatementRecord& record, Engine& engine) {
 void cmdSaveDictionary(StatementRecord& record, Engine& engine) {
     if (!CheckProtection(engine, Guard::Files)) return;
     if (text::trimBlanks(record.woArg).empty()) {
-        engine.ReportErrorNo(kDictionaryVariable, 48);
+        engine.Report(ErrorId::DictionaryVariableMissing);
         return;
     }
     if (text::trimBlanks(record.heArg).empty()) {
-        engine.ReportErrorNo(kCommandArgumentsMissing, 48, record.source);
+        engine.Report(ErrorId::CommandArgumentsMissing, record.source);
         return;
     }
     const Text dictionary = dictionaryValue(engine, record.woArg);
@@ -704,7 +692,7 @@ void cmdInitDictionary(StatementRecord& record, Engine& engine) {
     const Text entries = AskParticle(record, u"で");
     const Text name(text::trimBlanks(record.woArg));
     if (name.empty()) {
-        engine.ReportErrorNo(kDictionaryVariable, 48);
+        engine.Report(ErrorId::DictionaryVariableMissing);
         return;
     }
     const Text value = entries.empty() ? Text() : dictionaryFromText(engine.EvalText(entries));

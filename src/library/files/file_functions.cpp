@@ -17,8 +17,6 @@ namespace qel {
 
 namespace {
 
-constexpr int kNotFound = 201;
-
 Text firstArgument(Engine& engine, Text& args) {
     return std::move(UnpackArgs(engine, args, true, 1)[0]);
 }
@@ -33,7 +31,7 @@ Text localTimeText(Engine& engine, double seconds) {
 
 std::optional<FileInfo> existing(Engine& engine, TextView path) {
     auto info = engine.files().fileInfo(toNativePath(path));
-    if (!info) engine.ReportErrorNo(kNotFound, 48, path);
+    if (!info) engine.Report(ErrorId::NotFound, ErrorIcon::Warning, path);
     return info;
 }
 
@@ -60,7 +58,8 @@ std::vector<Text> namesIn(Engine& engine, const ListRequest& request, bool wantF
     const std::string folder = request.folder.empty() ? "." : toNativePath(request.folder);
     FileStatus status = engine.files().listFolder(folder, entries);
     if (!status) {
-        engine.ReportErrorNo(kNotFound, 48, request.folder.empty() ? Text(u".") : request.folder);
+        engine.Report(ErrorId::NotFound, ErrorIcon::Warning,
+                      request.folder.empty() ? Text(u".") : request.folder);
         return names;
     }
     for (const FolderEntry& entry : entries) {
@@ -77,7 +76,7 @@ std::vector<Text> pathsBelow(Engine& engine, TextView folder, TextView pattern, 
     Text root = folder.empty() ? Text(u"./") : files::withFolderSlash(folder);
     auto info = engine.files().fileInfo(toNativePath(root));
     if (!info || info->kind != FileKind::Folder) {
-        engine.ReportErrorNo(kNotFound, 48, root);
+        engine.Report(ErrorId::NotFound, ErrorIcon::Warning, root);
         return paths;
     }
     files::walkTree(engine.files(), root, [&](const files::WalkEntry& entry) {
@@ -194,7 +193,7 @@ void fnFileAttributes(Text& result, Text& args, Engine& engine) {
     Text code = engine.resourceLookup(204, word);
     if (code.empty()) code = engine.resourceLookup(204, word + u"ファイル");
     if (code.empty()) {
-        engine.ReportErrorNo(41, 48, word);
+        engine.Report(ErrorId::ValueNotRight, word);
         return;
     }
     bool has = false;

@@ -9,7 +9,6 @@ namespace qel {
 
 namespace {
 
-constexpr int kCannotWrite = 203;
 constexpr TextView kStoreReason =
     u"設定の保管場所（保護機能の設定を含む）は、スクリプトから変更できません。";
 
@@ -120,7 +119,7 @@ bool StoreGuard::treeReaches(const std::string& folder,
 }
 
 void ReportStoreRefusal(Engine& engine, TextView place) {
-    engine.ReportErrorNo(kCannotWrite, 16, Text(place) + u"\n" + Text(kStoreReason));
+    engine.Report(ErrorId::CannotSave, Text(place) + u"\n" + Text(kStoreReason));
 }
 
 bool RefuseStoreWrite(Engine& engine, TextView path) {

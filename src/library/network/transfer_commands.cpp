@@ -18,20 +18,6 @@ namespace qel {
 
 namespace {
 
-constexpr int kBadAddress = 90;
-constexpr int kArgumentsMissing = 34;
-constexpr int kCommandArgumentsMissing = 35;
-constexpr int kLocalNotFound = 201;
-constexpr int kCannotSave = 203;
-constexpr int kNotFound = 204;
-constexpr int kUnknown = 999;
-constexpr int kFtpConnect = 701;
-constexpr int kFtpUpload = 702;
-constexpr int kDownloadFailed = 703;
-constexpr int kStop = 16;
-
-constexpr TextView kBadAddressMessage = u"アドレスの指定が正しくありません。";
-
 // The body reader's side of a transfer: progress to the script's progress
 // procedure (only when the length is known, as the percentage needs it),
 // window events while waiting, and the stop request.
@@ -95,7 +81,7 @@ TransferResult HttpPost(Engine& engine, const transfer::PostAddress& address, Te
 Text describe(const TransferResult& result) {
     switch (result.fault) {
         case TransferFault::BadAddress:
-            return Text(kBadAddressMessage);
+            return Text(errorEntry(ErrorId::BadAddress).message);
         case TransferFault::Unreachable:
             return u"サーバーに接続できませんでした。";
         case TransferFault::Untrusted:
@@ -123,10 +109,13 @@ Text describe(const TransferResult& result) {
     return text::fromUtf8(result.message);
 }
 
-// A numbered message with the reason of the failure on a line of its own.
-void reportWithReason(Engine& engine, int number, TextView word, const TransferResult& result) {
-    Text message = engine.resourceLookup(106, number::format(number)) + u"\\n" + describe(result);
-    engine.ReportError(message, number, kStop, word);
+// The error's message with a reason on a line of its own.
+void reportWithReason(Engine& engine, ErrorId error, TextView word, TextView reason) {
+    engine.ReportText(error, Text(errorEntry(error).message) + u"\\n" + Text(reason), word);
+}
+
+void reportWithReason(Engine& engine, ErrorId error, TextView word, const TransferResult& result) {
+    reportWithReason(engine, error, word, describe(result));
 }
 
 // The function's failures: an address that cannot be reached, or that
@@ -140,13 +129,13 @@ void reportFunctionFailure(Engine& engine, TextView url, const TransferResult& r
         case TransferFault::Unreachable:
         case TransferFault::Untrusted:
         case TransferFault::Refused:
-            engine.ReportErrorNo(kNotFound, kStop, transfer::withoutPassword(url));
+            engine.Report(ErrorId::FileNotFoundQuoteHint, transfer::withoutPassword(url));
             return;
         case TransferFault::LocalFile:
-            engine.ReportErrorNo(kCannotSave, kStop, text::fromUtf8(result.message));
+            engine.Report(ErrorId::CannotSave, text::fromUtf8(result.message));
             return;
         default:
-            engine.ReportErrorNo(kUnknown, kStop, describe(result));
+            engine.Report(ErrorId::UnknownFault, describe(result));
     }
 }
 
@@ -156,9 +145,8 @@ std::optional<transfer::FtpOptions> ftpArgument(StatementRecord& record, Engine&
     if (record.extraArg.empty()) return transfer::FtpOptions{};
     transfer::FtpOptions options = transfer::parseFtpOptions(engine.EvalText(record.extraArg));
     if (!transfer::credentialsUsable(options)) {
-        Text message = engine.resourceLookup(106, number::format(kFtpConnect)) +
-                       u"\\nユーザー名とパスワードには改行などの制御文字を使えません。";
-        engine.ReportError(message, kFtpConnect, kStop);
+        reportWithReason(engine, ErrorId::FtpConnectFailed, {},
+                         u"ユーザー名とパスワードには改行などの制御文字を使えません。");
         return std::nullopt;
     }
     return options;
@@ -180,7 +168,7 @@ void cmdDownload(StatementRecord& record, Engine& engine) {
     if (!CheckProtection(engine, Guard::Files)) return;
     record.extraArg = AskParticle(record, u"で");
     if (record.woArg.empty()) {
-        engine.ReportErrorNo(kCommandArgumentsMissing, 48, record.source);
+        engine.Report(ErrorId::CommandArgumentsMissing, record.source);
         return;
     }
     Text source = engine.EvalText(record.woArg);
@@ -198,9 +186,10 @@ void cmdDownload(StatementRecord& record, Engine& engine) {
     TransferResult result = ReadBody(engine, request);
     if (result || result.fault == TransferFault::Aborted) return;
     if (transfer::isFtpAddress(address) && isConnectFault(result)) {
-        reportWithReason(engine, kFtpConnect, {}, result);
+        reportWithReason(engine, ErrorId::FtpConnectFailed, {}, result);
     } else {
-        reportWithReason(engine, kDownloadFailed, transfer::withoutPassword(source), result);
+        reportWithReason(engine, ErrorId::DownloadFailed, transfer::withoutPassword(source),
+                         result);
     }
 }
 
@@ -209,7 +198,7 @@ void cmdDownload(StatementRecord& record, Engine& engine) {
 void cmdUpload(StatementRecord& record, Engine& engine) {
     record.extraArg = AskParticle(record, u"で");
     if (record.woArg.empty() || record.heArg.empty()) {
-        engine.ReportErrorNo(kCommandArgumentsMissing, 48, record.source);
+        engine.Report(ErrorId::CommandArgumentsMissing, record.source);
         return;
     }
     Text source = engine.EvalText(record.woArg);
@@ -218,13 +207,13 @@ void cmdUpload(StatementRecord& record, Engine& engine) {
     if (!ftp) return;
     Text address = transfer::withScheme(destination, true);
     if (!transfer::isFtpAddress(address)) {
-        engine.ReportError(kBadAddressMessage, kBadAddress, kStop, destination);
+        engine.Report(ErrorId::BadAddress, destination);
         return;
     }
     if (text::endsWith(address, u"/")) address += fileNameOf(source);
     std::string localPath = toNativePath(source);
     if (!engine.files().fileExists(localPath)) {
-        engine.ReportErrorNo(kLocalNotFound, kStop, source);
+        engine.Report(ErrorId::NotFound, source);
         return;
     }
 
@@ -235,7 +224,9 @@ void cmdUpload(StatementRecord& record, Engine& engine) {
     useLogIn(request, *ftp);
     TransferResult result = ReadBody(engine, request);
     if (result || result.fault == TransferFault::Aborted) return;
-    reportWithReason(engine, isConnectFault(result) ? kFtpConnect : kFtpUpload, {}, result);
+    reportWithReason(engine,
+                     isConnectFault(result) ? ErrorId::FtpConnectFailed : ErrorId::FtpUploadFailed,
+                     {}, result);
 }
 
 // ＨＴＴＰでダウンロード(URL を [送るデータ で] [ファイル として]): the body
@@ -244,7 +235,7 @@ void cmdUpload(StatementRecord& record, Engine& engine) {
 void fnHttpDownload(Text& result, Text& args, Engine& engine) {
     FnArgs a(engine, args, 3);
     if (!a.given(0)) {
-        engine.ReportErrorNo(kArgumentsMissing, 48, engine.currentFunctionName);
+        engine.Report(ErrorId::FunctionArgumentsMissing, engine.currentFunctionName);
         return;
     }
     const Text url = a.text(0);
@@ -258,7 +249,7 @@ void fnHttpDownload(Text& result, Text& args, Engine& engine) {
     if (a.given(1)) {
         auto address = transfer::parsePostAddress(url);
         if (!address) {
-            engine.ReportError(kBadAddressMessage, kBadAddress, kStop, url);
+            engine.Report(ErrorId::BadAddress, url);
             return;
         }
         reply = HttpPost(engine, *address, a.text(1), std::move(localPath));

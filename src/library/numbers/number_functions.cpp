@@ -231,7 +231,7 @@ void fnFromHex(Text& result, Text& args, Engine& engine) {
                 : (c >= u'A' && c <= u'F') ? c - u'A' + 10
                                            : -1;
         if (d < 0) {
-            engine.ReportErrorNo(8, 48, t);
+            engine.Report(ErrorId::BadNumber, t);
             return;
         }
         // Past 2^53 the value no longer has an exact number.

@@ -18,10 +18,6 @@ namespace {
 
 constexpr TextView kMarkText{u"\x03", 1};
 
-constexpr int kOverflowError = 90;
-constexpr TextView kOverflowMessage =
-    u"有効桁数をオーバーしています。\\n整数のみ指定可能な場合は10桁、小数は15桁まで有効です";
-
 // The last occurrence of the particle (preferring one followed by "、") that
 // is outside brackets and not already marked.
 std::size_t findUnmarkedAs(TextView work, TextView particle) {
@@ -193,7 +189,7 @@ bool CallFunction(Engine& engine, const KeyedTable& functions, TextView name, Te
         entry->function(result, args, engine);
     } catch (const NumericOverflow&) {
         // The result keeps whatever the handler had written (normally nothing).
-        engine.ReportError(kOverflowMessage, kOverflowError, 48, entry->Name);
+        engine.Report(ErrorId::NumericOverflow, entry->Name);
     } catch (const std::bad_alloc&) {
         // Memory ran out: no handler can go on, and the top level reports it.
         throw;

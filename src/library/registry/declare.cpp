@@ -46,14 +46,14 @@ void cmdDeclare(StatementRecord& record, Engine& engine) {
     xxCmdData* existing = commands.find(newName);
     if (record.woArg.find(u'の') != Text::npos) {
         if (existing) {
-            engine.ReportErrorNo(605, 48, newName);
+            engine.Report(ErrorId::ReservedCommandName, newName);
             return;
         }
         declareMethod(record, engine, newName);
         return;
     }
     if (existing && existing->command) {
-        engine.ReportErrorNo(605, 48, newName);
+        engine.Report(ErrorId::ReservedCommandName, newName);
         return;
     }
     for (const auto& [key, entry] : commands.inOrder()) {

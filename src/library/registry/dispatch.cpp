@@ -97,7 +97,7 @@ void StandardLibrary::dispatchCommand(StatementRecord& record, Engine& engine) {
         return;
     }
     if (record.head == u"\r") return;
-    engine.ReportErrorNo(1, 64, record.head.empty() ? record.source : record.head);
+    engine.Report(ErrorId::UnknownCommand, record.head.empty() ? record.source : record.head);
 }
 
 }  // namespace qel

@@ -49,7 +49,7 @@ int64_t toInt32(double value) {
 std::optional<int64_t> toCount(Engine& engine, double value) {
     int64_t n = toInt32(value);
     if (n < 0) {
-        engine.ReportErrorNo(5, 48, number::format(value));
+        engine.Report(ErrorId::NegativeNumber, number::format(value));
         return std::nullopt;
     }
     return n;
@@ -62,18 +62,16 @@ Text numberResult(double value) {
 
 bool lengthAllowed(Engine& engine, double length) {
     if (length <= double(kMaxResultLength)) return true;
-    engine.ReportErrorNo(11, 48);
+    engine.Report(ErrorId::NumberTooLarge);
     return false;
 }
 
 void reportOverflow(Engine& engine) {
-    engine.ReportError(
-        u"有効桁数をオーバーしています。\\n整数のみ指定可能な場合は10桁、小数は15桁まで有効です",
-        90, 48);
+    engine.Report(ErrorId::NumericOverflow);
 }
 
 void reportBadNumber(Engine& engine, double value) {
-    engine.ReportErrorNo(4, 48, u"\r\n" + number::format(value));
+    engine.Report(ErrorId::NumberOutOfRange, u"\r\n" + number::format(value));
 }
 
 // ---- tables -------------------------------------------------------------------------
@@ -98,7 +96,7 @@ std::vector<TextView> splitCells(TextView row) {
 bool forEachColumnEntry(Engine& engine, TextView table, double column,
                         const std::function<void(TextView entry)>& visit) {
     if (column < 0) {
-        engine.ReportError(u"列番号が正しくありません。", 99, 64);
+        engine.Report(ErrorId::BadColumnNumber);
         return false;
     }
     const int64_t c = toInt32(column);
@@ -209,7 +207,7 @@ std::optional<ValueTest> makeValueTest(Engine& engine, TextView operand, TextVie
     for (const auto& s : kSymbols) {
         if (word == s.word) return ValueTest{s.kind, Text(operand)};
     }
-    engine.ReportErrorNo(41, 48, u"判別の条件");
+    engine.Report(ErrorId::ValueNotRight, u"判別の条件");
     return std::nullopt;
 }
 

@@ -85,7 +85,7 @@ inline bool isCellSeparator(char16_t c) {
 std::vector<TextView> splitRows(TextView table);
 // Cells of one row at ",", "、" and "，" (cells stay escaped).
 std::vector<TextView> splitCells(TextView row);
-// The column step: c < 0 reports error 99 and gives false; c = 0 visits every
+// The column step: c < 0 reports ErrorId::BadColumnNumber and gives false; c = 0 visits every
 // cell of every row; c >= 1 visits cell c of every row (empty for short rows).
 // Entries are visited with their escapes undone, one pass over the text.
 bool forEachColumnEntry(Engine& engine, TextView table, double column,

@@ -6,23 +6,18 @@
 
 namespace qel {
 
-namespace {
-constexpr int kNotBuiltError = 997;
-constexpr TextView kNotBuiltMessage = u"「%1」は、このビルドではまだ使えません。";
-}  // namespace
-
 void cmdNotBuilt(StatementRecord& record, Engine& engine) {
-    engine.ReportError(kNotBuiltMessage, kNotBuiltError, 48, record.head);
+    engine.Report(ErrorId::NotBuiltYet, record.head);
 }
 
 void setNotBuilt(StatementRecord& record, Engine& engine) {
-    engine.ReportError(kNotBuiltMessage, kNotBuiltError, 48, record.head);
+    engine.Report(ErrorId::NotBuiltYet, record.head);
 }
 
 void fnNotBuilt(Text& result, Text& args, Engine& engine) {
     (void)args;
     result.clear();
-    engine.ReportError(kNotBuiltMessage, kNotBuiltError, 48, engine.currentFunctionName);
+    engine.Report(ErrorId::NotBuiltYet, engine.currentFunctionName);
 }
 
 }  // namespace qel

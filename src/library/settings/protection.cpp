@@ -63,7 +63,7 @@ Text MakeProtectionKey(const std::array<bool, 5>& flags) {
 void LoadProtection(Engine& engine, TextView key) {
     ProtectionKey read = ReadProtectionKey(key);
     engine.protectionFlags = read.flags;
-    if (!read.sound) engine.ReportError(u"保護機能の設定が壊れています。", 0, 64);
+    if (!read.sound) engine.Report(ErrorId::ProtectionKeyDamaged);
 }
 
 bool CheckProtection(Engine& engine, Guard category) {
@@ -80,7 +80,7 @@ bool CheckProtection(Engine& engine, Guard category) {
         if (engine.ui().messageBox(request) != kYes) blocked = true;
     }
     if (!blocked) return true;
-    engine.ReportErrorNo(99, 16, statement);
+    engine.Report(ErrorId::ProtectionRefused, statement);
     return false;
 }
 

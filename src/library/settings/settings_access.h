@@ -3,8 +3,9 @@
 // store faults are reported.
 #pragma once
 
-#include "text/text.h"
 #include "platform/ports/settings_store.h"
+#include "resources/error_catalogue.h"
+#include "text/text.h"
 
 namespace qel {
 
@@ -14,13 +15,6 @@ class Engine;
 inline constexpr TextView kProtectionKeyPath = u"Qelscript\\Secure";
 inline constexpr TextView kProtectionKeyName = u"Key";
 
-// A store that is damaged on disk (error 901, style 16): the message names
-// the file and the line, and says how to get out of it.
-inline constexpr int kDamagedStoreError = 901;
-inline constexpr TextView kDamagedStoreMessage =
-    u"設定の保存ファイルが壊れているため、設定を読み書きできません。\n"
-    u"ファイルを直すか、削除してください。\n%1";
-
 // Reads the stored key and sets the engine's protection flags from it
 // (reporting a damaged key). When the store itself cannot be read (damaged,
 // or its file cannot be opened) that is reported and every category is
@@ -28,9 +22,10 @@ inline constexpr TextView kDamagedStoreMessage =
 // because its file broke.
 void LoadStoredProtection(Engine& engine);
 
-// Reports a store fault: 901 for a damaged store, else `failedError` with
-// `word` and the system's reason.
-void ReportSettingsFault(Engine& engine, const SettingsStatus& status, int failedError,
+// Reports a store fault: a damaged store as ErrorId::SettingsStoreDamaged
+// (naming the file and the line), else `failedError` with `word` and the
+// system's reason.
+void ReportSettingsFault(Engine& engine, const SettingsStatus& status, ErrorId failedError,
                          TextView word);
 
 }  // namespace qel

@@ -26,15 +26,9 @@ namespace qel {
 
 namespace {
 
-constexpr int kRegistryWriteFailed = 26;
 // A store that cannot be read (not damaged: the file or folder cannot be
 // opened) has no message of its own; the unknown-error one carries the reason.
-constexpr int kReadFailed = 999;
-constexpr int kRegistryDeleteFailed = 30;
-constexpr int kRegistryKeyWrong = 32;
-constexpr int kSettingsFileWriteFailed = 39;
-constexpr int kPleaseSpecify = 40;
-constexpr TextView kMissingParts = u"設定に必要な情報が不足しています。";
+constexpr ErrorId kReadFailed = ErrorId::UnknownFault;
 constexpr TextView kRegistryWord = u"レジストリ";
 constexpr TextView kSettingsFileWord = u"設定ファイル";
 constexpr TextView kApplication = u"Qelscript";
@@ -104,7 +98,7 @@ Text joinParts(const std::vector<Text>& parts, std::size_t from, std::size_t to,
 }
 
 void reportMissingParts(Engine& engine, TextView source) {
-    engine.ReportError(kMissingParts, 0, 48, source);
+    engine.Report(ErrorId::SettingPartsMissing, source);
 }
 
 // ---- registry places ---------------------------------------------------------------
@@ -169,7 +163,7 @@ SettingsStatus noStore() {
 // gives nothing when none has been named.
 std::optional<std::string> settingsFilePath(Engine& engine) {
     if (text::trimBlanks(engine.settingsFileName).empty()) {
-        engine.ReportErrorNo(kPleaseSpecify, 48, kSettingsFileWord);
+        engine.Report(ErrorId::ValueRequired, kSettingsFileWord);
         return std::nullopt;
     }
     return toNativePath(engine.settingsFileName);
@@ -247,13 +241,13 @@ void writeRegistry(Engine& engine, const std::vector<Text>& parts, TextView valu
     RegistryValue target = registryValueOf(parts);
     auto key = canonicalKey(target.key, true);
     if (!key) {
-        engine.ReportErrorNo(kRegistryKeyWrong, 48, target.key);
+        engine.Report(ErrorId::RegistryKeyWrong, target.key);
         return;
     }
     SettingsStore* store = storeOf(engine);
     SettingsStatus status =
         store ? store->write(SettingsArea::Registry, *key, target.name, value) : noStore();
-    if (!status) ReportSettingsFault(engine, status, kRegistryWriteFailed, *key);
+    if (!status) ReportSettingsFault(engine, status, ErrorId::RegistryWriteFailed, *key);
 }
 
 void writeSettingsFile(Engine& engine, const std::vector<Text>& parts, TextView value) {
@@ -268,13 +262,13 @@ void writeSettingsFile(Engine& engine, const std::vector<Text>& parts, TextView 
     ini::Document doc;
     auto lock = writableEntry(section, key, value) ? lockSettingsFile(engine, *path) : nullptr;
     if (!lock || !writable(loadSettingsFile(engine, *path, doc))) {
-        engine.ReportErrorNo(kSettingsFileWriteFailed, 16, engine.settingsFileName);
+        engine.Report(ErrorId::SettingsFileWriteFailed, engine.settingsFileName);
         return;
     }
     if (doc.get(section, key) == Text(value)) return;
     doc.set(ini::trimIni(section), ini::trimIni(key), value);
     if (!saveSettingsFile(engine, *path, doc)) {
-        engine.ReportErrorNo(kSettingsFileWriteFailed, 16, engine.settingsFileName);
+        engine.Report(ErrorId::SettingsFileWriteFailed, engine.settingsFileName);
     }
 }
 
@@ -301,7 +295,8 @@ void writeApplication(Engine& engine, const std::vector<Text>& parts, TextView v
     SettingsStatus status =
         store ? store->write(SettingsArea::Application, applicationKeyPath(name), key, value)
               : noStore();
-    if (!status) ReportSettingsFault(engine, status, kRegistryWriteFailed, name + u"の" + key);
+    if (!status)
+        ReportSettingsFault(engine, status, ErrorId::RegistryWriteFailed, name + u"の" + key);
 }
 
 // The value at a place; `fallback` when there is none (or it cannot be read,
@@ -315,7 +310,7 @@ Text readSetting(Engine& engine, const PlaceText& place, const std::vector<Text>
             RegistryValue target = registryValueOf(parts);
             auto key = canonicalKey(target.key, false);
             if (!key) {
-                engine.ReportErrorNo(kRegistryKeyWrong, 48, target.key);
+                engine.Report(ErrorId::RegistryKeyWrong, target.key);
                 return fallback;
             }
             if (!store) return fallback;
@@ -358,7 +353,7 @@ void deleteRegistry(Engine& engine, const std::vector<Text>& parts) {
     RegistryValue target = registryValueOf(parts);
     auto key = canonicalKey(target.key, true);
     if (!key) {
-        engine.ReportErrorNo(kRegistryDeleteFailed, 48, target.key);
+        engine.Report(ErrorId::RegistryDeleteFailed, target.key);
         return;
     }
     SettingsStore* store = storeOf(engine);
@@ -369,7 +364,7 @@ void deleteRegistry(Engine& engine, const std::vector<Text>& parts) {
     } else if (store) {
         status = store->removeValue(SettingsArea::Registry, *key, target.name, removed);
     }
-    if (!status) ReportSettingsFault(engine, status, kRegistryWriteFailed, *key);
+    if (!status) ReportSettingsFault(engine, status, ErrorId::RegistryWriteFailed, *key);
 }
 
 void deleteFromSettingsFile(Engine& engine, const std::vector<Text>& parts) {
@@ -379,20 +374,20 @@ void deleteFromSettingsFile(Engine& engine, const std::vector<Text>& parts) {
     auto lock = lockSettingsFile(engine, *path);
     if (!lock) {
         if (!engine.files().fileExists(*path)) return;  // nothing there to delete
-        engine.ReportErrorNo(kSettingsFileWriteFailed, 16, engine.settingsFileName);
+        engine.Report(ErrorId::SettingsFileWriteFailed, engine.settingsFileName);
         return;
     }
     Loaded loaded = loadSettingsFile(engine, *path, doc);
     if (loaded == Loaded::Missing) return;  // nothing there to delete
     if (!writable(loaded)) {
-        engine.ReportErrorNo(kSettingsFileWriteFailed, 16, engine.settingsFileName);
+        engine.Report(ErrorId::SettingsFileWriteFailed, engine.settingsFileName);
         return;
     }
     bool removed = parts.size() == 1
                        ? doc.removeSection(parts[0])
                        : doc.removeKey(parts[0], joinParts(parts, 1, parts.size(), u"の"));
     if (removed && !saveSettingsFile(engine, *path, doc)) {
-        engine.ReportErrorNo(kSettingsFileWriteFailed, 16, engine.settingsFileName);
+        engine.Report(ErrorId::SettingsFileWriteFailed, engine.settingsFileName);
     }
 }
 
@@ -414,7 +409,7 @@ void listRegistry(Text& result, TextView args, Engine& engine, Lister lister) {
     Text written = engine.EvalText(text::trimBlanks(args));
     auto key = canonicalKey(written, false);
     if (!key) {
-        engine.ReportErrorNo(kRegistryKeyWrong, 48, written);
+        engine.Report(ErrorId::RegistryKeyWrong, written);
         return;
     }
     SettingsStore* store = storeOf(engine);
@@ -434,14 +429,15 @@ void listRegistry(Text& result, TextView args, Engine& engine, Lister lister) {
 
 // ---- shared with the engine and the command line ---------------------------------------------
 
-void ReportSettingsFault(Engine& engine, const SettingsStatus& status, int failedError,
+void ReportSettingsFault(Engine& engine, const SettingsStatus& status, ErrorId failedError,
                          TextView word) {
     Text reason = text::fromUtf8(status.message);
     if (status.fault == SettingsFault::Damaged) {
-        engine.ReportError(kDamagedStoreMessage, kDamagedStoreError, 16, reason);
+        engine.Report(ErrorId::SettingsStoreDamaged, reason);
         return;
     }
-    engine.ReportErrorNo(failedError, 16, word.empty() ? reason : Text(word) + u"\n" + reason);
+    engine.Report(failedError, ErrorIcon::Stop,
+                  word.empty() ? reason : Text(word) + u"\n" + reason);
 }
 
 void LoadStoredProtection(Engine& engine) {

@@ -16,16 +16,6 @@ namespace qel {
 
 namespace {
 
-constexpr int kArgumentsMissing = 34;
-constexpr int kCommandArgumentsMissing = 35;
-constexpr int kNotFound = 201;
-constexpr int kCannotWriteName = 202;
-constexpr int kCannotWrite = 203;
-// A missing EUC-JP file has a message of its own, with advice on file names
-// that hold a backslash.
-constexpr int kEucNotFound = 204;
-constexpr int kCannotRead = 210;
-
 // 変換 names encodings by these exact words; any other word (the empty one
 // included) leaves the text as it is in that direction.
 std::optional<uEncoding::Selector> encodingOfWord(TextView word) {
@@ -42,15 +32,15 @@ bool wantsUtf8(TextView word) {
 
 // Reports a file the codec could not read, by its name; false then.
 bool reportUnread(Engine& engine, TextView fileName, uEncoding::CodecStatus status,
-                  int missingError = kNotFound) {
+                  ErrorId missing = ErrorId::NotFound) {
     switch (status) {
         case uEncoding::CodecStatus::Ok:
             return true;
         case uEncoding::CodecStatus::Missing:
-            engine.ReportErrorNo(missingError, 48, fileName);
+            engine.Report(missing, ErrorIcon::Warning, fileName);
             return false;
         case uEncoding::CodecStatus::Unreadable:
-            engine.ReportErrorNo(kCannotRead, 48, fileName);
+            engine.Report(ErrorId::CannotOpen, fileName);
             return false;
     }
     return false;
@@ -81,7 +71,8 @@ bool ReadFileInEncoding(Engine& engine, TextView fileName, uEncoding::Selector s
     auto status =
         uEncoding::readFileInEncoding(engine.files(), toNativePath(fileName), selector, out);
     return reportUnread(engine, fileName, status,
-                        selector == uEncoding::Selector::Euc ? kEucNotFound : kNotFound);
+                        selector == uEncoding::Selector::Euc ? ErrorId::FileNotFoundQuoteHint
+                                                             : ErrorId::NotFound);
 }
 
 bool WriteFileInEncoding(Engine& engine, TextView fileName, TextView text,
@@ -94,9 +85,9 @@ bool WriteFileInEncoding(Engine& engine, TextView fileName, TextView text,
 
 void ReportWriteFault(Engine& engine, TextView fileName, const FileStatus& status) {
     if (status.fault == FileFault::NotFound) {
-        engine.ReportErrorNo(kCannotWriteName, 16, fileName);
+        engine.Report(ErrorId::BadOrReadOnlyFolder, fileName);
     } else {
-        engine.ReportErrorNo(kCannotWrite, 16, text::fromUtf8(status.message));
+        engine.Report(ErrorId::CannotSave, text::fromUtf8(status.message));
     }
 }
 
@@ -126,7 +117,7 @@ void fnConvert(Text& result, Text& args, Engine& engine) {
 void fnEncodeFile(Text& result, Text& args, Engine& engine) {
     Text fileName = std::move(UnpackArgs(engine, args, true, 1)[0]);
     if (fileName.empty()) {
-        engine.ReportErrorNo(kArgumentsMissing, 48);
+        engine.Report(ErrorId::FunctionArgumentsMissing);
         return;
     }
     auto status = uEncoding::base64EncodeFile(engine.files(), toNativePath(fileName), result);
@@ -139,7 +130,7 @@ void fnRestore(Text& result, Text& args, Engine& engine) {
     if (!CheckProtection(engine, Guard::Files)) return;
     std::vector<Text> pieces = UnpackArgs(engine, args, true, 2);
     if (pieces[0].empty()) {
-        engine.ReportErrorNo(kArgumentsMissing, 48);
+        engine.Report(ErrorId::FunctionArgumentsMissing);
         return;
     }
     restoreToFile(engine, pieces[0], pieces[1]);
@@ -186,7 +177,7 @@ void cmdRestore(StatementRecord& record, Engine& engine) {
         textArg = record.woArg;
     }
     if (fileArg.empty()) {
-        engine.ReportErrorNo(kCommandArgumentsMissing, 48, record.source);
+        engine.Report(ErrorId::CommandArgumentsMissing, record.source);
         return;
     }
     Text fileName = engine.EvalText(fileArg);

@@ -28,7 +28,7 @@ Text slice(TextView t, int64_t start, int64_t length) {
 std::optional<int64_t> toPosition(Engine& engine, double value) {
     int64_t n = toInt32(value);
     if (n < 0) {
-        engine.ReportErrorNo(5, 48, number::format(value));
+        engine.Report(ErrorId::NegativeNumber, number::format(value));
         return std::nullopt;
     }
     if (n == 0) {
@@ -148,7 +148,7 @@ bool patternCommandArgs(StatementRecord& record, Engine& engine, Text& subject, 
         }
     }
     if (wo.empty() || source.empty()) {
-        engine.ReportErrorNo(35, 48);
+        engine.Report(ErrorId::CommandArgumentsMissing);
         return false;
     }
     subject = engine.EvalText(source);
@@ -349,7 +349,8 @@ void fnReading(Text& result, Text& args, Engine& engine) {
         if (!answer) {
             // The message scripts know, with the word naming what this
             // system needs in place of the input method it names.
-            engine.ReportErrorNo(27, 48, u"ふりがな（読み仮名の変換に MeCab または KAKASI を使います）");
+            engine.Report(ErrorId::InputMethodRequired,
+                          u"ふりがな（読み仮名の変換に MeCab または KAKASI を使います）");
             return;
         }
         readings = std::move(*answer);
@@ -418,7 +419,7 @@ void fnFind(Text& result, Text& args, Engine& engine) {
         // Searching an empty text finds nothing from anywhere; otherwise the
         // start must lie inside the text.
         if (start < 1 || (start > int64_t(t.size()) && !t.empty())) {
-            engine.ReportErrorNo(5, 48, number::format(a.number(0)));
+            engine.Report(ErrorId::NegativeNumber, number::format(a.number(0)));
             return;
         }
     }
@@ -552,7 +553,7 @@ void fnSimpleEncode(Text& result, Text& args, Engine& engine) {
     bool keyMatches = false;
     if (auto plain = decodeSimple(t, key, keyMatches)) {
         if (!keyMatches) {
-            engine.ReportErrorNo(41, 48, u"キー");
+            engine.Report(ErrorId::ValueNotRight, u"キー");
             return;
         }
         result = std::move(*plain);

@@ -45,7 +45,7 @@ std::optional<TextPlace> readTextPlace(Engine& engine, TextView t, bool& reporte
         double n = engine.EvalNumber(t.substr(0, t.size() - unit.size()));
         int64_t index = toInt32(n);
         if (index < 1) {
-            engine.ReportErrorNo(index < 0 ? 5 : 4, 48, number::format(n));
+            engine.Report(index < 0 ? ErrorId::NegativeNumber : ErrorId::NumberOutOfRange, number::format(n));
             reported = true;
             return std::nullopt;
         }
@@ -76,7 +76,7 @@ void cmdSearch(StatementRecord& record, Engine& engine) {
     if (wo.empty() || source.empty()) {
         // 検索 on a text box opens the find dialog, which comes with the
         // window layer.
-        engine.ReportError(u"「%1」は、このビルドではまだ使えません。", 997, 48, record.head);
+        engine.Report(ErrorId::NotBuiltYet, record.head);
         return;
     }
     Text subject = engine.EvalText(source);
@@ -100,11 +100,11 @@ void cmdReplace(StatementRecord& record, Engine& engine) {
     } else if (!splitAtNo(wo, target, old)) {
         // 置き換え on a text box opens the replace dialog, which comes with
         // the window layer.
-        engine.ReportError(u"「%1」は、このビルドではまだ使えません。", 997, 48, record.head);
+        engine.Report(ErrorId::NotBuiltYet, record.head);
         return;
     }
     if (target.empty() || old.empty()) {
-        engine.ReportErrorNo(35, 48);
+        engine.Report(ErrorId::CommandArgumentsMissing);
         return;
     }
     TextSubject s = readTextSubject(engine, target);
@@ -137,7 +137,7 @@ static void cmdEraseBody(StatementRecord& record, Engine& engine) {
             } else if (place->kind == TextPlace::Line) {
                 std::vector<Text> lines = textLines(value);
                 if (place->index > int64_t(lines.size())) {
-                    engine.ReportErrorNo(9, 48, number::format(double(place->index)));
+                    engine.Report(ErrorId::NoSuchRow, number::format(double(place->index)));
                     return;
                 }
                 lines.erase(lines.begin() + (place->index - 1));
@@ -146,7 +146,7 @@ static void cmdEraseBody(StatementRecord& record, Engine& engine) {
                 std::vector<Text> cells;
                 for (TextView c : splitCells(values::unifySeparators(value))) cells.emplace_back(c);
                 if (place->index > int64_t(cells.size())) {
-                    engine.ReportErrorNo(10, 48, number::format(double(place->index)));
+                    engine.Report(ErrorId::NoSuchColumn, number::format(double(place->index)));
                     return;
                 }
                 cells.erase(cells.begin() + (place->index - 1));
@@ -164,7 +164,7 @@ static void cmdEraseBody(StatementRecord& record, Engine& engine) {
     }
     // Anything else names a window or control, which come with the window
     // layer.
-    engine.ReportError(u"「%1」は、このビルドではまだ使えません。", 997, 48, record.head);
+    engine.Report(ErrorId::NotBuiltYet, record.head);
 }
 
 void cmdErase(StatementRecord& record, Engine& engine) {

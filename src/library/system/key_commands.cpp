@@ -11,19 +11,15 @@ namespace qel {
 
 namespace {
 
-constexpr int kKeysError = 93;
-constexpr TextView kKeysMessage = u"キー入力を送ることができません。\n%1";
-constexpr int kNoWindowError = 94;
-constexpr TextView kNoWindowMessage = u"「%1」というウィンドウが見つかりません。";
 // The pause between the raw key presses of 入力２, which lets slow programs
 // keep up.
 constexpr int kRawKeyPauseMs = 50;
 
 void reportKeys(Engine& engine, const KeyStatus& status, TextView target) {
     if (status.fault == KeyFault::NoWindow) {
-        engine.ReportError(kNoWindowMessage, kNoWindowError, 48, target);
+        engine.Report(ErrorId::WindowNotFound, target);
     } else {
-        engine.ReportError(kKeysMessage, kKeysError, 48, text::fromUtf8(status.message));
+        engine.Report(ErrorId::KeysNotSent, text::fromUtf8(status.message));
     }
 }
 
@@ -46,14 +42,13 @@ void typeKeys(StatementRecord& record, Engine& engine, bool raw) {
         // The whole text is checked before anything is typed: a mistake at
         // its end must not leave half the keys sent.
         if (!ParseSendKeys(keys, strokes, problem)) {
-            engine.ReportError(kKeysMessage, kKeysError, 48, problem);
+            engine.Report(ErrorId::KeysNotSent, problem);
             return;
         }
     }
     KeySender* sender = engine.platform.keys.get();
     if (!sender) {
-        engine.ReportError(kKeysMessage, kKeysError, 48,
-                           u"このビルドはキーを送ることができません。");
+        engine.Report(ErrorId::KeysNotSent, u"このビルドはキーを送ることができません。");
         return;
     }
     UiHost& ui = engine.ui();

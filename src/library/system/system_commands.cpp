@@ -111,14 +111,14 @@ void reportSystemFault(Engine& engine, const SystemStatus& status, TextView subj
         case SystemFault::None:
             return;
         case SystemFault::NotFound:
-            engine.ReportErrorNo(201, 16, subject);
+            engine.Report(ErrorId::NotFound, subject);
             return;
         case SystemFault::NotProgram:
-            engine.ReportErrorNo(209, 16, subject);
+            engine.Report(ErrorId::NotAProgram, subject);
             return;
         case SystemFault::Refused:
         case SystemFault::Other:
-            engine.ReportErrorNo(999, 16, text::fromUtf8(status.message));
+            engine.Report(ErrorId::UnknownFault, text::fromUtf8(status.message));
             return;
     }
 }
@@ -131,7 +131,7 @@ std::optional<std::int64_t> startProgram(StatementRecord& record, Engine& engine
     const Text commandLine = commandLineOf(engine, record.woArg);
     // Nothing to start is not found, whichever port would have been asked.
     if (text::trimBlanks(commandLine).empty()) {
-        engine.ReportErrorNo(201, 16, commandLine);
+        engine.Report(ErrorId::NotFound, commandLine);
         return std::nullopt;
     }
     SystemPort* port = systemOf(engine);
@@ -187,7 +187,7 @@ void EndSessionCommand(Engine& engine, SessionAction action) {
     SystemStatus status = port ? port->endSession(action) : noSystem();
     // The old system let a refusal pass in silence; a script that goes on
     // after asking for a shutdown deserves to know it did not happen.
-    if (!status) engine.ReportErrorNo(999, 16, text::fromUtf8(status.message));
+    if (!status) engine.Report(ErrorId::UnknownFault, text::fromUtf8(status.message));
 }
 
 void cmdStartProgram(StatementRecord& record, Engine& engine) {
@@ -231,7 +231,7 @@ void cmdAssociate(StatementRecord& record, Engine& engine) {
     SystemStatus status = port ? port->associate(extension, text::toUtf8(program),
                                                  text::toUtf8(description), text::toUtf8(icon))
                                : noSystem();
-    if (!status) engine.ReportErrorNo(26, 16, text::fromUtf8(status.message));
+    if (!status) engine.Report(ErrorId::RegistryWriteFailed, text::fromUtf8(status.message));
 }
 
 void cmdDeleteAssociation(StatementRecord& record, Engine& engine) {
@@ -239,7 +239,9 @@ void cmdDeleteAssociation(StatementRecord& record, Engine& engine) {
     std::string extension = extensionOf(engine, associationSubject(record.woArg));
     SystemPort* port = systemOf(engine);
     SystemStatus status = port ? port->removeAssociation(extension) : noSystem();
-    if (!status) engine.ReportErrorNo(30, 16, text::fromUtf8(status.message));
+    if (!status)
+        engine.Report(ErrorId::RegistryDeleteFailed, ErrorIcon::Stop,
+                      text::fromUtf8(status.message));
 }
 
 void fnWindowsVersion(Text& result, Text&, Engine& engine) {

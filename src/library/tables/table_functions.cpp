@@ -129,7 +129,7 @@ void extreme(Text& result, Text& args, Engine& engine, bool largest) {
     };
     if (!forEachColumnEntry(engine, a.text(0), a.number(1), visit)) return;
     if (failed) {
-        engine.ReportErrorNo(8, 48, bad);
+        engine.Report(ErrorId::BadNumber, bad);
         return;
     }
     result = numberResult(best.value_or(0));
@@ -233,7 +233,7 @@ void fnArrayJudge(Text& result, Text& args, Engine& engine) {
     if (!test) return;
     ColumnChoice column = columnArgument(a, 2);
     if (!column.all && column.number < 0) {
-        engine.ReportError(u"列番号が正しくありません。", 99, 64);
+        engine.Report(ErrorId::BadColumnNumber);
         return;
     }
     std::vector<Text> kept;
@@ -290,7 +290,7 @@ void fnArrayDelete(Text& result, Text& args, Engine& engine) {
     std::vector<bool> drop(rows.size(), false);
     for (int64_t n : numbers) {
         if (n < 1 || n > int64_t(rows.size())) {
-            engine.ReportErrorNo(9, 48, number::format(double(n)));
+            engine.Report(ErrorId::NoSuchRow, number::format(double(n)));
             return;
         }
         drop[std::size_t(n - 1)] = true;
@@ -308,7 +308,7 @@ void fnArrayInsert(Text& result, Text& args, Engine& engine) {
     double n = a.number(1);
     int64_t at = toInt32(n);
     if (at < 1) {
-        engine.ReportErrorNo(9, 48, number::format(n));
+        engine.Report(ErrorId::NoSuchRow, number::format(n));
         return;
     }
     // Every padded row costs memory of its own, not only its line break.
@@ -330,12 +330,12 @@ void fnArrayMap(Text& result, Text& args, Engine& engine) {
         expression = expression.substr(1, expression.size() - 2);
     }
     if (expression.empty()) {
-        engine.ReportErrorNo(34, 48);
+        engine.Report(ErrorId::FunctionArgumentsMissing);
         return;
     }
     ColumnChoice column = columnArgument(a, 2);
     if (!column.all && column.number < 0) {
-        engine.ReportError(u"列番号が正しくありません。", 99, 64);
+        engine.Report(ErrorId::BadColumnNumber);
         return;
     }
     Restore<Text> keepAnswer(engine.answer);
@@ -447,7 +447,7 @@ void fnStandardScore(Text& result, Text& args, Engine& engine) {
 static void cmdSortBody(StatementRecord& record, Engine& engine) {
     Text options = AskParticle(record, u"で");
     if (record.woArg.empty()) {
-        engine.ReportErrorNo(35, 48);
+        engine.Report(ErrorId::CommandArgumentsMissing);
         return;
     }
     TextSubject s = readTextSubject(engine, record.woArg);
@@ -469,7 +469,7 @@ static void cmdSortBody(StatementRecord& record, Engine& engine) {
             }
             column = toInt32(number::toNumber(digits));
             if (column < 0) {
-                engine.ReportError(u"列番号が正しくありません。", 99, 64);
+                engine.Report(ErrorId::BadColumnNumber);
                 return;
             }
         }
@@ -513,7 +513,7 @@ static void cmdSortBody(StatementRecord& record, Engine& engine) {
 static void cmdInsertBody(StatementRecord& record, Engine& engine) {
     Text where = record.heArg;
     if (record.woArg.empty() || where.empty()) {
-        engine.ReportErrorNo(35, 48);
+        engine.Report(ErrorId::CommandArgumentsMissing);
         return;
     }
     Text target = where, placeText;
@@ -526,7 +526,7 @@ static void cmdInsertBody(StatementRecord& record, Engine& engine) {
         place = readTextPlace(engine, placeText, reported);
         if (!place) {
             if (reported) return;
-            engine.ReportErrorNo(41, 48, u"挿入する位置");
+            engine.Report(ErrorId::ValueNotRight, u"挿入する位置");
             return;
         }
     }

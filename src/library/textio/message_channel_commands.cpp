@@ -13,9 +13,6 @@ namespace {
 // Messages keep the size limit scripts were written against: what the
 // system's atom table held, 255 bytes in code page 932.
 constexpr std::size_t kMaxMessageBytes = 255;
-constexpr int kChannelClosedError = 90;
-constexpr int kSendFailedError = 92;
-constexpr TextView kSendFailedMessage = u"プログラム間通信のメッセージを送信できません。\n%1";
 
 }  // namespace
 
@@ -63,8 +60,7 @@ void cmdStart(StatementRecord& record, Engine& engine) {
 void cmdSend(StatementRecord& record, Engine& engine) {
     Engine::ChannelState& channel = engine.channel;
     if (!channel.on) {
-        engine.ReportError(u"Qelvaneプログラム間通信が有効ではありません。", kChannelClosedError,
-                           48);
+        engine.Report(ErrorId::ChannelNotOpen);
         return;
     }
     Text message = engine.EvalText(record.woArg);
@@ -74,22 +70,20 @@ void cmdSend(StatementRecord& record, Engine& engine) {
     if (bytes > kMaxMessageBytes) {
         // The limit is the channel's; a longer text is refused out loud
         // rather than dropped without a word.
-        engine.ReportError(kSendFailedMessage, kSendFailedError, 48,
-                           u"メッセージが長すぎます（" + number::format(double(bytes)) +
-                               u"バイト）。送信できるのは255バイトまでです。");
+        engine.Report(ErrorId::MessageNotSent, u"メッセージが長すぎます（" +
+                                                   number::format(double(bytes)) +
+                                                   u"バイト）。送信できるのは255バイトまでです。");
         return;
     }
     if (!engine.platform.channel) {
-        engine.ReportError(kSendFailedMessage, kSendFailedError, 48,
-                           u"この環境には通信の場所がありません。");
+        engine.Report(ErrorId::MessageNotSent, u"この環境には通信の場所がありません。");
         return;
     }
     std::string id;
     FileStatus status =
         engine.platform.channel->post(channel.name, message, engine.clock().monotonicMs(), id);
     if (!status) {
-        engine.ReportError(kSendFailedMessage, kSendFailedError, 48,
-                           text::fromUtf8(status.message));
+        engine.Report(ErrorId::MessageNotSent, text::fromUtf8(status.message));
         return;
     }
     channel.sent = std::move(id);

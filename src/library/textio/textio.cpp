@@ -34,13 +34,13 @@ void cmdDisplay(StatementRecord& record, Engine& engine) {
     Text subject = record.woArg;
     if (subject.empty()) subject = AskParticle(record, u"と");
     if (subject.empty()) {
-        engine.ReportErrorNo(1, 64, record.source);
+        engine.Report(ErrorId::UnknownCommand, record.source);
         return;
     }
     Text heArg = record.heArg;
     record.extraArg = AskParticle(record, u"で");
     if (heArg == u"タスクトレイ") {
-        engine.ReportError(u"「%1」は、このビルドではまだ使えません。", 997, 48, u"タスクトレイへの表示");
+        engine.Report(ErrorId::NotBuiltYet, u"タスクトレイへの表示");
         return;
     }
     Text message = engine.EvalText(subject);
@@ -70,7 +70,7 @@ void fnInput(Text& result, Text& args, Engine& engine) {
 
 void cmdWait(StatementRecord& record, Engine& engine) {
     if (record.woArg.empty()) {
-        engine.ReportErrorNo(36, 64);
+        engine.Report(ErrorId::CommandNumberMissing);
         return;
     }
     double seconds = engine.EvalNumber(record.woArg);
@@ -121,13 +121,13 @@ void cmdPrint(StatementRecord& record, Engine& engine) {
     TextView objectName = of == TextView::npos ? subject : subject.substr(0, of);
     if (!objectName.empty() && libraryOf(engine).objectExists(objectName, engine)) {
         // Objects learn to print with the object layer.
-        engine.ReportErrorNo(302, 48, objectName);
+        engine.Report(ErrorId::ObjectCannotPrint, objectName);
         return;
     }
     Text content = engine.EvalText(subject);
     const bool onNewPage = record.heArg == u"次ページ";
     std::string problem = engine.ui().printText(content, onNewPage);
-    if (!problem.empty()) engine.ReportErrorNo(301, 16, text::fromUtf8(problem));
+    if (!problem.empty()) engine.Report(ErrorId::CannotPrint, text::fromUtf8(problem));
 }
 
 void setTitle(StatementRecord& record, Engine& engine) {
