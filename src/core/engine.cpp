@@ -25,14 +25,12 @@ void Engine::ResetRunState() {
     currentLine = 0;
     currentLevel = 0;
     stopRequested = false;
-    leaveRequested = leaveLoop = leaveIf = lineJumped = false;
+    unwind = Unwind::None;
+    lineJumped = false;
     inProcedure = false;
     procedureDepth = 0;
     fileRunDepth = 0;
-    unwinding = false;
     answer.clear();
-    progressProcedure.clear();
-    settingsFileName.clear();
     engineStatus = EngineStatus::Running;
 }
 

@@ -4,7 +4,6 @@
 // variables, procedures, the error routine).
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <memory>
 #include <unordered_map>
@@ -146,33 +145,56 @@ public:
 
     ErrorState errors;
     Text answer;
-    bool leaveRequested = false;
-    bool leaveLoop = false;
-    bool leaveIf = false;
+    // What the running statements are being left for. One state at a time:
+    //
+    //   None            statements run one after another.
+    //   LeaveIf         set by 抜ける(もし); the もし block that encloses it
+    //                   stops and clears it (endLeave).
+    //   LeaveLoop       set by 抜ける(繰り返し); an enclosing もし block or 分岐
+    //                   case stops, the loop stops and clears it.
+    //   LeaveProcedure  set by 抜ける; blocks and loops stop, the procedure
+    //                   body clears it when it returns.
+    //   Runaway         set by ReportTooDeep inside a nested level (and by a
+    //                   file run that nested too deep): every level abandons
+    //                   what it still had to do (Abandoned), up to the main
+    //                   program's list or the outermost call a host made,
+    //                   which clears it (passOnUnwinding).
+    //
+    // A leave that nothing encloses at the main program's top level is
+    // cleared after its statement (runStatements), so it cannot end later
+    // loops; text run inside a statement passes it on to that statement. A
+    // leave never replaces Runaway; ResetRunState clears everything.
+    //
+    // Two flags are deliberately not part of it. lineJumped says that a
+    // statement chose the line to go on after (a ジャンプ, or a block form
+    // moving past its end); it is consumed by whoever advances the line and
+    // may be set together with a leave (a もし block that ends because its
+    // loop is left still moves the line past itself). inProcedure is the
+    // scope of names, not a way out.
+    enum class Unwind : std::uint8_t { None, LeaveIf, LeaveLoop, LeaveProcedure, Runaway };
+    Unwind unwind = Unwind::None;
+    void requestLeave(Unwind target) {
+        if (unwind != Unwind::Runaway) unwind = target;
+    }
+    void endLeave(Unwind target) {
+        if (unwind == target) unwind = Unwind::None;
+    }
+    bool leavingProcedure() const { return unwind == Unwind::LeaveProcedure; }
+    // What ends a loop pass (or a 分岐 case): its own leave or its procedure's.
+    bool leavingLoop() const {
+        return unwind == Unwind::LeaveLoop || unwind == Unwind::LeaveProcedure;
+    }
+    // What ends a もし block: any leave.
+    bool leavingBlock() const { return leavingLoop() || unwind == Unwind::LeaveIf; }
+    bool unwinding() const { return unwind == Unwind::Runaway; }
+    void startUnwinding() { unwind = Unwind::Runaway; }
+    void endUnwinding() { endLeave(Unwind::Runaway); }
+
     bool lineJumped = false;
     bool inProcedure = false;
     // The Command statement that started executing last (its source names the
     // statement in protection prompts).
     const StatementRecord* currentStatement = nullptr;
-    Text progressProcedure;  // setting word 処理状況
-    // The percentage the progress procedure heard last. It outlives each
-    // operation (and each run), so a new operation does not repeat it.
-    int32_t lastPercent = 0;
-    Text settingsFileName;   // setting word 設定ファイル (as the script wrote it, evaluated)
-    // What the user forbade scripts to do (index: registry, files, system,
-    // native calls, ask first); reloaded at the start of every run.
-    std::array<bool, 5> protectionFlags{};
-    // The message channel between scripts (開始 … 通信, 送信); one run long.
-    struct ChannelState {
-        bool on = false;
-        Text name;
-        Text procedure;    // called, without arguments, for each message received
-        std::string sent;  // id of the message this run posted last ("" none)
-        std::string seen;  // id of the message received last ("" none)
-        Text received;     // what プログラム間メッセージ returns
-    } channel;
-    // The built-in function being called (for handlers shared by several).
-    Text currentFunctionName;
 
     // ---- variables and procedures ------------------------------------------
     KeyedTable globals;
@@ -191,11 +213,7 @@ public:
     // Procedure bodies and program texts running inside one another (the
     // main program's list is 1). Bounded by kMaxNestingDepth.
     int nestingDepth = 0;
-    // Set when nesting went too deep inside a nested level: every level
-    // abandons what it still had to do (Abandoned), up to the main program's
-    // list (or the outermost call a host made), where the run goes on.
-    bool unwinding = false;
-    // Thrown while unwinding: it ends the statement, the expression and the
+    // Thrown while unwinding (Unwind::Runaway): it ends the statement, the expression and the
     // handler a level was in the middle of, and is caught where the level
     // began (RunProcedureBody, RunStatementList). Code that calls a script
     // procedure from inside a library it must not cross (a callback) catches
@@ -343,8 +361,8 @@ private:
     // level, unless that is the outermost one.
     void passOnUnwinding() {
         if (nestingDepth <= 1) {
-            unwinding = false;
-        } else if (unwinding) {
+            endUnwinding();
+        } else if (unwinding()) {
             throw Abandoned{};
         }
     }

@@ -114,12 +114,12 @@ void Engine::ClearErrorState() {
 
 void Engine::ReportTooDeep(TextView where) {
     // One report per runaway: the levels that unwind after it stay silent.
-    if (!unwinding) {
+    if (!unwinding()) {
         Report(ErrorId::NestingTooDeep, where.substr(0, 80));
         // In the main program's own list there is nothing to unwind.
-        unwinding = nestingDepth > 1;
+        if (nestingDepth > 1) startUnwinding();
     }
-    if (unwinding) throw Abandoned{};
+    if (unwinding()) throw Abandoned{};
 }
 
 }  // namespace qel

@@ -17,6 +17,8 @@ public:
     virtual const xxCmdData* findSetting(TextView name) const = 0;
     // Finds and runs the handler of a Command statement.
     virtual void dispatchCommand(StatementRecord& record, Engine& engine) = 0;
+    // Runs the handler a Setting statement was classified with.
+    virtual void applySetting(StatementRecord& record, Engine& engine) = 0;
     // Runs an If statement (one-line or block form).
     virtual void runConditional(StatementRecord& record, ProgramRecord& program,
                                 Engine& engine) = 0;

@@ -108,7 +108,7 @@ bool Engine::CallProcedure(TextView name, TextView arguments, bool asCommand,
                            StatementRecord* record) {
     std::shared_ptr<xxCmdData> entry = procedures.findShared(name);
     if (!entry) return false;
-    if (unwinding) throw Abandoned{};
+    if (unwinding()) throw Abandoned{};
     // Checked before the arguments are bound, so that a runaway is reported
     // naming the procedure.
     if (!mayNestDeeper()) {
@@ -277,7 +277,7 @@ void Engine::giveBackLocalsTable(std::shared_ptr<KeyedTable> table) {
 }
 
 void Engine::RunProcedureBody(xxCmdData& entry) {
-    if (unwinding) throw Abandoned{};
+    if (unwinding()) throw Abandoned{};
     if (!mayNestDeeper()) {
         ReportTooDeep(entry.Name);
         return;
@@ -298,7 +298,7 @@ void Engine::RunProcedureBody(xxCmdData& entry) {
     long long i = entry.FuncPnt;
     ++nestingDepth;
     try {
-        while (!stopRequested && !unwinding && !leaveRequested) {
+        while (!stopRequested && !unwinding() && !leavingProcedure()) {
             if (i < 0 || std::size_t(i) >= statements.size()) break;
             StatementRecord& record = statements[std::size_t(i)];
             if (record.kind == StatementKind::End) break;
@@ -316,7 +316,7 @@ void Engine::RunProcedureBody(xxCmdData& entry) {
     }
     --nestingDepth;
 
-    leaveRequested = false;
+    endLeave(Unwind::LeaveProcedure);
     if (!stopRequested) {
         currentLine = savedLine;
         currentLevel = savedLevel;

@@ -21,7 +21,7 @@ private:
 }  // namespace
 
 void Engine::RunStatementList(std::vector<StatementRecord>& statements) {
-    if (unwinding) throw Abandoned{};
+    if (unwinding()) throw Abandoned{};
     if (!mayNestDeeper()) {
         ReportTooDeep(currentStatement ? TextView(currentStatement->source) : TextView());
         return;
@@ -55,8 +55,8 @@ void Engine::runStatements(std::vector<StatementRecord>& statements) {
         // end at once. Text run by 日本語処理 passes its 抜ける on to the
         // statement that ran it.
         if (!inProcedure && currentLevel == 0) {
-            leaveRequested = leaveLoop = leaveIf = false;
-        } else if (leaveRequested || leaveLoop || leaveIf || unwinding) {
+            if (!unwinding()) unwind = Unwind::None;
+        } else if (unwind != Unwind::None) {
             // Whatever the 抜ける leaves lies outside this text: the rest of
             // the text must not run on the way out.
             return;
@@ -90,7 +90,7 @@ void Engine::ExecuteStatement(StatementRecord& record) {
             assign(record, record.head, record.woArg);
             break;
         case StatementKind::Setting:
-            if (record.handler) record.handler(record, *this);
+            library.applySetting(record, *this);
             break;
         case StatementKind::PropertyAssign:
             if (!library.writeProperty(record.head, record.woArg, *this)) assign(record, record.head, record.woArg);
@@ -158,7 +158,7 @@ void Engine::runSequence(StatementRecord& record) {
     }
     Restore<const StatementRecord*> keep(currentStatement);
     for (std::size_t i = 0; i < cache.sentences.size(); ++i) {
-        if (i > 0 && (stopRequested || leaveRequested)) return;
+        if (i > 0 && (stopRequested || leavingProcedure())) return;
         ExecuteStatement(cache.sentences[i]);
     }
 }

@@ -14,6 +14,7 @@
 #include "library/system/send_keys.h"
 #include "platform/linux/runtime_channel.h"
 #include "platform/linux/system_clock.h"
+#include "library/registry/library_state.h"
 
 namespace qel {
 namespace {
@@ -180,7 +181,7 @@ TEST_F(MessageChannelTest, TheEndOfARunTakesBackOnlyItsOwnMessage) {
         a.end();
         EXPECT_FALSE(files.read(u"部屋"));
         // The ended run's channel is closed.
-        EXPECT_FALSE(a.engine().channel.on);
+        EXPECT_FALSE(libraryState(a.engine()).channel.on);
     }
     Script a(folder()), b(folder());
     a.run({u"通信を受信へ「部屋」で開始", u"「aの」を送信"});

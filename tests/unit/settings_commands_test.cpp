@@ -14,6 +14,7 @@
 #include "library/settings/settings.h"
 #include "library/settings/settings_access.h"
 #include "platform/linux/file_settings_store.h"
+#include "library/registry/library_state.h"
 
 namespace qel {
 namespace {
@@ -168,7 +169,7 @@ TEST_F(SettingsCommandsTest, TheProtectionKeyIsOutOfScriptsReach) {
     std::optional<Text> key;
     ASSERT_TRUE(store.read(SettingsArea::Application, kProtectionKeyPath, kProtectionKeyName, key));
     EXPECT_EQ(key, MakeProtectionKey(flags));
-    EXPECT_TRUE(engine().protectionFlags[static_cast<int>(Guard::NativeCalls)]);
+    EXPECT_TRUE(libraryState(engine()).protectionFlags[static_cast<int>(Guard::NativeCalls)]);
 
     // Before the store exists, its future file is refused as well.
     std::filesystem::remove_all(path("store"));

@@ -114,7 +114,7 @@ void runBlock(Engine& engine, ProgramRecord& program, std::size_t index, bool ho
     while (j < statements.size()) {
         // Leaving an enclosing loop leaves this block too: nothing after the
         // 抜ける line may run on the way out.
-        if (engine.stopRequested || engine.leaveRequested || engine.leaveIf || engine.leaveLoop) {
+        if (engine.stopRequested || engine.leavingBlock()) {
             closed = true;
             break;
         }
@@ -168,7 +168,7 @@ void runBlock(Engine& engine, ProgramRecord& program, std::size_t index, bool ho
         engine.Report(ErrorId::IfEndMissing);
     }
     if (engine.stopRequested) return;
-    engine.leaveIf = false;
+    engine.endLeave(Engine::Unwind::LeaveIf);
     engine.currentLine = static_cast<int32_t>(blockEnd(program, std::min(j, statements.size() - 1), level));
     engine.lineJumped = true;
 }

@@ -37,9 +37,9 @@ void cmdLeave(StatementRecord& record, Engine& engine) {
     }
     if (cache.plan) engine.answer = engine.EvalPlanned(*cache.plan, cache.valueText);
     switch (cache.target) {
-        case LeaveCache::Target::If: engine.leaveIf = true; break;
-        case LeaveCache::Target::Loop: engine.leaveLoop = true; break;
-        case LeaveCache::Target::Procedure: engine.leaveRequested = true; break;
+        case LeaveCache::Target::If: engine.requestLeave(Engine::Unwind::LeaveIf); break;
+        case LeaveCache::Target::Loop: engine.requestLeave(Engine::Unwind::LeaveLoop); break;
+        case LeaveCache::Target::Procedure: engine.requestLeave(Engine::Unwind::LeaveProcedure); break;
     }
 }
 
@@ -231,7 +231,7 @@ void cmdBranch(StatementRecord& record, Engine& engine) {
         std::size_t k = j + 1;
         while (k < last) {
             // Leaving an enclosing loop ends the case as well.
-            if (engine.stopRequested || engine.leaveRequested || engine.leaveLoop) break;
+            if (engine.stopRequested || engine.leavingLoop()) break;
             engine.currentLine = static_cast<int32_t>(k);
             engine.ExecuteStatement(statements[k]);
             k = nextStatement(engine, k);

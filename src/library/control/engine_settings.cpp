@@ -1,6 +1,7 @@
 // Setting words that act on the engine itself.
 #include "core/engine.h"
 #include "library/control/control.h"
+#include "library/registry/library_state.h"
 
 namespace qel {
 
@@ -48,7 +49,7 @@ void setLocals(StatementRecord& record, Engine& engine) {
 }
 
 void setProgressProcedure(StatementRecord& record, Engine& engine) {
-    engine.progressProcedure = record.woArg;
+    libraryState(engine).progressProcedure = record.woArg;
 }
 
 void setStartupText(StatementRecord& record, Engine& engine) {

@@ -139,7 +139,7 @@ bool runBlockPass(Engine& engine, std::vector<StatementRecord>& statements, std:
                   std::size_t end) {
     std::size_t j = first;
     while (j < end) {
-        if (engine.stopRequested || engine.leaveRequested || engine.leaveLoop) return true;
+        if (engine.stopRequested || engine.leavingLoop()) return true;
         engine.currentLine = static_cast<int32_t>(j);
         engine.ExecuteStatement(statements[j]);
         j = nextStatement(engine, j);
@@ -156,7 +156,7 @@ bool runBlockPass(Engine& engine, std::vector<StatementRecord>& statements, std:
 // loop then ends, and execution goes on at the label the jump found).
 bool runOneLinePass(Engine& engine, std::vector<StatementRecord>& body) {
     for (auto& record : body) {
-        if (engine.stopRequested || engine.leaveRequested || engine.leaveLoop) return true;
+        if (engine.stopRequested || engine.leavingLoop()) return true;
         const int32_t loopLine = engine.currentLine;
         engine.ExecuteStatement(record);
         if (engine.lineJumped) return false;
@@ -268,7 +268,7 @@ void cmdRepeat(StatementRecord& record, Engine& engine) {
     bool leftByJump = false;
     if (!oneLineForm && !inProgram) return;  // a block form run as one line has no body
     for (double pass = 0;; ++pass) {
-        if (engine.loopPassCheck() || engine.leaveRequested || engine.leaveLoop) break;
+        if (engine.loopPassCheck() || engine.leavingLoop()) break;
         if (plan.eachLine) {
             if (pass >= double(plan.lines.size())) break;
             engine.answer = plan.lines[std::size_t(pass)];
@@ -287,7 +287,7 @@ void cmdRepeat(StatementRecord& record, Engine& engine) {
         }
         if (advanceCounter(engine, plan)) break;
     }
-    engine.leaveLoop = false;
+    engine.endLeave(Engine::Unwind::LeaveLoop);
     if (!oneLineForm && inProgram && !leftByJump && !engine.stopRequested) {
         engine.currentLine = static_cast<int32_t>(std::min(endLine, statements.size() - 1));
     }

@@ -47,7 +47,7 @@ class FileRunLevel {
     FileRunLevel(Engine& engine, TextView name) : engine_(engine) {
         if (engine_.fileRunDepth >= kMaxFileRunDepth) {
             engine_.Report(ErrorId::FilesNestedTooDeep, name);
-            engine_.unwinding = true;
+            engine_.startUnwinding();
             return;
         }
         admitted_ = true;
@@ -57,7 +57,7 @@ class FileRunLevel {
         if (!admitted_) return;
         // The outermost file run ends the unwinding it started, unless a
         // procedure around it still has to be left.
-        if (--engine_.fileRunDepth == 0 && engine_.procedureDepth == 0) engine_.unwinding = false;
+        if (--engine_.fileRunDepth == 0 && engine_.procedureDepth == 0) engine_.endUnwinding();
     }
     FileRunLevel(const FileRunLevel&) = delete;
     FileRunLevel& operator=(const FileRunLevel&) = delete;
@@ -73,7 +73,7 @@ class FileRunLevel {
 // short is no file the script asked for.
 std::optional<Text> programFileName(StatementRecord& record, Engine& engine) {
     Text name = engine.EvalText(record.woArg);
-    if (engine.unwinding || engine.stopRequested) return std::nullopt;
+    if (engine.unwinding() || engine.stopRequested) return std::nullopt;
     return name;
 }
 

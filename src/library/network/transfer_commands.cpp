@@ -13,6 +13,7 @@
 #include "library/registry/function_support.h"
 #include "library/settings/protection.h"
 #include "library/textio/progress.h"
+#include "library/registry/library_state.h"
 
 namespace qel {
 
@@ -235,7 +236,7 @@ void cmdUpload(StatementRecord& record, Engine& engine) {
 void fnHttpDownload(Text& result, Text& args, Engine& engine) {
     FnArgs a(engine, args, 3);
     if (!a.given(0)) {
-        engine.Report(ErrorId::FunctionArgumentsMissing, engine.currentFunctionName);
+        engine.Report(ErrorId::FunctionArgumentsMissing, libraryState(engine).currentFunctionName);
         return;
     }
     const Text url = a.text(0);

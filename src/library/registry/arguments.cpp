@@ -1,13 +1,13 @@
 #include "library/registry/arguments.h"
 
 #include <algorithm>
-#include <new>
 
 #include "core/engine.h"
 #include "core/statement.h"
 #include "text/brackets.h"
 #include "core/values.h"
 #include "library/registry/function_support.h"
+#include "library/registry/script_fault.h"
 #include "library/registry/standard_library.h"
 
 namespace qel {
@@ -182,21 +182,13 @@ bool CallFunction(Engine& engine, const KeyedTable& functions, TextView name, Te
         }
     }
     result.clear();
-    Restore<Text> keepName(engine.currentFunctionName);
-    engine.currentFunctionName = entry->Name;
+    Text& currentName = libraryState(engine).currentFunctionName;
+    Restore<Text> keepName(currentName);
+    currentName = entry->Name;
     if (!entry->function) return true;
-    try {
-        entry->function(result, args, engine);
-    } catch (const NumericOverflow&) {
-        // The result keeps whatever the handler had written (normally nothing).
-        engine.Report(ErrorId::NumericOverflow, entry->Name);
-    } catch (const std::bad_alloc&) {
-        // Memory ran out: no handler can go on, and the top level reports it.
-        throw;
-    } catch (const std::exception&) {
-        // Any other fault inside a handler ends the call quietly with what it
-        // had written; the script goes on.
-    }
+    // A fault keeps whatever the handler had written (normally nothing) as
+    // the result.
+    runAtFaultBoundary(engine, entry->Name, [&] { entry->function(result, args, engine); });
     return true;
 }
 

@@ -4,6 +4,7 @@
 #include "text/brackets.h"
 #include "library/registry/standard_library.h"
 #include "library/registry/rows.h"
+#include "library/registry/script_fault.h"
 
 namespace qel {
 
@@ -67,6 +68,14 @@ bool StandardLibrary::tryProcedures(StatementRecord& record, Engine& engine) {
     return false;
 }
 
+void StandardLibrary::runHandler(StatementRecord& record, Engine& engine) {
+    runAtFaultBoundary(engine, {}, [&] { record.handler(record, engine); });
+}
+
+void StandardLibrary::applySetting(StatementRecord& record, Engine& engine) {
+    if (record.handler) runHandler(record, engine);
+}
+
 xxCmdData* StandardLibrary::findContainedCommand(TextView head) const {
     for (const auto& [key, entry] : commands_.inOrder()) {
         (void)key;
@@ -77,7 +86,7 @@ xxCmdData* StandardLibrary::findContainedCommand(TextView head) const {
 
 void StandardLibrary::dispatchCommand(StatementRecord& record, Engine& engine) {
     if (record.handler) {
-        record.handler(record, engine);
+        runHandler(record, engine);
         return;
     }
     if (tryCaller(record, engine)) return;
@@ -93,7 +102,7 @@ void StandardLibrary::dispatchCommand(StatementRecord& record, Engine& engine) {
         // Binding splits the へ off a verb that ends in it (右へ); the
         // handler still gets the verb whole.
         if (text::endsWith(verb, u"へ") && text::endsWith(entry->Name, u"へ")) record.head = verb;
-        record.handler(record, engine);
+        runHandler(record, engine);
         return;
     }
     if (record.head == u"\r") return;

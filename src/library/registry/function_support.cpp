@@ -66,10 +66,6 @@ bool lengthAllowed(Engine& engine, double length) {
     return false;
 }
 
-void reportOverflow(Engine& engine) {
-    engine.Report(ErrorId::NumericOverflow);
-}
-
 void reportBadNumber(Engine& engine, double value) {
     engine.Report(ErrorId::NumberOutOfRange, u"\r\n" + number::format(value));
 }

@@ -10,16 +10,12 @@
 #include <vector>
 
 #include "core/limits.h"
+#include "library/registry/script_fault.h"
 #include "text/text.h"
 
 namespace qel {
 
 class Engine;
-
-// Thrown by a handler when a number does not fit where it has to go (a count,
-// a 32-bit integer, a finite result). The function call catches it and makes
-// the overflow report, so a handler never has to unwind by hand.
-struct NumericOverflow {};
 
 // The longest text a function builds: the limit of every text a script
 // makes. A repeat count or a padding that would pass it is refused with
@@ -50,20 +46,9 @@ class FnArgs {
     std::size_t written_ = 0;
 };
 
-// The overflow report that a function call makes for NumericOverflow, for
-// the commands, which have no call around them to catch it.
-void reportOverflow(Engine& engine);
-template <class Body>
-void withOverflowReport(Engine& engine, Body body) {
-    try {
-        body();
-    } catch (const NumericOverflow&) {
-        reportOverflow(engine);
-    }
-}
-
 // A count or position as a whole number: rounded half to even like the
-// platform's integer conversion; beyond the 32-bit range it overflows.
+// platform's integer conversion; beyond the 32-bit range it throws
+// NumericOverflow.
 int64_t toInt32(double value);
 // The same for a count that may not be negative: reports error 5 with the
 // number and returns nothing.

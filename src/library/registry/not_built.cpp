@@ -3,6 +3,7 @@
 // unknown words or doing nothing.
 #include "core/engine.h"
 #include "library/registry/registry.h"
+#include "library/registry/library_state.h"
 
 namespace qel {
 
@@ -17,7 +18,7 @@ void setNotBuilt(StatementRecord& record, Engine& engine) {
 void fnNotBuilt(Text& result, Text& args, Engine& engine) {
     (void)args;
     result.clear();
-    engine.Report(ErrorId::NotBuiltYet, engine.currentFunctionName);
+    engine.Report(ErrorId::NotBuiltYet, libraryState(engine).currentFunctionName);
 }
 
 }  // namespace qel

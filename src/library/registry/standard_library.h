@@ -4,6 +4,7 @@
 
 #include "core/engine.h"
 #include "core/library_port.h"
+#include "library/registry/library_state.h"
 
 namespace qel {
 
@@ -13,6 +14,7 @@ public:
 
     const xxCmdData* findSetting(TextView name) const override { return settings_.find(name); }
     void dispatchCommand(StatementRecord& record, Engine& engine) override;
+    void applySetting(StatementRecord& record, Engine& engine) override;
     void runConditional(StatementRecord& record, ProgramRecord& program, Engine& engine) override;
     bool callFunction(TextView name, TextView arg, Text& result, Engine& engine) override;
     bool readProperty(TextView name, TextView arg, Text& result, Engine& engine) override;
@@ -24,8 +26,11 @@ public:
     KeyedTable& commands() { return commands_; }
     KeyedTable& functions() { return functions_; }
     KeyedTable& settings() { return settings_; }
+    LibraryState& state() { return state_; }
 
 private:
+    // A command or setting handler, inside the fault boundary.
+    static void runHandler(StatementRecord& record, Engine& engine);
     bool tryCaller(StatementRecord& record, Engine& engine);
     bool tryProcedures(StatementRecord& record, Engine& engine);
     xxCmdData* findContainedCommand(TextView head) const;
@@ -33,6 +38,7 @@ private:
     KeyedTable commands_;
     KeyedTable settings_;
     KeyedTable functions_;
+    LibraryState state_;
 };
 
 // The library of an engine (handlers that need the registries reach them here).

@@ -2,6 +2,7 @@
 
 #include "core/engine.h"
 #include "core/statement.h"
+#include "library/registry/library_state.h"
 
 namespace qel {
 namespace {
@@ -62,12 +63,12 @@ Text MakeProtectionKey(const std::array<bool, 5>& flags) {
 
 void LoadProtection(Engine& engine, TextView key) {
     ProtectionKey read = ReadProtectionKey(key);
-    engine.protectionFlags = read.flags;
+    libraryState(engine).protectionFlags = read.flags;
     if (!read.sound) engine.Report(ErrorId::ProtectionKeyDamaged);
 }
 
 bool CheckProtection(Engine& engine, Guard category) {
-    const auto& flags = engine.protectionFlags;
+    const auto& flags = libraryState(engine).protectionFlags;
     int index = static_cast<int>(category);
     bool blocked = category == Guard::NativeCalls ? flags[2] || flags[3] : flags[index];
     Text statement = statementText(engine);

@@ -21,6 +21,7 @@
 #include "library/settings/protection.h"
 #include "library/settings/settings.h"
 #include "library/settings/settings_access.h"
+#include "library/registry/library_state.h"
 
 namespace qel {
 
@@ -162,11 +163,11 @@ SettingsStatus noStore() {
 // The settings file named by 設定ファイル, as a system path; reports and
 // gives nothing when none has been named.
 std::optional<std::string> settingsFilePath(Engine& engine) {
-    if (text::trimBlanks(engine.settingsFileName).empty()) {
+    if (text::trimBlanks(libraryState(engine).settingsFileName).empty()) {
         engine.Report(ErrorId::ValueRequired, kSettingsFileWord);
         return std::nullopt;
     }
-    return toNativePath(engine.settingsFileName);
+    return toNativePath(libraryState(engine).settingsFileName);
 }
 
 enum class Loaded { Ok, Missing, Unreadable, NotWritable };
@@ -254,7 +255,7 @@ void writeSettingsFile(Engine& engine, const std::vector<Text>& parts, TextView 
     Text section = parts[0];
     Text key = joinParts(parts, 1, parts.size(), u"の");
     if (ini::trimIni(section).empty() || ini::trimIni(key).empty()) {
-        reportMissingParts(engine, engine.settingsFileName);
+        reportMissingParts(engine, libraryState(engine).settingsFileName);
         return;
     }
     auto path = settingsFilePath(engine);
@@ -262,13 +263,13 @@ void writeSettingsFile(Engine& engine, const std::vector<Text>& parts, TextView 
     ini::Document doc;
     auto lock = writableEntry(section, key, value) ? lockSettingsFile(engine, *path) : nullptr;
     if (!lock || !writable(loadSettingsFile(engine, *path, doc))) {
-        engine.Report(ErrorId::SettingsFileWriteFailed, engine.settingsFileName);
+        engine.Report(ErrorId::SettingsFileWriteFailed, libraryState(engine).settingsFileName);
         return;
     }
     if (doc.get(section, key) == Text(value)) return;
     doc.set(ini::trimIni(section), ini::trimIni(key), value);
     if (!saveSettingsFile(engine, *path, doc)) {
-        engine.Report(ErrorId::SettingsFileWriteFailed, engine.settingsFileName);
+        engine.Report(ErrorId::SettingsFileWriteFailed, libraryState(engine).settingsFileName);
     }
 }
 
@@ -374,20 +375,20 @@ void deleteFromSettingsFile(Engine& engine, const std::vector<Text>& parts) {
     auto lock = lockSettingsFile(engine, *path);
     if (!lock) {
         if (!engine.files().fileExists(*path)) return;  // nothing there to delete
-        engine.Report(ErrorId::SettingsFileWriteFailed, engine.settingsFileName);
+        engine.Report(ErrorId::SettingsFileWriteFailed, libraryState(engine).settingsFileName);
         return;
     }
     Loaded loaded = loadSettingsFile(engine, *path, doc);
     if (loaded == Loaded::Missing) return;  // nothing there to delete
     if (!writable(loaded)) {
-        engine.Report(ErrorId::SettingsFileWriteFailed, engine.settingsFileName);
+        engine.Report(ErrorId::SettingsFileWriteFailed, libraryState(engine).settingsFileName);
         return;
     }
     bool removed = parts.size() == 1
                        ? doc.removeSection(parts[0])
                        : doc.removeKey(parts[0], joinParts(parts, 1, parts.size(), u"の"));
     if (removed && !saveSettingsFile(engine, *path, doc)) {
-        engine.Report(ErrorId::SettingsFileWriteFailed, engine.settingsFileName);
+        engine.Report(ErrorId::SettingsFileWriteFailed, libraryState(engine).settingsFileName);
     }
 }
 
@@ -447,7 +448,7 @@ void LoadStoredProtection(Engine& engine) {
         SettingsStatus status =
             store->read(SettingsArea::Application, kProtectionKeyPath, kProtectionKeyName, key);
         if (!status) {
-            engine.protectionFlags = {true, true, true, true, false};
+            libraryState(engine).protectionFlags = {true, true, true, true, false};
             ReportSettingsFault(engine, status, kReadFailed, {});
             return;
         }
@@ -497,11 +498,11 @@ void fnSetting(Text& result, Text& args, Engine& engine) {
 
 // 設定ファイルは「名前」: the settings file of 設定 and 削除 for the rest of the run.
 void setSettingsFile(StatementRecord& record, Engine& engine) {
-    engine.settingsFileName = engine.EvalText(record.woArg);
+    libraryState(engine).settingsFileName = engine.EvalText(record.woArg);
 }
 
 void fnSettingsFile(Text& result, Text&, Engine& engine) {
-    result = engine.settingsFileName;
+    result = libraryState(engine).settingsFileName;
 }
 
 // レジストリのサブキー一覧(「キー」) and レジストリの値一覧(「キー」): names as a list.

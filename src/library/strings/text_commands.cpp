@@ -114,8 +114,7 @@ void cmdReplace(StatementRecord& record, Engine& engine) {
     finishTextCommand(engine, s, value);
 }
 
-// The command itself; cmdErase below reports an overflow of its numbers.
-static void cmdEraseBody(StatementRecord& record, Engine& engine) {
+void cmdErase(StatementRecord& record, Engine& engine) {
     Text from = AskParticle(record, u"から");
     Text wo = record.woArg;
     if (!from.empty() && !wo.empty()) {
@@ -165,10 +164,6 @@ static void cmdEraseBody(StatementRecord& record, Engine& engine) {
     // Anything else names a window or control, which come with the window
     // layer.
     engine.Report(ErrorId::NotBuiltYet, record.head);
-}
-
-void cmdErase(StatementRecord& record, Engine& engine) {
-    withOverflowReport(engine, [&] { cmdEraseBody(record, engine); });
 }
 
 }  // namespace qel

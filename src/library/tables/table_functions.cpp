@@ -443,8 +443,7 @@ void fnStandardScore(Text& result, Text& args, Engine& engine) {
 
 // ---- commands --------------------------------------------------------------------------------
 
-// The command itself; cmdSort below reports an overflow of its numbers.
-static void cmdSortBody(StatementRecord& record, Engine& engine) {
+void cmdSort(StatementRecord& record, Engine& engine) {
     Text options = AskParticle(record, u"で");
     if (record.woArg.empty()) {
         engine.Report(ErrorId::CommandArgumentsMissing);
@@ -509,8 +508,7 @@ static void cmdSortBody(StatementRecord& record, Engine& engine) {
     finishTextCommand(engine, s, out);
 }
 
-// The command itself; cmdInsert below reports an overflow of its numbers.
-static void cmdInsertBody(StatementRecord& record, Engine& engine) {
+void cmdInsert(StatementRecord& record, Engine& engine) {
     Text where = record.heArg;
     if (record.woArg.empty() || where.empty()) {
         engine.Report(ErrorId::CommandArgumentsMissing);
@@ -557,13 +555,6 @@ static void cmdInsertBody(StatementRecord& record, Engine& engine) {
         value = text::join(cells, u",");
     }
     finishTextCommand(engine, s, value);
-}
-
-void cmdSort(StatementRecord& record, Engine& engine) {
-    withOverflowReport(engine, [&] { cmdSortBody(record, engine); });
-}
-void cmdInsert(StatementRecord& record, Engine& engine) {
-    withOverflowReport(engine, [&] { cmdInsertBody(record, engine); });
 }
 
 }  // namespace qel

@@ -5,6 +5,7 @@
 #include "text/number.h"
 #include "library/textio/message_channel.h"
 #include "library/textio/textio.h"
+#include "library/registry/library_state.h"
 
 namespace qel {
 
@@ -17,12 +18,12 @@ constexpr std::size_t kMaxMessageBytes = 255;
 }  // namespace
 
 bool MessageChannelListening(Engine& engine) {
-    return engine.channel.on && engine.platform.channel != nullptr;
+    return libraryState(engine).channel.on && engine.platform.channel != nullptr;
 }
 
 void PollMessageChannel(Engine& engine) {
     if (!MessageChannelListening(engine)) return;
-    Engine::ChannelState& channel = engine.channel;
+    LibraryState::Channel& channel = libraryState(engine).channel;
     std::optional<ChannelMessage> message = engine.platform.channel->read(channel.name);
     if (!message || message->id == channel.seen) return;
     channel.received = std::move(message->text);
@@ -34,17 +35,17 @@ void PollMessageChannel(Engine& engine) {
 }
 
 void EndMessageChannel(Engine& engine) {
-    Engine::ChannelState& channel = engine.channel;
+    LibraryState::Channel& channel = libraryState(engine).channel;
     if (engine.platform.channel && !channel.sent.empty()) {
         engine.platform.channel->withdraw(channel.name, channel.sent);
     }
-    channel = Engine::ChannelState{};
+    channel = LibraryState::Channel{};
 }
 
 void cmdStart(StatementRecord& record, Engine& engine) {
     Text with = AskParticle(record, u"で");
     if (record.woArg != u"通信") return;
-    Engine::ChannelState& channel = engine.channel;
+    LibraryState::Channel& channel = libraryState(engine).channel;
     Text name = engine.EvalText(with);
     if (engine.platform.channel && !channel.sent.empty() &&
         !text::equalsFolded(name, channel.name)) {
@@ -58,7 +59,7 @@ void cmdStart(StatementRecord& record, Engine& engine) {
 }
 
 void cmdSend(StatementRecord& record, Engine& engine) {
-    Engine::ChannelState& channel = engine.channel;
+    LibraryState::Channel& channel = libraryState(engine).channel;
     if (!channel.on) {
         engine.Report(ErrorId::ChannelNotOpen);
         return;
@@ -90,7 +91,7 @@ void cmdSend(StatementRecord& record, Engine& engine) {
 }
 
 void fnChannelMessage(Text& result, Text&, Engine& engine) {
-    result = engine.channel.received;
+    result = libraryState(engine).channel.received;
 }
 
 }  // namespace qel

@@ -5,6 +5,7 @@
 
 #include "core/engine.h"
 #include "text/number.h"
+#include "library/registry/library_state.h"
 
 namespace qel {
 
@@ -23,18 +24,18 @@ int percentOf(double done, double total) {
 }  // namespace
 
 bool ProgressOn(const Engine& engine) {
-    return !engine.progressProcedure.empty();
+    return !libraryState(engine).progressProcedure.empty();
 }
 
 void NotifyProgress(Engine& engine, double done, double total) {
     const int percent = percentOf(done, total);
-    if (percent == engine.lastPercent) return;
-    engine.lastPercent = percent;
+    if (percent == libraryState(engine).lastPercent) return;
+    libraryState(engine).lastPercent = percent;
     Text args =
         number::format(percent) + u"," + number::format(done) + u"," + number::format(total);
     Text keep = engine.answer;
     try {
-        engine.CallProcedure(engine.progressProcedure, args, false, nullptr);
+        engine.CallProcedure(libraryState(engine).progressProcedure, args, false, nullptr);
     } catch (const Engine::Abandoned&) {
         // Progress is reported from inside the operation (a transfer, a
         // table walk), which must not be torn through: it ends, and the
