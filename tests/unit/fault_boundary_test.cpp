@@ -18,14 +18,18 @@ void functionThrowingUnexpected(Text& result, Text&, Engine&) {
     result = u"途中";
     throw std::runtime_error("broken invariant");
 }
-void functionOverflowing(Text&, Text&, Engine&) { throw NumericOverflow{}; }
+void functionOverflowing(Text&, Text&, Engine&) {
+    throw NumericOverflow{};
+}
 void commandThrowingUnexpected(StatementRecord&, Engine&) {
     throw std::logic_error("no such state");
 }
 void commandFaulting(StatementRecord&, Engine&) {
     throw ScriptFault{ErrorId::LabelNotFound, u"どこか："};
 }
-void commandOutOfMemory(StatementRecord&, Engine&) { throw std::bad_alloc(); }
+void commandOutOfMemory(StatementRecord&, Engine&) {
+    throw std::bad_alloc();
+}
 
 class FaultBoundaryTest : public EngineTest {
   protected:

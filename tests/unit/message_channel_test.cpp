@@ -9,12 +9,12 @@
 #include <filesystem>
 #include <fstream>
 
-#include "temp_folder.h"
 #include "engine_fixture.h"
+#include "library/registry/library_state.h"
 #include "library/system/send_keys.h"
 #include "platform/linux/runtime_channel.h"
 #include "platform/linux/system_clock.h"
-#include "library/registry/library_state.h"
+#include "temp_folder.h"
 
 namespace qel {
 namespace {

@@ -10,11 +10,11 @@
 
 #include "core/parser.h"
 #include "engine_fixture.h"
+#include "library/registry/library_state.h"
 #include "library/settings/protection.h"
 #include "library/settings/settings.h"
 #include "library/settings/settings_access.h"
 #include "platform/linux/file_settings_store.h"
-#include "library/registry/library_state.h"
 
 namespace qel {
 namespace {

@@ -37,9 +37,15 @@ void cmdLeave(StatementRecord& record, Engine& engine) {
     }
     if (cache.plan) engine.answer = engine.EvalPlanned(*cache.plan, cache.valueText);
     switch (cache.target) {
-        case LeaveCache::Target::If: engine.requestLeave(Engine::Unwind::LeaveIf); break;
-        case LeaveCache::Target::Loop: engine.requestLeave(Engine::Unwind::LeaveLoop); break;
-        case LeaveCache::Target::Procedure: engine.requestLeave(Engine::Unwind::LeaveProcedure); break;
+        case LeaveCache::Target::If:
+            engine.requestLeave(Engine::Unwind::LeaveIf);
+            break;
+        case LeaveCache::Target::Loop:
+            engine.requestLeave(Engine::Unwind::LeaveLoop);
+            break;
+        case LeaveCache::Target::Procedure:
+            engine.requestLeave(Engine::Unwind::LeaveProcedure);
+            break;
     }
 }
 

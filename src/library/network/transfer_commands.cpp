@@ -6,14 +6,14 @@
 #include "core/engine.h"
 #include "core/parser.h"
 #include "core/paths.h"
-#include "text/number.h"
 #include "library/files/store_guard.h"
 #include "library/network/network.h"
 #include "library/network/transfer_support.h"
 #include "library/registry/function_support.h"
+#include "library/registry/library_state.h"
 #include "library/settings/protection.h"
 #include "library/textio/progress.h"
-#include "library/registry/library_state.h"
+#include "text/number.h"
 
 namespace qel {
 

@@ -4,11 +4,11 @@
 
 #include "core/engine.h"
 #include "core/statement.h"
-#include "text/brackets.h"
 #include "core/values.h"
 #include "library/registry/function_support.h"
 #include "library/registry/script_fault.h"
 #include "library/registry/standard_library.h"
+#include "text/brackets.h"
 
 namespace qel {
 

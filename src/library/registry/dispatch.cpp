@@ -1,10 +1,10 @@
 // Command dispatch: from a statement's verb to its handler. The handler found
 // on a statement's first execution is kept for the rest of the run.
 #include "core/parser.h"
-#include "text/brackets.h"
-#include "library/registry/standard_library.h"
 #include "library/registry/rows.h"
 #include "library/registry/script_fault.h"
+#include "library/registry/standard_library.h"
+#include "text/brackets.h"
 
 namespace qel {
 

@@ -2,8 +2,8 @@
 // carry yet. They say so through the error routine rather than failing as
 // unknown words or doing nothing.
 #include "core/engine.h"
-#include "library/registry/registry.h"
 #include "library/registry/library_state.h"
+#include "library/registry/registry.h"
 
 namespace qel {
 

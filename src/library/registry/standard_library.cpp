@@ -10,9 +10,13 @@ bool StandardLibrary::readProperty(TextView, TextView, Text&, Engine&) { return 
 bool StandardLibrary::writeProperty(TextView, TextView, Engine&) { return false; }
 bool StandardLibrary::objectExists(TextView, Engine&) { return false; }
 
-void StandardLibrary::resetRun(Engine&) { state_.resetRun(); }
+void StandardLibrary::resetRun(Engine&) {
+    state_.resetRun();
+}
 
-LibraryState& libraryState(Engine& engine) { return libraryOf(engine).state(); }
+LibraryState& libraryState(Engine& engine) {
+    return libraryOf(engine).state();
+}
 const LibraryState& libraryState(const Engine& engine) {
     return static_cast<StandardLibrary&>(engine.library).state();
 }

@@ -28,7 +28,7 @@ public:
     KeyedTable& settings() { return settings_; }
     LibraryState& state() { return state_; }
 
-private:
+  private:
     // A command or setting handler, inside the fault boundary.
     static void runHandler(StatementRecord& record, Engine& engine);
     bool tryCaller(StatementRecord& record, Engine& engine);

@@ -13,15 +13,15 @@
 #include "core/engine.h"
 #include "core/paths.h"
 #include "core/statement.h"
-#include "text/brackets.h"
-#include "text/ini.h"
 #include "core/values.h"
 #include "library/files/store_guard.h"
 #include "library/registry/arguments.h"
+#include "library/registry/library_state.h"
 #include "library/settings/protection.h"
 #include "library/settings/settings.h"
 #include "library/settings/settings_access.h"
-#include "library/registry/library_state.h"
+#include "text/brackets.h"
+#include "text/ini.h"
 
 namespace qel {
 

@@ -2,10 +2,10 @@
 // プログラム間メッセージ, and the polling the waits do.
 #include "core/engine.h"
 #include "core/parser.h"
-#include "text/number.h"
+#include "library/registry/library_state.h"
 #include "library/textio/message_channel.h"
 #include "library/textio/textio.h"
-#include "library/registry/library_state.h"
+#include "text/number.h"
 
 namespace qel {
 

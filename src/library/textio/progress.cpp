@@ -4,8 +4,8 @@
 #include <limits>
 
 #include "core/engine.h"
-#include "text/number.h"
 #include "library/registry/library_state.h"
+#include "text/number.h"
 
 namespace qel {
 
