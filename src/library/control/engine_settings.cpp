@@ -1,4 +1,5 @@
 // Setting words that act on the engine itself.
+#include "core/parser.h"
 #include "core/engine.h"
 #include "library/control/control.h"
 
@@ -16,7 +17,7 @@ Text literalOf(TextView text) {
 }  // namespace
 
 void setErrorMode(StatementRecord& record, Engine& engine) {
-    Text mode = literalOf(record.woArg);
+    Text mode = literalOf(Args(record).woArg);
     auto& errors = engine.errors;
     if (mode == u"表示") {
         errors.errorMode = ErrorMode::Show;
@@ -41,19 +42,19 @@ void setLocals(StatementRecord& record, Engine& engine) {
     };
     LocalsCache& cache = recordCache<LocalsCache>(record);
     if (!cache.parsed) {
-        cache.names = Engine::LocalNames(record.woArg);
+        cache.names = Engine::LocalNames(Args(record).woArg);
         cache.parsed = true;
     }
     engine.DeclareLocals(cache.names);
 }
 
 void setProgressProcedure(StatementRecord& record, Engine& engine) {
-    engine.progressProcedure = record.woArg;
+    engine.progressProcedure = Args(record).woArg;
 }
 
 void setStartupText(StatementRecord& record, Engine& engine) {
     if (engine.runEnvironment == RunEnvironment::Editor) {
-        engine.commandLineText = engine.EvalText(record.woArg);
+        engine.commandLineText = engine.EvalText(Args(record).woArg);
     }
 }
 

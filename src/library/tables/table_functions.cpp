@@ -446,11 +446,11 @@ void fnStandardScore(Text& result, Text& args, Engine& engine) {
 // The command itself; cmdSort below reports an overflow of its numbers.
 static void cmdSortBody(StatementRecord& record, Engine& engine) {
     Text options = AskParticle(record, u"で");
-    if (record.woArg.empty()) {
+    if (Args(record).woArg.empty()) {
         engine.Report(ErrorId::CommandArgumentsMissing);
         return;
     }
-    TextSubject s = readTextSubject(engine, record.woArg);
+    TextSubject s = readTextSubject(engine, Args(record).woArg);
     bool descending = false, textOnly = false;
     int64_t column = 0;
     if (!options.empty()) {
@@ -511,8 +511,8 @@ static void cmdSortBody(StatementRecord& record, Engine& engine) {
 
 // The command itself; cmdInsert below reports an overflow of its numbers.
 static void cmdInsertBody(StatementRecord& record, Engine& engine) {
-    Text where = record.heArg;
-    if (record.woArg.empty() || where.empty()) {
+    Text where = Args(record).heArg;
+    if (Args(record).woArg.empty() || where.empty()) {
         engine.Report(ErrorId::CommandArgumentsMissing);
         return;
     }
@@ -531,7 +531,7 @@ static void cmdInsertBody(StatementRecord& record, Engine& engine) {
         }
     }
     TextSubject s = readTextSubject(engine, target);
-    Text insert = engine.EvalText(record.woArg);
+    Text insert = engine.EvalText(Args(record).woArg);
     Text value = s.value;
     if (!place) {
         value = insert + value;  // no place: at the start
