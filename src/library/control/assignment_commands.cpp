@@ -48,8 +48,10 @@ void cmdAdd(StatementRecord& record, Engine& engine) {
 }
 
 void cmdSubtract(StatementRecord& record, Engine& engine) {
-    Text amount = Args(record).woArg;
+    // から is bound before を is read: in 合計から1を引け the を argument is
+    // only the 1, on the first execution as on every later one.
     Text variable = AskParticle(record, u"から");
+    Text amount = Args(record).woArg;
     if (variable.empty()) {
         engine.Report(ErrorId::CommandArgumentsMissing);
         return;

@@ -30,15 +30,35 @@ int styleNumber(Engine& engine, TextView styleText) {
 
 }  // namespace
 
+namespace {
+// The message, place and style texts of a 表示 statement as its first
+// execution read them. The message is read before で is bound, and binding
+// で marks the statement for good: read again on a later pass, a message
+// holding で (「a」で「b」を表示) would lose its first part.
+struct DisplayArguments : RecordCache {
+    bool ready = false;
+    Text subject;
+    Text heArg;
+    Text styleArg;
+};
+}  // namespace
+
 void cmdDisplay(StatementRecord& record, Engine& engine) {
-    Text subject = Args(record).woArg;
-    if (subject.empty()) subject = AskParticle(record, u"と");
+    DisplayArguments& bound = recordCache<DisplayArguments>(record);
+    if (!bound.ready) {
+        bound.subject = Args(record).woArg;
+        if (bound.subject.empty()) bound.subject = AskParticle(record, u"と");
+        bound.heArg = Args(record).heArg;
+        bound.styleArg = AskParticle(record, u"で");
+        bound.ready = true;
+    }
+    const Text& subject = bound.subject;
     if (subject.empty()) {
         engine.Report(ErrorId::UnknownCommand, record.source);
         return;
     }
-    Text heArg = Args(record).heArg;
-    const Text styleArg = AskParticle(record, u"で");
+    const Text& heArg = bound.heArg;
+    const Text& styleArg = bound.styleArg;
     if (heArg == u"タスクトレイ") {
         engine.Report(ErrorId::NotBuiltYet, u"タスクトレイへの表示");
         return;
