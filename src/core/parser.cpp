@@ -120,7 +120,8 @@ std::size_t findAssignmentMarker(TextView line, std::size_t& skip) {
 // heArg when present, the last piece is the verb, and each asked particle
 // gets its argument (に answers for へ and the other way round).
 void readPieces(std::vector<Text>& pieces, Text& woArg, Text* heArg, Text& head,
-                const std::vector<Text>& wanted, const std::function<void(std::size_t, const Text&)>& found) {
+                const std::vector<Text>& wanted,
+                const std::function<void(std::size_t, const Text&)>& found) {
     for (std::size_t j = 1; j < pieces.size(); j += 2) {
         Text& piece = pieces[j];
         Text argument(text::trimBlanks(pieces[j - 1]));

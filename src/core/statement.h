@@ -58,7 +58,7 @@ struct BoundArguments {
 // sharing it would cost every record a reference count.
 template <class T>
 class RunTimeSlot {
-public:
+  public:
     RunTimeSlot() = default;
     RunTimeSlot(const RunTimeSlot&) {}
     RunTimeSlot& operator=(const RunTimeSlot&) {
@@ -73,7 +73,7 @@ public:
     }
     T* get() const { return part_.get(); }
 
-private:
+  private:
     std::unique_ptr<T> part_;
 };
 using RecordCacheSlot = RunTimeSlot<RecordCache>;
@@ -81,9 +81,10 @@ using RecordCacheSlot = RunTimeSlot<RecordCache>;
 // A text field that most records leave empty: it costs one pointer until it
 // holds something.
 class RareText {
-public:
+  public:
     RareText() = default;
-    RareText(const RareText& other) : text_(other.text_ ? std::make_unique<Text>(*other.text_) : nullptr) {}
+    RareText(const RareText& other)
+        : text_(other.text_ ? std::make_unique<Text>(*other.text_) : nullptr) {}
     RareText& operator=(const RareText& other) {
         text_ = other.text_ ? std::make_unique<Text>(*other.text_) : nullptr;
         return *this;
@@ -103,7 +104,7 @@ public:
     bool empty() const { return !text_; }
     friend bool operator==(const RareText& a, TextView b) { return TextView(a.text()) == b; }
 
-private:
+  private:
     static const Text& none() {
         static const Text nothing;
         return nothing;
@@ -121,7 +122,7 @@ struct StatementRecord {
     Text head;
     Text woArg;
     RareText heArg;
-    RecordCacheSlot cache;                  // made on first execution
+    RecordCacheSlot cache;                      // made on first execution
     mutable RunTimeSlot<BoundArguments> bound;  // made when first asked for
 };
 

@@ -71,9 +71,9 @@ void Qel::runNormalised(Text program, TextView fileName, bool bPreserve) {
     // script is parsed. It comes after the reset so that a damaged key is
     // reported under this run's error mode and a Cancel on it stops the run.
     LoadStoredProtection(e);
-    auto record = e.LoadProgram(std::move(program), 0,
-                                e.hostedWindowMode ? Engine::LoadSteps::ParseOnly
-                                                   : Engine::LoadSteps::MarkAndRegister);
+    auto record = e.LoadProgram(
+        std::move(program), 0,
+        e.hostedWindowMode ? Engine::LoadSteps::ParseOnly : Engine::LoadSteps::MarkAndRegister);
     if (e.programLevels.empty()) e.programLevels.push_back(record);
     e.programLevels[0] = record;
     e.programsChanged();

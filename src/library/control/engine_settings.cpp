@@ -1,6 +1,6 @@
 // Setting words that act on the engine itself.
-#include "core/parser.h"
 #include "core/engine.h"
+#include "core/parser.h"
 #include "library/control/control.h"
 
 namespace qel {

@@ -17,7 +17,8 @@ using text::npos;
 namespace {
 
 bool isLoopEnd(const StatementRecord& record) {
-    return text::contains(Args(record).head, u"繰り返") && text::contains(Args(record).head, u"終わり");
+    return text::contains(Args(record).head, u"繰り返") &&
+           text::contains(Args(record).head, u"終わり");
 }
 
 // Whether a command line reaches the loop command when it runs: a verb that
@@ -28,7 +29,8 @@ bool dispatchesToRepeat(const StatementRecord& record, Engine& engine) {
     StandardLibrary& library = libraryOf(engine);
     if (const xxCmdData* exact = library.commands().find(Args(record).head))
         return exact->command == cmdRepeat;
-    if (engine.procedures.find(record.source) || engine.procedures.find(Args(record).head)) return false;
+    if (engine.procedures.find(record.source) || engine.procedures.find(Args(record).head))
+        return false;
     for (const auto& [key, entry] : library.commands().inOrder()) {
         (void)key;
         if (Args(record).head.find(entry->Name) != npos) return entry->command == cmdRepeat;
@@ -39,8 +41,8 @@ bool dispatchesToRepeat(const StatementRecord& record, Engine& engine) {
 // A nested loop with a block body (a loop line without a one-line body).
 bool opensLoopBlock(const StatementRecord& record, Engine& engine) {
     return record.kind == StatementKind::Command && text::contains(Args(record).head, u"繰り返") &&
-           !text::contains(Args(record).head, u"終わり") && Args(record).woArg.find(u'「') == Text::npos &&
-           dispatchesToRepeat(record, engine);
+           !text::contains(Args(record).head, u"終わり") &&
+           Args(record).woArg.find(u'「') == Text::npos && dispatchesToRepeat(record, engine);
 }
 
 // The line that ends the block body starting after `loopLine`: the first

@@ -103,7 +103,8 @@ std::pair<std::shared_ptr<ProgramRecord>, int> addProgramLevel(Engine& engine, T
 
 void cmdRunText(StatementRecord& record, Engine& engine) {
     Text script = engine.EvalText(Args(record).woArg);
-    auto program = engine.LoadProgram(text::normaliseLineEnds(script), 0, Engine::LoadSteps::MarkBlocks);
+    auto program =
+        engine.LoadProgram(text::normaliseLineEnds(script), 0, Engine::LoadSteps::MarkBlocks);
     ProgramRecord& caller = engine.currentProgram();
     if (!caller.locals) caller.locals = std::make_shared<KeyedTable>();
     program->locals = caller.locals;

@@ -13,8 +13,8 @@
 // backup replace those at X; files made at X since the backup stay.
 #include <algorithm>
 
-#include "core/parser.h"
 #include "core/engine.h"
+#include "core/parser.h"
 #include "core/paths.h"
 #include "library/files/file_support.h"
 #include "library/files/files.h"

@@ -125,7 +125,8 @@ bool writeWhole(Engine& engine, TextView fileName, std::string_view bytes) {
 
 // The arguments every saving command needs: a value (を) and a file (へ/に).
 bool haveSaveArguments(StatementRecord& record, Engine& engine) {
-    if (!text::trimBlanks(Args(record).woArg).empty() && !text::trimBlanks(Args(record).heArg).empty()) {
+    if (!text::trimBlanks(Args(record).woArg).empty() &&
+        !text::trimBlanks(Args(record).heArg).empty()) {
         return true;
     }
     engine.Report(ErrorId::CommandArgumentsMissing, record.source);

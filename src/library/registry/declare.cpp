@@ -17,8 +17,8 @@ void declareMethod(StatementRecord& record, Engine& engine, const Text& newName)
     if (open != Text::npos && close != Text::npos && close > open) {
         params = newName.substr(open + 1, close - open - 1);
     }
-    Text program = u"終了\r\n手順は　!" + newName + u"\r\n" + Args(record).woArg + u"で、" + params +
-                   u"を呼び出せ\r\n終わり";
+    Text program = u"終了\r\n手順は　!" + newName + u"\r\n" + Args(record).woArg + u"で、" +
+                   params + u"を呼び出せ\r\n終わり";
     const int level = int(engine.programLevels.size());
     engine.programLevels.push_back(engine.LoadProgram(std::move(program), level));
 }

@@ -34,7 +34,8 @@ bool StandardLibrary::tryCaller(StatementRecord& record, Engine& engine) {
     } else if (std::size_t q = findNoFromSecond(record.source); q != npos) {
         object = record.source.substr(0, q);
         verb = Args(record).head;
-        if (object.size() + 1 < Args(record).woArg.size()) argument = Args(record).woArg.substr(object.size() + 1);
+        if (object.size() + 1 < Args(record).woArg.size())
+            argument = Args(record).woArg.substr(object.size() + 1);
     } else {
         object = Args(record).woArg;
         verb = Args(record).head;
@@ -93,7 +94,8 @@ void StandardLibrary::dispatchCommand(StatementRecord& record, Engine& engine) {
         return;
     }
     if (Args(record).head == u"\r") return;
-    engine.Report(ErrorId::UnknownCommand, Args(record).head.empty() ? record.source : Args(record).head);
+    engine.Report(ErrorId::UnknownCommand,
+                  Args(record).head.empty() ? record.source : Args(record).head);
 }
 
 }  // namespace qel

@@ -1,8 +1,8 @@
 // Commands, setting words and functions whose subsystem this build does not
 // carry yet. They say so through the error routine rather than failing as
 // unknown words or doing nothing.
-#include "core/parser.h"
 #include "core/engine.h"
+#include "core/parser.h"
 #include "library/registry/registry.h"
 
 namespace qel {

@@ -10,18 +10,18 @@
 // Parts after the kind are evaluated. A registry place of one part is a key
 // (its default value for 設定; the whole key for 削除); with more parts the
 // last one names a value and the others are joined with "\" into the key.
-#include "core/parser.h"
 #include "core/engine.h"
+#include "core/parser.h"
 #include "core/paths.h"
 #include "core/statement.h"
-#include "text/brackets.h"
-#include "text/ini.h"
 #include "core/values.h"
 #include "library/files/store_guard.h"
 #include "library/registry/arguments.h"
 #include "library/settings/protection.h"
 #include "library/settings/settings.h"
 #include "library/settings/settings_access.h"
+#include "text/brackets.h"
+#include "text/ini.h"
 
 namespace qel {
 

@@ -184,7 +184,8 @@ void cmdRestore(StatementRecord& record, Engine& engine) {
     Text base64 = engine.EvalText(textArg);
     // Without a text to decode, or with a backup folder after から, the
     // command puts a backup back instead.
-    if (RestoreBackupIfAsked(engine, fileName, base64, !source.empty(), !Args(record).heArg.empty())) {
+    if (RestoreBackupIfAsked(engine, fileName, base64, !source.empty(),
+                             !Args(record).heArg.empty())) {
         return;
     }
     restoreToFile(engine, fileName, base64);

@@ -1,12 +1,12 @@
 // 入力 and 入力２: typing keys into another program's window.
 #include <cmath>
 
-#include "core/parser.h"
 #include "core/engine.h"
-#include "text/number.h"
+#include "core/parser.h"
 #include "library/settings/protection.h"
 #include "library/system/send_keys.h"
 #include "library/system/system.h"
+#include "text/number.h"
 
 namespace qel {
 
