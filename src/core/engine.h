@@ -231,10 +231,13 @@ public:
     // ParseLine of a line it takes over as the record's source.
     StatementRecord classify(Text source) const;
     bool MarkBlocks(ProgramRecord& program);
-    // A whole program record ready to run: parsed, blocks marked, procedures
-    // registered under `programNumber`.
-    std::shared_ptr<ProgramRecord> LoadProgram(TextView script, int programNumber,
-                                               bool registerProcedures = true);
+    // The one way a script text becomes a program record: parsed, its blocks
+    // marked and its procedures registered under `programNumber` (each step
+    // as asked; a hosted window program is only parsed). Every caller that
+    // loads a program (a run, 実行, 宣言, the facade's プログラム) comes here.
+    enum class LoadSteps { ParseOnly, MarkBlocks, MarkAndRegister };
+    std::shared_ptr<ProgramRecord> LoadProgram(Text script, int programNumber,
+                                               LoadSteps steps = LoadSteps::MarkAndRegister);
 
     // ---- execution (runner.cpp) --------------------------------------------
     void RunStatementList(std::vector<StatementRecord>& statements);

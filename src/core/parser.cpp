@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <functional>
 
 #include "core/engine.h"
 #include "core/parser.h"
@@ -115,10 +116,51 @@ std::size_t findAssignmentMarker(TextView line, std::size_t& skip) {
     return p;
 }
 
-void classifyCommand(StatementRecord& record) {
+// Reads the arguments of a marked text's pieces: を and へ/に set woArg and
+// heArg when present, the last piece is the verb, and each asked particle
+// gets its argument (に answers for へ and the other way round).
+void readPieces(std::vector<Text>& pieces, Text& woArg, Text* heArg, Text& head,
+                const std::vector<Text>& wanted,
+                const std::function<void(std::size_t, const Text&)>& found) {
+    for (std::size_t j = 1; j < pieces.size(); j += 2) {
+        Text& piece = pieces[j];
+        Text argument(text::trimBlanks(pieces[j - 1]));
+        if (piece.size() == 1) {
+            if (piece == u"を") {
+                woArg = argument;
+            } else if (piece == u"へ" || piece == u"に") {
+                if (heArg) *heArg = argument;
+                piece = u"へ";
+            }
+        }
+        for (std::size_t k = 0; k < wanted.size(); ++k) {
+            TextView want = wanted[k] == u"に" ? TextView(u"へ") : TextView(wanted[k]);
+            if (want == piece) found(k, argument);
+        }
+    }
+    head = pieces.back();
+}
+
+const std::vector<Text>& baseParticles() {
     static const std::vector<Text> kBaseParticles{u"を", u"へ", u"に"};
-    std::vector<Text> particles = kBaseParticles;
-    std::vector<Text> pieces = SplitParticles(record, particles);
+    return kBaseParticles;
+}
+
+// The parser's own split of a command line at を, へ and に; the marked text
+// is not kept (a binding makes it again when the statement first runs).
+std::vector<Text> splitBaseParticles(StatementRecord& record, Text& marked) {
+    marked = record.source;
+    std::vector<Text> particles = baseParticles();
+    std::vector<Text> pieces = SplitParticles(marked, particles);
+    Text he;
+    readPieces(pieces, record.woArg, &he, record.head, {}, [](std::size_t, const Text&) {});
+    record.heArg = std::move(he);
+    return pieces;
+}
+
+void classifyCommand(StatementRecord& record) {
+    Text marked;
+    std::vector<Text> pieces = splitBaseParticles(record, marked);
     if (pieces.size() > 1) {
         bool blankAfterHe = text::contains(record.source, u"へ　") ||
                             text::contains(record.source, u"へ ");
@@ -153,12 +195,53 @@ void classifyCommand(StatementRecord& record) {
     record.head = Text(text::trimBlanks(record.head));
 }
 
+bool classifiedAsCommand(const StatementRecord& record) {
+    return record.kind == StatementKind::Command || record.kind == StatementKind::ProcCall ||
+           record.kind == StatementKind::ProcCallWithArgs;
+}
+
+// Marks the particles not yet asked for and reads every argument again from
+// the new pieces: a new mark may shorten an argument found before, and the
+// binding must answer as if all its particles had been asked at once.
+void bindMore(BoundArguments& bound, const std::vector<Text>& more) {
+    std::vector<Text> list = more;
+    std::vector<Text> pieces = SplitParticles(bound.marked, list);
+    std::vector<Text> wanted;
+    wanted.reserve(bound.asked.size());
+    for (auto& [particle, argument] : bound.asked) {
+        wanted.push_back(particle);
+        argument.clear();
+    }
+    readPieces(pieces, bound.woArg, &bound.heArg, bound.head, wanted,
+               [&](std::size_t k, const Text& argument) { bound.asked[k].second = argument; });
+}
+
+const Text* findAsked(const BoundArguments& bound, TextView particle) {
+    for (const auto& [asked, argument] : bound.asked) {
+        if (asked == particle) return &argument;
+    }
+    return nullptr;
+}
+
+// Binds the particles of `particles` that the binding has not seen yet.
+void ensureAsked(BoundArguments& bound, const std::vector<Text>& particles) {
+    std::vector<Text> missing;
+    for (const Text& particle : particles) {
+        if (particle.empty() || findAsked(bound, particle)) continue;
+        if (std::find(missing.begin(), missing.end(), particle) != missing.end()) continue;
+        missing.push_back(particle);
+    }
+    if (missing.empty()) return;
+    for (const Text& particle : missing) bound.asked.emplace_back(particle, Text());
+    bindMore(bound, missing);
+}
+
 }  // namespace
 
 // ---- particle splitting ------------------------------------------------------
 
-std::vector<Text> SplitParticles(StatementRecord& record, std::vector<Text>& particles) {
-    Text work = record.marked.empty() ? record.source : record.marked;
+std::vector<Text> SplitParticles(Text& marked, std::vector<Text>& particles) {
+    Text& work = marked;
     std::vector<Text> remembered(particles.size());
     for (std::size_t k = 0; k < particles.size(); ++k) {
         remembered[k] = std::move(particles[k]);
@@ -176,61 +259,71 @@ std::vector<Text> SplitParticles(StatementRecord& record, std::vector<Text>& par
             work = work.substr(0, a) + Text(kMarkText) + particle + Text(kMarkText) + work.substr(e);
         }
     }
-    record.marked = work;
     std::vector<Text> pieces = splitAt(work, kMarkText);
-    for (std::size_t j = 1; j < pieces.size(); j += 2) {
-        Text& piece = pieces[j];
-        Text argument(text::trimBlanks(pieces[j - 1]));
-        if (piece.size() == 1) {
-            if (piece == u"を") {
-                record.woArg = argument;
-            } else if (piece == u"へ" || piece == u"に") {
-                record.heArg = argument;
-                piece = u"へ";
-            }
-        }
-        for (std::size_t k = 0; k < remembered.size(); ++k) {
-            TextView wanted = remembered[k] == u"に" ? TextView(u"へ") : TextView(remembered[k]);
-            if (wanted == piece) particles[k] = argument;
-        }
-    }
-    record.head = pieces.back();
-    record.particleArgs = particles;
+    Text unusedWo, unusedHead;
+    readPieces(pieces, unusedWo, nullptr, unusedHead, remembered,
+               [&](std::size_t k, const Text& argument) { particles[k] = argument; });
     return pieces;
 }
 
-std::vector<Text> BindParticles(StatementRecord& record, const std::vector<Text>& particles) {
-    std::vector<Text> list = particles;
-    SplitParticles(record, list);
-    return list;
+BoundArguments& Args(const StatementRecord& record) {
+    if (BoundArguments* bound = record.bound.get()) return *bound;
+    auto made = std::make_unique<BoundArguments>();
+    made->marked = record.source;
+    if (classifiedAsCommand(record)) {
+        // The marks the parser's own split made, which later binding starts from.
+        std::vector<Text> particles = baseParticles();
+        SplitParticles(made->marked, particles);
+    }
+    made->head = record.head;
+    made->woArg = record.woArg;
+    made->heArg = record.heArg;
+    BoundArguments& ref = *made;
+    record.bound = std::move(made);
+    return ref;
 }
 
-void AskParticles(StatementRecord& record, std::vector<Text>& particles) {
-    SplitParticles(record, particles);
+BoundArguments& BindCommandParticles(const StatementRecord& record, const std::vector<Text>& joshi,
+                                     TextView commandName) {
+    BoundArguments& bound = Args(record);
+    if (bound.commandBound) return bound;
+    const Text verb = bound.head;
+    ensureAsked(bound, joshi);
+    if (std::none_of(joshi.begin(), joshi.end(), [](const Text& p) { return !p.empty(); })) {
+        // A row without particles still reads the statement's own marks.
+        bindMore(bound, {});
+    }
+    // Binding splits the へ off a verb that ends in it (右へ); the handler
+    // still gets the verb whole.
+    if (text::endsWith(verb, u"へ") && text::endsWith(commandName, u"へ")) bound.head = verb;
+    bound.commandBound = true;
+    return bound;
 }
 
-Text AskParticle(StatementRecord& record, TextView particle) {
+void AskParticles(const StatementRecord& record, std::vector<Text>& particles) {
+    BoundArguments& bound = Args(record);
+    ensureAsked(bound, particles);
+    for (Text& particle : particles) {
+        const Text* argument = particle.empty() ? nullptr : findAsked(bound, particle);
+        particle = argument ? *argument : Text();
+    }
+}
+
+Text AskParticle(const StatementRecord& record, TextView particle) {
     std::vector<Text> list{Text(particle)};
-    SplitParticles(record, list);
+    AskParticles(record, list);
     return list[0];
 }
 
-namespace {
-struct AskedParticles : RecordCache {
-    bool bound = false;
-    std::vector<Text> values;
-};
-}  // namespace
-
-const std::vector<Text>& AskParticlesOnce(StatementRecord& record,
+const std::vector<Text>& AskParticlesOnce(const StatementRecord& record,
                                           std::initializer_list<TextView> particles) {
-    AskedParticles& asked = recordCache<AskedParticles>(record);
-    if (!asked.bound) {
-        asked.values.assign(particles.begin(), particles.end());
-        SplitParticles(record, asked.values);
-        asked.bound = true;
+    BoundArguments& bound = Args(record);
+    if (!bound.fixedListBound) {
+        bound.fixedList.assign(particles.begin(), particles.end());
+        AskParticles(record, bound.fixedList);
+        bound.fixedListBound = true;
     }
-    return asked.values;
+    return bound.fixedList;
 }
 
 // ---- passes --------------------------------------------------------------------
@@ -399,12 +492,13 @@ bool Engine::MarkBlocks(ProgramRecord& program) {
     return false;
 }
 
-std::shared_ptr<ProgramRecord> Engine::LoadProgram(TextView script, int programNumber,
-                                                   bool registerProcedures) {
+std::shared_ptr<ProgramRecord> Engine::LoadProgram(Text script, int programNumber,
+                                                   LoadSteps steps) {
     auto program = std::make_shared<ProgramRecord>();
-    program->statements = SplitProgram(script);
+    program->statements = SplitOwnedProgram(std::move(script));
+    if (steps == LoadSteps::ParseOnly) return program;
     MarkBlocks(*program);
-    if (registerProcedures) RegisterProcedures(program->statements, programNumber);
+    if (steps == LoadSteps::MarkAndRegister) RegisterProcedures(program->statements, programNumber);
     return program;
 }
 

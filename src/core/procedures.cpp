@@ -121,7 +121,7 @@ bool Engine::CallProcedure(TextView name, TextView arguments, bool asCommand,
             Report(ErrorId::FunctionTakesNoArguments, entry->Name);
             return true;
         }
-        if (asCommand && record && record->marked.find(kParticleMark) != Text::npos) {
+        if (asCommand && record && Args(*record).marked.find(kParticleMark) != Text::npos) {
             Report(ErrorId::CommandTakesNoArguments, entry->Name);
             return true;
         }
@@ -161,9 +161,8 @@ bool Engine::CallProcedure(TextView name, TextView arguments, bool asCommand,
         } else {
             // Inside an expression: the argument text is bound by particle
             // like a command line, and by position when it names none.
-            StatementRecord scratch;
-            scratch.marked = Text(arguments);
-            std::vector<Text> pieces = SplitParticles(scratch, particles);
+            Text marked(arguments);
+            std::vector<Text> pieces = SplitParticles(marked, particles);
             if (pieces.size() == 1) given = &positionalArgumentsOf(arguments);
         }
         if (!given) bound = std::move(particles);

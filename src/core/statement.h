@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <typeinfo>
+#include <utility>
 #include <vector>
 
 #include "core/cmd_data.h"
@@ -29,48 +30,100 @@ enum class StatementKind : int32_t {
 };
 
 // Work a handler has done once for a statement and reuses on its later
-// executions in the same run (the particles it asked for, the branch texts of
-// a one-line もし parsed into records). Each handler keeps its own kind.
+// executions in the same run (the branch texts of a one-line もし parsed into
+// records, a loop's plan). Each handler keeps its own kind.
 struct RecordCache {
     virtual ~RecordCache() = default;
 };
 
-// A record's cache slot. A copied record starts without a cache and makes
-// its own on first use: the cache is the handler's work on that record's
-// text, and sharing it would cost every record a reference count.
-class RecordCacheSlot {
-public:
-    RecordCacheSlot() = default;
-    RecordCacheSlot(const RecordCacheSlot&) {}
-    RecordCacheSlot& operator=(const RecordCacheSlot&) {
-        cache_.reset();
-        return *this;
-    }
-    RecordCacheSlot(RecordCacheSlot&&) noexcept = default;
-    RecordCacheSlot& operator=(RecordCacheSlot&&) noexcept = default;
-    RecordCacheSlot& operator=(std::unique_ptr<RecordCache> cache) {
-        cache_ = std::move(cache);
-        return *this;
-    }
-    RecordCache* get() const { return cache_.get(); }
-
-private:
-    std::unique_ptr<RecordCache> cache_;
+// The arguments of a statement bound to its particles, made when a handler
+// first asks for them and kept for the run (see core/parser.h). Handlers read
+// their arguments here; the record's parsed fields stay as the parser made
+// them.
+struct BoundArguments {
+    Text marked;  // the source with every particle bound so far marked
+    Text head;
+    Text woArg;
+    Text heArg;
+    // Each particle asked for with its argument, in the order first asked.
+    std::vector<std::pair<Text, Text>> asked;
+    bool commandBound = false;  // the command row's own particles are bound
+    // The answer of a handler that always asks the same particles.
+    std::vector<Text> fixedList;
+    bool fixedListBound = false;
 };
 
+// An owned run-time part of a record. A copied record starts without it and
+// makes its own on first use: the part is work on that record's text, and
+// sharing it would cost every record a reference count.
+template <class T>
+class RunTimeSlot {
+  public:
+    RunTimeSlot() = default;
+    RunTimeSlot(const RunTimeSlot&) {}
+    RunTimeSlot& operator=(const RunTimeSlot&) {
+        part_.reset();
+        return *this;
+    }
+    RunTimeSlot(RunTimeSlot&&) noexcept = default;
+    RunTimeSlot& operator=(RunTimeSlot&&) noexcept = default;
+    RunTimeSlot& operator=(std::unique_ptr<T> part) {
+        part_ = std::move(part);
+        return *this;
+    }
+    T* get() const { return part_.get(); }
+
+  private:
+    std::unique_ptr<T> part_;
+};
+using RecordCacheSlot = RunTimeSlot<RecordCache>;
+
+// A text field that most records leave empty: it costs one pointer until it
+// holds something.
+class RareText {
+  public:
+    RareText() = default;
+    RareText(const RareText& other)
+        : text_(other.text_ ? std::make_unique<Text>(*other.text_) : nullptr) {}
+    RareText& operator=(const RareText& other) {
+        text_ = other.text_ ? std::make_unique<Text>(*other.text_) : nullptr;
+        return *this;
+    }
+    RareText(RareText&&) noexcept = default;
+    RareText& operator=(RareText&&) noexcept = default;
+    RareText& operator=(Text text) {
+        if (text.empty()) {
+            text_.reset();
+        } else {
+            text_ = std::make_unique<Text>(std::move(text));
+        }
+        return *this;
+    }
+    const Text& text() const { return text_ ? *text_ : none(); }
+    operator const Text&() const { return text(); }
+    bool empty() const { return !text_; }
+    friend bool operator==(const RareText& a, TextView b) { return TextView(a.text()) == b; }
+
+  private:
+    static const Text& none() {
+        static const Text nothing;
+        return nothing;
+    }
+    std::unique_ptr<Text> text_;
+};
+
+// What the parser makes of one line. The parsed fields (kind, source, head,
+// woArg, heArg) describe the line as written; `handler`, `cache` and `bound`
+// are the run's work on it.
 struct StatementRecord {
     StatementKind kind = StatementKind::Command;
     CommandHandler handler = nullptr;  // resolved on first execution, kept for the run
     Text source;
-    // The source with its particles marked; empty until a particle split
-    // marks it (it then stands for the source itself).
-    Text marked;
-    std::vector<Text> particleArgs;
     Text head;
     Text woArg;
-    Text heArg;
-    Text extraArg;
-    RecordCacheSlot cache;  // made on first execution
+    RareText heArg;
+    RecordCacheSlot cache;                      // made on first execution
+    mutable RunTimeSlot<BoundArguments> bound;  // made when first asked for
 };
 
 // The cache of kind T of a record, created on first use.

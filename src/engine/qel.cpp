@@ -71,12 +71,9 @@ void Qel::runNormalised(Text program, TextView fileName, bool bPreserve) {
     // script is parsed. It comes after the reset so that a damaged key is
     // reported under this run's error mode and a Cancel on it stops the run.
     LoadStoredProtection(e);
-    auto record = std::make_shared<ProgramRecord>();
-    record->statements = e.SplitOwnedProgram(std::move(program));
-    if (!e.hostedWindowMode) {
-        e.MarkBlocks(*record);
-        e.RegisterProcedures(record->statements, 0);
-    }
+    auto record = e.LoadProgram(
+        std::move(program), 0,
+        e.hostedWindowMode ? Engine::LoadSteps::ParseOnly : Engine::LoadSteps::MarkAndRegister);
     if (e.programLevels.empty()) e.programLevels.push_back(record);
     e.programLevels[0] = record;
     e.programsChanged();
@@ -189,17 +186,19 @@ SetInfoValue Qel::GetSetInfo(TextView syurui, TextView naiyou) {
         TextView particles = tab == TextView::npos ? TextView() : naiyou.substr(tab + 1);
         StatementRecord record = e.ParseLine(command);
         std::vector<Text> list = text::split(particles, u",");
-        return text::join(BindParticles(record, list), TextView(&kFieldSeparator, 1));
+        AskParticles(record, list);
+        return text::join(list, TextView(&kFieldSeparator, 1));
     }
-    if (syurui == u"動詞") return current.head;
+    if (syurui == u"動詞") return Args(current).head;
     if (syurui == u"引数") {
         std::vector<Text> list = text::split(naiyou, u"\t");
-        return text::join(BindParticles(current, list), u"\t");
+        AskParticles(current, list);
+        return text::join(list, u"\t");
     }
     if (syurui == u"引数２") {
-        std::size_t no = current.woArg.find(u'の');
-        Text main = no == Text::npos ? current.woArg : current.woArg.substr(no + 1);
-        return main + u"\t" + current.head;
+        std::size_t no = Args(current).woArg.find(u'の');
+        Text main = no == Text::npos ? Args(current).woArg : Args(current).woArg.substr(no + 1);
+        return main + u"\t" + Args(current).head;
     }
     if (syurui == u"分割") {
         std::vector<Text> pieces = text::split(naiyou, u"の");
@@ -219,13 +218,10 @@ SetInfoValue Qel::GetSetInfo(TextView syurui, TextView naiyou) {
         return {};
     }
     if (syurui == u"プログラム") {
-        auto record = std::make_shared<ProgramRecord>();
-        record->statements = e.SplitOwnedProgram(text::normaliseLineEnds(naiyou));
-        e.MarkBlocks(*record);
+        auto record = e.LoadProgram(text::normaliseLineEnds(naiyou), 0);
         if (e.programLevels.empty()) e.programLevels.push_back(record);
         e.programLevels[0] = record;
         e.programsChanged();
-        e.RegisterProcedures(record->statements, 0);
         return {};
     }
     if (syurui == u"状態") {

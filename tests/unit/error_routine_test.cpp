@@ -131,7 +131,6 @@ TEST_F(CancelledErrorTest, CancelStopsTheRun) {
 TEST_F(ErrorRoutineTest, AVerbThatIsALoneCarriageReturnDoesNothing) {
     StatementRecord record;
     record.source = u"\r";
-    record.marked = record.source;
     record.head = u"\r";
     engine().ExecuteStatement(record);
     EXPECT_TRUE(boxes().empty());

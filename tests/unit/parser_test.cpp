@@ -90,16 +90,17 @@ TEST_F(ParseLineTest, CommandParticles) {
     EXPECT_EQ(show.head, u"表示");
     EXPECT_EQ(show.woArg, u"「a」");
     EXPECT_EQ(show.heArg, u"");
-    EXPECT_EQ(show.particleArgs, (std::vector<Text>{u"「a」", u"", u""}));
-    EXPECT_EQ(show.marked, marked({u"「a」", u"を", u"表示"}));
+    EXPECT_EQ(Args(show).marked, marked({u"「a」", u"を", u"表示"}));
 
     StatementRecord add = parse(u"「a」を「b」に追加");
     EXPECT_EQ(add.head, u"追加");
     EXPECT_EQ(add.woArg, u"「a」");
     EXPECT_EQ(add.heArg, u"「b」");
     // に is bound as へ: both list entries take the argument.
-    EXPECT_EQ(add.particleArgs, (std::vector<Text>{u"「a」", u"「b」", u"「b」"}));
-    EXPECT_EQ(add.marked, marked({u"「a」", u"を", u"「b」", u"に", u"追加"}));
+    std::vector<Text> base{u"を", u"へ", u"に"};
+    AskParticles(add, base);
+    EXPECT_EQ(base, (std::vector<Text>{u"「a」", u"「b」", u"「b」"}));
+    EXPECT_EQ(Args(add).marked, marked({u"「a」", u"を", u"「b」", u"に", u"追加"}));
 
     // A comma after a particle belongs to the particle; blanks are trimmed.
     StatementRecord comma = parse(u"「a」を、「b」へ、 送る");
@@ -154,7 +155,7 @@ TEST_F(ParseLineTest, OtherKinds) {
 
     StatementRecord empty = parse(u"");
     EXPECT_EQ(empty.kind, StatementKind::Command);
-    EXPECT_TRUE(empty.source.empty() && empty.head.empty() && empty.marked.empty());
+    EXPECT_TRUE(empty.source.empty() && empty.head.empty() && Args(empty).marked.empty());
 }
 
 // ---- text and line passes ------------------------------------------------------
@@ -303,22 +304,45 @@ TEST_F(ParseLineTest, BindingTheSameRecordTwiceGivesTheSameResult) {
     EXPECT_EQ(r.head, u"警告で表示");  // classification knows only を, へ and に
     for (int round = 0; round < 2; ++round) {
         EXPECT_EQ(AskParticle(r, u"で"), u"警告");
-        EXPECT_EQ(r.head, u"表示");
-        EXPECT_EQ(r.woArg, u"「a」");
-        EXPECT_EQ(r.marked, marked({u"「a」", u"を", u"警告", u"で", u"表示"}));
+        EXPECT_EQ(Args(r).head, u"表示");
+        EXPECT_EQ(Args(r).woArg, u"「a」");
+        EXPECT_EQ(Args(r).marked, marked({u"「a」", u"を", u"警告", u"で", u"表示"}));
     }
+    // Binding leaves the parsed fields as the parser made them.
+    EXPECT_EQ(r.head, u"警告で表示");
+    EXPECT_EQ(r.woArg, u"「a」");
     std::vector<Text> list{u"を", u"で", u"として"};
-    std::vector<Text> pieces = SplitParticles(r, list);
+    AskParticles(r, list);
     EXPECT_EQ(list, (std::vector<Text>{u"「a」", u"警告", u""}));
+    Text text = Args(r).marked;
+    std::vector<Text> again{u"で"};
+    std::vector<Text> pieces = SplitParticles(text, again);
     EXPECT_EQ(pieces, (std::vector<Text>{u"「a」", u"を", u"警告", u"で", u"表示"}));
-    EXPECT_EQ(r.particleArgs, list);
+}
+
+TEST_F(ParseLineTest, AnArgumentAskedFirstIsShortenedByALaterParticle) {
+    // で asked after を was bound: を's argument loses the で part, and an
+    // earlier answer for と is read again from the new marks.
+    StatementRecord r = parse(u"Xと「b」で「a」を表示");
+    EXPECT_EQ(Args(r).woArg, u"Xと「b」で「a」");
+    EXPECT_EQ(AskParticle(r, u"と"), u"X");
+    EXPECT_EQ(AskParticle(r, u"で"), u"「b」");
+    EXPECT_EQ(Args(r).woArg, u"「a」");
+    EXPECT_EQ(AskParticle(r, u"と"), u"X");
+    // A copy of the record starts with no binding and binds alike.
+    StatementRecord copy = r;
+    EXPECT_EQ(copy.bound.get(), nullptr);
+    std::vector<Text> both{u"で", u"と"};
+    AskParticles(copy, both);
+    EXPECT_EQ(both, (std::vector<Text>{u"「b」", u"X"}));
+    EXPECT_EQ(Args(copy).woArg, u"「a」");
 }
 
 TEST_F(ParseLineTest, OnlyTheLastOccurrenceOfAParticleIsSplit) {
     StatementRecord r = parse(u"「表示」を「見せろ」として宣言");
     EXPECT_EQ(AskParticle(r, u"として"), u"「見せろ」");
-    EXPECT_EQ(r.woArg, u"「表示」");
-    EXPECT_EQ(r.head, u"宣言");
+    EXPECT_EQ(Args(r).woArg, u"「表示」");
+    EXPECT_EQ(Args(r).head, u"宣言");
 
     // Particles inside brackets are never split; one at the very start is.
     StatementRecord quoted = parse(u"表示　「をへに」");
@@ -330,7 +354,7 @@ TEST_F(ParseLineTest, OnlyTheLastOccurrenceOfAParticleIsSplit) {
     // An asked particle that the statement lacks gives an empty argument.
     StatementRecord show = parse(u"「a」を表示");
     EXPECT_EQ(AskParticle(show, u"で"), u"");
-    EXPECT_EQ(show.head, u"表示");
+    EXPECT_EQ(Args(show).head, u"表示");
 }
 
 }  // namespace

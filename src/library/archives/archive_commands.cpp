@@ -121,8 +121,8 @@ void cmdCompress(StatementRecord& record, Engine& engine) {
     const auto& extra = AskParticlesOnce(record, {u"で", u"から"});
     const Text optionsText = extra[0];
     const Text baseText = extra[1];
-    const Text filesText = record.woArg;
-    const Text archiveText = record.heArg;
+    const Text filesText = Args(record).woArg;
+    const Text archiveText = Args(record).heArg;
     evaluateOptions(engine, optionsText);
     Text filesValue = engine.EvalText(filesText);
     Text archiveName = engine.EvalText(archiveText);
@@ -149,8 +149,8 @@ void cmdExtract(StatementRecord& record, Engine& engine) {
     if (!CheckProtection(engine, Guard::Files)) return;
     if (!archiveLibraryReady(engine, ErrorId::ExtractFailed)) return;
     const Text optionsText = AskParticle(record, u"で");
-    const Text archiveText = record.woArg;
-    const Text folderText = record.heArg;
+    const Text archiveText = Args(record).woArg;
+    const Text folderText = Args(record).heArg;
     evaluateOptions(engine, optionsText);
     Text archiveName = engine.EvalText(archiveText);
     Text folder = folderText.empty() ? Text() : engine.EvalText(folderText);
@@ -173,11 +173,11 @@ void cmdCreateSelfExtracting(StatementRecord& record, Engine& engine) {
     if (!CheckProtection(engine, Guard::Files)) return;
     if (!archiveLibraryReady(engine, ErrorId::CompressFailed)) return;
     const Text fromText = AskParticle(record, u"から");
-    TextView written = record.woArg;
+    TextView written = Args(record).woArg;
     Text sourceText(text::trimBlanks(text::startsWith(written, kSelfExtractingPrefix)
                                          ? written.substr(kSelfExtractingPrefix.size())
                                          : written));
-    const Text outputText = record.heArg;
+    const Text outputText = Args(record).heArg;
     if (sourceText.empty()) sourceText = fromText;
     Text sources = sourceText.empty() ? Text() : engine.EvalText(sourceText);
     std::vector<std::string> list = fileList(sources);

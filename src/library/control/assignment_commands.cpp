@@ -8,20 +8,20 @@
 namespace qel {
 
 void cmdPut(StatementRecord& record, Engine& engine) {
-    const Text& target = record.heArg;
+    const Text& target = Args(record).heArg;
     if (libraryOf(engine).settings().find(target)) {
         engine.Report(ErrorId::AssignToCommand, target);
         return;
     }
-    engine.SetVariable(target, engine.EvalText(record.woArg));
+    engine.SetVariable(target, engine.EvalText(Args(record).woArg));
 }
 
 void cmdCalculate(StatementRecord& record, Engine& engine) {
     bool notFound = false;
-    Text expression = engine.GetVariable(record.woArg, notFound);
+    Text expression = engine.GetVariable(Args(record).woArg, notFound);
     // A written expression is usually quoted (「1+2*3」を計算): its text is
     // the expression, not a text whose leading digits are the number.
-    if (notFound) expression = engine.EvalText(record.woArg);
+    if (notFound) expression = engine.EvalText(Args(record).woArg);
     engine.answer = number::format(engine.EvalNumber(expression));
 }
 
@@ -40,16 +40,18 @@ void addTo(Engine& engine, TextView amountText, TextView variable, double sign) 
 }  // namespace
 
 void cmdAdd(StatementRecord& record, Engine& engine) {
-    if (record.heArg.empty()) {
+    if (Args(record).heArg.empty()) {
         engine.Report(ErrorId::CommandArgumentsMissing);
         return;
     }
-    addTo(engine, record.woArg, record.heArg, 1);
+    addTo(engine, Args(record).woArg, Args(record).heArg, 1);
 }
 
 void cmdSubtract(StatementRecord& record, Engine& engine) {
-    Text amount = record.woArg;
+    // から is bound before を is read: in 合計から1を引け the を argument is
+    // only the 1, on the first execution as on every later one.
     Text variable = AskParticle(record, u"から");
+    Text amount = Args(record).woArg;
     if (variable.empty()) {
         engine.Report(ErrorId::CommandArgumentsMissing);
         return;
@@ -59,7 +61,7 @@ void cmdSubtract(StatementRecord& record, Engine& engine) {
 
 void cmdSwap(StatementRecord& record, Engine& engine) {
     Text first = AskParticle(record, u"と");
-    Text second = record.woArg;
+    Text second = Args(record).woArg;
     if (first.empty() || second.empty()) {
         engine.Report(ErrorId::CommandArgumentsMissing);
         return;

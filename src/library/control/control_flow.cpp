@@ -24,8 +24,8 @@ void cmdLeave(StatementRecord& record, Engine& engine) {
     LeaveCache& cache = recordCache<LeaveCache>(record);
     if (!cache.ready) {
         std::vector<Text> particles{u"から", u"で"};
-        SplitParticles(record, particles);
-        const Text& target = particles[0].empty() ? record.woArg : particles[0];
+        AskParticles(record, particles);
+        const Text& target = particles[0].empty() ? Args(record).woArg : particles[0];
         if (target == u"もし") {
             cache.target = LeaveCache::Target::If;
         } else if (text::startsWith(target, u"繰り返")) {
@@ -50,15 +50,15 @@ void cmdLeave(StatementRecord& record, Engine& engine) {
 }
 
 void cmdStop(StatementRecord& record, Engine& engine) {
-    if (record.woArg.empty()) {
+    if (Args(record).woArg.empty()) {
         engine.stopRequested = true;
-    } else if (record.woArg == u"ウィンドウズ") {
+    } else if (Args(record).woArg == u"ウィンドウズ") {
         EndSessionCommand(engine, SessionAction::PowerOff);
     }
 }
 
 void cmdJump(StatementRecord& record, Engine& engine) {
-    Text label = record.heArg;
+    Text label = Args(record).heArg;
     if (label.empty()) {
         engine.Report(ErrorId::LabelNotFound, label);
         return;
@@ -189,11 +189,11 @@ std::size_t caseEnd(const std::vector<StatementRecord>& statements, std::size_t 
 }  // namespace
 
 void cmdBranch(StatementRecord& record, Engine& engine) {
-    if (record.heArg.empty()) {
+    if (Args(record).heArg.empty()) {
         engine.Report(ErrorId::ValueRequired, u"変数");
         return;
     }
-    Text subject = engine.EvalText(record.heArg);
+    Text subject = engine.EvalText(Args(record).heArg);
     auto& statements = engine.currentProgram().statements;
     const std::size_t line = static_cast<std::size_t>(std::max(engine.currentLine, 0));
     if (line >= statements.size() || &statements[line] != &record)

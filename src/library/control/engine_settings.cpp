@@ -1,5 +1,6 @@
 // Setting words that act on the engine itself.
 #include "core/engine.h"
+#include "core/parser.h"
 #include "library/control/control.h"
 #include "library/registry/library_state.h"
 
@@ -17,7 +18,7 @@ Text literalOf(TextView text) {
 }  // namespace
 
 void setErrorMode(StatementRecord& record, Engine& engine) {
-    Text mode = literalOf(record.woArg);
+    Text mode = literalOf(Args(record).woArg);
     auto& errors = engine.errors;
     if (mode == u"表示") {
         errors.errorMode = ErrorMode::Show;
@@ -42,19 +43,19 @@ void setLocals(StatementRecord& record, Engine& engine) {
     };
     LocalsCache& cache = recordCache<LocalsCache>(record);
     if (!cache.parsed) {
-        cache.names = Engine::LocalNames(record.woArg);
+        cache.names = Engine::LocalNames(Args(record).woArg);
         cache.parsed = true;
     }
     engine.DeclareLocals(cache.names);
 }
 
 void setProgressProcedure(StatementRecord& record, Engine& engine) {
-    libraryState(engine).progressProcedure = record.woArg;
+    libraryState(engine).progressProcedure = Args(record).woArg;
 }
 
 void setStartupText(StatementRecord& record, Engine& engine) {
     if (engine.runEnvironment == RunEnvironment::Editor) {
-        engine.commandLineText = engine.EvalText(record.woArg);
+        engine.commandLineText = engine.EvalText(Args(record).woArg);
     }
 }
 

@@ -17,7 +17,8 @@ using text::npos;
 namespace {
 
 bool isLoopEnd(const StatementRecord& record) {
-    return text::contains(record.head, u"繰り返") && text::contains(record.head, u"終わり");
+    return text::contains(Args(record).head, u"繰り返") &&
+           text::contains(Args(record).head, u"終わり");
 }
 
 // Whether a command line reaches the loop command when it runs: a verb that
@@ -26,21 +27,22 @@ bool isLoopEnd(const StatementRecord& record) {
 bool dispatchesToRepeat(const StatementRecord& record, Engine& engine) {
     if (record.handler) return record.handler == cmdRepeat;
     StandardLibrary& library = libraryOf(engine);
-    if (const xxCmdData* exact = library.commands().find(record.head))
+    if (const xxCmdData* exact = library.commands().find(Args(record).head))
         return exact->command == cmdRepeat;
-    if (engine.procedures.find(record.source) || engine.procedures.find(record.head)) return false;
+    if (engine.procedures.find(record.source) || engine.procedures.find(Args(record).head))
+        return false;
     for (const auto& [key, entry] : library.commands().inOrder()) {
         (void)key;
-        if (record.head.find(entry->Name) != npos) return entry->command == cmdRepeat;
+        if (Args(record).head.find(entry->Name) != npos) return entry->command == cmdRepeat;
     }
     return false;
 }
 
 // A nested loop with a block body (a loop line without a one-line body).
 bool opensLoopBlock(const StatementRecord& record, Engine& engine) {
-    return record.kind == StatementKind::Command && text::contains(record.head, u"繰り返") &&
-           !text::contains(record.head, u"終わり") && record.woArg.find(u'「') == Text::npos &&
-           dispatchesToRepeat(record, engine);
+    return record.kind == StatementKind::Command && text::contains(Args(record).head, u"繰り返") &&
+           !text::contains(Args(record).head, u"終わり") &&
+           Args(record).woArg.find(u'「') == Text::npos && dispatchesToRepeat(record, engine);
 }
 
 // The line that ends the block body starting after `loopLine`: the first
@@ -184,7 +186,7 @@ bool advanceCounter(Engine& engine, LoopPlan& plan) {
 }  // namespace
 
 void cmdRepeat(StatementRecord& record, Engine& engine) {
-    Text oneLine = record.woArg;
+    Text oneLine = Args(record).woArg;
     const std::vector<Text>& particles = AskParticlesOnce(record, {u"回", u"に", u"まで", u"から"});
     const Text& countArg = particles[0];
     Text counterArg = particles[1];
@@ -193,7 +195,7 @@ void cmdRepeat(StatementRecord& record, Engine& engine) {
 
     LoopPlan plan;
     plan.endless = text::startsWith(record.source, u"永遠に");
-    plan.eachLine = text::contains(record.head, u"それぞれ");
+    plan.eachLine = text::contains(Args(record).head, u"それぞれ");
     if (!countArg.empty()) {
         plan.hasCount = true;
         plan.count = engine.EvalNumber(countArg);
@@ -229,7 +231,7 @@ void cmdRepeat(StatementRecord& record, Engine& engine) {
         }
         oneLine.clear();
     } else if (!plan.endless && !plan.hasCount && !plan.hasLimit) {
-        if (text::contains(record.head, u"終わり")) {
+        if (text::contains(Args(record).head, u"終わり")) {
             engine.Report(ErrorId::LoopSyntax);
             return;
         }

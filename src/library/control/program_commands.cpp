@@ -72,7 +72,7 @@ class FileRunLevel {
 // already failed (nesting too deep, a stop): a name that is then empty or cut
 // short is no file the script asked for.
 std::optional<Text> programFileName(StatementRecord& record, Engine& engine) {
-    Text name = engine.EvalText(record.woArg);
+    Text name = engine.EvalText(Args(record).woArg);
     if (engine.unwinding() || engine.stopRequested) return std::nullopt;
     return name;
 }
@@ -93,7 +93,7 @@ bool readProgramFile(Engine& engine, Text& name, Text& script) {
 std::pair<std::shared_ptr<ProgramRecord>, int> addProgramLevel(Engine& engine, TextView script,
                                                                TextView sourceName) {
     int level = static_cast<int>(engine.programLevels.size());
-    auto program = engine.LoadProgram(script, level, true);
+    auto program = engine.LoadProgram(Text(script), level);
     program->sourceName = fileNameOf(sourceName);
     engine.programLevels.push_back(program);
     return {program, level};
@@ -102,10 +102,9 @@ std::pair<std::shared_ptr<ProgramRecord>, int> addProgramLevel(Engine& engine, T
 }  // namespace
 
 void cmdRunText(StatementRecord& record, Engine& engine) {
-    Text script = engine.EvalText(record.woArg);
-    auto program = std::make_shared<ProgramRecord>();
-    program->statements = engine.SplitOwnedProgram(text::normaliseLineEnds(script));
-    engine.MarkBlocks(*program);
+    Text script = engine.EvalText(Args(record).woArg);
+    auto program =
+        engine.LoadProgram(text::normaliseLineEnds(script), 0, Engine::LoadSteps::MarkBlocks);
     ProgramRecord& caller = engine.currentProgram();
     if (!caller.locals) caller.locals = std::make_shared<KeyedTable>();
     program->locals = caller.locals;
@@ -154,9 +153,9 @@ void cmdRefer(StatementRecord& record, Engine& engine) {
 }
 
 void cmdOrder(StatementRecord& record, Engine& engine) {
-    const Text& target = record.heArg;
+    const Text& target = Args(record).heArg;
     if (text::equalsFolded(target, u"Qel") || target == u"Ｑｅｌ") {
-        engine.RunComnd(engine.EvalText(record.woArg));
+        engine.RunComnd(engine.EvalText(Args(record).woArg));
     } else if (text::equalsFolded(target, u"MCI") || target == u"ＭＣＩ") {
         engine.Report(ErrorId::NotBuiltYet, u"MCIへの命令");
     } else {

@@ -14,6 +14,7 @@
 #include <algorithm>
 
 #include "core/engine.h"
+#include "core/parser.h"
 #include "core/paths.h"
 #include "library/files/file_support.h"
 #include "library/files/files.h"
@@ -119,12 +120,12 @@ void restoreFrom(Engine& engine, TextView fileName, TextView namedFolder) {
 
 void cmdBackup(StatementRecord& record, Engine& engine) {
     if (!CheckProtection(engine, Guard::Files)) return;
-    if (text::trimBlanks(record.woArg).empty()) {
+    if (text::trimBlanks(Args(record).woArg).empty()) {
         engine.Report(ErrorId::CommandArgumentsMissing, record.source);
         return;
     }
-    const Text source = engine.EvalText(record.woArg);
-    const Text named = record.heArg.empty() ? Text() : engine.EvalText(record.heArg);
+    const Text source = engine.EvalText(Args(record).woArg);
+    const Text named = Args(record).heArg.empty() ? Text() : engine.EvalText(Args(record).heArg);
     std::vector<Text> sources = files::expandSources(engine.files(), source);
     if (sources.empty()) {
         engine.Report(ErrorId::NotFound, source);

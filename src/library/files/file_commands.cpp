@@ -125,7 +125,8 @@ bool writeWhole(Engine& engine, TextView fileName, std::string_view bytes) {
 
 // The arguments every saving command needs: a value (を) and a file (へ/に).
 bool haveSaveArguments(StatementRecord& record, Engine& engine) {
-    if (!text::trimBlanks(record.woArg).empty() && !text::trimBlanks(record.heArg).empty()) {
+    if (!text::trimBlanks(Args(record).woArg).empty() &&
+        !text::trimBlanks(Args(record).heArg).empty()) {
         return true;
     }
     engine.Report(ErrorId::CommandArgumentsMissing, record.source);
@@ -228,9 +229,9 @@ bool mustNotRemove(Engine& engine, TextView path) {
 }
 
 void runFileOperation(StatementRecord& record, Engine& engine, FileOp op, TextView sourceArg) {
-    const bool immediate = text::contains(record.head, u"すぐ");
-    if (text::trimBlanks(record.heArg) == u"すぐ") {
-        Text verb = text::replaceAll(record.head, u"すぐ", u"");
+    const bool immediate = text::contains(Args(record).head, u"すぐ");
+    if (text::trimBlanks(Args(record).heArg) == u"すぐ") {
+        Text verb = text::replaceAll(Args(record).head, u"すぐ", u"");
         engine.Report(ErrorId::ImmediateVerbSpelling, verb);
         return;
     }
@@ -239,7 +240,7 @@ void runFileOperation(StatementRecord& record, Engine& engine, FileOp op, TextVi
         return;
     }
     const Text source = engine.EvalText(sourceArg);
-    const Text destination = op == FileOp::Delete ? Text() : engine.EvalText(record.heArg);
+    const Text destination = op == FileOp::Delete ? Text() : engine.EvalText(Args(record).heArg);
     if (op != FileOp::Delete && text::trimBlanks(destination).empty()) {
         engine.Report(ErrorId::CommandArgumentsMissing, record.source);
         return;
@@ -435,8 +436,8 @@ void cmdSave(StatementRecord& record, Engine& engine) {
     if (!CheckProtection(engine, Guard::Files)) return;
     const Text formText = AskParticle(record, u"で");
     if (!haveSaveArguments(record, engine)) return;
-    const Text fileName = engine.EvalText(record.heArg);
-    const Text value = engine.EvalText(record.woArg);
+    const Text fileName = engine.EvalText(Args(record).heArg);
+    const Text value = engine.EvalText(Args(record).woArg);
     const Form form = formOf(engine, formText);
     std::string bytes;
     switch (form.kind) {
@@ -461,8 +462,8 @@ void cmdAppendSave(StatementRecord& record, Engine& engine) {
     if (!CheckProtection(engine, Guard::Files)) return;
     const Text formText = AskParticle(record, u"で");
     if (!haveSaveArguments(record, engine)) return;
-    const Text fileName = engine.EvalText(record.heArg);
-    const Text value = engine.EvalText(record.woArg);
+    const Text fileName = engine.EvalText(Args(record).heArg);
+    const Text value = engine.EvalText(Args(record).woArg);
     const Form form = formOf(engine, formText);
     if (form.kind == Form::Unknown) return reportUnknownForm(engine, form);
     if (form.kind == Form::AtLine) return insertAtLine(engine, fileName, value, form.line);
@@ -491,11 +492,11 @@ void cmdAppendSave(StatementRecord& record, Engine& engine) {
 // The command: opens a document or an address with the desktop's program.
 void cmdOpen(StatementRecord& record, Engine& engine) {
     if (!CheckProtection(engine, Guard::Files)) return;
-    if (text::trimBlanks(record.woArg).empty()) {
+    if (text::trimBlanks(Args(record).woArg).empty()) {
         engine.Report(ErrorId::CommandArgumentsMissing, record.source);
         return;
     }
-    const Text target = engine.EvalText(record.woArg);
+    const Text target = engine.EvalText(Args(record).woArg);
     SystemPort* system = engine.platform.system.get();
     const bool address = text::contains(target, u"://") || text::startsWith(target, u"mailto:");
     const std::string what =
@@ -540,23 +541,23 @@ void fnOpen(Text& result, Text& args, Engine& engine) {
 
 void cmdMove(StatementRecord& record, Engine& engine) {
     if (!CheckProtection(engine, Guard::Files)) return;
-    runFileOperation(record, engine, FileOp::Move, record.woArg);
+    runFileOperation(record, engine, FileOp::Move, Args(record).woArg);
 }
 
 void cmdCopy(StatementRecord& record, Engine& engine) {
     if (!CheckProtection(engine, Guard::Files)) return;
-    runFileOperation(record, engine, FileOp::Copy, record.woArg);
+    runFileOperation(record, engine, FileOp::Copy, Args(record).woArg);
 }
 
 void cmdRename(StatementRecord& record, Engine& engine) {
     if (!CheckProtection(engine, Guard::Files)) return;
-    runFileOperation(record, engine, FileOp::Rename, record.woArg);
+    runFileOperation(record, engine, FileOp::Rename, Args(record).woArg);
 }
 
 // 削除 also removes settings and file associations; those forms belong to
 // their own families, which ask their own protection class.
 void cmdDelete(StatementRecord& record, Engine& engine) {
-    TextView written = text::trimBlanks(record.woArg);
+    TextView written = text::trimBlanks(Args(record).woArg);
     // The form words may stand inside the quotes too: 「レジストリの…」.
     TextView bare = written;
     if (text::startsWith(bare, u"「")) bare.remove_prefix(1);
@@ -576,15 +577,15 @@ void cmdDelete(StatementRecord& record, Engine& engine) {
 // (読み取り専用ファイル, 隠しファイル …, joined with "," or "＋") or their sum.
 void cmdChangeAttributes(StatementRecord& record, Engine& engine) {
     if (!CheckProtection(engine, Guard::Files)) return;
-    if (text::trimBlanks(record.woArg).empty()) {
+    if (text::trimBlanks(Args(record).woArg).empty()) {
         engine.Report(ErrorId::CommandArgumentsMissing, record.source);
         return;
     }
-    const Text source = engine.EvalText(record.woArg);
-    auto attributes = attributesOf(engine, record.heArg);
-    if (!attributes) attributes = attributesOf(engine, engine.EvalText(record.heArg));
+    const Text source = engine.EvalText(Args(record).woArg);
+    auto attributes = attributesOf(engine, Args(record).heArg);
+    if (!attributes) attributes = attributesOf(engine, engine.EvalText(Args(record).heArg));
     if (!attributes) {
-        engine.Report(ErrorId::ValueNotRight, record.heArg);
+        engine.Report(ErrorId::ValueNotRight, Args(record).heArg);
         return;
     }
     std::vector<Text> sources = files::expandSources(engine.files(), source);
@@ -601,7 +602,7 @@ void cmdChangeAttributes(StatementRecord& record, Engine& engine) {
 // ショートカット「target」を「link」に作る makes a symbolic link; every other
 // name is a script object.
 void cmdCreate(StatementRecord& record, Engine& engine) {
-    const Text written(text::trimBlanks(record.woArg));
+    const Text written(text::trimBlanks(Args(record).woArg));
     if (text::startsWith(written, u"自己解凍書庫")) return cmdCreateSelfExtracting(record, engine);
     const bool folder =
         text::startsWith(written, u"フォルダ") && afterKindWord(written, u"フォルダ");
@@ -613,7 +614,7 @@ void cmdCreate(StatementRecord& record, Engine& engine) {
 
     if (folder) {
         Text rest = *afterKindWord(written, u"フォルダ");
-        Text path = engine.EvalText(rest.empty() ? record.heArg : rest);
+        Text path = engine.EvalText(rest.empty() ? Args(record).heArg : rest);
         if (text::trimBlanks(path).empty()) {
             engine.Report(ErrorId::CommandArgumentsMissing, record.source);
             return;
@@ -635,7 +636,7 @@ void cmdCreate(StatementRecord& record, Engine& engine) {
         return;
     }
     if (!fs.fileInfo(toNativePath(target))) return reportNotFound(engine, target);
-    Text link = engine.EvalText(record.heArg.empty() ? alias : record.heArg);
+    Text link = engine.EvalText(Args(record).heArg.empty() ? alias : Args(record).heArg);
     if (link.empty()) link = fromNativePath(fs.currentFolder());
     auto there = fs.fileInfo(toNativePath(link));
     if (there && there->kind == FileKind::Folder) {
@@ -659,7 +660,7 @@ void cmdCreate(StatementRecord& record, Engine& engine) {
 // ---- the current folder -----------------------------------------------------------
 
 void setWorkFolder(StatementRecord& record, Engine& engine) {
-    const Text folder = engine.EvalText(record.woArg);
+    const Text folder = engine.EvalText(Args(record).woArg);
     if (text::trimBlanks(folder).empty() ||
         !engine.files().setCurrentFolder(toNativePath(folder))) {
         engine.Report(ErrorId::NotFound, folder);
@@ -671,16 +672,16 @@ void setWorkFolder(StatementRecord& record, Engine& engine) {
 // D を F に 辞書保存: the dictionary's key=value lines become the file.
 void cmdSaveDictionary(StatementRecord& record, Engine& engine) {
     if (!CheckProtection(engine, Guard::Files)) return;
-    if (text::trimBlanks(record.woArg).empty()) {
+    if (text::trimBlanks(Args(record).woArg).empty()) {
         engine.Report(ErrorId::DictionaryVariableMissing);
         return;
     }
-    if (text::trimBlanks(record.heArg).empty()) {
+    if (text::trimBlanks(Args(record).heArg).empty()) {
         engine.Report(ErrorId::CommandArgumentsMissing, record.source);
         return;
     }
-    const Text dictionary = dictionaryValue(engine, record.woArg);
-    const Text fileName = engine.EvalText(record.heArg);
+    const Text dictionary = dictionaryValue(engine, Args(record).woArg);
+    const Text fileName = engine.EvalText(Args(record).heArg);
     Text body = dictionary;
     if (!body.empty() && !text::endsWith(body, kCRLF)) body += kCRLF;
     writeWhole(engine, fileName, text::toUtf8(body));
@@ -690,7 +691,7 @@ void cmdSaveDictionary(StatementRecord& record, Engine& engine) {
 // the entries ("a=1,b=2" or key=value lines).
 void cmdInitDictionary(StatementRecord& record, Engine& engine) {
     const Text entries = AskParticle(record, u"で");
-    const Text name(text::trimBlanks(record.woArg));
+    const Text name(text::trimBlanks(Args(record).woArg));
     if (name.empty()) {
         engine.Report(ErrorId::DictionaryVariableMissing);
         return;

@@ -143,8 +143,9 @@ void reportFunctionFailure(Engine& engine, TextView url, const TransferResult& r
 // The で argument of the FTP forms; nothing (after the report) when its
 // user name or password could not be sent safely.
 std::optional<transfer::FtpOptions> ftpArgument(StatementRecord& record, Engine& engine) {
-    if (record.extraArg.empty()) return transfer::FtpOptions{};
-    transfer::FtpOptions options = transfer::parseFtpOptions(engine.EvalText(record.extraArg));
+    const Text written = AskParticle(record, u"で");
+    if (written.empty()) return transfer::FtpOptions{};
+    transfer::FtpOptions options = transfer::parseFtpOptions(engine.EvalText(written));
     if (!transfer::credentialsUsable(options)) {
         reportWithReason(engine, ErrorId::FtpConnectFailed, {},
                          u"ユーザー名とパスワードには改行などの制御文字を使えません。");
@@ -167,13 +168,13 @@ bool isConnectFault(const TransferResult& result) {
 // URL を ファイル へ [「FTP,ユーザー名,パスワード」で] ダウンロード
 void cmdDownload(StatementRecord& record, Engine& engine) {
     if (!CheckProtection(engine, Guard::Files)) return;
-    record.extraArg = AskParticle(record, u"で");
-    if (record.woArg.empty()) {
+    AskParticle(record, u"で");  // binds で first, so を and へ hold only their own arguments
+    if (Args(record).woArg.empty()) {
         engine.Report(ErrorId::CommandArgumentsMissing, record.source);
         return;
     }
-    Text source = engine.EvalText(record.woArg);
-    Text target = record.heArg.empty() ? Text() : engine.EvalText(record.heArg);
+    Text source = engine.EvalText(Args(record).woArg);
+    Text target = Args(record).heArg.empty() ? Text() : engine.EvalText(Args(record).heArg);
     auto ftp = ftpArgument(record, engine);
     if (!ftp) return;
     Text address = transfer::withScheme(source, ftp->ftp);
@@ -197,13 +198,13 @@ void cmdDownload(StatementRecord& record, Engine& engine) {
 // ファイル を URL へ [「FTP,ユーザー名,パスワード」で] アップロード. An address
 // ending in "/" names a folder: the file keeps its own name there.
 void cmdUpload(StatementRecord& record, Engine& engine) {
-    record.extraArg = AskParticle(record, u"で");
-    if (record.woArg.empty() || record.heArg.empty()) {
+    AskParticle(record, u"で");  // binds で first, so を and へ hold only their own arguments
+    if (Args(record).woArg.empty() || Args(record).heArg.empty()) {
         engine.Report(ErrorId::CommandArgumentsMissing, record.source);
         return;
     }
-    Text source = engine.EvalText(record.woArg);
-    Text destination = engine.EvalText(record.heArg);
+    Text source = engine.EvalText(Args(record).woArg);
+    Text destination = engine.EvalText(Args(record).heArg);
     auto ftp = ftpArgument(record, engine);
     if (!ftp) return;
     Text address = transfer::withScheme(destination, true);

@@ -17,14 +17,10 @@ void declareMethod(StatementRecord& record, Engine& engine, const Text& newName)
     if (open != Text::npos && close != Text::npos && close > open) {
         params = newName.substr(open + 1, close - open - 1);
     }
-    Text program = u"終了\r\n手順は　!" + newName + u"\r\n" + record.woArg + u"で、" + params +
-                   u"を呼び出せ\r\n終わり";
-    std::vector<StatementRecord> statements = engine.SplitProgram(program);
-    auto loaded = std::make_shared<ProgramRecord>();
-    loaded->statements = std::move(statements);
-    engine.MarkBlocks(*loaded);
-    engine.programLevels.push_back(loaded);
-    engine.RegisterProcedures(loaded->statements, int(engine.programLevels.size()) - 1);
+    Text program = u"終了\r\n手順は　!" + newName + u"\r\n" + Args(record).woArg + u"で、" +
+                   params + u"を呼び出せ\r\n終わり";
+    const int level = int(engine.programLevels.size());
+    engine.programLevels.push_back(engine.LoadProgram(std::move(program), level));
 }
 
 // The new name is taken as written, not evaluated; quotes around it are
@@ -44,7 +40,7 @@ void cmdDeclare(StatementRecord& record, Engine& engine) {
     newName = declaredName(newName);
     KeyedTable& commands = libraryOf(engine).commands();
     xxCmdData* existing = commands.find(newName);
-    if (record.woArg.find(u'の') != Text::npos) {
+    if (Args(record).woArg.find(u'の') != Text::npos) {
         if (existing) {
             engine.Report(ErrorId::ReservedCommandName, newName);
             return;
@@ -58,7 +54,7 @@ void cmdDeclare(StatementRecord& record, Engine& engine) {
     }
     for (const auto& [key, entry] : commands.inOrder()) {
         (void)key;
-        if (record.woArg.find(entry->Name) == Text::npos) continue;
+        if (Args(record).woArg.find(entry->Name) == Text::npos) continue;
         if (!entry->command) return;
         std::shared_ptr<xxCmdData> same = entry;
         commands.remove(newName);

@@ -28,17 +28,18 @@ std::size_t findNoFromSecond(TextView text) {
 // command. True when the statement was handled.
 bool StandardLibrary::tryCaller(StatementRecord& record, Engine& engine) {
     Text object, verb, argument;
-    if (std::size_t p = findNoFromSecond(record.head); p != npos) {
-        object = record.head.substr(0, p);
-        verb = record.head.substr(p + 1);
-        argument = record.woArg;
+    if (std::size_t p = findNoFromSecond(Args(record).head); p != npos) {
+        object = Args(record).head.substr(0, p);
+        verb = Args(record).head.substr(p + 1);
+        argument = Args(record).woArg;
     } else if (std::size_t q = findNoFromSecond(record.source); q != npos) {
         object = record.source.substr(0, q);
-        verb = record.head;
-        if (object.size() + 1 < record.woArg.size()) argument = record.woArg.substr(object.size() + 1);
+        verb = Args(record).head;
+        if (object.size() + 1 < Args(record).woArg.size())
+            argument = Args(record).woArg.substr(object.size() + 1);
     } else {
-        object = record.woArg;
-        verb = record.head;
+        object = Args(record).woArg;
+        verb = Args(record).head;
     }
     if (object != u"呼び出し元") return false;
     return engine.RaiseHostEvent(2, verb, argument) == u"True";
@@ -52,12 +53,12 @@ bool StandardLibrary::tryProcedures(StatementRecord& record, Engine& engine) {
         record.kind = StatementKind::ProcCall;
         return true;
     }
-    if (engine.CallProcedure(record.head, record.source, true, &record)) {
+    if (engine.CallProcedure(Args(record).head, record.source, true, &record)) {
         record.kind = StatementKind::ProcCallWithArgs;
         return true;
     }
     for (const auto& [key, entry] : engine.procedures.inOrder()) {
-        std::size_t p = text::findOutside(record.head, key, text::kSyntaxBrackets, 1);
+        std::size_t p = text::findOutside(Args(record).head, key, text::kSyntaxBrackets, 1);
         if (p != npos) {
             // The body may change the procedure table; keep the name.
             Text name = key;
@@ -90,23 +91,20 @@ void StandardLibrary::dispatchCommand(StatementRecord& record, Engine& engine) {
         return;
     }
     if (tryCaller(record, engine)) return;
-    xxCmdData* entry = commands_.find(record.head);
+    xxCmdData* entry = commands_.find(Args(record).head);
     if (!entry) {
         if (tryProcedures(record, engine)) return;
-        entry = findContainedCommand(record.head);
+        entry = findContainedCommand(Args(record).head);
     }
     if (entry && entry->command) {
         record.handler = entry->command;
-        const Text verb = record.head;
-        BindParticles(record, entry->Joshi);
-        // Binding splits the へ off a verb that ends in it (右へ); the
-        // handler still gets the verb whole.
-        if (text::endsWith(verb, u"へ") && text::endsWith(entry->Name, u"へ")) record.head = verb;
+        BindCommandParticles(record, entry->Joshi, entry->Name);
         runHandler(record, engine);
         return;
     }
-    if (record.head == u"\r") return;
-    engine.Report(ErrorId::UnknownCommand, record.head.empty() ? record.source : record.head);
+    if (Args(record).head == u"\r") return;
+    engine.Report(ErrorId::UnknownCommand,
+                  Args(record).head.empty() ? record.source : Args(record).head);
 }
 
 }  // namespace qel

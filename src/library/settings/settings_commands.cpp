@@ -11,6 +11,7 @@
 // (its default value for 設定; the whole key for 削除); with more parts the
 // last one names a value and the others are joined with "\" into the key.
 #include "core/engine.h"
+#include "core/parser.h"
 #include "core/paths.h"
 #include "core/statement.h"
 #include "core/values.h"
@@ -461,15 +462,15 @@ void LoadStoredProtection(Engine& engine) {
 // 場所を値に設定: レジストリの「キー」の「名前」を「値」に設定,
 // 設定ファイルの「セクション」の「キー」を「値」に設定, 「名前」の「キー」を「値」に設定.
 void cmdSetting(StatementRecord& record, Engine& engine) {
-    PlaceText place = readPlace(record.woArg);
+    PlaceText place = readPlace(Args(record).woArg);
     if (!mayWritePlace(engine, place)) return;
     std::size_t needed = place.place == Place::Registry ? 1 : 2;
-    if (place.parts.size() < needed || record.heArg.empty()) {
+    if (place.parts.size() < needed || Args(record).heArg.empty()) {
         reportMissingParts(engine, record.source);
         return;
     }
     std::vector<Text> parts = evaluateParts(engine, place.parts);
-    Text value = engine.EvalText(record.heArg);
+    Text value = engine.EvalText(Args(record).heArg);
     switch (place.place) {
         case Place::Registry:
             writeRegistry(engine, parts, value);
@@ -498,7 +499,7 @@ void fnSetting(Text& result, Text& args, Engine& engine) {
 
 // 設定ファイルは「名前」: the settings file of 設定 and 削除 for the rest of the run.
 void setSettingsFile(StatementRecord& record, Engine& engine) {
-    libraryState(engine).settingsFileName = engine.EvalText(record.woArg);
+    libraryState(engine).settingsFileName = engine.EvalText(Args(record).woArg);
 }
 
 void fnSettingsFile(Text& result, Text&, Engine& engine) {
@@ -516,7 +517,7 @@ void fnRegistryValueNames(Text& result, Text& args, Engine& engine) {
 
 // 削除 of レジストリの「キー」[の「名前」] and 設定ファイルの「セクション」[の「キー」].
 void cmdDeleteSetting(StatementRecord& record, Engine& engine) {
-    PlaceText place = readPlace(record.woArg);
+    PlaceText place = readPlace(Args(record).woArg);
     if (!mayWritePlace(engine, place)) return;
     if (place.place == Place::Application || place.parts.empty()) {
         reportMissingParts(engine, record.source);

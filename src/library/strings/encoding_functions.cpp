@@ -170,11 +170,11 @@ void fnOpenJis(Text& result, Text& args, Engine& engine) {
 void cmdRestore(StatementRecord& record, Engine& engine) {
     if (!CheckProtection(engine, Guard::Files)) return;
     const Text source = AskParticle(record, u"から");
-    Text fileArg = record.woArg;
+    Text fileArg = Args(record).woArg;
     Text textArg = source;
-    if (!record.heArg.empty()) {
-        fileArg = record.heArg;
-        textArg = record.woArg;
+    if (!Args(record).heArg.empty()) {
+        fileArg = Args(record).heArg;
+        textArg = Args(record).woArg;
     }
     if (fileArg.empty()) {
         engine.Report(ErrorId::CommandArgumentsMissing, record.source);
@@ -184,7 +184,8 @@ void cmdRestore(StatementRecord& record, Engine& engine) {
     Text base64 = engine.EvalText(textArg);
     // Without a text to decode, or with a backup folder after から, the
     // command puts a backup back instead.
-    if (RestoreBackupIfAsked(engine, fileName, base64, !source.empty(), !record.heArg.empty())) {
+    if (RestoreBackupIfAsked(engine, fileName, base64, !source.empty(),
+                             !Args(record).heArg.empty())) {
         return;
     }
     restoreToFile(engine, fileName, base64);

@@ -138,7 +138,7 @@ bool patternCommandArgs(StatementRecord& record, Engine& engine, Text& subject, 
     std::vector<Text> asked{u"で", u"から"};
     AskParticles(record, asked);
     // Asking re-splits the statement, so を is read after it.
-    Text wo = record.woArg;
+    Text wo = Args(record).woArg;
     Text source = !asked[0].empty() ? asked[0] : asked[1];
     if (source.empty()) {
         std::size_t no = text::findOutside(wo, u"の", text::kSyntaxBrackets, 1);

@@ -66,7 +66,7 @@ void cmdSearch(StatementRecord& record, Engine& engine) {
     std::vector<Text> asked{u"で", u"から"};
     AskParticles(record, asked);
     // Asking re-splits the statement, so を is read after it.
-    Text wo = record.woArg;
+    Text wo = Args(record).woArg;
     Text source = !asked[0].empty() ? asked[0] : asked[1];
     Text before, after;
     if (source.empty() && splitAtNo(wo, before, after)) {
@@ -76,7 +76,7 @@ void cmdSearch(StatementRecord& record, Engine& engine) {
     if (wo.empty() || source.empty()) {
         // 検索 on a text box opens the find dialog, which comes with the
         // window layer.
-        engine.Report(ErrorId::NotBuiltYet, record.head);
+        engine.Report(ErrorId::NotBuiltYet, Args(record).head);
         return;
     }
     Text subject = engine.EvalText(source);
@@ -88,8 +88,8 @@ void cmdSearch(StatementRecord& record, Engine& engine) {
 void cmdReplace(StatementRecord& record, Engine& engine) {
     std::vector<Text> asked{u"から", u"で"};
     AskParticles(record, asked);
-    Text wo = record.woArg;
-    Text replacement = record.heArg;
+    Text wo = Args(record).woArg;
+    Text replacement = Args(record).heArg;
     Text target, old;
     if (!asked[0].empty()) {
         target = wo;
@@ -100,7 +100,7 @@ void cmdReplace(StatementRecord& record, Engine& engine) {
     } else if (!splitAtNo(wo, target, old)) {
         // 置き換え on a text box opens the replace dialog, which comes with
         // the window layer.
-        engine.Report(ErrorId::NotBuiltYet, record.head);
+        engine.Report(ErrorId::NotBuiltYet, Args(record).head);
         return;
     }
     if (target.empty() || old.empty()) {
@@ -116,7 +116,7 @@ void cmdReplace(StatementRecord& record, Engine& engine) {
 
 void cmdErase(StatementRecord& record, Engine& engine) {
     Text from = AskParticle(record, u"から");
-    Text wo = record.woArg;
+    Text wo = Args(record).woArg;
     if (!from.empty() && !wo.empty()) {
         // X から 「a」を消せ: every occurrence goes.
         TextSubject s = readTextSubject(engine, from);
@@ -163,7 +163,7 @@ void cmdErase(StatementRecord& record, Engine& engine) {
     }
     // Anything else names a window or control, which come with the window
     // layer.
-    engine.Report(ErrorId::NotBuiltYet, record.head);
+    engine.Report(ErrorId::NotBuiltYet, Args(record).head);
 }
 
 }  // namespace qel

@@ -2,10 +2,11 @@
 #include <cmath>
 
 #include "core/engine.h"
-#include "text/number.h"
+#include "core/parser.h"
 #include "library/settings/protection.h"
 #include "library/system/send_keys.h"
 #include "library/system/system.h"
+#include "text/number.h"
 
 namespace qel {
 
@@ -27,7 +28,7 @@ void reportKeys(Engine& engine, const KeyStatus& status, TextView target) {
 // runs what is typed), so they are a system operation, like starting it.
 void typeKeys(StatementRecord& record, Engine& engine, bool raw) {
     if (!CheckProtection(engine, Guard::System)) return;
-    Text keys = engine.EvalText(record.woArg);
+    Text keys = engine.EvalText(Args(record).woArg);
     std::vector<KeyStroke> strokes;
     if (raw) {
         // Each character's code page 932 code is a virtual-key code; a
@@ -52,8 +53,8 @@ void typeKeys(StatementRecord& record, Engine& engine, bool raw) {
         return;
     }
     UiHost& ui = engine.ui();
-    if (!record.heArg.empty()) {
-        Text target = engine.EvalText(record.heArg);
+    if (!Args(record).heArg.empty()) {
+        Text target = engine.EvalText(Args(record).heArg);
         ui.pumpEvents();
         std::optional<std::int64_t> task;
         if (auto n = number::parse(target)) {

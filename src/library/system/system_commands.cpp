@@ -126,9 +126,8 @@ void reportSystemFault(Engine& engine, const SystemStatus& status, TextView subj
 // 起動 without its protection check; the task number, or nothing after a
 // reported failure.
 std::optional<std::int64_t> startProgram(StatementRecord& record, Engine& engine) {
-    record.extraArg = AskParticle(record, u"で");
-    const WindowHint hint = hintFor(engine, record.extraArg);
-    const Text commandLine = commandLineOf(engine, record.woArg);
+    const WindowHint hint = hintFor(engine, AskParticle(record, u"で"));
+    const Text commandLine = commandLineOf(engine, Args(record).woArg);
     // Nothing to start is not found, whichever port would have been asked.
     if (text::trimBlanks(commandLine).empty()) {
         engine.Report(ErrorId::NotFound, commandLine);
@@ -220,8 +219,8 @@ void cmdAssociate(StatementRecord& record, Engine& engine) {
     const auto& extra = AskParticlesOnce(record, {u"として", u"で"});
     const Text descriptionText = extra[0];
     const Text iconText = extra[1];
-    const Text extensionText = record.woArg;
-    const Text programText = record.heArg;
+    const Text extensionText = Args(record).woArg;
+    const Text programText = Args(record).heArg;
     std::string extension = extensionOf(engine, extensionText);
     Text program = engine.EvalText(programText);
     Text description = descriptionText.empty() ? Text() : engine.EvalText(descriptionText);
@@ -236,7 +235,7 @@ void cmdAssociate(StatementRecord& record, Engine& engine) {
 
 void cmdDeleteAssociation(StatementRecord& record, Engine& engine) {
     if (!CheckProtection(engine, Guard::System)) return;
-    std::string extension = extensionOf(engine, associationSubject(record.woArg));
+    std::string extension = extensionOf(engine, associationSubject(Args(record).woArg));
     SystemPort* port = systemOf(engine);
     SystemStatus status = port ? port->removeAssociation(extension) : noSystem();
     if (!status)

@@ -445,11 +445,11 @@ void fnStandardScore(Text& result, Text& args, Engine& engine) {
 
 void cmdSort(StatementRecord& record, Engine& engine) {
     Text options = AskParticle(record, u"で");
-    if (record.woArg.empty()) {
+    if (Args(record).woArg.empty()) {
         engine.Report(ErrorId::CommandArgumentsMissing);
         return;
     }
-    TextSubject s = readTextSubject(engine, record.woArg);
+    TextSubject s = readTextSubject(engine, Args(record).woArg);
     bool descending = false, textOnly = false;
     int64_t column = 0;
     if (!options.empty()) {
@@ -509,8 +509,8 @@ void cmdSort(StatementRecord& record, Engine& engine) {
 }
 
 void cmdInsert(StatementRecord& record, Engine& engine) {
-    Text where = record.heArg;
-    if (record.woArg.empty() || where.empty()) {
+    Text where = Args(record).heArg;
+    if (Args(record).woArg.empty() || where.empty()) {
         engine.Report(ErrorId::CommandArgumentsMissing);
         return;
     }
@@ -529,7 +529,7 @@ void cmdInsert(StatementRecord& record, Engine& engine) {
         }
     }
     TextSubject s = readTextSubject(engine, target);
-    Text insert = engine.EvalText(record.woArg);
+    Text insert = engine.EvalText(Args(record).woArg);
     Text value = s.value;
     if (!place) {
         value = insert + value;  // no place: at the start

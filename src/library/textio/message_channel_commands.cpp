@@ -44,7 +44,7 @@ void EndMessageChannel(Engine& engine) {
 
 void cmdStart(StatementRecord& record, Engine& engine) {
     Text with = AskParticle(record, u"で");
-    if (record.woArg != u"通信") return;
+    if (Args(record).woArg != u"通信") return;
     LibraryState::Channel& channel = libraryState(engine).channel;
     Text name = engine.EvalText(with);
     if (engine.platform.channel && !channel.sent.empty() &&
@@ -54,7 +54,7 @@ void cmdStart(StatementRecord& record, Engine& engine) {
         channel.sent.clear();
     }
     channel.on = true;
-    channel.procedure = record.heArg;
+    channel.procedure = Args(record).heArg;
     channel.name = std::move(name);
 }
 
@@ -64,7 +64,7 @@ void cmdSend(StatementRecord& record, Engine& engine) {
         engine.Report(ErrorId::ChannelNotOpen);
         return;
     }
-    Text message = engine.EvalText(record.woArg);
+    Text message = engine.EvalText(Args(record).woArg);
     // A message ends at a NUL character, as its readers have always cut it.
     if (std::size_t nul = message.find(u'\0'); nul != Text::npos) message.resize(nul);
     std::size_t bytes = text::cp932Length(message);

@@ -30,21 +30,41 @@ int styleNumber(Engine& engine, TextView styleText) {
 
 }  // namespace
 
+namespace {
+// The message, place and style texts of a 表示 statement as its first
+// execution read them. The message is read before で is bound, and binding
+// で marks the statement for good: read again on a later pass, a message
+// holding で (「a」で「b」を表示) would lose its first part.
+struct DisplayArguments : RecordCache {
+    bool ready = false;
+    Text subject;
+    Text heArg;
+    Text styleArg;
+};
+}  // namespace
+
 void cmdDisplay(StatementRecord& record, Engine& engine) {
-    Text subject = record.woArg;
-    if (subject.empty()) subject = AskParticle(record, u"と");
+    DisplayArguments& bound = recordCache<DisplayArguments>(record);
+    if (!bound.ready) {
+        bound.subject = Args(record).woArg;
+        if (bound.subject.empty()) bound.subject = AskParticle(record, u"と");
+        bound.heArg = Args(record).heArg;
+        bound.styleArg = AskParticle(record, u"で");
+        bound.ready = true;
+    }
+    const Text& subject = bound.subject;
     if (subject.empty()) {
         engine.Report(ErrorId::UnknownCommand, record.source);
         return;
     }
-    Text heArg = record.heArg;
-    record.extraArg = AskParticle(record, u"で");
+    const Text& heArg = bound.heArg;
+    const Text& styleArg = bound.styleArg;
     if (heArg == u"タスクトレイ") {
         engine.Report(ErrorId::NotBuiltYet, u"タスクトレイへの表示");
         return;
     }
     Text message = engine.EvalText(subject);
-    int style = styleNumber(engine, record.extraArg);
+    int style = styleNumber(engine, styleArg);
     engine.ui().messageBox({message, style, engine.appTitle, BoxPurpose::Message});
 }
 
@@ -69,11 +89,11 @@ void fnInput(Text& result, Text& args, Engine& engine) {
 }
 
 void cmdWait(StatementRecord& record, Engine& engine) {
-    if (record.woArg.empty()) {
+    if (Args(record).woArg.empty()) {
         engine.Report(ErrorId::CommandNumberMissing);
         return;
     }
-    double seconds = engine.EvalNumber(record.woArg);
+    double seconds = engine.EvalNumber(Args(record).woArg);
     UiHost& ui = engine.ui();
     Clock& clock = engine.clock();
     const double deadline = clock.monotonicMs() + seconds * 1000.0;
@@ -111,12 +131,12 @@ void cmdIdle(StatementRecord& record, Engine& engine) {
 
 void cmdReport(StatementRecord& record, Engine& engine) {
     if (engine.runEnvironment != RunEnvironment::Editor) return;
-    engine.RaiseHostEvent(2, u"報告", engine.EvalText(record.woArg));
+    engine.RaiseHostEvent(2, u"報告", engine.EvalText(Args(record).woArg));
 }
 
 void cmdPrint(StatementRecord& record, Engine& engine) {
     // "テキスト1の内容を印刷" names the object before the last の.
-    TextView subject = record.woArg;
+    TextView subject = Args(record).woArg;
     std::size_t of = subject.rfind(u'の');
     TextView objectName = of == TextView::npos ? subject : subject.substr(0, of);
     if (!objectName.empty() && libraryOf(engine).objectExists(objectName, engine)) {
@@ -125,13 +145,13 @@ void cmdPrint(StatementRecord& record, Engine& engine) {
         return;
     }
     Text content = engine.EvalText(subject);
-    const bool onNewPage = record.heArg == u"次ページ";
+    const bool onNewPage = Args(record).heArg == u"次ページ";
     std::string problem = engine.ui().printText(content, onNewPage);
     if (!problem.empty()) engine.Report(ErrorId::CannotPrint, text::fromUtf8(problem));
 }
 
 void setTitle(StatementRecord& record, Engine& engine) {
-    engine.appTitle = engine.EvalText(record.woArg);
+    engine.appTitle = engine.EvalText(Args(record).woArg);
     engine.ui().setApplicationTitle(engine.appTitle);
 }
 
