@@ -18,8 +18,13 @@ namespace qel {
 class Engine;
 struct StatementRecord;
 
-using CommandHandler = void (*)(StatementRecord& record, Engine& engine);
-using FunctionHandler = void (*)(Text& result, Text& args, Engine& engine);
+// The shapes of command (and setting-word) handlers and of function handlers.
+// Handler families declare theirs by these types, several to a line
+// (`CommandFn cmdPut, cmdAdd;` declares two functions).
+using CommandFn = void(StatementRecord& record, Engine& engine);
+using FunctionFn = void(Text& result, Text& args, Engine& engine);
+using CommandHandler = CommandFn*;
+using FunctionHandler = FunctionFn*;
 
 // A variable's text with its number kept beside it. Scripts only ever see
 // the text; the number saves reading the same digits again on every use, and

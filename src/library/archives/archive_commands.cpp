@@ -47,7 +47,8 @@ void evaluateOptions(Engine& engine, TextView options) {
 }
 
 Text errorDetail(const archive::Result& result) {
-    Text detail = u"エラー番号：" + text::fromUtf8(std::to_string(result.code));
+    Text detail(u"エラー番号：");
+    detail += text::fromUtf8(std::to_string(result.code));
     if (!result.detail.empty()) detail += u"\n" + text::fromUtf8(result.detail);
     return detail;
 }

@@ -5,9 +5,8 @@
 
 namespace qel {
 
-void cmdCompress(StatementRecord& record, Engine& engine);
-void cmdExtract(StatementRecord& record, Engine& engine);
+CommandFn cmdCompress, cmdExtract;
 // 作れ of a name beginning with 自己解凍書庫 (woArg as written).
-void cmdCreateSelfExtracting(StatementRecord& record, Engine& engine);
+CommandFn cmdCreateSelfExtracting;
 
 }  // namespace qel

@@ -5,49 +5,7 @@
 
 namespace qel {
 
-void cmdSave(StatementRecord& record, Engine& engine);
-void cmdAppendSave(StatementRecord& record, Engine& engine);
-void cmdOpen(StatementRecord& record, Engine& engine);
-void cmdMove(StatementRecord& record, Engine& engine);
-void cmdCopy(StatementRecord& record, Engine& engine);
-void cmdDelete(StatementRecord& record, Engine& engine);
-void cmdRename(StatementRecord& record, Engine& engine);
-void cmdChangeAttributes(StatementRecord& record, Engine& engine);
-void cmdCreate(StatementRecord& record, Engine& engine);
-void cmdBackup(StatementRecord& record, Engine& engine);
-void cmdSaveDictionary(StatementRecord& record, Engine& engine);
-void cmdInitDictionary(StatementRecord& record, Engine& engine);
-void setWorkFolder(StatementRecord& record, Engine& engine);
-void fnOpen(Text& result, Text& args, Engine& engine);
-void fnFileSearch(Text& result, Text& args, Engine& engine);
-void fnFolderSearch(Text& result, Text& args, Engine& engine);
-void fnDriveSearch(Text& result, Text& args, Engine& engine);
-void fnFileSize(Text& result, Text& args, Engine& engine);
-void fnFileDate(Text& result, Text& args, Engine& engine);
-void fnFileAttributes(Text& result, Text& args, Engine& engine);
-void fnFolderOnly(Text& result, Text& args, Engine& engine);
-void fnNameOnly(Text& result, Text& args, Engine& engine);
-void fnExtensionOnly(Text& result, Text& args, Engine& engine);
-void fnFileList(Text& result, Text& args, Engine& engine);
-void fnFolderList(Text& result, Text& args, Engine& engine);
-void fnDriveList(Text& result, Text& args, Engine& engine);
-void fnAllFiles(Text& result, Text& args, Engine& engine);
-void fnAllFolders(Text& result, Text& args, Engine& engine);
-void fnWorkFolder(Text& result, Text& args, Engine& engine);
-void fnRelativePath(Text& result, Text& args, Engine& engine);
-void fnWindowsFolder(Text& result, Text& args, Engine& engine);
-void fnSystemFolder(Text& result, Text& args, Engine& engine);
-void fnTempFolder(Text& result, Text& args, Engine& engine);
-void fnDesktopFolder(Text& result, Text& args, Engine& engine);
-void fnDocumentsFolder(Text& result, Text& args, Engine& engine);
-void fnFavoritesFolder(Text& result, Text& args, Engine& engine);
-void fnStartMenuFolder(Text& result, Text& args, Engine& engine);
-void fnProgramsFolder(Text& result, Text& args, Engine& engine);
-void fnStartupFolder(Text& result, Text& args, Engine& engine);
-void fnSendToFolder(Text& result, Text& args, Engine& engine);
-void fnScriptFolder(Text& result, Text& args, Engine& engine);
-void fnFileSizeText(Text& result, Text& args, Engine& engine);
-void fnAppFileName(Text& result, Text& args, Engine& engine);
-void fnProgramFilesFolder(Text& result, Text& args, Engine& engine);
+CommandFn cmdSave, cmdAppendSave, cmdOpen, cmdMove, cmdCopy, cmdDelete, cmdRename, cmdChangeAttributes, cmdCreate, cmdBackup, cmdSaveDictionary, cmdInitDictionary, setWorkFolder;
+FunctionFn fnOpen, fnFileSearch, fnFolderSearch, fnDriveSearch, fnFileSize, fnFileDate, fnFileAttributes, fnFolderOnly, fnNameOnly, fnExtensionOnly, fnFileList, fnFolderList, fnDriveList, fnAllFiles, fnAllFolders, fnWorkFolder, fnRelativePath, fnWindowsFolder, fnSystemFolder, fnTempFolder, fnDesktopFolder, fnDocumentsFolder, fnFavoritesFolder, fnStartMenuFolder, fnProgramsFolder, fnStartupFolder, fnSendToFolder, fnScriptFolder, fnFileSizeText, fnAppFileName, fnProgramFilesFolder;
 
 }  // namespace qel

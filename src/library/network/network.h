@@ -5,8 +5,7 @@
 
 namespace qel {
 
-void cmdDownload(StatementRecord& record, Engine& engine);
-void cmdUpload(StatementRecord& record, Engine& engine);
-void fnHttpDownload(Text& result, Text& args, Engine& engine);
+CommandFn cmdDownload, cmdUpload;
+FunctionFn fnHttpDownload;
 
 }  // namespace qel

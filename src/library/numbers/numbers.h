@@ -5,31 +5,6 @@
 
 namespace qel {
 
-void fnTruncate(Text& result, Text& args, Engine& engine);
-void fnRound(Text& result, Text& args, Engine& engine);
-void fnCeiling(Text& result, Text& args, Engine& engine);
-void fnFloor(Text& result, Text& args, Engine& engine);
-void fnAbs(Text& result, Text& args, Engine& engine);
-void fnSqrt(Text& result, Text& args, Engine& engine);
-void fnExp(Text& result, Text& args, Engine& engine);
-void fnLog(Text& result, Text& args, Engine& engine);
-void fnSin(Text& result, Text& args, Engine& engine);
-void fnCos(Text& result, Text& args, Engine& engine);
-void fnTan(Text& result, Text& args, Engine& engine);
-void fnAtan(Text& result, Text& args, Engine& engine);
-void fnAsin(Text& result, Text& args, Engine& engine);
-void fnAcos(Text& result, Text& args, Engine& engine);
-void fnRadians(Text& result, Text& args, Engine& engine);
-void fnPi(Text& result, Text& args, Engine& engine);
-void fnRandom(Text& result, Text& args, Engine& engine);
-void fnBitOr(Text& result, Text& args, Engine& engine);
-void fnBitImp(Text& result, Text& args, Engine& engine);
-void fnBitXor(Text& result, Text& args, Engine& engine);
-void fnBitEqv(Text& result, Text& args, Engine& engine);
-void fnBitAnd(Text& result, Text& args, Engine& engine);
-void fnFromHex(Text& result, Text& args, Engine& engine);
-void fnToHex(Text& result, Text& args, Engine& engine);
-void fnRgb(Text& result, Text& args, Engine& engine);
-void fnHls(Text& result, Text& args, Engine& engine);
+FunctionFn fnTruncate, fnRound, fnCeiling, fnFloor, fnAbs, fnSqrt, fnExp, fnLog, fnSin, fnCos, fnTan, fnAtan, fnAsin, fnAcos, fnRadians, fnPi, fnRandom, fnBitOr, fnBitImp, fnBitXor, fnBitEqv, fnBitAnd, fnFromHex, fnToHex, fnRgb, fnHls;
 
 }  // namespace qel

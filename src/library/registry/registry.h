@@ -6,11 +6,10 @@
 namespace qel {
 
 // Declarations (宣言).
-void cmdDeclare(StatementRecord& record, Engine& engine);
+CommandFn cmdDeclare;
 
 // Commands, setting words and functions not in this build.
-void cmdNotBuilt(StatementRecord& record, Engine& engine);
-void setNotBuilt(StatementRecord& record, Engine& engine);
-void fnNotBuilt(Text& result, Text& args, Engine& engine);
+CommandFn cmdNotBuilt, setNotBuilt;
+FunctionFn fnNotBuilt;
 
 }  // namespace qel

@@ -6,23 +6,9 @@
 namespace qel {
 
 // Functions.
-void fnArrayCount(Text& result, Text& args, Engine& engine);
-void fnArraySearch(Text& result, Text& args, Engine& engine);
-void fnArrayExtract(Text& result, Text& args, Engine& engine);
-void fnArrayJudge(Text& result, Text& args, Engine& engine);
-void fnColumnSearch(Text& result, Text& args, Engine& engine);
-void fnArrayDelete(Text& result, Text& args, Engine& engine);
-void fnArrayInsert(Text& result, Text& args, Engine& engine);
-void fnArrayMap(Text& result, Text& args, Engine& engine);
-void fnColumnExtract(Text& result, Text& args, Engine& engine);
-void fnSum(Text& result, Text& args, Engine& engine);
-void fnAverage(Text& result, Text& args, Engine& engine);
-void fnMax(Text& result, Text& args, Engine& engine);
-void fnMin(Text& result, Text& args, Engine& engine);
-void fnStandardScore(Text& result, Text& args, Engine& engine);
+FunctionFn fnArrayCount, fnArraySearch, fnArrayExtract, fnArrayJudge, fnColumnSearch, fnArrayDelete, fnArrayInsert, fnArrayMap, fnColumnExtract, fnSum, fnAverage, fnMax, fnMin, fnStandardScore;
 
 // Commands.
-void cmdSort(StatementRecord& record, Engine& engine);
-void cmdInsert(StatementRecord& record, Engine& engine);
+CommandFn cmdSort, cmdInsert;
 
 }  // namespace qel

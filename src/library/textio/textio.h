@@ -6,19 +6,11 @@
 namespace qel {
 
 // Messages, dialogs, waits, printing and the title.
-void cmdDisplay(StatementRecord& record, Engine& engine);
-void cmdWait(StatementRecord& record, Engine& engine);
-void cmdRest(StatementRecord& record, Engine& engine);
-void cmdIdle(StatementRecord& record, Engine& engine);
-void cmdReport(StatementRecord& record, Engine& engine);
-void cmdPrint(StatementRecord& record, Engine& engine);
-void setTitle(StatementRecord& record, Engine& engine);
-void fnAsk(Text& result, Text& args, Engine& engine);
-void fnInput(Text& result, Text& args, Engine& engine);
+CommandFn cmdDisplay, cmdWait, cmdRest, cmdIdle, cmdReport, cmdPrint, setTitle;
+FunctionFn fnAsk, fnInput;
 
 // The message channel between scripts.
-void cmdStart(StatementRecord& record, Engine& engine);
-void cmdSend(StatementRecord& record, Engine& engine);
-void fnChannelMessage(Text& result, Text& args, Engine& engine);
+CommandFn cmdStart, cmdSend;
+FunctionFn fnChannelMessage;
 
 }  // namespace qel
