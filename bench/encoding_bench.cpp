@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "text/text.h"
 #include "encodings/uEncoding.h"
+#include "text/text.h"
 
 namespace {
 
@@ -213,4 +213,3 @@ BENCHMARK_CAPTURE(IconvDecode, UTF_8, "UTF-8")->Unit(benchmark::kMillisecond);
 BENCHMARK(Base64Encode)->Unit(benchmark::kMillisecond);
 BENCHMARK(Base64Decode)->Unit(benchmark::kMillisecond);
 BENCHMARK(UrlEncode)->Unit(benchmark::kMillisecond);
-

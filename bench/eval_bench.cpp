@@ -9,11 +9,11 @@
 #include <string>
 
 #include "bench_engine.h"
-#include "text/number.h"
-#include "text/text.h"
 #include "engine/qel.h"
 #include "platform/headless/console_host.h"
 #include "platform/linux/posix_files.h"
+#include "text/number.h"
+#include "text/text.h"
 
 namespace {
 

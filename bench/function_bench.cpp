@@ -9,10 +9,10 @@
 #include <sstream>
 
 #include "bench_engine.h"
-#include "text/number.h"
 #include "engine/qel.h"
 #include "platform/headless/console_host.h"
 #include "platform/linux/posix_files.h"
+#include "text/number.h"
 
 namespace {
 

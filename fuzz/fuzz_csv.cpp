@@ -8,8 +8,8 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "text/text.h"
 #include "library/files/file_support.h"
+#include "text/text.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
-#include "text/text.h"
 #include "encodings/uEncoding.h"
+#include "text/text.h"
 
 namespace {
 

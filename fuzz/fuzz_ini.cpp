@@ -10,9 +10,9 @@
 #include <string>
 #include <string_view>
 
+#include "platform/linux/file_settings_store.h"
 #include "text/ini.h"
 #include "text/text.h"
-#include "platform/linux/file_settings_store.h"
 
 namespace {
 

@@ -10,9 +10,9 @@
 #include <string>
 #include <string_view>
 
-#include "text/text.h"
 #include "encodings/uEncoding.h"
 #include "library/network/transfer_support.h"
+#include "text/text.h"
 
 namespace {
 

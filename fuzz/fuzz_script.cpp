@@ -13,17 +13,17 @@
 #include <csignal>
 #include <cstddef>
 #include <cstdint>
-#include <ostream>
 #include <memory>
+#include <ostream>
 #include <sstream>
 #include <string>
 #include <string_view>
 #include <type_traits>
 
-#include "text/text.h"
 #include "engine/qel.h"
 #include "platform/headless/console_host.h"
 #include "platform/headless/seeded_random.h"
+#include "text/text.h"
 
 namespace {
 

@@ -18,46 +18,71 @@ constexpr char16_t kSignOperator = u'\x01';
 
 char16_t halfWidthOperator(char16_t c) {
     switch (c) {
-        case u'＋': return u'+';
-        case u'－': return u'-';
-        case u'＊': return u'*';
-        case u'／': return u'/';
-        case u'×': return u'*';
-        case u'÷': return u'/';
-        case u'＾': return u'^';
-        case u'（': return u'(';
-        case u'）': return u')';
-        case u'￥': return u'\\';
-        case u'％': return u'%';
-        default: return c;
+        case u'＋':
+            return u'+';
+        case u'－':
+            return u'-';
+        case u'＊':
+            return u'*';
+        case u'／':
+            return u'/';
+        case u'×':
+            return u'*';
+        case u'÷':
+            return u'/';
+        case u'＾':
+            return u'^';
+        case u'（':
+            return u'(';
+        case u'）':
+            return u')';
+        case u'￥':
+            return u'\\';
+        case u'％':
+            return u'%';
+        default:
+            return c;
     }
 }
 
 int operatorCode(char16_t c) {
     switch (c) {
-        case u'+': return 1;
-        case u'-': return 2;
-        case u'*': return 3;
-        case u'/': return 4;
-        case u'^': return 5;
-        case u'%': return 6;
-        case u'\\': return 7;
-        case kSignOperator: return 3;
-        default: return 0;
+        case u'+':
+            return 1;
+        case u'-':
+            return 2;
+        case u'*':
+            return 3;
+        case u'/':
+            return 4;
+        case u'^':
+            return 5;
+        case u'%':
+            return 6;
+        case u'\\':
+            return 7;
+        case kSignOperator:
+            return 3;
+        default:
+            return 0;
     }
 }
 
 int priority(char16_t op) {
     switch (op) {
         case u'+':
-        case u'-': return 1;
+        case u'-':
+            return 1;
         case kSignOperator:
         case u'*':
         case u'/':
         case u'\\':
-        case u'%': return 2;
-        case u'^': return 3;
-        default: return 0;
+        case u'%':
+            return 2;
+        case u'^':
+            return 3;
+        default:
+            return 0;
     }
 }
 
@@ -85,8 +110,8 @@ std::vector<RawToken> tokenise(const Text& expr) {
         bool atStart = tokens.empty() && operand.empty();
         // A minus with no operand before it is a sign: at the start, after
         // "(", and (so that 3*-2 is -6) after another operator.
-        bool afterOperator = operand.empty() && !tokens.empty() && tokens.back().op != 0 &&
-                             tokens.back().op != u')';
+        bool afterOperator =
+            operand.empty() && !tokens.empty() && tokens.back().op != 0 && tokens.back().op != u')';
         if (c == u'-' && (atStart || afterOperator)) {
             tokens.push_back({0, u"-1"});
             tokens.push_back({afterOperator ? kSignOperator : u'*', {}});
@@ -177,11 +202,16 @@ namespace {
 // stop a script, and no script should ever see "inf".
 double applyOperator(int op, double a, double b) {
     switch (op) {
-        case 1: return a + b;
-        case 2: return a - b;
-        case 3: return a * b;
-        case 4: return b == 0 ? 0 : a / b;
-        case 5: return std::pow(a, b);
+        case 1:
+            return a + b;
+        case 2:
+            return a - b;
+        case 3:
+            return a * b;
+        case 4:
+            return b == 0 ? 0 : a / b;
+        case 5:
+            return std::pow(a, b);
         case 6: {
             double x = std::nearbyint(a), y = std::nearbyint(b);
             return y == 0 ? 0 : std::fmod(x, y);
@@ -190,7 +220,8 @@ double applyOperator(int op, double a, double b) {
             double x = std::nearbyint(a), y = std::nearbyint(b);
             return y == 0 ? 0 : std::trunc(x / y);
         }
-        default: return 0;
+        default:
+            return 0;
     }
 }
 

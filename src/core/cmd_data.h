@@ -31,7 +31,7 @@ using FunctionHandler = FunctionFn*;
 // a number stored by arithmetic is written out only when its text is asked
 // for (it is then exactly number::format of it).
 class ValueText {
-public:
+  public:
     ValueText() = default;
     ValueText(Text text) : text_(std::move(text)) {}
     ValueText& operator=(Text text) {
@@ -127,7 +127,7 @@ public:
         return *this;
     }
 
-private:
+  private:
     enum : std::uint8_t { kUnknown, kNumber, kNotNumber };
     mutable Text text_;
     mutable double number_ = 0;
@@ -172,7 +172,7 @@ struct FoldedEqual {
 // example, which command a verb containing several names reaches). One entry
 // object may stand under several keys (aliases added by 宣言).
 class KeyedTable {
-public:
+  public:
     using Entry = std::shared_ptr<xxCmdData>;
 
     xxCmdData* find(TextView key) const {
@@ -226,7 +226,7 @@ public:
     // Entries in insertion order, with the key each stands under.
     const std::vector<std::pair<Text, Entry>>& inOrder() const { return order_; }
 
-private:
+  private:
     // Most tables (a procedure's locals, a script's few variables) hold a
     // handful of names: comparing them in turn is cheaper than hashing, and
     // the hash index is built only when a table grows past this.

@@ -134,12 +134,18 @@ struct ComparisonSplit {
 
 bool compareNumbers(double a, double b, int code) {
     switch (code) {
-        case kEqual: return a == b;
-        case kNotEqual: return a != b;
-        case kGreater: return a > b;
-        case kLess: return a < b;
-        case kGreaterEqual: return a >= b;
-        default: return a <= b;
+        case kEqual:
+            return a == b;
+        case kNotEqual:
+            return a != b;
+        case kGreater:
+            return a > b;
+        case kLess:
+            return a < b;
+        case kGreaterEqual:
+            return a >= b;
+        default:
+            return a <= b;
     }
 }
 
@@ -161,7 +167,8 @@ ComparisonSplit splitComparison(TextView condition, int comparison) {
     }
     std::size_t separator = npos;
     std::size_t width = 2;
-    for (TextView word : {TextView(u"は、"), TextView(u"は "), TextView(u"が "), TextView(u"が、")}) {
+    for (TextView word :
+         {TextView(u"は、"), TextView(u"は "), TextView(u"が "), TextView(u"が、")}) {
         separator = std::min(separator, findFromSecond(t, word));
     }
     if (separator == npos) {
@@ -241,7 +248,8 @@ bool Engine::ParseComparison(TextView condition, int comparison,
         if (split.rightNumber && split.code <= kLessEqual) {
             const eval::ArgPlan& left = *split.leftPlan;
             double a = 0;
-            if (left.kind == eval::PlanKind::Name && !left.hasArgumentBracket && !left.name.empty()) {
+            if (left.kind == eval::PlanKind::Name && !left.hasArgumentBracket &&
+                !left.name.empty()) {
                 const xxCmdData* variable = FindVariable(left.name, left.lookup);
                 if (variable && variable->Value.readsAsNumber(a)) {
                     return compareNumbers(a, *split.rightNumber, split.code);
@@ -282,7 +290,8 @@ bool Engine::CompareValues(TextView left, TextView rightText, int code) {
     return judgeComparison(left, std::move(right), std::move(low), std::move(high), code, quoted);
 }
 
-bool Engine::judgeComparison(TextView left, Text right, Text low, Text high, int code, bool quoted) {
+bool Engine::judgeComparison(TextView left, Text right, Text low, Text high, int code,
+                             bool quoted) {
     // Two short numbers compare as the numbers they are: a text of at most 15
     // characters holds at most 15 digits, so writing it out and reading it
     // back (what the general rule below does) gives the same number.
@@ -316,8 +325,10 @@ bool Engine::judgeComparison(TextView left, Text right, Text low, Text high, int
     }
 
     switch (code) {
-        case kEqual: return l == right;
-        case kNotEqual: return l != right;
+        case kEqual:
+            return l == right;
+        case kNotEqual:
+            return l != right;
         case kGreater:
         case kLess:
         case kGreaterEqual:
@@ -341,26 +352,41 @@ bool Engine::judgeComparison(TextView left, Text right, Text low, Text high, int
             }
             return *lo <= *a && *a <= *hi;
         }
-        case kEither: return l == low || l == high;
-        case kExists: return files().fileExists(toNativePath(l)) || files().folderExists(toNativePath(l));
-        case kFile: return files().fileExists(toNativePath(l)) && !files().folderExists(toNativePath(l));
-        case kNotFile: return !(files().fileExists(toNativePath(l)) && !files().folderExists(toNativePath(l)));
-        case kUpperCase: return caseTest(l, true);
-        case kLowerCase: return caseTest(l, false);
-        case kHiragana: return allCodesIn(l, 0x829F, 0x82F1);
-        case kKatakana: return allCodesIn(l, 0x8340, 0x8396);
-        case kHalfWidth: return !l.empty() && text::toHalfWidth(l) == l;
-        case kFullWidth: return !l.empty() && text::toFullWidth(l) == l;
-        case kNumeric: return !l.empty() && number::readsAsNumber(l);
-        case kNotNumeric: return !number::readsAsNumber(l);
-        case kEmpty: return l.empty();
-        case kObject: return library.objectExists(l, *this);
+        case kEither:
+            return l == low || l == high;
+        case kExists:
+            return files().fileExists(toNativePath(l)) || files().folderExists(toNativePath(l));
+        case kFile:
+            return files().fileExists(toNativePath(l)) && !files().folderExists(toNativePath(l));
+        case kNotFile:
+            return !(files().fileExists(toNativePath(l)) && !files().folderExists(toNativePath(l)));
+        case kUpperCase:
+            return caseTest(l, true);
+        case kLowerCase:
+            return caseTest(l, false);
+        case kHiragana:
+            return allCodesIn(l, 0x829F, 0x82F1);
+        case kKatakana:
+            return allCodesIn(l, 0x8340, 0x8396);
+        case kHalfWidth:
+            return !l.empty() && text::toHalfWidth(l) == l;
+        case kFullWidth:
+            return !l.empty() && text::toFullWidth(l) == l;
+        case kNumeric:
+            return !l.empty() && number::readsAsNumber(l);
+        case kNotNumeric:
+            return !number::readsAsNumber(l);
+        case kEmpty:
+            return l.empty();
+        case kObject:
+            return library.objectExists(l, *this);
         case kPattern: {
             bool notFound = false;
             Text pattern = GetVariable(right, notFound);
             return patternMatches(notFound ? right : pattern, l);
         }
-        default: return false;
+        default:
+            return false;
     }
 }
 

@@ -3,8 +3,8 @@
 #include <string>
 
 #include "core/evaluator.h"
-#include "text/number.h"
 #include "resources/resource_tables.h"
+#include "text/number.h"
 
 namespace qel {
 
@@ -95,7 +95,8 @@ Text Engine::RaiseHostEvent(int mode, TextView item, TextView value) {
         case 1: {
             Text valueText = EvalText(value);
             bool notFound = false;
-            host->hostItemUpdate(item, valueText, number::leadingNumber(valueText), value, notFound);
+            host->hostItemUpdate(item, valueText, number::leadingNumber(valueText), value,
+                                 notFound);
             return notFound ? u"False" : u"True";
         }
         case 2: {

@@ -62,11 +62,11 @@ struct ErrorState {
 // The events through which the engine asks its host (an editor, a debugger)
 // for values and reports commands to it. The defaults answer "not handled".
 class HostEvents {
-public:
+  public:
     virtual ~HostEvents() = default;
     virtual void hostItemRequest(TextView item, Text& result) { (void)item, (void)result; }
-    virtual void hostItemUpdate(TextView item, TextView setNormal, double setNum,
-                                TextView setPlain, bool& notFound) {
+    virtual void hostItemUpdate(TextView item, TextView setNormal, double setNum, TextView setPlain,
+                                bool& notFound) {
         (void)item, (void)setNormal, (void)setNum, (void)setPlain;
         notFound = true;
     }
@@ -107,7 +107,7 @@ enum Comparison : int {
 };
 
 class Engine {
-public:
+  public:
     Engine(Platform& platform, LibraryPort& library);
     ~Engine();
     Engine(const Engine&) = delete;
@@ -286,8 +286,7 @@ public:
 
     // ---- procedures (procedures.cpp) ---------------------------------------
     void RegisterProcedures(std::vector<StatementRecord>& statements, int programNumber);
-    bool CallProcedure(TextView name, TextView arguments, bool asCommand,
-                       StatementRecord* record);
+    bool CallProcedure(TextView name, TextView arguments, bool asCommand, StatementRecord* record);
     void RunProcedureBody(xxCmdData& entry);
     bool RunProcedureByName(TextView name);
     bool RunProcedureEntry(xxCmdData* entry);
@@ -359,7 +358,7 @@ public:
         return nestingDepth < kMaxNestingDepth && !stackNearlyExhausted(kLevelReserveBytes);
     }
 
-private:
+  private:
     // After a nested level ended: the unwinding goes on into the enclosing
     // level, unless that is the outermost one.
     void passOnUnwinding() {
@@ -408,13 +407,13 @@ Text dateTimeText(const LocalTime& time);
 // Restores a value when a scope ends (saved positions around nested runs).
 template <class T>
 class Restore {
-public:
+  public:
     explicit Restore(T& slot) : slot_(slot), saved_(slot) {}
     ~Restore() { slot_ = saved_; }
     Restore(const Restore&) = delete;
     Restore& operator=(const Restore&) = delete;
 
-private:
+  private:
     T& slot_;
     T saved_;
 };

@@ -53,7 +53,8 @@ int Engine::ReportError(TextView message, int number, int style, TextView word, 
             if (std::size_t(currentLevel) < programLevels.size()) {
                 sourceName = &programLevels[currentLevel]->sourceName;
             }
-            errors.errorFile = sourceName && !sourceName->empty() ? *sourceName : fileNameOf(currentFile);
+            errors.errorFile =
+                sourceName && !sourceName->empty() ? *sourceName : fileNameOf(currentFile);
             place = errors.errorFile + u" " + number::format(errors.errorLine) + u"行目";
         } else {
             errors.errorLine = line;

@@ -50,7 +50,7 @@ struct TooLong {};
 // work one expression costs.
 thread_local int bracketLevels = 0;
 class BracketLevel {
-public:
+  public:
     BracketLevel() {
         if (++bracketLevels > kMaxBracketDepth) {
             --bracketLevels;
@@ -210,7 +210,9 @@ PlanPtr analyse(TextView raw) {
 
 }  // namespace
 
-PlanPtr eval::analyseText(TextView text) { return analyse(text); }
+PlanPtr eval::analyseText(TextView text) {
+    return analyse(text);
+}
 
 std::shared_ptr<ArgPlan> Engine::planFor(TextView text) {
     auto& plans = caches().plans;
@@ -340,7 +342,8 @@ Text Engine::evalName(const ArgPlan& plan) {
 bool Engine::tryAppendInPlace(TextView target, const ArgPlan& plan) {
     if (plan.kind != PlanKind::Concat || plan.pieces.size() < 2) return false;
     const ArgPlan& first = *plan.pieces[0];
-    if (first.kind != PlanKind::Name || first.hasArgumentBracket || first.name != target) return false;
+    if (first.kind != PlanKind::Name || first.hasArgumentBracket || first.name != target)
+        return false;
     xxCmdData* variable = FindVariable(target, first.lookup);
     if (!variable) return false;
     Text tail;
@@ -348,7 +351,8 @@ bool Engine::tryAppendInPlace(TextView target, const ArgPlan& plan) {
         const ArgPlan& piece = *plan.pieces[i];
         if (piece.kind == PlanKind::Constant) {
             appendLimited(tail, piece.constant);
-        } else if (piece.kind == PlanKind::Name && !piece.hasArgumentBracket && !piece.name.empty()) {
+        } else if (piece.kind == PlanKind::Name && !piece.hasArgumentBracket &&
+                   !piece.name.empty()) {
             const xxCmdData* other = FindVariable(piece.name, piece.lookup);
             if (!other) return false;
             appendLimited(tail, other->Value.text());
@@ -388,7 +392,8 @@ void Engine::assign(StatementRecord& record, TextView target, TextView valueText
         if (tryAppendInPlace(target, *plan)) return 0;
         if (plan->kind == PlanKind::Arithmetic) {
             double value = runArithmetic(*plan->arithmetic);
-            variableForWriting(target, cache.lookup).Value.setNumber(std::isfinite(value) ? value : 0);
+            variableForWriting(target, cache.lookup)
+                .Value.setNumber(std::isfinite(value) ? value : 0);
             return 0;
         }
         Text value = runPlan(*plan);
@@ -397,13 +402,16 @@ void Engine::assign(StatementRecord& record, TextView target, TextView valueText
     });
 }
 
-double Engine::EvalNumber(TextView text) { return number::toNumber(EvalText(text)); }
+double Engine::EvalNumber(TextView text) {
+    return number::toNumber(EvalText(text));
+}
 
 // The number a name stands for inside arithmetic. A plain variable is read in
 // place, without copying its text.
 double Engine::numberOfPlan(const ArgPlan& plan) {
     if (plan.kind == PlanKind::Name && !plan.hasArgumentBracket && !plan.name.empty()) {
-        if (const xxCmdData* variable = FindVariable(plan.name, plan.lookup)) return variable->Value.asNumber();
+        if (const xxCmdData* variable = FindVariable(plan.name, plan.lookup))
+            return variable->Value.asNumber();
     }
     return number::toNumber(runPlan(plan));
 }

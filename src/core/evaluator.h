@@ -35,23 +35,23 @@ struct CompiledArithmetic;
 
 struct ArgPlan {
     PlanKind kind = PlanKind::Constant;
-    Text constant;                     // Constant; the whole text for Name
-    std::vector<PlanPtr> pieces;       // Concat
-    PlanPtr left;                      // Inner
-    std::vector<EmbeddedPart> parts;   // Embedded
-    Text tail;                         // Embedded: text after the last part
+    Text constant;                    // Constant; the whole text for Name
+    std::vector<PlanPtr> pieces;      // Concat
+    PlanPtr left;                     // Inner
+    std::vector<EmbeddedPart> parts;  // Embedded
+    Text tail;                        // Embedded: text after the last part
     std::shared_ptr<CompiledArithmetic> arithmetic;
-    Text name, argument;               // Name
-    bool hasArgumentBracket = false;   // Name: written with a closing bracket
-    mutable VariableLookup lookup;     // Name: where the variable was found
-    mutable bool notAFunction = false; // Name: no built-in function or constant
+    Text name, argument;                // Name
+    bool hasArgumentBracket = false;    // Name: written with a closing bracket
+    mutable VariableLookup lookup;      // Name: where the variable was found
+    mutable bool notAFunction = false;  // Name: no built-in function or constant
 };
 
 // Arithmetic compiled to postfix with its literal numbers converted.
 struct ArithmeticToken {
-    int op = 0;        // 0 operand, 1 + 2 - 3 * 4 / 5 ^ 6 % 7 ￥
-    double value = 0;  // a literal number when `name` is empty
-    Text name;         // a name evaluated on every run
+    int op = 0;                           // 0 operand, 1 + 2 - 3 * 4 / 5 ^ 6 % 7 ￥
+    double value = 0;                     // a literal number when `name` is empty
+    Text name;                            // a name evaluated on every run
     std::shared_ptr<const ArgPlan> plan;  // the name's analysis
 };
 struct CompiledArithmetic {

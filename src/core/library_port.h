@@ -11,7 +11,7 @@ namespace qel {
 class Engine;
 
 class LibraryPort {
-public:
+  public:
     virtual ~LibraryPort() = default;
     // The setting word of that name (classification of assignments).
     virtual const xxCmdData* findSetting(TextView name) const = 0;

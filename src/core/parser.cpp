@@ -24,7 +24,8 @@ constexpr TextView kMarkText{u"\x03", 1};
 
 std::size_t countOf(TextView text, TextView needle) {
     std::size_t n = 0;
-    for (std::size_t p = text.find(needle); p != npos; p = text.find(needle, p + needle.size())) ++n;
+    for (std::size_t p = text.find(needle); p != npos; p = text.find(needle, p + needle.size()))
+        ++n;
     return n;
 }
 
@@ -162,8 +163,8 @@ void classifyCommand(StatementRecord& record) {
     Text marked;
     std::vector<Text> pieces = splitBaseParticles(record, marked);
     if (pieces.size() > 1) {
-        bool blankAfterHe = text::contains(record.source, u"へ　") ||
-                            text::contains(record.source, u"へ ");
+        bool blankAfterHe =
+            text::contains(record.source, u"へ　") || text::contains(record.source, u"へ ");
         if (!record.heArg.empty() && blankAfterHe && pieces.size() == 3) {
             // Keeps command words that end in へ (右へ　90) whole.
             record.head = pieces[0] + u"へ";
@@ -256,7 +257,8 @@ std::vector<Text> SplitParticles(Text& marked, std::vector<Text>& particles) {
             work = Text(kMarkText) + particle + Text(kMarkText) + work.substr(e);
         } else if (work[a - 1] != kParticleMark) {
             if (e < work.size() && work[e] == u'、') ++e;
-            work = work.substr(0, a) + Text(kMarkText) + particle + Text(kMarkText) + work.substr(e);
+            work =
+                work.substr(0, a) + Text(kMarkText) + particle + Text(kMarkText) + work.substr(e);
         }
     }
     std::vector<Text> pieces = splitAt(work, kMarkText);
@@ -386,7 +388,9 @@ void Engine::PrepareLines(std::vector<Text>& lines) {
     if (pendingCount > 0) lines[groupStart] = Text(text::trimBlanks(pending));
 }
 
-StatementRecord Engine::ParseLine(TextView line) const { return classify(Text(line)); }
+StatementRecord Engine::ParseLine(TextView line) const {
+    return classify(Text(line));
+}
 
 StatementRecord Engine::classify(Text source) const {
     StatementRecord record;
@@ -448,7 +452,7 @@ bool Engine::MarkBlocks(ProgramRecord& program) {
     const std::size_t count = statements.size();
     program.depth.assign(count, 0);
     program.inBlock.assign(count, false);
-    std::vector<int> marks(count + 1, 0);  // difference array of the ranges
+    std::vector<int> marks(count + 1, 0);                     // difference array of the ranges
     auto markRange = [&](std::size_t from, std::size_t to) {  // [from, to)
         if (from >= to) return;
         ++marks[from];

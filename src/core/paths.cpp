@@ -10,7 +10,9 @@ std::string toNativePath(TextView scriptPath) {
     return text::toUtf8(path);
 }
 
-Text fromNativePath(const std::string& path) { return text::fromUtf8(path); }
+Text fromNativePath(const std::string& path) {
+    return text::fromUtf8(path);
+}
 
 namespace {
 std::size_t lastSeparator(TextView path) {

@@ -5,9 +5,9 @@
 #include "core/limits.h"
 #include "core/parser.h"
 #include "core/stack_guard.h"
+#include "core/values.h"
 #include "text/brackets.h"
 #include "text/number.h"
-#include "core/values.h"
 
 namespace qel {
 
@@ -71,7 +71,9 @@ bool isBadProcedureName(TextView name) {
            text::contains(name, u"。") || number::readsAsNumber(name);
 }
 
-TextView keyOf(TextView name) { return !name.empty() && name[0] == u'!' ? name.substr(1) : name; }
+TextView keyOf(TextView name) {
+    return !name.empty() && name[0] == u'!' ? name.substr(1) : name;
+}
 
 }  // namespace
 
@@ -84,8 +86,9 @@ void Engine::RegisterProcedures(std::vector<StatementRecord>& statements, int pr
         std::size_t open = name.find(u'（');
         if (open != npos) {
             std::size_t close = name.rfind(u'）');
-            TextView inside = close != npos && close > open ? name.substr(open + 1, close - open - 1)
-                                                            : name.substr(open + 1);
+            TextView inside = close != npos && close > open
+                                  ? name.substr(open + 1, close - open - 1)
+                                  : name.substr(open + 1);
             params = values::unifySeparators(inside);
             name = name.substr(0, open);
         }
@@ -215,7 +218,8 @@ bool Engine::CallProcedure(TextView name, TextView arguments, bool asCommand,
     if (byReference) {
         for (std::size_t i = 0; i < params.size(); ++i) {
             if (writeBack[i].empty()) continue;
-            if (const xxCmdData* final = locals->find(params[i].name)) SetVariable(writeBack[i], final->Value);
+            if (const xxCmdData* final = locals->find(params[i].name))
+                SetVariable(writeBack[i], final->Value);
         }
     }
     giveBackLocalsTable(std::move(locals));
@@ -230,7 +234,8 @@ const PositionalArguments& Engine::positionalArgumentsOf(TextView argText) {
         auto made = std::make_shared<PositionalArguments>();
         for (const Text& piece : splitPositional(argText)) {
             made->texts.emplace_back(text::trimBlanks(piece));
-            made->plans.push_back(made->texts.back().empty() ? nullptr : tryPlanFor(made->texts.back()));
+            made->plans.push_back(made->texts.back().empty() ? nullptr
+                                                             : tryPlanFor(made->texts.back()));
         }
         it = cache.emplace(Text(argText), std::move(made)).first;
     }

@@ -9,13 +9,13 @@ namespace qel {
 namespace {
 // Counts a level of nesting for as long as it runs, however it ends.
 class NestingLevel {
-public:
+  public:
     explicit NestingLevel(int& depth) : depth_(depth) { ++depth_; }
     ~NestingLevel() { --depth_; }
     NestingLevel(const NestingLevel&) = delete;
     NestingLevel& operator=(const NestingLevel&) = delete;
 
-private:
+  private:
     int& depth_;
 };
 }  // namespace
@@ -93,7 +93,8 @@ void Engine::ExecuteStatement(StatementRecord& record) {
             library.applySetting(record, *this);
             break;
         case StatementKind::PropertyAssign:
-            if (!library.writeProperty(record.head, record.woArg, *this)) assign(record, record.head, record.woArg);
+            if (!library.writeProperty(record.head, record.woArg, *this))
+                assign(record, record.head, record.woArg);
             break;
         case StatementKind::If:
             library.runConditional(record, currentProgram(), *this);

@@ -61,7 +61,8 @@ Text DictGet(TextView dict, TextView key) {
     std::size_t valueStart = 0;
     if (findDictLine(dict, key, valueStart) == Text::npos) return {};
     std::size_t end = dict.find(kCRLF, valueStart);
-    TextView value = dict.substr(valueStart, end == TextView::npos ? TextView::npos : end - valueStart);
+    TextView value =
+        dict.substr(valueStart, end == TextView::npos ? TextView::npos : end - valueStart);
     return text::replaceAll(value, u"{/n}", kCRLF);
 }
 

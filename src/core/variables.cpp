@@ -5,9 +5,9 @@
 #include <tuple>
 
 #include "core/engine.h"
+#include "core/values.h"
 #include "text/brackets.h"
 #include "text/number.h"
-#include "core/values.h"
 
 namespace qel {
 
@@ -21,9 +21,9 @@ constexpr long long kMaxElement = 10'000'000;
 
 struct Index {
     bool dictionary = false;
-    Text key;               // dictionary key
-    long long first = 0;    // column (one index) or row (two)
-    long long second = 0;   // column when two
+    Text key;              // dictionary key
+    long long first = 0;   // column (one index) or row (two)
+    long long second = 0;  // column when two
     bool two = false;
 };
 
@@ -160,7 +160,9 @@ xxCmdData& Engine::variableForWriting(TextView name) {
     return ref;
 }
 
-void Engine::AssignVariable(TextView name, Text value) { variableForWriting(name).Value = std::move(value); }
+void Engine::AssignVariable(TextView name, Text value) {
+    variableForWriting(name).Value = std::move(value);
+}
 
 namespace {
 
@@ -260,7 +262,9 @@ std::vector<Text> Engine::LocalNames(TextView list) {
     return names;
 }
 
-void Engine::DeclareLocals(TextView list) { DeclareLocals(LocalNames(list)); }
+void Engine::DeclareLocals(TextView list) {
+    DeclareLocals(LocalNames(list));
+}
 
 void Engine::DeclareLocals(const std::vector<Text>& names) {
     std::shared_ptr<KeyedTable>* scope;

@@ -30,7 +30,7 @@ inline unsigned byteAt(std::string_view bytes, std::size_t i) {
 // the text module reads the bytes exactly as they were meant.
 
 class Cp932Writer {
-public:
+  public:
     // Every input byte gives at most two output bytes (a line feed becomes
     // CR LF, a lone byte the two bytes of "・"), so the buffer never grows.
     explicit Cp932Writer(std::size_t inputBytes)
@@ -76,7 +76,7 @@ public:
         return text::fromCp932(std::string_view(bytes_.get(), std::size_t(end_ - bytes_.get())));
     }
 
-private:
+  private:
     static int noCharacterCode() {
         static const int code = text::cp932Code(kNoCharacter);
         return code;
@@ -109,7 +109,7 @@ constexpr int kIbmLast = 0xFC4B;
 // same character within those rows (the NEC-selected rows, the NEC special
 // row or row 2). Derived once from the text module's table.
 class IbmTwins {
-public:
+  public:
     IbmTwins() {
         for (unsigned lead = 0x81; lead <= 0xEF; ++lead) {
             if (!isLeadByte(lead)) continue;
@@ -130,7 +130,7 @@ public:
         return twin_[code - kIbmFirst];
     }
 
-private:
+  private:
     std::array<std::uint16_t, kIbmLast - kIbmFirst + 1> twin_{};
 };
 
@@ -385,22 +385,30 @@ std::string jisEncode(TextView text) {
 }
 
 // The text module's encoder already writes exactly this form.
-std::string utf8Encode(TextView text) { return text::toUtf8(text); }
+std::string utf8Encode(TextView text) {
+    return text::toUtf8(text);
+}
 
 Text decode(std::string_view bytes, Selector selector) {
     switch (selector) {
-        case Selector::Euc: return eucDecode(bytes);
-        case Selector::Jis: return jisDecode(bytes);
-        case Selector::Utf8: break;
+        case Selector::Euc:
+            return eucDecode(bytes);
+        case Selector::Jis:
+            return jisDecode(bytes);
+        case Selector::Utf8:
+            break;
     }
     return utf8Decode(bytes, {});
 }
 
 std::string encode(TextView text, Selector selector) {
     switch (selector) {
-        case Selector::Euc: return eucEncode(text);
-        case Selector::Jis: return jisEncode(text);
-        case Selector::Utf8: break;
+        case Selector::Euc:
+            return eucEncode(text);
+        case Selector::Jis:
+            return jisEncode(text);
+        case Selector::Utf8:
+            break;
     }
     return utf8Encode(text);
 }
@@ -484,8 +492,8 @@ std::string base64Decode(TextView text, const std::function<void()>& pump) {
 
 namespace {
 inline bool passesUnchanged(unsigned b) {
-    return (b >= '@' && b <= 'Z') || (b >= 'a' && b <= 'z') || (b >= '0' && b <= '9') ||
-           b == '*' || b == '-' || b == '.' || b == '_';
+    return (b >= '@' && b <= 'Z') || (b >= 'a' && b <= 'z') || (b >= '0' && b <= '9') || b == '*' ||
+           b == '-' || b == '.' || b == '_';
 }
 }  // namespace
 

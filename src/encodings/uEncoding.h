@@ -12,8 +12,8 @@
 #include <string>
 #include <string_view>
 
-#include "text/text.h"
 #include "platform/ports/platform.h"
+#include "text/text.h"
 
 namespace qel::uEncoding {
 

@@ -1,15 +1,14 @@
 #include "engine/qel.h"
 
-
 #include "core/parser.h"
 #include "core/paths.h"
-#include "text/number.h"
 #include "core/values.h"
-#include "library/registry/arguments.h"
-#include "library/textio/progress.h"
-#include "library/settings/settings_access.h"
-#include "library/registry/standard_library.h"
 #include "library/control/version.h"
+#include "library/registry/arguments.h"
+#include "library/registry/standard_library.h"
+#include "library/settings/settings_access.h"
+#include "library/textio/progress.h"
+#include "text/number.h"
 
 namespace qel {
 
@@ -50,7 +49,9 @@ void Qel::ResetEngine() {
     library_->resetRun(e);
 }
 
-void Qel::TeardownEngine() { library_->teardownRun(*engine_); }
+void Qel::TeardownEngine() {
+    library_->teardownRun(*engine_);
+}
 
 void Qel::Run(TextView program, TextView fileName, bool bPreserve) {
     runNormalised(text::normaliseLineEnds(program), fileName, bPreserve);
@@ -90,7 +91,8 @@ void Qel::runNormalised(Text program, TextView fileName, bool bPreserve) {
 
 bool Qel::RunFile(TextView fileName, bool bPreserve) {
     TextView name = fileName;
-    if (name.size() >= 2 && name.front() == u'"' && name.back() == u'"') name = name.substr(1, name.size() - 2);
+    if (name.size() >= 2 && name.front() == u'"' && name.back() == u'"')
+        name = name.substr(1, name.size() - 2);
     engine_->currentFile = Text(name);
     Text script;
     bool readable = false;
@@ -105,7 +107,9 @@ bool Qel::RunFile(TextView fileName, bool bPreserve) {
     return readable;
 }
 
-void Qel::RunComnd(TextView qelComnd) { engine_->RunComnd(qelComnd); }
+void Qel::RunComnd(TextView qelComnd) {
+    engine_->RunComnd(qelComnd);
+}
 
 void Qel::DoStop() {
     engine_->stopRequested = true;
@@ -127,14 +131,22 @@ int16_t Qel::GetErrLine() {
     return static_cast<int16_t>(e.errors.errorLine != 0 ? e.errors.errorLine : e.currentLine + 1);
 }
 
-Text Qel::GetErrWord() { return engine_->errors.errorWord; }
+Text Qel::GetErrWord() {
+    return engine_->errors.errorWord;
+}
 
-int16_t Qel::GetStatus() { return static_cast<int16_t>(engine_->engineStatus); }
+int16_t Qel::GetStatus() {
+    return static_cast<int16_t>(engine_->engineStatus);
+}
 
-Text Qel::GetFunc(TextView text) { return engine_->EvalText(text); }
+Text Qel::GetFunc(TextView text) {
+    return engine_->EvalText(text);
+}
 
 // Objects arrive with the object layer; no control is registered yet.
-Text Qel::GetObjName(TextView) { return {}; }
+Text Qel::GetObjName(TextView) {
+    return {};
+}
 
 Text Qel::GetForEditor(int flag) {
     Engine& e = *engine_;
@@ -149,7 +161,8 @@ Text Qel::GetForEditor(int flag) {
     if (flag == 3) {
         std::vector<Text> lines;
         if (e.procLocals) {
-            for (const auto& [key, entry] : e.procLocals->inOrder()) lines.push_back(entry->Name + u"\t手順内のみ");
+            for (const auto& [key, entry] : e.procLocals->inOrder())
+                lines.push_back(entry->Name + u"\t手順内のみ");
         }
         for (const auto& [key, entry] : e.globals.inOrder()) lines.push_back(entry->Name);
         return text::join(lines, kCRLF);
@@ -206,7 +219,8 @@ SetInfoValue Qel::GetSetInfo(TextView syurui, TextView naiyou) {
         return text::join(pieces, u"\t");
     }
     if (syurui == u"カンマ") {
-        std::vector<Text> pieces = UnpackArgs(e, naiyou, true, values::splitArguments(naiyou).size());
+        std::vector<Text> pieces =
+            UnpackArgs(e, naiyou, true, values::splitArguments(naiyou).size());
         return decodeEscapes(text::join(pieces, TextView(&kFieldSeparator, 1)));
     }
     if (syurui == u"配列") {
@@ -253,13 +267,17 @@ SetInfoValue Qel::GetSetInfo(TextView syurui, TextView naiyou) {
     return {};
 }
 
-void Qel::SetObj(bool isObject) { engine_->hostedWindowMode = isObject; }
+void Qel::SetObj(bool isObject) {
+    engine_->hostedWindowMode = isObject;
+}
 
 void Qel::SetDebugObj(bool isObject) {
     engine_->runEnvironment = isObject ? RunEnvironment::Editor : RunEnvironment::CreatedByProgram;
 }
 
-void Qel::SetStopLine(std::vector<bool> stopLines) { engine_->stopLines = std::move(stopLines); }
+void Qel::SetStopLine(std::vector<bool> stopLines) {
+    engine_->stopLines = std::move(stopLines);
+}
 
 // The host chooses the number and the icon itself.
 void Qel::ErrMessage(TextView msg, int errNum, int icon, TextView prg) {

@@ -17,7 +17,7 @@ class StandardLibrary;
 using SetInfoValue = std::variant<std::monostate, Text, double, bool>;
 
 class Qel {
-public:
+  public:
     explicit Qel(Platform platform);
     ~Qel();
 
@@ -44,7 +44,7 @@ public:
     Engine& engine() { return *engine_; }
     Platform& platform() { return platform_; }
 
-private:
+  private:
     // Run, with the program's line ends already CR LF, taking the text over.
     void runNormalised(Text program, TextView fileName, bool bPreserve);
 

@@ -9,7 +9,8 @@ namespace qel::resources {
 namespace {
 
 // Message-box styles by name.
-constexpr TextView kTable201 = uR"TABLE(情報=64
+constexpr TextView kTable201 =
+    uR"TABLE(情報=64
 警告=48
 質問=32
 禁止=16
@@ -18,7 +19,8 @@ constexpr TextView kTable201 = uR"TABLE(情報=64
 はいといいえとキャンセル=3)TABLE";
 
 // File attributes by name (ファイル属性変更, ファイル属性).
-constexpr TextView kTable204 = uR"TABLE(通常ファイル=0
+constexpr TextView kTable204 =
+    uR"TABLE(通常ファイル=0
 読み取り専用ファイル=1
 隠しファイル=2
 システムファイル=4
@@ -28,7 +30,8 @@ constexpr TextView kTable204 = uR"TABLE(通常ファイル=0
 // Archiver options. The options of the old LHA archiver mean nothing to the
 // archives written here; they are still names in force so that scripts
 // using them evaluate as before.
-constexpr TextView kTable202 = uR"TABLE(LHA非表示=-n1 
+constexpr TextView kTable202 =
+    uR"TABLE(LHA非表示=-n1 
 LHA属性維持=-a1 
 LHAフォルダ有効=-x1 
 LHAプログレスバー=-jp1 )TABLE";
@@ -36,7 +39,8 @@ LHAプログレスバー=-jp1 )TABLE";
 // Program aliases: each a list of command lines separated by "|", the first
 // whose program is installed wins (and the first when none is). Users
 // override them in $XDG_CONFIG_HOME/qelscript/programs.conf.
-constexpr TextView kTable203 = uR"TABLE(メモ帳=gnome-text-editor|gedit|kate|mousepad|xed|pluma|featherpad|kwrite|leafpad
+constexpr TextView kTable203 =
+    uR"TABLE(メモ帳=gnome-text-editor|gedit|kate|mousepad|xed|pluma|featherpad|kwrite|leafpad
 電卓=gnome-calculator|kcalc|galculator|mate-calc|qalculate-gtk|xcalc
 CDプレーヤー=rhythmbox|audacious|clementine|vlc cdda://
 デフラグ=gnome-disks|partitionmanager|gparted
@@ -45,7 +49,8 @@ CDプレーヤー=rhythmbox|audacious|clementine|vlc cdda://
 ペイント=kolourpaint|pinta|drawing|mtpaint|gimp)TABLE";
 
 // Named constants, chiefly the answers of dialogs.
-constexpr TextView kTable205 = uR"TABLE(オン=1
+constexpr TextView kTable205 =
+    uR"TABLE(オン=1
 オフ=0
 OK=1
 キャンセル=2
@@ -61,12 +66,18 @@ TextView resourceTableSource(int number) {
     switch (number) {
         case kMessageTable:
             return messageTableSource();
-        case 201: return kTable201;
-        case 202: return kTable202;
-        case 203: return kTable203;
-        case 204: return kTable204;
-        case 205: return kTable205;
-        default: return {};
+        case 201:
+            return kTable201;
+        case 202:
+            return kTable202;
+        case 203:
+            return kTable203;
+        case 204:
+            return kTable204;
+        case 205:
+            return kTable205;
+        default:
+            return {};
     }
 }
 

@@ -6,7 +6,6 @@
 #include <iostream>
 #include <new>
 
-#include "text/text.h"
 #include "engine/qel.h"
 #include "library/control/version.h"
 #include "platform/headless/recording_system.h"
@@ -21,6 +20,7 @@
 #include "platform/linux/system_random.h"
 #include "platform/linux/x11_key_sender.h"
 #include "startup/protection_option.h"
+#include "text/text.h"
 
 namespace qel {
 

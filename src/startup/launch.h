@@ -16,13 +16,13 @@ struct CommandLine {
     bool forceConsole = false;
     bool showHelp = false;
     bool showVersion = false;
-    bool runByName = false;          // "/run FILE"
-    bool showProtection = false;     // --show-protection
-    bool setProtection = false;      // --protect LIST
-    std::string protectionWords;     // the LIST of --protect
-    std::string scriptPath;          // empty: ask for one
+    bool runByName = false;       // "/run FILE"
+    bool showProtection = false;  // --show-protection
+    bool setProtection = false;   // --protect LIST
+    std::string protectionWords;  // the LIST of --protect
+    std::string scriptPath;       // empty: ask for one
     std::vector<std::string> scriptArguments;
-    std::string error;               // a usage error
+    std::string error;  // a usage error
 };
 
 // Options come before the script file; everything after the file name is the

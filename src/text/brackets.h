@@ -41,12 +41,12 @@ bool isInsideBrackets(TextView text, std::size_t pos, const BracketPairs& pairs)
 // the text is walked once in all, however many positions are tested, so long
 // lines with many candidates stay linear.
 class BracketScanner {
-public:
+  public:
     static constexpr std::size_t kMaxPairs = 4;
     BracketScanner(TextView text, const BracketPairs& pairs);
     bool inside(std::size_t pos);  // pos must not decrease between calls
 
-private:
+  private:
     TextView text_;
     BracketPairs pairs_;
     std::array<bool, kMaxPairs> active_{};
@@ -60,13 +60,13 @@ private:
 // does). Calls must come with non-decreasing start and position; the whole
 // text is then counted once in all, however many remainders are tested.
 class RemainderBracketTest {
-public:
+  public:
     RemainderBracketTest(TextView whole, const BracketPairs& pairs);
     // Whether `pos` lies inside brackets of the remainder that begins at
     // `start` and runs to the end of the whole text.
     bool inside(std::size_t start, std::size_t pos);
 
-private:
+  private:
     struct Counts {
         std::size_t at = 0;
         std::array<int, BracketScanner::kMaxPairs> open{}, close{};

@@ -13,7 +13,9 @@ namespace qel::number {
 // number), an optional exponent (E or D, optional sign, digits), optional
 // blanks; or &H hexadecimal / &O octal. Full-width digits do not count.
 std::optional<double> parse(TextView text);
-inline bool readsAsNumber(TextView text) { return parse(text).has_value(); }
+inline bool readsAsNumber(TextView text) {
+    return parse(text).has_value();
+}
 
 // The lenient reading used where any text must become a number: the text if
 // it reads as one; otherwise its full-width characters are made half-width

@@ -54,8 +54,12 @@ Text toKatakana(TextView text);  // hiragana -> katakana
 // ---- ASCII case --------------------------------------------------------------
 // Only A-Z and a-z change; every other character is left alone (full-width
 // and accented letters, and in UTF-8 the bytes of any non-ASCII character).
-inline char16_t foldAscii(char16_t c) { return (c >= u'A' && c <= u'Z') ? c + 32 : c; }
-inline char16_t upperAscii(char16_t c) { return (c >= u'a' && c <= u'z') ? c - 32 : c; }
+inline char16_t foldAscii(char16_t c) {
+    return (c >= u'A' && c <= u'Z') ? c + 32 : c;
+}
+inline char16_t upperAscii(char16_t c) {
+    return (c >= u'a' && c <= u'z') ? c - 32 : c;
+}
 inline char foldAscii(char c) {
     return (c >= 'A' && c <= 'Z') ? char(c + 32) : c;
 }

@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <string>
 
-#include "text/text.h"
 #include "encodings/uEncoding.h"
+#include "text/text.h"
 
 namespace {
 

@@ -10,10 +10,10 @@
 #include <fstream>
 #include <sstream>
 
-#include "temp_folder.h"
 #include "engine_fixture.h"
-#include "platform/linux/archive_io.h"
 #include "library/archives/archives.h"
+#include "platform/linux/archive_io.h"
+#include "temp_folder.h"
 
 namespace qel::testing {
 namespace {
@@ -22,7 +22,6 @@ using testing::TempFolder;
 
 namespace fs = std::filesystem;
 using archive::Type;
-
 
 std::string readAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "text/text.h"
 #include "engine_fixture.h"
+#include "text/text.h"
 
 namespace qel {
 namespace {

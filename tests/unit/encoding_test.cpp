@@ -20,8 +20,12 @@ std::string bytes(std::initializer_list<int> list) {
     return s;
 }
 
-bool isLead(int b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
-bool isTrail(int b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC); }
+bool isLead(int b) {
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+bool isTrail(int b) {
+    return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC);
+}
 
 // The character of a double-byte code, or 0 when the code page has none.
 char16_t characterOf(int lead, int trail) {
@@ -177,8 +181,7 @@ TEST(Utf8Codec, EachBadByteIsReplacedAlone) {
         {"\xE3\x81", u"??", u""},            // cut short at the end
         {"\xE3\x81z", u"??z", u"z"},         // cut short before ASCII
         {"\xF4\x90\x80\x80", u"????", u""},  // beyond U+10FFFF
-        {"\xF0\x9F\x98", u"???", u""},
-        {"a\x80\xFF", u"a??", u"a"},
+        {"\xF0\x9F\x98", u"???", u""},      {"a\x80\xFF", u"a??", u"a"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(utf8Decode(c.in, u"?"), c.replaced) << testing::PrintToString(c.in);
@@ -282,7 +285,7 @@ TEST(ByteText, AnyBytesSurviveTheTrip) {
 // ---- files ----------------------------------------------------------------------------------
 
 class EncodingFiles : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         char pattern[] = "/tmp/qel-encoding-XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);

@@ -12,9 +12,9 @@
 
 #include "core/engine.h"
 #include "engine/qel.h"
-#include "platform/headless/console_host.h"
 #include "library/settings/protection.h"
 #include "library/settings/settings_access.h"
+#include "platform/headless/console_host.h"
 #include "platform/linux/libarchive_port.h"
 #include "platform/linux/posix_files.h"
 #include "platform/linux/system_clock.h"
@@ -48,7 +48,6 @@ class CapturingHost : public ConsoleHost {
     const Engine* engine = nullptr;
 };
 
-
 // A settings store that holds only the protection key, for tests of the
 // guarded commands: every run reads the protection from the store.
 class ProtectionKeyStore : public SettingsStore {
@@ -63,7 +62,9 @@ class ProtectionKeyStore : public SettingsStore {
         return {};
     }
     SettingsStatus write(SettingsArea, TextView, TextView, TextView) override { return refused(); }
-    SettingsStatus removeValue(SettingsArea, TextView, TextView, bool&) override { return refused(); }
+    SettingsStatus removeValue(SettingsArea, TextView, TextView, bool&) override {
+        return refused();
+    }
     SettingsStatus removeKey(SettingsArea, TextView, bool&) override { return refused(); }
     SettingsStatus subkeys(SettingsArea, TextView, std::vector<Text>&) override { return {}; }
     SettingsStatus valueNames(SettingsArea, TextView, std::vector<Text>&) override { return {}; }

@@ -14,10 +14,10 @@
 #include <sstream>
 #include <thread>
 
-#include "temp_folder.h"
 #include "platform/linux/command_line.h"
 #include "platform/linux/desktop_association.h"
 #include "platform/linux/linux_system.h"
+#include "temp_folder.h"
 
 namespace qel {
 namespace {
@@ -54,7 +54,6 @@ TEST(CommandLine, QuotedWordsComeBackUnchanged) {
         EXPECT_EQ(*words, Words{word});
     }
 }
-
 
 std::string readAll(const std::string& path) {
     std::ifstream in(path);

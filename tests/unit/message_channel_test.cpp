@@ -23,7 +23,6 @@ using testing::TempFolder;
 
 using testing::CapturingHost;
 
-
 class RecordingKeys : public KeySender {
   public:
     KeyStatus activate(std::optional<std::int64_t> taskNumber, TextView caption) override {

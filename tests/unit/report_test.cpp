@@ -7,7 +7,7 @@ namespace qel {
 namespace {
 
 class RecordingEditor : public HostEvents {
-public:
+  public:
     void hostCommand(TextView verb, TextView noun, bool& notFound) override {
         commands.emplace_back(Text(verb), Text(noun));
         notFound = false;

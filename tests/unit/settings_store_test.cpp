@@ -12,14 +12,13 @@
 #include <sstream>
 #include <thread>
 
-#include "temp_folder.h"
 #include "platform/linux/file_settings_store.h"
+#include "temp_folder.h"
 
 namespace qel {
 namespace {
 
 using testing::TempFolder;
-
 
 std::string slurp(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

@@ -201,7 +201,8 @@ void cmdCreateSelfExtracting(StatementRecord& record, Engine& engine) {
                              engine.files().fileExists(list.front()) &&
                              engine.platform.archives->typeOf(list.front()) != archive::Type::None;
     if (fromArchive) {
-        result = engine.platform.archives->createSelfExtractingFromArchive(outputPath, list.front());
+        result =
+            engine.platform.archives->createSelfExtractingFromArchive(outputPath, list.front());
     } else {
         std::vector<archive::Member> members;
         if (!gatherMembers(engine, sources, {}, members)) return;

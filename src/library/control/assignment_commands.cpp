@@ -1,9 +1,9 @@
 // Small commands that compute and store: 入れ, 計算, 足せ, 引け, 交換.
 #include "core/engine.h"
 #include "core/parser.h"
-#include "text/number.h"
 #include "library/control/control.h"
 #include "library/registry/standard_library.h"
+#include "text/number.h"
 
 namespace qel {
 

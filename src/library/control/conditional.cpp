@@ -3,9 +3,9 @@
 #include <optional>
 
 #include "core/engine.h"
-#include "text/brackets.h"
 #include "library/control/control_flow.h"
 #include "library/registry/standard_library.h"
+#include "text/brackets.h"
 
 namespace qel {
 
@@ -31,13 +31,16 @@ struct IfParts : RecordCache {
 
 // Drops one separator character (a blank or 、) after a marker.
 TextView afterSeparator(TextView text) {
-    if (!text.empty() && (text::isBlank(text.front()) || text.front() == u'、')) text.remove_prefix(1);
+    if (!text.empty() && (text::isBlank(text.front()) || text.front() == u'、'))
+        text.remove_prefix(1);
     return text;
 }
 
 // A branch text ends before the other marker; blanks before it are not part
 // of the text.
-Text branchText(TextView text) { return Text(text::trimBlanks(text)); }
+Text branchText(TextView text) {
+    return Text(text::trimBlanks(text));
+}
 
 Text prepareCondition(TextView raw, IfParts& parts) {
     Text c(raw);
@@ -86,15 +89,16 @@ bool splitIf(TextView text, IfParts& parts) {
 }
 
 bool evaluate(Engine& engine, const IfParts& parts) {
-    bool holds =
-        engine.EvalCondition(parts.condition, kEqual, parts.anyOf ? 1 : 0, &parts.preparedCondition);
+    bool holds = engine.EvalCondition(parts.condition, kEqual, parts.anyOf ? 1 : 0,
+                                      &parts.preparedCondition);
     return parts.negate ? !holds : holds;
 }
 
 // The last statement of the block at level L that starts at `from`.
 std::size_t blockEnd(const ProgramRecord& program, std::size_t from, int level) {
     std::size_t end = from;
-    for (std::size_t j = from; j < program.statements.size() && program.depth[j] >= level; ++j) end = j;
+    for (std::size_t j = from; j < program.statements.size() && program.depth[j] >= level; ++j)
+        end = j;
     return end;
 }
 
@@ -169,7 +173,8 @@ void runBlock(Engine& engine, ProgramRecord& program, std::size_t index, bool ho
     }
     if (engine.stopRequested) return;
     engine.endLeave(Engine::Unwind::LeaveIf);
-    engine.currentLine = static_cast<int32_t>(blockEnd(program, std::min(j, statements.size() - 1), level));
+    engine.currentLine =
+        static_cast<int32_t>(blockEnd(program, std::min(j, statements.size() - 1), level));
     engine.lineJumped = true;
 }
 
@@ -179,8 +184,10 @@ IfParts& partsOf(Engine& engine, StatementRecord& record, TextView text) {
     if (!parts.parsed) {
         parts.parsed = true;
         parts.valid = splitIf(text, parts);
-        if (!parts.thenText.empty()) parts.thenRecord = std::make_unique<StatementRecord>(engine.ParseLine(parts.thenText));
-        if (!parts.elseText.empty()) parts.elseRecord = std::make_unique<StatementRecord>(engine.ParseLine(parts.elseText));
+        if (!parts.thenText.empty())
+            parts.thenRecord = std::make_unique<StatementRecord>(engine.ParseLine(parts.thenText));
+        if (!parts.elseText.empty())
+            parts.elseRecord = std::make_unique<StatementRecord>(engine.ParseLine(parts.elseText));
     }
     return parts;
 }
@@ -210,7 +217,8 @@ void runIfAt(Engine& engine, ProgramRecord& program, std::size_t index, TextView
         return;
     }
     if (parts.elseMarkerFirst) holds = !holds;
-    if (index >= program.statements.size() || program.depth.size() != program.statements.size()) return;
+    if (index >= program.statements.size() || program.depth.size() != program.statements.size())
+        return;
     runBlock(engine, program, index, holds);
 }
 
@@ -224,7 +232,8 @@ std::size_t nextStatement(Engine& engine, std::size_t executed) {
     return executed + 1;
 }
 
-void StandardLibrary::runConditional(StatementRecord& record, ProgramRecord& program, Engine& engine) {
+void StandardLibrary::runConditional(StatementRecord& record, ProgramRecord& program,
+                                     Engine& engine) {
     std::size_t index = static_cast<std::size_t>(std::max(engine.currentLine, 0));
     // A one-line もし run by RunComnd is not a line of the program: its
     // block form has no block to walk.
@@ -234,7 +243,8 @@ void StandardLibrary::runConditional(StatementRecord& record, ProgramRecord& pro
             engine.Report(ErrorId::IfSyntax);
             return;
         }
-        runBranch(engine, evaluate(engine, parts) ? parts.thenRecord.get() : parts.elseRecord.get());
+        runBranch(engine,
+                  evaluate(engine, parts) ? parts.thenRecord.get() : parts.elseRecord.get());
         return;
     }
     runIfAt(engine, program, index, record.woArg);

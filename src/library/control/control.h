@@ -18,6 +18,7 @@ CommandFn cmdRunText, cmdExecute, cmdRefer, cmdOrder;
 CommandFn setErrorMode, setLocals, setProgressProcedure, setStartupText;
 
 // Functions that report the engine's state.
-FunctionFn fnAnswer, fnNewLine, fnTab, fnRunKind, fnVersion, fnLastUpdated, fnErrorMessage, fnErrorNumber, fnErrorFile, fnErrorLine, fnCommandLine, fnTitle, fnUptime;
+FunctionFn fnAnswer, fnNewLine, fnTab, fnRunKind, fnVersion, fnLastUpdated, fnErrorMessage,
+    fnErrorNumber, fnErrorFile, fnErrorLine, fnCommandLine, fnTitle, fnUptime;
 
 }  // namespace qel

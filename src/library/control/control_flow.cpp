@@ -1,11 +1,11 @@
 // Leaving constructs (抜ける), the multi-way branch (分岐), jumps to labels
 // (飛べ) and ending the script (終了).
+#include "library/control/control_flow.h"
 #include "core/engine.h"
 #include "core/parser.h"
-#include "text/brackets.h"
 #include "library/control/control.h"
-#include "library/control/control_flow.h"
 #include "library/system/system_commands.h"
+#include "text/brackets.h"
 
 namespace qel {
 
@@ -98,8 +98,12 @@ struct CaseLabel {
     Text oneLine;   // the command after の場合, for a one-line case
 };
 
-bool isBranchStart(const StatementRecord& record) { return text::contains(record.source, u"について分岐"); }
-bool isBranchEnd(const StatementRecord& record) { return record.source == u"分岐終わり"; }
+bool isBranchStart(const StatementRecord& record) {
+    return text::contains(record.source, u"について分岐");
+}
+bool isBranchEnd(const StatementRecord& record) {
+    return record.source == u"分岐終わり";
+}
 
 // A line that labels a case: 他の場合, or a line holding の場合 after its
 // first character.
@@ -113,7 +117,8 @@ bool asCaseLabel(const StatementRecord& record, CaseLabel& label) {
     if (at == npos || at == 0) return false;
     label.caseText = source.substr(0, at);
     TextView rest = TextView(source).substr(at + 3);
-    if (!rest.empty() && (text::isBlank(rest.front()) || rest.front() == u'、')) rest.remove_prefix(1);
+    if (!rest.empty() && (text::isBlank(rest.front()) || rest.front() == u'、'))
+        rest.remove_prefix(1);
     label.oneLine = Text(text::trimBlanks(rest));
     return true;
 }
@@ -133,12 +138,13 @@ bool caseMatches(Engine& engine, const Text& subject, const CaseLabel& label) {
         }
     }
     static const std::pair<TextView, int> kEndings[] = {
-        {u"より上", kGreater}, {u"より下", kLess},      {u"以上", kGreaterEqual},
+        {u"より上", kGreater}, {u"より下", kLess},     {u"以上", kGreaterEqual},
         {u"以下", kLessEqual}, {u"でない", kNotEqual},
     };
     for (const auto& [ending, code] : kEndings) {
         if (text::endsWith(caseText, ending)) {
-            return engine.CompareValues(subject, caseText.substr(0, caseText.size() - ending.size()), code);
+            return engine.CompareValues(subject,
+                                        caseText.substr(0, caseText.size() - ending.size()), code);
         }
     }
     return engine.CompareValues(subject, caseText, kEqual);

@@ -4,11 +4,11 @@
 
 #include "core/engine.h"
 #include "core/parser.h"
-#include "text/brackets.h"
-#include "text/number.h"
 #include "library/control/control.h"
 #include "library/control/control_flow.h"
 #include "library/registry/standard_library.h"
+#include "text/brackets.h"
+#include "text/number.h"
 
 namespace qel {
 
@@ -262,7 +262,8 @@ void cmdRepeat(StatementRecord& record, Engine& engine) {
             engine.Report(ErrorId::QuoteBracketsMissing);
             return;
         }
-        if (!parseOneLineBody(engine, TextView(oneLine).substr(open + 1, close - open - 1), body)) return;
+        if (!parseOneLineBody(engine, TextView(oneLine).substr(open + 1, close - open - 1), body))
+            return;
     }
     const std::size_t endLine =
         oneLineForm || !inProgram ? loopLine : findLoopEnd(program, loopLine, engine);

@@ -4,10 +4,10 @@
 #include <cmath>
 
 #include "core/engine.h"
-#include "text/number.h"
 #include "library/dates/calendar.h"
 #include "library/dates/dates.h"
 #include "library/registry/function_support.h"
+#include "text/number.h"
 
 namespace qel {
 

@@ -5,6 +5,7 @@
 
 namespace qel {
 
-FunctionFn fnNow, fnToday, fnTimeNow, fnTimer, fnYear, fnMonth, fnDay, fnHour, fnMinute, fnSecond, fnWeekday, fnWeekdayName, fnDateAdd, fnDateDiff, fnDateValue, fnTimeValue;
+FunctionFn fnNow, fnToday, fnTimeNow, fnTimer, fnYear, fnMonth, fnDay, fnHour, fnMinute, fnSecond,
+    fnWeekday, fnWeekdayName, fnDateAdd, fnDateDiff, fnDateValue, fnTimeValue;
 
 }  // namespace qel

@@ -26,7 +26,6 @@ namespace qel {
 
 namespace {
 
-
 // YYYYMMDD-hhmmss of the local time now: the digits of yyyy/mm/dd hh:nn:ss,
 // the blank as "-".
 Text stampNow(Engine& engine) {

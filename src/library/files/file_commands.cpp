@@ -8,7 +8,6 @@
 #include "core/engine.h"
 #include "core/parser.h"
 #include "core/paths.h"
-#include "text/number.h"
 #include "core/values.h"
 #include "encodings/uEncoding.h"
 #include "library/archives/archives.h"
@@ -22,6 +21,7 @@
 #include "library/settings/settings.h"
 #include "library/strings/encoding_io.h"
 #include "library/system/system.h"
+#include "text/number.h"
 
 namespace qel {
 

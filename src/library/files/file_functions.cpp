@@ -6,12 +6,12 @@
 
 #include "core/engine.h"
 #include "core/paths.h"
-#include "text/number.h"
 #include "library/files/file_support.h"
 #include "library/files/files.h"
 #include "library/registry/arguments.h"
 #include "library/registry/function_support.h"
 #include "library/settings/protection.h"
+#include "text/number.h"
 
 namespace qel {
 

@@ -5,9 +5,9 @@
 
 #include "core/engine.h"
 #include "core/paths.h"
-#include "text/number.h"
 #include "core/values.h"
 #include "library/registry/function_support.h"
+#include "text/number.h"
 
 namespace qel::files {
 
@@ -91,7 +91,8 @@ Text absolutePath(FileSystem& fs, TextView path) {
 }
 
 Text relativePath(TextView target, TextView base) {
-    std::vector<Text> to = text::splitNonEmpty(target, u'/'), from = text::splitNonEmpty(base, u'/');
+    std::vector<Text> to = text::splitNonEmpty(target, u'/'),
+                      from = text::splitNonEmpty(base, u'/');
     std::size_t same = 0;
     while (same < to.size() && same < from.size() && to[same] == from[same]) ++same;
     Text out;

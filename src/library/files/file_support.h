@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "text/text.h"
 #include "platform/ports/platform.h"
+#include "text/text.h"
 
 namespace qel {
 

@@ -5,7 +5,13 @@
 
 namespace qel {
 
-CommandFn cmdSave, cmdAppendSave, cmdOpen, cmdMove, cmdCopy, cmdDelete, cmdRename, cmdChangeAttributes, cmdCreate, cmdBackup, cmdSaveDictionary, cmdInitDictionary, setWorkFolder;
-FunctionFn fnOpen, fnFileSearch, fnFolderSearch, fnDriveSearch, fnFileSize, fnFileDate, fnFileAttributes, fnFolderOnly, fnNameOnly, fnExtensionOnly, fnFileList, fnFolderList, fnDriveList, fnAllFiles, fnAllFolders, fnWorkFolder, fnRelativePath, fnWindowsFolder, fnSystemFolder, fnTempFolder, fnDesktopFolder, fnDocumentsFolder, fnFavoritesFolder, fnStartMenuFolder, fnProgramsFolder, fnStartupFolder, fnSendToFolder, fnScriptFolder, fnFileSizeText, fnAppFileName, fnProgramFilesFolder;
+CommandFn cmdSave, cmdAppendSave, cmdOpen, cmdMove, cmdCopy, cmdDelete, cmdRename,
+    cmdChangeAttributes, cmdCreate, cmdBackup, cmdSaveDictionary, cmdInitDictionary, setWorkFolder;
+FunctionFn fnOpen, fnFileSearch, fnFolderSearch, fnDriveSearch, fnFileSize, fnFileDate,
+    fnFileAttributes, fnFolderOnly, fnNameOnly, fnExtensionOnly, fnFileList, fnFolderList,
+    fnDriveList, fnAllFiles, fnAllFolders, fnWorkFolder, fnRelativePath, fnWindowsFolder,
+    fnSystemFolder, fnTempFolder, fnDesktopFolder, fnDocumentsFolder, fnFavoritesFolder,
+    fnStartMenuFolder, fnProgramsFolder, fnStartupFolder, fnSendToFolder, fnScriptFolder,
+    fnFileSizeText, fnAppFileName, fnProgramFilesFolder;
 
 }  // namespace qel

@@ -4,9 +4,9 @@
 #include <cstdint>
 
 #include "core/engine.h"
-#include "text/number.h"
 #include "library/numbers/numbers.h"
 #include "library/registry/function_support.h"
+#include "text/number.h"
 
 namespace qel {
 

@@ -5,6 +5,8 @@
 
 namespace qel {
 
-FunctionFn fnTruncate, fnRound, fnCeiling, fnFloor, fnAbs, fnSqrt, fnExp, fnLog, fnSin, fnCos, fnTan, fnAtan, fnAsin, fnAcos, fnRadians, fnPi, fnRandom, fnBitOr, fnBitImp, fnBitXor, fnBitEqv, fnBitAnd, fnFromHex, fnToHex, fnRgb, fnHls;
+FunctionFn fnTruncate, fnRound, fnCeiling, fnFloor, fnAbs, fnSqrt, fnExp, fnLog, fnSin, fnCos,
+    fnTan, fnAtan, fnAsin, fnAcos, fnRadians, fnPi, fnRandom, fnBitOr, fnBitImp, fnBitXor, fnBitEqv,
+    fnBitAnd, fnFromHex, fnToHex, fnRgb, fnHls;
 
 }  // namespace qel

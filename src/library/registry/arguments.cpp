@@ -50,7 +50,9 @@ Text unifySeparatorsOutside(TextView text) {
 std::size_t findUnmarked(TextView work, TextView particle, TextView& written) {
     written = particle;
     std::size_t p = findUnmarkedAs(work, particle);
-    TextView other = particle == u"へ" ? TextView(u"に") : particle == u"に" ? TextView(u"へ") : TextView();
+    TextView other = particle == u"へ"   ? TextView(u"に")
+                     : particle == u"に" ? TextView(u"へ")
+                                         : TextView();
     if (other.empty()) return p;
     std::size_t q = findUnmarkedAs(work, other);
     if (q != npos && (p == npos || q > p)) {
@@ -113,7 +115,8 @@ std::vector<Text> BindFunctionArgs(TextView argText, const xxCmdData& entry) {
     // parameters the call left empty, in order (左(X を 2) is 左(X を 2文字だけ)),
     // and what remains follows them (a mode such as 完全一致 after 2列目).
     TextView rest = text::trimBlanks(pieces.back());
-    while (!rest.empty() && (rest.front() == u',' || rest.front() == u'、' || rest.front() == u'，')) {
+    while (!rest.empty() &&
+           (rest.front() == u',' || rest.front() == u'、' || rest.front() == u'，')) {
         rest = text::trimBlanks(rest.substr(1));
     }
     if (!rest.empty()) {

@@ -16,6 +16,7 @@
 namespace qel {
 
 const std::vector<CommandRow>& commandRows() {
+    // clang-format off
     static const std::vector<CommandRow> rows{
     {u"宣言", 1, u"", cmdDeclare},  // 1
     {u"画像コピー", 2, u"で", cmdNotBuilt},  // 2
@@ -215,6 +216,7 @@ const std::vector<CommandRow>& commandRows() {
     {u"ていし", 0, u"", cmdNotBuilt},  // 196
     {u"えんそう", 0, u"", cmdNotBuilt},  // 197
     };
+    // clang-format on
     return rows;
 }
 

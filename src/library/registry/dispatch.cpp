@@ -11,9 +11,13 @@ namespace qel {
 using text::npos;
 
 StandardLibrary::StandardLibrary()
-    : commands_(BuildCommandRegistry()), settings_(BuildSettingRegistry()), functions_(BuildFunctionRegistry()) {}
+    : commands_(BuildCommandRegistry()),
+      settings_(BuildSettingRegistry()),
+      functions_(BuildFunctionRegistry()) {}
 
-StandardLibrary& libraryOf(Engine& engine) { return static_cast<StandardLibrary&>(engine.library); }
+StandardLibrary& libraryOf(Engine& engine) {
+    return static_cast<StandardLibrary&>(engine.library);
+}
 
 namespace {
 

@@ -17,6 +17,7 @@
 namespace qel {
 
 const std::vector<FunctionRow>& functionRows() {
+    // clang-format off
     static const std::vector<FunctionRow> rows{
     {u"応答,それ", 0, u"", fnAnswer},  // 1
     {u"質問", 2, u"を,で,として", fnAsk},  // 2
@@ -200,6 +201,7 @@ const std::vector<FunctionRow>& functionRows() {
     {u"アプリのファイル名", 0, u"", fnAppFileName},  // 180
     {u"プログラムファイルフォルダ", 0, u"", fnProgramFilesFolder},  // 181
     };
+    // clang-format on
     return rows;
 }
 

@@ -4,9 +4,9 @@
 
 #include "core/engine.h"
 #include "core/pattern_errors.h"
-#include "text/number.h"
 #include "core/values.h"
 #include "library/registry/arguments.h"
+#include "text/number.h"
 
 namespace qel {
 

@@ -33,19 +33,22 @@ bool Register(KeyedTable& registry, CommandHandler command, FunctionHandler func
 
 KeyedTable BuildCommandRegistry() {
     KeyedTable registry;
-    for (const auto& row : commandRows()) Register(registry, row.handler, nullptr, row.names, row.flags, row.particles);
+    for (const auto& row : commandRows())
+        Register(registry, row.handler, nullptr, row.names, row.flags, row.particles);
     return registry;
 }
 
 KeyedTable BuildSettingRegistry() {
     KeyedTable registry;
-    for (const auto& row : settingRows()) Register(registry, row.handler, nullptr, row.names, row.flags, row.particles);
+    for (const auto& row : settingRows())
+        Register(registry, row.handler, nullptr, row.names, row.flags, row.particles);
     return registry;
 }
 
 KeyedTable BuildFunctionRegistry() {
     KeyedTable registry;
-    for (const auto& row : functionRows()) Register(registry, nullptr, row.handler, row.names, row.flags, row.particles);
+    for (const auto& row : functionRows())
+        Register(registry, nullptr, row.handler, row.names, row.flags, row.particles);
     return registry;
 }
 

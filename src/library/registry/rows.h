@@ -9,7 +9,7 @@
 namespace qel {
 
 struct CommandRow {
-    TextView names;      // aliases separated by ","
+    TextView names;  // aliases separated by ","
     int16_t flags;
     TextView particles;  // separated by ","
     CommandHandler handler;

@@ -10,6 +10,7 @@
 namespace qel {
 
 const std::vector<CommandRow>& settingRows() {
+    // clang-format off
     static const std::vector<CommandRow> rows{
     {u"色,いろ", 0, u"", setNotBuilt},  // 1
     {u"形,かたち", 0, u"", setNotBuilt},  // 2
@@ -31,6 +32,7 @@ const std::vector<CommandRow>& settingRows() {
     {u"設定ファイル", 0, u"", setSettingsFile},  // 18
     {u"ここだけの変数", 0, u"", setLocals},  // 19
     };
+    // clang-format on
     return rows;
 }
 

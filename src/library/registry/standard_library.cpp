@@ -6,9 +6,15 @@ namespace qel {
 
 // Objects (windows, controls) arrive with the object layer; until then no
 // name is an object, so property reads fall through to the next meanings.
-bool StandardLibrary::readProperty(TextView, TextView, Text&, Engine&) { return false; }
-bool StandardLibrary::writeProperty(TextView, TextView, Engine&) { return false; }
-bool StandardLibrary::objectExists(TextView, Engine&) { return false; }
+bool StandardLibrary::readProperty(TextView, TextView, Text&, Engine&) {
+    return false;
+}
+bool StandardLibrary::writeProperty(TextView, TextView, Engine&) {
+    return false;
+}
+bool StandardLibrary::objectExists(TextView, Engine&) {
+    return false;
+}
 
 void StandardLibrary::resetRun(Engine&) {
     state_.resetRun();

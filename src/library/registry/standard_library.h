@@ -9,7 +9,7 @@
 namespace qel {
 
 class StandardLibrary : public LibraryPort {
-public:
+  public:
     StandardLibrary();
 
     const xxCmdData* findSetting(TextView name) const override { return settings_.find(name); }

@@ -70,9 +70,9 @@ bool ReadFileInEncoding(Engine& engine, TextView fileName, uEncoding::Selector s
                         Text& out) {
     auto status =
         uEncoding::readFileInEncoding(engine.files(), toNativePath(fileName), selector, out);
-    return reportUnread(engine, fileName, status,
-                        selector == uEncoding::Selector::Euc ? ErrorId::FileNotFoundQuoteHint
-                                                             : ErrorId::NotFound);
+    return reportUnread(
+        engine, fileName, status,
+        selector == uEncoding::Selector::Euc ? ErrorId::FileNotFoundQuoteHint : ErrorId::NotFound);
 }
 
 bool WriteFileInEncoding(Engine& engine, TextView fileName, TextView text,

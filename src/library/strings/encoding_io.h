@@ -5,8 +5,8 @@
 
 #include <optional>
 
-#include "text/text.h"
 #include "encodings/uEncoding.h"
+#include "text/text.h"
 
 namespace qel {
 
@@ -19,8 +19,7 @@ std::optional<uEncoding::Selector> EncodingOfForm(TextView form);
 // Reads the file a script names (relative names from the current folder) and
 // decodes it. On failure reports 201 (204 for EUC-JP) for a missing file or
 // folder and 210 otherwise, with the name (style 48), and returns false.
-bool ReadFileInEncoding(Engine& engine, TextView fileName, uEncoding::Selector selector,
-                        Text& out);
+bool ReadFileInEncoding(Engine& engine, TextView fileName, uEncoding::Selector selector, Text& out);
 
 // Encodes the text and replaces the file's content in one step. On failure
 // reports it (see ReportWriteFault) and returns false.

@@ -1,10 +1,10 @@
 // The formatting functions: 書式 with the format-pattern language, and the
 // ready-made percent and currency forms.
 #include "core/engine.h"
-#include "text/number.h"
 #include "library/registry/function_support.h"
 #include "library/strings/format_pattern.h"
 #include "library/strings/strings.h"
+#include "text/number.h"
 
 namespace qel {
 

@@ -4,8 +4,8 @@
 // dd hh nn ss, aaa/aaaa weekday names, era names) and text placeholders (@ &).
 #pragma once
 
-#include "text/text.h"
 #include "library/dates/calendar.h"
+#include "text/text.h"
 
 namespace qel::formatting {
 

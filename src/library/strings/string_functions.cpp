@@ -7,11 +7,11 @@
 #include "core/engine.h"
 #include "core/parser.h"
 #include "core/pattern_errors.h"
-#include "text/brackets.h"
-#include "text/number.h"
 #include "core/values.h"
 #include "library/registry/function_support.h"
 #include "library/strings/strings.h"
+#include "text/brackets.h"
+#include "text/number.h"
 
 namespace qel {
 

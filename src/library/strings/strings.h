@@ -6,7 +6,11 @@
 namespace qel {
 
 // Text functions and the pattern commands.
-FunctionFn fnLeft, fnRight, fnMid, fnDropRight, fnReplace, fnExtract, fnCut, fnOneLine, fnTrim, fnTrimLeft, fnTrimRight, fnAsc, fnChr, fnUpper, fnLower, fnWide, fnNarrow, fnHiragana, fnKatakana, fnReading, fnRepeat, fnSpaces, fnCount, fnLineCount, fnLength, fnByteLength, fnFind, fnFindLast, fnPatternReplace, fnSplit, fnSplitLines, fnJoin, fnDictionary, fnDictionaryKeys, fnJudge, fnSimpleEncode, fnBinaryArray;
+FunctionFn fnLeft, fnRight, fnMid, fnDropRight, fnReplace, fnExtract, fnCut, fnOneLine, fnTrim,
+    fnTrimLeft, fnTrimRight, fnAsc, fnChr, fnUpper, fnLower, fnWide, fnNarrow, fnHiragana,
+    fnKatakana, fnReading, fnRepeat, fnSpaces, fnCount, fnLineCount, fnLength, fnByteLength, fnFind,
+    fnFindLast, fnPatternReplace, fnSplit, fnSplitLines, fnJoin, fnDictionary, fnDictionaryKeys,
+    fnJudge, fnSimpleEncode, fnBinaryArray;
 CommandFn cmdPatternSearch, cmdPatternSubmatch;
 
 // Commands that change a text in its variable.

@@ -1,11 +1,11 @@
 // The commands that change a text in its variable: 検索 (where a part first
 // occurs), 置き換え and 消せ (a part, a character, a line or a cell).
+#include "library/strings/text_commands.h"
 #include "core/engine.h"
 #include "core/parser.h"
 #include "core/values.h"
 #include "library/registry/function_support.h"
 #include "library/strings/strings.h"
-#include "library/strings/text_commands.h"
 #include "text/brackets.h"
 #include "text/number.h"
 
@@ -45,7 +45,8 @@ std::optional<TextPlace> readTextPlace(Engine& engine, TextView t, bool& reporte
         double n = engine.EvalNumber(t.substr(0, t.size() - unit.size()));
         int64_t index = toInt32(n);
         if (index < 1) {
-            engine.Report(index < 0 ? ErrorId::NegativeNumber : ErrorId::NumberOutOfRange, number::format(n));
+            engine.Report(index < 0 ? ErrorId::NegativeNumber : ErrorId::NumberOutOfRange,
+                          number::format(n));
             reported = true;
             return std::nullopt;
         }

@@ -5,8 +5,8 @@
 #include <optional>
 #include <vector>
 
-#include "text/text.h"
 #include "platform/ports/platform.h"
+#include "text/text.h"
 
 namespace qel {
 

@@ -5,11 +5,11 @@
 
 #include "core/engine.h"
 #include "core/parser.h"
-#include "text/number.h"
 #include "library/registry/arguments.h"
 #include "library/settings/protection.h"
 #include "library/system/system.h"
 #include "library/textio/message_channel.h"
+#include "text/number.h"
 
 namespace qel {
 

@@ -6,13 +6,13 @@
 
 #include "core/engine.h"
 #include "core/parser.h"
-#include "text/brackets.h"
-#include "text/number.h"
 #include "core/values.h"
 #include "library/registry/function_support.h"
 #include "library/strings/text_commands.h"
 #include "library/tables/tables.h"
 #include "library/textio/progress.h"
+#include "text/brackets.h"
+#include "text/number.h"
 
 namespace qel {
 

@@ -6,7 +6,8 @@
 namespace qel {
 
 // Functions.
-FunctionFn fnArrayCount, fnArraySearch, fnArrayExtract, fnArrayJudge, fnColumnSearch, fnArrayDelete, fnArrayInsert, fnArrayMap, fnColumnExtract, fnSum, fnAverage, fnMax, fnMin, fnStandardScore;
+FunctionFn fnArrayCount, fnArraySearch, fnArrayExtract, fnArrayJudge, fnColumnSearch, fnArrayDelete,
+    fnArrayInsert, fnArrayMap, fnColumnExtract, fnSum, fnAverage, fnMax, fnMin, fnStandardScore;
 
 // Commands.
 CommandFn cmdSort, cmdInsert;

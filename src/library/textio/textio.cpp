@@ -4,11 +4,11 @@
 
 #include "core/engine.h"
 #include "core/parser.h"
-#include "text/number.h"
 #include "library/registry/arguments.h"
 #include "library/registry/standard_library.h"
 #include "library/textio/message_channel.h"
 #include "library/textio/textio.h"
+#include "text/number.h"
 
 namespace qel {
 

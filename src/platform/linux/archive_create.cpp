@@ -77,7 +77,8 @@ Result addMember(struct archive* writer, const Member& member) {
                              static_cast<std::size_t>(std::min<la_int64_t>(left, kBlock)));
             if (n < 0 && errno == EINTR) continue;
             if (n <= 0) break;
-            if (archiveLibrary().archive_write_data(writer, buffer.data(), static_cast<std::size_t>(n)) < 0) {
+            if (archiveLibrary().archive_write_data(writer, buffer.data(),
+                                                    static_cast<std::size_t>(n)) < 0) {
                 result = fail(kCannotWrite,
                               member.path + ": " + libraryMessage(writer, "書き込めません。"));
                 break;
@@ -94,7 +95,8 @@ Result copyKeptEntries(struct archive* writer, const std::string& archivePath,
                        const std::set<std::string>& replaced) {
     Reader reader(archiveLibrary().archive_read_new());
     archiveLibrary().archive_read_support_format_zip(reader.get());
-    if (archiveLibrary().archive_read_open_filename(reader.get(), archivePath.c_str(), kBlock) != ARCHIVE_OK)
+    if (archiveLibrary().archive_read_open_filename(reader.get(), archivePath.c_str(), kBlock) !=
+        ARCHIVE_OK)
         return fail(kCannotRead, archivePath + ": " + libraryMessage(reader.get(), "読めません。"));
     archive_entry* entry = nullptr;
     std::vector<char> buffer(kBlock);
@@ -112,12 +114,14 @@ Result copyKeptEntries(struct archive* writer, const std::string& archivePath,
         if (archiveLibrary().archive_write_header(writer, entry) < ARCHIVE_WARN)
             return fail(kCannotWrite, name + ": " + libraryMessage(writer, "書き込めません。"));
         for (;;) {
-            la_ssize_t n = archiveLibrary().archive_read_data(reader.get(), buffer.data(), buffer.size());
+            la_ssize_t n =
+                archiveLibrary().archive_read_data(reader.get(), buffer.data(), buffer.size());
             if (n < 0)
                 return fail(kCannotRead,
                             name + ": " + libraryMessage(reader.get(), "壊れた書庫です。"));
             if (n == 0) break;
-            if (archiveLibrary().archive_write_data(writer, buffer.data(), static_cast<std::size_t>(n)) < 0)
+            if (archiveLibrary().archive_write_data(writer, buffer.data(),
+                                                    static_cast<std::size_t>(n)) < 0)
                 return fail(kCannotWrite, name + ": " + libraryMessage(writer, "書き込めません。"));
         }
     }
@@ -220,9 +224,9 @@ Result create(const std::string& archivePath, Type type, const std::vector<Membe
         return fail(kCannotWrite,
                     archivePath + ": " + libraryMessage(writer.get(), "書き込めません。"));
     // Empty while the file being written has no name yet (nothing can list it).
-    const std::string tempPath =
-        pending.tempPath().empty() ? std::string()
-                                   : fs::absolute(pending.tempPath()).lexically_normal().string();
+    const std::string tempPath = pending.tempPath().empty()
+                                     ? std::string()
+                                     : fs::absolute(pending.tempPath()).lexically_normal().string();
     const std::string finalPath = fs::absolute(archivePath).lexically_normal().string();
     std::set<std::string> names;
     for (const auto& member : members) names.insert(member.name);
@@ -299,7 +303,8 @@ Result createSelfExtractingFromArchive(const std::string& outputPath,
     Reader reader(archiveLibrary().archive_read_new());
     archiveLibrary().archive_read_support_filter_all(reader.get());
     supportArchiveFormats(reader.get());
-    if (archiveLibrary().archive_read_open_filename(reader.get(), archivePath.c_str(), kBlock) != ARCHIVE_OK)
+    if (archiveLibrary().archive_read_open_filename(reader.get(), archivePath.c_str(), kBlock) !=
+        ARCHIVE_OK)
         return fail(kCannotRead,
                     archivePath + ": " + libraryMessage(reader.get(), "書庫ではありません。"));
     PendingFile pending(outputPath);
@@ -331,14 +336,16 @@ Result createSelfExtractingFromArchive(const std::string& outputPath,
             return fail(kCannotWrite,
                         name + ": " + libraryMessage(writer.get(), "書き込めません。"));
         for (;;) {
-            la_ssize_t n = archiveLibrary().archive_read_data(reader.get(), buffer.data(), buffer.size());
+            la_ssize_t n =
+                archiveLibrary().archive_read_data(reader.get(), buffer.data(), buffer.size());
             if (n < 0)
                 return fail(kCannotRead,
                             name + ": " + libraryMessage(reader.get(), "壊れた書庫です。"));
             if (n == 0) break;
             total += static_cast<std::uint64_t>(n);
             if (total > limits.maxTotalBytes) return fail(kTooLarge, name);
-            if (archiveLibrary().archive_write_data(writer.get(), buffer.data(), static_cast<std::size_t>(n)) < 0)
+            if (archiveLibrary().archive_write_data(writer.get(), buffer.data(),
+                                                    static_cast<std::size_t>(n)) < 0)
                 return fail(kCannotWrite,
                             name + ": " + libraryMessage(writer.get(), "書き込めません。"));
         }

@@ -86,7 +86,8 @@ class Extractor {
                 refuse(name);
                 return {};
             }
-            archiveLibrary().archive_entry_copy_hardlink(entry, joined(*linkParts, linkParts->size()).c_str());
+            archiveLibrary().archive_entry_copy_hardlink(
+                entry, joined(*linkParts, linkParts->size()).c_str());
             return writeWhole(disk, entry, path);
         }
         switch (archiveLibrary().archive_entry_filetype(entry)) {

@@ -8,22 +8,27 @@
 #include <algorithm>
 #include <cctype>
 
-#include "text/text.h"
 #include "platform/linux/archive_io.h"
 #include "platform/linux/archive_support.h"
+#include "text/text.h"
 
 namespace qel::archive {
 
 namespace detail {
 
 int supportArchiveFormats(struct archive* reader) {
-    for (int (*support)(struct archive*) :
-         {archiveLibrary().archive_read_support_format_7zip, archiveLibrary().archive_read_support_format_ar,
-          archiveLibrary().archive_read_support_format_cab, archiveLibrary().archive_read_support_format_cpio,
-          archiveLibrary().archive_read_support_format_iso9660, archiveLibrary().archive_read_support_format_lha,
-          archiveLibrary().archive_read_support_format_rar, archiveLibrary().archive_read_support_format_rar5,
-          archiveLibrary().archive_read_support_format_tar, archiveLibrary().archive_read_support_format_warc,
-          archiveLibrary().archive_read_support_format_xar, archiveLibrary().archive_read_support_format_zip}) {
+    for (int (*support)(struct archive*) : {archiveLibrary().archive_read_support_format_7zip,
+                                            archiveLibrary().archive_read_support_format_ar,
+                                            archiveLibrary().archive_read_support_format_cab,
+                                            archiveLibrary().archive_read_support_format_cpio,
+                                            archiveLibrary().archive_read_support_format_iso9660,
+                                            archiveLibrary().archive_read_support_format_lha,
+                                            archiveLibrary().archive_read_support_format_rar,
+                                            archiveLibrary().archive_read_support_format_rar5,
+                                            archiveLibrary().archive_read_support_format_tar,
+                                            archiveLibrary().archive_read_support_format_warc,
+                                            archiveLibrary().archive_read_support_format_xar,
+                                            archiveLibrary().archive_read_support_format_zip}) {
         support(reader);
     }
     return ARCHIVE_OK;
@@ -162,7 +167,9 @@ bool accepts(const std::string& path, int (*support)(struct archive*)) {
     Reader reader(archiveLibrary().archive_read_new());
     archiveLibrary().archive_read_support_filter_all(reader.get());
     support(reader.get());
-    if (archiveLibrary().archive_read_open_filename(reader.get(), path.c_str(), kBlock) != ARCHIVE_OK) return false;
+    if (archiveLibrary().archive_read_open_filename(reader.get(), path.c_str(), kBlock) !=
+        ARCHIVE_OK)
+        return false;
     archive_entry* entry = nullptr;
     int result = archiveLibrary().archive_read_next_header(reader.get(), &entry);
     return result == ARCHIVE_OK || result == ARCHIVE_WARN;

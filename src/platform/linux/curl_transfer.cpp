@@ -33,7 +33,9 @@ constexpr int kPollMilliseconds = 50;
 // Set by CurlTransfer::perform before any other use: every function below
 // runs inside a transfer.
 const CurlLibrary* loadedCurl = nullptr;
-const CurlLibrary& api() { return *loadedCurl; }
+const CurlLibrary& api() {
+    return *loadedCurl;
+}
 
 struct EasyDeleter {
     void operator()(CURL* handle) const { api().easy_cleanup(handle); }
@@ -208,7 +210,7 @@ void setCommonOptions(Transfer& t, const TransferRequest& request, const Transfe
     api().easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
     api().easy_setopt(h, CURLOPT_MAXREDIRS, long(limits.maxRedirects));
     api().easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS,
-                     long(std::max(1.0, limits.connectSeconds * 1000)));
+                      long(std::max(1.0, limits.connectSeconds * 1000)));
     // "Stalled" is less than one byte a second for the whole stall time.
     api().easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
     api().easy_setopt(h, CURLOPT_LOW_SPEED_TIME, wholeSeconds(limits.stallSeconds));

@@ -57,7 +57,9 @@ Text escape(TextView text, TextView special) {
     return out;
 }
 
-std::vector<Text> splitPath(TextView keyPath) { return text::splitNonEmpty(keyPath, u'\\'); }
+std::vector<Text> splitPath(TextView keyPath) {
+    return text::splitNonEmpty(keyPath, u'\\');
+}
 
 Text escapeComponent(TextView component) {
     return escape(component, u"[]\\");

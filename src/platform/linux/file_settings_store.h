@@ -15,8 +15,8 @@
 #include <string>
 #include <string_view>
 
-#include "text/ini.h"
 #include "platform/ports/settings_store.h"
+#include "text/ini.h"
 
 namespace qel {
 

@@ -5,11 +5,17 @@
 
 namespace qel {
 
-bool LibarchivePort::ready(std::string& why) { return loadArchiveLibrary(why) != nullptr; }
+bool LibarchivePort::ready(std::string& why) {
+    return loadArchiveLibrary(why) != nullptr;
+}
 
-archive::Type LibarchivePort::typeOf(const std::string& path) { return archive::typeOf(path); }
+archive::Type LibarchivePort::typeOf(const std::string& path) {
+    return archive::typeOf(path);
+}
 
-bool LibarchivePort::canWrite(archive::Type type) { return archive::canWrite(type); }
+bool LibarchivePort::canWrite(archive::Type type) {
+    return archive::canWrite(type);
+}
 
 archive::Result LibarchivePort::extract(const std::string& archivePath, const std::string& folder,
                                         const archive::Limits& limits) {

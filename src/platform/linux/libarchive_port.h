@@ -6,7 +6,7 @@
 namespace qel {
 
 class LibarchivePort : public ArchivePort {
-public:
+  public:
     bool ready(std::string& why) override;
     archive::Type typeOf(const std::string& path) override;
     bool canWrite(archive::Type type) override;

@@ -602,7 +602,7 @@ std::string PosixFileSystem::resolvedPlace(const std::string& path, bool followL
     // The parts are walked one at a time, as the system walks them, so that
     // ".." after a link climbs from where the link leads. A part that does
     // not exist ends the walk on the disk; the rest is joined on the text.
-    constexpr int kMaxLinks = 40;  // the system's own limit (ELOOP)
+    constexpr int kMaxLinks = 40;      // the system's own limit (ELOOP)
     std::vector<std::string> pending;  // the parts still to walk, last first
     auto pushParts = [&pending](const std::string& text) {
         // A last empty part (the text ends in "/") names a folder.

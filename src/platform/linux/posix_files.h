@@ -8,7 +8,7 @@
 namespace qel {
 
 class PosixFileSystem : public FileSystem {
-public:
+  public:
     bool readFile(const std::string& path, std::string& bytes) override;
     FileStatus writeFile(const std::string& path, std::string_view bytes) override;
     FileStatus lockForUpdate(const std::string& path,

@@ -76,7 +76,7 @@ inline std::string typeName(Type type) {
 }  // namespace archive
 
 class ArchivePort {
-public:
+  public:
     virtual ~ArchivePort() = default;
     // Whether archives can be worked with here; the reason when not (the
     // archive library is missing).

@@ -67,12 +67,12 @@ enum class UserFolder {
 // Held from reading a file to writing it back (FileSystem::lockForUpdate);
 // released when destroyed.
 class FileUpdateLock {
-public:
+  public:
     virtual ~FileUpdateLock() = default;
 };
 
 class FileSystem {
-public:
+  public:
     virtual ~FileSystem() = default;
     virtual bool readFile(const std::string& path, std::string& bytes) = 0;
     // Makes `bytes` the whole content of the file at `path`. The bytes go to a
@@ -95,7 +95,7 @@ public:
         lock.reset();
         return {};
     }
-    virtual bool fileExists(const std::string& path) = 0;    // a file of any kind
+    virtual bool fileExists(const std::string& path) = 0;  // a file of any kind
     virtual bool folderExists(const std::string& path) = 0;
     virtual std::string currentFolder() = 0;
     virtual bool setCurrentFolder(const std::string& path) = 0;

@@ -22,7 +22,7 @@ struct ChannelMessage {
 };
 
 class MessageChannel {
-public:
+  public:
     virtual ~MessageChannel() = default;
     // Replaces the channel's message in one step: readers find the old one or
     // the new one, never a mixture. On success `id` names the new message.

@@ -5,15 +5,15 @@
 
 #include "platform/ports/archives.h"
 #include "platform/ports/clock.h"
-#include "platform/ports/random.h"
-#include "platform/ports/ui_host.h"
 #include "platform/ports/file_system.h"
-#include "platform/ports/reading_service.h"
-#include "platform/ports/message_channel.h"
 #include "platform/ports/key_sender.h"
+#include "platform/ports/message_channel.h"
+#include "platform/ports/random.h"
+#include "platform/ports/reading_service.h"
+#include "platform/ports/settings_store.h"
 #include "platform/ports/system_port.h"
 #include "platform/ports/transfer.h"
-#include "platform/ports/settings_store.h"
+#include "platform/ports/ui_host.h"
 #include "text/text.h"
 
 namespace qel {

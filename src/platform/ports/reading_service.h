@@ -10,7 +10,7 @@ namespace qel {
 
 // Readings of Japanese words (kanji to kana), which ふりがな gives.
 class ReadingService {
-public:
+  public:
     virtual ~ReadingService() = default;
     // The kana reading of each phrase (Japanese letters, no line breaks), in
     // order; nothing when no reading program can be run.

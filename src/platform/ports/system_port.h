@@ -48,7 +48,7 @@ struct SystemFacts {
 // files. The headless implementation records them and never acts, so that no
 // test can shut a machine down or change its file associations.
 class SystemPort {
-public:
+  public:
     virtual ~SystemPort() = default;
     // Starts a command line (program and arguments, quoted as a shell would
     // read them, but never run through a shell).

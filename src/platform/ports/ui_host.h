@@ -13,7 +13,15 @@ namespace qel {
 enum class BoxPurpose { Message, Error, Question, Confirm };
 
 // Button numbers a message box answers with.
-enum BoxAnswer : int { kOk = 1, kCancel = 2, kAbort = 3, kRetry = 4, kIgnore = 5, kYes = 6, kNo = 7 };
+enum BoxAnswer : int {
+    kOk = 1,
+    kCancel = 2,
+    kAbort = 3,
+    kRetry = 4,
+    kIgnore = 5,
+    kYes = 6,
+    kNo = 7
+};
 
 struct MessageBoxRequest {
     TextView text;
@@ -23,11 +31,12 @@ struct MessageBoxRequest {
 };
 
 class UiHost {
-public:
+  public:
     virtual ~UiHost() = default;
     virtual int messageBox(const MessageBoxRequest& request) = 0;
     // The typed text, or nothing when the user cancelled.
-    virtual std::optional<Text> inputBox(TextView prompt, TextView caption, TextView defaultText) = 0;
+    virtual std::optional<Text> inputBox(TextView prompt, TextView caption,
+                                         TextView defaultText) = 0;
     virtual void setApplicationTitle(TextView title) = 0;
     // Lets pending window messages (and event procedures) run once.
     virtual void pumpEvents() = 0;
