@@ -23,6 +23,7 @@
 #include <functional>
 #include <memory>
 
+#include "../unit/script_lines.h"
 #include "engine/qel.h"
 #include "platform/linux/posix_files.h"
 #include "platform/linux/system_clock.h"
@@ -62,12 +63,7 @@ class QtHostTest : public ::testing::Test {
 
     // Runs the script and keeps its variables for variable().
     void run(std::initializer_list<TextView> lines) {
-        Text script;
-        for (TextView line : lines) {
-            script += line;
-            script += kCRLF;
-        }
-        qel_->Run(script, u"test.qel", true);
+        qel_->Run(scriptOf(lines), u"test.qel", true);
     }
 
     Text variable(TextView name) {

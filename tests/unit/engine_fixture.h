@@ -19,6 +19,7 @@
 #include "platform/linux/posix_files.h"
 #include "platform/linux/system_clock.h"
 #include "platform/ports/settings_store.h"
+#include "script_lines.h"
 
 namespace qel::testing {
 
@@ -107,12 +108,7 @@ class EngineTest : public ::testing::Test {
     // Runs the lines as the main script "test.qel" (joined with CR LF, as a
     // loaded file is).
     void run(std::initializer_list<TextView> lines) {
-        Text script;
-        for (TextView line : lines) {
-            script += line;
-            script += kCRLF;
-        }
-        qel_->Run(script, u"test.qel", false);
+        qel_->Run(scriptOf(lines), u"test.qel", false);
     }
 
     const std::vector<ShownBox>& boxes() const { return host_->boxes; }

@@ -14,6 +14,7 @@
 #include "library/system/send_keys.h"
 #include "platform/linux/runtime_channel.h"
 #include "platform/linux/system_clock.h"
+#include "script_lines.h"
 #include "temp_folder.h"
 
 namespace qel {
@@ -68,12 +69,7 @@ class Script {
         for (TextView line : lines) qel_->RunComnd(line);
     }
     void run(std::initializer_list<TextView> lines) {
-        Text script;
-        for (TextView line : lines) {
-            script += line;
-            script += kCRLF;
-        }
-        qel_->Run(script, u"test.qel", true);
+        qel_->Run(scriptOf(lines), u"test.qel", true);
     }
     void end() { qel_->DoStop(); }
 
