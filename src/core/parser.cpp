@@ -149,26 +149,28 @@ const std::vector<Text>& baseParticles() {
 
 // The parser's own split of a command line at を, へ and に; the marked text
 // is not kept (a binding makes it again when the statement first runs).
-std::vector<Text> splitBaseParticles(StatementRecord& record, Text& marked) {
+std::vector<Text> splitBaseParticles(StatementRecord& record, Text& marked, Text& head,
+                                     Text& wo) {
     marked = record.source;
     std::vector<Text> particles = baseParticles();
     std::vector<Text> pieces = SplitParticles(marked, particles);
     Text he;
-    readPieces(pieces, record.woArg, &he, record.head, {}, [](std::size_t, const Text&) {});
+    readPieces(pieces, wo, &he, head, {}, [](std::size_t, const Text&) {});
     record.heArg = std::move(he);
     return pieces;
 }
 
 void classifyCommand(StatementRecord& record) {
-    Text marked;
-    std::vector<Text> pieces = splitBaseParticles(record, marked);
+    Text marked, head, wo;
+    std::vector<Text> pieces = splitBaseParticles(record, marked, head, wo);
+    record.setWoArg(wo);
     if (pieces.size() > 1) {
         bool blankAfterHe =
             text::contains(record.source, u"へ　") || text::contains(record.source, u"へ ");
         if (!record.heArg.empty() && blankAfterHe && pieces.size() == 3) {
             // Keeps command words that end in へ (右へ　90) whole.
-            record.head = pieces[0] + u"へ";
-            record.woArg = Text(text::trimBlanks(pieces[2]));
+            record.setHead(pieces[0] + u"へ");
+            record.setWoArg(text::trimBlanks(pieces[2]));
             return;
         }
         TextView beforeHe =
@@ -179,7 +181,7 @@ void classifyCommand(StatementRecord& record) {
             // Such a word written last (「90」を右へ): the split took its へ
             // for the particle and left no verb at all, so the verb is the
             // word before that へ with it.
-            record.head = Text(beforeHe) + u"へ";
+            record.setHead(Text(beforeHe) + u"へ");
             return;
         }
     } else {
@@ -187,13 +189,13 @@ void classifyCommand(StatementRecord& record) {
         std::size_t cut = line.find(u'　');
         if (cut == npos) cut = line.find(u' ');
         if (cut != npos) {
-            record.head = Text(line.substr(0, cut));
-            record.woArg = Text(line.substr(cut + 1));
+            head = Text(line.substr(0, cut));
+            record.setWoArg(line.substr(cut + 1));
         } else {
-            record.head = Text(line);
+            head = Text(line);
         }
     }
-    record.head = Text(text::trimBlanks(record.head));
+    record.setHead(text::trimBlanks(head));
 }
 
 bool classifiedAsCommand(const StatementRecord& record) {
@@ -413,8 +415,8 @@ StatementRecord Engine::classify(Text source) const {
     }
     if (beginsIfLine(line)) {
         record.kind = StatementKind::If;
-        record.head = u"もし";
-        record.woArg = Text(line.substr(3));
+        record.setHead(line.substr(0, 2));  // もし
+        record.setWoArg(line.substr(3));
         return record;
     }
     if (findLastOutside(line, u"。", kSyntaxBrackets) != npos) {
@@ -427,8 +429,8 @@ StatementRecord Engine::classify(Text source) const {
         classifyCommand(record);
         return record;
     }
-    record.head = Text(text::trimBlanks(line.substr(0, marker)));
-    record.woArg = Text(text::trimBlanks(line.substr(std::min(line.size(), marker + skip))));
+    record.setHead(text::trimBlanks(line.substr(0, marker)));
+    record.setWoArg(text::trimBlanks(line.substr(std::min(line.size(), marker + skip))));
     if (const xxCmdData* setting = library.findSetting(record.head)) {
         record.kind = StatementKind::Setting;
         record.handler = setting->command;

@@ -112,18 +112,65 @@ class RareText {
     std::unique_ptr<Text> text_;
 };
 
-// What the parser makes of one line. The parsed fields (kind, source, head,
+// The fields of a statement record. The parsed fields (kind, source, head,
 // woArg, heArg) describe the line as written; `handler`, `cache` and `bound`
 // are the run's work on it.
-struct StatementRecord {
+struct StatementFields {
     StatementKind kind = StatementKind::Command;
     CommandHandler handler = nullptr;  // resolved on first execution, kept for the run
     Text source;
-    Text head;
-    Text woArg;
+    // The command word (or assigned name) and the を argument, as views: they
+    // are nearly always parts of `source` and would otherwise cost a line two
+    // more texts. Set them through StatementRecord::setHead / setWoArg.
+    TextView head;
+    TextView woArg;
     RareText heArg;
+    RareText madeParts;  // the few parts the source does not hold as written
     RecordCacheSlot cache;                      // made on first execution
     mutable RunTimeSlot<BoundArguments> bound;  // made when first asked for
+};
+
+// What the parser makes of one line. Copying or moving a record points its
+// views at its own texts.
+struct StatementRecord : StatementFields {
+    StatementRecord() = default;
+    StatementRecord(const StatementRecord& other) : StatementRecord(other, other.placeOfParts()) {}
+    StatementRecord(StatementRecord&& other) noexcept
+        : StatementRecord(std::move(other), other.placeOfParts()) {}
+    StatementRecord& operator=(const StatementRecord& other);
+    StatementRecord& operator=(StatementRecord&& other) noexcept;
+    ~StatementRecord() = default;
+
+    void setHead(TextView text) { place(head, text); }
+    void setWoArg(TextView text) { place(woArg, text); }
+
+  private:
+    // Where a view lies, kept across a copy or a move of the texts it views.
+    struct PartPlace {
+        enum class In : uint8_t { Nowhere, Source, Made, Elsewhere } in = In::Nowhere;
+        std::size_t offset = 0;
+        TextView view;  // the view itself, for a constant text elsewhere
+    };
+    struct PartPlaces {
+        PartPlace head;
+        PartPlace woArg;
+    };
+    StatementRecord(const StatementRecord& other, const PartPlaces& places)
+        : StatementFields(other) {
+        restoreParts(places);
+    }
+    StatementRecord(StatementRecord&& other, const PartPlaces& places) noexcept
+        : StatementFields(std::move(other)) {
+        restoreParts(places);
+    }
+    PartPlace placeOf(TextView part) const;
+    TextView viewAt(const PartPlace& place, std::size_t size) const;
+    PartPlaces placeOfParts() const { return {placeOf(head), placeOf(woArg)}; }
+    void restoreParts(const PartPlaces& places) {
+        head = viewAt(places.head, head.size());
+        woArg = viewAt(places.woArg, woArg.size());
+    }
+    void place(TextView& part, TextView text);
 };
 
 // The cache of kind T of a record, created on first use.
