@@ -57,6 +57,12 @@ void Qel::Run(TextView program, TextView fileName, bool bPreserve) {
     runNormalised(text::normaliseLineEnds(program), fileName, bPreserve);
 }
 
+void Qel::RunOwned(Text program, TextView fileName, bool bPreserve) {
+    Text normalised = text::normaliseLineEnds(program);
+    Text().swap(program);
+    runNormalised(std::move(normalised), fileName, bPreserve);
+}
+
 void Qel::runNormalised(Text program, TextView fileName, bool bPreserve) {
     Engine& e = *engine_;
     if (!bPreserve) {

@@ -30,6 +30,8 @@ class Qel {
     Text GetObjName(TextView object);
     Text GetForEditor(int flag);
     void Run(TextView program, TextView fileName, bool bPreserve);
+    // Run, taking the text over: a long script is not held twice while it runs.
+    void RunOwned(Text program, TextView fileName, bool bPreserve);
     void RunComnd(TextView qelComnd);
     // Returns whether the file could be read (an unreadable file runs an
     // empty program, as the language defines; callers may report it).

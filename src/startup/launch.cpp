@@ -327,7 +327,14 @@ int runMain(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     Text commandLine = engine.commandLineText;
     qel.GetSetInfo(u"コマンドライン", commandLine);
     if (!runReportingExhaustion(
-            [&] { qel.Run(text::decodeFileBytes(bytes), text::fromUtf8(path), false); }, err))
+            [&] {
+                // The file's bytes go once decoded, the decoded text once the
+                // run has its own form of it.
+                Text script = text::decodeFileBytes(bytes);
+                std::string().swap(bytes);
+                qel.RunOwned(std::move(script), text::fromUtf8(path), false);
+            },
+            err))
         return finish(2);
     return finish(engine.engineStatus == EngineStatus::Stopping ? 1 : 0);
 }
