@@ -29,8 +29,10 @@ std::size_t countOf(TextView text, TextView needle) {
     return n;
 }
 
-std::vector<Text> splitAt(TextView text, TextView separator) {
+// `expectedParts` spares a long text's split the doubling of its vector.
+std::vector<Text> splitAt(TextView text, TextView separator, std::size_t expectedParts = 0) {
     std::vector<Text> parts;
+    parts.reserve(expectedParts);
     std::size_t start = 0;
     for (std::size_t p = text.find(separator); p != npos; p = text.find(separator, start)) {
         parts.emplace_back(text.substr(start, p - start));
@@ -344,7 +346,7 @@ std::vector<StatementRecord> Engine::SplitOwnedProgram(Text script, bool* ok) {
         if (ok) *ok = false;
         return {};
     }
-    std::vector<Text> lines = splitAt(script, kCRLF);
+    std::vector<Text> lines = splitAt(script, kCRLF, countOf(script, kCRLF) + 1);
     Text().swap(script);
     PrepareLines(lines);
     std::vector<StatementRecord> statements;

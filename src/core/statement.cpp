@@ -34,7 +34,7 @@ StatementRecord::PartPlace StatementRecord::placeOf(TextView part) const {
     using In = PartPlace::In;
     if (part.empty()) return {};
     if (liesWithin(part, source)) return {In::Source, std::size_t(part.data() - source.data()), {}};
-    const Text& made = madeParts.text();
+    const Text& made = heArg.aside();
     if (liesWithin(part, made)) return {In::Made, std::size_t(part.data() - made.data()), {}};
     // A constant text (a literal), which outlives every record.
     return {In::Elsewhere, 0, part};
@@ -45,7 +45,7 @@ TextView StatementRecord::viewAt(const PartPlace& where, std::size_t size) const
         case PartPlace::In::Source:
             return TextView(source).substr(where.offset, size);
         case PartPlace::In::Made:
-            return TextView(madeParts.text()).substr(where.offset, size);
+            return TextView(heArg.aside()).substr(where.offset, size);
         case PartPlace::In::Elsewhere:
             return where.view;
         case PartPlace::In::Nowhere:
@@ -55,7 +55,7 @@ TextView StatementRecord::viewAt(const PartPlace& where, std::size_t size) const
 }
 
 // A part found in the source is viewed there; any other is appended to the
-// record's made parts, the views into which follow them to their new place.
+// record's aside texts, the views into which follow them to their new place.
 void StatementRecord::place(TextView& part, TextView text) {
     if (text.empty()) {
         part = {};
@@ -67,11 +67,11 @@ void StatementRecord::place(TextView& part, TextView text) {
         return;
     }
     const PartPlaces places = placeOfParts();
-    Text joined = madeParts.text();
+    Text joined = heArg.aside();
     joined += text;
-    madeParts = std::move(joined);
+    heArg.setAside(std::move(joined));
     restoreParts(places);
-    const Text& made = madeParts.text();
+    const Text& made = heArg.aside();
     part = TextView(made).substr(made.size() - text.size());
 }
 

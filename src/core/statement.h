@@ -79,37 +79,49 @@ class RunTimeSlot {
 using RecordCacheSlot = RunTimeSlot<RecordCache>;
 
 // A text field that most records leave empty: it costs one pointer until it
-// holds something.
+// holds something. Beside its text it keeps a record's rarely made texts
+// (`aside`), so that they cost no pointer of their own.
 class RareText {
   public:
     RareText() = default;
     RareText(const RareText& other)
-        : text_(other.text_ ? std::make_unique<Text>(*other.text_) : nullptr) {}
+        : held_(other.held_ ? std::make_unique<Held>(*other.held_) : nullptr) {}
     RareText& operator=(const RareText& other) {
-        text_ = other.text_ ? std::make_unique<Text>(*other.text_) : nullptr;
+        held_ = other.held_ ? std::make_unique<Held>(*other.held_) : nullptr;
         return *this;
     }
     RareText(RareText&&) noexcept = default;
     RareText& operator=(RareText&&) noexcept = default;
     RareText& operator=(Text text) {
-        if (text.empty()) {
-            text_.reset();
+        if (text.empty() && aside().empty()) {
+            held_.reset();
         } else {
-            text_ = std::make_unique<Text>(std::move(text));
+            ensureHeld().text = std::move(text);
         }
         return *this;
     }
-    const Text& text() const { return text_ ? *text_ : none(); }
+    const Text& text() const { return held_ ? held_->text : none(); }
     operator const Text&() const { return text(); }
-    bool empty() const { return !text_; }
+    bool empty() const { return text().empty(); }
     friend bool operator==(const RareText& a, TextView b) { return TextView(a.text()) == b; }
 
+    const Text& aside() const { return held_ ? held_->aside : none(); }
+    void setAside(Text aside) { ensureHeld().aside = std::move(aside); }
+
   private:
+    struct Held {
+        Text text;
+        Text aside;
+    };
+    Held& ensureHeld() {
+        if (!held_) held_ = std::make_unique<Held>();
+        return *held_;
+    }
     static const Text& none() {
         static const Text nothing;
         return nothing;
     }
-    std::unique_ptr<Text> text_;
+    std::unique_ptr<Held> held_;
 };
 
 // The fields of a statement record. The parsed fields (kind, source, head,
@@ -124,8 +136,7 @@ struct StatementFields {
     // more texts. Set them through StatementRecord::setHead / setWoArg.
     TextView head;
     TextView woArg;
-    RareText heArg;
-    RareText madeParts;  // the few parts the source does not hold as written
+    RareText heArg;  // its aside holds the few parts the source does not hold as written
     RecordCacheSlot cache;                      // made on first execution
     mutable RunTimeSlot<BoundArguments> bound;  // made when first asked for
 };
