@@ -151,8 +151,7 @@ const std::vector<Text>& baseParticles() {
 
 // The parser's own split of a command line at を, へ and に; the marked text
 // is not kept (a binding makes it again when the statement first runs).
-std::vector<Text> splitBaseParticles(StatementRecord& record, Text& marked, Text& head,
-                                     Text& wo) {
+std::vector<Text> splitBaseParticles(StatementRecord& record, Text& marked, Text& head, Text& wo) {
     marked = record.source;
     std::vector<Text> particles = baseParticles();
     std::vector<Text> pieces = SplitParticles(marked, particles);

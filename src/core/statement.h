@@ -136,8 +136,8 @@ struct StatementFields {
     // more texts. Set them through StatementRecord::setHead / setWoArg.
     TextView head;
     TextView woArg;
-    RareText heArg;  // its aside holds the few parts the source does not hold as written
-    RecordCacheSlot cache;                      // made on first execution
+    RareText heArg;         // its aside holds the few parts the source does not hold as written
+    RecordCacheSlot cache;  // made on first execution
     mutable RunTimeSlot<BoundArguments> bound;  // made when first asked for
 };
 

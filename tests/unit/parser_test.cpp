@@ -357,5 +357,38 @@ TEST_F(ParseLineTest, OnlyTheLastOccurrenceOfAParticleIsSplit) {
     EXPECT_EQ(Args(show).head, u"表示");
 }
 
+// A record's command word and を argument view its own texts: copies, moves
+// and assignments (of short sources kept inside the text object and long ones
+// kept apart, and of parts the source does not hold) must never view the
+// record they came from.
+TEST(StatementRecordParts, FollowTheirRecordThroughCopiesAndMoves) {
+    for (const Text& source :
+         {Text(u"表示　a"), Text(u"長い名前の表示を何度でも　「長い長い値」")}) {
+        auto made = std::make_unique<StatementRecord>();
+        made->source = source;
+        const std::size_t blank = source.find(u'　');
+        made->setHead(TextView(source).substr(0, blank));
+        made->setWoArg(u"どこにもない引数");  // not in the source
+        made->heArg = Text(u"へ");
+        const Text head(made->head);
+
+        StatementRecord copy = *made;
+        StatementRecord moved = std::move(*made);
+        StatementRecord assigned;
+        assigned = copy;
+        made.reset();  // the views must not reach the first record
+        for (const StatementRecord* r : {&copy, &moved, &assigned}) {
+            EXPECT_EQ(r->head, head);
+            EXPECT_EQ(r->woArg, u"どこにもない引数");
+            EXPECT_EQ(r->heArg, u"へ");
+            EXPECT_TRUE(r->head.data() >= r->source.data() &&
+                        r->head.data() < r->source.data() + r->source.size());
+        }
+        copy = StatementRecord();
+        EXPECT_TRUE(copy.head.empty() && copy.woArg.empty());
+        EXPECT_EQ(moved.woArg, u"どこにもない引数");
+    }
+}
+
 }  // namespace
 }  // namespace qel
