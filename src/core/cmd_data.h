@@ -10,7 +10,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "text/number.h"
+#include "core/value_text.h"
 #include "text/text.h"
 
 namespace qel {
@@ -25,117 +25,6 @@ using CommandFn = void(StatementRecord& record, Engine& engine);
 using FunctionFn = void(Text& result, Text& args, Engine& engine);
 using CommandHandler = CommandFn*;
 using FunctionHandler = FunctionFn*;
-
-// A variable's text with its number kept beside it. Scripts only ever see
-// the text; the number saves reading the same digits again on every use, and
-// a number stored by arithmetic is written out only when its text is asked
-// for (it is then exactly number::format of it).
-class ValueText {
-  public:
-    ValueText() = default;
-    ValueText(Text text) : text_(std::move(text)) {}
-    ValueText& operator=(Text text) {
-        text_ = std::move(text);
-        numberState_ = kUnknown;
-        textStale_ = false;
-        hintRow_ = 0;
-        return *this;
-    }
-    ValueText& operator=(TextView text) { return *this = Text(text); }
-    ValueText& operator=(const char16_t* text) { return *this = Text(text); }
-
-    const Text& text() const {
-        if (textStale_) {
-            text_ = number::format(number_);
-            textStale_ = false;
-        }
-        return text_;
-    }
-    operator const Text&() const { return text(); }
-    operator TextView() const { return text(); }
-    bool empty() const { return text().empty(); }
-
-    // The text read leniently as a number (what arithmetic uses).
-    double asNumber() const {
-        if (numberState_ == kUnknown) {
-            auto parsed = number::parse(text());
-            numberState_ = parsed ? kNumber : kNotNumber;
-            number_ = parsed.value_or(0);
-        }
-        return numberState_ == kNumber ? number_ : number::toNumber(text_);
-    }
-    // Keeps a computed number. The number kept must be the one its text
-    // reads as (at most 15 significant digits), or later arithmetic would
-    // see digits the script never could: 1÷3 is 0.333333333333333, and that
-    // times 3 is 0.999999999999999, not 1. Whole numbers below 10^15 are
-    // exactly their text, so only those are kept without writing them out.
-    // The number the text reads as, when it reads as one (the text is then
-    // exactly that number's reading: see setNumber).
-    bool readsAsNumber(double& out) const {
-        asNumber();
-        if (numberState_ != kNumber) return false;
-        out = number_;
-        return true;
-    }
-    void setNumber(double value) {
-        numberState_ = kNumber;
-        if (std::fabs(value) < 1e15 && std::trunc(value) == value) {
-            number_ = value + 0.0;  // no negative zero: its text is "0"
-            textStale_ = true;
-            return;
-        }
-        text_ = number::format(value);
-        number_ = number::parse(text_).value_or(0);
-        textStale_ = false;
-    }
-    // The text for editing in place; the kept number is dropped.
-    Text& edit() {
-        text();
-        numberState_ = kUnknown;
-        hintRow_ = 0;
-        return text_;
-    }
-
-    // Where row r (1-based) of the text as a table starts, or npos past the
-    // last row. Tables are read and filled row after row, so the last row
-    // found is remembered and the next search starts there: walking a table
-    // stays linear in its size.
-    std::size_t rowStart(long long r) const {
-        const Text& t = text();
-        long long row = 1;
-        std::size_t start = 0;
-        if (hintRow_ > 0 && hintRow_ <= r) {
-            row = hintRow_;
-            start = hintStart_;
-        }
-        for (; row < r; ++row) {
-            std::size_t p = t.find(kCRLF, start);
-            if (p == Text::npos) return Text::npos;
-            start = p + 2;
-        }
-        hintRow_ = r;
-        hintStart_ = start;
-        return start;
-    }
-    // After an edit inside row r, which leaves where row r starts unchanged.
-    void keepRowHint(long long r, std::size_t start) {
-        hintRow_ = r;
-        hintStart_ = start;
-    }
-    ValueText& operator+=(TextView more) {
-        edit() += more;
-        return *this;
-    }
-
-  private:
-    enum : std::uint8_t { kUnknown, kNumber, kNotNumber };
-    mutable Text text_;
-    mutable double number_ = 0;
-    mutable std::uint8_t numberState_ = kUnknown;
-    mutable bool textStale_ = false;
-    mutable long long hintRow_ = 0;  // 0: no row remembered
-    mutable std::size_t hintStart_ = 0;
-};
 
 struct xxCmdData {
     Text Name;

@@ -44,8 +44,30 @@ Text unifySeparators(TextView list) {
     return out;
 }
 
+void writeCell(Text& text, std::size_t start, std::size_t end, long long c, TextView value) {
+    for (std::size_t i = start; i < end; ++i) {
+        if (text[i] == u'、' || text[i] == u'，') text[i] = u',';
+    }
+    std::size_t cell = start;
+    long long commas = 0;
+    for (; commas < c - 1; ++commas) {
+        std::size_t p = TextView(text).substr(0, end).find(u',', cell);
+        if (p == text::npos) break;
+        cell = p + 1;
+    }
+    if (commas < c - 1) {
+        Text tail(std::size_t(c - 1 - commas), u',');
+        tail += value;
+        text.insert(end, tail);
+        return;
+    }
+    std::size_t cellEnd = TextView(text).substr(0, end).find(u',', cell);
+    if (cellEnd == text::npos) cellEnd = end;
+    text.replace(cell, cellEnd - cell, value);
+}
+
 namespace {
-// Position of the line `key=` in a dictionary, or npos; `valueStart` is where
+// Position of the line `key=` in a dictionary, or text::npos; `valueStart` is where
 // the value begins.
 std::size_t findDictLine(TextView dict, TextView key, std::size_t& valueStart) {
     Text probe = Text(kCRLF) + Text(key) + u"=";

@@ -15,6 +15,11 @@ Text unescapeCell(TextView cell);
 // "、" and "，" separate cells as "," does; rewrites them as ",".
 Text unifySeparators(TextView list);
 
+// Writes cell c (c >= 1) of the list held in text[start, end), in place:
+// the list's "、" and "，" separators are rewritten as "," first, and cells
+// are added when the list is shorter.
+void writeCell(Text& text, std::size_t start, std::size_t end, long long c, TextView value);
+
 // Dictionaries: lines key=value separated by CR LF; a line break inside a
 // value is stored as {/n}. Keys compare exactly.
 Text DictGet(TextView dict, TextView key);

@@ -2,7 +2,6 @@
 // element syntax of lists, tables and dictionaries.
 #include <algorithm>
 #include <cmath>
-#include <tuple>
 
 #include "core/engine.h"
 #include "core/values.h"
@@ -32,15 +31,6 @@ long long toElement(TextView value) {
     if (v > double(kMaxElement) + 1) return kMaxElement + 1;
     if (v < -1) return -1;
     return static_cast<long long>(v);
-}
-
-// The text of row r (1-based) of a table, empty past the end.
-TextView rowOf(const ValueText& table, long long r) {
-    std::size_t start = table.rowStart(r);
-    if (start == npos) return {};
-    TextView text = table.text();
-    std::size_t end = text.find(kCRLF, start);
-    return text.substr(start, end == npos ? npos : end - start);
 }
 
 // Cell c (c >= 1) of a list whose separators are already ",".
@@ -109,7 +99,7 @@ Text Engine::GetVariable(TextView name, bool& notFound, TextView indexText) {
     if (indexText.empty()) return entry->Value;
     Index index;
     if (!evaluateIndex(*this, indexText, index)) return {};
-    if (index.dictionary) return values::DictGet(entry->Value, index.key);
+    if (index.dictionary) return entry->Value.dictGet(index.key);
     TextView working = entry->Value;
     long long column = index.first;
     if (index.two) {
@@ -118,7 +108,7 @@ Text Engine::GetVariable(TextView name, bool& notFound, TextView indexText) {
             return {};
         }
         if (index.first == 0) return {};
-        working = rowOf(entry->Value, index.first);
+        working = entry->Value.row(index.first);
         column = index.second;
     }
     if (column < 0) {
@@ -164,51 +154,7 @@ void Engine::AssignVariable(TextView name, Text value) {
     variableForWriting(name).Value = std::move(value);
 }
 
-namespace {
-
-// Where row r (1-based) of a table lies, adding empty rows when the table
-// is shorter. Returns [start, end) of the row inside `table`.
-std::pair<std::size_t, std::size_t> rowSpanForWriting(ValueText& value, long long r) {
-    std::size_t start = value.rowStart(r);
-    if (start == npos) {
-        Text& table = value.edit();
-        long long rows = 1;
-        for (std::size_t p = table.find(kCRLF); p != npos; p = table.find(kCRLF, p + 2)) ++rows;
-        for (; rows < r; ++rows) table += kCRLF;
-        return {table.size(), table.size()};
-    }
-    TextView table = value.text();
-    std::size_t end = table.find(kCRLF, start);
-    return {start, end == npos ? table.size() : end};
-}
-
-// Writes cell c (c >= 1) of the list held in text[start, end), in place.
-// The list's "、" and "，" separators are rewritten as "," first.
-void writeCellInPlace(Text& text, std::size_t start, std::size_t end, long long c, TextView value) {
-    for (std::size_t i = start; i < end; ++i) {
-        if (text[i] == u'、' || text[i] == u'，') text[i] = u',';
-    }
-    std::size_t cell = start;
-    long long commas = 0;
-    for (; commas < c - 1; ++commas) {
-        std::size_t p = TextView(text).substr(0, end).find(u',', cell);
-        if (p == npos) break;
-        cell = p + 1;
-    }
-    if (commas < c - 1) {
-        Text tail(std::size_t(c - 1 - commas), u',');
-        tail += value;
-        text.insert(end, tail);
-        return;
-    }
-    std::size_t cellEnd = TextView(text).substr(0, end).find(u',', cell);
-    if (cellEnd == npos) cellEnd = end;
-    text.replace(cell, cellEnd - cell, value);
-}
-
-}  // namespace
-
-// Element writes edit the variable's text in place: filling a table cell by
+// Element writes edit the variable's value in place: filling a table cell by
 // cell must not copy the whole table for every cell.
 void Engine::SetVariable(TextView target, TextView value) {
     std::size_t open = target.find(u'（');
@@ -228,8 +174,7 @@ void Engine::SetVariable(TextView target, TextView value) {
     Index index;
     if (!evaluateIndex(*this, indexText, index)) return;
     if (index.dictionary) {
-        xxCmdData& entry = variableForWriting(name);
-        entry.Value = values::DictSet(entry.Value, index.key, value);
+        variableForWriting(name).Value.dictSet(index.key, value);
         return;
     }
     long long column = index.two ? index.second : index.first;
@@ -243,15 +188,20 @@ void Engine::SetVariable(TextView target, TextView value) {
         return;
     }
     ValueText& stored = variableForWriting(name).Value;
-    std::size_t start = 0, end = stored.text().size();
-    if (index.two) std::tie(start, end) = rowSpanForWriting(stored, index.first);
+    if (index.two) {
+        if (column == 0) {
+            stored.writeRow(index.first, value);
+        } else {
+            stored.writeCell(index.first, column, values::escapeCell(value));
+        }
+        return;
+    }
     Text& text = stored.edit();
     if (column == 0) {
-        text.replace(start, end - start, value);
+        text.assign(value.data(), value.size());
     } else {
-        writeCellInPlace(text, start, end, column, values::escapeCell(value));
+        values::writeCell(text, 0, text.size(), column, values::escapeCell(value));
     }
-    if (index.two) stored.keepRowHint(index.first, start);
 }
 
 std::vector<Text> Engine::LocalNames(TextView list) {
