@@ -3,9 +3,11 @@
 #include <algorithm>
 
 #include "core/engine.h"
+#include "core/evaluator.h"
 #include "core/statement.h"
 #include "core/values.h"
 #include "library/registry/function_support.h"
+#include "library/registry/library_state.h"
 #include "library/registry/script_fault.h"
 #include "library/registry/standard_library.h"
 #include "text/brackets.h"
@@ -157,6 +159,57 @@ std::vector<Text> SplitArgs(TextView argText) {
     return pieces;
 }
 
+// Loops call the same functions with the same argument texts over and over;
+// taking such a text apart costs more than most functions do.
+struct ArgumentCaches {
+    // A script that makes new argument texts endlessly (through 日本語処理)
+    // must not grow these without end: past this many they start again.
+    static constexpr std::size_t kLimit = 100000;
+    std::unordered_map<const xxCmdData*, TextMap<Text>> bound;
+    std::size_t boundCount = 0;
+    TextMap<std::shared_ptr<const SplitPieces>> split;
+};
+
+namespace {
+ArgumentCaches& argumentCaches(Engine& engine) {
+    auto& caches = libraryState(engine).argumentCaches;
+    if (!caches) caches = std::make_shared<ArgumentCaches>();
+    return *caches;
+}
+}  // namespace
+
+const Text& BoundArgumentsOf(Engine& engine, const xxCmdData& entry, TextView argText) {
+    ArgumentCaches& caches = argumentCaches(engine);
+    TextMap<Text>& byText = caches.bound[&entry];
+    auto found = byText.find(argText);
+    if (found != byText.end()) return found->second;
+    if (caches.boundCount >= ArgumentCaches::kLimit) {
+        for (auto& [function, texts] : caches.bound) texts.clear();
+        caches.boundCount = 0;
+    }
+    Text joined;
+    std::vector<Text> bound = BindFunctionArgs(argText, entry);
+    for (std::size_t i = 0; i < bound.size(); ++i) {
+        if (i > 0) joined += u',';
+        joined += bound[i];
+    }
+    ++caches.boundCount;
+    return byText.emplace(Text(argText), std::move(joined)).first->second;
+}
+
+std::shared_ptr<const SplitPieces> SplitPiecesOf(Engine& engine, TextView argText) {
+    auto& cache = argumentCaches(engine).split;
+    auto found = cache.find(argText);
+    if (found != cache.end()) return found->second;
+    if (cache.size() >= ArgumentCaches::kLimit) cache.clear();
+    auto made = std::make_shared<SplitPieces>();
+    made->pieces = SplitArgs(argText);
+    made->written = made->pieces.size();
+    if (made->written == 1 && text::trimBlanks(made->pieces[0]).empty()) made->written = 0;
+    for (Text& piece : made->pieces) piece = Text(text::trimBlanks(piece));
+    return cache.emplace(Text(argText), std::move(made)).first->second;
+}
+
 std::vector<Text> UnpackArgs(Engine& engine, TextView argText, bool evaluate, std::size_t count) {
     std::vector<Text> pieces = SplitArgs(argText);
     pieces.resize(count);
@@ -175,15 +228,7 @@ bool CallFunction(Engine& engine, const KeyedTable& functions, TextView name, Te
         result = constant->Value;
         return true;
     }
-    Text args(argText);
-    if (!entry->Joshi.empty()) {
-        std::vector<Text> bound = BindFunctionArgs(argText, *entry);
-        args.clear();
-        for (std::size_t i = 0; i < bound.size(); ++i) {
-            if (i > 0) args += u',';
-            args += bound[i];
-        }
-    }
+    Text args = entry->Joshi.empty() ? Text(argText) : BoundArgumentsOf(engine, *entry, argText);
     result.clear();
     Text& currentName = libraryState(engine).currentFunctionName;
     Restore<Text> keepName(currentName);

@@ -2,6 +2,7 @@
 // the argument unpacking that handlers use.
 #pragma once
 
+#include <memory>
 #include <vector>
 
 #include "core/cmd_data.h"
@@ -13,6 +14,18 @@ class Engine;
 // By particle when at least `entry.Flags` particle marks are found, else by
 // position. By particle: one entry per particle (empty when absent).
 std::vector<Text> BindFunctionArgs(TextView argText, const xxCmdData& entry);
+
+// BindFunctionArgs joined with ",", as a call hands its arguments to the
+// handler; worked out once per function and distinct argument text.
+const Text& BoundArgumentsOf(Engine& engine, const xxCmdData& entry, TextView argText);
+
+// The pieces of SplitArgs, trimmed, and how many the text wrote (an empty
+// text writes none); worked out once per distinct text.
+struct SplitPieces {
+    std::vector<Text> pieces;
+    std::size_t written = 0;
+};
+std::shared_ptr<const SplitPieces> SplitPiecesOf(Engine& engine, TextView argText);
 
 // Splits a bound argument text at top-level separators ("," else "、" else
 // "，"), after dropping one pair of surrounding （）. Returns exactly `count`

@@ -12,24 +12,24 @@ namespace qel {
 
 // ---- arguments ------------------------------------------------------------------
 
-FnArgs::FnArgs(Engine& engine, TextView args, std::size_t count) : engine_(engine) {
-    raw_ = SplitArgs(args);
-    written_ = raw_.size();
-    if (written_ == 1 && text::trimBlanks(raw_[0]).empty()) written_ = 0;
-    raw_.resize(std::max(count, raw_.size()));
-    for (Text& piece : raw_) piece = Text(text::trimBlanks(piece));
-    values_.resize(raw_.size());
+FnArgs::FnArgs(Engine& engine, TextView args, std::size_t count)
+    : engine_(engine), split_(SplitPiecesOf(engine, args)) {
+    written_ = split_->written;
+    values_.resize(std::max(count, split_->pieces.size()));
 }
 
 const Text& FnArgs::raw(std::size_t i) const {
     static const Text kEmpty;
-    return i < raw_.size() ? raw_[i] : kEmpty;
+    return i < split_->pieces.size() ? split_->pieces[i] : kEmpty;
 }
 
 const Text& FnArgs::text(std::size_t i) {
     static const Text kEmpty;
-    if (i >= raw_.size()) return kEmpty;
-    if (!values_[i]) values_[i] = raw_[i].empty() ? Text() : engine_.EvalText(raw_[i]);
+    if (i >= values_.size()) return kEmpty;
+    if (!values_[i]) {
+        const Text& piece = raw(i);
+        values_[i] = piece.empty() ? Text() : engine_.EvalText(piece);
+    }
     return *values_[i];
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/limits.h"
+#include "library/registry/arguments.h"
 #include "library/registry/script_fault.h"
 #include "text/text.h"
 
@@ -41,7 +42,7 @@ class FnArgs {
 
   private:
     Engine& engine_;
-    std::vector<Text> raw_;
+    std::shared_ptr<const SplitPieces> split_;
     std::vector<std::optional<Text>> values_;
     std::size_t written_ = 0;
 };

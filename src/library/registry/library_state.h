@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "text/text.h"
@@ -13,6 +14,7 @@
 namespace qel {
 
 class Engine;
+struct ArgumentCaches;  // library/registry/arguments.cpp
 
 struct LibraryState {
     // The message channel between scripts (開始 … 通信, 送信); one run long.
@@ -34,6 +36,8 @@ struct LibraryState {
     std::array<bool, 5> protectionFlags{};
     // The built-in function being called (for handlers shared by several).
     Text currentFunctionName;
+    // Function calls' argument texts as bound and split, per distinct text.
+    std::shared_ptr<ArgumentCaches> argumentCaches;
 
     // What every run starts from. The last percentage and the protection
     // (reloaded by the run itself) are kept.
