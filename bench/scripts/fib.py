@@ -2,4 +2,6 @@ def fib(n):
     if n < 2:
         return n
     return fib(n - 1) + fib(n - 2)
-print(fib(24))
+
+
+print(fib(30))

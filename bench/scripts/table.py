@@ -1,8 +1,9 @@
-table = [[0] * 10 for _ in range(1000)]
-for r in range(1, 1001):
+table = [[0] * 10 for _ in range(10000)]
+for r in range(1, 10001):
     for c in range(1, 11):
         table[r - 1][c - 1] = r * c
 total = 0
-for r in range(1, 1001):
-    total = total + table[r - 1][2]
+for r in range(1, 10001):
+    for c in range(1, 11):
+        total = total + table[r - 1][c - 1]
 print(total)

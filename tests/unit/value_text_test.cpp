@@ -47,9 +47,9 @@ TextView referenceRow(TextView table, long long r) {
 
 // Texts chosen to hit the layout's edges: separators, line breaks alone and
 // in pairs, "=" (which moves a key's boundary), escapes, empty texts.
-const std::vector<Text> kPieces = {u"",    u"a",      u"=",  u"\r",  u"\n",   u"\r\n", u",",
-                                   u"、",  u"，",     u"{/n}", u"鍵", u"値=1", u"x\r", u"\ny",
-                                   u"123", u"a\r\nb", u"k",  u"k=",  u"==",   u" "};
+const std::vector<Text> kPieces = {u"",    u"a",      u"=",    u"\r", u"\n",   u"\r\n", u",",
+                                   u"、",  u"，",     u"{/n}", u"鍵", u"値=1", u"x\r",  u"\ny",
+                                   u"123", u"a\r\nb", u"k",    u"k=", u"==",   u" "};
 
 Text randomText(std::mt19937& random) {
     Text out;
