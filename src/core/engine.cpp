@@ -18,7 +18,7 @@ Engine::~Engine() = default;
 void Engine::ResetRunState() {
     errors = ErrorState{};
     globals = KeyedTable{};
-    ++variableCreations;
+    ++outerCreations;
     procedures = KeyedTable{};
     procLocals.reset();
     *caches_ = Caches{};

@@ -26,16 +26,24 @@ struct CompiledArithmetic;
 }  // namespace eval
 struct PositionalArguments;
 
-// Remembers where a name was last found, and in which scopes, so that a
-// statement run again in a loop finds its variable without hashing the name.
-// The entry is used only while the scopes are the same ones and no variable
-// has been created since (a new one could hide the remembered one).
+// Remembers where a name was last found, so that a statement run again in a
+// loop or a procedure body finds its variable without hashing the name:
+//
+//  - `slot`: the position in the running procedure's local table where the
+//    name stood. Every call of a procedure adds its parameters in the same
+//    order, so the position holds across calls (and recursion); it is used
+//    only after checking that the name there is this name, which makes it
+//    exactly what the search would find.
+//  - `outer`: the result of the search past the procedure's locals (the
+//    program's locals, then the globals; null when the name is neither),
+//    trusted while no variable has been created there since
+//    (Engine::outerCreations) and the program is the same one.
 struct VariableLookup {
-    xxCmdData* entry = nullptr;
-    const void* procLocals = nullptr;
+    std::uint32_t slot = ~std::uint32_t(0);
+    xxCmdData* outer = nullptr;
     const void* program = nullptr;
     const void* programLocals = nullptr;
-    std::uint64_t creations = ~std::uint64_t(0);
+    std::uint64_t outerStamp = ~std::uint64_t(0);
 };
 
 enum class EngineStatus : int16_t { Running = 0, Idle = 1, Paused = 2, Stopping = 3 };
@@ -268,11 +276,12 @@ class Engine {
     Text GetVariable(TextView name, bool& notFound, TextView index = {});
     xxCmdData* FindVariable(TextView name);
     xxCmdData* FindVariable(TextView name, VariableLookup& lookup);
-    // Counts variables created in any scope (see VariableLookup).
-    std::uint64_t variableCreations = 0;
+    // Counts variables created in a program's locals or the globals (see
+    // VariableLookup).
+    std::uint64_t outerCreations = 0;
     // Called wherever program records are replaced or dropped: their locals
     // may be gone, so remembered look-ups must not be trusted.
-    void programsChanged() { ++variableCreations; }
+    void programsChanged() { ++outerCreations; }
     void SetVariable(TextView target, TextView value);
     // Stores a whole value under a plain name (no element), taking the text.
     void AssignVariable(TextView name, Text value);

@@ -309,8 +309,8 @@ Text Engine::runPlan(const ArgPlan& plan) {
 // a name that is none of these stands for itself.
 Text Engine::evalName(const ArgPlan& plan) {
     if (plan.name.empty()) return {};
-    if (FindVariable(plan.name, plan.lookup)) {
-        if (plan.argument.empty()) return plan.lookup.entry->Value;
+    if (const xxCmdData* variable = FindVariable(plan.name, plan.lookup)) {
+        if (plan.argument.empty()) return variable->Value;
         bool notFound = false;
         return GetVariable(plan.name, notFound, plan.argument);
     }

@@ -200,7 +200,6 @@ bool Engine::CallProcedure(TextView name, TextView arguments, bool asCommand,
         // A parameter the call leaves out still exists (empty), so the body
         // never reaches a global of the same name by accident.
         locals->add(params[i].name, std::move(value));
-        ++variableCreations;
     }
 
     {
@@ -274,9 +273,6 @@ void Engine::giveBackLocalsTable(std::shared_ptr<KeyedTable> table) {
         entry->Value = Text();
         entryPool_.push_back(std::move(entry));
     });
-    // Lookups cached against this table must not find its old entries when
-    // it serves the next call.
-    ++variableCreations;
     localsPool_.push_back(std::move(table));
 }
 

@@ -121,17 +121,34 @@ Text Engine::GetVariable(TextView name, bool& notFound, TextView indexText) {
 }
 
 xxCmdData* Engine::FindVariable(TextView name, VariableLookup& lookup) {
-    const void* locals = inProcedure ? procLocals.get() : nullptr;
-    const ProgramRecord* program = std::size_t(currentLevel) < programLevels.size()
-                                       ? programLevels[std::size_t(currentLevel)].get()
-                                       : nullptr;
-    const void* programLocals = program ? program->locals.get() : nullptr;
-    if (lookup.entry && lookup.creations == variableCreations && lookup.procLocals == locals &&
-        lookup.program == program && lookup.programLocals == programLocals) {
-        return lookup.entry;
+    if (inProcedure && procLocals) {
+        const auto& frame = procLocals->inOrder();
+        if (lookup.slot < frame.size()) {
+            const auto& [key, entry] = frame[lookup.slot];
+            if (key.size() == name.size() && text::equalsFolded(key, name)) return entry.get();
+        }
+        if (xxCmdData* entry = procLocals->find(name)) {
+            for (std::size_t i = 0; i < frame.size(); ++i) {
+                if (frame[i].second.get() == entry) lookup.slot = std::uint32_t(i);
+            }
+            return entry;
+        }
     }
-    xxCmdData* entry = FindVariable(name);
-    lookup = {entry, locals, program, programLocals, variableCreations};
+    const ProgramRecord* program =
+        currentLevel >= 0 && std::size_t(currentLevel) < programLevels.size()
+            ? programLevels[std::size_t(currentLevel)].get()
+            : nullptr;
+    const KeyedTable* programLocals = program ? program->locals.get() : nullptr;
+    if (lookup.outerStamp == outerCreations && lookup.program == program &&
+        lookup.programLocals == programLocals) {
+        return lookup.outer;
+    }
+    xxCmdData* entry = programLocals ? programLocals->find(name) : nullptr;
+    if (!entry) entry = globals.find(name);
+    lookup.outer = entry;
+    lookup.program = program;
+    lookup.programLocals = programLocals;
+    lookup.outerStamp = outerCreations;
     return entry;
 }
 
@@ -142,7 +159,7 @@ xxCmdData& Engine::variableForWriting(TextView name, VariableLookup& lookup) {
 
 xxCmdData& Engine::variableForWriting(TextView name) {
     if (xxCmdData* entry = FindVariable(name)) return *entry;
-    ++variableCreations;
+    ++outerCreations;
     auto created = std::make_shared<xxCmdData>();
     created->Name = Text(name);
     xxCmdData& ref = *created;
@@ -230,7 +247,7 @@ void Engine::DeclareLocals(const std::vector<Text>& names) {
             return;
         }
         (*scope)->add(name, takeVariableEntry(name));
-        ++variableCreations;
+        if (!inProcedure) ++outerCreations;
     }
 }
 
