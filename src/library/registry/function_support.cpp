@@ -105,31 +105,42 @@ bool forEachColumnEntry(Engine& engine, TextView table, double column,
             visit(decoded);
         }
     };
-    // One walk over the text: each row is cut at CR LF and only the wanted
-    // cell is looked at, so a column of a large table costs its size once.
-    std::size_t rowStart = 0;
+    // One walk over the text, a character at a time: rows end at CR LF,
+    // cells at the separators, and the rest of a row past the wanted cell is
+    // skipped. A column of a large table costs its size once.
+    const std::size_t size = table.size();
+    std::size_t i = 0;
     for (;;) {
-        std::size_t rowEnd = table.find(kCRLF, rowStart);
-        TextView row =
-            table.substr(rowStart, rowEnd == TextView::npos ? TextView::npos : rowEnd - rowStart);
         int64_t index = 1;
-        std::size_t cellStart = 0;
+        std::size_t cellStart = i;
         bool found = false;
-        for (std::size_t i = 0; i <= row.size(); ++i) {
-            if (i < row.size() && !isCellSeparator(row[i])) continue;
+        for (;; ++i) {
+            if (i == size) break;
+            const char16_t ch = table[i];
+            // Most characters are neither a separator nor CR: one range test.
+            if (ch > u',' && ch < u'、') continue;
+            if (ch == kCR && i + 1 < size && table[i + 1] == kLF) break;
+            if (!isCellSeparator(ch)) continue;
             if (c == 0) {
-                emit(row.substr(cellStart, i - cellStart));
+                emit(table.substr(cellStart, i - cellStart));
             } else if (index == c) {
-                emit(row.substr(cellStart, i - cellStart));
+                emit(table.substr(cellStart, i - cellStart));
                 found = true;
+                std::size_t rowEnd = table.find(kCRLF, i);
+                i = rowEnd == TextView::npos ? size : rowEnd;
                 break;
             }
             ++index;
             cellStart = i + 1;
         }
-        if (c != 0 && !found) visit(TextView());
-        if (rowEnd == TextView::npos) break;
-        rowStart = rowEnd + 2;
+        // The row's last cell ends at the row's end.
+        if (!found && (c == 0 || index == c)) {
+            emit(table.substr(cellStart, i - cellStart));
+            found = true;
+        }
+        if (!found) visit(TextView());
+        if (i == size) break;
+        i += 2;  // past CR LF
     }
     return true;
 }

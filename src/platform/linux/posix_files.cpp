@@ -324,7 +324,14 @@ bool PosixFileSystem::readFile(const std::string& path, std::string& bytes) {
     if (unusable(path) || stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
     std::ifstream in(path, std::ios::binary);
     if (!in) return false;
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    // In blocks: a character at a time costs more than the disk for large
+    // files. The size is only a hint (the file may change while it is read).
+    bytes.clear();
+    bytes.reserve(std::size_t(info.st_size));
+    std::vector<char> block(1 << 16);
+    while (in.read(block.data(), std::streamsize(block.size())) || in.gcount() > 0) {
+        bytes.append(block.data(), std::size_t(in.gcount()));
+    }
     return !in.bad();
 }
 
