@@ -51,7 +51,7 @@ std::optional<std::uint32_t> literalColour(Engine& engine, TextView t) {
         if (!allHex(digits)) return std::nullopt;
         if (digits.size() == 8) return hexValue(digits);
         if (digits.size() == 6) return fromRgb(hexValue(digits));
-        return std::nullopt;
+        // Other lengths are hexadecimal numbers like any other.
     }
     if (!t.empty() && t[0] == u'#') {
         auto n = number::parse(t.substr(1));

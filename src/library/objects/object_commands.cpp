@@ -117,7 +117,9 @@ void cmdRepaint(StatementRecord& record, Engine& engine) {
 }
 
 void cmdAbout(StatementRecord& record, Engine& engine) {
-    auto object = resolve(engine, Args(record).woArg, false);
+    // 「ボタン1」について (the object before に) or 「ボタン1」をついて.
+    TextView written = Args(record).heArg.empty() ? Args(record).woArg : Args(record).heArg;
+    auto object = resolve(engine, written, false);
     if (!object) return;
     ui::ObjectModel& model = objectModel(engine);
     model.PreviousTopicObject = model.TopicObject;
