@@ -60,6 +60,87 @@ OK=1
 はい=6
 いいえ=7)TABLE";
 
+
+// Colour names: a basic colour number (0–15), a system colour number (16–22)
+// or &h with red, green and blue. A name listed twice (さくら) means its first
+// value.
+constexpr TextView kTable206 =
+    uR"TABLE(黒=0
+紺=1
+緑=2
+茶=4
+紫=5
+ネズミ=7
+灰=8
+青=9
+黄緑=10
+水=11
+深い水=3
+赤=12
+ピンク=13
+黄=14
+深い黄=6
+白=15
+くろ=0
+こん=1
+みどり=2
+ちゃ=4
+むらさき=5
+ねずみ=7
+はい=8
+あお=9
+きみどり=10
+みず=11
+ふかいみず=3
+あか=12
+さくら=13
+き=14
+ふかいき=6
+しろ=15
+標準=16
+標準のウィンドウ色=16
+標準の文字の色=17
+デスクトップの色=18
+チップヘルプの色=19
+アクティブウィンドウの色=20
+非アクティブウィンドウの色=21
+選択の色=22
+肌=&hFFD8B5
+オレンジ=&hFF8000
+さくら=&hFFD5EA
+森=&h008040
+マスカット=&h80FF00
+レモン=&hFFFFAA
+メロン=&h80FF80
+ライム=&hd7ff44
+スカイブルー=&h86ddff
+青りんご=&ha2f07c
+ベージュ=&he6c58d
+マリンブルー=&h00688e
+若竹=&h37b471
+ミントグリーン=&h22fab9
+ミントブルー=&h22e4fa
+若葉=&h9ae800)TABLE";
+
+// Mouse pointers by name.
+constexpr TextView kTable207 =
+    uR"TABLE(標準=0
+矢印=1
+十文字=2
+テキスト選択=3
+２重の四角形=4
+移動=5
+右上左下=6
+上下=7
+左上右下=8
+左右=9
+上矢印=10
+砂時計=11
+禁止=12
+矢印と砂時計=13
+矢印とヘルプ=14
+サイズ変更=15)TABLE";
+
 }  // namespace
 
 TextView resourceTableSource(int number) {
@@ -76,6 +157,10 @@ TextView resourceTableSource(int number) {
             return kTable204;
         case 205:
             return kTable205;
+        case 206:
+            return kTable206;
+        case 207:
+            return kTable207;
         default:
             return {};
     }

@@ -9,6 +9,7 @@
 #include "engine/qel.h"
 #include "library/control/version.h"
 #include "platform/headless/recording_system.h"
+#include "platform/headless/virtual_widgets.h"
 #include "platform/linux/curl_transfer.h"
 #include "platform/linux/file_settings_store.h"
 #include "platform/linux/libarchive_port.h"
@@ -267,6 +268,11 @@ int runMain(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     } else {
         platform.system = std::make_unique<LinuxSystem>();
     }
+    // Script windows and controls. The console holds them as virtual widgets;
+    // the desktop uses the same virtual widgets until its own (Qt) widgets
+    // arrive, so a script with windows runs, reads back its values and never
+    // fails there for want of a widget set, though nothing is drawn yet.
+    platform.widgets = std::make_unique<VirtualWidgets>();
     platform.files = std::make_unique<PosixFileSystem>();
     platform.settings = std::make_unique<FileSettingsStore>(FileSettingsStore::defaultFolder());
     platform.channel = std::make_unique<RuntimeDirChannel>(RuntimeDirChannel::defaultFolder());

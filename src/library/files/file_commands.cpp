@@ -13,6 +13,7 @@
 #include "library/archives/archives.h"
 #include "library/files/file_support.h"
 #include "library/files/files.h"
+#include "library/objects/objects.h"
 #include "library/files/store_guard.h"
 #include "library/registry/arguments.h"
 #include "library/registry/function_support.h"
@@ -608,7 +609,7 @@ void cmdCreate(StatementRecord& record, Engine& engine) {
         text::startsWith(written, u"フォルダ") && afterKindWord(written, u"フォルダ");
     const bool shortcut =
         text::startsWith(written, u"ショートカット") && afterKindWord(written, u"ショートカット");
-    if (!folder && !shortcut) return cmdNotBuilt(record, engine);
+    if (!folder && !shortcut) return cmdCreateObject(record, engine);
     if (!CheckProtection(engine, Guard::Files)) return;
     FileSystem& fs = engine.files();
 

@@ -5,6 +5,7 @@
 #include "library/control/control.h"
 #include "library/files/files.h"
 #include "library/network/network.h"
+#include "library/objects/objects.h"
 #include "library/registry/registry.h"
 #include "library/registry/rows.h"
 #include "library/settings/settings.h"
@@ -28,8 +29,8 @@ const std::vector<CommandRow>& commandRows() {
     {u"起動", 1, u"", cmdStartProgram},  // 8
     {u"待て", 0, u"", cmdWait},  // 9
     {u"休憩", 0, u"", cmdRest},  // 10
-    {u"変え", 2, u"", cmdNotBuilt},  // 11
-    {u"使う,使", 1, u"として", cmdNotBuilt},  // 12
+    {u"変え", 2, u"", cmdChange},  // 11
+    {u"使う,使", 1, u"として", cmdUse},  // 12
     {u"終了", 0, u"", cmdStop},  // 13
     {u"待機", 0, u"", cmdIdle},  // 14
     {u"飛べ,飛", 1, u"", cmdJump},  // 15
@@ -41,8 +42,8 @@ const std::vector<CommandRow>& commandRows() {
     {u"保存", 2, u"", cmdSave},  // 21
     {u"選択", 1, u"", cmdNotBuilt},  // 22
     {u"開け,開", 1, u"", cmdOpen},  // 23
-    {u"追加", 1, u"", cmdNotBuilt},  // 24
-    {u"閉じる,閉じ", 0, u"", cmdNotBuilt},  // 25
+    {u"追加", 1, u"", cmdAddItem},  // 24
+    {u"閉じる,閉じ", 0, u"", cmdClose},  // 25
     {u"入力", 1, u"", cmdTypeKeys},  // 26
     {u"入力２", 1, u"", cmdTypeRawKeys},  // 27
     {u"印刷", 0, u"", cmdPrint},  // 28
@@ -52,7 +53,7 @@ const std::vector<CommandRow>& commandRows() {
     {u"足せ", 1, u"", cmdAdd},  // 32
     {u"引け", 0, u"", cmdSubtract},  // 33
     {u"命令", 2, u"", cmdOrder},  // 34
-    {u"閉じない", 0, u"", cmdNotBuilt},  // 35
+    {u"閉じない", 0, u"", cmdRefuseClose},  // 35
     {u"設定", 2, u"", cmdSetting},  // 36
     {u"日本語処理", 1, u"", cmdRunText},  // 37
     {u"実行", 1, u"", cmdExecute},  // 38
@@ -83,21 +84,21 @@ const std::vector<CommandRow>& commandRows() {
     {u"スタンプ", 0, u"", cmdNotBuilt},  // 63
     {u"点", 0, u"", cmdNotBuilt},  // 64
     {u"塗れ,塗", 0, u"", cmdNotBuilt},  // 65
-    {u"出て", 0, u"", cmdNotBuilt},  // 66
-    {u"隠れ", 0, u"", cmdNotBuilt},  // 67
-    {u"上げ", 1, u"", cmdNotBuilt},  // 68
-    {u"下げ,下ろ", 1, u"", cmdNotBuilt},  // 69
-    {u"焦点,フォーカス", 1, u"", cmdNotBuilt},  // 70
-    {u"最前面", 1, u"", cmdNotBuilt},  // 71
-    {u"最背面", 1, u"", cmdNotBuilt},  // 72
-    {u"再描画", 0, u"", cmdNotBuilt},  // 73
-    {u"ついて", 1, u"", cmdNotBuilt},  // 74
-    {u"ついておわり,ついて終わり", 1, u"", cmdNotBuilt},  // 75
+    {u"出て", 0, u"", cmdShowObject},  // 66
+    {u"隠れ", 0, u"", cmdHideObject},  // 67
+    {u"上げ", 1, u"", cmdRaiseObject},  // 68
+    {u"下げ,下ろ", 1, u"", cmdLowerObject},  // 69
+    {u"焦点,フォーカス", 1, u"", cmdFocus},  // 70
+    {u"最前面", 1, u"", cmdBringToFront},  // 71
+    {u"最背面", 1, u"", cmdSendToBack},  // 72
+    {u"再描画", 0, u"", cmdRepaint},  // 73
+    {u"ついて", 1, u"", cmdAbout},  // 74
+    {u"ついておわり,ついて終わり", 1, u"", cmdAboutEnd},  // 75
     {u"ポップアップメニュー", 1, u"", cmdNotBuilt},  // 76
-    {u"移動開始", 1, u"", cmdNotBuilt},  // 77
+    {u"移動開始", 1, u"", cmdStartMove},  // 77
     {u"挿入", 2, u"", cmdInsert},  // 78
-    {u"手前,しない", 0, u"", cmdNotBuilt},  // 79
-    {u"戻", 0, u"", cmdNotBuilt},  // 80
+    {u"手前,しない", 0, u"", cmdStayOnTop},  // 79
+    {u"戻", 0, u"", cmdUndo},  // 80
     {u"再起動", 1, u"", cmdRestartSystem},  // 81
     {u"ログオフ", 1, u"", cmdLogOff},  // 82
     {u"強制終了", 1, u"", cmdForcedLogOff},  // 83

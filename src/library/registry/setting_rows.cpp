@@ -2,6 +2,7 @@
 // (色は、赤) and are handled like commands.
 #include "library/control/control.h"
 #include "library/files/files.h"
+#include "library/objects/objects.h"
 #include "library/registry/registry.h"
 #include "library/registry/rows.h"
 #include "library/settings/settings.h"
@@ -17,7 +18,7 @@ const std::vector<CommandRow>& settingRows() {
     {u"背景,はいけい", 0, u"", setNotBuilt},  // 3
     {u"タイトル", 0, u"", setTitle},  // 4
     {u"位置,いち", 0, u"", setNotBuilt},  // 5
-    {u"場所,ばしょ", 0, u"", setNotBuilt},  // 6
+    {u"場所,ばしょ", 0, u"", setContainer},  // 6
     {u"向き,むき", 0, u"", setNotBuilt},  // 7
     {u"太さ,ふとさ", 0, u"", setNotBuilt},  // 8
     {u"エラー", 0, u"", setErrorMode},  // 9

@@ -1,23 +1,36 @@
 #include "library/registry/standard_library.h"
 
 #include "library/textio/message_channel.h"
+#include "ui/properties.h"
 
 namespace qel {
 
-// Objects (windows, controls) arrive with the object layer; until then no
-// name is an object, so property reads fall through to the next meanings.
-bool StandardLibrary::readProperty(TextView, TextView, Text&, Engine&) {
-    return false;
-}
-bool StandardLibrary::writeProperty(TextView, TextView, Engine&) {
-    return false;
-}
-bool StandardLibrary::objectExists(TextView, Engine&) {
-    return false;
+// Property reads inside expressions: a name that is no property of an
+// existing object is left to the next meanings (a procedure, or itself).
+bool StandardLibrary::readProperty(TextView name, TextView arg, Text& result, Engine& engine) {
+    if (name.find(u'の') == TextView::npos || !ui::ObjectModel::available(engine)) return false;
+    auto value = ui::GetProperty(engine, objects_, name, arg, true);
+    if (!value) return false;
+    result = std::move(*value);
+    return true;
 }
 
-void StandardLibrary::resetRun(Engine&) {
+// A property assignment statement: when the object exists and has the
+// property, it is set, whether or not the property can be read (追加, 削除
+// can only be set); otherwise the statement stores a variable.
+bool StandardLibrary::writeProperty(TextView target, TextView rawValue, Engine& engine) {
+    if (!ui::ObjectModel::available(engine)) return false;
+    return ui::SetProperty(engine, objects_, target, rawValue, true) == ui::SetOutcome::Done;
+}
+
+bool StandardLibrary::objectExists(TextView name, Engine& engine) {
+    if (!ui::ObjectModel::available(engine)) return false;
+    return objects_.ResolveObject(engine, name, true) != nullptr;
+}
+
+void StandardLibrary::resetRun(Engine& engine) {
     state_.resetRun();
+    objects_.reset(engine);
 }
 
 LibraryState& libraryState(Engine& engine) {

@@ -1,10 +1,11 @@
 // The library layer as the core sees it: the three registries, command dispatch,
-// function calls, and (until the object layer exists) no objects.
+// function calls, and the script objects (windows and controls).
 #pragma once
 
 #include "core/engine.h"
 #include "core/library_port.h"
 #include "library/registry/library_state.h"
+#include "ui/objects.h"
 
 namespace qel {
 
@@ -27,6 +28,7 @@ class StandardLibrary : public LibraryPort {
     KeyedTable& functions() { return functions_; }
     KeyedTable& settings() { return settings_; }
     LibraryState& state() { return state_; }
+    ui::ObjectModel& objects() { return objects_; }
 
   private:
     // A command or setting handler, inside the fault boundary.
@@ -39,6 +41,7 @@ class StandardLibrary : public LibraryPort {
     KeyedTable settings_;
     KeyedTable functions_;
     LibraryState state_;
+    ui::ObjectModel objects_;
 };
 
 // The library of an engine (handlers that need the registries reach them here).

@@ -1,9 +1,11 @@
 // The commands that change a text in its variable: 検索 (where a part first
 // occurs), 置き換え and 消せ (a part, a character, a line or a cell).
 #include "library/strings/text_commands.h"
+
 #include "core/engine.h"
 #include "core/parser.h"
 #include "core/values.h"
+#include "library/objects/objects.h"
 #include "library/registry/function_support.h"
 #include "library/strings/strings.h"
 #include "text/brackets.h"
@@ -125,6 +127,9 @@ void cmdErase(StatementRecord& record, Engine& engine) {
         finishTextCommand(engine, s, part.empty() ? s.value : text::replaceAll(s.value, part, u""));
         return;
     }
+    // A window, a control or a list's item (リスト1の2) goes before any text
+    // place: their names are no variables.
+    if (!wo.empty() && !engine.FindVariable(wo) && EraseObjectNamed(engine, wo)) return;
     Text before, after;
     if (splitAtNo(wo, before, after)) {
         bool reported = false;
@@ -162,9 +167,12 @@ void cmdErase(StatementRecord& record, Engine& engine) {
         engine.SetVariable(wo, u"");
         return;
     }
-    // Anything else names a window or control, which come with the window
-    // layer.
-    engine.Report(ErrorId::NotBuiltYet, Args(record).head);
+    // Anything else should have named a window or control.
+    if (!ui::ObjectModel::available(engine)) {
+        engine.Report(ErrorId::NotBuiltYet, Args(record).head);
+        return;
+    }
+    engine.Report(wo.empty() ? ErrorId::ObjectRequired : ErrorId::ObjectNotFound, engine.EvalText(wo));
 }
 
 }  // namespace qel

@@ -4,6 +4,7 @@
 
 #include "core/engine.h"
 #include "core/parser.h"
+#include "library/objects/objects.h"
 #include "library/registry/arguments.h"
 #include "library/registry/standard_library.h"
 #include "library/textio/message_channel.h"
@@ -63,6 +64,7 @@ void cmdDisplay(StatementRecord& record, Engine& engine) {
         engine.Report(ErrorId::NotBuiltYet, u"タスクトレイへの表示");
         return;
     }
+    if (ShowObjectNamed(engine, subject, styleArg, heArg)) return;
     Text message = engine.EvalText(subject);
     int style = styleNumber(engine, styleArg);
     engine.ui().messageBox({message, style, engine.appTitle, BoxPurpose::Message});
@@ -124,7 +126,8 @@ void cmdIdle(StatementRecord& record, Engine& engine) {
         const bool listening = MessageChannelListening(engine);
         if (listening) PollMessageChannel(engine);
         if (engine.stopRequested) return;
-        if (!listening && !ui.hasEventSources()) return;
+        // On a console nobody can click: only a running timer can still act.
+        if (!listening && !ui.hasEventSources() && !ObjectsCanAct(engine)) return;
         ui.sleepMs(20);
     }
 }

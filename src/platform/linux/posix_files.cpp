@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -781,5 +782,12 @@ std::vector<MountPoint> mountPointsFromTable(const std::string& mountsText) {
 }
 
 }  // namespace posix_files
+
+std::optional<DiskSpace> PosixFileSystem::diskSpace(const std::string& path) {
+    struct statvfs info {};
+    if (statvfs(path.c_str(), &info) != 0) return std::nullopt;
+    return DiskSpace{std::uint64_t(info.f_blocks) * info.f_frsize,
+                     std::uint64_t(info.f_bavail) * info.f_frsize};
+}
 
 }  // namespace qel

@@ -33,6 +33,7 @@ class PosixFileSystem : public FileSystem {
     std::string resolvedPlace(const std::string& path, bool followLast) override;
     std::string userFolder(UserFolder which) override;
     std::vector<MountPoint> mountPoints() override;
+    std::optional<DiskSpace> diskSpace(const std::string& path) override;
 };
 
 // The pieces of the desktop's conventions that the file system follows, kept

@@ -47,6 +47,11 @@ struct MountPoint {
     std::string type;  // the file system type, e.g. ext4, vfat, nfs4
 };
 
+struct DiskSpace {
+    std::uint64_t total = 0;
+    std::uint64_t free = 0;  // what an ordinary user may still write
+};
+
 // The desktop's and the system's folders that scripts ask for by name.
 enum class UserFolder {
     Home,
@@ -184,6 +189,11 @@ class FileSystem {
     // The mounted file systems that hold files (not the kernel's virtual
     // ones), in mount order.
     virtual std::vector<MountPoint> mountPoints() { return {}; }
+    // The size and free room of the file system holding `path`.
+    virtual std::optional<DiskSpace> diskSpace(const std::string& path) {
+        (void)path;
+        return std::nullopt;
+    }
 
   protected:
     static FileStatus refused() {

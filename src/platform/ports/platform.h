@@ -14,12 +14,16 @@
 #include "platform/ports/system_port.h"
 #include "platform/ports/transfer.h"
 #include "platform/ports/ui_host.h"
+#include "platform/ports/widgets.h"
 #include "text/text.h"
 
 namespace qel {
 
 struct Platform {
     std::unique_ptr<UiHost> ui;
+    // Script windows and controls; none: making one reports that this host
+    // cannot show windows.
+    std::unique_ptr<WidgetPort> widgets;
     std::unique_ptr<FileSystem> files;
     std::unique_ptr<ReadingService> reading;  // none: ふりがな reports it missing
     std::unique_ptr<MessageChannel> channel;  // none: 送信 reports it, nothing arrives

@@ -1,0 +1,27 @@
+// The verbs for script objects: making, showing, closing and destroying
+// windows and controls, choosing the topic and the container, and the
+// property reads and writes the standard library hands to the object layer.
+#pragma once
+
+#include "core/cmd_data.h"
+#include "core/engine.h"
+#include "ui/objects.h"
+
+namespace qel {
+
+CommandFn cmdCreateObject, cmdUse, cmdClose, cmdRefuseClose, cmdFocus, cmdBringToFront,
+    cmdSendToBack, cmdRepaint, cmdAbout, cmdAboutEnd, cmdStartMove, cmdStayOnTop, cmdUndo,
+    cmdAddItem, cmdChange, cmdShowObject, cmdHideObject, cmdRaiseObject, cmdLowerObject,
+    setContainer;
+
+// The object model of the engine (held by its standard library).
+ui::ObjectModel& objectModel(Engine& engine);
+
+// 表示 of a window or control: true when `subject` names one (it is shown).
+bool ShowObjectNamed(Engine& engine, TextView subject, TextView style, TextView where);
+// 消せ of an object or of a list's item: true when `subject` names one.
+bool EraseObjectNamed(Engine& engine, TextView subject);
+// Whether something shown can still act while the script waits (a timer runs).
+bool ObjectsCanAct(Engine& engine);
+
+}  // namespace qel

@@ -1,0 +1,79 @@
+// Widgets without a display: every value is held and behaves as the real
+// widget's would (options exclusive in their container, scroll values kept
+// inside their limits, selections inside the text, items kept sorted when
+// asked), so a script with windows runs unchanged on the console and reads
+// back what it would read on the desktop.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/ports/widgets.h"
+
+namespace qel {
+
+class VirtualWidgets : public WidgetPort {
+  public:
+    VirtualWidgets();
+    ~VirtualWidgets() override;
+
+    WidgetId createWindow(WindowStyle style) override;
+    WidgetId createControl(WidgetKind kind, WidgetId parent) override;
+    void destroy(WidgetId widget) override;
+    bool exists(WidgetId widget) const override;
+    bool setParent(WidgetId widget, WidgetId parent) override;
+    WidgetId parentOf(WidgetId widget) const override;
+
+    std::optional<WidgetData> get(WidgetId widget, WidgetValue value) const override;
+    bool set(WidgetId widget, WidgetValue value, const WidgetData& data) override;
+
+    std::vector<Text> items(WidgetId widget) const override;
+    bool addItem(WidgetId widget, TextView item) override;
+    bool removeItem(WidgetId widget, int index) override;
+    void clearItems(WidgetId widget) override;
+    bool itemSelected(WidgetId widget, int index) const override;
+    bool selectItem(WidgetId widget, int index, bool selected) override;
+
+    void show(WidgetId window, const ShowOptions& options) override;
+    void focus(WidgetId widget) override;
+    WidgetId focused() const override { return focused_; }
+    WidgetId activeWindow() const override { return active_; }
+    void raise(WidgetId widget) override;
+    void lower(WidgetId widget) override;
+    void repaint(WidgetId) override {}
+    void undo(WidgetId widget) override;
+    void startMove(WidgetId) override {}
+
+    bool anyTimerRunning() const override;
+
+    std::vector<PrinterInfo> printers() const override;
+    std::optional<Text> printerSetting(int index, TextView name) const override;
+    bool setPrinterSetting(int index, TextView name, TextView value) override;
+
+    void setEventSink(WidgetEventSink* sink) override { sink_ = sink; }
+
+    // The longest text a text box takes (in UTF-16 units), as on the desktop.
+    static constexpr std::size_t kMaxTextBoxLength = 65535;
+
+  private:
+    struct Widget;
+    Widget* find(WidgetId id);
+    const Widget* find(WidgetId id) const;
+    bool setText(Widget& w, WidgetValue value, const Text& text);
+    bool setNumber(Widget& w, WidgetValue value, double number);
+    void clampSelection(Widget& w);
+    void selectListIndex(Widget& w, int index);
+    std::vector<WidgetId>& siblingsOf(const Widget& w);
+
+    std::unordered_map<WidgetId, std::unique_ptr<Widget>> widgets_;
+    std::vector<WidgetId> topLevel_;
+    WidgetId next_ = 1;
+    WidgetId focused_ = kNoWidget;
+    WidgetId active_ = kNoWidget;
+    WidgetEventSink* sink_ = nullptr;
+    std::vector<std::map<Text, Text>> printerSettings_;
+};
+
+}  // namespace qel

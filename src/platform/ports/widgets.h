@@ -1,0 +1,236 @@
+// What the object model asks of a widget set: windows and controls made,
+// destroyed, and their values read and written in a neutral form. The desktop
+// implements it over real widgets, the console over virtual ones that hold
+// every value and behave like the real ones (options exclusive in their
+// container, scroll values inside their limits, selections inside the text).
+//
+// Units: geometry is in logical (device-independent) pixels relative to the
+// parent's client area; colours are 0xRRGGBB; switches are 0 or 1.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "text/text.h"
+
+namespace qel {
+
+using WidgetId = std::uint64_t;
+inline constexpr WidgetId kNoWidget = 0;
+
+// The window styles a script window can take (the numbers are the language's).
+enum class WindowStyle : int {
+    Normal = 0,
+    Fixed = 1,
+    Borderless = 2,
+    Tool = 3,
+    FixedTool = 4,
+    FullScreen = 5,
+};
+
+// The controls a window can hold. PictureButton and WrappingText are the twins
+// a button and a multi-line text box turn into when they need a picture or
+// wrapping; the model swaps them, the widget set only makes them.
+enum class WidgetKind : int {
+    Button,
+    PictureButton,
+    TextBox,
+    MultiLineText,
+    WrappingText,
+    Picture,
+    Image,
+    Label,
+    DropDownList,   // choose only
+    DropDownCombo,  // typing allowed
+    VScrollBar,
+    HScrollBar,
+    CheckBox,
+    OptionButton,
+    ListBox,
+    Frame,
+    Shape,
+    Line,
+    FolderList,
+    DriveList,
+    Timer,
+    TurtleIcon,
+};
+
+// Every value a widget holds. Not every widget has every value: reading one it
+// lacks gives std::nullopt, writing one it lacks is refused (false).
+enum class WidgetValue : int {
+    // geometry and place
+    Left,
+    Top,
+    Width,
+    Height,
+    ClientWidth,   // windows: the inside without frame and caption
+    ClientHeight,
+    ZOrder,        // 0 = in front of its siblings, counting backwards
+    // texts
+    Caption,       // windows, buttons, labels, frames, check and option boxes
+    Text,          // text boxes, drop-down lists (the edit text)
+    SelectedText,  // text boxes: replaces the selection when written
+    SelStart,
+    SelLength,
+    PasswordChar,
+    MaxLength,     // 0 = no limit
+    ToolTip,
+    // look
+    ForeColour,
+    BackColour,
+    FillColour,
+    BorderColour,
+    MaskColour,
+    UseMask,
+    FontName,
+    FontSize,      // points, may be fractional
+    FontCharset,
+    Bold,
+    Italic,
+    Underline,
+    StrikeOut,
+    Alignment,     // labels: 0 left, 1 right, 2 centre
+    Transparent,   // labels: no background
+    AutoSize,
+    WordWrap,
+    Border,        // 0 none, 1 single
+    Pointer,       // mouse pointer number (99 = a custom one)
+    PointerFile,
+    PictureFile,
+    Stretch,
+    Shape,         // shapes: 0 rectangle … 5 rounded square
+    LineWidth,
+    LineStyle,
+    DrawMode,
+    DrawStyle,
+    FillStyle,
+    // state
+    Visible,
+    Enabled,
+    ReadOnly,
+    TabStop,
+    TabIndex,
+    Checked,       // check boxes 0/1/2, option buttons 0/1
+    Default,       // the button Enter presses
+    Cancel,        // the button Esc presses
+    AcceptsDrops,
+    InputMode,     // text boxes: 0 normal … 8 half-width alphanumeric
+    // lists
+    ItemCount,
+    ListIndex,     // selected item counted from 0; -1 none
+    Sorted,
+    MultiSelect,
+    Folder,        // folder lists: the current folder (ends with "/")
+    Drive,         // drive lists: the current drive (a mount point)
+    // ranges
+    Minimum,
+    Maximum,
+    Value,
+    SmallChange,
+    LargeChange,
+    // timers
+    Interval,      // milliseconds
+    // windows
+    WindowState,   // 0 normal, 1 minimised, 2 maximised
+    Style,         // WindowStyle
+    StayOnTop,
+    Opacity,       // 0–255
+    Movable,
+    ShowInTaskbar,
+    MinimiseBox,
+    MaximiseBox,
+    SystemMenu,
+    IconFile,
+    PaintLock,
+    Persistent,    // keeps its drawing (repaints from a backing image)
+};
+
+// A value in neutral form: a number (switches, colours, pixels, points) or a text.
+using WidgetData = std::variant<double, Text>;
+
+// How a window is shown.
+struct ShowOptions {
+    bool modal = false;   // the call returns when the window is hidden again
+    bool dialog = false;  // dialog frame, no minimise and maximise boxes
+    bool onTop = false;
+};
+
+// Printer settings, by name (用紙方向, 部数 …); the host keeps them per printer.
+struct PrinterInfo {
+    Text name;
+    Text port;
+};
+
+// Where the widget set tells the object model what the user did. The event
+// dispatch connects here; until then nothing is delivered.
+class WidgetEventSink {
+  public:
+    virtual ~WidgetEventSink() = default;
+    virtual void widgetEvent(WidgetId widget, TextView event, TextView detail) = 0;
+};
+
+class WidgetPort {
+  public:
+    virtual ~WidgetPort() = default;
+
+    // ---- making and unmaking ----------------------------------------------------
+    virtual WidgetId createWindow(WindowStyle style) = 0;
+    // A control inside a window or a container control (frame, picture).
+    virtual WidgetId createControl(WidgetKind kind, WidgetId parent) = 0;
+    virtual void destroy(WidgetId widget) = 0;
+    virtual bool exists(WidgetId widget) const = 0;
+    // Moves a control into another container (keeping its place there).
+    virtual bool setParent(WidgetId widget, WidgetId parent) = 0;
+    virtual WidgetId parentOf(WidgetId widget) const = 0;
+
+    // ---- values -------------------------------------------------------------------
+    virtual std::optional<WidgetData> get(WidgetId widget, WidgetValue value) const = 0;
+    virtual bool set(WidgetId widget, WidgetValue value, const WidgetData& data) = 0;
+
+    // ---- list items (list boxes, drop-down lists) -------------------------------
+    virtual std::vector<Text> items(WidgetId widget) const = 0;
+    // Added at the end, or at its sorted place when the list is sorted.
+    virtual bool addItem(WidgetId widget, TextView item) = 0;
+    virtual bool removeItem(WidgetId widget, int index) = 0;
+    virtual void clearItems(WidgetId widget) = 0;
+    virtual bool itemSelected(WidgetId widget, int index) const = 0;
+    virtual bool selectItem(WidgetId widget, int index, bool selected) = 0;
+
+    // ---- actions ------------------------------------------------------------------
+    virtual void show(WidgetId window, const ShowOptions& options) = 0;
+    virtual void focus(WidgetId widget) = 0;
+    virtual WidgetId focused() const = 0;        // kNoWidget when none
+    virtual WidgetId activeWindow() const = 0;  // kNoWidget when none
+    virtual void raise(WidgetId widget) = 0;     // in front of its siblings
+    virtual void lower(WidgetId widget) = 0;     // behind its siblings
+    virtual void repaint(WidgetId widget) = 0;
+    virtual void undo(WidgetId widget) = 0;      // text boxes: the last edit
+    virtual void startMove(WidgetId window) = 0;  // as if its caption were pressed
+
+    // ---- the machine ------------------------------------------------------------
+    virtual double screenDpi() const { return 96.0; }
+    // The desktop's colours 16–22 as RGB: button face, window text, desktop,
+    // tool-tip background, active caption, inactive caption, selection.
+    virtual std::uint32_t systemColour(int which) const {
+        static constexpr std::uint32_t kClassic[] = {0xF0F0F0, 0x000000, 0x3A6EA5, 0xFFFFE1,
+                                                     0x99B4D1, 0xBFCDDB, 0x0078D7};
+        return which >= 16 && which <= 22 ? kClassic[which - 16] : 0;
+    }
+    // Whether a timer runs (something that can still act while the script waits).
+    virtual bool anyTimerRunning() const = 0;
+
+    // ---- printers -----------------------------------------------------------------
+    virtual std::vector<PrinterInfo> printers() const = 0;
+    // A setting of printer `index` (0-based) by its word (用紙方向 …).
+    virtual std::optional<Text> printerSetting(int index, TextView name) const = 0;
+    virtual bool setPrinterSetting(int index, TextView name, TextView value) = 0;
+
+    // ---- events (connected by the event dispatch) -----------------------------
+    virtual void setEventSink(WidgetEventSink* sink) = 0;
+};
+
+}  // namespace qel

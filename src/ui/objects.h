@@ -1,0 +1,170 @@
+// Script objects: windows and their controls, the registry of their names,
+// and how a name written in a script becomes an object again. Plain C++ over
+// the widget port; what is shown is the widget set's business.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "platform/ports/widgets.h"
+#include "text/text.h"
+#include "ui/kinds.h"
+
+namespace qel {
+class Engine;
+}
+
+namespace qel::ui {
+
+class QelWindow;
+
+enum class ObjectType { Window, Control, Printer, Drive };
+
+// One script object. Its identity is its address (written as decimal text
+// where a text is needed); the registry holds it by shared pointer, and every
+// remembered reference (それ, これ, the container) is weak, so an object that
+// was destroyed is simply gone.
+struct ScriptObject {
+    virtual ~ScriptObject() = default;
+
+    ObjectType type = ObjectType::Control;
+    const KindRow* kind = nullptr;  // controls
+    QelWindow* window = nullptr;    // the window holding it (itself for a window)
+    int index = 0;                  // position in its kind's array; 0 = the template
+    WidgetId widget = kNoWidget;
+    WidgetKind widgetKind = WidgetKind::Button;  // changes when a twin replaces it
+    std::weak_ptr<ScriptObject> container;       // a frame or picture holding it
+    // Values the model keeps itself.
+    Text info;         // 情報
+    Text pictureFile;  // 絵
+    Text pointerFile;  // マウスカーソル given as a file
+    Text docking;      // 配置
+    bool accessKey = true;  // labels: & marks an access key
+    int printerIndex = 0;  // printers
+    Text drivePath;        // drives: the mount point
+    bool unloaded = false;
+
+    Text identity() const;
+    bool isWindow() const { return type == ObjectType::Window; }
+};
+
+// One script window: its controls (one array per kind, element 0 the hidden
+// template), their names, and the per-window value store.
+class QelWindow : public ScriptObject {
+  public:
+    bool RgnFlag = false;
+    Text WindowName;  // empty for the main window
+    Text WindowType;
+    std::uint64_t MenuhWnd = 0;  // set once the window has a script menu
+    bool isMain = false;
+    bool closeRefused = false;  // 閉じない inside the close event
+
+    struct Entry {
+        Text name;  // as stored: full-width
+        std::shared_ptr<ScriptObject> object;
+    };
+    std::unordered_map<Text, Entry> CollObj;                  // name key -> object
+    std::unordered_map<const ScriptObject*, Text> CollObAlias;  // identity -> name
+    std::unordered_map<const ScriptObject*, Text> CollObjType;  // identity -> type text
+    std::unordered_set<const ScriptObject*> CollEvents;         // objects wired for events
+    std::map<KindId, std::vector<std::shared_ptr<ScriptObject>>> arrays;
+
+    // The per-window store: reading a name never written gives "".
+    Text Prop(TextView name) const;
+    void SetProp(TextView name, TextView value);
+    int counter(const KindRow& kind) const;
+
+    // Where new controls are placed (the turtle's centre until drawing moves it).
+    double currentX = 0, currentY = 0;
+
+  private:
+    std::unordered_map<Text, Text> props_;
+};
+
+class ObjectModel {
+  public:
+    explicit ObjectModel() = default;
+
+    // ---- state ------------------------------------------------------------------
+    std::shared_ptr<QelWindow> mainWindow;
+    std::unordered_map<Text, std::shared_ptr<QelWindow>> GlobalRegistry;  // name key -> window
+    std::vector<std::shared_ptr<QelWindow>> loadedWindows;
+    std::weak_ptr<QelWindow> CurrentWindow;
+    std::weak_ptr<ScriptObject> CurrentContainer;
+    std::weak_ptr<ScriptObject> LastObject;
+    std::weak_ptr<ScriptObject> TopicObject;
+    std::weak_ptr<ScriptObject> PreviousTopicObject;
+    bool topicActive = false;
+    std::unordered_map<Text, Text> PluginKinds;  // kind word key -> class
+    int WindowCount = 1;
+    std::vector<std::shared_ptr<ScriptObject>> printers;
+    int currentPrinter = 0;
+    std::unordered_map<Text, std::shared_ptr<ScriptObject>> drives;
+
+    // ---- life -----------------------------------------------------------------------
+    // What every run starts from (the main window survives; other windows close).
+    void reset(Engine& engine);
+    // Whether the engine's bundle can show windows at all.
+    static bool available(Engine& engine);
+
+    // ---- creating -------------------------------------------------------------------
+    std::shared_ptr<ScriptObject> NewObj(Engine& engine, QelWindow& w, Text& objName,
+                                         TextView alias, Text& result);
+    std::shared_ptr<ScriptObject> GetNullObj(Engine& engine, QelWindow& w, const KindRow& kind);
+    std::shared_ptr<ScriptObject> CreateObject(Engine& engine, TextView name, TextView alias,
+                                               bool makeVisible);
+    std::shared_ptr<QelWindow> CreateWindow(Engine& engine, TextView name, TextView alias,
+                                            bool show);
+    std::shared_ptr<QelWindow> LookupWindow(Engine& engine, TextView name);
+    void RegisterObject(QelWindow& w, const std::shared_ptr<ScriptObject>& object, TextView name);
+    void RegisterWindow(const std::shared_ptr<QelWindow>& w, TextView name);
+
+    // ---- finding --------------------------------------------------------------------
+    // The object a reference names; `propertyAt` receives where the text after
+    // the owner chain begins (text.size() when nothing follows).
+    std::shared_ptr<ScriptObject> ResolveObject(Engine& engine, TextView text, bool quiet,
+                                                std::size_t* propertyAt = nullptr);
+    std::shared_ptr<ScriptObject> NormaliseObjectName(Engine& engine, QelWindow& w,
+                                                      TextView text, bool quiet);
+    // Only registered names, windows and ウィンドウ０: no template, no special name.
+    std::shared_ptr<ScriptObject> findRegistered(Engine& engine, TextView name);
+    Text NameOfObject(const ScriptObject& object) const;
+    std::shared_ptr<QelWindow> currentWindow(Engine& engine);
+    // The loaded control or window shown by `widget`, if any.
+    std::shared_ptr<ScriptObject> objectOfWidget(WidgetId widget) const;
+
+    // ---- ending ---------------------------------------------------------------------
+    void DestroyObject(Engine& engine, const std::shared_ptr<ScriptObject>& object);
+    // Closes a window as the program asks (閉じる, 消せ); the last script window
+    // closing asks the run to stop.
+    void CloseWindow(Engine& engine, const std::shared_ptr<QelWindow>& w);
+
+    // ---- helpers for the properties and commands ------------------------------------
+    static WidgetPort& widgets(Engine& engine);
+    bool alive(const ScriptObject& object, Engine& engine) const;
+    std::shared_ptr<ScriptObject> printer(Engine& engine, int index);
+    std::shared_ptr<ScriptObject> drive(Engine& engine, TextView path);
+    // Replaces a control by a new one of the twin widget kind (picture button,
+    // wrapping text box), keeping its name, place and the values listed.
+    void swapWidget(Engine& engine, ScriptObject& object, WidgetKind to);
+
+    // The property handlers chosen per object (see properties.h); cleared by reset.
+    std::unordered_map<const ScriptObject*, const void*> handlerCache;
+
+  private:
+    std::shared_ptr<ScriptObject> findByName(QelWindow* w, TextView name) const;
+    std::shared_ptr<ScriptObject> loadElement(Engine& engine, QelWindow& w, const KindRow& kind,
+                                              int index);
+    void ensureMainWindow(Engine& engine);
+    std::shared_ptr<QelWindow> makeWindow(Engine& engine, WindowStyle style);
+    void releaseWindow(Engine& engine, QelWindow& w);
+    std::shared_ptr<ScriptObject> special(Engine& engine, TextView text, bool quiet, bool& reported);
+};
+
+// Numbers as the language writes them (full-width digits), for names.
+Text fullWidthNumber(int n);
+
+}  // namespace qel::ui

@@ -1,0 +1,332 @@
+// The way in to the properties: splitting a target into object and property,
+// converting the value, choosing the object's handler (cached), and the
+// shared value helpers of the families.
+#include <array>
+#include <cmath>
+#include <unordered_map>
+
+#include "text/brackets.h"
+#include "ui/property_support.h"
+
+namespace qel::ui {
+
+namespace {
+
+// Objects whose properties belong to parts of the runtime that are not here
+// yet; they say so rather than being taken for variables.
+constexpr TextView kSpecialObjects[] = {u"メディア", u"ＭＩＤＩ", u"MIDI", u"ＣＤ", u"CD",
+                                        u"ＭＰ３", u"MP3", u"ビデオ", u"動画", u"メニュー",
+                                        u"タスクトレイ", u"呼び出し元"};
+
+bool isSpecialObject(TextView name) {
+    for (TextView special : kSpecialObjects) {
+        if (nameKey(name) == nameKey(special)) return true;
+    }
+    return false;
+}
+
+// The object part of a target that names nothing: the text before its last の.
+TextView objectPart(TextView target) {
+    std::size_t of = target.rfind(u'の');
+    return of == TextView::npos ? target : target.substr(0, of);
+}
+
+const PropertyHandler* handlerByType(const ScriptObject& object) {
+    static const std::array kWindow{&kWindowProperties, &kCommonProperties};
+    static const std::array kButton{&kButtonProperties, &kCommonProperties};
+    static const std::array kText{&kCommonProperties, &kTextProperties};
+    static const std::array kPicture{&kCommonProperties, &kPictureProperties};
+    static const std::array kList{&kCommonProperties, &kListProperties};
+    static const std::array kScroll{&kCommonProperties, &kScrollProperties};
+    static const std::array kCheck{&kCommonProperties, &kCheckProperties};
+    static const std::array kImage{&kCommonProperties, &kImageProperties};
+    static const std::array kTimer{&kTimerProperties, &kCommonProperties};
+    static const std::array kLabel{&kCommonProperties, &kLabelProperties};
+    static const std::array kFrame{&kCommonProperties};
+    static const std::array kShape{&kShapeProperties, &kCommonProperties};
+    static const std::array kFolder{&kCommonProperties, &kFolderListProperties};
+    static const std::array kDrive{&kCommonProperties, &kDriveListProperties};
+    static const std::array kPrinter{&kPrinterProperties};
+    static const std::array kDriveObject{&kDriveProperties};
+    static const PropertyHandler window{kWindow}, button{kButton}, text{kText},
+        picture{kPicture}, list{kList}, scroll{kScroll}, check{kCheck}, image{kImage},
+        timer{kTimer}, label{kLabel}, frame{kFrame}, shape{kShape}, folder{kFolder},
+        drive{kDrive}, printer{kPrinter}, driveObject{kDriveObject};
+    switch (object.type) {
+        case ObjectType::Window: return &window;
+        case ObjectType::Printer: return &printer;
+        case ObjectType::Drive: return &driveObject;
+        case ObjectType::Control: break;
+    }
+    switch (object.kind->id) {
+        case KindId::Button: return &button;
+        case KindId::TextBox:
+        case KindId::MultiLineText: return &text;
+        case KindId::Picture: return &picture;
+        case KindId::ListBox:
+        case KindId::DropDownList:
+        case KindId::DropDownCombo: return &list;
+        case KindId::VScrollBar:
+        case KindId::HScrollBar: return &scroll;
+        case KindId::Check:
+        case KindId::Option: return &check;
+        case KindId::Image: return &image;
+        case KindId::Timer: return &timer;
+        case KindId::Label: return &label;
+        case KindId::Frame:
+        case KindId::Turtle: return &frame;
+        case KindId::Shape:
+        case KindId::Line: return &shape;
+        case KindId::FolderList: return &folder;
+        case KindId::DriveList: return &drive;
+        default: return nullptr;
+    }
+}
+
+// Value conversion: outer （） go; a value with a separator outside brackets
+// stays a list for the handler; anything else is evaluated.
+PropertyRequest requestFor(Engine& engine, TextView name, TextView value) {
+    PropertyRequest request;
+    request.name = Text(name);
+    request.source = Text(value);
+    TextView v = text::trimBlanks(value);
+    if (v.size() >= 2 && v.front() == u'（' && v.back() == u'）') v = v.substr(1, v.size() - 2);
+    if (text::findAnyOutside(v, u",、，", text::kArgumentBrackets) != TextView::npos) {
+        request.text = Text(v);
+        request.isList = true;
+    } else {
+        request.text = engine.EvalText(v);
+    }
+    if (auto n = number::parse(request.text)) {
+        request.number = *n;
+    } else {
+        request.number = number::leadingNumber(text::toHalfWidth(request.text));
+    }
+    return request;
+}
+
+}  // namespace
+
+const PropertyHandler* handlerOf(ObjectModel& model, const ScriptObject& object) {
+    auto it = model.handlerCache.find(&object);
+    if (it != model.handlerCache.end()) return static_cast<const PropertyHandler*>(it->second);
+    const PropertyHandler* handler = handlerByType(object);
+    model.handlerCache.emplace(&object, handler);
+    return handler;
+}
+
+std::optional<std::pair<const PropertyFamily*, int>> findProperty(const PropertyHandler& handler,
+                                                                  TextView name) {
+    // Each family's names are indexed once by their key.
+    static std::unordered_map<const PropertyFamily*, std::unordered_map<Text, int>> indexes;
+    Text key = nameKey(name);
+    for (const PropertyFamily* family : handler.families) {
+        auto& index = indexes[family];
+        if (index.empty()) {
+            for (const PropertyName& row : family->names) index.emplace(nameKey(row.name), row.id);
+        }
+        auto it = index.find(key);
+        if (it != index.end()) return std::pair{family, it->second};
+    }
+    return std::nullopt;
+}
+
+SetOutcome SetProperty(Engine& engine, ObjectModel& model, TextView target, TextView value,
+                       bool quiet) {
+    std::size_t at = 0;
+    auto object = model.ResolveObject(engine, target, true, &at);
+    if (!object) {
+        TextView part = text::trimBlanks(objectPart(target));
+        if (isSpecialObject(part)) {
+            engine.Report(ErrorId::NotBuiltYet, part);
+            return SetOutcome::Done;
+        }
+        if (quiet) return SetOutcome::NotAProperty;
+        engine.Report(ErrorId::ObjectNotFound, part.empty() ? target : part);
+        return SetOutcome::Done;
+    }
+    Text name(text::trimBlanks(target.substr(std::min(at, target.size()))));
+    if (name.empty()) {
+        if (quiet) return SetOutcome::NotAProperty;
+        engine.Report(ErrorId::NoSuchSetting, u"「" + model.NameOfObject(*object) + u"」に「」");
+        return SetOutcome::Done;
+    }
+    const PropertyHandler* handler = handlerOf(model, *object);
+    auto found = handler ? findProperty(*handler, name) : std::nullopt;
+    if (!found) {
+        if (quiet) return SetOutcome::NotAProperty;
+        engine.Report(ErrorId::NoSuchSetting,
+                      u"「" + model.NameOfObject(*object) + u"」に「" + name + u"」");
+        return SetOutcome::Done;
+    }
+    if (!model.alive(*object, engine)) {
+        engine.Report(ErrorId::ObjectNotFound, model.NameOfObject(*object));
+        return SetOutcome::Done;
+    }
+    PropertyRequest request = requestFor(engine, name, value);
+    PropertyResult result;
+    PropertyContext context{engine, model, *object, PropertyMode::Set, request, result};
+    found->first->apply(context, found->second);
+    if (result.notWritable) engine.Report(ErrorId::ReadOnlyProperty, name);
+    return SetOutcome::Done;
+}
+
+std::optional<Text> GetProperty(Engine& engine, ObjectModel& model, TextView target,
+                                TextView arguments, bool quiet) {
+    std::size_t at = 0;
+    auto object = model.ResolveObject(engine, target, true, &at);
+    if (!object) {
+        TextView part = text::trimBlanks(objectPart(target));
+        if (part.size() < target.size() && isSpecialObject(part)) {
+            engine.Report(ErrorId::NotBuiltYet, part);
+            return Text();
+        }
+        if (!quiet) engine.Report(ErrorId::ObjectNotFound, part.empty() ? target : part);
+        return std::nullopt;
+    }
+    Text name(text::trimBlanks(target.substr(std::min(at, target.size()))));
+    if (name.empty()) return std::nullopt;
+    if (!arguments.empty()) name += u"（" + Text(arguments) + u"）";
+    const PropertyHandler* handler = handlerOf(model, *object);
+    auto found = handler ? findProperty(*handler, name) : std::nullopt;
+    if (!found) {
+        if (quiet) return std::nullopt;
+        engine.Report(ErrorId::NoSuchSetting,
+                      u"「" + model.NameOfObject(*object) + u"」に「" + name + u"」");
+        return Text();
+    }
+    if (!model.alive(*object, engine)) {
+        engine.Report(ErrorId::ObjectNotFound, model.NameOfObject(*object));
+        return Text();
+    }
+    PropertyRequest request;
+    request.name = name;
+    PropertyResult result;
+    PropertyContext context{engine, model, *object, PropertyMode::Get, request, result};
+    found->first->apply(context, found->second);
+    if (result.notReadable) {
+        engine.Report(ErrorId::WriteOnlyProperty, name);
+        return Text();
+    }
+    return result.value;
+}
+
+// ---- shared helpers ---------------------------------------------------------------------
+
+double widgetNumber(PropertyContext& c, WidgetValue value) {
+    auto data = port(c).get(c.object.widget, value);
+    if (!data) return 0;
+    if (const double* d = std::get_if<double>(&*data)) return *d;
+    return number::toNumber(std::get<Text>(*data));
+}
+
+Text widgetText(PropertyContext& c, WidgetValue value) {
+    auto data = port(c).get(c.object.widget, value);
+    if (!data) return {};
+    if (const Text* t = std::get_if<Text>(&*data)) return *t;
+    return number::format(std::get<double>(*data));
+}
+
+void reportBadValue(PropertyContext& c) {
+    c.engine.Report(ErrorId::ValueNotRight, c.request.name + u"（" + c.request.text + u"）");
+}
+
+void numberValue(PropertyContext& c, WidgetValue value) {
+    if (c.getting()) {
+        c.result.value = number::format(widgetNumber(c, value));
+    } else if (!port(c).set(c.object.widget, value, c.request.number)) {
+        reportBadValue(c);
+    }
+}
+
+void switchValue(PropertyContext& c, WidgetValue value) {
+    if (c.getting()) {
+        c.result.value = widgetNumber(c, value) != 0 ? u"1" : u"0";
+    } else if (!port(c).set(c.object.widget, value, c.request.number != 0 ? 1.0 : 0.0)) {
+        reportBadValue(c);
+    }
+}
+
+void textValue(PropertyContext& c, WidgetValue value) {
+    if (c.getting()) {
+        c.result.value = widgetText(c, value);
+    } else if (!port(c).set(c.object.widget, value, c.request.text)) {
+        reportBadValue(c);
+    }
+}
+
+void colourValue(PropertyContext& c, WidgetValue value) {
+    if (c.getting()) {
+        auto rgb = std::uint32_t(widgetNumber(c, value));
+        c.result.value = number::format(double(fromRgb(rgb)));
+        return;
+    }
+    auto colour = ColourValue(c.engine, c.request.text);
+    if (!colour) {
+        c.engine.Report(ErrorId::ColourUnreadable, c.request.text);
+        return;
+    }
+    port(c).set(c.object.widget, value, double(toRgb(*colour)));
+}
+
+std::optional<int> wordNumber(PropertyContext& c, std::initializer_list<TextView> words) {
+    int i = 0;
+    Text key = nameKey(c.request.text);
+    for (TextView word : words) {
+        if (nameKey(word) == key) return i;
+        ++i;
+    }
+    if (auto n = number::parse(text::toHalfWidth(c.request.text))) {
+        if (*n >= 0 && *n < double(words.size()) && *n == std::floor(*n)) return int(*n);
+    }
+    reportBadValue(c);
+    return std::nullopt;
+}
+
+void wordValue(PropertyContext& c, WidgetValue value, std::initializer_list<TextView> words) {
+    if (c.getting()) {
+        int n = int(widgetNumber(c, value));
+        c.result.value = n >= 0 && n < int(words.size()) ? Text(words.begin()[n])
+                                                         : number::format(double(n));
+        return;
+    }
+    if (auto n = wordNumber(c, words)) port(c).set(c.object.widget, value, double(*n));
+}
+
+void readOnly(PropertyContext& c, const Text& value) {
+    if (c.getting()) {
+        c.result.value = value;
+    } else {
+        c.result.notWritable = true;
+    }
+}
+
+void setOnly(PropertyContext& c) {
+    c.result.notReadable = true;
+}
+
+std::vector<Text> listParts(PropertyContext& c) {
+    std::vector<Text> parts;
+    TextView all = c.request.text;
+    std::size_t start = 0;
+    while (true) {
+        std::size_t cut = text::findAnyOutside(all.substr(start), u",、，", text::kArgumentBrackets);
+        TextView part = text::trimBlanks(all.substr(start, cut));
+        parts.push_back(c.request.isList ? c.engine.EvalText(part) : Text(part));
+        if (cut == TextView::npos) break;
+        start += cut + 1;
+    }
+    return parts;
+}
+
+double unitScale(PropertyContext& c, const ScriptObject& object) {
+    if (!object.window || object.isWindow()) return 1;
+    Text unit = object.window->Prop(u"座標");
+    double dpi = port(c).screenDpi();
+    if (unit == u"印刷用") return dpi / 72;
+    if (unit == u"ミリメートル") return dpi / 25.4;
+    if (unit == u"センチメートル") return dpi / 2.54;
+    return 1;
+}
+
+}  // namespace qel::ui
