@@ -60,7 +60,6 @@ OK=1
 はい=6
 いいえ=7)TABLE";
 
-
 // Colour names: a basic colour number (0–15), a system colour number (16–22)
 // or &h with red, green and blue. A name listed twice (さくら) means its first
 // value.

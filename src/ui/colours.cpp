@@ -87,8 +87,8 @@ std::optional<std::uint32_t> ColourValue(Engine& engine, TextView written) {
     if (value.empty()) {
         for (TextView ending : {TextView(u"いろ"), TextView(u"色")}) {
             if (name.size() > ending.size() && text::endsWith(name, ending)) {
-                value = engine.resourceLookup(kColourTable,
-                                              TextView(name).substr(0, name.size() - ending.size()));
+                value = engine.resourceLookup(
+                    kColourTable, TextView(name).substr(0, name.size() - ending.size()));
                 break;
             }
         }

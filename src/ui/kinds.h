@@ -46,12 +46,12 @@ enum class KindId : int {
 
 struct KindRow {
     KindId id;
-    TextView word;       // the kind word scripts write
-    TextView supplier;   // the control array (Command1 …) or, for dynamic kinds, the class
-    TextView prefix;     // dynamic kinds: the control name prefix (ExLV …)
-    bool dynamic;        // made at run time; these kinds arrive with a later step
+    TextView word;          // the kind word scripts write
+    TextView supplier;      // the control array (Command1 …) or, for dynamic kinds, the class
+    TextView prefix;        // dynamic kinds: the control name prefix (ExLV …)
+    bool dynamic;           // made at run time; these kinds arrive with a later step
     bool windowBackColour;  // takes the window's back colour when made visible
-    WidgetKind widget;   // what the widget set makes (array kinds)
+    WidgetKind widget;      // what the widget set makes (array kinds)
 };
 
 // Every control kind in the language's order.

@@ -13,25 +13,24 @@ namespace {
 
 // The values a new array element takes over from its kind's template.
 constexpr WidgetValue kTemplateValues[] = {
-    WidgetValue::Width,       WidgetValue::Height,      WidgetValue::Caption,
-    WidgetValue::ForeColour,  WidgetValue::BackColour,  WidgetValue::FillColour,
+    WidgetValue::Width,        WidgetValue::Height,     WidgetValue::Caption,
+    WidgetValue::ForeColour,   WidgetValue::BackColour, WidgetValue::FillColour,
     WidgetValue::BorderColour, WidgetValue::FontName,   WidgetValue::FontSize,
-    WidgetValue::FontCharset, WidgetValue::Bold,        WidgetValue::Italic,
-    WidgetValue::Underline,   WidgetValue::StrikeOut,   WidgetValue::Enabled,
-    WidgetValue::ToolTip,     WidgetValue::Pointer,     WidgetValue::Alignment,
-    WidgetValue::Transparent, WidgetValue::AutoSize,    WidgetValue::WordWrap,
-    WidgetValue::Border,      WidgetValue::Shape,       WidgetValue::LineWidth,
-    WidgetValue::LineStyle,   WidgetValue::FillStyle,   WidgetValue::Stretch,
-    WidgetValue::Minimum,     WidgetValue::Maximum,     WidgetValue::SmallChange,
-    WidgetValue::LargeChange, WidgetValue::Interval,    WidgetValue::MaxLength,
+    WidgetValue::FontCharset,  WidgetValue::Bold,       WidgetValue::Italic,
+    WidgetValue::Underline,    WidgetValue::StrikeOut,  WidgetValue::Enabled,
+    WidgetValue::ToolTip,      WidgetValue::Pointer,    WidgetValue::Alignment,
+    WidgetValue::Transparent,  WidgetValue::AutoSize,   WidgetValue::WordWrap,
+    WidgetValue::Border,       WidgetValue::Shape,      WidgetValue::LineWidth,
+    WidgetValue::LineStyle,    WidgetValue::FillStyle,  WidgetValue::Stretch,
+    WidgetValue::Minimum,      WidgetValue::Maximum,    WidgetValue::SmallChange,
+    WidgetValue::LargeChange,  WidgetValue::Interval,   WidgetValue::MaxLength,
     WidgetValue::PasswordChar, WidgetValue::ReadOnly,   WidgetValue::Sorted,
-    WidgetValue::MultiSelect, WidgetValue::TabStop,     WidgetValue::AcceptsDrops,
+    WidgetValue::MultiSelect,  WidgetValue::TabStop,    WidgetValue::AcceptsDrops,
 };
 
-constexpr WidgetValue kFontValues[] = {WidgetValue::FontName,  WidgetValue::FontSize,
-                                       WidgetValue::FontCharset, WidgetValue::Bold,
-                                       WidgetValue::Italic,    WidgetValue::Underline,
-                                       WidgetValue::StrikeOut};
+constexpr WidgetValue kFontValues[] = {
+    WidgetValue::FontName, WidgetValue::FontSize,  WidgetValue::FontCharset, WidgetValue::Bold,
+    WidgetValue::Italic,   WidgetValue::Underline, WidgetValue::StrikeOut};
 
 void copyValues(WidgetPort& port, WidgetId from, WidgetId to, std::span<const WidgetValue> which) {
     for (WidgetValue v : which) {
@@ -499,12 +498,12 @@ std::shared_ptr<ScriptObject> ObjectModel::ResolveObject(Engine& engine, TextVie
 
     if (!found && text.find(u'の') != TextView::npos) {
         // その幅 and それの幅: the object before, then its property.
-        for (TextView word : {TextView(u"それの"), TextView(u"その"), TextView(u"これの"),
-                              TextView(u"この")}) {
+        for (TextView word :
+             {TextView(u"それの"), TextView(u"その"), TextView(u"これの"), TextView(u"この")}) {
             if (!text::startsWith(text, word)) continue;
-            found = special(engine, word.substr(0, 2) == u"それ" || word == u"その"
-                                        ? TextView(u"それ")
-                                        : TextView(u"これ"),
+            found = special(engine,
+                            word.substr(0, 2) == u"それ" || word == u"その" ? TextView(u"それ")
+                                                                            : TextView(u"これ"),
                             quiet, reported);
             if (reported) return nullptr;
             if (found && propertyAt) *propertyAt = lead + word.size();
@@ -547,8 +546,8 @@ std::shared_ptr<ScriptObject> ObjectModel::ResolveObject(Engine& engine, TextVie
                     std::size_t cut = text.find(u'の', from);
                     std::shared_ptr<ScriptObject> inner;
                     while (true) {
-                        TextView part = text.substr(from, cut == TextView::npos ? TextView::npos
-                                                                                : cut - from);
+                        TextView part =
+                            text.substr(from, cut == TextView::npos ? TextView::npos : cut - from);
                         auto it = inWindow->CollObj.find(nameKey(part));
                         if (it != inWindow->CollObj.end() && !it->second.object->unloaded) {
                             inner = it->second.object;
@@ -567,7 +566,8 @@ std::shared_ptr<ScriptObject> ObjectModel::ResolveObject(Engine& engine, TextVie
                     from = after;
                 }
                 if (found != owner) LastObject = owner;
-                if (!engine.hostedWindowMode) CurrentWindow = std::static_pointer_cast<QelWindow>(owner);
+                if (!engine.hostedWindowMode)
+                    CurrentWindow = std::static_pointer_cast<QelWindow>(owner);
             } else {
                 found = owner;
             }
@@ -688,14 +688,14 @@ void ObjectModel::swapWidget(Engine& engine, ScriptObject& object, WidgetKind to
     WidgetId fresh = port.createControl(to, parent == kNoWidget ? object.window->widget : parent);
     if (fresh == kNoWidget) return;
     static constexpr WidgetValue kKept[] = {
-        WidgetValue::Left,     WidgetValue::Top,       WidgetValue::Width,
-        WidgetValue::Height,   WidgetValue::Caption,   WidgetValue::Text,
-        WidgetValue::ToolTip,  WidgetValue::BackColour, WidgetValue::ForeColour,
-        WidgetValue::FontName, WidgetValue::FontSize,  WidgetValue::FontCharset,
-        WidgetValue::Bold,     WidgetValue::Italic,    WidgetValue::Underline,
-        WidgetValue::StrikeOut, WidgetValue::Visible,  WidgetValue::Enabled,
-        WidgetValue::MaxLength, WidgetValue::ReadOnly, WidgetValue::Default,
-        WidgetValue::Cancel,   WidgetValue::TabIndex,  WidgetValue::Pointer,
+        WidgetValue::Left,      WidgetValue::Top,        WidgetValue::Width,
+        WidgetValue::Height,    WidgetValue::Caption,    WidgetValue::Text,
+        WidgetValue::ToolTip,   WidgetValue::BackColour, WidgetValue::ForeColour,
+        WidgetValue::FontName,  WidgetValue::FontSize,   WidgetValue::FontCharset,
+        WidgetValue::Bold,      WidgetValue::Italic,     WidgetValue::Underline,
+        WidgetValue::StrikeOut, WidgetValue::Visible,    WidgetValue::Enabled,
+        WidgetValue::MaxLength, WidgetValue::ReadOnly,   WidgetValue::Default,
+        WidgetValue::Cancel,    WidgetValue::TabIndex,   WidgetValue::Pointer,
     };
     copyValues(port, object.widget, fresh, kKept);
     port.destroy(object.widget);

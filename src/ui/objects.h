@@ -38,13 +38,13 @@ struct ScriptObject {
     WidgetKind widgetKind = WidgetKind::Button;  // changes when a twin replaces it
     std::weak_ptr<ScriptObject> container;       // a frame or picture holding it
     // Values the model keeps itself.
-    Text info;         // 情報
-    Text pictureFile;  // 絵
-    Text pointerFile;  // マウスカーソル given as a file
-    Text docking;      // 配置
+    Text info;              // 情報
+    Text pictureFile;       // 絵
+    Text pointerFile;       // マウスカーソル given as a file
+    Text docking;           // 配置
     bool accessKey = true;  // labels: & marks an access key
-    int printerIndex = 0;  // printers
-    Text drivePath;        // drives: the mount point
+    int printerIndex = 0;   // printers
+    Text drivePath;         // drives: the mount point
     bool unloaded = false;
 
     Text identity() const;
@@ -66,7 +66,7 @@ class QelWindow : public ScriptObject {
         Text name;  // as stored: full-width
         std::shared_ptr<ScriptObject> object;
     };
-    std::unordered_map<Text, Entry> CollObj;                  // name key -> object
+    std::unordered_map<Text, Entry> CollObj;                    // name key -> object
     std::unordered_map<const ScriptObject*, Text> CollObAlias;  // identity -> name
     std::unordered_map<const ScriptObject*, Text> CollObjType;  // identity -> type text
     std::unordered_set<const ScriptObject*> CollEvents;         // objects wired for events
@@ -127,8 +127,8 @@ class ObjectModel {
     // the owner chain begins (text.size() when nothing follows).
     std::shared_ptr<ScriptObject> ResolveObject(Engine& engine, TextView text, bool quiet,
                                                 std::size_t* propertyAt = nullptr);
-    std::shared_ptr<ScriptObject> NormaliseObjectName(Engine& engine, QelWindow& w,
-                                                      TextView text, bool quiet);
+    std::shared_ptr<ScriptObject> NormaliseObjectName(Engine& engine, QelWindow& w, TextView text,
+                                                      bool quiet);
     // Only registered names, windows and ウィンドウ０: no template, no special name.
     std::shared_ptr<ScriptObject> findRegistered(Engine& engine, TextView name);
     Text NameOfObject(const ScriptObject& object) const;
@@ -161,7 +161,8 @@ class ObjectModel {
     void ensureMainWindow(Engine& engine);
     std::shared_ptr<QelWindow> makeWindow(Engine& engine, WindowStyle style);
     void releaseWindow(Engine& engine, QelWindow& w);
-    std::shared_ptr<ScriptObject> special(Engine& engine, TextView text, bool quiet, bool& reported);
+    std::shared_ptr<ScriptObject> special(Engine& engine, TextView text, bool quiet,
+                                          bool& reported);
 };
 
 // Numbers as the language writes them (full-width digits), for names.

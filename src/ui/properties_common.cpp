@@ -112,7 +112,8 @@ std::pair<double, double> holderSize(PropertyContext& c) {
         auto d = p.get(holder, v);
         return d && std::holds_alternative<double>(*d) ? std::get<double>(*d) : 0.0;
     };
-    if (auto holderObject = c.model.objectOfWidget(holder); holderObject && holderObject->isWindow())
+    if (auto holderObject = c.model.objectOfWidget(holder);
+        holderObject && holderObject->isWindow())
         return {number(WidgetValue::ClientWidth), number(WidgetValue::ClientHeight)};
     return {number(WidgetValue::Width), number(WidgetValue::Height)};
 }
@@ -145,8 +146,8 @@ void axis(PropertyContext& c, WidgetValue value) {
 
 void pair(PropertyContext& c, WidgetValue first, WidgetValue second) {
     if (c.getting()) {
-        c.result.value = fromPixels(c, widgetNumber(c, first)) + u"," +
-                         fromPixels(c, widgetNumber(c, second));
+        c.result.value =
+            fromPixels(c, widgetNumber(c, first)) + u"," + fromPixels(c, widgetNumber(c, second));
         return;
     }
     if (first == WidgetValue::Left && saysCentre(c.request.text)) {
@@ -247,15 +248,24 @@ void docking(PropertyContext& c) {
     double width = widgetNumber(c, WidgetValue::Width);
     double height = widgetNumber(c, WidgetValue::Height);
     switch (*n) {
-        case 1: p.set(id, WidgetValue::Left, 0.0), p.set(id, WidgetValue::Top, 0.0),
-                p.set(id, WidgetValue::Width, w); break;
-        case 2: p.set(id, WidgetValue::Left, 0.0), p.set(id, WidgetValue::Top, h - height),
-                p.set(id, WidgetValue::Width, w); break;
-        case 3: p.set(id, WidgetValue::Left, 0.0), p.set(id, WidgetValue::Top, 0.0),
-                p.set(id, WidgetValue::Height, h); break;
-        case 4: p.set(id, WidgetValue::Left, w - width), p.set(id, WidgetValue::Top, 0.0),
-                p.set(id, WidgetValue::Height, h); break;
-        default: break;
+        case 1:
+            p.set(id, WidgetValue::Left, 0.0), p.set(id, WidgetValue::Top, 0.0),
+                p.set(id, WidgetValue::Width, w);
+            break;
+        case 2:
+            p.set(id, WidgetValue::Left, 0.0), p.set(id, WidgetValue::Top, h - height),
+                p.set(id, WidgetValue::Width, w);
+            break;
+        case 3:
+            p.set(id, WidgetValue::Left, 0.0), p.set(id, WidgetValue::Top, 0.0),
+                p.set(id, WidgetValue::Height, h);
+            break;
+        case 4:
+            p.set(id, WidgetValue::Left, w - width), p.set(id, WidgetValue::Top, 0.0),
+                p.set(id, WidgetValue::Height, h);
+            break;
+        default:
+            break;
     }
 }
 
@@ -272,10 +282,12 @@ void container(PropertyContext& c) {
     if (c.object.isWindow()) return reportBadValue(c);
     auto holder = c.model.ResolveObject(c.engine, c.request.text, false);
     if (!holder) return;
-    const bool canHold = holder->isWindow() ||
-                         (holder->type == ObjectType::Control &&
-                          (holder->kind->id == KindId::Frame || holder->kind->id == KindId::Picture));
-    if (!canHold || holder->window != c.object.window || !port(c).setParent(c.object.widget, holder->widget))
+    const bool canHold =
+        holder->isWindow() ||
+        (holder->type == ObjectType::Control &&
+         (holder->kind->id == KindId::Frame || holder->kind->id == KindId::Picture));
+    if (!canHold || holder->window != c.object.window ||
+        !port(c).setParent(c.object.widget, holder->widget))
         return reportBadValue(c);
     c.object.container = holder->isWindow() ? std::weak_ptr<ScriptObject>() : holder;
 }
@@ -285,47 +297,76 @@ int countOfKind(const ScriptObject& o) {
     auto it = o.window->arrays.find(o.kind->id);
     if (it == o.window->arrays.end()) return 0;
     int n = 0;
-    for (std::size_t i = 1; i < it->second.size(); ++i) n += it->second[i] && !it->second[i]->unloaded;
+    for (std::size_t i = 1; i < it->second.size(); ++i)
+        n += it->second[i] && !it->second[i]->unloaded;
     return n;
 }
 
 void apply(PropertyContext& c, int id) {
     switch (Id(id)) {
-        case Position: return pair(c, WidgetValue::Left, WidgetValue::Top);
-        case Size: return pair(c, WidgetValue::Width, WidgetValue::Height);
-        case Left: return axis(c, WidgetValue::Left);
-        case Top: return axis(c, WidgetValue::Top);
-        case Width: return axis(c, WidgetValue::Width);
-        case Height: return axis(c, WidgetValue::Height);
-        case Bounds: return bounds(c);
-        case Caption: return textValue(c, captionIsContent(c.object) ? WidgetValue::Caption
-                                                                      : WidgetValue::Text);
-        case Content: return content(c);
-        case ForeColour: return colourValue(c, WidgetValue::ForeColour);
-        case BackColour: return colourValue(c, WidgetValue::BackColour);
+        case Position:
+            return pair(c, WidgetValue::Left, WidgetValue::Top);
+        case Size:
+            return pair(c, WidgetValue::Width, WidgetValue::Height);
+        case Left:
+            return axis(c, WidgetValue::Left);
+        case Top:
+            return axis(c, WidgetValue::Top);
+        case Width:
+            return axis(c, WidgetValue::Width);
+        case Height:
+            return axis(c, WidgetValue::Height);
+        case Bounds:
+            return bounds(c);
+        case Caption:
+            return textValue(c,
+                             captionIsContent(c.object) ? WidgetValue::Caption : WidgetValue::Text);
+        case Content:
+            return content(c);
+        case ForeColour:
+            return colourValue(c, WidgetValue::ForeColour);
+        case BackColour:
+            return colourValue(c, WidgetValue::BackColour);
         case MaskColour:
             colourValue(c, WidgetValue::MaskColour);
             if (!c.getting()) port(c).set(c.object.widget, WidgetValue::UseMask, 1.0);
             return;
-        case FillColour: return colourValue(c, WidgetValue::FillColour);
-        case Visible: return switchValue(c, WidgetValue::Visible);
-        case Enabled: return switchValue(c, WidgetValue::Enabled);
-        case Pointer: return pointer(c);
-        case Picture: return picture(c);
+        case FillColour:
+            return colourValue(c, WidgetValue::FillColour);
+        case Visible:
+            return switchValue(c, WidgetValue::Visible);
+        case Enabled:
+            return switchValue(c, WidgetValue::Enabled);
+        case Pointer:
+            return pointer(c);
+        case Picture:
+            return picture(c);
         case Image:
-            if (c.getting()) c.engine.Report(ErrorId::NotBuiltYet, c.request.name);
-            else c.result.notWritable = true;
+            if (c.getting())
+                c.engine.Report(ErrorId::NotBuiltYet, c.request.name);
+            else
+                c.result.notWritable = true;
             return;
-        case TabIndex: return numberValue(c, WidgetValue::TabIndex);
-        case TabStop: return switchValue(c, WidgetValue::TabStop);
-        case FontName: return textValue(c, WidgetValue::FontName);
-        case FontSize: return numberValue(c, WidgetValue::FontSize);
-        case Charset: return numberValue(c, WidgetValue::FontCharset);
-        case Bold: return switchValue(c, WidgetValue::Bold);
-        case Italic: return switchValue(c, WidgetValue::Italic);
-        case Underline: return switchValue(c, WidgetValue::Underline);
-        case StrikeOut: return switchValue(c, WidgetValue::StrikeOut);
-        case ToolTip: return textValue(c, WidgetValue::ToolTip);
+        case TabIndex:
+            return numberValue(c, WidgetValue::TabIndex);
+        case TabStop:
+            return switchValue(c, WidgetValue::TabStop);
+        case FontName:
+            return textValue(c, WidgetValue::FontName);
+        case FontSize:
+            return numberValue(c, WidgetValue::FontSize);
+        case Charset:
+            return numberValue(c, WidgetValue::FontCharset);
+        case Bold:
+            return switchValue(c, WidgetValue::Bold);
+        case Italic:
+            return switchValue(c, WidgetValue::Italic);
+        case Underline:
+            return switchValue(c, WidgetValue::Underline);
+        case StrikeOut:
+            return switchValue(c, WidgetValue::StrikeOut);
+        case ToolTip:
+            return textValue(c, WidgetValue::ToolTip);
         case Layer:
             if (c.getting()) {
                 c.result.value = number::format(widgetNumber(c, WidgetValue::ZOrder));
@@ -334,19 +375,26 @@ void apply(PropertyContext& c, int id) {
                                       : port(c).lower(c.object.widget);
             }
             return;
-        case Drops: return switchValue(c, WidgetValue::AcceptsDrops);
-        case Docking: return docking(c);
-        case Container: return container(c);
+        case Drops:
+            return switchValue(c, WidgetValue::AcceptsDrops);
+        case Docking:
+            return docking(c);
+        case Container:
+            return container(c);
         case Info:
-            if (c.getting()) c.result.value = c.object.info;
-            else c.object.info = c.request.text;
+            if (c.getting())
+                c.result.value = c.object.info;
+            else
+                c.object.info = c.request.text;
             return;
-        case Handle: return readOnly(c, number::format(double(c.object.widget)));
-        case ObjectName: return readOnly(c, c.model.NameOfObject(c.object));
+        case Handle:
+            return readOnly(c, number::format(double(c.object.widget)));
+        case ObjectName:
+            return readOnly(c, c.model.NameOfObject(c.object));
         case ObjectCount:
-            return readOnly(c, number::format(double(
-                                   c.object.isWindow() ? int(c.model.loadedWindows.size())
-                                                       : countOfKind(c.object))));
+            return readOnly(
+                c, number::format(double(c.object.isWindow() ? int(c.model.loadedWindows.size())
+                                                             : countOfKind(c.object))));
         case ObjectNumber:
             if (!c.getting()) {
                 c.result.notWritable = true;

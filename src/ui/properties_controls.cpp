@@ -34,19 +34,27 @@ constexpr PropertyName kPictureNames[] = {
 
 void picture(PropertyContext& c, int id) {
     switch (PictureId(id)) {
-        case AutoSize: return switchValue(c, WidgetValue::AutoSize);
-        case Border: return switchValue(c, WidgetValue::Border);
-        case Persistent: return switchValue(c, WidgetValue::Persistent);
-        case DrawMode: return numberValue(c, WidgetValue::DrawMode);
-        case DrawStyle: return wordValue(c, WidgetValue::DrawStyle, {DRAW_STYLE_WORDS});
-        case FillStyle: return wordValue(c, WidgetValue::FillStyle, {FILL_STYLE_WORDS});
+        case AutoSize:
+            return switchValue(c, WidgetValue::AutoSize);
+        case Border:
+            return switchValue(c, WidgetValue::Border);
+        case Persistent:
+            return switchValue(c, WidgetValue::Persistent);
+        case DrawMode:
+            return numberValue(c, WidgetValue::DrawMode);
+        case DrawStyle:
+            return wordValue(c, WidgetValue::DrawStyle, {DRAW_STYLE_WORDS});
+        case FillStyle:
+            return wordValue(c, WidgetValue::FillStyle, {FILL_STYLE_WORDS});
         case Units:
             // A picture draws in its window's unit.
             if (c.getting()) {
                 Text unit = c.object.window->Prop(u"座標");
                 c.result.value = unit.empty() ? Text(u"標準") : unit;
-            } else if (auto n = wordNumber(c, {u"標準", u"印刷用", u"ミリメートル", u"センチメートル"})) {
-                static constexpr TextView kUnits[] = {u"標準", u"印刷用", u"ミリメートル", u"センチメートル"};
+            } else if (auto n = wordNumber(
+                           c, {u"標準", u"印刷用", u"ミリメートル", u"センチメートル"})) {
+                static constexpr TextView kUnits[] = {u"標準", u"印刷用", u"ミリメートル",
+                                                      u"センチメートル"};
                 c.object.window->SetProp(u"座標", kUnits[*n]);
             }
             return;
@@ -109,9 +117,12 @@ constexpr PropertyName kLabelNames[] = {
 
 void label(PropertyContext& c, int id) {
     switch (LabelId(id)) {
-        case Transparent: return switchValue(c, WidgetValue::Transparent);
-        case LabelAutoSize: return switchValue(c, WidgetValue::AutoSize);
-        case Alignment: return wordValue(c, WidgetValue::Alignment, {u"左", u"右", u"中央"});
+        case Transparent:
+            return switchValue(c, WidgetValue::Transparent);
+        case LabelAutoSize:
+            return switchValue(c, WidgetValue::AutoSize);
+        case Alignment:
+            return wordValue(c, WidgetValue::Alignment, {u"左", u"右", u"中央"});
         case AccessKey:
             // Whether & in the caption marks an access key; the model keeps it.
             if (c.getting()) {
@@ -120,7 +131,8 @@ void label(PropertyContext& c, int id) {
                 c.object.accessKey = c.request.number != 0;
             }
             return;
-        case Wrap: return switchValue(c, WidgetValue::WordWrap);
+        case Wrap:
+            return switchValue(c, WidgetValue::WordWrap);
     }
 }
 
@@ -138,13 +150,16 @@ void shape(PropertyContext& c, int id) {
         case Form:
             // Two words name the rounded forms; the first 丸めの長方形 is the
             // rounded rectangle, 5 (the rounded square) is reached by number.
-            return wordValue(c, WidgetValue::Shape,
-                             {u"長方形", u"正方形", u"楕円", u"円", u"丸めの長方形", u"丸めの正方形"});
+            return wordValue(
+                c, WidgetValue::Shape,
+                {u"長方形", u"正方形", u"楕円", u"円", u"丸めの長方形", u"丸めの正方形"});
         case LineWidth:
             if (!c.getting() && c.request.number < 1) return reportBadValue(c);
             return numberValue(c, WidgetValue::LineWidth);
-        case LineColour: return colourValue(c, WidgetValue::BorderColour);
-        case LineStyle: return wordValue(c, WidgetValue::LineStyle, {DRAW_STYLE_WORDS});
+        case LineColour:
+            return colourValue(c, WidgetValue::BorderColour);
+        case LineStyle:
+            return wordValue(c, WidgetValue::LineStyle, {DRAW_STYLE_WORDS});
     }
 }
 

@@ -10,8 +10,21 @@ namespace {
 
 // ---- printers --------------------------------------------------------------------------
 
-enum PrinterId { Orientation, PaperSize, Name, Port, Mono, Page, Duplex, Copies, Resolution,
-                 Scale, Margins, All, Number };
+enum PrinterId {
+    Orientation,
+    PaperSize,
+    Name,
+    Port,
+    Mono,
+    Page,
+    Duplex,
+    Copies,
+    Resolution,
+    Scale,
+    Margins,
+    All,
+    Number
+};
 // clang-format off
 constexpr PropertyName kPrinterNames[] = {
     {u"用紙方向", Orientation}, {u"用紙サイズ", PaperSize}, {u"プリンタ名", Name},
@@ -62,9 +75,11 @@ void printer(PropertyContext& c, int id) {
             return printerSetting(c, id, size);
         }
         case Name:
-            return readOnly(c, index < int(printers.size()) ? printers[std::size_t(index)].name : Text());
+            return readOnly(
+                c, index < int(printers.size()) ? printers[std::size_t(index)].name : Text());
         case Port:
-            return readOnly(c, index < int(printers.size()) ? printers[std::size_t(index)].port : Text());
+            return readOnly(
+                c, index < int(printers.size()) ? printers[std::size_t(index)].port : Text());
         case Page:
             if (!c.getting()) return c.result.notWritable = true, void();
             return printerSetting(c, id, {});
@@ -141,7 +156,8 @@ void drive(PropertyContext& c, int id) {
     auto mount = mountOf(c);
     if (id == Ready) return readOnly(c, mount ? u"1" : u"0");
     if (id == DriveName) return readOnly(c, c.object.drivePath);
-    if (!mount) return c.engine.Report(ErrorId::ObjectNotFound, u"ドライブ" + c.object.drivePath), void();
+    if (!mount)
+        return c.engine.Report(ErrorId::ObjectNotFound, u"ドライブ" + c.object.drivePath), void();
     switch (DriveId(id)) {
         case Total:
         case Free: {
@@ -154,9 +170,12 @@ void drive(PropertyContext& c, int id) {
             if (path.size() > 1) path.pop_back();
             return readOnly(c, text::fromUtf8(path.substr(path.rfind('/') + 1)));
         }
-        case Kind: return readOnly(c, driveKind(*mount));
-        case FileSystemType: return readOnly(c, text::fromUtf8(mount->type));
-        default: return;
+        case Kind:
+            return readOnly(c, driveKind(*mount));
+        case FileSystemType:
+            return readOnly(c, text::fromUtf8(mount->type));
+        default:
+            return;
     }
 }
 

@@ -79,15 +79,21 @@ void apply(PropertyContext& c, int id) {
     switch (Id(id)) {
         case Count:
             return readOnly(c, number::format(double(port(c).items(c.object.widget).size())));
-        case Index: return index(c);
-        case Sorted: return switchValue(c, WidgetValue::Sorted);
-        case MultiSelect: return switchValue(c, WidgetValue::MultiSelect);
-        case All: return all(c);
+        case Index:
+            return index(c);
+        case Sorted:
+            return switchValue(c, WidgetValue::Sorted);
+        case MultiSelect:
+            return switchValue(c, WidgetValue::MultiSelect);
+        case All:
+            return all(c);
         case Add:
             if (c.getting()) return setOnly(c);
             return addItems(c);
-        case Remove: return remove(c);
-        case Selected: return selected(c);
+        case Remove:
+            return remove(c);
+        case Selected:
+            return selected(c);
         case Folder:
             if (c.getting()) return textValue(c, WidgetValue::Folder);
             if (!c.engine.files().folderExists(text::toUtf8(c.request.text)))

@@ -19,7 +19,8 @@ constexpr PropertyName kNames[] = {
 int lineCount(TextView text) {
     if (text.empty()) return 0;
     int lines = 1;
-    for (std::size_t p = text.find(kCRLF); p != TextView::npos; p = text.find(kCRLF, p + 2)) ++lines;
+    for (std::size_t p = text.find(kCRLF); p != TextView::npos; p = text.find(kCRLF, p + 2))
+        ++lines;
     return lines;
 }
 
@@ -32,8 +33,9 @@ void wrap(PropertyContext& c) {
     if (!multiLine) return reportBadValue(c);
     // Wrapping is a different widget; the text box is replaced by its twin,
     // keeping its name, text, font, colour, visibility and 情報.
-    c.model.swapWidget(c.engine, c.object,
-                       c.request.number != 0 ? WidgetKind::WrappingText : WidgetKind::MultiLineText);
+    c.model.swapWidget(
+        c.engine, c.object,
+        c.request.number != 0 ? WidgetKind::WrappingText : WidgetKind::MultiLineText);
 }
 
 void apply(PropertyContext& c, int id) {
@@ -46,23 +48,29 @@ void apply(PropertyContext& c, int id) {
         case Selection:
             if (!c.getting() && c.request.text.size() > kMaxContentLength)
                 return c.engine.Report(ErrorId::ContentTooLarge), void();
-            if (!c.getting() && !port(c).set(c.object.widget, WidgetValue::SelectedText, c.request.text))
+            if (!c.getting() &&
+                !port(c).set(c.object.widget, WidgetValue::SelectedText, c.request.text))
                 return c.engine.Report(ErrorId::ContentTooLarge), void();
             if (c.getting()) textValue(c, WidgetValue::SelectedText);
             return;
-        case SelStart: return numberValue(c, WidgetValue::SelStart);
-        case SelLength: return numberValue(c, WidgetValue::SelLength);
+        case SelStart:
+            return numberValue(c, WidgetValue::SelStart);
+        case SelLength:
+            return numberValue(c, WidgetValue::SelLength);
         case Lines:
             return readOnly(c, number::format(double(lineCount(widgetText(c, WidgetValue::Text)))));
         case Length:
             return readOnly(c, number::format(double(widgetText(c, WidgetValue::Text).size())));
-        case MaxLength: return numberValue(c, WidgetValue::MaxLength);
-        case ReadOnly: return switchValue(c, WidgetValue::ReadOnly);
+        case MaxLength:
+            return numberValue(c, WidgetValue::MaxLength);
+        case ReadOnly:
+            return switchValue(c, WidgetValue::ReadOnly);
         case Ime:
             return wordValue(c, WidgetValue::InputMode,
                              {u"普通", u"オン", u"オフ", u"無効", u"ひらがな", u"カタカナ",
                               u"半角カタカナ", u"英数字", u"半角英数字"});
-        case Wrap: return wrap(c);
+        case Wrap:
+            return wrap(c);
     }
 }
 

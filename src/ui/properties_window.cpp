@@ -92,24 +92,36 @@ void clientSize(PropertyContext& c) {
 
 void apply(PropertyContext& c, int id) {
     switch (Id(id)) {
-        case Caption: return textValue(c, WidgetValue::Caption);
-        case ClientWidth: return numberValue(c, WidgetValue::ClientWidth);
-        case ClientHeight: return numberValue(c, WidgetValue::ClientHeight);
-        case ClientSize: return clientSize(c);
-        case State: return wordValue(c, WidgetValue::WindowState, {u"標準", u"最小化", u"最大化"});
-        case Style: return style(c);
-        case Icon: return textValue(c, WidgetValue::IconFile);
-        case Persistent: return switchValue(c, WidgetValue::Persistent);
+        case Caption:
+            return textValue(c, WidgetValue::Caption);
+        case ClientWidth:
+            return numberValue(c, WidgetValue::ClientWidth);
+        case ClientHeight:
+            return numberValue(c, WidgetValue::ClientHeight);
+        case ClientSize:
+            return clientSize(c);
+        case State:
+            return wordValue(c, WidgetValue::WindowState, {u"標準", u"最小化", u"最大化"});
+        case Style:
+            return style(c);
+        case Icon:
+            return textValue(c, WidgetValue::IconFile);
+        case Persistent:
+            return switchValue(c, WidgetValue::Persistent);
         case Fixed:
             if (c.getting()) {
                 c.result.value = widgetNumber(c, WidgetValue::Movable) != 0 ? u"0" : u"1";
             } else {
-                port(c).set(c.object.widget, WidgetValue::Movable, c.request.number != 0 ? 0.0 : 1.0);
+                port(c).set(c.object.widget, WidgetValue::Movable,
+                            c.request.number != 0 ? 0.0 : 1.0);
             }
             return;
-        case DrawMode: return numberValue(c, WidgetValue::DrawMode);
-        case DrawStyle: return wordValue(c, WidgetValue::DrawStyle, {DRAW_STYLE_WORDS});
-        case FillStyle: return wordValue(c, WidgetValue::FillStyle, {FILL_STYLE_WORDS});
+        case DrawMode:
+            return numberValue(c, WidgetValue::DrawMode);
+        case DrawStyle:
+            return wordValue(c, WidgetValue::DrawStyle, {DRAW_STYLE_WORDS});
+        case FillStyle:
+            return wordValue(c, WidgetValue::FillStyle, {FILL_STYLE_WORDS});
         case Opacity:
             numberValue(c, WidgetValue::Opacity);
             if (!c.getting()) windowOf(c).SetProp(u"透明度", widgetText(c, WidgetValue::Opacity));
@@ -128,13 +140,18 @@ void apply(PropertyContext& c, int id) {
                 windowOf(c).RgnFlag = !c.request.text.empty();
             }
             return;
-        case PaintLock: return switchValue(c, WidgetValue::PaintLock);
+        case PaintLock:
+            return switchValue(c, WidgetValue::PaintLock);
         case Units:
             return storedWord(c, u"座標", {u"標準", u"印刷用", u"ミリメートル", u"センチメートル"});
-        case Taskbar: return switchValue(c, WidgetValue::ShowInTaskbar);
-        case MinimiseBox: return switchValue(c, WidgetValue::MinimiseBox);
-        case MaximiseBox: return switchValue(c, WidgetValue::MaximiseBox);
-        case SystemMenu: return switchValue(c, WidgetValue::SystemMenu);
+        case Taskbar:
+            return switchValue(c, WidgetValue::ShowInTaskbar);
+        case MinimiseBox:
+            return switchValue(c, WidgetValue::MinimiseBox);
+        case MaximiseBox:
+            return switchValue(c, WidgetValue::MaximiseBox);
+        case SystemMenu:
+            return switchValue(c, WidgetValue::SystemMenu);
         case RepaintControls:
             if (c.getting()) return setOnly(c);
             for (auto& [kind, array] : windowOf(c).arrays) {

@@ -14,9 +14,9 @@ namespace {
 
 // Objects whose properties belong to parts of the runtime that are not here
 // yet; they say so rather than being taken for variables.
-constexpr TextView kSpecialObjects[] = {u"メディア", u"ＭＩＤＩ", u"MIDI", u"ＣＤ", u"CD",
-                                        u"ＭＰ３", u"MP3", u"ビデオ", u"動画", u"メニュー",
-                                        u"タスクトレイ", u"呼び出し元"};
+constexpr TextView kSpecialObjects[] = {u"メディア", u"ＭＩＤＩ", u"MIDI",         u"ＣＤ",
+                                        u"CD",       u"ＭＰ３",   u"MP3",          u"ビデオ",
+                                        u"動画",     u"メニュー", u"タスクトレイ", u"呼び出し元"};
 
 bool isSpecialObject(TextView name) {
     for (TextView special : kSpecialObjects) {
@@ -48,38 +48,56 @@ const PropertyHandler* handlerByType(const ScriptObject& object) {
     static const std::array kDrive{&kCommonProperties, &kDriveListProperties};
     static const std::array kPrinter{&kPrinterProperties};
     static const std::array kDriveObject{&kDriveProperties};
-    static const PropertyHandler window{kWindow}, button{kButton}, text{kText},
-        picture{kPicture}, list{kList}, scroll{kScroll}, check{kCheck}, image{kImage},
-        timer{kTimer}, label{kLabel}, frame{kFrame}, shape{kShape}, folder{kFolder},
-        drive{kDrive}, printer{kPrinter}, driveObject{kDriveObject};
+    static const PropertyHandler window{kWindow}, button{kButton}, text{kText}, picture{kPicture},
+        list{kList}, scroll{kScroll}, check{kCheck}, image{kImage}, timer{kTimer}, label{kLabel},
+        frame{kFrame}, shape{kShape}, folder{kFolder}, drive{kDrive}, printer{kPrinter},
+        driveObject{kDriveObject};
     switch (object.type) {
-        case ObjectType::Window: return &window;
-        case ObjectType::Printer: return &printer;
-        case ObjectType::Drive: return &driveObject;
-        case ObjectType::Control: break;
+        case ObjectType::Window:
+            return &window;
+        case ObjectType::Printer:
+            return &printer;
+        case ObjectType::Drive:
+            return &driveObject;
+        case ObjectType::Control:
+            break;
     }
     switch (object.kind->id) {
-        case KindId::Button: return &button;
+        case KindId::Button:
+            return &button;
         case KindId::TextBox:
-        case KindId::MultiLineText: return &text;
-        case KindId::Picture: return &picture;
+        case KindId::MultiLineText:
+            return &text;
+        case KindId::Picture:
+            return &picture;
         case KindId::ListBox:
         case KindId::DropDownList:
-        case KindId::DropDownCombo: return &list;
+        case KindId::DropDownCombo:
+            return &list;
         case KindId::VScrollBar:
-        case KindId::HScrollBar: return &scroll;
+        case KindId::HScrollBar:
+            return &scroll;
         case KindId::Check:
-        case KindId::Option: return &check;
-        case KindId::Image: return &image;
-        case KindId::Timer: return &timer;
-        case KindId::Label: return &label;
+        case KindId::Option:
+            return &check;
+        case KindId::Image:
+            return &image;
+        case KindId::Timer:
+            return &timer;
+        case KindId::Label:
+            return &label;
         case KindId::Frame:
-        case KindId::Turtle: return &frame;
+        case KindId::Turtle:
+            return &frame;
         case KindId::Shape:
-        case KindId::Line: return &shape;
-        case KindId::FolderList: return &folder;
-        case KindId::DriveList: return &drive;
-        default: return nullptr;
+        case KindId::Line:
+            return &shape;
+        case KindId::FolderList:
+            return &folder;
+        case KindId::DriveList:
+            return &drive;
+        default:
+            return nullptr;
     }
 }
 
@@ -286,8 +304,8 @@ std::optional<int> wordNumber(PropertyContext& c, std::initializer_list<TextView
 void wordValue(PropertyContext& c, WidgetValue value, std::initializer_list<TextView> words) {
     if (c.getting()) {
         int n = int(widgetNumber(c, value));
-        c.result.value = n >= 0 && n < int(words.size()) ? Text(words.begin()[n])
-                                                         : number::format(double(n));
+        c.result.value =
+            n >= 0 && n < int(words.size()) ? Text(words.begin()[n]) : number::format(double(n));
         return;
     }
     if (auto n = wordNumber(c, words)) port(c).set(c.object.widget, value, double(*n));
@@ -310,7 +328,8 @@ std::vector<Text> listParts(PropertyContext& c) {
     TextView all = c.request.text;
     std::size_t start = 0;
     while (true) {
-        std::size_t cut = text::findAnyOutside(all.substr(start), u",、，", text::kArgumentBrackets);
+        std::size_t cut =
+            text::findAnyOutside(all.substr(start), u",、，", text::kArgumentBrackets);
         TextView part = text::trimBlanks(all.substr(start, cut));
         parts.push_back(c.request.isList ? c.engine.EvalText(part) : Text(part));
         if (cut == TextView::npos) break;

@@ -68,8 +68,8 @@ TEST_F(Colours, EveryFormOfOneColourGivesOneValue) {
 }
 
 TEST_F(Colours, TheClassicPaletteAndTheTable) {
-    EXPECT_EQ(colour(u"4"), std::optional<std::uint32_t>(0x000080));     // dark red
-    EXPECT_EQ(colour(u"7"), std::optional<std::uint32_t>(0xC0C0C0));     // light grey
+    EXPECT_EQ(colour(u"4"), std::optional<std::uint32_t>(0x000080));  // dark red
+    EXPECT_EQ(colour(u"7"), std::optional<std::uint32_t>(0xC0C0C0));  // light grey
     EXPECT_EQ(colour(u"8"), std::optional<std::uint32_t>(0x808080));
     EXPECT_EQ(colour(u"15"), std::optional<std::uint32_t>(0xFFFFFF));
     EXPECT_EQ(colour(u"さくら"), std::optional<std::uint32_t>(0xFF00FF));  // the first entry wins

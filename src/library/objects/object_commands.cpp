@@ -101,19 +101,23 @@ void cmdRefuseClose(StatementRecord&, Engine& engine) {
 }
 
 void cmdFocus(StatementRecord& record, Engine& engine) {
-    if (auto object = resolve(engine, Args(record).woArg, false)) widgets(engine).focus(object->widget);
+    if (auto object = resolve(engine, Args(record).woArg, false))
+        widgets(engine).focus(object->widget);
 }
 
 void cmdBringToFront(StatementRecord& record, Engine& engine) {
-    if (auto object = resolve(engine, Args(record).woArg, true)) widgets(engine).raise(object->widget);
+    if (auto object = resolve(engine, Args(record).woArg, true))
+        widgets(engine).raise(object->widget);
 }
 
 void cmdSendToBack(StatementRecord& record, Engine& engine) {
-    if (auto object = resolve(engine, Args(record).woArg, true)) widgets(engine).lower(object->widget);
+    if (auto object = resolve(engine, Args(record).woArg, true))
+        widgets(engine).lower(object->widget);
 }
 
 void cmdRepaint(StatementRecord& record, Engine& engine) {
-    if (auto object = namedOrCurrent(engine, Args(record).woArg)) widgets(engine).repaint(object->widget);
+    if (auto object = namedOrCurrent(engine, Args(record).woArg))
+        widgets(engine).repaint(object->widget);
 }
 
 void cmdAbout(StatementRecord& record, Engine& engine) {
@@ -171,7 +175,8 @@ void cmdUndo(StatementRecord& record, Engine& engine) {
     auto object = resolve(engine, Args(record).woArg, false);
     if (!object) return;
     if (object->type == ui::ObjectType::Control &&
-        (object->kind->id == ui::KindId::TextBox || object->kind->id == ui::KindId::MultiLineText)) {
+        (object->kind->id == ui::KindId::TextBox ||
+         object->kind->id == ui::KindId::MultiLineText)) {
         widgets(engine).undo(object->widget);
         return;
     }
@@ -188,7 +193,8 @@ void cmdAddItem(StatementRecord& record, Engine& engine) {
     auto object = resolve(engine, Args(record).heArg, false);
     if (!object) return;
     if (!isListKind(*object)) {
-        engine.Report(ErrorId::NotBuiltYet, objectModel(engine).NameOfObject(*object) + u"への追加");
+        engine.Report(ErrorId::NotBuiltYet,
+                      objectModel(engine).NameOfObject(*object) + u"への追加");
         return;
     }
     widgets(engine).addItem(object->widget, engine.EvalText(Args(record).woArg));
@@ -203,36 +209,43 @@ void cmdChange(StatementRecord& record, Engine& engine) {
 
 // 出て, 隠れ, 上げ, 下げ name an object, or act on the turtle.
 void cmdShowObject(StatementRecord& record, Engine& engine) {
-    if (Args(record).woArg.empty()) return engine.Report(ErrorId::NotBuiltYet, Args(record).head), void();
+    if (Args(record).woArg.empty())
+        return engine.Report(ErrorId::NotBuiltYet, Args(record).head), void();
     if (auto object = resolve(engine, Args(record).woArg, false)) showObject(engine, *object, {});
 }
 
 void cmdHideObject(StatementRecord& record, Engine& engine) {
-    if (Args(record).woArg.empty()) return engine.Report(ErrorId::NotBuiltYet, Args(record).head), void();
+    if (Args(record).woArg.empty())
+        return engine.Report(ErrorId::NotBuiltYet, Args(record).head), void();
     if (auto object = resolve(engine, Args(record).woArg, false))
         widgets(engine).set(object->widget, WidgetValue::Visible, 0.0);
 }
 
 void cmdRaiseObject(StatementRecord& record, Engine& engine) {
-    if (Args(record).woArg.empty()) return engine.Report(ErrorId::NotBuiltYet, Args(record).head), void();
-    if (auto object = resolve(engine, Args(record).woArg, false)) widgets(engine).raise(object->widget);
+    if (Args(record).woArg.empty())
+        return engine.Report(ErrorId::NotBuiltYet, Args(record).head), void();
+    if (auto object = resolve(engine, Args(record).woArg, false))
+        widgets(engine).raise(object->widget);
 }
 
 void cmdLowerObject(StatementRecord& record, Engine& engine) {
-    if (Args(record).woArg.empty()) return engine.Report(ErrorId::NotBuiltYet, Args(record).head), void();
-    if (auto object = resolve(engine, Args(record).woArg, false)) widgets(engine).lower(object->widget);
+    if (Args(record).woArg.empty())
+        return engine.Report(ErrorId::NotBuiltYet, Args(record).head), void();
+    if (auto object = resolve(engine, Args(record).woArg, false))
+        widgets(engine).lower(object->widget);
 }
 
 // 場所は、ピクチャー1: where new controls (and drawing) go.
 void setContainer(StatementRecord& record, Engine& engine) {
     auto object = resolve(engine, Args(record).woArg, false);
     if (!object) return;
-    const bool holds = object->isWindow() || object->type == ui::ObjectType::Printer ||
-                       (object->type == ui::ObjectType::Control &&
-                        (object->kind->id == ui::KindId::Frame ||
-                         object->kind->id == ui::KindId::Picture));
+    const bool holds =
+        object->isWindow() || object->type == ui::ObjectType::Printer ||
+        (object->type == ui::ObjectType::Control &&
+         (object->kind->id == ui::KindId::Frame || object->kind->id == ui::KindId::Picture));
     if (!holds) {
-        engine.Report(ErrorId::ValueNotRight, u"場所（" + objectModel(engine).NameOfObject(*object) + u"）");
+        engine.Report(ErrorId::ValueNotRight,
+                      u"場所（" + objectModel(engine).NameOfObject(*object) + u"）");
         return;
     }
     objectModel(engine).CurrentContainer = object;
@@ -286,7 +299,8 @@ bool EraseObjectNamed(Engine& engine, TextView subject) {
     } else {
         index = int(engine.EvalNumber(item));
     }
-    if (!widgets(engine).removeItem(object->widget, index)) engine.Report(ErrorId::NoSuchItem, item);
+    if (!widgets(engine).removeItem(object->widget, index))
+        engine.Report(ErrorId::NoSuchItem, item);
     return true;
 }
 

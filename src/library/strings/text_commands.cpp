@@ -172,7 +172,8 @@ void cmdErase(StatementRecord& record, Engine& engine) {
         engine.Report(ErrorId::NotBuiltYet, Args(record).head);
         return;
     }
-    engine.Report(wo.empty() ? ErrorId::ObjectRequired : ErrorId::ObjectNotFound, engine.EvalText(wo));
+    engine.Report(wo.empty() ? ErrorId::ObjectRequired : ErrorId::ObjectNotFound,
+                  engine.EvalText(wo));
 }
 
 }  // namespace qel

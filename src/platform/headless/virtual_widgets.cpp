@@ -54,22 +54,33 @@ Insets insetsOf(int style) {
 // Default outer sizes, in logical pixels.
 Insets defaultSize(int kind) {
     switch (kind) {
-        case kWindow: return {400, 300};
+        case kWindow:
+            return {400, 300};
         case int(WidgetKind::Button):
-        case int(WidgetKind::PictureButton): return {80, 25};
-        case int(WidgetKind::TextBox): return {100, 22};
+        case int(WidgetKind::PictureButton):
+            return {80, 25};
+        case int(WidgetKind::TextBox):
+            return {100, 22};
         case int(WidgetKind::MultiLineText):
-        case int(WidgetKind::WrappingText): return {150, 80};
-        case int(WidgetKind::Label): return {80, 20};
+        case int(WidgetKind::WrappingText):
+            return {150, 80};
+        case int(WidgetKind::Label):
+            return {80, 20};
         case int(WidgetKind::DropDownList):
-        case int(WidgetKind::DropDownCombo): return {100, 22};
-        case int(WidgetKind::VScrollBar): return {17, 100};
-        case int(WidgetKind::HScrollBar): return {100, 17};
+        case int(WidgetKind::DropDownCombo):
+            return {100, 22};
+        case int(WidgetKind::VScrollBar):
+            return {17, 100};
+        case int(WidgetKind::HScrollBar):
+            return {100, 17};
         case int(WidgetKind::CheckBox):
-        case int(WidgetKind::OptionButton): return {100, 20};
+        case int(WidgetKind::OptionButton):
+            return {100, 20};
         case int(WidgetKind::Timer):
-        case int(WidgetKind::TurtleIcon): return {32, 32};
-        default: return {100, 100};
+        case int(WidgetKind::TurtleIcon):
+            return {32, 32};
+        default:
+            return {100, 100};
     }
 }
 
@@ -137,14 +148,22 @@ WidgetId VirtualWidgets::createWindow(WindowStyle style) {
     w->id = next_++;
     w->kind = kWindow;
     Insets size = defaultSize(kWindow);
-    w->values = {{WidgetValue::Left, 0.0},        {WidgetValue::Top, 0.0},
-                 {WidgetValue::Width, double(size.width)}, {WidgetValue::Height, double(size.height)},
-                 {WidgetValue::Visible, 0.0},     {WidgetValue::Enabled, 1.0},
-                 {WidgetValue::Style, double(int(style))}, {WidgetValue::Opacity, 255.0},
-                 {WidgetValue::Movable, 1.0},     {WidgetValue::ShowInTaskbar, 1.0},
-                 {WidgetValue::MinimiseBox, 1.0}, {WidgetValue::MaximiseBox, 1.0},
-                 {WidgetValue::SystemMenu, 1.0},  {WidgetValue::ForeColour, 0.0},
-                 {WidgetValue::BackColour, double(0xF0F0F0)}, {WidgetValue::FontName, Text()},
+    w->values = {{WidgetValue::Left, 0.0},
+                 {WidgetValue::Top, 0.0},
+                 {WidgetValue::Width, double(size.width)},
+                 {WidgetValue::Height, double(size.height)},
+                 {WidgetValue::Visible, 0.0},
+                 {WidgetValue::Enabled, 1.0},
+                 {WidgetValue::Style, double(int(style))},
+                 {WidgetValue::Opacity, 255.0},
+                 {WidgetValue::Movable, 1.0},
+                 {WidgetValue::ShowInTaskbar, 1.0},
+                 {WidgetValue::MinimiseBox, 1.0},
+                 {WidgetValue::MaximiseBox, 1.0},
+                 {WidgetValue::SystemMenu, 1.0},
+                 {WidgetValue::ForeColour, 0.0},
+                 {WidgetValue::BackColour, double(0xF0F0F0)},
+                 {WidgetValue::FontName, Text()},
                  {WidgetValue::FontSize, 9.0}};
     WidgetId id = w->id;
     topLevel_.push_back(id);
@@ -159,13 +178,20 @@ WidgetId VirtualWidgets::createControl(WidgetKind kind, WidgetId parent) {
     w->kind = int(kind);
     w->parent = parent;
     Insets size = defaultSize(int(kind));
-    w->values = {{WidgetValue::Left, 0.0},       {WidgetValue::Top, 0.0},
-                 {WidgetValue::Width, double(size.width)}, {WidgetValue::Height, double(size.height)},
-                 {WidgetValue::Visible, 0.0},    {WidgetValue::Enabled, 1.0},
-                 {WidgetValue::TabStop, 1.0},    {WidgetValue::TabIndex, 0.0},
-                 {WidgetValue::ForeColour, 0.0}, {WidgetValue::BackColour, double(0xF0F0F0)},
-                 {WidgetValue::FontName, Text()}, {WidgetValue::FontSize, 9.0},
-                 {WidgetValue::ToolTip, Text()}, {WidgetValue::Pointer, 0.0}};
+    w->values = {{WidgetValue::Left, 0.0},
+                 {WidgetValue::Top, 0.0},
+                 {WidgetValue::Width, double(size.width)},
+                 {WidgetValue::Height, double(size.height)},
+                 {WidgetValue::Visible, 0.0},
+                 {WidgetValue::Enabled, 1.0},
+                 {WidgetValue::TabStop, 1.0},
+                 {WidgetValue::TabIndex, 0.0},
+                 {WidgetValue::ForeColour, 0.0},
+                 {WidgetValue::BackColour, double(0xF0F0F0)},
+                 {WidgetValue::FontName, Text()},
+                 {WidgetValue::FontSize, 9.0},
+                 {WidgetValue::ToolTip, Text()},
+                 {WidgetValue::Pointer, 0.0}};
     if (hasCaption(int(kind))) w->values[WidgetValue::Caption] = Text();
     if (isTextBox(int(kind))) {
         w->values[WidgetValue::Text] = Text();
@@ -277,8 +303,8 @@ std::optional<WidgetData> VirtualWidgets::get(WidgetId id, WidgetValue value) co
     switch (value) {
         case WidgetValue::ClientWidth:
         case WidgetValue::ClientHeight: {
-            Insets in = isWindowKind(w->kind) ? insetsOf(int(w->number(WidgetValue::Style)))
-                                              : Insets{0, 0};
+            Insets in =
+                isWindowKind(w->kind) ? insetsOf(int(w->number(WidgetValue::Style))) : Insets{0, 0};
             double outer = w->number(value == WidgetValue::ClientWidth ? WidgetValue::Width
                                                                        : WidgetValue::Height);
             double inset = value == WidgetValue::ClientWidth ? in.width * 2 : in.height + in.width;
@@ -341,7 +367,8 @@ bool VirtualWidgets::setText(Widget& w, WidgetValue value, const Text& text) {
             if (w.kind == int(WidgetKind::DropDownList) || w.kind == int(WidgetKind::ListBox)) {
                 // A list that cannot be typed into shows only its own items.
                 auto it = std::find(w.items.begin(), w.items.end(), text);
-                if (it == w.items.end()) return text.empty() ? (selectListIndex(w, -1), true) : false;
+                if (it == w.items.end())
+                    return text.empty() ? (selectListIndex(w, -1), true) : false;
                 selectListIndex(w, int(it - w.items.begin()));
                 return true;
             }
@@ -413,8 +440,8 @@ bool VirtualWidgets::setNumber(Widget& w, WidgetValue value, double number) {
             return true;
         case WidgetValue::ClientWidth:
         case WidgetValue::ClientHeight: {
-            Insets in = isWindowKind(w.kind) ? insetsOf(int(w.number(WidgetValue::Style)))
-                                             : Insets{0, 0};
+            Insets in =
+                isWindowKind(w.kind) ? insetsOf(int(w.number(WidgetValue::Style))) : Insets{0, 0};
             bool wide = value == WidgetValue::ClientWidth;
             double inset = wide ? in.width * 2 : in.height + in.width;
             return setNumber(w, wide ? WidgetValue::Width : WidgetValue::Height, number + inset);

@@ -67,9 +67,9 @@ enum class WidgetValue : int {
     Top,
     Width,
     Height,
-    ClientWidth,   // windows: the inside without frame and caption
+    ClientWidth,  // windows: the inside without frame and caption
     ClientHeight,
-    ZOrder,        // 0 = in front of its siblings, counting backwards
+    ZOrder,  // 0 = in front of its siblings, counting backwards
     // texts
     Caption,       // windows, buttons, labels, frames, check and option boxes
     Text,          // text boxes, drop-down lists (the edit text)
@@ -77,7 +77,7 @@ enum class WidgetValue : int {
     SelStart,
     SelLength,
     PasswordChar,
-    MaxLength,     // 0 = no limit
+    MaxLength,  // 0 = no limit
     ToolTip,
     // look
     ForeColour,
@@ -87,22 +87,22 @@ enum class WidgetValue : int {
     MaskColour,
     UseMask,
     FontName,
-    FontSize,      // points, may be fractional
+    FontSize,  // points, may be fractional
     FontCharset,
     Bold,
     Italic,
     Underline,
     StrikeOut,
-    Alignment,     // labels: 0 left, 1 right, 2 centre
-    Transparent,   // labels: no background
+    Alignment,    // labels: 0 left, 1 right, 2 centre
+    Transparent,  // labels: no background
     AutoSize,
     WordWrap,
-    Border,        // 0 none, 1 single
-    Pointer,       // mouse pointer number (99 = a custom one)
+    Border,   // 0 none, 1 single
+    Pointer,  // mouse pointer number (99 = a custom one)
     PointerFile,
     PictureFile,
     Stretch,
-    Shape,         // shapes: 0 rectangle … 5 rounded square
+    Shape,  // shapes: 0 rectangle … 5 rounded square
     LineWidth,
     LineStyle,
     DrawMode,
@@ -114,18 +114,18 @@ enum class WidgetValue : int {
     ReadOnly,
     TabStop,
     TabIndex,
-    Checked,       // check boxes 0/1/2, option buttons 0/1
-    Default,       // the button Enter presses
-    Cancel,        // the button Esc presses
+    Checked,  // check boxes 0/1/2, option buttons 0/1
+    Default,  // the button Enter presses
+    Cancel,   // the button Esc presses
     AcceptsDrops,
-    InputMode,     // text boxes: 0 normal … 8 half-width alphanumeric
+    InputMode,  // text boxes: 0 normal … 8 half-width alphanumeric
     // lists
     ItemCount,
-    ListIndex,     // selected item counted from 0; -1 none
+    ListIndex,  // selected item counted from 0; -1 none
     Sorted,
     MultiSelect,
-    Folder,        // folder lists: the current folder (ends with "/")
-    Drive,         // drive lists: the current drive (a mount point)
+    Folder,  // folder lists: the current folder (ends with "/")
+    Drive,   // drive lists: the current drive (a mount point)
     // ranges
     Minimum,
     Maximum,
@@ -133,12 +133,12 @@ enum class WidgetValue : int {
     SmallChange,
     LargeChange,
     // timers
-    Interval,      // milliseconds
+    Interval,  // milliseconds
     // windows
-    WindowState,   // 0 normal, 1 minimised, 2 maximised
-    Style,         // WindowStyle
+    WindowState,  // 0 normal, 1 minimised, 2 maximised
+    Style,        // WindowStyle
     StayOnTop,
-    Opacity,       // 0–255
+    Opacity,  // 0–255
     Movable,
     ShowInTaskbar,
     MinimiseBox,
@@ -146,7 +146,7 @@ enum class WidgetValue : int {
     SystemMenu,
     IconFile,
     PaintLock,
-    Persistent,    // keeps its drawing (repaints from a backing image)
+    Persistent,  // keeps its drawing (repaints from a backing image)
 };
 
 // A value in neutral form: a number (switches, colours, pixels, points) or a text.
@@ -203,12 +203,12 @@ class WidgetPort {
     // ---- actions ------------------------------------------------------------------
     virtual void show(WidgetId window, const ShowOptions& options) = 0;
     virtual void focus(WidgetId widget) = 0;
-    virtual WidgetId focused() const = 0;        // kNoWidget when none
+    virtual WidgetId focused() const = 0;       // kNoWidget when none
     virtual WidgetId activeWindow() const = 0;  // kNoWidget when none
-    virtual void raise(WidgetId widget) = 0;     // in front of its siblings
-    virtual void lower(WidgetId widget) = 0;     // behind its siblings
+    virtual void raise(WidgetId widget) = 0;    // in front of its siblings
+    virtual void lower(WidgetId widget) = 0;    // behind its siblings
     virtual void repaint(WidgetId widget) = 0;
-    virtual void undo(WidgetId widget) = 0;      // text boxes: the last edit
+    virtual void undo(WidgetId widget) = 0;       // text boxes: the last edit
     virtual void startMove(WidgetId window) = 0;  // as if its caption were pressed
 
     // ---- the machine ------------------------------------------------------------
