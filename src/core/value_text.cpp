@@ -128,14 +128,11 @@ void ValueText::readNumber() const {
     number_ = parsed.value_or(0);
 }
 
-void ValueText::setNumber(double value) {
+void ValueText::dropLines() {
     lines_.reset();
-    numberState_ = kNumber;
-    if (std::fabs(value) < 1e15 && std::trunc(value) == value) {
-        number_ = value + 0.0;  // no negative zero: its text is "0"
-        pending_ = Pending::Number;
-        return;
-    }
+}
+
+void ValueText::keepFractionalNumber(double value) {
     text_ = number::format(value);
     number_ = number::parse(text_).value_or(0);
     pending_ = Pending::None;

@@ -65,7 +65,16 @@ class ValueText {
     // see digits the script never could: 1÷3 is 0.333333333333333, and that
     // times 3 is 0.999999999999999, not 1. Whole numbers below 10^15 are
     // exactly their text, so only those are kept without writing them out.
-    void setNumber(double value);
+    void setNumber(double value) {
+        if (lines_) dropLines();
+        numberState_ = kNumber;
+        if (std::fabs(value) < 1e15 && std::trunc(value) == value) {
+            number_ = value + 0.0;  // no negative zero: its text is "0"
+            pending_ = Pending::Number;
+            return;
+        }
+        keepFractionalNumber(value);
+    }
     // The text for editing in place; the other forms are dropped.
     Text& edit();
     ValueText& operator+=(TextView more) {
@@ -101,6 +110,8 @@ class ValueText {
     // After a write to the lines: they are the value now.
     void linesWritten();
     void dropForms();
+    void dropLines();
+    void keepFractionalNumber(double value);
 
     mutable Text text_;
     mutable double number_ = 0;
