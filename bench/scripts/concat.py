@@ -1,8 +1,8 @@
 # A Python programmer joins pieces rather than adding to a long str: CPython
-# copies a non-ASCII str on every +, which makes 8,000,000 additions run for
+# copies a non-ASCII str on every +, which makes 10,000,000 additions run for
 # minutes.
 parts = []
-for _ in range(8000000):
+for _ in range(10000000):
     parts.append("あ")
 s = "".join(parts)
 print(len(s))
