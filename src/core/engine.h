@@ -152,7 +152,10 @@ class Engine {
     HostEvents* host = nullptr;
 
     ErrorState errors;
-    Text answer;
+    // The result of the last command, function or procedure that gave one
+    // (それ). A procedure's number result stays a number on its way back to
+    // the arithmetic that called it.
+    ValueText answer;
     // What the running statements are being left for. One state at a time:
     //
     //   None            statements run one after another.
@@ -260,6 +263,9 @@ class Engine {
     Text EvalPlanned(const eval::ArgPlan& plan, TextView text);
     // The value of an arithmetic plan as the number it is.
     double EvalPlannedNumber(const eval::ArgPlan& plan, TextView text);
+    // What EvalPlanned gives, stored into `out` keeping a number a number
+    // (an arithmetic result, or a variable holding one).
+    void EvalPlannedInto(const eval::ArgPlan& plan, TextView text, ValueText& out);
     std::shared_ptr<eval::ArgPlan> PlanOf(TextView text);
     double EvalArithmetic(TextView text);
     double EvalNumber(TextView text);
@@ -380,6 +386,11 @@ class Engine {
     void runStatements(std::vector<StatementRecord>& statements);
     Text runPlan(const eval::ArgPlan& plan);
     Text evalName(const eval::ArgPlan& plan);
+    // evalName read as a number (Result double) or as text (Result Text):
+    // one order of look-ups for both, and a value that is a number already
+    // (a variable's, a procedure's result) is not written out to be read back.
+    template <class Result>
+    Result evalNameAs(const eval::ArgPlan& plan);
     double runArithmetic(const eval::CompiledArithmetic& compiled);
     double numberOfPlan(const eval::ArgPlan& plan);
     void runSequence(StatementRecord& record);

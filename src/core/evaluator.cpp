@@ -307,32 +307,84 @@ Text Engine::runPlan(const ArgPlan& plan) {
 // A name, possibly followed by an argument in brackets: a variable, a
 // constant in force, a built-in function, an object property, a procedure;
 // a name that is none of these stands for itself.
+namespace {
+template <class Result>
+Result valueAs(const ValueText& value) {
+    if constexpr (std::is_same_v<Result, double>) {
+        return value.asNumber();
+    } else {
+        return value.text();
+    }
+}
+template <class Result>
+Result textAs(Text text) {
+    if constexpr (std::is_same_v<Result, double>) {
+        return number::toNumber(text);
+    } else {
+        return text;
+    }
+}
+}  // namespace
+
 Text Engine::evalName(const ArgPlan& plan) {
-    if (plan.name.empty()) return {};
+    return evalNameAs<Text>(plan);
+}
+
+template <class Result>
+Result Engine::evalNameAs(const ArgPlan& plan) {
+    if (plan.name.empty()) return textAs<Result>({});
     if (const xxCmdData* variable = FindVariable(plan.name, plan.lookup)) {
-        if (plan.argument.empty()) return variable->Value;
+        if (plan.argument.empty()) return valueAs<Result>(variable->Value);
         bool notFound = false;
-        return GetVariable(plan.name, notFound, plan.argument);
+        return textAs<Result>(GetVariable(plan.name, notFound, plan.argument));
     }
     if (!plan.hasArgumentBracket && contextConstants) {
-        if (const xxCmdData* constant = contextConstants->find(plan.name)) return constant->Value;
+        if (const xxCmdData* constant = contextConstants->find(plan.name))
+            return valueAs<Result>(constant->Value);
     }
     // The function registry and the named constants never change while an
     // engine lives, so a name found to be neither is not looked up again.
     Text result;
     if (!plan.notAFunction) {
-        if (library.callFunction(plan.name, plan.argument, result, *this)) return result;
+        if (library.callFunction(plan.name, plan.argument, result, *this))
+            return textAs<Result>(std::move(result));
         plan.notAFunction = true;
     }
-    if (library.readProperty(plan.name, plan.argument, result, *this)) return result;
-    if (CallProcedure(plan.name, plan.argument, false, nullptr)) return answer;
+    if (library.readProperty(plan.name, plan.argument, result, *this))
+        return textAs<Result>(std::move(result));
+    if (CallProcedure(plan.name, plan.argument, false, nullptr)) return valueAs<Result>(answer);
     if (!plan.name.empty() && !plan.argument.empty()) {
         Report(ErrorId::FunctionOrArrayNotFound, plan.constant);
         if (errors.errorMode == ErrorMode::Report) {
             Report(ErrorId::VariableHoldsNothing, plan.constant);
         }
     }
-    return plan.constant;
+    return textAs<Result>(plan.constant);
+}
+
+void Engine::EvalPlannedInto(const ArgPlan& plan, TextView text, ValueText& out) {
+    if (plan.kind == PlanKind::Arithmetic) {
+        bool computed = false;
+        double value = reportingFailures(*this, text, 0.0, [&] {
+            double result = runArithmetic(*plan.arithmetic);
+            computed = true;
+            return result;
+        });
+        // A failure (too deep, too long) leaves nothing, as EvalPlanned does.
+        if (computed) {
+            out.setNumber(value);
+        } else {
+            out.clear();
+        }
+        return;
+    }
+    if (plan.kind == PlanKind::Name && !plan.hasArgumentBracket && !plan.name.empty()) {
+        if (const xxCmdData* variable = FindVariable(plan.name, plan.lookup)) {
+            out = variable->Value;
+            return;
+        }
+    }
+    out = EvalPlanned(plan, text);
 }
 
 // X は、X＆… appends to X in place instead of copying X's whole text: what
@@ -412,6 +464,10 @@ double Engine::numberOfPlan(const ArgPlan& plan) {
     if (plan.kind == PlanKind::Name && !plan.hasArgumentBracket && !plan.name.empty()) {
         if (const xxCmdData* variable = FindVariable(plan.name, plan.lookup))
             return variable->Value.asNumber();
+    }
+    if (plan.kind == PlanKind::Name) {
+        if (stackNearlyExhausted()) throw TooDeep{};
+        return evalNameAs<double>(plan);
     }
     return number::toNumber(runPlan(plan));
 }

@@ -46,6 +46,8 @@ class ValueText {
     operator const Text&() const { return text(); }
     operator TextView() const { return text(); }
     bool empty() const { return text().empty(); }
+    std::size_t size() const { return text().size(); }
+    void clear() { *this = Text(); }
 
     // The text read leniently as a number (what arithmetic uses).
     double asNumber() const {

@@ -80,7 +80,7 @@ TEST_F(SystemCommandsTest, StartFailuresAreReportedByKind) {
 TEST_F(SystemCommandsTest, StartAnswersTheTaskNumberAndWaitPollsUntilTheProgramEnds) {
     run({u"「editor」を起動して待", u"「後」を表示"});
     EXPECT_TRUE(errorBoxes().empty());
-    EXPECT_EQ(engine().answer, u"42");
+    EXPECT_EQ(engine().answer.text(), u"42");
     EXPECT_EQ(system().polls, 4);  // three times running, then ended
     EXPECT_EQ(messages(), (std::vector<Text>{u"後"}));
 }

@@ -35,7 +35,7 @@ void cmdLeave(StatementRecord& record, Engine& engine) {
         if (!cache.valueText.empty()) cache.plan = engine.PlanOf(cache.valueText);
         cache.ready = true;
     }
-    if (cache.plan) engine.answer = engine.EvalPlanned(*cache.plan, cache.valueText);
+    if (cache.plan) engine.EvalPlannedInto(*cache.plan, cache.valueText, engine.answer);
     switch (cache.target) {
         case LeaveCache::Target::If:
             engine.requestLeave(Engine::Unwind::LeaveIf);

@@ -338,7 +338,7 @@ void fnArrayMap(Text& result, Text& args, Engine& engine) {
         engine.Report(ErrorId::BadColumnNumber);
         return;
     }
-    Restore<Text> keepAnswer(engine.answer);
+    Restore<ValueText> keepAnswer(engine.answer);
     Text expr(expression);
     auto apply = [&](TextView cell) {
         engine.answer = values::unescapeCell(cell);
