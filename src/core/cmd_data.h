@@ -3,6 +3,7 @@
 // holds them.
 #pragma once
 
+#include <atomic>
 #include <cmath>
 #include <cstdint>
 #include <memory>
@@ -64,6 +65,34 @@ class KeyedTable {
   public:
     using Entry = std::shared_ptr<xxCmdData>;
 
+    KeyedTable() = default;
+    // A copy or a table moved in is another table: it takes a generation of
+    // its own, so nothing remembered of the table it replaces is trusted.
+    KeyedTable(const KeyedTable& other) : index_(other.index_), order_(other.order_) {}
+    KeyedTable(KeyedTable&& other) noexcept
+        : index_(std::move(other.index_)), order_(std::move(other.order_)) {
+        other.changed();
+    }
+    KeyedTable& operator=(const KeyedTable& other) {
+        index_ = other.index_;
+        order_ = other.order_;
+        changed();
+        return *this;
+    }
+    KeyedTable& operator=(KeyedTable&& other) noexcept {
+        index_ = std::move(other.index_);
+        order_ = std::move(other.order_);
+        changed();
+        other.changed();
+        return *this;
+    }
+
+    // Changes whenever an entry is added or removed (or the table is
+    // replaced): an entry found at one generation is still what a look-up
+    // would find while the generation is the same. Generations are unique
+    // across all tables.
+    std::uint64_t generation() const { return generation_; }
+
     xxCmdData* find(TextView key) const {
         const Entry* found = lookup(key);
         return found ? found->get() : nullptr;
@@ -77,6 +106,7 @@ class KeyedTable {
     // Returns false (and changes nothing) when the key is already present.
     bool add(TextView key, Entry entry) {
         if (lookup(key)) return false;
+        changed();
         order_.push_back({Text(key), std::move(entry)});
         if (!index_.empty()) {
             index_.emplace(order_.back().first, order_.back().second);
@@ -87,6 +117,7 @@ class KeyedTable {
     }
     bool remove(TextView key) {
         if (!lookup(key)) return false;
+        changed();
         index_.erase(Text(key));
         for (auto o = order_.begin(); o != order_.end(); ++o) {
             if (text::equalsFolded(o->first, key)) {
@@ -99,6 +130,7 @@ class KeyedTable {
     // Empties the table but keeps its storage, for tables made and dropped
     // over and over (a procedure's locals).
     void clear() {
+        changed();
         order_.clear();
         index_.clear();
     }
@@ -106,6 +138,7 @@ class KeyedTable {
     // (which may keep it for reuse).
     template <class F>
     void clearInto(F&& take) {
+        changed();
         index_.clear();
         for (auto& [key, entry] : order_) take(std::move(entry));
         order_.clear();
@@ -121,6 +154,12 @@ class KeyedTable {
     // the hash index is built only when a table grows past this.
     static constexpr std::size_t kLinearLimit = 8;
 
+    static std::uint64_t nextGeneration() {
+        static std::atomic<std::uint64_t> counter{0};
+        return counter.fetch_add(1, std::memory_order_relaxed) + 1;
+    }
+    void changed() { generation_ = nextGeneration(); }
+
     const Entry* lookup(TextView key) const {
         if (index_.empty()) {
             for (const auto& [k, e] : order_) {
@@ -134,6 +173,7 @@ class KeyedTable {
 
     std::unordered_map<Text, Entry, FoldedHash, FoldedEqual> index_;
     std::vector<std::pair<Text, Entry>> order_;
+    std::uint64_t generation_ = nextGeneration();
 };
 
 }  // namespace qel

@@ -22,6 +22,7 @@ namespace qel {
 
 namespace eval {
 struct ArgPlan;
+struct CallSite;
 struct CompiledArithmetic;
 }  // namespace eval
 struct PositionalArguments;
@@ -301,7 +302,10 @@ class Engine {
 
     // ---- procedures (procedures.cpp) ---------------------------------------
     void RegisterProcedures(std::vector<StatementRecord>& statements, int programNumber);
-    bool CallProcedure(TextView name, TextView arguments, bool asCommand, StatementRecord* record);
+    // `site`, for a call written in an expression, remembers the procedure and
+    // the argument text taken apart for the next run of the same call.
+    bool CallProcedure(TextView name, TextView arguments, bool asCommand, StatementRecord* record,
+                       eval::CallSite* site = nullptr);
     void RunProcedureBody(xxCmdData& entry);
     bool RunProcedureByName(TextView name);
     bool RunProcedureEntry(xxCmdData* entry);
@@ -410,6 +414,7 @@ class Engine {
     // A call's argument text split at its top-level commas, trimmed, each
     // piece with its analysis; kept per distinct text.
     const PositionalArguments& positionalArgumentsOf(TextView argText);
+    const std::shared_ptr<const void>& positionalArgumentsShared(TextView argText);
     void giveBackLocalsTable(std::shared_ptr<KeyedTable> table);
     std::vector<std::shared_ptr<KeyedTable>> localsPool_;
     // A fresh variable entry named `name`, reusing one a finished call left.

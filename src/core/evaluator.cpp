@@ -352,7 +352,8 @@ Result Engine::evalNameAs(const ArgPlan& plan) {
     }
     if (library.readProperty(plan.name, plan.argument, result, *this))
         return textAs<Result>(std::move(result));
-    if (CallProcedure(plan.name, plan.argument, false, nullptr)) return valueAs<Result>(answer);
+    if (CallProcedure(plan.name, plan.argument, false, nullptr, &plan.callSite))
+        return valueAs<Result>(answer);
     if (!plan.name.empty() && !plan.argument.empty()) {
         Report(ErrorId::FunctionOrArrayNotFound, plan.constant);
         if (errors.errorMode == ErrorMode::Report) {

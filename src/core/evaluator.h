@@ -33,6 +33,15 @@ struct EmbeddedPart {
 
 struct CompiledArithmetic;
 
+// What a call of a procedure from an expression remembers of its last run:
+// the procedure (while the procedure table is unchanged) and its argument
+// text taken apart.
+struct CallSite {
+    std::shared_ptr<xxCmdData> procedure;
+    std::uint64_t proceduresGeneration = 0;
+    std::shared_ptr<const void> positional;  // PositionalArguments
+};
+
 struct ArgPlan {
     PlanKind kind = PlanKind::Constant;
     Text constant;                    // Constant; the whole text for Name
@@ -45,6 +54,7 @@ struct ArgPlan {
     bool hasArgumentBracket = false;    // Name: written with a closing bracket
     mutable VariableLookup lookup;      // Name: where the variable was found
     mutable bool notAFunction = false;  // Name: no built-in function or constant
+    mutable CallSite callSite;          // Name: when it calls a procedure
 };
 
 // Arithmetic compiled to postfix with its literal numbers converted.
@@ -90,6 +100,9 @@ using TextMap = std::unordered_map<Text, T, TextHash, TextEqual>;
 struct PositionalArguments {
     std::vector<Text> texts;
     std::vector<std::shared_ptr<eval::ArgPlan>> plans;
+    // Where each piece was last found as a variable (a piece naming a
+    // variable passes that variable).
+    mutable std::vector<VariableLookup> lookups;
 };
 
 struct Engine::Caches {

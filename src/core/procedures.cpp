@@ -108,8 +108,17 @@ void Engine::RegisterProcedures(std::vector<StatementRecord>& statements, int pr
 }
 
 bool Engine::CallProcedure(TextView name, TextView arguments, bool asCommand,
-                           StatementRecord* record) {
-    std::shared_ptr<xxCmdData> entry = procedures.findShared(name);
+                           StatementRecord* record, eval::CallSite* site) {
+    std::shared_ptr<xxCmdData> entry;
+    if (site && site->procedure && site->proceduresGeneration == procedures.generation()) {
+        entry = site->procedure;
+    } else {
+        entry = procedures.findShared(name);
+        if (site) {
+            site->procedure = entry;
+            site->proceduresGeneration = procedures.generation();
+        }
+    }
     if (!entry) return false;
     if (unwinding()) throw Abandoned{};
     // Checked before the arguments are bound, so that a runaway is reported
@@ -155,7 +164,12 @@ bool Engine::CallProcedure(TextView name, TextView arguments, bool asCommand,
     const PositionalArguments* given = nullptr;
     if (positional) {
         TextView argText = asCommand ? (record ? TextView(record->woArg) : TextView()) : arguments;
-        given = &positionalArgumentsOf(argText);
+        if (site) {
+            if (!site->positional) site->positional = positionalArgumentsShared(argText);
+            given = static_cast<const PositionalArguments*>(site->positional.get());
+        } else {
+            given = &positionalArgumentsOf(argText);
+        }
     } else {
         std::vector<Text> particles;
         for (const auto& p : params) particles.push_back(p.particle);
@@ -183,10 +197,13 @@ bool Engine::CallProcedure(TextView name, TextView arguments, bool asCommand,
     for (std::size_t i = 0; i < params.size(); ++i) {
         TextView arg = argumentAt(i);
         std::shared_ptr<xxCmdData> value = takeVariableEntry(params[i].name);
-        bool notFound = true;
-        Text variableValue = arg.empty() ? Text() : GetVariable(arg, notFound);
-        if (!notFound) {
-            value->Value = std::move(variableValue);
+        const xxCmdData* variable = nullptr;
+        if (!arg.empty()) {
+            variable = given && i < given->lookups.size() ? FindVariable(arg, given->lookups[i])
+                                                          : FindVariable(arg);
+        }
+        if (variable) {
+            value->Value = variable->Value;
             if (byReference) writeBack[i] = Text(arg);
         } else if (!arg.empty()) {
             const eval::ArgPlan* plan = given ? given->plans[i].get() : nullptr;
@@ -226,6 +243,10 @@ bool Engine::CallProcedure(TextView name, TextView arguments, bool asCommand,
 }
 
 const PositionalArguments& Engine::positionalArgumentsOf(TextView argText) {
+    return *static_cast<const PositionalArguments*>(positionalArgumentsShared(argText).get());
+}
+
+const std::shared_ptr<const void>& Engine::positionalArgumentsShared(TextView argText) {
     auto& cache = caches().positionalArguments;
     auto it = cache.find(argText);
     if (it == cache.end()) {
@@ -236,9 +257,10 @@ const PositionalArguments& Engine::positionalArgumentsOf(TextView argText) {
             made->plans.push_back(made->texts.back().empty() ? nullptr
                                                              : tryPlanFor(made->texts.back()));
         }
+        made->lookups.resize(made->texts.size());
         it = cache.emplace(Text(argText), std::move(made)).first;
     }
-    return *static_cast<const PositionalArguments*>(it->second.get());
+    return it->second;
 }
 
 std::shared_ptr<xxCmdData> Engine::takeVariableEntry(TextView name) {
