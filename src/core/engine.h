@@ -268,6 +268,10 @@ class Engine {
     // (an arithmetic result, or a variable holding one).
     void EvalPlannedInto(const eval::ArgPlan& plan, TextView text, ValueText& out);
     std::shared_ptr<eval::ArgPlan> PlanOf(TextView text);
+    // The analysis of a text kept per text, or null when the text cannot be
+    // analysed (too deep): the caller then evaluates the text itself, which
+    // reports why.
+    std::shared_ptr<eval::ArgPlan> tryPlanFor(TextView text);
     double EvalArithmetic(TextView text);
     double EvalNumber(TextView text);
     // `prepared`, when given, keeps the analysis of a condition that a
@@ -404,7 +408,6 @@ class Engine {
     // analysed (too deep); tryPlanFor gives null then, for callers that
     // evaluate the text itself instead, which reports it.
     std::shared_ptr<eval::ArgPlan> planFor(TextView text);
-    std::shared_ptr<eval::ArgPlan> tryPlanFor(TextView text);
     bool patternMatches(TextView pattern, TextView subject);
     // The second half of a comparison: both sides evaluated, the code final.
     bool judgeComparison(TextView left, Text right, Text low, Text high, int code, bool quoted);

@@ -107,6 +107,7 @@ struct PositionalArguments {
 
 struct Engine::Caches {
     TextMap<std::shared_ptr<eval::ArgPlan>> plans;
+    TextMap<std::shared_ptr<const void>> indexPlans;  // element indexes taken apart
     // Arithmetic texts compare without regard to the case of Latin letters.
     std::unordered_map<Text, std::shared_ptr<eval::CompiledArithmetic>, FoldedHash, FoldedEqual>
         arithmetic;

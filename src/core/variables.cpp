@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/engine.h"
+#include "core/evaluator.h"
 #include "core/values.h"
 #include "text/brackets.h"
 #include "text/number.h"
@@ -26,23 +27,99 @@ struct Index {
     bool two = false;
 };
 
-long long toElement(TextView value) {
-    double v = std::nearbyint(number::toNumber(value));
+long long toElement(double number) {
+    double v = std::nearbyint(number);
     if (v > double(kMaxElement) + 1) return kMaxElement + 1;
     if (v < -1) return -1;
     return static_cast<long long>(v);
 }
 
-// Cell c (c >= 1) of a list whose separators are already ",".
+bool isListSeparator(char16_t c) {
+    return c == u',' || c == u'、' || c == u'，';
+}
+
+// Cell c (c >= 1) of a list; "、" and "，" separate cells as "," does.
 TextView cellOf(TextView list, long long c) {
     std::size_t start = 0;
-    for (long long i = 1; i < c; ++i) {
-        std::size_t p = list.find(u',', start);
-        if (p == npos) return {};
-        start = p + 1;
+    long long cell = 1;
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        if (!isListSeparator(list[i])) continue;
+        if (cell == c) return list.substr(start, i - start);
+        ++cell;
+        start = i + 1;
     }
-    std::size_t end = list.find(u',', start);
-    return list.substr(start, end == npos ? npos : end - start);
+    return cell == c ? list.substr(start) : TextView();
+}
+
+// An index text taken apart once (outer （…） removed, split at the first
+// separator outside brackets), with each part's analysis.
+struct IndexPlan {
+    Text firstText, secondText;
+    std::shared_ptr<eval::ArgPlan> first, second;  // null: evaluate the text
+    bool two = false;
+};
+
+std::shared_ptr<const IndexPlan> makeIndexPlan(Engine& engine, TextView indexText) {
+    auto made = std::make_shared<IndexPlan>();
+    TextView t = text::trimBlanks(indexText);
+    if (t.size() >= 2 && t.front() == u'（' && t.back() == u'）') t = t.substr(1, t.size() - 2);
+    std::size_t split = npos;
+    for (TextView separator : {TextView(u","), TextView(u"、"), TextView(u"，")}) {
+        split = text::findOutside(t, separator, text::BracketPairs{u"「（(［", u"」）)］"});
+        if (split != npos) break;
+    }
+    made->firstText = Text(split == npos ? t : t.substr(0, split));
+    made->first = engine.tryPlanFor(made->firstText);
+    if (split != npos) {
+        made->two = true;
+        made->secondText = Text(t.substr(split + 1));
+        made->second = engine.tryPlanFor(made->secondText);
+    }
+    return made;
+}
+
+const IndexPlan& indexPlanOf(Engine& engine, TextView indexText,
+                             std::shared_ptr<const void>& keep) {
+    auto& cache = engine.caches().indexPlans;
+    auto it = cache.find(indexText);
+    if (it == cache.end()) {
+        if (cache.size() >= 100000) cache.clear();
+        it = cache.emplace(Text(indexText), makeIndexPlan(engine, indexText)).first;
+    }
+    keep = it->second;  // evaluating a part may run code that empties the cache
+    return *static_cast<const IndexPlan*>(keep.get());
+}
+
+// The value of one part of an index: its number when its text reads as one,
+// else its text. A variable or a literal that holds a number gives it
+// without being written out and read back.
+struct IndexPart {
+    bool isNumber = false;
+    double number = 0;
+    Text text;
+};
+
+IndexPart evaluateIndexPart(Engine& engine, const eval::ArgPlan* plan, TextView text) {
+    IndexPart part;
+    const ValueText* held = nullptr;
+    if (plan && plan->kind == eval::PlanKind::Name && !plan->hasArgumentBracket &&
+        plan->argument.empty() && !plan->name.empty()) {
+        if (const xxCmdData* variable = engine.FindVariable(plan->name, plan->lookup))
+            held = &variable->Value;
+    }
+    if (held) {
+        part.isNumber = held->readsAsNumber(part.number);
+        if (!part.isNumber) part.text = held->text();
+        return part;
+    }
+    part.text = plan && plan->kind == eval::PlanKind::Constant ? plan->constant
+                : plan                                         ? engine.EvalPlanned(*plan, text)
+                                                               : engine.EvalText(text);
+    if (auto number = number::parse(part.text)) {
+        part.isNumber = true;
+        part.number = *number;
+    }
+    return part;
 }
 
 }  // namespace
@@ -60,26 +137,22 @@ xxCmdData* Engine::FindVariable(TextView name) {
     return globals.find(name);
 }
 
-// An index text: outer （…） removed, split at the first separator outside
-// brackets, each part evaluated.
+// An index: its first part a number (an element) or not (a dictionary key),
+// its second part, when there is one, read leniently as a number.
 static bool evaluateIndex(Engine& engine, TextView indexText, Index& index) {
-    TextView t = text::trimBlanks(indexText);
-    if (t.size() >= 2 && t.front() == u'（' && t.back() == u'）') t = t.substr(1, t.size() - 2);
-    std::size_t split = npos;
-    for (TextView separator : {TextView(u","), TextView(u"、"), TextView(u"，")}) {
-        split = text::findOutside(t, separator, text::BracketPairs{u"「（(［", u"」）)］"});
-        if (split != npos) break;
-    }
-    Text first = engine.EvalText(split == npos ? t : t.substr(0, split));
-    if (!number::readsAsNumber(first)) {
+    std::shared_ptr<const void> keep;
+    const IndexPlan& plan = indexPlanOf(engine, indexText, keep);
+    IndexPart first = evaluateIndexPart(engine, plan.first.get(), plan.firstText);
+    if (!first.isNumber) {
         index.dictionary = true;
-        index.key = std::move(first);
+        index.key = std::move(first.text);
         return true;
     }
-    index.first = toElement(first);
-    if (split != npos) {
+    index.first = toElement(first.number);
+    if (plan.two) {
         index.two = true;
-        index.second = toElement(engine.EvalText(t.substr(split + 1)));
+        IndexPart second = evaluateIndexPart(engine, plan.second.get(), plan.secondText);
+        index.second = toElement(second.isNumber ? second.number : number::toNumber(second.text));
     }
     if (index.first > kMaxElement || index.second > kMaxElement) {
         engine.Report(ErrorId::IndexOutOfRange, indexText);
@@ -115,9 +188,8 @@ Text Engine::GetVariable(TextView name, bool& notFound, TextView indexText) {
         Report(ErrorId::NegativeArrayIndex);
         return {};
     }
-    Text list = values::unifySeparators(working);
-    if (column == 0) return list;
-    return values::unescapeCell(cellOf(list, column));
+    if (column == 0) return values::unifySeparators(working);
+    return values::unescapeCell(cellOf(working, column));
 }
 
 xxCmdData* Engine::FindVariable(TextView name, VariableLookup& lookup) {
