@@ -293,7 +293,11 @@ class Engine {
     // Called wherever program records are replaced or dropped: their locals
     // may be gone, so remembered look-ups must not be trusted.
     void programsChanged() { ++outerCreations; }
-    void SetVariable(TextView target, TextView value);
+    // `lookup`, when given, remembers where the variable was found for the
+    // next run of the same statement.
+    void SetVariable(TextView target, TextView value, VariableLookup* lookup = nullptr);
+    // The element `indexText` (the text inside the brackets) of a variable.
+    Text ElementOf(const xxCmdData* entry, TextView indexText);
     // Stores a whole value under a plain name (no element), taking the text.
     void AssignVariable(TextView name, Text value);
     // The variable a write goes to: found by the scope search, else a new global.

@@ -335,8 +335,7 @@ Result Engine::evalNameAs(const ArgPlan& plan) {
     if (plan.name.empty()) return textAs<Result>({});
     if (const xxCmdData* variable = FindVariable(plan.name, plan.lookup)) {
         if (plan.argument.empty()) return valueAs<Result>(variable->Value);
-        bool notFound = false;
-        return textAs<Result>(GetVariable(plan.name, notFound, plan.argument));
+        return textAs<Result>(ElementOf(variable, plan.argument));
     }
     if (!plan.hasArgumentBracket && contextConstants) {
         if (const xxCmdData* constant = contextConstants->find(plan.name))
@@ -439,7 +438,7 @@ void Engine::assign(StatementRecord& record, TextView target, TextView valueText
         // The record keeps its plan for as long as the statement exists.
         const ArgPlan* plan = cache.plan.get();
         if (!cache.plain) {
-            SetVariable(target, runPlan(*plan));
+            SetVariable(target, runPlan(*plan), &cache.lookup);
             return 0;
         }
         if (tryAppendInPlace(target, *plan)) return 0;

@@ -170,6 +170,10 @@ Text Engine::GetVariable(TextView name, bool& notFound, TextView indexText) {
         return {};
     }
     if (indexText.empty()) return entry->Value;
+    return ElementOf(entry, indexText);
+}
+
+Text Engine::ElementOf(const xxCmdData* entry, TextView indexText) {
     Index index;
     if (!evaluateIndex(*this, indexText, index)) return {};
     if (index.dictionary) return entry->Value.dictGet(index.key);
@@ -245,7 +249,7 @@ void Engine::AssignVariable(TextView name, Text value) {
 
 // Element writes edit the variable's value in place: filling a table cell by
 // cell must not copy the whole table for every cell.
-void Engine::SetVariable(TextView target, TextView value) {
+void Engine::SetVariable(TextView target, TextView value, VariableLookup* lookup) {
     std::size_t open = target.find(u'（');
     if (open == npos) open = target.find(u'(');
     if (open == npos) {
@@ -262,8 +266,11 @@ void Engine::SetVariable(TextView target, TextView value) {
     TextView indexText = target.substr(open + 1, close - open - 1);
     Index index;
     if (!evaluateIndex(*this, indexText, index)) return;
+    auto variable = [&]() -> xxCmdData& {
+        return lookup ? variableForWriting(name, *lookup) : variableForWriting(name);
+    };
     if (index.dictionary) {
-        variableForWriting(name).Value.dictSet(index.key, value);
+        variable().Value.dictSet(index.key, value);
         return;
     }
     long long column = index.two ? index.second : index.first;
@@ -276,7 +283,7 @@ void Engine::SetVariable(TextView target, TextView value) {
         Report(ErrorId::NoSuchRow, u"0");
         return;
     }
-    ValueText& stored = variableForWriting(name).Value;
+    ValueText& stored = variable().Value;
     if (index.two) {
         if (column == 0) {
             stored.writeRow(index.first, value);
