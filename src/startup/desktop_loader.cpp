@@ -21,12 +21,12 @@ std::string executableFolder() {
 
 }  // namespace
 
-std::unique_ptr<UiHost> loadDesktopHost(const std::string& moduleName, std::string& why) {
+DesktopSet loadDesktop(const std::string& moduleName, std::string& why) {
     // Without any display there is nothing the module could show: loading
     // it (and Qt with it) would only slow the start.
     if (!setInEnvironment("DISPLAY") && !setInEnvironment("WAYLAND_DISPLAY") &&
         !setInEnvironment("QT_QPA_PLATFORM")) {
-        return nullptr;
+        return {};
     }
     std::string path = executableFolder() + "/" + moduleName;
     // The module stays loaded for the rest of the process: the host it makes
@@ -35,17 +35,20 @@ std::unique_ptr<UiHost> loadDesktopHost(const std::string& moduleName, std::stri
     if (!module) {
         const char* error = dlerror();
         why = "the desktop module cannot be loaded (" + std::string(error ? error : path) + ")";
-        return nullptr;
+        return {};
     }
     using Make = void (*)(std::unique_ptr<UiHost>&, std::string&);
     auto make = reinterpret_cast<Make>(dlsym(module, "qel_make_desktop_host"));
     if (!make) {
         why = "the desktop module " + path + " has no entry point";
-        return nullptr;
+        return {};
     }
-    std::unique_ptr<UiHost> host;
-    make(host, why);
-    return host;
+    DesktopSet desktop;
+    make(desktop.ui, why);
+    using MakeWidgets = void (*)(UiHost&, std::unique_ptr<WidgetPort>&);
+    auto makeWidgets = reinterpret_cast<MakeWidgets>(dlsym(module, "qel_make_desktop_widgets"));
+    if (desktop.ui && makeWidgets) makeWidgets(*desktop.ui, desktop.widgets);
+    return desktop;
 }
 
 }  // namespace qel

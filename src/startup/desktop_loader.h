@@ -8,9 +8,19 @@
 
 namespace qel {
 
-// The desktop host from the module `moduleName` in the executable's folder;
-// nothing when no display is configured (the module is then not loaded), or
-// when it cannot be loaded or started (`why` says so).
-std::unique_ptr<UiHost> loadDesktopHost(const std::string& moduleName, std::string& why);
+// What the desktop module gives: its UI host, and the widget set for script
+// windows and controls (none from a module that has no widgets).
+struct DesktopSet {
+    DesktopSet() = default;
+    // A host alone (hosts made by tests): its windows are virtual.
+    DesktopSet(std::unique_ptr<UiHost> host) : ui(std::move(host)) {}  // NOLINT: implicit
+    std::unique_ptr<UiHost> ui;
+    std::unique_ptr<WidgetPort> widgets;
+};
+
+// The desktop host and widgets from the module `moduleName` in the
+// executable's folder; nothing when no display is configured (the module is
+// then not loaded), or when it cannot be loaded or started (`why` says so).
+DesktopSet loadDesktop(const std::string& moduleName, std::string& why);
 
 }  // namespace qel

@@ -116,6 +116,9 @@ std::string helpText() {
            "  --no-system          never start programs, open documents, end the session or\n"
            "                       change file associations; such requests are only written\n"
            "                       to the transcript (SYSTEM lines)\n"
+           "  --screenshot DIR     save a picture of each visible script window as\n"
+           "                       DIR/<window name>.png when the script first waits (待機)\n"
+           "                       or ends (with a display, or QT_QPA_PLATFORM=offscreen)\n"
            "  --protect LIST       forbid scripts what LIST names and exit: any of\n"
            "                       registry,files,system,native,ask (or all, or none)\n"
            "  --show-protection    show what scripts are forbidden and exit\n"
@@ -165,6 +168,10 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
             cl.console.virtualClock = true;
         } else if (a == "--no-system") {
             cl.console.recordSystem = true;
+        } else if (a == "--screenshot") {
+            needValue(cl.screenshotFolder);
+            if (cl.error.empty() && cl.screenshotFolder.empty())
+                cl.error = "option --screenshot needs a folder";
         } else if (a == "--protect") {
             cl.setProtection = true;
             needValue(cl.protectionWords);
@@ -242,9 +249,12 @@ int runMain(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     }
 
     Platform platform;
+    std::unique_ptr<WidgetPort> desktopWidgets;
     if (desktop && !wantsConsole(cl)) {
         std::string why;
-        platform.ui = desktop(why);
+        DesktopSet set = desktop(why);
+        platform.ui = std::move(set.ui);
+        if (platform.ui) desktopWidgets = std::move(set.widgets);
         // A display that was configured but cannot be used is worth a word;
         // the script still runs, on the console.
         if (!platform.ui && !why.empty()) err << "qelscript: " << why << "; using the console\n";
@@ -268,11 +278,14 @@ int runMain(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     } else {
         platform.system = std::make_unique<LinuxSystem>();
     }
-    // Script windows and controls. The console holds them as virtual widgets;
-    // the desktop uses the same virtual widgets until its own (Qt) widgets
-    // arrive, so a script with windows runs, reads back its values and never
-    // fails there for want of a widget set, though nothing is drawn yet.
-    platform.widgets = std::make_unique<VirtualWidgets>();
+    // Script windows and controls: real widgets from the desktop module, or
+    // virtual ones that hold every value (the console, and a desktop module
+    // without widgets), so a script with windows runs either way.
+    platform.widgets =
+        desktopWidgets ? std::move(desktopWidgets) : std::make_unique<VirtualWidgets>();
+    if (!cl.screenshotFolder.empty() && !platform.widgets->setScreenshotFolder(cl.screenshotFolder))
+        err << "qelscript: --screenshot needs a display (or QT_QPA_PLATFORM=offscreen); "
+               "no pictures are taken\n";
     platform.files = std::make_unique<PosixFileSystem>();
     platform.settings = std::make_unique<FileSettingsStore>(FileSettingsStore::defaultFolder());
     platform.channel = std::make_unique<RuntimeDirChannel>(RuntimeDirChannel::defaultFolder());
@@ -342,6 +355,8 @@ int runMain(const std::vector<std::string>& args, std::ostream& out, std::ostrea
             },
             err))
         return finish(2);
+    // Windows still shown at the end are pictured now, if nothing waited.
+    if (engine.platform.widgets) engine.platform.widgets->scriptAtRest();
     return finish(engine.engineStatus == EngineStatus::Stopping ? 1 : 0);
 }
 

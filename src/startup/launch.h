@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/headless/console_host.h"
+#include "startup/desktop_loader.h"
 
 namespace qel {
 
@@ -16,11 +17,12 @@ struct CommandLine {
     bool forceConsole = false;
     bool showHelp = false;
     bool showVersion = false;
-    bool runByName = false;       // "/run FILE"
-    bool showProtection = false;  // --show-protection
-    bool setProtection = false;   // --protect LIST
-    std::string protectionWords;  // the LIST of --protect
-    std::string scriptPath;       // empty: ask for one
+    bool runByName = false;        // "/run FILE"
+    bool showProtection = false;   // --show-protection
+    bool setProtection = false;    // --protect LIST
+    std::string protectionWords;   // the LIST of --protect
+    std::string screenshotFolder;  // --screenshot DIR
+    std::string scriptPath;        // empty: ask for one
     std::vector<std::string> scriptArguments;
     std::string error;  // a usage error
 };
@@ -35,10 +37,10 @@ enum class LaunchMode { Runtime, RunByName, StandAlone };
 // any other name it is a stand-alone application carrying its own script.
 LaunchMode chooseLaunchMode(const std::string& executablePath, const CommandLine& commandLine);
 
-// Makes the windowed UI host of a desktop build. It gives nothing when no
-// display can be used: with `why` empty when none is configured, else the
-// reason the configured one failed.
-using DesktopHostFactory = std::function<std::unique_ptr<UiHost>(std::string& why)>;
+// Makes the windowed UI host (and the widget set) of a desktop build. It
+// gives nothing when no display can be used: with `why` empty when none is
+// configured, else the reason the configured one failed.
+using DesktopHostFactory = std::function<DesktopSet(std::string& why)>;
 
 // Whether the options ask for the console host: --console, or any option
 // that only the console host has (transcript, answers, virtual clock,

@@ -42,7 +42,7 @@ int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     qel::DesktopHostFactory desktop;
 #ifdef QEL_DESKTOP_MODULE
-    desktop = [](std::string& why) { return qel::loadDesktopHost(QEL_DESKTOP_MODULE, why); };
+    desktop = [](std::string& why) { return qel::loadDesktop(QEL_DESKTOP_MODULE, why); };
 #endif
     return qel::runOnScriptStack([&] {
         return qel::runMain(args, std::cout, std::cerr, std::cin,

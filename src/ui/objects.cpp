@@ -106,6 +106,7 @@ void ObjectModel::ensureMainWindow(Engine& engine) {
     if (mainWindow || !available(engine)) return;
     mainWindow = makeWindow(engine, WindowStyle::Normal);
     mainWindow->isMain = true;
+    widgets(engine).nameWidget(mainWindow->widget, NameOfObject(*mainWindow));
 }
 
 void ObjectModel::reset(Engine& engine) {
@@ -253,6 +254,8 @@ std::shared_ptr<ScriptObject> ObjectModel::CreateObject(Engine& engine, TextView
     LastObject = object;
     RegisterObject(*w, object, result);
     WidgetPort& port = widgets(engine);
+    // Screen readers and UI-test tools find the control by its script name.
+    port.nameWidget(object->widget, NameOfObject(*object));
     if (makeVisible) {
         port.set(object->widget, WidgetValue::Visible, 1.0);
         if (object->kind->windowBackColour && !engine.hostedWindowMode) {
@@ -314,6 +317,7 @@ std::shared_ptr<QelWindow> ObjectModel::CreateWindow(Engine& engine, TextView na
     w->WindowName = alias.empty() ? Text(kind->word) + text::toFullWidth(numberText) : Text(alias);
     w->WindowType = Text(kind->word);
     RegisterWindow(w, w->WindowName);
+    widgets(engine).nameWidget(w->widget, w->WindowName);
     if (show) {
         WidgetPort& port = widgets(engine);
         ShowOptions options;
@@ -698,6 +702,7 @@ void ObjectModel::swapWidget(Engine& engine, ScriptObject& object, WidgetKind to
         WidgetValue::Cancel,    WidgetValue::TabIndex,   WidgetValue::Pointer,
     };
     copyValues(port, object.widget, fresh, kKept);
+    port.nameWidget(fresh, NameOfObject(object));
     port.destroy(object.widget);
     object.widget = fresh;
     object.widgetKind = to;

@@ -308,4 +308,8 @@ bool ObjectsCanAct(Engine& engine) {
     return ui::ObjectModel::available(engine) && widgets(engine).anyTimerRunning();
 }
 
+void ObjectsAtRest(Engine& engine) {
+    if (ui::ObjectModel::available(engine)) widgets(engine).scriptAtRest();
+}
+
 }  // namespace qel

@@ -23,5 +23,8 @@ bool ShowObjectNamed(Engine& engine, TextView subject, TextView style, TextView 
 bool EraseObjectNamed(Engine& engine, TextView subject);
 // Whether something shown can still act while the script waits (a timer runs).
 bool ObjectsCanAct(Engine& engine);
+// The script waits for the first time, or ends: pictures asked of the
+// windows (--screenshot) are taken now.
+void ObjectsAtRest(Engine& engine);
 
 }  // namespace qel

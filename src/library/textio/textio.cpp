@@ -120,6 +120,7 @@ void cmdRest(StatementRecord& record, Engine& engine) {
 void cmdIdle(StatementRecord& record, Engine& engine) {
     (void)record;
     UiHost& ui = engine.ui();
+    ObjectsAtRest(engine);
     for (;;) {
         ui.pumpEvents();
         if (engine.loopPassCheck()) return;

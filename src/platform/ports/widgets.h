@@ -231,6 +231,20 @@ class WidgetPort {
 
     // ---- events (connected by the event dispatch) -----------------------------
     virtual void setEventSink(WidgetEventSink* sink) = 0;
+
+    // ---- names and pictures -----------------------------------------------------
+    // The script's name of a window or control: screen readers and UI-test
+    // tools find the widget by it, and a window's picture is saved under it.
+    virtual void nameWidget(WidgetId widget, TextView name) { (void)widget, (void)name; }
+    // Asks for a picture of every visible script window, saved as
+    // FOLDER/<window name>.png when the script first comes to rest (its first
+    // wait, or its end). False when this widget set draws nothing to save.
+    virtual bool setScreenshotFolder(const std::string& folder) {
+        (void)folder;
+        return false;
+    }
+    // The script has come to rest: the pictures asked for are taken, once.
+    virtual void scriptAtRest() {}
 };
 
 }  // namespace qel

@@ -5,8 +5,17 @@
 #include <string>
 
 #include "platform/qt/qt_host.h"
+#include "platform/qt/qt_widgets.h"
 
 extern "C" __attribute__((visibility("default"))) void qel_make_desktop_host(
     std::unique_ptr<qel::UiHost>& host, std::string& why) {
     host = qel::makeDesktopHost(why);
+}
+
+// The script windows and controls of a host the module made: real Qt widgets
+// sharing that host's application.
+extern "C" __attribute__((visibility("default"))) void qel_make_desktop_widgets(
+    qel::UiHost& host, std::unique_ptr<qel::WidgetPort>& widgets) {
+    if (auto* desktop = dynamic_cast<qel::QtHost*>(&host))
+        widgets = qel::makeDesktopWidgets(desktop->sharedApplication());
 }

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFont>
+#include <QFontDatabase>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
@@ -68,12 +70,40 @@ bool displayUsable(std::string& why) {
     return false;
 }
 
+// Scripts are written in Japanese: when the desktop's font cannot show it
+// and no fallback for Japanese is configured, a Japanese font that is
+// installed stands behind it (the user's font still draws the rest).
+void preferJapaneseFont() {
+    QFont font = QApplication::font();
+    const QStringList japanese = QFontDatabase::families(QFontDatabase::Japanese);
+    if (japanese.isEmpty()) return;  // nothing better to offer
+    for (const QString& family : font.families()) {
+        if (japanese.contains(family)) return;  // chosen by the user already
+    }
+    static const char* const kPreferred[] = {"Noto Sans CJK JP", "Noto Sans JP", "IPAGothic",
+                                             "IPAPGothic",       "TakaoGothic",  "VL Gothic"};
+    QString chosen;
+    for (const char* name : kPreferred) {
+        if (japanese.contains(QLatin1String(name))) {
+            chosen = QLatin1String(name);
+            break;
+        }
+    }
+    if (chosen.isEmpty()) chosen = japanese.front();
+    QStringList families = font.families();
+    if (families.isEmpty()) families << font.family();
+    families << chosen;
+    font.setFamilies(families);
+    QApplication::setFont(font);
+}
+
 }  // namespace
 
 std::shared_ptr<QtApplication> QtApplication::open(std::string& why) {
     std::shared_ptr<QtApplication> app(new QtApplication());
     if (auto* existing = qobject_cast<QApplication*>(QCoreApplication::instance())) {
         app->application_ = existing;
+        preferJapaneseFont();
         return app;
     }
     if (!displayUsable(why)) return nullptr;
@@ -82,6 +112,7 @@ std::shared_ptr<QtApplication> QtApplication::open(std::string& why) {
     // Scripts decide when they end (終了, the end of the program), not the
     // last window closing.
     QApplication::setQuitOnLastWindowClosed(false);
+    preferJapaneseFont();
     // Buttons in the user's language where Qt carries its texts.
     auto* translator = new QTranslator(app->application_);
     if (translator->load(QLocale::system(), "qtbase", "_",

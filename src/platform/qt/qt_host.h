@@ -30,6 +30,8 @@ class QtHost : public UiHost {
     void endPrintJob() override;
 
     QtApplication& application() { return *application_; }
+    // For the widget set, which must not outlive the application either.
+    std::shared_ptr<QtApplication> sharedApplication() const { return application_; }
 
   private:
     std::shared_ptr<QtApplication> application_;

@@ -1,0 +1,570 @@
+#include "platform/qt/qt_widgets.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QLineEdit>
+#include <QPalette>
+#include <QPlainTextEdit>
+#include <QPrinterInfo>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTextEdit>
+#include <QTimer>
+#include <QWidget>
+#include <QWindow>
+
+#include <algorithm>
+#include <cmath>
+#include <iostream>
+
+#include "platform/qt/qt_application.h"
+#include "platform/qt/qt_text.h"
+
+namespace qel {
+
+using namespace qtw;
+
+namespace qtw {
+
+Entry::Entry() = default;
+Entry::~Entry() = default;
+
+double Entry::heldNumber(WidgetValue v, double fallback) const {
+    auto it = held.find(v);
+    if (it == held.end()) return fallback;
+    if (const double* d = std::get_if<double>(&it->second)) return *d;
+    return fallback;
+}
+
+Text Entry::heldText(WidgetValue v) const {
+    auto it = held.find(v);
+    if (it == held.end()) return {};
+    if (const Text* t = std::get_if<Text>(&it->second)) return *t;
+    return {};
+}
+
+}  // namespace qtw
+
+namespace {
+
+// Ends a local event loop when the watched window is hidden or goes away:
+// a modal window's show returns then.
+class HideWatcher : public QObject {
+  public:
+    HideWatcher(QWidget* window, QEventLoop& loop) : loop_(loop) {
+        window->installEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Hide || event->type() == QEvent::Destroy) loop_.quit();
+        return false;
+    }
+
+  private:
+    QEventLoop& loop_;
+};
+
+// A control keeps its own colours: a window's colours changing later must
+// not repaint the controls it already holds (nor change what they read).
+void ownColours(QWidget& w) {
+    QPalette palette = w.palette();
+    for (QPalette::ColorRole role : {QPalette::Window, QPalette::WindowText, QPalette::Base,
+                                     QPalette::Text, QPalette::Button, QPalette::ButtonText}) {
+        palette.setColor(role, palette.color(role));
+    }
+    w.setPalette(palette);
+}
+
+std::map<Text, Text> defaultPrinterSettings() {
+    return {{u"用紙方向", u"縦"},  {u"用紙サイズ", u"A4"}, {u"モノクロ", u"0"},
+            {u"現在ページ", u"0"}, {u"両面印刷", u"0"},    {u"部数", u"1"},
+            {u"解像度", u"600"},   {u"倍率", u"100"},      {u"余白", u"0,0,0,0"}};
+}
+
+// A file name from a window's name: path separators and NULs cannot be part
+// of one, so they become "_".
+QString fileNameOf(const Text& name) {
+    QString s = toQString(name);
+    for (QChar& c : s) {
+        if (c == QLatin1Char('/') || c == QChar(0)) c = QLatin1Char('_');
+    }
+    if (s.isEmpty() || s == QLatin1String(".") || s == QLatin1String("..")) s = "window";
+    return s;
+}
+
+}  // namespace
+
+QtWidgets::QtWidgets(std::shared_ptr<QtApplication> application)
+    : application_(std::move(application)) {
+    for (const QPrinterInfo& info : QPrinterInfo::availablePrinters()) {
+        printers_.push_back({fromQString(info.printerName()), fromQString(info.location())});
+        printerSettings_.push_back(defaultPrinterSettings());
+    }
+    // Without a printer set up, printing still goes somewhere: a PDF file
+    // (QEL_PRINT_PDF), so scripts find one printer as they do on the console.
+    if (printers_.empty()) {
+        printers_.push_back({u"PDF", u"file:"});
+        printerSettings_.push_back(defaultPrinterSettings());
+    }
+}
+
+QtWidgets::~QtWidgets() {
+    // Windows first: deleting one deletes its controls with it.
+    for (auto& [id, e] : entries_) {
+        if (e->isWindow() && e->widget) delete e->widget.data();
+    }
+}
+
+Entry* QtWidgets::find(WidgetId id) {
+    auto it = entries_.find(id);
+    return it == entries_.end() ? nullptr : it->second.get();
+}
+
+const Entry* QtWidgets::find(WidgetId id) const {
+    auto it = entries_.find(id);
+    return it == entries_.end() ? nullptr : it->second.get();
+}
+
+QWidget* QtWidgets::widgetOf(WidgetId id) const {
+    const Entry* e = find(id);
+    return e ? e->widget.data() : nullptr;
+}
+
+WidgetId QtWidgets::idOf(const QWidget* widget) const {
+    for (; widget; widget = widget->parentWidget()) {
+        for (const auto& [id, e] : entries_) {
+            if (e->widget == widget) return id;
+        }
+    }
+    return kNoWidget;
+}
+
+const std::vector<WidgetId>& QtWidgets::siblingsOf(const Entry& e) const {
+    if (const Entry* parent = find(e.parent)) return parent->children;
+    return topLevel_;
+}
+
+std::vector<WidgetId>& QtWidgets::siblingsOf(const Entry& e) {
+    if (Entry* parent = find(e.parent)) return parent->children;
+    return topLevel_;
+}
+
+// ---- making and unmaking ----------------------------------------------------------
+
+WidgetId QtWidgets::createWindow(WindowStyle style) {
+    auto e = std::make_unique<Entry>();
+    e->id = next_++;
+    e->kind = kWindow;
+    auto* window = new QWidget(nullptr, Qt::Window);
+    window->setAttribute(Qt::WA_QuitOnClose, false);
+    window->setAutoFillBackground(true);
+    e->widget = window;
+    e->held = {{WidgetValue::Style, double(int(style))}, {WidgetValue::Movable, 1.0},
+               {WidgetValue::ShowInTaskbar, 1.0},        {WidgetValue::MinimiseBox, 1.0},
+               {WidgetValue::MaximiseBox, 1.0},          {WidgetValue::SystemMenu, 1.0}};
+    applyWindowFlags(*e);
+    WidgetId id = e->id;
+    entries_.emplace(id, std::move(e));
+    topLevel_.push_back(id);
+    // The outer size as on the console; the inside follows from the frame.
+    set(id, WidgetValue::Width, 400.0);
+    set(id, WidgetValue::Height, 300.0);
+    return id;
+}
+
+WidgetId QtWidgets::createControl(WidgetKind kind, WidgetId parent) {
+    Entry* container = find(parent);
+    if (!container || !container->widget) return kNoWidget;
+    auto e = std::make_unique<Entry>();
+    e->id = next_++;
+    e->kind = int(kind);
+    e->parent = parent;
+    if (kind == WidgetKind::Timer) {
+        makeTimer(*e);
+        QSize size = defaultSizeOf(int(kind));
+        e->held = {{WidgetValue::Left, 0.0},
+                   {WidgetValue::Top, 0.0},
+                   {WidgetValue::Width, double(size.width())},
+                   {WidgetValue::Height, double(size.height())},
+                   {WidgetValue::Visible, 0.0},
+                   {WidgetValue::ForeColour, 0.0},
+                   {WidgetValue::BackColour, double(0xF0F0F0)},
+                   {WidgetValue::FontName, Text()},
+                   {WidgetValue::FontSize, 9.0},
+                   {WidgetValue::ToolTip, Text()}};
+    } else {
+        QWidget* w = makeControlWidget(kind, container->widget);
+        w->hide();
+        w->resize(defaultSizeOf(int(kind)));
+        e->widget = w;
+        ownColours(*w);
+    }
+    e->held.emplace(WidgetValue::TabStop, 1.0);
+    e->held.emplace(WidgetValue::TabIndex, 0.0);
+    e->held.emplace(WidgetValue::Pointer, 0.0);
+    WidgetId id = e->id;
+    entries_.emplace(id, std::move(e));
+    container->children.push_back(id);
+    if (auto* bar = qobject_cast<QScrollBar*>(widgetOf(id))) bar->setPageStep(1);
+    if (kind == WidgetKind::DriveList) {
+        // The root stands for the drives until the mount points are listed.
+        addItem(id, u"/");
+        set(id, WidgetValue::ListIndex, 0.0);
+    }
+    if (kind == WidgetKind::FolderList) set(id, WidgetValue::Folder, Text(u"/"));
+    return id;
+}
+
+void QtWidgets::destroy(WidgetId id) {
+    Entry* e = find(id);
+    if (!e) return;
+    const std::vector<WidgetId> children = e->children;
+    for (WidgetId child : children) destroy(child);
+    auto& siblings = siblingsOf(*e);
+    siblings.erase(std::remove(siblings.begin(), siblings.end(), id), siblings.end());
+    if (e->widget) {
+        e->widget->hide();
+        // Nobody must find it by name meanwhile: a new widget may take it.
+        e->widget->setAccessibleName(QString());
+        e->widget->setObjectName(QString());
+        // Later: a procedure of the widget's own may be running.
+        e->widget->deleteLater();
+    }
+    if (lastFocused_ == id) lastFocused_ = kNoWidget;
+    if (lastActive_ == id) lastActive_ = kNoWidget;
+    entries_.erase(id);
+}
+
+bool QtWidgets::exists(WidgetId id) const {
+    return find(id) != nullptr;
+}
+
+bool QtWidgets::setParent(WidgetId id, WidgetId parent) {
+    Entry* e = find(id);
+    Entry* p = find(parent);
+    if (!e || !p || e->isWindow() || id == parent || !p->widget) return false;
+    for (WidgetId up = parent; up != kNoWidget; up = find(up) ? find(up)->parent : kNoWidget) {
+        if (up == id) return false;
+    }
+    auto& before = siblingsOf(*e);
+    before.erase(std::remove(before.begin(), before.end(), id), before.end());
+    e->parent = parent;
+    p->children.push_back(id);
+    if (e->widget) {
+        const bool shown = !e->widget->isHidden();
+        const QPoint place = e->widget->pos();
+        e->widget->setParent(p->widget);
+        e->widget->move(place);
+        // A widget given a new parent is hidden until shown again.
+        e->widget->setVisible(shown);
+        e->widget->raise();
+    }
+    return true;
+}
+
+WidgetId QtWidgets::parentOf(WidgetId id) const {
+    const Entry* e = find(id);
+    return e ? e->parent : kNoWidget;
+}
+
+// ---- values -----------------------------------------------------------------------
+
+std::optional<WidgetData> QtWidgets::get(WidgetId id, WidgetValue value) const {
+    auto* self = const_cast<QtWidgets*>(this);
+    Entry* e = self->find(id);
+    if (!e) return std::nullopt;
+    if (value == WidgetValue::ZOrder) {
+        const std::vector<WidgetId>& siblings = siblingsOf(*e);
+        auto it = std::find(siblings.begin(), siblings.end(), id);
+        return double(siblings.end() - it - 1);
+    }
+    Read r;
+    if (e->isWindow()) r = readWindow(*self, *e, value);
+    if (!r.handled && !e->widget) {
+        // A timer: what it has besides its interval is held.
+        r = readRange(*e, value);
+        if (!r.handled) {
+            auto it = e->held.find(value);
+            return it == e->held.end() ? std::nullopt : std::optional<WidgetData>(it->second);
+        }
+        return r.data;
+    }
+    if (!r.handled) r = readText(*e, value);
+    if (!r.handled) r = readList(*e, value);
+    if (!r.handled) r = readRange(*e, value);
+    if (!r.handled) r = readPainted(*e, value);
+    if (!r.handled) r = readCommon(*self, *e, value);
+    if (r.handled) return r.data;
+    auto it = e->held.find(value);
+    return it == e->held.end() ? std::nullopt : std::optional<WidgetData>(it->second);
+}
+
+bool QtWidgets::set(WidgetId id, WidgetValue value, const WidgetData& data) {
+    Entry* e = find(id);
+    if (!e) return false;
+    if (const double* d = std::get_if<double>(&data); d && std::isnan(*d)) return false;
+    if (value == WidgetValue::ZOrder) {
+        std::get<double>(data) == 0 ? raise(id) : lower(id);
+        return true;
+    }
+    Write w = Write::NotMine;
+    if (e->isWindow()) w = writeWindow(*this, *e, value, data);
+    if (w == Write::NotMine && !e->widget) {
+        w = writeRange(*this, *e, value, data);
+        if (w == Write::NotMine) {
+            // A timer holds the rest as given, as numbers are kept elsewhere.
+            if (const double* d = std::get_if<double>(&data)) {
+                e->held[value] = value == WidgetValue::FontSize ? *d : std::round(*d);
+            } else {
+                e->held[value] = data;
+            }
+            return true;
+        }
+        return w == Write::Done;
+    }
+    if (w == Write::NotMine) w = writeText(*e, value, data);
+    if (w == Write::NotMine) w = writeList(*e, value, data);
+    if (w == Write::NotMine) w = writeRange(*this, *e, value, data);
+    if (w == Write::NotMine) w = writePainted(*e, value, data);
+    if (w == Write::NotMine) w = writeCommon(*this, *e, value, data);
+    return w == Write::Done;
+}
+
+// ---- list items -------------------------------------------------------------------
+
+std::vector<Text> QtWidgets::items(WidgetId id) const {
+    const Entry* e = find(id);
+    return e && isList(e->kind) ? listItems(*e) : std::vector<Text>{};
+}
+
+bool QtWidgets::addItem(WidgetId id, TextView item) {
+    Entry* e = find(id);
+    return e && isList(e->kind) && addListItem(*e, item);
+}
+
+bool QtWidgets::removeItem(WidgetId id, int index) {
+    Entry* e = find(id);
+    return e && isList(e->kind) && removeListItem(*e, index);
+}
+
+void QtWidgets::clearItems(WidgetId id) {
+    Entry* e = find(id);
+    if (e && isList(e->kind)) clearListItems(*e);
+}
+
+bool QtWidgets::itemSelected(WidgetId id, int index) const {
+    const Entry* e = find(id);
+    return e && isList(e->kind) && listItemSelected(*e, index);
+}
+
+bool QtWidgets::selectItem(WidgetId id, int index, bool selected) {
+    Entry* e = find(id);
+    return e && isList(e->kind) && selectListItem(*e, index, selected);
+}
+
+// ---- actions ----------------------------------------------------------------------
+
+void QtWidgets::show(WidgetId id, const ShowOptions& options) {
+    Entry* e = find(id);
+    if (!e || !e->widget) return;
+    QWidget* w = e->widget;
+    if (!e->isWindow()) {
+        w->show();
+        raise(id);
+        return;
+    }
+    if (options.onTop) e->held[WidgetValue::StayOnTop] = 1.0;
+    if (options.dialog) {
+        e->held[WidgetValue::MinimiseBox] = 0.0;
+        e->held[WidgetValue::MaximiseBox] = 0.0;
+        e->dialog = true;
+    }
+    if (options.onTop || options.dialog) applyWindowFlags(*e);
+    w->setWindowModality(options.modal ? Qt::ApplicationModal : Qt::NonModal);
+    if (WindowStyle(int(e->heldNumber(WidgetValue::Style))) == WindowStyle::FullScreen) {
+        w->showFullScreen();
+    } else {
+        w->show();
+    }
+    w->raise();
+    w->activateWindow();
+    lastActive_ = id;
+    raise(id);
+    if (options.modal) {
+        QEventLoop loop;
+        HideWatcher watcher(w, loop);
+        QPointer<QWidget> alive = w;
+        if (w->isVisible()) loop.exec();
+        if (alive) alive->setWindowModality(Qt::NonModal);
+    }
+}
+
+void QtWidgets::focus(WidgetId id) {
+    Entry* e = find(id);
+    if (!e) return;
+    lastFocused_ = id;
+    WidgetId top = id;
+    while (find(top) && find(top)->parent != kNoWidget) top = find(top)->parent;
+    lastActive_ = top;
+    if (Entry* window = find(top); window && window->widget) window->widget->activateWindow();
+    if (e->widget) e->widget->setFocus(Qt::OtherFocusReason);
+}
+
+WidgetId QtWidgets::focused() const {
+    if (WidgetId id = idOf(QApplication::focusWidget()); id != kNoWidget) return id;
+    return find(lastFocused_) ? lastFocused_ : kNoWidget;
+}
+
+WidgetId QtWidgets::activeWindow() const {
+    if (WidgetId id = idOf(QApplication::activeWindow()); id != kNoWidget) {
+        // The window itself, not a control of it.
+        while (find(id) && find(id)->parent != kNoWidget) id = find(id)->parent;
+        return id;
+    }
+    return find(lastActive_) ? lastActive_ : kNoWidget;
+}
+
+void QtWidgets::raise(WidgetId id) {
+    Entry* e = find(id);
+    if (!e) return;
+    if (e->widget) e->widget->raise();
+    auto& siblings = siblingsOf(*e);
+    siblings.erase(std::remove(siblings.begin(), siblings.end(), id), siblings.end());
+    siblings.push_back(id);
+}
+
+void QtWidgets::lower(WidgetId id) {
+    Entry* e = find(id);
+    if (!e) return;
+    if (e->widget) e->widget->lower();
+    auto& siblings = siblingsOf(*e);
+    siblings.erase(std::remove(siblings.begin(), siblings.end(), id), siblings.end());
+    siblings.insert(siblings.begin(), id);
+}
+
+void QtWidgets::repaint(WidgetId id) {
+    if (QWidget* w = widgetOf(id)) w->repaint();
+}
+
+void QtWidgets::undo(WidgetId id) {
+    Entry* e = find(id);
+    if (!e || !e->hasUndo || !isTextBox(e->kind)) return;
+    auto current = get(id, WidgetValue::Text);
+    Text before = current ? std::get<Text>(*current) : Text();
+    Text restored = e->undoText;
+    set(id, WidgetValue::Text, restored);
+    e->undoText = before;
+}
+
+void QtWidgets::startMove(WidgetId id) {
+    QWidget* w = widgetOf(id);
+    if (!w || !w->isWindow() || !w->windowHandle()) return;
+    w->windowHandle()->startSystemMove();
+}
+
+// ---- the machine ------------------------------------------------------------------
+
+double QtWidgets::screenDpi() const {
+    QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->logicalDotsPerInch() : 96.0;
+}
+
+std::uint32_t QtWidgets::systemColour(int which) const {
+    const QPalette palette = QApplication::palette();
+    auto rgb = [](const QColor& c) { return std::uint32_t(c.rgb() & 0xFFFFFF); };
+    switch (which) {
+        case 16:
+            return rgb(palette.color(QPalette::Button));
+        case 17:
+            return rgb(palette.color(QPalette::WindowText));
+        case 19:
+            return rgb(palette.color(QPalette::ToolTipBase));
+        case 20:
+            return rgb(palette.color(QPalette::Active, QPalette::Highlight));
+        case 21:
+            return rgb(palette.color(QPalette::Inactive, QPalette::Highlight));
+        case 22:
+            return rgb(palette.color(QPalette::Highlight));
+        default:
+            // The desktop's own colour is the desktop's business, not Qt's.
+            return WidgetPort::systemColour(which);
+    }
+}
+
+bool QtWidgets::anyTimerRunning() const {
+    for (const auto& [id, e] : entries_) {
+        if (timerRunning(*e)) return true;
+    }
+    return false;
+}
+
+// ---- printers ---------------------------------------------------------------------
+
+std::vector<PrinterInfo> QtWidgets::printers() const {
+    return printers_;
+}
+
+std::optional<Text> QtWidgets::printerSetting(int index, TextView name) const {
+    if (index < 0 || index >= int(printerSettings_.size())) return std::nullopt;
+    const auto& settings = printerSettings_[std::size_t(index)];
+    auto it = settings.find(Text(name));
+    if (it == settings.end()) return std::nullopt;
+    return it->second;
+}
+
+bool QtWidgets::setPrinterSetting(int index, TextView name, TextView value) {
+    if (index < 0 || index >= int(printerSettings_.size())) return false;
+    auto& settings = printerSettings_[std::size_t(index)];
+    auto it = settings.find(Text(name));
+    if (it == settings.end() || name == u"現在ページ") return false;
+    it->second = Text(value);
+    return true;
+}
+
+// ---- names and pictures -----------------------------------------------------------
+
+void QtWidgets::nameWidget(WidgetId id, TextView name) {
+    Entry* e = find(id);
+    if (!e) return;
+    e->name = Text(name);
+    if (e->widget) {
+        e->widget->setAccessibleName(toQString(name));
+        e->widget->setObjectName(toQString(name));
+    }
+}
+
+bool QtWidgets::setScreenshotFolder(const std::string& folder) {
+    screenshotFolder_ = folder;
+    screenshotsTaken_ = false;
+    return true;
+}
+
+void QtWidgets::scriptAtRest() {
+    if (screenshotFolder_.empty() || screenshotsTaken_) return;
+    screenshotsTaken_ = true;
+    std::string problems = saveScreenshots(screenshotFolder_);
+    if (!problems.empty()) std::cerr << problems;
+}
+
+std::string QtWidgets::saveScreenshots(const std::string& folder) {
+    // What was just shown or changed is laid out and painted first.
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    std::string problems;
+    QDir dir(QString::fromStdString(folder));
+    if (!dir.exists() && !QDir().mkpath(dir.path()))
+        return "qelscript: cannot make the screenshot folder " + folder + "\n";
+    for (WidgetId id : topLevel_) {
+        Entry* e = find(id);
+        if (!e || !e->widget || !e->widget->isVisible()) continue;
+        const QString path = dir.filePath(fileNameOf(e->name) + QStringLiteral(".png"));
+        if (!e->widget->grab().save(path, "PNG"))
+            problems += "qelscript: cannot save the screenshot " + path.toStdString() + "\n";
+    }
+    return problems;
+}
+
+std::unique_ptr<WidgetPort> makeDesktopWidgets(std::shared_ptr<QtApplication> application) {
+    return std::make_unique<QtWidgets>(std::move(application));
+}
+
+}  // namespace qel

@@ -1,0 +1,193 @@
+// Script windows and controls as real Qt widgets. Each value is read from and
+// written to the widget itself (geometry, texts, palette colours, fonts, check
+// state, items, scroll limits, window flags); only what Qt has no place for
+// (a window's "movable" wish, a control's tab index, a pointer number) is held
+// beside the widget. Validation follows the virtual widget set, so a script
+// reads back the same values here as on the console.
+#pragma once
+
+#include <QMargins>
+#include <QPointer>
+#include <QSize>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/ports/widgets.h"
+
+class QTimer;
+class QWidget;
+
+namespace qel {
+
+class QtApplication;
+class QtWidgets;
+
+namespace qtw {
+
+inline constexpr int kWindow = -1;
+
+// One widget of the set. Timers have no widget: their place and look are held.
+struct Entry {
+    WidgetId id = kNoWidget;
+    int kind = kWindow;  // a WidgetKind, or kWindow
+    WidgetId parent = kNoWidget;
+    QPointer<QWidget> widget;
+    std::unique_ptr<QTimer> timer;
+    std::map<WidgetValue, WidgetData> held;
+    Text undoText;  // text boxes: what 元に戻す brings back
+    bool hasUndo = false;
+    bool dialog = false;             // shown as a dialog: no minimise and maximise boxes
+    Text name;                       // the script's name
+    std::vector<WidgetId> children;  // back to front, timers among them
+
+    Entry();
+    ~Entry();
+    double heldNumber(WidgetValue v, double fallback = 0) const;
+    Text heldText(WidgetValue v) const;
+    WidgetKind widgetKind() const { return WidgetKind(kind); }
+    bool isWindow() const { return kind == kWindow; }
+};
+
+// A family's answer to a read: not its value (ask the next family), or its
+// value, possibly "none".
+struct Read {
+    bool handled = false;
+    std::optional<WidgetData> data;
+};
+inline Read notMine() {
+    return {};
+}
+inline Read answer(std::optional<WidgetData> data) {
+    return {true, std::move(data)};
+}
+
+// A family's answer to a write: not its value, refused, or done.
+enum class Write { NotMine, Refused, Done };
+inline Write done(bool ok) {
+    return ok ? Write::Done : Write::Refused;
+}
+
+// The families, one file each.
+Read readWindow(QtWidgets& set, Entry& e, WidgetValue v);
+Write writeWindow(QtWidgets& set, Entry& e, WidgetValue v, const WidgetData& data);
+Read readText(Entry& e, WidgetValue v);
+Write writeText(Entry& e, WidgetValue v, const WidgetData& data);
+Read readList(Entry& e, WidgetValue v);
+Write writeList(Entry& e, WidgetValue v, const WidgetData& data);
+Read readRange(Entry& e, WidgetValue v);
+Write writeRange(QtWidgets& set, Entry& e, WidgetValue v, const WidgetData& data);
+Read readPainted(Entry& e, WidgetValue v);
+Write writePainted(Entry& e, WidgetValue v, const WidgetData& data);
+Read readCommon(QtWidgets& set, Entry& e, WidgetValue v);
+Write writeCommon(QtWidgets& set, Entry& e, WidgetValue v, const WidgetData& data);
+
+// Making the widget of each kind (qt_widget_kinds.cpp).
+QWidget* makeControlWidget(WidgetKind kind, QWidget* parent);
+bool isTextBox(int kind);
+bool isList(int kind);
+bool isRange(int kind);
+bool hasCaption(int kind);
+// Default outer sizes, as the virtual set has them.
+QSize defaultSizeOf(int kind);
+
+// List items (qt_list_values.cpp).
+std::vector<Text> listItems(const Entry& e);
+bool addListItem(Entry& e, TextView item);
+bool removeListItem(Entry& e, int index);
+void clearListItems(Entry& e);
+bool listItemSelected(const Entry& e, int index);
+bool selectListItem(Entry& e, int index, bool selected);
+
+// Timers (qt_range_values.cpp).
+void makeTimer(Entry& e);
+bool timerRunning(const Entry& e);
+
+// Window frames and flags (qt_window_values.cpp).
+void applyWindowFlags(Entry& e);
+QMargins frameOf(const Entry& e);
+
+}  // namespace qtw
+
+class QtWidgets : public WidgetPort {
+  public:
+    explicit QtWidgets(std::shared_ptr<QtApplication> application);
+    ~QtWidgets() override;
+
+    WidgetId createWindow(WindowStyle style) override;
+    WidgetId createControl(WidgetKind kind, WidgetId parent) override;
+    void destroy(WidgetId widget) override;
+    bool exists(WidgetId widget) const override;
+    bool setParent(WidgetId widget, WidgetId parent) override;
+    WidgetId parentOf(WidgetId widget) const override;
+
+    std::optional<WidgetData> get(WidgetId widget, WidgetValue value) const override;
+    bool set(WidgetId widget, WidgetValue value, const WidgetData& data) override;
+
+    std::vector<Text> items(WidgetId widget) const override;
+    bool addItem(WidgetId widget, TextView item) override;
+    bool removeItem(WidgetId widget, int index) override;
+    void clearItems(WidgetId widget) override;
+    bool itemSelected(WidgetId widget, int index) const override;
+    bool selectItem(WidgetId widget, int index, bool selected) override;
+
+    void show(WidgetId window, const ShowOptions& options) override;
+    void focus(WidgetId widget) override;
+    WidgetId focused() const override;
+    WidgetId activeWindow() const override;
+    void raise(WidgetId widget) override;
+    void lower(WidgetId widget) override;
+    void repaint(WidgetId widget) override;
+    void undo(WidgetId widget) override;
+    void startMove(WidgetId window) override;
+
+    double screenDpi() const override;
+    std::uint32_t systemColour(int which) const override;
+    bool anyTimerRunning() const override;
+
+    std::vector<PrinterInfo> printers() const override;
+    std::optional<Text> printerSetting(int index, TextView name) const override;
+    bool setPrinterSetting(int index, TextView name, TextView value) override;
+
+    void setEventSink(WidgetEventSink* sink) override { sink_ = sink; }
+
+    void nameWidget(WidgetId widget, TextView name) override;
+    bool setScreenshotFolder(const std::string& folder) override;
+    void scriptAtRest() override;
+
+    // The Qt widget behind an id (tests look at it); null for none or a timer.
+    QWidget* widgetOf(WidgetId id) const;
+    // Saves pictures of the visible windows now; the problems, one per line.
+    std::string saveScreenshots(const std::string& folder);
+
+    // For the families: the entry of an id, and the ids of a container's
+    // controls, back to front.
+    qtw::Entry* find(WidgetId id);
+    const qtw::Entry* find(WidgetId id) const;
+    const std::vector<WidgetId>& siblingsOf(const qtw::Entry& e) const;
+    std::vector<WidgetId>& siblingsOf(const qtw::Entry& e);
+    WidgetId idOf(const QWidget* widget) const;
+
+    static constexpr std::size_t kMaxTextBoxLength = 65535;
+
+  private:
+    std::shared_ptr<QtApplication> application_;
+    std::unordered_map<WidgetId, std::unique_ptr<qtw::Entry>> entries_;
+    std::vector<WidgetId> topLevel_;  // back to front
+    WidgetId next_ = 1;
+    WidgetId lastFocused_ = kNoWidget;
+    WidgetId lastActive_ = kNoWidget;
+    WidgetEventSink* sink_ = nullptr;
+    std::vector<std::map<Text, Text>> printerSettings_;
+    std::vector<PrinterInfo> printers_;
+    std::string screenshotFolder_;
+    bool screenshotsTaken_ = false;
+};
+
+// The widget set for the desktop module's factory.
+std::unique_ptr<WidgetPort> makeDesktopWidgets(std::shared_ptr<QtApplication> application);
+
+}  // namespace qel

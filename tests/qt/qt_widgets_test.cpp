@@ -1,0 +1,449 @@
+// Script windows and controls on real Qt widgets (offscreen): scripts make
+// them, and the tests look at the widgets themselves — geometry, texts,
+// palette colours, states, items, pictures — and hold what the script reads
+// back against what the same script reads on the virtual widgets.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTimer>
+#include <QWindow>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "../unit/script_lines.h"
+#include "engine/qel.h"
+#include "platform/headless/virtual_widgets.h"
+#include "platform/linux/posix_files.h"
+#include "platform/linux/system_clock.h"
+#include "platform/qt/qt_application.h"
+#include "platform/qt/qt_host.h"
+#include "platform/qt/qt_widgets.h"
+
+namespace qel {
+namespace {
+
+// The widget the script named so: every control and window carries its
+// script name (for screen readers, and for us).
+template <class W = QWidget>
+W* named(const QString& name) {
+    for (QWidget* widget : QApplication::allWidgets()) {
+        if (widget->accessibleName() == name) return qobject_cast<W*>(widget);
+    }
+    return nullptr;
+}
+
+QRgb colourAt(const QImage& image, int x, int y) {
+    return image.pixel(x, y) & 0xFFFFFF;
+}
+
+// One engine over the Qt host, with either real or virtual widgets. A box
+// the script opens by mistake (an error) is closed and remembered, so that a
+// failing script fails the test instead of waiting forever.
+class Runner {
+  public:
+    explicit Runner(bool real) {
+        std::string why;
+        application_ = QtApplication::open(why);
+        EXPECT_TRUE(application_) << why;
+        Platform platform;
+        platform.ui = std::make_unique<QtHost>(application_);
+        if (real) {
+            auto widgets = std::make_unique<QtWidgets>(application_);
+            widgets_ = widgets.get();
+            platform.widgets = std::move(widgets);
+        } else {
+            platform.widgets = std::make_unique<VirtualWidgets>();
+        }
+        platform.files = std::make_unique<PosixFileSystem>();
+        platform.clock = std::make_unique<SystemClock>();
+        qel_ = std::make_unique<Qel>(std::move(platform));
+        qel_->engine().runEnvironment = RunEnvironment::ScriptFile;
+        QObject::connect(&boxWatch_, &QTimer::timeout, [this] {
+            if (QWidget* box = QApplication::activeModalWidget()) {
+                if (auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label")))
+                    boxes_ << label->text();
+                box->close();
+            }
+        });
+        boxWatch_.start(20);
+    }
+
+    void run(std::initializer_list<TextView> lines) {
+        qel_->Run(scriptOf(lines), u"test.qel", true);
+    }
+    void run(const std::vector<Text>& lines) {
+        Text script;
+        for (const Text& line : lines) script += line + Text(kCRLF);
+        qel_->Run(script, u"test.qel", true);
+    }
+
+    Text variable(TextView name) {
+        bool notFound = false;
+        Text value = qel_->engine().GetVariable(name, notFound);
+        EXPECT_FALSE(notFound) << text::toUtf8(name);
+        return value;
+    }
+    QString value(TextView name) { return QString::fromStdString(text::toUtf8(variable(name))); }
+
+    QtWidgets* widgets() { return widgets_; }
+    const QStringList& boxes() const { return boxes_; }
+
+  private:
+    std::shared_ptr<QtApplication> application_;
+    QtWidgets* widgets_ = nullptr;
+    std::unique_ptr<Qel> qel_;
+    QTimer boxWatch_;
+    QStringList boxes_;
+};
+
+TEST(QtWidgets, ScriptControlsAreRealWidgetsHoldingTheirValues) {
+    Runner r(true);
+    r.run({u"「ウィンドウ1」を作る",
+           u"ウィンドウ1の名前は、「設定」",
+           u"ウィンドウ1の中の大きさは、320,240",
+           u"「ボタン1」を作る",
+           u"ボタン1の位置は、10,20",
+           u"ボタン1の大きさは、90,30",
+           u"ボタン1の名前は、「押す」",
+           u"ボタン1の色は、赤",
+           u"「チェック1」を作る",
+           u"チェック1のチェックは、2",
+           u"「オプション1」を作る",
+           u"「オプション2」を作る",
+           u"オプション1のチェックは、1",
+           u"オプション2のチェックは、1",
+           u"「リスト1」を作る",
+           u"リスト1に「りんご」を追加",
+           u"リスト1に「いちご」を追加",
+           u"リスト1の番号は、1",
+           u"「縦スクロールバー1」を作る",
+           u"縦スクロールバー1の最大値は、50",
+           u"縦スクロールバー1の数字は、80",
+           u"「テキスト1」を作る",
+           u"テキスト1の内容は、「こんにちは」",
+           u"テキスト1の表示は、0",
+           u"「選択リスト1」を作る",
+           u"選択リスト1に「赤」を追加",
+           u"選択リスト1に「青」を追加",
+           u"選択リスト1の内容は、「青」",
+           u"「フレーム1」を作る",
+           u"フレーム1の名前は、「枠」"});
+    EXPECT_TRUE(r.boxes().isEmpty()) << r.boxes().join('\n').toStdString();
+
+    auto* window = named(QStringLiteral("ウィンドウ１"));
+    ASSERT_TRUE(window);
+    EXPECT_TRUE(window->isWindow());
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("設定"));
+    EXPECT_EQ(window->size(), QSize(320, 240));
+
+    auto* button = named<QPushButton>(QStringLiteral("ボタン１"));
+    ASSERT_TRUE(button);
+    EXPECT_EQ(button->window(), window);
+    EXPECT_EQ(button->geometry(), QRect(10, 20, 90, 30));
+    EXPECT_EQ(button->text(), QStringLiteral("押す"));
+    EXPECT_EQ(button->palette().color(QPalette::ButtonText), QColor(255, 0, 0));
+    EXPECT_TRUE(button->isVisible());
+
+    auto* check = named<QCheckBox>(QStringLiteral("チェック１"));
+    ASSERT_TRUE(check);
+    EXPECT_EQ(check->checkState(), Qt::PartiallyChecked);
+    // Options of one container exclude each other.
+    auto* first = named<QRadioButton>(QStringLiteral("オプション１"));
+    auto* second = named<QRadioButton>(QStringLiteral("オプション２"));
+    ASSERT_TRUE(first && second);
+    EXPECT_FALSE(first->isChecked());
+    EXPECT_TRUE(second->isChecked());
+
+    auto* list = named<QListWidget>(QStringLiteral("リスト１"));
+    ASSERT_TRUE(list);
+    ASSERT_EQ(list->count(), 2);
+    EXPECT_EQ(list->item(0)->text(), QStringLiteral("りんご"));
+    EXPECT_EQ(list->currentRow(), 1);
+    EXPECT_TRUE(list->item(1)->isSelected());
+
+    auto* bar = named<QScrollBar>(QStringLiteral("縦スクロールバー１"));
+    ASSERT_TRUE(bar);
+    EXPECT_EQ(bar->maximum(), 50);
+    EXPECT_EQ(bar->value(), 50) << "kept inside its limits";
+
+    auto* edit = named<QLineEdit>(QStringLiteral("テキスト１"));
+    ASSERT_TRUE(edit);
+    EXPECT_EQ(edit->text(), QStringLiteral("こんにちは"));
+    EXPECT_FALSE(edit->isVisible());
+
+    auto* combo = named<QComboBox>(QStringLiteral("選択リスト１"));
+    ASSERT_TRUE(combo);
+    EXPECT_EQ(combo->count(), 2);
+    EXPECT_EQ(combo->currentText(), QStringLiteral("青"));
+
+    auto* frame = named<QGroupBox>(QStringLiteral("フレーム１"));
+    ASSERT_TRUE(frame);
+    EXPECT_EQ(frame->title(), QStringLiteral("枠"));
+
+    // Changed on the widget (as a user would), read back by the script.
+    edit->setText(QStringLiteral("書き換え"));
+    check->setCheckState(Qt::Checked);
+    bar->setValue(7);
+    first->click();
+    r.run(
+        {u"結果 は 「［テキスト1の内容］,［チェック1のチェック］,［縦スクロールバー1の数字］,"
+         u"［オプション1のチェック］［オプション2のチェック］」"});
+    EXPECT_EQ(r.value(u"結果"), QStringLiteral("書き換え,1,7,10"));
+}
+
+TEST(QtWidgets, ColoursShowInTheWindowsPicture) {
+    Runner r(true);
+    r.run({u"「ウィンドウ2」を作る", u"ウィンドウ2の中の大きさは、200,100",
+           u"ウィンドウ2の背景は、赤", u"「ラベル1」を作る", u"ラベル1の位置は、0,0",
+           u"ラベル1の大きさは、50,50", u"ラベル1の背景は、青", u"「形1」を作る",
+           u"形1の位置は、100,0", u"形1の大きさは、60,60", u"形1の線の色は、緑",
+           u"形1の線の太さは、10"});
+    EXPECT_TRUE(r.boxes().isEmpty()) << r.boxes().join('\n').toStdString();
+    QWidget* window = named(QStringLiteral("ウィンドウ２"));
+    ASSERT_TRUE(window);
+    QApplication::processEvents();
+    const QImage image = window->grab().toImage();
+    const qreal ratio = image.devicePixelRatio();
+    auto at = [&](int x, int y) { return colourAt(image, int(x * ratio), int(y * ratio)); };
+    EXPECT_EQ(at(180, 90), 0xFF0000u) << "the window's background";
+    EXPECT_EQ(at(25, 25), 0x0000FFu) << "the label's background";
+    EXPECT_EQ(at(104, 30), 0x008000u) << "the shape's outline (dark green)";
+    EXPECT_EQ(at(130, 30), 0xFF0000u) << "an unfilled shape shows the window through";
+}
+
+// The same script reads the same values on both widget sets. Colours and
+// fonts nobody set follow the desktop's theme, and a shown window's outer
+// size its real frame, so the script sets those and reads the inside.
+TEST(QtWidgets, TheSameScriptReadsTheSameValuesOnBothWidgetSets) {
+    const std::vector<Text> setup = {
+        u"「ウィンドウ3」を作る",
+        u"ウィンドウ3の中の大きさは、284,161",
+        u"ウィンドウ3の名前は、「比べる」",
+        u"ウィンドウ3の背景は、赤",
+        u"ウィンドウ3の透明度は、128",
+        u"ウィンドウ3の最前面は、1",
+        u"「ボタン1」を作る",
+        u"ボタン1の位置は、10,20",
+        u"ボタン1の名前は、「押す」",
+        u"ボタン1の太字は、1",
+        u"「テキスト1」を作る",
+        u"テキスト1の制限文字数は、3",
+        u"テキスト1の内容は、「あいうえお」",
+        u"テキスト1の選択スタートは、1",
+        u"テキスト1の選択長さは、9",
+        u"「文章テキスト1」を作る",
+        u"文章テキスト1の内容は、「一行目［改行］二行目」",
+        u"文章テキスト1の選択スタートは、2",
+        u"文章テキスト1の選択長さは、100",
+        u"「チェック1」を作る",
+        u"チェック1のチェックは、1",
+        u"「オプション1」を作る",
+        u"「オプション2」を作る",
+        u"オプション1のチェックは、1",
+        u"オプション2のチェックは、1",
+        u"「横スクロールバー1」を作る",
+        u"横スクロールバー1の最大値は、50",
+        u"横スクロールバー1の数字は、80",
+        u"横スクロールバー1の最小値は、60",
+        u"「リスト1」を作る",
+        u"リスト1の並べ替えは、1",
+        u"リスト1に「ばなな」を追加",
+        u"リスト1に「りんご」を追加",
+        u"リスト1に「いちご」を追加",
+        u"リスト1の番号は、2",
+        u"「選択リスト1」を作る",
+        u"選択リスト1に「赤」を追加",
+        u"選択リスト1に「青」を追加",
+        u"選択リスト1の内容は、「青」",
+        u"「ラベル1」を作る",
+        u"ラベル1の表示位置は、「中央」",
+        u"ラベル1の色は、青",
+        u"「形1」を作る",
+        u"形1の形は、「円」",
+        u"形1の線の太さは、3",
+        u"「タイマー1」を作る",
+        u"タイマー1の間隔は、500",
+        u"「ラベル1」を最背面",
+    };
+    const std::vector<Text> reads = {
+        u"ウィンドウ3の中の大きさ",
+        u"ウィンドウ3の背景",
+        u"ウィンドウ3の名前",
+        u"ウィンドウ3の透明度",
+        u"ウィンドウ3の最前面",
+        u"ウィンドウ3の表示",
+        u"ボタン1の位置",
+        u"ボタン1の大きさ",
+        u"ボタン1の名前",
+        u"ボタン1の太字",
+        u"ボタン1の表示",
+        u"テキスト1の内容",
+        u"テキスト1の選択",
+        u"テキスト1の選択スタート",
+        u"文章テキスト1の選択",
+        u"文章テキスト1の行数",
+        u"チェック1のチェック",
+        u"オプション1のチェック",
+        u"オプション2のチェック",
+        u"横スクロールバー1の最小値",
+        u"横スクロールバー1の最大値",
+        u"横スクロールバー1の数字",
+        u"リスト1の個数",
+        u"リスト1の番号",
+        u"リスト1の内容",
+        u"選択リスト1の番号",
+        u"選択リスト1の内容",
+        u"ラベル1の表示位置",
+        u"ラベル1の色",
+        u"ラベル1の階層",
+        u"形1の形",
+        u"形1の線の太さ",
+        u"タイマー1の時間",
+        u"タイマー1の有効",
+        u"タイマー1の表示",
+        u"フォルダリスト1の個数",
+        u"フォルダリスト1のフォルダ",
+        u"フォルダリスト1の番号",
+        u"ドライブリスト1の個数",
+        u"ドライブリスト1のドライブ",
+    };
+    std::vector<Text> script = setup;
+    for (std::size_t i = 0; i < reads.size(); ++i) {
+        script.push_back(u"値" + number::format(double(i)) + u" は 「［" + reads[i] + u"］」");
+    }
+    script.push_back(u"タイマー1の有効は、0");
+    Runner real(true);
+    real.run(script);
+    Runner virtualSet(false);
+    virtualSet.run(script);
+    EXPECT_TRUE(real.boxes().isEmpty()) << real.boxes().join('\n').toStdString();
+    EXPECT_TRUE(virtualSet.boxes().isEmpty()) << virtualSet.boxes().join('\n').toStdString();
+    for (std::size_t i = 0; i < reads.size(); ++i) {
+        const Text name = u"値" + number::format(double(i));
+        EXPECT_EQ(text::toUtf8(real.variable(name)), text::toUtf8(virtualSet.variable(name)))
+            << text::toUtf8(reads[i]);
+    }
+}
+
+// Run with QT_SCALE_FACTOR=2 (its own test entry): the widgets have twice
+// the pixels, the script still reads logical ones.
+TEST(QtWidgets, HighDpiGeometryStaysInLogicalPixels) {
+    Runner r(true);
+    r.run({u"「ウィンドウ4」を作る", u"ウィンドウ4の中の大きさは、200,150", u"「ボタン1」を作る",
+           u"ボタン1の位置は、10,20", u"ボタン1の大きさは、100,40",
+           u"結果 は 「［ウィンドウ4の中の大きさ］ ［ボタン1の位置］ ［ボタン1の大きさ］」"});
+    EXPECT_EQ(r.value(u"結果"), QStringLiteral("200,150 10,20 100,40"));
+    QWidget* window = named(QStringLiteral("ウィンドウ４"));
+    ASSERT_TRUE(window);
+    const qreal ratio = window->devicePixelRatioF();
+    if (ratio != 2) GTEST_SKIP() << "device pixel ratio " << ratio << " (set QT_SCALE_FACTOR=2)";
+    EXPECT_EQ(window->grab().toImage().size(), QSize(400, 300));
+    EXPECT_EQ(named(QStringLiteral("ボタン１"))->geometry(), QRect(10, 20, 100, 40));
+}
+
+TEST(QtWidgets, ControlsCarryTheirScriptNameForScreenReaders) {
+    Runner r(true);
+    r.run({u"「ウィンドウ5」を作る", u"「ボタン7」を作る", u"ボタン7の名前は、「保存」",
+           u"「ラベル1」を作る"});
+    auto* button = named<QPushButton>(QStringLiteral("ボタン７"));
+    ASSERT_TRUE(button);
+    EXPECT_EQ(button->text(), QStringLiteral("保存"));
+    EXPECT_TRUE(named<QLabel>(QStringLiteral("ラベル１")));
+    // A button turned into its picture twin keeps its name.
+    r.run({u"ボタン7の絵は、「無い.png」"});
+    EXPECT_TRUE(named<QPushButton>(QStringLiteral("ボタン７")));
+}
+
+// Japanese text is drawn with Japanese glyphs: each character's image differs
+// from the others' and from the missing-glyph box.
+TEST(QtWidgets, JapaneseTextShowsAsJapanese) {
+    Runner r(true);
+    r.run({u"「ウィンドウ6」を作る", u"「ラベル1」を作る", u"ラベル1の名前は、「こんにちは」"});
+    auto* label = named<QLabel>(QStringLiteral("ラベル１"));
+    ASSERT_TRUE(label);
+    EXPECT_EQ(label->text(), QStringLiteral("こんにちは"));
+    const QFont font = label->font();
+    auto glyph = [&](QChar c) {
+        QImage image(40, 40, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        painter.setFont(font);
+        painter.setPen(Qt::black);
+        painter.drawText(image.rect(), Qt::AlignCenter, QString(c));
+        return image;
+    };
+    const QImage missing = glyph(QChar(0xE000));  // private use: no font draws it
+    std::vector<QImage> seen;
+    for (QChar c : QStringLiteral("こんにちは")) {
+        if (!seen.empty() && c == QChar(u'に')) continue;
+        QImage image = glyph(c);
+        EXPECT_TRUE(image != glyph(QChar(' '))) << "something is drawn";
+        EXPECT_TRUE(image != missing) << "not the missing-glyph box";
+        for (const QImage& other : seen) EXPECT_TRUE(image != other) << "each glyph its own";
+        seen.push_back(image);
+    }
+    // The label itself draws them.
+    label->resize(200, 40);
+    const QImage drawn = label->grab().toImage();
+    int dark = 0;
+    for (int y = 0; y < drawn.height(); ++y)
+        for (int x = 0; x < drawn.width(); ++x) dark += qGray(drawn.pixel(x, y)) < 128;
+    EXPECT_GT(dark, 20);
+}
+
+TEST(QtWidgets, FirstWaitSavesAPictureOfEachVisibleWindow) {
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() /
+        ("qel_qt_screenshot_" + std::to_string(QCoreApplication::applicationPid()));
+    std::filesystem::remove_all(folder);
+    Runner r(true);
+    ASSERT_TRUE(r.widgets()->setScreenshotFolder(folder.string()));
+    bool sawFiles = false;
+    // While the script waits nobody can close its windows offscreen; this
+    // "user" looks for the pictures and then hides the windows, which ends
+    // the wait.
+    QTimer user;
+    int looks = 0;
+    QObject::connect(&user, &QTimer::timeout, [&] {
+        sawFiles = std::filesystem::exists(folder / "ウィンドウ８.png");
+        if (!sawFiles && ++looks < 250) return;
+        user.stop();
+        for (QWidget* w : QApplication::topLevelWidgets()) w->hide();
+    });
+    user.start(20);
+    r.run({u"「ウィンドウ8」を作る", u"ウィンドウ8の中の大きさは、120,80", u"「ウィンドウ9」を作る",
+           u"「ウィンドウ9」を隠れる", u"待機", u"後 は 1"});
+    EXPECT_EQ(r.value(u"後"), QStringLiteral("1"));
+    EXPECT_TRUE(sawFiles);
+    QImage picture((folder / "ウィンドウ８.png").c_str());
+    ASSERT_FALSE(picture.isNull());
+    EXPECT_EQ(picture.size(), QSize(120, 80) * qApp->devicePixelRatio());
+    EXPECT_FALSE(std::filesystem::exists(folder / "ウィンドウ９.png")) << "hidden windows are not";
+    std::filesystem::remove_all(folder);
+}
+
+}  // namespace
+}  // namespace qel
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
