@@ -86,17 +86,23 @@ ValueText::ValueText(ValueText&& other) noexcept = default;
 ValueText& ValueText::operator=(ValueText&& other) noexcept = default;
 
 // A copy takes the text (and the number it reads as); the lines stay with
-// the original, which may go on writing them.
-ValueText::ValueText(const ValueText& other)
-    : text_(other.text()), number_(other.number_), numberState_(other.numberState_) {}
+// the original, which may go on writing them. A number not yet written out
+// is copied as the number: passing a count to a procedure must not format it.
+ValueText::ValueText(const ValueText& other) {
+    *this = other;
+}
 
 ValueText& ValueText::operator=(const ValueText& other) {
-    if (this != &other) {
+    if (this == &other) return *this;
+    number_ = other.number_;
+    numberState_ = other.numberState_;
+    lines_.reset();
+    if (other.pending_ == Pending::Number) {
+        text_.clear();
+        pending_ = Pending::Number;
+    } else {
         text_ = other.text();
-        number_ = other.number_;
-        numberState_ = other.numberState_;
         pending_ = Pending::None;
-        lines_.reset();
     }
     return *this;
 }

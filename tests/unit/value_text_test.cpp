@@ -153,5 +153,28 @@ TEST(ValueTextForms, NumbersAndLinesGiveWayToEachOther) {
     EXPECT_EQ(value.text(), u"7\r\na=1");
 }
 
+// A copy of a number not yet written out is the same value, and the copy and
+// the original go their own ways afterwards.
+TEST(ValueTextForms, CopiesOfNumbersAreIndependentValues) {
+    ValueText original;
+    original.setNumber(-12);
+    ValueText copy(original);
+    ValueText assigned;
+    assigned = u"old text";
+    assigned = original;
+    EXPECT_EQ(copy.text(), u"-12");
+    EXPECT_EQ(assigned.text(), u"-12");
+    double n = 0;
+    EXPECT_TRUE(assigned.readsAsNumber(n));
+    EXPECT_EQ(n, -12);
+    copy += u"5";
+    EXPECT_EQ(copy.text(), u"-125");
+    EXPECT_EQ(original.text(), u"-12");
+    original.setNumber(3);
+    EXPECT_EQ(assigned.text(), u"-12");
+    assigned = assigned;
+    EXPECT_EQ(assigned.text(), u"-12");
+}
+
 }  // namespace
 }  // namespace qel
