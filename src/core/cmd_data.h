@@ -132,14 +132,15 @@ class KeyedTable {
     void clear() {
         changed();
         order_.clear();
-        index_.clear();
+        // Clearing even an empty hash index writes its buckets.
+        if (!index_.empty()) index_.clear();
     }
     // Empties the table as clear() does, handing each entry to `take` first
     // (which may keep it for reuse).
     template <class F>
     void clearInto(F&& take) {
         changed();
-        index_.clear();
+        if (!index_.empty()) index_.clear();
         for (auto& [key, entry] : order_) take(std::move(entry));
         order_.clear();
     }

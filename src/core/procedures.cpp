@@ -292,7 +292,7 @@ void Engine::giveBackLocalsTable(std::shared_ptr<KeyedTable> table) {
     constexpr std::size_t kEntryPoolLimit = 64;
     table->clearInto([this](std::shared_ptr<xxCmdData> entry) {
         if (entry.use_count() != 1 || entryPool_.size() >= kEntryPoolLimit) return;
-        entry->Value = Text();
+        entry->Value.clear();
         entryPool_.push_back(std::move(entry));
     });
     localsPool_.push_back(std::move(table));

@@ -47,7 +47,11 @@ class ValueText {
     operator TextView() const { return text(); }
     bool empty() const { return text().empty(); }
     std::size_t size() const { return text().size(); }
-    void clear() { *this = Text(); }
+    // Empty, keeping the text's storage for the next value.
+    void clear() {
+        text_.clear();
+        dropForms();
+    }
 
     // The text read leniently as a number (what arithmetic uses).
     double asNumber() const {
