@@ -207,6 +207,7 @@ std::shared_ptr<const SplitPieces> SplitPiecesOf(Engine& engine, TextView argTex
     made->written = made->pieces.size();
     if (made->written == 1 && text::trimBlanks(made->pieces[0]).empty()) made->written = 0;
     for (Text& piece : made->pieces) piece = Text(text::trimBlanks(piece));
+    made->plans.resize(made->pieces.size());
     return cache.emplace(Text(argText), std::move(made)).first->second;
 }
 

@@ -19,11 +19,18 @@ std::vector<Text> BindFunctionArgs(TextView argText, const xxCmdData& entry);
 // handler; worked out once per function and distinct argument text.
 const Text& BoundArgumentsOf(Engine& engine, const xxCmdData& entry, TextView argText);
 
+namespace eval {
+struct ArgPlan;
+}
+
 // The pieces of SplitArgs, trimmed, and how many the text wrote (an empty
 // text writes none); worked out once per distinct text.
 struct SplitPieces {
     std::vector<Text> pieces;
     std::size_t written = 0;
+    // Each piece's analysis, made when the piece is first evaluated, so a
+    // function called in a loop does not look its arguments up by their text.
+    mutable std::vector<std::shared_ptr<const eval::ArgPlan>> plans;
 };
 std::shared_ptr<const SplitPieces> SplitPiecesOf(Engine& engine, TextView argText);
 

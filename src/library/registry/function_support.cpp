@@ -27,10 +27,20 @@ const Text& FnArgs::text(std::size_t i) {
     static const Text kEmpty;
     if (i >= values_.size()) return kEmpty;
     if (!values_[i]) {
-        const Text& piece = raw(i);
-        values_[i] = piece.empty() ? Text() : engine_.EvalText(piece);
+        values_[i] = evaluate(i);
     }
     return *values_[i];
+}
+
+Text FnArgs::evaluate(std::size_t i) {
+    const Text& piece = raw(i);
+    if (piece.empty()) return {};
+    if (i >= split_->plans.size()) return engine_.EvalText(piece);
+    std::shared_ptr<const eval::ArgPlan>& plan = split_->plans[i];
+    // A piece that cannot be analysed (nested too deep) is evaluated from its
+    // text each time, which reports why.
+    if (!plan) plan = engine_.tryPlanFor(piece);
+    return plan ? engine_.EvalPlanned(*plan, piece) : engine_.EvalText(piece);
 }
 
 double FnArgs::number(std::size_t i) {

@@ -41,6 +41,8 @@ class FnArgs {
     Engine& engine() { return engine_; }
 
   private:
+    Text evaluate(std::size_t i);
+
     Engine& engine_;
     std::shared_ptr<const SplitPieces> split_;
     std::vector<std::optional<Text>> values_;
