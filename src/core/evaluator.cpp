@@ -345,7 +345,7 @@ Result Engine::evalNameAs(const ArgPlan& plan) {
     // engine lives, so a name found to be neither is not looked up again.
     Text result;
     if (!plan.notAFunction) {
-        if (library.callFunction(plan.name, plan.argument, result, *this))
+        if (library.callFunction(plan.name, plan.argument, result, *this, &plan.callSite.function))
             return textAs<Result>(std::move(result));
         plan.notAFunction = true;
     }

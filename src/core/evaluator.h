@@ -40,6 +40,7 @@ struct CallSite {
     std::shared_ptr<xxCmdData> procedure;
     std::uint64_t proceduresGeneration = 0;
     std::shared_ptr<const void> positional;  // PositionalArguments
+    std::shared_ptr<const void> function;    // the library's, for a built-in function
 };
 
 struct ArgPlan {

@@ -23,7 +23,11 @@ class LibraryPort {
     virtual void runConditional(StatementRecord& record, ProgramRecord& program,
                                 Engine& engine) = 0;
     // A built-in function or named constant; false when neither exists.
-    virtual bool callFunction(TextView name, TextView arg, Text& result, Engine& engine) = 0;
+    // `site`, when given, is where the library may remember what it worked
+    // out for this call in the script (the same name and argument text each
+    // time), to skip that work on the next run of the call.
+    virtual bool callFunction(TextView name, TextView arg, Text& result, Engine& engine,
+                              std::shared_ptr<const void>* site = nullptr) = 0;
     // An object property read; false when `name` names no readable property.
     virtual bool readProperty(TextView name, TextView arg, Text& result, Engine& engine) = 0;
     // Sets an object property from its raw (unevaluated) value text; false

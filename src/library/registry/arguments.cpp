@@ -161,6 +161,16 @@ std::vector<Text> SplitArgs(TextView argText) {
 
 // Loops call the same functions with the same argument texts over and over;
 // taking such a text apart costs more than most functions do.
+// What a function call in a script worked out on its first run: the entry
+// (checked against the table's generation), the argument text as bound for
+// the handler, and that text's pieces once the handler asked for them.
+struct FunctionSite {
+    const xxCmdData* entry = nullptr;
+    std::uint64_t functionsGeneration = 0;
+    Text args;
+    mutable std::shared_ptr<const SplitPieces> split;
+};
+
 struct ArgumentCaches {
     // A script that makes new argument texts endlessly (through 日本語処理)
     // must not grow these without end: past this many they start again.
@@ -168,6 +178,9 @@ struct ArgumentCaches {
     std::unordered_map<const xxCmdData*, TextMap<Text>> bound;
     std::size_t boundCount = 0;
     TextMap<std::shared_ptr<const SplitPieces>> split;
+    // The site of the function call being run, so that the handler's split
+    // of its arguments is found there instead of by hashing their text.
+    const FunctionSite* running = nullptr;
 };
 
 namespace {
@@ -198,9 +211,17 @@ const Text& BoundArgumentsOf(Engine& engine, const xxCmdData& entry, TextView ar
 }
 
 std::shared_ptr<const SplitPieces> SplitPiecesOf(Engine& engine, TextView argText) {
-    auto& cache = argumentCaches(engine).split;
+    ArgumentCaches& caches = argumentCaches(engine);
+    const FunctionSite* site = caches.running;
+    // The handler may have changed its argument text before asking: the site
+    // answers only for the text it holds.
+    if (site && site->split && TextView(site->args) == argText) return site->split;
+    auto& cache = caches.split;
     auto found = cache.find(argText);
-    if (found != cache.end()) return found->second;
+    if (found != cache.end()) {
+        if (site && TextView(site->args) == argText) site->split = found->second;
+        return found->second;
+    }
     if (cache.size() >= ArgumentCaches::kLimit) cache.clear();
     auto made = std::make_shared<SplitPieces>();
     made->pieces = SplitArgs(argText);
@@ -208,7 +229,9 @@ std::shared_ptr<const SplitPieces> SplitPiecesOf(Engine& engine, TextView argTex
     if (made->written == 1 && text::trimBlanks(made->pieces[0]).empty()) made->written = 0;
     for (Text& piece : made->pieces) piece = Text(text::trimBlanks(piece));
     made->plans.resize(made->pieces.size());
-    return cache.emplace(Text(argText), std::move(made)).first->second;
+    const auto& stored = cache.emplace(Text(argText), std::move(made)).first->second;
+    if (site && TextView(site->args) == argText) site->split = stored;
+    return stored;
 }
 
 std::vector<Text> UnpackArgs(Engine& engine, TextView argText, bool evaluate, std::size_t count) {
@@ -220,8 +243,48 @@ std::vector<Text> UnpackArgs(Engine& engine, TextView argText, bool evaluate, st
     return pieces;
 }
 
+namespace {
+
+void runFunction(Engine& engine, const xxCmdData& entry, Text args, Text& result) {
+    result.clear();
+    Text& currentName = libraryState(engine).currentFunctionName;
+    Restore<Text> keepName(currentName);
+    currentName = entry.Name;
+    if (!entry.function) return;
+    // A fault keeps whatever the handler had written (normally nothing) as
+    // the result.
+    runAtFaultBoundary(engine, entry.Name, [&] { entry.function(result, args, engine); });
+}
+
+// The site of this call, made on its first run; null for a name that is no
+// function (a constant, or nothing).
+std::shared_ptr<const FunctionSite> siteOf(Engine& engine, const KeyedTable& functions,
+                                           TextView name, TextView argText,
+                                           std::shared_ptr<const void>& remembered) {
+    auto site = std::static_pointer_cast<const FunctionSite>(remembered);
+    if (site && site->functionsGeneration == functions.generation()) return site;
+    const xxCmdData* entry = functions.find(name);
+    if (!entry) return nullptr;
+    auto made = std::make_shared<FunctionSite>();
+    made->entry = entry;
+    made->functionsGeneration = functions.generation();
+    made->args = entry->Joshi.empty() ? Text(argText) : BoundArgumentsOf(engine, *entry, argText);
+    remembered = made;
+    return made;
+}
+
+}  // namespace
+
 bool CallFunction(Engine& engine, const KeyedTable& functions, TextView name, TextView argText,
-                  Text& result) {
+                  Text& result, std::shared_ptr<const void>* remembered) {
+    if (remembered) {
+        if (auto site = siteOf(engine, functions, name, argText, *remembered)) {
+            Restore<const FunctionSite*> keepRunning(argumentCaches(engine).running);
+            argumentCaches(engine).running = site.get();
+            runFunction(engine, *site->entry, site->args, result);
+            return true;
+        }
+    }
     const xxCmdData* entry = functions.find(name);
     if (!entry) {
         const xxCmdData* constant = engine.resourceConstants(205).find(name);
@@ -229,20 +292,17 @@ bool CallFunction(Engine& engine, const KeyedTable& functions, TextView name, Te
         result = constant->Value;
         return true;
     }
-    Text args = entry->Joshi.empty() ? Text(argText) : BoundArgumentsOf(engine, *entry, argText);
-    result.clear();
-    Text& currentName = libraryState(engine).currentFunctionName;
-    Restore<Text> keepName(currentName);
-    currentName = entry->Name;
-    if (!entry->function) return true;
-    // A fault keeps whatever the handler had written (normally nothing) as
-    // the result.
-    runAtFaultBoundary(engine, entry->Name, [&] { entry->function(result, args, engine); });
+    Restore<const FunctionSite*> keepRunning(argumentCaches(engine).running);
+    argumentCaches(engine).running = nullptr;
+    runFunction(engine, *entry,
+                entry->Joshi.empty() ? Text(argText) : BoundArgumentsOf(engine, *entry, argText),
+                result);
     return true;
 }
 
-bool StandardLibrary::callFunction(TextView name, TextView arg, Text& result, Engine& engine) {
-    return CallFunction(engine, functions_, name, arg, result);
+bool StandardLibrary::callFunction(TextView name, TextView arg, Text& result, Engine& engine,
+                                   std::shared_ptr<const void>* site) {
+    return CallFunction(engine, functions_, name, arg, result, site);
 }
 
 }  // namespace qel

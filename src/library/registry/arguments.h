@@ -42,7 +42,8 @@ std::vector<Text> UnpackArgs(Engine& engine, TextView argText, bool evaluate, st
 std::vector<Text> SplitArgs(TextView argText);
 
 // Calls a built-in function or a named constant; false when neither exists.
+// `site` as for LibraryPort::callFunction.
 bool CallFunction(Engine& engine, const KeyedTable& functions, TextView name, TextView argText,
-                  Text& result);
+                  Text& result, std::shared_ptr<const void>* site = nullptr);
 
 }  // namespace qel
