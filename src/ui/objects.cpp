@@ -5,6 +5,7 @@
 
 #include "core/engine.h"
 #include "text/number.h"
+#include "ui/events.h"
 #include "ui/properties.h"
 
 namespace qel::ui {
@@ -124,6 +125,7 @@ void ObjectModel::reset(Engine& engine) {
     topicActive = false;
     GlobalRegistry.clear();
     handlerCache.clear();
+    if (events) events->data = EventData();
 }
 
 std::shared_ptr<QelWindow> ObjectModel::currentWindow(Engine& engine) {
