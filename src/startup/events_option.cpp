@@ -21,10 +21,11 @@ bool AttachEventsFile(Engine& engine, const std::string& path, std::ostream& err
         err << "qelscript: " << path << ": " << problem << '\n';
         return false;
     }
-    auto replay = std::make_unique<ui::Replay>(std::move(lines), [&err, &problems, path](const std::string& what) {
-        ++problems;
-        err << "qelscript: " << path << ": " << what << '\n';
-    });
+    auto replay = std::make_unique<ui::Replay>(
+        std::move(lines), [&err, &problems, path](const std::string& what) {
+            ++problems;
+            err << "qelscript: " << path << ": " << what << '\n';
+        });
     ui::Events(engine, libraryOf(engine).objects()).setReplay(std::move(replay));
     return true;
 }

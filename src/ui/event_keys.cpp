@@ -9,19 +9,32 @@ Text BareKeyName(int code) {
     auto character = [](int c) { return Text(1, char16_t(c)); };
     if (code >= 47 && code <= 90) return character(code);
     switch (code) {
-        case 8: return u"BackSpace";
-        case 9: return u"Tab";
-        case 13: return u"Enter";
-        case 27: return u"Esc";
-        case 32: return u"Space";
-        case 16: return u"Shift";
-        case 17: return u"Ctrl";
-        case 18: return u"Alt";
-        case 19: return u"Pause";
-        case 45: return u"Insert";
-        case 46: return u"Delete";
-        case 226: return u"_";
-        default: break;
+        case 8:
+            return u"BackSpace";
+        case 9:
+            return u"Tab";
+        case 13:
+            return u"Enter";
+        case 27:
+            return u"Esc";
+        case 32:
+            return u"Space";
+        case 16:
+            return u"Shift";
+        case 17:
+            return u"Ctrl";
+        case 18:
+            return u"Alt";
+        case 19:
+            return u"Pause";
+        case 45:
+            return u"Insert";
+        case 46:
+            return u"Delete";
+        case 226:
+            return u"_";
+        default:
+            break;
     }
     static constexpr const char16_t* kMoves[] = {u"PageUp", u"PageDown", u"End", u"Home",
                                                  u"←",      u"↑",        u"→",   u"↓"};

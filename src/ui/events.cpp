@@ -13,7 +13,7 @@ struct EventDispatch::CachedNames {
     Text What;
     Text ObType;
     Text windowName, windowType, scriptName;  // what the names were made from
-    std::vector<Text> candidates;  // as keys (nameKey)
+    std::vector<Text> candidates;             // as keys (nameKey)
     std::uint64_t generation = ~std::uint64_t(0);
     std::shared_ptr<xxCmdData> found;
 };

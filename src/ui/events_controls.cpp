@@ -58,14 +58,15 @@ void EventDispatch::controlEvent(ScriptObject& object, const WidgetEvent& event)
                 runNamed(u"クリック", &object);
             } else if (id == K::Button) {
                 if (object.window && !object.window->unloaded) {
-                    if (auto w = std::static_pointer_cast<QelWindow>(objectOf(object.window->widget)))
+                    if (auto w =
+                            std::static_pointer_cast<QelWindow>(objectOf(object.window->widget)))
                         model_.CurrentWindow = w;
                 }
                 control(object, u"をクリック");
             } else if (id == K::Check) {
                 // Setting the value before the window is shown runs nothing.
-                auto visible = ObjectModel::widgets(engine_).get(object.window->widget,
-                                                                 WidgetValue::Visible);
+                auto visible =
+                    ObjectModel::widgets(engine_).get(object.window->widget, WidgetValue::Visible);
                 if (visible && std::get_if<double>(&*visible) && std::get<double>(*visible) != 0)
                     control(object, u"をクリック");
             } else if (id == K::Frame) {
@@ -78,8 +79,8 @@ void EventDispatch::controlEvent(ScriptObject& object, const WidgetEvent& event)
             break;
         case T::ValueChanged:
             // A list's selection, a scroll value, a folder or drive chosen.
-            if (isOneOf(id, {K::VScrollBar, K::HScrollBar, K::FolderList, K::DriveList,
-                             K::ListBox, K::DropDownList, K::DropDownCombo, K::ListView}))
+            if (isOneOf(id, {K::VScrollBar, K::HScrollBar, K::FolderList, K::DriveList, K::ListBox,
+                             K::DropDownList, K::DropDownCombo, K::ListView}))
                 control(object, u"をクリック");
             break;
         case T::DoubleClick:
@@ -87,8 +88,8 @@ void EventDispatch::controlEvent(ScriptObject& object, const WidgetEvent& event)
                 runNamed(u"ダブルクリック", &object);
             } else if (isTextKind(id) ||
                        isOneOf(id, {K::Picture, K::Image, K::Label, K::ListBox, K::DropDownList,
-                                    K::DropDownCombo, K::Frame, K::Option, K::ListView,
-                                    K::TreeView, K::Grid, K::RichText})) {
+                                    K::DropDownCombo, K::Frame, K::Option, K::ListView, K::TreeView,
+                                    K::Grid, K::RichText})) {
                 control(object, u"をダブルクリック");
             }
             break;
@@ -181,7 +182,8 @@ void EventDispatch::controlMouse(ScriptObject& object, const WidgetEvent& event,
                 } else {
                     control(object, u"をクリック");
                 }
-            } else if (event.button == kLeftButton) {
+            } else if (event.button == kLeftButton && object.kind->id != KindId::Frame) {
+                // (A frame's left click runs with its click, once.)
                 control(object, u"を左クリック");
             } else if (event.button == kRightButton) {
                 control(object, u"を右クリック");

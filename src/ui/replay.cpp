@@ -1,6 +1,7 @@
 #include "ui/replay.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "core/engine.h"
 #include "text/number.h"
@@ -35,7 +36,8 @@ constexpr Verb kVerbs[] = {
 TextView takeWord(TextView& rest) {
     rest = text::trimBlanksLeft(rest);
     std::size_t end = 0;
-    while (end < rest.size() && rest[end] != u' ' && rest[end] != u'\t' && rest[end] != u'　') ++end;
+    while (end < rest.size() && rest[end] != u' ' && rest[end] != u'\t' && rest[end] != u'　')
+        ++end;
     TextView word = rest.substr(0, end);
     rest = text::trimBlanksLeft(rest.substr(end));
     return word;
@@ -104,7 +106,9 @@ bool parseMouse(TextView rest, UserAction& action) {
     TextView word = takeWord(next);
     action.button = step == u"move" ? 0 : kLeftButton;
     if (word == u"left" || word == u"right" || word == u"middle") {
-        action.button = word == u"left" ? kLeftButton : word == u"right" ? kRightButton : kMiddleButton;
+        action.button = word == u"left"    ? kLeftButton
+                        : word == u"right" ? kRightButton
+                                           : kMiddleButton;
         rest = next;
     }
     return parsePoint(text::trimBlanks(rest), action.x, action.y);
@@ -151,7 +155,7 @@ bool Replay::ParseKey(TextView spec, int& code, int& shift) {
     shift = 0;
     Text rest = text::toHalfWidth(spec);
     static constexpr std::pair<const char16_t*, int> kModifiers[] = {
-        {u"ctrl+", kCtrlKey},  {u"control+", kCtrlKey}, {u"shift+", kShiftKey},
+        {u"ctrl+", kCtrlKey},  {u"control+", kCtrlKey},      {u"shift+", kShiftKey},
         {u"alt+", kAltKey},    {u"コントロール+", kCtrlKey}, {u"シフト+", kShiftKey},
         {u"オルト+", kAltKey},
     };
@@ -181,7 +185,8 @@ bool Replay::ParseKey(TextView spec, int& code, int& shift) {
     // A single character is the key of that character: letters and digits
     // first (their codes are their characters), then the punctuation keys.
     // Longer words are the named keys ("Enter", "F5", "Num0", "PageUp").
-    if (rest.size() == 1 && ((rest[0] >= u'0' && rest[0] <= u'9') || (rest[0] >= u'A' && rest[0] <= u'Z'))) {
+    if (rest.size() == 1 &&
+        ((rest[0] >= u'0' && rest[0] <= u'9') || (rest[0] >= u'A' && rest[0] <= u'Z'))) {
         code = rest[0];
         return true;
     }
@@ -193,7 +198,7 @@ bool Replay::ParseKey(TextView spec, int& code, int& shift) {
             return true;
         }
     }
-    if (auto n = number::parse(rest); n && *n >= 0 && *n < 65536 && *n == int(*n)) {
+    if (auto n = number::parse(rest); n && *n >= 0 && *n <= 2147483647.0 && *n == std::floor(*n)) {
         code = int(*n);
         return true;
     }
@@ -267,8 +272,8 @@ void Replay::deliver(const ReplayLine& line, ObjectModel& model, Engine& engine)
     auto object = model.ResolveObject(engine, line.target, true);
     if (!object || (object->type != ObjectType::Window && object->type != ObjectType::Control)) {
         ++problems_;
-        complain_(lineProblem(line.line, "no window or control named \"" +
-                                             text::toUtf8(line.target) + "\""));
+        complain_(lineProblem(line.line,
+                              "no window or control named \"" + text::toUtf8(line.target) + "\""));
         return;
     }
     UserAction action = line.action;
@@ -276,8 +281,8 @@ void Replay::deliver(const ReplayLine& line, ObjectModel& model, Engine& engine)
     std::string why = ObjectModel::widgets(engine).perform(action);
     if (!why.empty()) {
         ++problems_;
-        complain_(lineProblem(line.line, text::toUtf8(line.verb) + " " +
-                                             text::toUtf8(line.target) + ": " + why));
+        complain_(lineProblem(
+            line.line, text::toUtf8(line.verb) + " " + text::toUtf8(line.target) + ": " + why));
     }
 }
 

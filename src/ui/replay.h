@@ -21,11 +21,11 @@ class EventDispatch;
 class ObjectModel;
 
 struct ReplayLine {
-    int line = 0;     // in the file, from 1
-    Text verb;        // click, type, wait …
-    Text target;      // the window or control, as a script names it
+    int line = 0;  // in the file, from 1
+    Text verb;     // click, type, wait …
+    Text target;   // the window or control, as a script names it
     UserAction action;
-    int waitMs = 0;   // wait lines
+    int waitMs = 0;  // wait lines
 };
 
 class Replay {

@@ -59,7 +59,8 @@ void fnPressedKey(Text& result, Text&, Engine& engine) {
 }
 
 void fnPressedKeyCode(Text& result, Text&, Engine& engine) {
-    if (auto* d = eventData(engine)) result = numberText(d->EventKeyCode) + u"," + numberText(d->EventShift);
+    if (auto* d = eventData(engine))
+        result = numberText(d->EventKeyCode) + u"," + numberText(d->EventShift);
 }
 
 void fnDroppedFiles(Text& result, Text&, Engine& engine) {

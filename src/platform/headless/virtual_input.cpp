@@ -57,7 +57,7 @@ bool pressesKey(int code, int shift) {
 
 }  // namespace
 
-bool VirtualWidgets::emit(const WidgetEvent& event) {
+bool VirtualWidgets::report(const WidgetEvent& event) {
     if (!sink_ || kindOf(event.widget) == kGone) return true;
     return sink_->widgetEvent(event);
 }
@@ -66,8 +66,8 @@ void VirtualWidgets::moveFocus(WidgetId to) {
     if (focused_ == to || !takesFocus(kindOf(to))) return;
     WidgetId from = focused_;
     focus(to);
-    if (from != kNoWidget) emit(eventOf(from, WidgetEventType::FocusOut));
-    emit(eventOf(to, WidgetEventType::FocusIn));
+    if (from != kNoWidget) report(eventOf(from, WidgetEventType::FocusOut));
+    report(eventOf(to, WidgetEventType::FocusIn));
 }
 
 void VirtualWidgets::userClick(WidgetId id, int button, bool clickEvent) {
@@ -77,7 +77,7 @@ void VirtualWidgets::userClick(WidgetId id, int button, bool clickEvent) {
     pointer_ = {int(x), int(y)};
     if (button == kLeftButton) moveFocus(id);
     WidgetEvent down = eventOf(id, WidgetEventType::MouseDown, button, x, y);
-    emit(down);
+    report(down);
     if (button == kLeftButton && clickEvent) {
         // The widget changes before it tells: a check box toggles, an
         // option is chosen (and its siblings let go).
@@ -87,8 +87,8 @@ void VirtualWidgets::userClick(WidgetId id, int button, bool clickEvent) {
     }
     WidgetEvent up = down;
     up.type = WidgetEventType::MouseUp;
-    emit(up);
-    if (clickEvent && button == kLeftButton) emit(eventOf(id, WidgetEventType::Click));
+    report(up);
+    if (clickEvent && button == kLeftButton) report(eventOf(id, WidgetEventType::Click));
 }
 
 std::string VirtualWidgets::typeText(WidgetId id, TextView text) {
@@ -99,7 +99,7 @@ std::string VirtualWidgets::typeText(WidgetId id, TextView text) {
         auto now = get(id, WidgetValue::Text);
         const Text* t = now ? std::get_if<Text>(&*now) : nullptr;
         set(id, WidgetValue::Text, (t ? *t : Text()) + c);
-        emit(eventOf(id, WidgetEventType::TextChanged));
+        report(eventOf(id, WidgetEventType::TextChanged));
     }
     return {};
 }
@@ -109,20 +109,20 @@ std::string VirtualWidgets::pressKey(WidgetId id, int code, int shift) {
     WidgetEvent key = eventOf(id, WidgetEventType::KeyDown);
     key.keyCode = code;
     key.shift = shift;
-    emit(key);
+    report(key);
     if (pressesKey(code, shift) && kindOf(id) != kGone) {
         key.type = WidgetEventType::KeyPress;
-        emit(key);
+        report(key);
         auto c = typedCharacter(code, shift);
         if (c && acceptsText(kindOf(id)) && numberIn(get(id, WidgetValue::ReadOnly)) == 0) {
             auto now = get(id, WidgetValue::Text);
             const Text* t = now ? std::get_if<Text>(&*now) : nullptr;
             set(id, WidgetValue::Text, (t ? *t : Text()) + *c);
-            emit(eventOf(id, WidgetEventType::TextChanged));
+            report(eventOf(id, WidgetEventType::TextChanged));
         }
     }
     key.type = WidgetEventType::KeyUp;
-    emit(key);
+    report(key);
     return {};
 }
 
@@ -133,8 +133,9 @@ std::string VirtualWidgets::chooseItem(WidgetId id, int kind, double number, boo
         moveFocus(id);
         const double before = numberIn(get(id, WidgetValue::Value));
         set(id, WidgetValue::Value, number);
-        emit(eventOf(id, WidgetEventType::Scrolling));
-        if (numberIn(get(id, WidgetValue::Value)) != before) emit(eventOf(id, WidgetEventType::ValueChanged));
+        report(eventOf(id, WidgetEventType::Scrolling));
+        if (numberIn(get(id, WidgetValue::Value)) != before)
+            report(eventOf(id, WidgetEventType::ValueChanged));
         return {};
     }
     const int count = int(items(id).size());
@@ -147,8 +148,8 @@ std::string VirtualWidgets::chooseItem(WidgetId id, int kind, double number, boo
     moveFocus(id);
     set(id, WidgetValue::ListIndex, number);
     if (is(kind, WidgetKind::DropDownList) || is(kind, WidgetKind::DropDownCombo))
-        emit(eventOf(id, WidgetEventType::TextChanged));
-    emit(eventOf(id, WidgetEventType::ValueChanged));
+        report(eventOf(id, WidgetEventType::TextChanged));
+    report(eventOf(id, WidgetEventType::ValueChanged));
     return {};
 }
 
@@ -168,9 +169,9 @@ std::string VirtualWidgets::perform(const UserAction& a) {
         case UserActionType::DoubleClick:
             userClick(a.widget, kLeftButton, true);
             if (kindOf(a.widget) == kGone) return {};
-            emit(eventOf(a.widget, WidgetEventType::MouseDown, kLeftButton));
-            emit(eventOf(a.widget, WidgetEventType::DoubleClick));
-            emit(eventOf(a.widget, WidgetEventType::MouseUp, kLeftButton));
+            report(eventOf(a.widget, WidgetEventType::MouseDown, kLeftButton));
+            report(eventOf(a.widget, WidgetEventType::DoubleClick));
+            report(eventOf(a.widget, WidgetEventType::MouseUp, kLeftButton));
             return {};
         case UserActionType::Check:
             if (!is(kind, WidgetKind::CheckBox) && !is(kind, WidgetKind::OptionButton))
@@ -188,23 +189,23 @@ std::string VirtualWidgets::perform(const UserAction& a) {
         case UserActionType::Drop: {
             WidgetEvent drop = eventOf(a.widget, WidgetEventType::Drop);
             drop.files = a.files;
-            emit(drop);
+            report(drop);
             return {};
         }
         case UserActionType::Mouse: {
             static constexpr WidgetEventType kSteps[] = {
                 WidgetEventType::MouseDown, WidgetEventType::MouseMove, WidgetEventType::MouseUp};
             pointer_ = {int(a.x), int(a.y)};
-            emit(eventOf(a.widget, kSteps[int(a.step)], a.button, a.x, a.y));
+            report(eventOf(a.widget, kSteps[int(a.step)], a.button, a.x, a.y));
             return {};
         }
         case UserActionType::Tick:
             if (!is(kind, WidgetKind::Timer)) return "is not a timer";
-            emit(eventOf(a.widget, WidgetEventType::Tick));
+            report(eventOf(a.widget, WidgetEventType::Tick));
             return {};
         case UserActionType::Close:
             if (kind != kWindowKind) return "is not a window";
-            emit(eventOf(a.widget, WidgetEventType::CloseRequest));
+            report(eventOf(a.widget, WidgetEventType::CloseRequest));
             return {};
     }
     return "unknown action";
@@ -234,7 +235,7 @@ void VirtualWidgets::advanceTimers(double now) {
             timerDue_.erase(id);
             continue;
         }
-        emit(eventOf(id, WidgetEventType::Tick));
+        report(eventOf(id, WidgetEventType::Tick));
     }
 }
 

@@ -73,7 +73,7 @@ class VirtualWidgets : public WidgetPort {
     std::vector<WidgetId>& siblingsOf(const Widget& w);
     // For the input side: the kind of a widget (-1 a window, -2 none).
     int kindOf(WidgetId id) const;
-    bool emit(const WidgetEvent& event);
+    bool report(const WidgetEvent& event);
     void moveFocus(WidgetId to);
     void userClick(WidgetId id, int button, bool clickEvent);
     std::string typeText(WidgetId id, TextView text);

@@ -41,10 +41,10 @@ inline constexpr int kShiftKey = 1, kCtrlKey = 2, kAltKey = 4;
 struct WidgetEvent {
     WidgetId widget = 0;
     WidgetEventType type = WidgetEventType::Click;
-    int button = 0;          // mouse events
-    double x = 0, y = 0;     // mouse events, in the widget's own pixels
-    int keyCode = 0;         // key events: the language's key codes
-    int shift = 0;           // kShiftKey | kCtrlKey | kAltKey
+    int button = 0;           // mouse events
+    double x = 0, y = 0;      // mouse events, in the widget's own pixels
+    int keyCode = 0;          // key events: the language's key codes
+    int shift = 0;            // kShiftKey | kCtrlKey | kAltKey
     std::vector<Text> files;  // Drop
 };
 
