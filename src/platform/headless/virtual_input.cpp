@@ -187,6 +187,9 @@ std::string VirtualWidgets::perform(const UserAction& a) {
         case UserActionType::Scroll:
             return chooseItem(a.widget, kind, a.number, true);
         case UserActionType::Drop: {
+            // As on the desktop, only what accepts dropped files gets them.
+            if (numberIn(get(a.widget, WidgetValue::AcceptsDrops)) == 0)
+                return "does not take dropped files (its ドラッグ＆ドロップ is off)";
             WidgetEvent drop = eventOf(a.widget, WidgetEventType::Drop);
             drop.files = a.files;
             report(drop);
