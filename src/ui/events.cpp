@@ -20,13 +20,19 @@ struct EventDispatch::CachedNames {
 
 EventDispatch::EventDispatch(Engine& engine, ObjectModel& model) : engine_(engine), model_(model) {}
 
-EventDispatch::~EventDispatch() = default;
+// The widget set outlives the dispatch (the engine's bundle goes last): its
+// windows still report while they close, and must find no sink then.
+EventDispatch::~EventDispatch() {
+    if (port_) port_->setEventSink(nullptr);
+}
 
 EventDispatch& Events(Engine& engine, ObjectModel& model) {
     if (!model.events) {
         model.events = std::make_shared<EventDispatch>(engine, model);
-        if (ObjectModel::available(engine))
-            ObjectModel::widgets(engine).setEventSink(model.events.get());
+        if (ObjectModel::available(engine)) {
+            model.events->port_ = &ObjectModel::widgets(engine);
+            model.events->port_->setEventSink(model.events.get());
+        }
     }
     return *model.events;
 }

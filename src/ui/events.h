@@ -44,6 +44,7 @@ Text BareKeyName(int keyCode);
 
 class EventDispatch : public WidgetEventSink {
   public:
+    friend EventDispatch& Events(Engine& engine, ObjectModel& model);
     EventDispatch(Engine& engine, ObjectModel& model);
     ~EventDispatch() override;
 
@@ -106,6 +107,7 @@ class EventDispatch : public WidgetEventSink {
 
     Engine& engine_;
     ObjectModel& model_;
+    WidgetPort* port_ = nullptr;  // the set this dispatch listens to
     std::unordered_map<const ScriptObject*, std::vector<std::unique_ptr<CachedNames>>> names_;
     std::unordered_map<WidgetId, std::weak_ptr<ScriptObject>> widgetObjects_;
     // Re-entrancy guards: a window whose mouse-move procedure runs, and the

@@ -67,13 +67,20 @@ int codeOfKey(const QKeyEvent& key) {
     if (k >= Qt::Key_F1 && k <= Qt::Key_F12) return 112 + (k - Qt::Key_F1);
     if (keypad) {
         switch (k) {
-            case Qt::Key_Asterisk: return 106;
-            case Qt::Key_Plus: return 107;
-            case Qt::Key_Comma: return 108;
-            case Qt::Key_Minus: return 109;
-            case Qt::Key_Period: return 110;
-            case Qt::Key_Slash: return 111;
-            default: break;
+            case Qt::Key_Asterisk:
+                return 106;
+            case Qt::Key_Plus:
+                return 107;
+            case Qt::Key_Comma:
+                return 108;
+            case Qt::Key_Minus:
+                return 109;
+            case Qt::Key_Period:
+                return 110;
+            case Qt::Key_Slash:
+                return 111;
+            default:
+                break;
         }
     }
     for (const KeyRow& row : kKeys) {
@@ -108,19 +115,27 @@ Qt::KeyboardModifiers modifiersOf(int shift) {
 
 int buttonOf(Qt::MouseButton b) {
     switch (b) {
-        case Qt::LeftButton: return kLeftButton;
-        case Qt::RightButton: return kRightButton;
-        case Qt::MiddleButton: return kMiddleButton;
-        default: return 0;
+        case Qt::LeftButton:
+            return kLeftButton;
+        case Qt::RightButton:
+            return kRightButton;
+        case Qt::MiddleButton:
+            return kMiddleButton;
+        default:
+            return 0;
     }
 }
 
 Qt::MouseButton qtButton(int button) {
     switch (button) {
-        case kRightButton: return Qt::RightButton;
-        case kMiddleButton: return Qt::MiddleButton;
-        case kLeftButton: return Qt::LeftButton;
-        default: return Qt::NoButton;
+        case kRightButton:
+            return Qt::RightButton;
+        case kMiddleButton:
+            return Qt::MiddleButton;
+        case kLeftButton:
+            return Qt::LeftButton;
+        default:
+            return Qt::NoButton;
     }
 }
 
@@ -246,8 +261,8 @@ class EventFilter : public QObject {
 
     void key(QKeyEvent* k) {
         if (k->isAutoRepeat() && k->type() == QEvent::KeyRelease) return;
-        WidgetEvent e = eventOf(0, k->type() == QEvent::KeyPress ? WidgetEventType::KeyDown
-                                                                   : WidgetEventType::KeyUp);
+        WidgetEvent e = eventOf(
+            0, k->type() == QEvent::KeyPress ? WidgetEventType::KeyDown : WidgetEventType::KeyUp);
         e.keyCode = codeOfKey(*k);
         e.shift = shiftOf(k->modifiers());
         report(e);
@@ -288,7 +303,9 @@ void reportFrom(QtWidgets& set, WidgetId id, WidgetEventType type) {
 void connectSignals(QtWidgets& set, qtw::Entry& e) {
     const WidgetId id = e.id;
     QWidget* w = e.widget;
-    auto tell = [&set, id](WidgetEventType type) { return [&set, id, type] { reportFrom(set, id, type); }; };
+    auto tell = [&set, id](WidgetEventType type) {
+        return [&set, id, type] { reportFrom(set, id, type); };
+    };
     using T = WidgetEventType;
     if (auto* button = qobject_cast<QAbstractButton*>(w)) {
         QObject::connect(button, &QAbstractButton::clicked, button, tell(T::Click));
@@ -340,6 +357,7 @@ void connectEvents(QtWidgets& set, Entry& e) {
     QWidget* w = e.widget;
     if (!w) return;
     auto* filter = new EventFilter(set, e.id, w);
+    filter->setObjectName(QStringLiteral("qelEvents"));
     w->installEventFilter(filter);
     // Moves are reported without a button held, as on the desktop the
     // language was born on.
@@ -364,7 +382,8 @@ QWidget* targetOf(QWidget* w) {
 
 void sendMouse(QWidget* w, QEvent::Type type, Qt::MouseButton button, QPointF at) {
     QWidget* target = targetOf(w);
-    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
+    const Qt::MouseButtons held =
+        type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
     QMouseEvent event(type, at, target->mapToGlobal(at), button, held, Qt::NoModifier);
     QApplication::sendEvent(target, &event);
 }
@@ -387,8 +406,8 @@ void sendKey(QWidget* w, int code, int shift, const QString& text) {
         if (code == 8) typed = QStringLiteral("\b");
         if (code == 27) typed = QChar(27);
     }
-    QKeyEvent press(QEvent::KeyPress, key, modifiersOf(shift), quint32(0), quint32(code), quint32(0),
-                    typed);
+    QKeyEvent press(QEvent::KeyPress, key, modifiersOf(shift), quint32(0), quint32(code),
+                    quint32(0), typed);
     QApplication::sendEvent(w, &press);
     QKeyEvent release(QEvent::KeyRelease, key, modifiersOf(shift), quint32(0), quint32(code),
                       quint32(0), typed);
@@ -479,8 +498,14 @@ std::string QtWidgets::perform(const UserAction& a) {
             QList<QUrl> urls;
             for (const Text& file : a.files) urls << QUrl::fromLocalFile(toQString(file));
             data.setUrls(urls);
+            if (!w->acceptDrops())
+                return "does not take dropped files (its ドラッグ＆ドロップ is off)";
+            // Qt delivers drops only while its own drag runs; the drop goes
+            // straight to the widget's event watcher instead.
             QDropEvent drop(centre, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-            QApplication::sendEvent(w, &drop);
+            if (QObject* watcher =
+                    w->findChild<QObject*>(QStringLiteral("qelEvents"), Qt::FindDirectChildrenOnly))
+                watcher->eventFilter(w, &drop);
             return {};
         }
         case UserActionType::Mouse: {
