@@ -18,13 +18,14 @@ void clicks(benchmark::State& state) {
     auto qel = bench::makeQel();
     Engine& engine = qel->engine();
     engine.platform.widgets = std::make_unique<VirtualWidgets>();
-    qel->Run(u"「ウィンドウ２」を作る\r\n"
-             u"「ボタン1」を作る\r\n「ボタン2」を作る\r\n「ボタン3」を作る\r\n"
-             u"「ボタン4」を作る\r\n「ボタン5」を作る\r\n"
-             u"回数は、0\r\n"
-             u"手順は　ウィンドウ２のボタンをクリック\r\n　回数は、回数＋1\r\n終わり\r\n"
-             u"手順は　ウィンドウ２のボタン1をクリック\r\n　回数は、回数＋1\r\n終わり\r\n",
-             u"bench.qel", true);
+    qel->Run(
+        u"「ウィンドウ２」を作る\r\n"
+        u"「ボタン1」を作る\r\n「ボタン2」を作る\r\n「ボタン3」を作る\r\n"
+        u"「ボタン4」を作る\r\n「ボタン5」を作る\r\n"
+        u"回数は、0\r\n"
+        u"手順は　ウィンドウ２のボタンをクリック\r\n　回数は、回数＋1\r\n終わり\r\n"
+        u"手順は　ウィンドウ２のボタン1をクリック\r\n　回数は、回数＋1\r\n終わり\r\n",
+        u"bench.qel", true);
     ui::ObjectModel& model = libraryOf(engine).objects();
     std::vector<WidgetId> buttons;
     for (const char16_t* name : {u"ボタン1", u"ボタン2", u"ボタン3", u"ボタン4", u"ボタン5"})

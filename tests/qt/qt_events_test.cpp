@@ -51,7 +51,9 @@ class Session {
     ~Session() {
         for (QWidget* w : QApplication::topLevelWidgets()) w->hide();
     }
-    void run(std::initializer_list<TextView> lines) { qel_->Run(scriptOf(lines), u"test.qel", true); }
+    void run(std::initializer_list<TextView> lines) {
+        qel_->Run(scriptOf(lines), u"test.qel", true);
+    }
     QString value(TextView name) {
         bool notFound = false;
         Text v = qel_->engine().GetVariable(name, notFound);
@@ -117,8 +119,8 @@ TEST(QtEvents, MouseDataIsStoredBeforeTheProcedureRuns) {
 TEST(QtEvents, OptionsReportTheirClickChosenEvenWhenChosenAlready) {
     Session s;
     s.run({u"「ウィンドウ２」を作る", u"「オプション1」を作る", u"回数は、0",
-           u"手順は　ウィンドウ２のオプション1をクリック",
-           u"　回数は、回数＋1", u"　値は、ウィンドウ２のオプション1のチェック", u"終わり"});
+           u"手順は　ウィンドウ２のオプション1をクリック", u"　回数は、回数＋1",
+           u"　値は、ウィンドウ２のオプション1のチェック", u"終わり"});
     auto* option = named<QRadioButton>(QStringLiteral("オプション１"));
     ASSERT_TRUE(option);
     const QPoint mark(6, option->height() / 2);
@@ -144,20 +146,34 @@ TEST(QtEvents, RefusedCloseKeepsTheWindowTheUserClosed) {
 // ticks do not pile up, and a click still gets through meanwhile.
 TEST(QtEvents, ASlowTimerNeverOverlapsAndTheWindowStaysResponsive) {
     Session s;
-    s.run({u"「ウィンドウ２」を作る", u"「ボタン1」を作る", u"ウィンドウ２を表示",
-           u"深さは、0", u"最大は、0", u"回数は、0", u"押したは、0", u"「タイマー1」を作る",
-           u"タイマー1の間隔は、1", u"手順は　ウィンドウ２のタイマー1が時間になった",
-           u"　深さは、深さ＋1", u"　もし 深さ＞最大 なら", u"　　最大は、深さ", u"　もし終わり",
-           u"　回数は、回数＋1", u"　待て　0.005", u"　深さは、深さ－1", u"終わり",
-           u"手順は　ウィンドウ２のボタン1をクリック", u"　押したは、1", u"終わり"});
+    s.run({u"「ウィンドウ２」を作る",
+           u"「ボタン1」を作る",
+           u"ウィンドウ２を表示",
+           u"深さは、0",
+           u"最大は、0",
+           u"回数は、0",
+           u"押したは、0",
+           u"「タイマー1」を作る",
+           u"タイマー1の間隔は、1",
+           u"手順は　ウィンドウ２のタイマー1が時間になった",
+           u"　深さは、深さ＋1",
+           u"　もし 深さ＞最大 なら",
+           u"　　最大は、深さ",
+           u"　もし終わり",
+           u"　回数は、回数＋1",
+           u"　待て　0.005",
+           u"　深さは、深さ－1",
+           u"終わり",
+           u"手順は　ウィンドウ２のボタン1をクリック",
+           u"　押したは、1",
+           u"終わり"});
     auto* button = named<QPushButton>(QStringLiteral("ボタン１"));
     ASSERT_TRUE(button);
     QTimer::singleShot(100, button, [button] { QTest::mouseClick(button, Qt::LeftButton); });
     QElapsedTimer clock;
     clock.start();
     // A deadline, not a measurement: generous for a loaded machine.
-    while (s.value(u"押した") != QStringLiteral("1") && clock.elapsed() < 5000)
-        QTest::qWait(10);
+    while (s.value(u"押した") != QStringLiteral("1") && clock.elapsed() < 5000) QTest::qWait(10);
     QTest::qWait(50);
     EXPECT_EQ(s.value(u"押した"), QStringLiteral("1"));
     EXPECT_EQ(s.value(u"最大"), QStringLiteral("1"));
