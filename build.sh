@@ -24,7 +24,7 @@ jobs=$(nproc 2>/dev/null || echo 2)
 # the session manager. bsdtar, zip/unzip and pyftpdlib are the outside
 # tools the archive and FTP tests check against.
 base_packages="build-essential cmake pkg-config libpcre2-dev libgtest-dev mecab mecab-ipadic-utf8 python3
-               qt6-base-dev libxtst-dev xvfb xauth poppler-utils fonts-ipafont-gothic
+               qt6-base-dev libxtst-dev xvfb xauth xdotool poppler-utils fonts-ipafont-gothic
                libarchive-dev libcurl4-openssl-dev libsystemd-dev
                libarchive-tools zip unzip python3-pyftpdlib"
 

@@ -5,6 +5,7 @@
 #   <name>.expected  the expected transcript (see README, "Console mode")
 #   <name>.answers   optional answers to boxes, one per line
 #   <name>.options   optional extra options, e.g. --cancel-errors
+#   <name>.events    optional replayed user session (--events)
 #   <name>.status    optional expected exit status (default 0)
 #   <name>.setup     optional shell snippet run first, in the scratch folder
 #                    with the scratch HOME/XDG variables and $QELSCRIPT set
@@ -18,6 +19,7 @@ trap 'rm -rf "$work"' EXIT
 
 set -- --console --virtual-clock --no-system --transcript "$work/transcript"
 [ -f "$base.answers" ] && set -- "$@" --answers "$base.answers"
+[ -f "$base.events" ] && set -- "$@" --events "$base.events"
 [ -f "$base.options" ] && set -- "$@" $(cat "$base.options")
 
 # Scripts run from a scratch copy of their folder, so files they write vanish

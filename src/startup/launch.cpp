@@ -20,6 +20,7 @@
 #include "platform/linux/system_clock.h"
 #include "platform/linux/system_random.h"
 #include "platform/linux/x11_key_sender.h"
+#include "startup/events_option.h"
 #include "startup/protection_option.h"
 #include "text/text.h"
 
@@ -116,6 +117,8 @@ std::string helpText() {
            "  --no-system          never start programs, open documents, end the session or\n"
            "                       change file associations; such requests are only written\n"
            "                       to the transcript (SYSTEM lines)\n"
+           "  --events FILE        replay the user actions in FILE once the script first\n"
+           "                       waits, then end the run (see the README)\n"
            "  --screenshot DIR     save a picture of each visible script window as\n"
            "                       DIR/<window name>.png when the script first waits (待機)\n"
            "                       or ends (with a display, or QT_QPA_PLATFORM=offscreen)\n"
@@ -172,6 +175,10 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
             needValue(cl.screenshotFolder);
             if (cl.error.empty() && cl.screenshotFolder.empty())
                 cl.error = "option --screenshot needs a folder";
+        } else if (a == "--events") {
+            needValue(cl.eventsPath);
+            if (cl.error.empty() && cl.eventsPath.empty())
+                cl.error = "option --events needs a file";
         } else if (a == "--protect") {
             cl.setProtection = true;
             needValue(cl.protectionWords);
@@ -342,6 +349,10 @@ int runMain(const std::vector<std::string>& args, std::ostream& out, std::ostrea
         return 2;
     }
     if (!openTranscript(console, err)) return 2;
+    int replayProblems = 0;
+    if (!cl.eventsPath.empty() &&
+        !AttachEventsFile(engine, absolute(cl.eventsPath), err, replayProblems))
+        return finish(2);
     engine.commandLineText = text::fromUtf8(joinArguments(cl.scriptArguments));
     Text commandLine = engine.commandLineText;
     qel.GetSetInfo(u"コマンドライン", commandLine);
@@ -357,6 +368,7 @@ int runMain(const std::vector<std::string>& args, std::ostream& out, std::ostrea
         return finish(2);
     // Windows still shown at the end are pictured now, if nothing waited.
     if (engine.platform.widgets) engine.platform.widgets->scriptAtRest();
+    if (replayProblems > 0) return finish(2);
     return finish(engine.engineStatus == EngineStatus::Stopping ? 1 : 0);
 }
 

@@ -22,6 +22,7 @@ struct CommandLine {
     bool setProtection = false;    // --protect LIST
     std::string protectionWords;   // the LIST of --protect
     std::string screenshotFolder;  // --screenshot DIR
+    std::string eventsPath;        // --events FILE
     std::string scriptPath;        // empty: ask for one
     std::vector<std::string> scriptArguments;
     std::string error;  // a usage error

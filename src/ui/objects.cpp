@@ -5,6 +5,7 @@
 
 #include "core/engine.h"
 #include "text/number.h"
+#include "ui/events.h"
 #include "ui/properties.h"
 
 namespace qel::ui {
@@ -89,6 +90,7 @@ WidgetPort& ObjectModel::widgets(Engine& engine) {
 }
 
 std::shared_ptr<QelWindow> ObjectModel::makeWindow(Engine& engine, WindowStyle style) {
+    Events(engine, *this);  // connected before anything can be clicked
     auto w = std::make_shared<QelWindow>();
     w->type = ObjectType::Window;
     w->window = w.get();
@@ -124,6 +126,8 @@ void ObjectModel::reset(Engine& engine) {
     topicActive = false;
     GlobalRegistry.clear();
     handlerCache.clear();
+    // The widget set reports the user's input from the first window on.
+    if (available(engine)) Events(engine, *this).data = EventData();
 }
 
 std::shared_ptr<QelWindow> ObjectModel::currentWindow(Engine& engine) {

@@ -20,6 +20,7 @@ class Engine;
 namespace qel::ui {
 
 class QelWindow;
+class EventDispatch;
 
 enum class ObjectType { Window, Control, Printer, Drive };
 
@@ -150,6 +151,9 @@ class ObjectModel {
     // Replaces a control by a new one of the twin widget kind (picture button,
     // wrapping text box), keeping its name, place and the values listed.
     void swapWidget(Engine& engine, ScriptObject& object, WidgetKind to);
+
+    // The event dispatch (events.h), made on first use; kept across runs.
+    std::shared_ptr<EventDispatch> events;
 
     // The property handlers chosen per object (see properties.h); cleared by reset.
     std::unordered_map<const ScriptObject*, const void*> handlerCache;

@@ -3,6 +3,7 @@
 #include "core/parser.h"
 #include "library/registry/standard_library.h"
 #include "text/number.h"
+#include "ui/events.h"
 #include "ui/properties.h"
 
 namespace qel {
@@ -89,7 +90,9 @@ void cmdClose(StatementRecord& record, Engine& engine) {
         engine.Report(ErrorId::WindowNotFound, objectModel(engine).NameOfObject(*object));
         return;
     }
-    objectModel(engine).CloseWindow(engine, std::static_pointer_cast<ui::QelWindow>(object));
+    // The window's "を閉じる" runs first; 閉じない there cannot keep it open.
+    ui::Events(engine, objectModel(engine))
+        .closeWindow(std::static_pointer_cast<ui::QelWindow>(object), false);
     engine.ui().pumpEvents();
 }
 

@@ -6,6 +6,7 @@
 #include "library/files/files.h"
 #include "library/network/network.h"
 #include "library/numbers/numbers.h"
+#include "library/objects/event_functions.h"
 #include "library/registry/registry.h"
 #include "library/registry/rows.h"
 #include "library/settings/settings.h"
@@ -61,9 +62,9 @@ const std::vector<FunctionRow>& functionRows() {
     {u"バイト文字数", 1, u"", fnByteLength},  // 40
     {u"パーセント", 1, u"", fnPercent},  // 41
     {u"通貨形式", 1, u"", fnCurrency},  // 42
-    {u"キー状態", 1, u"", fnNotBuilt},  // 43
+    {u"キー状態", 1, u"", fnKeyState},  // 43
     {u"判別", 3, u"について,と,で", fnJudge},  // 44
-    {u"ドロップされたファイル", 0, u"", fnNotBuilt},  // 45
+    {u"ドロップされたファイル", 0, u"", fnDroppedFiles},  // 45
     {u"選択されたファイル", 0, u"", fnNotBuilt},  // 46
     {u"区切れ", 2, u"を,で", fnSplit},  // 47
     {u"行区切り", 2, u"を", fnSplitLines},  // 48
@@ -109,8 +110,8 @@ const std::vector<FunctionRow>& functionRows() {
     {u"貼り付け", 0, u"", fnNotBuilt},  // 88
     {u"画面の幅", 0, u"", fnNotBuilt},  // 89
     {u"画面の高さ", 0, u"", fnNotBuilt},  // 90
-    {u"マウスの横", 0, u"", fnNotBuilt},  // 91
-    {u"マウスの縦", 0, u"", fnNotBuilt},  // 92
+    {u"マウスの横", 0, u"", fnMouseX},  // 91
+    {u"マウスの縦", 0, u"", fnMouseY},  // 92
     {u"アイコンの横,カメの横", 0, u"", fnNotBuilt},  // 93
     {u"アイコンの縦,カメの縦", 0, u"", fnNotBuilt},  // 94
     {u"色", 0, u"", fnNotBuilt},  // 95
@@ -128,15 +129,15 @@ const std::vector<FunctionRow>& functionRows() {
     {u"エラー行", 0, u"", fnErrorLine},  // 107
     {u"設定", 1, u"を,で", fnSetting},  // 108
     {u"ＨＬＳ", 3, u"", fnHls},  // 109
-    {u"画面のマウスの横", 0, u"", fnNotBuilt},  // 110
-    {u"画面のマウスの縦", 0, u"", fnNotBuilt},  // 111
-    {u"押したボタン", 0, u"", fnNotBuilt},  // 112
-    {u"押したキー", 0, u"", fnNotBuilt},  // 113
-    {u"押したキー番号", 0, u"", fnNotBuilt},  // 114
+    {u"画面のマウスの横", 0, u"", fnScreenMouseX},  // 110
+    {u"画面のマウスの縦", 0, u"", fnScreenMouseY},  // 111
+    {u"押したボタン", 0, u"", fnPressedButton},  // 112
+    {u"押したキー", 0, u"", fnPressedKey},  // 113
+    {u"押したキー番号", 0, u"", fnPressedKeyCode},  // 114
     {u"起動中プログラム一覧", 0, u"", fnRunningPrograms},  // 115
     {u"フォント一覧", 0, u"", fnNotBuilt},  // 116
     {u"アイコンの色,カメの色", 0, u"", fnNotBuilt},  // 117
-    {u"アクティブウィンドウの名前", 0, u"", fnNotBuilt},  // 118
+    {u"アクティブウィンドウの名前", 0, u"", fnActiveWindowName},  // 118
     {u"場所", 0, u"", fnNotBuilt},  // 119
     {u"レジストリのサブキー一覧", 0, u"", fnRegistrySubkeys},  // 120
     {u"レジストリの値一覧", 0, u"", fnRegistryValueNames},  // 121

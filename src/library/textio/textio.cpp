@@ -4,6 +4,7 @@
 
 #include "core/engine.h"
 #include "core/parser.h"
+#include "library/objects/event_functions.h"
 #include "library/objects/objects.h"
 #include "library/registry/arguments.h"
 #include "library/registry/standard_library.h"
@@ -103,6 +104,7 @@ void cmdWait(StatementRecord& record, Engine& engine) {
     // terminal ends a long (or endless: 待て 1E+300) wait too.
     while (clock.monotonicMs() < deadline && !engine.loopPassCheck()) {
         ui.pumpEvents();
+        EventsPump(engine);
         ui.sleepMs(10);
     }
 }
@@ -110,6 +112,7 @@ void cmdWait(StatementRecord& record, Engine& engine) {
 void cmdRest(StatementRecord& record, Engine& engine) {
     (void)record;
     engine.ui().pumpEvents();
+    EventsPump(engine);
     PollMessageChannel(engine);
 }
 
@@ -123,12 +126,18 @@ void cmdIdle(StatementRecord& record, Engine& engine) {
     ObjectsAtRest(engine);
     for (;;) {
         ui.pumpEvents();
+        EventsPump(engine);
         if (engine.loopPassCheck()) return;
         const bool listening = MessageChannelListening(engine);
         if (listening) PollMessageChannel(engine);
         if (engine.stopRequested) return;
         // On a console nobody can click: only a running timer can still act.
-        if (!listening && !ui.hasEventSources() && !ObjectsCanAct(engine)) return;
+        // A replayed session that has delivered everything: running timers
+        // do not keep the script waiting (the session decides its end).
+        if (EventsReplayExhausted(engine)) return;
+        if (!listening && !EventsReplayPending(engine) && !ui.hasEventSources() &&
+            !ObjectsCanAct(engine))
+            return;
         ui.sleepMs(20);
     }
 }

@@ -710,6 +710,11 @@ void VirtualWidgets::undo(WidgetId id) {
     clampSelection(*w);
 }
 
+int VirtualWidgets::kindOf(WidgetId id) const {
+    const Widget* w = find(id);
+    return w ? w->kind : -2;
+}
+
 bool VirtualWidgets::anyTimerRunning() const {
     for (const auto& [id, w] : widgets_) {
         if (w->kind == int(WidgetKind::Timer) && w->number(WidgetValue::Enabled) &&

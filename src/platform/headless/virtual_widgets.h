@@ -53,6 +53,11 @@ class VirtualWidgets : public WidgetPort {
     bool setPrinterSetting(int index, TextView name, TextView value) override;
 
     void setEventSink(WidgetEventSink* sink) override { sink_ = sink; }
+    // User input on the virtual set (virtual_input.cpp): replayed actions
+    // change the widgets as a user would and report the events that follow.
+    void advanceTimers(double monotonicMs) override;
+    std::string perform(const UserAction& action) override;
+    std::optional<std::pair<int, int>> pointerOnScreen() const override { return pointer_; }
 
     // The longest text a text box takes (in UTF-16 units), as on the desktop.
     static constexpr std::size_t kMaxTextBoxLength = 65535;
@@ -66,6 +71,16 @@ class VirtualWidgets : public WidgetPort {
     void clampSelection(Widget& w);
     void selectListIndex(Widget& w, int index);
     std::vector<WidgetId>& siblingsOf(const Widget& w);
+    // For the input side: the kind of a widget (-1 a window, -2 none).
+    int kindOf(WidgetId id) const;
+    bool report(const WidgetEvent& event);
+    void moveFocus(WidgetId to);
+    void userClick(WidgetId id, int button, bool clickEvent);
+    std::string typeText(WidgetId id, TextView text);
+    std::string pressKey(WidgetId id, int code, int shift);
+    std::string chooseItem(WidgetId id, int kind, double number, bool scroll);
+    std::map<WidgetId, double> timerDue_;
+    std::optional<std::pair<int, int>> pointer_;
 
     std::unordered_map<WidgetId, std::unique_ptr<Widget>> widgets_;
     std::vector<WidgetId> topLevel_;

@@ -11,14 +11,15 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <variant>
 #include <vector>
 
+#include "platform/ports/widget_events.h"
 #include "text/text.h"
 
 namespace qel {
 
-using WidgetId = std::uint64_t;
 inline constexpr WidgetId kNoWidget = 0;
 
 // The window styles a script window can take (the numbers are the language's).
@@ -170,7 +171,9 @@ struct PrinterInfo {
 class WidgetEventSink {
   public:
     virtual ~WidgetEventSink() = default;
-    virtual void widgetEvent(WidgetId widget, TextView event, TextView detail) = 0;
+    // False when the script refused what the event asks (a close the script
+    // cancelled): the widget set then leaves things as they are.
+    virtual bool widgetEvent(const WidgetEvent& event) = 0;
 };
 
 class WidgetPort {
@@ -231,6 +234,17 @@ class WidgetPort {
 
     // ---- events (connected by the event dispatch) -----------------------------
     virtual void setEventSink(WidgetEventSink* sink) = 0;
+    // Timers whose time has come by `monotonicMs` report their ticks. Sets
+    // whose timers tick on their own (the desktop's) ignore it.
+    virtual void advanceTimers(double monotonicMs) { (void)monotonicMs; }
+    // Carries out a user action of a replayed session, through the path the
+    // user's own input takes; the reason when it cannot, else empty.
+    virtual std::string perform(const UserAction& action) {
+        (void)action;
+        return "this widget set cannot replay user actions";
+    }
+    // Where the mouse pointer is on the screen, when the set knows.
+    virtual std::optional<std::pair<int, int>> pointerOnScreen() const { return std::nullopt; }
 
     // ---- names and pictures -----------------------------------------------------
     // The script's name of a window or control: screen readers and UI-test

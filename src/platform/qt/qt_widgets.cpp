@@ -164,6 +164,7 @@ WidgetId QtWidgets::createWindow(WindowStyle style) {
                {WidgetValue::MaximiseBox, 1.0},          {WidgetValue::SystemMenu, 1.0}};
     applyWindowFlags(*e);
     WidgetId id = e->id;
+    qtw::connectEvents(*this, *e);
     entries_.emplace(id, std::move(e));
     topLevel_.push_back(id);
     // The outer size as on the console; the inside follows from the frame.
@@ -203,6 +204,7 @@ WidgetId QtWidgets::createControl(WidgetKind kind, WidgetId parent) {
     e->held.emplace(WidgetValue::TabIndex, 0.0);
     e->held.emplace(WidgetValue::Pointer, 0.0);
     WidgetId id = e->id;
+    qtw::connectEvents(*this, *e);
     entries_.emplace(id, std::move(e));
     container->children.push_back(id);
     if (auto* bar = qobject_cast<QScrollBar*>(widgetOf(id))) bar->setPageStep(1);
@@ -229,6 +231,11 @@ void QtWidgets::destroy(WidgetId id) {
         e->widget->setObjectName(QString());
         // Later: a procedure of the widget's own may be running.
         e->widget->deleteLater();
+    }
+    // A timer may be ending from inside its own tick's procedure.
+    if (e->timer) {
+        e->timer->stop();
+        e->timer.release()->deleteLater();
     }
     if (lastFocused_ == id) lastFocused_ = kNoWidget;
     if (lastActive_ == id) lastActive_ = kNoWidget;

@@ -106,6 +106,10 @@ bool selectListItem(Entry& e, int index, bool selected);
 void makeTimer(Entry& e);
 bool timerRunning(const Entry& e);
 
+// Events (qt_events.cpp): the user's input on the entry's widget (or
+// timer) goes to the set's event sink.
+void connectEvents(QtWidgets& set, Entry& e);
+
 // Window frames and flags (qt_window_values.cpp).
 void applyWindowFlags(Entry& e);
 QMargins frameOf(const Entry& e);
@@ -153,6 +157,9 @@ class QtWidgets : public WidgetPort {
     bool setPrinterSetting(int index, TextView name, TextView value) override;
 
     void setEventSink(WidgetEventSink* sink) override { sink_ = sink; }
+    WidgetEventSink* eventSink() const { return sink_; }
+    std::string perform(const UserAction& action) override;
+    std::optional<std::pair<int, int>> pointerOnScreen() const override;
 
     void nameWidget(WidgetId widget, TextView name) override;
     bool setScreenshotFolder(const std::string& folder) override;

@@ -1,0 +1,309 @@
+#include "ui/replay.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "core/engine.h"
+#include "text/number.h"
+#include "ui/events.h"
+
+namespace qel::ui {
+
+namespace {
+
+struct Verb {
+    const char16_t* word;
+    UserActionType type;
+    bool needsTarget;
+};
+
+constexpr Verb kVerbs[] = {
+    {u"click", UserActionType::Click, true},
+    {u"rightclick", UserActionType::RightClick, true},
+    {u"doubleclick", UserActionType::DoubleClick, true},
+    {u"type", UserActionType::Type, true},
+    {u"key", UserActionType::Key, true},
+    {u"select", UserActionType::Select, true},
+    {u"check", UserActionType::Check, true},
+    {u"scroll", UserActionType::Scroll, true},
+    {u"drop", UserActionType::Drop, true},
+    {u"mouse", UserActionType::Mouse, true},
+    {u"tick", UserActionType::Tick, true},
+    {u"close", UserActionType::Close, true},
+};
+
+// The first word of `rest` (up to a blank), and `rest` moved past it and the blanks after.
+TextView takeWord(TextView& rest) {
+    rest = text::trimBlanksLeft(rest);
+    std::size_t end = 0;
+    while (end < rest.size() && rest[end] != u' ' && rest[end] != u'\t' && rest[end] != u'　')
+        ++end;
+    TextView word = rest.substr(0, end);
+    rest = text::trimBlanksLeft(rest.substr(end));
+    return word;
+}
+
+std::string lineProblem(int line, const std::string& what) {
+    return "events file line " + std::to_string(line) + ": " + what;
+}
+
+// File names separated by commas; a name holding a comma is written in
+// double quotes ("a,b.txt"), where "" stands for one quote.
+bool parseFiles(TextView list, std::vector<Text>& files) {
+    Text current;
+    bool quoted = false, any = false;
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        char16_t c = list[i];
+        if (quoted) {
+            if (c == u'"' && i + 1 < list.size() && list[i + 1] == u'"') {
+                current += u'"';
+                ++i;
+            } else if (c == u'"') {
+                quoted = false;
+            } else {
+                current += c;
+            }
+        } else if (c == u'"') {
+            quoted = true;
+            any = true;
+        } else if (c == u',') {
+            files.push_back(Text(text::trimBlanks(current)));
+            current.clear();
+        } else {
+            current += c;
+            any = true;
+        }
+    }
+    if (quoted) return false;
+    if (any || !current.empty()) files.push_back(Text(text::trimBlanks(current)));
+    return !files.empty() &&
+           std::none_of(files.begin(), files.end(), [](const Text& f) { return f.empty(); });
+}
+
+bool parsePoint(TextView text, double& x, double& y) {
+    std::size_t comma = text.find(u',');
+    if (comma == TextView::npos) return false;
+    auto a = number::parse(text.substr(0, comma));
+    auto b = number::parse(text.substr(comma + 1));
+    if (!a || !b) return false;
+    x = *a;
+    y = *b;
+    return true;
+}
+
+bool parseMouse(TextView rest, UserAction& action) {
+    TextView step = takeWord(rest);
+    if (step == u"down") {
+        action.step = MouseStep::Down;
+    } else if (step == u"move") {
+        action.step = MouseStep::Move;
+    } else if (step == u"up") {
+        action.step = MouseStep::Up;
+    } else {
+        return false;
+    }
+    TextView next = rest;
+    TextView word = takeWord(next);
+    action.button = step == u"move" ? 0 : kLeftButton;
+    if (word == u"left" || word == u"right" || word == u"middle") {
+        action.button = word == u"left"    ? kLeftButton
+                        : word == u"right" ? kRightButton
+                                           : kMiddleButton;
+        rest = next;
+    }
+    return parsePoint(text::trimBlanks(rest), action.x, action.y);
+}
+
+// Parses what follows the target; false with `why` when it cannot.
+bool parseArguments(UserActionType type, TextView rest, UserAction& action, std::string& why) {
+    switch (type) {
+        case UserActionType::Type:
+            action.text = Text(rest);
+            if (rest.empty()) why = "type needs the text typed";
+            return !rest.empty();
+        case UserActionType::Key:
+            if (!Replay::ParseKey(text::trimBlanks(rest), action.keyCode, action.shift)) {
+                why = "unknown key \"" + text::toUtf8(rest) + "\"";
+                return false;
+            }
+            return true;
+        case UserActionType::Select:
+        case UserActionType::Scroll: {
+            auto n = number::parse(rest);
+            if (!n) why = "a number is needed";
+            if (n) action.number = *n;
+            return n.has_value();
+        }
+        case UserActionType::Drop:
+            if (!parseFiles(rest, action.files)) why = "drop needs file names separated by commas";
+            return why.empty();
+        case UserActionType::Mouse:
+            if (!parseMouse(rest, action)) why = "mouse needs down, move or up, a button and X,Y";
+            return why.empty();
+        default:
+            if (!rest.empty()) why = "unexpected \"" + text::toUtf8(rest) + "\"";
+            return rest.empty();
+    }
+}
+
+}  // namespace
+
+Replay::Replay(std::vector<ReplayLine> lines, Complaint complain)
+    : lines_(std::move(lines)), complain_(std::move(complain)) {}
+
+bool Replay::ParseKey(TextView spec, int& code, int& shift) {
+    shift = 0;
+    Text rest = text::toHalfWidth(spec);
+    static constexpr std::pair<const char16_t*, int> kModifiers[] = {
+        {u"ctrl+", kCtrlKey},  {u"control+", kCtrlKey},      {u"shift+", kShiftKey},
+        {u"alt+", kAltKey},    {u"コントロール+", kCtrlKey}, {u"シフト+", kShiftKey},
+        {u"オルト+", kAltKey},
+    };
+    for (bool found = true; found && rest.size() > 1;) {
+        found = false;
+        for (auto [word, bit] : kModifiers) {
+            if (text::startsWithFolded(rest, word)) {
+                shift |= bit;
+                rest.erase(0, TextView(word).size());
+                found = true;
+            }
+        }
+    }
+    if (rest.empty()) return false;
+    static constexpr std::pair<const char16_t*, int> kAliases[] = {
+        {u"return", 13}, {u"escape", 27}, {u"left", 37}, {u"up", 38},   {u"right", 39},
+        {u"down", 40},   {u"del", 46},    {u"ins", 45},  {u"pgup", 33}, {u"pgdn", 34},
+    };
+    Text key = text::foldKey(rest);
+    for (auto [word, value] : kAliases) {
+        if (key == word) {
+            code = value;
+            return true;
+        }
+    }
+    if (rest.size() == 1 && rest[0] >= u'a' && rest[0] <= u'z') rest[0] = char16_t(rest[0] - 32);
+    // A single character is the key of that character: letters and digits
+    // first (their codes are their characters), then the punctuation keys.
+    // Longer words are the named keys ("Enter", "F5", "Num0", "PageUp").
+    if (rest.size() == 1 &&
+        ((rest[0] >= u'0' && rest[0] <= u'9') || (rest[0] >= u'A' && rest[0] <= u'Z'))) {
+        code = rest[0];
+        return true;
+    }
+    const Text wanted = text::foldKey(rest);
+    for (int c = 1; c < 256; ++c) {
+        if (rest.size() > 1 && c >= 47 && c <= 90) continue;
+        if (text::foldKey(BareKeyName(c)) == wanted) {
+            code = c;
+            return true;
+        }
+    }
+    if (auto n = number::parse(rest); n && *n >= 0 && *n <= 2147483647.0 && *n == std::floor(*n)) {
+        code = int(*n);
+        return true;
+    }
+    return false;
+}
+
+std::vector<ReplayLine> Replay::Parse(TextView text, std::string& problem) {
+    std::vector<ReplayLine> lines;
+    int number = 0;
+    for (TextView raw : text::splitViews(text, u"\n")) {
+        ++number;
+        if (!raw.empty() && raw.back() == u'\r') raw.remove_suffix(1);
+        TextView rest = text::trimBlanks(raw);
+        if (rest.empty() || rest.front() == u'#') continue;
+        ReplayLine line;
+        line.line = number;
+        line.verb = Text(takeWord(rest));
+        if (line.verb == u"wait") {
+            auto ms = number::parse(rest);
+            if (!ms || *ms < 0 || *ms > 86400000) {
+                problem = lineProblem(number, "wait needs milliseconds");
+                return {};
+            }
+            line.waitMs = int(*ms);
+            lines.push_back(std::move(line));
+            continue;
+        }
+        const Verb* verb = nullptr;
+        for (const Verb& v : kVerbs) {
+            if (line.verb == v.word) verb = &v;
+        }
+        if (!verb) {
+            problem = lineProblem(number, "unknown action \"" + text::toUtf8(line.verb) + "\"");
+            return {};
+        }
+        line.action.type = verb->type;
+        line.target = Text(takeWord(rest));
+        if (line.target.empty()) {
+            problem = lineProblem(number, text::toUtf8(line.verb) + " needs a window or control");
+            return {};
+        }
+        std::string why;
+        if (!parseArguments(verb->type, rest, line.action, why)) {
+            problem = lineProblem(number, why);
+            return {};
+        }
+        lines.push_back(std::move(line));
+    }
+    return lines;
+}
+
+void Replay::wait(int milliseconds, Engine& engine) {
+    // Time passes for the timers alone: no action is delivered meanwhile.
+    ++waiting_;
+    Clock& clock = engine.clock();
+    const double deadline = clock.monotonicMs() + milliseconds;
+    WidgetPort& port = ObjectModel::widgets(engine);
+    while (clock.monotonicMs() < deadline && !engine.loopPassCheck()) {
+        const double left = deadline - clock.monotonicMs();
+        engine.ui().sleepMs(int(std::clamp(left, 1.0, 5.0)));
+        port.advanceTimers(clock.monotonicMs());
+    }
+    --waiting_;
+}
+
+void Replay::deliver(const ReplayLine& line, ObjectModel& model, Engine& engine) {
+    if (line.verb == u"wait") {
+        wait(line.waitMs, engine);
+        return;
+    }
+    auto object = model.ResolveObject(engine, line.target, true);
+    if (!object || (object->type != ObjectType::Window && object->type != ObjectType::Control)) {
+        ++problems_;
+        complain_(lineProblem(line.line,
+                              "no window or control named \"" + text::toUtf8(line.target) + "\""));
+        return;
+    }
+    UserAction action = line.action;
+    action.widget = object->widget;
+    std::string why = ObjectModel::widgets(engine).perform(action);
+    if (!why.empty()) {
+        ++problems_;
+        complain_(lineProblem(
+            line.line, text::toUtf8(line.verb) + " " + text::toUtf8(line.target) + ": " + why));
+    }
+}
+
+void Replay::deliverNext(EventDispatch& events, ObjectModel& model, Engine& engine) {
+    (void)events;
+    if (done_ || waiting_ > 0) {
+        // Inside a wait line only the timers act.
+        if (waiting_ > 0) ObjectModel::widgets(engine).advanceTimers(engine.clock().monotonicMs());
+        return;
+    }
+    if (next_ < lines_.size()) {
+        const ReplayLine& line = lines_[next_++];
+        ++delivering_;
+        deliver(line, model, engine);
+        --delivering_;
+    }
+    if (next_ >= lines_.size() && delivering_ == 0 && !done_) {
+        // As 終了 would: every action went in and everything it started is over.
+        done_ = true;
+        engine.stopRequested = true;
+    }
+}
+
+}  // namespace qel::ui
