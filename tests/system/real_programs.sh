@@ -33,4 +33,22 @@ grep -q 'エラー番号209.*' "$work/transcript" && [ "$(grep -c 'エラー番�
     fail "a folder is no program either"
 [ -f "$work/made by start" ] || fail "the quoted argument did not arrive whole"
 [ "$(grep -c '^ERR' "$work/transcript")" = 3 ] || fail "unexpected errors"
+# A timer of the script's window ticks while 起動して待 waits for a program.
+cat >"$work/timer.qel" <<'QEL'
+数は、0
+「タイマー1」を作る
+タイマー1の間隔は、50
+「sleep 1」を起動して待
+タイマー1の間隔は、0
+もし 数 が 5 以上 なら
+　「刻んだ」を表示
+違えば
+　「［数］回」を表示
+もし終わり
+手順は　タイマー1が時間になった
+　数は、数＋1
+終わり
+QEL
+( cd "$work" && timeout 60 "$qelscript" --console --transcript "$work/transcript" timer.qel >/dev/null 2>&1 )
+grep -q '^MSG	0	Qelvane	刻んだ	1$' "$work/transcript" || fail "no timer ticks during 起動して待"
 echo ok

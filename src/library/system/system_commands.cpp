@@ -5,6 +5,7 @@
 
 #include "core/engine.h"
 #include "core/parser.h"
+#include "library/objects/event_functions.h"
 #include "library/registry/arguments.h"
 #include "library/settings/protection.h"
 #include "library/system/system.h"
@@ -150,8 +151,11 @@ std::optional<std::int64_t> startProgram(StatementRecord& record, Engine& engine
 void waitForProgram(Engine& engine, std::int64_t task) {
     SystemPort* port = systemOf(engine);
     UiHost& ui = engine.ui();
+    // The script's windows stay alive meanwhile: clicks, timers and a
+    // replayed session run their procedures as in 待機.
     while (port->isRunning(task)) {
         ui.pumpEvents();
+        EventsPump(engine);
         if (engine.loopPassCheck()) return;
         if (MessageChannelListening(engine)) PollMessageChannel(engine);
         if (engine.stopRequested) return;
