@@ -11,6 +11,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
+#include <functional>
 #include <memory>
 
 #include "../unit/script_lines.h"
@@ -178,6 +180,54 @@ TEST(QtEvents, ASlowTimerNeverOverlapsAndTheWindowStaysResponsive) {
     EXPECT_EQ(s.value(u"押した"), QStringLiteral("1"));
     EXPECT_EQ(s.value(u"最大"), QStringLiteral("1"));
     EXPECT_NE(s.value(u"回数"), QStringLiteral("0"));
+}
+
+// An error box is modal but not deaf: timers go on ticking while it is open
+// (a timer whose procedure fails does not stack boxes: it is not entered
+// again while its procedure waits for the box), and the answer still
+// reaches the script, which goes on after the failed statement.
+TEST(QtEvents, TimersTickWhileAnErrorBoxIsOpen) {
+    Session s;
+    int boxesOpen = 0;
+    int mostBoxesOpen = 0;
+    QString ticksWhenShown;
+    QString ticksWhenAnswered;
+    // The watch reschedules itself until the box is answered; once the run
+    // is over, pending calls find `alive` false and touch nothing here.
+    auto alive = std::make_shared<bool>(true);
+    std::function<void()> watch;
+    auto later = [&watch, alive] {
+        QTimer::singleShot(20, [&watch, alive] {
+            if (*alive) watch();
+        });
+    };
+    watch = [&] {
+        QWidget* box = QApplication::activeModalWidget();
+        if (box && ticksWhenShown.isEmpty()) {
+            ticksWhenShown = s.value(u"数");
+            boxesOpen = 1;
+        }
+        int modal = 0;
+        for (QWidget* w : QApplication::topLevelWidgets()) modal += w->isVisible() && w->isModal();
+        mostBoxesOpen = std::max(mostBoxesOpen, modal);
+        if (box && !ticksWhenShown.isEmpty() &&
+            s.value(u"数").toInt() >= ticksWhenShown.toInt() + 3) {
+            ticksWhenAnswered = s.value(u"数");
+            QTest::keyClick(box, Qt::Key_Return);
+            return;
+        }
+        later();
+    };
+    later();
+    s.run({u"数は、0", u"「ウィンドウ２」を作る", u"「タイマー1」を作る", u"タイマー1の間隔は、10",
+           u"答えは、どこにもない関数（1）", u"後は、1", u"タイマー1の間隔は、0",
+           u"手順は　ウィンドウ２のタイマー1が時間になった", u"　数は、数＋1", u"終わり"});
+    *alive = false;
+    EXPECT_EQ(boxesOpen, 1);
+    EXPECT_FALSE(ticksWhenShown.isEmpty());
+    EXPECT_GE(ticksWhenAnswered.toInt(), ticksWhenShown.toInt() + 3);
+    EXPECT_EQ(mostBoxesOpen, 1);
+    EXPECT_EQ(s.value(u"後"), QStringLiteral("1"));
 }
 
 }  // namespace
