@@ -159,8 +159,6 @@ std::vector<Text> SplitArgs(TextView argText) {
     return pieces;
 }
 
-// Loops call the same functions with the same argument texts over and over;
-// taking such a text apart costs more than most functions do.
 // What a function call in a script worked out on its first run: the entry
 // (checked against the table's generation), the argument text as bound for
 // the handler, and that text's pieces once the handler asked for them.
@@ -171,6 +169,8 @@ struct FunctionSite {
     mutable std::shared_ptr<const SplitPieces> split;
 };
 
+// Loops call the same functions with the same argument texts over and over;
+// taking such a text apart costs more than most functions do.
 struct ArgumentCaches {
     // A script that makes new argument texts endlessly (through 日本語処理)
     // must not grow these without end: past this many they start again.
