@@ -7,6 +7,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QImage>
@@ -17,6 +19,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTimer>
 #include <QWindow>
@@ -436,6 +439,47 @@ TEST(QtWidgets, FirstWaitSavesAPictureOfEachVisibleWindow) {
     EXPECT_EQ(picture.size(), QSize(120, 80) * qApp->devicePixelRatio());
     EXPECT_FALSE(std::filesystem::exists(folder / "ウィンドウ９.png")) << "hidden windows are not";
     std::filesystem::remove_all(folder);
+}
+
+// 座標 is turned into pixels from the screen's logical dots per inch, so a
+// control set in millimetres has the width a ruler on the screen would show.
+TEST(QtWidgets, CoordinateUnitsFollowTheScreensLogicalDpi) {
+    Runner r(true);
+    r.run({u"「ウィンドウ6」を作る", u"ウィンドウ6の座標は、「ミリメートル」", u"「ボタン1」を作る",
+           u"ボタン1の位置は、10,5", u"ボタン1の幅は、25.4", u"ウィンドウ6の座標は、「印刷用」",
+           u"「ボタン2」を作る", u"ボタン2の幅は、72", u"ボタン2の高さは、36",
+           u"結果 は 「［ボタン2の幅］,［ボタン2の高さ］」"});
+    const double dpi = QApplication::primaryScreen()->logicalDotsPerInch();
+    QWidget* one = named(QStringLiteral("ボタン１"));
+    QWidget* two = named(QStringLiteral("ボタン２"));
+    ASSERT_TRUE(one && two);
+    EXPECT_EQ(one->width(), qRound(dpi));
+    EXPECT_EQ(one->x(), qRound(10 * dpi / 25.4));
+    EXPECT_EQ(one->y(), qRound(5 * dpi / 25.4));
+    EXPECT_EQ(two->width(), qRound(dpi));
+    EXPECT_EQ(two->height(), qRound(dpi / 2));
+    EXPECT_EQ(r.value(u"結果"), QStringLiteral("72,36"));
+    EXPECT_TRUE(r.boxes().isEmpty()) << r.boxes().join('\n').toStdString();
+}
+
+// 自動調整: a label takes the size its text has in its font, a picture box
+// the size of its picture; a picture that cannot be read changes nothing.
+TEST(QtWidgets, AutoSizeFitsLabelsToTheirTextAndPicturesToTheirFile) {
+    const QString png = QDir::temp().filePath(QStringLiteral("qel_autosize_37x21.png"));
+    QImage(37, 21, QImage::Format_RGB32).save(png);
+    const Text file = text::fromUtf8(png.toStdString());
+    Runner r(true);
+    r.run({u"「ウィンドウ7」を作る", u"「ラベル1」を作る", u"ラベル1の名前は、「あいうえおabc」",
+           u"ラベル1の自動調整は、1", u"ラベル1のフォントサイズは、18", u"「ピクチャー1」を作る",
+           u"ピクチャー1の自動調整は、1", u"ピクチャー1の絵は、「" + file + u"」",
+           u"ピクチャー1の絵は、「/nowhere/none.png」",
+           u"結果 は 「［ラベル1の大きさ］ ［ピクチャー1の大きさ］」"});
+    auto* label = named<QLabel>(QStringLiteral("ラベル１"));
+    ASSERT_TRUE(label);
+    const QSize text = QFontMetrics(label->font()).size(0, label->text());
+    EXPECT_EQ(label->size(), text);
+    EXPECT_EQ(r.value(u"結果"), QStringLiteral("%1,%2 37,21").arg(text.width()).arg(text.height()));
+    QFile::remove(png);
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/headless/content_size.h"
+
 namespace qel {
 
 namespace {
@@ -598,8 +600,48 @@ bool VirtualWidgets::setNumber(Widget& w, WidgetValue value, double number) {
 bool VirtualWidgets::set(WidgetId id, WidgetValue value, const WidgetData& data) {
     Widget* w = find(id);
     if (!w) return false;
-    if (const Text* text = std::get_if<Text>(&data)) return setText(*w, value, *text);
-    return setNumber(*w, value, std::get<double>(data));
+    const Text* text = std::get_if<Text>(&data);
+    if (!(text ? setText(*w, value, *text) : setNumber(*w, value, std::get<double>(data))))
+        return false;
+    if (w->number(WidgetValue::AutoSize) != 0 && changesContentSize(*w, value)) fitContent(*w);
+    return true;
+}
+
+bool VirtualWidgets::changesContentSize(const Widget& w, WidgetValue value) const {
+    switch (value) {
+        case WidgetValue::AutoSize:
+        case WidgetValue::PictureFile:
+            return true;
+        case WidgetValue::Caption:
+        case WidgetValue::FontName:
+        case WidgetValue::FontSize:
+        case WidgetValue::Bold:
+        case WidgetValue::Italic:
+        case WidgetValue::WordWrap:
+            return w.kind == int(WidgetKind::Label);
+        case WidgetValue::Width:
+            // A wrapping label keeps its width and grows downwards.
+            return w.kind == int(WidgetKind::Label) && w.number(WidgetValue::WordWrap) != 0;
+        default:
+            return false;
+    }
+}
+
+void VirtualWidgets::fitContent(Widget& w) {
+    if (w.kind == int(WidgetKind::Label)) {
+        const bool wrap = w.number(WidgetValue::WordWrap) != 0;
+        headless::Extent e =
+            headless::textExtent(w.text(WidgetValue::Caption), w.number(WidgetValue::FontSize, 9),
+                                 screenDpi(), wrap ? w.number(WidgetValue::Width) : 0);
+        w.values[WidgetValue::Width] = std::min(e.width, kMaxExtent);
+        w.values[WidgetValue::Height] = std::min(e.height, kMaxExtent);
+    } else if (w.kind == int(WidgetKind::Picture)) {
+        // A file that cannot be read leaves the box as it is.
+        auto e = headless::pictureExtent(text::toUtf8(w.text(WidgetValue::PictureFile)));
+        if (!e) return;
+        w.values[WidgetValue::Width] = std::min(e->width, kMaxExtent);
+        w.values[WidgetValue::Height] = std::min(e->height, kMaxExtent);
+    }
 }
 
 std::vector<Text> VirtualWidgets::items(WidgetId id) const {

@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QEventLoop>
+#include <QFontMetrics>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPalette>
 #include <QPlainTextEdit>
@@ -19,6 +21,7 @@
 #include <iostream>
 
 #include "platform/qt/qt_application.h"
+#include "platform/qt/qt_painted.h"
 #include "platform/qt/qt_text.h"
 
 namespace qel {
@@ -73,6 +76,57 @@ void ownColours(QWidget& w) {
         palette.setColor(role, palette.color(role));
     }
     w.setPalette(palette);
+}
+
+// 自動調整 is on: labels (their text in their font) and pictures (their file).
+bool autoSized(const Entry& e) {
+    if (auto* painted = dynamic_cast<const PaintedWidget*>(e.widget.data()))
+        return painted->role() == PaintedWidget::Role::Picture && painted->look().autoSize;
+    return e.kind == int(WidgetKind::Label) && e.heldNumber(WidgetValue::AutoSize) != 0;
+}
+
+bool changesContentSize(const Entry& e, WidgetValue value) {
+    if (value == WidgetValue::WordWrap && e.kind == int(WidgetKind::Label)) {
+        // Qt's label wraps by itself once told; the size follows below.
+        if (auto* label = qobject_cast<QLabel*>(e.widget.data()))
+            label->setWordWrap(e.heldNumber(WidgetValue::WordWrap) != 0);
+    }
+    if (!autoSized(e)) return false;
+    switch (value) {
+        case WidgetValue::AutoSize:
+        case WidgetValue::PictureFile:
+            return true;
+        case WidgetValue::Caption:
+        case WidgetValue::FontName:
+        case WidgetValue::FontSize:
+        case WidgetValue::Bold:
+        case WidgetValue::Italic:
+        case WidgetValue::WordWrap:
+            return e.kind == int(WidgetKind::Label);
+        case WidgetValue::Width:
+            return e.kind == int(WidgetKind::Label) && e.heldNumber(WidgetValue::WordWrap) != 0;
+        default:
+            return false;
+    }
+}
+
+void fitContent(Entry& e) {
+    if (auto* label = qobject_cast<QLabel*>(e.widget.data())) {
+        const QFontMetrics metrics(label->font());
+        if (label->wordWrap()) {
+            const QRect r = metrics.boundingRect(QRect(0, 0, std::max(label->width(), 1), 1 << 24),
+                                                 Qt::TextWordWrap, label->text());
+            label->resize(label->width(), r.height());
+        } else {
+            label->resize(metrics.size(0, label->text()));
+        }
+        return;
+    }
+    if (auto* painted = dynamic_cast<PaintedWidget*>(e.widget.data())) {
+        // A picture that could not be read leaves the box as it is.
+        const QSize size = painted->pictureSize();
+        if (!size.isEmpty()) painted->resize(size);
+    }
 }
 
 std::map<Text, Text> defaultPrinterSettings() {
@@ -327,7 +381,9 @@ bool QtWidgets::set(WidgetId id, WidgetValue value, const WidgetData& data) {
     if (w == Write::NotMine) w = writeRange(*this, *e, value, data);
     if (w == Write::NotMine) w = writePainted(*e, value, data);
     if (w == Write::NotMine) w = writeCommon(*this, *e, value, data);
-    return w == Write::Done;
+    if (w != Write::Done) return false;
+    if (e->widget && changesContentSize(*e, value)) fitContent(*e);
+    return true;
 }
 
 // ---- list items -------------------------------------------------------------------
