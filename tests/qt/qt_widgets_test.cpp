@@ -17,6 +17,7 @@
 #include <QListWidget>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -36,6 +37,7 @@
 #include "platform/linux/system_clock.h"
 #include "platform/qt/qt_application.h"
 #include "platform/qt/qt_host.h"
+#include "platform/qt/qt_printers.h"
 #include "platform/qt/qt_widgets.h"
 
 namespace qel {
@@ -105,6 +107,7 @@ class Runner {
     QString value(TextView name) { return QString::fromStdString(text::toUtf8(variable(name))); }
 
     QtWidgets* widgets() { return widgets_; }
+    QtApplication& application() { return *application_; }
     const QStringList& boxes() const { return boxes_; }
 
   private:
@@ -480,6 +483,42 @@ TEST(QtWidgets, AutoSizeFitsLabelsToTheirTextAndPicturesToTheirFile) {
     EXPECT_EQ(label->size(), text);
     EXPECT_EQ(r.value(u"結果"), QStringLiteral("%1,%2 37,21").arg(text.width()).arg(text.height()));
     QFile::remove(png);
+}
+
+// The printer object's settings are kept per printer and go into the
+// QPrinter of the next print job: here through the PDF file the machine
+// without a printer (or a test) prints into.
+TEST(QtWidgets, PrinterSettingsReachThePrintJob) {
+    const QString pdf = QDir::temp().filePath(QStringLiteral("qel_printer_settings.pdf"));
+    QFile::remove(pdf);
+    qputenv("QEL_PRINT_PDF", pdf.toLocal8Bit());
+    Runner r(true);
+    r.run({u"プリンタの用紙方向は、「横」", u"プリンタの用紙サイズは、「B5」",
+           u"プリンタの部数は、2", u"プリンタのモノクロは、1", u"プリンタの余白は、10,20,30,40",
+           u"プリンタの倍率は、50", u"「一行目［改行］二行目」を印刷",
+           u"結果 は 「［プリンタの一覧］ ［プリンタの部数］ ［プリンタの現在ページ］」",
+           u"プリンタの部数は、0"});
+    // The one refused value (部数 0, last: closing its box stops the run) is
+    // the only box.
+    EXPECT_EQ(r.boxes().size(), 1) << r.boxes().join('\n').toStdString();
+    QtPrinters& printers = r.application().printers();
+    ASSERT_FALSE(printers.list().empty());
+    if (printers.selectedIsStandIn()) EXPECT_TRUE(r.value(u"結果").startsWith("PDF 2 0"));
+    QPrinter printer;
+    std::string why;
+    const bool applied = printers.apply(printer, why);
+    qunsetenv("QEL_PRINT_PDF");
+    ASSERT_TRUE(applied) << why;
+    EXPECT_EQ(printer.pageLayout().orientation(), QPageLayout::Landscape);
+    EXPECT_EQ(printer.pageLayout().pageSize().id(), QPageSize::JisB5);
+    EXPECT_EQ(printer.copyCount(), 2);
+    EXPECT_EQ(printer.colorMode(), QPrinter::GrayScale);
+    EXPECT_EQ(printer.pageLayout().margins(QPageLayout::Millimeter), QMarginsF(10, 20, 30, 40));
+    EXPECT_DOUBLE_EQ(printers.scale(), 0.5);
+    QFile written(pdf);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(written.readAll().startsWith("%PDF"));
+    QFile::remove(pdf);
 }
 
 }  // namespace

@@ -36,8 +36,8 @@ std::optional<Extent> jpegExtent(std::ifstream& in) {
         const int marker = head[1];
         const std::uint32_t length = bigEndian(head + 2, 2);
         if (length < 2) return std::nullopt;
-        const bool frame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 &&
-                           marker != 0xCC;
+        const bool frame =
+            marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
         if (frame) {
             unsigned char sof[5];
             if (!in.read(reinterpret_cast<char*>(sof), 5)) return std::nullopt;
@@ -89,8 +89,7 @@ std::optional<Extent> pictureExtent(const std::string& path) {
         return Extent{double(littleEndian(p + 6, 2)), double(littleEndian(p + 8, 2))};
     if (p[0] == 'B' && p[1] == 'M') {
         auto height = std::int32_t(littleEndian(p + 22, 4));
-        return Extent{double(std::int32_t(littleEndian(p + 18, 4))),
-                      std::fabs(double(height))};
+        return Extent{double(std::int32_t(littleEndian(p + 18, 4))), std::fabs(double(height))};
     }
     if (p[0] == 0xFF && p[1] == 0xD8) {
         in.clear();

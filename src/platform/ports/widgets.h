@@ -228,6 +228,8 @@ class WidgetPort {
     // A setting of printer `index` (0-based) by its word (用紙方向 …).
     virtual std::optional<Text> printerSetting(int index, TextView name) const = 0;
     virtual bool setPrinterSetting(int index, TextView name, TextView value) = 0;
+    // The printer the script chose: where printing goes from now on.
+    virtual void selectPrinter(int index) { (void)index; }
 
     // ---- events (connected by the event dispatch) -----------------------------
     virtual void setEventSink(WidgetEventSink* sink) = 0;

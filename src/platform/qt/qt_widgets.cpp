@@ -8,7 +8,6 @@
 #include <QLineEdit>
 #include <QPalette>
 #include <QPlainTextEdit>
-#include <QPrinterInfo>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTextEdit>
@@ -22,6 +21,7 @@
 
 #include "platform/qt/qt_application.h"
 #include "platform/qt/qt_painted.h"
+#include "platform/qt/qt_printers.h"
 #include "platform/qt/qt_text.h"
 
 namespace qel {
@@ -129,12 +129,6 @@ void fitContent(Entry& e) {
     }
 }
 
-std::map<Text, Text> defaultPrinterSettings() {
-    return {{u"用紙方向", u"縦"},  {u"用紙サイズ", u"A4"}, {u"モノクロ", u"0"},
-            {u"現在ページ", u"0"}, {u"両面印刷", u"0"},    {u"部数", u"1"},
-            {u"解像度", u"600"},   {u"倍率", u"100"},      {u"余白", u"0,0,0,0"}};
-}
-
 // A file name from a window's name: path separators and NULs cannot be part
 // of one, so they become "_".
 QString fileNameOf(const Text& name) {
@@ -149,18 +143,7 @@ QString fileNameOf(const Text& name) {
 }  // namespace
 
 QtWidgets::QtWidgets(std::shared_ptr<QtApplication> application)
-    : application_(std::move(application)) {
-    for (const QPrinterInfo& info : QPrinterInfo::availablePrinters()) {
-        printers_.push_back({fromQString(info.printerName()), fromQString(info.location())});
-        printerSettings_.push_back(defaultPrinterSettings());
-    }
-    // Without a printer set up, printing still goes somewhere: a PDF file
-    // (QEL_PRINT_PDF), so scripts find one printer as they do on the console.
-    if (printers_.empty()) {
-        printers_.push_back({u"PDF", u"file:"});
-        printerSettings_.push_back(defaultPrinterSettings());
-    }
-}
+    : application_(std::move(application)) {}
 
 QtWidgets::~QtWidgets() {
     // Windows first: deleting one deletes its controls with it.
@@ -557,24 +540,19 @@ bool QtWidgets::anyTimerRunning() const {
 // ---- printers ---------------------------------------------------------------------
 
 std::vector<PrinterInfo> QtWidgets::printers() const {
-    return printers_;
+    return application_->printers().list();
 }
 
 std::optional<Text> QtWidgets::printerSetting(int index, TextView name) const {
-    if (index < 0 || index >= int(printerSettings_.size())) return std::nullopt;
-    const auto& settings = printerSettings_[std::size_t(index)];
-    auto it = settings.find(Text(name));
-    if (it == settings.end()) return std::nullopt;
-    return it->second;
+    return application_->printers().setting(index, name);
 }
 
 bool QtWidgets::setPrinterSetting(int index, TextView name, TextView value) {
-    if (index < 0 || index >= int(printerSettings_.size())) return false;
-    auto& settings = printerSettings_[std::size_t(index)];
-    auto it = settings.find(Text(name));
-    if (it == settings.end() || name == u"現在ページ") return false;
-    it->second = Text(value);
-    return true;
+    return application_->printers().setSetting(index, name, value);
+}
+
+void QtWidgets::selectPrinter(int index) {
+    application_->printers().select(index);
 }
 
 // ---- names and pictures -----------------------------------------------------------

@@ -151,6 +151,7 @@ class QtWidgets : public WidgetPort {
     std::vector<PrinterInfo> printers() const override;
     std::optional<Text> printerSetting(int index, TextView name) const override;
     bool setPrinterSetting(int index, TextView name, TextView value) override;
+    void selectPrinter(int index) override;
 
     void setEventSink(WidgetEventSink* sink) override { sink_ = sink; }
 
@@ -181,8 +182,6 @@ class QtWidgets : public WidgetPort {
     WidgetId lastFocused_ = kNoWidget;
     WidgetId lastActive_ = kNoWidget;
     WidgetEventSink* sink_ = nullptr;
-    std::vector<std::map<Text, Text>> printerSettings_;
-    std::vector<PrinterInfo> printers_;
     std::string screenshotFolder_;
     bool screenshotsTaken_ = false;
 };
