@@ -123,6 +123,29 @@ PropertyRequest requestFor(Engine& engine, TextView name, TextView value) {
     return request;
 }
 
+// A name the property words do not know may be a member of the widget
+// itself: an ASCII name (full-width letters allowed) of letters, digits and
+// "_", not starting with a digit. Empty for any other name.
+std::string memberName(TextView name) {
+    Text narrow = text::toHalfWidth(name);
+    std::string member;
+    for (char16_t c : narrow) {
+        const bool letter = (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || c == u'_';
+        const bool digit = c >= u'0' && c <= u'9';
+        if (!letter && !(digit && !member.empty())) return {};
+        member += char(c);
+    }
+    return member;
+}
+
+// The member a name reaches on this object, or empty.
+std::string passedMember(Engine& engine, const ScriptObject& object, TextView name) {
+    if (object.widget == kNoWidget) return {};
+    std::string member = memberName(name);
+    if (member.empty() || !ObjectModel::widgets(engine).hasMember(object.widget, member)) return {};
+    return member;
+}
+
 }  // namespace
 
 const PropertyHandler* handlerOf(ObjectModel& model, const ScriptObject& object) {
@@ -172,6 +195,12 @@ SetOutcome SetProperty(Engine& engine, ObjectModel& model, TextView target, Text
     const PropertyHandler* handler = handlerOf(model, *object);
     auto found = handler ? findProperty(*handler, name) : std::nullopt;
     if (!found) {
+        if (std::string member = passedMember(engine, *object, name); !member.empty()) {
+            PropertyRequest request = requestFor(engine, name, value);
+            if (!ObjectModel::widgets(engine).setMember(object->widget, member, request.text))
+                engine.Report(ErrorId::ValueNotRight, name + u"（" + request.text + u"）");
+            return SetOutcome::Done;
+        }
         if (quiet) return SetOutcome::NotAProperty;
         engine.Report(ErrorId::NoSuchSetting,
                       u"「" + model.NameOfObject(*object) + u"」に「" + name + u"」");
@@ -208,6 +237,12 @@ std::optional<Text> GetProperty(Engine& engine, ObjectModel& model, TextView tar
     const PropertyHandler* handler = handlerOf(model, *object);
     auto found = handler ? findProperty(*handler, name) : std::nullopt;
     if (!found) {
+        if (std::string member = passedMember(engine, *object, name); !member.empty()) {
+            auto data = ObjectModel::widgets(engine).member(object->widget, member);
+            if (!data) return Text();
+            if (const Text* t = std::get_if<Text>(&*data)) return *t;
+            return number::format(std::get<double>(*data));
+        }
         if (quiet) return std::nullopt;
         engine.Report(ErrorId::NoSuchSetting,
                       u"「" + model.NameOfObject(*object) + u"」に「" + name + u"」");

@@ -503,7 +503,9 @@ TEST(QtWidgets, PrinterSettingsReachThePrintJob) {
     EXPECT_EQ(r.boxes().size(), 1) << r.boxes().join('\n').toStdString();
     QtPrinters& printers = r.application().printers();
     ASSERT_FALSE(printers.list().empty());
-    if (printers.selectedIsStandIn()) EXPECT_TRUE(r.value(u"結果").startsWith("PDF 2 0"));
+    if (printers.selectedIsStandIn()) {
+        EXPECT_TRUE(r.value(u"結果").startsWith("PDF 2 0"));
+    }
     QPrinter printer;
     std::string why;
     const bool applied = printers.apply(printer, why);
@@ -519,6 +521,50 @@ TEST(QtWidgets, PrinterSettingsReachThePrintJob) {
     ASSERT_TRUE(written.open(QIODevice::ReadOnly));
     EXPECT_TRUE(written.readAll().startsWith("%PDF"));
     QFile::remove(pdf);
+}
+
+// Names the language has no word for reach the widget's own Qt properties
+// (switches, numbers, texts, enumerations), without regard to case; any
+// other name, or a value the member cannot take, is an error box.
+TEST(QtWidgets, UnknownNamesPassThroughToTheWidgetsQtProperties) {
+    {
+        Runner r(true);
+        r.run(
+            {u"「ウィンドウ8」を作る", u"「テキスト1」を作る",
+             u"テキスト1のplaceholderTextは、「名前」",
+             u"テキスト1のＣＬＥＡＲＢＵＴＴＯＮＥＮＡＢＬＥＤは、1",
+             u"テキスト1のechoModeは、「Password」", u"「ボタン1」を作る", u"ボタン1のflatは、1",
+             u"ボタン1のmaximumWidthは、60",
+             u"結果 は 「［テキスト1のplaceholdertext］ ［テキスト1のechoMode］ ［ボタン1のflat］ "
+             u"［ボタン1のmaximumWidth］」"});
+        EXPECT_EQ(r.value(u"結果"), QStringLiteral("名前 2 1 60"));
+        auto* edit = named<QLineEdit>(QStringLiteral("テキスト１"));
+        ASSERT_TRUE(edit);
+        EXPECT_EQ(edit->placeholderText(), QStringLiteral("名前"));
+        EXPECT_TRUE(edit->isClearButtonEnabled());
+        EXPECT_EQ(edit->echoMode(), QLineEdit::Password);
+        auto* button = named<QPushButton>(QStringLiteral("ボタン１"));
+        ASSERT_TRUE(button);
+        EXPECT_TRUE(button->isFlat());
+        EXPECT_EQ(button->maximumWidth(), 60);
+        EXPECT_TRUE(r.boxes().isEmpty()) << r.boxes().join('\n').toStdString();
+    }
+    // Closing a box stops the run, so each bad line runs on its own (and
+    // with one runner at a time: each runner's watch takes any box).
+    const TextView bad[] = {
+        u"「ボタン1のgeometry」を「1」に変える", u"ボタン1のflatは、「はい」",
+        u"テキスト1のechoModeは、「Sideways」",  u"テキスト1のechoModeは、17",
+        u"ボタン1のmaximumWidthは、1E+30",       u"「ボタン1のnoSuchThing」を「1」に変える",
+        u"「ボタン1の1st」を「1」に変える"};
+    for (TextView line : bad) {
+        Runner one(true);
+        one.run({u"「ウィンドウ9」を作る", u"「テキスト1」を作る", u"「ボタン1」を作る",
+                 u"ボタン1のmaximumWidthは、70", line});
+        EXPECT_EQ(one.boxes().size(), 1) << text::toUtf8(line);
+        auto* nine = named<QPushButton>(QStringLiteral("ボタン１"));
+        ASSERT_TRUE(nine);
+        EXPECT_EQ(nine->maximumWidth(), 70);
+    }
 }
 
 }  // namespace

@@ -119,8 +119,7 @@ bool QtPrinters::apply(QPrinter& printer, std::string& why) const {
     for (const Paper& paper : kPapers) {
         if (s.at(u"用紙サイズ") == paper.word) printer.setPageSize(QPageSize(paper.id));
     }
-    printer.setColorMode(numberOf(s, u"モノクロ", 0) != 0 ? QPrinter::GrayScale
-                                                          : QPrinter::Color);
+    printer.setColorMode(numberOf(s, u"モノクロ", 0) != 0 ? QPrinter::GrayScale : QPrinter::Color);
     printer.setDuplex(numberOf(s, u"両面印刷", 0) != 0 ? QPrinter::DuplexAuto
                                                        : QPrinter::DuplexNone);
     printer.setCopyCount(int(std::clamp(numberOf(s, u"部数", 1), 1.0, 9999.0)));

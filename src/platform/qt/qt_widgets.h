@@ -153,6 +153,10 @@ class QtWidgets : public WidgetPort {
     bool setPrinterSetting(int index, TextView name, TextView value) override;
     void selectPrinter(int index) override;
 
+    std::optional<WidgetData> member(WidgetId widget, const std::string& name) const override;
+    bool hasMember(WidgetId widget, const std::string& name) const override;
+    bool setMember(WidgetId widget, const std::string& name, TextView value) override;
+
     void setEventSink(WidgetEventSink* sink) override { sink_ = sink; }
 
     void nameWidget(WidgetId widget, TextView name) override;
