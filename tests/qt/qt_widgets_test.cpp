@@ -26,12 +26,16 @@
 #include <QWindow>
 
 #include <filesystem>
+#include <fstream>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "../unit/script_lines.h"
 #include "engine/qel.h"
+#include "platform/headless/console_host.h"
+#include "platform/headless/recording_system.h"
 #include "platform/headless/virtual_widgets.h"
 #include "platform/linux/posix_files.h"
 #include "platform/linux/system_clock.h"
@@ -565,6 +569,96 @@ TEST(QtWidgets, UnknownNamesPassThroughToTheWidgetsQtProperties) {
         ASSERT_TRUE(nine);
         EXPECT_EQ(nine->maximumWidth(), 70);
     }
+}
+
+// Every script test of the object layer, run once on the virtual widgets and
+// once on the real ones: the transcripts (what the script showed, and its
+// error boxes) must be the same line for line. The few lines that rightly
+// differ are left out by what they show, with the reason.
+std::vector<std::string> transcriptOf(const std::filesystem::path& script, bool real) {
+    const auto transcript = std::filesystem::temp_directory_path() /
+                            ("qel_both_" + script.stem().string() + (real ? ".real" : ".virtual"));
+    {
+        ConsoleOptions options;
+        options.virtualClock = true;
+        options.recordSystem = true;
+        options.transcriptPath = transcript.string();
+        std::ostringstream out, err;
+        std::istringstream in;
+        auto host = std::make_unique<ConsoleHost>(options, out, err, in);
+        std::string problem;
+        EXPECT_TRUE(host->openTranscript(problem)) << problem;
+        ConsoleHost* console = host.get();
+        Platform platform;
+        platform.ui = std::move(host);
+        std::shared_ptr<QtApplication> application = QtApplication::open(problem);
+        if (real) {
+            platform.widgets = std::make_unique<QtWidgets>(application);
+        } else {
+            platform.widgets = std::make_unique<VirtualWidgets>();
+        }
+        platform.files = std::make_unique<PosixFileSystem>();
+        platform.clock = std::make_unique<SystemClock>();
+        platform.system = std::make_unique<RecordingSystem>(
+            [console](const std::string& request) { console->recordSystemRequest(request); });
+        console->useVirtualClock(platform);
+        // A window shown modally waits for the user on the desktop (on the
+        // console it returns at once): the user here hides it straight away.
+        QTimer user;
+        QObject::connect(&user, &QTimer::timeout, [] {
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                if (w->isVisible() && w->isModal()) w->hide();
+            }
+        });
+        user.start(20);
+        Qel qel(std::move(platform));
+        qel.engine().runEnvironment = RunEnvironment::ScriptFile;
+        qel.RunFile(text::fromUtf8(script.string()), true);
+    }
+    std::ifstream in(transcript);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    std::filesystem::remove(transcript);
+    return lines;
+}
+
+TEST(QtWidgets, EveryObjectScriptShowsTheSameOnBothWidgetSets) {
+    // Transcript lines that rightly differ, by script and line, and why.
+    struct Differing {
+        const char* script;
+        std::size_t line;
+        const char* why;
+    };
+    const Differing differing[] = {
+        {"colours.qel", 12, "system colour 16 (button face) is the desktop theme's"},
+        {"auto_size.qel", 2, "label sizes are the font's on the desktop"},
+        {"auto_size.qel", 3, "label sizes are the font's on the desktop"},
+        {"auto_size.qel", 4, "label sizes are the font's on the desktop"},
+        {"auto_size.qel", 5, "label sizes are the font's on the desktop"},
+        {"auto_size.qel", 6, "label sizes are the font's on the desktop"},
+        {"window_properties.qel", 2, "the frame of a shown window is the window manager's"},
+        {"window_properties.qel", 3, "the frame of a shown window is the window manager's"},
+        {"window_properties.qel", 6, "the modal window was hidden by the user above"},
+        {"printer.qel", 1, "the desktop's printers are the system's (or the PDF stand-in)"},
+    };
+    const auto folder = std::filesystem::path(QEL_SOURCE_DIR) / "tests/scripts/objects";
+    int compared = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        if (entry.path().extension() != ".qel") continue;
+        const std::string name = entry.path().filename().string();
+        std::vector<std::string> onConsole = transcriptOf(entry.path(), false);
+        std::vector<std::string> onDesktop = transcriptOf(entry.path(), true);
+        ASSERT_EQ(onConsole.size(), onDesktop.size()) << name;
+        for (std::size_t i = 0; i < onConsole.size(); ++i) {
+            bool mayDiffer = false;
+            for (const Differing& d : differing) mayDiffer |= name == d.script && i + 1 == d.line;
+            if (!mayDiffer) {
+                EXPECT_EQ(onConsole[i], onDesktop[i]) << name << " line " << i + 1;
+            }
+        }
+        ++compared;
+    }
+    EXPECT_GE(compared, 8);
 }
 
 }  // namespace
