@@ -91,6 +91,47 @@ int toInt(double d) {
     return int(std::clamp(std::round(d), -2147483648.0, 2147483647.0));
 }
 
+// A widget's values, sorted by value in one block: a control holds about
+// twenty, and a tree of nodes would cost twice the memory of the values.
+class ValueTable {
+  public:
+    using Row = std::pair<WidgetValue, WidgetData>;
+    using iterator = std::vector<Row>::iterator;
+    using const_iterator = std::vector<Row>::const_iterator;
+
+    ValueTable& operator=(std::initializer_list<Row> rows) {
+        rows_.assign(rows);
+        std::stable_sort(rows_.begin(), rows_.end(),
+                         [](const Row& a, const Row& b) { return a.first < b.first; });
+        return *this;
+    }
+    WidgetData& operator[](WidgetValue v) {
+        auto it = lowerBound(v);
+        if (it == rows_.end() || it->first != v) it = rows_.insert(it, Row{v, 0.0});
+        return it->second;
+    }
+    iterator find(WidgetValue v) {
+        auto it = lowerBound(v);
+        return it != rows_.end() && it->first == v ? it : rows_.end();
+    }
+    const_iterator find(WidgetValue v) const {
+        auto it = std::lower_bound(rows_.begin(), rows_.end(), v,
+                                   [](const Row& r, WidgetValue key) { return r.first < key; });
+        return it != rows_.end() && it->first == v ? it : rows_.end();
+    }
+    iterator end() { return rows_.end(); }
+    const_iterator end() const { return rows_.end(); }
+    std::size_t count(WidgetValue v) const { return find(v) != rows_.end() ? 1 : 0; }
+    void shrink() { rows_.shrink_to_fit(); }
+
+  private:
+    iterator lowerBound(WidgetValue v) {
+        return std::lower_bound(rows_.begin(), rows_.end(), v,
+                                [](const Row& r, WidgetValue key) { return r.first < key; });
+    }
+    std::vector<Row> rows_;
+};
+
 }  // namespace
 
 struct VirtualWidgets::Widget {
@@ -98,7 +139,7 @@ struct VirtualWidgets::Widget {
     int kind = kWindow;
     WidgetId parent = kNoWidget;
     std::vector<WidgetId> children;  // back to front
-    std::map<WidgetValue, WidgetData> values;
+    ValueTable values;
     std::vector<Text> items;
     std::vector<bool> selected;
     Text undoText;
@@ -257,6 +298,7 @@ WidgetId VirtualWidgets::createControl(WidgetKind kind, WidgetId parent) {
     }
     if (kind == WidgetKind::Image) w->values[WidgetValue::Stretch] = 0.0;
     if (kind == WidgetKind::WrappingText) w->values[WidgetValue::WordWrap] = 1.0;
+    w->values.shrink();
     WidgetId id = w->id;
     find(parent)->children.push_back(id);
     widgets_.emplace(id, std::move(w));
