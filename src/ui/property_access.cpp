@@ -158,6 +158,13 @@ const PropertyHandler* handlerOf(ObjectModel& model, const ScriptObject& object)
 
 std::optional<std::pair<const PropertyFamily*, int>> findProperty(const PropertyHandler& handler,
                                                                   TextView name) {
+    // A name as written finds the same property every time: scripts write a
+    // few spellings again and again, so those are remembered (up to a bound,
+    // as a script could make up any number of names) and folded only once.
+    using Found = std::pair<const PropertyFamily*, int>;
+    static std::unordered_map<const PropertyHandler*, std::unordered_map<Text, Found>> spelled;
+    auto& known = spelled[&handler];
+    if (auto hit = known.find(Text(name)); hit != known.end()) return hit->second;
     // Each family's names are indexed once by their key.
     static std::unordered_map<const PropertyFamily*, std::unordered_map<Text, int>> indexes;
     Text key = nameKey(name);
@@ -167,7 +174,10 @@ std::optional<std::pair<const PropertyFamily*, int>> findProperty(const Property
             for (const PropertyName& row : family->names) index.emplace(nameKey(row.name), row.id);
         }
         auto it = index.find(key);
-        if (it != index.end()) return std::pair{family, it->second};
+        if (it != index.end()) {
+            if (known.size() < 4096) known.emplace(Text(name), Found{family, it->second});
+            return Found{family, it->second};
+        }
     }
     return std::nullopt;
 }
