@@ -10,7 +10,7 @@ set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 qelscript=$(realpath "${1:-$here/../build/qelscript}")
 runs=${2:-5}
-[ $# -gt 2 ] && shift 2 && programs="$*" || programs="fib loop concat table calls dict strings sheet"
+[ $# -gt 2 ] && shift 2 && programs="$*" || programs="fib loop concat table calls dict strings sheet property"
 
 # The interpreter itself, not a wrapper script (version managers put shell
 # scripts named python3 first on PATH, which would add their own start-up).

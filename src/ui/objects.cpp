@@ -447,6 +447,7 @@ std::shared_ptr<ScriptObject> ObjectModel::NormaliseObjectName(Engine& engine, Q
             return nullptr;
         }
         currentPrinter = found->printerIndex;
+        port.selectPrinter(currentPrinter);
         return found;
     }
     if (auto used = matchPrefix(text, u"ドライブ"); used && !kindOfName(text)) {

@@ -1,6 +1,7 @@
 // The printer and drive objects: the printer's settings are the host's, a
 // drive is a mounted file system.
 #include <algorithm>
+#include <cmath>
 
 #include "ui/property_support.h"
 
@@ -88,17 +89,25 @@ void printer(PropertyContext& c, int id) {
             return printerSetting(c, id, c.request.number != 0 ? u"1" : u"0");
         case Copies:
         case Resolution:
-        case Scale:
-            if (!c.getting() && c.request.number < 1) return reportBadValue(c);
-            return printerSetting(c, id, number::format(c.request.number));
+        case Scale: {
+            // What printer drivers take: copies up to 9999, dots per inch up
+            // to 9600, a scale of 1 % to 1000 % (whole numbers).
+            const double most = id == Copies ? 9999 : id == Resolution ? 9600 : 1000;
+            const double n = std::round(c.request.number);
+            if (!c.getting() && !(n >= 1 && n <= most)) return reportBadValue(c);
+            return printerSetting(c, id, number::format(n));
+        }
         case Margins: {
             if (c.getting()) return printerSetting(c, id, {});
             std::vector<Text> parts = listParts(c);
             if (parts.size() != 4) return reportBadValue(c);
             Text joined;
             for (const Text& part : parts) {
+                // Millimetres from each edge; a page has no negative margin.
+                double mm = number::toNumber(text::toHalfWidth(part));
+                if (!(mm >= 0 && mm <= 1000)) return reportBadValue(c);
                 if (!joined.empty()) joined += u",";
-                joined += number::format(number::toNumber(text::toHalfWidth(part)));
+                joined += number::format(mm);
             }
             return printerSetting(c, id, joined);
         }
@@ -115,6 +124,7 @@ void printer(PropertyContext& c, int id) {
             if (c.request.number < 1 || c.request.number > double(printers.size()))
                 return c.engine.Report(ErrorId::BadPrinterNumber), void();
             c.model.currentPrinter = int(c.request.number) - 1;
+            p.selectPrinter(c.model.currentPrinter);
             return;
     }
 }

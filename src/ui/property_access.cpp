@@ -123,6 +123,29 @@ PropertyRequest requestFor(Engine& engine, TextView name, TextView value) {
     return request;
 }
 
+// A name the property words do not know may be a member of the widget
+// itself: an ASCII name (full-width letters allowed) of letters, digits and
+// "_", not starting with a digit. Empty for any other name.
+std::string memberName(TextView name) {
+    Text narrow = text::toHalfWidth(name);
+    std::string member;
+    for (char16_t c : narrow) {
+        const bool letter = (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || c == u'_';
+        const bool digit = c >= u'0' && c <= u'9';
+        if (!letter && !(digit && !member.empty())) return {};
+        member += char(c);
+    }
+    return member;
+}
+
+// The member a name reaches on this object, or empty.
+std::string passedMember(Engine& engine, const ScriptObject& object, TextView name) {
+    if (object.widget == kNoWidget) return {};
+    std::string member = memberName(name);
+    if (member.empty() || !ObjectModel::widgets(engine).hasMember(object.widget, member)) return {};
+    return member;
+}
+
 }  // namespace
 
 const PropertyHandler* handlerOf(ObjectModel& model, const ScriptObject& object) {
@@ -135,6 +158,13 @@ const PropertyHandler* handlerOf(ObjectModel& model, const ScriptObject& object)
 
 std::optional<std::pair<const PropertyFamily*, int>> findProperty(const PropertyHandler& handler,
                                                                   TextView name) {
+    // A name as written finds the same property every time: scripts write a
+    // few spellings again and again, so those are remembered (up to a bound,
+    // as a script could make up any number of names) and folded only once.
+    using Found = std::pair<const PropertyFamily*, int>;
+    static std::unordered_map<const PropertyHandler*, std::unordered_map<Text, Found>> spelled;
+    auto& known = spelled[&handler];
+    if (auto hit = known.find(Text(name)); hit != known.end()) return hit->second;
     // Each family's names are indexed once by their key.
     static std::unordered_map<const PropertyFamily*, std::unordered_map<Text, int>> indexes;
     Text key = nameKey(name);
@@ -144,7 +174,10 @@ std::optional<std::pair<const PropertyFamily*, int>> findProperty(const Property
             for (const PropertyName& row : family->names) index.emplace(nameKey(row.name), row.id);
         }
         auto it = index.find(key);
-        if (it != index.end()) return std::pair{family, it->second};
+        if (it != index.end()) {
+            if (known.size() < 4096) known.emplace(Text(name), Found{family, it->second});
+            return Found{family, it->second};
+        }
     }
     return std::nullopt;
 }
@@ -172,6 +205,12 @@ SetOutcome SetProperty(Engine& engine, ObjectModel& model, TextView target, Text
     const PropertyHandler* handler = handlerOf(model, *object);
     auto found = handler ? findProperty(*handler, name) : std::nullopt;
     if (!found) {
+        if (std::string member = passedMember(engine, *object, name); !member.empty()) {
+            PropertyRequest request = requestFor(engine, name, value);
+            if (!ObjectModel::widgets(engine).setMember(object->widget, member, request.text))
+                engine.Report(ErrorId::ValueNotRight, name + u"（" + request.text + u"）");
+            return SetOutcome::Done;
+        }
         if (quiet) return SetOutcome::NotAProperty;
         engine.Report(ErrorId::NoSuchSetting,
                       u"「" + model.NameOfObject(*object) + u"」に「" + name + u"」");
@@ -208,6 +247,12 @@ std::optional<Text> GetProperty(Engine& engine, ObjectModel& model, TextView tar
     const PropertyHandler* handler = handlerOf(model, *object);
     auto found = handler ? findProperty(*handler, name) : std::nullopt;
     if (!found) {
+        if (std::string member = passedMember(engine, *object, name); !member.empty()) {
+            auto data = ObjectModel::widgets(engine).member(object->widget, member);
+            if (!data) return Text();
+            if (const Text* t = std::get_if<Text>(&*data)) return *t;
+            return number::format(std::get<double>(*data));
+        }
         if (quiet) return std::nullopt;
         engine.Report(ErrorId::NoSuchSetting,
                       u"「" + model.NameOfObject(*object) + u"」に「" + name + u"」");

@@ -7,6 +7,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QImage>
@@ -15,24 +17,31 @@
 #include <QListWidget>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTimer>
 #include <QWindow>
 
 #include <filesystem>
+#include <fstream>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "../unit/script_lines.h"
 #include "engine/qel.h"
+#include "platform/headless/console_host.h"
+#include "platform/headless/recording_system.h"
 #include "platform/headless/virtual_widgets.h"
 #include "platform/linux/posix_files.h"
 #include "platform/linux/system_clock.h"
 #include "platform/qt/qt_application.h"
 #include "platform/qt/qt_host.h"
+#include "platform/qt/qt_printers.h"
 #include "platform/qt/qt_widgets.h"
 
 namespace qel {
@@ -102,6 +111,7 @@ class Runner {
     QString value(TextView name) { return QString::fromStdString(text::toUtf8(variable(name))); }
 
     QtWidgets* widgets() { return widgets_; }
+    QtApplication& application() { return *application_; }
     const QStringList& boxes() const { return boxes_; }
 
   private:
@@ -436,6 +446,219 @@ TEST(QtWidgets, FirstWaitSavesAPictureOfEachVisibleWindow) {
     EXPECT_EQ(picture.size(), QSize(120, 80) * qApp->devicePixelRatio());
     EXPECT_FALSE(std::filesystem::exists(folder / "ウィンドウ９.png")) << "hidden windows are not";
     std::filesystem::remove_all(folder);
+}
+
+// 座標 is turned into pixels from the screen's logical dots per inch, so a
+// control set in millimetres has the width a ruler on the screen would show.
+TEST(QtWidgets, CoordinateUnitsFollowTheScreensLogicalDpi) {
+    Runner r(true);
+    r.run({u"「ウィンドウ6」を作る", u"ウィンドウ6の座標は、「ミリメートル」", u"「ボタン1」を作る",
+           u"ボタン1の位置は、10,5", u"ボタン1の幅は、25.4", u"ウィンドウ6の座標は、「印刷用」",
+           u"「ボタン2」を作る", u"ボタン2の幅は、72", u"ボタン2の高さは、36",
+           u"結果 は 「［ボタン2の幅］,［ボタン2の高さ］」"});
+    const double dpi = QApplication::primaryScreen()->logicalDotsPerInch();
+    QWidget* one = named(QStringLiteral("ボタン１"));
+    QWidget* two = named(QStringLiteral("ボタン２"));
+    ASSERT_TRUE(one && two);
+    EXPECT_EQ(one->width(), qRound(dpi));
+    EXPECT_EQ(one->x(), qRound(10 * dpi / 25.4));
+    EXPECT_EQ(one->y(), qRound(5 * dpi / 25.4));
+    EXPECT_EQ(two->width(), qRound(dpi));
+    EXPECT_EQ(two->height(), qRound(dpi / 2));
+    EXPECT_EQ(r.value(u"結果"), QStringLiteral("72,36"));
+    EXPECT_TRUE(r.boxes().isEmpty()) << r.boxes().join('\n').toStdString();
+}
+
+// 自動調整: a label takes the size its text has in its font, a picture box
+// the size of its picture; a picture that cannot be read changes nothing.
+TEST(QtWidgets, AutoSizeFitsLabelsToTheirTextAndPicturesToTheirFile) {
+    const QString png = QDir::temp().filePath(QStringLiteral("qel_autosize_37x21.png"));
+    QImage(37, 21, QImage::Format_RGB32).save(png);
+    const Text file = text::fromUtf8(png.toStdString());
+    Runner r(true);
+    r.run({u"「ウィンドウ7」を作る", u"「ラベル1」を作る", u"ラベル1の名前は、「あいうえおabc」",
+           u"ラベル1の自動調整は、1", u"ラベル1のフォントサイズは、18", u"「ピクチャー1」を作る",
+           u"ピクチャー1の自動調整は、1", u"ピクチャー1の絵は、「" + file + u"」",
+           u"ピクチャー1の絵は、「/nowhere/none.png」",
+           u"結果 は 「［ラベル1の大きさ］ ［ピクチャー1の大きさ］」"});
+    auto* label = named<QLabel>(QStringLiteral("ラベル１"));
+    ASSERT_TRUE(label);
+    const QSize text = QFontMetrics(label->font()).size(0, label->text());
+    EXPECT_EQ(label->size(), text);
+    EXPECT_EQ(r.value(u"結果"), QStringLiteral("%1,%2 37,21").arg(text.width()).arg(text.height()));
+    QFile::remove(png);
+}
+
+// The printer object's settings are kept per printer and go into the
+// QPrinter of the next print job: here through the PDF file the machine
+// without a printer (or a test) prints into.
+TEST(QtWidgets, PrinterSettingsReachThePrintJob) {
+    const QString pdf = QDir::temp().filePath(QStringLiteral("qel_printer_settings.pdf"));
+    QFile::remove(pdf);
+    qputenv("QEL_PRINT_PDF", pdf.toLocal8Bit());
+    Runner r(true);
+    r.run({u"プリンタの用紙方向は、「横」", u"プリンタの用紙サイズは、「B5」",
+           u"プリンタの部数は、2", u"プリンタのモノクロは、1", u"プリンタの余白は、10,20,30,40",
+           u"プリンタの倍率は、50", u"「一行目［改行］二行目」を印刷",
+           u"結果 は 「［プリンタの一覧］ ［プリンタの部数］ ［プリンタの現在ページ］」",
+           u"プリンタの部数は、0"});
+    // The one refused value (部数 0, last: closing its box stops the run) is
+    // the only box.
+    EXPECT_EQ(r.boxes().size(), 1) << r.boxes().join('\n').toStdString();
+    QtPrinters& printers = r.application().printers();
+    ASSERT_FALSE(printers.list().empty());
+    if (printers.selectedIsStandIn()) {
+        EXPECT_TRUE(r.value(u"結果").startsWith("PDF 2 0"));
+    }
+    QPrinter printer;
+    std::string why;
+    const bool applied = printers.apply(printer, why);
+    qunsetenv("QEL_PRINT_PDF");
+    ASSERT_TRUE(applied) << why;
+    EXPECT_EQ(printer.pageLayout().orientation(), QPageLayout::Landscape);
+    EXPECT_EQ(printer.pageLayout().pageSize().id(), QPageSize::JisB5);
+    EXPECT_EQ(printer.copyCount(), 2);
+    EXPECT_EQ(printer.colorMode(), QPrinter::GrayScale);
+    EXPECT_EQ(printer.pageLayout().margins(QPageLayout::Millimeter), QMarginsF(10, 20, 30, 40));
+    EXPECT_DOUBLE_EQ(printers.scale(), 0.5);
+    QFile written(pdf);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(written.readAll().startsWith("%PDF"));
+    QFile::remove(pdf);
+}
+
+// Names the language has no word for reach the widget's own Qt properties
+// (switches, numbers, texts, enumerations), without regard to case; any
+// other name, or a value the member cannot take, is an error box.
+TEST(QtWidgets, UnknownNamesPassThroughToTheWidgetsQtProperties) {
+    {
+        Runner r(true);
+        r.run(
+            {u"「ウィンドウ8」を作る", u"「テキスト1」を作る",
+             u"テキスト1のplaceholderTextは、「名前」",
+             u"テキスト1のＣＬＥＡＲＢＵＴＴＯＮＥＮＡＢＬＥＤは、1",
+             u"テキスト1のechoModeは、「Password」", u"「ボタン1」を作る", u"ボタン1のflatは、1",
+             u"ボタン1のmaximumWidthは、60",
+             u"結果 は 「［テキスト1のplaceholdertext］ ［テキスト1のechoMode］ ［ボタン1のflat］ "
+             u"［ボタン1のmaximumWidth］」"});
+        EXPECT_EQ(r.value(u"結果"), QStringLiteral("名前 2 1 60"));
+        auto* edit = named<QLineEdit>(QStringLiteral("テキスト１"));
+        ASSERT_TRUE(edit);
+        EXPECT_EQ(edit->placeholderText(), QStringLiteral("名前"));
+        EXPECT_TRUE(edit->isClearButtonEnabled());
+        EXPECT_EQ(edit->echoMode(), QLineEdit::Password);
+        auto* button = named<QPushButton>(QStringLiteral("ボタン１"));
+        ASSERT_TRUE(button);
+        EXPECT_TRUE(button->isFlat());
+        EXPECT_EQ(button->maximumWidth(), 60);
+        EXPECT_TRUE(r.boxes().isEmpty()) << r.boxes().join('\n').toStdString();
+    }
+    // Closing a box stops the run, so each bad line runs on its own (and
+    // with one runner at a time: each runner's watch takes any box).
+    const TextView bad[] = {
+        u"「ボタン1のgeometry」を「1」に変える", u"ボタン1のflatは、「はい」",
+        u"テキスト1のechoModeは、「Sideways」",  u"テキスト1のechoModeは、17",
+        u"ボタン1のmaximumWidthは、1E+30",       u"「ボタン1のnoSuchThing」を「1」に変える",
+        u"「ボタン1の1st」を「1」に変える"};
+    for (TextView line : bad) {
+        Runner one(true);
+        one.run({u"「ウィンドウ9」を作る", u"「テキスト1」を作る", u"「ボタン1」を作る",
+                 u"ボタン1のmaximumWidthは、70", line});
+        EXPECT_EQ(one.boxes().size(), 1) << text::toUtf8(line);
+        auto* nine = named<QPushButton>(QStringLiteral("ボタン１"));
+        ASSERT_TRUE(nine);
+        EXPECT_EQ(nine->maximumWidth(), 70);
+    }
+}
+
+// Every script test of the object layer, run once on the virtual widgets and
+// once on the real ones: the transcripts (what the script showed, and its
+// error boxes) must be the same line for line. The few lines that rightly
+// differ are left out by what they show, with the reason.
+std::vector<std::string> transcriptOf(const std::filesystem::path& script, bool real) {
+    const auto transcript = std::filesystem::temp_directory_path() /
+                            ("qel_both_" + script.stem().string() + (real ? ".real" : ".virtual"));
+    {
+        ConsoleOptions options;
+        options.virtualClock = true;
+        options.recordSystem = true;
+        options.transcriptPath = transcript.string();
+        std::ostringstream out, err;
+        std::istringstream in;
+        auto host = std::make_unique<ConsoleHost>(options, out, err, in);
+        std::string problem;
+        EXPECT_TRUE(host->openTranscript(problem)) << problem;
+        ConsoleHost* console = host.get();
+        Platform platform;
+        platform.ui = std::move(host);
+        std::shared_ptr<QtApplication> application = QtApplication::open(problem);
+        if (real) {
+            platform.widgets = std::make_unique<QtWidgets>(application);
+        } else {
+            platform.widgets = std::make_unique<VirtualWidgets>();
+        }
+        platform.files = std::make_unique<PosixFileSystem>();
+        platform.clock = std::make_unique<SystemClock>();
+        platform.system = std::make_unique<RecordingSystem>(
+            [console](const std::string& request) { console->recordSystemRequest(request); });
+        console->useVirtualClock(platform);
+        // A window shown modally waits for the user on the desktop (on the
+        // console it returns at once): the user here hides it straight away.
+        QTimer user;
+        QObject::connect(&user, &QTimer::timeout, [] {
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                if (w->isVisible() && w->isModal()) w->hide();
+            }
+        });
+        user.start(20);
+        Qel qel(std::move(platform));
+        qel.engine().runEnvironment = RunEnvironment::ScriptFile;
+        qel.RunFile(text::fromUtf8(script.string()), true);
+    }
+    std::ifstream in(transcript);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    std::filesystem::remove(transcript);
+    return lines;
+}
+
+TEST(QtWidgets, EveryObjectScriptShowsTheSameOnBothWidgetSets) {
+    // Transcript lines that rightly differ, by script and line, and why.
+    struct Differing {
+        const char* script;
+        std::size_t line;
+        const char* why;
+    };
+    const Differing differing[] = {
+        {"colours.qel", 12, "system colour 16 (button face) is the desktop theme's"},
+        {"auto_size.qel", 2, "label sizes are the font's on the desktop"},
+        {"auto_size.qel", 3, "label sizes are the font's on the desktop"},
+        {"auto_size.qel", 4, "label sizes are the font's on the desktop"},
+        {"auto_size.qel", 5, "label sizes are the font's on the desktop"},
+        {"auto_size.qel", 6, "label sizes are the font's on the desktop"},
+        {"window_properties.qel", 2, "the frame of a shown window is the window manager's"},
+        {"window_properties.qel", 3, "the frame of a shown window is the window manager's"},
+        {"window_properties.qel", 6, "the modal window was hidden by the user above"},
+        {"printer.qel", 1, "the desktop's printers are the system's (or the PDF stand-in)"},
+    };
+    const auto folder = std::filesystem::path(QEL_SOURCE_DIR) / "tests/scripts/objects";
+    int compared = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        if (entry.path().extension() != ".qel") continue;
+        const std::string name = entry.path().filename().string();
+        std::vector<std::string> onConsole = transcriptOf(entry.path(), false);
+        std::vector<std::string> onDesktop = transcriptOf(entry.path(), true);
+        ASSERT_EQ(onConsole.size(), onDesktop.size()) << name;
+        for (std::size_t i = 0; i < onConsole.size(); ++i) {
+            bool mayDiffer = false;
+            for (const Differing& d : differing) mayDiffer |= name == d.script && i + 1 == d.line;
+            if (!mayDiffer) {
+                EXPECT_EQ(onConsole[i], onDesktop[i]) << name << " line " << i + 1;
+            }
+        }
+        ++compared;
+    }
+    EXPECT_GE(compared, 8);
 }
 
 }  // namespace

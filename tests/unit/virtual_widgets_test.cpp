@@ -2,6 +2,12 @@
 // read back what they would read on the desktop.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "platform/headless/content_size.h"
 #include "platform/headless/virtual_widgets.h"
 
 namespace qel {
@@ -85,6 +91,44 @@ TEST(VirtualWidgets, DestroyingAContainerTakesItsChildrenAndFocus) {
     EXPECT_EQ(w.focused(), kNoWidget);
     EXPECT_FALSE(w.get(inside, WidgetValue::Width));
     EXPECT_FALSE(w.set(inside, WidgetValue::Width, 3.0));
+}
+
+// The picture sizes behind 自動調整 come from the file headers of each format;
+// truncated and unknown files give nothing rather than a made-up size.
+TEST(VirtualWidgets, PictureSizesAreReadFromEachFormatsHeader) {
+    const auto folder = std::filesystem::temp_directory_path();
+    auto file = [&](const std::string& name, const std::string& bytes) {
+        std::string path = (folder / ("qel_size_" + name)).string();
+        std::ofstream(path, std::ios::binary) << bytes;
+        return path;
+    };
+    using namespace std::string_literals;
+    const std::string png = "\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0\x01\x2c\0\0\0\xc8\x08\x02\0\0\0"s;
+    const std::string gif = "GIF89a\x40\x01\xf0\0\0\0"s;
+    std::string bmp(26, '\0');
+    bmp[0] = 'B', bmp[1] = 'M', bmp[18] = 7, bmp[22] = char(0xFB), bmp[23] = char(0xFF),
+    bmp[24] = char(0xFF), bmp[25] = char(0xFF);  // height -5: stored top-down
+    const std::string jpeg =
+        "\xff\xd8\xff\xe0\0\x04"
+        "ab\xff\xc0\0\x11\x08\0\x30\0\x40\x03"s +
+        std::string(20, '\0');
+    const std::pair<std::string, headless::Extent> cases[] = {{file("a.png", png), {300, 200}},
+                                                              {file("a.gif", gif), {320, 240}},
+                                                              {file("a.bmp", bmp), {7, 5}},
+                                                              {file("a.jpg", jpeg), {64, 48}}};
+    for (const auto& [path, want] : cases) {
+        auto got = headless::pictureExtent(path);
+        ASSERT_TRUE(got) << path;
+        EXPECT_EQ(got->width, want.width) << path;
+        EXPECT_EQ(got->height, want.height) << path;
+        std::remove(path.c_str());
+    }
+    for (const std::string& bad : {file("short.png", png.substr(0, 8)), file("t.txt", "hello"s),
+                                   file("loop.jpg", "\xff\xd8\xff\xe0\0\x00"s)}) {
+        EXPECT_FALSE(headless::pictureExtent(bad)) << bad;
+        std::remove(bad.c_str());
+    }
+    EXPECT_FALSE(headless::pictureExtent((folder / "qel_size_missing.png").string()));
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/headless/content_size.h"
+
 namespace qel {
 
 namespace {
@@ -89,6 +91,47 @@ int toInt(double d) {
     return int(std::clamp(std::round(d), -2147483648.0, 2147483647.0));
 }
 
+// A widget's values, sorted by value in one block: a control holds about
+// twenty, and a tree of nodes would cost twice the memory of the values.
+class ValueTable {
+  public:
+    using Row = std::pair<WidgetValue, WidgetData>;
+    using iterator = std::vector<Row>::iterator;
+    using const_iterator = std::vector<Row>::const_iterator;
+
+    ValueTable& operator=(std::initializer_list<Row> rows) {
+        rows_.assign(rows);
+        std::stable_sort(rows_.begin(), rows_.end(),
+                         [](const Row& a, const Row& b) { return a.first < b.first; });
+        return *this;
+    }
+    WidgetData& operator[](WidgetValue v) {
+        auto it = lowerBound(v);
+        if (it == rows_.end() || it->first != v) it = rows_.insert(it, Row{v, 0.0});
+        return it->second;
+    }
+    iterator find(WidgetValue v) {
+        auto it = lowerBound(v);
+        return it != rows_.end() && it->first == v ? it : rows_.end();
+    }
+    const_iterator find(WidgetValue v) const {
+        auto it = std::lower_bound(rows_.begin(), rows_.end(), v,
+                                   [](const Row& r, WidgetValue key) { return r.first < key; });
+        return it != rows_.end() && it->first == v ? it : rows_.end();
+    }
+    iterator end() { return rows_.end(); }
+    const_iterator end() const { return rows_.end(); }
+    std::size_t count(WidgetValue v) const { return find(v) != rows_.end() ? 1 : 0; }
+    void shrink() { rows_.shrink_to_fit(); }
+
+  private:
+    iterator lowerBound(WidgetValue v) {
+        return std::lower_bound(rows_.begin(), rows_.end(), v,
+                                [](const Row& r, WidgetValue key) { return r.first < key; });
+    }
+    std::vector<Row> rows_;
+};
+
 }  // namespace
 
 struct VirtualWidgets::Widget {
@@ -96,7 +139,7 @@ struct VirtualWidgets::Widget {
     int kind = kWindow;
     WidgetId parent = kNoWidget;
     std::vector<WidgetId> children;  // back to front
-    std::map<WidgetValue, WidgetData> values;
+    ValueTable values;
     std::vector<Text> items;
     std::vector<bool> selected;
     Text undoText;
@@ -255,6 +298,7 @@ WidgetId VirtualWidgets::createControl(WidgetKind kind, WidgetId parent) {
     }
     if (kind == WidgetKind::Image) w->values[WidgetValue::Stretch] = 0.0;
     if (kind == WidgetKind::WrappingText) w->values[WidgetValue::WordWrap] = 1.0;
+    w->values.shrink();
     WidgetId id = w->id;
     find(parent)->children.push_back(id);
     widgets_.emplace(id, std::move(w));
@@ -598,8 +642,48 @@ bool VirtualWidgets::setNumber(Widget& w, WidgetValue value, double number) {
 bool VirtualWidgets::set(WidgetId id, WidgetValue value, const WidgetData& data) {
     Widget* w = find(id);
     if (!w) return false;
-    if (const Text* text = std::get_if<Text>(&data)) return setText(*w, value, *text);
-    return setNumber(*w, value, std::get<double>(data));
+    const Text* text = std::get_if<Text>(&data);
+    if (!(text ? setText(*w, value, *text) : setNumber(*w, value, std::get<double>(data))))
+        return false;
+    if (w->number(WidgetValue::AutoSize) != 0 && changesContentSize(*w, value)) fitContent(*w);
+    return true;
+}
+
+bool VirtualWidgets::changesContentSize(const Widget& w, WidgetValue value) const {
+    switch (value) {
+        case WidgetValue::AutoSize:
+        case WidgetValue::PictureFile:
+            return true;
+        case WidgetValue::Caption:
+        case WidgetValue::FontName:
+        case WidgetValue::FontSize:
+        case WidgetValue::Bold:
+        case WidgetValue::Italic:
+        case WidgetValue::WordWrap:
+            return w.kind == int(WidgetKind::Label);
+        case WidgetValue::Width:
+            // A wrapping label keeps its width and grows downwards.
+            return w.kind == int(WidgetKind::Label) && w.number(WidgetValue::WordWrap) != 0;
+        default:
+            return false;
+    }
+}
+
+void VirtualWidgets::fitContent(Widget& w) {
+    if (w.kind == int(WidgetKind::Label)) {
+        const bool wrap = w.number(WidgetValue::WordWrap) != 0;
+        headless::Extent e =
+            headless::textExtent(w.text(WidgetValue::Caption), w.number(WidgetValue::FontSize, 9),
+                                 screenDpi(), wrap ? w.number(WidgetValue::Width) : 0);
+        w.values[WidgetValue::Width] = std::min(e.width, kMaxExtent);
+        w.values[WidgetValue::Height] = std::min(e.height, kMaxExtent);
+    } else if (w.kind == int(WidgetKind::Picture)) {
+        // A file that cannot be read leaves the box as it is.
+        auto e = headless::pictureExtent(text::toUtf8(w.text(WidgetValue::PictureFile)));
+        if (!e) return;
+        w.values[WidgetValue::Width] = std::min(e->width, kMaxExtent);
+        w.values[WidgetValue::Height] = std::min(e->height, kMaxExtent);
+    }
 }
 
 std::vector<Text> VirtualWidgets::items(WidgetId id) const {

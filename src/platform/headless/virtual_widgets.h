@@ -69,6 +69,9 @@ class VirtualWidgets : public WidgetPort {
     bool setText(Widget& w, WidgetValue value, const Text& text);
     bool setNumber(Widget& w, WidgetValue value, double number);
     void clampSelection(Widget& w);
+    // 自動調整: labels take the size of their text, pictures of their file.
+    bool changesContentSize(const Widget& w, WidgetValue value) const;
+    void fitContent(Widget& w);
     void selectListIndex(Widget& w, int index);
     std::vector<WidgetId>& siblingsOf(const Widget& w);
     // For the input side: the kind of a widget (-1 a window, -2 none).

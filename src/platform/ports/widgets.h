@@ -231,6 +231,26 @@ class WidgetPort {
     // A setting of printer `index` (0-based) by its word (用紙方向 …).
     virtual std::optional<Text> printerSetting(int index, TextView name) const = 0;
     virtual bool setPrinterSetting(int index, TextView name, TextView value) = 0;
+    // The printer the script chose: where printing goes from now on.
+    virtual void selectPrinter(int index) { (void)index; }
+
+    // ---- members of the real widget ------------------------------------------------
+    // A property name the object model has no word for may name a member of
+    // the widget itself, by its own ASCII name. Nothing (or false) when the
+    // widget has no such member, or one whose value is not a number, a
+    // switch or a text; a set also fails when the member refuses the value.
+    virtual std::optional<WidgetData> member(WidgetId widget, const std::string& name) const {
+        (void)widget, (void)name;
+        return std::nullopt;
+    }
+    virtual bool hasMember(WidgetId widget, const std::string& name) const {
+        (void)widget, (void)name;
+        return false;
+    }
+    virtual bool setMember(WidgetId widget, const std::string& name, TextView value) {
+        (void)widget, (void)name, (void)value;
+        return false;
+    }
 
     // ---- events (connected by the event dispatch) -----------------------------
     virtual void setEventSink(WidgetEventSink* sink) = 0;

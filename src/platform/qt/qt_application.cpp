@@ -10,6 +10,8 @@
 
 #include <cstdlib>
 
+#include "platform/qt/qt_printers.h"
+
 #ifdef QEL_QT_PROBE_X11
 #include <X11/Xlib.h>
 #endif
@@ -123,5 +125,10 @@ std::shared_ptr<QtApplication> QtApplication::open(std::string& why) {
 }
 
 QtApplication::~QtApplication() = default;
+
+QtPrinters& QtApplication::printers() {
+    if (!printers_) printers_ = std::make_unique<QtPrinters>();
+    return *printers_;
+}
 
 }  // namespace qel

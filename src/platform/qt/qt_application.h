@@ -12,6 +12,8 @@ class QApplication;
 
 namespace qel {
 
+class QtPrinters;
+
 class QtApplication {
   public:
     // The application of this process: adopts one that already exists (a
@@ -31,6 +33,10 @@ class QtApplication {
     const Text& title() const { return title_; }
     void setTitle(TextView title) { title_ = Text(title); }
 
+    // The printers and their settings, shared by the script's printer objects
+    // and its print jobs; asked of the print system on first use.
+    QtPrinters& printers();
+
   private:
     QtApplication() = default;
 
@@ -40,6 +46,7 @@ class QtApplication {
     std::unique_ptr<QApplication> owned_;
     QApplication* application_ = nullptr;
     Text title_ = u"Qelvane";
+    std::unique_ptr<QtPrinters> printers_;
 };
 
 }  // namespace qel

@@ -58,7 +58,8 @@ QMessageBox::StandardButton standardButtonOf(int answer) {
 }  // namespace
 
 QtHost::QtHost(std::shared_ptr<QtApplication> application)
-    : application_(std::move(application)), printJob_(std::make_unique<TextPrintJob>()) {}
+    : application_(std::move(application)),
+      printJob_(std::make_unique<TextPrintJob>(*application_)) {}
 
 QtHost::~QtHost() = default;
 

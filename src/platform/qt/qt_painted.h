@@ -35,6 +35,8 @@ class PaintedWidget : public QWidget {
     const Look& look() const { return look_; }
     // The picture shown (pictures and images); false when it cannot be read.
     bool loadPicture(const QString& path);
+    // The loaded picture's size in logical pixels (empty when none).
+    QSize pictureSize() const { return picture_.isNull() ? QSize() : picture_.size(); }
     // Pictures: what drawing commands draw on, kept across repaints and
     // resizes as long as the box is persistent.
     QImage& surface() { return surface_; }

@@ -3,14 +3,16 @@
 #include <QFont>
 #include <QPainter>
 #include <QPrinter>
-#include <QPrinterInfo>
 #include <QTextLayout>
+
+#include "platform/qt/qt_application.h"
+#include "platform/qt/qt_printers.h"
 
 #include <cstdlib>
 
 namespace qel {
 
-TextPrintJob::TextPrintJob() = default;
+TextPrintJob::TextPrintJob(QtApplication& application) : application_(application) {}
 TextPrintJob::~TextPrintJob() {
     end();
 }
@@ -18,16 +20,10 @@ TextPrintJob::~TextPrintJob() {
 std::string TextPrintJob::begin() {
     printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
     const char* pdf = std::getenv("QEL_PRINT_PDF");
-    if (pdf && *pdf) {
-        printer_->setOutputFormat(QPrinter::PdfFormat);
-        printer_->setOutputFileName(QString::fromLocal8Bit(pdf));
-    } else {
-        QPrinterInfo info = QPrinterInfo::defaultPrinter();
-        if (info.isNull()) {
-            printer_.reset();
-            return "no default printer is set up";
-        }
-        printer_->setPrinterName(info.printerName());
+    std::string why;
+    if (!application_.printers().apply(*printer_, why)) {
+        printer_.reset();
+        return why;
     }
     printer_->setDocName(QStringLiteral("qelscript"));
     painter_ = std::make_unique<QPainter>();
@@ -40,12 +36,28 @@ std::string TextPrintJob::begin() {
     QFont font = painter_->font();
     font.setPointSizeF(10.5);
     painter_->setFont(font);
+    // 倍率 enlarges or shrinks everything drawn; the page holds less or more.
+    scale_ = application_.printers().scale();
+    painter_->scale(scale_, scale_);
     y_ = 0;
     pageUsed_ = false;
+    page_ = 1;
+    application_.printers().setCurrentPage(page_);
     return {};
 }
 
+bool TextPrintJob::nextPage() {
+    if (!printer_->newPage()) {
+        abandon();
+        return false;
+    }
+    y_ = 0;
+    application_.printers().setCurrentPage(++page_);
+    return true;
+}
+
 void TextPrintJob::abandon() {
+    application_.printers().setCurrentPage(0);
     if (painter_) painter_->end();
     painter_.reset();
     printer_.reset();
@@ -53,6 +65,7 @@ void TextPrintJob::abandon() {
 
 void TextPrintJob::end() {
     if (!painter_) return;
+    application_.printers().setCurrentPage(0);
     painter_->end();
     painter_.reset();
     printer_.reset();
@@ -62,16 +75,12 @@ std::string TextPrintJob::print(const QString& text, bool onNewPage) {
     if (!painter_) {
         if (std::string problem = begin(); !problem.empty()) return problem;
     } else if (onNewPage && pageUsed_) {
-        if (!printer_->newPage()) {
-            abandon();
-            return "the printer refused a new page";
-        }
-        y_ = 0;
+        if (!nextPage()) return "the printer refused a new page";
         pageUsed_ = false;
     }
     const QRectF page = printer_->pageLayout().paintRectPixels(printer_->resolution());
-    const double width = page.width();
-    const double height = page.height();
+    const double width = page.width() / scale_;
+    const double height = page.height() / scale_;
     const QFont font = painter_->font();
     for (const QString& paragraph : text.split(QLatin1Char('\n'))) {
         QTextLayout layout(paragraph, font, printer_.get());
@@ -83,11 +92,7 @@ std::string TextPrintJob::print(const QString& text, bool onNewPage) {
         for (int i = 0; i < layout.lineCount(); ++i) {
             QTextLine line = layout.lineAt(i);
             if (y_ + line.height() > height && pageUsed_) {
-                if (!printer_->newPage()) {
-                    abandon();
-                    return "the printer refused a new page";
-                }
-                y_ = 0;
+                if (!nextPage()) return "the printer refused a new page";
             }
             line.draw(painter_.get(), QPointF(0, y_ - line.y()));
             y_ += line.height();
@@ -97,6 +102,7 @@ std::string TextPrintJob::print(const QString& text, bool onNewPage) {
     pageUsed_ = true;
     if (!onNewPage) {
         // Ending the painter sends the job (or writes the file).
+        application_.printers().setCurrentPage(0);
         bool finished = painter_->end();
         painter_.reset();
         printer_.reset();

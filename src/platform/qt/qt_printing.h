@@ -1,4 +1,4 @@
-// Printing text on the default printer, one job at a time: pages are added
+// Printing text on the chosen printer, one job at a time: pages are added
 // until the job is ended. QEL_PRINT_PDF=FILE makes the "printer" a PDF file
 // (tests, and machines without a printer).
 #pragma once
@@ -13,9 +13,12 @@ class QPrinter;
 
 namespace qel {
 
+class QtApplication;
+
 class TextPrintJob {
   public:
-    TextPrintJob();
+    // Jobs go to the printer the script chose, with its settings.
+    explicit TextPrintJob(QtApplication& application);
     ~TextPrintJob();
     // Prints the lines (long ones wrapped at the page width, new pages as they
     // fill): on a new page when asked (the job then stays open), else below
@@ -27,10 +30,14 @@ class TextPrintJob {
   private:
     std::string begin();
     void abandon();
+    bool nextPage();  // false (and the job abandoned) when refused
 
+    QtApplication& application_;
     std::unique_ptr<QPrinter> printer_;
     std::unique_ptr<QPainter> painter_;
     double y_ = 0;
+    double scale_ = 1;
+    int page_ = 0;
     bool pageUsed_ = false;
 };
 

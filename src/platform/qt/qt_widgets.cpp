@@ -3,10 +3,11 @@
 #include <QApplication>
 #include <QDir>
 #include <QEventLoop>
+#include <QFontMetrics>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPalette>
 #include <QPlainTextEdit>
-#include <QPrinterInfo>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTextEdit>
@@ -19,6 +20,8 @@
 #include <iostream>
 
 #include "platform/qt/qt_application.h"
+#include "platform/qt/qt_painted.h"
+#include "platform/qt/qt_printers.h"
 #include "platform/qt/qt_text.h"
 
 namespace qel {
@@ -75,10 +78,55 @@ void ownColours(QWidget& w) {
     w.setPalette(palette);
 }
 
-std::map<Text, Text> defaultPrinterSettings() {
-    return {{u"用紙方向", u"縦"},  {u"用紙サイズ", u"A4"}, {u"モノクロ", u"0"},
-            {u"現在ページ", u"0"}, {u"両面印刷", u"0"},    {u"部数", u"1"},
-            {u"解像度", u"600"},   {u"倍率", u"100"},      {u"余白", u"0,0,0,0"}};
+// 自動調整 is on: labels (their text in their font) and pictures (their file).
+bool autoSized(const Entry& e) {
+    if (auto* painted = dynamic_cast<const PaintedWidget*>(e.widget.data()))
+        return painted->role() == PaintedWidget::Role::Picture && painted->look().autoSize;
+    return e.kind == int(WidgetKind::Label) && e.heldNumber(WidgetValue::AutoSize) != 0;
+}
+
+bool changesContentSize(const Entry& e, WidgetValue value) {
+    if (value == WidgetValue::WordWrap && e.kind == int(WidgetKind::Label)) {
+        // Qt's label wraps by itself once told; the size follows below.
+        if (auto* label = qobject_cast<QLabel*>(e.widget.data()))
+            label->setWordWrap(e.heldNumber(WidgetValue::WordWrap) != 0);
+    }
+    if (!autoSized(e)) return false;
+    switch (value) {
+        case WidgetValue::AutoSize:
+        case WidgetValue::PictureFile:
+            return true;
+        case WidgetValue::Caption:
+        case WidgetValue::FontName:
+        case WidgetValue::FontSize:
+        case WidgetValue::Bold:
+        case WidgetValue::Italic:
+        case WidgetValue::WordWrap:
+            return e.kind == int(WidgetKind::Label);
+        case WidgetValue::Width:
+            return e.kind == int(WidgetKind::Label) && e.heldNumber(WidgetValue::WordWrap) != 0;
+        default:
+            return false;
+    }
+}
+
+void fitContent(Entry& e) {
+    if (auto* label = qobject_cast<QLabel*>(e.widget.data())) {
+        const QFontMetrics metrics(label->font());
+        if (label->wordWrap()) {
+            const QRect r = metrics.boundingRect(QRect(0, 0, std::max(label->width(), 1), 1 << 24),
+                                                 Qt::TextWordWrap, label->text());
+            label->resize(label->width(), r.height());
+        } else {
+            label->resize(metrics.size(0, label->text()));
+        }
+        return;
+    }
+    if (auto* painted = dynamic_cast<PaintedWidget*>(e.widget.data())) {
+        // A picture that could not be read leaves the box as it is.
+        const QSize size = painted->pictureSize();
+        if (!size.isEmpty()) painted->resize(size);
+    }
 }
 
 // A file name from a window's name: path separators and NULs cannot be part
@@ -95,18 +143,7 @@ QString fileNameOf(const Text& name) {
 }  // namespace
 
 QtWidgets::QtWidgets(std::shared_ptr<QtApplication> application)
-    : application_(std::move(application)) {
-    for (const QPrinterInfo& info : QPrinterInfo::availablePrinters()) {
-        printers_.push_back({fromQString(info.printerName()), fromQString(info.location())});
-        printerSettings_.push_back(defaultPrinterSettings());
-    }
-    // Without a printer set up, printing still goes somewhere: a PDF file
-    // (QEL_PRINT_PDF), so scripts find one printer as they do on the console.
-    if (printers_.empty()) {
-        printers_.push_back({u"PDF", u"file:"});
-        printerSettings_.push_back(defaultPrinterSettings());
-    }
-}
+    : application_(std::move(application)) {}
 
 QtWidgets::~QtWidgets() {
     // Windows first: deleting one deletes its controls with it.
@@ -334,7 +371,9 @@ bool QtWidgets::set(WidgetId id, WidgetValue value, const WidgetData& data) {
     if (w == Write::NotMine) w = writeRange(*this, *e, value, data);
     if (w == Write::NotMine) w = writePainted(*e, value, data);
     if (w == Write::NotMine) w = writeCommon(*this, *e, value, data);
-    return w == Write::Done;
+    if (w != Write::Done) return false;
+    if (e->widget && changesContentSize(*e, value)) fitContent(*e);
+    return true;
 }
 
 // ---- list items -------------------------------------------------------------------
@@ -508,24 +547,19 @@ bool QtWidgets::anyTimerRunning() const {
 // ---- printers ---------------------------------------------------------------------
 
 std::vector<PrinterInfo> QtWidgets::printers() const {
-    return printers_;
+    return application_->printers().list();
 }
 
 std::optional<Text> QtWidgets::printerSetting(int index, TextView name) const {
-    if (index < 0 || index >= int(printerSettings_.size())) return std::nullopt;
-    const auto& settings = printerSettings_[std::size_t(index)];
-    auto it = settings.find(Text(name));
-    if (it == settings.end()) return std::nullopt;
-    return it->second;
+    return application_->printers().setting(index, name);
 }
 
 bool QtWidgets::setPrinterSetting(int index, TextView name, TextView value) {
-    if (index < 0 || index >= int(printerSettings_.size())) return false;
-    auto& settings = printerSettings_[std::size_t(index)];
-    auto it = settings.find(Text(name));
-    if (it == settings.end() || name == u"現在ページ") return false;
-    it->second = Text(value);
-    return true;
+    return application_->printers().setSetting(index, name, value);
+}
+
+void QtWidgets::selectPrinter(int index) {
+    application_->printers().select(index);
 }
 
 // ---- names and pictures -----------------------------------------------------------

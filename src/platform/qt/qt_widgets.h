@@ -155,6 +155,11 @@ class QtWidgets : public WidgetPort {
     std::vector<PrinterInfo> printers() const override;
     std::optional<Text> printerSetting(int index, TextView name) const override;
     bool setPrinterSetting(int index, TextView name, TextView value) override;
+    void selectPrinter(int index) override;
+
+    std::optional<WidgetData> member(WidgetId widget, const std::string& name) const override;
+    bool hasMember(WidgetId widget, const std::string& name) const override;
+    bool setMember(WidgetId widget, const std::string& name, TextView value) override;
 
     void setEventSink(WidgetEventSink* sink) override { sink_ = sink; }
     WidgetEventSink* eventSink() const { return sink_; }
@@ -188,8 +193,6 @@ class QtWidgets : public WidgetPort {
     WidgetId lastFocused_ = kNoWidget;
     WidgetId lastActive_ = kNoWidget;
     WidgetEventSink* sink_ = nullptr;
-    std::vector<std::map<Text, Text>> printerSettings_;
-    std::vector<PrinterInfo> printers_;
     std::string screenshotFolder_;
     bool screenshotsTaken_ = false;
 };
