@@ -9,6 +9,9 @@ here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 trap 'kill $(jobs -p) 2>/dev/null; rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*"; exit 1; }
+# Sanitizer builds: faults inside the X and D-Bus libraries are not ours.
+export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}suppressions=$here/sanitizer.supp"
+export LSAN_OPTIONS="${LSAN_OPTIONS:+$LSAN_OPTIONS:}suppressions=$here/leaks.supp"
 [ -n "${DISPLAY:-}" ] || fail "no DISPLAY (run under xvfb-run)"
 command -v xdotool >/dev/null || fail "xdotool is not installed"
 cp "$here/click_window.qel" "$work/"
