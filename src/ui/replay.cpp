@@ -151,9 +151,9 @@ bool parseArguments(UserActionType type, TextView rest, UserAction& action, std:
 Replay::Replay(std::vector<ReplayLine> lines, Complaint complain)
     : lines_(std::move(lines)), complain_(std::move(complain)) {}
 
-bool Replay::ParseKey(TextView spec, int& code, int& shift) {
+bool Replay::ParseKey(TextView written, int& code, int& shift) {
     shift = 0;
-    Text rest = text::toHalfWidth(spec);
+    Text rest = text::toHalfWidth(written);
     static constexpr std::pair<const char16_t*, int> kModifiers[] = {
         {u"ctrl+", kCtrlKey},  {u"control+", kCtrlKey},      {u"shift+", kShiftKey},
         {u"alt+", kAltKey},    {u"コントロール+", kCtrlKey}, {u"シフト+", kShiftKey},

@@ -38,7 +38,7 @@ class Replay {
     // (with the line number) in `problem`.
     static std::vector<ReplayLine> Parse(TextView text, std::string& problem);
     // A key as a session writes it ("Enter", "Ctrl+S", "F5", "a", "186").
-    static bool ParseKey(TextView spec, int& code, int& shift);
+    static bool ParseKey(TextView written, int& code, int& shift);
 
     // Delivers the next action (or, with none left and nothing running,
     // asks the run to stop).
