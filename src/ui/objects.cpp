@@ -62,6 +62,16 @@ Text fullWidthNumber(int n) {
     return text::toFullWidth(number::format(double(n)));
 }
 
+const ScriptObject::RareValues& ScriptObject::rare() const {
+    static const RareValues none;
+    return rare_ ? *rare_ : none;
+}
+
+ScriptObject::RareValues& ScriptObject::rareForWriting() {
+    if (!rare_) rare_ = std::make_unique<RareValues>();
+    return *rare_;
+}
+
 Text ScriptObject::identity() const {
     return number::format(double(reinterpret_cast<std::uintptr_t>(this)));
 }
@@ -209,7 +219,6 @@ std::shared_ptr<ScriptObject> ObjectModel::NewObj(Engine& engine, QelWindow& w, 
         WidgetPort& port = widgets(engine);
         copyValues(port, templ->widget, object->widget, kTemplateValues);
         port.set(object->widget, WidgetValue::Visible, 0.0);
-        w.CollEvents.insert(object.get());
         w.SetProp(kind->word, number::format(double(index)));
         if (kind->id == KindId::Timer) port.set(object->widget, WidgetValue::Enabled, 1.0);
         if (kind->id == KindId::FolderList) {
@@ -347,8 +356,7 @@ void ObjectModel::RegisterObject(QelWindow& w, const std::shared_ptr<ScriptObjec
     }
     w.CollObj[key] = QelWindow::Entry{stored, object};
     // An object keeps the name it was first registered under: its events use it.
-    w.CollObAlias.emplace(object.get(), stored);
-    w.CollObjType.emplace(object.get(), Text());
+    if (object->registeredName.empty()) object->registeredName = stored;
 }
 
 void ObjectModel::RegisterWindow(const std::shared_ptr<QelWindow>& w, TextView name) {
@@ -416,7 +424,7 @@ std::shared_ptr<ScriptObject> ObjectModel::drive(Engine& engine, TextView path) 
     if (!slot) {
         slot = std::make_shared<ScriptObject>();
         slot->type = ObjectType::Drive;
-        slot->drivePath = narrow;
+        slot->rareForWriting().drivePath = narrow;
     }
     return slot;
 }
@@ -607,14 +615,11 @@ Text ObjectModel::NameOfObject(const ScriptObject& object) const {
         case ObjectType::Printer:
             return u"プリンタ" + fullWidthNumber(object.printerIndex + 1);
         case ObjectType::Drive:
-            return u"ドライブ" + object.drivePath;
+            return u"ドライブ" + object.rare().drivePath;
         case ObjectType::Control:
             break;
     }
-    if (object.window) {
-        auto it = object.window->CollObAlias.find(&object);
-        if (it != object.window->CollObAlias.end()) return it->second;
-    }
+    if (!object.registeredName.empty()) return object.registeredName;
     return Text(nameWordOf(*object.kind)) + fullWidthNumber(object.index);
 }
 
@@ -636,9 +641,6 @@ void ObjectModel::DestroyObject(Engine& engine, const std::shared_ptr<ScriptObje
     for (auto it = w.CollObj.begin(); it != w.CollObj.end();) {
         it = it->second.object == object ? w.CollObj.erase(it) : std::next(it);
     }
-    w.CollObAlias.erase(object.get());
-    w.CollObjType.erase(object.get());
-    w.CollEvents.erase(object.get());
     handlerCache.erase(object.get());
     port.destroy(object->widget);
     object->unloaded = true;
@@ -659,9 +661,6 @@ void ObjectModel::releaseWindow(Engine& engine, QelWindow& w) {
     if (available(engine)) widgets(engine).destroy(w.widget);
     w.arrays.clear();
     w.CollObj.clear();
-    w.CollObAlias.clear();
-    w.CollObjType.clear();
-    w.CollEvents.clear();
     w.unloaded = true;
     handlerCache.erase(&w);
     loadedWindows.erase(std::remove_if(loadedWindows.begin(), loadedWindows.end(),

@@ -6,7 +6,6 @@
 #include <map>
 #include <memory>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 #include "platform/ports/widgets.h"
@@ -38,18 +37,30 @@ struct ScriptObject {
     WidgetId widget = kNoWidget;
     WidgetKind widgetKind = WidgetKind::Button;  // changes when a twin replaces it
     std::weak_ptr<ScriptObject> container;       // a frame or picture holding it
-    // Values the model keeps itself.
-    Text info;              // 情報
-    Text pictureFile;       // 絵
-    Text pointerFile;       // マウスカーソル given as a file
-    Text docking;           // 配置
+    // The name it was first registered under (its events use it); empty
+    // until then.
+    Text registeredName;
     bool accessKey = true;  // labels: & marks an access key
     int printerIndex = 0;   // printers
-    Text drivePath;         // drives: the mount point
     bool unloaded = false;
+
+    // Values the model keeps itself that few objects ever get: held out of
+    // line, so that a control without them costs one pointer, not five texts.
+    struct RareValues {
+        Text info;         // 情報
+        Text pictureFile;  // 絵
+        Text pointerFile;  // マウスカーソル given as a file
+        Text docking;      // 配置
+        Text drivePath;    // drives: the mount point
+    };
+    const RareValues& rare() const;
+    RareValues& rareForWriting();
 
     Text identity() const;
     bool isWindow() const { return type == ObjectType::Window; }
+
+  private:
+    std::unique_ptr<RareValues> rare_;
 };
 
 // One script window: its controls (one array per kind, element 0 the hidden
@@ -67,10 +78,7 @@ class QelWindow : public ScriptObject {
         Text name;  // as stored: full-width
         std::shared_ptr<ScriptObject> object;
     };
-    std::unordered_map<Text, Entry> CollObj;                    // name key -> object
-    std::unordered_map<const ScriptObject*, Text> CollObAlias;  // identity -> name
-    std::unordered_map<const ScriptObject*, Text> CollObjType;  // identity -> type text
-    std::unordered_set<const ScriptObject*> CollEvents;         // objects wired for events
+    std::unordered_map<Text, Entry> CollObj;  // name key -> object
     std::map<KindId, std::vector<std::shared_ptr<ScriptObject>>> arrays;
 
     // The per-window store: reading a name never written gives "".

@@ -203,7 +203,7 @@ void content(PropertyContext& c) {
 void pointer(PropertyContext& c) {
     if (c.getting()) {
         int n = int(widgetNumber(c, WidgetValue::Pointer));
-        c.result.value = n == 99 ? c.object.pointerFile : number::format(double(n));
+        c.result.value = n == 99 ? c.object.rare().pointerFile : number::format(double(n));
         return;
     }
     Text written(text::trimBlanks(c.request.text));
@@ -211,36 +211,37 @@ void pointer(PropertyContext& c) {
     auto n = number::parse(text::toHalfWidth(named.empty() ? written : named));
     if (n && *n >= 0 && *n <= 15 && *n == std::floor(*n)) {
         port(c).set(c.object.widget, WidgetValue::Pointer, *n);
-        c.object.pointerFile.clear();
+        c.object.rareForWriting().pointerFile.clear();
         return;
     }
     if (n || written.empty()) return reportBadValue(c);
     // Any other text is a cursor file: a custom pointer, remembered by name.
-    c.object.pointerFile = written;
+    c.object.rareForWriting().pointerFile = written;
     port(c).set(c.object.widget, WidgetValue::PointerFile, written);
     port(c).set(c.object.widget, WidgetValue::Pointer, 99.0);
 }
 
 void picture(PropertyContext& c) {
     if (c.getting()) {
-        c.result.value = c.object.pictureFile;
+        c.result.value = c.object.rare().pictureFile;
         return;
     }
     if (c.object.type == ObjectType::Control && c.object.kind->id == KindId::Button)
         c.model.swapWidget(c.engine, c.object, WidgetKind::PictureButton);
-    c.object.pictureFile = c.request.text;
+    c.object.rareForWriting().pictureFile = c.request.text;
     port(c).set(c.object.widget, WidgetValue::PictureFile, c.request.text);
 }
 
 void docking(PropertyContext& c) {
     static constexpr TextView kWords[] = {u"なし", u"上側", u"下側", u"左側", u"右側"};
     if (c.getting()) {
-        c.result.value = c.object.docking.empty() ? Text(kWords[0]) : c.object.docking;
+        c.result.value =
+            c.object.rare().docking.empty() ? Text(kWords[0]) : c.object.rare().docking;
         return;
     }
     auto n = wordNumber(c, {kWords[0], kWords[1], kWords[2], kWords[3], kWords[4]});
     if (!n) return;
-    c.object.docking = Text(kWords[*n]);
+    c.object.rareForWriting().docking = Text(kWords[*n]);
     // Docked controls take the whole side of their holder.
     auto [w, h] = holderSize(c);
     WidgetPort& p = port(c);
@@ -383,9 +384,9 @@ void apply(PropertyContext& c, int id) {
             return container(c);
         case Info:
             if (c.getting())
-                c.result.value = c.object.info;
+                c.result.value = c.object.rare().info;
             else
-                c.object.info = c.request.text;
+                c.object.rareForWriting().info = c.request.text;
             return;
         case Handle:
             return readOnly(c, number::format(double(c.object.widget)));

@@ -142,7 +142,7 @@ constexpr PropertyName kDriveNames[] = {
 
 // The mount point a drive names: its path (/, /home …), matched exactly.
 std::optional<MountPoint> mountOf(PropertyContext& c) {
-    std::string want = text::toUtf8(c.object.drivePath);
+    std::string want = text::toUtf8(c.object.rare().drivePath);
     if (want.empty() || want.back() != '/') want += '/';
     for (const MountPoint& mount : c.engine.files().mountPoints()) {
         if (mount.path == want) return mount;
@@ -165,9 +165,10 @@ void drive(PropertyContext& c, int id) {
     if (!c.getting()) return c.result.notWritable = true, void();
     auto mount = mountOf(c);
     if (id == Ready) return readOnly(c, mount ? u"1" : u"0");
-    if (id == DriveName) return readOnly(c, c.object.drivePath);
+    if (id == DriveName) return readOnly(c, c.object.rare().drivePath);
     if (!mount)
-        return c.engine.Report(ErrorId::ObjectNotFound, u"ドライブ" + c.object.drivePath), void();
+        return c.engine.Report(ErrorId::ObjectNotFound, u"ドライブ" + c.object.rare().drivePath),
+               void();
     switch (DriveId(id)) {
         case Total:
         case Free: {

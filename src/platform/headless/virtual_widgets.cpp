@@ -53,39 +53,6 @@ Insets insetsOf(int style) {
     }
 }
 
-// Default outer sizes, in logical pixels.
-Insets defaultSize(int kind) {
-    switch (kind) {
-        case kWindow:
-            return {400, 300};
-        case int(WidgetKind::Button):
-        case int(WidgetKind::PictureButton):
-            return {80, 25};
-        case int(WidgetKind::TextBox):
-            return {100, 22};
-        case int(WidgetKind::MultiLineText):
-        case int(WidgetKind::WrappingText):
-            return {150, 80};
-        case int(WidgetKind::Label):
-            return {80, 20};
-        case int(WidgetKind::DropDownList):
-        case int(WidgetKind::DropDownCombo):
-            return {100, 22};
-        case int(WidgetKind::VScrollBar):
-            return {17, 100};
-        case int(WidgetKind::HScrollBar):
-            return {100, 17};
-        case int(WidgetKind::CheckBox):
-        case int(WidgetKind::OptionButton):
-            return {100, 20};
-        case int(WidgetKind::Timer):
-        case int(WidgetKind::TurtleIcon):
-            return {32, 32};
-        default:
-            return {100, 100};
-    }
-}
-
 int toInt(double d) {
     if (std::isnan(d)) return 0;
     return int(std::clamp(std::round(d), -2147483648.0, 2147483647.0));
@@ -190,7 +157,7 @@ WidgetId VirtualWidgets::createWindow(WindowStyle style) {
     auto w = std::make_unique<Widget>();
     w->id = next_++;
     w->kind = kWindow;
-    Insets size = defaultSize(kWindow);
+    const WidgetSize size = kNewWindowSize;
     w->values = {{WidgetValue::Left, 0.0},
                  {WidgetValue::Top, 0.0},
                  {WidgetValue::Width, double(size.width)},
@@ -220,7 +187,7 @@ WidgetId VirtualWidgets::createControl(WidgetKind kind, WidgetId parent) {
     w->id = next_++;
     w->kind = int(kind);
     w->parent = parent;
-    Insets size = defaultSize(int(kind));
+    const WidgetSize size = defaultWidgetSize(kind);
     w->values = {{WidgetValue::Left, 0.0},
                  {WidgetValue::Top, 0.0},
                  {WidgetValue::Width, double(size.width)},

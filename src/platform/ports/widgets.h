@@ -60,6 +60,43 @@ enum class WidgetKind : int {
     TurtleIcon,
 };
 
+// The size a window or control has when a script makes it: one table for
+// every widget set, so that a script reads the same 幅 and 高さ on all of them.
+struct WidgetSize {
+    int width = 0;
+    int height = 0;
+};
+inline constexpr WidgetSize kNewWindowSize{400, 300};
+
+constexpr WidgetSize defaultWidgetSize(WidgetKind kind) {
+    switch (kind) {
+        case WidgetKind::Button:
+        case WidgetKind::PictureButton:
+            return {80, 25};
+        case WidgetKind::TextBox:
+        case WidgetKind::DropDownList:
+        case WidgetKind::DropDownCombo:
+            return {100, 22};
+        case WidgetKind::MultiLineText:
+        case WidgetKind::WrappingText:
+            return {150, 80};
+        case WidgetKind::Label:
+            return {80, 20};
+        case WidgetKind::VScrollBar:
+            return {17, 100};
+        case WidgetKind::HScrollBar:
+            return {100, 17};
+        case WidgetKind::CheckBox:
+        case WidgetKind::OptionButton:
+            return {100, 20};
+        case WidgetKind::Timer:
+        case WidgetKind::TurtleIcon:
+            return {32, 32};
+        default:
+            return {100, 100};
+    }
+}
+
 // Every value a widget holds. Not every widget has every value: reading one it
 // lacks gives std::nullopt, writing one it lacks is refused (false).
 enum class WidgetValue : int {

@@ -44,34 +44,8 @@ bool hasCaption(int kind) {
 }
 
 QSize defaultSizeOf(int kind) {
-    switch (kind) {
-        case kWindow:
-            return {400, 300};
-        case int(WidgetKind::Button):
-        case int(WidgetKind::PictureButton):
-            return {80, 25};
-        case int(WidgetKind::TextBox):
-        case int(WidgetKind::DropDownList):
-        case int(WidgetKind::DropDownCombo):
-            return {100, 22};
-        case int(WidgetKind::MultiLineText):
-        case int(WidgetKind::WrappingText):
-            return {150, 80};
-        case int(WidgetKind::Label):
-            return {80, 20};
-        case int(WidgetKind::VScrollBar):
-            return {17, 100};
-        case int(WidgetKind::HScrollBar):
-            return {100, 17};
-        case int(WidgetKind::CheckBox):
-        case int(WidgetKind::OptionButton):
-            return {100, 20};
-        case int(WidgetKind::Timer):
-        case int(WidgetKind::TurtleIcon):
-            return {32, 32};
-        default:
-            return {100, 100};
-    }
+    const WidgetSize size = kind == kWindow ? kNewWindowSize : defaultWidgetSize(WidgetKind(kind));
+    return {size.width, size.height};
 }
 
 namespace {

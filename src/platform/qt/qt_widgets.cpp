@@ -205,8 +205,8 @@ WidgetId QtWidgets::createWindow(WindowStyle style) {
     entries_.emplace(id, std::move(e));
     topLevel_.push_back(id);
     // The outer size as on the console; the inside follows from the frame.
-    set(id, WidgetValue::Width, 400.0);
-    set(id, WidgetValue::Height, 300.0);
+    set(id, WidgetValue::Width, double(kNewWindowSize.width));
+    set(id, WidgetValue::Height, double(kNewWindowSize.height));
     return id;
 }
 
