@@ -6,6 +6,7 @@
 #include "core/engine.h"
 #include "text/number.h"
 #include "ui/events.h"
+#include "ui/menus.h"
 #include "ui/properties.h"
 
 namespace qel::ui {
@@ -112,6 +113,7 @@ void ObjectModel::ensureMainWindow(Engine& engine) {
 }
 
 void ObjectModel::reset(Engine& engine) {
+    if (menus) menus->reset(engine, *this);
     // Windows of an earlier run are unreachable after the reset; they close.
     for (auto& w : std::vector<std::shared_ptr<QelWindow>>(loadedWindows)) {
         if (!w->isMain) releaseWindow(engine, *w);
@@ -247,8 +249,13 @@ std::shared_ptr<ScriptObject> ObjectModel::CreateObject(Engine& engine, TextView
         if (w) CurrentWindow = w;
         return w;
     }
-    if (matchPrefix(written, u"メニュー") || matchPrefix(written, u"サブメニュー")) {
-        engine.Report(ErrorId::NotBuiltYet, u"メニュー");
+    if (auto used = matchPrefix(written, u"メニュー")) {
+        Menus(*this).AddMenu(engine, *currentWindow(engine), TextView(written).substr(*used));
+        return nullptr;
+    }
+    if (auto used = matchPrefix(written, u"サブメニュー")) {
+        Menus(*this).AddSubMenuEntry(engine, *currentWindow(engine),
+                                     TextView(written).substr(*used));
         return nullptr;
     }
     auto w = currentWindow(engine);
@@ -648,6 +655,7 @@ void ObjectModel::DestroyObject(Engine& engine, const std::shared_ptr<ScriptObje
 }
 
 void ObjectModel::releaseWindow(Engine& engine, QelWindow& w) {
+    if (menus) menus->forgetWindow(engine, w);
     for (auto& [kind, array] : w.arrays) {
         for (auto& object : array) {
             if (object) {
