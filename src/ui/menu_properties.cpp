@@ -13,9 +13,9 @@ namespace {
 
 // The named keys a shortcut may use, by the language's key codes; their
 // names are the ones the key events give (BareKeyName).
-constexpr int kNamedKeys[] = {13, 8,  9,  27, 45, 46, 33,  34,  35,  36,  37,  38,  39,  40,  16,
-                              17, 18, 19, 32, 112, 113, 114, 115, 116, 117, 118, 119, 120, 121,
-                              122, 123};
+constexpr int kNamedKeys[] = {13,  8,   9,   27,  45,  46,  33,  34,  35,  36,  37,
+                              38,  39,  40,  16,  17,  18,  19,  32,  112, 113, 114,
+                              115, 116, 117, 118, 119, 120, 121, 122, 123};
 
 std::optional<int> keyOfName(TextView name) {
     if (name.size() == 1) {
@@ -40,8 +40,8 @@ enum class MenuProp { Check, Enabled, Shown, Name, Handle, Shortcut };
 
 std::optional<MenuProp> propertyOfName(TextView name) {
     static constexpr std::pair<TextView, MenuProp> kNames[] = {
-        {u"チェック", MenuProp::Check}, {u"有効", MenuProp::Enabled},
-        {u"表示", MenuProp::Shown},     {u"名前", MenuProp::Name},
+        {u"チェック", MenuProp::Check},  {u"有効", MenuProp::Enabled},
+        {u"表示", MenuProp::Shown},      {u"名前", MenuProp::Name},
         {u"ハンドル", MenuProp::Handle}, {u"ショートカットキー", MenuProp::Shortcut},
     };
     const Text key = nameKey(name);

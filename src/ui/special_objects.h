@@ -16,9 +16,9 @@ namespace qel::ui {
 
 class ObjectModel;
 
-// Reads (`written` null) or sets (to `written` evaluated) a property of a special object. Nothing when
-// `target` does not begin with such an object's name; otherwise the value
-// read ("" after a set or a reported failure).
+// Reads (`written` null) or sets (to `written` evaluated) a property of a special object. Nothing
+// when `target` does not begin with such an object's name; otherwise the value read ("" after a set
+// or a reported failure).
 std::optional<Text> SpecialObjectProperty(Engine& engine, ObjectModel& model, TextView target,
                                           const TextView* written);
 

@@ -134,8 +134,7 @@ std::string VirtualMenus::choose(WidgetId window, TextView path) {
     return {};
 }
 
-std::optional<Text> VirtualMenus::pathOf(const Menu& menu, const Text& at,
-                                         MenuHandle popup) const {
+std::optional<Text> VirtualMenus::pathOf(const Menu& menu, const Text& at, MenuHandle popup) const {
     for (const Item& item : menu.items) {
         if (item.kind != Item::Popup) continue;
         Text here = at.empty() ? item.state.text : at + u"の" + item.state.text;

@@ -21,8 +21,7 @@ class VirtualMenus : public MenuPort {
     explicit VirtualMenus(Reporter report) : report_(std::move(report)) {}
 
     MenuHandle createPopup(WidgetId window) override;
-    void appendPopup(WidgetId window, MenuHandle parent, MenuHandle popup,
-                     TextView title) override;
+    void appendPopup(WidgetId window, MenuHandle parent, MenuHandle popup, TextView title) override;
     void appendEntry(WidgetId window, MenuHandle parent, std::uint64_t command,
                      TextView text) override;
     void appendSeparator(WidgetId window, MenuHandle parent) override;
