@@ -18,20 +18,20 @@ constexpr int kNamedKeys[] = {13,  8,   9,   27,  45,  46,  33,  34,  35,  36,  
                               115, 116, 117, 118, 119, 120, 121, 122, 123};
 
 std::optional<int> keyOfName(TextView name) {
-    if (name.size() == 1) {
-        char16_t c = name[0];
-        if (c >= u'a' && c <= u'z') c = char16_t(c - 32);
-        // Letters and digits are their own codes; punctuation is the key
-        // that types it unshifted.
-        for (int code = 47; code <= 223; ++code) {
-            if (code > 90 && code < 186) continue;
-            if (BareKeyName(code) == TextView(&c, 1)) return code;
-        }
-        return std::nullopt;
-    }
+    // Named keys first: the arrows are single characters too.
     const Text wanted = text::foldKey(name);
     for (int code : kNamedKeys) {
-        if (text::foldKey(BareKeyName(code)) == wanted) return code;
+        // The shortcut was narrowed, so the names are compared narrowed too.
+        if (text::foldKey(text::toHalfWidth(BareKeyName(code))) == wanted) return code;
+    }
+    if (name.size() != 1) return std::nullopt;
+    char16_t c = name[0];
+    if (c >= u'a' && c <= u'z') c = char16_t(c - 32);
+    // Letters and digits are their own codes; punctuation is the key that
+    // types it unshifted.
+    for (int code = 47; code <= 223; ++code) {
+        if (code > 90 && code < 186) continue;
+        if (BareKeyName(code) == TextView(&c, 1)) return code;
     }
     return std::nullopt;
 }

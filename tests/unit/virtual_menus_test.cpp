@@ -30,7 +30,8 @@ TEST(VirtualMenus, ChoicesFollowPathsAndRefuseGreyedOrHiddenBranches) {
     Chosen c;
     MenuHandle recent = 0;
     build(c.menus, recent);
-    EXPECT_EQ(c.menus.choose(7, u"ファイルの開く"), "");  // the shortcut column is not part of the path
+    EXPECT_EQ(c.menus.choose(7, u"ファイルの開く"),
+              "");  // the shortcut column is not part of the path
     EXPECT_EQ(c.menus.choose(7, u"ファイルの最近のa.txt"), "");
     EXPECT_NE(c.menus.choose(7, u"ファイルの閉じる"), "");
     EXPECT_NE(c.menus.choose(8, u"ファイルの開く"), "");
