@@ -136,6 +136,11 @@ constexpr ErrorEntry kCatalogue[] = {
     {ErrorId::ColourUnreadable, 950, Warning, u"「%1」は、色として使えません。\\n色の名前、0～22の色番号、&hで始まる16進数、#で始まる数のどれかで指定してください。"},
     {ErrorId::NotBuiltYet, 997, Warning, u"「%1」は、このビルドではまだ使えません。"},
     {ErrorId::NestingTooDeep, 998, Warning, u"処理の入れ子が深すぎるため、これ以上実行できません。\\n手順が終わりなく自分自身を呼び出していないか確認してください。\\n%1"},
+    {ErrorId::MenuItemRequired, kUnnumbered, Warning, u"メニューの項目を指定してください。"},
+    {ErrorId::ShortcutKeyWrong, kUnnumbered, Information, u"ショートカットキーが正しくありません。"},
+    {ErrorId::MenuProcedureNeedsWindowName, kUnnumbered, Warning, u"メニューの手順には、必ずウィンドウ名をつけてください。\\n例:%1"},
+    {ErrorId::MenusNestedTooDeep, 951, Warning, u"メニューの階層が深すぎます。\\nサブメニューは%1段までです。"},
+    {ErrorId::SubMenuWithoutMenu, 952, Warning, u"サブメニュー%1を付けるメニューがありません。\\n先に「メニュー」を作ってください。"},
 };
 // clang-format on
 

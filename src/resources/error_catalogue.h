@@ -142,6 +142,11 @@ enum class ErrorId : int {
     ColourUnreadable,
     NotBuiltYet,
     NestingTooDeep,
+    MenuItemRequired,
+    ShortcutKeyWrong,
+    MenuProcedureNeedsWindowName,
+    MenusNestedTooDeep,
+    SubMenuWithoutMenu,
 };
 
 struct ErrorEntry {

@@ -1,6 +1,7 @@
 #include "ui/events.h"
 
 #include "core/engine.h"
+#include "ui/menus.h"
 #include "ui/replay.h"
 
 namespace qel::ui {
@@ -174,9 +175,27 @@ std::shared_ptr<ScriptObject> EventDispatch::objectOf(WidgetId widget) {
 bool EventDispatch::widgetEvent(const WidgetEvent& event) {
     std::shared_ptr<ScriptObject> object = objectOf(event.widget);
     if (!object || object->unloaded) return true;
-    if (object->isWindow()) return windowEvent(std::static_pointer_cast<QelWindow>(object), event);
-    controlEvent(*object, event);
-    return true;
+    if (event.type == WidgetEventType::MenuCommand) {
+        if (object->isWindow() && model_.menus)
+            model_.menus->MenuCommand(engine_, model_, static_cast<QelWindow&>(*object),
+                                      event.command);
+        return true;
+    }
+    // Menu shortcuts act when the key comes up, after the key's own events,
+    // whichever control of the window has the focus.
+    std::shared_ptr<ScriptObject> window =
+        object->isWindow() || !object->window ? object : objectOf(object->window->widget);
+    bool result = true;
+    if (object->isWindow()) {
+        result = windowEvent(std::static_pointer_cast<QelWindow>(object), event);
+    } else {
+        controlEvent(*object, event);
+    }
+    if (event.type == WidgetEventType::KeyUp && model_.menus &&
+        model_.menus->MenuWindowCount != 0 && window && window->isWindow() && !window->unloaded)
+        model_.menus->MenuShortcut(engine_, model_, static_cast<QelWindow&>(*window), event.keyCode,
+                                   event.shift);
+    return result;
 }
 
 // ---- waits ---------------------------------------------------------------------------------

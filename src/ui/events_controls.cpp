@@ -130,6 +130,7 @@ void EventDispatch::controlEvent(ScriptObject& object, const WidgetEvent& event)
             break;
         case T::CloseRequest:
         case T::Activate:
+        case T::MenuCommand:  // windows only; taken before this
             break;
     }
 }

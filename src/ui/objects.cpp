@@ -6,6 +6,7 @@
 #include "core/engine.h"
 #include "text/number.h"
 #include "ui/events.h"
+#include "ui/menus.h"
 #include "ui/properties.h"
 
 namespace qel::ui {
@@ -122,6 +123,7 @@ void ObjectModel::ensureMainWindow(Engine& engine) {
 }
 
 void ObjectModel::reset(Engine& engine) {
+    if (menus) menus->reset(engine, *this);
     // Windows of an earlier run are unreachable after the reset; they close.
     for (auto& w : std::vector<std::shared_ptr<QelWindow>>(loadedWindows)) {
         if (!w->isMain) releaseWindow(engine, *w);
@@ -256,8 +258,13 @@ std::shared_ptr<ScriptObject> ObjectModel::CreateObject(Engine& engine, TextView
         if (w) CurrentWindow = w;
         return w;
     }
-    if (matchPrefix(written, u"メニュー") || matchPrefix(written, u"サブメニュー")) {
-        engine.Report(ErrorId::NotBuiltYet, u"メニュー");
+    if (auto used = matchPrefix(written, u"メニュー")) {
+        Menus(*this).AddMenu(engine, *currentWindow(engine), TextView(written).substr(*used));
+        return nullptr;
+    }
+    if (auto used = matchPrefix(written, u"サブメニュー")) {
+        Menus(*this).AddSubMenuEntry(engine, *currentWindow(engine),
+                                     TextView(written).substr(*used));
         return nullptr;
     }
     auto w = currentWindow(engine);
@@ -650,6 +657,7 @@ void ObjectModel::DestroyObject(Engine& engine, const std::shared_ptr<ScriptObje
 }
 
 void ObjectModel::releaseWindow(Engine& engine, QelWindow& w) {
+    if (menus) menus->forgetWindow(engine, w);
     for (auto& [kind, array] : w.arrays) {
         for (auto& object : array) {
             if (object) {

@@ -20,6 +20,7 @@ namespace qel::ui {
 
 class QelWindow;
 class EventDispatch;
+class MenuModel;
 
 enum class ObjectType { Window, Control, Printer, Drive };
 
@@ -162,6 +163,8 @@ class ObjectModel {
 
     // The event dispatch (events.h), made on first use; kept across runs.
     std::shared_ptr<EventDispatch> events;
+    // The script menus of the windows (menus.h), made on first use.
+    std::shared_ptr<MenuModel> menus;
 
     // The property handlers chosen per object (see properties.h); cleared by reset.
     std::unordered_map<const ScriptObject*, const void*> handlerCache;

@@ -7,6 +7,7 @@
 
 #include "text/brackets.h"
 #include "ui/property_support.h"
+#include "ui/special_objects.h"
 
 namespace qel::ui {
 
@@ -184,6 +185,7 @@ std::optional<std::pair<const PropertyFamily*, int>> findProperty(const Property
 
 SetOutcome SetProperty(Engine& engine, ObjectModel& model, TextView target, TextView value,
                        bool quiet) {
+    if (SpecialObjectProperty(engine, model, target, &value)) return SetOutcome::Done;
     std::size_t at = 0;
     auto object = model.ResolveObject(engine, target, true, &at);
     if (!object) {
@@ -230,6 +232,7 @@ SetOutcome SetProperty(Engine& engine, ObjectModel& model, TextView target, Text
 
 std::optional<Text> GetProperty(Engine& engine, ObjectModel& model, TextView target,
                                 TextView arguments, bool quiet) {
+    if (auto special = SpecialObjectProperty(engine, model, target, nullptr)) return special;
     std::size_t at = 0;
     auto object = model.ResolveObject(engine, target, true, &at);
     if (!object) {

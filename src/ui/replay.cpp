@@ -30,6 +30,7 @@ constexpr Verb kVerbs[] = {
     {u"mouse", UserActionType::Mouse, true},
     {u"tick", UserActionType::Tick, true},
     {u"close", UserActionType::Close, true},
+    {u"menu", UserActionType::Menu, true},
 };
 
 // The first word of `rest` (up to a blank), and `rest` moved past it and the blanks after.
@@ -134,6 +135,10 @@ bool parseArguments(UserActionType type, TextView rest, UserAction& action, std:
             if (n) action.number = *n;
             return n.has_value();
         }
+        case UserActionType::Menu:
+            action.text = Text(rest);
+            if (rest.empty()) why = "menu needs the path of the entry (ファイルの開く)";
+            return !rest.empty();
         case UserActionType::Drop:
             if (!parseFiles(rest, action.files)) why = "drop needs file names separated by commas";
             return why.empty();

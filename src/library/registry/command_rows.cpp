@@ -94,7 +94,7 @@ const std::vector<CommandRow>& commandRows() {
     {u"再描画", 0, u"", cmdRepaint},  // 73
     {u"ついて", 1, u"", cmdAbout},  // 74
     {u"ついておわり,ついて終わり", 1, u"", cmdAboutEnd},  // 75
-    {u"ポップアップメニュー", 1, u"", cmdNotBuilt},  // 76
+    {u"ポップアップメニュー", 1, u"", cmdPopupMenu},  // 76
     {u"移動開始", 1, u"", cmdStartMove},  // 77
     {u"挿入", 2, u"", cmdInsert},  // 78
     {u"手前,しない", 0, u"", cmdStayOnTop},  // 79

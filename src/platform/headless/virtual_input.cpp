@@ -178,6 +178,9 @@ std::string VirtualWidgets::perform(const UserAction& a) {
                 return "is not a check box or option button";
             userClick(a.widget, kLeftButton, true);
             return {};
+        case UserActionType::Menu:
+            if (kind != kWindowKind) return "only a window has menus";
+            return menus_.choose(a.widget, a.text);
         case UserActionType::Type:
             return typeText(a.widget, a.text);
         case UserActionType::Key:

@@ -10,6 +10,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/headless/virtual_menus.h"
 #include "platform/ports/widgets.h"
 
 namespace qel {
@@ -59,6 +60,8 @@ class VirtualWidgets : public WidgetPort {
     std::string perform(const UserAction& action) override;
     std::optional<std::pair<int, int>> pointerOnScreen() const override { return pointer_; }
 
+    VirtualMenus* menus() override { return &menus_; }
+
     // The longest text a text box takes (in UTF-16 units), as on the desktop.
     static constexpr std::size_t kMaxTextBoxLength = 65535;
 
@@ -92,6 +95,7 @@ class VirtualWidgets : public WidgetPort {
     WidgetId active_ = kNoWidget;
     WidgetEventSink* sink_ = nullptr;
     std::vector<std::map<Text, Text>> printerSettings_;
+    VirtualMenus menus_{[this](const WidgetEvent& event) { report(event); }};
 };
 
 }  // namespace qel

@@ -32,6 +32,7 @@ enum class WidgetEventType : int {
     Tick,          // a timer's interval passed
     CloseRequest,  // the user asks to close a window
     Activate,      // a window became the active one
+    MenuCommand,   // a menu entry of the window was chosen (command)
 };
 
 // Mouse buttons and shift states as the language numbers them.
@@ -41,11 +42,12 @@ inline constexpr int kShiftKey = 1, kCtrlKey = 2, kAltKey = 4;
 struct WidgetEvent {
     WidgetId widget = 0;
     WidgetEventType type = WidgetEventType::Click;
-    int button = 0;           // mouse events
-    double x = 0, y = 0;      // mouse events, in the widget's own pixels
-    int keyCode = 0;          // key events: the language's key codes
-    int shift = 0;            // kShiftKey | kCtrlKey | kAltKey
-    std::vector<Text> files;  // Drop
+    int button = 0;             // mouse events
+    double x = 0, y = 0;        // mouse events, in the widget's own pixels
+    int keyCode = 0;            // key events: the language's key codes
+    int shift = 0;              // kShiftKey | kCtrlKey | kAltKey
+    std::vector<Text> files;    // Drop
+    std::uint64_t command = 0;  // MenuCommand: the entry's command number
 };
 
 inline WidgetEvent eventOf(WidgetId widget, WidgetEventType type, int button = 0, double x = 0,
@@ -74,6 +76,7 @@ enum class UserActionType : int {
     Mouse,   // mouseStep, button, x, y
     Tick,    // a timer's interval passed
     Close,   // the user closes a window
+    Menu,    // text: the path of the menu entry chosen (ファイルの開く)
 };
 
 enum class MouseStep : int { Down, Move, Up };

@@ -15,6 +15,7 @@
 #include <variant>
 #include <vector>
 
+#include "platform/ports/menus.h"
 #include "platform/ports/widget_events.h"
 #include "text/text.h"
 
@@ -302,6 +303,10 @@ class WidgetPort {
     }
     // Where the mouse pointer is on the screen, when the set knows.
     virtual std::optional<std::pair<int, int>> pointerOnScreen() const { return std::nullopt; }
+
+    // ---- menus ------------------------------------------------------------------
+    // The set's script menus; none: menus are refused.
+    virtual MenuPort* menus() { return nullptr; }
 
     // ---- names and pictures -----------------------------------------------------
     // The script's name of a window or control: screen readers and UI-test

@@ -520,6 +520,8 @@ std::string QtWidgets::perform(const UserAction& a) {
             return {};
         case UserActionType::Tick:
             break;
+        case UserActionType::Menu:
+            return "this widget set shows no script menus yet";
     }
     return {};
 }

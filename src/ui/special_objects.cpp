@@ -1,0 +1,44 @@
+#include "ui/special_objects.h"
+
+#include "core/engine.h"
+#include "ui/kinds.h"
+#include "ui/menus.h"
+#include "ui/objects.h"
+
+namespace qel::ui {
+
+namespace {
+
+// "メニューのファイルの開くのチェック": the entry's path is everything between
+// the object and the last "の", the property what follows it.
+std::optional<Text> menuProperty(Engine& engine, ObjectModel& model, TextView rest,
+                                 const Text* value) {
+    std::size_t last = rest.rfind(u'の');
+    TextView path = last == TextView::npos ? TextView() : rest.substr(0, last);
+    TextView property = last == TextView::npos ? rest : rest.substr(last + 1);
+    return Menus(model).MenuProperty(engine, *model.currentWindow(engine), path, property, value);
+}
+
+}  // namespace
+
+std::optional<Text> SpecialObjectProperty(Engine& engine, ObjectModel& model, TextView target,
+                                          const TextView* written) {
+    target = text::trimBlanks(target);
+    std::size_t of = target.find(u'の');
+    if (of == TextView::npos || of == 0) return std::nullopt;
+    const char16_t first = target.front();
+    // Most targets are controls: look no further unless the name could be one of these.
+    if (first != u'メ' && first != u'ﾒ') return std::nullopt;
+    const Text owner = nameKey(target.substr(0, of));
+    if (owner == nameKey(u"メニュー")) {
+        if (!ObjectModel::available(engine)) {
+            engine.Report(ErrorId::NotBuiltYet, u"メニュー");
+            return Text();
+        }
+        Text value = written ? engine.EvalText(text::trimBlanks(*written)) : Text();
+        return menuProperty(engine, model, target.substr(of + 1), written ? &value : nullptr);
+    }
+    return std::nullopt;
+}
+
+}  // namespace qel::ui
