@@ -201,9 +201,9 @@ int MciEngine::send(const std::string& command, std::string& result) {
     if (words.size() < 2) return kMciMissingDeviceName;
     if (verb == "close") return close(words[1]);
     Device* device = find(words[1]);
-    static const char* const kKnown[] = {"play",  "pause", "resume", "stop",   "seek",
-                                         "set",   "status", "where", "put",    "window",
-                                         "cue",   "capability", "info", "update", "realize"};
+    static const char* const kKnown[] = {"play", "pause",      "resume", "stop",   "seek",
+                                         "set",  "status",     "where",  "put",    "window",
+                                         "cue",  "capability", "info",   "update", "realize"};
     if (std::find(std::begin(kKnown), std::end(kKnown), verb) == std::end(kKnown))
         return kMciUnrecognizedCommand;
     if (!device) return kMciInvalidDeviceName;
@@ -268,16 +268,15 @@ int MciEngine::open(const Words& words, std::string& result) {
     } else if (type.empty()) {
         std::string ext = extensionOf(element);
         deviceType = ext == ".mid" || ext == ".rmi" ? "sequencer"
-                     : ext == ".wav"               ? "waveaudio"
-                                                   : "mpegvideo";
+                     : ext == ".wav"                ? "waveaudio"
+                                                    : "mpegvideo";
     }
     if (deviceType == "cdaudio") {
         request.kind = MediaKind::CdAudio;
     } else if (deviceType == "sequencer") {
         request.kind = MediaKind::Sequencer;
-    } else if (deviceType != "waveaudio" && deviceType != "mpegvideo" &&
-               deviceType != "avivideo" && deviceType != "digitalvideo" &&
-               deviceType != "mpegaudio") {
+    } else if (deviceType != "waveaudio" && deviceType != "mpegvideo" && deviceType != "avivideo" &&
+               deviceType != "digitalvideo" && deviceType != "mpegaudio") {
         return kMciInvalidDeviceName;
     }
     request.path = element;
@@ -292,7 +291,8 @@ int MciEngine::open(const Words& words, std::string& result) {
     device->medium = std::move(medium);
     device->kind = request.kind;
     device->type = deviceType;
-    device->format = request.kind == MediaKind::CdAudio ? TimeFormat::Msf : TimeFormat::Milliseconds;
+    device->format =
+        request.kind == MediaKind::CdAudio ? TimeFormat::Msf : TimeFormat::Milliseconds;
     devices_.emplace(lower(alias), std::move(device));
     result = "1";
     return kMciOk;
@@ -473,8 +473,7 @@ int MciEngine::put(Device& device, const Words& words) {
         if (!readInteger(rest[std::size_t(i) + 2], v[i])) return kMciBadInteger;
     }
     if (v[2] < 0 || v[3] < 0) return kMciOutOfRange;
-    if (!device.medium->placeVideo(int(v[0]), int(v[1]), int(v[2]), int(v[3])))
-        return kMciNoWindow;
+    if (!device.medium->placeVideo(int(v[0]), int(v[1]), int(v[2]), int(v[3]))) return kMciNoWindow;
     return kMciOk;
 }
 
@@ -488,7 +487,8 @@ int MciEngine::window(Device& device, const Words& words, std::string& result) {
 }
 
 std::string MciEngine::formatPosition(const Device& device, double ms, bool isLength) const {
-    if (device.format == TimeFormat::Milliseconds) return std::to_string((long long)std::llround(ms));
+    if (device.format == TimeFormat::Milliseconds)
+        return std::to_string((long long)std::llround(ms));
     auto msf = [](double at) {
         long long frames = (long long)std::floor(at / kFrameMs + 0.5);
         return twoDigits(frames / 75 / 60) + ":" + twoDigits(frames / 75 % 60) + ":" +

@@ -9,7 +9,9 @@ namespace qel::media {
 namespace {
 
 std::uint32_t bigEndian32(std::string_view bytes, std::size_t at) {
-    auto b = [&](std::size_t i) { return std::uint32_t(static_cast<unsigned char>(bytes[at + i])); };
+    auto b = [&](std::size_t i) {
+        return std::uint32_t(static_cast<unsigned char>(bytes[at + i]));
+    };
     return b(0) << 24 | b(1) << 16 | b(2) << 8 | b(3);
 }
 

@@ -135,9 +135,8 @@ void MediaRepeatCheck(Engine& engine) {
         return;
     }
     std::string mode;
-    session->mci().send(session->type == MediaType::Cd ? "status cdaudio mode"
-                                                       : "status qelmedia mode",
-                        mode);
+    session->mci().send(
+        session->type == MediaType::Cd ? "status cdaudio mode" : "status qelmedia mode", mode);
     if (mode == "stopped") RestartMedia(engine);
 }
 

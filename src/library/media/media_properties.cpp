@@ -14,12 +14,15 @@ namespace {
 enum class MediaObject { Cd, Video, Midi, Mp3, Current };
 
 std::optional<MediaObject> mediaObjectOf(TextView name) {
-    const Text key = text::toUpperAscii(text::toHalfWidth(text::trimBlanks(name)));
+    // Latin names in either width and case; kana names as written (half-width
+    // conversion would turn their katakana into half-width katakana).
+    const TextView written = text::trimBlanks(name);
+    if (written == u"ビデオ" || written == u"動画") return MediaObject::Video;
+    if (written == u"メディア") return MediaObject::Current;
+    const Text key = text::toUpperAscii(text::toHalfWidth(written));
     if (key == u"CD") return MediaObject::Cd;
     if (key == u"MIDI") return MediaObject::Midi;
     if (key == u"MP3") return MediaObject::Mp3;
-    if (key == u"ビデオ" || key == u"動画") return MediaObject::Video;
-    if (key == u"メディア") return MediaObject::Current;
     return std::nullopt;
 }
 

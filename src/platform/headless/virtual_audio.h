@@ -46,9 +46,9 @@ class AudioVoice {
 
     std::unique_ptr<PcmStream> stream_;
     double lengthMs_ = 0;
-    double step_ = 1;          // source frames per output frame
-    long long position_ = 0;   // in output frames
-    long long end_ = 0;        // where playing stops, in output frames
+    double step_ = 1;         // source frames per output frame
+    long long position_ = 0;  // in output frames
+    long long end_ = 0;       // where playing stops, in output frames
     MediaMode mode_ = MediaMode::Stopped;
     double phase_ = 0;
     float a_[2]{}, b_[2]{};

@@ -16,8 +16,8 @@ std::uint32_t le32(const std::string& b, std::size_t at) {
     return u(0) | u(1) << 8 | u(2) << 16 | u(3) << 24;
 }
 std::uint16_t le16(const std::string& b, std::size_t at) {
-    return std::uint16_t(static_cast<unsigned char>(b[at]) |
-                         static_cast<unsigned char>(b[at + 1]) << 8);
+    return std::uint16_t(static_cast<unsigned char>(b[at]) | static_cast<unsigned char>(b[at + 1])
+                                                                 << 8);
 }
 
 struct Format {
@@ -31,7 +31,9 @@ struct Format {
 class WavStream : public PcmStream {
   public:
     WavStream(std::string bytes, Format format, std::size_t dataAt, std::size_t dataSize)
-        : bytes_(std::move(bytes)), format_(format), dataAt_(dataAt),
+        : bytes_(std::move(bytes)),
+          format_(format),
+          dataAt_(dataAt),
           frames_((long long)(dataSize / std::size_t(format.blockAlign))) {}
 
     int rate() const override { return format_.rate; }
@@ -42,7 +44,8 @@ class WavStream : public PcmStream {
         std::size_t n = std::size_t(std::min<long long>((long long)count, frames_ - next_));
         const int bytesPerSample = format_.bits / 8;
         for (std::size_t f = 0; f < n; ++f) {
-            std::size_t at = dataAt_ + std::size_t(next_ + (long long)f) * std::size_t(format_.blockAlign);
+            std::size_t at =
+                dataAt_ + std::size_t(next_ + (long long)f) * std::size_t(format_.blockAlign);
             for (int c = 0; c < format_.channels; ++c) {
                 *out++ = sample(at + std::size_t(c * bytesPerSample));
             }
@@ -65,7 +68,8 @@ class WavStream : public PcmStream {
             case 16:
                 return float(std::int16_t(p[0] | p[1] << 8)) / 32768.0f;
             case 24:
-                return float(std::int32_t(std::uint32_t(p[0] << 8 | p[1] << 16 | p[2] << 24)) >> 8) /
+                return float(std::int32_t(std::uint32_t(p[0] << 8 | p[1] << 16 | p[2] << 24)) >>
+                             8) /
                        8388608.0f;
             default:
                 return float(double(std::int32_t(std::uint32_t(p[0] | p[1] << 8 | p[2] << 16 |
@@ -89,7 +93,8 @@ bool readFormat(const std::string& b, std::size_t at, std::size_t size, Format& 
     f.blockAlign = le16(b, at + 12);
     f.bits = le16(b, at + 14);
     if (f.encoding == 0xFFFE && size >= 26) f.encoding = le16(b, at + 24);  // extensible
-    const bool integer = f.encoding == 1 && (f.bits == 8 || f.bits == 16 || f.bits == 24 || f.bits == 32);
+    const bool integer =
+        f.encoding == 1 && (f.bits == 8 || f.bits == 16 || f.bits == 24 || f.bits == 32);
     const bool floating = f.encoding == 3 && f.bits == 32;
     return (integer || floating) && f.channels >= 1 && f.channels <= 8 && f.rate >= 1000 &&
            f.rate <= 384000 && f.blockAlign == f.channels * f.bits / 8;

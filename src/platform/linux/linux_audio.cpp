@@ -46,7 +46,8 @@ struct Sndfile {
 
 class SndfileStream : public PcmStream {
   public:
-    SndfileStream(Sndfile& api, SNDFILE* file, SF_INFO info) : api_(api), file_(file), info_(info) {}
+    SndfileStream(Sndfile& api, SNDFILE* file, SF_INFO info)
+        : api_(api), file_(file), info_(info) {}
     ~SndfileStream() override { api_.close(file_); }
     int rate() const override { return info_.samplerate; }
     int channels() const override { return info_.channels; }
@@ -73,13 +74,12 @@ struct Cdio {
     decltype(&cdio_get_track_format) trackFormat = nullptr;
     decltype(&cdio_get_disc_last_lsn) lastLsn = nullptr;
     decltype(&cdio_read_audio_sectors) readAudio = nullptr;
-    bool ok = lib.get(open, "cdio_open") && lib.get(destroy, "cdio_destroy") &&
-              lib.get(firstTrack, "cdio_get_first_track_num") &&
-              lib.get(trackCount, "cdio_get_num_tracks") &&
-              lib.get(trackLsn, "cdio_get_track_lsn") &&
-              lib.get(trackFormat, "cdio_get_track_format") &&
-              lib.get(lastLsn, "cdio_get_disc_last_lsn") &&
-              lib.get(readAudio, "cdio_read_audio_sectors");
+    bool ok =
+        lib.get(open, "cdio_open") && lib.get(destroy, "cdio_destroy") &&
+        lib.get(firstTrack, "cdio_get_first_track_num") &&
+        lib.get(trackCount, "cdio_get_num_tracks") && lib.get(trackLsn, "cdio_get_track_lsn") &&
+        lib.get(trackFormat, "cdio_get_track_format") &&
+        lib.get(lastLsn, "cdio_get_disc_last_lsn") && lib.get(readAudio, "cdio_read_audio_sectors");
 };
 
 constexpr int kSectorFrames = CDIO_CD_FRAMESIZE_RAW / 4;  // 588 stereo frames
@@ -116,8 +116,10 @@ class CdStream : public PcmStream {
             const lsn_t lsn = lsn_t(start_ + next_ / kSectorFrames);
             const int skip = int(next_ % kSectorFrames);
             if (api_.readAudio(cd_, sector, lsn, 1) != DRIVER_OP_SUCCESS)
-                std::fill(std::begin(sector), std::end(sector), 0);  // an unreadable sector is silent
-            const int take = int(std::min<long long>(kSectorFrames - skip, (long long)(count - done)));
+                std::fill(std::begin(sector), std::end(sector),
+                          0);  // an unreadable sector is silent
+            const int take =
+                int(std::min<long long>(kSectorFrames - skip, (long long)(count - done)));
             for (int i = 0; i < take * 2; ++i)
                 out[done * 2 + std::size_t(i)] = float(sector[skip * 2 + i]) / 32768.0f;
             done += std::size_t(take);

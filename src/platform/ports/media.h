@@ -23,7 +23,7 @@ enum class MediaKind { File, Sequencer, CdAudio };
 
 struct MediaOpenRequest {
     MediaKind kind = MediaKind::File;
-    std::string path;   // file path (UTF-8); for a CD the drive ("" = default)
+    std::string path;            // file path (UTF-8); for a CD the drive ("" = default)
     long long parentWindow = 0;  // a window handle the video is shown in, 0 none
 };
 
