@@ -29,14 +29,5 @@ void BM_RepeatCheckPlaying(benchmark::State& state) {
 }
 BENCHMARK(BM_RepeatCheckPlaying);
 
-// Statements of a loop with the check in place (nothing repeating), for the
-// cost per statement as scripts see it.
-void BM_LoopStatements(benchmark::State& state) {
-    auto qel = bench::makeQel();
-    for (auto _ : state) qel->Run(u"i＝0\n10000回\n  i＝i＋1\nここまで\n", u"bench.qel", false);
-    state.SetItemsProcessed(state.iterations() * 10000);
-}
-BENCHMARK(BM_LoopStatements);
-
 }  // namespace
 }  // namespace qel
