@@ -15,8 +15,8 @@ std::string be32(std::uint32_t v) {
 // A format-0 file with one track holding `events`.
 std::string smf(const std::string& events, std::uint32_t declared = 0xFFFFFFFF) {
     std::string header = "MThd" + be32(6) + std::string("\0\0\0\1\0\x60", 6);
-    return header + "MTrk" + be32(declared == 0xFFFFFFFF ? std::uint32_t(events.size()) : declared) +
-           events;
+    return header + "MTrk" +
+           be32(declared == 0xFFFFFFFF ? std::uint32_t(events.size()) : declared) + events;
 }
 
 TEST(MidiTitle, EveryBranch) {
@@ -26,8 +26,9 @@ TEST(MidiTitle, EveryBranch) {
     EXPECT_EQ(media::MidiTitle(smf(std::string("\x00\xFF\x01\x02Hi\x00\xFF\x03\x01X\x00\x00", 13))),
               u"Hi");
     // Code page 932 text.
-    EXPECT_EQ(media::MidiTitle(smf(std::string("\x00\xFF\x03\x04\x89\xB9\x8A\x79\x00\x00\x00\x00", 12))),
-              u"音楽");
+    EXPECT_EQ(
+        media::MidiTitle(smf(std::string("\x00\xFF\x03\x04\x89\xB9\x8A\x79\x00\x00\x00\x00", 12))),
+        u"音楽");
     // A long length in two bytes: (0x81 - 128) * 256 + 0x02 = 258.
     std::string longText(258, 'a');
     EXPECT_EQ(media::MidiTitle(smf(std::string("\x00\xFF\x03\x81\x02", 5) + longText)),
@@ -42,7 +43,8 @@ TEST(MidiTitle, EveryBranch) {
     EXPECT_EQ(media::MidiTitle(smf(name, 0x7FFFFFF0)), u"");
     EXPECT_EQ(media::MidiTitle(smf(name, 0x80000000)), u"");
     // A text length running past the track.
-    EXPECT_EQ(media::MidiTitle(smf(std::string("\x00\xFF\x03\x40Hi\x00\x00\x00\x00\x00", 11))), u"");
+    EXPECT_EQ(media::MidiTitle(smf(std::string("\x00\xFF\x03\x40Hi\x00\x00\x00\x00\x00", 11))),
+              u"");
     // Nothing to find.
     EXPECT_EQ(media::MidiTitle(smf(std::string(12, '\0'))), u"");
 }
