@@ -9,10 +9,12 @@
 #include "engine/qel.h"
 #include "library/control/version.h"
 #include "platform/headless/recording_system.h"
+#include "platform/headless/virtual_media.h"
 #include "platform/headless/virtual_widgets.h"
 #include "platform/linux/curl_transfer.h"
 #include "platform/linux/file_settings_store.h"
 #include "platform/linux/libarchive_port.h"
+#include "platform/linux/linux_audio.h"
 #include "platform/linux/linux_system.h"
 #include "platform/linux/posix_files.h"
 #include "platform/linux/reading_service.h"
@@ -308,6 +310,14 @@ int runMain(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     // system's.
     if (console && cl.console.virtualClock)
         console->useVirtualClock(platform, std::move(platform.clock));
+    // Media play on the virtual audio output, which writes what would be
+    // heard to the WAV file named by QELSCRIPT_AUDIO_OUT.
+    const char* audioOut = std::getenv("QELSCRIPT_AUDIO_OUT");
+    platform.media =
+        std::make_unique<VirtualMediaPort>(audioOut ? audioOut : "", MakeLinuxAudioDecoders());
+    if (auto& media = static_cast<VirtualMediaPort&>(*platform.media);
+        !media.output().problem().empty())
+        err << "qelscript: " << media.output().problem() << '\n';
     std::string exePath = platform.files->executablePath();
     Qel qel(std::move(platform));
     Engine& engine = qel.engine();

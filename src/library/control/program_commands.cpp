@@ -4,6 +4,7 @@
 #include "core/parser.h"
 #include "core/paths.h"
 #include "library/control/control.h"
+#include "library/media/media.h"
 
 namespace qel {
 
@@ -157,7 +158,7 @@ void cmdOrder(StatementRecord& record, Engine& engine) {
     if (text::equalsFolded(target, u"Qel") || target == u"Ｑｅｌ") {
         engine.RunComnd(engine.EvalText(Args(record).woArg));
     } else if (text::equalsFolded(target, u"MCI") || target == u"ＭＣＩ") {
-        engine.Report(ErrorId::NotBuiltYet, u"MCIへの命令");
+        engine.answer = QueryMci(engine, engine.EvalText(Args(record).woArg));
     } else {
         engine.Report(ErrorId::ValueNotRight, u"命令の相手（Qel または MCI）");
     }

@@ -4,6 +4,7 @@
 #include "library/archives/archives.h"
 #include "library/control/control.h"
 #include "library/files/files.h"
+#include "library/media/media.h"
 #include "library/network/network.h"
 #include "library/objects/objects.h"
 #include "library/registry/registry.h"
@@ -114,11 +115,11 @@ const std::vector<CommandRow>& commandRows() {
     {u"ダウンロード", 2, u"", cmdDownload},  // 93
     {u"アップロード", 2, u"", cmdUpload},  // 94
     {u"バックアップ", 2, u"", cmdBackup},  // 95
-    {u"リピート再生", 1, u"", cmdNotBuilt},  // 96
-    {u"再生", 1, u"", cmdNotBuilt},  // 97
-    {u"一時停止", 0, u"", cmdNotBuilt},  // 98
-    {u"再開", 0, u"", cmdNotBuilt},  // 99
-    {u"停止", 0, u"", cmdNotBuilt},  // 100
+    {u"リピート再生", 1, u"", cmdRepeatPlay},  // 96
+    {u"再生", 1, u"", cmdPlay},  // 97
+    {u"一時停止", 0, u"", cmdTogglePause},  // 98
+    {u"再開", 0, u"", cmdResumeMedia},  // 99
+    {u"停止", 0, u"", cmdStopMedia},  // 100
     {u"演奏", 1, u"", cmdNotBuilt},  // 101
     {u"透過処理", 1, u"", cmdNotBuilt},  // 102
     {u"クリア", 0, u"", cmdNotBuilt},  // 103

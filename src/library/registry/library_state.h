@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "media/media_session.h"
 #include "text/text.h"
 
 namespace qel {
@@ -38,6 +39,10 @@ struct LibraryState {
     Text currentFunctionName;
     // Function calls' argument texts as bound and split, per distinct text.
     std::shared_ptr<ArgumentCaches> argumentCaches;
+    // The medium playing and the MCI devices (made by the first media verb;
+    // it outlives runs, as the process's media state does).
+    std::unique_ptr<media::MediaSession> media;
+    std::unique_ptr<MediaPort> noMedia;  // what the session plays on without a port
 
     // What every run starts from. The last percentage and the protection
     // (reloaded by the run itself) are kept.

@@ -24,6 +24,10 @@ class StandardLibrary : public LibraryPort {
     bool objectExists(TextView name, Engine& engine) override;
     void resetRun(Engine& engine) override;
     void teardownRun(Engine& engine) override;
+    // Only a repeating medium costs anything here.
+    void beforeStatement(Engine& engine) override {
+        if (state_.media && state_.media->repeat) repeatCheck(engine);
+    }
 
     KeyedTable& commands() { return commands_; }
     KeyedTable& functions() { return functions_; }
@@ -33,6 +37,7 @@ class StandardLibrary : public LibraryPort {
 
   private:
     // A command or setting handler, inside the fault boundary.
+    static void repeatCheck(Engine& engine);
     static void runHandler(StatementRecord& record, Engine& engine);
     bool tryCaller(StatementRecord& record, Engine& engine);
     bool tryProcedures(StatementRecord& record, Engine& engine);

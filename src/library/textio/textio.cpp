@@ -1,6 +1,7 @@
 // Talking to the user: 表示 (message boxes), the dialogs 質問 and 入力,
 // 待て, 休憩, 待機, 報告, 印刷, and the title.
 #include <cmath>
+#include "library/media/media.h"
 
 #include "core/engine.h"
 #include "core/parser.h"
@@ -131,6 +132,7 @@ void cmdIdle(StatementRecord& record, Engine& engine) {
         const bool listening = MessageChannelListening(engine);
         if (listening) PollMessageChannel(engine);
         if (engine.stopRequested) return;
+        MediaRepeatCheck(engine);
         // On a console nobody can click: only a running timer can still act.
         // A replayed session that has delivered everything: running timers
         // do not keep the script waiting (the session decides its end).

@@ -7,6 +7,7 @@
 #include "platform/ports/clock.h"
 #include "platform/ports/file_system.h"
 #include "platform/ports/key_sender.h"
+#include "platform/ports/media.h"
 #include "platform/ports/message_channel.h"
 #include "platform/ports/random.h"
 #include "platform/ports/reading_service.h"
@@ -38,6 +39,9 @@ struct Platform {
     // Compressing and extracting archives; none: archive commands report that
     // there is no archive library.
     std::unique_ptr<ArchivePort> archives;
+    // Media playback behind the MCI engine; none: nothing opens and 再生
+    // reports the device error.
+    std::unique_ptr<MediaPort> media;
     // The wall clock, local time and the monotonic clock that waits and
     // timers read. Given by default: the standard clocks with local time
     // taken as UTC. None (reset by hand) counts as that default.

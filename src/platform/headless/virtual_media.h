@@ -1,0 +1,42 @@
+// The media port of the console host and the tests: every medium becomes a
+// voice of the virtual audio output. WAV files are read here; other files,
+// MIDI and CDs go through the platform's decoders when it has them.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/headless/virtual_audio.h"
+#include "platform/ports/media.h"
+
+namespace qel {
+
+class VirtualMediaPort : public MediaPort {
+  public:
+    // `decoders` may be none: then only WAV files open.
+    VirtualMediaPort(std::string wavPath, std::unique_ptr<AudioDecoders> decoders);
+    ~VirtualMediaPort() override;
+
+    void advance(double nowMs) override { output_.advance(nowMs); }
+    std::unique_ptr<MediaDevice> open(const MediaOpenRequest& request, std::string& error) override;
+    std::optional<double> playSound(const std::string& path) override;
+    bool playSystemSound(const std::string& name) override;
+    void flush() override { output_.flush(); }
+    std::optional<AudioTags> readTags(const std::string& path) override {
+        return decoders_ ? decoders_->readTags(path) : std::nullopt;
+    }
+    bool writeTags(const std::string& path, const AudioTags& tags) override {
+        return decoders_ && decoders_->writeTags(path, tags);
+    }
+
+    VirtualAudioOutput& output() { return output_; }
+
+  private:
+    std::unique_ptr<PcmStream> decode(const MediaOpenRequest& request, std::string& error);
+
+    VirtualAudioOutput output_;
+    std::unique_ptr<AudioDecoders> decoders_;
+    std::shared_ptr<AudioVoice> sound_;  // the one sound playing beside the devices
+};
+
+}  // namespace qel
