@@ -15,6 +15,7 @@ namespace qel {
 
 class Engine;
 struct ArgumentCaches;  // library/registry/arguments.cpp
+struct GraphicsState;   // library/graphics/graphics.h
 
 struct LibraryState {
     // The message channel between scripts (開始 … 通信, 送信); one run long.
@@ -38,6 +39,8 @@ struct LibraryState {
     Text currentFunctionName;
     // Function calls' argument texts as bound and split, per distinct text.
     std::shared_ptr<ArgumentCaches> argumentCaches;
+    // The turtle and pen (made on first use, fresh for every run).
+    std::shared_ptr<GraphicsState> graphics;
 
     // What every run starts from. The last percentage and the protection
     // (reloaded by the run itself) are kept.
@@ -45,6 +48,7 @@ struct LibraryState {
         channel = Channel{};
         progressProcedure.clear();
         settingsFileName.clear();
+        graphics.reset();
     }
 };
 

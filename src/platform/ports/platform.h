@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "platform/ports/archives.h"
+#include "platform/ports/canvas.h"
 #include "platform/ports/clock.h"
 #include "platform/ports/file_system.h"
 #include "platform/ports/key_sender.h"
@@ -38,6 +39,8 @@ struct Platform {
     // Compressing and extracting archives; none: archive commands report that
     // there is no archive library.
     std::unique_ptr<ArchivePort> archives;
+    // Picture files (絵, 保存 of windows and pictures); none: they are refused.
+    std::unique_ptr<PictureCodec> pictures;
     // The wall clock, local time and the monotonic clock that waits and
     // timers read. Given by default: the standard clocks with local time
     // taken as UTC. None (reset by hand) counts as that default.
