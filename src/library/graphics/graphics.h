@@ -30,7 +30,8 @@ struct GraphicsState {
     // The turtle moved and drawn with: the one named last (カメn), else the
     // window's own.
     std::weak_ptr<ui::ScriptObject> turtle;
-    bool iconHidden = false;      // 隠れ: the icon stays hidden until 出て
+    long long segments = 0;   // turtle lines drawn this run (for tests and benchmarks)
+    bool iconHidden = false;  // 隠れ: the icon stays hidden until 出て
     // Drawing points of surfaces other than windows (windows keep theirs).
     std::unordered_map<const ui::ScriptObject*, std::pair<double, double>> points;
     // Line widths (太さ) of surfaces; 1 where none was set.

@@ -15,9 +15,8 @@ namespace qel {
 namespace {
 
 bool draws(const ui::ScriptObject& object) {
-    return object.isWindow() ||
-           (object.type == ui::ObjectType::Control && object.kind &&
-            object.kind->id == ui::KindId::Picture);
+    return object.isWindow() || (object.type == ui::ObjectType::Control && object.kind &&
+                                 object.kind->id == ui::KindId::Picture);
 }
 
 }  // namespace

@@ -129,7 +129,8 @@ void cmdWrite(StatementRecord& record, Engine& engine) {
     int lastWidth = 0;
     for (;;) {
         const std::size_t cr = content.find(u'\r', start);
-        TextView lineText = TextView(content).substr(start, cr == Text::npos ? Text::npos : cr - start);
+        TextView lineText =
+            TextView(content).substr(start, cr == Text::npos ? Text::npos : cr - start);
         auto [width, height] = surface.canvas->drawText(left, top, lineText, style);
         lastWidth = width;
         if (cr == Text::npos) break;
@@ -159,9 +160,8 @@ void cmdCircle(StatementRecord& record, Engine& engine) {
     if (filled) draw::setFillColour(engine, surface, colour);
     auto [x, y] = draw::point(engine, surface);
     const double s = surface.scale;
-    graphics::ellipse(surface.pixels(), x * s, y * s, (x + size->first) * s,
-                      (y + size->second) * s, draw::penOf(engine, surface, colour),
-                      draw::fillOf(engine, surface));
+    graphics::ellipse(surface.pixels(), x * s, y * s, (x + size->first) * s, (y + size->second) * s,
+                      draw::penOf(engine, surface, colour), draw::fillOf(engine, surface));
     draw::drawn(surface);
 }
 
@@ -212,7 +212,8 @@ void cmdFill(StatementRecord& record, Engine& engine) {
     if (!surface.canvas) return;
     if (!start) start = draw::point(engine, surface);
     draw::setFillColour(engine, surface, colour);
-    graphics::floodFill(surface.pixels(), static_cast<int>(std::floor(start->first * surface.scale)),
+    graphics::floodFill(surface.pixels(),
+                        static_cast<int>(std::floor(start->first * surface.scale)),
                         static_cast<int>(std::floor(start->second * surface.scale)), colour);
     draw::setFillStyle(engine, surface, graphics::FillStyle::Transparent);
     draw::drawn(surface);

@@ -46,6 +46,7 @@ void moveTurtle(Engine& engine, double distance) {
                        (x + dx) * surface.scale, (y + dy) * surface.scale,
                        draw::penOf(engine, surface, state.penColour));
         draw::drawn(surface);
+        ++state.segments;
     }
     draw::setPoint(engine, surface, x + dx, y + dy);
     draw::placeIcon(engine, surface, x + dx, y + dy);

@@ -28,7 +28,19 @@ bool startsWith(std::string_view bytes, std::string_view magic) {
 
 // ---- PNG ---------------------------------------------------------------------------
 
+std::uint32_t be32(std::string_view b, std::size_t at) {
+    std::uint32_t v = 0;
+    for (std::size_t i = 0; i < 4; ++i) v = v << 8 | static_cast<unsigned char>(b[at + i]);
+    return v;
+}
+
 std::string decodePng(std::string_view bytes, Picture& out) {
+    // The size stands in the first chunk: refuse a huge picture before the
+    // library sees it (its own limits are far above what memory holds).
+    if (bytes.size() >= 24 && bytes.substr(12, 4) == "IHDR") {
+        if (std::string why = sizeProblem(be32(bytes, 16), be32(bytes, 20)); !why.empty())
+            return why;
+    }
     png_image image;
     std::memset(&image, 0, sizeof image);
     image.version = PNG_IMAGE_VERSION;
@@ -241,7 +253,8 @@ std::string encodeBmp(const Picture& p, std::string& out) {
     put32(out, static_cast<std::uint32_t>(p.height));
     put16(out, 1);
     put16(out, 24);
-    for (int i = 0; i < 6; ++i) put32(out, i == 1 ? static_cast<std::uint32_t>(rowBytes * p.height) : 0);
+    for (int i = 0; i < 6; ++i)
+        put32(out, i == 1 ? static_cast<std::uint32_t>(rowBytes * p.height) : 0);
     for (int y = p.height - 1; y >= 0; --y) {
         for (int x = 0; x < p.width; ++x) {
             const std::uint32_t v = p.pixels[static_cast<std::size_t>(y) * p.width + x];
