@@ -37,6 +37,7 @@
 #include "platform/headless/console_host.h"
 #include "platform/headless/recording_system.h"
 #include "platform/headless/virtual_widgets.h"
+#include "platform/linux/picture_codec.h"
 #include "platform/linux/posix_files.h"
 #include "platform/linux/system_clock.h"
 #include "platform/qt/qt_application.h"
@@ -598,6 +599,7 @@ std::vector<std::string> transcriptOf(const std::filesystem::path& script, bool 
             platform.widgets = std::make_unique<VirtualWidgets>();
         }
         platform.files = std::make_unique<PosixFileSystem>();
+        platform.pictures = std::make_unique<StandardPictureCodec>();
         platform.clock = std::make_unique<SystemClock>();
         platform.system = std::make_unique<RecordingSystem>(
             [console](const std::string& request) { console->recordSystemRequest(request); });

@@ -3,9 +3,9 @@
 // geometry worked out here, and picture files in and out.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <cmath>
 #include <cstdio>
-#include <unistd.h>
 
 #include "engine_fixture.h"
 #include "graphics/raster.h"
@@ -116,7 +116,8 @@ TEST(Raster, FloodFillsStopAtAnotherColourAndLeakThroughAGap) {
 TEST(Raster, AWholeLargeSurfaceFillsWithoutRecursionAndOddStartsDoNothing) {
     Board b(2000, 2000);
     // A comb of walls: long snaking spans stress the seed stack.
-    for (int x = 10; x < 2000; x += 20) graphics::line(b.view(), x, x % 40 ? 0 : 5, x, 1994, pen(0));
+    for (int x = 10; x < 2000; x += 20)
+        graphics::line(b.view(), x, x % 40 ? 0 : 5, x, 1994, pen(0));
     const long paper = b.count(kWhite);
     EXPECT_EQ(graphics::floodFill(b.view(), 1, 1, 0xFF0000), paper);
     EXPECT_EQ(graphics::floodFill(b.view(), -1, 5, 0x00FF00), 0);
@@ -259,12 +260,12 @@ TEST_F(Drawing, ShapesAndFillsUseThePenColour) {
     const double ellipse = 3.14159265358979 * 50 * 30;
     const long outline = 2 * 50 + 2 * 38;
     EXPECT_NEAR(count(kRed) - outline, ellipse, ellipse * 0.02);
-    EXPECT_EQ(surface().at(70, 50), kRed);         // the ellipse's centre
-    EXPECT_EQ(surface().at(150, 0), kRed);         // the box's corner
-    EXPECT_EQ(surface().at(199, 39), kRed);        // and the far one, inside the box
+    EXPECT_EQ(surface().at(70, 50), kRed);   // the ellipse's centre
+    EXPECT_EQ(surface().at(150, 0), kRed);   // the box's corner
+    EXPECT_EQ(surface().at(199, 39), kRed);  // and the far one, inside the box
     EXPECT_EQ(surface().at(200, 40), kPaper);
-    EXPECT_EQ(count(0xFF0000FF), 48 * 38);         // the fill inside the outline
-    EXPECT_EQ(surface().at(21, 21), kPaper);       // outside the ellipse, inside its box
+    EXPECT_EQ(count(0xFF0000FF), 48 * 38);    // the fill inside the outline
+    EXPECT_EQ(surface().at(21, 21), kPaper);  // outside the ellipse, inside its box
 }
 
 TEST_F(Drawing, PointsLinesAndPositions) {
