@@ -134,6 +134,8 @@ constexpr ErrorEntry kCatalogue[] = {
     {ErrorId::PropertyNotSupported, 948, Information, u"このオブジェクトでは、対応していない設定項目です。\\n%1"},
     {ErrorId::ContentTooLarge, 949, Warning, u"64KB以上の内容は代入できません"},
     {ErrorId::ColourUnreadable, 950, Warning, u"「%1」は、色として使えません。\\n色の名前、0～22の色番号、&hで始まる16進数、#で始まる数のどれかで指定してください。"},
+    {ErrorId::BranchTooDeep, 953, Warning, u"枝の深さは%1までです。"},
+    {ErrorId::PictureUnreadable, 954, Warning, u"絵のファイルを読み込めません。\\n%1"},
     {ErrorId::NotBuiltYet, 997, Warning, u"「%1」は、このビルドではまだ使えません。"},
     {ErrorId::NestingTooDeep, 998, Warning, u"処理の入れ子が深すぎるため、これ以上実行できません。\\n手順が終わりなく自分自身を呼び出していないか確認してください。\\n%1"},
     {ErrorId::MenuItemRequired, kUnnumbered, Warning, u"メニューの項目を指定してください。"},

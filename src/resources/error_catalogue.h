@@ -140,6 +140,8 @@ enum class ErrorId : int {
     PropertyNotSupported,
     ContentTooLarge,
     ColourUnreadable,
+    BranchTooDeep,
+    PictureUnreadable,
     NotBuiltYet,
     NestingTooDeep,
     MenuItemRequired,

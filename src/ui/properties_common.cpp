@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "graphics/picture_io.h"
 #include "ui/property_support.h"
 
 namespace qel::ui {
@@ -230,6 +231,38 @@ void picture(PropertyContext& c) {
         c.model.swapWidget(c.engine, c.object, WidgetKind::PictureButton);
     c.object.rareForWriting().pictureFile = c.request.text;
     port(c).set(c.object.widget, WidgetValue::PictureFile, c.request.text);
+    // Windows and picture boxes take the picture onto their drawing surface,
+    // so that drawing goes on over it and saving keeps it.
+    if (Canvas* canvas = port(c).canvas(c.object.widget); canvas && !c.request.text.empty()) {
+        qel::Picture loaded;
+        if (std::string why = graphics::readPicture(c.engine, c.request.text, loaded);
+            !why.empty()) {
+            c.engine.Report(ErrorId::PictureUnreadable,
+                            c.request.text + u"\n" + text::fromUtf8(why));
+            return;
+        }
+        canvas->ensureSize(loaded.width, loaded.height, 0xFFFFFF);
+        graphics::showPicture(*canvas, loaded);
+    }
+}
+
+// イメージ: the drawing as a picture. Scripts hand it on to another
+// picture's 絵, so it reads as a file: a PNG of the surface written to the
+// temporary folder, named after the object.
+void image(PropertyContext& c) {
+    if (!c.getting()) {
+        c.result.notWritable = true;
+        return;
+    }
+    Canvas* canvas = port(c).canvas(c.object.widget);
+    if (!canvas) return c.engine.Report(ErrorId::PropertyNotSupported, c.request.name), void();
+    const Text file = graphics::temporaryPictureName(c.engine, c.object.identity());
+    if (std::string why = graphics::writePicture(c.engine, file, graphics::snapshot(*canvas), {});
+        !why.empty()) {
+        c.engine.Report(ErrorId::CannotSave, file + u"\n" + text::fromUtf8(why));
+        return;
+    }
+    c.result.value = file;
 }
 
 void docking(PropertyContext& c) {
@@ -343,11 +376,7 @@ void apply(PropertyContext& c, int id) {
         case Picture:
             return picture(c);
         case Image:
-            if (c.getting())
-                c.engine.Report(ErrorId::NotBuiltYet, c.request.name);
-            else
-                c.result.notWritable = true;
-            return;
+            return image(c);
         case TabIndex:
             return numberValue(c, WidgetValue::TabIndex);
         case TabStop:

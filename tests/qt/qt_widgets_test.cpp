@@ -37,6 +37,7 @@
 #include "platform/headless/console_host.h"
 #include "platform/headless/recording_system.h"
 #include "platform/headless/virtual_widgets.h"
+#include "platform/linux/picture_codec.h"
 #include "platform/linux/posix_files.h"
 #include "platform/linux/system_clock.h"
 #include "platform/qt/qt_application.h"
@@ -80,6 +81,7 @@ class Runner {
             platform.widgets = std::make_unique<VirtualWidgets>();
         }
         platform.files = std::make_unique<PosixFileSystem>();
+        platform.pictures = std::make_unique<StandardPictureCodec>();
         platform.clock = std::make_unique<SystemClock>();
         qel_ = std::make_unique<Qel>(std::move(platform));
         qel_->engine().runEnvironment = RunEnvironment::ScriptFile;
@@ -470,7 +472,8 @@ TEST(QtWidgets, CoordinateUnitsFollowTheScreensLogicalDpi) {
 }
 
 // 自動調整: a label takes the size its text has in its font, a picture box
-// the size of its picture; a picture that cannot be read changes nothing.
+// the size of its picture; a picture that cannot be read is reported and
+// changes nothing.
 TEST(QtWidgets, AutoSizeFitsLabelsToTheirTextAndPicturesToTheirFile) {
     const QString png = QDir::temp().filePath(QStringLiteral("qel_autosize_37x21.png"));
     QImage(37, 21, QImage::Format_RGB32).save(png);
@@ -479,8 +482,13 @@ TEST(QtWidgets, AutoSizeFitsLabelsToTheirTextAndPicturesToTheirFile) {
     r.run({u"「ウィンドウ7」を作る", u"「ラベル1」を作る", u"ラベル1の名前は、「あいうえおabc」",
            u"ラベル1の自動調整は、1", u"ラベル1のフォントサイズは、18", u"「ピクチャー1」を作る",
            u"ピクチャー1の自動調整は、1", u"ピクチャー1の絵は、「" + file + u"」",
-           u"ピクチャー1の絵は、「/nowhere/none.png」",
-           u"結果 は 「［ラベル1の大きさ］ ［ピクチャー1の大きさ］」"});
+           u"結果 は 「［ラベル1の大きさ］ ［ピクチャー1の大きさ］」",
+           u"ピクチャー1の絵は、「/nowhere/none.png」"});
+    ASSERT_EQ(r.boxes().size(), 1);
+    EXPECT_TRUE(r.boxes()[0].contains(QStringLiteral("/nowhere/none.png")));
+    auto* picture = named<QWidget>(QStringLiteral("ピクチャー１"));
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->size(), QSize(37, 21));
     auto* label = named<QLabel>(QStringLiteral("ラベル１"));
     ASSERT_TRUE(label);
     const QSize text = QFontMetrics(label->font()).size(0, label->text());
@@ -598,6 +606,7 @@ std::vector<std::string> transcriptOf(const std::filesystem::path& script, bool 
             platform.widgets = std::make_unique<VirtualWidgets>();
         }
         platform.files = std::make_unique<PosixFileSystem>();
+        platform.pictures = std::make_unique<StandardPictureCodec>();
         platform.clock = std::make_unique<SystemClock>();
         platform.system = std::make_unique<RecordingSystem>(
             [console](const std::string& request) { console->recordSystemRequest(request); });

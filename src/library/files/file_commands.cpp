@@ -14,6 +14,7 @@
 #include "library/files/file_support.h"
 #include "library/files/files.h"
 #include "library/files/store_guard.h"
+#include "library/graphics/graphics.h"
 #include "library/objects/objects.h"
 #include "library/registry/arguments.h"
 #include "library/registry/function_support.h"
@@ -437,6 +438,9 @@ void cmdSave(StatementRecord& record, Engine& engine) {
     if (!CheckProtection(engine, Guard::Files)) return;
     const Text formText = AskParticle(record, u"で");
     if (!haveSaveArguments(record, engine)) return;
+    // ウィンドウ０を「a.png」に保存: a drawing place named without 「」 is
+    // saved as a picture.
+    if (SavePictureOf(engine, Args(record).woArg, Args(record).heArg)) return;
     const Text fileName = engine.EvalText(Args(record).heArg);
     const Text value = engine.EvalText(Args(record).woArg);
     const Form form = formOf(engine, formText);

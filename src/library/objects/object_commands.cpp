@@ -1,3 +1,4 @@
+#include "library/graphics/graphics.h"
 #include "library/objects/objects.h"
 
 #include "core/parser.h"
@@ -212,28 +213,24 @@ void cmdChange(StatementRecord& record, Engine& engine) {
 
 // 出て, 隠れ, 上げ, 下げ name an object, or act on the turtle.
 void cmdShowObject(StatementRecord& record, Engine& engine) {
-    if (Args(record).woArg.empty())
-        return engine.Report(ErrorId::NotBuiltYet, Args(record).head), void();
+    if (Args(record).woArg.empty()) return TurtleShow(engine, true);
     if (auto object = resolve(engine, Args(record).woArg, false)) showObject(engine, *object, {});
 }
 
 void cmdHideObject(StatementRecord& record, Engine& engine) {
-    if (Args(record).woArg.empty())
-        return engine.Report(ErrorId::NotBuiltYet, Args(record).head), void();
+    if (Args(record).woArg.empty()) return TurtleShow(engine, false);
     if (auto object = resolve(engine, Args(record).woArg, false))
         widgets(engine).set(object->widget, WidgetValue::Visible, 0.0);
 }
 
 void cmdRaiseObject(StatementRecord& record, Engine& engine) {
-    if (Args(record).woArg.empty())
-        return engine.Report(ErrorId::NotBuiltYet, Args(record).head), void();
+    if (Args(record).woArg.empty()) return TurtlePenUp(engine);
     if (auto object = resolve(engine, Args(record).woArg, false))
         widgets(engine).raise(object->widget);
 }
 
 void cmdLowerObject(StatementRecord& record, Engine& engine) {
-    if (Args(record).woArg.empty())
-        return engine.Report(ErrorId::NotBuiltYet, Args(record).head), void();
+    if (Args(record).woArg.empty()) return TurtlePenDown(engine);
     if (auto object = resolve(engine, Args(record).woArg, false))
         widgets(engine).lower(object->widget);
 }

@@ -4,6 +4,7 @@
 #include "library/archives/archives.h"
 #include "library/control/control.h"
 #include "library/files/files.h"
+#include "library/graphics/graphics.h"
 #include "library/media/media.h"
 #include "library/network/network.h"
 #include "library/objects/objects.h"
@@ -65,26 +66,26 @@ const std::vector<CommandRow>& commandRows() {
     {u"パターン検索,パターンマッチ", 1, u"", cmdPatternSearch},  // 43
     {u"パターンサブマッチ", 1, u"", cmdPatternSubmatch},  // 44
     {u"検索", 1, u"", cmdSearch},  // 45
-    {u"進", 1, u"", cmdNotBuilt},  // 46
+    {u"進", 1, u"", cmdAdvanceObject},  // 46
     {u"置き換え,置換", 1, u"", cmdReplace},  // 47
     {u"交換", 2, u"", cmdSwap},  // 48
     {u"入れ", 0, u"", cmdPut},  // 49
     {u"分岐", 0, u"", cmdBranch},  // 50
     {u"利用", 0, u"", cmdNotBuilt},  // 51
     {u"復元", 0, u"", cmdRestore},  // 52
-    {u"右へ", 0, u"", cmdNotBuilt},  // 53
-    {u"左へ", 0, u"", cmdNotBuilt},  // 54
-    {u"前へ", 0, u"", cmdNotBuilt},  // 55
-    {u"後ろへ", 0, u"", cmdNotBuilt},  // 56
-    {u"枝", 0, u"", cmdNotBuilt},  // 57
-    {u"円", 0, u"で,から,して", cmdNotBuilt},  // 58
-    {u"線", 0, u"で,から", cmdNotBuilt},  // 59
-    {u"四角形", 0, u"で,から,して", cmdNotBuilt},  // 60
-    {u"書け,書", 1, u"", cmdNotBuilt},  // 61
+    {u"右へ", 0, u"", cmdTurnRight},  // 53
+    {u"左へ", 0, u"", cmdTurnLeft},  // 54
+    {u"前へ", 0, u"", cmdForward},  // 55
+    {u"後ろへ", 0, u"", cmdBackward},  // 56
+    {u"枝", 0, u"", cmdTreeBranch},  // 57
+    {u"円", 0, u"で,から,して", cmdCircle},  // 58
+    {u"線", 0, u"で,から", cmdLine},  // 59
+    {u"四角形", 0, u"で,から,して", cmdRectangle},  // 60
+    {u"書け,書", 1, u"", cmdWrite},  // 61
     {u"大きくスタンプ", 0, u"", cmdNotBuilt},  // 62
     {u"スタンプ", 0, u"", cmdNotBuilt},  // 63
-    {u"点", 0, u"", cmdNotBuilt},  // 64
-    {u"塗れ,塗", 0, u"", cmdNotBuilt},  // 65
+    {u"点", 0, u"", cmdPoint},  // 64
+    {u"塗れ,塗", 0, u"", cmdFill},  // 65
     {u"出て", 0, u"", cmdShowObject},  // 66
     {u"隠れ", 0, u"", cmdHideObject},  // 67
     {u"上げ", 1, u"", cmdRaiseObject},  // 68
@@ -179,24 +180,24 @@ const std::vector<CommandRow>& commandRows() {
     {u"せんげん", 0, u"", cmdDeclare},  // 157
     {u"じっこう", 0, u"", cmdExecute},  // 158
     {u"さんしょう", 0, u"", cmdRefer},  // 159
-    {u"すす", 0, u"", cmdNotBuilt},  // 160
+    {u"すす", 0, u"", cmdAdvanceObject},  // 160
     {u"いれ", 0, u"", cmdPut},  // 161
-    {u"みぎへ", 0, u"", cmdNotBuilt},  // 162
-    {u"ひだりへ", 0, u"", cmdNotBuilt},  // 163
-    {u"まえへ", 0, u"", cmdNotBuilt},  // 164
-    {u"うしろへ", 0, u"", cmdNotBuilt},  // 165
-    {u"えだ", 0, u"", cmdNotBuilt},  // 166
-    {u"えん", 0, u"", cmdNotBuilt},  // 167
-    {u"せん", 0, u"で,から", cmdNotBuilt},  // 168
-    {u"しかっけい", 0, u"で,から,して", cmdNotBuilt},  // 169
-    {u"かけ,かき,かく,かいて", 0, u"", cmdNotBuilt},  // 170
+    {u"みぎへ", 0, u"", cmdTurnRight},  // 162
+    {u"ひだりへ", 0, u"", cmdTurnLeft},  // 163
+    {u"まえへ", 0, u"", cmdForward},  // 164
+    {u"うしろへ", 0, u"", cmdBackward},  // 165
+    {u"えだ", 0, u"", cmdTreeBranch},  // 166
+    {u"えん", 0, u"", cmdCircle},  // 167
+    {u"せん", 0, u"で,から", cmdLine},  // 168
+    {u"しかっけい", 0, u"で,から,して", cmdRectangle},  // 169
+    {u"かけ,かき,かく,かいて", 0, u"", cmdWrite},  // 170
     {u"おおきくスタンプ", 0, u"", cmdNotBuilt},  // 171
-    {u"てん", 0, u"", cmdNotBuilt},  // 172
-    {u"ぬれ,ぬり", 0, u"", cmdNotBuilt},  // 173
-    {u"でて", 0, u"", cmdNotBuilt},  // 174
-    {u"かくれろ", 0, u"", cmdNotBuilt},  // 175
-    {u"あげろ,あげる", 0, u"", cmdNotBuilt},  // 176
-    {u"さげろ,おろせ,さげる", 0, u"", cmdNotBuilt},  // 177
+    {u"てん", 0, u"", cmdPoint},  // 172
+    {u"ぬれ,ぬり", 0, u"", cmdFill},  // 173
+    {u"でて", 0, u"", cmdShowObject},  // 174
+    {u"かくれろ", 0, u"", cmdHideObject},  // 175
+    {u"あげろ,あげる", 0, u"", cmdRaiseObject},  // 176
+    {u"さげろ,おろせ,さげる", 0, u"", cmdLowerObject},  // 177
     {u"しょうてん", 0, u"", cmdNotBuilt},  // 178
     {u"さいぜんめん", 0, u"", cmdNotBuilt},  // 179
     {u"さいはいめん", 0, u"", cmdNotBuilt},  // 180

@@ -16,6 +16,7 @@ namespace qel {
 
 class Engine;
 struct ArgumentCaches;  // library/registry/arguments.cpp
+struct GraphicsState;   // library/graphics/graphics.h
 
 struct LibraryState {
     // The message channel between scripts (開始 … 通信, 送信); one run long.
@@ -43,6 +44,8 @@ struct LibraryState {
     // it outlives runs, as the process's media state does).
     std::unique_ptr<media::MediaSession> media;
     std::unique_ptr<MediaPort> noMedia;  // what the session plays on without a port
+    // The turtle and pen (made on first use, fresh for every run).
+    std::shared_ptr<GraphicsState> graphics;
 
     // What every run starts from. The last percentage and the protection
     // (reloaded by the run itself) are kept.
@@ -50,6 +53,7 @@ struct LibraryState {
         channel = Channel{};
         progressProcedure.clear();
         settingsFileName.clear();
+        graphics.reset();
     }
 };
 

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "platform/headless/content_size.h"
+#include "platform/headless/memory_canvas.h"
 
 namespace qel {
 
@@ -111,6 +112,7 @@ struct VirtualWidgets::Widget {
     std::vector<bool> selected;
     Text undoText;
     bool hasUndo = false;
+    std::unique_ptr<MemoryCanvas> canvas;  // windows and pictures, once drawn on
 
     double number(WidgetValue v, double fallback = 0) const {
         auto it = values.find(v);
@@ -282,6 +284,25 @@ void VirtualWidgets::destroy(WidgetId id) {
     if (focused_ == id) focused_ = kNoWidget;
     if (active_ == id) active_ = kNoWidget;
     widgets_.erase(id);
+}
+
+// Windows and picture boxes draw; the surface follows the client area (it
+// grows with it and keeps its pixels when the area shrinks).
+Canvas* VirtualWidgets::canvas(WidgetId id) {
+    Widget* w = find(id);
+    if (!w || !(isWindowKind(w->kind) || w->kind == int(WidgetKind::Picture))) return nullptr;
+    auto side = [&](WidgetValue v) {
+        auto d = get(id, v);
+        const double* n = d ? std::get_if<double>(&*d) : nullptr;
+        return n ? toInt(*n) : 0;
+    };
+    const int width = side(WidgetValue::ClientWidth), height = side(WidgetValue::ClientHeight);
+    const auto background = static_cast<std::uint32_t>(w->number(WidgetValue::BackColour));
+    if (!w->canvas)
+        w->canvas = std::make_unique<MemoryCanvas>(width, height, background);
+    else
+        w->canvas->ensureSize(width, height, background);
+    return w->canvas.get();
 }
 
 bool VirtualWidgets::exists(WidgetId id) const {

@@ -44,6 +44,7 @@ class VirtualWidgets : public WidgetPort {
     void raise(WidgetId widget) override;
     void lower(WidgetId widget) override;
     void repaint(WidgetId) override {}
+    Canvas* canvas(WidgetId widget) override;
     void undo(WidgetId widget) override;
     void startMove(WidgetId) override {}
 

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "platform/ports/archives.h"
+#include "platform/ports/canvas.h"
 #include "platform/ports/clock.h"
 #include "platform/ports/file_system.h"
 #include "platform/ports/key_sender.h"
@@ -42,6 +43,8 @@ struct Platform {
     // Media playback behind the MCI engine; none: nothing opens and 再生
     // reports the device error.
     std::unique_ptr<MediaPort> media;
+    // Picture files (絵, 保存 of windows and pictures); none: they are refused.
+    std::unique_ptr<PictureCodec> pictures;
     // The wall clock, local time and the monotonic clock that waits and
     // timers read. Given by default: the standard clocks with local time
     // taken as UTC. None (reset by hand) counts as that default.

@@ -15,6 +15,7 @@
 #include <variant>
 #include <vector>
 
+#include "platform/ports/canvas.h"
 #include "platform/ports/menus.h"
 #include "platform/ports/widget_events.h"
 #include "text/text.h"
@@ -251,6 +252,15 @@ class WidgetPort {
     virtual void repaint(WidgetId widget) = 0;
     virtual void undo(WidgetId widget) = 0;       // text boxes: the last edit
     virtual void startMove(WidgetId window) = 0;  // as if its caption were pressed
+
+    // ---- drawing ------------------------------------------------------------------
+    // The persistent drawing surface of a window or picture box, sized to its
+    // client area at least; none for other widgets (and for sets that cannot
+    // draw). It lives as long as the widget.
+    virtual Canvas* canvas(WidgetId widget) {
+        (void)widget;
+        return nullptr;
+    }
 
     // ---- the machine ------------------------------------------------------------
     virtual double screenDpi() const { return 96.0; }

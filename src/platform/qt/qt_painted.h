@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QPixmap>
 #include <QWidget>
+#include <memory>
 
 namespace qel::qtw {
 
@@ -39,7 +40,9 @@ class PaintedWidget : public QWidget {
     QSize pictureSize() const { return picture_.isNull() ? QSize() : picture_.size(); }
     // Pictures: what drawing commands draw on, kept across repaints and
     // resizes as long as the box is persistent.
-    QImage& surface() { return surface_; }
+    QImage& surface() { return *surface_; }
+    // The same surface, shared with the drawing commands' canvas.
+    std::shared_ptr<QImage> sharedSurface() { return surface_; }
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -50,7 +53,7 @@ class PaintedWidget : public QWidget {
     Role role_;
     Look look_;
     QPixmap picture_;
-    QImage surface_;
+    std::shared_ptr<QImage> surface_ = std::make_shared<QImage>();
 };
 
 }  // namespace qel::qtw

@@ -211,7 +211,7 @@ bool PaintedWidget::loadPicture(const QString& path) {
     picture_ = loaded;
     if (role_ == Role::Picture) {
         // A loaded picture becomes the drawing surface's background.
-        QPainter painter(&surface_);
+        QPainter painter(surface_.get());
         painter.drawPixmap(0, 0, picture_);
     }
     update();
@@ -223,13 +223,14 @@ void PaintedWidget::resizeEvent(QResizeEvent* event) {
     if (role_ != Role::Picture) return;
     // The surface only grows: what was drawn outside a smaller box is kept
     // for when it grows back, as a persistent drawing should be.
-    const QSize wanted = size().expandedTo(surface_.size());
-    if (wanted == surface_.size()) return;
+    const QSize wanted = size().expandedTo(surface_->size());
+    if (wanted == surface_->size()) return;
     QImage grown(wanted, QImage::Format_ARGB32_Premultiplied);
     grown.fill(Qt::transparent);
     QPainter painter(&grown);
-    painter.drawImage(0, 0, surface_);
-    surface_ = grown;
+    painter.drawImage(0, 0, *surface_);
+    painter.end();
+    *surface_ = grown;
 }
 
 void PaintedWidget::paintShape(QPainter& painter) {
@@ -270,7 +271,7 @@ void PaintedWidget::paintEvent(QPaintEvent*) {
     painter.setRenderHint(QPainter::Antialiasing, role_ == Role::Shape || role_ == Role::Turtle);
     switch (role_) {
         case Role::Picture:
-            painter.drawImage(0, 0, surface_);
+            painter.drawImage(0, 0, *surface_);
             break;
         case Role::Image:
             if (!picture_.isNull()) {

@@ -1,5 +1,8 @@
 #include "platform/qt/qt_widgets.h"
 
+#include "platform/qt/qt_canvas.h"
+#include "platform/qt/qt_painted.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QEventLoop>
@@ -252,6 +255,34 @@ WidgetId QtWidgets::createControl(WidgetKind kind, WidgetId parent) {
     }
     if (kind == WidgetKind::FolderList) set(id, WidgetValue::Folder, Text(u"/"));
     return id;
+}
+
+// Windows and picture boxes draw; the surface follows the widget's inside.
+Canvas* QtWidgets::canvas(WidgetId id) {
+    Entry* e = find(id);
+    if (!e || !e->widget) return nullptr;
+    if (!e->canvas) {
+        if (e->isWindow()) {
+            e->canvas = makeWindowCanvas(e->widget);
+        } else if (e->kind == int(WidgetKind::Picture)) {
+            auto* box = static_cast<PaintedWidget*>(e->widget.data());
+            e->canvas = std::make_unique<QtCanvas>(box, box->sharedSurface());
+            // The box's own surface starts see-through; drawing starts on its
+            // background colour, as a saved picture shows it.
+            QImage& surface = box->surface();
+            const QRgb back = box->palette().color(box->backgroundRole()).rgb();
+            for (int y = 0; y < surface.height(); ++y) {
+                auto* row = reinterpret_cast<QRgb*>(surface.scanLine(y));
+                for (int x = 0; x < surface.width(); ++x)
+                    if (qAlpha(row[x]) == 0) row[x] = back;
+            }
+        } else {
+            return nullptr;
+        }
+    }
+    const QRgb back = e->widget->palette().color(e->widget->backgroundRole()).rgb();
+    e->canvas->ensureSize(e->widget->width(), e->widget->height(), back & 0xFFFFFF);
+    return e->canvas.get();
 }
 
 void QtWidgets::destroy(WidgetId id) {

@@ -29,6 +29,7 @@ class QtWidgets;
 namespace qtw {
 
 inline constexpr int kWindow = -1;
+class QtCanvas;
 
 // One widget of the set. Timers have no widget: their place and look are held.
 struct Entry {
@@ -40,9 +41,10 @@ struct Entry {
     std::map<WidgetValue, WidgetData> held;
     Text undoText;  // text boxes: what 元に戻す brings back
     bool hasUndo = false;
-    bool dialog = false;             // shown as a dialog: no minimise and maximise boxes
-    Text name;                       // the script's name
-    std::vector<WidgetId> children;  // back to front, timers among them
+    bool dialog = false;               // shown as a dialog: no minimise and maximise boxes
+    Text name;                         // the script's name
+    std::vector<WidgetId> children;    // back to front, timers among them
+    std::unique_ptr<QtCanvas> canvas;  // windows and picture boxes, once drawn on
 
     Entry();
     ~Entry();
@@ -145,6 +147,7 @@ class QtWidgets : public WidgetPort {
     void raise(WidgetId widget) override;
     void lower(WidgetId widget) override;
     void repaint(WidgetId widget) override;
+    Canvas* canvas(WidgetId widget) override;
     void undo(WidgetId widget) override;
     void startMove(WidgetId window) override;
 

@@ -1,0 +1,374 @@
+// Drawing: the raster algorithms, the turtle's arithmetic and the turtle and
+// shape commands on the console's surfaces, with pixels checked against
+// geometry worked out here, and picture files in and out.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+#include <cmath>
+#include <cstdio>
+
+#include "engine_fixture.h"
+#include "graphics/raster.h"
+#include "graphics/turtle.h"
+#include "library/graphics/graphics.h"
+#include "library/objects/objects.h"
+#include "platform/headless/virtual_widgets.h"
+#include "platform/linux/picture_codec.h"
+#include "temp_folder.h"
+#include "ui/objects.h"
+
+namespace qel {
+namespace {
+
+constexpr std::uint32_t kWhite = 0xFFFFFFFF, kBlack = 0xFF000000, kRed = 0xFFFF0000;
+
+struct Board {
+    Picture picture;
+    Board(int w, int h, std::uint32_t colour = kWhite) {
+        picture.width = w, picture.height = h;
+        picture.pixels.assign(static_cast<std::size_t>(w) * h, colour);
+    }
+    PixelView view() { return picture.view(); }
+    std::uint32_t at(int x, int y) { return view().at(x, y); }
+    long count(std::uint32_t colour) {
+        return std::count(picture.pixels.begin(), picture.pixels.end(), colour);
+    }
+};
+
+graphics::Pen pen(std::uint32_t rgb, int width = 1, int mode = graphics::kCopyPen) {
+    return {rgb & 0xFFFFFF, width, graphics::LineStyle::Solid, mode};
+}
+
+// ---- raster ---------------------------------------------------------------------
+
+TEST(Raster, LinesSetEveryPixelBetweenTheirEndsAndNoOther) {
+    Board b(50, 50);
+    graphics::line(b.view(), 10, 40, 10, 5, pen(0));
+    for (int y = 5; y <= 40; ++y) EXPECT_EQ(b.at(10, y), kBlack) << y;
+    EXPECT_EQ(b.count(kBlack), 36);
+    // A diagonal is one pixel per step on both axes.
+    Board d(50, 50);
+    graphics::line(d.view(), 0, 0, 20, 20, pen(0));
+    for (int i = 0; i <= 20; ++i) EXPECT_EQ(d.at(i, i), kBlack);
+    EXPECT_EQ(d.count(kBlack), 21);
+}
+
+TEST(Raster, AWidePenCoversItsSquareAlongTheLineOnce) {
+    Board b(60, 60);
+    graphics::line(b.view(), 10, 30, 40, 30, pen(0, 5));
+    // The brush reaches two pixels past each end as well as to each side.
+    EXPECT_EQ(b.count(kBlack), 5 * 35);
+    EXPECT_EQ(b.at(8, 28), kBlack);
+    EXPECT_EQ(b.at(42, 32), kBlack);
+    EXPECT_EQ(b.at(10, 27), kWhite);
+    EXPECT_EQ(b.at(7, 30), kWhite);
+    // In XOR mode each pixel is set once: drawing twice gives the paper back,
+    // also on a slanted line where the brush steps on both axes.
+    Board x(80, 80);
+    graphics::line(x.view(), 5, 7, 70, 50, pen(0xFFFFFF, 7, 7));
+    EXPECT_GT(x.count(kBlack), 7 * 60);
+    graphics::line(x.view(), 5, 7, 70, 50, pen(0xFFFFFF, 7, 7));
+    EXPECT_EQ(x.count(kWhite), 80 * 80);
+}
+
+TEST(Raster, DashedStylesLeaveGaps) {
+    Board b(100, 10);
+    graphics::Pen dotted = pen(0);
+    dotted.style = graphics::LineStyle::Dot;
+    graphics::line(b.view(), 0, 5, 59, 5, dotted);
+    EXPECT_EQ(b.count(kBlack), 30);  // 3 on, 3 off
+}
+
+TEST(Raster, AFilledCircleCoversPiRSquared) {
+    for (int r : {10, 37, 100}) {
+        Board b(2 * r + 10, 2 * r + 10);
+        graphics::ellipse(b.view(), 5, 5, 5 + 2 * r, 5 + 2 * r, pen(0xFF0000),
+                          {0xFF0000, graphics::FillStyle::Solid});
+        const double area = 3.14159265358979 * r * r;
+        EXPECT_NEAR(b.count(kRed), area, area * 0.02) << r;
+        // Nothing outside the box.
+        EXPECT_EQ(b.at(4, 5 + r), kWhite);
+        EXPECT_EQ(b.at(5 + 2 * r, 5 + r), kWhite);
+    }
+}
+
+TEST(Raster, FloodFillsStopAtAnotherColourAndLeakThroughAGap) {
+    Board b(100, 80);
+    graphics::rectangle(b.view(), 20, 10, 60, 50, pen(0), {});
+    EXPECT_EQ(graphics::floodFill(b.view(), 30, 30, 0xFF0000), 38 * 38);
+    EXPECT_EQ(b.at(19, 30), kWhite);
+    EXPECT_EQ(b.at(21, 11), kRed);
+    // A one-pixel gap in the border lets the fill out to all the paper.
+    Board g(100, 80);
+    graphics::rectangle(g.view(), 20, 10, 60, 50, pen(0), {});
+    g.view().at(40, 10) = kWhite;
+    graphics::floodFill(g.view(), 30, 30, 0xFF0000);
+    EXPECT_EQ(g.count(kWhite), 0);
+    EXPECT_EQ(g.count(kBlack), 4 * 39 - 1);
+    // An ellipse's outline holds a fill in.
+    Board e(100, 100);
+    graphics::ellipse(e.view(), 10, 10, 90, 70, pen(0), {});
+    graphics::floodFill(e.view(), 50, 40, 0xFF0000);
+    EXPECT_EQ(e.at(2, 2), kWhite);
+    EXPECT_EQ(e.at(50, 40), kRed);
+}
+
+TEST(Raster, AWholeLargeSurfaceFillsWithoutRecursionAndOddStartsDoNothing) {
+    Board b(2000, 2000);
+    // A comb of walls: long snaking spans stress the seed stack.
+    for (int x = 10; x < 2000; x += 20)
+        graphics::line(b.view(), x, x % 40 ? 0 : 5, x, 1994, pen(0));
+    const long paper = b.count(kWhite);
+    EXPECT_EQ(graphics::floodFill(b.view(), 1, 1, 0xFF0000), paper);
+    EXPECT_EQ(graphics::floodFill(b.view(), -1, 5, 0x00FF00), 0);
+    EXPECT_EQ(graphics::floodFill(b.view(), 5, 2000, 0x00FF00), 0);
+    EXPECT_EQ(graphics::floodFill(b.view(), 1, 1, 0xFF0000), 0);  // already that colour
+}
+
+TEST(Raster, AbsurdCoordinatesAreClippedNotFollowed) {
+    Board b(20, 20);
+    graphics::line(b.view(), NAN, NAN, 1e300, -1e300, pen(0));
+    graphics::line(b.view(), -5e8, 3, -4e8, 3, pen(0, 50));
+    graphics::rectangle(b.view(), -1e300, -1e300, 1e300, 1e300, pen(0), {});
+    graphics::ellipse(b.view(), 0, 0, NAN, 10, pen(0), {});
+    SUCCEED();
+}
+
+TEST(Raster, RasterOperationsCombineBitByBit) {
+    EXPECT_EQ(graphics::combine(13, 0x123456, 0xFFFFFF), 0xFF123456u);
+    EXPECT_EQ(graphics::combine(7, 0xFF00FF, 0x0F0F0F), 0xFFF00FF0u);  // XOR
+    EXPECT_EQ(graphics::combine(6, 0x000000, 0x00FF00), 0xFFFF00FFu);  // NOT the surface
+    EXPECT_EQ(graphics::combine(1, 0xFFFFFF, 0xFFFFFF), 0xFF000000u);  // black
+    EXPECT_EQ(graphics::combine(16, 0, 0), 0xFFFFFFFFu);               // white
+    EXPECT_EQ(graphics::combine(9, 0xF0F0F0, 0x3C3C3C), 0xFF303030u);  // AND
+}
+
+// ---- the turtle's arithmetic ----------------------------------------------------------
+
+TEST(TurtleArithmetic, HeadingsNormaliseOnlyWhenNegative) {
+    EXPECT_FLOAT_EQ(graphics::turnHeading(90, -30), 60);
+    EXPECT_FLOAT_EQ(graphics::turnHeading(0, 400), 400);
+    EXPECT_FLOAT_EQ(graphics::turnHeading(0, -90), 270);
+    EXPECT_FLOAT_EQ(graphics::turnHeading(0, -360), 360);
+    EXPECT_FLOAT_EQ(graphics::turnHeading(0, -0.4), 360);
+    EXPECT_FLOAT_EQ(graphics::turnHeading(0, -725.3), 355);  // -725 keeps -5, +360
+    EXPECT_FLOAT_EQ(graphics::turnHeading(45, NAN), 45);
+    EXPECT_FLOAT_EQ(graphics::headingFromCompass(45), 45);
+    EXPECT_FLOAT_EQ(graphics::headingFromCompass(180), 270);
+}
+
+TEST(TurtleArithmetic, TheIconFollowsTheHeadingInStepsOf15) {
+    EXPECT_EQ(graphics::iconResource(90), 101);
+    EXPECT_EQ(graphics::iconResource(0), 2090);
+    EXPECT_EQ(graphics::iconResource(60), 2030);
+    EXPECT_EQ(graphics::iconResource(270), 2180);
+    EXPECT_EQ(graphics::iconResource(360), 2090);
+    EXPECT_EQ(graphics::iconResource(450), 101);
+    EXPECT_EQ(graphics::iconResource(1e30f), graphics::iconResource(std::fmod(1e30f, 360.0f)));
+    // Every heading lands on one of the 24 pictures.
+    for (int h = 0; h <= 1440; ++h) {
+        const int r = graphics::iconResource(float(h));
+        EXPECT_TRUE(r == 101 || (r >= 2015 && r <= 2345 && r % 15 == 2000 % 15)) << h << " " << r;
+    }
+}
+
+TEST(TurtleArithmetic, StepsUseTheLanguagesOwnPi) {
+    auto [dx, dy] = graphics::stepAlong(90, 100);
+    EXPECT_DOUBLE_EQ(dx, 100 * std::cos(90 * 3.14159 / 180));
+    EXPECT_NEAR(dx, 0.000132679, 1e-8);  // not 0: the factor is 3.14159 / 180
+    EXPECT_NEAR(dy, -100, 1e-6);
+    EXPECT_EQ(graphics::branchSegments(0), 1);
+    EXPECT_EQ(graphics::branchSegments(3), 15);
+    EXPECT_EQ(graphics::branchSegments(-4), 1);
+}
+
+// ---- commands on the console's surface --------------------------------------------------
+
+class Drawing : public testing::EngineTest {
+  protected:
+    void SetUp() override {
+        EngineTest::SetUp();
+        engine().platform.widgets = std::make_unique<VirtualWidgets>();
+        engine().platform.pictures = std::make_unique<StandardPictureCodec>();
+    }
+    PixelView surface() {
+        auto window = objectModel(engine()).mainWindow;
+        return engine().platform.widgets->canvas(window->widget)->pixels();
+    }
+    long count(std::uint32_t colour) {
+        PixelView v = surface();
+        long n = 0;
+        for (int y = 0; y < v.height; ++y)
+            for (int x = 0; x < v.width; ++x) n += v.at(x, y) == colour;
+        return n;
+    }
+    static constexpr std::uint32_t kPaper = 0xFFF0F0F0;
+    // The console's window: 384 × 261 inside, so the turtle starts at (192, 130).
+    static constexpr int kCx = 192, kCy = 130;
+};
+
+TEST_F(Drawing, TheFirstStepGoesUpFromTheCentreAndTheIconFacesUp) {
+    run({u"「100」を前へ", u"カメ０の絵を表示", u"カメ０の横を表示"});
+    for (int y = kCy - 100; y <= kCy; ++y) EXPECT_EQ(surface().at(kCx, y), kBlack) << y;
+    EXPECT_EQ(surface().at(kCx, kCy - 101), kPaper);
+    EXPECT_EQ(count(kBlack), 101);
+    EXPECT_EQ(messages(), (std::vector<Text>{u":/turtle/101.png", u"176"}));
+}
+
+TEST_F(Drawing, TurningRightThenMovingDrawsToTheRight) {
+    run({u"「90」を右へ", u"「50」を前へ", u"カメ０の絵を表示", u"「30」を右へ",
+         u"カメ０の絵を表示"});
+    for (int x = kCx; x <= kCx + 50; ++x) EXPECT_EQ(surface().at(x, kCy), kBlack) << x;
+    EXPECT_EQ(count(kBlack), 51);
+    EXPECT_EQ(messages(), (std::vector<Text>{u":/turtle/2090.png", u":/turtle/2120.png"}));
+}
+
+TEST_F(Drawing, WithThePenUpTheIconMovesAndNothingIsDrawn) {
+    run({u"上げ", u"「40」を前へ", u"カメ０の縦を表示", u"下げ", u"「10」を前へ"});
+    EXPECT_EQ(messages(), (std::vector<Text>{Text(u"74")}));  // 130 - 40 - 16
+    EXPECT_EQ(count(kBlack), 11);
+    EXPECT_EQ(surface().at(kCx, kCy - 45), kBlack);
+}
+
+TEST_F(Drawing, BranchesDrawTheirTreeAndComeBack) {
+    run({u"「90,0,40」で枝", u"「10」を前へ"});
+    // One segment of 60 up, then back at the centre facing up again.
+    EXPECT_EQ(graphicsState(engine()).segments, 2);
+    EXPECT_EQ(count(kBlack), 61);
+    for (int depth : {1, 4, 7}) {
+        run({u"「120," + number::format(depth) + u",50」で枝"});
+        EXPECT_EQ(graphicsState(engine()).segments, graphics::branchSegments(depth)) << depth;
+    }
+    run({u"「120,-3,50」で枝"});
+    EXPECT_EQ(graphicsState(engine()).segments, 1);
+    EXPECT_TRUE(errorNumbers().empty());
+    run({u"「120,1000,50」で枝"});
+    EXPECT_EQ(graphicsState(engine()).segments, 0);
+    EXPECT_EQ(errorNumbers(), std::vector<int>{953});
+}
+
+TEST_F(Drawing, TurtleCommandsWithoutANumberReportError36) {
+    run({u"前へ", u"「」を右へ", u"「90」を左へ", u"Ａは、30", u"Ａを後ろへ"});
+    EXPECT_EQ(errorNumbers(), (std::vector<int>{36, 36}));
+    EXPECT_EQ(count(kBlack), 31);
+    EXPECT_EQ(surface().at(kCx + 30, kCy), kBlack);  // heading 180: backwards is to the right
+}
+
+TEST_F(Drawing, ShapesAndFillsUseThePenColour) {
+    run({u"色は、赤", u"「20,20」から「100,60」で塗りつぶして円", u"「150,0」から「50,40」で四角形",
+         u"「160,10」へ青で塗れ"});
+    const double ellipse = 3.14159265358979 * 50 * 30;
+    const long outline = 2 * 50 + 2 * 38;
+    EXPECT_NEAR(count(kRed) - outline, ellipse, ellipse * 0.02);
+    EXPECT_EQ(surface().at(70, 50), kRed);   // the ellipse's centre
+    EXPECT_EQ(surface().at(150, 0), kRed);   // the box's corner
+    EXPECT_EQ(surface().at(199, 39), kRed);  // and the far one, inside the box
+    EXPECT_EQ(surface().at(200, 40), kPaper);
+    EXPECT_EQ(count(0xFF0000FF), 48 * 38);    // the fill inside the outline
+    EXPECT_EQ(surface().at(21, 21), kPaper);  // outside the ellipse, inside its box
+}
+
+TEST_F(Drawing, PointsLinesAndPositions) {
+    run({u"位置は、「10,20」", u"「30,20」で線", u"緑で「5,5」へ点", u"位置は、中央", u"点"});
+    for (int x = 10; x <= 30; ++x) EXPECT_EQ(surface().at(x, 20), kBlack);
+    EXPECT_EQ(surface().at(5, 5), 0xFF008000u);
+    // The centre of 384 × 261 is (192, 130.5), which rounds down the screen.
+    EXPECT_EQ(surface().at(kCx, kCy + 1), 0xFF008000u);
+    EXPECT_TRUE(errorNumbers().empty());
+}
+
+// ---- pictures -----------------------------------------------------------------------------
+
+Picture gradient(int w, int h) {
+    Picture p;
+    p.width = w, p.height = h;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            p.pixels.push_back(0xFF000000u | (x * 255 / w) << 16 | (y * 255 / h) << 8 | 0x40);
+    return p;
+}
+
+TEST(PictureFiles, LosslessFormatsGiveThePixelsBackAndJpegComesClose) {
+    StandardPictureCodec codec;
+    const Picture p = gradient(37, 21);
+    for (PictureFormat f : {PictureFormat::Png, PictureFormat::Bmp}) {
+        std::string bytes;
+        ASSERT_EQ(codec.encode(f, p, {}, bytes), "");
+        Picture back;
+        ASSERT_EQ(codec.decode(bytes, back), "");
+        EXPECT_EQ(back.width, 37);
+        EXPECT_EQ(back.pixels, p.pixels);
+    }
+    for (bool progressive : {false, true}) {
+        std::string bytes;
+        ASSERT_EQ(codec.encode(PictureFormat::Jpeg, p, {95, progressive}, bytes), "");
+        Picture back;
+        ASSERT_EQ(codec.decode(bytes, back), "");
+        ASSERT_EQ(back.pixels.size(), p.pixels.size());
+        for (std::size_t i = 0; i < p.pixels.size(); ++i)
+            EXPECT_NEAR(int((back.pixels[i] >> 16) & 0xFF), int((p.pixels[i] >> 16) & 0xFF), 12);
+    }
+}
+
+// The PNG chunk checksum (CRC-32, bit by bit).
+std::uint32_t crc32Of(const std::string& bytes) {
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (unsigned char c : bytes) {
+        crc ^= c;
+        for (int k = 0; k < 8; ++k) crc = crc & 1 ? (crc >> 1) ^ 0xEDB88320u : crc >> 1;
+    }
+    return ~crc;
+}
+
+// A PNG that claims 30,000 × 30,000 pixels in a few dozen bytes.
+std::string hugePng() {
+    std::string ihdr = "IHDR";
+    for (std::uint32_t v : {30000u, 30000u}) {
+        for (int s = 24; s >= 0; s -= 8) ihdr.push_back(char((v >> s) & 0xFF));
+    }
+    ihdr += std::string("\x08\x02\x00\x00\x00", 5);
+    std::string png = "\x89PNG\r\n\x1a\n";
+    png += std::string("\x00\x00\x00\x0d", 4) + ihdr;
+    const std::uint32_t crc = crc32Of(ihdr);
+    for (int s = 24; s >= 0; s -= 8) png.push_back(char((crc >> s) & 0xFF));
+    return png;
+}
+
+TEST(PictureFiles, HugeDamagedAndUnknownFilesAreRefusedWithAReason) {
+    StandardPictureCodec codec;
+    Picture out;
+    EXPECT_NE(codec.decode(hugePng(), out).find("too large"), std::string::npos);
+    EXPECT_EQ(out.pixels.size(), 0u);
+    std::string bytes;
+    ASSERT_EQ(codec.encode(PictureFormat::Png, gradient(8, 8), {}, bytes), "");
+    EXPECT_NE(codec.decode(bytes.substr(0, bytes.size() / 2), out), "");
+    EXPECT_NE(codec.decode("\xFF\xD8\xFF\xE0 garbage", out), "");
+    EXPECT_NE(codec.decode("BM short", out), "");
+    EXPECT_NE(codec.decode("hello", out), "");
+    EXPECT_NE(codec.decode("", out), "");
+}
+
+TEST_F(Drawing, SavingAWindowWritesItsPixelsAndBadPlacesAreReported) {
+    testing::TempFolder folder;
+    const Text png = text::fromUtf8(folder.path + "/w.png");
+    run({u"「50」を前へ", u"ウィンドウ０を「" + png + u"」に保存",
+         u"ウィンドウ０を「/nonexistent-folder/w.png」に保存",
+         u"ウィンドウ０を「" + png + u".gif」に保存"});
+    EXPECT_EQ(errorNumbers(), (std::vector<int>{203, 203}));
+    std::string bytes;
+    ASSERT_TRUE(engine().files().readFile(text::toUtf8(png), bytes));
+    Picture back;
+    ASSERT_EQ(StandardPictureCodec().decode(bytes, back), "");
+    EXPECT_EQ(back.width, 384);
+    EXPECT_EQ(back.height, 261);
+    EXPECT_EQ(back.pixels[std::size_t(kCy - 50) * 384 + kCx], kBlack);
+    EXPECT_EQ(back.pixels[std::size_t(kCy - 51) * 384 + kCx], kPaper);
+    EXPECT_FALSE(engine().files().fileExists(text::toUtf8(png) + ".gif"));
+    // The quoted form still saves the text.
+    run({u"「ウィンドウ０」を「" + png + u"」に保存"});
+    ASSERT_TRUE(engine().files().readFile(text::toUtf8(png), bytes));
+    EXPECT_EQ(bytes, "ウィンドウ０\r\n");
+}
+
+}  // namespace
+}  // namespace qel
