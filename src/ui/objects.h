@@ -47,6 +47,8 @@ struct ScriptObject {
     int printerIndex = 0;   // printers
     Text drivePath;         // drives: the mount point
     bool unloaded = false;
+    // Rich controls: their items, columns, nodes or cells.
+    std::shared_ptr<RichContent> rich;
 
     Text identity() const;
     bool isWindow() const { return type == ObjectType::Window; }

@@ -9,12 +9,14 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
 #include <variant>
 #include <vector>
 
+#include "platform/ports/rich_content.h"
 #include "platform/ports/widget_events.h"
 #include "text/text.h"
 
@@ -58,6 +60,17 @@ enum class WidgetKind : int {
     DriveList,
     Timer,
     TurtleIcon,
+    // The rich controls: their items live in a RichContent the model owns.
+    ListView,
+    TreeView,
+    Grid,
+    TabStrip,
+    ToolBar,
+    StatusBar,
+    Slider,
+    ProgressBar,
+    RichText,
+    Browser,
 };
 
 // Every value a widget holds. Not every widget has every value: reading one it
@@ -202,6 +215,16 @@ class WidgetPort {
     virtual void clearItems(WidgetId widget) = 0;
     virtual bool itemSelected(WidgetId widget, int index) const = 0;
     virtual bool selectItem(WidgetId widget, int index, bool selected) = 0;
+
+    // ---- rich controls (list views, trees, grids, tabs, bars) ------------------
+    // The model hands a rich control its content once; the set shows it and
+    // is told after every change what changed.
+    virtual void attachRich(WidgetId widget, std::shared_ptr<const RichContent> content) {
+        (void)widget, (void)content;
+    }
+    virtual void richChanged(WidgetId widget, const RichChange& change) {
+        (void)widget, (void)change;
+    }
 
     // ---- actions ------------------------------------------------------------------
     virtual void show(WidgetId window, const ShowOptions& options) = 0;
