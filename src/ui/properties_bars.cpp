@@ -19,8 +19,20 @@ std::optional<int> idIn(std::span<const PropertyName> names, TextView name) {
 }
 
 enum Id {
-    Count, All, Select, SelectText, Placement, Look, ClientTop, ClientLeft, ClientHeight,
-    ClientWidth, Separators, TextAlign, Border, Wrap,
+    Count,
+    All,
+    Select,
+    SelectText,
+    Placement,
+    Look,
+    ClientTop,
+    ClientLeft,
+    ClientHeight,
+    ClientWidth,
+    Separators,
+    TextAlign,
+    Border,
+    Wrap,
 };
 // clang-format off
 constexpr PropertyName kTabNames[] = {
@@ -80,22 +92,32 @@ void subItem(PropertyContext& c, int index, int id) {
         case SText:
             if (panel && c.getting()) return readOnly(c, panelText(it, c.engine));
             return textField(c, it.text, changed);
-        case STip: return textField(c, it.tip, changed);
+        case STip:
+            return textField(c, it.tip, changed);
         case SSelect:
             if (c.getting()) return flagField(c, it.selected, changed);
             if (c.request.number != 0) return selectTab(c, index);
             it.selected = false;
             return notify(c, RichChange::Current);
-        case SCheck: return flagField(c, it.checked, changed);
+        case SCheck:
+            return flagField(c, it.checked, changed);
         case SStyle:
-            return intWordField(c, it.style, {u"標準", u"チェック", u"グループ", u"区切り", u"場所", u"ドロップダウン"},
-                                changed);
-        case SNumber: return readOnly(c, itemNumber(index));
-        case SDescription: return textField(c, it.description, changed);
-        case SPicture: return textField(c, it.picture, changed);
-        case SInfo: return textField(c, it.info, changed);
-        case SEnabled: return flagField(c, it.enabled, changed);
-        case SVisible: return flagField(c, it.visible, changed);
+            return intWordField(
+                c, it.style,
+                {u"標準", u"チェック", u"グループ", u"区切り", u"場所", u"ドロップダウン"},
+                changed);
+        case SNumber:
+            return readOnly(c, itemNumber(index));
+        case SDescription:
+            return textField(c, it.description, changed);
+        case SPicture:
+            return textField(c, it.picture, changed);
+        case SInfo:
+            return textField(c, it.info, changed);
+        case SEnabled:
+            return flagField(c, it.enabled, changed);
+        case SVisible:
+            return flagField(c, it.visible, changed);
         case SKind: {
             if (c.getting()) return readOnly(c, Text(kPanelKinds[std::clamp(it.style, 0, 6)]));
             auto n = wordNumber(c, {kPanelKinds[0], kPanelKinds[1], kPanelKinds[2], kPanelKinds[3],
@@ -103,25 +125,39 @@ void subItem(PropertyContext& c, int index, int id) {
             if (n) it.style = *n, notify(c, RichChange::ItemChanged, index);
             return;
         }
-        case SWidth: return numberField(c, it.width, changed);
-        case SMinWidth: return numberField(c, it.minWidth, changed);
-        case SBevel: return intWordField(c, it.bevel, {u"なし", u"くぼみ", u"浮き出し"}, changed);
-        case SAutoSize: return intWordField(c, it.autoSize, {u"標準", u"均等", u"自動"}, changed);
-        case SAlign: return intWordField(c, it.alignment, {u"左側", u"中央", u"右側"}, changed);
+        case SWidth:
+            return numberField(c, it.width, changed);
+        case SMinWidth:
+            return numberField(c, it.minWidth, changed);
+        case SBevel:
+            return intWordField(c, it.bevel, {u"なし", u"くぼみ", u"浮き出し"}, changed);
+        case SAutoSize:
+            return intWordField(c, it.autoSize, {u"標準", u"均等", u"自動"}, changed);
+        case SAlign:
+            return intWordField(c, it.alignment, {u"左側", u"中央", u"右側"}, changed);
     }
 }
 
 void clientArea(PropertyContext& c, int id) {
     // The area under the tabs where a script places the controls of a page.
     const double left = widgetNumber(c, WidgetValue::Left), top = widgetNumber(c, WidgetValue::Top);
-    const double width = widgetNumber(c, WidgetValue::Width), height = widgetNumber(c, WidgetValue::Height);
+    const double width = widgetNumber(c, WidgetValue::Width),
+                 height = widgetNumber(c, WidgetValue::Height);
     const double scale = unitScale(c, c.object);
     double v = 0;
     switch (id) {
-        case ClientTop: v = top + kTabHeight; break;
-        case ClientLeft: v = left + 2; break;
-        case ClientHeight: v = std::max(0.0, height - kTabHeight - 2); break;
-        default: v = std::max(0.0, width - 4); break;
+        case ClientTop:
+            v = top + kTabHeight;
+            break;
+        case ClientLeft:
+            v = left + 2;
+            break;
+        case ClientHeight:
+            v = std::max(0.0, height - kTabHeight - 2);
+            break;
+        default:
+            v = std::max(0.0, width - 4);
+            break;
     }
     readOnly(c, number::format(std::round(v / scale)));
 }
@@ -130,12 +166,14 @@ void apply(PropertyContext& c, int id) {
     RichContent& rc = content(c);
     const bool tabs = c.object.kind->id == KindId::TabStrip;
     switch (Id(id)) {
-        case Count: return readOnly(c, number::format(double(rc.items.size())));
+        case Count:
+            return readOnly(c, number::format(double(rc.items.size())));
         case All: {
             if (!c.getting()) return c.result.notWritable = true, void();
             std::vector<Text> texts;
             for (const RichItem& it : rc.items)
-                texts.push_back(c.object.kind->id == KindId::StatusBar ? panelText(it, c.engine) : it.text);
+                texts.push_back(c.object.kind->id == KindId::StatusBar ? panelText(it, c.engine)
+                                                                       : it.text);
             c.result.value = text::join(texts, u",");
             return;
         }
@@ -154,8 +192,10 @@ void apply(PropertyContext& c, int id) {
             return c.engine.Report(ErrorId::NoSuchItem, c.request.text), void();
         }
         case Placement:
-            if (tabs) return settingWord(c, RichSetting::Placement, {u"上側", u"下側", u"左側", u"右側"});
-            return settingWord(c, RichSetting::Placement, {u"なし", u"上側", u"下側", u"左側", u"右側"});
+            if (tabs)
+                return settingWord(c, RichSetting::Placement, {u"上側", u"下側", u"左側", u"右側"});
+            return settingWord(c, RichSetting::Placement,
+                               {u"なし", u"上側", u"下側", u"左側", u"右側"});
         case Look:
             if (tabs) return settingWord(c, RichSetting::Look, {u"標準", u"ボタン", u"フラット"});
             return settingWord(c, RichSetting::Look, {u"ボタン", u"フラット"});
@@ -164,17 +204,35 @@ void apply(PropertyContext& c, int id) {
         case ClientHeight:
         case ClientWidth:
             return clientArea(c, id);
-        case Separators: return settingSwitch(c, RichSetting::Separators);
-        case TextAlign: return settingWord(c, RichSetting::TextAlign, {u"下側", u"右側"});
-        case Border: return settingSwitch(c, RichSetting::GridLines);
-        case Wrap: return settingSwitch(c, RichSetting::Wrap);
+        case Separators:
+            return settingSwitch(c, RichSetting::Separators);
+        case TextAlign:
+            return settingWord(c, RichSetting::TextAlign, {u"下側", u"右側"});
+        case Border:
+            return settingSwitch(c, RichSetting::GridLines);
+        case Wrap:
+            return settingSwitch(c, RichSetting::Wrap);
     }
 }
 
 // ---- sliders and progress bars ------------------------------------------------------
 
-enum RangeId { RValue, RLarge, RSmall, RMax, RMin, ROrient, RTickFreq, RTickStyle, RTickCount,
-               RTextPos, RSelRange, RSelStart, RSelLength, RLook };
+enum RangeId {
+    RValue,
+    RLarge,
+    RSmall,
+    RMax,
+    RMin,
+    ROrient,
+    RTickFreq,
+    RTickStyle,
+    RTickCount,
+    RTextPos,
+    RSelRange,
+    RSelStart,
+    RSelLength,
+    RLook
+};
 // clang-format off
 constexpr PropertyName kSliderNames[] = {
     {u"数字", RValue}, {u"最大幅", RLarge}, {u"最小幅", RSmall}, {u"最大値", RMax},
@@ -204,8 +262,9 @@ void rangeNumber(PropertyContext& c, RichSetting s) {
         if (!slider && s == RichSetting::Minimum) ok = ok && v < hi;
         if (!slider && s == RichSetting::Maximum) ok = ok && v > lo;
     }
-    if (s == RichSetting::SmallChange || s == RichSetting::LargeChange || s == RichSetting::TickFrequency ||
-        s == RichSetting::SelLength || s == RichSetting::SelStart)
+    if (s == RichSetting::SmallChange || s == RichSetting::LargeChange ||
+        s == RichSetting::TickFrequency || s == RichSetting::SelLength ||
+        s == RichSetting::SelStart)
         ok = ok && v >= 0;
     if (!ok) return reportBadValue(c);
     rc.settings[s] = slider || s == RichSetting::Value ? std::round(v) : v;
@@ -213,8 +272,10 @@ void rangeNumber(PropertyContext& c, RichSetting s) {
     if (s == RichSetting::Minimum || s == RichSetting::Maximum) {
         double& value = rc.settings[RichSetting::Value];
         if (slider && rc.setting(RichSetting::Minimum) > rc.setting(RichSetting::Maximum))
-            rc.settings[s == RichSetting::Minimum ? RichSetting::Maximum : RichSetting::Minimum] = v;
-        value = std::clamp(value, rc.setting(RichSetting::Minimum), rc.setting(RichSetting::Maximum));
+            rc.settings[s == RichSetting::Minimum ? RichSetting::Maximum : RichSetting::Minimum] =
+                v;
+        value =
+            std::clamp(value, rc.setting(RichSetting::Minimum), rc.setting(RichSetting::Maximum));
     }
     notify(c, RichChange::Settings);
 }
@@ -222,24 +283,37 @@ void rangeNumber(PropertyContext& c, RichSetting s) {
 void applyRange(PropertyContext& c, int id) {
     RichContent& rc = content(c);
     switch (RangeId(id)) {
-        case RValue: return rangeNumber(c, RichSetting::Value);
-        case RLarge: return rangeNumber(c, RichSetting::LargeChange);
-        case RSmall: return rangeNumber(c, RichSetting::SmallChange);
-        case RMax: return rangeNumber(c, RichSetting::Maximum);
-        case RMin: return rangeNumber(c, RichSetting::Minimum);
-        case ROrient: return settingWord(c, RichSetting::Orientation, {u"水平", u"垂直"});
-        case RTickFreq: return rangeNumber(c, RichSetting::TickFrequency);
-        case RTickStyle: return settingWord(c, RichSetting::TickStyle, {u"下", u"上", u"両側", u"なし"});
+        case RValue:
+            return rangeNumber(c, RichSetting::Value);
+        case RLarge:
+            return rangeNumber(c, RichSetting::LargeChange);
+        case RSmall:
+            return rangeNumber(c, RichSetting::SmallChange);
+        case RMax:
+            return rangeNumber(c, RichSetting::Maximum);
+        case RMin:
+            return rangeNumber(c, RichSetting::Minimum);
+        case ROrient:
+            return settingWord(c, RichSetting::Orientation, {u"水平", u"垂直"});
+        case RTickFreq:
+            return rangeNumber(c, RichSetting::TickFrequency);
+        case RTickStyle:
+            return settingWord(c, RichSetting::TickStyle, {u"下", u"上", u"両側", u"なし"});
         case RTickCount: {
             double freq = rc.setting(RichSetting::TickFrequency);
             double span = rc.setting(RichSetting::Maximum) - rc.setting(RichSetting::Minimum);
             return readOnly(c, number::format(freq > 0 ? std::floor(span / freq) + 1 : 2));
         }
-        case RTextPos: return settingWord(c, RichSetting::TextAlign, {u"上", u"下"});
-        case RSelRange: return settingSwitch(c, RichSetting::SelectRange);
-        case RSelStart: return rangeNumber(c, RichSetting::SelStart);
-        case RSelLength: return rangeNumber(c, RichSetting::SelLength);
-        case RLook: return settingWord(c, RichSetting::Look, {u"枠", u"棒"});
+        case RTextPos:
+            return settingWord(c, RichSetting::TextAlign, {u"上", u"下"});
+        case RSelRange:
+            return settingSwitch(c, RichSetting::SelectRange);
+        case RSelStart:
+            return rangeNumber(c, RichSetting::SelStart);
+        case RSelLength:
+            return rangeNumber(c, RichSetting::SelLength);
+        case RLook:
+            return settingWord(c, RichSetting::Look, {u"枠", u"棒"});
     }
 }
 
@@ -257,28 +331,35 @@ Text panelText(const RichItem& panel, Engine& engine) {
     // The automatic panels show the state the platform reports; the words
     // they show are those of the usual keyboards.
     switch (panel.style) {
-        case 1: return u"CAPS";
-        case 2: return u"NUM";
-        case 3: return u"INS";
-        case 6: return u"KANA";
-        default: return panel.text;
+        case 1:
+            return u"CAPS";
+        case 2:
+            return u"NUM";
+        case 3:
+            return u"INS";
+        case 6:
+            return u"KANA";
+        default:
+            return panel.text;
     }
 }
 
 bool barProperty(PropertyContext& c) {
     const KindId kind = c.object.kind->id;
-    std::span<const PropertyName> own = kind == KindId::TabStrip  ? std::span<const PropertyName>(kTabNames)
-                                        : kind == KindId::ToolBar ? std::span<const PropertyName>(kToolNames)
-                                                                  : std::span<const PropertyName>(kStatusNames);
+    std::span<const PropertyName> own =
+        kind == KindId::TabStrip  ? std::span<const PropertyName>(kTabNames)
+        : kind == KindId::ToolBar ? std::span<const PropertyName>(kToolNames)
+                                  : std::span<const PropertyName>(kStatusNames);
     if (auto id = idIn(own, c.request.name)) {
         apply(c, *id);
         return true;
     }
     auto chain = splitChain(c.request.name);
     if (!chain || !chain->collection.empty()) return false;
-    std::span<const PropertyName> sub = kind == KindId::TabStrip  ? std::span<const PropertyName>(kTabItemNames)
-                                        : kind == KindId::ToolBar ? std::span<const PropertyName>(kButtonNames)
-                                                                  : std::span<const PropertyName>(kPanelNames);
+    std::span<const PropertyName> sub =
+        kind == KindId::TabStrip  ? std::span<const PropertyName>(kTabItemNames)
+        : kind == KindId::ToolBar ? std::span<const PropertyName>(kButtonNames)
+                                  : std::span<const PropertyName>(kPanelNames);
     auto id = idIn(sub, chain->property);
     if (!id) return false;
     RichContent& rc = content(c);

@@ -13,10 +13,42 @@ namespace qel::ui {
 namespace {
 
 enum Id {
-    Position, Col, Row, Size, Cols, Rows, Width, Height, Align, Back, Fore, Bold, Italic,
-    Underline, FontName, FontSize, Picture, AllWidths, AllHeights, LineColour, Lines, SelSize,
-    SelPosition, SelBounds, Data, Whole, SelData, Headings, HeadingWidths, HeadingLines, Items,
-    ItemHeights, Sort, Content, FixedRows, FixedCols,
+    Position,
+    Col,
+    Row,
+    Size,
+    Cols,
+    Rows,
+    Width,
+    Height,
+    Align,
+    Back,
+    Fore,
+    Bold,
+    Italic,
+    Underline,
+    FontName,
+    FontSize,
+    Picture,
+    AllWidths,
+    AllHeights,
+    LineColour,
+    Lines,
+    SelSize,
+    SelPosition,
+    SelBounds,
+    Data,
+    Whole,
+    SelData,
+    Headings,
+    HeadingWidths,
+    HeadingLines,
+    Items,
+    ItemHeights,
+    Sort,
+    Content,
+    FixedRows,
+    FixedCols,
 };
 // clang-format off
 constexpr PropertyName kNames[] = {
@@ -53,7 +85,8 @@ std::optional<std::vector<int>> wholeNumbers(PropertyContext& c, std::size_t cou
     std::vector<int> out;
     for (const Text& p : parts) {
         auto n = number::parse(text::toHalfWidth(p));
-        if (!n || *n != std::floor(*n) || std::fabs(*n) > 1e7) return reportBadValue(c), std::nullopt;
+        if (!n || *n != std::floor(*n) || std::fabs(*n) > 1e7)
+            return reportBadValue(c), std::nullopt;
         out.push_back(int(*n));
     }
     return out;
@@ -102,7 +135,8 @@ void moveTo(PropertyContext& c, int col, int row) {
 
 void resize(PropertyContext& c, int cols, int rows) {
     RichContent& rc = content(c);
-    if (cols < 1 || rows < 1 || cols < rc.fixedCols || rows < rc.fixedRows) return reportBadValue(c);
+    if (cols < 1 || rows < 1 || cols < rc.fixedCols || rows < rc.fixedRows)
+        return reportBadValue(c);
     resizeGrid(rc, rows, cols);
     notify(c, RichChange::Columns);
 }
@@ -220,16 +254,24 @@ void apply(PropertyContext& c, int id) {
             return cellLook(c, [&](CellFormat& f) {
                 colourField(c, f.hasFore, f.foreColour, {RichChange::Settings});
             });
-        case Bold: return cellLook(c, [&](CellFormat& f) { flagField(c, f.bold, {RichChange::Settings}); });
-        case Italic: return cellLook(c, [&](CellFormat& f) { flagField(c, f.italic, {RichChange::Settings}); });
+        case Bold:
+            return cellLook(c,
+                            [&](CellFormat& f) { flagField(c, f.bold, {RichChange::Settings}); });
+        case Italic:
+            return cellLook(c,
+                            [&](CellFormat& f) { flagField(c, f.italic, {RichChange::Settings}); });
         case Underline:
-            return cellLook(c, [&](CellFormat& f) { flagField(c, f.underline, {RichChange::Settings}); });
+            return cellLook(
+                c, [&](CellFormat& f) { flagField(c, f.underline, {RichChange::Settings}); });
         case FontName:
-            return cellLook(c, [&](CellFormat& f) { textField(c, f.fontName, {RichChange::Settings}); });
+            return cellLook(
+                c, [&](CellFormat& f) { textField(c, f.fontName, {RichChange::Settings}); });
         case FontSize:
-            return cellLook(c, [&](CellFormat& f) { numberField(c, f.fontSize, {RichChange::Settings}); });
+            return cellLook(
+                c, [&](CellFormat& f) { numberField(c, f.fontSize, {RichChange::Settings}); });
         case Picture:
-            return cellLook(c, [&](CellFormat& f) { textField(c, f.picture, {RichChange::Settings}); });
+            return cellLook(
+                c, [&](CellFormat& f) { textField(c, f.picture, {RichChange::Settings}); });
         case AllWidths:
         case AllHeights: {
             auto& values = id == AllWidths ? rc.colWidths : rc.rowHeights;
@@ -247,11 +289,15 @@ void apply(PropertyContext& c, int id) {
             return notify(c, RichChange::Settings);
         }
         case Lines:
-            return settingWord(c, RichSetting::GridLineStyle, {u"なし", u"通常", u"くぼみ", u"浮き出し"});
+            return settingWord(c, RichSetting::GridLineStyle,
+                               {u"なし", u"通常", u"くぼみ", u"浮き出し"});
         case HeadingLines:
-            return settingWord(c, RichSetting::HeaderLines, {u"なし", u"通常", u"くぼみ", u"浮き出し"});
+            return settingWord(c, RichSetting::HeaderLines,
+                               {u"なし", u"通常", u"くぼみ", u"浮き出し"});
         case SelSize:
-            if (get) return readOnly(c, pair(std::abs(rc.selCol - rc.col) + 1, std::abs(rc.selRow - rc.row) + 1));
+            if (get)
+                return readOnly(
+                    c, pair(std::abs(rc.selCol - rc.col) + 1, std::abs(rc.selRow - rc.row) + 1));
             if (auto v = wholeNumbers(c, 2)) {
                 int sc = rc.col + (*v)[0] - 1, sr = rc.row + (*v)[1] - 1;
                 if ((*v)[0] < 1 || (*v)[1] < 1 || sc >= rc.cols || sr >= rc.rows)
@@ -261,23 +307,30 @@ void apply(PropertyContext& c, int id) {
             }
             return;
         case SelPosition:
-            if (get) return readOnly(c, pair(std::min(rc.col, rc.selCol), std::min(rc.row, rc.selRow)));
+            if (get)
+                return readOnly(c, pair(std::min(rc.col, rc.selCol), std::min(rc.row, rc.selRow)));
             if (auto v = wholeNumbers(c, 2)) moveTo(c, (*v)[0], (*v)[1]);
             return;
         case SelBounds:
             if (get)
-                return readOnly(c, pair(std::min(rc.col, rc.selCol), std::min(rc.row, rc.selRow)) + u"," +
-                                       pair(std::abs(rc.selCol - rc.col) + 1, std::abs(rc.selRow - rc.row) + 1));
+                return readOnly(
+                    c,
+                    pair(std::min(rc.col, rc.selCol), std::min(rc.row, rc.selRow)) + u"," +
+                        pair(std::abs(rc.selCol - rc.col) + 1, std::abs(rc.selRow - rc.row) + 1));
             if (auto v = wholeNumbers(c, 4)) {
                 const auto& n = *v;
-                if (n[2] < 1 || n[3] < 1 || n[0] + n[2] > rc.cols || n[1] + n[3] > rc.rows || n[0] < 0 || n[1] < 0)
+                if (n[2] < 1 || n[3] < 1 || n[0] + n[2] > rc.cols || n[1] + n[3] > rc.rows ||
+                    n[0] < 0 || n[1] < 0)
                     return c.engine.Report(ErrorId::NoSuchItem, c.request.text), void();
-                rc.col = n[0], rc.row = n[1], rc.selCol = n[0] + n[2] - 1, rc.selRow = n[1] + n[3] - 1;
+                rc.col = n[0], rc.row = n[1], rc.selCol = n[0] + n[2] - 1,
+                rc.selRow = n[1] + n[3] - 1;
                 notify(c, RichChange::Current);
             }
             return;
         case Data:
-            if (get) return readOnly(c, tableText(block(rc, rc.fixedRows, rc.fixedCols, rc.rows, rc.cols)));
+            if (get)
+                return readOnly(c,
+                                tableText(block(rc, rc.fixedRows, rc.fixedCols, rc.rows, rc.cols)));
             return fill(c, rc.fixedRows, rc.fixedCols, c.request.text);
         case Whole:
             if (get) return readOnly(c, tableText(block(rc, 0, 0, rc.rows, rc.cols)));
@@ -309,7 +362,8 @@ void apply(PropertyContext& c, int id) {
         }
         case Sort: {
             int order = int(rc.setting(RichSetting::SortOrder));
-            if (get) return intWordField(c, order, {u"なし", u"昇順", u"降順"}, {RichChange::Settings});
+            if (get)
+                return intWordField(c, order, {u"なし", u"昇順", u"降順"}, {RichChange::Settings});
             auto n = wordNumber(c, {u"なし", u"昇順", u"降順"});
             if (!n) return;
             rc.settings[RichSetting::SortOrder] = *n;
@@ -351,7 +405,8 @@ void resizeGrid(RichContent& rc, int rows, int cols) {
     rc.rowHeights.resize(std::size_t(rows), kRowHeight);
     rc.row = std::min(rc.row, rows - 1), rc.col = std::min(rc.col, cols - 1);
     rc.selRow = std::min(rc.selRow, rows - 1), rc.selCol = std::min(rc.selCol, cols - 1);
-    rc.fixedRows = std::min(rc.fixedRows, rows - 1), rc.fixedCols = std::min(rc.fixedCols, cols - 1);
+    rc.fixedRows = std::min(rc.fixedRows, rows - 1),
+    rc.fixedCols = std::min(rc.fixedCols, cols - 1);
     if (rc.fixedRows < 0) rc.fixedRows = 0;
     if (rc.fixedCols < 0) rc.fixedCols = 0;
 }

@@ -10,9 +10,31 @@ namespace qel::ui {
 namespace {
 
 enum Id {
-    Look, Arrange, FullRow, GridLines, HotTrack, Highlight, FlatBars, Headers, ColumnReorder,
-    CheckBoxes, LabelEdit, LabelEditText, LabelEditCancel, Count, Content, Index, Check,
-    MultiSelect, Selected, Whole, All, Details, Columns, ColumnWidths, SortColumn,
+    Look,
+    Arrange,
+    FullRow,
+    GridLines,
+    HotTrack,
+    Highlight,
+    FlatBars,
+    Headers,
+    ColumnReorder,
+    CheckBoxes,
+    LabelEdit,
+    LabelEditText,
+    LabelEditCancel,
+    Count,
+    Content,
+    Index,
+    Check,
+    MultiSelect,
+    Selected,
+    Whole,
+    All,
+    Details,
+    Columns,
+    ColumnWidths,
+    SortColumn,
 };
 
 // clang-format off
@@ -89,21 +111,30 @@ void itemProperty(PropertyContext& c, int index, int id) {
     RichItem& item = content(c).items[std::size_t(index)];
     RichChange changed{RichChange::ItemChanged, index, 1};
     switch (ItemId(id)) {
-        case IText: return textField(c, item.text, changed);
-        case ICheck: return flagField(c, item.checked, changed);
-        case INumber: return readOnly(c, itemNumber(index));
-        case ILarge: return textField(c, item.largeIcon, changed);
-        case ISmall: return textField(c, item.smallIcon, changed);
-        case IBold: return flagField(c, item.bold, changed);
-        case IColour: return colourField(c, item.hasFore, item.foreColour, changed);
+        case IText:
+            return textField(c, item.text, changed);
+        case ICheck:
+            return flagField(c, item.checked, changed);
+        case INumber:
+            return readOnly(c, itemNumber(index));
+        case ILarge:
+            return textField(c, item.largeIcon, changed);
+        case ISmall:
+            return textField(c, item.smallIcon, changed);
+        case IBold:
+            return flagField(c, item.bold, changed);
+        case IColour:
+            return colourField(c, item.hasFore, item.foreColour, changed);
         case IGhost: {
             bool ghost = !item.enabled;
             flagField(c, ghost, changed);
             item.enabled = !ghost;
             return;
         }
-        case ITip: return textField(c, item.tip, changed);
-        case IInfo: return textField(c, item.info, changed);
+        case ITip:
+            return textField(c, item.tip, changed);
+        case IInfo:
+            return textField(c, item.info, changed);
         case IRow:
             if (c.getting()) {
                 c.result.value = tableText({rowOf(item)});
@@ -119,9 +150,12 @@ void columnProperty(PropertyContext& c, int index, int id) {
     RichItem& column = content(c).columns[std::size_t(index)];
     RichChange changed{RichChange::Columns, index, 1};
     switch (ColumnId(id)) {
-        case CText: return textField(c, column.text, changed);
-        case CWidth: return numberField(c, column.width, changed);
-        case CAlign: return intWordField(c, column.alignment, {u"左", u"右", u"中央"}, changed);
+        case CText:
+            return textField(c, column.text, changed);
+        case CWidth:
+            return numberField(c, column.width, changed);
+        case CAlign:
+            return intWordField(c, column.alignment, {u"左", u"右", u"中央"}, changed);
         case COrder: {
             double order = column.order + 1;
             if (c.getting()) return readOnly(c, number::format(order));
@@ -130,7 +164,8 @@ void columnProperty(PropertyContext& c, int index, int id) {
             column.order = int(c.request.number) - 1;
             return notify(c, RichChange::Columns);
         }
-        case CNumber: return readOnly(c, itemNumber(index));
+        case CNumber:
+            return readOnly(c, itemNumber(index));
     }
 }
 
@@ -198,7 +233,8 @@ void selectedItemField(PropertyContext& c, bool check) {
         c.engine.Report(ErrorId::NoSuchItem, c.request.name);
         return;
     }
-    if (check) return flagField(c, rc.items[std::size_t(at)].checked, {RichChange::ItemChanged, at});
+    if (check)
+        return flagField(c, rc.items[std::size_t(at)].checked, {RichChange::ItemChanged, at});
     textField(c, rc.items[std::size_t(at)].text, {RichChange::ItemChanged, at});
 }
 
@@ -241,26 +277,46 @@ void apply(PropertyContext& c, int id) {
         case Look:
             return settingWord(c, RichSetting::ViewStyle,
                                {u"大きいアイコン", u"小さいアイコン", u"一覧", u"詳細"});
-        case Arrange: return settingWord(c, RichSetting::Arrange, {u"なし", u"左", u"上"});
-        case FullRow: return settingSwitch(c, RichSetting::FullRowSelect);
-        case GridLines: return settingSwitch(c, RichSetting::GridLines);
-        case HotTrack: return settingSwitch(c, RichSetting::HotTracking);
-        case Highlight: return settingSwitch(c, RichSetting::HideSelection);
-        case FlatBars: return settingSwitch(c, RichSetting::FlatScrollBar);
-        case Headers: return settingSwitch(c, RichSetting::ColumnHeaders);
-        case ColumnReorder: return settingSwitch(c, RichSetting::ColumnReorder);
-        case CheckBoxes: return settingSwitch(c, RichSetting::CheckBoxes);
-        case LabelEdit: return settingSwitch(c, RichSetting::LabelEdit);
-        case LabelEditText: return readOnly(c, rc.labelEditText);
-        case LabelEditCancel: return flagField(c, rc.labelEditCancel, {RichChange::Settings});
-        case Count: return readOnly(c, number::format(double(rc.items.size())));
-        case Content: return selectedItemField(c, false);
-        case Index: return indexValue(c);
-        case Check: return selectedItemField(c, true);
-        case MultiSelect: return settingSwitch(c, RichSetting::MultiSelect);
-        case Selected: return selectedList(c);
-        case Whole: return tableValue(c, true);
-        case Details: return tableValue(c, false);
+        case Arrange:
+            return settingWord(c, RichSetting::Arrange, {u"なし", u"左", u"上"});
+        case FullRow:
+            return settingSwitch(c, RichSetting::FullRowSelect);
+        case GridLines:
+            return settingSwitch(c, RichSetting::GridLines);
+        case HotTrack:
+            return settingSwitch(c, RichSetting::HotTracking);
+        case Highlight:
+            return settingSwitch(c, RichSetting::HideSelection);
+        case FlatBars:
+            return settingSwitch(c, RichSetting::FlatScrollBar);
+        case Headers:
+            return settingSwitch(c, RichSetting::ColumnHeaders);
+        case ColumnReorder:
+            return settingSwitch(c, RichSetting::ColumnReorder);
+        case CheckBoxes:
+            return settingSwitch(c, RichSetting::CheckBoxes);
+        case LabelEdit:
+            return settingSwitch(c, RichSetting::LabelEdit);
+        case LabelEditText:
+            return readOnly(c, rc.labelEditText);
+        case LabelEditCancel:
+            return flagField(c, rc.labelEditCancel, {RichChange::Settings});
+        case Count:
+            return readOnly(c, number::format(double(rc.items.size())));
+        case Content:
+            return selectedItemField(c, false);
+        case Index:
+            return indexValue(c);
+        case Check:
+            return selectedItemField(c, true);
+        case MultiSelect:
+            return settingSwitch(c, RichSetting::MultiSelect);
+        case Selected:
+            return selectedList(c);
+        case Whole:
+            return tableValue(c, true);
+        case Details:
+            return tableValue(c, false);
         case All:
             if (c.getting()) {
                 std::vector<Text> texts;
@@ -287,7 +343,8 @@ void apply(PropertyContext& c, int id) {
         }
         case SortColumn:
             if (c.getting()) return readOnly(c, number::format(double(rc.sortColumn + 1)));
-            if (c.request.number < 1 || c.request.number > double(std::max<std::size_t>(rc.columns.size(), 1)))
+            if (c.request.number < 1 ||
+                c.request.number > double(std::max<std::size_t>(rc.columns.size(), 1)))
                 return c.engine.Report(ErrorId::NoSuchItem, c.request.text), void();
             return sortRows(c.engine, c.object, int(c.request.number) - 1, false);
     }

@@ -9,8 +9,20 @@ namespace qel::ui {
 namespace {
 
 enum Id {
-    Content, Select, Check, Count, Index, All, Highlight, CheckBoxes, FullRow, LabelEdit,
-    LabelEditText, LabelEditCancel, Separator, FolderIcons,
+    Content,
+    Select,
+    Check,
+    Count,
+    Index,
+    All,
+    Highlight,
+    CheckBoxes,
+    FullRow,
+    LabelEdit,
+    LabelEditText,
+    LabelEditCancel,
+    Separator,
+    FolderIcons,
 };
 // clang-format off
 constexpr PropertyName kNames[] = {
@@ -61,15 +73,17 @@ void sortChildren(RichContent& rc, int parent) {
         if (rc.items[i].parent == parent) places.push_back(i);
     }
     std::vector<std::size_t> order = places;
-    std::stable_sort(order.begin(), order.end(),
-                     [&](std::size_t a, std::size_t b) { return rc.items[a].text < rc.items[b].text; });
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        return rc.items[a].text < rc.items[b].text;
+    });
     // Rebuild the list: each sorted child moves to the next place of the old
     // order, and every reference to a moved node follows it.
     std::vector<int> moved(rc.items.size());
     for (std::size_t i = 0; i < moved.size(); ++i) moved[i] = int(i);
     for (std::size_t k = 0; k < places.size(); ++k) moved[order[k]] = int(places[k]);
     std::vector<RichItem> items(rc.items.size());
-    for (std::size_t i = 0; i < rc.items.size(); ++i) items[std::size_t(moved[i])] = std::move(rc.items[i]);
+    for (std::size_t i = 0; i < rc.items.size(); ++i)
+        items[std::size_t(moved[i])] = std::move(rc.items[i]);
     for (RichItem& n : items) {
         if (n.parent >= 0) n.parent = moved[std::size_t(n.parent)];
     }
@@ -81,15 +95,24 @@ void nodeProperty(PropertyContext& c, int node, int id) {
     RichItem& n = rc.items[std::size_t(node)];
     RichChange changed{RichChange::ItemChanged, node, 1};
     switch (NodeId(id)) {
-        case NText: return textField(c, n.text, changed);
-        case NNumber: return readOnly(c, itemNumber(node));
-        case NCheck: return flagField(c, n.checked, changed);
-        case NPicture: return textField(c, n.picture, changed);
-        case NBold: return flagField(c, n.bold, changed);
-        case NBack: return colourField(c, n.hasBack, n.backColour, changed);
-        case NInfo: return textField(c, n.info, changed);
-        case NPath: return readOnly(c, nodePath(rc, node));
-        case NExpand: return flagField(c, n.expanded, changed);
+        case NText:
+            return textField(c, n.text, changed);
+        case NNumber:
+            return readOnly(c, itemNumber(node));
+        case NCheck:
+            return flagField(c, n.checked, changed);
+        case NPicture:
+            return textField(c, n.picture, changed);
+        case NBold:
+            return flagField(c, n.bold, changed);
+        case NBack:
+            return colourField(c, n.hasBack, n.backColour, changed);
+        case NInfo:
+            return textField(c, n.info, changed);
+        case NPath:
+            return readOnly(c, nodePath(rc, node));
+        case NExpand:
+            return flagField(c, n.expanded, changed);
         case NCount:
             return readOnly(c, number::format(double(std::count_if(
                                    rc.items.begin(), rc.items.end(),
@@ -108,7 +131,8 @@ void nodeProperty(PropertyContext& c, int node, int id) {
             return notify(c, RichChange::Everything);
         case NParent:
             return readOnly(c, n.parent >= 0 ? nodePath(rc, n.parent) : Text());
-        case NColour: return colourField(c, n.hasFore, n.foreColour, changed);
+        case NColour:
+            return colourField(c, n.hasFore, n.foreColour, changed);
     }
 }
 
@@ -135,7 +159,8 @@ void apply(PropertyContext& c, int id) {
         case Check:
             if (at < 0) return noSelection(c);
             return flagField(c, rc.items[std::size_t(at)].checked, {RichChange::ItemChanged, at});
-        case Count: return readOnly(c, number::format(double(rc.items.size())));
+        case Count:
+            return readOnly(c, number::format(double(rc.items.size())));
         case Index:
             if (c.getting()) return readOnly(c, number::format(double(at + 1)));
             if (c.request.number < 1 || c.request.number > double(rc.items.size()))
@@ -149,16 +174,23 @@ void apply(PropertyContext& c, int id) {
             c.result.value = text::join(paths, u",");
             return;
         }
-        case Highlight: return settingSwitch(c, RichSetting::HideSelection);
-        case CheckBoxes: return settingSwitch(c, RichSetting::CheckBoxes);
-        case FullRow: return settingSwitch(c, RichSetting::FullRowSelect);
-        case LabelEdit: return settingSwitch(c, RichSetting::LabelEdit);
-        case LabelEditText: return readOnly(c, rc.labelEditText);
-        case LabelEditCancel: return flagField(c, rc.labelEditCancel, {RichChange::Settings});
+        case Highlight:
+            return settingSwitch(c, RichSetting::HideSelection);
+        case CheckBoxes:
+            return settingSwitch(c, RichSetting::CheckBoxes);
+        case FullRow:
+            return settingSwitch(c, RichSetting::FullRowSelect);
+        case LabelEdit:
+            return settingSwitch(c, RichSetting::LabelEdit);
+        case LabelEditText:
+            return readOnly(c, rc.labelEditText);
+        case LabelEditCancel:
+            return flagField(c, rc.labelEditCancel, {RichChange::Settings});
         case Separator:
             if (!c.getting() && c.request.text.empty()) return reportBadValue(c);
             return textField(c, rc.separator, {RichChange::Settings});
-        case FolderIcons: return settingSwitch(c, RichSetting::FolderIcons);
+        case FolderIcons:
+            return settingSwitch(c, RichSetting::FolderIcons);
     }
 }
 
@@ -174,7 +206,8 @@ bool treeViewProperty(PropertyContext& c) {
     auto id = idIn(kNodeNames, chain->property);
     if (!id) return false;
     RichContent& rc = content(c);
-    if (auto node = findItem(c.engine, rc, rc.items, chain->item, true)) nodeProperty(c, *node, *id);
+    if (auto node = findItem(c.engine, rc, rc.items, chain->item, true))
+        nodeProperty(c, *node, *id);
     return true;
 }
 

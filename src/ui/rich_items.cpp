@@ -227,8 +227,8 @@ std::optional<Chain> splitChain(TextView name) {
     if (parts.size() < 2) return std::nullopt;
     Chain chain;
     std::size_t next = 0;
-    if (parts.size() >= 3 && (nameKey(parts[0]) == nameKey(u"見出し") ||
-                              nameKey(parts[0]) == nameKey(u"カラム"))) {
+    if (parts.size() >= 3 &&
+        (nameKey(parts[0]) == nameKey(u"見出し") || nameKey(parts[0]) == nameKey(u"カラム"))) {
         chain.collection = parts[0];
         next = 1;
     }
@@ -274,7 +274,8 @@ void addRichItem(Engine& engine, ScriptObject& object, TextView rest, TextView w
     RichContent& rc = *object.rich;
     Text item = engine.EvalText(written);
     TextView where = text::trimBlanks(rest);
-    const bool column = nameKey(where) == nameKey(u"見出し") || nameKey(where) == nameKey(u"カラム");
+    const bool column =
+        nameKey(where) == nameKey(u"見出し") || nameKey(where) == nameKey(u"カラム");
     if (isKind(object, KindId::ListView) && column) {
         RichItem col;
         col.text = item;
@@ -286,8 +287,11 @@ void addRichItem(Engine& engine, ScriptObject& object, TextView rest, TextView w
     if (isKind(object, KindId::Grid)) {
         std::vector<Text> cells;
         for (TextView cell : text::split(item, u",")) cells.push_back(values::unescapeCell(cell));
+        const int cols = rc.cols;
         addGridRow(rc, cells);
-        return notify(engine, object, {RichChange::Cells});
+        // A row that widened the grid changes its shape; any other is one more row.
+        if (rc.cols != cols) return notify(engine, object, {RichChange::Everything});
+        return notify(engine, object, {RichChange::ItemsAdded, rc.rows - 1, 1});
     }
     if (!where.empty() && !isKind(object, KindId::TreeView)) {
         engine.Report(ErrorId::NoSuchItem, where);

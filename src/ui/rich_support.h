@@ -54,7 +54,7 @@ inline Text itemNumber(int index) {
 bool listViewProperty(PropertyContext& c);
 bool treeViewProperty(PropertyContext& c);
 bool gridProperty(PropertyContext& c);
-bool barProperty(PropertyContext& c);  // tab strips, tool bars, status bars
+bool barProperty(PropertyContext& c);    // tab strips, tool bars, status bars
 bool rangeProperty(PropertyContext& c);  // sliders, progress bars
 
 // Grid helpers used by 追加 and the table forms.

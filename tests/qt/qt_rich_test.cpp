@@ -45,7 +45,9 @@ class RichRun : public ::testing::Test {
         qel_ = std::make_unique<Qel>(std::move(platform));
         qel_->engine().runEnvironment = RunEnvironment::ScriptFile;
     }
-    void run(std::initializer_list<TextView> lines) { qel_->Run(scriptOf(lines), u"test.qel", true); }
+    void run(std::initializer_list<TextView> lines) {
+        qel_->Run(scriptOf(lines), u"test.qel", true);
+    }
 
     std::shared_ptr<QtApplication> application_;
     std::unique_ptr<Qel> qel_;
@@ -85,23 +87,26 @@ TEST_F(RichRun, TreeViewNestsNodesUnderTheirPaths) {
 
 TEST_F(RichRun, GridShowsTheTableTextAndTheCurrentCellsLook) {
     run({u"「表1」を作る", u"表1の全内容は、「,名前［改行］1,りんご［改行］2,みかん」",
-         u"表1のセルの位置は、1,2", u"表1のセルの太字は、1", u"表1のセルの背景色は、赤"});
+         u"表1のセルの位置は、1,2", u"表1のセルの太字は、1", u"表1のセルの背景色は、赤",
+         u"「表1」に「ぶどう」を追加"});
     auto* view = named<QTableView>("表１");
     ASSERT_TRUE(view);
     QAbstractItemModel* model = view->model();
-    ASSERT_EQ(model->rowCount(), 3);
+    ASSERT_EQ(model->rowCount(), 4);
+    EXPECT_EQ(model->index(3, 1).data().toString(), "ぶどう");
     ASSERT_EQ(model->columnCount(), 2);
     EXPECT_EQ(model->index(2, 1).data().toString(), "みかん");
     EXPECT_TRUE(model->index(2, 1).data(Qt::FontRole).value<QFont>().bold());
-    EXPECT_EQ(model->index(2, 1).data(Qt::BackgroundRole).value<QBrush>().color(), QColor(255, 0, 0));
+    EXPECT_EQ(model->index(2, 1).data(Qt::BackgroundRole).value<QBrush>().color(),
+              QColor(255, 0, 0));
     EXPECT_EQ(view->currentIndex(), model->index(2, 1));
 }
 
 TEST_F(RichRun, BarsShowTabsPanelsAndRanges) {
     run({u"「タブ1」を作る", u"「タブ1」に「一般」を追加", u"「タブ1」に「詳細」を追加",
-         u"タブ1の選択は、2", u"「ステータスバー1」を作る", u"ステータスバー1の1番目の内容は、「準備完了」",
-         u"「スライダ1」を作る", u"スライダ1の数字は、7", u"「プログレスバー1」を作る",
-         u"プログレスバー1の数字は、40"});
+         u"タブ1の選択は、2", u"「ステータスバー1」を作る",
+         u"ステータスバー1の1番目の内容は、「準備完了」", u"「スライダ1」を作る",
+         u"スライダ1の数字は、7", u"「プログレスバー1」を作る", u"プログレスバー1の数字は、40"});
     auto* tabs = named<QTabBar>("タブ１");
     ASSERT_TRUE(tabs);
     ASSERT_EQ(tabs->count(), 2);

@@ -105,8 +105,8 @@ struct RichContent {
     // runs from it to selRow/selCol.
     int rows = 0, cols = 0, fixedRows = 0, fixedCols = 0;
     int row = 0, col = 0, selRow = 0, selCol = 0;
-    std::vector<Text> cells;             // row-major
-    std::vector<int> cellFormat;         // row-major index into formats, -1 none (lazy)
+    std::vector<Text> cells;      // row-major
+    std::vector<int> cellFormat;  // row-major index into formats, -1 none (lazy)
     std::vector<CellFormat> formats;
     std::vector<double> colWidths, rowHeights;
 
@@ -114,7 +114,9 @@ struct RichContent {
         auto it = settings.find(s);
         return it == settings.end() ? fallback : it->second;
     }
-    const Text& cell(int r, int c) const { return cells[std::size_t(r) * std::size_t(cols) + std::size_t(c)]; }
+    const Text& cell(int r, int c) const {
+        return cells[std::size_t(r) * std::size_t(cols) + std::size_t(c)];
+    }
     Text& cell(int r, int c) { return cells[std::size_t(r) * std::size_t(cols) + std::size_t(c)]; }
 };
 

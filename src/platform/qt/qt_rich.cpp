@@ -45,6 +45,18 @@ class GridModel : public QAbstractTableModel {
         beginResetModel();
         endResetModel();
     }
+    // Rows appended to the content: the view only learns of the new ones.
+    void rowsAppended(int count) {
+        // The content holds them already: the last `count` rows are new.
+        const int first = content_->rows - count;
+        beginInsertRows({}, first, first + count - 1);
+        endInsertRows();
+    }
+    // The texts or looks of cells changed; the shape did not.
+    void cellsChanged() {
+        if (content_ && content_->rows > 0 && content_->cols > 0)
+            emit dataChanged(index(0, 0), index(content_->rows - 1, content_->cols - 1));
+    }
     int rowCount(const QModelIndex& parent) const override {
         return parent.isValid() || !content_ ? 0 : content_->rows;
     }
@@ -78,8 +90,10 @@ class GridModel : public QAbstractTableModel {
             }
             case Qt::TextAlignmentRole: {
                 if (!f || f->alignment > 8) return {};
-                static constexpr Qt::Alignment kH[] = {Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignRight};
-                static constexpr Qt::Alignment kV[] = {Qt::AlignTop, Qt::AlignVCenter, Qt::AlignBottom};
+                static constexpr Qt::Alignment kH[] = {Qt::AlignLeft, Qt::AlignHCenter,
+                                                       Qt::AlignRight};
+                static constexpr Qt::Alignment kV[] = {Qt::AlignTop, Qt::AlignVCenter,
+                                                       Qt::AlignBottom};
                 return QVariant::fromValue(kH[f->alignment / 3] | kV[f->alignment % 3]);
             }
             default:
@@ -115,6 +129,15 @@ void showGrid(QTableView& view, const RichContent& rc, const RichChange& change)
         view.setCurrentIndex(model->index(rc.row, rc.col));
         return;
     }
+    if (change.kind == RichChange::ItemsAdded) {
+        model->rowsAppended(change.count);
+        return;
+    }
+    if (change.kind == RichChange::Cells || change.kind == RichChange::Settings) {
+        model->cellsChanged();
+        view.setShowGrid(int(rc.setting(RichSetting::GridLineStyle, 1)) != 0);
+        return;
+    }
     model->reset();
     for (int c = 0; c < rc.cols && std::size_t(c) < rc.colWidths.size(); ++c)
         view.setColumnWidth(c, int(rc.colWidths[std::size_t(c)]));
@@ -136,7 +159,8 @@ void showGrid(QTableView& view, const RichContent& rc, const RichChange& change)
 
 void fillItem(QTreeWidgetItem& row, const RichItem& item, bool checks) {
     row.setText(0, toQString(item.text));
-    for (std::size_t i = 0; i < item.cells.size(); ++i) row.setText(int(i) + 1, toQString(item.cells[i]));
+    for (std::size_t i = 0; i < item.cells.size(); ++i)
+        row.setText(int(i) + 1, toQString(item.cells[i]));
     if (checks) row.setCheckState(0, item.checked ? Qt::Checked : Qt::Unchecked);
     QFont font = row.font(0);
     font.setBold(item.bold);
@@ -171,8 +195,10 @@ void showListView(QTreeWidget& view, const RichContent& rc, const RichChange& ch
     for (const RichItem& col : rc.columns) headings << toQString(col.text);
     view.setColumnCount(std::max<int>(1, int(rc.columns.size())));
     view.setHeaderLabels(headings);
-    for (std::size_t c = 0; c < rc.columns.size(); ++c) view.setColumnWidth(int(c), int(rc.columns[c].width));
-    view.setHeaderHidden(!details || rc.setting(RichSetting::ColumnHeaders, 1) == 0 || rc.columns.empty());
+    for (std::size_t c = 0; c < rc.columns.size(); ++c)
+        view.setColumnWidth(int(c), int(rc.columns[c].width));
+    view.setHeaderHidden(!details || rc.setting(RichSetting::ColumnHeaders, 1) == 0 ||
+                         rc.columns.empty());
     view.setRootIsDecorated(false);
     QList<QTreeWidgetItem*> rows;
     rows.reserve(qsizetype(rc.items.size()));
@@ -185,8 +211,9 @@ void showListView(QTreeWidget& view, const RichContent& rc, const RichChange& ch
     for (std::size_t i = 0; i < rc.items.size(); ++i) {
         if (rc.items[i].selected) view.topLevelItem(int(i))->setSelected(true);
     }
-    view.setSelectionMode(rc.setting(RichSetting::MultiSelect) != 0 ? QAbstractItemView::ExtendedSelection
-                                                                     : QAbstractItemView::SingleSelection);
+    view.setSelectionMode(rc.setting(RichSetting::MultiSelect) != 0
+                              ? QAbstractItemView::ExtendedSelection
+                              : QAbstractItemView::SingleSelection);
     view.setUpdatesEnabled(true);
 }
 
@@ -246,8 +273,9 @@ void showToolBar(QToolBar& bar, const RichContent& rc) {
         action->setVisible(button.visible);
         if (!button.picture.empty()) action->setIcon(QIcon(toQString(button.picture)));
     }
-    bar.setToolButtonStyle(int(rc.setting(RichSetting::TextAlign)) == 1 ? Qt::ToolButtonTextBesideIcon
-                                                                        : Qt::ToolButtonTextUnderIcon);
+    bar.setToolButtonStyle(int(rc.setting(RichSetting::TextAlign)) == 1
+                               ? Qt::ToolButtonTextBesideIcon
+                               : Qt::ToolButtonTextUnderIcon);
 }
 
 void showStatusBar(QStatusBar& bar, const RichContent& rc) {
@@ -258,17 +286,28 @@ void showStatusBar(QStatusBar& bar, const RichContent& rc) {
     for (const RichItem& panel : rc.items) {
         auto* label = new QLabel(&bar);
         switch (panel.style) {
-            case 1: label->setText("CAPS"); break;
-            case 2: label->setText("NUM"); break;
-            case 3: label->setText("INS"); break;
-            case 6: label->setText("KANA"); break;
-            default: label->setText(toQString(panel.text)); break;
+            case 1:
+                label->setText("CAPS");
+                break;
+            case 2:
+                label->setText("NUM");
+                break;
+            case 3:
+                label->setText("INS");
+                break;
+            case 6:
+                label->setText("KANA");
+                break;
+            default:
+                label->setText(toQString(panel.text));
+                break;
         }
         static constexpr Qt::Alignment kAlign[] = {Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignRight};
         label->setAlignment(kAlign[std::clamp(panel.alignment, 0, 2)] | Qt::AlignVCenter);
         label->setFrameShape(panel.bevel ? QFrame::Panel : QFrame::NoFrame);
         label->setFrameShadow(panel.bevel == 2 ? QFrame::Raised : QFrame::Sunken);
-        label->setMinimumWidth(int(std::max(panel.minWidth, panel.autoSize == 1 ? 0.0 : panel.width)));
+        label->setMinimumWidth(
+            int(std::max(panel.minWidth, panel.autoSize == 1 ? 0.0 : panel.width)));
         label->setToolTip(toQString(panel.tip));
         bar.addWidget(label, panel.autoSize == 1 ? 1 : 0);
     }
@@ -276,7 +315,8 @@ void showStatusBar(QStatusBar& bar, const RichContent& rc) {
 
 void showSlider(QSlider& slider, const RichContent& rc) {
     const QSignalBlocker quiet(&slider);
-    slider.setOrientation(rc.setting(RichSetting::Orientation) != 0 ? Qt::Vertical : Qt::Horizontal);
+    slider.setOrientation(rc.setting(RichSetting::Orientation) != 0 ? Qt::Vertical
+                                                                    : Qt::Horizontal);
     slider.setRange(int(rc.setting(RichSetting::Minimum)), int(rc.setting(RichSetting::Maximum)));
     slider.setValue(int(rc.setting(RichSetting::Value)));
     slider.setSingleStep(int(rc.setting(RichSetting::SmallChange, 1)));
