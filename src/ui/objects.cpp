@@ -8,6 +8,7 @@
 #include "ui/events.h"
 #include "ui/menus.h"
 #include "ui/properties.h"
+#include "ui/rich.h"
 
 namespace qel::ui {
 
@@ -167,6 +168,7 @@ std::shared_ptr<ScriptObject> ObjectModel::loadElement(Engine& engine, QelWindow
     object->index = index;
     object->widgetKind = kind.widget;
     object->widget = port.createControl(kind.widget, w.widget);
+    if (kind.dynamic) initRich(engine, *object);
     auto& array = w.arrays[kind.id];
     if (array.size() <= std::size_t(index)) array.resize(std::size_t(index) + 1);
     array[std::size_t(index)] = object;
@@ -175,10 +177,14 @@ std::shared_ptr<ScriptObject> ObjectModel::loadElement(Engine& engine, QelWindow
 
 std::shared_ptr<ScriptObject> ObjectModel::GetNullObj(Engine& engine, QelWindow& w,
                                                       const KindRow& kind) {
-    if (kind.dynamic) return nullptr;
+    if (kind.dynamic && !richKindBuilt(kind.id)) return nullptr;
     auto& array = w.arrays[kind.id];
     if (!array.empty() && array[0]) return array[0];
-    return loadElement(engine, w, kind, 0);
+    auto templ = loadElement(engine, w, kind, 0);
+    // A dynamic kind's template is made on first request and answers to the
+    // kind word alone.
+    if (kind.dynamic) RegisterObject(w, templ, kind.word);
+    return templ;
 }
 
 std::shared_ptr<ScriptObject> ObjectModel::NewObj(Engine& engine, QelWindow& w, Text& objName,
@@ -194,7 +200,7 @@ std::shared_ptr<ScriptObject> ObjectModel::NewObj(Engine& engine, QelWindow& w, 
         engine.Report(ErrorId::NotBuiltYet, word);
         return nullptr;
     }
-    if (kind->dynamic) {
+    if (kind->dynamic && !richKindBuilt(kind->id)) {
         engine.Report(ErrorId::NotBuiltYet, kind->word);
         return nullptr;
     }
@@ -472,7 +478,7 @@ std::shared_ptr<ScriptObject> ObjectModel::NormaliseObjectName(Engine& engine, Q
     Text name(text);
     if (auto used = matchPrefix(name, u"シェイプ")) name = Text(u"形") + name.substr(*used);
     const KindRow* kind = kindOfName(name);
-    if (!kind || kind->dynamic) return nullptr;
+    if (!kind || (kind->dynamic && !richKindBuilt(kind->id))) return nullptr;
     TextView rest = TextView(name).substr(*matchPrefix(name, kind->word));
     double n = 0;
     if (!text::trimBlanks(rest).empty()) {

@@ -44,6 +44,8 @@ struct ScriptObject {
     bool accessKey = true;  // labels: & marks an access key
     int printerIndex = 0;   // printers
     bool unloaded = false;
+    // Rich controls: their items, columns, nodes or cells.
+    std::shared_ptr<RichContent> rich;
 
     // Values the model keeps itself that few objects ever get: held out of
     // line, so that a control without them costs one pointer, not five texts.

@@ -7,6 +7,7 @@
 
 #include "text/brackets.h"
 #include "ui/property_support.h"
+#include "ui/rich.h"
 #include "ui/special_objects.h"
 
 namespace qel::ui {
@@ -96,6 +97,16 @@ const PropertyHandler* handlerByType(const ScriptObject& object) {
             return &folder;
         case KindId::DriveList:
             return &drive;
+        case KindId::ListView:
+        case KindId::TreeView:
+        case KindId::Grid:
+        case KindId::TabStrip:
+        case KindId::ToolBar:
+        case KindId::StatusBar:
+        case KindId::Slider:
+        case KindId::ProgressBar:
+            // Their own names are asked first (richProperty); the rest are common.
+            return &frame;
         default:
             return nullptr;
     }
@@ -203,11 +214,22 @@ SetOutcome SetProperty(Engine& engine, ObjectModel& model, TextView target, Text
         engine.Report(ErrorId::NoSuchSetting, u"「" + model.NameOfObject(*object) + u"」に「」");
         return SetOutcome::Done;
     }
+    std::optional<PropertyRequest> evaluated;
+    if (object->rich && model.alive(*object, engine)) {
+        // A rich control's own names (and its sub-item chains) come first.
+        evaluated = requestFor(engine, name, value);
+        PropertyResult result;
+        PropertyContext context{engine, model, *object, PropertyMode::Set, *evaluated, result};
+        if (richProperty(context)) {
+            if (result.notWritable) engine.Report(ErrorId::ReadOnlyProperty, name);
+            return SetOutcome::Done;
+        }
+    }
     const PropertyHandler* handler = handlerOf(model, *object);
     auto found = handler ? findProperty(*handler, name) : std::nullopt;
     if (!found) {
         if (std::string member = passedMember(engine, *object, name); !member.empty()) {
-            PropertyRequest request = requestFor(engine, name, value);
+            PropertyRequest request = evaluated ? *evaluated : requestFor(engine, name, value);
             if (!ObjectModel::widgets(engine).setMember(object->widget, member, request.text))
                 engine.Report(ErrorId::ValueNotRight, name + u"（" + request.text + u"）");
             return SetOutcome::Done;
@@ -221,7 +243,7 @@ SetOutcome SetProperty(Engine& engine, ObjectModel& model, TextView target, Text
         engine.Report(ErrorId::ObjectNotFound, model.NameOfObject(*object));
         return SetOutcome::Done;
     }
-    PropertyRequest request = requestFor(engine, name, value);
+    PropertyRequest request = evaluated ? *evaluated : requestFor(engine, name, value);
     PropertyResult result;
     PropertyContext context{engine, model, *object, PropertyMode::Set, request, result};
     found->first->apply(context, found->second);
@@ -246,6 +268,16 @@ std::optional<Text> GetProperty(Engine& engine, ObjectModel& model, TextView tar
     Text name(text::trimBlanks(target.substr(std::min(at, target.size()))));
     if (name.empty()) return std::nullopt;
     if (!arguments.empty()) name += u"（" + Text(arguments) + u"）";
+    if (object->rich && model.alive(*object, engine)) {
+        PropertyRequest request;
+        request.name = name;
+        PropertyResult result;
+        PropertyContext context{engine, model, *object, PropertyMode::Get, request, result};
+        if (richProperty(context)) {
+            if (result.notReadable) engine.Report(ErrorId::WriteOnlyProperty, name);
+            return result.value;
+        }
+    }
     const PropertyHandler* handler = handlerOf(model, *object);
     auto found = handler ? findProperty(*handler, name) : std::nullopt;
     if (!found) {

@@ -6,6 +6,7 @@
 #include "core/engine.h"
 #include "text/number.h"
 #include "ui/events.h"
+#include "ui/events_rich.h"
 
 namespace qel::ui {
 
@@ -269,12 +270,25 @@ void Replay::wait(int milliseconds, Engine& engine) {
     --waiting_;
 }
 
-void Replay::deliver(const ReplayLine& line, ObjectModel& model, Engine& engine) {
+void Replay::deliver(const ReplayLine& line, EventDispatch& events, ObjectModel& model,
+                     Engine& engine) {
     if (line.verb == u"wait") {
         wait(line.waitMs, engine);
         return;
     }
-    auto object = model.ResolveObject(engine, line.target, true);
+    std::size_t at = 0;
+    auto object = model.ResolveObject(engine, line.target, true, &at);
+    if (object && object->rich && at < line.target.size()) {
+        // A sub-item of a rich control: 「タブ1の2番目」, 「リストビュー1の見出しの1番目」.
+        std::string why =
+            richUserAction(events, engine, *object, TextView(line.target).substr(at), line.action);
+        if (!why.empty()) {
+            ++problems_;
+            complain_(lineProblem(
+                line.line, text::toUtf8(line.verb) + " " + text::toUtf8(line.target) + ": " + why));
+        }
+        return;
+    }
     if (!object || (object->type != ObjectType::Window && object->type != ObjectType::Control)) {
         ++problems_;
         complain_(lineProblem(line.line,
@@ -292,7 +306,6 @@ void Replay::deliver(const ReplayLine& line, ObjectModel& model, Engine& engine)
 }
 
 void Replay::deliverNext(EventDispatch& events, ObjectModel& model, Engine& engine) {
-    (void)events;
     if (done_ || waiting_ > 0) {
         // Inside a wait line only the timers act.
         if (waiting_ > 0) ObjectModel::widgets(engine).advanceTimers(engine.clock().monotonicMs());
@@ -301,7 +314,7 @@ void Replay::deliverNext(EventDispatch& events, ObjectModel& model, Engine& engi
     if (next_ < lines_.size()) {
         const ReplayLine& line = lines_[next_++];
         ++delivering_;
-        deliver(line, model, engine);
+        deliver(line, events, model, engine);
         --delivering_;
     }
     if (next_ >= lines_.size() && delivering_ == 0 && !done_) {

@@ -50,7 +50,7 @@ class Replay {
     bool hadProblems() const { return problems_ > 0; }
 
   private:
-    void deliver(const ReplayLine& line, ObjectModel& model, Engine& engine);
+    void deliver(const ReplayLine& line, EventDispatch& events, ObjectModel& model, Engine& engine);
     void wait(int milliseconds, Engine& engine);
 
     std::vector<ReplayLine> lines_;

@@ -6,6 +6,7 @@
 #include "text/number.h"
 #include "ui/events.h"
 #include "ui/properties.h"
+#include "ui/rich.h"
 
 namespace qel {
 
@@ -194,8 +195,14 @@ void cmdAddItem(StatementRecord& record, Engine& engine) {
         engine.Report(ErrorId::NotBuiltYet, u"タスクトレイ");
         return;
     }
-    auto object = resolve(engine, Args(record).heArg, false);
+    std::size_t at = 0;
+    auto object = objectModel(engine).ResolveObject(engine, where, false, &at);
     if (!object) return;
+    if (ui::isRich(*object)) {
+        TextView rest = TextView(where).substr(std::min(at, where.size()));
+        ui::addRichItem(engine, *object, rest, Args(record).woArg);
+        return;
+    }
     if (!isListKind(*object)) {
         engine.Report(ErrorId::NotBuiltYet,
                       objectModel(engine).NameOfObject(*object) + u"への追加");
@@ -288,6 +295,10 @@ bool EraseObjectNamed(Engine& engine, TextView subject) {
     TextView item = text::trimBlanks(TextView(name).substr(std::min(at, name.size())));
     if (item.empty()) {
         model.DestroyObject(engine, object);
+        return true;
+    }
+    if (ui::isRich(*object)) {
+        ui::removeRichItem(engine, *object, item);
         return true;
     }
     if (!isListKind(*object)) return false;

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -17,6 +18,7 @@
 
 #include "platform/ports/canvas.h"
 #include "platform/ports/menus.h"
+#include "platform/ports/rich_content.h"
 #include "platform/ports/widget_events.h"
 #include "text/text.h"
 
@@ -60,6 +62,17 @@ enum class WidgetKind : int {
     DriveList,
     Timer,
     TurtleIcon,
+    // The rich controls: their items live in a RichContent the model owns.
+    ListView,
+    TreeView,
+    Grid,
+    TabStrip,
+    ToolBar,
+    StatusBar,
+    Slider,
+    ProgressBar,
+    RichText,
+    Browser,
 };
 
 // The size a window or control has when a script makes it: one table for
@@ -241,6 +254,16 @@ class WidgetPort {
     virtual void clearItems(WidgetId widget) = 0;
     virtual bool itemSelected(WidgetId widget, int index) const = 0;
     virtual bool selectItem(WidgetId widget, int index, bool selected) = 0;
+
+    // ---- rich controls (list views, trees, grids, tabs, bars) ------------------
+    // The model hands a rich control its content once; the set shows it and
+    // is told after every change what changed.
+    virtual void attachRich(WidgetId widget, std::shared_ptr<const RichContent> content) {
+        (void)widget, (void)content;
+    }
+    virtual void richChanged(WidgetId widget, const RichChange& change) {
+        (void)widget, (void)change;
+    }
 
     // ---- actions ------------------------------------------------------------------
     virtual void show(WidgetId window, const ShowOptions& options) = 0;

@@ -185,6 +185,17 @@ QWidget* makeControlWidget(WidgetKind kind, QWidget* parent) {
             return new PaintedWidget(PaintedWidget::Role::Turtle, parent);
         case WidgetKind::Timer:
             break;
+        case WidgetKind::ListView:
+        case WidgetKind::TreeView:
+        case WidgetKind::Grid:
+        case WidgetKind::TabStrip:
+        case WidgetKind::ToolBar:
+        case WidgetKind::StatusBar:
+        case WidgetKind::Slider:
+        case WidgetKind::ProgressBar:
+        case WidgetKind::RichText:
+        case WidgetKind::Browser:
+            return makeRichWidget(kind, parent);
     }
     return new QWidget(parent);
 }

@@ -41,10 +41,11 @@ struct Entry {
     std::map<WidgetValue, WidgetData> held;
     Text undoText;  // text boxes: what 元に戻す brings back
     bool hasUndo = false;
-    bool dialog = false;               // shown as a dialog: no minimise and maximise boxes
-    Text name;                         // the script's name
-    std::vector<WidgetId> children;    // back to front, timers among them
-    std::unique_ptr<QtCanvas> canvas;  // windows and picture boxes, once drawn on
+    bool dialog = false;                      // shown as a dialog: no minimise and maximise boxes
+    Text name;                                // the script's name
+    std::vector<WidgetId> children;           // back to front, timers among them
+    std::unique_ptr<QtCanvas> canvas;         // windows and picture boxes, once drawn on
+    std::shared_ptr<const RichContent> rich;  // rich controls: what they show
 
     Entry();
     ~Entry();
@@ -74,6 +75,10 @@ inline Write done(bool ok) {
 }
 
 // The families, one file each.
+// The rich controls (qt_rich*.cpp): their widgets, and showing their content.
+QWidget* makeRichWidget(WidgetKind kind, QWidget* parent);
+void showRich(Entry& e, const RichChange& change);
+
 Read readWindow(QtWidgets& set, Entry& e, WidgetValue v);
 Write writeWindow(QtWidgets& set, Entry& e, WidgetValue v, const WidgetData& data);
 Read readText(Entry& e, WidgetValue v);
@@ -163,6 +168,9 @@ class QtWidgets : public WidgetPort {
     std::optional<WidgetData> member(WidgetId widget, const std::string& name) const override;
     bool hasMember(WidgetId widget, const std::string& name) const override;
     bool setMember(WidgetId widget, const std::string& name, TextView value) override;
+
+    void attachRich(WidgetId widget, std::shared_ptr<const RichContent> content) override;
+    void richChanged(WidgetId widget, const RichChange& change) override;
 
     void setEventSink(WidgetEventSink* sink) override { sink_ = sink; }
     WidgetEventSink* eventSink() const { return sink_; }

@@ -1,0 +1,136 @@
+// The rich controls on real Qt widgets (offscreen): a script fills them and
+// the tests look at what the widgets show.
+#include <gtest/gtest.h>
+
+#include <QAbstractItemModel>
+#include <QApplication>
+#include <QLabel>
+#include <QProgressBar>
+#include <QSlider>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QTableView>
+#include <QTreeWidget>
+
+#include "../unit/script_lines.h"
+#include "engine/qel.h"
+#include "platform/linux/posix_files.h"
+#include "platform/linux/system_clock.h"
+#include "platform/qt/qt_application.h"
+#include "platform/qt/qt_host.h"
+#include "platform/qt/qt_widgets.h"
+
+namespace qel {
+namespace {
+
+template <class W>
+W* named(const QString& name) {
+    for (QWidget* widget : QApplication::allWidgets()) {
+        if (widget->accessibleName() == name) return qobject_cast<W*>(widget);
+    }
+    return nullptr;
+}
+
+class RichRun : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::string why;
+        application_ = QtApplication::open(why);
+        ASSERT_TRUE(application_) << why;
+        Platform platform;
+        platform.ui = std::make_unique<QtHost>(application_);
+        platform.widgets = std::make_unique<QtWidgets>(application_);
+        platform.files = std::make_unique<PosixFileSystem>();
+        platform.clock = std::make_unique<SystemClock>();
+        qel_ = std::make_unique<Qel>(std::move(platform));
+        qel_->engine().runEnvironment = RunEnvironment::ScriptFile;
+    }
+    void run(std::initializer_list<TextView> lines) {
+        qel_->Run(scriptOf(lines), u"test.qel", true);
+    }
+
+    std::shared_ptr<QtApplication> application_;
+    std::unique_ptr<Qel> qel_;
+};
+
+TEST_F(RichRun, ListViewShowsColumnsRowsChecksAndTheSortedOrder) {
+    run({u"「リストビュー1」を作る", u"リストビュー1の見た目は、「詳細」",
+         u"リストビュー1のチェックボックスは、1", u"「リストビュー1の見出し」に「品名」を追加",
+         u"「リストビュー1の見出し」に「値段」を追加", u"「リストビュー1」に「りんご,120」を追加",
+         u"「リストビュー1」に「みかん,80」を追加", u"リストビュー1の2番目のチェックは、1",
+         u"リストビュー1の並び替え対象は、2"});
+    auto* view = named<QTreeWidget>("リストビュー１");
+    ASSERT_TRUE(view);
+    ASSERT_EQ(view->topLevelItemCount(), 2);
+    EXPECT_EQ(view->headerItem()->text(1), "値段");
+    EXPECT_FALSE(view->isHeaderHidden());
+    EXPECT_EQ(view->topLevelItem(0)->text(0), "みかん");
+    EXPECT_EQ(view->topLevelItem(0)->text(1), "80");
+    EXPECT_EQ(view->topLevelItem(0)->checkState(0), Qt::Checked);
+    EXPECT_EQ(view->topLevelItem(1)->checkState(0), Qt::Unchecked);
+}
+
+TEST_F(RichRun, TreeViewNestsNodesUnderTheirPaths) {
+    run({u"「ツリービュー1」を作る", u"「ツリービュー1」に「果物」を追加",
+         u"「ツリービュー1の果物」に「りんご」を追加", u"ツリービュー1の選択は、「果物\\りんご」",
+         u"ツリービュー1の1番目の太字は、1"});
+    auto* view = named<QTreeWidget>("ツリービュー１");
+    ASSERT_TRUE(view);
+    ASSERT_EQ(view->topLevelItemCount(), 1);
+    QTreeWidgetItem* top = view->topLevelItem(0);
+    EXPECT_TRUE(top->font(0).bold());
+    ASSERT_EQ(top->childCount(), 1);
+    EXPECT_EQ(top->child(0)->text(0), "りんご");
+    EXPECT_TRUE(top->isExpanded());  // selecting a node opens its parents
+    EXPECT_TRUE(top->child(0)->isSelected());
+}
+
+TEST_F(RichRun, GridShowsTheTableTextAndTheCurrentCellsLook) {
+    run({u"「表1」を作る", u"表1の全内容は、「,名前［改行］1,りんご［改行］2,みかん」",
+         u"表1のセルの位置は、1,2", u"表1のセルの太字は、1", u"表1のセルの背景色は、赤",
+         u"「表1」に「ぶどう」を追加"});
+    auto* view = named<QTableView>("表１");
+    ASSERT_TRUE(view);
+    QAbstractItemModel* model = view->model();
+    ASSERT_EQ(model->rowCount(), 4);
+    EXPECT_EQ(model->index(3, 1).data().toString(), "ぶどう");
+    ASSERT_EQ(model->columnCount(), 2);
+    EXPECT_EQ(model->index(2, 1).data().toString(), "みかん");
+    EXPECT_TRUE(model->index(2, 1).data(Qt::FontRole).value<QFont>().bold());
+    EXPECT_EQ(model->index(2, 1).data(Qt::BackgroundRole).value<QBrush>().color(),
+              QColor(255, 0, 0));
+    EXPECT_EQ(view->currentIndex(), model->index(2, 1));
+}
+
+TEST_F(RichRun, BarsShowTabsPanelsAndRanges) {
+    run({u"「タブ1」を作る", u"「タブ1」に「一般」を追加", u"「タブ1」に「詳細」を追加",
+         u"タブ1の選択は、2", u"「ステータスバー1」を作る",
+         u"ステータスバー1の1番目の内容は、「準備完了」", u"「スライダ1」を作る",
+         u"スライダ1の数字は、7", u"「プログレスバー1」を作る", u"プログレスバー1の数字は、40"});
+    auto* tabs = named<QTabBar>("タブ１");
+    ASSERT_TRUE(tabs);
+    ASSERT_EQ(tabs->count(), 2);
+    EXPECT_EQ(tabs->currentIndex(), 1);
+    auto* status = named<QStatusBar>("ステータスバー１");
+    ASSERT_TRUE(status);
+    auto labels = status->findChildren<QLabel*>(QString(), Qt::FindDirectChildrenOnly);
+    ASSERT_EQ(labels.size(), 1);
+    EXPECT_EQ(labels[0]->text(), "準備完了");
+    auto* slider = named<QSlider>("スライダ１");
+    ASSERT_TRUE(slider);
+    EXPECT_EQ(slider->value(), 7);
+    EXPECT_EQ(slider->maximum(), 10);
+    auto* progress = named<QProgressBar>("プログレスバー１");
+    ASSERT_TRUE(progress);
+    EXPECT_EQ(progress->value(), 40);
+}
+
+}  // namespace
+}  // namespace qel
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
