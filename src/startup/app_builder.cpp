@@ -24,7 +24,8 @@ constexpr char16_t kLineBreakCode = 4;
 
 void appendHex(std::string& out, unsigned value, int digits) {
     static constexpr char kDigits[] = "0123456789ABCDEF";
-    for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4) out.push_back(kDigits[(value >> shift) & 0xF]);
+    for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4)
+        out.push_back(kDigits[(value >> shift) & 0xF]);
 }
 
 std::string describe(char32_t c) {
@@ -106,7 +107,8 @@ struct Attachment {
     std::uint64_t size = 0;
 };
 
-bool checkAttachments(const BuildRequest& request, std::vector<Attachment>& out, std::ostream& err) {
+bool checkAttachments(const BuildRequest& request, std::vector<Attachment>& out,
+                      std::ostream& err) {
     for (const auto& path : request.attachments) {
         struct stat info {};
         if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
@@ -167,7 +169,8 @@ std::string titleField(const std::string& title) {
 // The desktop module beside the runtime goes beside the application too
 // (when it is not there already): the application is then the same two
 // files as the runtime, and its windows work wherever it is copied with it.
-void placeDesktopModule(const std::string& runtimePath, const std::string& output, std::ostream& out) {
+void placeDesktopModule(const std::string& runtimePath, const std::string& output,
+                        std::ostream& out) {
     fs::path module = fs::path(runtimePath).parent_path() / "qelscript-qt.so";
     fs::path target = fs::absolute(output).parent_path() / "qelscript-qt.so";
     std::error_code ec;
@@ -179,6 +182,9 @@ void placeDesktopModule(const std::string& runtimePath, const std::string& outpu
 void writeDesktopEntry(const BuildRequest& request, std::ostream& out, std::ostream& err) {
     fs::path app = fs::absolute(request.output);
     std::string name = request.title.empty() ? app.filename().string() : request.title;
+    // One line per key: a title with line breaks must not add keys.
+    for (char& c : name)
+        if (static_cast<unsigned char>(c) < 0x20) c = ' ';
     std::string entry = "[Desktop Entry]\nType=Application\nName=" + name + "\nExec=\"" +
                         app.string() + "\"\nTerminal=false\n";
     if (!request.icon.empty()) {
@@ -186,7 +192,9 @@ void writeDesktopEntry(const BuildRequest& request, std::ostream& out, std::ostr
         icon += fs::path(request.icon).extension();
         std::error_code ec;
         fs::copy_file(request.icon, icon, fs::copy_options::overwrite_existing, ec);
-        if (ec) err << "qelscript: cannot copy the icon " << request.icon << ": " << ec.message() << '\n';
+        if (ec)
+            err << "qelscript: cannot copy the icon " << request.icon << ": " << ec.message()
+                << '\n';
         entry += "Icon=" + icon.string() + "\n";
     }
     std::string path = app.string() + ".desktop";
@@ -216,7 +224,8 @@ bool EncodeScriptBlock(TextView script, std::string& block, EncodingProblem& pro
             continue;
         }
         int code = text::cp932Code(c);
-        if (code < 0 || (code >= 0x80 && code <= 0xFF) || c == kLineBreakCode || c == u'\r' || c == u'\n') {
+        if (code < 0 || (code >= 0x80 && code <= 0xFF) || c == kLineBreakCode || c == u'\r' ||
+            c == u'\n') {
             char32_t full = c;
             if (c >= 0xD800 && c < 0xDC00 && i + 1 < script.size() && script[i + 1] >= 0xDC00 &&
                 script[i + 1] < 0xE000)
@@ -273,8 +282,9 @@ int BuildApplication(const BuildRequest& request, const std::string& runtimePath
     }
     bool written = writeRuntimeImage(runtimePath, target.get(), err) &&
                    writeAll(target.get(), titleField(request.title) + block) &&
-                   writeAttachments(attachments, target.get(), err) && fchmod(target.get(), 0755) == 0 &&
-                   fsync(target.get()) == 0 && rename(temporary.c_str(), request.output.c_str()) == 0;
+                   writeAttachments(attachments, target.get(), err) &&
+                   fchmod(target.get(), 0755) == 0 && fsync(target.get()) == 0 &&
+                   rename(temporary.c_str(), request.output.c_str()) == 0;
     if (!written) {
         err << "qelscript: cannot write " << request.output << '\n';
         unlink(temporary.c_str());
@@ -282,7 +292,7 @@ int BuildApplication(const BuildRequest& request, const std::string& runtimePath
     }
     out << "qelscript: built " << request.output << '\n';
     placeDesktopModule(runtimePath, request.output, out);
-    if (request.desktopEntry) writeDesktopEntry(request, out, err);
+    if (request.desktopEntry || !request.icon.empty()) writeDesktopEntry(request, out, err);
     return 0;
 }
 

@@ -40,7 +40,7 @@ std::string AttachedEntryHeader(std::string_view cp932Name, std::uint64_t size);
 
 // Writes the application; the exit status of the builder (0 built, 2 refused
 // with the reason on `err`).
-int BuildApplication(const BuildRequest& request, const std::string& runtimePath,
-                     std::ostream& out, std::ostream& err);
+int BuildApplication(const BuildRequest& request, const std::string& runtimePath, std::ostream& out,
+                     std::ostream& err);
 
 }  // namespace qel

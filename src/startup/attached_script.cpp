@@ -105,19 +105,23 @@ std::uint64_t elfImageEnd(int fd, std::uint64_t fileSize, const unsigned char* h
     auto phTable = tableEnd(phoff, phnum, phentsize, fileSize);
     auto shTable = tableEnd(shoff, shnum, shentsize, fileSize);
     if (!phTable || !shTable) return 0;
-    auto segments = furthestEntry(fd, phoff, phnum, phentsize, fileSize, [&](const unsigned char* e) {
-        std::uint64_t offset = L.wide ? fieldAt(e + 8, 8, L.bigEndian) : fieldAt(e + 4, 4, L.bigEndian);
-        std::uint64_t size = L.wide ? fieldAt(e + 32, 8, L.bigEndian) : fieldAt(e + 16, 4, L.bigEndian);
-        return std::pair{offset, size};
-    });
+    auto segments =
+        furthestEntry(fd, phoff, phnum, phentsize, fileSize, [&](const unsigned char* e) {
+            std::uint64_t offset =
+                L.wide ? fieldAt(e + 8, 8, L.bigEndian) : fieldAt(e + 4, 4, L.bigEndian);
+            std::uint64_t size =
+                L.wide ? fieldAt(e + 32, 8, L.bigEndian) : fieldAt(e + 16, 4, L.bigEndian);
+            return std::pair{offset, size};
+        });
     constexpr std::uint64_t kNoBits = 8;  // a section that takes no file bytes
-    auto sections = furthestEntry(fd, shoff, shnum, shentsize, fileSize, [&](const unsigned char* e) {
-        std::uint64_t type = fieldAt(e + 4, 4, L.bigEndian);
-        std::uint64_t offset = L.field(e + (L.wide ? 24 : 16), 4, 8);
-        std::uint64_t size = L.field(e + (L.wide ? 32 : 20), 4, 8);
-        if (type == kNoBits || type == 0) size = 0;
-        return std::pair{size == 0 ? 0 : offset, size};
-    });
+    auto sections =
+        furthestEntry(fd, shoff, shnum, shentsize, fileSize, [&](const unsigned char* e) {
+            std::uint64_t type = fieldAt(e + 4, 4, L.bigEndian);
+            std::uint64_t offset = L.field(e + (L.wide ? 24 : 16), 4, 8);
+            std::uint64_t size = L.field(e + (L.wide ? 32 : 20), 4, 8);
+            if (type == kNoBits || type == 0) size = 0;
+            return std::pair{size == 0 ? 0 : offset, size};
+        });
     if (!segments || !sections) return 0;
     return std::max({headerSize, *phTable, *shTable, *segments, *sections});
 }
@@ -214,16 +218,15 @@ class Extractor {
         // The folder is ours alone, so nothing else can have put a link
         // there; O_NOFOLLOW and O_EXCL keep it so even if that changed.
         unlinkat(dir, name.c_str(), 0);
-        int fd = openat(dir, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                        0600);
+        int fd =
+            openat(dir, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (fd < 0 || !copy(fd, start, length)) {
             if (fd >= 0) {
                 close(fd);
                 unlinkat(dir, name.c_str(), 0);
             }
-            out_.messages.push_back({u"ファイルが作成できませんでした。" +
-                                         text::fromUtf8(folder_.path() + name),
-                                     48});
+            out_.messages.push_back(
+                {u"ファイルが作成できませんでした。" + text::fromUtf8(folder_.path() + name), 48});
             return;
         }
         close(fd);
@@ -277,9 +280,11 @@ std::string scanAttachment(ByteSource& in, std::uint64_t imageEnd, Extractor& ex
             header.remove_suffix(kHeaderEnd.size());
             // The count never holds a comma, so a name may.
             std::size_t comma = header.rfind(',');
-            std::string name =
-                comma == std::string_view::npos ? std::string() : AttachedFileName(header.substr(0, comma));
-            auto count = comma == std::string_view::npos ? std::nullopt : byteCount(header.substr(comma + 1));
+            std::string name = comma == std::string_view::npos
+                                   ? std::string()
+                                   : AttachedFileName(header.substr(0, comma));
+            auto count = comma == std::string_view::npos ? std::nullopt
+                                                         : byteCount(header.substr(comma + 1));
             if (!haveBlock) {
                 block = buffer;
                 haveBlock = true;
@@ -324,7 +329,8 @@ char16_t characterOf(int code) {
 std::uint64_t ImageEndOf(int fd, std::uint64_t fileSize) {
     std::array<unsigned char, 64> h{};
     if (fileSize < 64 || !readAt(fd, 0, h.data(), h.size())) return 0;
-    if (h[0] == 0x7F && h[1] == 'E' && h[2] == 'L' && h[3] == 'F') return elfImageEnd(fd, fileSize, h.data());
+    if (h[0] == 0x7F && h[1] == 'E' && h[2] == 'L' && h[3] == 'F')
+        return elfImageEnd(fd, fileSize, h.data());
     if (h[0] == 'M' && h[1] == 'Z') return peImageEnd(fd, fileSize, h.data());
     return 0;
 }
@@ -433,12 +439,15 @@ void PrivateFolder::cleanUp() {
 AttachedScript ReadAttachedScript(int fd, const std::string& exePath, PrivateFolder& folder) {
     AttachedScript result;
     struct stat info {};
-    std::uint64_t size = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) ? std::uint64_t(info.st_size) : 0;
+    std::uint64_t size =
+        fstat(fd, &info) == 0 && S_ISREG(info.st_mode) ? std::uint64_t(info.st_size) : 0;
     std::uint64_t imageEnd = ImageEndOf(fd, size);
     if (imageEnd == 0) {
-        result.messages.push_back({u"実行ファイルサイズの取得に失敗しました。\r\r添付されたファイルを展開できません。\r\n" +
-                                       text::fromUtf8(exePath),
-                                   16});
+        result.messages.push_back(
+            {u"実行ファイルサイズの取得に失敗しました。\r\r添付されたファイルを展開できません。\r"
+             u"\n" +
+                 text::fromUtf8(exePath),
+             16});
         return result;
     }
     ByteSource source(fd, size);

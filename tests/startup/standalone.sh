@@ -88,4 +88,13 @@ grep -q "kana.qel:2:2: the character \"ｱ\" (U+FF71)" kana.err || fail "kana me
 [ -e out/kana ] && fail "a refused build left a file"
 "$qelscript" --run-attached missing.exe >/dev/null 2>&1
 [ $? = 2 ] || fail "a missing executable is not a usage error"
+
+# An icon comes with a desktop entry naming the application and the icon.
+printf 'PNG' >icon.png
+"$qelscript" --build app.qel -o out/iconic --icon icon.png --title "$(printf 'Two\nLines')" \
+    >icon.out 2>icon.err || fail "icon build: $(cat icon.err)"
+grep -qx "Exec=\"$work/out/iconic\"" out/iconic.desktop || fail "desktop entry: $(cat out/iconic.desktop)"
+grep -qx "Icon=$work/out/iconic.png" out/iconic.desktop || fail "no icon in $(cat out/iconic.desktop)"
+grep -qx "Name=Two Lines" out/iconic.desktop || fail "name: $(cat out/iconic.desktop)"
+cmp -s icon.png out/iconic.png || fail "the icon was not copied"
 echo ok

@@ -153,7 +153,8 @@ TEST_F(AttachedTest, AnImageOfUnknownSizeIsReportedAndRunsNothing) {
     EXPECT_TRUE(result.script.empty());
     ASSERT_EQ(result.messages.size(), 1u);
     EXPECT_EQ(result.messages[0].style, 16);
-    EXPECT_NE(result.messages[0].text.find(u"実行ファイルサイズの取得に失敗しました。\r\r"), Text::npos);
+    EXPECT_NE(result.messages[0].text.find(u"実行ファイルサイズの取得に失敗しました。\r\r"),
+              Text::npos);
 }
 
 TEST_F(AttachedTest, NamesStayInsideThePrivateFolder) {
@@ -244,9 +245,9 @@ TEST(Builder, AnApplicationReadsBackWithItsFiles) {
     BuildRequest request{script, work.path + "/app", {data}, "私のアプリ", {}, false};
     std::ostringstream out, err;
     ASSERT_EQ(BuildApplication(request, selfPath(), out, err), 0) << err.str();
-    EXPECT_TRUE(fs::status(request.output).permissions() == (fs::perms::owner_all | fs::perms::group_read |
-                                                              fs::perms::group_exec | fs::perms::others_read |
-                                                              fs::perms::others_exec));
+    EXPECT_TRUE(fs::status(request.output).permissions() ==
+                (fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                 fs::perms::others_read | fs::perms::others_exec));
 
     PrivateFolder folder;
     ASSERT_TRUE(folder.create(work.path));
