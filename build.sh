@@ -111,7 +111,7 @@ case "$command" in
         ;;
     fuzz-smoke)
         need $base_packages clang libclang-rt-dev
-        for target in script text encodings ini csv archive reply; do
+        for target in script text encodings ini csv archive reply attached; do
             QEL_FUZZ_BUILD=${QEL_FUZZ_BUILD:-$repo/build-fuzz} sh "$repo/fuzz/run.sh" "$target" 0 -runs=0
         done
         ;;

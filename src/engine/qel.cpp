@@ -43,7 +43,7 @@ Qel::~Qel() = default;
 
 void Qel::ResetEngine() {
     Engine& e = *engine_;
-    e.appTitle = u"Qelvane";
+    e.appTitle = defaultTitle_;
     e.ui().setApplicationTitle(e.appTitle);
     e.ResetRunState();
     library_->resetRun(e);

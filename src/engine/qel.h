@@ -43,6 +43,9 @@ class Qel {
     void ErrMessage(TextView msg, int errNum, int icon, TextView prg);
 
     void setHost(HostEvents* host) { engine_->host = host; }
+    // The application title every run starts with (a stand-alone
+    // application's own name instead of the runtime's).
+    void setDefaultTitle(TextView title) { defaultTitle_ = Text(title); }
     Engine& engine() { return *engine_; }
     Platform& platform() { return platform_; }
 
@@ -57,6 +60,7 @@ class Qel {
     Platform platform_;
     std::unique_ptr<StandardLibrary> library_;
     std::unique_ptr<Engine> engine_;
+    Text defaultTitle_ = u"Qelvane";
 };
 
 }  // namespace qel

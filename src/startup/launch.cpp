@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <iostream>
 #include <new>
@@ -23,6 +24,7 @@
 #include "platform/linux/system_clock.h"
 #include "platform/linux/system_random.h"
 #include "platform/linux/x11_key_sender.h"
+#include "startup/attached_run.h"
 #include "startup/events_option.h"
 #include "startup/protection_option.h"
 #include "text/text.h"
@@ -104,6 +106,9 @@ int finalStatus(int runStatus, std::ostream& out, std::ostream& err, const Conso
 std::string helpText() {
     return "Usage: qelscript [OPTIONS] SCRIPT.qel [SCRIPT ARGUMENTS...]\n"
            "       qelscript /run SCRIPT.qel\n"
+           "       qelscript --build SCRIPT.qel -o APP [--attach FILE]... [--title TEXT]\n"
+           "                 [--icon PICTURE] [--desktop-entry]\n"
+           "       qelscript [OPTIONS] --run-attached PROGRAM.exe [SCRIPT ARGUMENTS...]\n"
            "\n"
            "Runs a Qelscript program. With a display its boxes are windows; without one\n"
            "(or with --console) the console host is used: messages go to standard output,\n"
@@ -125,6 +130,11 @@ std::string helpText() {
            "  --screenshot DIR     save a picture of each visible script window as\n"
            "                       DIR/<window name>.png when the script first waits (待機)\n"
            "                       or ends (with a display, or QT_QPA_PLATFORM=offscreen)\n"
+           "  --run-attached FILE  run the script carried by a stand-alone application FILE\n"
+           "                       (ours or one made for the other platform), its attached\n"
+           "                       files extracted to a private folder for the run\n"
+           "  --build SCRIPT       build a stand-alone application -o APP carrying SCRIPT,\n"
+           "                       the --attach files and the --title (see docs/standalone.md)\n"
            "  --protect LIST       forbid scripts what LIST names and exit: any of\n"
            "                       registry,files,system,native,ask (or all, or none)\n"
            "  --show-protection    show what scripts are forbidden and exit\n"
@@ -182,6 +192,24 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
             needValue(cl.eventsPath);
             if (cl.error.empty() && cl.eventsPath.empty())
                 cl.error = "option --events needs a file";
+        } else if (a == "--run-attached") {
+            needValue(cl.runAttachedPath);
+            if (cl.error.empty() && cl.runAttachedPath.empty())
+                cl.error = "option --run-attached needs a file";
+        } else if (a == "--build") {
+            cl.build = true;
+            needValue(cl.buildRequest.script);
+        } else if (a == "-o" || a == "--output") {
+            needValue(cl.buildRequest.output);
+        } else if (a == "--attach") {
+            cl.buildRequest.attachments.emplace_back();
+            needValue(cl.buildRequest.attachments.back());
+        } else if (a == "--title") {
+            needValue(cl.buildRequest.title);
+        } else if (a == "--icon") {
+            needValue(cl.buildRequest.icon);
+        } else if (a == "--desktop-entry") {
+            cl.buildRequest.desktopEntry = true;
         } else if (a == "--protect") {
             cl.setProtection = true;
             needValue(cl.protectionWords);
@@ -194,12 +222,31 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
         }
         if (!cl.error.empty()) return cl;
     }
+    bool buildOnly = !cl.buildRequest.output.empty() || !cl.buildRequest.attachments.empty() ||
+                     !cl.buildRequest.title.empty() || !cl.buildRequest.icon.empty() ||
+                     cl.buildRequest.desktopEntry;
+    if (cl.build && cl.buildRequest.output.empty())
+        cl.error = "option --build needs an output file (-o FILE)";
+    else if (!cl.build && buildOnly)
+        cl.error = "options -o, --attach, --title, --icon and --desktop-entry belong to --build";
+    if (!cl.error.empty()) return cl;
     if (i < args.size()) {
         cl.scriptPath = args[i];
         cl.scriptArguments.assign(args.begin() + std::ptrdiff_t(i) + 1, args.end());
     }
     return cl;
 }
+
+namespace {
+// A stand-alone application takes no options: it uses the console when no
+// display is present, or when QELSCRIPT_CONSOLE=1 asks for it.
+CommandLine standAloneCommandLine() {
+    CommandLine cl;
+    const char* console = std::getenv("QELSCRIPT_CONSOLE");
+    cl.forceConsole = console && std::string(console) == "1";
+    return cl;
+}
+}  // namespace
 
 bool wantsConsole(const CommandLine& cl) {
     return cl.forceConsole || !cl.console.transcriptPath.empty() ||
@@ -232,7 +279,13 @@ bool runReportingExhaustion(Run&& run, std::ostream& err) {
 int runMain(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
             std::istream& in, const volatile int* interruptFlag,
             const DesktopHostFactory& desktop) {
-    CommandLine cl = parseCommandLine(args);
+    // A stand-alone application's command line belongs to its script: no
+    // option of ours is taken from it ("/run FILE" aside, which any copy of
+    // the runtime honours).
+    const std::string self = PosixFileSystem().executablePath();
+    const bool byName = !args.empty() && text::toLowerAscii(args[0]) == "/run";
+    const bool standAlone = !byName && chooseLaunchMode(self, {}) == LaunchMode::StandAlone;
+    CommandLine cl = standAlone ? standAloneCommandLine() : parseCommandLine(args);
     if (!cl.error.empty()) {
         err << "qelscript: " << cl.error << "\nTry 'qelscript --help'.\n";
         return 2;
@@ -245,6 +298,8 @@ int runMain(const std::vector<std::string>& args, std::ostream& out, std::ostrea
         out << "qelscript " << QEL_VERSION << " (language " << text::toUtf8(versionText()) << ")\n";
         return finalStatus(0, out, err, nullptr, nullptr);
     }
+
+    if (cl.build) return BuildApplication(cl.buildRequest, self, out, err);
 
     if (cl.setProtection || cl.showProtection) {
         FileSettingsStore store(FileSettingsStore::defaultFolder());
@@ -296,7 +351,19 @@ int runMain(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     if (!cl.screenshotFolder.empty() && !platform.widgets->setScreenshotFolder(cl.screenshotFolder))
         err << "qelscript: --screenshot needs a display (or QT_QPA_PLATFORM=offscreen); "
                "no pictures are taken\n";
-    platform.files = std::make_unique<PosixFileSystem>();
+    // The attached files of a stand-alone run live in a folder of its own,
+    // which the temporary folder answers while the script runs: scripts
+    // find their files where they always looked for them.
+    const bool attached = standAlone || !cl.runAttachedPath.empty();
+    PrivateFolder privateFolder;
+    if (attached && !privateFolder.create(PrivateFolderParent())) {
+        err << "qelscript: cannot make a private folder for the attached files in "
+            << PrivateFolderParent() << '\n';
+        return 2;
+    }
+    auto files = std::make_unique<PosixFileSystem>();
+    if (attached) files->setTemporaryFolder(privateFolder.path());
+    platform.files = std::move(files);
     platform.settings = std::make_unique<FileSettingsStore>(FileSettingsStore::defaultFolder());
     platform.channel = std::make_unique<RuntimeDirChannel>(RuntimeDirChannel::defaultFolder());
 #ifdef QEL_WITH_XTEST
@@ -327,15 +394,20 @@ int runMain(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     engine.runEnvironment = RunEnvironment::ScriptFile;
     auto finish = [&](int status) { return finalStatus(status, out, err, console, interruptFlag); };
 
-    LaunchMode mode = chooseLaunchMode(exePath, cl);
-    if (mode == LaunchMode::StandAlone) {
+    if (attached) {
         if (!openTranscript(console, err)) return 2;
-        // The attached-script reader arrives later: a stand-alone copy runs
-        // an empty program, as one with nothing attached does.
-        qel.GetSetInfo(u"コマンドライン", text::fromUtf8(joinArguments(args)));
+        std::vector<std::string> scriptArgs = cl.scriptArguments;
+        if (!cl.scriptPath.empty()) scriptArgs.insert(scriptArgs.begin(), cl.scriptPath);
+        engine.commandLineText = text::fromUtf8(joinArguments(standAlone ? args : scriptArgs));
+        Text commandLine = engine.commandLineText;
+        qel.GetSetInfo(u"コマンドライン", commandLine);
         engine.runEnvironment = RunEnvironment::StandAlone;
-        qel.Run({}, text::fromUtf8(exePath), false);
-        return finish(0);
+        const std::string image = standAlone ? exePath : absolute(cl.runAttachedPath);
+        int status = 2;
+        if (!runReportingExhaustion(
+                [&] { status = RunAttachedApplication(qel, privateFolder, image, err); }, err))
+            return finish(2);
+        return finish(status);
     }
     if (cl.scriptPath.empty()) {
         auto typed = engine.ui().inputBox(u"Qelvaneプログラムファイル名を入力してください。",

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/headless/console_host.h"
+#include "startup/app_builder.h"
 #include "startup/desktop_loader.h"
 
 namespace qel {
@@ -23,7 +24,10 @@ struct CommandLine {
     std::string protectionWords;   // the LIST of --protect
     std::string screenshotFolder;  // --screenshot DIR
     std::string eventsPath;        // --events FILE
-    std::string scriptPath;        // empty: ask for one
+    std::string runAttachedPath;   // --run-attached FILE
+    bool build = false;            // --build SCRIPT
+    BuildRequest buildRequest;
+    std::string scriptPath;  // empty: ask for one
     std::vector<std::string> scriptArguments;
     std::string error;  // a usage error
 };

@@ -667,6 +667,7 @@ std::string PosixFileSystem::userFolder(UserFolder which) {
         case UserFolder::SendTo:
             return withSlash(dataHome() + "/qelscript/SendTo");
         case UserFolder::Temporary: {
+            if (!temporaryFolder_.empty()) return withSlash(temporaryFolder_);
             std::string temp = environment("TMPDIR");
             return withSlash(temp.empty() || temp[0] != '/' ? "/tmp" : temp);
         }

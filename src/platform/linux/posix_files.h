@@ -34,6 +34,13 @@ class PosixFileSystem : public FileSystem {
     std::string userFolder(UserFolder which) override;
     std::vector<MountPoint> mountPoints() override;
     std::optional<DiskSpace> diskSpace(const std::string& path) override;
+
+    // A folder that the temporary folder answers instead of the system's
+    // (a stand-alone application's private folder of attached files).
+    void setTemporaryFolder(std::string folder) { temporaryFolder_ = std::move(folder); }
+
+  private:
+    std::string temporaryFolder_;
 };
 
 // The pieces of the desktop's conventions that the file system follows, kept
