@@ -153,6 +153,13 @@ class ByteSource {
   public:
     ByteSource(int fd, std::uint64_t size) : fd_(fd), size_(size) {}
     std::uint64_t size() const { return size_; }
+    // The bytes from `pos` to the end of the window holding it; empty when
+    // they cannot be read.
+    std::string_view from(std::uint64_t pos) {
+        if (at(pos) < 0) return {};
+        std::size_t skip = std::size_t(pos - start_);
+        return {window_.data() + skip, length_ - skip};
+    }
     // The byte at `pos` (pos < size), or -1 when it cannot be read.
     int at(std::uint64_t pos) {
         if (pos < start_ || pos >= start_ + length_) {
@@ -238,6 +245,16 @@ class Extractor {
 
   private:
     bool copy(int target, std::uint64_t start, std::uint64_t length) {
+        // In the kernel where it can; by pieces where it cannot (older
+        // kernels, some file systems).
+        off_t offset = off_t(start);
+        while (length > 0) {
+            ssize_t n = copy_file_range(source_, &offset, target, nullptr, std::size_t(length), 0);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) break;
+            length -= std::uint64_t(n);
+        }
+        start = std::uint64_t(offset);
         std::vector<char> piece(std::size_t(std::min<std::uint64_t>(length, 1 << 20)));
         while (length > 0) {
             std::size_t n = std::size_t(std::min<std::uint64_t>(length, piece.size()));
@@ -268,9 +285,19 @@ std::string scanAttachment(ByteSource& in, std::uint64_t imageEnd, Extractor& ex
     std::size_t marker = std::string::npos;
     std::optional<PendingEntry> pending;
     for (std::uint64_t pos = imageEnd - 1; pos < in.size();) {
-        int byte = in.at(pos++);
-        if (byte < 0) break;
-        buffer.push_back(char(byte));
+        std::string_view rest = in.from(pos);
+        if (rest.empty()) break;
+        // Every marker ends in ':', '\\' or '/': bytes before the next of
+        // those (the whole digit run of the script) go in at once.
+        std::size_t plain = rest.find_first_of(":\\/");
+        if (plain != 0) {
+            plain = std::min(plain, rest.size());
+            buffer.append(rest.substr(0, plain));
+            pos += plain;
+            continue;
+        }
+        buffer.push_back(rest[0]);
+        ++pos;
         if (marker == std::string::npos && endsWith(buffer, kFileMarker))
             marker = buffer.size() - kFileMarker.size();
         if (!pending && marker != std::string::npos && endsWith(buffer, kHeaderEnd) &&

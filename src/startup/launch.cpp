@@ -284,7 +284,10 @@ int runMain(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     // the runtime honours).
     const std::string self = PosixFileSystem().executablePath();
     const bool byName = !args.empty() && text::toLowerAscii(args[0]) == "/run";
-    const bool standAlone = !byName && chooseLaunchMode(self, {}) == LaunchMode::StandAlone;
+    // Without /proc the program cannot know its own name, nor read what it
+    // carries: it stays the runtime.
+    const bool standAlone =
+        !byName && !self.empty() && chooseLaunchMode(self, {}) == LaunchMode::StandAlone;
     CommandLine cl = standAlone ? standAloneCommandLine() : parseCommandLine(args);
     if (!cl.error.empty()) {
         err << "qelscript: " << cl.error << "\nTry 'qelscript --help'.\n";
