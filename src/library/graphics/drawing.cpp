@@ -163,8 +163,8 @@ void showIconPicture(Engine& engine, int resource) {
     auto turtle = currentTurtle(engine);
     if (!turtle || !widgetsOf(engine)) return;
     // The icon's picture is what its 絵 reads, as for any picture control.
-    turtle->pictureFile = iconPicture(resource);
-    widgetsOf(engine)->set(turtle->widget, WidgetValue::PictureFile, turtle->pictureFile);
+    turtle->rareForWriting().pictureFile = iconPicture(resource);
+    widgetsOf(engine)->set(turtle->widget, WidgetValue::PictureFile, turtle->rare().pictureFile);
     state.iconSet = true;
 }
 
