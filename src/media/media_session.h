@@ -53,6 +53,10 @@ class MediaSession {
     int mp3StepPitch = 0;
     int mp3Pitch = 0;
     int volumeLeft = 1000, volumeRight = 1000;
+    // The music performer's settings: beats per minute (0 counts as 120) and
+    // the program new parts start with.
+    int tempo = 0;
+    int instrument = 1;
     // The MP3 opened through the library path, beside the MCI devices.
     std::unique_ptr<MediaDevice> mp3;
 

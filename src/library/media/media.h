@@ -13,6 +13,11 @@
 namespace qel {
 
 CommandFn cmdPlay, cmdRepeatPlay, cmdTogglePause, cmdResumeMedia, cmdStopMedia;
+// 演奏 and the setting words 音色 and テンポ.
+CommandFn cmdPerform, setInstrument, setTempo;
+void Perform(Engine& engine, TextView tune);
+// Closes the MIDI output 演奏 opened (with every note switched off).
+void CloseMidiOutput(Engine& engine);
 
 media::MediaSession& MediaSessionOf(Engine& engine);
 

@@ -96,6 +96,7 @@ void StopMedia(Engine& engine) {
     media::MediaSession& session = MediaSessionOf(engine);
     if (session.type == MediaType::None) return;
     releaseMedium(engine, session);
+    CloseMidiOutput(engine);
     if (session.repeat) {
         session.repeat = false;
         releaseMedium(engine, session);
@@ -149,7 +150,9 @@ void MediaEndOfRun(Engine& engine) {
     if (state.media) {
         StopMedia(engine);
         state.media->mci().closeAll();
+        state.media->instrument = 1;
     }
+    CloseMidiOutput(engine);
     if (engine.platform.media) {
         engine.platform.media->advance(engine.clock().monotonicMs());
         engine.platform.media->flush();

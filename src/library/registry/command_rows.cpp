@@ -121,7 +121,7 @@ const std::vector<CommandRow>& commandRows() {
     {u"一時停止", 0, u"", cmdTogglePause},  // 98
     {u"再開", 0, u"", cmdResumeMedia},  // 99
     {u"停止", 0, u"", cmdStopMedia},  // 100
-    {u"演奏", 1, u"", cmdNotBuilt},  // 101
+    {u"演奏", 1, u"", cmdPerform},  // 101
     {u"透過処理", 1, u"", cmdNotBuilt},  // 102
     {u"クリア", 0, u"", cmdNotBuilt},  // 103
     {u"フェードイン", 1, u"", cmdNotBuilt},  // 104

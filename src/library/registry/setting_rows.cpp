@@ -3,6 +3,7 @@
 #include "library/control/control.h"
 #include "library/files/files.h"
 #include "library/graphics/graphics.h"
+#include "library/media/media.h"
 #include "library/objects/objects.h"
 #include "library/registry/registry.h"
 #include "library/registry/rows.h"
@@ -26,8 +27,8 @@ const std::vector<CommandRow>& settingRows() {
     {u"処理状況", 0, u"", setProgressProcedure},  // 10
     {u"マウスカーソル", 0, u"", setNotBuilt},  // 11
     {u"作業フォルダ", 0, u"", setWorkFolder},  // 12
-    {u"音色,ねいろ,おんしょく", 0, u"", setNotBuilt},  // 13
-    {u"テンポ", 0, u"", setNotBuilt},  // 14
+    {u"音色,ねいろ,おんしょく", 0, u"", setInstrument},  // 13
+    {u"テンポ", 0, u"", setTempo},  // 14
     {u"JPEGプログレッシブ", 0, u"", setJpegProgressive},  // 15
     {u"JPEG圧縮率", 0, u"", setJpegQuality},  // 16
     {u"起動時設定", 0, u"", setStartupText},  // 17

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -39,6 +40,19 @@ class AudioDecoders {
     virtual std::unique_ptr<PcmStream> openCd(const std::string& drive, std::string& error) = 0;
     virtual std::optional<AudioTags> readTags(const std::string& path) = 0;
     virtual bool writeTags(const std::string& path, const AudioTags& tags) = 0;
+};
+
+}  // namespace qel
+
+namespace qel {
+
+// A synthesizer that is played live: short MIDI messages go in, and the
+// samples read afterwards sound them. It never ends by itself.
+class LiveSynthStream : public PcmStream {
+  public:
+    virtual void shortMessage(std::uint32_t message) = 0;
+    // Silences every channel at once.
+    virtual void reset() = 0;
 };
 
 }  // namespace qel

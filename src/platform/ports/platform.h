@@ -10,6 +10,7 @@
 #include "platform/ports/key_sender.h"
 #include "platform/ports/media.h"
 #include "platform/ports/message_channel.h"
+#include "platform/ports/midi_out.h"
 #include "platform/ports/random.h"
 #include "platform/ports/reading_service.h"
 #include "platform/ports/settings_store.h"
@@ -43,6 +44,8 @@ struct Platform {
     // Media playback behind the MCI engine; none: nothing opens and 再生
     // reports the device error.
     std::unique_ptr<MediaPort> media;
+    // The output 演奏 plays on; none: 演奏 reports that there is no MIDI output.
+    std::unique_ptr<MidiOutPort> midi;
     // Picture files (絵, 保存 of windows and pictures); none: they are refused.
     std::unique_ptr<PictureCodec> pictures;
     // The wall clock, local time and the monotonic clock that waits and
