@@ -10,6 +10,7 @@
 #include "engine/qel.h"
 #include "library/control/version.h"
 #include "platform/headless/recording_system.h"
+#include "platform/headless/headless_midi.h"
 #include "platform/headless/virtual_media.h"
 #include "platform/headless/virtual_widgets.h"
 #include "platform/linux/curl_transfer.h"
@@ -390,6 +391,10 @@ int runMain(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     if (auto& media = static_cast<VirtualMediaPort&>(*platform.media);
         !media.output().problem().empty())
         err << "qelscript: " << media.output().problem() << '\n';
+    // 演奏 records its messages on the same clock; without a synthesizer
+    // joined to it yet, the tune is timed but not heard.
+    platform.midi = std::make_unique<HeadlessMidiOut>(
+        &static_cast<VirtualMediaPort&>(*platform.media).output(), nullptr);
     std::string exePath = platform.files->executablePath();
     Qel qel(std::move(platform));
     Engine& engine = qel.engine();
