@@ -2,7 +2,7 @@
 """Draws the turtle's 24 icons: one design seen from above, turned clockwise in
 15-degree steps, as 32 x 32 PNGs with a transparent background.
 
-    python3 graphics/turtle_icons.py src/resources/turtle
+    python3 tools/turtle_icons.py src/resources/turtle
 
 The icon facing up is 101.png; the one turned a degrees clockwise from up is
 (2000 + a).png, a = 15, 30 ... 345, which is how the runtime names them.
