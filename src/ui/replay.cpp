@@ -232,6 +232,24 @@ std::vector<ReplayLine> Replay::Parse(TextView text, std::string& problem) {
             lines.push_back(std::move(line));
             continue;
         }
+        if (line.verb == u"choose" || line.verb == u"cancel") {
+            // Answers to the script's dialogs: taken when a dialog opens,
+            // never delivered in turn.
+            line.target = Text(takeWord(rest));
+            line.action.text = Text(rest);
+            if (line.verb == u"choose" && (line.target.empty() || rest.empty())) {
+                problem = lineProblem(number,
+                                      "choose needs the dialog (ファイル, フォルダ, 色, "
+                                      "フォント, ページ設定) and the answer");
+                return {};
+            }
+            if (line.verb == u"cancel" && !line.target.empty()) {
+                problem = lineProblem(number, "cancel takes nothing after it");
+                return {};
+            }
+            lines.push_back(std::move(line));
+            continue;
+        }
         const Verb* verb = nullptr;
         for (const Verb& v : kVerbs) {
             if (line.verb == v.word) verb = &v;
@@ -276,6 +294,7 @@ void Replay::deliver(const ReplayLine& line, EventDispatch& events, ObjectModel&
         wait(line.waitMs, engine);
         return;
     }
+    if (line.verb == u"choose" || line.verb == u"cancel") return;
     std::size_t at = 0;
     auto object = model.ResolveObject(engine, line.target, true, &at);
     if (object && object->rich && at < line.target.size()) {
@@ -303,6 +322,26 @@ void Replay::deliver(const ReplayLine& line, EventDispatch& events, ObjectModel&
         complain_(lineProblem(
             line.line, text::toUtf8(line.verb) + " " + text::toUtf8(line.target) + ": " + why));
     }
+}
+
+std::optional<DialogChoice> Replay::takeChoice() {
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+        const ReplayLine& line = lines_[i];
+        if ((line.verb != u"choose" && line.verb != u"cancel") || line.used) continue;
+        lines_[i].used = true;
+        DialogChoice choice;
+        choice.line = line.line;
+        choice.cancelled = line.verb == u"cancel";
+        choice.kind = line.target;
+        choice.value = line.action.text;
+        return choice;
+    }
+    return std::nullopt;
+}
+
+void Replay::noteProblem(int line, const std::string& what) {
+    ++problems_;
+    complain_(lineProblem(line, what));
 }
 
 void Replay::deliverNext(EventDispatch& events, ObjectModel& model, Engine& engine) {

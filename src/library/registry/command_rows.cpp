@@ -42,7 +42,7 @@ const std::vector<CommandRow>& commandRows() {
     {u"送信", 1, u"", cmdSend},  // 19
     {u"追加保存", 2, u"", cmdAppendSave},  // 20
     {u"保存", 2, u"", cmdSave},  // 21
-    {u"選択", 1, u"", cmdNotBuilt},  // 22
+    {u"選択", 1, u"", cmdChooseDialog},  // 22
     {u"開け,開", 1, u"", cmdOpen},  // 23
     {u"追加", 1, u"", cmdAddItem},  // 24
     {u"閉じる,閉じ", 0, u"", cmdClose},  // 25
