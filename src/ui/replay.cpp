@@ -32,6 +32,9 @@ constexpr Verb kVerbs[] = {
     {u"tick", UserActionType::Tick, true},
     {u"close", UserActionType::Close, true},
     {u"menu", UserActionType::Menu, true},
+    {u"edit", UserActionType::Edit, true},
+    {u"expand", UserActionType::Expand, true},
+    {u"collapse", UserActionType::Collapse, true},
 };
 
 // The first word of `rest` (up to a blank), and `rest` moved past it and the blanks after.
@@ -129,7 +132,18 @@ bool parseArguments(UserActionType type, TextView rest, UserAction& action, std:
                 return false;
             }
             return true;
+        case UserActionType::Edit:
+            action.text = Text(rest);
+            if (rest.empty()) why = "edit needs the new label";
+            return !rest.empty();
         case UserActionType::Select:
+            // A grid's cell is chosen by column and row: select 表1 3,2.
+            if (rest.find(u',') != TextView::npos) {
+                if (!parsePoint(rest, action.x, action.y)) why = "a cell needs column,row";
+                action.text = Text(rest);
+                return why.empty();
+            }
+            [[fallthrough]];
         case UserActionType::Scroll: {
             auto n = number::parse(rest);
             if (!n) why = "a number is needed";
@@ -307,6 +321,17 @@ void Replay::deliver(const ReplayLine& line, EventDispatch& events, ObjectModel&
                 line.line, text::toUtf8(line.verb) + " " + text::toUtf8(line.target) + ": " + why));
         }
         return;
+    }
+    if (object && object->rich && at >= line.target.size()) {
+        // The control itself: a grid's cell chosen, a slider moved.
+        if (auto why = richControlAction(events, engine, *object, line.action)) {
+            if (!why->empty()) {
+                ++problems_;
+                complain_(lineProblem(line.line, text::toUtf8(line.verb) + " " +
+                                                     text::toUtf8(line.target) + ": " + *why));
+            }
+            return;
+        }
     }
     if (!object || (object->type != ObjectType::Window && object->type != ObjectType::Control)) {
         ++problems_;
