@@ -49,7 +49,8 @@ Text fromPath(const fs::path& p) {
 std::vector<std::pair<Text, Text>> filtersOf(TextView written) {
     std::vector<std::pair<Text, Text>> filters;
     std::vector<Text> parts = text::split(written, u"|");
-    for (std::size_t i = 0; i + 1 < parts.size(); i += 2) filters.emplace_back(parts[i], parts[i + 1]);
+    for (std::size_t i = 0; i + 1 < parts.size(); i += 2)
+        filters.emplace_back(parts[i], parts[i + 1]);
     return filters;
 }
 
@@ -176,7 +177,8 @@ bool keepFont(CommonDialog& d, TextView answer) {
     for (std::size_t i = 2; i < parts.size(); ++i) {
         bool known = false;
         for (int s = 0; s < 4; ++s) {
-            if (nameKey(text::trimBlanks(parts[i])) == nameKey(kStyles[s])) styles[s] = known = true;
+            if (nameKey(text::trimBlanks(parts[i])) == nameKey(kStyles[s]))
+                styles[s] = known = true;
         }
         if (!known) return false;
     }
@@ -218,8 +220,10 @@ bool keepAnswer(Engine& engine, ObjectModel& model, CommonDialog& d, const Dialo
         }
         case DialogKind::Colour: {
             auto colour = ColourValue(engine, *a.value);
-            if (colour) d.colour = *colour;
-            else dialogBox(engine, r, u"色が正しくありません。", 48);
+            if (colour)
+                d.colour = *colour;
+            else
+                dialogBox(engine, r, u"色が正しくありません。", 48);
             return colour.has_value();
         }
         case DialogKind::Font:

@@ -22,8 +22,8 @@ draw::Surface namedSurface(StatementRecord& record, Engine& engine) {
     if (name.empty() || !ui::ObjectModel::available(engine)) return draw::currentSurface(engine);
     auto object = objectModel(engine).findRegistered(engine, name);
     const bool draws =
-        object && (object->isWindow() || (object->type == ui::ObjectType::Control &&
-                                          object->kind && object->kind->id == ui::KindId::Picture));
+        object && (object->isWindow() || (object->type == ui::ObjectType::Control && object->kind &&
+                                          object->kind->id == ui::KindId::Picture));
     if (!draws) {
         engine.Report(ErrorId::ObjectNotFound, Text(name));
         return {};
