@@ -1,10 +1,9 @@
 #include "ui/dialogs.h"
 
-#include <filesystem>
 #include <span>
-#include <system_error>
 
 #include "core/engine.h"
+#include "core/paths.h"
 #include "text/number.h"
 #include "ui/events.h"
 #include "ui/kinds.h"
@@ -15,8 +14,6 @@
 namespace qel::ui {
 
 namespace {
-
-namespace fs = std::filesystem;
 
 struct FlagWord {
     const char16_t* word;
@@ -102,14 +99,6 @@ constexpr std::pair<const char16_t*, Prop> kProps[] = {
     {u"余白", Prop::Margins},
 };
 
-Text fromPath(const fs::path& p) {
-    return text::fromUtf8(p.string());
-}
-
-fs::path toPath(TextView t) {
-    return fs::path(text::toUtf8(t));
-}
-
 Text truth(bool b) {
     return b ? Text(u"1") : Text(u"0");
 }
@@ -142,7 +131,9 @@ void setFlagWords(Engine& engine, CommonDialog& dialog, DialogKind kind, TextVie
 // "フォルダ名" is the folder part of the file name (the first one's, for several).
 Text folderPart(TextView fileName) {
     Text first(fileName.substr(0, std::min(fileName.find(u','), fileName.size())));
-    return fromPath(toPath(first).parent_path());
+    Text folder = folderOf(first);
+    if (folder.size() > 1 && (folder.back() == u'/' || folder.back() == u'\\')) folder.pop_back();
+    return folder;
 }
 
 }  // namespace
@@ -218,8 +209,9 @@ Text DialogProperty(Engine& engine, CommonDialog& dialog, TextView property, con
                 dialog.fileName = v;
                 break;
             case Prop::Folder: {
-                fs::path file = toPath(dialog.fileName).filename();
-                dialog.fileName = file.empty() ? v : fromPath(toPath(v) / file);
+                const Text file = fileNameOf(dialog.fileName);
+                const bool slashed = !v.empty() && (v.back() == u'/' || v.back() == u'\\');
+                dialog.fileName = file.empty() ? v : v + (slashed ? u"" : u"/") + file;
                 break;
             }
             case Prop::Filter:

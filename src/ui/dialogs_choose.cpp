@@ -1,10 +1,9 @@
 // 選択: builds the request from 選択ウィンドウ's properties, takes the answer
 // (a replayed session's choose line first, else the host) and checks it the
 // way a file dialog would before keeping it.
-#include <filesystem>
-#include <system_error>
 
 #include "core/engine.h"
+#include "core/paths.h"
 #include "text/number.h"
 #include "ui/dialogs.h"
 #include "ui/events.h"
@@ -16,8 +15,6 @@
 namespace qel::ui {
 
 namespace {
-
-namespace fs = std::filesystem;
 
 // A host that keeps answering with names it refuses must not hold the
 // script for ever.
@@ -38,12 +35,20 @@ constexpr KindWord kKinds[] = {
     {u"ページ設定", DialogKind::PageSetup, u"ページ設定"},
 };
 
-fs::path toPath(TextView t) {
-    return fs::path(text::toUtf8(t));
+// A folder as the dialogs show it: without the separator that ends it.
+Text folderWithoutSlash(TextView path) {
+    Text folder = folderOf(path);
+    if (folder.size() > 1 && (folder.back() == u'/' || folder.back() == u'\\')) folder.pop_back();
+    return folder;
 }
 
-Text fromPath(const fs::path& p) {
-    return text::fromUtf8(p.string());
+bool isFile(Engine& engine, TextView path) {
+    const std::string native = toNativePath(path);
+    return engine.files().fileExists(native) && !engine.files().folderExists(native);
+}
+
+bool isFolder(Engine& engine, TextView path) {
+    return engine.files().folderExists(toNativePath(path));
 }
 
 std::vector<std::pair<Text, Text>> filtersOf(TextView written) {
@@ -71,22 +76,21 @@ Text fontText(const CommonDialog& d) {
     return t;
 }
 
-DialogRequest requestFor(CommonDialog& d, DialogKind kind) {
+DialogRequest requestFor(Engine& engine, CommonDialog& d, DialogKind kind) {
     DialogRequest r;
     r.kind = kind;
     r.title = d.title;
     int flags = int(d.flags);
     if (kind == DialogKind::Open || kind == DialogKind::Save || kind == DialogKind::Folder) {
-        std::error_code ec;
-        r.folder = fromPath(fs::current_path(ec));
+        r.folder = fromNativePath(engine.files().currentFolder());
+        while (r.folder.size() > 1 && r.folder.back() == u'/') r.folder.pop_back();
         if (!d.fileName.empty()) {
             // The dialog starts in the file's folder and offers its name alone.
-            fs::path given = toPath(d.fileName);
             if (kind == DialogKind::Folder) {
                 r.folder = d.fileName;
             } else {
-                if (given.has_parent_path()) r.folder = fromPath(given.parent_path());
-                d.fileName = fromPath(given.filename());
+                if (!folderOf(d.fileName).empty()) r.folder = folderWithoutSlash(d.fileName);
+                d.fileName = fileNameOf(d.fileName);
                 r.fileName = d.fileName;
             }
         }
@@ -131,18 +135,16 @@ std::optional<Text> checkFiles(Engine& engine, const DialogRequest& r, const Dia
     }
     Text joined;
     for (const Text& name : *names) {
-        fs::path full = toPath(name).is_absolute() ? toPath(name) : toPath(r.folder) / toPath(name);
-        Text shown = fromPath(full.lexically_normal());
-        std::error_code ec;
-        const bool exists = fs::is_regular_file(full, ec);
+        const Text shown = normalisedPath(name, r.folder);
+        const bool exists = isFile(engine, shown);
         if (!a.checked) {
             if ((r.flags & kFlagFileMustExist) && !exists) {
                 dialogBox(engine, r, u"「" + shown + u"」は見つかりません。", 48);
                 return std::nullopt;
             }
-            if ((r.flags & kFlagPathMustExist) && !fs::is_directory(full.parent_path(), ec)) {
-                dialogBox(engine, r, u"「" + fromPath(full.parent_path()) + u"」は見つかりません。",
-                          48);
+            const Text folder = folderWithoutSlash(shown);
+            if ((r.flags & kFlagPathMustExist) && !isFolder(engine, folder)) {
+                dialogBox(engine, r, u"「" + folder + u"」は見つかりません。", 48);
                 return std::nullopt;
             }
             if ((r.flags & kFlagOverwritePrompt) && r.kind == DialogKind::Save && exists &&
@@ -157,14 +159,12 @@ std::optional<Text> checkFiles(Engine& engine, const DialogRequest& r, const Dia
 }
 
 std::optional<Text> checkFolder(Engine& engine, const DialogRequest& r, const DialogAnswer& a) {
-    fs::path full = toPath(*a.value);
-    if (!full.is_absolute()) full = toPath(r.folder) / full;
-    std::error_code ec;
-    if (!a.checked && !fs::is_directory(full, ec)) {
-        dialogBox(engine, r, u"「" + fromPath(full) + u"」は見つかりません。", 48);
+    const Text full = normalisedPath(*a.value, r.folder);
+    if (!a.checked && !isFolder(engine, full)) {
+        dialogBox(engine, r, u"「" + full + u"」は見つかりません。", 48);
         return std::nullopt;
     }
-    return fromPath(full.lexically_normal());
+    return full;
 }
 
 bool keepFont(CommonDialog& d, TextView answer) {
@@ -277,7 +277,7 @@ void ChooseDialog(Engine& engine, ObjectModel& model, TextView word) {
         engine.Report(ErrorId::CannotSelect, word);
         return;
     }
-    DialogRequest request = requestFor(d, kind->kind);
+    DialogRequest request = requestFor(engine, d, kind->kind);
     d.cancelled = false;
     bool kept = false;
     for (int attempt = 0; attempt < kMaxAttempts && !kept; ++attempt) {
