@@ -131,12 +131,16 @@ void setFlagWords(Engine& engine, CommonDialog& dialog, DialogKind kind, TextVie
 // "フォルダ名" is the folder part of the file name (the first one's, for several).
 Text folderPart(TextView fileName) {
     Text first(fileName.substr(0, std::min(fileName.find(u','), fileName.size())));
-    Text folder = folderOf(first);
-    if (folder.size() > 1 && (folder.back() == u'/' || folder.back() == u'\\')) folder.pop_back();
-    return folder;
+    return folderWithoutSlash(first);
 }
 
 }  // namespace
+
+Text folderWithoutSlash(TextView path) {
+    Text folder = folderOf(path);
+    if (folder.size() > 1 && (folder.back() == u'/' || folder.back() == u'\\')) folder.pop_back();
+    return folder;
+}
 
 CommonDialog& DialogOf(ObjectModel& model) {
     if (!model.dialog) model.dialog = std::make_shared<CommonDialog>();

@@ -56,4 +56,8 @@ std::optional<double> FlagWords(DialogKind kind, TextView words, Text& unknown);
 // Splits a file list of a dialog answer; nothing when it is malformed.
 std::optional<std::vector<Text>> SplitFileList(TextView list);
 
+// The folder part of a path as the dialogs show it: without the separator
+// that ends it ("/" stays "/").
+Text folderWithoutSlash(TextView path);
+
 }  // namespace qel::ui

@@ -35,13 +35,6 @@ constexpr KindWord kKinds[] = {
     {u"ページ設定", DialogKind::PageSetup, u"ページ設定"},
 };
 
-// A folder as the dialogs show it: without the separator that ends it.
-Text folderWithoutSlash(TextView path) {
-    Text folder = folderOf(path);
-    if (folder.size() > 1 && (folder.back() == u'/' || folder.back() == u'\\')) folder.pop_back();
-    return folder;
-}
-
 bool isFile(Engine& engine, TextView path) {
     const std::string native = toNativePath(path);
     return engine.files().fileExists(native) && !engine.files().folderExists(native);
