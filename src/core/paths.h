@@ -16,5 +16,8 @@ Text fromNativePath(const std::string& path);
 Text folderOf(TextView path);
 // The text after the last separator.
 Text fileNameOf(TextView path);
+// An absolute path ("/" separators) with "." and ".." taken out; a relative
+// one is taken from `base`, itself absolute.
+Text normalisedPath(TextView path, TextView base);
 
 }  // namespace qel

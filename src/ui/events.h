@@ -73,6 +73,8 @@ class EventDispatch : public WidgetEventSink {
     bool replayExhausted() const;
     bool replayPending() const;
     void setReplay(std::unique_ptr<Replay> replay);
+    // The replayed session, when the run plays one.
+    Replay* replay() { return replay_.get(); }
 
     EventData data;
     // The object of the event whose procedure runs (restored after it).

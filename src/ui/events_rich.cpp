@@ -4,6 +4,8 @@
 // is told afterwards, whichever host the action came from.
 #include "ui/events_rich.h"
 
+#include <cmath>
+
 #include "ui/rich_support.h"
 
 namespace qel::ui {
@@ -49,7 +51,108 @@ void checkItem(EventDispatch& events, Engine& engine, ScriptObject& view, int in
     events.RunEventEx(view.kind->word, u"をチェック", view);
 }
 
+// A procedure may have removed the control or the item it acts on.
+bool stillThere(const ScriptObject& object, int index) {
+    return !object.unloaded && object.rich && index >= 0 &&
+           std::size_t(index) < object.rich->items.size();
+}
+
+bool hasChildren(const RichContent& rc, int node) {
+    for (const RichItem& item : rc.items) {
+        if (item.parent == node) return true;
+    }
+    return false;
+}
+
+std::optional<int> wholeNumber(double n) {
+    if (!std::isfinite(n) || n != std::floor(n) || std::abs(n) > 2147483647.0) return {};
+    return int(n);
+}
+
 }  // namespace
+
+std::string richEditLabel(EventDispatch& events, Engine& engine, ScriptObject& view, int index,
+                          const Text& label) {
+    if (!stillThere(view, index)) return "the item is gone";
+    if (view.rich->setting(RichSetting::LabelEdit) == 0)
+        return "label editing is off (its ラベル編集 is 0)";
+    events.RunEventEx(view.kind->word, u"のラベル編集直前", view);
+    if (!stillThere(view, index)) return {};
+    RichContent& rc = *view.rich;
+    rc.labelEditText = label;
+    rc.labelEditCancel = false;
+    events.RunEventEx(view.kind->word, u"のラベル編集直後", view);
+    if (!stillThere(view, index)) return {};
+    // The view may already show the typed text: a refused edit puts the
+    // item's own text back there.
+    if (!view.rich->labelEditCancel) view.rich->items[std::size_t(index)].text = label;
+    notify(engine, view, {RichChange::ItemChanged, index, 1});
+    return {};
+}
+
+std::string richSetExpanded(EventDispatch& events, Engine& engine, ScriptObject& tree, int node,
+                            bool expanded) {
+    if (!stillThere(tree, node)) return "the node is gone";
+    RichItem& item = tree.rich->items[std::size_t(node)];
+    if (!hasChildren(*tree.rich, node)) return "the node has no children to show or hide";
+    if (item.expanded == expanded) return {};
+    item.expanded = expanded;
+    notify(engine, tree, {RichChange::ItemChanged, node, 1});
+    events.RunEventEx(tree.kind->word, expanded ? u"を展開" : u"を折りたたむ", tree);
+    return {};
+}
+
+std::string richMoveCell(EventDispatch& events, Engine& engine, ScriptObject& grid, int col,
+                         int row) {
+    const RichContent& before = *grid.rich;
+    if (col < before.fixedCols || col >= before.cols || row < before.fixedRows ||
+        row >= before.rows)
+        return "no cell " + std::to_string(col) + "," + std::to_string(row) +
+               " the user can move to (outside the grid or a heading)";
+    if (col == before.col && row == before.row && col == before.selCol && row == before.selRow)
+        return {};
+    events.RunEventEx(grid.kind->word, u"のセルを移動前", grid);
+    // The procedure may have shrunk the grid or removed it.
+    if (grid.unloaded || !grid.rich) return {};
+    RichContent& rc = *grid.rich;
+    if (col >= rc.cols || row >= rc.rows) return {};
+    rc.col = rc.selCol = col;
+    rc.row = rc.selRow = row;
+    notify(engine, grid, {RichChange::Current});
+    events.RunEventEx(grid.kind->word, u"のセルを移動", grid);
+    if (!grid.unloaded) events.RunEventEx(grid.kind->word, u"が変化", grid);
+    return {};
+}
+
+std::string richSlide(EventDispatch& events, Engine& engine, ScriptObject& slider, double value) {
+    RichContent& rc = *slider.rich;
+    const double lo = rc.setting(RichSetting::Minimum), hi = rc.setting(RichSetting::Maximum);
+    if (!std::isfinite(value) || value < lo || value > hi)
+        return "the slider runs from " + text::toUtf8(number::format(lo)) + " to " +
+               text::toUtf8(number::format(hi));
+    value = std::round(value);
+    if (rc.setting(RichSetting::Value) == value) return {};
+    rc.settings[RichSetting::Value] = value;
+    notify(engine, slider, {RichChange::Settings});
+    // As a drag: the thumb moves, then the change is final.
+    events.RunEventEx(slider.kind->word, u"を移動", slider);
+    if (!slider.unloaded) events.RunEventEx(slider.kind->word, u"が変化", slider);
+    return {};
+}
+
+std::optional<std::string> richControlAction(EventDispatch& events, Engine& engine,
+                                             ScriptObject& object, const UserAction& action) {
+    if (!object.rich || !object.kind) return {};
+    const KindId kind = object.kind->id;
+    if (kind == KindId::Grid && action.type == UserActionType::Select) {
+        auto col = wholeNumber(action.x), row = wholeNumber(action.y);
+        if (action.text.empty() || !col || !row) return "a cell needs column,row";
+        return richMoveCell(events, engine, object, *col, *row);
+    }
+    if (kind == KindId::Slider && action.type == UserActionType::Scroll)
+        return richSlide(events, engine, object, action.number);
+    return {};
+}
 
 std::string richUserAction(EventDispatch& events, Engine& engine, ScriptObject& object,
                            TextView subItem, const UserAction& action) {
@@ -68,9 +171,15 @@ std::string richUserAction(EventDispatch& events, Engine& engine, ScriptObject& 
         if (kind == KindId::TabStrip) return clickTab(events, engine, object, *index), "";
         if (kind == KindId::ToolBar) return clickButton(events, engine, object, *index), "";
     }
-    if (action.type == UserActionType::Check && !header &&
-        (kind == KindId::ListView || kind == KindId::TreeView))
+    const bool itemView = !header && (kind == KindId::ListView || kind == KindId::TreeView);
+    if (action.type == UserActionType::Check && itemView)
         return checkItem(events, engine, object, *index), "";
+    if (action.type == UserActionType::Edit && itemView)
+        return richEditLabel(events, engine, object, *index, action.text);
+    if ((action.type == UserActionType::Expand || action.type == UserActionType::Collapse) &&
+        kind == KindId::TreeView)
+        return richSetExpanded(events, engine, object, *index,
+                               action.type == UserActionType::Expand);
     return "this action does not reach that sub-item yet";
 }
 

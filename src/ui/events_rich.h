@@ -3,6 +3,7 @@
 // changes as the user's action would change it, then the procedures run.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "ui/events.h"
@@ -12,5 +13,20 @@ namespace qel::ui {
 // Empty when done (or reported to the script); else why it cannot be done.
 std::string richUserAction(EventDispatch& events, Engine& engine, ScriptObject& object,
                            TextView subItem, const UserAction& action);
+// An action on the control as a whole (select 表1 3,2, scroll スライダ1 40):
+// nothing when it is not one of a rich control's own, else as above.
+std::optional<std::string> richControlAction(EventDispatch& events, Engine& engine,
+                                             ScriptObject& object, const UserAction& action);
+
+// What the user did, whichever host it came from. Each changes the content
+// as the user's action would and runs the procedures; an empty text when
+// done, else why the user could not have done it.
+std::string richEditLabel(EventDispatch& events, Engine& engine, ScriptObject& view, int index,
+                          const Text& label);
+std::string richSetExpanded(EventDispatch& events, Engine& engine, ScriptObject& tree, int node,
+                            bool expanded);
+std::string richMoveCell(EventDispatch& events, Engine& engine, ScriptObject& grid, int col,
+                         int row);
+std::string richSlide(EventDispatch& events, Engine& engine, ScriptObject& slider, double value);
 
 }  // namespace qel::ui

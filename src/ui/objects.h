@@ -21,6 +21,7 @@ namespace qel::ui {
 class QelWindow;
 class EventDispatch;
 class MenuModel;
+struct CommonDialog;
 
 enum class ObjectType { Window, Control, Printer, Drive };
 
@@ -167,6 +168,8 @@ class ObjectModel {
     std::shared_ptr<EventDispatch> events;
     // The script menus of the windows (menus.h), made on first use.
     std::shared_ptr<MenuModel> menus;
+    // The one dialog object "選択ウィンドウ" (dialogs.h), made on first use.
+    std::shared_ptr<CommonDialog> dialog;
 
     // The property handlers chosen per object (see properties.h); cleared by reset.
     std::unordered_map<const ScriptObject*, const void*> handlerCache;

@@ -32,6 +32,9 @@ constexpr Verb kVerbs[] = {
     {u"tick", UserActionType::Tick, true},
     {u"close", UserActionType::Close, true},
     {u"menu", UserActionType::Menu, true},
+    {u"edit", UserActionType::Edit, true},
+    {u"expand", UserActionType::Expand, true},
+    {u"collapse", UserActionType::Collapse, true},
 };
 
 // The first word of `rest` (up to a blank), and `rest` moved past it and the blanks after.
@@ -129,7 +132,18 @@ bool parseArguments(UserActionType type, TextView rest, UserAction& action, std:
                 return false;
             }
             return true;
+        case UserActionType::Edit:
+            action.text = Text(rest);
+            if (rest.empty()) why = "edit needs the new label";
+            return !rest.empty();
         case UserActionType::Select:
+            // A grid's cell is chosen by column and row: select 表1 3,2.
+            if (rest.find(u',') != TextView::npos) {
+                if (!parsePoint(rest, action.x, action.y)) why = "a cell needs column,row";
+                action.text = Text(rest);
+                return why.empty();
+            }
+            [[fallthrough]];
         case UserActionType::Scroll: {
             auto n = number::parse(rest);
             if (!n) why = "a number is needed";
@@ -232,6 +246,24 @@ std::vector<ReplayLine> Replay::Parse(TextView text, std::string& problem) {
             lines.push_back(std::move(line));
             continue;
         }
+        if (line.verb == u"choose" || line.verb == u"cancel") {
+            // Answers to the script's dialogs: taken when a dialog opens,
+            // never delivered in turn.
+            line.target = Text(takeWord(rest));
+            line.action.text = Text(rest);
+            if (line.verb == u"choose" && (line.target.empty() || rest.empty())) {
+                problem = lineProblem(number,
+                                      "choose needs the dialog (ファイル, フォルダ, 色, "
+                                      "フォント, ページ設定) and the answer");
+                return {};
+            }
+            if (line.verb == u"cancel" && !line.target.empty()) {
+                problem = lineProblem(number, "cancel takes nothing after it");
+                return {};
+            }
+            lines.push_back(std::move(line));
+            continue;
+        }
         const Verb* verb = nullptr;
         for (const Verb& v : kVerbs) {
             if (line.verb == v.word) verb = &v;
@@ -276,6 +308,7 @@ void Replay::deliver(const ReplayLine& line, EventDispatch& events, ObjectModel&
         wait(line.waitMs, engine);
         return;
     }
+    if (line.verb == u"choose" || line.verb == u"cancel") return;
     std::size_t at = 0;
     auto object = model.ResolveObject(engine, line.target, true, &at);
     if (object && object->rich && at < line.target.size()) {
@@ -288,6 +321,17 @@ void Replay::deliver(const ReplayLine& line, EventDispatch& events, ObjectModel&
                 line.line, text::toUtf8(line.verb) + " " + text::toUtf8(line.target) + ": " + why));
         }
         return;
+    }
+    if (object && object->rich && at >= line.target.size()) {
+        // The control itself: a grid's cell chosen, a slider moved.
+        if (auto why = richControlAction(events, engine, *object, line.action)) {
+            if (!why->empty()) {
+                ++problems_;
+                complain_(lineProblem(line.line, text::toUtf8(line.verb) + " " +
+                                                     text::toUtf8(line.target) + ": " + *why));
+            }
+            return;
+        }
     }
     if (!object || (object->type != ObjectType::Window && object->type != ObjectType::Control)) {
         ++problems_;
@@ -303,6 +347,26 @@ void Replay::deliver(const ReplayLine& line, EventDispatch& events, ObjectModel&
         complain_(lineProblem(
             line.line, text::toUtf8(line.verb) + " " + text::toUtf8(line.target) + ": " + why));
     }
+}
+
+std::optional<DialogChoice> Replay::takeChoice() {
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+        const ReplayLine& line = lines_[i];
+        if ((line.verb != u"choose" && line.verb != u"cancel") || line.used) continue;
+        lines_[i].used = true;
+        DialogChoice choice;
+        choice.line = line.line;
+        choice.cancelled = line.verb == u"cancel";
+        choice.kind = line.target;
+        choice.value = line.action.text;
+        return choice;
+    }
+    return std::nullopt;
+}
+
+void Replay::noteProblem(int line, const std::string& what) {
+    ++problems_;
+    complain_(lineProblem(line, what));
 }
 
 void Replay::deliverNext(EventDispatch& events, ObjectModel& model, Engine& engine) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,7 +26,16 @@ struct ReplayLine {
     Text verb;     // click, type, wait …
     Text target;   // the window or control, as a script names it
     UserAction action;
-    int waitMs = 0;  // wait lines
+    int waitMs = 0;     // wait lines
+    bool used = false;  // choose and cancel lines, once a dialog took them
+};
+
+// The answer a replayed session gives a dialog ("choose ファイル a.txt", "cancel").
+struct DialogChoice {
+    int line = 0;
+    bool cancelled = false;
+    Text kind;  // ファイル, フォルダ, 色, フォント, ページ設定
+    Text value;
 };
 
 class Replay {
@@ -47,6 +57,11 @@ class Replay {
     bool exhausted() const { return next_ >= lines_.size() && waiting_ == 0; }
     // Delivered and returned: the run was asked to stop.
     bool finished() const { return done_; }
+    // The first choose or cancel line no dialog has taken yet, wherever it
+    // stands: a dialog may open before the script waits or while it does.
+    std::optional<DialogChoice> takeChoice();
+    // A line found wrong later (a choose line for another kind of dialog).
+    void noteProblem(int line, const std::string& what);
     bool hadProblems() const { return problems_ > 0; }
 
   private:

@@ -1,6 +1,7 @@
 #include "ui/special_objects.h"
 
 #include "core/engine.h"
+#include "ui/dialogs.h"
 #include "ui/kinds.h"
 #include "ui/menus.h"
 #include "ui/objects.h"
@@ -28,8 +29,13 @@ std::optional<Text> SpecialObjectProperty(Engine& engine, ObjectModel& model, Te
     if (of == TextView::npos || of == 0) return std::nullopt;
     const char16_t first = target.front();
     // Most targets are controls: look no further unless the name could be one of these.
-    if (first != u'メ' && first != u'ﾒ') return std::nullopt;
+    if (first != u'メ' && first != u'ﾒ' && first != u'選') return std::nullopt;
     const Text owner = nameKey(target.substr(0, of));
+    if (owner == nameKey(u"選択ウィンドウ")) {
+        Text value = written ? engine.EvalText(text::trimBlanks(*written)) : Text();
+        return DialogProperty(engine, DialogOf(model), target.substr(of + 1),
+                              written ? &value : nullptr);
+    }
     if (owner == nameKey(u"メニュー")) {
         if (!ObjectModel::available(engine)) {
             engine.Report(ErrorId::NotBuiltYet, u"メニュー");

@@ -497,6 +497,37 @@ TEST(QtWidgets, AutoSizeFitsLabelsToTheirTextAndPicturesToTheirFile) {
     QFile::remove(png);
 }
 
+// The turtle's icon is a picture of the turtle seen from above, turned with
+// the heading: its head (the only light green) is above the centre when it
+// faces up and right of it after a quarter turn to the right.
+TEST(QtWidgets, TheTurtleIconShowsItsPictureTurnedWithTheHeading) {
+    Runner r(true);
+    const QRgb skin = 0x8CBE5A;
+    // The turtle starts in the middle of the new window (384 × 261 inside),
+    // so after 10 steps up its 32 × 32 icon's top-left corner is at (176, 104).
+    auto iconAt = [](int x, int y) {
+        auto* window = named<QWidget>(QStringLiteral("ウィンドウ３"));
+        EXPECT_TRUE(window);
+        if (!window) return QRgb(0);
+        QApplication::processEvents();
+        const QImage image = window->grab().toImage();
+        const qreal ratio = image.devicePixelRatio();
+        return colourAt(image, int((176 + x) * ratio), int((104 + y) * ratio));
+    };
+    r.run({u"「ウィンドウ3」を作る", u"「10」を前へ"});
+    EXPECT_TRUE(r.boxes().isEmpty()) << r.boxes().join('\n').toStdString();
+    EXPECT_EQ(iconAt(16, 5), skin) << "the head, facing up";
+    EXPECT_NE(iconAt(26, 16), skin);
+    r.run({u"「90」を右へ"});
+    EXPECT_EQ(iconAt(26, 16), skin) << "the head, facing right";
+    EXPECT_NE(iconAt(16, 5), skin);
+    // Every icon the headings can ask for is there.
+    for (int resource = 101, step = 0; step < 24; resource = 2000 + 15 * ++step) {
+        const QImage icon(QStringLiteral(":/turtle/%1.png").arg(resource));
+        EXPECT_EQ(icon.size(), QSize(32, 32)) << resource;
+    }
+}
+
 // The printer object's settings are kept per printer and go into the
 // QPrinter of the next print job: here through the PDF file the machine
 // without a printer (or a test) prints into.

@@ -277,6 +277,86 @@ TEST_F(Drawing, PointsLinesAndPositions) {
     EXPECT_TRUE(errorNumbers().empty());
 }
 
+// ---- image effects ---------------------------------------------------------------------
+
+// The 100-step line up from the centre is the column x = 192, y = 30 … 130 of
+// the 384 × 261 surface; the turns move it where a mirror or a turn by hand
+// puts it.
+TEST_F(Drawing, TurnsAndMirrorsMoveEveryPixelWhereExpected) {
+    auto column = [&](int x, int y0, int y1) {
+        for (int y = y0; y <= y1; ++y) EXPECT_EQ(surface().at(x, y), kBlack) << x << "," << y;
+        EXPECT_EQ(count(kBlack), 101);
+    };
+    run({u"「100」を前へ", u"左右回転"});
+    column(383 - 192, 30, 130);
+    run({u"上下回転"});
+    column(191, 260 - 130, 260 - 30);
+    run({u"回転"});
+    column(192, 30, 130);
+    // A quarter turn clockwise turns the 261 × 261 square at the top left:
+    // (x, y) goes to (260 - y, x), so the column becomes the row y = 192.
+    run({u"右回転"});
+    for (int x = 260 - 130; x <= 260 - 30; ++x) EXPECT_EQ(surface().at(x, 192), kBlack) << x;
+    EXPECT_EQ(count(kBlack), 101);
+    EXPECT_TRUE(errorNumbers().empty());
+}
+
+TEST_F(Drawing, ColourFiltersChangeEachPixelByItsOwnColour) {
+    run({u"色は、赤", u"「0,0」から「10,10」で四角形", u"「5,5」へ赤で塗れ", u"白黒"});
+    // Red's luma is 0.299 × 255 = 76; the grey paper stays grey.
+    EXPECT_EQ(surface().at(5, 5), 0xFF4C4C4Cu);
+    EXPECT_EQ(surface().at(50, 50), kPaper);
+    run({u"色反転"});
+    EXPECT_EQ(surface().at(5, 5), 0xFFB3B3B3u);
+    EXPECT_EQ(surface().at(50, 50), 0xFF0F0F0Fu);
+    run({u"ネガポジ", u"ソラリゼーション"});
+    EXPECT_EQ(surface().at(5, 5), 0xFF4C4C4Cu) << "dark channels stay";
+    EXPECT_EQ(surface().at(50, 50), 0xFF0F0F0Fu) << "light ones turn over";
+    run({u"コントラスト"});
+    // 128 + (76 - 128) × 1.5 = 50; 128 + (15 - 128) × 1.5 is below 0.
+    EXPECT_EQ(surface().at(5, 5), 0xFF323232u);
+    EXPECT_EQ(surface().at(50, 50), kBlack);
+    run({u"クリア", u"セピア"});
+    EXPECT_EQ(surface().at(5, 5), 0xFFFFFFDCu) << "white is white + (40, 20, -20)";
+    EXPECT_TRUE(errorNumbers().empty());
+}
+
+TEST_F(Drawing, NeighbourhoodFiltersMixOnlyNearPixels) {
+    run({u"「50,50」へ点", u"ぼかし"});
+    // The black dot spreads over its 3 × 3 square as a ninth of the paper less.
+    const std::uint32_t ninth = 0xFF000000u | 0xD5D5D5u;  // 8 × 240 / 9 = 213
+    EXPECT_EQ(surface().at(50, 50), ninth);
+    EXPECT_EQ(surface().at(51, 51), ninth);
+    EXPECT_EQ(surface().at(52, 50), kPaper);
+    run({u"クリア", u"「3,3」へ点", u"モザイク"});
+    // One black pixel in the 8 × 8 block at the corner: 63 × 240 / 64 = 236.
+    for (int i = 0; i < 8; ++i) EXPECT_EQ(surface().at(i, 7 - i), 0xFFECECECu) << i;
+    EXPECT_EQ(surface().at(8, 0), kPaper);
+    run({u"クリア", u"「20,20」へ点", u"エンボス"});
+    // Relief: 128 plus the luma below-right less the luma above-left.
+    EXPECT_EQ(surface().at(19, 19), kBlack);       // 128 + 0 - 240 is below 0
+    EXPECT_EQ(surface().at(21, 21), 0xFFFFFFFFu);  // 128 + 240 - 0 is above 255
+    EXPECT_EQ(surface().at(40, 40), 0xFF808080u);
+    run({u"クリア", u"「30,30」へ点", u"鮮明化"});
+    EXPECT_EQ(surface().at(31, 30), 0xFFFFFFFFu) << "240 × 5 less 3 × 240 less 0";
+    EXPECT_EQ(surface().at(30, 30), kBlack);
+    EXPECT_TRUE(errorNumbers().empty());
+}
+
+TEST_F(Drawing, EffectsOnANamedBoxLeaveTheWindowAndRefuseOtherObjects) {
+    run({u"「ピクチャー1」を作る", u"ピクチャー1の大きさは、20,20", u"ピクチャー1を色反転",
+         u"ボタン5を白黒", u"「ボタン6」を作る", u"ボタン6をモザイク"});
+    auto box = objectModel(engine()).findRegistered(engine(), u"ピクチャー1");
+    ASSERT_TRUE(box);
+    PixelView v = engine().platform.widgets->canvas(box->widget)->pixels();
+    ASSERT_GE(v.width, 20);
+    const std::uint32_t before = v.at(0, 0);
+    EXPECT_EQ(surface().at(0, 0), kPaper);
+    EXPECT_EQ(errorNumbers().size(), 2u);
+    run({u"ピクチャー1を色反転"});
+    EXPECT_EQ(v.at(0, 0), before ^ 0xFFFFFFu);
+}
+
 // ---- pictures -----------------------------------------------------------------------------
 
 Picture gradient(int w, int h) {

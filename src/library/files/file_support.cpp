@@ -73,21 +73,7 @@ Text extensionPart(TextView path) {
 }
 
 Text absolutePath(FileSystem& fs, TextView path) {
-    Text whole = slashPath(path);
-    if (whole.empty() || whole[0] != u'/') whole = fromNativePath(fs.currentFolder()) + whole;
-    std::vector<Text> parts;
-    for (Text& part : text::splitNonEmpty(whole, u'/')) {
-        if (part == u".") continue;
-        if (part == u"..") {
-            if (!parts.empty()) parts.pop_back();
-            continue;
-        }
-        parts.push_back(std::move(part));
-    }
-    Text out = u"/" + text::join(parts, u"/");
-    const bool folder = !whole.empty() && whole.back() == u'/';
-    if (folder && !parts.empty()) out += u'/';
-    return out;
+    return normalisedPath(slashPath(path), fromNativePath(fs.currentFolder()));
 }
 
 Text relativePath(TextView target, TextView base) {

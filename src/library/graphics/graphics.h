@@ -53,6 +53,11 @@ void TurtleShow(Engine& engine, bool shown);
 // Shapes.
 CommandFn cmdLine, cmdPoint, cmdWrite, cmdCircle, cmdRectangle, cmdFill;
 
+// Image effects on a window or picture box (effect_commands.cpp).
+CommandFn cmdInvertColours, cmdGreyscale, cmdSepia, cmdMosaic, cmdBlur, cmdSharpen, cmdEmboss,
+    cmdContrast, cmdSolarize, cmdTurnPictureRight, cmdMirrorPicture, cmdFlipPicture, cmdTurnPicture,
+    cmdClearSurface;
+
 // Pictures: 保存 of a window or picture box given without 「」; false when
 // `subject` names no such object (the caller then saves text).
 bool SavePictureOf(Engine& engine, TextView subject, TextView fileName);

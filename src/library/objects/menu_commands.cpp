@@ -4,6 +4,7 @@
 #include "library/objects/objects.h"
 #include "text/brackets.h"
 #include "text/number.h"
+#include "ui/dialogs.h"
 #include "ui/menus.h"
 
 namespace qel {
@@ -58,6 +59,20 @@ void cmdPopupMenu(StatementRecord& record, Engine& engine) {
         at = point;
     }
     ui::Menus(model).Popup(engine, *window, title, at);
+}
+
+}  // namespace qel
+
+namespace qel {
+
+// 選択: 「開くファイル」を選択 shows that dialog of 選択ウィンドウ.
+void cmdChooseDialog(StatementRecord& record, Engine& engine) {
+    if (!ui::ObjectModel::available(engine)) {
+        engine.Report(ErrorId::NotBuiltYet, u"選択");
+        return;
+    }
+    Text word = popupTitle(engine, Args(record).woArg);
+    ui::ChooseDialog(engine, objectModel(engine), word);
 }
 
 }  // namespace qel

@@ -12,7 +12,7 @@ namespace qel {
 CommandFn cmdCreateObject, cmdUse, cmdClose, cmdRefuseClose, cmdFocus, cmdBringToFront,
     cmdSendToBack, cmdRepaint, cmdAbout, cmdAboutEnd, cmdStartMove, cmdStayOnTop, cmdUndo,
     cmdAddItem, cmdChange, cmdShowObject, cmdHideObject, cmdRaiseObject, cmdLowerObject,
-    setContainer, cmdPopupMenu;
+    setContainer, cmdPopupMenu, cmdChooseDialog;
 
 // The object model of the engine (held by its standard library).
 ui::ObjectModel& objectModel(Engine& engine);

@@ -42,7 +42,7 @@ const std::vector<CommandRow>& commandRows() {
     {u"送信", 1, u"", cmdSend},  // 19
     {u"追加保存", 2, u"", cmdAppendSave},  // 20
     {u"保存", 2, u"", cmdSave},  // 21
-    {u"選択", 1, u"", cmdNotBuilt},  // 22
+    {u"選択", 1, u"", cmdChooseDialog},  // 22
     {u"開け,開", 1, u"", cmdOpen},  // 23
     {u"追加", 1, u"", cmdAddItem},  // 24
     {u"閉じる,閉じ", 0, u"", cmdClose},  // 25
@@ -123,30 +123,30 @@ const std::vector<CommandRow>& commandRows() {
     {u"停止", 0, u"", cmdStopMedia},  // 100
     {u"演奏", 1, u"", cmdPerform},  // 101
     {u"透過処理", 1, u"", cmdNotBuilt},  // 102
-    {u"クリア", 0, u"", cmdNotBuilt},  // 103
+    {u"クリア", 0, u"", cmdClearSurface},  // 103
     {u"フェードイン", 1, u"", cmdNotBuilt},  // 104
     {u"フェードアウト", 1, u"", cmdNotBuilt},  // 105
-    {u"右回転", 1, u"", cmdNotBuilt},  // 106
-    {u"左右回転", 1, u"", cmdNotBuilt},  // 107
-    {u"上下回転", 1, u"", cmdNotBuilt},  // 108
-    {u"色反転", 1, u"", cmdNotBuilt},  // 109
-    {u"ネガポジ", 1, u"", cmdNotBuilt},  // 110
+    {u"右回転", 1, u"", cmdTurnPictureRight},  // 106
+    {u"左右回転", 1, u"", cmdMirrorPicture},  // 107
+    {u"上下回転", 1, u"", cmdFlipPicture},  // 108
+    {u"色反転", 1, u"", cmdInvertColours},  // 109
+    {u"ネガポジ", 1, u"", cmdInvertColours},  // 110
     {u"ストライプイン", 1, u"", cmdNotBuilt},  // 111
     {u"ストライプアウト", 1, u"", cmdNotBuilt},  // 112
     {u"スライドイン", 1, u"", cmdNotBuilt},  // 113
     {u"スライドアウト", 1, u"", cmdNotBuilt},  // 114
     {u"ランダムライン", 1, u"", cmdNotBuilt},  // 115
     {u"ランダムドット", 1, u"", cmdNotBuilt},  // 116
-    {u"白黒", 1, u"", cmdNotBuilt},  // 117
-    {u"モザイク", 1, u"", cmdNotBuilt},  // 118
-    {u"コントラスト", 1, u"", cmdNotBuilt},  // 119
-    {u"セピア", 1, u"", cmdNotBuilt},  // 120
-    {u"ぼかし,ぼかす,ぼかせ", 1, u"", cmdNotBuilt},  // 121
-    {u"エンボス", 1, u"", cmdNotBuilt},  // 122
-    {u"ソラリゼーション", 1, u"", cmdNotBuilt},  // 123
-    {u"鮮明化", 1, u"", cmdNotBuilt},  // 124
+    {u"白黒", 1, u"", cmdGreyscale},  // 117
+    {u"モザイク", 1, u"", cmdMosaic},  // 118
+    {u"コントラスト", 1, u"", cmdContrast},  // 119
+    {u"セピア", 1, u"", cmdSepia},  // 120
+    {u"ぼかし,ぼかす,ぼかせ", 1, u"", cmdBlur},  // 121
+    {u"エンボス", 1, u"", cmdEmboss},  // 122
+    {u"ソラリゼーション", 1, u"", cmdSolarize},  // 123
+    {u"鮮明化", 1, u"", cmdSharpen},  // 124
     {u"合成", 1, u"", cmdNotBuilt},  // 125
-    {u"回転", 1, u"", cmdNotBuilt},  // 126
+    {u"回転", 1, u"", cmdTurnPicture},  // 126
     {u"グラデーション", 1, u"", cmdNotBuilt},  // 127
     {u"ひょうじ", 0, u"", cmdDisplay},  // 128
     {u"くりかえ", 0, u"", cmdRepeat},  // 129

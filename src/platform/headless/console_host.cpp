@@ -219,6 +219,56 @@ std::optional<Text> ConsoleHost::inputBox(TextView prompt, TextView caption, Tex
     return answer;
 }
 
+namespace {
+
+const char* dialogWord(DialogKind kind) {
+    switch (kind) {
+        case DialogKind::Open:
+            return "開くファイル";
+        case DialogKind::Save:
+            return "保存するファイル";
+        case DialogKind::Folder:
+            return "フォルダ";
+        case DialogKind::Colour:
+            return "色";
+        case DialogKind::Font:
+            return "フォント";
+        case DialogKind::PageSetup:
+            return "ページ設定";
+    }
+    return "";
+}
+
+bool cancelsDialog(TextView answer) {
+    TextView t = text::trimBlanks(answer);
+    return t.empty() || t == u"cancel" || t == u"キャンセル";
+}
+
+}  // namespace
+
+DialogAnswer ConsoleHost::chooseInDialog(const DialogRequest& request) {
+    DialogAnswer answer;
+    if (request.preset) {
+        answer.value = *request.preset;
+    } else if (auto line = nextAnswer()) {
+        if (!cancelsDialog(*line)) answer.value = Text(text::trimBlanks(*line));
+    } else {
+        err_ << dialogWord(request.kind) << "を選択してください。";
+        if (!request.folder.empty()) err_ << " (" << forTerminal(request.folder) << ")";
+        if (!request.current.empty()) err_ << " [" << forTerminal(request.current) << "]";
+        err_ << " > ";
+        err_.flush();
+        std::optional<std::string> typed = readLine();
+        if (!typed) err_ << '\n';
+        if (typed && !cancelsDialog(text::fromUtf8(*typed)))
+            answer.value = Text(text::trimBlanks(text::fromUtf8(*typed)));
+    }
+    record(std::string("CHOOSE\t") + dialogWord(request.kind) + '\t' +
+           transcriptField(request.title) + '\t' +
+           (answer.value ? "OK\t" + transcriptField(*answer.value) : "CANCEL\t"));
+    return answer;
+}
+
 std::optional<std::string> ConsoleHost::readLine() {
     std::string line;
     // The end of input, a read error and an interrupted read all mean that no

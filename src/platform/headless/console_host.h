@@ -51,6 +51,10 @@ class ConsoleHost : public UiHost {
 
     int messageBox(const MessageBoxRequest& request) override;
     std::optional<Text> inputBox(TextView prompt, TextView caption, TextView defaultText) override;
+    // The answer of a replayed session, else the next line of the answers
+    // file, else a line typed on standard input; "cancel", "キャンセル" or an
+    // empty line cancels.
+    DialogAnswer chooseInDialog(const DialogRequest& request) override;
     void setApplicationTitle(TextView title) override { title_ = Text(title); }
     void pumpEvents() override {}
     void sleepMs(int milliseconds) override;

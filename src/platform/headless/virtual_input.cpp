@@ -178,6 +178,10 @@ std::string VirtualWidgets::perform(const UserAction& a) {
                 return "is not a check box or option button";
             userClick(a.widget, kLeftButton, true);
             return {};
+        case UserActionType::Edit:
+        case UserActionType::Expand:
+        case UserActionType::Collapse:
+            return "only items of list views and tree views take this";
         case UserActionType::Menu:
             if (kind != kWindowKind) return "only a window has menus";
             return menus_.choose(a.widget, a.text);

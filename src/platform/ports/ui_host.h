@@ -3,6 +3,8 @@
 
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "text/text.h"
 
@@ -30,6 +32,36 @@ struct MessageBoxRequest {
     BoxPurpose purpose = BoxPurpose::Message;
 };
 
+// The common dialogs 選択 shows (one engine-wide dialog object).
+enum class DialogKind { Open, Save, Folder, Colour, Font, PageSetup };
+
+// What a dialog starts with. Answers are texts of one form on every host:
+// files as a list separated by "," (a name holding a comma in double
+// quotes), a folder path, a colour as &HRRGGBB (or any colour text), a font as
+// "name,size" followed by any of ",太字", ",斜体", ",下線", ",取り消し線",
+// page margins as "left,top,right,bottom" in millimetres.
+struct DialogRequest {
+    DialogKind kind = DialogKind::Open;
+    Text title;
+    Text folder;                                 // where the file and folder dialogs start
+    Text fileName;                               // the file part offered
+    std::vector<std::pair<Text, Text>> filters;  // description, pattern
+    int filterIndex = 1;                         // from 1
+    int flags = 0;                               // the platform dialog flags in force
+    Text current;                                // the colour, font or margins offered
+    // An answer given before the dialog opens (from a replayed session):
+    // the host records it and shows nothing. Inner nothing: cancelled.
+    std::optional<std::optional<Text>> preset;
+};
+
+struct DialogAnswer {
+    std::optional<Text> value;  // nothing: cancelled
+    int filterIndex = 0;        // the filter in force when closed (0: unknown)
+    // The host's dialog already asked about overwriting and refused
+    // missing files, so they must not be asked again.
+    bool checked = false;
+};
+
 class UiHost {
   public:
     virtual ~UiHost() = default;
@@ -54,6 +86,12 @@ class UiHost {
     virtual std::string printText(TextView text, bool onNewPage) {
         (void)text, (void)onNewPage;
         return "this host cannot print";
+    }
+    // Shows a common dialog and waits for its answer.
+    virtual DialogAnswer chooseInDialog(const DialogRequest& request) {
+        DialogAnswer answer;
+        if (request.preset) answer.value = *request.preset;
+        return answer;
     }
     // Ends a print job left open by printText(…, true) (at the end of a run).
     virtual void endPrintJob() {}

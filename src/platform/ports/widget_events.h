@@ -77,6 +77,10 @@ enum class UserActionType : int {
     Tick,    // a timer's interval passed
     Close,   // the user closes a window
     Menu,    // text: the path of the menu entry chosen (ファイルの開く)
+    // Sub-items of rich controls only, carried out by the object model.
+    Edit,      // text: the new label of a list-view item or tree node
+    Expand,    // a tree node opened
+    Collapse,  // a tree node closed
 };
 
 enum class MouseStep : int { Down, Move, Up };

@@ -16,6 +16,12 @@
 #include <X11/Xlib.h>
 #endif
 
+// The resource's registration is referenced here so that a static link (the
+// Qt tests) keeps it; its name is global, so this stays outside our namespace.
+static void registerTurtleIcons() {
+    Q_INIT_RESOURCE(turtle_icons);
+}
+
 namespace qel {
 
 namespace {
@@ -103,6 +109,7 @@ void preferJapaneseFont() {
 
 std::shared_ptr<QtApplication> QtApplication::open(std::string& why) {
     std::shared_ptr<QtApplication> app(new QtApplication());
+    registerTurtleIcons();
     if (auto* existing = qobject_cast<QApplication*>(QCoreApplication::instance())) {
         app->application_ = existing;
         preferJapaneseFont();

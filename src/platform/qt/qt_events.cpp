@@ -522,6 +522,10 @@ std::string QtWidgets::perform(const UserAction& a) {
             break;
         case UserActionType::Menu:
             return "this widget set shows no script menus yet";
+        case UserActionType::Edit:
+        case UserActionType::Expand:
+        case UserActionType::Collapse:
+            return "only items of list views and tree views take this";
     }
     return {};
 }

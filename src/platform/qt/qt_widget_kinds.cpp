@@ -298,7 +298,14 @@ void PaintedWidget::paintEvent(QPaintEvent*) {
             paintShape(painter);
             break;
         case Role::Turtle: {
-            // A small arrow pointing up: where the turtle is and where it heads.
+            if (!picture_.isNull()) {
+                // The icon for the heading, centred: the icons are drawn
+                // turned, so they need no painter rotation.
+                painter.drawPixmap((width() - picture_.width()) / 2,
+                                   (height() - picture_.height()) / 2, picture_);
+                break;
+            }
+            // Without an icon picture, a small arrow pointing up.
             QPainterPath arrow;
             arrow.moveTo(width() / 2.0, 2);
             arrow.lineTo(width() - 4, height() - 4);
