@@ -9,8 +9,8 @@
 
 #include "engine/qel.h"
 #include "library/control/version.h"
-#include "platform/headless/recording_system.h"
 #include "platform/headless/headless_midi.h"
+#include "platform/headless/recording_system.h"
 #include "platform/headless/virtual_media.h"
 #include "platform/headless/virtual_widgets.h"
 #include "platform/linux/curl_transfer.h"

@@ -33,11 +33,11 @@ struct Part {
     int program = 0;
     int base = 60;
     int length = 4;
-    double due = kNotDue;        // clock ms at which the sounding notes end
-    double cursor = 0;           // where the part's timeline stands, in clock ms
-    std::size_t position = 0;    // index of the next word
+    double due = kNotDue;                 // clock ms at which the sounding notes end
+    double cursor = 0;                    // where the part's timeline stands, in clock ms
+    std::size_t position = 0;             // index of the next word
     std::vector<std::uint32_t> sounding;  // note messages (without status) to switch off
-    double tupletLength = 0;     // seconds per note inside ｛ ｝, 0 outside
+    double tupletLength = 0;              // seconds per note inside ｛ ｝, 0 outside
 };
 
 int clampInt(double value, int low, int high) {
@@ -56,9 +56,8 @@ bool contains(TextView text, TextView what) {
 
 // Semitones above ド of a note name at the start of `word`, and the name's length.
 std::pair<int, std::size_t> noteName(TextView word) {
-    static const std::pair<TextView, int> kNames[] = {{u"ド", 0},  {u"レ", 2},  {u"ミ", 4},
-                                                      {u"ファ", 5}, {u"ソ", 7}, {u"ラ", 9},
-                                                      {u"シ", 11}};
+    static const std::pair<TextView, int> kNames[] = {
+        {u"ド", 0}, {u"レ", 2}, {u"ミ", 4}, {u"ファ", 5}, {u"ソ", 7}, {u"ラ", 9}, {u"シ", 11}};
     // Two-character names first: ファ must not be read as an unknown フ.
     for (std::size_t size : {std::size_t(2), std::size_t(1)}) {
         if (word.size() < size) continue;
@@ -92,9 +91,7 @@ class Performer {
     void playChord(Part& part, TextView word);
     void playTuplet(Part& part, TextView word);
     void playNote(Part& part, TextView word);
-    void endAfter(Part& part, double seconds) {
-        part.due = part.cursor + seconds * 1000.0;
-    }
+    void endAfter(Part& part, double seconds) { part.due = part.cursor + seconds * 1000.0; }
     double lengthSeconds(Part& part, TextView lengthText);
     void wait(const std::vector<Part>& parts);
 
@@ -184,8 +181,8 @@ void Performer::playWord(Part& part, TextView word) {
     } else if (word.starts_with(u"音量")) {
         part.velocity = clampInt(numberAfter(word, 2), 0, 127);
     } else if (word.starts_with(u"休み")) {
-        const double seconds = part.tupletLength != 0 ? part.tupletLength
-                                                      : lengthSeconds(part, word.substr(2));
+        const double seconds =
+            part.tupletLength != 0 ? part.tupletLength : lengthSeconds(part, word.substr(2));
         endAfter(part, seconds);
     } else {
         playNote(part, word);
@@ -259,8 +256,8 @@ void Performer::playNote(Part& part, TextView word) {
     endAfter(part, seconds);
     // Keys outside the MIDI range are held at its ends, never sent out of it.
     const int key = std::clamp(part.base + semitones, 0, 127);
-    const std::uint32_t message =
-        std::uint32_t(part.channel) + std::uint32_t(key) * 256 + std::uint32_t(part.velocity) * 65536;
+    const std::uint32_t message = std::uint32_t(part.channel) + std::uint32_t(key) * 256 +
+                                  std::uint32_t(part.velocity) * 65536;
     send(message + 0x90);
     part.sounding.push_back(message);
 }
@@ -268,20 +265,34 @@ void Performer::playNote(Part& part, TextView word) {
 double Performer::lengthSeconds(Part& part, TextView lengthText) {
     if (contains(lengthText, u"＾")) {
         double sum = 0;
-        for (TextView piece : text::splitViews(lengthText, u"＾")) sum += lengthSeconds(part, piece);
+        for (TextView piece : text::splitViews(lengthText, u"＾"))
+            sum += lengthSeconds(part, piece);
         return sum;
     }
     const Text half = text::toHalfWidth(lengthText);
     if (!lengthText.empty()) part.length = clampInt(number::leadingNumber(half), -1, 1 << 20);
     double beats = 0;
     switch (part.length) {
-        case 1: beats = 4; break;
-        case 2: beats = 2; break;
-        case 4: beats = 1; break;
-        case 8: beats = 0.5; break;
-        case 16: beats = 0.25; break;
-        case 32: beats = 0.125; break;
-        default: beats = 0;
+        case 1:
+            beats = 4;
+            break;
+        case 2:
+            beats = 2;
+            break;
+        case 4:
+            beats = 1;
+            break;
+        case 8:
+            beats = 0.5;
+            break;
+        case 16:
+            beats = 0.25;
+            break;
+        case 32:
+            beats = 0.125;
+            break;
+        default:
+            beats = 0;
     }
     double seconds = beats * 60.0 / tempo_;
     if (contains(half, u".")) seconds *= 1.5;
