@@ -9,7 +9,6 @@
 
 #include "engine/qel.h"
 #include "library/control/version.h"
-#include "platform/headless/headless_midi.h"
 #include "platform/headless/recording_system.h"
 #include "platform/headless/virtual_media.h"
 #include "platform/headless/virtual_widgets.h"
@@ -27,6 +26,7 @@
 #include "platform/linux/x11_key_sender.h"
 #include "startup/attached_run.h"
 #include "startup/events_option.h"
+#include "startup/midi_output.h"
 #include "startup/protection_option.h"
 #include "text/text.h"
 
@@ -391,10 +391,8 @@ int runMain(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     if (auto& media = static_cast<VirtualMediaPort&>(*platform.media);
         !media.output().problem().empty())
         err << "qelscript: " << media.output().problem() << '\n';
-    // 演奏 records its messages on the same clock; without a synthesizer
-    // joined to it yet, the tune is timed but not heard.
-    platform.midi = std::make_unique<HeadlessMidiOut>(
-        &static_cast<VirtualMediaPort&>(*platform.media).output(), nullptr);
+    platform.midi = ChooseMidiOutput(console == nullptr,
+                                     static_cast<VirtualMediaPort&>(*platform.media).output(), err);
     std::string exePath = platform.files->executablePath();
     Qel qel(std::move(platform));
     Engine& engine = qel.engine();

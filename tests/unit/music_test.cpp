@@ -2,8 +2,12 @@
 // out by hand from the note values (a quarter note lasts 0.5 s at tempo 120).
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+
 #include "engine_fixture.h"
 #include "platform/headless/headless_midi.h"
+#include "temp_folder.h"
 
 namespace qel::testing {
 namespace {
@@ -191,6 +195,78 @@ TEST_F(MusicTest, NoOutputIsError499AndTheScriptGoesOn) {
     run({u"「ド」を演奏", u"「ok」を表示"});
     EXPECT_EQ(errorNumbers(), std::vector<int>{499});
     EXPECT_EQ(messages(), std::vector<Text>{u"ok"});
+}
+
+// A synthesizer that sounds a constant level while any note is on, so the
+// rendered file shows exactly at which frame each message took effect.
+class LevelSynth : public LiveSynthStream {
+  public:
+    int rate() const override { return 44100; }
+    int channels() const override { return 2; }
+    long long frames() const override { return 44100LL * 3600; }
+    void seek(long long) override {}
+    std::size_t read(float* out, std::size_t count) override {
+        std::fill(out, out + count * 2, sounding_ > 0 ? 0.5f : 0.0f);
+        return count;
+    }
+    void shortMessage(std::uint32_t message) override {
+        if ((message & 0xF0) == 0x90) ++sounding_;
+        if ((message & 0xF0) == 0x80) --sounding_;
+    }
+    void reset() override { sounding_ = 0; }
+
+  private:
+    int sounding_ = 0;
+};
+
+TEST_F(MusicTest, RenderedNotesStartAndEndOnTheirFrames) {
+    TempFolder folder;
+    const std::string wav = folder.path + "/music.wav";
+    {
+        VirtualAudioOutput output(wav);
+        qel().platform().midi = std::make_unique<HeadlessMidiOut>(
+            &output, [](std::string&) { return std::make_unique<LevelSynth>(); });
+        // Half a second of sound, a quarter of silence, a quarter of sound.
+        run({u"「ド4 休み8 レ8」を演奏"});
+        output.advance(clock().monotonicMs());
+        qel().platform().midi.reset();
+    }
+    std::ifstream in(wav, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_GT(bytes.size(), 44u);
+    std::vector<bool> heard;
+    for (std::size_t at = 44; at + 4 <= bytes.size(); at += 4)
+        heard.push_back(bytes[at] != 0 || bytes[at + 1] != 0);
+    ASSERT_EQ(heard.size(), 44100u);
+    // Where sound turns on or off (silence before the file): frames 0,
+    // 22050 and 33075, each within the two frames the mix reads ahead of
+    // the synthesizer; sound to the end.
+    std::vector<std::size_t> edges;
+    for (std::size_t i = 0; i < heard.size(); ++i) {
+        if (heard[i] != (i > 0 && heard[i - 1])) edges.push_back(i);
+    }
+    ASSERT_EQ(edges.size(), 3u);
+    EXPECT_LE(edges[0], 2u);
+    EXPECT_NEAR(double(edges[1]), 22050, 2);
+    EXPECT_NEAR(double(edges[2]), 33075, 2);
+    EXPECT_TRUE(heard.back());
+}
+
+TEST_F(MusicTest, ASynthesizerThatCannotBeMadeIs499WithItsReason) {
+    VirtualAudioOutput output("");
+    int tries = 0;
+    qel().platform().midi = std::make_unique<HeadlessMidiOut>(&output, [&](std::string& error) {
+        ++tries;
+        error = "no sound font here";
+        return std::unique_ptr<LiveSynthStream>();
+    });
+    run({u"「ド」を演奏", u"「レ」を演奏", u"「ok」を表示"});
+    EXPECT_EQ(errorNumbers(), (std::vector<int>{499, 499}));
+    EXPECT_NE(errorBoxes()[1].text.find(u"no sound font here"), Text::npos);
+    EXPECT_EQ(messages(), std::vector<Text>{u"ok"});
+    // Loading a font is slow: a failure is remembered, not tried again.
+    EXPECT_EQ(tries, 1);
+    qel().platform().midi.reset();
 }
 
 }  // namespace

@@ -6,10 +6,9 @@ HeadlessMidiOut::HeadlessMidiOut(VirtualAudioOutput* output, SynthFactory synth)
     : output_(output), makeSynth_(std::move(synth)) {}
 
 bool HeadlessMidiOut::open(double nowMs, std::string& error) {
-    (void)error;
-    open_ = true;
     // The synthesizer is made once and kept: it plays silence between
     // performances, and loading a sound font again on every 演奏 is slow.
+    // One that could not be made is not tried again: the reason stays.
     if (!voice_ && output_ && makeSynth_ && synthProblem_.empty()) {
         std::unique_ptr<LiveSynthStream> synth = makeSynth_(synthProblem_);
         if (synth) {
@@ -18,8 +17,17 @@ bool HeadlessMidiOut::open(double nowMs, std::string& error) {
             voice_ = std::make_shared<AudioVoice>(std::move(synth));
             output_->addVoice(voice_);
             voice_->play(0, -1);
+        } else if (synthProblem_.empty()) {
+            synthProblem_ = "no synthesizer";
         }
     }
+    // A rendering was asked for and cannot be made: saying so beats a
+    // silent file that looks like a quiet tune.
+    if (!synthProblem_.empty()) {
+        error = synthProblem_;
+        return false;
+    }
+    open_ = true;
     return true;
 }
 

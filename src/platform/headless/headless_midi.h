@@ -24,8 +24,8 @@ struct TimedMidiMessage {
 
 class HeadlessMidiOut : public MidiOutPort {
   public:
-    // Makes the synthesizer on first open; none (or a factory that fails)
-    // leaves the output recording only.
+    // Makes the synthesizer on first open; with none the output records
+    // only. A factory that fails makes every open fail with its reason.
     using SynthFactory = std::function<std::unique_ptr<LiveSynthStream>(std::string& error)>;
 
     // `output` may be none: then nothing is rendered.

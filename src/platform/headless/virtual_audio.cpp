@@ -54,6 +54,7 @@ AudioVoice::AudioVoice(std::unique_ptr<PcmStream> stream) : stream_(std::move(st
     step_ = double(rate) / kOutRate;
     block_.resize(kBlockFrames * std::size_t(std::max(1, stream_->channels())));
     end_ = toFrames(lengthMs_);
+    live_ = dynamic_cast<LiveSynthStream*>(stream_.get()) != nullptr;
 }
 
 AudioVoice::~AudioVoice() = default;
@@ -97,7 +98,9 @@ void AudioVoice::restartAt(long long outFrame) {
 bool AudioVoice::nextSourceFrame(float* frame) {
     const int channels = std::max(1, stream_->channels());
     if (blockAt_ == blockFill_ && !sourceEnded_) {
-        blockFill_ = stream_->read(block_.data(), kBlockFrames);
+        const std::size_t ask =
+            live_ ? std::clamp<std::size_t>(liveWant_, 1, kBlockFrames) : kBlockFrames;
+        blockFill_ = stream_->read(block_.data(), ask);
         blockAt_ = 0;
         if (blockFill_ == 0) sourceEnded_ = true;
     }
@@ -123,6 +126,7 @@ void AudioVoice::renderInto(float* mix, std::size_t count) {
             }
         }
         phase_ += step_;
+        liveWant_ = n - i;
         while (phase_ >= 1.0) {
             std::memcpy(a_, b_, sizeof a_);
             nextSourceFrame(b_);

@@ -55,6 +55,10 @@ class AudioVoice {
     std::vector<float> block_;
     std::size_t blockAt_ = 0, blockFill_ = 0;
     bool sourceEnded_ = false;
+    // A live synthesizer is read no further ahead than the mix needs, so a
+    // message sent to it sounds from the frame it was sent at.
+    bool live_ = false;
+    std::size_t liveWant_ = 0;
     float gain_[2]{1, 1};
     bool muted_ = false;
 };

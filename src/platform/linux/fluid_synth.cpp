@@ -1,0 +1,233 @@
+#include "platform/linux/fluid_synth.h"
+
+#include <fluidsynth.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "platform/linux/shared_library.h"
+
+namespace qel {
+
+namespace {
+
+constexpr double kRate = 44100;
+
+struct FluidApi {
+    SharedLibrary lib{"libfluidsynth.so.3"};
+    decltype(&new_fluid_settings) newSettings = nullptr;
+    decltype(&delete_fluid_settings) deleteSettings = nullptr;
+    decltype(&fluid_settings_setnum) setNum = nullptr;
+    decltype(&fluid_settings_setstr) setStr = nullptr;
+    decltype(&new_fluid_synth) newSynth = nullptr;
+    decltype(&delete_fluid_synth) deleteSynth = nullptr;
+    decltype(&fluid_synth_sfload) loadFont = nullptr;
+    decltype(&fluid_synth_noteon) noteOn = nullptr;
+    decltype(&fluid_synth_noteoff) noteOff = nullptr;
+    decltype(&fluid_synth_key_pressure) keyPressure = nullptr;
+    decltype(&fluid_synth_cc) controller = nullptr;
+    decltype(&fluid_synth_program_change) programChange = nullptr;
+    decltype(&fluid_synth_channel_pressure) channelPressure = nullptr;
+    decltype(&fluid_synth_pitch_bend) pitchBend = nullptr;
+    decltype(&fluid_synth_system_reset) systemReset = nullptr;
+    decltype(&fluid_synth_write_float) writeFloat = nullptr;
+    decltype(&new_fluid_audio_driver) newDriver = nullptr;
+    decltype(&delete_fluid_audio_driver) deleteDriver = nullptr;
+    decltype(&fluid_set_log_function) setLog = nullptr;
+    bool ok = lib.get(newSettings, "new_fluid_settings") &&
+              lib.get(deleteSettings, "delete_fluid_settings") &&
+              lib.get(setNum, "fluid_settings_setnum") &&
+              lib.get(setStr, "fluid_settings_setstr") && lib.get(newSynth, "new_fluid_synth") &&
+              lib.get(deleteSynth, "delete_fluid_synth") &&
+              lib.get(loadFont, "fluid_synth_sfload") && lib.get(noteOn, "fluid_synth_noteon") &&
+              lib.get(noteOff, "fluid_synth_noteoff") &&
+              lib.get(keyPressure, "fluid_synth_key_pressure") &&
+              lib.get(controller, "fluid_synth_cc") &&
+              lib.get(programChange, "fluid_synth_program_change") &&
+              lib.get(channelPressure, "fluid_synth_channel_pressure") &&
+              lib.get(pitchBend, "fluid_synth_pitch_bend") &&
+              lib.get(systemReset, "fluid_synth_system_reset") &&
+              lib.get(writeFloat, "fluid_synth_write_float") &&
+              lib.get(newDriver, "new_fluid_audio_driver") &&
+              lib.get(deleteDriver, "delete_fluid_audio_driver") &&
+              lib.get(setLog, "fluid_set_log_function");
+};
+
+// A synthesizer with its settings and the sound font loaded.
+class Synth {
+  public:
+    // Empty `error` on success.
+    explicit Synth(std::string& error) {
+        api_ = std::make_unique<FluidApi>();
+        if (!api_->ok) {
+            error = "FluidSynth (libfluidsynth.so.3) is not installed";
+            return;
+        }
+        // Warnings (a drum kit missing from the font, a busy audio server)
+        // would otherwise land on the script's terminal; failures are
+        // reported through the error routine instead.
+        for (int level : {FLUID_WARN, FLUID_INFO, FLUID_DBG, FLUID_ERR})
+            api_->setLog(level, nullptr, nullptr);
+        const std::string font = FindSoundFont();
+        if (font.empty()) {
+            const char* chosen = std::getenv("QELSCRIPT_SOUNDFONT");
+            error = chosen && *chosen ? std::string("the sound font ") + chosen + " is not a file"
+                                      : "no General MIDI sound font (install fluid-soundfont-gm "
+                                        "or set QELSCRIPT_SOUNDFONT)";
+            return;
+        }
+        settings_ = api_->newSettings();
+        if (settings_) {
+            api_->setNum(settings_, "synth.sample-rate", kRate);
+            synth_ = api_->newSynth(settings_);
+        }
+        if (!synth_) {
+            error = "FluidSynth cannot make a synthesizer";
+            return;
+        }
+        if (api_->loadFont(synth_, font.c_str(), 1) == FLUID_FAILED) {
+            error = "the sound font " + font + " cannot be loaded";
+            return;
+        }
+        ready_ = true;
+    }
+    ~Synth() {
+        if (driver_) api_->deleteDriver(driver_);
+        if (synth_) api_->deleteSynth(synth_);
+        if (settings_) api_->deleteSettings(settings_);
+    }
+    Synth(const Synth&) = delete;
+    Synth& operator=(const Synth&) = delete;
+
+    bool ready() const { return ready_; }
+
+    // Sound through the first audio system that answers. JACK is left out:
+    // asking for it may start a server the user did not want.
+    bool startAudio(std::string& error) {
+        for (const char* name : {"pipewire", "pulseaudio", "alsa"}) {
+            if (api_->setStr(settings_, "audio.driver", name) == FLUID_FAILED) continue;
+            driver_ = api_->newDriver(settings_, synth_);
+            if (driver_) return true;
+        }
+        error = "no audio device (PipeWire, PulseAudio and ALSA do not answer)";
+        return false;
+    }
+
+    // A short message: status in the low byte, then the two data bytes.
+    void send(std::uint32_t message) {
+        const int status = int(message & 0xF0), channel = int(message & 0x0F);
+        const int a = int((message >> 8) & 0x7F), b = int((message >> 16) & 0x7F);
+        switch (status) {
+            case 0x80: api_->noteOff(synth_, channel, a); break;
+            case 0x90:
+                // A note-on of velocity 0 is a note-off by MIDI's own rule.
+                if (b == 0) {
+                    api_->noteOff(synth_, channel, a);
+                } else {
+                    api_->noteOn(synth_, channel, a, b);
+                }
+                break;
+            case 0xA0: api_->keyPressure(synth_, channel, a, b); break;
+            case 0xB0: api_->controller(synth_, channel, a, b); break;
+            case 0xC0: api_->programChange(synth_, channel, a); break;
+            case 0xD0: api_->channelPressure(synth_, channel, a); break;
+            case 0xE0: api_->pitchBend(synth_, channel, a + b * 128); break;
+            default: break;  // system messages have no meaning here
+        }
+    }
+    void reset() { api_->systemReset(synth_); }
+    void render(float* out, std::size_t frames) {
+        api_->writeFloat(synth_, int(frames), out, 0, 2, out, 1, 2);
+    }
+
+  private:
+    std::unique_ptr<FluidApi> api_;
+    fluid_settings_t* settings_ = nullptr;
+    fluid_synth_t* synth_ = nullptr;
+    fluid_audio_driver_t* driver_ = nullptr;
+    bool ready_ = false;
+};
+
+class FluidSynthStream : public LiveSynthStream {
+  public:
+    explicit FluidSynthStream(std::unique_ptr<Synth> synth) : synth_(std::move(synth)) {}
+    int rate() const override { return int(kRate); }
+    int channels() const override { return 2; }
+    // A live synthesizer has no end; a year of frames stands for that.
+    long long frames() const override { return (long long)kRate * 3600 * 24 * 365; }
+    void seek(long long frame) override { (void)frame; }
+    std::size_t read(float* out, std::size_t count) override {
+        synth_->render(out, count);
+        return count;
+    }
+    void shortMessage(std::uint32_t message) override { synth_->send(message); }
+    void reset() override { synth_->reset(); }
+
+  private:
+    std::unique_ptr<Synth> synth_;
+};
+
+class FluidSynthOutput : public MidiOutPort {
+  public:
+    bool open(double nowMs, std::string& error) override {
+        (void)nowMs;
+        // The synthesizer and its audio stream are made once: loading a
+        // General MIDI font takes a while, and 停止 between tunes is common.
+        if (!synth_) {
+            auto synth = std::make_unique<Synth>(problem_);
+            if (synth->ready() && synth->startAudio(problem_)) synth_ = std::move(synth);
+        }
+        if (!synth_) {
+            error = problem_;
+            return false;
+        }
+        open_ = true;
+        return true;
+    }
+    bool isOpen() const override { return open_; }
+    void reset(double nowMs) override {
+        (void)nowMs;
+        if (synth_) synth_->reset();
+    }
+    void shortMessage(std::uint32_t message, double nowMs) override {
+        (void)nowMs;
+        if (open_) synth_->send(message);
+    }
+    void close(double nowMs) override {
+        reset(nowMs);
+        open_ = false;
+    }
+
+  private:
+    std::unique_ptr<Synth> synth_;
+    std::string problem_;
+    bool open_ = false;
+};
+
+}  // namespace
+
+std::string FindSoundFont() {
+    if (const char* chosen = std::getenv("QELSCRIPT_SOUNDFONT"); chosen && *chosen) {
+        std::error_code ec;
+        return std::filesystem::is_regular_file(chosen, ec) ? chosen : "";
+    }
+    for (const char* path :
+         {"/usr/share/sounds/sf2/default-GM.sf2", "/usr/share/sounds/sf2/FluidR3_GM.sf2",
+          "/usr/share/soundfonts/default.sf2", "/usr/share/soundfonts/FluidR3_GM.sf2"}) {
+        std::error_code ec;
+        if (std::filesystem::is_regular_file(path, ec)) return path;
+    }
+    return "";
+}
+
+std::unique_ptr<LiveSynthStream> MakeFluidSynthStream(std::string& error) {
+    auto synth = std::make_unique<Synth>(error);
+    if (!synth->ready()) return nullptr;
+    return std::make_unique<FluidSynthStream>(std::move(synth));
+}
+
+std::unique_ptr<MidiOutPort> MakeFluidSynthOutput() {
+    return std::make_unique<FluidSynthOutput>();
+}
+
+}  // namespace qel

@@ -1,0 +1,19 @@
+// The output 演奏 plays on, chosen once per process.
+#pragma once
+
+#include <memory>
+#include <ostream>
+
+#include "platform/headless/virtual_audio.h"
+#include "platform/ports/midi_out.h"
+
+namespace qel {
+
+// QELSCRIPT_MIDI_OUT picks an output by name; without it, a run that writes
+// the virtual audio output's WAV renders its music there, the desktop plays
+// through FluidSynth, and the console only times and records the messages.
+// A name it does not know is said on `err` and the default is used.
+std::unique_ptr<MidiOutPort> ChooseMidiOutput(bool desktop, VirtualAudioOutput& audio,
+                                              std::ostream& err);
+
+}  // namespace qel
