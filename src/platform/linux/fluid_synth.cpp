@@ -34,23 +34,22 @@ struct FluidApi {
     decltype(&new_fluid_audio_driver) newDriver = nullptr;
     decltype(&delete_fluid_audio_driver) deleteDriver = nullptr;
     decltype(&fluid_set_log_function) setLog = nullptr;
-    bool ok = lib.get(newSettings, "new_fluid_settings") &&
-              lib.get(deleteSettings, "delete_fluid_settings") &&
-              lib.get(setNum, "fluid_settings_setnum") &&
-              lib.get(setStr, "fluid_settings_setstr") && lib.get(newSynth, "new_fluid_synth") &&
-              lib.get(deleteSynth, "delete_fluid_synth") &&
-              lib.get(loadFont, "fluid_synth_sfload") && lib.get(noteOn, "fluid_synth_noteon") &&
-              lib.get(noteOff, "fluid_synth_noteoff") &&
-              lib.get(keyPressure, "fluid_synth_key_pressure") &&
-              lib.get(controller, "fluid_synth_cc") &&
-              lib.get(programChange, "fluid_synth_program_change") &&
-              lib.get(channelPressure, "fluid_synth_channel_pressure") &&
-              lib.get(pitchBend, "fluid_synth_pitch_bend") &&
-              lib.get(systemReset, "fluid_synth_system_reset") &&
-              lib.get(writeFloat, "fluid_synth_write_float") &&
-              lib.get(newDriver, "new_fluid_audio_driver") &&
-              lib.get(deleteDriver, "delete_fluid_audio_driver") &&
-              lib.get(setLog, "fluid_set_log_function");
+    bool ok =
+        lib.get(newSettings, "new_fluid_settings") &&
+        lib.get(deleteSettings, "delete_fluid_settings") &&
+        lib.get(setNum, "fluid_settings_setnum") && lib.get(setStr, "fluid_settings_setstr") &&
+        lib.get(newSynth, "new_fluid_synth") && lib.get(deleteSynth, "delete_fluid_synth") &&
+        lib.get(loadFont, "fluid_synth_sfload") && lib.get(noteOn, "fluid_synth_noteon") &&
+        lib.get(noteOff, "fluid_synth_noteoff") &&
+        lib.get(keyPressure, "fluid_synth_key_pressure") && lib.get(controller, "fluid_synth_cc") &&
+        lib.get(programChange, "fluid_synth_program_change") &&
+        lib.get(channelPressure, "fluid_synth_channel_pressure") &&
+        lib.get(pitchBend, "fluid_synth_pitch_bend") &&
+        lib.get(systemReset, "fluid_synth_system_reset") &&
+        lib.get(writeFloat, "fluid_synth_write_float") &&
+        lib.get(newDriver, "new_fluid_audio_driver") &&
+        lib.get(deleteDriver, "delete_fluid_audio_driver") &&
+        lib.get(setLog, "fluid_set_log_function");
 };
 
 // A synthesizer with its settings and the sound font loaded.
@@ -118,7 +117,9 @@ class Synth {
         const int status = int(message & 0xF0), channel = int(message & 0x0F);
         const int a = int((message >> 8) & 0x7F), b = int((message >> 16) & 0x7F);
         switch (status) {
-            case 0x80: api_->noteOff(synth_, channel, a); break;
+            case 0x80:
+                api_->noteOff(synth_, channel, a);
+                break;
             case 0x90:
                 // A note-on of velocity 0 is a note-off by MIDI's own rule.
                 if (b == 0) {
@@ -127,12 +128,23 @@ class Synth {
                     api_->noteOn(synth_, channel, a, b);
                 }
                 break;
-            case 0xA0: api_->keyPressure(synth_, channel, a, b); break;
-            case 0xB0: api_->controller(synth_, channel, a, b); break;
-            case 0xC0: api_->programChange(synth_, channel, a); break;
-            case 0xD0: api_->channelPressure(synth_, channel, a); break;
-            case 0xE0: api_->pitchBend(synth_, channel, a + b * 128); break;
-            default: break;  // system messages have no meaning here
+            case 0xA0:
+                api_->keyPressure(synth_, channel, a, b);
+                break;
+            case 0xB0:
+                api_->controller(synth_, channel, a, b);
+                break;
+            case 0xC0:
+                api_->programChange(synth_, channel, a);
+                break;
+            case 0xD0:
+                api_->channelPressure(synth_, channel, a);
+                break;
+            case 0xE0:
+                api_->pitchBend(synth_, channel, a + b * 128);
+                break;
+            default:
+                break;  // system messages have no meaning here
         }
     }
     void reset() { api_->systemReset(synth_); }
