@@ -131,6 +131,8 @@ std::string helpText() {
            "  --screenshot DIR     save a picture of each visible script window as\n"
            "                       DIR/<window name>.png when the script first waits (待機)\n"
            "                       or ends (with a display, or QT_QPA_PLATFORM=offscreen)\n"
+           "  --record-midi FILE   write every MIDI message 演奏 sends to FILE as a\n"
+           "                       standard MIDI file (also QELSCRIPT_RECORD_MIDI=FILE)\n"
            "  --run-attached FILE  run the script carried by a stand-alone application FILE\n"
            "                       (ours or one made for the other platform), its attached\n"
            "                       files extracted to a private folder for the run\n"
@@ -189,6 +191,10 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
             needValue(cl.screenshotFolder);
             if (cl.error.empty() && cl.screenshotFolder.empty())
                 cl.error = "option --screenshot needs a folder";
+        } else if (a == "--record-midi") {
+            needValue(cl.recordMidiPath);
+            if (cl.error.empty() && cl.recordMidiPath.empty())
+                cl.error = "option --record-midi needs a file";
         } else if (a == "--events") {
             needValue(cl.eventsPath);
             if (cl.error.empty() && cl.eventsPath.empty())
@@ -392,7 +398,8 @@ int runMain(const std::vector<std::string>& args, std::ostream& out, std::ostrea
         !media.output().problem().empty())
         err << "qelscript: " << media.output().problem() << '\n';
     platform.midi = ChooseMidiOutput(console == nullptr,
-                                     static_cast<VirtualMediaPort&>(*platform.media).output(), err);
+                                     static_cast<VirtualMediaPort&>(*platform.media).output(),
+                                     cl.recordMidiPath, err);
     std::string exePath = platform.files->executablePath();
     Qel qel(std::move(platform));
     Engine& engine = qel.engine();

@@ -24,6 +24,7 @@ struct CommandLine {
     std::string protectionWords;   // the LIST of --protect
     std::string screenshotFolder;  // --screenshot DIR
     std::string eventsPath;        // --events FILE
+    std::string recordMidiPath;    // --record-midi FILE
     std::string runAttachedPath;   // --run-attached FILE
     bool build = false;            // --build SCRIPT
     BuildRequest buildRequest;

@@ -1,10 +1,12 @@
 #include "startup/midi_output.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "platform/headless/headless_midi.h"
 #include "platform/linux/fluid_synth.h"
+#include "platform/linux/midi_recorder.h"
 
 namespace qel {
 
@@ -18,10 +20,8 @@ std::unique_ptr<MidiOutPort> recordedOnly(VirtualAudioOutput& audio) {
     return std::make_unique<HeadlessMidiOut>(&audio, nullptr);
 }
 
-}  // namespace
-
-std::unique_ptr<MidiOutPort> ChooseMidiOutput(bool desktop, VirtualAudioOutput& audio,
-                                              std::ostream& err) {
+std::unique_ptr<MidiOutPort> chosenOutput(bool desktop, VirtualAudioOutput& audio,
+                                          std::ostream& err) {
     const char* chosen = std::getenv("QELSCRIPT_MIDI_OUT");
     const std::string name = chosen ? chosen : "";
     if (name == "fluidsynth") return MakeFluidSynthOutput();
@@ -34,6 +34,24 @@ std::unique_ptr<MidiOutPort> ChooseMidiOutput(bool desktop, VirtualAudioOutput& 
     if (audio.writing()) return rendered(audio);
     if (desktop) return MakeFluidSynthOutput();
     return recordedOnly(audio);
+}
+
+}  // namespace
+
+std::unique_ptr<MidiOutPort> ChooseMidiOutput(bool desktop, VirtualAudioOutput& audio,
+                                              const std::string& recordPath, std::ostream& err) {
+    std::unique_ptr<MidiOutPort> out = chosenOutput(desktop, audio, err);
+    std::string record = recordPath;
+    if (const char* fromEnvironment = std::getenv("QELSCRIPT_RECORD_MIDI");
+        record.empty() && fromEnvironment)
+        record = fromEnvironment;
+    if (record.empty()) return out;
+    // Runs move to their script's folder: a relative name means the folder
+    // the run was started in.
+    std::error_code ec;
+    if (std::filesystem::path full = std::filesystem::absolute(record, ec); !ec)
+        record = full.string();
+    return RecordMidi(std::move(out), record, err);
 }
 
 }  // namespace qel

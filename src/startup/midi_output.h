@@ -3,6 +3,7 @@
 
 #include <memory>
 #include <ostream>
+#include <string>
 
 #include "platform/headless/virtual_audio.h"
 #include "platform/ports/midi_out.h"
@@ -13,7 +14,9 @@ namespace qel {
 // the virtual audio output's WAV renders its music there, the desktop plays
 // through FluidSynth, and the console only times and records the messages.
 // A name it does not know is said on `err` and the default is used.
+// `recordPath` (--record-midi), else QELSCRIPT_RECORD_MIDI, names a standard
+// MIDI file that records everything sent, whichever the output.
 std::unique_ptr<MidiOutPort> ChooseMidiOutput(bool desktop, VirtualAudioOutput& audio,
-                                              std::ostream& err);
+                                              const std::string& recordPath, std::ostream& err);
 
 }  // namespace qel
