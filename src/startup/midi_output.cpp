@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/headless/headless_midi.h"
+#include "platform/linux/alsa_midi_out.h"
 #include "platform/linux/fluid_synth.h"
 #include "platform/linux/midi_recorder.h"
 
@@ -25,11 +26,13 @@ std::unique_ptr<MidiOutPort> chosenOutput(bool desktop, VirtualAudioOutput& audi
     const char* chosen = std::getenv("QELSCRIPT_MIDI_OUT");
     const std::string name = chosen ? chosen : "";
     if (name == "fluidsynth") return MakeFluidSynthOutput();
+    if (name.starts_with("alsa:")) return MakeAlsaMidiOutput(name.substr(5));
     if (name == "wav") return rendered(audio);
     if (name == "none") return recordedOnly(audio);
     if (!name.empty())
         err << "qelscript: QELSCRIPT_MIDI_OUT=" << name
-            << " is not an output (fluidsynth, wav or none); using the default\n";
+            << " is not an output (fluidsynth, alsa:CLIENT:PORT, wav or none); using the "
+               "default\n";
     // A file was asked for: the music belongs in it with the other media.
     if (audio.writing()) return rendered(audio);
     if (desktop) return MakeFluidSynthOutput();

@@ -10,7 +10,8 @@
 
 namespace qel {
 
-// QELSCRIPT_MIDI_OUT picks an output by name; without it, a run that writes
+// QELSCRIPT_MIDI_OUT picks an output by name (fluidsynth, alsa:CLIENT:PORT,
+// wav, none); without it, a run that writes
 // the virtual audio output's WAV renders its music there, the desktop plays
 // through FluidSynth, and the console only times and records the messages.
 // A name it does not know is said on `err` and the default is used.

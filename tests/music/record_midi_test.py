@@ -126,6 +126,17 @@ def main():
         check("unwritable/exit", proc.returncode == 0, proc.returncode)
         check("unwritable/said once", proc.stderr.decode().count("MIDI recording") == 1,
               proc.stderr)
+        # An ALSA sequencer port that is not there (or no sequencer at
+        # all): error 499 naming it, nothing sent, the script goes on.
+        transcript = os.path.join(folder, "transcript")
+        proc = run(folder, "「ド」を演奏\n「続き」を表示\n",
+                   ["--record-midi", mid, "--transcript", transcript],
+                   env_extra={"QELSCRIPT_MIDI_OUT": "alsa:no-such-client:0"})
+        with open(transcript, encoding="utf-8") as f:
+            lines = [l.split("\t") for l in f.read().splitlines() if l]
+        check("alsa/499 then the message", [l[0] for l in lines] == ["ERR", "MSG"], lines)
+        check("alsa/reason", lines and "499" in lines[0][3] and "ALSA" in lines[0][3], lines)
+        check("alsa/nothing sent", read_smf(mid)[3] == [], read_smf(mid)[3])
         proc = run(folder, "", ["--record-midi"])
         check("option/needs a file", proc.returncode == 2, proc.returncode)
 

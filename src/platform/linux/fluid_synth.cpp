@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "platform/linux/alsa_midi_out.h"
 #include "platform/linux/shared_library.h"
 
 namespace qel {
@@ -103,6 +104,7 @@ class Synth {
     // Sound through the first audio system that answers. JACK is left out:
     // asking for it may start a server the user did not want.
     bool startAudio(std::string& error) {
+        QuietenAlsaLibrary();
         for (const char* name : {"pipewire", "pulseaudio", "alsa"}) {
             if (api_->setStr(settings_, "audio.driver", name) == FLUID_FAILED) continue;
             driver_ = api_->newDriver(settings_, synth_);
