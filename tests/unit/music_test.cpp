@@ -133,6 +133,13 @@ TEST_F(MusicTest, PartsChannelsProgramsOctavesAndAccidentals) {
     }
 }
 
+TEST_F(MusicTest, EveryListSeparatorStartsAPart) {
+    run({u"「ド、レ，ミ」を演奏"});
+    std::vector<Sent> expected{{0, on(60, 0)},    {0, on(62, 1)},    {0, on(64, 2)},
+                               {500, off(60, 0)}, {500, off(62, 1)}, {500, off(64, 2)}};
+    EXPECT_EQ(notes(), expected);
+}
+
 TEST_F(MusicTest, BadWordsAreReportedAndTheTuneGoesOn) {
     run({u"「ドｂ X4 （ド ミ」を演奏", u"「｛ド レ」を演奏", u"「ラ4」を演奏"});
     ASSERT_EQ(errorBoxes().size(), 4u);

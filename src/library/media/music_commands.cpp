@@ -13,6 +13,7 @@
 
 #include "core/engine.h"
 #include "core/parser.h"
+#include "core/values.h"
 #include "library/media/media.h"
 #include "library/objects/event_functions.h"
 #include "library/registry/library_state.h"
@@ -324,7 +325,9 @@ void Perform(Engine& engine, TextView tune) {
     // A tempo of 0 (never set) is the usual 120; a negative one would make
     // every note end before it starts.
     if (session.tempo <= 0) session.tempo = 120;
-    Performer(engine, *out, session.tempo).run(text::split(text, u","), session.instrument);
+    // Parts are list cells: "、" and "，" separate them as "," does.
+    Performer(engine, *out, session.tempo)
+        .run(text::split(values::unifySeparators(text), u","), session.instrument);
 }
 
 void cmdPerform(StatementRecord& record, Engine& engine) {

@@ -85,8 +85,14 @@ class AlsaMidiOut : public MidiOutPort {
         const auto a = (unsigned char)((message >> 8) & 0x7F);
         const auto b = (unsigned char)((message >> 16) & 0x7F);
         switch (message & 0xF0) {
-            case 0x80: ev.type = SND_SEQ_EVENT_NOTEOFF; ev.data.note = {channel, a, b, 0, 0}; break;
-            case 0x90: ev.type = SND_SEQ_EVENT_NOTEON; ev.data.note = {channel, a, b, 0, 0}; break;
+            case 0x80:
+                ev.type = SND_SEQ_EVENT_NOTEOFF;
+                ev.data.note = {channel, a, b, 0, 0};
+                break;
+            case 0x90:
+                ev.type = SND_SEQ_EVENT_NOTEON;
+                ev.data.note = {channel, a, b, 0, 0};
+                break;
             case 0xA0:
                 ev.type = SND_SEQ_EVENT_KEYPRESS;
                 ev.data.note = {channel, a, b, 0, 0};
@@ -112,7 +118,8 @@ class AlsaMidiOut : public MidiOutPort {
                 ev.data.control.channel = channel;
                 ev.data.control.value = int(a) + int(b) * 128 - 8192;
                 break;
-            default: return;
+            default:
+                return;
         }
         api_->outputDirect(seq_, &ev);
     }
