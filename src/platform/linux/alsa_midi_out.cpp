@@ -18,13 +18,15 @@ struct AlsaApi {
     decltype(&snd_seq_connect_to) connectTo = nullptr;
     decltype(&snd_seq_event_output_direct) outputDirect = nullptr;
     decltype(&snd_strerror) errorText = nullptr;
+    decltype(&snd_config_update_free_global) freeConfig = nullptr;
     bool ok = lib.get(open, "snd_seq_open") && lib.get(close, "snd_seq_close") &&
               lib.get(setName, "snd_seq_set_client_name") &&
               lib.get(createPort, "snd_seq_create_simple_port") &&
               lib.get(parseAddress, "snd_seq_parse_address") &&
               lib.get(connectTo, "snd_seq_connect_to") &&
               lib.get(outputDirect, "snd_seq_event_output_direct") &&
-              lib.get(errorText, "snd_strerror");
+              lib.get(errorText, "snd_strerror") &&
+              lib.get(freeConfig, "snd_config_update_free_global");
 };
 
 void ignoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
@@ -32,7 +34,12 @@ void ignoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
 class AlsaMidiOut : public MidiOutPort {
   public:
     explicit AlsaMidiOut(std::string destination) : destination_(std::move(destination)) {}
-    ~AlsaMidiOut() override { closeSequencer(); }
+    ~AlsaMidiOut() override {
+        closeSequencer();
+        // The library keeps its parsed configuration for the process; it
+        // goes with the library.
+        if (api_ && api_->ok) api_->freeConfig();
+    }
 
     bool open(double nowMs, std::string& error) override {
         (void)nowMs;

@@ -15,7 +15,7 @@ namespace {
 constexpr double kRate = 44100;
 
 struct FluidApi {
-    SharedLibrary lib{"libfluidsynth.so.3"};
+    SharedLibrary lib{"libfluidsynth.so.3", true};
     decltype(&new_fluid_settings) newSettings = nullptr;
     decltype(&delete_fluid_settings) deleteSettings = nullptr;
     decltype(&fluid_settings_setnum) setNum = nullptr;

@@ -40,7 +40,10 @@ class MidiRecorder : public MidiOutPort {
     bool open(double nowMs, std::string& error) override { return inner_->open(nowMs, error); }
     bool isOpen() const override { return inner_->isOpen(); }
     void reset(double nowMs) override { inner_->reset(nowMs); }
+    // Only what reaches an open output was sent (an event procedure may
+    // close it with 停止 in the middle of a tune).
     void shortMessage(std::uint32_t message, double nowMs) override {
+        if (!inner_->isOpen()) return;
         inner_->shortMessage(message, nowMs);
         messages_.push_back({nowMs, message});
         written_ = false;

@@ -9,7 +9,10 @@ namespace qel {
 
 class SharedLibrary {
   public:
-    explicit SharedLibrary(const char* soname) : handle_(dlopen(soname, RTLD_NOW | RTLD_LOCAL)) {}
+    // `keepLoaded` for libraries that start threads of their own (GLib's,
+    // under FluidSynth): unloading one under a running thread crashes.
+    explicit SharedLibrary(const char* soname, bool keepLoaded = false)
+        : handle_(dlopen(soname, RTLD_NOW | RTLD_LOCAL | (keepLoaded ? RTLD_NODELETE : 0))) {}
     ~SharedLibrary() {
         if (handle_) dlclose(handle_);
     }
