@@ -27,7 +27,12 @@ std::unique_ptr<MidiOutPort> chosenOutput(bool desktop, VirtualAudioOutput& audi
     const std::string name = chosen ? chosen : "";
     if (name == "fluidsynth") return MakeFluidSynthOutput();
     if (name.starts_with("alsa:")) return MakeAlsaMidiOutput(name.substr(5));
-    if (name == "wav") return rendered(audio);
+    if (name == "wav") {
+        if (audio.writing()) return rendered(audio);
+        err << "qelscript: QELSCRIPT_MIDI_OUT=wav needs QELSCRIPT_AUDIO_OUT to name the file; "
+               "the music is not heard\n";
+        return recordedOnly(audio);
+    }
     if (name == "none") return recordedOnly(audio);
     if (!name.empty())
         err << "qelscript: QELSCRIPT_MIDI_OUT=" << name
