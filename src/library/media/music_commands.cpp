@@ -74,7 +74,7 @@ class Performer {
     Performer(Engine& engine, MidiOutPort& out, int tempo)
         : engine_(engine), out_(out), tempo_(tempo) {}
 
-    void run(const std::vector<Text>& partTexts, int instrument);
+    void Perform(const std::vector<Text>& partTexts, int instrument);
 
   private:
     double now() { return engine_.clock().monotonicMs(); }
@@ -88,12 +88,12 @@ class Performer {
     }
 
     void playNext(Part& part);
-    void playWord(Part& part, TextView word);
+    void PlayWord(Part& part, TextView word);
     void playChord(Part& part, TextView word);
     void playTuplet(Part& part, TextView word);
     void playNote(Part& part, TextView word);
     void endAfter(Part& part, double seconds) { part.due = part.cursor + seconds * 1000.0; }
-    double lengthSeconds(Part& part, TextView lengthText);
+    double LengthSeconds(Part& part, TextView lengthText);
     void wait(const std::vector<Part>& parts);
 
     Engine& engine_;
@@ -101,7 +101,7 @@ class Performer {
     int tempo_;
 };
 
-void Performer::run(const std::vector<Text>& partTexts, int instrument) {
+void Performer::Perform(const std::vector<Text>& partTexts, int instrument) {
     std::vector<Part> parts(std::min(partTexts.size(), kMaxParts));
     const double start = now();
     std::size_t longest = 0;
@@ -158,10 +158,10 @@ void Performer::playNext(Part& part) {
     part.due = kNotDue;
     if (part.position >= part.tokens.size()) return;
     const Text word = part.tokens[part.position];
-    playWord(part, word);
+    PlayWord(part, word);
 }
 
-void Performer::playWord(Part& part, TextView word) {
+void Performer::PlayWord(Part& part, TextView word) {
     part.due = kNotDue;
     if (word.empty()) return;
     if (word[0] == u'＠') {
@@ -183,7 +183,7 @@ void Performer::playWord(Part& part, TextView word) {
         part.velocity = clampInt(numberAfter(word, 2), 0, 127);
     } else if (word.starts_with(u"休み")) {
         const double seconds =
-            part.tupletLength != 0 ? part.tupletLength : lengthSeconds(part, word.substr(2));
+            part.tupletLength != 0 ? part.tupletLength : LengthSeconds(part, word.substr(2));
         endAfter(part, seconds);
     } else {
         playNote(part, word);
@@ -200,12 +200,12 @@ void Performer::playChord(Part& part, TextView word) {
         if (const std::size_t close = current.find(u"）"); close != Text::npos) {
             const Text inner = current.substr(0, close);
             const Text length = current.substr(close + 1);
-            playWord(part, inner);
-            endAfter(part, lengthSeconds(part, length));
+            PlayWord(part, inner);
+            endAfter(part, LengthSeconds(part, length));
             part.position = at;
             return;
         }
-        playWord(part, current);
+        PlayWord(part, current);
         if (++at >= part.tokens.size()) {
             engine_.ReportError(u"）がありません。\n%1", 0, int(ErrorIcon::Information),
                                 Text(u"（") + Text(word));
@@ -228,12 +228,12 @@ void Performer::playTuplet(Part& part, TextView word) {
         return;
     }
     TextView closing = close == part.position ? word : TextView(part.tokens[close]);
-    const double total = lengthSeconds(part, closing.substr(closing.find(u"｝") + 1));
+    const double total = LengthSeconds(part, closing.substr(closing.find(u"｝") + 1));
     // A group of one word shares its total with itself rather than with none.
     const std::size_t count = std::max<std::size_t>(close - part.position, 1);
     part.tupletLength = total / double(count);
     if (part.tupletLength == 0) part.tupletLength = std::numeric_limits<double>::min();
-    playWord(part, word);
+    PlayWord(part, word);
 }
 
 void Performer::playNote(Part& part, TextView word) {
@@ -253,7 +253,7 @@ void Performer::playNote(Part& part, TextView word) {
         return;
     }
     const double seconds =
-        part.tupletLength != 0 ? part.tupletLength : lengthSeconds(part, lengthText);
+        part.tupletLength != 0 ? part.tupletLength : LengthSeconds(part, lengthText);
     endAfter(part, seconds);
     // Keys outside the MIDI range are held at its ends, never sent out of it.
     const int key = std::clamp(part.base + semitones, 0, 127);
@@ -263,11 +263,11 @@ void Performer::playNote(Part& part, TextView word) {
     part.sounding.push_back(message);
 }
 
-double Performer::lengthSeconds(Part& part, TextView lengthText) {
+double Performer::LengthSeconds(Part& part, TextView lengthText) {
     if (contains(lengthText, u"＾")) {
         double sum = 0;
         for (TextView piece : text::splitViews(lengthText, u"＾"))
-            sum += lengthSeconds(part, piece);
+            sum += LengthSeconds(part, piece);
         return sum;
     }
     const Text half = text::toHalfWidth(lengthText);
@@ -327,7 +327,7 @@ void Perform(Engine& engine, TextView tune) {
     if (session.tempo <= 0) session.tempo = 120;
     // Parts are list cells: "、" and "，" separate them as "," does.
     Performer(engine, *out, session.tempo)
-        .run(text::split(values::unifySeparators(text), u","), session.instrument);
+        .Perform(text::split(values::unifySeparators(text), u","), session.instrument);
 }
 
 void cmdPerform(StatementRecord& record, Engine& engine) {
