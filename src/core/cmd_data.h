@@ -93,6 +93,17 @@ class KeyedTable {
     // across all tables.
     std::uint64_t generation() const { return generation_; }
 
+    // The keys of a procedure's fresh locals table come in the same order on
+    // every call of that procedure, so after binding them the caller marks
+    // the table with a stamp of that key list (newShape, once per parameter
+    // list). Tables with equal non-zero shapes hold the same keys at the same
+    // positions; any later change makes the shape 0 (unknown). A name's
+    // position — or its absence — found once holds for every table of the
+    // shape, without comparing names.
+    std::uint64_t shape() const { return shape_; }
+    void setShape(std::uint64_t shape) { shape_ = shape; }
+    static std::uint64_t newShape() { return nextGeneration(); }
+
     xxCmdData* find(TextView key) const {
         const Entry* found = lookup(key);
         return found ? found->get() : nullptr;
@@ -144,6 +155,18 @@ class KeyedTable {
         for (auto& [key, entry] : order_) take(std::move(entry));
         order_.clear();
     }
+    // Empties the values of a table with a shape, keeping its keys, entries
+    // and shape, so the next call of the same procedure binds into it; false
+    // (and nothing changed) when something outside holds one of its entries.
+    bool emptyValuesKeepingShape() {
+        for (const auto& [key, entry] : order_) {
+            if (entry.use_count() != 1) return false;
+        }
+        for (auto& [key, entry] : order_) entry->Value.clear();
+        return true;
+    }
+    // The entry at a position of the insertion order.
+    xxCmdData& entryAt(std::size_t position) { return *order_[position].second; }
     std::size_t size() const { return order_.size(); }
     bool empty() const { return order_.empty(); }
     // Entries in insertion order, with the key each stands under.
@@ -159,7 +182,10 @@ class KeyedTable {
         static std::atomic<std::uint64_t> counter{0};
         return counter.fetch_add(1, std::memory_order_relaxed) + 1;
     }
-    void changed() { generation_ = nextGeneration(); }
+    void changed() {
+        generation_ = nextGeneration();
+        shape_ = 0;
+    }
 
     const Entry* lookup(TextView key) const {
         if (index_.empty()) {
@@ -175,6 +201,7 @@ class KeyedTable {
     std::unordered_map<Text, Entry, FoldedHash, FoldedEqual> index_;
     std::vector<std::pair<Text, Entry>> order_;
     std::uint64_t generation_ = nextGeneration();
+    std::uint64_t shape_ = 0;
 };
 
 }  // namespace qel

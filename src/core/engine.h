@@ -35,12 +35,16 @@ struct PositionalArguments;
 //    order, so the position holds across calls (and recursion); it is used
 //    only after checking that the name there is this name, which makes it
 //    exactly what the search would find.
+//    When the locals table has a shape (KeyedTable::shape), `localShape`
+//    remembers it, and the position (or ~0: not a local there) is trusted
+//    for every table of that shape without comparing names.
 //  - `outer`: the result of the search past the procedure's locals (the
 //    program's locals, then the globals; null when the name is neither),
 //    trusted while no variable has been created there since
 //    (Engine::outerCreations) and the program is the same one.
 struct VariableLookup {
     std::uint32_t slot = ~std::uint32_t(0);
+    std::uint64_t localShape = 0;
     xxCmdData* outer = nullptr;
     const void* program = nullptr;
     const void* programLocals = nullptr;
@@ -286,7 +290,17 @@ class Engine {
     // ---- variables (variables.cpp) -----------------------------------------
     Text GetVariable(TextView name, bool& notFound, TextView index = {});
     xxCmdData* FindVariable(TextView name);
-    xxCmdData* FindVariable(TextView name, VariableLookup& lookup);
+    // Inline for the common case, a procedure-local (or known non-local)
+    // name in a locals table of a known shape.
+    xxCmdData* FindVariable(TextView name, VariableLookup& lookup) {
+        if (!inProcedure || !procLocals) return findOuterVariable(name, lookup);
+        const std::uint64_t shape = procLocals->shape();
+        if (shape != 0 && lookup.localShape == shape) {
+            if (lookup.slot < procLocals->size()) return &procLocals->entryAt(lookup.slot);
+            return findOuterVariable(name, lookup);
+        }
+        return findVariableSlowly(name, lookup);
+    }
     // Counts variables created in a program's locals or the globals (see
     // VariableLookup).
     std::uint64_t outerCreations = 0;
@@ -386,6 +400,10 @@ class Engine {
     }
 
   private:
+    xxCmdData* findVariableSlowly(TextView name, VariableLookup& lookup);
+    // The search past the procedure's locals: the program's locals, then
+    // the globals.
+    xxCmdData* findOuterVariable(TextView name, VariableLookup& lookup);
     // After a nested level ended: the unwinding goes on into the enclosing
     // level, unless that is the outermost one.
     void passOnUnwinding() {
@@ -417,7 +435,9 @@ class Engine {
     bool judgeComparison(TextView left, Text right, Text low, Text high, int code, bool quoted);
     // Procedure-local tables are made and dropped on every call; emptied
     // ones are kept for the next call instead of going back to the heap.
-    std::shared_ptr<KeyedTable> takeLocalsTable();
+    // One of this procedure's own tables (`shape`) when one is spare: its
+    // parameters' entries are in place, emptied.
+    std::shared_ptr<KeyedTable> takeLocalsTable(std::uint64_t shape);
     // A call's argument text split at its top-level commas, trimmed, each
     // piece with its analysis; kept per distinct text.
     const PositionalArguments& positionalArgumentsOf(TextView argText);

@@ -104,6 +104,9 @@ struct PositionalArguments {
     // Where each piece was last found as a variable (a piece naming a
     // variable passes that variable).
     mutable std::vector<VariableLookup> lookups;
+    // A piece that is a constant, as the value a parameter takes from it,
+    // its number already read (a literal 2 is not read again on every call).
+    std::vector<ValueText> constants;
 };
 
 struct Engine::Caches {

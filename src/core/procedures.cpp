@@ -25,6 +25,8 @@ struct Parameter {
 struct ParsedParameters {
     bool valid = false;
     std::vector<Parameter> params;
+    // The shape of a locals table holding just these parameters.
+    std::uint64_t localsShape = KeyedTable::newShape();
 };
 
 // Parses the parameter list; false when a bracketed name without particle
@@ -70,6 +72,9 @@ bool isBadProcedureName(TextView name) {
     return name.empty() || text::contains(name, u"、") || text::contains(name, u",") ||
            text::contains(name, u"。") || number::readsAsNumber(name);
 }
+
+// Spare variable entries kept for the next call's parameters.
+constexpr std::size_t kEntryPoolLimit = 64;
 
 TextView keyOf(TextView name) {
     return !name.empty() && name[0] == u'!' ? name.substr(1) : name;
@@ -191,12 +196,15 @@ bool Engine::CallProcedure(TextView name, TextView arguments, bool asCommand,
 
     // Arguments are evaluated in the caller's scope; an argument that names
     // a variable passes its value and is remembered for writing back.
-    std::shared_ptr<KeyedTable> locals = takeLocalsTable();
+    std::shared_ptr<KeyedTable> locals = takeLocalsTable(parsedParams.localsShape);
+    const bool reused = locals->shape() == parsedParams.localsShape;
     const bool byReference = !entry->Name.empty() && entry->Name[0] == u'!';
     std::vector<Text> writeBack(byReference ? params.size() : 0);
     for (std::size_t i = 0; i < params.size(); ++i) {
         TextView arg = argumentAt(i);
-        std::shared_ptr<xxCmdData> value = takeVariableEntry(params[i].name);
+        std::shared_ptr<xxCmdData> fresh;
+        if (!reused) fresh = takeVariableEntry(params[i].name);
+        xxCmdData* value = reused ? &locals->entryAt(i) : fresh.get();
         const xxCmdData* variable = nullptr;
         if (!arg.empty()) {
             variable = given && i < given->lookups.size() ? FindVariable(arg, given->lookups[i])
@@ -207,7 +215,9 @@ bool Engine::CallProcedure(TextView name, TextView arguments, bool asCommand,
             if (byReference) writeBack[i] = Text(arg);
         } else if (!arg.empty()) {
             const eval::ArgPlan* plan = given ? given->plans[i].get() : nullptr;
-            if (plan && plan->kind == eval::PlanKind::Arithmetic) {
+            if (plan && plan->kind == eval::PlanKind::Constant) {
+                value->Value = given->constants[i];
+            } else if (plan && plan->kind == eval::PlanKind::Arithmetic) {
                 // Kept as the number it is; written out when read as text.
                 value->Value.setNumber(EvalPlannedNumber(*plan, arg));
             } else {
@@ -216,8 +226,10 @@ bool Engine::CallProcedure(TextView name, TextView arguments, bool asCommand,
         }
         // A parameter the call leaves out still exists (empty), so the body
         // never reaches a global of the same name by accident.
-        locals->add(params[i].name, std::move(value));
+        if (!reused) locals->add(params[i].name, std::move(fresh));
     }
+    // Two parameters of one name make one local: such a table is not marked.
+    if (!reused && locals->size() == params.size()) locals->setShape(parsedParams.localsShape);
 
     {
         // The caller's scope comes back however the body ends; moved, not
@@ -258,6 +270,14 @@ const std::shared_ptr<const void>& Engine::positionalArgumentsShared(TextView ar
                                                              : tryPlanFor(made->texts.back()));
         }
         made->lookups.resize(made->texts.size());
+        made->constants.resize(made->texts.size());
+        for (std::size_t i = 0; i < made->texts.size(); ++i) {
+            const eval::ArgPlan* plan = made->plans[i].get();
+            if (!plan || plan->kind != eval::PlanKind::Constant) continue;
+            made->constants[i] = plan->constant;
+            double unused = 0;
+            made->constants[i].readsAsNumber(unused);
+        }
         it = cache.emplace(Text(argText), std::move(made)).first;
     }
     return it->second;
@@ -275,10 +295,24 @@ std::shared_ptr<xxCmdData> Engine::takeVariableEntry(TextView name) {
     return entry;
 }
 
-std::shared_ptr<KeyedTable> Engine::takeLocalsTable() {
+std::shared_ptr<KeyedTable> Engine::takeLocalsTable(std::uint64_t shape) {
+    // Recursion gives tables back in the order it took them: the one wanted
+    // is nearly always the last.
+    for (std::size_t i = localsPool_.size(); i-- > 0;) {
+        if (localsPool_[i]->shape() != shape) continue;
+        std::swap(localsPool_[i], localsPool_.back());
+        std::shared_ptr<KeyedTable> table = std::move(localsPool_.back());
+        localsPool_.pop_back();
+        return table;
+    }
     if (localsPool_.empty()) return std::make_shared<KeyedTable>();
     std::shared_ptr<KeyedTable> table = std::move(localsPool_.back());
     localsPool_.pop_back();
+    // Another procedure's table: its entries serve this call's parameters.
+    table->clearInto([this](std::shared_ptr<xxCmdData> entry) {
+        if (entry.use_count() != 1 || entryPool_.size() >= kEntryPoolLimit) return;
+        entryPool_.push_back(std::move(entry));
+    });
     return table;
 }
 
@@ -287,14 +321,16 @@ void Engine::giveBackLocalsTable(std::shared_ptr<KeyedTable> table) {
     // scope) is left alone; deep recursion keeps at most a few spare ones.
     constexpr std::size_t kPoolLimit = 32;
     if (table.use_count() != 1 || localsPool_.size() >= kPoolLimit) return;
-    // Its variables' entries serve the next call too, unless something
-    // still holds one.
-    constexpr std::size_t kEntryPoolLimit = 64;
-    table->clearInto([this](std::shared_ptr<xxCmdData> entry) {
-        if (entry.use_count() != 1 || entryPool_.size() >= kEntryPoolLimit) return;
-        entry->Value.clear();
-        entryPool_.push_back(std::move(entry));
-    });
+    // Values are dropped at once (a long text must not stay alive in a spare
+    // table); a table that kept its shape keeps its entries for the next call
+    // of its procedure.
+    if (table->shape() == 0 || !table->emptyValuesKeepingShape()) {
+        table->clearInto([this](std::shared_ptr<xxCmdData> entry) {
+            if (entry.use_count() != 1) return;
+            entry->Value.clear();
+            if (entryPool_.size() < kEntryPoolLimit) entryPool_.push_back(std::move(entry));
+        });
+    }
     localsPool_.push_back(std::move(table));
 }
 

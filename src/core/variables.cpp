@@ -122,6 +122,14 @@ IndexPart evaluateIndexPart(Engine& engine, const eval::ArgPlan* plan, TextView 
     return part;
 }
 
+// The entry at `slot` of a procedure's locals when it stands under `name`.
+xxCmdData* localAt(const std::vector<std::pair<Text, KeyedTable::Entry>>& frame, TextView name,
+                   std::uint32_t slot) {
+    if (slot >= frame.size()) return nullptr;
+    const auto& [key, entry] = frame[slot];
+    return key.size() == name.size() && text::equalsFolded(key, name) ? entry.get() : nullptr;
+}
+
 }  // namespace
 
 xxCmdData* Engine::FindVariable(TextView name) {
@@ -196,20 +204,24 @@ Text Engine::ElementOf(const xxCmdData* entry, TextView indexText) {
     return values::unescapeCell(cellOf(working, column));
 }
 
-xxCmdData* Engine::FindVariable(TextView name, VariableLookup& lookup) {
-    if (inProcedure && procLocals) {
-        const auto& frame = procLocals->inOrder();
-        if (lookup.slot < frame.size()) {
-            const auto& [key, entry] = frame[lookup.slot];
-            if (key.size() == name.size() && text::equalsFolded(key, name)) return entry.get();
+// Inside a procedure whose locals table has no shape, or a shape this
+// look-up has not seen yet.
+xxCmdData* Engine::findVariableSlowly(TextView name, VariableLookup& lookup) {
+    const auto& frame = procLocals->inOrder();
+    const std::uint64_t shape = procLocals->shape();
+    lookup.localShape = shape;
+    if (xxCmdData* entry = localAt(frame, name, lookup.slot)) return entry;
+    if (xxCmdData* entry = procLocals->find(name)) {
+        for (std::size_t i = 0; i < frame.size(); ++i) {
+            if (frame[i].second.get() == entry) lookup.slot = std::uint32_t(i);
         }
-        if (xxCmdData* entry = procLocals->find(name)) {
-            for (std::size_t i = 0; i < frame.size(); ++i) {
-                if (frame[i].second.get() == entry) lookup.slot = std::uint32_t(i);
-            }
-            return entry;
-        }
+        return entry;
     }
+    lookup.slot = ~std::uint32_t(0);
+    return findOuterVariable(name, lookup);
+}
+
+xxCmdData* Engine::findOuterVariable(TextView name, VariableLookup& lookup) {
     const ProgramRecord* program =
         currentLevel >= 0 && std::size_t(currentLevel) < programLevels.size()
             ? programLevels[std::size_t(currentLevel)].get()
