@@ -10,6 +10,7 @@
 #include "platform/ports/key_sender.h"
 #include "platform/ports/media.h"
 #include "platform/ports/message_channel.h"
+#include "platform/ports/native_calls.h"
 #include "platform/ports/random.h"
 #include "platform/ports/reading_service.h"
 #include "platform/ports/settings_store.h"
@@ -45,6 +46,8 @@ struct Platform {
     std::unique_ptr<MediaPort> media;
     // Picture files (絵, 保存 of windows and pictures); none: they are refused.
     std::unique_ptr<PictureCodec> pictures;
+    // Calls into native libraries (呼び出せ); none: every library is missing.
+    std::unique_ptr<NativeCallPort> native;
     // The wall clock, local time and the monotonic clock that waits and
     // timers read. Given by default: the standard clocks with local time
     // taken as UTC. None (reset by hand) counts as that default.
