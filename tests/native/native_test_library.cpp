@@ -41,8 +41,9 @@ static_assert(sizeof(QtRecord) == 48);
 
 // Reads every field, answers what it saw, and changes every field.
 std::int64_t qt_record(QtRecord* r) {
-    std::int64_t seen = r->count * 1000 + std::int64_t(r->ratio * 10) + std::int64_t(std::strlen(r->name)) * 100000 +
-                        r->tag * 10000000LL + r->big * 1000000000LL + std::int64_t(r->scale);
+    std::int64_t seen = r->count * 1000 + std::int64_t(r->ratio * 10) +
+                        std::int64_t(std::strlen(r->name)) * 100000 + r->tag * 10000000LL +
+                        r->big * 1000000000LL + std::int64_t(r->scale);
     r->count *= 2;
     r->ratio += 0.5;
     r->name = "changed";

@@ -26,12 +26,12 @@ struct TypeWord {
 // "long" and "int" are 32 bits as in the structures legacy scripts describe;
 // a C "long" of a 64-bit Linux library is "lparam". "integer" is 16 bits.
 constexpr TypeWord kTypeWords[] = {
-    {u"long", NativeType::Int32},     {u"int", NativeType::Int32},
-    {u"dword", NativeType::UInt32},   {u"integer", NativeType::Int16},
-    {u"lparam", NativeType::Int64},   {u"pointer", NativeType::Int64},
-    {u"int64", NativeType::Int64},    {u"double", NativeType::Double},
-    {u"float", NativeType::Float},    {u"single", NativeType::Float},
-    {u"string", NativeType::Text},    {u"void", NativeType::Void},
+    {u"long", NativeType::Int32},   {u"int", NativeType::Int32},
+    {u"dword", NativeType::UInt32}, {u"integer", NativeType::Int16},
+    {u"lparam", NativeType::Int64}, {u"pointer", NativeType::Int64},
+    {u"int64", NativeType::Int64},  {u"double", NativeType::Double},
+    {u"float", NativeType::Float},  {u"single", NativeType::Float},
+    {u"string", NativeType::Text},  {u"void", NativeType::Void},
 };
 
 std::size_t sizeOf(NativeType type) {
@@ -258,7 +258,8 @@ std::vector<Text> SplitNativeArguments(TextView written) {
     std::size_t start = 0;
     for (;;) {
         std::size_t comma = text::findOutside(unified, u",", text::kSyntaxBrackets, start);
-        TextView piece = TextView(unified).substr(start, comma == text::npos ? text::npos : comma - start);
+        TextView piece =
+            TextView(unified).substr(start, comma == text::npos ? text::npos : comma - start);
         pieces.emplace_back(text::trimBlanks(piece));
         if (comma == text::npos) break;
         start = comma + 1;
@@ -357,13 +358,15 @@ bool PreparedCall::prepareOne(Engine& engine, TextView piece, std::optional<Nati
             return false;
         }
         auto* block = static_cast<unsigned char*>(newBlock(cells.size()));
-        for (std::size_t i = 0; i < cells.size(); ++i) block[i] = (unsigned char)integerOf(cells[i]);
+        for (std::size_t i = 0; i < cells.size(); ++i)
+            block[i] = (unsigned char)integerOf(cells[i]);
         writeBacks_.push_back({Kind::Bytes, name, blocks_.size() - 1, {}, cells.size()});
         values.push_back({NativeValue::Type::Pointer, 0, 0, block});
         return true;
     }
-    NativeType type = declared ? *declared
-                               : (number::readsAsNumber(value) ? NativeType::Int64 : NativeType::Text);
+    NativeType type = declared
+                          ? *declared
+                          : (number::readsAsNumber(value) ? NativeType::Int64 : NativeType::Text);
     NativeValue passed{PassedAs(type), integerOf(value), number::toNumber(value), nullptr};
     if (type == NativeType::Text) passed.pointer = keepText(value);
     values.push_back(passed);

@@ -10,6 +10,7 @@
 #include "library/settings/protection.h"
 #include "text/brackets.h"
 #include "text/number.h"
+#include "ui/plugin_objects.h"
 
 namespace qel {
 
@@ -93,6 +94,34 @@ void callStandIn(Engine& engine, const CallTarget& target, TextView written) {
     engine.answer = text::fromUtf8(std::to_string(run(engine, args)));
 }
 
+// "object の method で 呼び出せ" on a plug-in object (the form 宣言 writes
+// for object methods): its function with the arguments evaluated and joined
+// with ",". False when the text names no plug-in object.
+bool callPluginMethod(Engine& engine, TextView where, TextView written) {
+    TextView trimmed = text::trimBlanks(where);
+    std::size_t no = text::findOutside(trimmed, u"の", text::kSyntaxBrackets, 1);
+    if (no == text::npos) return false;
+    auto plugin =
+        libraryOf(engine).objects().findPlugin(engine, nameOf(engine, trimmed.substr(0, no)));
+    if (!plugin) return false;
+    Text method = nameOf(engine, trimmed.substr(no + 1));
+    Text arguments;
+    std::vector<Text> pieces = SplitNativeArguments(written);
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        if (i) arguments += u",";
+        arguments += engine.EvalText(pieces[i]);
+    }
+    PluginAnswer answer = plugin->RunFunc(method, arguments);
+    if (answer.status == PluginStatus::Handled) {
+        engine.answer = answer.text;
+    } else if (answer.status == PluginStatus::Failed) {
+        ui::ReportPluginFailure(engine, answer.text);
+    } else {
+        engine.Report(ErrorId::LibraryFunctionNotFound, method);
+    }
+    return true;
+}
+
 Text resultText(const NativeValue& result, NativeType type) {
     switch (type) {
         case NativeType::Double:
@@ -144,6 +173,7 @@ void cmdCallNative(StatementRecord& record, Engine& engine) {
         engine.Report(ErrorId::CommandArgumentsMissing);
         return;
     }
+    if (callPluginMethod(engine, where, written)) return;
     auto target = targetOf(engine, where);
     if (!target) return;
     if (HasStandIns(target->library)) {
@@ -158,8 +188,8 @@ void cmdCallNative(StatementRecord& record, Engine& engine) {
         return;
     }
     // A Windows library we do not stand in for is not looked for on disk.
-    auto library = IsWindowsLibraryName(target->library) ? nullptr
-                                                          : openLibrary(engine, target->library);
+    auto library =
+        IsWindowsLibraryName(target->library) ? nullptr : openLibrary(engine, target->library);
     if (!library) {
         engine.Report(ErrorId::LibraryFileNotFound, target->library);
         return;

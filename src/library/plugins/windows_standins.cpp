@@ -17,9 +17,9 @@ namespace {
 
 // Success answers of the functions, as Windows gives them.
 constexpr std::int64_t kTrue = 1;
-constexpr std::int64_t kShellExecuteDone = 42;     // above 32 means success
-constexpr std::int64_t kShellExecuteNoFile = 2;    // ERROR_FILE_NOT_FOUND
-constexpr std::int64_t kShellExecuteRefused = 5;   // SE_ERR_ACCESSDENIED
+constexpr std::int64_t kShellExecuteDone = 42;    // above 32 means success
+constexpr std::int64_t kShellExecuteNoFile = 2;   // ERROR_FILE_NOT_FOUND
+constexpr std::int64_t kShellExecuteRefused = 5;  // SE_ERR_ACCESSDENIED
 
 // The first script window showing that caption: its widget number.
 std::int64_t scriptWindowWithCaption(Engine& engine, TextView title) {

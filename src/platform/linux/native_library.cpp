@@ -68,8 +68,7 @@ struct ArgumentSlot {
 }  // namespace
 
 std::vector<std::string> LibraryCandidates(const std::string& name) {
-    if (name.find('/') != std::string::npos || name.find(".so") != std::string::npos)
-        return {name};
+    if (name.find('/') != std::string::npos || name.find(".so") != std::string::npos) return {name};
     return {name, "lib" + name + ".so", name + ".so"};
 }
 
