@@ -119,8 +119,8 @@ bool QelObj::MakeControlObj(Engine& engine, QelWindow& w, TextView classIdentifi
     widget = port.createControl(WidgetKind::Picture, w.widget);
     widgetKind = WidgetKind::Picture;
     const WidgetSize size = defaultWidgetSize(WidgetKind::Picture);
-    PluginAnswer made =
-        plugin->makeControl(port.nativeToolkit(), port.nativeWidget(widget), size.width, size.height);
+    PluginAnswer made = plugin->makeControl(port.nativeToolkit(), port.nativeWidget(widget),
+                                            size.width, size.height);
     if (made.status == PluginStatus::Failed) {
         ReportPluginFailure(engine, made.text);
         plugin.reset();
@@ -147,8 +147,8 @@ PluginAnswer QelObj::GetData(TextView name) {
     return plugin ? plugin->getData(name) : PluginAnswer{};
 }
 
-std::shared_ptr<ScriptObject> ObjectModel::UsePlugin(Engine& engine, TextView name,
-                                                     TextView alias, bool& notPlugin) {
+std::shared_ptr<ScriptObject> ObjectModel::UsePlugin(Engine& engine, TextView name, TextView alias,
+                                                     bool& notPlugin) {
     notPlugin = false;
     if (!allowed(*this, engine)) return nullptr;
     Text written(text::trimBlanks(name));

@@ -55,7 +55,8 @@ class LibraryHandle {
 
 class SharedPluginObject : public PluginObject {
   public:
-    SharedPluginObject(std::shared_ptr<LibraryHandle> library, const qel_plugin_class& c, void* self)
+    SharedPluginObject(std::shared_ptr<LibraryHandle> library, const qel_plugin_class& c,
+                       void* self)
         : library_(std::move(library)), class_(c), self_(self) {}
     ~SharedPluginObject() override {
         if (class_.destroy) class_.destroy(self_);
@@ -85,8 +86,8 @@ class SharedPluginObject : public PluginObject {
     PluginAnswer setData(TextView name, TextView value) override {
         if (!class_.set_data) return {};
         TextSink sink;
-        int status = class_.set_data(self_, text::toUtf8(name).c_str(),
-                                     text::toUtf8(value).c_str(), &sink.c);
+        int status = class_.set_data(self_, text::toUtf8(name).c_str(), text::toUtf8(value).c_str(),
+                                     &sink.c);
         return answerOf(status, sink);
     }
     PluginAnswer makeControl(const char* toolkit, void* parent, int width, int height) override {
@@ -206,15 +207,14 @@ std::shared_ptr<PluginModule> LinuxPluginHost::loadLibrary(const std::string& na
     return nullptr;
 }
 
-std::shared_ptr<PluginModule> LinuxPluginHost::load(const std::string& name,
-                                                    PluginResult& result) {
+std::shared_ptr<PluginModule> LinuxPluginHost::load(const std::string& name, PluginResult& result) {
     result = {};
     if (name.empty() || name.find('\0') != std::string::npos) {
         result = {PluginFault::NotFound, name};
         return nullptr;
     }
     if (auto kept = loaded_.find(name); kept != loaded_.end()) {
-        if (auto module = kept->second.lock()) return module;
+        if (auto module = kept->second.lock(); module && module->usable()) return module;
     }
     auto module = loadLibrary(name, result);
     if (module) loaded_[name] = module;

@@ -55,6 +55,9 @@ class PluginModule {
     virtual ~PluginModule() = default;
     virtual const std::vector<PluginClassInfo>& classes() const = 0;
     virtual std::unique_ptr<PluginObject> create(TextView className, PluginResult& result) = 0;
+    // False once it cannot make objects any more (a plug-in program that
+    // ended): loading the name again starts it afresh.
+    virtual bool usable() const { return true; }
 };
 
 class PluginPort {
