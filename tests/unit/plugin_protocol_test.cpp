@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "library/plugins/native_arguments.h"
+#include "library/plugins/windows_standins.h"
 #include "platform/linux/json_lines.h"
+#include "platform/linux/native_library.h"
 
 namespace qel {
 namespace {
@@ -66,8 +68,29 @@ TEST(NativeArguments, SplitOutsideBrackets) {
     EXPECT_TRUE(SplitNativeArguments(u"  ").empty());
 }
 
+TEST(LibraryNames, PathsSonamesAndBareNames) {
+    EXPECT_EQ(LibraryCandidates("./libx.so"), (std::vector<std::string>{"./libx.so"}));
+    EXPECT_EQ(LibraryCandidates("libm.so.6"), (std::vector<std::string>{"libm.so.6"}));
+    EXPECT_EQ(LibraryCandidates("m"), (std::vector<std::string>{"m", "libm.so", "m.so"}));
+}
+
+TEST(WindowsStandIns, NamedAsOldScriptsNameThem) {
+    EXPECT_TRUE(FindStandIn(u"kernel32", u"Sleep"));
+    EXPECT_TRUE(FindStandIn(u"KERNEL32.DLL", u"sleep"));
+    EXPECT_TRUE(FindStandIn(u"C:\\Windows\\System32\\user32.dll", u"MessageBoxA"));
+    EXPECT_FALSE(FindStandIn(u"user32", u"SetWindowTextA"));
+    EXPECT_FALSE(FindStandIn(u"kernel32x", u"Sleep"));
+    EXPECT_TRUE(HasStandIns(u"winmm.dll"));
+    EXPECT_FALSE(HasStandIns(u"gdi32.dll"));
+    EXPECT_TRUE(IsWindowsLibraryName(u"gdi32.dll"));
+    EXPECT_TRUE(IsWindowsLibraryName(u"Shell32"));
+    EXPECT_FALSE(IsWindowsLibraryName(u"libm.so.6"));
+    EXPECT_FALSE(IsWindowsLibraryName(u"dll"));
+}
+
 TEST(JsonLines, ReadsWhatPluginsSend) {
-    auto v = json::Parse(R"({"id":3,"status":"handled","text":"\u3042\n","ok":true,"list":[{"name":"C"}]})");
+    auto v = json::Parse(
+        R"({"id":3,"status":"handled","text":"\u3042\n","ok":true,"list":[{"name":"C"}]})");
     ASSERT_TRUE(v);
     EXPECT_EQ(v->member("id")->number, 3);
     EXPECT_EQ(v->text("text"), "あ\n");

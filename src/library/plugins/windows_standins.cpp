@@ -141,7 +141,6 @@ Text baseName(TextView library) {
 }  // namespace
 
 bool IsWindowsLibraryName(TextView library) {
-    Text lower = baseName(library);
     if (HasStandIns(library)) return true;
     TextView trimmed = text::trimBlanks(library);
     return trimmed.size() > 4 && text::equalsFolded(trimmed.substr(trimmed.size() - 4), u".dll");

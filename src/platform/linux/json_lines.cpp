@@ -22,7 +22,8 @@ class Parser {
 
   private:
     void blanks() {
-        while (at_ < s_.size() && (s_[at_] == ' ' || s_[at_] == '\t' || s_[at_] == '\r' || s_[at_] == '\n'))
+        while (at_ < s_.size() &&
+               (s_[at_] == ' ' || s_[at_] == '\t' || s_[at_] == '\r' || s_[at_] == '\n'))
             ++at_;
     }
     bool literal(const char* word) {
@@ -83,10 +84,14 @@ class Parser {
         for (int i = 0; i < 4; ++i) {
             char h = s_[at_++];
             cp <<= 4;
-            if (h >= '0' && h <= '9') cp |= unsigned(h - '0');
-            else if (h >= 'a' && h <= 'f') cp |= unsigned(h - 'a' + 10);
-            else if (h >= 'A' && h <= 'F') cp |= unsigned(h - 'A' + 10);
-            else return false;
+            if (h >= '0' && h <= '9')
+                cp |= unsigned(h - '0');
+            else if (h >= 'a' && h <= 'f')
+                cp |= unsigned(h - 'a' + 10);
+            else if (h >= 'A' && h <= 'F')
+                cp |= unsigned(h - 'A' + 10);
+            else
+                return false;
         }
         return true;
     }
@@ -94,14 +99,30 @@ class Parser {
         if (at_ >= s_.size()) return false;
         const char e = s_[at_++];
         switch (e) {
-            case '"': case '\\': case '/': out += e; return true;
-            case 'b': out += '\b'; return true;
-            case 'f': out += '\f'; return true;
-            case 'n': out += '\n'; return true;
-            case 'r': out += '\r'; return true;
-            case 't': out += '\t'; return true;
-            case 'u': break;
-            default: return false;
+            case '"':
+            case '\\':
+            case '/':
+                out += e;
+                return true;
+            case 'b':
+                out += '\b';
+                return true;
+            case 'f':
+                out += '\f';
+                return true;
+            case 'n':
+                out += '\n';
+                return true;
+            case 'r':
+                out += '\r';
+                return true;
+            case 't':
+                out += '\t';
+                return true;
+            case 'u':
+                break;
+            default:
+                return false;
         }
         unsigned cp = 0;
         if (!hex4(cp)) return false;
@@ -180,11 +201,21 @@ std::string Quote(const std::string& text) {
     std::string out = "\"";
     for (unsigned char c : text) {
         switch (c) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
+            case '"':
+                out += "\\\"";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
             default:
                 if (c < 0x20) {
                     out += "\\u00";
