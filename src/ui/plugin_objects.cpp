@@ -233,13 +233,24 @@ std::shared_ptr<QelObj> ObjectModel::findPlugin(Engine& engine, TextView name) {
     return std::static_pointer_cast<QelObj>(found);
 }
 
+// The main window outlives the run, so the plug-in objects and controls on
+// it are taken out of it here, names and all, as the kinds they declared.
 void ObjectModel::ReleasePlugins(Engine& engine) {
     for (const auto& w : loadedWindows) {
-        for (auto& [key, entry] : w->CollObj) {
-            (void)key;
-            if (QelObj* p = AsPlugin(entry.object.get())) p->plugin.reset();
+        for (auto it = w->CollObj.begin(); it != w->CollObj.end();) {
+            QelObj* p = AsPlugin(it->second.object.get());
+            if (!p) {
+                ++it;
+                continue;
+            }
+            p->plugin.reset();
+            if (p->widget != kNoWidget && available(engine)) widgets(engine).destroy(p->widget);
+            p->unloaded = true;
+            handlerCache.erase(p);
+            it = w->CollObj.erase(it);
         }
     }
+    PluginKinds.clear();
     if (PluginPort* port = portOf(engine)) port->release();
 }
 
