@@ -143,6 +143,7 @@ constexpr ErrorEntry kCatalogue[] = {
     {ErrorId::MenuProcedureNeedsWindowName, kUnnumbered, Warning, u"メニューの手順には、必ずウィンドウ名をつけてください。\\n例:%1"},
     {ErrorId::MenusNestedTooDeep, 951, Warning, u"メニューの階層が深すぎます。\\nサブメニューは%1段までです。"},
     {ErrorId::SubMenuWithoutMenu, 952, Warning, u"サブメニュー%1を付けるメニューがありません。\\n先に「メニュー」を作ってください。"},
+    {ErrorId::NativeNameAlreadyDeclared, kUnnumbered, Information, u"すでに同じ名前が利用されています。\\n%1"},
 };
 // clang-format on
 

@@ -149,6 +149,7 @@ enum class ErrorId : int {
     MenuProcedureNeedsWindowName,
     MenusNestedTooDeep,
     SubMenuWithoutMenu,
+    NativeNameAlreadyDeclared,
 };
 
 struct ErrorEntry {

@@ -17,7 +17,9 @@
 #include "platform/linux/libarchive_port.h"
 #include "platform/linux/linux_audio.h"
 #include "platform/linux/linux_system.h"
+#include "platform/linux/native_library.h"
 #include "platform/linux/picture_codec.h"
+#include "platform/linux/plugin_host.h"
 #include "platform/linux/posix_files.h"
 #include "platform/linux/reading_service.h"
 #include "platform/linux/runtime_channel.h"
@@ -382,6 +384,8 @@ int runMain(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     platform.reading = std::make_unique<ProcessReadingService>();
     platform.transfer = std::make_unique<CurlTransfer>(transferLimitsFromEnvironment());
     platform.archives = std::make_unique<LibarchivePort>();
+    platform.native = std::make_unique<DlopenNativeCalls>();
+    platform.plugins = std::make_unique<LinuxPluginHost>(processPluginLimitsFromEnvironment());
     platform.pictures = std::make_unique<StandardPictureCodec>();
     platform.clock = std::make_unique<SystemClock>();
     platform.random = std::make_unique<SystemRandom>();

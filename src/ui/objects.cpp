@@ -7,6 +7,7 @@
 #include "text/number.h"
 #include "ui/events.h"
 #include "ui/menus.h"
+#include "ui/plugin_objects.h"
 #include "ui/properties.h"
 #include "ui/rich.h"
 
@@ -153,6 +154,11 @@ std::shared_ptr<QelWindow> ObjectModel::currentWindow(Engine& engine) {
 bool ObjectModel::alive(const ScriptObject& object, Engine& engine) const {
     if (object.unloaded) return false;
     if (object.type == ObjectType::Printer || object.type == ObjectType::Drive) return true;
+    // A plug-in object without a control lives as long as its plug-in does.
+    if (object.widget == kNoWidget) {
+        const auto* plugin = dynamic_cast<const QelObj*>(&object);
+        return plugin && plugin->plugin;
+    }
     return available(engine) && widgets(engine).exists(object.widget);
 }
 
@@ -197,8 +203,8 @@ std::shared_ptr<ScriptObject> ObjectModel::NewObj(Engine& engine, QelWindow& w, 
             engine.Report(ErrorId::NoSuchObjectKind, objName);
             return nullptr;
         }
-        engine.Report(ErrorId::NotBuiltYet, word);
-        return nullptr;
+        objName = Text(word) + text::toFullWidth(digits);
+        return NewPluginControl(engine, w, objName, alias, result, PluginKinds[nameKey(word)]);
     }
     if (kind->dynamic && !richKindBuilt(kind->id)) {
         engine.Report(ErrorId::NotBuiltYet, kind->word);
@@ -655,6 +661,8 @@ void ObjectModel::DestroyObject(Engine& engine, const std::shared_ptr<ScriptObje
         it = it->second.object == object ? w.CollObj.erase(it) : std::next(it);
     }
     handlerCache.erase(object.get());
+    // A control plug-in goes before the picture that hosts its widget.
+    if (QelObj* plugin = AsPlugin(object.get())) plugin->plugin.reset();
     port.destroy(object->widget);
     object->unloaded = true;
     // The element's slot stays used: indices are never given out twice.
@@ -664,6 +672,12 @@ void ObjectModel::DestroyObject(Engine& engine, const std::shared_ptr<ScriptObje
 
 void ObjectModel::releaseWindow(Engine& engine, QelWindow& w) {
     if (menus) menus->forgetWindow(engine, w);
+    // Plug-ins first, while the widgets they live in still exist; their
+    // names go with the window's names below.
+    for (auto& [key, entry] : w.CollObj) {
+        (void)key;
+        if (QelObj* plugin = AsPlugin(entry.object.get())) plugin->plugin.reset();
+    }
     for (auto& [kind, array] : w.arrays) {
         for (auto& object : array) {
             if (object) {

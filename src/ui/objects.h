@@ -3,6 +3,7 @@
 // the widget port; what is shown is the widget set's business.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <unordered_map>
@@ -19,6 +20,7 @@ class Engine;
 namespace qel::ui {
 
 class QelWindow;
+class QelObj;
 class EventDispatch;
 class MenuModel;
 struct CommonDialog;
@@ -134,6 +136,25 @@ class ObjectModel {
     std::shared_ptr<QelWindow> LookupWindow(Engine& engine, TextView name);
     void RegisterObject(QelWindow& w, const std::shared_ptr<ScriptObject>& object, TextView name);
     void RegisterWindow(const std::shared_ptr<QelWindow>& w, TextView name);
+
+    // ---- plug-ins (plugin_objects.cpp) ------------------------------------------
+    // Asked before a plug-in object is made (the protection check); unset: allowed.
+    std::function<bool(Engine&)> pluginAllowed;
+    // 使う and 作れ with a plug-in name: declares the kind words of its control
+    // classes and makes an object of its first other class, registered under
+    // the alias (or the class name).
+    // `notPlugin` is set (and nothing reported) when a name without "." or
+    // "/" names no plug-in: it is then an ordinary object name.
+    std::shared_ptr<ScriptObject> UsePlugin(Engine& engine, TextView name, TextView alias,
+                                            bool& notPlugin);
+    // NewObj for a kind word a plug-in declared: its control on window `w`.
+    std::shared_ptr<ScriptObject> NewPluginControl(Engine& engine, QelWindow& w,
+                                                   const Text& objName, TextView alias,
+                                                   Text& result, const Text& classId);
+    // The plug-in object registered under that name; no side effects.
+    std::shared_ptr<QelObj> findPlugin(Engine& engine, TextView name);
+    // The end of a run: every plug-in object is destroyed.
+    void ReleasePlugins(Engine& engine);
 
     // ---- finding --------------------------------------------------------------------
     // The object a reference names; `propertyAt` receives where the text after

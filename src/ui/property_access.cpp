@@ -6,6 +6,7 @@
 #include <unordered_map>
 
 #include "text/brackets.h"
+#include "ui/plugin_objects.h"
 #include "ui/property_support.h"
 #include "ui/rich.h"
 #include "ui/special_objects.h"
@@ -30,6 +31,49 @@ bool isSpecialObject(TextView name) {
 TextView objectPart(TextView target) {
     std::size_t of = target.rfind(u'の');
     return of == TextView::npos ? target : target.substr(0, of);
+}
+
+// A plug-in's own properties come first. A name it does not know goes on to
+// the picture that hosts a control plug-in; a plug-in without a control has
+// nothing else to offer.
+bool setPluginProperty(Engine& engine, ObjectModel& model, QelObj& plugin, const Text& name,
+                       const Text& value) {
+    PluginAnswer answer = plugin.SetData(name, value);
+    if (answer.status == PluginStatus::Handled) return true;
+    if (answer.status == PluginStatus::Failed) {
+        ReportPluginFailure(engine, answer.text);
+        return true;
+    }
+    if (plugin.widget != kNoWidget) return false;
+    engine.Report(ErrorId::NoSuchSetting,
+                  u"「" + model.NameOfObject(plugin) + u"」に「" + name + u"」");
+    return true;
+}
+
+// A read with arguments asks the plug-in's function first; "True" from it
+// means "not mine", as a handled call never answers that.
+std::optional<Text> pluginProperty(Engine& engine, ObjectModel& model, QelObj& plugin,
+                                   const Text& name, TextView arguments) {
+    Text full = name;
+    if (!arguments.empty()) {
+        PluginAnswer answer = plugin.RunFunc(name, arguments);
+        if (answer.status == PluginStatus::Handled && answer.text != u"True") return answer.text;
+        if (answer.status == PluginStatus::Failed) {
+            ReportPluginFailure(engine, answer.text);
+            return Text();
+        }
+        full += u"（" + Text(arguments) + u"）";
+    }
+    PluginAnswer answer = plugin.GetData(full);
+    if (answer.status == PluginStatus::Handled) return answer.text;
+    if (answer.status == PluginStatus::Failed) {
+        ReportPluginFailure(engine, answer.text);
+        return Text();
+    }
+    if (plugin.widget != kNoWidget) return std::nullopt;
+    engine.Report(ErrorId::NoSuchSetting,
+                  u"「" + model.NameOfObject(plugin) + u"」に「" + full + u"」");
+    return Text();
 }
 
 const PropertyHandler* handlerByType(const ScriptObject& object) {
@@ -215,6 +259,11 @@ SetOutcome SetProperty(Engine& engine, ObjectModel& model, TextView target, Text
         return SetOutcome::Done;
     }
     std::optional<PropertyRequest> evaluated;
+    if (QelObj* plugin = AsPlugin(object.get())) {
+        evaluated = requestFor(engine, name, value);
+        if (setPluginProperty(engine, model, *plugin, name, evaluated->text))
+            return SetOutcome::Done;
+    }
     if (object->rich && model.alive(*object, engine)) {
         // A rich control's own names (and its sub-item chains) come first.
         evaluated = requestFor(engine, name, value);
@@ -267,6 +316,9 @@ std::optional<Text> GetProperty(Engine& engine, ObjectModel& model, TextView tar
     }
     Text name(text::trimBlanks(target.substr(std::min(at, target.size()))));
     if (name.empty()) return std::nullopt;
+    if (QelObj* plugin = AsPlugin(object.get())) {
+        if (auto value = pluginProperty(engine, model, *plugin, name, arguments)) return value;
+    }
     if (!arguments.empty()) name += u"（" + Text(arguments) + u"）";
     if (object->rich && model.alive(*object, engine)) {
         PropertyRequest request;

@@ -5,6 +5,7 @@
 #include "library/registry/standard_library.h"
 #include "text/number.h"
 #include "ui/events.h"
+#include "ui/plugin_objects.h"
 #include "ui/properties.h"
 #include "ui/rich.h"
 
@@ -73,7 +74,13 @@ void cmdCreateObject(StatementRecord& record, Engine& engine) {
     if (!widgetsReady(engine)) return;
     Text name = nameArgument(engine, Args(record).woArg);
     Text alias = engine.EvalText(AskParticle(record, u"として"));
-    objectModel(engine).CreateObject(engine, name, alias, true);
+    bool notPlugin = true;
+    if (ui::LooksLikePluginName(objectModel(engine), name))
+        objectModel(engine).UsePlugin(engine, name, alias, notPlugin);
+    if (!notPlugin) return;
+    auto object = objectModel(engine).CreateObject(engine, name, alias, true);
+    if (ui::QelObj* plugin = ui::AsPlugin(object.get()); plugin && !alias.empty())
+        plugin->QelObName = alias;
 }
 
 void cmdUse(StatementRecord& record, Engine& engine) {
@@ -82,6 +89,9 @@ void cmdUse(StatementRecord& record, Engine& engine) {
     ui::ObjectModel& model = objectModel(engine);
     if (model.ResolveObject(engine, name, true)) return;  // it is LastObject now
     Text alias = engine.EvalText(AskParticle(record, u"として"));
+    bool notPlugin = true;
+    if (ui::LooksLikePluginName(model, name)) model.UsePlugin(engine, name, alias, notPlugin);
+    if (!notPlugin) return;
     model.CreateObject(engine, name, alias, false);
 }
 

@@ -8,6 +8,7 @@
 #include "library/media/media.h"
 #include "library/network/network.h"
 #include "library/objects/objects.h"
+#include "library/plugins/plugins.h"
 #include "library/registry/registry.h"
 #include "library/registry/rows.h"
 #include "library/settings/settings.h"
@@ -60,7 +61,7 @@ const std::vector<CommandRow>& commandRows() {
     {u"日本語処理", 1, u"", cmdRunText},  // 37
     {u"実行", 1, u"", cmdExecute},  // 38
     {u"参照", 1, u"", cmdRefer},  // 39
-    {u"呼び出せ", 0, u"", cmdNotBuilt},  // 40
+    {u"呼び出せ", 0, u"", cmdCallNative},  // 40
     {u"並び替え", 2, u"", cmdSort},  // 41
     {u"報告", 1, u"", cmdReport},  // 42
     {u"パターン検索,パターンマッチ", 1, u"", cmdPatternSearch},  // 43
@@ -71,7 +72,7 @@ const std::vector<CommandRow>& commandRows() {
     {u"交換", 2, u"", cmdSwap},  // 48
     {u"入れ", 0, u"", cmdPut},  // 49
     {u"分岐", 0, u"", cmdBranch},  // 50
-    {u"利用", 0, u"", cmdNotBuilt},  // 51
+    {u"利用", 0, u"", cmdDeclareNative},  // 51
     {u"復元", 0, u"", cmdRestore},  // 52
     {u"右へ", 0, u"", cmdTurnRight},  // 53
     {u"左へ", 0, u"", cmdTurnLeft},  // 54

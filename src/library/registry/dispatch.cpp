@@ -4,7 +4,9 @@
 #include "library/registry/rows.h"
 #include "library/registry/script_fault.h"
 #include "library/registry/standard_library.h"
+#include "library/settings/protection.h"
 #include "text/brackets.h"
+#include "ui/plugin_objects.h"
 
 namespace qel {
 
@@ -13,7 +15,12 @@ using text::npos;
 StandardLibrary::StandardLibrary()
     : commands_(BuildCommandRegistry()),
       settings_(BuildSettingRegistry()),
-      functions_(BuildFunctionRegistry()) {}
+      functions_(BuildFunctionRegistry()) {
+    // Making a plug-in object is calling outside code.
+    objects_.pluginAllowed = [](Engine& engine) {
+        return CheckProtection(engine, Guard::NativeCalls);
+    };
+}
 
 StandardLibrary& libraryOf(Engine& engine) {
     return static_cast<StandardLibrary&>(engine.library);
@@ -25,11 +32,24 @@ std::size_t findNoFromSecond(TextView text) {
     return text.size() < 2 ? npos : text::findOutside(text, u"の", text::kSyntaxBrackets, 1);
 }
 
+// The argument a plug-in verb is given. It is not evaluated: the plug-in
+// may not know the verb, and the statement then goes on as an ordinary one
+// that evaluates its own arguments. Only a quoted text loses its quotes and a
+// variable's name gives its value, neither of which can fail.
+Text pluginArgument(Engine& engine, TextView written) {
+    TextView trimmed = text::trimBlanks(written);
+    if (trimmed.size() >= 2 && trimmed.front() == u'「' && trimmed.back() == u'」')
+        return Text(trimmed.substr(1, trimmed.size() - 2));
+    bool notFound = false;
+    Text value = engine.GetVariable(trimmed, notFound);
+    return notFound ? Text(trimmed) : value;
+}
+
 }  // namespace
 
-// A statement addressed to an object named before "の": a plug-in (none in
-// this build) or the calling program, which is offered the verb as a host
-// command. True when the statement was handled.
+// A statement addressed to an object named before "の": a plug-in object,
+// which is offered the verb first, or the calling program, which is offered
+// it as a host command. True when the statement was handled.
 bool StandardLibrary::tryCaller(StatementRecord& record, Engine& engine) {
     Text object, verb, argument;
     if (std::size_t p = findNoFromSecond(Args(record).head); p != npos) {
@@ -44,6 +64,19 @@ bool StandardLibrary::tryCaller(StatementRecord& record, Engine& engine) {
     } else {
         object = Args(record).woArg;
         verb = Args(record).head;
+    }
+    if (auto plugin = objects_.findPlugin(engine, object)) {
+        if (object.size() < Args(record).head.size() &&
+            Args(record).head.starts_with(object + u"の"))
+            Args(record).head = verb;
+        PluginAnswer answer = plugin->RunCmd(verb, pluginArgument(engine, argument));
+        if (answer.status == PluginStatus::Failed) {
+            ui::ReportPluginFailure(engine, answer.text);
+            return true;
+        }
+        if (answer.status == PluginStatus::NotHandled) return false;
+        engine.answer = answer.text;
+        return true;
     }
     if (object != u"呼び出し元") return false;
     return engine.RaiseHostEvent(2, verb, argument) == u"True";

@@ -15,8 +15,9 @@
 namespace qel {
 
 class Engine;
-struct ArgumentCaches;  // library/registry/arguments.cpp
-struct GraphicsState;   // library/graphics/graphics.h
+struct ArgumentCaches;   // library/registry/arguments.cpp
+struct GraphicsState;    // library/graphics/graphics.h
+struct NativeCallState;  // library/plugins/plugins.h
 
 struct LibraryState {
     // The message channel between scripts (開始 … 通信, 送信); one run long.
@@ -46,6 +47,8 @@ struct LibraryState {
     std::unique_ptr<MediaPort> noMedia;  // what the session plays on without a port
     // The turtle and pen (made on first use, fresh for every run).
     std::shared_ptr<GraphicsState> graphics;
+    // Libraries loaded and names declared by native calls (one run long).
+    std::shared_ptr<NativeCallState> native;
 
     // What every run starts from. The last percentage and the protection
     // (reloaded by the run itself) are kept.
@@ -54,6 +57,7 @@ struct LibraryState {
         progressProcedure.clear();
         settingsFileName.clear();
         graphics.reset();
+        native.reset();
     }
 };
 

@@ -87,6 +87,8 @@ const LibraryState& libraryState(const Engine& engine) {
 }
 
 void StandardLibrary::teardownRun(Engine& engine) {
+    objects_.ReleasePlugins(engine);
+    state_.native.reset();
     EndMessageChannel(engine);
     MediaEndOfRun(engine);
     engine.ui().endPrintJob();

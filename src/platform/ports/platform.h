@@ -11,6 +11,8 @@
 #include "platform/ports/media.h"
 #include "platform/ports/message_channel.h"
 #include "platform/ports/midi_out.h"
+#include "platform/ports/native_calls.h"
+#include "platform/ports/plugins.h"
 #include "platform/ports/random.h"
 #include "platform/ports/reading_service.h"
 #include "platform/ports/settings_store.h"
@@ -48,6 +50,10 @@ struct Platform {
     std::unique_ptr<MidiOutPort> midi;
     // Picture files (絵, 保存 of windows and pictures); none: they are refused.
     std::unique_ptr<PictureCodec> pictures;
+    // Calls into native libraries (呼び出せ); none: every library is missing.
+    std::unique_ptr<NativeCallPort> native;
+    // Plug-in libraries and programs (使う); none: no plug-in is found.
+    std::unique_ptr<PluginPort> plugins;
     // The wall clock, local time and the monotonic clock that waits and
     // timers read. Given by default: the standard clocks with local time
     // taken as UTC. None (reset by hand) counts as that default.

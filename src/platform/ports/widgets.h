@@ -345,6 +345,14 @@ class WidgetPort {
     // The script's name of a window or control: screen readers and UI-test
     // tools find the widget by it, and a window's picture is saved under it.
     virtual void nameWidget(WidgetId widget, TextView name) { (void)widget, (void)name; }
+    // ---- plug-in controls ---------------------------------------------------------
+    // The toolkit's own widget behind a control, for a control plug-in to place
+    // itself in: "qt" and a QWidget*, or "none" and null where there is none.
+    virtual const char* nativeToolkit() const { return "none"; }
+    virtual void* nativeWidget(WidgetId widget) {
+        (void)widget;
+        return nullptr;
+    }
     // Asks for a picture of every visible script window, saved as
     // FOLDER/<window name>.png when the script first comes to rest (its first
     // wait, or its end). False when this widget set draws nothing to save.
