@@ -2,6 +2,7 @@
 
 #include <fluidsynth.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
@@ -35,6 +36,12 @@ struct FluidApi {
     decltype(&new_fluid_audio_driver) newDriver = nullptr;
     decltype(&delete_fluid_audio_driver) deleteDriver = nullptr;
     decltype(&fluid_set_log_function) setLog = nullptr;
+    decltype(&new_fluid_player) newPlayer = nullptr;
+    decltype(&delete_fluid_player) deletePlayer = nullptr;
+    decltype(&fluid_player_add_mem) playerAddMem = nullptr;
+    decltype(&fluid_player_play) playerPlay = nullptr;
+    decltype(&fluid_player_stop) playerStop = nullptr;
+    decltype(&fluid_player_seek) playerSeek = nullptr;
     bool ok =
         lib.get(newSettings, "new_fluid_settings") &&
         lib.get(deleteSettings, "delete_fluid_settings") &&
@@ -50,7 +57,10 @@ struct FluidApi {
         lib.get(writeFloat, "fluid_synth_write_float") &&
         lib.get(newDriver, "new_fluid_audio_driver") &&
         lib.get(deleteDriver, "delete_fluid_audio_driver") &&
-        lib.get(setLog, "fluid_set_log_function");
+        lib.get(setLog, "fluid_set_log_function") && lib.get(newPlayer, "new_fluid_player") &&
+        lib.get(deletePlayer, "delete_fluid_player") &&
+        lib.get(playerAddMem, "fluid_player_add_mem") && lib.get(playerPlay, "fluid_player_play") &&
+        lib.get(playerStop, "fluid_player_stop") && lib.get(playerSeek, "fluid_player_seek");
 };
 
 // A synthesizer with its settings and the sound font loaded.
@@ -154,6 +164,24 @@ class Synth {
         api_->writeFloat(synth_, int(frames), out, 0, 2, out, 1, 2);
     }
 
+    // The file player runs on the synthesizer's own sample count, so it keeps
+    // time with whatever renders the samples, in real time or not.
+    fluid_player_t* startPlayer(const std::string& file, long long tick) {
+        fluid_player_t* player = api_->newPlayer(synth_);
+        if (!player) return nullptr;
+        if (api_->playerAddMem(player, file.data(), file.size()) == FLUID_FAILED ||
+            api_->playerPlay(player) == FLUID_FAILED ||
+            (tick > 0 && api_->playerSeek(player, int(tick)) == FLUID_FAILED)) {
+            api_->deletePlayer(player);
+            return nullptr;
+        }
+        return player;
+    }
+    void endPlayer(fluid_player_t* player) {
+        api_->playerStop(player);
+        api_->deletePlayer(player);
+    }
+
   private:
     std::unique_ptr<FluidApi> api_;
     fluid_settings_t* settings_ = nullptr;
@@ -179,6 +207,57 @@ class FluidSynthStream : public LiveSynthStream {
 
   private:
     std::unique_ptr<Synth> synth_;
+};
+
+// A MIDI file played by FluidSynth's own file player, rendered on demand. Its
+// length comes from the file's tempo map, read before playing; a seek starts
+// a fresh player at the tick of that moment, which sends the controller and
+// program changes before it, so the sound there is as it would have been.
+class MidiFileStream : public PcmStream {
+  public:
+    MidiFileStream(std::unique_ptr<Synth> synth, std::string file, SmfTiming timing)
+        : synth_(std::move(synth)),
+          file_(std::move(file)),
+          timing_(std::move(timing)),
+          frames_((long long)(timing_.lengthMs() * kRate / 1000.0 + 0.5)) {}
+    ~MidiFileStream() override {
+        if (player_) synth_->endPlayer(player_);
+    }
+    MidiFileStream(const MidiFileStream&) = delete;
+    MidiFileStream& operator=(const MidiFileStream&) = delete;
+
+    bool start() {
+        seek(0);
+        return player_ != nullptr;
+    }
+    int rate() const override { return int(kRate); }
+    int channels() const override { return 2; }
+    long long frames() const override { return frames_; }
+    void seek(long long frame) override {
+        if (player_) synth_->endPlayer(player_);
+        synth_->reset();
+        next_ = std::clamp(frame, 0LL, frames_);
+        player_ = synth_->startPlayer(file_, timing_.tickAt(double(next_) * 1000.0 / kRate));
+    }
+    std::size_t read(float* out, std::size_t count) override {
+        const auto n = std::size_t(std::clamp<long long>(frames_ - next_, 0, (long long)count));
+        if (n == 0) return 0;
+        if (player_) {
+            synth_->render(out, n);
+        } else {
+            std::fill(out, out + 2 * n, 0.0f);
+        }
+        next_ += (long long)n;
+        return n;
+    }
+
+  private:
+    std::unique_ptr<Synth> synth_;
+    std::string file_;
+    SmfTiming timing_;
+    long long frames_;
+    long long next_ = 0;
+    fluid_player_t* player_ = nullptr;
 };
 
 class FluidSynthOutput : public MidiOutPort {
@@ -238,6 +317,19 @@ std::unique_ptr<LiveSynthStream> MakeFluidSynthStream(std::string& error) {
     auto synth = std::make_unique<Synth>(error);
     if (!synth->ready()) return nullptr;
     return std::make_unique<FluidSynthStream>(std::move(synth));
+}
+
+std::unique_ptr<PcmStream> MakeFluidMidiFileStream(std::string file, SmfTiming timing,
+                                                   std::string& error) {
+    auto synth = std::make_unique<Synth>(error);
+    if (!synth->ready()) return nullptr;
+    auto stream =
+        std::make_unique<MidiFileStream>(std::move(synth), std::move(file), std::move(timing));
+    if (!stream->start()) {
+        error = "FluidSynth cannot play the MIDI file";
+        return nullptr;
+    }
+    return stream;
 }
 
 std::unique_ptr<MidiOutPort> MakeFluidSynthOutput() {

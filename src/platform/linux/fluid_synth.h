@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/linux/smf_timing.h"
 #include "platform/ports/audio_source.h"
 #include "platform/ports/midi_out.h"
 
@@ -21,6 +22,11 @@ std::string FindSoundFont();
 // A synthesizer rendering at 44.1 kHz stereo; none, with the reason in
 // `error`, when the library or the sound font cannot be loaded.
 std::unique_ptr<LiveSynthStream> MakeFluidSynthStream(std::string& error);
+
+// A standard MIDI file (its bytes and timing) played by the synthesizer's
+// file player; none with the reason in `error`.
+std::unique_ptr<PcmStream> MakeFluidMidiFileStream(std::string file, SmfTiming timing,
+                                                   std::string& error);
 
 // An output that plays on the desktop's audio (PipeWire, PulseAudio or ALSA,
 // whichever answers first). Nothing is loaded until it is opened.
