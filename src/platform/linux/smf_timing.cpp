@@ -77,8 +77,7 @@ bool SmfTiming::read(const std::string& text, std::string& error) {
     return true;
 }
 
-bool SmfTiming::readTrack(const unsigned char* p, std::size_t end,
-                          std::vector<Tempo>& changes) {
+bool SmfTiming::readTrack(const unsigned char* p, std::size_t end, std::vector<Tempo>& changes) {
     std::size_t at = 0;
     long long tick = 0;
     unsigned char running = 0;
@@ -152,8 +151,8 @@ long long SmfTiming::tickAt(double ms) const {
                                [](double m, const Tempo& s) { return m < s.msAtTick; });
     const Tempo& segment = *(it == map_.begin() ? it : it - 1);
     if (segment.msPerTick <= 0) return segment.tick;
-    return std::min(endTick_, segment.tick + (long long)((ms - segment.msAtTick) /
-                                                         segment.msPerTick + 0.5));
+    return std::min(endTick_,
+                    segment.tick + (long long)((ms - segment.msAtTick) / segment.msPerTick + 0.5));
 }
 
 }  // namespace qel

@@ -28,7 +28,7 @@ class SmfTiming {
     bool readTrack(const unsigned char* at, std::size_t length, std::vector<Tempo>& changes);
     void buildMap(std::vector<Tempo> changes);
 
-    int division_ = 480;      // ticks per quarter note
+    int division_ = 480;         // ticks per quarter note
     double smpteMsPerTick_ = 0;  // time-code files tick at a fixed rate
     long long endTick_ = 0;
     std::vector<Tempo> map_;
