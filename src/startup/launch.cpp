@@ -17,6 +17,7 @@
 #include "platform/linux/libarchive_port.h"
 #include "platform/linux/linux_audio.h"
 #include "platform/linux/linux_system.h"
+#include "platform/linux/midi_synth.h"
 #include "platform/linux/picture_codec.h"
 #include "platform/linux/posix_files.h"
 #include "platform/linux/reading_service.h"
@@ -397,6 +398,9 @@ int runMain(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     if (auto& media = static_cast<VirtualMediaPort&>(*platform.media);
         !media.output().problem().empty())
         err << "qelscript: " << media.output().problem() << '\n';
+    if (auto& media = static_cast<VirtualMediaPort&>(*platform.media);
+        MidiFilesHeardLive(console == nullptr, media.output()))
+        media.openSequencerWith(OpenLiveMidiSynth);
     platform.midi = ChooseMidiOutput(console == nullptr,
                                      static_cast<VirtualMediaPort&>(*platform.media).output(),
                                      cl.recordMidiPath, err);

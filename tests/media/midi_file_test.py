@@ -5,6 +5,7 @@ note's pitch, seeking, silence after 停止; damaged files end in an error and
 leave the device free for the next file."""
 import os
 import struct
+import subprocess
 import sys
 
 import render_test as h
@@ -21,14 +22,16 @@ def vlq(n):
     return bytes(reversed(out))
 
 
-def smf(name, note=69, seconds=2.0, division=480, tempo=500000, program=79):
-    """One track: its name, a tempo, one note held for `seconds`, the end."""
-    ticks = int(seconds * 1e6 / tempo * division)
+def smf(name, note=69, seconds=2.0, division=480, tempo=500000, program=79, notes=None):
+    """One track: its name, a tempo, one note held for `seconds` (or the
+    (note, seconds) pairs of `notes` one after the other), the end."""
     events = b"\x00\xff\x03" + vlq(len(name)) + name
     events += b"\x00\xff\x51\x03" + struct.pack(">I", tempo)[1:]
     events += b"\x00\xc0" + bytes([program])
-    events += b"\x00\x90" + bytes([note, 120])
-    events += vlq(ticks) + b"\x80" + bytes([note, 0])
+    for key, length in notes or [(note, seconds)]:
+        ticks = int(length * 1e6 / tempo * division)
+        events += b"\x00\x90" + bytes([key, 120])
+        events += vlq(ticks) + b"\x80" + bytes([key, 0])
     events += b"\x00\xff\x2f\x00"
     return (b"MThd" + struct.pack(">IHHH", 6, 0, 1, division) + b"MTrk" +
             struct.pack(">I", len(events)) + events)
@@ -43,6 +46,41 @@ def pitch(samples, start_s, end_s):
         if best is None or score > best:
             best, best_lag = score, lag
     return RATE / best_lag
+
+
+def check_live(folder):
+    """Heard live (QELSCRIPT_MIDI_OUT=fluidsynth) on ALSA's null device, on
+    the real clock: the device keeps its position through pause, resume and
+    a seek, and ends. Bounds are loose: the clock is real."""
+    conf = os.path.join(folder, "null.conf")
+    with open(conf, "w") as f:
+        f.write("pcm.!default { type null }\n")
+    env = dict(os.environ, QELSCRIPT_MIDI_OUT="fluidsynth",
+               ALSA_CONFIG_PATH="/usr/share/alsa/alsa.conf:" + conf)
+    env.pop("QELSCRIPT_AUDIO_OUT", None)
+    if not os.path.exists("/usr/share/alsa/alsa.conf"):
+        print("SKIP live: no ALSA configuration")
+        return
+    script = ("「tune.mid」を再生\n待て 0.5\nＭＩＤＩの位置を表示\n一時停止\n待て 0.5\n"
+              "ＭＩＤＩの位置を表示\nＭＩＤＩの状態を表示\n一時停止\n待て 0.3\nＭＩＤＩの位置を表示\n"
+              "ＭＩＤＩの位置＝18\n待て 0.5\nＭＩＤＩの状態を表示\nＭＩＤＩの位置を表示\n")
+    path = os.path.join(folder, "live.qel")
+    with open(path, "w", encoding="utf-8") as f:
+        f.write(script)
+    transcript = os.path.join(folder, "live.transcript")
+    proc = subprocess.run([h.QEL, "--console", "--no-system", "--transcript", transcript, path],
+                          cwd=folder, env=env, timeout=60, capture_output=True)
+    with open(transcript, encoding="utf-8") as f:
+        lines = [l.split("\t")[3] for l in f.read().splitlines() if l]
+    h.check("live/exit", proc.returncode == 0, (proc.returncode, proc.stderr[-300:]))
+    if len(lines) != 6:
+        h.check("live/answers", False, lines)
+        return
+    first, held, state, resumed, end_state, end = lines
+    h.check("live/position", 4 <= float(first) <= 7, lines)
+    h.check("live/pause holds", held == first and state == "一時停止中", lines)
+    h.check("live/resumed", 7 <= float(resumed) <= 10, lines)
+    h.check("live/seek to the end", end_state == "停止中" and end == "20", lines)
 
 
 def main():
@@ -91,6 +129,15 @@ def main():
         h.check("pause/silent", not h.sounding(left, 1.85, 2.25), "")
         h.check("pause/resumed", h.sounding(left, 2.35, 2.55), "")
 
+        # A seek lands on the note of that moment: four notes of half a second
+        # (A4, C5, E5, A5); from 1.0 s the third one sounds, then the fourth.
+        write("notes.mid", smf(b"Notes", notes=[(69, 0.5), (72, 0.5), (76, 0.5), (81, 0.5)]))
+        code, lines, left = h.run(folder, "「notes.mid」を再生\n待て 0.1\nＭＩＤＩの位置＝10\n待て 1.5\n")
+        f1, f2 = pitch(left, 0.2, 0.3), pitch(left, 0.7, 0.8)
+        h.check("seek/third note", abs(f1 - 659.3) < 12, f1)
+        h.check("seek/fourth note", abs(f2 - 880) < 16, f2)
+        h.check("seek/ends", not h.sounding(left, 1.15, 1.6), lines)
+
         # Damaged files: cut inside the track, a track length far beyond the
         # file, text under a .mid name, a missing file; a seek past the end.
         # Each ends in an error; the next file still plays.
@@ -114,6 +161,8 @@ def main():
                 lines)
         h.check("bad/seek beyond", len(lines) > 4 and "範囲を超えています" in lines[4], lines)
         h.check("bad/next plays", lines[5:] == ["Known Tune"] and h.sounding(left, 0.2, 0.9), lines)
+
+        check_live(folder)
 
     for f in h.failures:
         print("FAIL", f)

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 
 #include "platform/linux/alsa_midi_out.h"
 #include "platform/linux/shared_library.h"
@@ -123,6 +124,10 @@ class Synth {
         error = "no audio device (PipeWire, PulseAudio and ALSA do not answer)";
         return false;
     }
+    void stopAudio() {
+        if (driver_) api_->deleteDriver(driver_);
+        driver_ = nullptr;
+    }
 
     // A short message: status in the low byte, then the two data bytes.
     void send(std::uint32_t message) {
@@ -171,11 +176,20 @@ class Synth {
         if (!player) return nullptr;
         if (api_->playerAddMem(player, file.data(), file.size()) == FLUID_FAILED ||
             api_->playerPlay(player) == FLUID_FAILED ||
-            (tick > 0 && api_->playerSeek(player, int(tick)) == FLUID_FAILED)) {
+            (tick > 0 && !seekNewPlayer(player, int(tick)))) {
             api_->deletePlayer(player);
             return nullptr;
         }
         return player;
+    }
+    // A player loads its file and starts playing in its first callback and
+    // refuses a seek before that; one block of the synthesizer (64 frames,
+    // 1.5 ms, thrown away) runs it. The seek then silences what that block
+    // started.
+    bool seekNewPlayer(fluid_player_t* player, int tick) {
+        float scratch[2 * 64];
+        render(scratch, 64);
+        return api_->playerSeek(player, tick) != FLUID_FAILED;
     }
     void endPlayer(fluid_player_t* player) {
         api_->playerStop(player);
@@ -260,6 +274,100 @@ class MidiFileStream : public PcmStream {
     fluid_player_t* player_ = nullptr;
 };
 
+// A MIDI file heard on the desktop: the synthesizer renders through the audio
+// system in real time and its file player keeps time by the samples it
+// renders. Positions are read from the engine's clock, which the MCI engine
+// brings up to date before every command. Pausing ends the player and
+// resuming starts a new one at the held position, as a seek does. The audio
+// runs only while a player plays: a player made or deleted while the audio
+// thread renders can be used by that thread half-made or after it is gone.
+class LiveMidiFileDevice : public MediaDevice {
+  public:
+    LiveMidiFileDevice(std::unique_ptr<Synth> synth, std::string file, SmfTiming timing,
+                       std::function<double()> now)
+        : synth_(std::move(synth)),
+          file_(std::move(file)),
+          timing_(std::move(timing)),
+          now_(std::move(now)) {}
+    ~LiveMidiFileDevice() override { endPlayer(); }
+    LiveMidiFileDevice(const LiveMidiFileDevice&) = delete;
+    LiveMidiFileDevice& operator=(const LiveMidiFileDevice&) = delete;
+
+    double lengthMs() override { return timing_.lengthMs(); }
+    double positionMs() override {
+        if (mode_ != MediaMode::Playing) return heldMs_;
+        const double at = heldMs_ + (now_() - startedAt_);
+        if (at < endMs_) return at;
+        // The player stops by itself at the end of the file; before that
+        // (a "to" position) it is stopped here, when next asked.
+        endPlayer();
+        heldMs_ = endMs_;
+        mode_ = MediaMode::Stopped;
+        return heldMs_;
+    }
+    MediaMode mode() override {
+        positionMs();
+        return mode_;
+    }
+    bool play(double fromMs, double toMs) override {
+        endMs_ = toMs < 0 ? lengthMs() : std::min(toMs, lengthMs());
+        heldMs_ = std::clamp(fromMs, 0.0, endMs_);
+        return startAt(heldMs_);
+    }
+    void pause() override {
+        if (mode() != MediaMode::Playing) return;
+        heldMs_ = positionMs();
+        endPlayer();
+        mode_ = MediaMode::Paused;
+    }
+    void resume() override {
+        if (mode_ == MediaMode::Paused) startAt(heldMs_);
+    }
+    void stop() override {
+        if (mode() == MediaMode::Playing) heldMs_ = positionMs();
+        endPlayer();
+        mode_ = MediaMode::Stopped;
+    }
+    void seek(double ms) override {
+        endPlayer();
+        endMs_ = lengthMs();
+        heldMs_ = std::clamp(ms, 0.0, endMs_);
+        mode_ = MediaMode::Stopped;
+    }
+
+  private:
+    bool startAt(double ms) {
+        endPlayer();
+        mode_ = MediaMode::Stopped;
+        if (ms >= endMs_) return true;
+        player_ = synth_->startPlayer(file_, timing_.tickAt(ms));
+        std::string error;
+        if (player_ && !synth_->startAudio(error)) {
+            synth_->endPlayer(player_);
+            player_ = nullptr;
+        }
+        if (!player_) return false;
+        startedAt_ = now_();
+        mode_ = MediaMode::Playing;
+        return true;
+    }
+    void endPlayer() {
+        if (!player_) return;
+        synth_->stopAudio();
+        synth_->endPlayer(player_);
+        synth_->reset();
+        player_ = nullptr;
+    }
+
+    std::unique_ptr<Synth> synth_;
+    std::string file_;
+    SmfTiming timing_;
+    std::function<double()> now_;
+    fluid_player_t* player_ = nullptr;
+    MediaMode mode_ = MediaMode::Stopped;
+    double heldMs_ = 0, endMs_ = 0, startedAt_ = 0;
+};
+
 class FluidSynthOutput : public MidiOutPort {
   public:
     bool open(double nowMs, std::string& error) override {
@@ -330,6 +438,17 @@ std::unique_ptr<PcmStream> MakeFluidMidiFileStream(std::string file, SmfTiming t
         return nullptr;
     }
     return stream;
+}
+
+std::unique_ptr<MediaDevice> OpenLiveMidiFile(std::string file, SmfTiming timing,
+                                              std::function<double()> now, std::string& error) {
+    auto synth = std::make_unique<Synth>(error);
+    // The audio is tried once here so that a desktop without sound fails at
+    // the open, not at the first play.
+    if (!synth->ready() || !synth->startAudio(error)) return nullptr;
+    synth->stopAudio();
+    return std::make_unique<LiveMidiFileDevice>(std::move(synth), std::move(file),
+                                                std::move(timing), std::move(now));
 }
 
 std::unique_ptr<MidiOutPort> MakeFluidSynthOutput() {

@@ -7,6 +7,7 @@
 // MIDI font the distribution installs (Debian's fluid-soundfont-gm).
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -27,6 +28,11 @@ std::unique_ptr<LiveSynthStream> MakeFluidSynthStream(std::string& error);
 // file player; none with the reason in `error`.
 std::unique_ptr<PcmStream> MakeFluidMidiFileStream(std::string file, SmfTiming timing,
                                                    std::string& error);
+
+// The same heard live through the desktop's audio, timed by `now` (the
+// engine's clock in milliseconds); none with the reason in `error`.
+std::unique_ptr<MediaDevice> OpenLiveMidiFile(std::string file, SmfTiming timing,
+                                              std::function<double()> now, std::string& error);
 
 // An output that plays on the desktop's audio (PipeWire, PulseAudio or ALSA,
 // whichever answers first). Nothing is loaded until it is opened.
