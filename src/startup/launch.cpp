@@ -14,6 +14,7 @@
 #include "platform/headless/virtual_widgets.h"
 #include "platform/linux/curl_transfer.h"
 #include "platform/linux/file_settings_store.h"
+#include "platform/linux/fluid_synth.h"
 #include "platform/linux/libarchive_port.h"
 #include "platform/linux/linux_audio.h"
 #include "platform/linux/linux_system.h"
@@ -400,7 +401,11 @@ int runMain(const std::vector<std::string>& args, std::ostream& out, std::ostrea
         err << "qelscript: " << media.output().problem() << '\n';
     if (auto& media = static_cast<VirtualMediaPort&>(*platform.media);
         MidiFilesHeardLive(console == nullptr, media.output()))
-        media.openSequencerWith(OpenLiveMidiSynth);
+        media.openSequencerWith([synths = MakeMidiSynthShelf()](const std::string& path,
+                                                                std::function<double()> now,
+                                                                std::string& error) {
+            return OpenLiveMidiSynth(synths, path, std::move(now), error);
+        });
     platform.midi = ChooseMidiOutput(console == nullptr,
                                      static_cast<VirtualMediaPort&>(*platform.media).output(),
                                      cl.recordMidiPath, err);

@@ -223,19 +223,45 @@ class FluidSynthStream : public LiveSynthStream {
     std::unique_ptr<Synth> synth_;
 };
 
+}  // namespace
+
+// The synthesizer a closed MIDI file leaves behind, for the next one.
+struct MidiSynthShelf {
+    std::unique_ptr<Synth> idle;
+
+    std::unique_ptr<Synth> take(std::string& error) {
+        if (idle) return std::move(idle);
+        auto synth = std::make_unique<Synth>(error);
+        return synth->ready() ? std::move(synth) : nullptr;
+    }
+    static void giveBack(const std::weak_ptr<MidiSynthShelf>& shelf, std::unique_ptr<Synth> synth) {
+        auto to = shelf.lock();
+        if (!to || !synth) return;
+        synth->stopAudio();
+        synth->reset();
+        to->idle = std::move(synth);
+    }
+};
+
+namespace {
+
 // A MIDI file played by FluidSynth's own file player, rendered on demand. Its
 // length comes from the file's tempo map, read before playing; a seek starts
 // a fresh player at the tick of that moment, which sends the controller and
-// program changes before it, so the sound there is as it would have been.
+// program changes before it (notes begun before it stay silent, as a
+// sequencer's seek leaves them).
 class MidiFileStream : public PcmStream {
   public:
-    MidiFileStream(std::unique_ptr<Synth> synth, std::string file, SmfTiming timing)
+    MidiFileStream(std::unique_ptr<Synth> synth, std::weak_ptr<MidiSynthShelf> shelf,
+                   std::string file, SmfTiming timing)
         : synth_(std::move(synth)),
+          shelf_(std::move(shelf)),
           file_(std::move(file)),
           timing_(std::move(timing)),
           frames_((long long)(timing_.lengthMs() * kRate / 1000.0 + 0.5)) {}
     ~MidiFileStream() override {
         if (player_) synth_->endPlayer(player_);
+        MidiSynthShelf::giveBack(shelf_, std::move(synth_));
     }
     MidiFileStream(const MidiFileStream&) = delete;
     MidiFileStream& operator=(const MidiFileStream&) = delete;
@@ -267,6 +293,7 @@ class MidiFileStream : public PcmStream {
 
   private:
     std::unique_ptr<Synth> synth_;
+    std::weak_ptr<MidiSynthShelf> shelf_;
     std::string file_;
     SmfTiming timing_;
     long long frames_;
@@ -283,13 +310,17 @@ class MidiFileStream : public PcmStream {
 // thread renders can be used by that thread half-made or after it is gone.
 class LiveMidiFileDevice : public MediaDevice {
   public:
-    LiveMidiFileDevice(std::unique_ptr<Synth> synth, std::string file, SmfTiming timing,
-                       std::function<double()> now)
+    LiveMidiFileDevice(std::unique_ptr<Synth> synth, std::weak_ptr<MidiSynthShelf> shelf,
+                       std::string file, SmfTiming timing, std::function<double()> now)
         : synth_(std::move(synth)),
+          shelf_(std::move(shelf)),
           file_(std::move(file)),
           timing_(std::move(timing)),
           now_(std::move(now)) {}
-    ~LiveMidiFileDevice() override { endPlayer(); }
+    ~LiveMidiFileDevice() override {
+        endPlayer();
+        MidiSynthShelf::giveBack(shelf_, std::move(synth_));
+    }
     LiveMidiFileDevice(const LiveMidiFileDevice&) = delete;
     LiveMidiFileDevice& operator=(const LiveMidiFileDevice&) = delete;
 
@@ -360,6 +391,7 @@ class LiveMidiFileDevice : public MediaDevice {
     }
 
     std::unique_ptr<Synth> synth_;
+    std::weak_ptr<MidiSynthShelf> shelf_;
     std::string file_;
     SmfTiming timing_;
     std::function<double()> now_;
@@ -427,12 +459,17 @@ std::unique_ptr<LiveSynthStream> MakeFluidSynthStream(std::string& error) {
     return std::make_unique<FluidSynthStream>(std::move(synth));
 }
 
-std::unique_ptr<PcmStream> MakeFluidMidiFileStream(std::string file, SmfTiming timing,
+std::shared_ptr<MidiSynthShelf> MakeMidiSynthShelf() {
+    return std::make_shared<MidiSynthShelf>();
+}
+
+std::unique_ptr<PcmStream> MakeFluidMidiFileStream(const std::shared_ptr<MidiSynthShelf>& shelf,
+                                                   std::string file, SmfTiming timing,
                                                    std::string& error) {
-    auto synth = std::make_unique<Synth>(error);
-    if (!synth->ready()) return nullptr;
-    auto stream =
-        std::make_unique<MidiFileStream>(std::move(synth), std::move(file), std::move(timing));
+    auto synth = shelf->take(error);
+    if (!synth) return nullptr;
+    auto stream = std::make_unique<MidiFileStream>(std::move(synth), shelf, std::move(file),
+                                                   std::move(timing));
     if (!stream->start()) {
         error = "FluidSynth cannot play the MIDI file";
         return nullptr;
@@ -440,14 +477,19 @@ std::unique_ptr<PcmStream> MakeFluidMidiFileStream(std::string file, SmfTiming t
     return stream;
 }
 
-std::unique_ptr<MediaDevice> OpenLiveMidiFile(std::string file, SmfTiming timing,
+std::unique_ptr<MediaDevice> OpenLiveMidiFile(const std::shared_ptr<MidiSynthShelf>& shelf,
+                                              std::string file, SmfTiming timing,
                                               std::function<double()> now, std::string& error) {
-    auto synth = std::make_unique<Synth>(error);
+    auto synth = shelf->take(error);
+    if (!synth) return nullptr;
     // The audio is tried once here so that a desktop without sound fails at
     // the open, not at the first play.
-    if (!synth->ready() || !synth->startAudio(error)) return nullptr;
+    if (!synth->startAudio(error)) {
+        shelf->idle = std::move(synth);
+        return nullptr;
+    }
     synth->stopAudio();
-    return std::make_unique<LiveMidiFileDevice>(std::move(synth), std::move(file),
+    return std::make_unique<LiveMidiFileDevice>(std::move(synth), shelf, std::move(file),
                                                 std::move(timing), std::move(now));
 }
 

@@ -37,23 +37,25 @@ bool readMidiFile(const std::string& path, std::string& bytes, SmfTiming& timing
 // The reason a synthesizer cannot be made (no library, no sound font, no
 // audio device) is for the user, but the MCI engine names only its own kinds
 // of failure: the device cannot be used.
-std::unique_ptr<PcmStream> OpenMidiSynth(const std::string& path, std::string& error) {
+std::unique_ptr<PcmStream> OpenMidiSynth(const std::shared_ptr<MidiSynthShelf>& shelf,
+                                         const std::string& path, std::string& error) {
     std::string bytes;
     SmfTiming timing;
     if (!readMidiFile(path, bytes, timing, error)) return nullptr;
     std::string why;
-    auto stream = MakeFluidMidiFileStream(std::move(bytes), std::move(timing), why);
+    auto stream = MakeFluidMidiFileStream(shelf, std::move(bytes), std::move(timing), why);
     if (!stream) error = media_error::kNoDevice;
     return stream;
 }
 
-std::unique_ptr<MediaDevice> OpenLiveMidiSynth(const std::string& path, std::function<double()> now,
+std::unique_ptr<MediaDevice> OpenLiveMidiSynth(const std::shared_ptr<MidiSynthShelf>& shelf,
+                                               const std::string& path, std::function<double()> now,
                                                std::string& error) {
     std::string bytes;
     SmfTiming timing;
     if (!readMidiFile(path, bytes, timing, error)) return nullptr;
     std::string why;
-    auto device = OpenLiveMidiFile(std::move(bytes), std::move(timing), std::move(now), why);
+    auto device = OpenLiveMidiFile(shelf, std::move(bytes), std::move(timing), std::move(now), why);
     if (!device) error = media_error::kNoDevice;
     return device;
 }
