@@ -63,22 +63,22 @@ TEST(SmfTiming, TimeCodeDivision) {
 }
 
 TEST(SmfTiming, DamagedFilesAreRefused) {
-    const std::string good = file(track(std::string("\x00\x90\x45\x40\x83\x60\x80\x45\x00", 9) +
-                                        kEnd),
-                                  1, 480);
+    const std::string good =
+        file(track(std::string("\x00\x90\x45\x40\x83\x60\x80\x45\x00", 9) + kEnd), 1, 480);
     SmfTiming timing;
     std::string error;
     ASSERT_TRUE(timing.read(good, error));
     EXPECT_DOUBLE_EQ(timing.lengthMs(), 500);
     const std::string bad[] = {
-        good.substr(0, good.size() - 3),                           // cut inside the track
-        good.substr(0, 18) + be32(0x7FFFFFF0) + good.substr(22),   // track length past the file
+        good.substr(0, good.size() - 3),                             // cut inside the track
+        good.substr(0, 18) + be32(0x7FFFFFF0) + good.substr(22),     // track length past the file
         file(track(std::string("\x00\x45\x40", 3) + kEnd), 1, 480),  // data with no status
-        file(track(std::string("\x00\x90\x45\x40\xff\xff\xff\xff\x7f", 9)), 1, 480),  // 5-byte delta
-        file(track(kEnd), 2, 480),                                 // a track missing
-        file(track(kEnd), 1, 0),                                   // no division
-        file("", 0, 480),                                          // no track at all
-        "MThd" + be32(0x7FFFFFFF) + std::string(6, 0),             // header past the file
+        file(track(std::string("\x00\x90\x45\x40\xff\xff\xff\xff\x7f", 9)), 1,
+             480),                                      // 5-byte delta
+        file(track(kEnd), 2, 480),                      // a track missing
+        file(track(kEnd), 1, 0),                        // no division
+        file("", 0, 480),                               // no track at all
+        "MThd" + be32(0x7FFFFFFF) + std::string(6, 0),  // header past the file
         std::string("RIFF....MThd"),
     };
     for (const std::string& bytes : bad) {
