@@ -37,6 +37,11 @@ class MediaSession {
     MediaPort& port() { return port_; }
     double now() const { return now_(); }
     void sleep(double ms) { sleep_(ms); }
+    // Brings the output up to now. The MP3 device is driven directly, not
+    // through the MCI engine (which does this for every command): without
+    // it a play, pause or stop would act at the last moment the output
+    // was brought up to, which may be seconds ago.
+    void catchUp() { port_.advance(now_()); }
 
     // The process starts as if a CD had been played, so the first stop asks
     // the CD device (which is not open, and says so quietly).

@@ -14,9 +14,11 @@
 #include "platform/headless/virtual_widgets.h"
 #include "platform/linux/curl_transfer.h"
 #include "platform/linux/file_settings_store.h"
+#include "platform/linux/fluid_synth.h"
 #include "platform/linux/libarchive_port.h"
 #include "platform/linux/linux_audio.h"
 #include "platform/linux/linux_system.h"
+#include "platform/linux/midi_synth.h"
 #include "platform/linux/native_library.h"
 #include "platform/linux/picture_codec.h"
 #include "platform/linux/plugin_host.h"
@@ -401,6 +403,13 @@ int runMain(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     if (auto& media = static_cast<VirtualMediaPort&>(*platform.media);
         !media.output().problem().empty())
         err << "qelscript: " << media.output().problem() << '\n';
+    if (auto& media = static_cast<VirtualMediaPort&>(*platform.media);
+        MidiFilesHeardLive(console == nullptr, media.output()))
+        media.openSequencerWith([synths = MakeMidiSynthShelf()](const std::string& path,
+                                                                std::function<double()> now,
+                                                                std::string& error) {
+            return OpenLiveMidiSynth(synths, path, std::move(now), error);
+        });
     platform.midi = ChooseMidiOutput(console == nullptr,
                                      static_cast<VirtualMediaPort&>(*platform.media).output(),
                                      cl.recordMidiPath, err);

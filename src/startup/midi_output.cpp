@@ -46,6 +46,15 @@ std::unique_ptr<MidiOutPort> chosenOutput(bool desktop, VirtualAudioOutput& audi
 
 }  // namespace
 
+bool MidiFilesHeardLive(bool desktop, const VirtualAudioOutput& audio) {
+    const char* chosen = std::getenv("QELSCRIPT_MIDI_OUT");
+    const std::string name = chosen ? chosen : "";
+    if (name == "fluidsynth") return true;
+    if (!name.empty() && (name == "wav" || name == "none" || name.starts_with("alsa:")))
+        return false;
+    return desktop && !audio.writing();
+}
+
 std::unique_ptr<MidiOutPort> ChooseMidiOutput(bool desktop, VirtualAudioOutput& audio,
                                               const std::string& recordPath, std::ostream& err) {
     std::unique_ptr<MidiOutPort> out = chosenOutput(desktop, audio, err);

@@ -20,4 +20,9 @@ namespace qel {
 std::unique_ptr<MidiOutPort> ChooseMidiOutput(bool desktop, VirtualAudioOutput& audio,
                                               const std::string& recordPath, std::ostream& err);
 
+// Whether MIDI files are heard live through FluidSynth rather than rendered
+// as voices of the virtual output: as for 演奏, on the desktop unless a WAV
+// file is written, and anywhere with QELSCRIPT_MIDI_OUT=fluidsynth.
+bool MidiFilesHeardLive(bool desktop, const VirtualAudioOutput& audio);
+
 }  // namespace qel

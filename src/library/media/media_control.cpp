@@ -58,6 +58,7 @@ bool mp3ThroughLibrary(media::MediaSession& session) {
 // Stops and releases the current medium (one pass of StopMedia).
 void releaseMedium(Engine& engine, media::MediaSession& session) {
     if (mp3ThroughLibrary(session)) {
+        session.catchUp();
         session.mp3->stop();
         session.mp3.reset();
         session.mp3LibraryReady = false;
@@ -116,6 +117,7 @@ void RestartMedia(Engine& engine) {
             break;
         case MediaType::Mp3Library:
             if (session.mp3) {
+                session.catchUp();
                 session.mp3->stop();
                 session.mp3->play(0, -1);
             }

@@ -33,7 +33,7 @@ Text mp3ErrorWord(int number, TextView path) {
 
 double seconds(media::MediaSession& s) {
     if (!s.mp3) return 0;
-    s.port().advance(s.now());
+    s.catchUp();
     return s.mp3->positionMs() / 1000.0;
 }
 
@@ -57,6 +57,7 @@ bool setVolume(Engine& engine, media::MediaSession& s, double left, double right
     }
     s.volumeLeft = int(left);
     s.volumeRight = int(right);
+    s.catchUp();
     if (s.mp3) s.mp3->setVolume(s.volumeLeft * 10, s.volumeRight * 10);
     return true;
 }
@@ -136,6 +137,7 @@ void Mp3PropertySet(Engine& engine, TextView p, TextView value) {
     if (p == u"ファイル名") {
         OpenMp3(engine, value);
     } else if (p == u"位置") {
+        s.catchUp();
         if (!s.mp3 || !(n >= 0) || n * 1000 > s.mp3->lengthMs()) {
             engine.Report(ErrorId::Mp3SettingFailed);
         } else if (s.mp3->mode() == MediaMode::Playing) {

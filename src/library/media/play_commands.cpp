@@ -176,6 +176,7 @@ int playMp3(StatementRecord& record, Engine& engine, TextView path, bool repeat)
         return code;
     }
     if (OpenMp3(engine, path)) {
+        session.catchUp();
         session.mp3->play(0, -1);
         session.type = MediaType::Mp3Library;
         return 0;
@@ -203,6 +204,7 @@ void cmdTogglePause(StatementRecord& record, Engine& engine) {
     if (session.type == MediaType::None || session.pause == PauseState::Stopped) return;
     const bool pausing = session.pause == PauseState::Playing;
     if (session.type == MediaType::Mp3Library) {
+        session.catchUp();
         if (session.mp3) pausing ? session.mp3->pause() : session.mp3->resume();
     } else {
         const Text device = session.type == MediaType::Cd ? u"cdaudio" : u"qelmedia";
@@ -225,6 +227,7 @@ void cmdResumeMedia(StatementRecord& record, Engine& engine) {
             SendMci(engine, u"resume qelmedia");
             break;
         case MediaType::Mp3Library:
+            session.catchUp();
             if (session.mp3) session.mp3->resume();
             break;
         case MediaType::None:

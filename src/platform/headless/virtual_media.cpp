@@ -103,6 +103,14 @@ std::unique_ptr<PcmStream> VirtualMediaPort::decode(const MediaOpenRequest& requ
 
 std::unique_ptr<MediaDevice> VirtualMediaPort::open(const MediaOpenRequest& request,
                                                     std::string& error) {
+    if (request.kind == MediaKind::Sequencer && sequencerOpener_) {
+        if (!isRegularFile(request.path)) {
+            error = media_error::kFileNotFound;
+            return nullptr;
+        }
+        return sequencerOpener_(
+            request.path, [this] { return nowMs_; }, error);
+    }
     std::unique_ptr<PcmStream> stream = decode(request, error);
     if (!stream) return nullptr;
     auto voice = std::make_shared<AudioVoice>(std::move(stream));

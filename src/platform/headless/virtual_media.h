@@ -3,6 +3,7 @@
 // MIDI and CDs go through the platform's decoders when it has them.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -17,7 +18,10 @@ class VirtualMediaPort : public MediaPort {
     VirtualMediaPort(std::string wavPath, std::unique_ptr<AudioDecoders> decoders);
     ~VirtualMediaPort() override;
 
-    void advance(double nowMs) override { output_.advance(nowMs); }
+    void advance(double nowMs) override {
+        nowMs_ = nowMs;
+        output_.advance(nowMs);
+    }
     std::unique_ptr<MediaDevice> open(const MediaOpenRequest& request, std::string& error) override;
     std::optional<double> playSound(const std::string& path) override;
     bool playSystemSound(const std::string& name) override;
@@ -31,12 +35,20 @@ class VirtualMediaPort : public MediaPort {
 
     VirtualAudioOutput& output() { return output_; }
 
+    // MIDI files opened by `opener` instead of becoming voices: heard live on
+    // the desktop, timed by the clock this port is advanced with.
+    using SequencerOpener = std::function<std::unique_ptr<MediaDevice>(
+        const std::string& path, std::function<double()> now, std::string& error)>;
+    void openSequencerWith(SequencerOpener opener) { sequencerOpener_ = std::move(opener); }
+
   private:
     std::unique_ptr<PcmStream> decode(const MediaOpenRequest& request, std::string& error);
 
     VirtualAudioOutput output_;
     std::unique_ptr<AudioDecoders> decoders_;
     std::shared_ptr<AudioVoice> sound_;  // the one sound playing beside the devices
+    SequencerOpener sequencerOpener_;
+    double nowMs_ = 0;
 };
 
 }  // namespace qel

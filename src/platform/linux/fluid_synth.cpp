@@ -2,8 +2,10 @@
 
 #include <fluidsynth.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 
 #include "platform/linux/alsa_midi_out.h"
 #include "platform/linux/shared_library.h"
@@ -35,6 +37,12 @@ struct FluidApi {
     decltype(&new_fluid_audio_driver) newDriver = nullptr;
     decltype(&delete_fluid_audio_driver) deleteDriver = nullptr;
     decltype(&fluid_set_log_function) setLog = nullptr;
+    decltype(&new_fluid_player) newPlayer = nullptr;
+    decltype(&delete_fluid_player) deletePlayer = nullptr;
+    decltype(&fluid_player_add_mem) playerAddMem = nullptr;
+    decltype(&fluid_player_play) playerPlay = nullptr;
+    decltype(&fluid_player_stop) playerStop = nullptr;
+    decltype(&fluid_player_seek) playerSeek = nullptr;
     bool ok =
         lib.get(newSettings, "new_fluid_settings") &&
         lib.get(deleteSettings, "delete_fluid_settings") &&
@@ -50,7 +58,10 @@ struct FluidApi {
         lib.get(writeFloat, "fluid_synth_write_float") &&
         lib.get(newDriver, "new_fluid_audio_driver") &&
         lib.get(deleteDriver, "delete_fluid_audio_driver") &&
-        lib.get(setLog, "fluid_set_log_function");
+        lib.get(setLog, "fluid_set_log_function") && lib.get(newPlayer, "new_fluid_player") &&
+        lib.get(deletePlayer, "delete_fluid_player") &&
+        lib.get(playerAddMem, "fluid_player_add_mem") && lib.get(playerPlay, "fluid_player_play") &&
+        lib.get(playerStop, "fluid_player_stop") && lib.get(playerSeek, "fluid_player_seek");
 };
 
 // A synthesizer with its settings and the sound font loaded.
@@ -113,6 +124,10 @@ class Synth {
         error = "no audio device (PipeWire, PulseAudio and ALSA do not answer)";
         return false;
     }
+    void stopAudio() {
+        if (driver_) api_->deleteDriver(driver_);
+        driver_ = nullptr;
+    }
 
     // A short message: status in the low byte, then the two data bytes.
     void send(std::uint32_t message) {
@@ -154,6 +169,33 @@ class Synth {
         api_->writeFloat(synth_, int(frames), out, 0, 2, out, 1, 2);
     }
 
+    // The file player runs on the synthesizer's own sample count, so it keeps
+    // time with whatever renders the samples, in real time or not.
+    fluid_player_t* startPlayer(const std::string& file, long long tick) {
+        fluid_player_t* player = api_->newPlayer(synth_);
+        if (!player) return nullptr;
+        if (api_->playerAddMem(player, file.data(), file.size()) == FLUID_FAILED ||
+            api_->playerPlay(player) == FLUID_FAILED ||
+            (tick > 0 && !seekNewPlayer(player, int(tick)))) {
+            api_->deletePlayer(player);
+            return nullptr;
+        }
+        return player;
+    }
+    // A player loads its file and starts playing in its first callback and
+    // refuses a seek before that; one block of the synthesizer (64 frames,
+    // 1.5 ms, thrown away) runs it. The seek then silences what that block
+    // started.
+    bool seekNewPlayer(fluid_player_t* player, int tick) {
+        float scratch[2 * 64];
+        render(scratch, 64);
+        return api_->playerSeek(player, tick) != FLUID_FAILED;
+    }
+    void endPlayer(fluid_player_t* player) {
+        api_->playerStop(player);
+        api_->deletePlayer(player);
+    }
+
   private:
     std::unique_ptr<FluidApi> api_;
     fluid_settings_t* settings_ = nullptr;
@@ -179,6 +221,183 @@ class FluidSynthStream : public LiveSynthStream {
 
   private:
     std::unique_ptr<Synth> synth_;
+};
+
+}  // namespace
+
+// The synthesizer a closed MIDI file leaves behind, for the next one.
+struct MidiSynthShelf {
+    std::unique_ptr<Synth> idle;
+
+    std::unique_ptr<Synth> take(std::string& error) {
+        if (idle) return std::move(idle);
+        auto synth = std::make_unique<Synth>(error);
+        return synth->ready() ? std::move(synth) : nullptr;
+    }
+    static void giveBack(const std::weak_ptr<MidiSynthShelf>& shelf, std::unique_ptr<Synth> synth) {
+        auto to = shelf.lock();
+        if (!to || !synth) return;
+        synth->stopAudio();
+        synth->reset();
+        to->idle = std::move(synth);
+    }
+};
+
+namespace {
+
+// A MIDI file played by FluidSynth's own file player, rendered on demand. Its
+// length comes from the file's tempo map, read before playing; a seek starts
+// a fresh player at the tick of that moment, which sends the controller and
+// program changes before it (notes begun before it stay silent, as a
+// sequencer's seek leaves them).
+class MidiFileStream : public PcmStream {
+  public:
+    MidiFileStream(std::unique_ptr<Synth> synth, std::weak_ptr<MidiSynthShelf> shelf,
+                   std::string file, SmfTiming timing)
+        : synth_(std::move(synth)),
+          shelf_(std::move(shelf)),
+          file_(std::move(file)),
+          timing_(std::move(timing)),
+          frames_((long long)(timing_.lengthMs() * kRate / 1000.0 + 0.5)) {}
+    ~MidiFileStream() override {
+        if (player_) synth_->endPlayer(player_);
+        MidiSynthShelf::giveBack(shelf_, std::move(synth_));
+    }
+    MidiFileStream(const MidiFileStream&) = delete;
+    MidiFileStream& operator=(const MidiFileStream&) = delete;
+
+    bool start() {
+        seek(0);
+        return player_ != nullptr;
+    }
+    int rate() const override { return int(kRate); }
+    int channels() const override { return 2; }
+    long long frames() const override { return frames_; }
+    void seek(long long frame) override {
+        if (player_) synth_->endPlayer(player_);
+        synth_->reset();
+        next_ = std::clamp(frame, 0LL, frames_);
+        player_ = synth_->startPlayer(file_, timing_.tickAt(double(next_) * 1000.0 / kRate));
+    }
+    std::size_t read(float* out, std::size_t count) override {
+        const auto n = std::size_t(std::clamp<long long>(frames_ - next_, 0, (long long)count));
+        if (n == 0) return 0;
+        if (player_) {
+            synth_->render(out, n);
+        } else {
+            std::fill(out, out + 2 * n, 0.0f);
+        }
+        next_ += (long long)n;
+        return n;
+    }
+
+  private:
+    std::unique_ptr<Synth> synth_;
+    std::weak_ptr<MidiSynthShelf> shelf_;
+    std::string file_;
+    SmfTiming timing_;
+    long long frames_;
+    long long next_ = 0;
+    fluid_player_t* player_ = nullptr;
+};
+
+// A MIDI file heard on the desktop: the synthesizer renders through the audio
+// system in real time and its file player keeps time by the samples it
+// renders. Positions are read from the engine's clock, which the MCI engine
+// brings up to date before every command. Pausing ends the player and
+// resuming starts a new one at the held position, as a seek does. The audio
+// runs only while a player plays: a player made or deleted while the audio
+// thread renders can be used by that thread half-made or after it is gone.
+class LiveMidiFileDevice : public MediaDevice {
+  public:
+    LiveMidiFileDevice(std::unique_ptr<Synth> synth, std::weak_ptr<MidiSynthShelf> shelf,
+                       std::string file, SmfTiming timing, std::function<double()> now)
+        : synth_(std::move(synth)),
+          shelf_(std::move(shelf)),
+          file_(std::move(file)),
+          timing_(std::move(timing)),
+          now_(std::move(now)) {}
+    ~LiveMidiFileDevice() override {
+        endPlayer();
+        MidiSynthShelf::giveBack(shelf_, std::move(synth_));
+    }
+    LiveMidiFileDevice(const LiveMidiFileDevice&) = delete;
+    LiveMidiFileDevice& operator=(const LiveMidiFileDevice&) = delete;
+
+    double lengthMs() override { return timing_.lengthMs(); }
+    double positionMs() override {
+        if (mode_ != MediaMode::Playing) return heldMs_;
+        const double at = heldMs_ + (now_() - startedAt_);
+        if (at < endMs_) return at;
+        // The player stops by itself at the end of the file; before that
+        // (a "to" position) it is stopped here, when next asked.
+        endPlayer();
+        heldMs_ = endMs_;
+        mode_ = MediaMode::Stopped;
+        return heldMs_;
+    }
+    MediaMode mode() override {
+        positionMs();
+        return mode_;
+    }
+    bool play(double fromMs, double toMs) override {
+        endMs_ = toMs < 0 ? lengthMs() : std::min(toMs, lengthMs());
+        heldMs_ = std::clamp(fromMs, 0.0, endMs_);
+        return startAt(heldMs_);
+    }
+    void pause() override {
+        if (mode() != MediaMode::Playing) return;
+        heldMs_ = positionMs();
+        endPlayer();
+        mode_ = MediaMode::Paused;
+    }
+    void resume() override {
+        if (mode_ == MediaMode::Paused) startAt(heldMs_);
+    }
+    void stop() override {
+        if (mode() == MediaMode::Playing) heldMs_ = positionMs();
+        endPlayer();
+        mode_ = MediaMode::Stopped;
+    }
+    void seek(double ms) override {
+        endPlayer();
+        endMs_ = lengthMs();
+        heldMs_ = std::clamp(ms, 0.0, endMs_);
+        mode_ = MediaMode::Stopped;
+    }
+
+  private:
+    bool startAt(double ms) {
+        endPlayer();
+        mode_ = MediaMode::Stopped;
+        if (ms >= endMs_) return true;
+        player_ = synth_->startPlayer(file_, timing_.tickAt(ms));
+        std::string error;
+        if (player_ && !synth_->startAudio(error)) {
+            synth_->endPlayer(player_);
+            player_ = nullptr;
+        }
+        if (!player_) return false;
+        startedAt_ = now_();
+        mode_ = MediaMode::Playing;
+        return true;
+    }
+    void endPlayer() {
+        if (!player_) return;
+        synth_->stopAudio();
+        synth_->endPlayer(player_);
+        synth_->reset();
+        player_ = nullptr;
+    }
+
+    std::unique_ptr<Synth> synth_;
+    std::weak_ptr<MidiSynthShelf> shelf_;
+    std::string file_;
+    SmfTiming timing_;
+    std::function<double()> now_;
+    fluid_player_t* player_ = nullptr;
+    MediaMode mode_ = MediaMode::Stopped;
+    double heldMs_ = 0, endMs_ = 0, startedAt_ = 0;
 };
 
 class FluidSynthOutput : public MidiOutPort {
@@ -238,6 +457,40 @@ std::unique_ptr<LiveSynthStream> MakeFluidSynthStream(std::string& error) {
     auto synth = std::make_unique<Synth>(error);
     if (!synth->ready()) return nullptr;
     return std::make_unique<FluidSynthStream>(std::move(synth));
+}
+
+std::shared_ptr<MidiSynthShelf> MakeMidiSynthShelf() {
+    return std::make_shared<MidiSynthShelf>();
+}
+
+std::unique_ptr<PcmStream> MakeFluidMidiFileStream(const std::shared_ptr<MidiSynthShelf>& shelf,
+                                                   std::string file, SmfTiming timing,
+                                                   std::string& error) {
+    auto synth = shelf->take(error);
+    if (!synth) return nullptr;
+    auto stream = std::make_unique<MidiFileStream>(std::move(synth), shelf, std::move(file),
+                                                   std::move(timing));
+    if (!stream->start()) {
+        error = "FluidSynth cannot play the MIDI file";
+        return nullptr;
+    }
+    return stream;
+}
+
+std::unique_ptr<MediaDevice> OpenLiveMidiFile(const std::shared_ptr<MidiSynthShelf>& shelf,
+                                              std::string file, SmfTiming timing,
+                                              std::function<double()> now, std::string& error) {
+    auto synth = shelf->take(error);
+    if (!synth) return nullptr;
+    // The audio is tried once here so that a desktop without sound fails at
+    // the open, not at the first play.
+    if (!synth->startAudio(error)) {
+        shelf->idle = std::move(synth);
+        return nullptr;
+    }
+    synth->stopAudio();
+    return std::make_unique<LiveMidiFileDevice>(std::move(synth), shelf, std::move(file),
+                                                std::move(timing), std::move(now));
 }
 
 std::unique_ptr<MidiOutPort> MakeFluidSynthOutput() {

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "platform/linux/fluid_synth.h"
 #include "platform/linux/midi_synth.h"
 #include "platform/linux/tag_access.h"
 
@@ -157,7 +158,8 @@ class LinuxAudioDecoders : public AudioDecoders {
     }
 
     std::unique_ptr<PcmStream> openMidi(const std::string& path, std::string& error) override {
-        return OpenMidiSynth(path, error);
+        if (!synths_) synths_ = MakeMidiSynthShelf();
+        return OpenMidiSynth(synths_, path, error);
     }
 
     // A drive is a device path ("/dev/sr0"), a letter as Windows scripts give
@@ -194,6 +196,7 @@ class LinuxAudioDecoders : public AudioDecoders {
   private:
     std::unique_ptr<Sndfile> sndfile_;
     std::unique_ptr<Cdio> cdio_;
+    std::shared_ptr<MidiSynthShelf> synths_;
 };
 
 }  // namespace

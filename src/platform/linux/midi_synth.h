@@ -1,6 +1,7 @@
 // Standard MIDI files rendered to samples for the virtual audio output.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -8,6 +9,15 @@
 
 namespace qel {
 
-std::unique_ptr<PcmStream> OpenMidiSynth(const std::string& path, std::string& error);
+struct MidiSynthShelf;
+
+// `shelf` keeps a synthesizer from one file to the next (MakeMidiSynthShelf).
+std::unique_ptr<PcmStream> OpenMidiSynth(const std::shared_ptr<MidiSynthShelf>& shelf,
+                                         const std::string& path, std::string& error);
+
+// The same heard live through the desktop's audio, timed by `now`.
+std::unique_ptr<MediaDevice> OpenLiveMidiSynth(const std::shared_ptr<MidiSynthShelf>& shelf,
+                                               const std::string& path, std::function<double()> now,
+                                               std::string& error);
 
 }  // namespace qel
