@@ -3,7 +3,9 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <ostream>
+#include <string>
 
 namespace qel {
 
@@ -28,6 +30,21 @@ void reportForeignComponents(const AttachedScript& attached, std::ostream& err) 
     err << '\n';
 }
 
+// Linux plug-ins attached to the application (.so files) are found by 使う
+// in the run's private folder before anywhere else, as components attached
+// to an application always were; the folder goes first on the plug-in path.
+void offerAttachedPlugins(const AttachedScript& attached, const PrivateFolder& folder) {
+    bool anyPlugin = false;
+    for (const auto& name : attached.extractedFiles) {
+        anyPlugin = anyPlugin || (name.size() > 3 && name.compare(name.size() - 3, 3, ".so") == 0);
+    }
+    if (!anyPlugin || folder.path().empty()) return;
+    std::string path = folder.path().substr(0, folder.path().size() - 1);
+    if (const char* earlier = std::getenv("QELSCRIPT_PLUGIN_PATH"); earlier && *earlier)
+        path += std::string(":") + earlier;
+    setenv("QELSCRIPT_PLUGIN_PATH", path.c_str(), 1);
+}
+
 }  // namespace
 
 int RunAttachedApplication(Qel& qel, PrivateFolder& folder, const std::string& imagePath,
@@ -43,6 +60,7 @@ int RunAttachedApplication(Qel& qel, PrivateFolder& folder, const std::string& i
     for (const auto& message : attached.messages)
         engine.ui().messageBox({message.text, message.style, engine.appTitle});
     reportForeignComponents(attached, err);
+    offerAttachedPlugins(attached, folder);
     if (!attached.title.empty()) qel.setDefaultTitle(attached.title);
     qel.RunOwned(std::move(attached.script), text::fromUtf8(imagePath), false);
     if (engine.platform.widgets) engine.platform.widgets->scriptAtRest();

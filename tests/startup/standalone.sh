@@ -97,4 +97,22 @@ grep -qx "Exec=\"$work/out/iconic\"" out/iconic.desktop || fail "desktop entry: 
 grep -qx "Icon=$work/out/iconic.png" out/iconic.desktop || fail "no icon in $(cat out/iconic.desktop)"
 grep -qx "Name=Two Lines" out/iconic.desktop || fail "name: $(cat out/iconic.desktop)"
 cmp -s icon.png out/iconic.png || fail "the icon was not copied"
+# A Linux plug-in attached to the application is found in the run's private
+# folder by its bare name, with no plug-in path of the user's.
+sample=${2:-}
+if [ -n "$sample" ] && [ -f "$sample" ]; then
+    cp "$sample" libqelsample.so
+    cat >plug.qel <<'QEL'
+「qelsample.Counter」を「数え」として使う
+数えの足す 5
+数えの足す 2
+それを表示
+QEL
+    "$qelscript" --build plug.qel -o out/plugapp --attach libqelsample.so >plug.out 2>plug.err ||
+        fail "plug-in build: $(cat plug.err)"
+    (cd out && env -u QELSCRIPT_PLUGIN_PATH -u LD_LIBRARY_PATH ./plugapp >../plugrun.out 2>../plugrun.err) ||
+        fail "plug-in run: $(cat plugrun.err)"
+    [ "$(cat plugrun.out)" = 7 ] || fail "plug-in run output: $(cat plugrun.out) $(cat plugrun.err)"
+    [ -z "$(ls "$XDG_RUNTIME_DIR")" ] || fail "plug-in run left $(ls "$XDG_RUNTIME_DIR")"
+fi
 echo ok
