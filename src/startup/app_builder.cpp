@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -127,6 +129,23 @@ bool checkAttachments(const BuildRequest& request, std::vector<Attachment>& out,
         }
         out.push_back({path, name, std::uint64_t(info.st_size)});
     }
+    return true;
+}
+
+// The icon travels as one more attached file, of a reserved name; readers
+// of the plain layout see a file, ours give it to the windows.
+bool attachIcon(const std::string& path, std::vector<Attachment>& out, std::ostream& err) {
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        err << "qelscript: cannot use the icon " << path << ": not a readable file\n";
+        return false;
+    }
+    std::string extension = fs::path(path).extension().string();
+    const bool plain = extension.size() >= 2 && extension.size() <= 8 &&
+                       std::all_of(extension.begin() + 1, extension.end(),
+                                   [](unsigned char c) { return std::isalnum(c) != 0; });
+    out.push_back({path, std::string(kIconEntryStem) + (plain ? extension : ".png"),
+                   std::uint64_t(info.st_size)});
     return true;
 }
 
@@ -271,6 +290,7 @@ int BuildApplication(const BuildRequest& request, const std::string& runtimePath
     }
     std::vector<Attachment> attachments;
     if (!checkAttachments(request, attachments, err)) return 2;
+    if (!request.icon.empty() && !attachIcon(request.icon, attachments, err)) return 2;
 
     // Written under a temporary name beside the target and renamed into
     // place, so a failed build never leaves half an application there.

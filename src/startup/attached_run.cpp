@@ -45,6 +45,15 @@ void offerAttachedPlugins(const AttachedScript& attached, const PrivateFolder& f
     setenv("QELSCRIPT_PLUGIN_PATH", path.c_str(), 1);
 }
 
+// The application's own icon, carried as an attached file, for its windows.
+void offerAttachedIcon(const AttachedScript& attached, const PrivateFolder& folder) {
+    for (const auto& name : attached.extractedFiles) {
+        if (name.rfind(std::string(kIconEntryStem) + ".", 0) != 0) continue;
+        setenv("QELSCRIPT_WINDOW_ICON", (folder.path() + name).c_str(), 1);
+        return;
+    }
+}
+
 }  // namespace
 
 int RunAttachedApplication(Qel& qel, PrivateFolder& folder, const std::string& imagePath,
@@ -61,6 +70,7 @@ int RunAttachedApplication(Qel& qel, PrivateFolder& folder, const std::string& i
         engine.ui().messageBox({message.text, message.style, engine.appTitle});
     reportForeignComponents(attached, err);
     offerAttachedPlugins(attached, folder);
+    offerAttachedIcon(attached, folder);
     if (!attached.title.empty()) qel.setDefaultTitle(attached.title);
     qel.RunOwned(std::move(attached.script), text::fromUtf8(imagePath), false);
     if (engine.platform.widgets) engine.platform.widgets->scriptAtRest();

@@ -80,6 +80,9 @@ Text DecodeScriptBlock(std::string_view block);
 // digits of the title's UTF-8 bytes, ";". Readers of the plain layout skip
 // it with the other bytes before the marker.
 inline constexpr std::string_view kTitleField = "QELTITLE:";
+// The attached file a built application's icon travels as (its extension
+// follows): extracted with the others, it becomes the run's window icon.
+inline constexpr std::string_view kIconEntryStem = "qelscript-icon";
 Text TitleOfBlock(std::string_view block);
 
 // The name an entry is written under: its last component after "/" or "\";

@@ -97,6 +97,15 @@ grep -qx "Exec=\"$work/out/iconic\"" out/iconic.desktop || fail "desktop entry: 
 grep -qx "Icon=$work/out/iconic.png" out/iconic.desktop || fail "no icon in $(cat out/iconic.desktop)"
 grep -qx "Name=Two Lines" out/iconic.desktop || fail "name: $(cat out/iconic.desktop)"
 cmp -s icon.png out/iconic.png || fail "the icon was not copied"
+# The icon travels inside the application too: its run finds it beside the
+# attached files (and gives it to its windows).
+printf '開け(「［テンポラリフォルダ］qelscript-icon.png」)を表示\n' >iconcheck.qel
+"$qelscript" --build iconcheck.qel -o out/iconcheck --icon icon.png >/dev/null 2>iconcheck.err ||
+    fail "icon check build: $(cat iconcheck.err)"
+[ "$(out/iconcheck 2>&1)" = PNG ] || fail "the icon did not travel: $(out/iconcheck 2>&1)"
+"$qelscript" --build iconcheck.qel -o out/iconmissing --icon missing.png >/dev/null 2>missing.err
+[ $? = 2 ] || fail "a missing icon is not refused"
+grep -q "cannot use the icon missing.png" missing.err || fail "missing icon message: $(cat missing.err)"
 # A Linux plug-in attached to the application is found in the run's private
 # folder by its bare name, with no plug-in path of the user's.
 sample=${2:-}

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFontMetrics>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPalette>
@@ -20,6 +21,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <iostream>
 
 #include "platform/qt/qt_application.h"
@@ -191,7 +193,18 @@ std::vector<WidgetId>& QtWidgets::siblingsOf(const Entry& e) {
 
 // ---- making and unmaking ----------------------------------------------------------
 
+namespace {
+// A built application's icon (QELSCRIPT_WINDOW_ICON, set for the run to the
+// icon it carries) stands for every window that has none of its own.
+void takeApplicationIcon() {
+    if (!QApplication::windowIcon().isNull()) return;
+    const char* icon = std::getenv("QELSCRIPT_WINDOW_ICON");
+    if (icon && *icon) QApplication::setWindowIcon(QIcon(QString::fromUtf8(icon)));
+}
+}  // namespace
+
 WidgetId QtWidgets::createWindow(WindowStyle style) {
+    takeApplicationIcon();
     auto e = std::make_unique<Entry>();
     e->id = next_++;
     e->kind = kWindow;
