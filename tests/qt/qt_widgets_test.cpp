@@ -701,6 +701,35 @@ TEST(QtWidgets, EveryObjectScriptShowsTheSameOnBothWidgetSets) {
     EXPECT_GE(compared, 8);
 }
 
+// A built application's icon (given to its run through QELSCRIPT_WINDOW_ICON)
+// is the icon of every window without one of its own; a window's own アイコン
+// still wins.
+TEST(QtWidgets, TheApplicationIconStandsForWindowsWithoutTheirOwn) {
+    const std::filesystem::path folder = std::filesystem::temp_directory_path() / "qel_icon_test";
+    std::filesystem::create_directories(folder);
+    const std::string red = (folder / "red.png").string(), blue = (folder / "blue.png").string();
+    QImage picture(16, 16, QImage::Format_RGB32);
+    picture.fill(QColor(255, 0, 0));
+    ASSERT_TRUE(picture.save(QString::fromStdString(red)));
+    picture.fill(QColor(0, 0, 255));
+    ASSERT_TRUE(picture.save(QString::fromStdString(blue)));
+    setenv("QELSCRIPT_WINDOW_ICON", red.c_str(), 1);
+    Runner r(true);
+    r.run({u"「ウィンドウ1」を作る", u"「ウィンドウ2」を作る",
+           Text(u"ウィンドウ2のアイコンは、「") + text::fromUtf8(blue) + u"」"});
+    unsetenv("QELSCRIPT_WINDOW_ICON");
+    EXPECT_TRUE(r.boxes().isEmpty()) << r.boxes().join('\n').toStdString();
+    auto centre = [](QWidget* window) {
+        return window->windowIcon().pixmap(16, 16).toImage().pixel(8, 8) & 0xFFFFFF;
+    };
+    QWidget* plain = named(QStringLiteral("ウィンドウ１"));
+    QWidget* own = named(QStringLiteral("ウィンドウ２"));
+    ASSERT_TRUE(plain && own);
+    EXPECT_EQ(centre(plain), 0xFF0000u);
+    EXPECT_EQ(centre(own), 0x0000FFu);
+    std::filesystem::remove_all(folder);
+}
+
 }  // namespace
 }  // namespace qel
 
