@@ -1,7 +1,6 @@
 #include "platform/linux/linux_audio.h"
 
 #include <cdio/cdio.h>
-#include <dlfcn.h>
 #include <sndfile.h>
 
 #include <algorithm>
@@ -10,33 +9,15 @@
 
 #include "platform/linux/fluid_synth.h"
 #include "platform/linux/midi_synth.h"
+#include "platform/linux/shared_library.h"
 #include "platform/linux/tag_access.h"
 
 namespace qel {
 
 namespace {
 
-// A shared library opened once, its functions looked up by name.
-class Library {
-  public:
-    explicit Library(const char* soname) : handle_(dlopen(soname, RTLD_NOW | RTLD_LOCAL)) {}
-    ~Library() {
-        if (handle_) dlclose(handle_);
-    }
-    Library(const Library&) = delete;
-    Library& operator=(const Library&) = delete;
-    template <class F>
-    bool get(F& into, const char* name) {
-        into = handle_ ? reinterpret_cast<F>(dlsym(handle_, name)) : nullptr;
-        return into != nullptr;
-    }
-
-  private:
-    void* handle_;
-};
-
 struct Sndfile {
-    Library lib{"libsndfile.so.1"};
+    SharedLibrary lib{"libsndfile.so.1"};
     decltype(&sf_open) open = nullptr;
     decltype(&sf_readf_float) readf = nullptr;
     decltype(&sf_seek) seek = nullptr;
@@ -66,7 +47,7 @@ class SndfileStream : public PcmStream {
 };
 
 struct Cdio {
-    Library lib{"libcdio.so.19"};
+    SharedLibrary lib{"libcdio.so.19"};
     decltype(&cdio_open) open = nullptr;
     decltype(&cdio_destroy) destroy = nullptr;
     decltype(&cdio_get_first_track_num) firstTrack = nullptr;
