@@ -74,7 +74,7 @@ class Runner {
         watch_.start(10);
     }
 
-    // Runs the lines as one script; its end takes its plug-ins away.
+    // Runs the lines as one script, keeping what it made for the test to see.
     void run(const std::vector<std::vector<Text>>& parts) {
         Text script = u"見た は 0" + Text(kCRLF);
         for (const auto& part : parts) {
@@ -82,6 +82,8 @@ class Runner {
         }
         qel_->Run(script, u"test.qel", true);
     }
+    // Ends the run as the program's end does: its plug-ins are taken away.
+    void end() { qel_->Run(u"", u"end.qel", false); }
     QString value(TextView name) {
         bool notFound = false;
         Text value = qel_->engine().GetVariable(name, notFound);
@@ -116,7 +118,8 @@ class Runner {
 
 // The plug-in's label lives in the picture on the script's window, shows
 // what the script set through the plug-in's own properties and verbs, fills
-// the picture as the script resizes it, and goes with the control.
+// the picture as the script resizes it, and goes with the control, also
+// when the end of the run takes the last object of the plug-in away.
 TEST(QtPlugins, AControlPluginsWidgetLivesInsideItsPicture) {
     QPointer<QLabel> label;
     QString shown[3];
@@ -140,15 +143,16 @@ TEST(QtPlugins, AControlPluginsWidgetLivesInsideItsPicture) {
         // loop next runs (a procedure of the picture may still be running).
         if (stage == 3) {
             EXPECT_FALSE(label && label->isVisible());
+            EXPECT_EQ(lampLabels().size(), label ? 2 : 1);
         }
     });
-    r.run({{u"「qelsample」を使う", u"「ウィンドウ1」を作る", u"「ランプ1」を作る",
-            u"ランプ1の位置は、10,20", u"ランプ1の大きさは、120,40", u"ランプ1の色は、「青」",
-            u"ランプ1の点灯は、1", u"道具 は ランプ1のツールキット"},
+    r.run({{u"「qelsample」を使う", u"「ウィンドウ1」を作る", u"ウィンドウ1を表示",
+            u"「ランプ1」を作る", u"ランプ1の位置は、10,20", u"ランプ1の大きさは、120,40",
+            u"ランプ1の色は、「青」", u"ランプ1の点灯は、1", u"道具 は ランプ1のツールキット"},
            checkpoint(1),
            {u"ランプ1の切り替え", u"切り替え後 は それ", u"ランプ1の大きさは、200,90"},
            checkpoint(2),
-           {u"ランプ1を消せ"},
+           {u"「ランプ2」を作る", u"ランプ1を消せ"},
            checkpoint(3)});
     EXPECT_TRUE(r.boxes().isEmpty()) << r.boxes().join('\n').toStdString();
     ASSERT_EQ(r.looked(), 3);
@@ -162,8 +166,12 @@ TEST(QtPlugins, AControlPluginsWidgetLivesInsideItsPicture) {
         EXPECT_EQ(labelSize[stage], pictureSize[stage]) << stage;
     }
     EXPECT_NE(pictureSize[1], pictureSize[2]);
+    // ランプ2 is still there when the run ends, which takes the plug-in's
+    // last object away; its label (and the plug-in's code in it) goes after.
+    r.end();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_FALSE(label);
+    EXPECT_TRUE(lampLabels().isEmpty());
 }
 
 // The user closing the window under a live control: the script goes on
