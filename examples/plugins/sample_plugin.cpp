@@ -3,14 +3,26 @@
 //   Counter (not a control): verbs 足す, 引く, 戻す; property 値 (read and
 //     write) and 回数 (read only); function 倍(n).
 //   Lamp (a control, kind word ランプ): property 点灯 (0 or 1) and 色; verb
-//     切り替え. On a host with widgets it is drawn by the picture that hosts
-//     it; it keeps only its state.
-// Build: c++ -shared -fPIC -I include -o libqelsample.so sample_plugin.cpp
+//     切り替え. Given a Qt parent it shows its state in a label filling the
+//     picture that hosts it; on a host without widgets it keeps only its
+//     state.
+// Build without Qt:
+//   c++ -shared -fPIC -I include -o libqelsample.so sample_plugin.cpp
+// and with the label (against the same Qt 6 the runtime uses):
+//   c++ -shared -fPIC -DQEL_SAMPLE_WITH_QT -I include $(pkg-config --cflags Qt6Widgets)
+//       -o libqelsample.so sample_plugin.cpp $(pkg-config --libs Qt6Widgets)
+// (one line).
 #include <qelscript/plugin.h>
 
 #include <cstdlib>
 #include <cstring>
 #include <string>
+
+#ifdef QEL_SAMPLE_WITH_QT
+#include <QEvent>
+#include <QLabel>
+#include <QPointer>
+#endif
 
 namespace {
 
@@ -102,16 +114,51 @@ int counterSet(void* self, const char* name, const char* value, qel_plugin_text*
 
 // ---- Lamp -----------------------------------------------------------------------------------
 
+#ifdef QEL_SAMPLE_WITH_QT
+// Keeps a label over the whole of its parent as the script resizes it.
+class FillParent : public QObject {
+  public:
+    explicit FillParent(QLabel* label) : QObject(label), label_(label) {
+        label->parentWidget()->installEventFilter(this);
+        fit();
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == label_->parentWidget() && event->type() == QEvent::Resize) fit();
+        return false;
+    }
+
+  private:
+    void fit() { label_->setGeometry(label_->parentWidget()->rect()); }
+    QLabel* label_;
+};
+#endif
+
 struct Lamp {
     bool on = false;
     std::string colour = "赤";
     std::string toolkit;
+#ifdef QEL_SAMPLE_WITH_QT
+    // Owned by the hosting picture, which may go first (its window closed).
+    QPointer<QLabel> label;
+#endif
 };
+
+// Every change of state shows at once. The script's thread is the thread
+// that owns the widgets on the Qt host, so the label is set directly.
+void show(Lamp& lamp) {
+#ifdef QEL_SAMPLE_WITH_QT
+    const std::string text = lamp.colour + (lamp.on ? "・点灯" : "・消灯");
+    if (lamp.label) lamp.label->setText(QString::fromStdString(text));
+#else
+    (void)lamp;
+#endif
+}
 
 void* lampCreate() {
     return new Lamp;
 }
 
+// The label belongs to the hosting picture: it is left for the host to remove.
 void lampDestroy(void* self) {
     delete static_cast<Lamp*>(self);
 }
@@ -120,6 +167,7 @@ int lampCommand(void* self, const char* verb, const char*, qel_plugin_text* out)
     auto* lamp = static_cast<Lamp*>(self);
     if (!is(verb, "切り替え")) return QEL_PLUGIN_NOT_HANDLED;
     lamp->on = !lamp->on;
+    show(*lamp);
     answer(out, lamp->on ? "1" : "0");
     return QEL_PLUGIN_HANDLED;
 }
@@ -147,11 +195,29 @@ int lampSet(void* self, const char* name, const char* value, qel_plugin_text*) {
     } else {
         return QEL_PLUGIN_NOT_HANDLED;
     }
+    show(*lamp);
     return QEL_PLUGIN_HANDLED;
 }
 
-int lampMakeControl(void* self, const qel_plugin_control_host* host, qel_plugin_text*) {
-    static_cast<Lamp*>(self)->toolkit = host->toolkit ? host->toolkit : "";
+int lampMakeControl(void* self, const qel_plugin_control_host* host, qel_plugin_text* why) {
+    auto* lamp = static_cast<Lamp*>(self);
+    lamp->toolkit = host->toolkit ? host->toolkit : "";
+    if (lamp->toolkit != "qt") return QEL_PLUGIN_HANDLED;  // state only
+#ifdef QEL_SAMPLE_WITH_QT
+    auto* parent = static_cast<QWidget*>(host->parent);
+    if (!parent) {
+        answer(why, "ランプを置くウィジェットがありません。");
+        return QEL_PLUGIN_FAILED;
+    }
+    lamp->label = new QLabel(parent);
+    lamp->label->setObjectName(QStringLiteral("qelsample-lamp"));
+    lamp->label->setAlignment(Qt::AlignCenter);
+    new FillParent(lamp->label);
+    show(*lamp);
+    lamp->label->show();
+#else
+    (void)why;
+#endif
     return QEL_PLUGIN_HANDLED;
 }
 

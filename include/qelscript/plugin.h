@@ -10,7 +10,9 @@
  *
  * All texts are NUL-terminated UTF-8. Texts handed to a plug-in are valid only
  * during the call; a plug-in answers with a text by calling answer->set,
- * which copies it. Every function runs on the script's thread.
+ * which copies it. Every function runs on the script's thread, which on a Qt
+ * host is the thread that owns the widgets: a control plug-in may make and
+ * change its widgets from any of them.
  *
  * Rules that keep old plug-ins working with newer hosts:
  *  - the host passes its own version to the entry function; a plug-in built

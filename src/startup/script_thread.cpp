@@ -2,6 +2,7 @@
 
 #include <pthread.h>
 #include <signal.h>
+#include <unistd.h>
 
 #include <exception>
 
@@ -13,7 +14,22 @@ struct ThreadStart {
     sigset_t signalMask;  // the caller's, for the thread to run with
     int result = 0;
     std::exception_ptr failure;
+    pthread_mutex_t lock = PTHREAD_MUTEX_INITIALIZER;
+    pthread_cond_t finished = PTHREAD_COND_INITIALIZER;
+    bool done = false;
 };
+
+// The thread that ran the script is kept (asleep) until the process ends
+// instead of ending: a desktop run made its GUI application on this thread,
+// and Qt's own objects that live until exit (its plug-ins) still refer to the
+// thread's data, which Qt frees when the thread ends — the process then
+// faulted in its exit handlers.
+[[noreturn]] void parkForever() {
+    sigset_t all;
+    sigfillset(&all);
+    pthread_sigmask(SIG_BLOCK, &all, nullptr);
+    for (;;) pause();
+}
 
 void* runBody(void* argument) {
     auto* start = static_cast<ThreadStart*>(argument);
@@ -24,7 +40,12 @@ void* runBody(void* argument) {
         // Handed to the waiting thread, where it would have surfaced anyway.
         start->failure = std::current_exception();
     }
-    return nullptr;
+    pthread_mutex_lock(&start->lock);
+    start->done = true;
+    pthread_cond_signal(&start->finished);
+    pthread_mutex_unlock(&start->lock);
+    // `start` belongs to the waiting thread from here on.
+    parkForever();
 }
 
 }  // namespace
@@ -46,7 +67,12 @@ int runOnScriptStack(const std::function<int()>& body) {
                   pthread_create(&thread, &attributes, runBody, &start) == 0;
         pthread_attr_destroy(&attributes);
     }
-    if (started) pthread_join(thread, nullptr);
+    if (started) {
+        pthread_detach(thread);
+        pthread_mutex_lock(&start.lock);
+        while (!start.done) pthread_cond_wait(&start.finished, &start.lock);
+        pthread_mutex_unlock(&start.lock);
+    }
     pthread_sigmask(SIG_SETMASK, &start.signalMask, nullptr);
     if (!started) return body();
     if (start.failure) std::rethrow_exception(start.failure);

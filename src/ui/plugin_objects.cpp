@@ -119,6 +119,9 @@ bool QelObj::MakeControlObj(Engine& engine, QelWindow& w, TextView classIdentifi
     widget = port.createControl(WidgetKind::Picture, w.widget);
     widgetKind = WidgetKind::Picture;
     const WidgetSize size = defaultWidgetSize(WidgetKind::Picture);
+    // The script runs on the thread that owns the toolkit's widgets (the
+    // desktop host makes its application there), so the plug-in may make its
+    // widgets as children of the picture from this call.
     PluginAnswer made = plugin->makeControl(port.nativeToolkit(), port.nativeWidget(widget),
                                             size.width, size.height);
     if (made.status == PluginStatus::Failed) {

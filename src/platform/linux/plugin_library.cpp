@@ -41,6 +41,18 @@ PluginAnswer answerOf(int status, const TextSink& sink) {
     return answer;
 }
 
+// Keeps the library holding `code` loaded until the process ends. A library
+// handed a native widget made widgets that live on until the toolkit deletes
+// them, later than its last object, and its code runs in them until then
+// (event filters, slots, widget classes of its own): unloading it with its
+// last object would leave the toolkit calling into unmapped memory.
+void keepLoaded(const void* code) {
+    Dl_info info{};
+    if (dladdr(code, &info) == 0 || !info.dli_fname) return;
+    // The extra reference is never dropped, on purpose.
+    dlopen(info.dli_fname, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+}
+
 class LibraryHandle {
   public:
     explicit LibraryHandle(void* handle) : handle_(handle) {}
@@ -95,7 +107,10 @@ class SharedPluginObject : public PluginObject {
         qel_plugin_control_host host{sizeof(qel_plugin_control_host), toolkit, parent, width,
                                      height};
         TextSink sink;
-        return answerOf(class_.make_control(self_, &host, &sink.c), sink);
+        const int status = class_.make_control(self_, &host, &sink.c);
+        // Failed or not, it may have made widgets in the parent.
+        if (parent) keepLoaded(reinterpret_cast<const void*>(class_.make_control));
+        return answerOf(status, sink);
     }
 
   private:

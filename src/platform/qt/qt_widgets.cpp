@@ -196,10 +196,13 @@ std::vector<WidgetId>& QtWidgets::siblingsOf(const Entry& e) {
 namespace {
 // A built application's icon (QELSCRIPT_WINDOW_ICON, set for the run to the
 // icon it carries) stands for every window that has none of its own.
+// Asking Qt for the application's icon loads its image plug-ins, whose
+// objects then outlive the script's GUI thread and fault at exit: nothing is
+// asked of Qt unless an icon was given.
 void takeApplicationIcon() {
-    if (!QApplication::windowIcon().isNull()) return;
     const char* icon = std::getenv("QELSCRIPT_WINDOW_ICON");
-    if (icon && *icon) QApplication::setWindowIcon(QIcon(QString::fromUtf8(icon)));
+    if (!icon || !*icon || !QApplication::windowIcon().isNull()) return;
+    QApplication::setWindowIcon(QIcon(QString::fromUtf8(icon)));
 }
 }  // namespace
 

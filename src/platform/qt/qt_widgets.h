@@ -178,6 +178,8 @@ class QtWidgets : public WidgetPort {
     std::optional<std::pair<int, int>> pointerOnScreen() const override;
 
     void nameWidget(WidgetId widget, TextView name) override;
+    const char* nativeToolkit() const override { return "qt"; }
+    void* nativeWidget(WidgetId widget) override { return widgetOf(widget); }
     bool setScreenshotFolder(const std::string& folder) override;
     void scriptAtRest() override;
 
