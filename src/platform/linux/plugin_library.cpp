@@ -41,18 +41,6 @@ PluginAnswer answerOf(int status, const TextSink& sink) {
     return answer;
 }
 
-// Keeps the library holding `code` loaded until the process ends. A library
-// handed a native widget made widgets that live on until the toolkit deletes
-// them, later than its last object, and its code runs in them until then
-// (event filters, slots, widget classes of its own): unloading it with its
-// last object would leave the toolkit calling into unmapped memory.
-void keepLoaded(const void* code) {
-    Dl_info info{};
-    if (dladdr(code, &info) == 0 || !info.dli_fname) return;
-    // The extra reference is never dropped, on purpose.
-    dlopen(info.dli_fname, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
-}
-
 class LibraryHandle {
   public:
     explicit LibraryHandle(void* handle) : handle_(handle) {}
@@ -108,13 +96,11 @@ class SharedPluginObject : public PluginObject {
                                      height};
         TextSink sink;
         const int status = class_.make_control(self_, &host, &sink.c);
-        // Failed or not, it may have made widgets in the parent.
-        if (parent) keepLoaded(reinterpret_cast<const void*>(class_.make_control));
         return answerOf(status, sink);
     }
 
   private:
-    std::shared_ptr<LibraryHandle> library_;  // unloaded after its last object
+    std::shared_ptr<LibraryHandle> library_;
     const qel_plugin_class& class_;
     void* self_;
 };
@@ -198,7 +184,12 @@ std::shared_ptr<PluginModule> LinuxPluginHost::loadLibrary(const std::string& na
     for (const std::string& candidate : pluginCandidates(name)) {
         bool executable = false;
         const bool file = candidate.find('/') != std::string::npos && isFile(candidate, executable);
-        void* handle = dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL);
+        // Plug-in libraries stay mapped until the process ends. A control's
+        // widgets outlive its object (the toolkit deletes them with their
+        // window), and a library linked with a toolkit or starting threads
+        // leaves exit-time handlers and thread data pointing into its code;
+        // unmapping it earlier turns any of these into a crash at exit.
+        void* handle = dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
         if (!handle) {
             if (file && executable) return StartProcessPlugin(candidate, limits_, result);
             if (file) {
