@@ -100,8 +100,8 @@ void gradient(PixelView pixels, Rect rect, std::uint32_t from, std::uint32_t to,
         for (int x = in.x; x < in.x + in.width; ++x) {
             // The position within the whole rectangle, so a clipped one keeps
             // the colours it would have had.
-            const long long i = across ? x - static_cast<long long>(rect.x)
-                                       : y - static_cast<long long>(rect.y);
+            const long long i =
+                across ? x - static_cast<long long>(rect.x) : y - static_cast<long long>(rect.y);
             pixels.at(x, y) = n == 1 ? from : mix(from, to, std::uint64_t(i), std::uint64_t(n - 1));
         }
 }
@@ -126,27 +126,28 @@ void transitionFrame(PixelView start, PixelView end, PixelView out, Transition h
         for (int x = 0; x < w; ++x) {
             std::uint32_t p = 0;
             switch (how) {
-            case Transition::Fade:
-                p = mix(start.at(x, y), end.at(x, y), std::uint64_t(step), std::uint64_t(steps));
-                break;
-            case Transition::Stripes:
-                p = (y % band) < 2 * step ? end.at(x, y) : start.at(x, y);
-                break;
-            case Transition::SlideIn:
-                p = x < offset ? end.at(x + w - offset, y) : start.at(x, y);
-                break;
-            case Transition::SlideOut:
-                p = x < offset ? end.at(x, y) : start.at(x - offset, y);
-                break;
-            case Transition::RandomLine:
-                p = randomStep(std::uint64_t(y), steps) <= step ? end.at(x, y) : start.at(x, y);
-                break;
-            case Transition::RandomDot:
-                p = randomStep(std::uint64_t(y) * std::uint64_t(w) + std::uint64_t(x), steps) <=
-                            step
-                        ? end.at(x, y)
-                        : start.at(x, y);
-                break;
+                case Transition::Fade:
+                    p = mix(start.at(x, y), end.at(x, y), std::uint64_t(step),
+                            std::uint64_t(steps));
+                    break;
+                case Transition::Stripes:
+                    p = (y % band) < 2 * step ? end.at(x, y) : start.at(x, y);
+                    break;
+                case Transition::SlideIn:
+                    p = x < offset ? end.at(x + w - offset, y) : start.at(x, y);
+                    break;
+                case Transition::SlideOut:
+                    p = x < offset ? end.at(x, y) : start.at(x - offset, y);
+                    break;
+                case Transition::RandomLine:
+                    p = randomStep(std::uint64_t(y), steps) <= step ? end.at(x, y) : start.at(x, y);
+                    break;
+                case Transition::RandomDot:
+                    p = randomStep(std::uint64_t(y) * std::uint64_t(w) + std::uint64_t(x), steps) <=
+                                step
+                            ? end.at(x, y)
+                            : start.at(x, y);
+                    break;
             }
             out.at(x, y) = p;
         }

@@ -40,8 +40,8 @@ TEST(Compose, CopiesClipToBothPicturesAndLeaveSeeThroughPixelsOut) {
     EXPECT_EQ(target.view().at(4, 3), 0xFF0000FFu);
     EXPECT_EQ(target.view().at(5, 5), 0xFFFFFFFFu) << "outside the 3 × 3 rectangle";
     // Far outside either picture nothing is touched, and nothing overflows.
-    graphics::copyRect(source.view(), {0, 0, 2000000000, 2000000000}, target.view(),
-                       -2000000000, 2000000000);
+    graphics::copyRect(source.view(), {0, 0, 2000000000, 2000000000}, target.view(), -2000000000,
+                       2000000000);
     graphics::copyRect(source.view(), {2000000000, 2000000000, 5, 5}, target.view(), 0, 0);
     EXPECT_EQ(std::count(target.pixels.begin(), target.pixels.end(), 0xFF0000FFu), 3);
 }
@@ -118,8 +118,8 @@ TEST(Compose, TransitionFramesMoveFromStartToEndAndEndExactly) {
         }
         EXPECT_EQ(out.pixels, end.pixels);
     }
-    for (Transition how : {Transition::Fade, Transition::Stripes, Transition::SlideIn,
-                           Transition::SlideOut}) {
+    for (Transition how :
+         {Transition::Fade, Transition::Stripes, Transition::SlideIn, Transition::SlideOut}) {
         frame(how, 10);
         EXPECT_EQ(out.pixels, end.pixels);
     }
@@ -148,8 +148,8 @@ class ImageCommands : public testing::EngineTest {
              u"ピクチャー1を「赤,青」でグラデーション"});
     }
     static constexpr std::uint32_t kPaper = 0xFFF0F0F0, kRed = 0xFFFF0000, kBlue = 0xFF0000FF;
-    static constexpr std::uint32_t kRow1 = 0xFFF2000D;  // 255 × 18/19 = 241.6, 255/19 = 13.4
-    static constexpr std::uint32_t kRow5 = 0xFFBC0043;  // 255 × 14/19 = 187.9, 255 × 5/19 = 67.1
+    static constexpr std::uint32_t kRow1 = 0xFFF2000D;   // 255 × 18/19 = 241.6, 255/19 = 13.4
+    static constexpr std::uint32_t kRow5 = 0xFFBC0043;   // 255 × 14/19 = 187.9, 255 × 5/19 = 67.1
     static constexpr std::uint32_t kRow8 = 0xFF94006Bu;  // 147.6, 107.4
 };
 
@@ -255,8 +255,10 @@ TEST_F(ImageCommands, TransitionsTakeHalfASecondOfTenFramesAndEndOnThePicture) {
     EXPECT_EQ(at(0, 9), 0xFF860079u);
     EXPECT_EQ(at(20, 20), kPaper);
     // Each way in ends on the picture at the top-left corner.
-    for (TextView verb : {u"ストライプイン", u"スライドイン", u"ランダムライン", u"ランダムドット"}) {
-        run({u"ウィンドウ０を黒でフェードアウト", Text(u"ピクチャー1をウィンドウ０へ") + Text(verb)});
+    for (TextView verb :
+         {u"ストライプイン", u"スライドイン", u"ランダムライン", u"ランダムドット"}) {
+        run({u"ウィンドウ０を黒でフェードアウト",
+             Text(u"ピクチャー1をウィンドウ０へ") + Text(verb)});
         EXPECT_EQ(at(3, 5), kRow5) << text::toUtf8(verb);
         EXPECT_EQ(at(19, 19), kBlue) << text::toUtf8(verb);
         EXPECT_EQ(at(30, 30), 0xFF000000u) << text::toUtf8(verb);

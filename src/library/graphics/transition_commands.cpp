@@ -78,8 +78,8 @@ void transitionIn(StatementRecord& record, Engine& engine, Transition how) {
     const Picture shown = draw::copyOf(draw::seenPart(*surface.canvas));
     Picture start = shown, end = shown;
     if (incoming) {
-        graphics::copyRect(incoming->view(), {0, 0, incoming->width, incoming->height},
-                           end.view(), 0, 0);
+        graphics::copyRect(incoming->view(), {0, 0, incoming->width, incoming->height}, end.view(),
+                           0, 0);
     } else {
         start = filled(shown.width, shown.height, draw::backgroundOf(engine, surface));
     }
