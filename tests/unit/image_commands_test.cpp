@@ -8,7 +8,9 @@
 #include "graphics/compose.h"
 #include "library/graphics/graphics.h"
 #include "library/objects/objects.h"
+#include "platform/headless/memory_canvas.h"
 #include "platform/headless/virtual_widgets.h"
+#include "platform/linux/freetype_text.h"
 #include "platform/linux/picture_codec.h"
 #include "temp_folder.h"
 #include "ui/objects.h"
@@ -287,6 +289,69 @@ TEST_F(ImageCommands, BadTransitionsReportAndTakeNoTime) {
     EXPECT_EQ(steps(), before);
     EXPECT_EQ(clock().monotonicMs(), t0);
     EXPECT_EQ(at(192, 100), 0xFF000000u) << "the drawing is untouched";
+}
+
+// ---- text on the console ------------------------------------------------------------------
+
+// Pixels of `colour` in the rectangle, and anywhere at all.
+struct Ink {
+    long inside = 0, total = 0;
+};
+Ink inkOf(PixelView v, std::uint32_t colour, int x0, int y0, int w, int h) {
+    Ink ink;
+    for (int y = 0; y < v.height; ++y)
+        for (int x = 0; x < v.width; ++x) {
+            if (v.at(x, y) != colour) continue;
+            ++ink.total;
+            ink.inside += x >= x0 && x < x0 + w && y >= y0 && y < y0 + h;
+        }
+    return ink;
+}
+
+TEST(ConsoleText, GlyphsFillTheirCellsInThePenColourOnly) {
+    auto fonts = std::make_shared<FreeTypeText>();
+    MemoryCanvas canvas(100, 40, 0xFFFFFF, fonts);
+    TextStyle style;
+    style.colour = 0xFF0000;
+    const auto size = canvas.drawText(10, 5, u"日A", style);
+    if (inkOf(canvas.pixels(), 0xFFFF0000u, 0, 0, 100, 40).total == 0)
+        GTEST_SKIP() << "no Japanese font installed (fonts-ipafont-gothic)";
+    EXPECT_EQ(size, (std::pair<int, int>{24, 16})) << "measured as without a font";
+    // 日 in its 16 × 16 cell, A in the 8 × 16 one after it; nothing else, and
+    // without smoothing no pixel is a mixed colour.
+    Ink kanji = inkOf(canvas.pixels(), 0xFFFF0000u, 10, 5, 16, 16);
+    Ink latin = inkOf(canvas.pixels(), 0xFFFF0000u, 26, 5, 8, 16);
+    EXPECT_GT(kanji.inside, 20);
+    EXPECT_GT(latin.inside, 5);
+    EXPECT_EQ(kanji.inside + latin.inside, kanji.total);
+    EXPECT_EQ(inkOf(canvas.pixels(), 0xFFFFFFFFu, 0, 0, 100, 40).total + kanji.total, 100 * 40);
+    // Spaces draw nothing; text past the edges is clipped.
+    MemoryCanvas blank(20, 20, 0xFFFFFF, fonts);
+    blank.drawText(0, 0, u"  ", style);
+    blank.drawText(-12, -10, u"日日", style);
+    blank.drawText(15, 15, u"日", style);
+    EXPECT_EQ(inkOf(blank.pixels(), 0xFFFF0000u, 0, 0, 20, 6).inside +
+                  inkOf(blank.pixels(), 0xFFFF0000u, 15, 15, 5, 5).inside,
+              inkOf(blank.pixels(), 0xFFFF0000u, 0, 0, 20, 20).total);
+    // Without a font the text is measured only.
+    MemoryCanvas none(
+        20, 20, 0xFFFFFF,
+        std::make_shared<FreeTypeText>(std::vector<std::string>{"/no/such/font.ttf"}));
+    EXPECT_EQ(none.drawText(0, 0, u"日", style), (std::pair<int, int>{16, 16}));
+    EXPECT_EQ(inkOf(none.pixels(), 0xFFFF0000u, 0, 0, 20, 20).total, 0);
+}
+
+TEST_F(ImageCommands, WritingOnTheConsoleDrawsAtTheDrawingPointAndMovesIt) {
+    static_cast<VirtualWidgets&>(*engine().platform.widgets)
+        .setTextRasterizer(std::make_shared<FreeTypeText>());
+    run({u"「100,50」へ点", u"「日本」を書け", u"「200,50」で線"});
+    Ink text = inkOf(window(), 0xFF000000u, 100, 50, 32, 16);
+    if (text.inside <= 1) GTEST_SKIP() << "no Japanese font installed";
+    // The line starts where the text ends: (132, 50) on to (200, 50).
+    EXPECT_EQ(at(132, 50), 0xFF000000u);
+    EXPECT_EQ(at(200, 50), 0xFF000000u);
+    EXPECT_EQ(text.total - text.inside, 200 - 132 + 1) << "the line alone outside the text";
+    EXPECT_TRUE(errorNumbers().empty());
 }
 
 }  // namespace
