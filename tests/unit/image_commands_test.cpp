@@ -351,6 +351,11 @@ TEST_F(ImageCommands, WritingOnTheConsoleDrawsAtTheDrawingPointAndMovesIt) {
     EXPECT_EQ(at(132, 50), 0xFF000000u);
     EXPECT_EQ(at(200, 50), 0xFF000000u);
     EXPECT_EQ(text.total - text.inside, 200 - 132 + 1) << "the line alone outside the text";
+    // Stamped text is centred on the position: 日's cell is (292, 92) to (307, 107).
+    run({u"「日」を「300,100」へスタンプ"});
+    Ink stamped = inkOf(window(), 0xFF000000u, 292, 92, 16, 16);
+    EXPECT_GT(stamped.inside, 20);
+    EXPECT_EQ(stamped.inside + text.total, stamped.total);
     EXPECT_TRUE(errorNumbers().empty());
 }
 

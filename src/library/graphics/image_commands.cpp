@@ -52,21 +52,18 @@ draw::Surface subjectSurface(StatementRecord& record, Engine& engine) {
     return draw::surfaceOf(engine, object);
 }
 
-// The stamps' text: the "を" value when it names no picture file. A name
-// with a picture file's extension, or of a file that is there, is a picture.
-bool namesPictureFile(Engine& engine, TextView raw) {
-    if (draw::drawingObjectNamed(engine, raw)) return true;
-    const Text value = engine.EvalText(raw);
+// A stamp's value names a picture file when it has a picture file's
+// extension or is the name of a file that is there; otherwise it is text.
+bool namesPictureFile(Engine& engine, const Text& value) {
     const std::string path = text::toUtf8(value);
     return pictureFormatOfName(path) != PictureFormat::Unknown || engine.files().fileExists(path);
 }
 
-void stampText(Engine& engine, const draw::Target& at, TextView raw, double enlarge) {
-    Text content = engine.EvalText(raw);
+void stampText(const draw::Target& at, Text content, std::uint32_t colour, double enlarge) {
     std::erase(content, u'\n');
     std::erase(content, u'\r');
     TextStyle style;
-    style.colour = graphicsState(engine).penColour;
+    style.colour = colour;
     style.fontSize = 9 * enlarge;
     auto [w, h] = at.surface.canvas->measureText(content, style);
     at.surface.canvas->drawText(at.x - w / 2, at.y - h / 2, content, style);
@@ -88,12 +85,18 @@ void stamp(StatementRecord& record, Engine& engine, int factor) {
         at->x = static_cast<int>(std::clamp(std::floor(x * at->surface.scale + 0.5), -1e9, 1e9));
         at->y = static_cast<int>(std::clamp(std::floor(y * at->surface.scale + 0.5), -1e9, 1e9));
     }
-    if (!namesPictureFile(engine, raw)) {
-        if (at->surface.canvas) stampText(engine, *at, raw, factor);
+    // The value is worked out once: it may call functions.
+    std::optional<Picture> picture;
+    if (draw::drawingObjectNamed(engine, raw)) {
+        picture = draw::pictureOf(engine, raw);
+    } else if (Text value = engine.EvalText(raw); namesPictureFile(engine, value)) {
+        picture = draw::pictureFromFile(engine, value);
+    } else {
+        if (at->surface.canvas)
+            stampText(*at, std::move(value), graphicsState(engine).penColour, factor);
         draw::drawn(at->surface);
         return;
     }
-    std::optional<Picture> picture = draw::pictureOf(engine, raw);
     if (!picture || !at->surface.canvas) return;
     if (factor != 1) *picture = graphics::enlarged(picture->view(), factor);
     graphics::copyRect(picture->view(), {0, 0, picture->width, picture->height},

@@ -44,7 +44,10 @@ std::optional<Picture> pictureOf(Engine& engine, TextView raw) {
         if (!surface.canvas) return Picture{};
         return copyOf(seenPart(*surface.canvas));
     }
-    const Text file = engine.EvalText(raw);
+    return pictureFromFile(engine, engine.EvalText(raw));
+}
+
+std::optional<Picture> pictureFromFile(Engine& engine, const Text& file) {
     Picture picture;
     if (std::string why = graphics::readPicture(engine, file, picture); !why.empty()) {
         engine.Report(ErrorId::PictureUnreadable, file + u"\n" + text::fromUtf8(why));

@@ -24,6 +24,9 @@ Picture copyOf(PixelView pixels);
 // The picture `raw` stands for: a window or picture box (what it shows), or
 // else the file its value names. Nothing, after a report, when there is none.
 std::optional<Picture> pictureOf(Engine& engine, TextView raw);
+// The picture in a file (named by its value); nothing, after a report, when
+// it cannot be read.
+std::optional<Picture> pictureFromFile(Engine& engine, const Text& file);
 
 // Where a picture goes: the "へ"/"に" argument `raw` names a window or picture
 // box (its top-left corner), is a position text (which may name the drawing

@@ -33,7 +33,7 @@ const FreeTypeApi& freeType() {
         FreeTypeApi a;
         void* handle = dlopen("libfreetype.so.6", RTLD_NOW | RTLD_LOCAL);
         if (!handle) return a;
-#define QEL_FREETYPE_BIND(name)                                          \
+#define QEL_FREETYPE_BIND(name)                                         \
     a.name = reinterpret_cast<decltype(&::name)>(dlsym(handle, #name)); \
     if (!a.name) return a;
         QEL_FREETYPE_FUNCTIONS(QEL_FREETYPE_BIND)
