@@ -32,9 +32,14 @@ Picture filled(int width, int height, std::uint32_t colour) {
 // animation ends at once on the last frame.
 void animate(Engine& engine, draw::Surface surface, Picture start, Picture end, Transition how) {
     const int steps = graphics::kTransitionSteps;
+    // Frames are due at fixed times from the start, so the time a large
+    // surface takes to draw comes off the waits instead of adding to them.
+    Clock& clock = engine.clock();
+    const double begun = clock.monotonicMs();
     for (int step = 1; step <= steps; ++step) {
         draw::letEventsRun(engine);
-        engine.ui().sleepMs(graphics::kTransitionStepMs);
+        const double wait = begun + step * graphics::kTransitionStepMs - clock.monotonicMs();
+        if (wait >= 1) engine.ui().sleepMs(static_cast<int>(wait));
         if (!surface.object || surface.object->unloaded) return;
         surface = draw::surfaceOf(engine, surface.object);
         if (!surface.canvas) return;
