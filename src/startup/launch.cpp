@@ -15,6 +15,7 @@
 #include "platform/linux/curl_transfer.h"
 #include "platform/linux/file_settings_store.h"
 #include "platform/linux/fluid_synth.h"
+#include "platform/linux/freetype_text.h"
 #include "platform/linux/libarchive_port.h"
 #include "platform/linux/linux_audio.h"
 #include "platform/linux/linux_system.h"
@@ -360,8 +361,13 @@ int runMain(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     // Script windows and controls: real widgets from the desktop module, or
     // virtual ones that hold every value (the console, and a desktop module
     // without widgets), so a script with windows runs either way.
-    platform.widgets =
-        desktopWidgets ? std::move(desktopWidgets) : std::make_unique<VirtualWidgets>();
+    if (desktopWidgets) {
+        platform.widgets = std::move(desktopWidgets);
+    } else {
+        auto widgets = std::make_unique<VirtualWidgets>();
+        widgets->setTextRasterizer(std::make_shared<FreeTypeText>());
+        platform.widgets = std::move(widgets);
+    }
     if (!cl.screenshotFolder.empty() && !platform.widgets->setScreenshotFolder(cl.screenshotFolder))
         err << "qelscript: --screenshot needs a display (or QT_QPA_PLATFORM=offscreen); "
                "no pictures are taken\n";

@@ -730,6 +730,38 @@ TEST(QtWidgets, TheApplicationIconStandsForWindowsWithoutTheirOwn) {
     std::filesystem::remove_all(folder);
 }
 
+// The picture commands write the same pixels into the desktop's surfaces,
+// and a transition lets events run while it animates.
+TEST(QtWidgets, GradientsCopiesAndTransitionsShowInTheWindow) {
+    Runner r(true);
+    r.run({u"「ウィンドウ4」を作る", u"ウィンドウ4の中の大きさは、200,100",
+           u"ウィンドウ4を「赤,青,横」で「0,0,11,5」にグラデーション",
+           u"ウィンドウ4を「100,50」へ「0,0,11,5」で画像コピー"});
+    EXPECT_TRUE(r.boxes().isEmpty()) << r.boxes().join('\n').toStdString();
+    QWidget* window = named(QStringLiteral("ウィンドウ４"));
+    ASSERT_TRUE(window);
+    auto at = [&](int x, int y) {
+        QApplication::processEvents();
+        const QImage image = window->grab().toImage();
+        const qreal ratio = image.devicePixelRatio();
+        return colourAt(image, int(x * ratio), int(y * ratio));
+    };
+    // Column 5 of 0 … 10 is half way from red to blue: 127.5 rounds up.
+    EXPECT_EQ(at(5, 2), 0x800080u);
+    EXPECT_EQ(at(0, 4), 0xFF0000u);
+    EXPECT_EQ(at(105, 52), 0x800080u);
+    EXPECT_EQ(at(110, 50), 0x0000FFu);
+    int ticks = 0;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+    timer.start(10);
+    r.run({u"ウィンドウ4を黒でフェードアウト"});
+    timer.stop();
+    EXPECT_GT(ticks, 0) << "events ran while the window faded";
+    EXPECT_EQ(at(5, 2), 0u);
+    EXPECT_EQ(at(199, 99), 0u);
+}
+
 }  // namespace
 }  // namespace qel
 

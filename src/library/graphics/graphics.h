@@ -36,7 +36,8 @@ struct GraphicsState {
     std::unordered_map<const ui::ScriptObject*, std::pair<double, double>> points;
     // Line widths (太さ) of surfaces; 1 where none was set.
     std::unordered_map<const ui::ScriptObject*, int> lineWidths;
-    PictureSaveOptions saving;  // JPEGプログレッシブ, JPEG圧縮率
+    PictureSaveOptions saving;      // JPEGプログレッシブ, JPEG圧縮率
+    long long transitionSteps = 0;  // frames the transitions showed this run (for tests)
 };
 
 GraphicsState& graphicsState(Engine& engine);
@@ -57,6 +58,12 @@ CommandFn cmdLine, cmdPoint, cmdWrite, cmdCircle, cmdRectangle, cmdFill;
 CommandFn cmdInvertColours, cmdGreyscale, cmdSepia, cmdMosaic, cmdBlur, cmdSharpen, cmdEmboss,
     cmdContrast, cmdSolarize, cmdTurnPictureRight, cmdMirrorPicture, cmdFlipPicture, cmdTurnPicture,
     cmdClearSurface;
+
+// Pictures onto drawing places (image_commands.cpp) and the transitions
+// (transition_commands.cpp).
+CommandFn cmdCopyPicture, cmdBlendPicture, cmdMakeTransparent, cmdGradient, cmdStamp, cmdLargeStamp;
+CommandFn cmdFadeIn, cmdFadeOut, cmdStripeIn, cmdStripeOut, cmdSlideIn, cmdSlideOut, cmdRandomLines,
+    cmdRandomDots;
 
 // Pictures: 保存 of a window or picture box given without 「」; false when
 // `subject` names no such object (the caller then saves text).

@@ -23,7 +23,7 @@ const std::vector<CommandRow>& commandRows() {
     // clang-format off
     static const std::vector<CommandRow> rows{
     {u"宣言", 1, u"", cmdDeclare},  // 1
-    {u"画像コピー", 2, u"で", cmdNotBuilt},  // 2
+    {u"画像コピー", 2, u"で", cmdCopyPicture},  // 2
     {u"抜ける,ぬける", 0, u"", cmdLeave},  // 3
     {u"表示", 0, u"", cmdDisplay},  // 4
     {u"繰り返", 0, u"", cmdRepeat},  // 5
@@ -83,8 +83,8 @@ const std::vector<CommandRow>& commandRows() {
     {u"線", 0, u"で,から", cmdLine},  // 59
     {u"四角形", 0, u"で,から,して", cmdRectangle},  // 60
     {u"書け,書", 1, u"", cmdWrite},  // 61
-    {u"大きくスタンプ", 0, u"", cmdNotBuilt},  // 62
-    {u"スタンプ", 0, u"", cmdNotBuilt},  // 63
+    {u"大きくスタンプ", 0, u"", cmdLargeStamp},  // 62
+    {u"スタンプ", 0, u"", cmdStamp},  // 63
     {u"点", 0, u"", cmdPoint},  // 64
     {u"塗れ,塗", 0, u"", cmdFill},  // 65
     {u"出て", 0, u"", cmdShowObject},  // 66
@@ -123,21 +123,21 @@ const std::vector<CommandRow>& commandRows() {
     {u"再開", 0, u"", cmdResumeMedia},  // 99
     {u"停止", 0, u"", cmdStopMedia},  // 100
     {u"演奏", 1, u"", cmdPerform},  // 101
-    {u"透過処理", 1, u"", cmdNotBuilt},  // 102
+    {u"透過処理", 1, u"", cmdMakeTransparent},  // 102
     {u"クリア", 0, u"", cmdClearSurface},  // 103
-    {u"フェードイン", 1, u"", cmdNotBuilt},  // 104
-    {u"フェードアウト", 1, u"", cmdNotBuilt},  // 105
+    {u"フェードイン", 1, u"", cmdFadeIn},  // 104
+    {u"フェードアウト", 1, u"", cmdFadeOut},  // 105
     {u"右回転", 1, u"", cmdTurnPictureRight},  // 106
     {u"左右回転", 1, u"", cmdMirrorPicture},  // 107
     {u"上下回転", 1, u"", cmdFlipPicture},  // 108
     {u"色反転", 1, u"", cmdInvertColours},  // 109
     {u"ネガポジ", 1, u"", cmdInvertColours},  // 110
-    {u"ストライプイン", 1, u"", cmdNotBuilt},  // 111
-    {u"ストライプアウト", 1, u"", cmdNotBuilt},  // 112
-    {u"スライドイン", 1, u"", cmdNotBuilt},  // 113
-    {u"スライドアウト", 1, u"", cmdNotBuilt},  // 114
-    {u"ランダムライン", 1, u"", cmdNotBuilt},  // 115
-    {u"ランダムドット", 1, u"", cmdNotBuilt},  // 116
+    {u"ストライプイン", 1, u"", cmdStripeIn},  // 111
+    {u"ストライプアウト", 1, u"", cmdStripeOut},  // 112
+    {u"スライドイン", 1, u"", cmdSlideIn},  // 113
+    {u"スライドアウト", 1, u"", cmdSlideOut},  // 114
+    {u"ランダムライン", 1, u"", cmdRandomLines},  // 115
+    {u"ランダムドット", 1, u"", cmdRandomDots},  // 116
     {u"白黒", 1, u"", cmdGreyscale},  // 117
     {u"モザイク", 1, u"", cmdMosaic},  // 118
     {u"コントラスト", 1, u"", cmdContrast},  // 119
@@ -146,9 +146,9 @@ const std::vector<CommandRow>& commandRows() {
     {u"エンボス", 1, u"", cmdEmboss},  // 122
     {u"ソラリゼーション", 1, u"", cmdSolarize},  // 123
     {u"鮮明化", 1, u"", cmdSharpen},  // 124
-    {u"合成", 1, u"", cmdNotBuilt},  // 125
+    {u"合成", 1, u"", cmdBlendPicture},  // 125
     {u"回転", 1, u"", cmdTurnPicture},  // 126
-    {u"グラデーション", 1, u"", cmdNotBuilt},  // 127
+    {u"グラデーション", 1, u"", cmdGradient},  // 127
     {u"ひょうじ", 0, u"", cmdDisplay},  // 128
     {u"くりかえ", 0, u"", cmdRepeat},  // 129
     {u"つく", 0, u"", cmdCreate},  // 130
@@ -192,7 +192,7 @@ const std::vector<CommandRow>& commandRows() {
     {u"せん", 0, u"で,から", cmdLine},  // 168
     {u"しかっけい", 0, u"で,から,して", cmdRectangle},  // 169
     {u"かけ,かき,かく,かいて", 0, u"", cmdWrite},  // 170
-    {u"おおきくスタンプ", 0, u"", cmdNotBuilt},  // 171
+    {u"おおきくスタンプ", 0, u"", cmdLargeStamp},  // 171
     {u"てん", 0, u"", cmdPoint},  // 172
     {u"ぬれ,ぬり", 0, u"", cmdFill},  // 173
     {u"でて", 0, u"", cmdShowObject},  // 174

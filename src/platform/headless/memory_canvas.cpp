@@ -12,7 +12,9 @@ constexpr int kMaxSide = 16384;
 
 }  // namespace
 
-MemoryCanvas::MemoryCanvas(int width, int height, std::uint32_t background) {
+MemoryCanvas::MemoryCanvas(int width, int height, std::uint32_t background,
+                           std::shared_ptr<TextRasterizer> fonts)
+    : fonts_(std::move(fonts)) {
     ensureSize(width, height, background);
 }
 
@@ -38,7 +40,28 @@ void MemoryCanvas::ensureSize(int width, int height, std::uint32_t background) {
 }
 
 std::pair<int, int> MemoryCanvas::drawText(int x, int y, TextView text, const TextStyle& style) {
-    (void)x, (void)y;
+    TextMask mask;
+    if (!fonts_ || text.empty() || !fonts_->render(text, smooth_, mask))
+        return measureText(text, style);
+    const PixelView v = pixels();
+    const std::uint32_t pen = style.colour & 0xFFFFFF;
+    for (int row = 0; row < mask.height; ++row) {
+        const long long py = static_cast<long long>(y) + row;
+        if (py < 0 || py >= visibleHeight_) continue;
+        for (int col = 0; col < mask.width; ++col) {
+            const long long px = static_cast<long long>(x) + col;
+            const unsigned a = mask.coverage[static_cast<std::size_t>(row) * mask.width + col];
+            if (a == 0 || px < 0 || px >= visibleWidth_) continue;
+            std::uint32_t& p = v.at(int(px), int(py));
+            // Grey edges mix the pen into what is there; whole pixels take it.
+            std::uint32_t out = 0xFF000000u;
+            for (int shift = 0; shift < 24; shift += 8) {
+                const unsigned under = (p >> shift) & 0xFF, over = (pen >> shift) & 0xFF;
+                out |= ((over * a + under * (255 - a) + 127) / 255) << shift;
+            }
+            p = out;
+        }
+    }
     return measureText(text, style);
 }
 

@@ -299,7 +299,7 @@ Canvas* VirtualWidgets::canvas(WidgetId id) {
     const int width = side(WidgetValue::ClientWidth), height = side(WidgetValue::ClientHeight);
     const auto background = static_cast<std::uint32_t>(w->number(WidgetValue::BackColour));
     if (!w->canvas)
-        w->canvas = std::make_unique<MemoryCanvas>(width, height, background);
+        w->canvas = std::make_unique<MemoryCanvas>(width, height, background, fonts_);
     else
         w->canvas->ensureSize(width, height, background);
     return w->canvas.get();

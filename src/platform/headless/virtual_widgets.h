@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/headless/virtual_menus.h"
+#include "platform/ports/canvas.h"
 #include "platform/ports/widgets.h"
 
 namespace qel {
@@ -45,6 +46,8 @@ class VirtualWidgets : public WidgetPort {
     void lower(WidgetId widget) override;
     void repaint(WidgetId) override {}
     Canvas* canvas(WidgetId widget) override;
+    // Text on the surfaces is drawn with these fonts (measured only without).
+    void setTextRasterizer(std::shared_ptr<TextRasterizer> fonts) { fonts_ = std::move(fonts); }
     void undo(WidgetId widget) override;
     void startMove(WidgetId) override {}
 
@@ -68,6 +71,7 @@ class VirtualWidgets : public WidgetPort {
 
   private:
     struct Widget;
+    std::shared_ptr<TextRasterizer> fonts_;
     Widget* find(WidgetId id);
     const Widget* find(WidgetId id) const;
     bool setText(Widget& w, WidgetValue value, const Text& text);

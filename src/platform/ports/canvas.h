@@ -49,6 +49,23 @@ struct TextStyle {
     std::uint32_t colour = 0;  // 0xRRGGBB
 };
 
+// Text for hosts that draw it themselves (the console): each character in a
+// cell 16 pixels high, 8 wide for half-width characters and 16 for the rest,
+// as the text is measured there.
+struct TextMask {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> coverage;  // width * height, 0 … 255
+};
+
+class TextRasterizer {
+  public:
+    virtual ~TextRasterizer() = default;
+    // False when there is no font to draw with (the text is then only
+    // measured). `smooth` asks for grey edges instead of whole pixels.
+    virtual bool render(TextView text, bool smooth, TextMask& out) = 0;
+};
+
 class Canvas {
   public:
     virtual ~Canvas() = default;
