@@ -25,6 +25,7 @@
 #include <iostream>
 
 #include "platform/qt/qt_application.h"
+#include "platform/qt/qt_menus.h"
 #include "platform/qt/qt_painted.h"
 #include "platform/qt/qt_printers.h"
 #include "platform/qt/qt_text.h"
@@ -149,6 +150,15 @@ QString fileNameOf(const Text& name) {
 
 QtWidgets::QtWidgets(std::shared_ptr<QtApplication> application)
     : application_(std::move(application)) {}
+
+MenuPort* QtWidgets::menus() {
+    return &qtMenus();
+}
+
+QtMenus& QtWidgets::qtMenus() {
+    if (!menus_) menus_ = std::make_unique<QtMenus>(*this);
+    return *menus_;
+}
 
 QtWidgets::~QtWidgets() {
     // Windows first: deleting one deletes its controls with it.

@@ -24,6 +24,7 @@ class QWidget;
 namespace qel {
 
 class QtApplication;
+class QtMenus;
 class QtWidgets;
 
 namespace qtw {
@@ -172,6 +173,10 @@ class QtWidgets : public WidgetPort {
     void attachRich(WidgetId widget, std::shared_ptr<const RichContent> content) override;
     void richChanged(WidgetId widget, const RichChange& change) override;
 
+    MenuPort* menus() override;
+    // The script menus of the windows (tests look at their actions).
+    QtMenus& qtMenus();
+
     void setEventSink(WidgetEventSink* sink) override { sink_ = sink; }
     WidgetEventSink* eventSink() const { return sink_; }
     std::string perform(const UserAction& action) override;
@@ -206,6 +211,7 @@ class QtWidgets : public WidgetPort {
     WidgetEventSink* sink_ = nullptr;
     std::string screenshotFolder_;
     bool screenshotsTaken_ = false;
+    std::unique_ptr<QtMenus> menus_;
 };
 
 // The widget set for the desktop module's factory.
