@@ -34,11 +34,11 @@ struct CommonDialog {
 };
 
 // The dialog flag values (what each word of the three flag tables adds).
-constexpr int kFlagReadOnlyHidden = 4;
-constexpr int kFlagOverwritePrompt = 2;
-constexpr int kFlagMultiSelect = 512;
-constexpr int kFlagPathMustExist = 2048;
-constexpr int kFlagFileMustExist = 4096;
+constexpr int kFlagReadOnlyHidden = kDialogReadOnlyHidden;
+constexpr int kFlagOverwritePrompt = kDialogOverwritePrompt;
+constexpr int kFlagMultiSelect = kDialogMultiSelect;
+constexpr int kFlagPathMustExist = kDialogPathMustExist;
+constexpr int kFlagFileMustExist = kDialogFileMustExist;
 
 CommonDialog& DialogOf(ObjectModel& model);
 

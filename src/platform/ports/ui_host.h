@@ -54,6 +54,17 @@ struct DialogRequest {
     std::optional<std::optional<Text>> preset;
 };
 
+// Flag values of DialogRequest::flags that a host's dialog acts on.
+enum DialogFlag : int {
+    kDialogOverwritePrompt = 2,
+    kDialogReadOnlyHidden = 4,
+    kDialogMultiSelect = 512,
+    kDialogPathMustExist = 2048,
+    kDialogFileMustExist = 4096,
+    kDialogFixedPitchFonts = 16384,
+    kDialogScalableFonts = 131072,
+};
+
 struct DialogAnswer {
     std::optional<Text> value;  // nothing: cancelled
     int filterIndex = 0;        // the filter in force when closed (0: unknown)

@@ -27,6 +27,8 @@ class QtHost : public UiHost {
     void sleepMs(int milliseconds) override;
     bool hasEventSources() override;
     std::string printText(TextView text, bool onNewPage) override;
+    // Qt's own dialogs (qt_dialogs.cpp), unless a replayed answer is waiting.
+    DialogAnswer chooseInDialog(const DialogRequest& request) override;
     void endPrintJob() override;
 
     QtApplication& application() { return *application_; }
