@@ -240,8 +240,8 @@ TEST(QtMenus, TheInsideStartsBelowTheBarAndKeepsItsSize) {
            u"「メニュー「ファイル」」を作る", u"「サブメニュー「開く」」を作る",
            u"後の高さは、ウィンドウ２の内側の高さ", u"後の外は、ウィンドウ２の高さ",
            u"縦は、ウィンドウ２のボタン1の縦", u"ウィンドウ２を表示",
-           u"手順は　ウィンドウ２でマウスのボタンを下げる", u"　押した所は、「［マウスの横］,［マウスの縦］」",
-           u"終わり"});
+           u"手順は　ウィンドウ２でマウスのボタンを下げる",
+           u"　押した所は、「［マウスの横］,［マウスの縦］」", u"終わり"});
     QWidget* window = named(QStringLiteral("ウィンドウ２"));
     QMenuBar* bar = barOf(QStringLiteral("ウィンドウ２"));
     ASSERT_TRUE(window && bar);
@@ -282,10 +282,22 @@ TEST(QtMenus, PopupMenusShowAtThePointGivenAndRunTheChosenEntry) {
     QTimer::singleShot(150, [] {
         if (QWidget* menu = QApplication::activePopupWidget()) menu->close();
     });
+    // A replayed session's menu line chooses from the pop-up showing.
+    std::string replayed = "not shown";
+    QTimer::singleShot(250, [&] {
+        if (!QApplication::activePopupWidget()) return;
+        UserAction choose;
+        choose.type = UserActionType::Menu;
+        choose.widget = s.widgets().idOf(named(QStringLiteral("ウィンドウ２")));
+        choose.text = u"ファイルの最近使ったもののa.txt";
+        replayed = s.widgets().perform(choose);
+    });
     s.run(fileMenuAnd({u"「ファイル」を「100,50」でポップアップメニュー", u"後は、記録",
-                       u"「編集」をポップアップメニュー"}));
+                       u"「編集」をポップアップメニュー",
+                       u"「最近使ったもの」をポップアップメニュー"}));
     EXPECT_EQ(s.value(u"後"), QStringLiteral("開"));
-    EXPECT_EQ(s.value(u"記録"), QStringLiteral("開"));
+    EXPECT_EQ(replayed, "");
+    EXPECT_EQ(s.value(u"記録"), QStringLiteral("開a"));
     QWidget* window = named(QStringLiteral("ウィンドウ２"));
     const int top = barOf(QStringLiteral("ウィンドウ２"))->height();
     EXPECT_EQ(shownAt, window->mapToGlobal(QPoint(100, 50 + top)));
@@ -373,7 +385,7 @@ TEST(QtDialogs, OpenOffersTheFiltersAndStartFolderAndTakesSeveralFiles) {
     EXPECT_EQ(startedIn, QDir(folder.dir.path()).absolutePath());
     // The dialog's answer kept the comma inside the second name.
     EXPECT_EQ(s.value(u"名前"), folder.path(QStringLiteral("a.txt")) + QLatin1Char(',') +
-                                   folder.path(QStringLiteral("b,c.txt")));
+                                    folder.path(QStringLiteral("b,c.txt")));
     EXPECT_EQ(s.value(u"取消"), QStringLiteral("0"));
     EXPECT_EQ(s.value(u"型"), QStringLiteral("テキスト|*.txt;*.text|すべて|*.*"));
 

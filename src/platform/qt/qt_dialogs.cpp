@@ -98,8 +98,10 @@ DialogAnswer colourDialog(const DialogRequest& r) {
     dialog.setWindowTitle(toQString(r.title));
     DialogAnswer answer;
     if (dialog.exec() != QDialog::Accepted) return answer;
-    answer.value = fromQString(QStringLiteral("&H%1").arg(
-        dialog.currentColor().rgb() & 0xFFFFFF, 6, 16, QLatin1Char('0')).toUpper());
+    answer.value =
+        fromQString(QStringLiteral("&H%1")
+                        .arg(dialog.currentColor().rgb() & 0xFFFFFF, 6, 16, QLatin1Char('0'))
+                        .toUpper());
     return answer;
 }
 

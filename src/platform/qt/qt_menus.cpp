@@ -7,6 +7,8 @@
 #include <QMenuBar>
 #include <QWidget>
 
+#include <utility>
+
 #include "platform/qt/qt_text.h"
 #include "platform/qt/qt_widgets.h"
 
@@ -229,12 +231,15 @@ void QtMenus::showPopup(WidgetId window, MenuHandle popup, std::optional<std::pa
     auto it = popups_.find(popup);
     QWidget* w = windowWidget(window);
     if (it == popups_.end() || !it->second || !w) return;
-    const QPoint where = at ? w->mapToGlobal(QPoint(at->first, at->second + qtw::clientTop(w)))
-                            : QCursor::pos();
+    const QPoint where =
+        at ? w->mapToGlobal(QPoint(at->first, at->second + qtw::clientTop(w))) : QCursor::pos();
     // Returns once an entry is chosen (its triggered signal reports it) or
     // the menu is dismissed.
     QPointer<QMenu> menu = it->second;
+    shown_ = menu;
+    shownWindow_ = window;
     menu->exec(where);
+    if (shown_ == menu) shown_ = nullptr;
 }
 
 void QtMenus::removeMenus(WidgetId window) {
@@ -262,11 +267,37 @@ void QtMenus::removeMenus(WidgetId window) {
     }
 }
 
+namespace {
+
+// The path of a pop-up menu among the actions (its titles joined by "の").
+std::optional<Text> pathOf(const QList<QAction*>& actions, const Text& at, const QMenu* popup) {
+    for (QAction* action : actions) {
+        QMenu* sub = action->menu();
+        if (!sub) continue;
+        const Text here = at.empty() ? shownText(*action) : at + u"の" + shownText(*action);
+        if (sub == popup) return here;
+        if (auto found = pathOf(sub->actions(), here, popup)) return found;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
 std::string QtMenus::choose(WidgetId window, TextView path) {
     QMenuBar* bar = barOf(window);
     if (!bar) return "the window has no menu";
+    const Text wanted = pathKey(text::trimBlanks(path));
     Found found;
-    search(bar->actions(), Text(), pathKey(text::trimBlanks(path)), false, found);
+    if (shown_ && shownWindow_ == window) {
+        // The pop-up takes the next choice, whatever it is; it closes then.
+        QPointer<QMenu> popup = std::exchange(shown_, nullptr);
+        popup->close();
+        auto at = pathOf(bar->actions(), Text(), popup);
+        if (!at) return "the pop-up menu shown is gone";
+        search(popup->actions(), *at, wanted, false, found);
+        if (!found.action) return "the pop-up menu shown has no entry of that path";
+    }
+    if (!found.action) search(bar->actions(), Text(), wanted, false, found);
     if (!found.action) return "no menu entry has that path";
     if (found.blocked) return "that menu entry is greyed or hidden";
     found.action->trigger();

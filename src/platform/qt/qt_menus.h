@@ -38,7 +38,8 @@ class QtMenus : public MenuPort {
 
     // Chooses the entry at `path` (titles and text joined by "の") as the
     // user would: greyed or hidden entries, and entries under them, cannot
-    // be chosen. The reason when it cannot, else empty.
+    // be chosen. While a pop-up menu of the window shows, the entry comes
+    // from it, and it closes. The reason when it cannot, else empty.
     std::string choose(WidgetId window, TextView path);
 
     // For tests: the window's bar, and an entry's action.
@@ -54,6 +55,10 @@ class QtMenus : public MenuPort {
     QtWidgets& set_;
     std::map<MenuHandle, QPointer<QMenu>> popups_;
     std::map<std::pair<WidgetId, std::uint64_t>, QPointer<QAction>> entries_;
+    // The pop-up menu showing now (a replayed session's next menu line
+    // chooses from it), and its window.
+    QPointer<QMenu> shown_;
+    WidgetId shownWindow_ = 0;
     MenuHandle nextHandle_ = MenuHandle(1) << 24;
 };
 
