@@ -236,12 +236,15 @@ TEST(QtMenus, ShortcutKeysRunTheEntryOnKeyUpWhereverTheFocusIs) {
 TEST(QtMenus, TheInsideStartsBelowTheBarAndKeepsItsSize) {
     Session s;
     s.run({u"「ウィンドウ２」を作る", u"「ボタン1」を作る", u"ウィンドウ２のボタン1の縦は、0",
-           u"前の高さは、ウィンドウ２の内側の高さ", u"前の外は、ウィンドウ２の高さ",
+           u"前の高さは、ウィンドウ２の中の高さ", u"前の外は、ウィンドウ２の高さ",
            u"「メニュー「ファイル」」を作る", u"「サブメニュー「開く」」を作る",
-           u"後の高さは、ウィンドウ２の内側の高さ", u"後の外は、ウィンドウ２の高さ",
+           u"後の高さは、ウィンドウ２の中の高さ", u"後の外は、ウィンドウ２の高さ",
            u"縦は、ウィンドウ２のボタン1の縦", u"ウィンドウ２を表示",
            u"手順は　ウィンドウ２でマウスのボタンを下げる",
-           u"　押した所は、「［マウスの横］,［マウスの縦］」", u"終わり"});
+           u"　押した所は、「［マウスの横］,［マウスの縦］」",
+           u"　「メニューのファイルの表示」を「0」に変える",
+           u"　隠した後は、「［ウィンドウ２のボタン1の縦］ ［ウィンドウ２の中の高さ］」",
+           u"終わり"});
     QWidget* window = named(QStringLiteral("ウィンドウ２"));
     QMenuBar* bar = barOf(QStringLiteral("ウィンドウ２"));
     ASSERT_TRUE(window && bar);
@@ -258,8 +261,13 @@ TEST(QtMenus, TheInsideStartsBelowTheBarAndKeepsItsSize) {
     QApplication::sendEvent(window, &press);
     EXPECT_EQ(s.value(u"押した所"), QStringLiteral("5,120"));
     // The bar follows the window's width.
-    s.run({u"ウィンドウ２の幅は、500"});
+    s.widgets().set(s.widgets().idOf(window), WidgetValue::Width, 500.0);
     EXPECT_EQ(bar->width(), window->width());
+    // With its only menu hidden (in the procedure above) the bar takes no
+    // room, and the controls go back up with its lower edge.
+    EXPECT_EQ(bar->height(), 0);
+    EXPECT_EQ(named(QStringLiteral("ボタン１"))->y(), 0);
+    EXPECT_EQ(s.value(u"隠した後"), QStringLiteral("0 ") + s.value(u"前の高さ"));
 }
 
 // Chooses the entry starting with `text` from the pop-up menu once it shows.
