@@ -56,6 +56,10 @@ std::optional<double> FlagWords(DialogKind kind, TextView words, Text& unknown);
 // Splits a file list of a dialog answer; nothing when it is malformed.
 std::optional<std::vector<Text>> SplitFileList(TextView list);
 
+// Joins file names with ","; a name holding "," or a double quote goes in
+// double quotes with its quotes doubled, so SplitFileList gives it back.
+Text JoinFileList(const std::vector<Text>& files);
+
 // The folder part of a path as the dialogs show it: without the separator
 // that ends it ("/" stays "/").
 Text folderWithoutSlash(TextView path);

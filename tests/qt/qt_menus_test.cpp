@@ -391,9 +391,9 @@ TEST(QtDialogs, OpenOffersTheFiltersAndStartFolderAndTakesSeveralFiles) {
     EXPECT_EQ(filters, QStringList({QStringLiteral("テキスト (*.txt *.text)"),
                                     QStringLiteral("すべて (*.*)")}));
     EXPECT_EQ(startedIn, QDir(folder.dir.path()).absolutePath());
-    // The dialog's answer kept the comma inside the second name.
-    EXPECT_EQ(s.value(u"名前"), folder.path(QStringLiteral("a.txt")) + QLatin1Char(',') +
-                                    folder.path(QStringLiteral("b,c.txt")));
+    // The name holding a comma is quoted, so the list splits back into two.
+    EXPECT_EQ(s.value(u"名前"), folder.path(QStringLiteral("a.txt")) + QStringLiteral(",\"") +
+                                    folder.path(QStringLiteral("b,c.txt")) + QLatin1Char('"'));
     EXPECT_EQ(s.value(u"取消"), QStringLiteral("0"));
     EXPECT_EQ(s.value(u"型"), QStringLiteral("テキスト|*.txt;*.text|すべて|*.*"));
 
