@@ -119,6 +119,14 @@ bool parseMouse(TextView rest, UserAction& action) {
     return parsePoint(text::trimBlanks(rest), action.x, action.y);
 }
 
+// The mouse message of a tray line's click (tray click), or 0.
+int trayMessage(TextView step) {
+    if (step == u"click") return kTrayLeftUp;
+    if (step == u"doubleclick") return kTrayLeftDoubleClick;
+    if (step == u"rightclick") return kTrayRightUp;
+    return 0;
+}
+
 // Parses what follows the target; false with `why` when it cannot.
 bool parseArguments(UserActionType type, TextView rest, UserAction& action, std::string& why) {
     switch (type) {
@@ -264,6 +272,16 @@ std::vector<ReplayLine> Replay::Parse(TextView text, std::string& problem) {
             lines.push_back(std::move(line));
             continue;
         }
+        if (line.verb == u"tray") {
+            // The program's tray icon, which has no name of its own.
+            line.target = Text(takeWord(rest));
+            if (trayMessage(line.target) == 0 || !rest.empty()) {
+                problem = lineProblem(number, "tray needs click, doubleclick or rightclick");
+                return {};
+            }
+            lines.push_back(std::move(line));
+            continue;
+        }
         const Verb* verb = nullptr;
         for (const Verb& v : kVerbs) {
             if (line.verb == v.word) verb = &v;
@@ -309,6 +327,12 @@ void Replay::deliver(const ReplayLine& line, EventDispatch& events, ObjectModel&
         return;
     }
     if (line.verb == u"choose" || line.verb == u"cancel") return;
+    if (line.verb == u"tray") {
+        TrayPort* tray = ObjectModel::widgets(engine).tray();
+        std::string why = tray ? tray->click(trayMessage(line.target)) : "no tray icon here";
+        if (!why.empty()) noteProblem(line.line, "tray " + text::toUtf8(line.target) + ": " + why);
+        return;
+    }
     std::size_t at = 0;
     auto object = model.ResolveObject(engine, line.target, true, &at);
     if (object && object->rich && at < line.target.size()) {

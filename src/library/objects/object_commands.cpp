@@ -8,6 +8,7 @@
 #include "ui/plugin_objects.h"
 #include "ui/properties.h"
 #include "ui/rich.h"
+#include "ui/tray.h"
 
 namespace qel {
 
@@ -202,7 +203,11 @@ void cmdUndo(StatementRecord& record, Engine& engine) {
 void cmdAddItem(StatementRecord& record, Engine& engine) {
     Text where = nameArgument(engine, Args(record).heArg);
     if (ui::nameKey(where) == ui::nameKey(u"タスクトレイ")) {
-        engine.Report(ErrorId::NotBuiltYet, u"タスクトレイ");
+        if (!ui::ObjectModel::available(engine)) {
+            engine.Report(ErrorId::NotBuiltYet, u"タスクトレイ");
+            return;
+        }
+        ui::AddTrayIcon(engine, objectModel(engine));
         return;
     }
     std::size_t at = 0;
@@ -295,7 +300,7 @@ bool EraseObjectNamed(Engine& engine, TextView subject) {
     if (!ui::ObjectModel::available(engine)) return false;
     Text name = nameArgument(engine, subject);
     if (ui::nameKey(name) == ui::nameKey(u"タスクトレイ")) {
-        engine.Report(ErrorId::NotBuiltYet, u"タスクトレイ");
+        ui::RemoveTrayIcon(engine, objectModel(engine));
         return true;
     }
     ui::ObjectModel& model = objectModel(engine);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/headless/virtual_menus.h"
+#include "platform/headless/virtual_tray.h"
 #include "platform/ports/widgets.h"
 
 namespace qel {
@@ -62,6 +63,7 @@ class VirtualWidgets : public WidgetPort {
     std::optional<std::pair<int, int>> pointerOnScreen() const override { return pointer_; }
 
     VirtualMenus* menus() override { return &menus_; }
+    VirtualTray* tray() override { return &tray_; }
 
     // The longest text a text box takes (in UTF-16 units), as on the desktop.
     static constexpr std::size_t kMaxTextBoxLength = 65535;
@@ -97,6 +99,7 @@ class VirtualWidgets : public WidgetPort {
     WidgetEventSink* sink_ = nullptr;
     std::vector<std::map<Text, Text>> printerSettings_;
     VirtualMenus menus_{[this](const WidgetEvent& event) { report(event); }};
+    VirtualTray tray_{[this](const WidgetEvent& event) { report(event); }};
 };
 
 }  // namespace qel

@@ -1,6 +1,7 @@
 // The desktop or console that shows the script's boxes, pumps its events and waits.
 #pragma once
 
+#include <iostream>
 #include <optional>
 #include <string>
 #include <utility>
@@ -106,6 +107,12 @@ class UiHost {
     }
     // Ends a print job left open by printText(…, true) (at the end of a run).
     virtual void endPrintJob() {}
+    // Tells the user what a tray balloon says when no tray icon can show it
+    // (a desktop notification, else standard error). Never silently dropped.
+    virtual void notify(TextView title, TextView text, int icon) {
+        (void)icon;
+        std::cerr << text::toUtf8(title) << ": " << text::toUtf8(text) << std::endl;
+    }
 };
 
 }  // namespace qel

@@ -33,6 +33,7 @@ enum class WidgetEventType : int {
     CloseRequest,  // the user asks to close a window
     Activate,      // a window became the active one
     MenuCommand,   // a menu entry of the window was chosen (command)
+    TrayMessage,   // the window's tray icon was clicked (command: the mouse message)
 };
 
 // Mouse buttons and shift states as the language numbers them.

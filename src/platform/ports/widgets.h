@@ -19,6 +19,7 @@
 #include "platform/ports/canvas.h"
 #include "platform/ports/menus.h"
 #include "platform/ports/rich_content.h"
+#include "platform/ports/tray.h"
 #include "platform/ports/widget_events.h"
 #include "text/text.h"
 
@@ -340,6 +341,8 @@ class WidgetPort {
     // ---- menus ------------------------------------------------------------------
     // The set's script menus; none: menus are refused.
     virtual MenuPort* menus() { return nullptr; }
+    // The set's tray icon; none: the icon's state is only held.
+    virtual TrayPort* tray() { return nullptr; }
 
     // ---- names and pictures -----------------------------------------------------
     // The script's name of a window or control: screen readers and UI-test
