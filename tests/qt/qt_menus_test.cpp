@@ -21,10 +21,12 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPageSetupDialog>
+#include <QPixmap>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
+#include <cstdlib>
 #include <functional>
 #include <memory>
 
@@ -36,6 +38,7 @@
 #include "platform/qt/qt_host.h"
 #include "platform/qt/qt_menus.h"
 #include "platform/qt/qt_text.h"
+#include "platform/qt/qt_tray.h"
 #include "platform/qt/qt_widgets.h"
 
 // Failures show texts as text.
@@ -326,6 +329,63 @@ TEST(QtMenus, ClosingTheWindowTakesItsMenusAway) {
     QMenuBar* other = barOf(QStringLiteral("ウィンドウ３"));
     ASSERT_TRUE(other);
     EXPECT_TRUE(menuTitled(other, QStringLiteral("表示")));
+}
+
+// ---- the tray icon -----------------------------------------------------------------------
+
+TEST(QtTray, TheIconHoldsItsFileAndTipAndItsClicksBecomeTheWindowsEvents) {
+    // No notification service to reach: the balloon must come out on standard error.
+    setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/qel-test-bus", 1);
+    Session s;
+    QTemporaryDir dir;
+    const QString iconPath = dir.path() + QStringLiteral("/tray.png");
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::red);
+    ASSERT_TRUE(pixmap.save(iconPath));
+    testing::internal::CaptureStderr();
+    s.run(std::vector<Text>{u"「ウィンドウ２」を作る",
+                            u"ウィンドウ２を表示",
+                            Text(u"タスクトレイのアイコンは、「") + fromQString(iconPath) + u"」",
+                            u"タスクトレイの説明は、「見張り番」",
+                            u"「タスクトレイ」に「」を追加",
+                            u"アイコンは、タスクトレイのアイコン",
+                            u"「起動しました」をタスクトレイに表示",
+                            u"記録は、「」",
+                            u"手順は　ウィンドウ２をクリック",
+                            u"　記録は、記録＆「c」",
+                            u"終わり",
+                            u"手順は　ウィンドウ２をダブルクリック",
+                            u"　記録は、記録＆「d」",
+                            u"終わり",
+                            u"手順は　ウィンドウ２を右クリック",
+                            u"　記録は、記録＆「r」",
+                            u"　「タスクトレイ」を消せ",
+                            u"終わり",
+                            u"手順は　ウィンドウ２でマウスのボタンを上げる",
+                            u"　記録は、記録＆「u」",
+                            u"終わり"});
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(s.value(u"アイコン"), iconPath);
+
+    QtTray& tray = s.widgets().qtTray();
+    ASSERT_TRUE(tray.state());
+    EXPECT_EQ(tray.state()->tip, Text(u"見張り番"));
+    EXPECT_EQ(tray.state()->window, s.widgets().idOf(named(QStringLiteral("ウィンドウ２"))));
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+        // Offscreen there is no tray: the balloon was told on standard error.
+        EXPECT_FALSE(tray.systemIcon());
+        EXPECT_NE(said.find("見張り番: 起動しました"), std::string::npos) << said;
+    }
+
+    EXPECT_EQ(tray.click(kTrayLeftUp), "");
+    EXPECT_EQ(tray.click(kTrayLeftDoubleClick), "");
+    EXPECT_EQ(s.value(u"記録"), QStringLiteral("cd"));
+    // The right button runs both of its procedures; the first takes the icon away.
+    EXPECT_EQ(tray.click(kTrayRightUp), "");
+    EXPECT_EQ(s.value(u"記録"), QStringLiteral("cdru"));
+    EXPECT_FALSE(tray.state());
+    EXPECT_NE(tray.click(kTrayLeftUp), "");
+    EXPECT_EQ(s.value(u"記録"), QStringLiteral("cdru"));
 }
 
 // ---- common dialogs ----------------------------------------------------------------

@@ -30,6 +30,8 @@ class QtHost : public UiHost {
     // Qt's own dialogs (qt_dialogs.cpp), unless a replayed answer is waiting.
     DialogAnswer chooseInDialog(const DialogRequest& request) override;
     void endPrintJob() override;
+    // A balloon no tray shows: a desktop notification, else standard error.
+    void notify(TextView title, TextView text, int icon) override;
 
     QtApplication& application() { return *application_; }
     // For the widget set, which must not outlive the application either.

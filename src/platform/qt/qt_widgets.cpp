@@ -29,6 +29,7 @@
 #include "platform/qt/qt_painted.h"
 #include "platform/qt/qt_printers.h"
 #include "platform/qt/qt_text.h"
+#include "platform/qt/qt_tray.h"
 
 namespace qel {
 
@@ -158,6 +159,15 @@ MenuPort* QtWidgets::menus() {
 QtMenus& QtWidgets::qtMenus() {
     if (!menus_) menus_ = std::make_unique<QtMenus>(*this);
     return *menus_;
+}
+
+TrayPort* QtWidgets::tray() {
+    return &qtTray();
+}
+
+QtTray& QtWidgets::qtTray() {
+    if (!tray_) tray_ = std::make_unique<QtTray>(*this);
+    return *tray_;
 }
 
 QtWidgets::~QtWidgets() {

@@ -25,6 +25,7 @@ namespace qel {
 
 class QtApplication;
 class QtMenus;
+class QtTray;
 class QtWidgets;
 
 namespace qtw {
@@ -176,6 +177,9 @@ class QtWidgets : public WidgetPort {
     MenuPort* menus() override;
     // The script menus of the windows (tests look at their actions).
     QtMenus& qtMenus();
+    TrayPort* tray() override;
+    // The tray icon (tests look at what it holds).
+    QtTray& qtTray();
 
     void setEventSink(WidgetEventSink* sink) override { sink_ = sink; }
     WidgetEventSink* eventSink() const { return sink_; }
@@ -212,6 +216,7 @@ class QtWidgets : public WidgetPort {
     std::string screenshotFolder_;
     bool screenshotsTaken_ = false;
     std::unique_ptr<QtMenus> menus_;
+    std::unique_ptr<QtTray> tray_;
 };
 
 // The widget set for the desktop module's factory.
