@@ -1,6 +1,7 @@
 #include "ui/events.h"
 
 #include "core/engine.h"
+#include "ui/find_replace.h"
 #include "ui/menus.h"
 #include "ui/replay.h"
 #include "ui/tray.h"
@@ -180,6 +181,10 @@ bool EventDispatch::widgetEvent(const WidgetEvent& event) {
         if (object->isWindow() && model_.menus)
             model_.menus->MenuCommand(engine_, model_, static_cast<QelWindow&>(*object),
                                       event.command);
+        return true;
+    }
+    if (event.type == WidgetEventType::FindRequest) {
+        FindInBox(engine_, model_, *object, event);
         return true;
     }
     if (event.type == WidgetEventType::TrayMessage) {

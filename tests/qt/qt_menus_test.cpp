@@ -8,6 +8,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QColorDialog>
 #include <QDir>
 #include <QFile>
@@ -22,6 +23,8 @@
 #include <QMouseEvent>
 #include <QPageSetupDialog>
 #include <QPixmap>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -35,6 +38,7 @@
 #include "platform/linux/posix_files.h"
 #include "platform/linux/system_clock.h"
 #include "platform/qt/qt_application.h"
+#include "platform/qt/qt_find.h"
 #include "platform/qt/qt_host.h"
 #include "platform/qt/qt_menus.h"
 #include "platform/qt/qt_text.h"
@@ -550,3 +554,95 @@ int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
+
+namespace qel {
+namespace {
+
+// ---- find and replace ---------------------------------------------------------------------
+
+const std::vector<Text> kTextBox = {u"「ウィンドウ２」を作る", u"ウィンドウ２を表示",
+                                    u"「テキスト1」を作る", u"テキスト1の内容は、「abc ABC abc」",
+                                    u"テキスト1の選択スタートは、0"};
+
+std::vector<Text> textBoxAnd(TextView more) {
+    std::vector<Text> lines = kTextBox;
+    lines.emplace_back(more);
+    return lines;
+}
+
+// Presses a button of the find dialog; a box the search shows is answered
+// and its text returned.
+QString press(QPushButton* button) {
+    QString told;
+    whenShown<QMessageBox>([&](QMessageBox* box) {
+        told = box->windowTitle() + QLatin1Char('|') + box->text();
+        box->accept();
+    });
+    QTest::mouseClick(button, Qt::LeftButton);
+    QTest::qWait(80);
+    return told;
+}
+
+TEST(QtFind, TheFindDialogSelectsEachMatchAndTellsWhenNoneIsLeft) {
+    Session s;
+    s.run(textBoxAnd(u"「テキスト1」を検索"));
+    QtFindDialog* dialog = s.widgets().findDialog();
+    ASSERT_TRUE(dialog);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_FALSE(dialog->isModal());
+    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("検索"));
+    EXPECT_FALSE(dialog->replaceEdit()->isVisible());
+    auto* edit = named<QLineEdit>(QStringLiteral("テキスト１"));
+    ASSERT_TRUE(edit);
+
+    dialog->findEdit()->setText(QStringLiteral("ABC"));
+    dialog->matchCaseBox()->setChecked(true);
+    EXPECT_EQ(press(dialog->button(kFindNext)), QString());
+    EXPECT_EQ(edit->selectionStart(), 4);
+    EXPECT_EQ(edit->selectedText(), QStringLiteral("ABC"));
+
+    // Upwards, case ignored: the first "abc", then nothing more.
+    dialog->matchCaseBox()->setChecked(false);
+    dialog->upButton()->setChecked(true);
+    dialog->findEdit()->setText(QStringLiteral("abc"));
+    EXPECT_EQ(press(dialog->button(kFindNext)), QString());
+    EXPECT_EQ(edit->selectionStart(), 0);
+    EXPECT_EQ(press(dialog->button(kFindNext)), QStringLiteral("検索|すべて検索しました"));
+    EXPECT_EQ(edit->selectionStart(), 0);
+    EXPECT_EQ(edit->text(), QStringLiteral("abc ABC abc"));
+}
+
+TEST(QtFind, ReplacingPutsTheReplacementInPlaceOfTheSelectedMatch) {
+    Session s;
+    s.run(textBoxAnd(u"「テキスト1」を置き換え"));
+    QtFindDialog* dialog = s.widgets().findDialog();
+    ASSERT_TRUE(dialog);
+    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("置換"));
+    EXPECT_TRUE(dialog->replaceEdit()->isVisible());
+    auto* edit = named<QLineEdit>(QStringLiteral("テキスト１"));
+    ASSERT_TRUE(edit);
+    dialog->findEdit()->setText(QStringLiteral("abc"));
+    dialog->replaceEdit()->setText(QStringLiteral("xyz"));
+    // Nothing selected yet: the first press only finds.
+    press(dialog->button(kFindReplace));
+    EXPECT_EQ(edit->text(), QStringLiteral("abc ABC abc"));
+    EXPECT_EQ(edit->selectedText(), QStringLiteral("abc"));
+    press(dialog->button(kFindReplace));
+    EXPECT_EQ(edit->text(), QStringLiteral("xyz ABC abc"));
+    EXPECT_EQ(edit->selectedText(), QStringLiteral("ABC"));
+
+    dialog->matchCaseBox()->setChecked(true);
+    dialog->replaceEdit()->setText(QStringLiteral("Q"));
+    EXPECT_EQ(press(dialog->button(kFindReplaceAll)), QStringLiteral("検索|すべて検索しました"));
+    EXPECT_EQ(edit->text(), QStringLiteral("xyz ABC Q"));
+
+    // Closed, the dialog takes no replayed request.
+    dialog->reject();
+    WidgetEvent request;
+    request.command = kFindNext;
+    request.findText = u"Q";
+    EXPECT_NE(s.widgets().useFind(request), "");
+}
+
+}  // namespace
+}  // namespace qel

@@ -5,6 +5,7 @@
 #include "library/registry/standard_library.h"
 #include "text/number.h"
 #include "ui/events.h"
+#include "ui/find_replace.h"
 #include "ui/plugin_objects.h"
 #include "ui/properties.h"
 #include "ui/rich.h"
@@ -293,6 +294,15 @@ bool ShowObjectNamed(Engine& engine, TextView subject, TextView style, TextView 
     options.dialog = styleWord == u"ダイアログ";
     options.onTop = text::trimBlanks(where) == u"常に手前";
     showObject(engine, *object, options);
+    return true;
+}
+
+bool OpenFindNamed(Engine& engine, TextView subject, bool replace) {
+    if (!ui::ObjectModel::available(engine) || text::trimBlanks(subject).empty()) return false;
+    ui::ObjectModel& model = objectModel(engine);
+    auto object = model.ResolveObject(engine, nameArgument(engine, subject), true);
+    if (!object || object->unloaded || !ui::TakesFindDialog(*object)) return false;
+    ui::OpenFindDialog(engine, model, *object, replace);
     return true;
 }
 

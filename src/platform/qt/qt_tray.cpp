@@ -70,11 +70,10 @@ void QtTray::remove() {
 
 bool QtTray::balloon(TextView title, TextView text, BalloonIcon icon, int milliseconds) {
     if (!icon_ || !icon_->isVisible() || !QSystemTrayIcon::supportsMessages()) return false;
-    const QSystemTrayIcon::MessageIcon shown = icon == BalloonIcon::Warning
-                                                   ? QSystemTrayIcon::Warning
-                                               : icon == BalloonIcon::Error
-                                                   ? QSystemTrayIcon::Critical
-                                                   : QSystemTrayIcon::Information;
+    const QSystemTrayIcon::MessageIcon shown =
+        icon == BalloonIcon::Warning ? QSystemTrayIcon::Warning
+        : icon == BalloonIcon::Error ? QSystemTrayIcon::Critical
+                                     : QSystemTrayIcon::Information;
     icon_->showMessage(toQString(title), toQString(text), shown, milliseconds);
     return true;
 }

@@ -26,6 +26,7 @@ namespace qel {
 class QtApplication;
 class QtMenus;
 class QtTray;
+class QtFindDialog;
 class QtWidgets;
 
 namespace qtw {
@@ -180,6 +181,10 @@ class QtWidgets : public WidgetPort {
     TrayPort* tray() override;
     // The tray icon (tests look at what it holds).
     QtTray& qtTray();
+    bool showFind(WidgetId box, bool replace, TextView findText) override;
+    std::string useFind(const WidgetEvent& request) override;
+    // The find dialog, once opened (tests fill it in).
+    QtFindDialog* findDialog() const;
 
     void setEventSink(WidgetEventSink* sink) override { sink_ = sink; }
     WidgetEventSink* eventSink() const { return sink_; }
@@ -217,6 +222,7 @@ class QtWidgets : public WidgetPort {
     bool screenshotsTaken_ = false;
     std::unique_ptr<QtMenus> menus_;
     std::unique_ptr<QtTray> tray_;
+    QPointer<QtFindDialog> find_;
 };
 
 // The widget set for the desktop module's factory.
