@@ -195,6 +195,24 @@ std::optional<std::vector<Text>> SplitFileList(TextView list) {
     return files;
 }
 
+Text JoinFileList(const std::vector<Text>& files) {
+    Text list;
+    for (const Text& name : files) {
+        if (!list.empty()) list += u',';
+        if (name.find_first_of(u",\"") == Text::npos) {
+            list += name;
+            continue;
+        }
+        list += u'"';
+        for (char16_t c : name) {
+            if (c == u'"') list += u'"';
+            list += c;
+        }
+        list += u'"';
+    }
+    return list;
+}
+
 Text DialogProperty(Engine& engine, CommonDialog& dialog, TextView property, const Text* value) {
     const Text key = nameKey(text::trimBlanks(property));
     const std::pair<const char16_t*, Prop>* row = nullptr;

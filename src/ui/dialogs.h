@@ -34,11 +34,11 @@ struct CommonDialog {
 };
 
 // The dialog flag values (what each word of the three flag tables adds).
-constexpr int kFlagReadOnlyHidden = 4;
-constexpr int kFlagOverwritePrompt = 2;
-constexpr int kFlagMultiSelect = 512;
-constexpr int kFlagPathMustExist = 2048;
-constexpr int kFlagFileMustExist = 4096;
+constexpr int kFlagReadOnlyHidden = kDialogReadOnlyHidden;
+constexpr int kFlagOverwritePrompt = kDialogOverwritePrompt;
+constexpr int kFlagMultiSelect = kDialogMultiSelect;
+constexpr int kFlagPathMustExist = kDialogPathMustExist;
+constexpr int kFlagFileMustExist = kDialogFileMustExist;
 
 CommonDialog& DialogOf(ObjectModel& model);
 
@@ -55,6 +55,10 @@ std::optional<double> FlagWords(DialogKind kind, TextView words, Text& unknown);
 
 // Splits a file list of a dialog answer; nothing when it is malformed.
 std::optional<std::vector<Text>> SplitFileList(TextView list);
+
+// Joins file names with ","; a name holding "," or a double quote goes in
+// double quotes with its quotes doubled, so SplitFileList gives it back.
+Text JoinFileList(const std::vector<Text>& files);
 
 // The folder part of a path as the dialogs show it: without the separator
 // that ends it ("/" stays "/").

@@ -126,7 +126,7 @@ std::optional<Text> checkFiles(Engine& engine, const DialogRequest& r, const Dia
         dialogBox(engine, r, u"ファイルは一つだけ選択してください。", 48);
         return std::nullopt;
     }
-    Text joined;
+    std::vector<Text> chosen;
     for (const Text& name : *names) {
         const Text shown = normalisedPath(name, r.folder);
         const bool exists = isFile(engine, shown);
@@ -145,10 +145,11 @@ std::optional<Text> checkFiles(Engine& engine, const DialogRequest& r, const Dia
                           4 + 48) != kYes)
                 return std::nullopt;
         }
-        if (!joined.empty()) joined += u',';
-        joined += shown;
+        chosen.push_back(shown);
     }
-    return joined;
+    // One name is kept as it is; several are joined so that each can be
+    // told apart again, even one holding a comma.
+    return chosen.size() == 1 ? chosen.front() : JoinFileList(chosen);
 }
 
 std::optional<Text> checkFolder(Engine& engine, const DialogRequest& r, const DialogAnswer& a) {

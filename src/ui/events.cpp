@@ -1,8 +1,10 @@
 #include "ui/events.h"
 
 #include "core/engine.h"
+#include "ui/find_replace.h"
 #include "ui/menus.h"
 #include "ui/replay.h"
+#include "ui/tray.h"
 
 namespace qel::ui {
 
@@ -179,6 +181,16 @@ bool EventDispatch::widgetEvent(const WidgetEvent& event) {
         if (object->isWindow() && model_.menus)
             model_.menus->MenuCommand(engine_, model_, static_cast<QelWindow&>(*object),
                                       event.command);
+        return true;
+    }
+    if (event.type == WidgetEventType::FindRequest) {
+        FindInBox(engine_, model_, *object, event);
+        return true;
+    }
+    if (event.type == WidgetEventType::TrayMessage) {
+        if (object->isWindow())
+            TrayMessage(*this, engine_, model_, static_cast<QelWindow&>(*object),
+                        int(event.command));
         return true;
     }
     // Menu shortcuts act when the key comes up, after the key's own events,

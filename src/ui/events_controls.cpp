@@ -131,6 +131,8 @@ void EventDispatch::controlEvent(ScriptObject& object, const WidgetEvent& event)
         case T::CloseRequest:
         case T::Activate:
         case T::MenuCommand:  // windows only; taken before this
+        case T::TrayMessage:
+        case T::FindRequest:  // taken before this
             break;
     }
 }

@@ -10,6 +10,7 @@
 #include "ui/plugin_objects.h"
 #include "ui/properties.h"
 #include "ui/rich.h"
+#include "ui/tray.h"
 
 namespace qel::ui {
 
@@ -126,6 +127,7 @@ void ObjectModel::ensureMainWindow(Engine& engine) {
 
 void ObjectModel::reset(Engine& engine) {
     if (menus) menus->reset(engine, *this);
+    RemoveTrayIcon(engine, *this);
     // Windows of an earlier run are unreachable after the reset; they close.
     for (auto& w : std::vector<std::shared_ptr<QelWindow>>(loadedWindows)) {
         if (!w->isMain) releaseWindow(engine, *w);
@@ -672,6 +674,7 @@ void ObjectModel::DestroyObject(Engine& engine, const std::shared_ptr<ScriptObje
 
 void ObjectModel::releaseWindow(Engine& engine, QelWindow& w) {
     if (menus) menus->forgetWindow(engine, w);
+    ForgetTrayWindow(engine, *this, w);
     // Plug-ins first, while the widgets they live in still exist; their
     // names go with the window's names below.
     for (auto& [key, entry] : w.CollObj) {

@@ -24,6 +24,7 @@ class QelObj;
 class EventDispatch;
 class MenuModel;
 struct CommonDialog;
+struct TrayIcon;
 
 enum class ObjectType { Window, Control, Printer, Drive };
 
@@ -191,6 +192,8 @@ class ObjectModel {
     std::shared_ptr<MenuModel> menus;
     // The one dialog object "選択ウィンドウ" (dialogs.h), made on first use.
     std::shared_ptr<CommonDialog> dialog;
+    // The program's tray icon (tray.h), made on first use.
+    std::shared_ptr<TrayIcon> tray;
 
     // The property handlers chosen per object (see properties.h); cleared by reset.
     std::unordered_map<const ScriptObject*, const void*> handlerCache;

@@ -119,6 +119,46 @@ bool parseMouse(TextView rest, UserAction& action) {
     return parsePoint(text::trimBlanks(rest), action.x, action.y);
 }
 
+// The mouse message of a tray line's click (tray click), or 0.
+int trayMessage(TextView step) {
+    if (step == u"click") return kTrayLeftUp;
+    if (step == u"doubleclick") return kTrayLeftDoubleClick;
+    if (step == u"rightclick") return kTrayRightUp;
+    return 0;
+}
+
+// A find line's action (find, replace, replaceall, findclose), or -1.
+int findAction(TextView verb) {
+    if (verb == u"find") return kFindNext;
+    if (verb == u"replace") return kFindReplace;
+    if (verb == u"replaceall") return kFindReplaceAll;
+    if (verb == u"findclose") return kFindClosed;
+    return -1;
+}
+
+// What a find line asks: the text to find, and for replacing the text put
+// in its place after a tab (or, in a line without tabs, the first ",").
+bool parseFind(int action, TextView rest, UserAction& into, std::string& why) {
+    if (action == kFindClosed) {
+        if (!rest.empty()) why = "findclose takes nothing after it";
+        return rest.empty();
+    }
+    if (action == kFindNext) {
+        into.text = Text(rest);
+    } else {
+        std::size_t cut = rest.find(u'\t');
+        if (cut == TextView::npos) cut = rest.find(u',');
+        if (cut == TextView::npos) {
+            why = "replace needs the text to find and its replacement, parted by a tab or \",\"";
+            return false;
+        }
+        into.text = Text(rest.substr(0, cut));
+        into.files = {Text(rest.substr(cut + 1))};
+    }
+    if (into.text.empty()) why = "the text to find is missing";
+    return !into.text.empty();
+}
+
 // Parses what follows the target; false with `why` when it cannot.
 bool parseArguments(UserActionType type, TextView rest, UserAction& action, std::string& why) {
     switch (type) {
@@ -264,6 +304,27 @@ std::vector<ReplayLine> Replay::Parse(TextView text, std::string& problem) {
             lines.push_back(std::move(line));
             continue;
         }
+        if (const int action = findAction(line.verb); action >= 0) {
+            // The find dialog open now, which has no name of its own.
+            std::string why;
+            if (!parseFind(action, rest, line.action, why)) {
+                problem = lineProblem(number, why);
+                return {};
+            }
+            line.action.number = action;
+            lines.push_back(std::move(line));
+            continue;
+        }
+        if (line.verb == u"tray") {
+            // The program's tray icon, which has no name of its own.
+            line.target = Text(takeWord(rest));
+            if (trayMessage(line.target) == 0 || !rest.empty()) {
+                problem = lineProblem(number, "tray needs click, doubleclick or rightclick");
+                return {};
+            }
+            lines.push_back(std::move(line));
+            continue;
+        }
         const Verb* verb = nullptr;
         for (const Verb& v : kVerbs) {
             if (line.verb == v.word) verb = &v;
@@ -309,6 +370,21 @@ void Replay::deliver(const ReplayLine& line, EventDispatch& events, ObjectModel&
         return;
     }
     if (line.verb == u"choose" || line.verb == u"cancel") return;
+    if (const int action = findAction(line.verb); action >= 0) {
+        WidgetEvent request;
+        request.command = std::uint64_t(action);
+        request.findText = line.action.text;
+        if (!line.action.files.empty()) request.replaceText = line.action.files.front();
+        std::string why = ObjectModel::widgets(engine).useFind(request);
+        if (!why.empty()) noteProblem(line.line, text::toUtf8(line.verb) + ": " + why);
+        return;
+    }
+    if (line.verb == u"tray") {
+        TrayPort* tray = ObjectModel::widgets(engine).tray();
+        std::string why = tray ? tray->click(trayMessage(line.target)) : "no tray icon here";
+        if (!why.empty()) noteProblem(line.line, "tray " + text::toUtf8(line.target) + ": " + why);
+        return;
+    }
     std::size_t at = 0;
     auto object = model.ResolveObject(engine, line.target, true, &at);
     if (object && object->rich && at < line.target.size()) {

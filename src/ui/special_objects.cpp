@@ -5,6 +5,7 @@
 #include "ui/kinds.h"
 #include "ui/menus.h"
 #include "ui/objects.h"
+#include "ui/tray.h"
 
 namespace qel::ui {
 
@@ -29,12 +30,17 @@ std::optional<Text> SpecialObjectProperty(Engine& engine, ObjectModel& model, Te
     if (of == TextView::npos || of == 0) return std::nullopt;
     const char16_t first = target.front();
     // Most targets are controls: look no further unless the name could be one of these.
-    if (first != u'メ' && first != u'ﾒ' && first != u'選') return std::nullopt;
+    if (first != u'メ' && first != u'ﾒ' && first != u'選' && first != u'タ' && first != u'ﾀ')
+        return std::nullopt;
     const Text owner = nameKey(target.substr(0, of));
     if (owner == nameKey(u"選択ウィンドウ")) {
         Text value = written ? engine.EvalText(text::trimBlanks(*written)) : Text();
         return DialogProperty(engine, DialogOf(model), target.substr(of + 1),
                               written ? &value : nullptr);
+    }
+    if (owner == nameKey(u"タスクトレイ")) {
+        Text value = written ? engine.EvalText(text::trimBlanks(*written)) : Text();
+        return TrayProperty(engine, model, target.substr(of + 1), written ? &value : nullptr);
     }
     if (owner == nameKey(u"メニュー")) {
         if (!ObjectModel::available(engine)) {

@@ -5,9 +5,11 @@
 #include "library/registry/standard_library.h"
 #include "text/number.h"
 #include "ui/events.h"
+#include "ui/find_replace.h"
 #include "ui/plugin_objects.h"
 #include "ui/properties.h"
 #include "ui/rich.h"
+#include "ui/tray.h"
 
 namespace qel {
 
@@ -202,7 +204,11 @@ void cmdUndo(StatementRecord& record, Engine& engine) {
 void cmdAddItem(StatementRecord& record, Engine& engine) {
     Text where = nameArgument(engine, Args(record).heArg);
     if (ui::nameKey(where) == ui::nameKey(u"タスクトレイ")) {
-        engine.Report(ErrorId::NotBuiltYet, u"タスクトレイ");
+        if (!ui::ObjectModel::available(engine)) {
+            engine.Report(ErrorId::NotBuiltYet, u"タスクトレイ");
+            return;
+        }
+        ui::AddTrayIcon(engine, objectModel(engine));
         return;
     }
     std::size_t at = 0;
@@ -291,11 +297,20 @@ bool ShowObjectNamed(Engine& engine, TextView subject, TextView style, TextView 
     return true;
 }
 
+bool OpenFindNamed(Engine& engine, TextView subject, bool replace) {
+    if (!ui::ObjectModel::available(engine) || text::trimBlanks(subject).empty()) return false;
+    ui::ObjectModel& model = objectModel(engine);
+    auto object = model.ResolveObject(engine, nameArgument(engine, subject), true);
+    if (!object || object->unloaded || !ui::TakesFindDialog(*object)) return false;
+    ui::OpenFindDialog(engine, model, *object, replace);
+    return true;
+}
+
 bool EraseObjectNamed(Engine& engine, TextView subject) {
     if (!ui::ObjectModel::available(engine)) return false;
     Text name = nameArgument(engine, subject);
     if (ui::nameKey(name) == ui::nameKey(u"タスクトレイ")) {
-        engine.Report(ErrorId::NotBuiltYet, u"タスクトレイ");
+        ui::RemoveTrayIcon(engine, objectModel(engine));
         return true;
     }
     ui::ObjectModel& model = objectModel(engine);

@@ -21,6 +21,8 @@ ui::ObjectModel& objectModel(Engine& engine);
 bool ShowObjectNamed(Engine& engine, TextView subject, TextView style, TextView where);
 // 消せ of an object or of a list's item: true when `subject` names one.
 bool EraseObjectNamed(Engine& engine, TextView subject);
+// 検索 / 置き換え of a text box: true when `subject` names one (its find dialog opens).
+bool OpenFindNamed(Engine& engine, TextView subject, bool replace);
 // Whether something shown can still act while the script waits (a timer runs).
 bool ObjectsCanAct(Engine& engine);
 // The script waits for the first time, or ends: pictures asked of the

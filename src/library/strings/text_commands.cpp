@@ -71,15 +71,14 @@ void cmdSearch(StatementRecord& record, Engine& engine) {
     // Asking re-splits the statement, so を is read after it.
     Text wo = Args(record).woArg;
     Text source = !asked[0].empty() ? asked[0] : asked[1];
+    if (source.empty() && OpenFindNamed(engine, wo, false)) return;
     Text before, after;
     if (source.empty() && splitAtNo(wo, before, after)) {
         source = before;
         wo = after;
     }
     if (wo.empty() || source.empty()) {
-        // 検索 on a text box opens the find dialog, which comes with the
-        // window layer.
-        engine.Report(ErrorId::NotBuiltYet, Args(record).head);
+        engine.Report(ErrorId::CommandArgumentsMissing);
         return;
     }
     Text subject = engine.EvalText(source);
@@ -94,6 +93,9 @@ void cmdReplace(StatementRecord& record, Engine& engine) {
     Text wo = Args(record).woArg;
     Text replacement = Args(record).heArg;
     Text target, old;
+    if (asked[0].empty() && asked[1].empty() && replacement.empty() &&
+        OpenFindNamed(engine, wo, true))
+        return;
     if (!asked[0].empty()) {
         target = wo;
         old = asked[0];
@@ -101,9 +103,7 @@ void cmdReplace(StatementRecord& record, Engine& engine) {
         target = asked[1];
         old = wo;
     } else if (!splitAtNo(wo, target, old)) {
-        // 置き換え on a text box opens the replace dialog, which comes with
-        // the window layer.
-        engine.Report(ErrorId::NotBuiltYet, Args(record).head);
+        engine.Report(ErrorId::CommandArgumentsMissing);
         return;
     }
     if (target.empty() || old.empty()) {

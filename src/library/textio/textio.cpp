@@ -12,6 +12,8 @@
 #include "library/textio/message_channel.h"
 #include "library/textio/textio.h"
 #include "text/number.h"
+#include "ui/objects.h"
+#include "ui/tray.h"
 
 namespace qel {
 
@@ -29,6 +31,19 @@ int styleNumber(Engine& engine, TextView styleText) {
     // finite) counts as no style rather than wrapping into some other one.
     if (!number || !std::isfinite(*number) || std::fabs(*number) > 2147483647.0) return 0;
     return static_cast<int>(std::lround(*number));
+}
+
+// A balloon at the tray icon; without windows at all the user is told as
+// the icon's fall-back would.
+void showBalloon(Engine& engine, const Text& message, int style) {
+    if (ui::ObjectModel::available(engine)) {
+        ui::ShowTrayBalloon(engine, objectModel(engine), message, style);
+        return;
+    }
+    const BalloonIcon icon = style == 48   ? BalloonIcon::Warning
+                             : style == 16 ? BalloonIcon::Error
+                                           : BalloonIcon::Information;
+    engine.ui().notify(engine.appTitle, message, int(icon));
 }
 
 }  // namespace
@@ -63,7 +78,7 @@ void cmdDisplay(StatementRecord& record, Engine& engine) {
     const Text& heArg = bound.heArg;
     const Text& styleArg = bound.styleArg;
     if (heArg == u"タスクトレイ") {
-        engine.Report(ErrorId::NotBuiltYet, u"タスクトレイへの表示");
+        showBalloon(engine, engine.EvalText(subject), styleNumber(engine, styleArg));
         return;
     }
     if (ShowObjectNamed(engine, subject, styleArg, heArg)) return;

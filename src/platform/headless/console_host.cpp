@@ -269,6 +269,16 @@ DialogAnswer ConsoleHost::chooseInDialog(const DialogRequest& request) {
     return answer;
 }
 
+void ConsoleHost::notify(TextView title, TextView text, int icon) {
+    errno = 0;
+    if (!title.empty()) out_ << forTerminal(title) << ": ";
+    out_ << forTerminal(text) << '\n';
+    out_.flush();
+    noteOutputFailure(out_, "standard output", outputLost_);
+    record("BALLOON\t" + std::to_string(icon) + '\t' + transcriptField(title) + '\t' +
+           transcriptField(text));
+}
+
 std::optional<std::string> ConsoleHost::readLine() {
     std::string line;
     // The end of input, a read error and an interrupted read all mean that no

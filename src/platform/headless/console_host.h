@@ -55,6 +55,8 @@ class ConsoleHost : public UiHost {
     // file, else a line typed on standard input; "cancel", "キャンセル" or an
     // empty line cancels.
     DialogAnswer chooseInDialog(const DialogRequest& request) override;
+    // A tray balloon: on standard output as "title: text", and in the transcript.
+    void notify(TextView title, TextView text, int icon) override;
     void setApplicationTitle(TextView title) override { title_ = Text(title); }
     void pumpEvents() override {}
     void sleepMs(int milliseconds) override;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/headless/virtual_menus.h"
+#include "platform/headless/virtual_tray.h"
 #include "platform/ports/canvas.h"
 #include "platform/ports/widgets.h"
 
@@ -65,6 +66,10 @@ class VirtualWidgets : public WidgetPort {
     std::optional<std::pair<int, int>> pointerOnScreen() const override { return pointer_; }
 
     VirtualMenus* menus() override { return &menus_; }
+    VirtualTray* tray() override { return &tray_; }
+    // The find dialog: which box it serves, and whether it replaces.
+    bool showFind(WidgetId box, bool replace, TextView findText) override;
+    std::string useFind(const WidgetEvent& request) override;
 
     // The longest text a text box takes (in UTF-16 units), as on the desktop.
     static constexpr std::size_t kMaxTextBoxLength = 65535;
@@ -101,6 +106,9 @@ class VirtualWidgets : public WidgetPort {
     WidgetEventSink* sink_ = nullptr;
     std::vector<std::map<Text, Text>> printerSettings_;
     VirtualMenus menus_{[this](const WidgetEvent& event) { report(event); }};
+    VirtualTray tray_{[this](const WidgetEvent& event) { report(event); }};
+    WidgetId findBox_ = 0;  // the box the open find dialog serves; 0: none open
+    bool findReplaces_ = false;
 };
 
 }  // namespace qel

@@ -1,6 +1,7 @@
 // The desktop or console that shows the script's boxes, pumps its events and waits.
 #pragma once
 
+#include <iostream>
 #include <optional>
 #include <string>
 #include <utility>
@@ -54,6 +55,17 @@ struct DialogRequest {
     std::optional<std::optional<Text>> preset;
 };
 
+// Flag values of DialogRequest::flags that a host's dialog acts on.
+enum DialogFlag : int {
+    kDialogOverwritePrompt = 2,
+    kDialogReadOnlyHidden = 4,
+    kDialogMultiSelect = 512,
+    kDialogPathMustExist = 2048,
+    kDialogFileMustExist = 4096,
+    kDialogFixedPitchFonts = 16384,
+    kDialogScalableFonts = 131072,
+};
+
 struct DialogAnswer {
     std::optional<Text> value;  // nothing: cancelled
     int filterIndex = 0;        // the filter in force when closed (0: unknown)
@@ -95,6 +107,12 @@ class UiHost {
     }
     // Ends a print job left open by printText(…, true) (at the end of a run).
     virtual void endPrintJob() {}
+    // Tells the user what a tray balloon says when no tray icon can show it
+    // (a desktop notification, else standard error). Never silently dropped.
+    virtual void notify(TextView title, TextView text, int icon) {
+        (void)icon;
+        std::cerr << text::toUtf8(title) << ": " << text::toUtf8(text) << std::endl;
+    }
 };
 
 }  // namespace qel

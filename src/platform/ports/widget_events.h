@@ -33,6 +33,8 @@ enum class WidgetEventType : int {
     CloseRequest,  // the user asks to close a window
     Activate,      // a window became the active one
     MenuCommand,   // a menu entry of the window was chosen (command)
+    TrayMessage,   // the window's tray icon was clicked (command: the mouse message)
+    FindRequest,   // the find dialog of a text box asks (command: a FindAction)
 };
 
 // Mouse buttons and shift states as the language numbers them.
@@ -48,7 +50,13 @@ struct WidgetEvent {
     int shift = 0;              // kShiftKey | kCtrlKey | kAltKey
     std::vector<Text> files;    // Drop
     std::uint64_t command = 0;  // MenuCommand: the entry's command number
+    // FindRequest: what to look for and put in its place, and how.
+    Text findText, replaceText;
+    bool matchCase = false, searchUp = false;
 };
+
+// What the find dialog asks of its text box (WidgetEvent::command).
+enum FindAction : int { kFindClosed = 0, kFindNext = 1, kFindReplace = 2, kFindReplaceAll = 3 };
 
 inline WidgetEvent eventOf(WidgetId widget, WidgetEventType type, int button = 0, double x = 0,
                            double y = 0) {

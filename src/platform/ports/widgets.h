@@ -19,6 +19,7 @@
 #include "platform/ports/canvas.h"
 #include "platform/ports/menus.h"
 #include "platform/ports/rich_content.h"
+#include "platform/ports/tray.h"
 #include "platform/ports/widget_events.h"
 #include "text/text.h"
 
@@ -340,6 +341,22 @@ class WidgetPort {
     // ---- menus ------------------------------------------------------------------
     // The set's script menus; none: menus are refused.
     virtual MenuPort* menus() { return nullptr; }
+    // ---- the find dialog ----------------------------------------------------------
+    // Opens (or brings back) the modeless find dialog, with replacing when
+    // `replace`, for a text box; what the user asks comes back as FindRequest
+    // events of the box. False when the set has no such dialog.
+    virtual bool showFind(WidgetId box, bool replace, TextView findText) {
+        (void)box, (void)replace, (void)findText;
+        return false;
+    }
+    // A replayed session's use of the open find dialog (a FindRequest event
+    // filled in as the user would); the reason when it cannot, else empty.
+    virtual std::string useFind(const WidgetEvent& request) {
+        (void)request;
+        return "this widget set has no find dialog";
+    }
+    // The set's tray icon; none: the icon's state is only held.
+    virtual TrayPort* tray() { return nullptr; }
 
     // ---- names and pictures -----------------------------------------------------
     // The script's name of a window or control: screen readers and UI-test

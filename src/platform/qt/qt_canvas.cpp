@@ -1,4 +1,5 @@
 #include "platform/qt/qt_canvas.h"
+#include "platform/qt/qt_menus.h"
 
 #include <QEvent>
 #include <QFontMetrics>
@@ -32,8 +33,10 @@ class SurfacePainter : public QObject {
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::Paint) {
-            QPainter painter(static_cast<QWidget*>(watched));
-            painter.drawImage(0, 0, *image_);
+            auto* window = static_cast<QWidget*>(watched);
+            QPainter painter(window);
+            // The drawing starts below the window's menu bar, as its controls do.
+            painter.drawImage(0, qtw::clientTop(window), *image_);
         }
         return false;
     }

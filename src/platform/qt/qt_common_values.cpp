@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/qt/qt_menus.h"
 #include "platform/qt/qt_painted.h"
 #include "platform/qt/qt_text.h"
 #include "platform/qt/qt_widgets.h"
@@ -206,7 +207,7 @@ Read readCommon(QtWidgets& set, Entry& e, WidgetValue v) {
         case WidgetValue::Left:
             return answer(double(w->x()));
         case WidgetValue::Top:
-            return answer(double(w->y()));
+            return answer(double(w->y() - clientTop(w->parentWidget())));
         case WidgetValue::Width:
         case WidgetValue::ClientWidth:
             return answer(double(w->width()));
@@ -287,7 +288,8 @@ Write writeCommon(QtWidgets& set, Entry& e, WidgetValue v, const WidgetData& dat
         case WidgetValue::Left:
         case WidgetValue::Top: {
             const int place = int(std::clamp(std::round(number), -kMaxExtent, kMaxExtent));
-            v == WidgetValue::Left ? w->move(place, w->y()) : w->move(w->x(), place);
+            v == WidgetValue::Left ? w->move(place, w->y())
+                                   : w->move(w->x(), place + clientTop(w->parentWidget()));
             return Write::Done;
         }
         case WidgetValue::Width:

@@ -30,6 +30,7 @@
 #include <exception>
 #include <utility>
 
+#include "platform/qt/qt_menus.h"
 #include "platform/qt/qt_text.h"
 #include "platform/qt/qt_widgets.h"
 
@@ -226,7 +227,8 @@ class EventFilter : public QObject {
 
     void mouse(QWidget* widget, QMouseEvent* m) {
         using T = WidgetEventType;
-        const QPointF at = m->position();
+        // Positions on a window count from below its menu bar.
+        const QPointF at = m->position() - QPointF(0, qtw::clientTop(widget));
         const int button = buttonOf(m->button());
         switch (m->type()) {
             case QEvent::MouseButtonPress:
@@ -252,7 +254,7 @@ class EventFilter : public QObject {
                 }
                 report(eventOf(0, T::MouseUp, button, at.x(), at.y()));
                 if (alive && wasPressed && button == kLeftButton && !clicksBySignal(owner) &&
-                    widget->rect().contains(at.toPoint()))
+                    widget->rect().contains(m->position().toPoint()))
                     report(eventOf(0, T::Click));
                 break;
             }
@@ -511,7 +513,8 @@ std::string QtWidgets::perform(const UserAction& a) {
         case UserActionType::Mouse: {
             static constexpr QEvent::Type kTypes[] = {QEvent::MouseButtonPress, QEvent::MouseMove,
                                                       QEvent::MouseButtonRelease};
-            sendMouse(w, kTypes[int(a.step)], qtButton(a.button), QPointF(a.x, a.y));
+            sendMouse(w, kTypes[int(a.step)], qtButton(a.button),
+                      QPointF(a.x, a.y + qtw::clientTop(w)));
             return {};
         }
         case UserActionType::Close:
@@ -521,7 +524,8 @@ std::string QtWidgets::perform(const UserAction& a) {
         case UserActionType::Tick:
             break;
         case UserActionType::Menu:
-            return "this widget set shows no script menus yet";
+            if (!e->isWindow()) return "only a window has menus";
+            return qtMenus().choose(a.widget, a.text);
         case UserActionType::Edit:
         case UserActionType::Expand:
         case UserActionType::Collapse:

@@ -16,6 +16,7 @@
 #include "platform/qt/qt_application.h"
 #include "platform/qt/qt_printing.h"
 #include "platform/qt/qt_text.h"
+#include "platform/qt/qt_tray.h"
 
 namespace qel {
 
@@ -118,6 +119,7 @@ bool QtHost::hasEventSources() {
     for (QWidget* widget : QApplication::topLevelWidgets()) {
         if (widget->isVisible()) return true;
     }
+    if (qtw::trayIconShowing()) return true;
     return false;
 }
 

@@ -27,7 +27,11 @@ class QtHost : public UiHost {
     void sleepMs(int milliseconds) override;
     bool hasEventSources() override;
     std::string printText(TextView text, bool onNewPage) override;
+    // Qt's own dialogs (qt_dialogs.cpp), unless a replayed answer is waiting.
+    DialogAnswer chooseInDialog(const DialogRequest& request) override;
     void endPrintJob() override;
+    // A balloon no tray shows: a desktop notification, else standard error.
+    void notify(TextView title, TextView text, int icon) override;
 
     QtApplication& application() { return *application_; }
     // For the widget set, which must not outlive the application either.

@@ -25,9 +25,11 @@
 #include <iostream>
 
 #include "platform/qt/qt_application.h"
+#include "platform/qt/qt_menus.h"
 #include "platform/qt/qt_painted.h"
 #include "platform/qt/qt_printers.h"
 #include "platform/qt/qt_text.h"
+#include "platform/qt/qt_tray.h"
 
 namespace qel {
 
@@ -149,6 +151,24 @@ QString fileNameOf(const Text& name) {
 
 QtWidgets::QtWidgets(std::shared_ptr<QtApplication> application)
     : application_(std::move(application)) {}
+
+MenuPort* QtWidgets::menus() {
+    return &qtMenus();
+}
+
+QtMenus& QtWidgets::qtMenus() {
+    if (!menus_) menus_ = std::make_unique<QtMenus>(*this);
+    return *menus_;
+}
+
+TrayPort* QtWidgets::tray() {
+    return &qtTray();
+}
+
+QtTray& QtWidgets::qtTray() {
+    if (!tray_) tray_ = std::make_unique<QtTray>(*this);
+    return *tray_;
+}
 
 QtWidgets::~QtWidgets() {
     // Windows first: deleting one deletes its controls with it.

@@ -24,6 +24,9 @@ class QWidget;
 namespace qel {
 
 class QtApplication;
+class QtMenus;
+class QtTray;
+class QtFindDialog;
 class QtWidgets;
 
 namespace qtw {
@@ -172,6 +175,17 @@ class QtWidgets : public WidgetPort {
     void attachRich(WidgetId widget, std::shared_ptr<const RichContent> content) override;
     void richChanged(WidgetId widget, const RichChange& change) override;
 
+    MenuPort* menus() override;
+    // The script menus of the windows (tests look at their actions).
+    QtMenus& qtMenus();
+    TrayPort* tray() override;
+    // The tray icon (tests look at what it holds).
+    QtTray& qtTray();
+    bool showFind(WidgetId box, bool replace, TextView findText) override;
+    std::string useFind(const WidgetEvent& request) override;
+    // The find dialog, once opened (tests fill it in).
+    QtFindDialog* findDialog() const;
+
     void setEventSink(WidgetEventSink* sink) override { sink_ = sink; }
     WidgetEventSink* eventSink() const { return sink_; }
     std::string perform(const UserAction& action) override;
@@ -208,6 +222,9 @@ class QtWidgets : public WidgetPort {
     WidgetEventSink* sink_ = nullptr;
     std::string screenshotFolder_;
     bool screenshotsTaken_ = false;
+    std::unique_ptr<QtMenus> menus_;
+    std::unique_ptr<QtTray> tray_;
+    QPointer<QtFindDialog> find_;
 };
 
 // The widget set for the desktop module's factory.

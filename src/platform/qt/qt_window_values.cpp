@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/qt/qt_menus.h"
 #include "platform/qt/qt_text.h"
 #include "platform/qt/qt_widgets.h"
 
@@ -125,7 +126,8 @@ Read readWindow(QtWidgets& set, Entry& e, WidgetValue v) {
         case WidgetValue::ClientWidth:
             return answer(double(w->width()));
         case WidgetValue::ClientHeight:
-            return answer(double(w->height()));
+            // The menu bar is no part of the inside.
+            return answer(double(w->height() - clientTop(w)));
         case WidgetValue::Caption:
             return answer(fromQString(w->windowTitle()));
         case WidgetValue::Visible:
@@ -177,7 +179,7 @@ Write writeWindow(QtWidgets& set, Entry& e, WidgetValue v, const WidgetData& dat
             if (!n) return Write::Refused;
             const bool wide = v == WidgetValue::Width || v == WidgetValue::ClientWidth;
             const bool outer = v == WidgetValue::Width || v == WidgetValue::Height;
-            const int inset = !outer ? 0
+            const int inset = !outer ? (wide ? 0 : -clientTop(w))
                               : wide ? frame.left() + frame.right()
                                      : frame.top() + frame.bottom();
             const double size = std::clamp(std::round(*n), 0.0, kMaxExtent);
