@@ -46,6 +46,8 @@ class VirtualWidgets : public WidgetPort {
     void repaint(WidgetId) override {}
     Canvas* canvas(WidgetId widget) override;
     void undo(WidgetId widget) override;
+    std::optional<RichTextDocument> richText(WidgetId widget) const override;
+    bool setRichText(WidgetId widget, const RichTextDocument& document) override;
     void startMove(WidgetId) override {}
 
     bool anyTimerRunning() const override;
