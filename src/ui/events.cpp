@@ -217,15 +217,17 @@ void EventDispatch::setReplay(std::unique_ptr<Replay> replay) {
 }
 
 bool EventDispatch::replayExhausted() const {
-    return replay_ && replay_->exhausted();
+    // A drop still waiting for its pass is something that can still act.
+    return replay_ && replay_->exhausted() && deferredDrops_.empty();
 }
 
 bool EventDispatch::replayPending() const {
-    return replay_ && !replay_->finished();
+    return (replay_ && !replay_->finished()) || !deferredDrops_.empty();
 }
 
 void EventDispatch::pump() {
     if (!ObjectModel::available(engine_)) return;
+    runDeferredDrops();
     if (replay_ && !replay_->finished()) {
         // A replayed session decides when time passes (its wait lines), so
         // the same session always gives the same run.

@@ -71,7 +71,11 @@ class EventDispatch : public WidgetEventSink {
     // Whether a wait should end because nothing can act any more: a replayed
     // session has delivered everything (running timers then do not count).
     bool replayExhausted() const;
+    // Whether something queued can still act: replayed lines not delivered
+    // yet, or a drop waiting for its pass.
     bool replayPending() const;
+    // Work queued for the next pass of events (drops on rich text boxes).
+    bool hasDeferredWork() const { return !deferredDrops_.empty(); }
     void setReplay(std::unique_ptr<Replay> replay);
     // The replayed session, when the run plays one.
     Replay* replay() { return replay_.get(); }
@@ -106,6 +110,14 @@ class EventDispatch : public WidgetEventSink {
     bool control(ScriptObject& subject, TextView What);
     void storeMouse(const ScriptObject& object, const WidgetEvent& event);
     void storeKey(const WidgetEvent& event);
+    // Drops on rich text boxes wait for the next pass of events, so that the
+    // box has finished taking the drop itself before the procedure looks.
+    void runDeferredDrops();
+    struct DeferredDrop {
+        std::weak_ptr<ScriptObject> box;
+        std::vector<Text> files;
+    };
+    std::vector<DeferredDrop> deferredDrops_;
 
     Engine& engine_;
     ObjectModel& model_;

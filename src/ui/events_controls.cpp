@@ -118,8 +118,12 @@ void EventDispatch::controlEvent(ScriptObject& object, const WidgetEvent& event)
             controlMouse(object, event, object.kind->word);
             break;
         case T::Drop:
+            if (id == K::RichText) {
+                deferredDrops_.push_back({objectOf(event.widget), event.files});
+                break;
+            }
             data.DroppedFiles = text::join(event.files, u",");
-            if (isTextKind(id) || isOneOf(id, {K::Picture, K::ListBox, K::Image, K::RichText}))
+            if (isTextKind(id) || isOneOf(id, {K::Picture, K::ListBox, K::Image}))
                 control(object, u"にドラッグ＆ドロップ");
             break;
         case T::Resize:
@@ -204,6 +208,18 @@ void EventDispatch::timerTick(ScriptObject& timer) {
     ticking_.insert(key);
     RunEvent(Text(timer.kind->word) + fullWidthNumber(timer.index), 0, u"が時間になった", timer);
     ticking_.erase(key);
+}
+
+void EventDispatch::runDeferredDrops() {
+    if (deferredDrops_.empty()) return;
+    std::vector<DeferredDrop> due;
+    due.swap(deferredDrops_);  // a procedure may cause further drops
+    for (DeferredDrop& drop : due) {
+        auto box = drop.box.lock();
+        if (!box || box->unloaded) continue;  // removed meanwhile
+        data.DroppedFiles = text::join(drop.files, u",");
+        control(*box, u"にドラッグ＆ドロップ");
+    }
 }
 
 }  // namespace qel::ui

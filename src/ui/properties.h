@@ -88,6 +88,7 @@ extern const PropertyFamily kCommonProperties;
 extern const PropertyFamily kWindowProperties;
 extern const PropertyFamily kButtonProperties;
 extern const PropertyFamily kTextProperties;
+extern const PropertyFamily kRichTextProperties;
 extern const PropertyFamily kPictureProperties;
 extern const PropertyFamily kListProperties;
 extern const PropertyFamily kFolderListProperties;

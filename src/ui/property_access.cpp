@@ -80,6 +80,7 @@ const PropertyHandler* handlerByType(const ScriptObject& object) {
     static const std::array kWindow{&kWindowProperties, &kCommonProperties};
     static const std::array kButton{&kButtonProperties, &kCommonProperties};
     static const std::array kText{&kCommonProperties, &kTextProperties};
+    static const std::array kRichText{&kCommonProperties, &kRichTextProperties, &kTextProperties};
     static const std::array kPicture{&kCommonProperties, &kPictureProperties};
     static const std::array kList{&kCommonProperties, &kListProperties};
     static const std::array kScroll{&kCommonProperties, &kScrollProperties};
@@ -95,8 +96,8 @@ const PropertyHandler* handlerByType(const ScriptObject& object) {
     static const std::array kDriveObject{&kDriveProperties};
     static const PropertyHandler window{kWindow}, button{kButton}, text{kText}, picture{kPicture},
         list{kList}, scroll{kScroll}, check{kCheck}, image{kImage}, timer{kTimer}, label{kLabel},
-        frame{kFrame}, shape{kShape}, folder{kFolder}, drive{kDrive}, printer{kPrinter},
-        driveObject{kDriveObject};
+        frame{kFrame}, shape{kShape}, richText{kRichText}, folder{kFolder}, drive{kDrive},
+        printer{kPrinter}, driveObject{kDriveObject};
     switch (object.type) {
         case ObjectType::Window:
             return &window;
@@ -113,6 +114,8 @@ const PropertyHandler* handlerByType(const ScriptObject& object) {
         case KindId::TextBox:
         case KindId::MultiLineText:
             return &text;
+        case KindId::RichText:
+            return &richText;
         case KindId::Picture:
             return &picture;
         case KindId::ListBox:

@@ -457,7 +457,9 @@ void Replay::deliverNext(EventDispatch& events, ObjectModel& model, Engine& engi
         deliver(line, events, model, engine);
         --delivering_;
     }
-    if (next_ >= lines_.size() && delivering_ == 0 && !done_) {
+    // What the last line left for the next pass (a drop on a rich text box)
+    // runs before the run stops.
+    if (next_ >= lines_.size() && delivering_ == 0 && !done_ && !events.hasDeferredWork()) {
         // As 終了 would: every action went in and everything it started is over.
         done_ = true;
         engine.stopRequested = true;

@@ -127,6 +127,7 @@ bool richKindBuilt(KindId id) {
         case KindId::StatusBar:
         case KindId::Slider:
         case KindId::ProgressBar:
+        case KindId::RichText:
             return true;
         default:
             return false;
@@ -142,6 +143,11 @@ void notify(Engine& engine, const ScriptObject& object, RichChange change) {
 }
 
 void initRich(Engine& engine, ScriptObject& object) {
+    if (object.kind && object.kind->id == KindId::RichText) {
+        // Its text and looks live in the widget; it takes dropped files from the start.
+        ObjectModel::widgets(engine).set(object.widget, WidgetValue::AcceptsDrops, 1.0);
+        return;
+    }
     if (!object.kind || !richKindBuilt(object.kind->id)) return;
     auto rc = std::make_shared<RichContent>();
     WidgetPort& port = ObjectModel::widgets(engine);

@@ -5,11 +5,17 @@
 #include <QAbstractItemModel>
 #include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
 #include <QProgressBar>
 #include <QSlider>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTableView>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextEdit>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include "../unit/script_lines.h"
@@ -123,6 +129,77 @@ TEST_F(RichRun, BarsShowTabsPanelsAndRanges) {
     auto* progress = named<QProgressBar>("プログレスバー１");
     ASSERT_TRUE(progress);
     EXPECT_EQ(progress->value(), 40);
+}
+
+TEST_F(RichRun, StatusBarTimeAndDatePanelsFollowTheClock) {
+    run({u"「ステータスバー1」を作る", u"「ステータスバー1」に「時間」を追加",
+         u"「ステータスバー1」に「日付」を追加", u"ステータスバー1の2番目の種類は、「時間」",
+         u"ステータスバー1の3番目の種類は、「日付」"});
+    auto* status = named<QStatusBar>("ステータスバー１");
+    ASSERT_TRUE(status);
+    auto labels = status->findChildren<QLabel*>(QString(), Qt::FindDirectChildrenOnly);
+    ASSERT_EQ(labels.size(), 3);
+    // Read the clock on both sides of the look, in case a minute turns meanwhile.
+    const QLocale locale = QLocale::system();
+    const QString before = locale.toString(QTime::currentTime(), QLocale::ShortFormat);
+    QTest::qWait(1100);  // a tick of the panels' clock
+    const QString shown = labels[1]->text();
+    const QString after = locale.toString(QTime::currentTime(), QLocale::ShortFormat);
+    EXPECT_TRUE(shown == before || shown == after) << shown.toStdString();
+    EXPECT_EQ(labels[2]->text(), locale.toString(QDate::currentDate(), QLocale::ShortFormat));
+    // A bar without automatic panels keeps no clock.
+    run({u"ステータスバー1の2番目の種類は、「文字」", u"ステータスバー1の3番目の種類は、「文字」"});
+    EXPECT_FALSE(status->findChild<QTimer*>(QString(), Qt::FindDirectChildrenOnly));
+}
+
+TEST_F(RichRun, RichTextShowsTheLooksAndLayoutTheScriptGave) {
+    run({u"「拡張テキスト1」を作る", u"拡張テキスト1の内容は、「太字と普通［改行］二行目」",
+         u"拡張テキスト1の選択スタートは、0", u"拡張テキスト1の選択長さは、2",
+         u"拡張テキスト1の選択太字は、1", u"拡張テキスト1の選択色は、赤",
+         u"拡張テキスト1の選択スタートは、8", u"拡張テキスト1の選択文字位置は、「中央揃え」",
+         u"拡張テキスト1の選択左余白は、10"});
+    auto* edit = named<QTextEdit>("拡張テキスト１");
+    ASSERT_TRUE(edit);
+    QTextDocument* doc = edit->document();
+    ASSERT_EQ(doc->blockCount(), 2);
+    QTextCursor c(doc);
+    c.setPosition(1);  // the look of the character before: 太
+    EXPECT_EQ(c.charFormat().fontWeight(), QFont::Bold);
+    EXPECT_EQ(c.charFormat().foreground().color(), QColor(255, 0, 0));
+    c.setPosition(4);  // after 普
+    EXPECT_NE(c.charFormat().fontWeight(), QFont::Bold);
+    EXPECT_EQ(doc->lastBlock().blockFormat().alignment() & Qt::AlignHorizontal_Mask,
+              Qt::AlignHCenter);
+    EXPECT_DOUBLE_EQ(doc->lastBlock().blockFormat().leftMargin(), 10);
+    EXPECT_EQ(doc->firstBlock().blockFormat().alignment() & Qt::AlignHorizontal_Mask,
+              Qt::AlignLeft);
+    // The caret stays where the script put it: position 8 counts CR LF as two.
+    EXPECT_EQ(edit->textCursor().position(), 7);
+}
+
+TEST_F(RichRun, WhatTheUserTypesKeepsItsLookThroughTheScriptAndRtf) {
+    run({u"「拡張テキスト1」を作る", u"「テキスト1」を作る", u"拡張テキスト1の内容は、「ab」",
+         u"拡張テキスト1の選択スタートは、0", u"拡張テキスト1の選択長さは、2",
+         u"拡張テキスト1の選択太字は、1"});
+    auto* edit = named<QTextEdit>("拡張テキスト１");
+    auto* box = named<QLineEdit>("テキスト１");
+    ASSERT_TRUE(edit && box);
+    edit->setFocus();
+    edit->moveCursor(QTextCursor::End);
+    QTest::keyClicks(edit, "cd");
+    ASSERT_EQ(edit->toPlainText(), "abcd");
+    // Typed after a bold letter, the new letters are bold too.
+    run({u"拡張テキスト1の選択スタートは、2", u"拡張テキスト1の選択長さは、2",
+         u"テキスト1の内容は、拡張テキスト1の選択太字"});
+    EXPECT_EQ(box->text(), "1");
+    // Out through RTF and back in: the text and its looks survive.
+    run({u"R は 拡張テキスト1のRTF内容", u"拡張テキスト1の内容は、「」",
+         u"拡張テキスト1のRTF内容は、R", u"拡張テキスト1の選択スタートは、0",
+         u"拡張テキスト1の選択長さは、4", u"テキスト1の内容は、拡張テキスト1の選択"});
+    EXPECT_EQ(box->text(), "abcd");
+    QTextCursor c(edit->document());
+    c.setPosition(4);
+    EXPECT_EQ(c.charFormat().fontWeight(), QFont::Bold);
 }
 
 }  // namespace

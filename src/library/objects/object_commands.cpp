@@ -183,7 +183,7 @@ void cmdStayOnTop(StatementRecord& record, Engine& engine) {
     static_cast<ui::QelWindow&>(*object).SetProp(u"最前面", off ? u"0" : u"1");
 }
 
-// 「テキスト1」を元に戻す: the text box's last edit is undone.
+// 「テキスト1」を元に戻す: the text box's (or rich text box's) last edit is undone.
 void cmdUndo(StatementRecord& record, Engine& engine) {
     if (text::trimBlanks(Args(record).heArg) != u"元") {
         engine.Report(ErrorId::UnknownCommand, record.source);
@@ -192,8 +192,8 @@ void cmdUndo(StatementRecord& record, Engine& engine) {
     auto object = resolve(engine, Args(record).woArg, false);
     if (!object) return;
     if (object->type == ui::ObjectType::Control &&
-        (object->kind->id == ui::KindId::TextBox ||
-         object->kind->id == ui::KindId::MultiLineText)) {
+        (object->kind->id == ui::KindId::TextBox || object->kind->id == ui::KindId::MultiLineText ||
+         object->kind->id == ui::KindId::RichText)) {
         widgets(engine).undo(object->widget);
         return;
     }

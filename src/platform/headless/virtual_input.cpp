@@ -32,7 +32,8 @@ bool takesFocus(int kind) {
 
 bool acceptsText(int kind) {
     return is(kind, WidgetKind::TextBox) || is(kind, WidgetKind::MultiLineText) ||
-           is(kind, WidgetKind::WrappingText) || is(kind, WidgetKind::DropDownCombo);
+           is(kind, WidgetKind::WrappingText) || is(kind, WidgetKind::DropDownCombo) ||
+           is(kind, WidgetKind::RichText);
 }
 
 double numberIn(const std::optional<WidgetData>& data) {

@@ -20,7 +20,8 @@ constexpr int kWindow = -1;
 
 bool isTextBox(int kind) {
     return kind == int(WidgetKind::TextBox) || kind == int(WidgetKind::MultiLineText) ||
-           kind == int(WidgetKind::WrappingText) || kind == int(WidgetKind::DropDownCombo);
+           kind == int(WidgetKind::WrappingText) || kind == int(WidgetKind::DropDownCombo) ||
+           kind == int(WidgetKind::RichText);
 }
 bool isList(int kind) {
     return kind == int(WidgetKind::ListBox) || kind == int(WidgetKind::DropDownList) ||
@@ -113,6 +114,9 @@ struct VirtualWidgets::Widget {
     Text undoText;
     bool hasUndo = false;
     std::unique_ptr<MemoryCanvas> canvas;  // windows and pictures, once drawn on
+    // Rich text boxes: the text with its looks; values[Text] mirrors its text.
+    std::unique_ptr<RichTextDocument> rich;
+    std::unique_ptr<RichTextDocument> richUndo;  // what 元に戻す brings back, looks and all
 
     double number(WidgetValue v, double fallback = 0) const {
         auto it = values.find(v);
@@ -213,6 +217,12 @@ WidgetId VirtualWidgets::createControl(WidgetKind kind, WidgetId parent) {
         w->values[WidgetValue::BackColour] = double(0xFFFFFF);
     }
     if (kind == WidgetKind::DropDownList) w->values[WidgetValue::Text] = Text();
+    if (kind == WidgetKind::RichText) {
+        w->rich = std::make_unique<RichTextDocument>();
+        w->values[WidgetValue::WordWrap] = 1.0;
+        w->values[WidgetValue::HighlightAddresses] = 0.0;
+        w->values[WidgetValue::VerticalText] = 0.0;
+    }
     if (isList(int(kind))) {
         w->values[WidgetValue::ListIndex] = -1.0;
         w->values[WidgetValue::Sorted] = 0.0;
@@ -411,6 +421,16 @@ bool VirtualWidgets::setText(Widget& w, WidgetValue value, const Text& text) {
             if (limit > 0 && kept.size() > std::size_t(limit)) kept.resize(std::size_t(limit));
             w.undoText = w.text(WidgetValue::Text);
             w.hasUndo = true;
+            if (w.rich) {
+                w.richUndo = std::make_unique<RichTextDocument>(*w.rich);
+                // Typing adds to the end: what was there keeps its looks.
+                const Text& now = w.rich->text();
+                if (kept.size() > now.size() && TextView(kept).substr(0, now.size()) == now)
+                    w.rich->replace(now.size(), 0, TextView(kept).substr(now.size()));
+                else
+                    w.rich->setText(kept);
+                kept = w.rich->text();
+            }
             w.values[WidgetValue::Text] = kept;
             w.values[WidgetValue::SelStart] = double(kept.size());
             w.values[WidgetValue::SelLength] = 0.0;
@@ -426,8 +446,16 @@ bool VirtualWidgets::setText(Widget& w, WidgetValue value, const Text& text) {
             if (replaced.size() > kMaxTextBoxLength) return false;
             w.undoText = current;
             w.hasUndo = true;
+            std::size_t added = text.size();
+            if (w.rich) {
+                w.richUndo = std::make_unique<RichTextDocument>(*w.rich);
+                const std::size_t before = w.rich->size();
+                w.rich->replace(start, length, text);
+                replaced = w.rich->text();
+                added = replaced.size() + length - before;
+            }
             w.values[WidgetValue::Text] = replaced;
-            w.values[WidgetValue::SelStart] = double(start + text.size());
+            w.values[WidgetValue::SelStart] = double(start + added);
             w.values[WidgetValue::SelLength] = 0.0;
             return true;
         }
@@ -611,6 +639,11 @@ bool VirtualWidgets::setNumber(Widget& w, WidgetValue value, double number) {
         case WidgetValue::SystemMenu:
         case WidgetValue::PaintLock:
         case WidgetValue::Persistent:
+        case WidgetValue::HighlightAddresses:
+        case WidgetValue::VerticalText:
+            if ((value == WidgetValue::HighlightAddresses || value == WidgetValue::VerticalText) &&
+                !w.rich)
+                return false;
             w.values[value] = number != 0 ? 1.0 : 0.0;
             if (value == WidgetValue::Default && number != 0) {
                 // One default button per window.
@@ -778,8 +811,30 @@ void VirtualWidgets::undo(WidgetId id) {
     if (!w || !w->hasUndo) return;
     Text before = w->text(WidgetValue::Text);
     w->values[WidgetValue::Text] = w->undoText;
+    if (w->rich && w->richUndo) {
+        std::swap(w->rich, w->richUndo);
+        w->values[WidgetValue::Text] = w->rich->text();
+    }
     w->undoText = before;
     clampSelection(*w);
+}
+
+std::optional<RichTextDocument> VirtualWidgets::richText(WidgetId id) const {
+    const Widget* w = find(id);
+    if (!w || !w->rich) return std::nullopt;
+    return *w->rich;
+}
+
+bool VirtualWidgets::setRichText(WidgetId id, const RichTextDocument& document) {
+    Widget* w = find(id);
+    if (!w || !w->rich || document.size() > kMaxTextBoxLength) return false;
+    w->richUndo = std::make_unique<RichTextDocument>(*w->rich);
+    w->undoText = w->rich->text();
+    w->hasUndo = true;
+    *w->rich = document;
+    w->values[WidgetValue::Text] = document.text();
+    clampSelection(*w);
+    return true;
 }
 
 int VirtualWidgets::kindOf(WidgetId id) const {

@@ -50,6 +50,8 @@ class VirtualWidgets : public WidgetPort {
     // Text on the surfaces is drawn with these fonts (measured only without).
     void setTextRasterizer(std::shared_ptr<TextRasterizer> fonts) { fonts_ = std::move(fonts); }
     void undo(WidgetId widget) override;
+    std::optional<RichTextDocument> richText(WidgetId widget) const override;
+    bool setRichText(WidgetId widget, const RichTextDocument& document) override;
     void startMove(WidgetId) override {}
 
     bool anyTimerRunning() const override;

@@ -21,6 +21,7 @@
 #include "platform/ports/rich_content.h"
 #include "platform/ports/tray.h"
 #include "platform/ports/widget_events.h"
+#include "text/rich_text.h"
 #include "text/text.h"
 
 namespace qel {
@@ -201,6 +202,9 @@ enum class WidgetValue : int {
     IconFile,
     PaintLock,
     Persistent,  // keeps its drawing (repaints from a backing image)
+    // rich text boxes
+    HighlightAddresses,  // addresses (http://, mailto: …) shown as links
+    VerticalText,        // held: written top to bottom where the set can
 };
 
 // A value in neutral form: a number (switches, colours, pixels, points) or a text.
@@ -264,6 +268,18 @@ class WidgetPort {
     }
     virtual void richChanged(WidgetId widget, const RichChange& change) {
         (void)widget, (void)change;
+    }
+
+    // ---- rich text boxes ---------------------------------------------------------
+    // The text with the look of every character and the layout of every
+    // paragraph; the selection (SelStart, SelLength) stays where it was.
+    virtual std::optional<RichTextDocument> richText(WidgetId widget) const {
+        (void)widget;
+        return std::nullopt;
+    }
+    virtual bool setRichText(WidgetId widget, const RichTextDocument& document) {
+        (void)widget, (void)document;
+        return false;
     }
 
     // ---- actions ------------------------------------------------------------------

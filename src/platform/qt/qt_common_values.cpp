@@ -31,6 +31,7 @@ std::pair<QPalette::ColorRole, QPalette::ColorRole> rolesOf(const Entry& e) {
         case int(WidgetKind::TextBox):
         case int(WidgetKind::MultiLineText):
         case int(WidgetKind::WrappingText):
+        case int(WidgetKind::RichText):
         case int(WidgetKind::DropDownCombo):
         case int(WidgetKind::ListBox):
         case int(WidgetKind::FolderList):

@@ -283,25 +283,11 @@ void showStatusBar(QStatusBar& bar, const RichContent& rc) {
         bar.removeWidget(old);
         delete old;
     }
+    bool anyAutomatic = false;
     for (const RichItem& panel : rc.items) {
-        auto* label = new QLabel(&bar);
-        switch (panel.style) {
-            case 1:
-                label->setText("CAPS");
-                break;
-            case 2:
-                label->setText("NUM");
-                break;
-            case 3:
-                label->setText("INS");
-                break;
-            case 6:
-                label->setText("KANA");
-                break;
-            default:
-                label->setText(toQString(panel.text));
-                break;
-        }
+        auto* label = new QLabel(toQString(panel.text), &bar);
+        markStatusPanel(*label, panel.style);
+        anyAutomatic = anyAutomatic || panel.style != 0;
         static constexpr Qt::Alignment kAlign[] = {Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignRight};
         label->setAlignment(kAlign[std::clamp(panel.alignment, 0, 2)] | Qt::AlignVCenter);
         label->setFrameShape(panel.bevel ? QFrame::Panel : QFrame::NoFrame);
@@ -311,6 +297,7 @@ void showStatusBar(QStatusBar& bar, const RichContent& rc) {
         label->setToolTip(toQString(panel.tip));
         bar.addWidget(label, panel.autoSize == 1 ? 1 : 0);
     }
+    keepStatusPanelsCurrent(bar, anyAutomatic);
 }
 
 void showSlider(QSlider& slider, const RichContent& rc) {
@@ -361,6 +348,8 @@ QWidget* makeRichWidget(WidgetKind kind, QWidget* parent) {
             return new QSlider(Qt::Horizontal, parent);
         case WidgetKind::ProgressBar:
             return new QProgressBar(parent);
+        case WidgetKind::RichText:
+            return makeRichTextEdit(parent);
         default:
             return new QWidget(parent);
     }

@@ -23,7 +23,8 @@ namespace qel::qtw {
 
 bool isTextBox(int kind) {
     return kind == int(WidgetKind::TextBox) || kind == int(WidgetKind::MultiLineText) ||
-           kind == int(WidgetKind::WrappingText) || kind == int(WidgetKind::DropDownCombo);
+           kind == int(WidgetKind::WrappingText) || kind == int(WidgetKind::DropDownCombo) ||
+           kind == int(WidgetKind::RichText);
 }
 
 bool isList(int kind) {

@@ -400,6 +400,7 @@ std::optional<WidgetData> QtWidgets::get(WidgetId id, WidgetValue value) const {
         }
         return r.data;
     }
+    if (!r.handled) r = readRichText(*e, value);
     if (!r.handled) r = readText(*e, value);
     if (!r.handled) r = readList(*e, value);
     if (!r.handled) r = readRange(*e, value);
@@ -433,6 +434,7 @@ bool QtWidgets::set(WidgetId id, WidgetValue value, const WidgetData& data) {
         }
         return w == Write::Done;
     }
+    if (w == Write::NotMine) w = writeRichText(*e, value, data);
     if (w == Write::NotMine) w = writeText(*e, value, data);
     if (w == Write::NotMine) w = writeList(*e, value, data);
     if (w == Write::NotMine) w = writeRange(*this, *e, value, data);
@@ -561,7 +563,14 @@ void QtWidgets::repaint(WidgetId id) {
 
 void QtWidgets::undo(WidgetId id) {
     Entry* e = find(id);
-    if (!e || !e->hasUndo || !isTextBox(e->kind)) return;
+    if (!e) return;
+    if (auto* rich =
+            e->kind == int(WidgetKind::RichText) ? qobject_cast<QTextEdit*>(e->widget) : nullptr) {
+        // The widget's own history brings the looks back with the text.
+        rich->undo();
+        return;
+    }
+    if (!e->hasUndo || !isTextBox(e->kind)) return;
     auto current = get(id, WidgetValue::Text);
     Text before = current ? std::get<Text>(*current) : Text();
     Text restored = e->undoText;

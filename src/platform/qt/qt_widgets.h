@@ -18,6 +18,8 @@
 
 #include "platform/ports/widgets.h"
 
+class QLabel;
+class QStatusBar;
 class QTimer;
 class QWidget;
 
@@ -81,9 +83,15 @@ inline Write done(bool ok) {
 // The rich controls (qt_rich*.cpp): their widgets, and showing their content.
 QWidget* makeRichWidget(WidgetKind kind, QWidget* parent);
 void showRich(Entry& e, const RichChange& change);
+// Status bars: the automatic panels (time, date, keyboard locks) kept current.
+void markStatusPanel(QLabel& label, int kind);
+void keepStatusPanelsCurrent(QStatusBar& bar, bool anyAutomatic);
 
 Read readWindow(QtWidgets& set, Entry& e, WidgetValue v);
 Write writeWindow(QtWidgets& set, Entry& e, WidgetValue v, const WidgetData& data);
+Read readRichText(Entry& e, WidgetValue v);
+Write writeRichText(Entry& e, WidgetValue v, const WidgetData& data);
+QWidget* makeRichTextEdit(QWidget* parent);
 Read readText(Entry& e, WidgetValue v);
 Write writeText(Entry& e, WidgetValue v, const WidgetData& data);
 Read readList(Entry& e, WidgetValue v);
@@ -157,6 +165,8 @@ class QtWidgets : public WidgetPort {
     void repaint(WidgetId widget) override;
     Canvas* canvas(WidgetId widget) override;
     void undo(WidgetId widget) override;
+    std::optional<RichTextDocument> richText(WidgetId widget) const override;
+    bool setRichText(WidgetId widget, const RichTextDocument& document) override;
     void startMove(WidgetId window) override;
 
     double screenDpi() const override;
