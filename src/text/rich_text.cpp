@@ -156,7 +156,7 @@ void RichTextDocument::changeStyle(std::size_t start, std::size_t length,
 }
 
 std::pair<std::size_t, std::size_t> RichTextDocument::paragraphsOf(std::size_t start,
-                                                                    std::size_t length) const {
+                                                                   std::size_t length) const {
     std::size_t end = start + std::min(length, text_.size());
     snapToBreaks(start, end);
     const std::size_t first = paragraphOf(start);

@@ -17,8 +17,8 @@
 namespace qel {
 
 struct CharStyle {
-    Text font;          // empty: the control's font
-    double size = 0;    // points; 0: the control's size
+    Text font;        // empty: the control's font
+    double size = 0;  // points; 0: the control's size
     bool bold = false, italic = false, underline = false, strike = false;
     bool protect = false;  // the user cannot change these characters
     bool hasColour = false;

@@ -47,13 +47,40 @@ char16_t fromWindows1252(unsigned char b) {
 }
 
 bool isSkippedDestination(const std::string& word) {
-    static const char* const kSkipped[] = {
-        "info",      "stylesheet", "pict",        "header",       "footer",       "headerl",
-        "headerr",   "headerf",    "footerl",     "footerr",      "footerf",      "footnote",
-        "object",    "fldinst",    "themedata",   "colorschememapping", "latentstyles",
-        "datastore", "xmlnstbl",   "listtable",   "listoverridetable",  "rsidtbl",
-        "generator", "filetbl",    "revtbl",      "pgdsctbl",     "private",      "comment",
-        "annotation", "bkmkstart", "bkmkend",     "nonshppict",   "shp",          "template"};
+    static const char* const kSkipped[] = {"info",
+                                           "stylesheet",
+                                           "pict",
+                                           "header",
+                                           "footer",
+                                           "headerl",
+                                           "headerr",
+                                           "headerf",
+                                           "footerl",
+                                           "footerr",
+                                           "footerf",
+                                           "footnote",
+                                           "object",
+                                           "fldinst",
+                                           "themedata",
+                                           "colorschememapping",
+                                           "latentstyles",
+                                           "datastore",
+                                           "xmlnstbl",
+                                           "listtable",
+                                           "listoverridetable",
+                                           "rsidtbl",
+                                           "generator",
+                                           "filetbl",
+                                           "revtbl",
+                                           "pgdsctbl",
+                                           "private",
+                                           "comment",
+                                           "annotation",
+                                           "bkmkstart",
+                                           "bkmkend",
+                                           "nonshppict",
+                                           "shp",
+                                           "template"};
     for (const char* s : kSkipped) {
         if (word == s) return true;
     }
@@ -172,7 +199,8 @@ class Reader {
     void controlWord(const std::string& w, bool has, long n) {
         const bool on = !has || n != 0;
         if (state_.destination == Destination::Skip) {
-            if (w == "bin" && has && n > 0) pos_ += std::size_t(std::min<long>(n, long(in_.size() - pos_)));
+            if (w == "bin" && has && n > 0)
+                pos_ += std::size_t(std::min<long>(n, long(in_.size() - pos_)));
             return;
         }
         if (isSkippedDestination(w)) return void(state_.destination = Destination::Skip);
@@ -185,7 +213,8 @@ class Reader {
         if (state_.destination == Destination::ColourTable) {
             const int v = int(std::clamp<long>(n, 0, 255));
             if (w == "red") colourEntry_ = (colourEntry_ & 0x00FFFF) | (v << 16), colourSet_ = true;
-            if (w == "green") colourEntry_ = (colourEntry_ & 0xFF00FF) | (v << 8), colourSet_ = true;
+            if (w == "green")
+                colourEntry_ = (colourEntry_ & 0xFF00FF) | (v << 8), colourSet_ = true;
             if (w == "blue") colourEntry_ = (colourEntry_ & 0xFFFF00) | v, colourSet_ = true;
             return;
         }
@@ -203,7 +232,8 @@ class Reader {
             fonts_.push_back({int(n), {}, false});
             return;
         }
-        if (state_.destination == Destination::FontName || state_.destination == Destination::FontTable) {
+        if (state_.destination == Destination::FontName ||
+            state_.destination == Destination::FontTable) {
             if (fonts_.empty()) fonts_.push_back({});
             if (w == "f") fonts_.back().number = int(n);
             if (w == "fcharset") fonts_.back().japanese = n == 128;
@@ -368,8 +398,8 @@ class Reader {
 
 RtfResult readRtf(TextView rtf) {
     std::size_t start = 0;
-    while (start < rtf.size() && (rtf[start] == u' ' || rtf[start] == u'\r' || rtf[start] == u'\n' ||
-                                  rtf[start] == u'\t'))
+    while (start < rtf.size() && (rtf[start] == u' ' || rtf[start] == u'\r' ||
+                                  rtf[start] == u'\n' || rtf[start] == u'\t'))
         ++start;
     if (rtf.substr(start, 5) != u"{\\rtf") {
         RichTextDocument plain;

@@ -105,7 +105,8 @@ class Writer {
                : para.align == ParaAlign::Centre ? "\\qc"
                                                  : "\\ql";
         // The first line starts at `left`; the lines after it `hanging` further.
-        if (para.left + para.hanging != 0) out += "\\li" + std::to_string(twips(para.left + para.hanging));
+        if (para.left + para.hanging != 0)
+            out += "\\li" + std::to_string(twips(para.left + para.hanging));
         if (para.right != 0) out += "\\ri" + std::to_string(twips(para.right));
         if (para.hanging != 0) out += "\\fi" + std::to_string(-twips(para.hanging));
         // Each paragraph states its first run's look in full, so that a

@@ -96,12 +96,11 @@ void switchLook(PropertyContext& c, bool CharStyle::*field) {
 void colourLook(PropertyContext& c) {
     const std::uint32_t plain = std::uint32_t(widgetNumber(c, WidgetValue::ForeColour));
     if (c.getting()) {
-        return lookValue(
-            c,
-            [plain](const CharStyle& s) {
-                return number::format(double(fromRgb(s.hasColour ? s.colour : plain)));
-            },
-            {});
+        return lookValue(c,
+                         [plain](const CharStyle& s) {
+                             return number::format(double(fromRgb(s.hasColour ? s.colour : plain)));
+                         },
+                         {});
     }
     auto colour = ColourValue(c.engine, c.request.text);
     if (!colour) return c.engine.Report(ErrorId::ColourUnreadable, c.request.text), void();
@@ -130,8 +129,7 @@ void fontSizeLook(PropertyContext& c) {
 // Paragraph layout: the value of the first paragraph the selection touches
 // when they all agree, else empty.
 template <typename Read>
-void paragraphValue(PropertyContext& c, Read read,
-                    const std::function<bool(ParaStyle&)>& change) {
+void paragraphValue(PropertyContext& c, Read read, const std::function<bool(ParaStyle&)>& change) {
     auto d = documentOf(c);
     if (!d) return c.getting() ? void() : reportBadValue(c);
     const Selection s = selectionOf(c);

@@ -147,7 +147,7 @@ TEST(Rtf, ReadsWhatOtherWritersProduce) {
     EXPECT_FALSE(d.styleAt(2).bold);
     EXPECT_EQ(d.styleAt(6).font, u"");  // the default font
     EXPECT_EQ(d.paragraph(1).align, ParaAlign::Right);
-    EXPECT_DOUBLE_EQ(d.paragraph(1).left, 10);    // (300 - 150) twips
+    EXPECT_DOUBLE_EQ(d.paragraph(1).left, 10);     // (300 - 150) twips
     EXPECT_DOUBLE_EQ(d.paragraph(1).hanging, 10);  // 150 twips
 }
 

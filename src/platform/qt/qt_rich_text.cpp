@@ -65,7 +65,7 @@ QTextCharFormat formatOf(const CharStyle& s) {
 ParaStyle paragraphOf(const QTextBlockFormat& f) {
     ParaStyle p;
     const Qt::Alignment h = f.alignment() & Qt::AlignHorizontal_Mask;
-    p.align = h & Qt::AlignRight ? ParaAlign::Right
+    p.align = h & Qt::AlignRight     ? ParaAlign::Right
               : h & Qt::AlignHCenter ? ParaAlign::Centre
                                      : ParaAlign::Left;
     p.hanging = -f.textIndent();
@@ -184,7 +184,8 @@ Write writeRichText(Entry& e, WidgetValue v, const WidgetData& data) {
     const Text* t = std::get_if<Text>(&data);
     switch (v) {
         case WidgetValue::SelectedText:
-            if (!t || edit->toPlainText().size() + qsizetype(t->size()) > qsizetype(QtWidgets::kMaxTextBoxLength))
+            if (!t || edit->toPlainText().size() + qsizetype(t->size()) >
+                          qsizetype(QtWidgets::kMaxTextBoxLength))
                 return Write::Refused;
             return done(replaceSelection(e, *edit, *t));
         case WidgetValue::HighlightAddresses: {

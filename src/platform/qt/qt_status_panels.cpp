@@ -98,8 +98,8 @@ void markStatusPanel(QLabel& label, int kind) {
 }
 
 void keepStatusPanelsCurrent(QStatusBar& bar, bool anyAutomatic) {
-    auto* clock = bar.findChild<QTimer*>(QStringLiteral("qelPanelClock"),
-                                         Qt::FindDirectChildrenOnly);
+    auto* clock =
+        bar.findChild<QTimer*>(QStringLiteral("qelPanelClock"), Qt::FindDirectChildrenOnly);
     if (!anyAutomatic) {
         delete clock;
         return;
