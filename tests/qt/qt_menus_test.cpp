@@ -15,6 +15,7 @@
 #include <QFileDialog>
 #include <QFontDatabase>
 #include <QFontDialog>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -642,6 +643,64 @@ TEST(QtFind, ReplacingPutsTheReplacementInPlaceOfTheSelectedMatch) {
     request.command = kFindNext;
     request.findText = u"Q";
     EXPECT_NE(s.widgets().useFind(request), "");
+}
+
+}  // namespace
+}  // namespace qel
+
+namespace qel {
+namespace {
+
+// ---- printing objects ------------------------------------------------------------------------
+
+std::string readAll(const std::string& path) {
+    std::string content;
+    if (FILE* f = std::fopen(path.c_str(), "rb")) {
+        char buf[4096];
+        for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) content.append(buf, n);
+        std::fclose(f);
+    }
+    return content;
+}
+
+TEST(QtPrinting, AWindowPrintsAsItLooksFillingThePageWidthAndATextBoxItsText) {
+    if (std::system("command -v pdftoppm >/dev/null && command -v pdftotext >/dev/null") != 0)
+        GTEST_SKIP() << "no pdftoppm / pdftotext";
+    QTemporaryDir dir;
+    const std::string pdf = (dir.path() + QStringLiteral("/objects.pdf")).toStdString();
+    setenv("QEL_PRINT_PDF", pdf.c_str(), 1);
+    Session s;
+    s.run({u"「ウィンドウ２」を作る", u"ウィンドウ２の中の大きさは、「200,100」",
+           u"ウィンドウ２の背景は、「&HFF0000」", u"ウィンドウ２を表示", u"「テキスト1」を作る",
+           u"テキスト1の横は、300", u"テキスト1の内容は、「box text」",
+           u"テキスト1を次ページに印刷", u"ウィンドウ２を印刷"});
+    unsetenv("QEL_PRINT_PDF");
+    const std::string prefix = (dir.path() + QStringLiteral("/page")).toStdString();
+    ASSERT_EQ(std::system(("pdftoppm -r 30 -png '" + pdf + "' '" + prefix + "'").c_str()), 0);
+    ASSERT_EQ(std::system(("pdftotext '" + pdf + "' '" + pdf + ".txt'").c_str()), 0);
+    EXPECT_NE(readAll(pdf + ".txt").find("box text"), std::string::npos);
+    // The text on page one, the window on page two.
+    QDir pages(dir.path(), QStringLiteral("page*.png"));
+    ASSERT_EQ(pages.count(), 2u);
+    const QImage page = QImage(pages.filePath(pages[1]));
+    ASSERT_FALSE(page.isNull());
+    // Red across the printable width, in the window's proportions (2:1).
+    int left = -1, right = -1, bottom = -1;
+    for (int x = 0; x < page.width(); ++x) {
+        const QColor c = page.pixelColor(x, page.height() / 8);
+        if (c.red() > 200 && c.green() < 60 && c.blue() < 60) {
+            if (left < 0) left = x;
+            right = x;
+        }
+    }
+    ASSERT_GE(left, 0) << "no red on the second page";
+    for (int y = 0; y < page.height(); ++y) {
+        const QColor c = page.pixelColor((left + right) / 2, y);
+        if (c.red() > 200 && c.green() < 60 && c.blue() < 60) bottom = y;
+    }
+    const int width = right - left + 1;
+    EXPECT_GT(width, page.width() * 3 / 4) << "scaled to the printable width";
+    EXPECT_NEAR(double(bottom) / width, 0.5, 0.1) << "proportions kept";
 }
 
 }  // namespace

@@ -306,6 +306,29 @@ bool OpenFindNamed(Engine& engine, TextView subject, bool replace) {
     return true;
 }
 
+bool PrintObjectNamed(Engine& engine, TextView name, bool onNewPage) {
+    if (!ui::ObjectModel::available(engine)) return false;
+    auto object = objectModel(engine).ResolveObject(engine, nameArgument(engine, name), true);
+    if (!object || object->unloaded) return false;
+    std::string problem;
+    const bool window = object->type == ui::ObjectType::Window;
+    const ui::KindId kind = object->kind ? object->kind->id : ui::KindId{};
+    if (!window && (kind == ui::KindId::TextBox || kind == ui::KindId::MultiLineText ||
+                    kind == ui::KindId::RichText)) {
+        auto text = widgets(engine).get(object->widget, WidgetValue::Text);
+        const Text* content = text ? std::get_if<Text>(&*text) : nullptr;
+        problem = engine.ui().printText(content ? *content : Text(), onNewPage);
+    } else if (window || kind == ui::KindId::Picture || kind == ui::KindId::Image) {
+        auto picture = widgets(engine).render(object->widget);
+        problem = picture ? engine.ui().printPicture(*picture, onNewPage)
+                          : "the object cannot be shown for printing";
+    } else {
+        return false;
+    }
+    if (!problem.empty()) engine.Report(ErrorId::CannotPrint, text::fromUtf8(problem));
+    return true;
+}
+
 bool EraseObjectNamed(Engine& engine, TextView subject) {
     if (!ui::ObjectModel::available(engine)) return false;
     Text name = nameArgument(engine, subject);

@@ -23,6 +23,9 @@ bool ShowObjectNamed(Engine& engine, TextView subject, TextView style, TextView 
 bool EraseObjectNamed(Engine& engine, TextView subject);
 // 検索 / 置き換え of a text box: true when `subject` names one (its find dialog opens).
 bool OpenFindNamed(Engine& engine, TextView subject, bool replace);
+// 印刷 of an object: text boxes print their text, windows and pictures print
+// as they look. False when `name` names nothing that prints.
+bool PrintObjectNamed(Engine& engine, TextView name, bool onNewPage);
 // Whether something shown can still act while the script waits (a timer runs).
 bool ObjectsCanAct(Engine& engine);
 // The script waits for the first time, or ends: pictures asked of the

@@ -169,13 +169,13 @@ void cmdPrint(StatementRecord& record, Engine& engine) {
     TextView subject = Args(record).woArg;
     std::size_t of = subject.rfind(u'の');
     TextView objectName = of == TextView::npos ? subject : subject.substr(0, of);
+    const bool onNewPage = Args(record).heArg == u"次ページ";
     if (!objectName.empty() && libraryOf(engine).objectExists(objectName, engine)) {
-        // Objects learn to print with the object layer.
-        engine.Report(ErrorId::ObjectCannotPrint, objectName);
+        if (!PrintObjectNamed(engine, objectName, onNewPage))
+            engine.Report(ErrorId::ObjectCannotPrint, objectName);
         return;
     }
     Text content = engine.EvalText(subject);
-    const bool onNewPage = Args(record).heArg == u"次ページ";
     std::string problem = engine.ui().printText(content, onNewPage);
     if (!problem.empty()) engine.Report(ErrorId::CannotPrint, text::fromUtf8(problem));
 }

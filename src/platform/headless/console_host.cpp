@@ -340,6 +340,12 @@ std::string ConsoleHost::printText(TextView text, bool onNewPage) {
     return {};
 }
 
+std::string ConsoleHost::printPicture(const Picture& picture, bool onNewPage) {
+    record(std::string("PRINT\t") + (onNewPage ? "NEWPAGE" : "ENDDOC") + "\tPICTURE " +
+           std::to_string(picture.width) + "x" + std::to_string(picture.height));
+    return {};
+}
+
 VirtualClock& ConsoleHost::useVirtualClock(Platform& platform, std::unique_ptr<Clock> wall) {
     auto clock = std::make_unique<VirtualClock>(std::move(wall));
     VirtualClock& installed = *clock;

@@ -57,6 +57,8 @@ class ConsoleHost : public UiHost {
     DialogAnswer chooseInDialog(const DialogRequest& request) override;
     // A tray balloon: on standard output as "title: text", and in the transcript.
     void notify(TextView title, TextView text, int icon) override;
+    // A picture printed: its size in the transcript.
+    std::string printPicture(const Picture& picture, bool onNewPage) override;
     void setApplicationTitle(TextView title) override { title_ = Text(title); }
     void pumpEvents() override {}
     void sleepMs(int milliseconds) override;

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/ports/canvas.h"
 #include "text/text.h"
 
 namespace qel {
@@ -104,6 +105,12 @@ class UiHost {
         DialogAnswer answer;
         if (request.preset) answer.value = *request.preset;
         return answer;
+    }
+    // Prints a picture (an object as it looks) on a page of its own, with the
+    // job left open or ended as printText does. The reason when it could not.
+    virtual std::string printPicture(const Picture& picture, bool onNewPage) {
+        (void)picture, (void)onNewPage;
+        return "this host cannot print";
     }
     // Ends a print job left open by printText(…, true) (at the end of a run).
     virtual void endPrintJob() {}

@@ -357,6 +357,23 @@ class WidgetPort {
     // ---- menus ------------------------------------------------------------------
     // The set's script menus; none: menus are refused.
     virtual MenuPort* menus() { return nullptr; }
+    // ---- printing ------------------------------------------------------------------
+    // A window or control as it looks (a window: its inside), for printing;
+    // nothing when the set cannot show it. Sets without a screen give the
+    // drawing surface of windows and picture boxes.
+    virtual std::optional<Picture> render(WidgetId widget) {
+        Canvas* surface = canvas(widget);
+        if (!surface) return std::nullopt;
+        PixelView v = surface->pixels();
+        Picture picture;
+        picture.width = v.width;
+        picture.height = v.height;
+        for (int y = 0; y < v.height; ++y) {
+            for (int x = 0; x < v.width; ++x) picture.pixels.push_back(v.at(x, y));
+        }
+        return picture;
+    }
+
     // ---- the find dialog ----------------------------------------------------------
     // Opens (or brings back) the modeless find dialog, with replacing when
     // `replace`, for a text box; what the user asks comes back as FindRequest

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QEventLoop>
+#include <QImage>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -125,6 +126,12 @@ bool QtHost::hasEventSources() {
 
 std::string QtHost::printText(TextView text, bool onNewPage) {
     return printJob_->print(toQLines(text), onNewPage);
+}
+
+std::string QtHost::printPicture(const Picture& picture, bool onNewPage) {
+    const QImage image(reinterpret_cast<const uchar*>(picture.pixels.data()), picture.width,
+                       picture.height, picture.width * 4, QImage::Format_ARGB32);
+    return printJob_->printImage(image, onNewPage);
 }
 
 void QtHost::endPrintJob() {

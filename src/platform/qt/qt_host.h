@@ -32,6 +32,7 @@ class QtHost : public UiHost {
     void endPrintJob() override;
     // A balloon no tray shows: a desktop notification, else standard error.
     void notify(TextView title, TextView text, int icon) override;
+    std::string printPicture(const Picture& picture, bool onNewPage) override;
 
     QtApplication& application() { return *application_; }
     // For the widget set, which must not outlive the application either.

@@ -100,15 +100,38 @@ std::string TextPrintJob::print(const QString& text, bool onNewPage) {
         }
     }
     pageUsed_ = true;
-    if (!onNewPage) {
-        // Ending the painter sends the job (or writes the file).
-        application_.printers().setCurrentPage(0);
-        bool finished = painter_->end();
-        painter_.reset();
-        printer_.reset();
-        if (!finished) return "the print job could not be finished";
-    }
+    return finish(onNewPage);
+}
+
+std::string TextPrintJob::finish(bool keepOpen) {
+    if (keepOpen) return {};
+    // Ending the painter sends the job (or writes the file).
+    application_.printers().setCurrentPage(0);
+    bool finished = painter_->end();
+    painter_.reset();
+    printer_.reset();
+    if (!finished) return "the print job could not be finished";
     return {};
+}
+
+std::string TextPrintJob::printImage(const QImage& image, bool onNewPage) {
+    if (image.isNull()) return "there is nothing to print";
+    if (!painter_) {
+        if (std::string problem = begin(); !problem.empty()) return problem;
+    } else if (pageUsed_) {
+        if (!nextPage()) return "the printer refused a new page";
+    }
+    const QRectF page = printer_->pageLayout().paintRectPixels(printer_->resolution());
+    const QSizeF area(page.width() / scale_, page.height() / scale_);
+    QSizeF size = QSizeF(image.size());
+    size.scale(area, Qt::KeepAspectRatio);
+    painter_->save();
+    painter_->setRenderHint(QPainter::SmoothPixmapTransform);
+    painter_->drawImage(QRectF(QPointF(0, 0), size), image);
+    painter_->restore();
+    y_ = area.height();
+    pageUsed_ = true;
+    return finish(onNewPage);
 }
 
 }  // namespace qel

@@ -8,6 +8,7 @@
 
 #include <QString>
 
+class QImage;
 class QPainter;
 class QPrinter;
 
@@ -24,6 +25,9 @@ class TextPrintJob {
     // fill): on a new page when asked (the job then stays open), else below
     // what the job holds, ending it. Returns why it failed, else "".
     std::string print(const QString& text, bool onNewPage);
+    // Prints a picture on a page of its own, scaled to fill the printable
+    // area with its proportions kept; the job ends or stays open as above.
+    std::string printImage(const QImage& image, bool onNewPage);
     void end();
     bool open() const { return painter_ != nullptr; }
 
@@ -31,6 +35,7 @@ class TextPrintJob {
     std::string begin();
     void abandon();
     bool nextPage();  // false (and the job abandoned) when refused
+    std::string finish(bool keepOpen);
 
     QtApplication& application_;
     std::unique_ptr<QPrinter> printer_;

@@ -192,6 +192,7 @@ class QtWidgets : public WidgetPort {
     // The tray icon (tests look at what it holds).
     QtTray& qtTray();
     bool showFind(WidgetId box, bool replace, TextView findText) override;
+    std::optional<Picture> render(WidgetId widget) override;
     std::string useFind(const WidgetEvent& request) override;
     // The find dialog, once opened (tests fill it in).
     QtFindDialog* findDialog() const;
