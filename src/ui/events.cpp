@@ -1,6 +1,7 @@
 #include "ui/events.h"
 
 #include "core/engine.h"
+#include "ui/events_rich.h"
 #include "ui/find_replace.h"
 #include "ui/menus.h"
 #include "ui/replay.h"
@@ -185,6 +186,10 @@ bool EventDispatch::widgetEvent(const WidgetEvent& event) {
     }
     if (event.type == WidgetEventType::FindRequest) {
         FindInBox(engine_, model_, *object, event);
+        return true;
+    }
+    if (event.type == WidgetEventType::RichAction) {
+        richWidgetAction(*this, engine_, *object, event);
         return true;
     }
     if (event.type == WidgetEventType::TrayMessage) {

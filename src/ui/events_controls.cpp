@@ -137,6 +137,7 @@ void EventDispatch::controlEvent(ScriptObject& object, const WidgetEvent& event)
         case T::MenuCommand:  // windows only; taken before this
         case T::TrayMessage:
         case T::FindRequest:  // taken before this
+        case T::RichAction:
             break;
     }
 }

@@ -183,4 +183,57 @@ std::string richUserAction(EventDispatch& events, Engine& engine, ScriptObject& 
     return "this action does not reach that sub-item yet";
 }
 
+void richWidgetAction(EventDispatch& events, Engine& engine, ScriptObject& object,
+                      const WidgetEvent& event) {
+    if (!object.rich || !object.kind) return;
+    const KindId kind = object.kind->id;
+    const int index = event.item;
+    const bool item = stillThere(object, index);
+    using A = RichUserAction;
+    switch (event.rich) {
+        case A::ClickTab:
+            if (item && kind == KindId::TabStrip) clickTab(events, engine, object, index);
+            return;
+        case A::ClickButton:
+            if (item && kind == KindId::ToolBar) clickButton(events, engine, object, index);
+            return;
+        case A::ClickHeader:
+            if (kind == KindId::ListView && index >= 0 &&
+                std::size_t(index) < object.rich->columns.size())
+                clickHeader(events, engine, object, index);
+            return;
+        case A::ToggleCheck:
+            if (item && (kind == KindId::ListView || kind == KindId::TreeView))
+                checkItem(events, engine, object, index);
+            return;
+        case A::EditLabel:
+            if (kind == KindId::ListView || kind == KindId::TreeView) {
+                if (!richEditLabel(events, engine, object, index, event.text).empty() &&
+                    stillThere(object, index))
+                    notify(engine, object,
+                           {RichChange::ItemChanged, index, 1});  // undo the view's edit
+            }
+            return;
+        case A::Expand:
+        case A::Collapse:
+            if (kind == KindId::TreeView)
+                richSetExpanded(events, engine, object, index, event.rich == A::Expand);
+            return;
+        case A::MoveCell: {
+            auto col = wholeNumber(event.x), row = wholeNumber(event.y);
+            if (kind == KindId::Grid && col && row) {
+                if (!richMoveCell(events, engine, object, *col, *row).empty())
+                    notify(engine, object, {RichChange::Current});  // back where it was
+            }
+            return;
+        }
+        case A::Slide:
+            if (kind == KindId::Slider) {
+                if (!richSlide(events, engine, object, event.x).empty())
+                    notify(engine, object, {RichChange::Settings});
+            }
+            return;
+    }
+}
+
 }  // namespace qel::ui

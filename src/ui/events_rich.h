@@ -29,4 +29,9 @@ std::string richMoveCell(EventDispatch& events, Engine& engine, ScriptObject& gr
                          int row);
 std::string richSlide(EventDispatch& events, Engine& engine, ScriptObject& slider, double value);
 
+// The same actions reported by a widget set (the desktop's views): nothing
+// happens when the item named is not there any more.
+void richWidgetAction(EventDispatch& events, Engine& engine, ScriptObject& object,
+                      const WidgetEvent& event);
+
 }  // namespace qel::ui

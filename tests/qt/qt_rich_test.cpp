@@ -4,6 +4,7 @@
 
 #include <QAbstractItemModel>
 #include <QApplication>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -16,6 +17,7 @@
 #include <QTextBlock>
 #include <QTextEdit>
 #include <QTimer>
+#include <QToolBar>
 #include <QTreeWidget>
 
 #include "../unit/script_lines.h"
@@ -152,6 +154,87 @@ TEST_F(RichRun, StatusBarTimeAndDatePanelsFollowTheClock) {
     EXPECT_FALSE(status->findChild<QTimer*>(QString(), Qt::FindDirectChildrenOnly));
 }
 
+// Appends to the log box: 「テキスト1」 collects what the procedures saw.
+constexpr TextView kLog = u"　テキスト1の内容は、テキスト1の内容＆";
+
+TEST_F(RichRun, WhatTheUserDoesToTheViewsRunsTheProceduresAndChangesTheContent) {
+    run({u"「テキスト1」を作る",
+         u"「タブ1」を作る",
+         u"「タブ1」に「一般」を追加",
+         u"「タブ1」に「詳細」を追加",
+         u"「ツールバー1」を作る",
+         u"「ツールバー1」に「開く」を追加",
+         u"「ツールバー1」に「太字」を追加",
+         u"ツールバー1の2番目のスタイルは、「チェック」",
+         u"「リストビュー1」を作る",
+         u"リストビュー1の見た目は、「詳細」",
+         u"リストビュー1のチェックボックスは、1",
+         u"リストビュー1のラベル編集は、1",
+         u"「リストビュー1の見出し」に「品名」を追加",
+         u"「リストビュー1の見出し」に「値段」を追加",
+         u"「リストビュー1」に「りんご,120」を追加",
+         u"「リストビュー1」に「みかん,80」を追加",
+         u"「ツリービュー1」を作る",
+         u"「ツリービュー1」に「果物」を追加",
+         u"「ツリービュー1の果物」に「りんご」を追加",
+         u"「表1」を作る",
+         u"表1の全内容は、「,名前,値段［改行］1,りんご,120［改行］2,みかん,80」",
+         u"「スライダ1」を作る",
+         u"手順は　タブ1の2番目のタブをクリック",
+         Text(kLog) + u"「タブ［タブ1の選択］;」",
+         u"終わり",
+         u"手順は　ツールバー1の2番目のボタンをクリック",
+         Text(kLog) + u"「ボタン［ツールバー1の2番目のチェック］;」",
+         u"終わり",
+         u"手順は　リストビュー1をチェック",
+         Text(kLog) + u"「チェック［リストビュー1の1番目のチェック］;」",
+         u"終わり",
+         u"手順は　リストビュー1のラベル編集直後",
+         Text(kLog) + u"「名前［リストビュー1のラベル編集後］;」",
+         u"終わり",
+         u"手順は　ツリービュー1を展開",
+         Text(kLog) + u"「展開;」",
+         u"終わり",
+         u"手順は　表1のセルを移動",
+         Text(kLog) + u"「セル［表1のセルの位置］;」",
+         u"終わり",
+         u"手順は　スライダ1が変化",
+         Text(kLog) + u"「スライダ［スライダ1の数字］;」",
+         u"終わり"});
+    auto* log = named<QLineEdit>("テキスト１");
+    auto* tabs = named<QTabBar>("タブ１");
+    auto* bar = named<QToolBar>("ツールバー１");
+    auto* list = named<QTreeWidget>("リストビュー１");
+    auto* tree = named<QTreeWidget>("ツリービュー１");
+    auto* grid = named<QTableView>("表１");
+    auto* slider = named<QSlider>("スライダ１");
+    ASSERT_TRUE(log && tabs && bar && list && tree && grid && slider);
+
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
+    bar->actions().at(1)->trigger();
+    list->topLevelItem(0)->setCheckState(0, Qt::Checked);
+    QTest::qWait(20);  // the reports go through the event queue
+    list->topLevelItem(1)->setText(0, "いよかん");
+    tree->expandItem(tree->topLevelItem(0));
+    grid->setCurrentIndex(grid->model()->index(2, 2));
+    slider->setFocus();
+    QTest::keyClick(slider, Qt::Key_Right);
+    QTest::qWait(20);
+    EXPECT_EQ(log->text(), "タブ2;ボタン1;チェック1;名前いよかん;展開;セル2,2;スライダ1;");
+
+    // A header click without a procedure of its own sorts by that column.
+    QHeaderView* header = list->header();
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                      QPoint(header->sectionViewportPosition(1) + 5, header->height() / 2));
+    QTest::qWait(20);
+    EXPECT_EQ(list->topLevelItem(0)->text(0), "いよかん");  // 80 before 120
+    // A heading cell is not the user's to move to: the grid goes back.
+    grid->setCurrentIndex(grid->model()->index(0, 0));
+    QTest::qWait(20);
+    EXPECT_EQ(grid->currentIndex().row(), 2);
+    EXPECT_EQ(grid->currentIndex().column(), 2);
+}
+
 TEST_F(RichRun, RichTextShowsTheLooksAndLayoutTheScriptGave) {
     run({u"「拡張テキスト1」を作る", u"拡張テキスト1の内容は、「太字と普通［改行］二行目」",
          u"拡張テキスト1の選択スタートは、0", u"拡張テキスト1の選択長さは、2",
@@ -175,6 +258,23 @@ TEST_F(RichRun, RichTextShowsTheLooksAndLayoutTheScriptGave) {
               Qt::AlignLeft);
     // The caret stays where the script put it: position 8 counts CR LF as two.
     EXPECT_EQ(edit->textCursor().position(), 7);
+}
+
+TEST_F(RichRun, ScriptChangesToARichTextBoxAreNotTheUsers) {
+    run({u"「拡張テキスト1」を作る", u"「テキスト1」を作る", u"拡張テキスト1の内容は、「abc」",
+         u"手順は　拡張テキスト1が変化", u"　テキスト1の内容は、「変化」", u"終わり"});
+    auto* edit = named<QTextEdit>("拡張テキスト１");
+    auto* box = named<QLineEdit>("テキスト１");
+    ASSERT_TRUE(edit && box);
+    edit->setFocus();
+    // Looks and selected text set by the script while the box has the focus.
+    run({u"拡張テキスト1の選択スタートは、0", u"拡張テキスト1の選択長さは、2",
+         u"拡張テキスト1の選択太字は、1", u"拡張テキスト1の選択は、「xy」"});
+    EXPECT_EQ(edit->toPlainText(), "xyc");
+    EXPECT_EQ(box->text(), "");
+    // The user typing is.
+    QTest::keyClicks(edit, "z");
+    EXPECT_EQ(box->text(), "変化");
 }
 
 TEST_F(RichRun, WhatTheUserTypesKeepsItsLookThroughTheScriptAndRtf) {

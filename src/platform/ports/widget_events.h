@@ -35,6 +35,22 @@ enum class WidgetEventType : int {
     MenuCommand,   // a menu entry of the window was chosen (command)
     TrayMessage,   // the window's tray icon was clicked (command: the mouse message)
     FindRequest,   // the find dialog of a text box asks (command: a FindAction)
+    RichAction,    // the user acted on a sub-item of a rich control (rich, item, x, y, text)
+};
+
+// What the user did to a rich control's sub-item. `item` counts the items
+// (tabs, buttons, columns, rows, nodes) from 0 in the content's own order;
+// a cell move gives the cell as x (column) and y (row), a slider its value as x.
+enum class RichUserAction : int {
+    ClickTab,
+    ClickButton,
+    ClickHeader,
+    ToggleCheck,
+    EditLabel,  // text: the label the user typed
+    Expand,
+    Collapse,
+    MoveCell,
+    Slide,
 };
 
 // Mouse buttons and shift states as the language numbers them.
@@ -53,6 +69,10 @@ struct WidgetEvent {
     // FindRequest: what to look for and put in its place, and how.
     Text findText, replaceText;
     bool matchCase = false, searchUp = false;
+    // RichAction
+    RichUserAction rich = RichUserAction::ClickTab;
+    int item = -1;
+    Text text;
 };
 
 // What the find dialog asks of its text box (WidgetEvent::command).

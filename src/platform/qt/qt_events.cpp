@@ -303,6 +303,7 @@ void reportFrom(QtWidgets& set, WidgetId id, WidgetEventType type) {
 
 // Signals only a user's action raises (a script setting a value raises none).
 void connectSignals(QtWidgets& set, qtw::Entry& e) {
+    if (qtw::connectRichSignals(set, e)) return;
     const WidgetId id = e.id;
     QWidget* w = e.widget;
     auto tell = [&set, id](WidgetEventType type) {

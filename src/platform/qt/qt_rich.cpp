@@ -11,6 +11,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QProgressBar>
+#include <QSignalBlocker>
 #include <QSlider>
 #include <QStatusBar>
 #include <QTabBar>
@@ -125,6 +126,7 @@ QTableView* makeGrid(QWidget* parent) {
 
 void showGrid(QTableView& view, const RichContent& rc, const RichChange& change) {
     auto* model = static_cast<GridModel*>(view.model());
+    const QSignalBlocker quiet(view.selectionModel());  // the script's moves are no user's
     if (change.kind == RichChange::Current) {
         view.setCurrentIndex(model->index(rc.row, rc.col));
         return;
@@ -157,8 +159,10 @@ void showGrid(QTableView& view, const RichContent& rc, const RichChange& change)
 
 // ---- list views and tree views ------------------------------------------------------
 
-void fillItem(QTreeWidgetItem& row, const RichItem& item, bool checks) {
+void fillItem(QTreeWidgetItem& row, const RichItem& item, bool checks, bool editable) {
     row.setText(0, toQString(item.text));
+    // Label editing is the user's only when the script allows it (ラベル編集).
+    row.setFlags(editable ? row.flags() | Qt::ItemIsEditable : row.flags() & ~Qt::ItemIsEditable);
     for (std::size_t i = 0; i < item.cells.size(); ++i)
         row.setText(int(i) + 1, toQString(item.cells[i]));
     if (checks) row.setCheckState(0, item.checked ? Qt::Checked : Qt::Unchecked);
@@ -172,13 +176,15 @@ void fillItem(QTreeWidgetItem& row, const RichItem& item, bool checks) {
 }
 
 void showListView(QTreeWidget& view, const RichContent& rc, const RichChange& change) {
+    const QSignalBlocker quiet(&view);  // the script's changes are no user's edits
     const bool checks = rc.setting(RichSetting::CheckBoxes) != 0;
+    const bool editable = rc.setting(RichSetting::LabelEdit) != 0;
     const bool details = int(rc.setting(RichSetting::ViewStyle)) == 3;
     if (change.kind == RichChange::ItemsAdded) {
         QList<QTreeWidgetItem*> rows;
         for (int i = change.index; i < change.index + change.count; ++i) {
             auto* row = new QTreeWidgetItem;
-            fillItem(*row, rc.items[std::size_t(i)], checks);
+            fillItem(*row, rc.items[std::size_t(i)], checks, editable);
             rows.append(row);
         }
         view.addTopLevelItems(rows);
@@ -186,7 +192,8 @@ void showListView(QTreeWidget& view, const RichContent& rc, const RichChange& ch
     }
     if (change.kind == RichChange::ItemChanged && change.index >= 0 &&
         change.index < view.topLevelItemCount()) {
-        fillItem(*view.topLevelItem(change.index), rc.items[std::size_t(change.index)], checks);
+        fillItem(*view.topLevelItem(change.index), rc.items[std::size_t(change.index)], checks,
+                 editable);
         return;
     }
     view.setUpdatesEnabled(false);
@@ -204,7 +211,7 @@ void showListView(QTreeWidget& view, const RichContent& rc, const RichChange& ch
     rows.reserve(qsizetype(rc.items.size()));
     for (const RichItem& item : rc.items) {
         auto* row = new QTreeWidgetItem;
-        fillItem(*row, item, checks);
+        fillItem(*row, item, checks, editable);
         rows.append(row);
     }
     view.addTopLevelItems(rows);
@@ -218,7 +225,9 @@ void showListView(QTreeWidget& view, const RichContent& rc, const RichChange& ch
 }
 
 void showTreeView(QTreeWidget& view, const RichContent& rc) {
+    const QSignalBlocker quiet(&view);  // opening nodes here is no user's doing
     const bool checks = rc.setting(RichSetting::CheckBoxes) != 0;
+    const bool editable = rc.setting(RichSetting::LabelEdit) != 0;
     view.setUpdatesEnabled(false);
     view.clear();
     view.setHeaderHidden(true);
@@ -230,7 +239,8 @@ void showTreeView(QTreeWidget& view, const RichContent& rc) {
         const RichItem& node = rc.items[i];
         QTreeWidgetItem* parent = node.parent >= 0 ? nodes[std::size_t(node.parent)] : nullptr;
         auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(&view);
-        fillItem(*item, node, checks);
+        fillItem(*item, node, checks, editable);
+        item->setData(0, kRichIndexRole, int(i));
         if (rc.setting(RichSetting::FolderIcons) != 0)
             item->setIcon(0, QIcon::fromTheme(node.expanded ? "folder-open" : "folder"));
         nodes[i] = item;

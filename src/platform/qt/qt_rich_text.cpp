@@ -4,6 +4,7 @@
 // block formats to paragraph layouts, Qt's one-character paragraph
 // separator to CR LF.
 #include <QRegularExpression>
+#include <QSignalBlocker>
 #include <QSyntaxHighlighter>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -157,6 +158,8 @@ bool replaceSelection(Entry& e, QTextEdit& edit, const Text& text) {
         first.setPosition(c.selectionStart() + 1);
         look = first.charFormat();
     }
+    // The script's own change is not the user's: no が変化 for it.
+    const QSignalBlocker quiet(&edit);
     c.insertText(toQLines(text), look);
     edit.setTextCursor(c);
     return true;
@@ -233,6 +236,7 @@ bool QtWidgets::setRichText(WidgetId widget, const RichTextDocument& document) {
     // The selection stays where it was (Qt positions), inside the new text.
     const QTextCursor before = edit->textCursor();
     const int anchor = before.anchor(), position = before.position();
+    const QSignalBlocker quiet(edit);  // the script's change, not the user's
     qtw::fill(*edit->document(), document);
     QTextCursor after(edit->document());
     const int end = int(edit->document()->characterCount()) - 1;

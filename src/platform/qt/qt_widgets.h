@@ -6,6 +6,7 @@
 // reads back the same values here as on the console.
 #pragma once
 
+#include <qnamespace.h>
 #include <QMargins>
 #include <QPointer>
 #include <QSize>
@@ -85,6 +86,11 @@ QWidget* makeRichWidget(WidgetKind kind, QWidget* parent);
 void showRich(Entry& e, const RichChange& change);
 // Status bars: the automatic panels (time, date, keyboard locks) kept current.
 void markStatusPanel(QLabel& label, int kind);
+// The user's actions on their sub-items (qt_rich_events.cpp); false for
+// widgets that are not rich controls.
+bool connectRichSignals(QtWidgets& set, Entry& e);
+// Tree nodes carry their number in the content under this item role.
+inline constexpr int kRichIndexRole = Qt::UserRole + 1;
 void keepStatusPanelsCurrent(QStatusBar& bar, bool anyAutomatic);
 
 Read readWindow(QtWidgets& set, Entry& e, WidgetValue v);

@@ -1,0 +1,153 @@
+// What the user does to the sub-items of rich controls on the desktop: tab
+// and tool-bar clicks, column-header clicks, check boxes and label edits in
+// list and tree views, nodes opened and closed, grid cells moved to, slider
+// drags. Each is reported as the sub-item's number in the content's own order;
+// the object model changes the content and runs the procedures, and the view
+// then shows what the model holds. Reports go through the event queue: the
+// model's answer may rebuild the very view (and delete the very item or
+// action) whose signal is being emitted.
+#include <QAbstractSlider>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QMetaObject>
+#include <QSlider>
+#include <QTabBar>
+#include <QTableView>
+#include <QToolBar>
+#include <QTreeWidget>
+
+#include "platform/qt/qt_text.h"
+#include "platform/qt/qt_widgets.h"
+
+namespace qel::qtw {
+
+namespace {
+
+void reportLater(QtWidgets& set, QObject* context, WidgetId id, RichUserAction action, int item,
+                 double x = 0, double y = 0, Text text = {}) {
+    QMetaObject::invokeMethod(
+        context,
+        [&set, id, action, item, x, y, text = std::move(text)] {
+            WidgetEventSink* sink = set.eventSink();
+            if (!sink || !set.find(id)) return;
+            WidgetEvent e = eventOf(id, WidgetEventType::RichAction, 0, x, y);
+            e.rich = action;
+            e.item = item;
+            e.text = text;
+            try {
+                sink->widgetEvent(e);
+            } catch (...) {
+                // Nothing crosses the toolkit.
+            }
+        },
+        Qt::QueuedConnection);
+}
+
+// The content's number of a list or tree item: list rows stand in the
+// content's order; tree nodes carry theirs.
+int indexOf(const Entry& e, QTreeWidget& view, QTreeWidgetItem* item) {
+    if (!item) return -1;
+    if (e.kind == int(WidgetKind::TreeView)) {
+        const QVariant index = item->data(0, kRichIndexRole);
+        return index.isValid() ? index.toInt() : -1;
+    }
+    return view.indexOfTopLevelItem(item);
+}
+
+void connectItemView(QtWidgets& set, Entry& e, QTreeWidget& view) {
+    const WidgetId id = e.id;
+    QObject::connect(&view, &QTreeWidget::itemChanged, &view,
+                     [&set, &view, id](QTreeWidgetItem* item, int column) {
+                         Entry* entry = set.find(id);
+                         if (!entry || !entry->rich || column != 0) return;
+                         const int index = indexOf(*entry, view, item);
+                         if (index < 0 || std::size_t(index) >= entry->rich->items.size()) return;
+                         const RichItem& held = entry->rich->items[std::size_t(index)];
+                         const bool checked = item->checkState(0) == Qt::Checked;
+                         if (item->data(0, Qt::CheckStateRole).isValid() && checked != held.checked)
+                             return reportLater(set, &view, id, RichUserAction::ToggleCheck, index);
+                         const Text label = fromQString(item->text(0));
+                         if (label != held.text)
+                             reportLater(set, &view, id, RichUserAction::EditLabel, index, 0, 0,
+                                         label);
+                     });
+    auto expanded = [&set, &view, id](RichUserAction action) {
+        return [&set, &view, id, action](QTreeWidgetItem* item) {
+            Entry* entry = set.find(id);
+            if (entry) reportLater(set, &view, id, action, indexOf(*entry, view, item));
+        };
+    };
+    QObject::connect(&view, &QTreeWidget::itemExpanded, &view, expanded(RichUserAction::Expand));
+    QObject::connect(&view, &QTreeWidget::itemCollapsed, &view,
+                     expanded(RichUserAction::Collapse));
+    if (e.kind == int(WidgetKind::ListView)) {
+        QHeaderView* header = view.header();
+        header->setSectionsClickable(true);
+        QObject::connect(header, &QHeaderView::sectionClicked, &view, [&set, &view, id](int column) {
+            reportLater(set, &view, id, RichUserAction::ClickHeader, column);
+        });
+    }
+}
+
+void connectSlider(QtWidgets& set, WidgetId id, QSlider& slider) {
+    // Only a user's move: the action comes first, then the value.
+    QObject::connect(&slider, &QAbstractSlider::actionTriggered, &slider,
+                     [&slider] { slider.setProperty("qelUserMove", true); });
+    QObject::connect(&slider, &QAbstractSlider::valueChanged, &slider,
+                     [&set, &slider, id](int value) {
+                         if (!slider.property("qelUserMove").toBool()) return;
+                         slider.setProperty("qelUserMove", false);
+                         reportLater(set, &slider, id, RichUserAction::Slide, -1, value);
+                     });
+}
+
+}  // namespace
+
+bool connectRichSignals(QtWidgets& set, Entry& e) {
+    QWidget* w = e.widget;
+    const WidgetId id = e.id;
+    switch (e.widgetKind()) {
+        case WidgetKind::ListView:
+        case WidgetKind::TreeView:
+            if (auto* view = qobject_cast<QTreeWidget*>(w)) connectItemView(set, e, *view);
+            return true;
+        case WidgetKind::TabStrip:
+            if (auto* bar = qobject_cast<QTabBar*>(w)) {
+                QObject::connect(bar, &QTabBar::tabBarClicked, bar, [&set, bar, id](int index) {
+                    if (index >= 0) reportLater(set, bar, id, RichUserAction::ClickTab, index);
+                });
+            }
+            return true;
+        case WidgetKind::ToolBar:
+            if (auto* bar = qobject_cast<QToolBar*>(w)) {
+                QObject::connect(bar, &QToolBar::actionTriggered, bar,
+                                 [&set, bar, id](QAction* action) {
+                                     const int index = int(bar->actions().indexOf(action));
+                                     if (index >= 0)
+                                         reportLater(set, bar, id, RichUserAction::ClickButton,
+                                                     index);
+                                 });
+            }
+            return true;
+        case WidgetKind::Grid:
+            if (auto* view = qobject_cast<QTableView*>(w)) {
+                QObject::connect(view->selectionModel(), &QItemSelectionModel::currentChanged, view,
+                                 [&set, view, id](const QModelIndex& current) {
+                                     if (!current.isValid()) return;
+                                     reportLater(set, view, id, RichUserAction::MoveCell, -1,
+                                                 current.column(), current.row());
+                                 });
+            }
+            return true;
+        case WidgetKind::Slider:
+            if (auto* slider = qobject_cast<QSlider*>(w)) connectSlider(set, id, *slider);
+            return true;
+        case WidgetKind::StatusBar:
+        case WidgetKind::ProgressBar:
+            return true;  // nothing of theirs the user acts on
+        default:
+            return false;
+    }
+}
+
+}  // namespace qel::qtw
