@@ -78,14 +78,14 @@ void connectItemView(QtWidgets& set, Entry& e, QTreeWidget& view) {
         };
     };
     QObject::connect(&view, &QTreeWidget::itemExpanded, &view, expanded(RichUserAction::Expand));
-    QObject::connect(&view, &QTreeWidget::itemCollapsed, &view,
-                     expanded(RichUserAction::Collapse));
+    QObject::connect(&view, &QTreeWidget::itemCollapsed, &view, expanded(RichUserAction::Collapse));
     if (e.kind == int(WidgetKind::ListView)) {
         QHeaderView* header = view.header();
         header->setSectionsClickable(true);
-        QObject::connect(header, &QHeaderView::sectionClicked, &view, [&set, &view, id](int column) {
-            reportLater(set, &view, id, RichUserAction::ClickHeader, column);
-        });
+        QObject::connect(header, &QHeaderView::sectionClicked, &view,
+                         [&set, &view, id](int column) {
+                             reportLater(set, &view, id, RichUserAction::ClickHeader, column);
+                         });
     }
 }
 
@@ -120,13 +120,12 @@ bool connectRichSignals(QtWidgets& set, Entry& e) {
             return true;
         case WidgetKind::ToolBar:
             if (auto* bar = qobject_cast<QToolBar*>(w)) {
-                QObject::connect(bar, &QToolBar::actionTriggered, bar,
-                                 [&set, bar, id](QAction* action) {
-                                     const int index = int(bar->actions().indexOf(action));
-                                     if (index >= 0)
-                                         reportLater(set, bar, id, RichUserAction::ClickButton,
-                                                     index);
-                                 });
+                QObject::connect(
+                    bar, &QToolBar::actionTriggered, bar, [&set, bar, id](QAction* action) {
+                        const int index = int(bar->actions().indexOf(action));
+                        if (index >= 0)
+                            reportLater(set, bar, id, RichUserAction::ClickButton, index);
+                    });
             }
             return true;
         case WidgetKind::Grid:
