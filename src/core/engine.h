@@ -40,14 +40,14 @@ struct PositionalArguments;
 //    for every table of that shape without comparing names.
 //  - `outer`: the result of the search past the procedure's locals (the
 //    program's locals, then the globals; null when the name is neither),
-//    trusted while no variable has been created there since
-//    (Engine::outerCreations) and the program is the same one.
+//    trusted while no variable has been created there and no program record
+//    replaced or dropped since (Engine::outerCreations), at the same program
+//    level.
 struct VariableLookup {
     std::uint32_t slot = ~std::uint32_t(0);
+    std::int32_t level = -1;
     std::uint64_t localShape = 0;
     xxCmdData* outer = nullptr;
-    const void* program = nullptr;
-    const void* programLocals = nullptr;
     std::uint64_t outerStamp = ~std::uint64_t(0);
 };
 
@@ -403,7 +403,12 @@ class Engine {
     xxCmdData* findVariableSlowly(TextView name, VariableLookup& lookup);
     // The search past the procedure's locals: the program's locals, then
     // the globals.
-    xxCmdData* findOuterVariable(TextView name, VariableLookup& lookup);
+    xxCmdData* findOuterVariable(TextView name, VariableLookup& lookup) {
+        if (lookup.outerStamp == outerCreations && lookup.level == currentLevel)
+            return lookup.outer;
+        return searchOuterVariable(name, lookup);
+    }
+    xxCmdData* searchOuterVariable(TextView name, VariableLookup& lookup);
     // After a nested level ended: the unwinding goes on into the enclosing
     // level, unless that is the outermost one.
     void passOnUnwinding() {

@@ -349,8 +349,11 @@ Result Engine::evalNameAs(const ArgPlan& plan) {
             return textAs<Result>(std::move(result));
         plan.notAFunction = true;
     }
-    if (library.readProperty(plan.name, plan.argument, result, *this))
-        return textAs<Result>(std::move(result));
+    if (!plan.notAProperty) {
+        if (library.readProperty(plan.name, plan.argument, result, *this))
+            return textAs<Result>(std::move(result));
+        plan.notAProperty = !library.mayNameProperty(plan.name);
+    }
     if (CallProcedure(plan.name, plan.argument, false, nullptr, &plan.callSite))
         return valueAs<Result>(answer);
     if (!plan.name.empty() && !plan.argument.empty()) {

@@ -55,6 +55,7 @@ struct ArgPlan {
     bool hasArgumentBracket = false;    // Name: written with a closing bracket
     mutable VariableLookup lookup;      // Name: where the variable was found
     mutable bool notAFunction = false;  // Name: no built-in function or constant
+    mutable bool notAProperty = false;  // Name: can name no property
     mutable CallSite callSite;          // Name: when it calls a procedure
 };
 

@@ -30,6 +30,12 @@ class LibraryPort {
                               std::shared_ptr<const void>* site = nullptr) = 0;
     // An object property read; false when `name` names no readable property.
     virtual bool readProperty(TextView name, TextView arg, Text& result, Engine& engine) = 0;
+    // Whether `name` could ever name a property, whatever objects exist: a
+    // name that cannot is not offered to readProperty again.
+    virtual bool mayNameProperty(TextView name) const {
+        (void)name;
+        return true;
+    }
     // Sets an object property from its raw (unevaluated) value text; false
     // when `target` names no property.
     virtual bool writeProperty(TextView target, TextView rawValue, Engine& engine) = 0;

@@ -221,21 +221,16 @@ xxCmdData* Engine::findVariableSlowly(TextView name, VariableLookup& lookup) {
     return findOuterVariable(name, lookup);
 }
 
-xxCmdData* Engine::findOuterVariable(TextView name, VariableLookup& lookup) {
+xxCmdData* Engine::searchOuterVariable(TextView name, VariableLookup& lookup) {
     const ProgramRecord* program =
         currentLevel >= 0 && std::size_t(currentLevel) < programLevels.size()
             ? programLevels[std::size_t(currentLevel)].get()
             : nullptr;
     const KeyedTable* programLocals = program ? program->locals.get() : nullptr;
-    if (lookup.outerStamp == outerCreations && lookup.program == program &&
-        lookup.programLocals == programLocals) {
-        return lookup.outer;
-    }
     xxCmdData* entry = programLocals ? programLocals->find(name) : nullptr;
     if (!entry) entry = globals.find(name);
     lookup.outer = entry;
-    lookup.program = program;
-    lookup.programLocals = programLocals;
+    lookup.level = currentLevel;
     lookup.outerStamp = outerCreations;
     return entry;
 }

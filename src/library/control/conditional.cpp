@@ -22,6 +22,7 @@ struct IfParts : RecordCache {
     Text condition;
     bool anyOf = false;   // のどれか: one group holding is enough
     bool negate = false;  // でない at the end of the condition
+    bool grouped = false;  // the condition holds ［…］ groups
     Text thenText;
     Text elseText;
     bool elseMarkerFirst = false;  // the form "A でないなら …"
@@ -89,8 +90,12 @@ bool splitIf(TextView text, IfParts& parts) {
 }
 
 bool evaluate(Engine& engine, const IfParts& parts) {
-    bool holds = engine.EvalCondition(parts.condition, kEqual, parts.anyOf ? 1 : 0,
-                                      &parts.preparedCondition);
+    // A condition without groups is one comparison: the search for groups
+    // is made once, not on every run of the line.
+    bool holds = parts.grouped ? engine.EvalCondition(parts.condition, kEqual,
+                                                      parts.anyOf ? 1 : 0, &parts.preparedCondition)
+                               : engine.ParseComparison(parts.condition, kEqual,
+                                                        &parts.preparedCondition);
     return parts.negate ? !holds : holds;
 }
 
@@ -184,6 +189,7 @@ IfParts& partsOf(Engine& engine, StatementRecord& record, TextView text) {
     if (!parts.parsed) {
         parts.parsed = true;
         parts.valid = splitIf(text, parts);
+        parts.grouped = parts.condition.find(u'［') != npos;
         if (!parts.thenText.empty())
             parts.thenRecord = std::make_unique<StatementRecord>(engine.ParseLine(parts.thenText));
         if (!parts.elseText.empty())

@@ -107,7 +107,10 @@ void cmdRunText(StatementRecord& record, Engine& engine) {
     auto program =
         engine.LoadProgram(text::normaliseLineEnds(script), 0, Engine::LoadSteps::MarkBlocks);
     ProgramRecord& caller = engine.currentProgram();
-    if (!caller.locals) caller.locals = std::make_shared<KeyedTable>();
+    if (!caller.locals) {
+        caller.locals = std::make_shared<KeyedTable>();
+        engine.programsChanged();
+    }
     program->locals = caller.locals;
     program->sourceName = caller.sourceName;
     // A temporary level: its statements live only while they run.

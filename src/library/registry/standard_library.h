@@ -20,6 +20,10 @@ class StandardLibrary : public LibraryPort {
     bool callFunction(TextView name, TextView arg, Text& result, Engine& engine,
                       std::shared_ptr<const void>* site = nullptr) override;
     bool readProperty(TextView name, TextView arg, Text& result, Engine& engine) override;
+    // Every property is written "object の property".
+    bool mayNameProperty(TextView name) const override {
+        return name.find(u'の') != TextView::npos;
+    }
     bool writeProperty(TextView target, TextView rawValue, Engine& engine) override;
     bool objectExists(TextView name, Engine& engine) override;
     void resetRun(Engine& engine) override;
