@@ -12,6 +12,7 @@
 #include "platform/headless/recording_system.h"
 #include "platform/headless/virtual_media.h"
 #include "platform/headless/virtual_widgets.h"
+#include "platform/linux/canberra_sounds.h"
 #include "platform/linux/curl_transfer.h"
 #include "platform/linux/file_settings_store.h"
 #include "platform/linux/fluid_synth.h"
@@ -416,6 +417,11 @@ int runMain(const std::vector<std::string>& args, std::ostream& out, std::ostrea
                                                                 std::string& error) {
             return OpenLiveMidiSynth(synths, path, std::move(now), error);
         });
+    // Event sounds are the desktop's to play; on the console, or when the run
+    // is rendered to a file, they are rendered from the theme's files.
+    if (auto& media = static_cast<VirtualMediaPort&>(*platform.media);
+        console == nullptr && !media.output().writing())
+        media.playSystemSoundsWith(MakeCanberraSoundPlayer(err));
     platform.midi = ChooseMidiOutput(console == nullptr,
                                      static_cast<VirtualMediaPort&>(*platform.media).output(),
                                      cl.recordMidiPath, err);
