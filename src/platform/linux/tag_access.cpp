@@ -99,15 +99,22 @@ class OpenedFile {
     OpenedFile(const OpenedFile&) = delete;
     OpenedFile& operator=(const OpenedFile&) = delete;
 
-    // Only a file TagLib recognised and parsed whole is touched: a text file
-    // under an .mp3 name would otherwise get a tag written in front of it.
-    TagLib_Tag* tag() const { return file_ && api_.isValid(file_) ? api_.tag(file_) : nullptr; }
+    // Only a file in which TagLib found a sound stream is touched. TagLib
+    // takes any file under an .mp3 name as valid, so a text file would
+    // otherwise get a tag written in front of its text.
+    TagLib_Tag* tag() const { return holdsSound() ? api_.tag(file_) : nullptr; }
     const TagLib_AudioProperties* properties() const {
-        return file_ && api_.isValid(file_) ? api_.properties(file_) : nullptr;
+        return holdsSound() ? api_.properties(file_) : nullptr;
     }
     bool save() { return api_.save(file_) != 0; }
 
   private:
+    bool holdsSound() const {
+        if (!file_ || !api_.isValid(file_)) return false;
+        const TagLib_AudioProperties* p = api_.properties(file_);
+        return p && api_.samplerate(p) > 0 && api_.channels(p) > 0;
+    }
+
     TagLibrary& api_;
     TagLib_File* file_;
 };
