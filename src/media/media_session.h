@@ -26,7 +26,10 @@ struct Mp3Info {
 };
 struct Mp3Tag {
     Text title, artist, album, year, comment;
-    int genre = 0;
+    int genre = 255;
+    // The genre as the file names it, written back as it was unless the
+    // script sets a number: a name outside the numbered table survives.
+    Text genreName;
 };
 
 class MediaSession {

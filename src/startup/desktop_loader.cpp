@@ -48,6 +48,9 @@ DesktopSet loadDesktop(const std::string& moduleName, std::string& why) {
     using MakeWidgets = void (*)(UiHost&, std::unique_ptr<WidgetPort>&);
     auto makeWidgets = reinterpret_cast<MakeWidgets>(dlsym(module, "qel_make_desktop_widgets"));
     if (desktop.ui && makeWidgets) makeWidgets(*desktop.ui, desktop.widgets);
+    using WrapMedia = void (*)(WidgetPort&, std::unique_ptr<MediaPort>&);
+    if (auto wrap = reinterpret_cast<WrapMedia>(dlsym(module, "qel_make_desktop_media")))
+        desktop.wrapMedia = wrap;
     return desktop;
 }
 

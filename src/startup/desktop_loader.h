@@ -1,6 +1,7 @@
 // Finds and loads the desktop module beside the executable.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -16,6 +17,9 @@ struct DesktopSet {
     DesktopSet(std::unique_ptr<UiHost> host) : ui(std::move(host)) {}  // NOLINT: implicit
     std::unique_ptr<UiHost> ui;
     std::unique_ptr<WidgetPort> widgets;
+    // Wraps the headless media port so that files play on the desktop
+    // (empty from a module without media).
+    std::function<void(WidgetPort& widgets, std::unique_ptr<MediaPort>& port)> wrapMedia;
 };
 
 // The desktop host and widgets from the module `moduleName` in the

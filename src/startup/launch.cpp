@@ -12,6 +12,7 @@
 #include "platform/headless/recording_system.h"
 #include "platform/headless/virtual_media.h"
 #include "platform/headless/virtual_widgets.h"
+#include "platform/linux/canberra_sounds.h"
 #include "platform/linux/curl_transfer.h"
 #include "platform/linux/file_settings_store.h"
 #include "platform/linux/fluid_synth.h"
@@ -330,11 +331,13 @@ int runMain(const std::vector<std::string>& args, std::ostream& out, std::ostrea
 
     Platform platform;
     std::unique_ptr<WidgetPort> desktopWidgets;
+    std::function<void(WidgetPort&, std::unique_ptr<MediaPort>&)> wrapDesktopMedia;
     if (desktop && !wantsConsole(cl)) {
         std::string why;
         DesktopSet set = desktop(why);
         platform.ui = std::move(set.ui);
         if (platform.ui) desktopWidgets = std::move(set.widgets);
+        if (platform.ui) wrapDesktopMedia = std::move(set.wrapMedia);
         // A display that was configured but cannot be used is worth a word;
         // the script still runs, on the console.
         if (!platform.ui && !why.empty()) err << "qelscript: " << why << "; using the console\n";
@@ -416,9 +419,18 @@ int runMain(const std::vector<std::string>& args, std::ostream& out, std::ostrea
                                                                 std::string& error) {
             return OpenLiveMidiSynth(synths, path, std::move(now), error);
         });
+    // Event sounds are the desktop's to play; on the console, or when the run
+    // is rendered to a file, they are rendered from the theme's files.
+    if (auto& media = static_cast<VirtualMediaPort&>(*platform.media);
+        console == nullptr && !media.output().writing())
+        media.playSystemSoundsWith(MakeCanberraSoundPlayer(err));
     platform.midi = ChooseMidiOutput(console == nullptr,
                                      static_cast<VirtualMediaPort&>(*platform.media).output(),
                                      cl.recordMidiPath, err);
+    // On the desktop sound and video files are heard and seen; a run rendered
+    // to a file keeps them all on the virtual output.
+    if (wrapDesktopMedia && !static_cast<VirtualMediaPort&>(*platform.media).output().writing())
+        wrapDesktopMedia(*platform.widgets, platform.media);
     std::string exePath = platform.files->executablePath();
     Qel qel(std::move(platform));
     Engine& engine = qel.engine();

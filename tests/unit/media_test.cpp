@@ -2,8 +2,14 @@
 // answers over a port whose media are plain timelines.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "media/id3_genres.h"
 #include "media/mci_engine.h"
 #include "media/media_texts.h"
+#include "platform/linux/tag_access.h"
 
 namespace qel {
 namespace {
@@ -47,6 +53,39 @@ TEST(MidiTitle, EveryBranch) {
               u"");
     // Nothing to find.
     EXPECT_EQ(media::MidiTitle(smf(std::string(12, '\0'))), u"");
+}
+
+// Every numbered genre comes back as its own number from the name a file
+// gets, so a tag written and read again keeps its genre; numbers written as
+// names by older taggers are understood too.
+TEST(Id3Genres, NamesAndNumbersRoundTrip) {
+    for (int n = 0; n < 192; ++n) {
+        const std::string name = media::GenreName(n);
+        ASSERT_FALSE(name.empty()) << n;
+        EXPECT_EQ(media::GenreNumber(name), n) << name;
+    }
+    EXPECT_EQ(media::GenreNumber("rock"), 17);
+    EXPECT_EQ(media::GenreNumber("(17)"), 17);
+    EXPECT_EQ(media::GenreNumber("Synthwave"), 255);
+    EXPECT_EQ(media::GenreNumber("999"), 255);
+    EXPECT_EQ(media::GenreName(255), "");
+    EXPECT_EQ(media::GenreName(-1), "");
+}
+
+// TagLib opens any file by its name: a text file called .mp3 must be left
+// alone, not given a tag in front of its text.
+TEST(Tags, ATextFileUnderASoundFilesNameIsNeverWritten) {
+    const std::string path = testing::TempDir() + "qel_tags_text.mp3";
+    const std::string text(2000, 'x');
+    std::ofstream(path, std::ios::binary) << text;
+    AudioTags tags;
+    tags.title = "title";
+    EXPECT_FALSE(ReadTags(path));
+    EXPECT_FALSE(WriteTags(path, tags));
+    std::ostringstream after;
+    after << std::ifstream(path, std::ios::binary).rdbuf();
+    EXPECT_EQ(after.str(), text);
+    std::remove(path.c_str());
 }
 
 TEST(TimeText, MinutesGrowBeyondTwoDigits) {

@@ -152,6 +152,8 @@ void MediaEndOfRun(Engine& engine) {
     if (state.media) {
         StopMedia(engine);
         state.media->mci().closeAll();
+        // An MP3 opened by ファイル名 without being played is released too.
+        state.media->mp3.reset();
         state.media->instrument = 1;
     }
     CloseMidiOutput(engine);

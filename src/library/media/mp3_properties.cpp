@@ -4,6 +4,7 @@
 
 #include "core/paths.h"
 #include "library/media/media.h"
+#include "media/id3_genres.h"
 #include "text/number.h"
 
 namespace qel {
@@ -37,17 +38,34 @@ double seconds(media::MediaSession& s) {
     return s.mp3->positionMs() / 1000.0;
 }
 
-void writeTag(Engine& engine, media::MediaSession& s) {
+// Writes the whole tag back; false (reported) when the file was not changed.
+bool writeTag(Engine& engine, media::MediaSession& s) {
     AudioTags tags;
     tags.title = text::toUtf8(s.mp3Tag.title);
     tags.artist = text::toUtf8(s.mp3Tag.artist);
     tags.album = text::toUtf8(s.mp3Tag.album);
     tags.comment = text::toUtf8(s.mp3Tag.comment);
     tags.year = int(number::leadingNumber(s.mp3Tag.year));
-    tags.genre = std::to_string(s.mp3Tag.genre);
+    tags.genre = text::toUtf8(s.mp3Tag.genreName);
     // A tag that could not be written is a setting that did not change.
-    if (s.mp3File.empty() || !s.port().writeTags(toNativePath(s.mp3File), tags))
+    if (s.mp3File.empty() || !s.port().writeTags(toNativePath(s.mp3File), tags)) {
         engine.Report(ErrorId::Mp3SettingFailed);
+        return false;
+    }
+    return true;
+}
+
+// Changes the tag with `change` and writes it; when the file cannot be
+// written the properties keep showing what the file holds.
+template <class Change>
+void changeTag(Engine& engine, media::MediaSession& s, Change change) {
+    const media::Mp3Tag tag = s.mp3Tag;
+    const media::Mp3Info info = s.mp3Info;
+    change();
+    if (!writeTag(engine, s)) {
+        s.mp3Tag = tag;
+        s.mp3Info = info;
+    }
 }
 
 bool setVolume(Engine& engine, media::MediaSession& s, double left, double right) {
@@ -101,7 +119,8 @@ bool OpenMp3(Engine& engine, TextView path) {
         s.mp3Tag.album = cut(text::fromUtf8(tags->album), 128);
         s.mp3Tag.comment = cut(text::fromUtf8(tags->comment), 128);
         s.mp3Tag.year = tags->year > 0 ? number::format(tags->year) : Text();
-        s.mp3Tag.genre = int(number::leadingNumber(text::fromUtf8(tags->genre)));
+        s.mp3Tag.genreName = text::fromUtf8(tags->genre);
+        s.mp3Tag.genre = media::GenreNumber(tags->genre);
     }
     s.mp3File = Text(path);
     return true;
@@ -146,20 +165,29 @@ void Mp3PropertySet(Engine& engine, TextView p, TextView value) {
             s.mp3->seek(n * 1000);
         }
     } else if (p == u"タイトル" || p == u"アーティスト" || p == u"アルバム" || p == u"コメント") {
-        Text v = cut(value, 128);
-        (p == u"タイトル"       ? s.mp3Tag.title
-         : p == u"アーティスト" ? s.mp3Tag.artist
-         : p == u"アルバム"     ? s.mp3Tag.album
-                                : s.mp3Tag.comment) = v;
-        if (p == u"タイトル") s.mp3Info.title = v;
-        if (p == u"アーティスト") s.mp3Info.artist = v;
-        writeTag(engine, s);
+        changeTag(engine, s, [&] {
+            Text v = cut(value, 128);
+            (p == u"タイトル"       ? s.mp3Tag.title
+             : p == u"アーティスト" ? s.mp3Tag.artist
+             : p == u"アルバム"     ? s.mp3Tag.album
+                                    : s.mp3Tag.comment) = v;
+            if (p == u"タイトル") s.mp3Info.title = v;
+            if (p == u"アーティスト") s.mp3Info.artist = v;
+        });
     } else if (p == u"リリース年") {
-        s.mp3Tag.year = cut(number::format(std::trunc(n)), 5);
-        writeTag(engine, s);
+        changeTag(engine, s, [&] { s.mp3Tag.year = cut(number::format(std::trunc(n)), 5); });
     } else if (p == u"ジャンル") {
-        s.mp3Tag.genre = int(n);
-        writeTag(engine, s);
+        // 255 is the old tag's "no genre"; any other number outside the
+        // table names nothing a player could show.
+        const int genre = int(n);
+        if (genre != 255 && media::GenreName(genre).empty()) {
+            engine.Report(ErrorId::Mp3SettingFailed);
+            return;
+        }
+        changeTag(engine, s, [&] {
+            s.mp3Tag.genre = genre;
+            s.mp3Tag.genreName = text::fromUtf8(media::GenreName(genre));
+        });
     } else if (p == u"レート") {
         // The output mixes at its own rate whatever is asked; a rate the
         // decoder could never give is refused.

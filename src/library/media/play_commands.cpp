@@ -137,12 +137,16 @@ void playMedia(StatementRecord& record, Engine& engine, bool repeat) {
     if (ext == u".wav") {
         // A sound plays beside the medium; a missing one plays nothing and
         // says nothing. Repeated, it plays once and the statement waits.
+        // The output is brought up to now first: a sound starts at its
+        // statement, not where the last medium command left the output.
+        session.catchUp();
         auto length = session.port().playSound(native);
         if (length && repeat) session.sleep(*length + 1);
         finishPlay(engine, 0, repeat);
         return;
     }
     if (text::endsWithFolded(path, u"_win")) {
+        session.catchUp();
         session.port().playSystemSound(text::toUtf8(path.substr(0, path.size() - 4)));
         finishPlay(engine, 0, repeat);
         return;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "platform/headless/system_sounds.h"
 #include "platform/headless/wav_reader.h"
 
 namespace qel {
@@ -132,9 +133,14 @@ std::optional<double> VirtualMediaPort::playSound(const std::string& path) {
     return sound_->lengthMs();
 }
 
-// The console has no desktop sound theme; the request is taken as heard.
+// Without a desktop to play it, the theme's own file is rendered like any
+// sound, so that what a script would have heard can still be measured.
 bool VirtualMediaPort::playSystemSound(const std::string& name) {
-    return !name.empty();
+    const std::vector<std::string> names = SoundThemeNames(name);
+    if (names.empty()) return false;
+    if (systemSounds_) return systemSounds_(names);
+    std::optional<std::string> file = FindThemeSound(names);
+    return file && playSound(*file).has_value();
 }
 
 }  // namespace qel

@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/headless/virtual_audio.h"
 #include "platform/ports/media.h"
@@ -41,6 +42,12 @@ class VirtualMediaPort : public MediaPort {
         const std::string& path, std::function<double()> now, std::string& error)>;
     void openSequencerWith(SequencerOpener opener) { sequencerOpener_ = std::move(opener); }
 
+    // System sounds handed to `player` (the desktop's event sounds) by their
+    // theme names, best first, instead of being rendered from the theme's
+    // files here.
+    using SystemSoundPlayer = std::function<bool(const std::vector<std::string>& themeNames)>;
+    void playSystemSoundsWith(SystemSoundPlayer player) { systemSounds_ = std::move(player); }
+
   private:
     std::unique_ptr<PcmStream> decode(const MediaOpenRequest& request, std::string& error);
 
@@ -48,6 +55,7 @@ class VirtualMediaPort : public MediaPort {
     std::unique_ptr<AudioDecoders> decoders_;
     std::shared_ptr<AudioVoice> sound_;  // the one sound playing beside the devices
     SequencerOpener sequencerOpener_;
+    SystemSoundPlayer systemSounds_;
     double nowMs_ = 0;
 };
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/qt/qt_host.h"
+#include "platform/qt/qt_media.h"
 #include "platform/qt/qt_widgets.h"
 
 extern "C" __attribute__((visibility("default"))) void qel_make_desktop_host(
@@ -18,4 +19,11 @@ extern "C" __attribute__((visibility("default"))) void qel_make_desktop_widgets(
     qel::UiHost& host, std::unique_ptr<qel::WidgetPort>& widgets) {
     if (auto* desktop = dynamic_cast<qel::QtHost*>(&host))
         widgets = qel::makeDesktopWidgets(desktop->sharedApplication());
+}
+
+// Sound and video files heard and seen through Qt Multimedia; `port` (the
+// headless one) keeps the rest and is wrapped.
+extern "C" __attribute__((visibility("default"))) void qel_make_desktop_media(
+    qel::WidgetPort& widgets, std::unique_ptr<qel::MediaPort>& port) {
+    port = qel::makeDesktopMedia(std::move(port), widgets);
 }
