@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "platform/ports/ui_host.h"
+#include "text/file_list.h"
 #include "text/text.h"
 
 namespace qel {
@@ -52,13 +53,6 @@ void ChooseDialog(Engine& engine, ObjectModel& model, TextView word);
 // The sum of flag words ("複数選択,上書き確認") of a dialog's table, or
 // nothing (the word that is not in it in `unknown`).
 std::optional<double> FlagWords(DialogKind kind, TextView words, Text& unknown);
-
-// Splits a file list of a dialog answer; nothing when it is malformed.
-std::optional<std::vector<Text>> SplitFileList(TextView list);
-
-// Joins file names with ","; a name holding "," or a double quote goes in
-// double quotes with its quotes doubled, so SplitFileList gives it back.
-Text JoinFileList(const std::vector<Text>& files);
 
 // The folder part of a path as the dialogs show it: without the separator
 // that ends it ("/" stays "/").

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "text/file_list.h"
+
 namespace qel::text {
 namespace {
 
@@ -260,3 +262,18 @@ TEST(Helpers, TrimSearchReplace) {
 
 }  // namespace
 }  // namespace qel::text
+
+// Several chosen files come back as one text: names holding the separator or
+// a quote must split back into exactly the names chosen.
+TEST(FileList, NamesWithCommasAndQuotesSplitBack) {
+    const std::vector<qel::Text> names{u"/tmp/a.txt", u"/tmp/b,c.txt", u"/tmp/say \"hi\".txt",
+                                       u"/tmp/\",\".txt"};
+    const qel::Text joined = qel::JoinFileList(names);
+    EXPECT_EQ(joined.substr(0, 11), u"/tmp/a.txt,");
+    EXPECT_EQ(qel::SplitFileList(joined), names);
+    // A single plain name is written as it is.
+    EXPECT_EQ(qel::JoinFileList({u"/tmp/a.txt"}), u"/tmp/a.txt");
+    // An unclosed quote or an empty name is no file list.
+    EXPECT_FALSE(qel::SplitFileList(u"\"/tmp/a.txt,/tmp/b"));
+    EXPECT_FALSE(qel::SplitFileList(u"/tmp/a.txt,,/tmp/b"));
+}

@@ -20,8 +20,8 @@ struct IfParts : RecordCache {
     // again reuses their resolved handlers.
     std::unique_ptr<StatementRecord> thenRecord, elseRecord;
     Text condition;
-    bool anyOf = false;   // のどれか: one group holding is enough
-    bool negate = false;  // でない at the end of the condition
+    bool anyOf = false;    // のどれか: one group holding is enough
+    bool negate = false;   // でない at the end of the condition
     bool grouped = false;  // the condition holds ［…］ groups
     Text thenText;
     Text elseText;
@@ -92,10 +92,10 @@ bool splitIf(TextView text, IfParts& parts) {
 bool evaluate(Engine& engine, const IfParts& parts) {
     // A condition without groups is one comparison: the search for groups
     // is made once, not on every run of the line.
-    bool holds = parts.grouped ? engine.EvalCondition(parts.condition, kEqual,
-                                                      parts.anyOf ? 1 : 0, &parts.preparedCondition)
-                               : engine.ParseComparison(parts.condition, kEqual,
-                                                        &parts.preparedCondition);
+    bool holds = parts.grouped
+                     ? engine.EvalCondition(parts.condition, kEqual, parts.anyOf ? 1 : 0,
+                                            &parts.preparedCondition)
+                     : engine.ParseComparison(parts.condition, kEqual, &parts.preparedCondition);
     return parts.negate ? !holds : holds;
 }
 

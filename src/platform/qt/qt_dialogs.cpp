@@ -12,6 +12,7 @@
 
 #include "platform/qt/qt_host.h"
 #include "platform/qt/qt_text.h"
+#include "text/file_list.h"
 
 namespace qel {
 
@@ -24,25 +25,12 @@ QString nameFilter(const std::pair<Text, Text>& filter) {
     return toQString(filter.first) + QStringLiteral(" (") + patterns + QLatin1Char(')');
 }
 
-// A file list as every host answers it: names joined by ",", a name holding
-// a comma (or a double quote) in double quotes with its quotes doubled.
+// A file list as every host answers it (see JoinFileList).
 Text fileList(const QStringList& files) {
-    Text list;
-    for (const QString& file : files) {
-        if (!list.empty()) list += u',';
-        Text name = fromQString(file);
-        if (name.find_first_of(u",\"") == Text::npos) {
-            list += name;
-            continue;
-        }
-        list += u'"';
-        for (char16_t c : name) {
-            if (c == u'"') list += u'"';
-            list += c;
-        }
-        list += u'"';
-    }
-    return list;
+    std::vector<Text> names;
+    names.reserve(std::size_t(files.size()));
+    for (const QString& file : files) names.push_back(fromQString(file));
+    return JoinFileList(names);
 }
 
 DialogAnswer fileDialog(const DialogRequest& r) {
