@@ -1,0 +1,346 @@
+// Browsers: going to an address (a local file, or http and https through the
+// runtime's transfer port), the history behind 戻る and 進む, the events a
+// page load raises, and the properties scripts read.
+#include "ui/browser.h"
+
+#include "core/paths.h"
+#include "ui/rich_support.h"
+
+namespace qel::ui {
+
+namespace {
+
+// Pages larger than this are refused rather than read into memory.
+constexpr std::uint64_t kMaxPageBytes = 32ULL * 1024 * 1024;
+constexpr TextView kBlank = u"about:blank";
+
+enum class Where { File, Web, Blank, Refused };
+
+Text lowerScheme(TextView address) {
+    std::size_t colon = address.find(u':');
+    if (colon == TextView::npos || colon < 2) return {};
+    Text scheme;
+    for (char16_t c : address.substr(0, colon)) {
+        if (!((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') ||
+              c == u'+' || c == u'-' || c == u'.'))
+            return {};
+        scheme += c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c;
+    }
+    return scheme;
+}
+
+Where whereOf(TextView address) {
+    if (address.empty() || address == kBlank) return Where::Blank;
+    const Text scheme = lowerScheme(address);
+    if (scheme.empty()) return Where::File;
+    if (scheme == u"http" || scheme == u"https") return Where::Web;
+    if (scheme == u"file") return Where::File;
+    // javascript:, mailto:, data: and the rest are never run or handed on.
+    return Where::Refused;
+}
+
+// The local path a file address names: "file:///a/b" and "file://localhost/a/b" → "/a/b".
+Text localPath(TextView address) {
+    if (lowerScheme(address) != u"file") return Text(address);
+    TextView rest = address.substr(5);
+    if (rest.substr(0, 2) == u"//") {
+        rest.remove_prefix(2);
+        if (rest.substr(0, 9) == u"localhost") rest.remove_prefix(9);
+    }
+    Text path;
+    for (std::size_t i = 0; i < rest.size(); ++i) {
+        auto hex = [](char16_t c) {
+            return c >= u'0' && c <= u'9'   ? c - u'0'
+                   : c >= u'a' && c <= u'f' ? c - u'a' + 10
+                   : c >= u'A' && c <= u'F' ? c - u'A' + 10
+                                            : -1;
+        };
+        if (rest[i] == u'%' && i + 2 < rest.size() && hex(rest[i + 1]) >= 0 &&
+            hex(rest[i + 2]) >= 0) {
+            path += char16_t(hex(rest[i + 1]) * 16 + hex(rest[i + 2]));
+            i += 2;
+        } else {
+            path += rest[i];
+        }
+    }
+    return path;
+}
+
+bool endsWithNoCase(TextView t, TextView lowerEnd) {
+    if (t.size() < lowerEnd.size()) return false;
+    for (std::size_t i = 0; i < lowerEnd.size(); ++i) {
+        char16_t c = t[t.size() - lowerEnd.size() + i];
+        if ((c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c) != lowerEnd[i]) return false;
+    }
+    return true;
+}
+
+// Whether a page without a content type is HTML: by its name, else by how it begins.
+bool looksLikeHtml(TextView address, TextView source) {
+    for (TextView end : {TextView(u".html"), TextView(u".htm"), TextView(u".xhtml")}) {
+        if (endsWithNoCase(address, end)) return true;
+    }
+    std::size_t i = source.find_first_not_of(u" \t\r\n\uFEFF");
+    if (i == TextView::npos) return false;
+    Text head;
+    for (char16_t c : source.substr(i, 14)) head += c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c;
+    return head.rfind(u"<!doctype html", 0) == 0 || head.rfind(u"<html", 0) == 0;
+}
+
+// Reads the transfer's body while the script's windows stay alive; 中止 (or
+// the script being stopped) ends it.
+class PageReader : public TransferObserver {
+  public:
+    PageReader(Engine& engine, const std::shared_ptr<RichContent>& rc) : engine_(engine), rc_(rc) {}
+    void bodyProgress(std::uint64_t, std::optional<std::uint64_t>) override {}
+    bool keepGoing() override {
+        engine_.ui().pumpEvents();
+        auto rc = rc_.lock();
+        return rc && !rc->browser.stopAsked && !engine_.stopRequested;
+    }
+
+  private:
+    Engine& engine_;
+    std::weak_ptr<RichContent> rc_;
+};
+
+struct Fetched {
+    BrowserPage page;
+    bool ok = false;
+};
+
+Fetched fetchFile(Engine& engine, const Text& address) {
+    Fetched f;
+    const std::string path = toNativePath(localPath(address));
+    auto info = engine.files().fileInfo(path);
+    if (!info) return engine.Report(ErrorId::NotFound, address), f;
+    std::string bytes;
+    if (info->kind != FileKind::File || info->size > kMaxPageBytes ||
+        !engine.files().readFile(path, bytes))
+        return engine.Report(ErrorId::CannotOpen, address), f;
+    if (bytes.find('\0') != std::string::npos && bytes.rfind("\xFF\xFE", 0) != 0 &&
+        bytes.rfind("\xFE\xFF", 0) != 0)
+        return engine.Report(ErrorId::CannotOpen, address), f;  // no page: a program, a picture …
+    f.page.source = text::decodeFileBytes(bytes);
+    f.page.html = looksLikeHtml(address, f.page.source);
+    f.ok = true;
+    return f;
+}
+
+Fetched fetchWeb(Engine& engine, const std::shared_ptr<RichContent>& rc, const Text& address) {
+    Fetched f;
+    if (rc->browser.offline || !engine.platform.transfer) {
+        engine.Report(ErrorId::DownloadFailed, address,
+                      rc->browser.offline ? u"オフライン" : u"no network transfers in this host");
+        return f;
+    }
+    TransferRequest request;
+    request.url = text::toUtf8(address);
+    request.agent = "qelscript";
+    PageReader reader(engine, rc);
+    TransferResult r = engine.platform.transfer->perform(request, reader);
+    if (!r) {
+        if (r.fault != TransferFault::Aborted)
+            engine.Report(ErrorId::DownloadFailed, address, text::fromUtf8(r.message));
+        return f;
+    }
+    if (r.body.size() > kMaxPageBytes || r.body.find('\0') != std::string::npos) {
+        engine.Report(ErrorId::CannotOpen, address);
+        return f;
+    }
+    f.page.source = text::decodeFileBytes(r.body);
+    const std::string& type = r.contentType;
+    f.page.html = type.empty() ? looksLikeHtml(address, f.page.source)
+                               : type.find("html") != std::string::npos;
+    f.ok = true;
+    return f;
+}
+
+Text lastPart(TextView address) {
+    TextView page = address.substr(0, address.find_first_of(u"?#"));
+    while (!page.empty() && page.back() == u'/') page.remove_suffix(1);
+    std::size_t slash = page.find_last_of(u"/\\");
+    TextView name = slash == TextView::npos ? page : page.substr(slash + 1);
+    return name.empty() ? Text(address) : Text(name);
+}
+
+void setStatus(EventDispatch& events, ScriptObject& b, const Text& status) {
+    BrowserContent& bc = b.rich->browser;
+    if (bc.status == status) return;
+    bc.status = status;
+    events.RunEventEx(b.kind->word, u"の状況が変わる", b);
+}
+
+enum class Step { New, Back, Forward, Again };
+
+// Goes to `address`; the page and the history change only when it arrived.
+void go(EventDispatch& events, Engine& engine, ScriptObject& b, Text address, Step step) {
+    std::shared_ptr<RichContent> rc = b.rich;  // kept while procedures run
+    const Where where = whereOf(address);
+    if (where == Where::Refused) {
+        engine.Report(ErrorId::BadAddress, address);
+        return;
+    }
+    rc->browser.stopAsked = false;
+    rc->browser.loading = true;
+    events.RunEventEx(b.kind->word, u"の読み込み開始", b);
+    if (b.unloaded) return;
+    setStatus(events, b, address + u" を開いています");
+    Fetched f;
+    if (where == Where::Blank) {
+        address = Text(kBlank);
+        f.ok = true;
+    } else {
+        f = where == Where::File ? fetchFile(engine, address) : fetchWeb(engine, rc, address);
+    }
+    rc->browser.loading = false;
+    if (b.unloaded) return;
+    if (!f.ok) {
+        setStatus(events, b, Text());
+        return;
+    }
+    BrowserContent& bc = rc->browser;
+    f.page.address = address;
+    bc.page = std::move(f.page);
+    if (step == Step::New) {
+        bc.history.resize(std::size_t(bc.at + 1));
+        bc.history.push_back(address);
+        bc.at = int(bc.history.size()) - 1;
+    } else if (step != Step::Again) {
+        bc.at += step == Step::Back ? -1 : 1;
+    }
+    bc.text = bc.page.html ? htmlText(bc.page.source) : text::normaliseLineEnds(bc.page.source);
+    Text title = bc.page.html ? htmlTitle(bc.page.source) : Text();
+    if (title.empty()) title = lastPart(address);
+    notify(engine, b, {RichChange::Everything});
+    if (title != bc.title) {
+        bc.title = title;
+        events.RunEventEx(b.kind->word, u"のタイトル変更", b);
+        if (b.unloaded) return;
+    }
+    setStatus(events, b, u"完了");
+    if (b.unloaded) return;
+    events.RunEventEx(b.kind->word, u"の読み込み完了", b);
+}
+
+enum Id {
+    Address,
+    NewAddress,
+    Title,
+    State,
+    Status,
+    Source,
+    Content,
+    Offline,
+    FullScreen,
+    Back,
+    Forward
+};
+// clang-format off
+constexpr PropertyName kNames[] = {
+    {u"アドレス", Address}, {u"新アドレス", NewAddress}, {u"タイトル", Title}, {u"状態", State},
+    {u"状況", Status}, {u"ソース", Source}, {u"内容", Content}, {u"オフライン", Offline},
+    {u"フルスクリーン", FullScreen}, {u"戻る", Back}, {u"進む", Forward},
+};
+// clang-format on
+
+}  // namespace
+
+bool isBrowser(const ScriptObject& object) {
+    return object.type == ObjectType::Control && object.kind &&
+           object.kind->id == KindId::Browser && object.rich;
+}
+
+void browse(Engine& engine, ObjectModel& model, ScriptObject& browser, TextView address) {
+    go(Events(engine, model), engine, browser, Text(text::trimBlanks(address)), Step::New);
+}
+
+void browseBack(Engine& engine, ObjectModel& model, ScriptObject& browser) {
+    const BrowserContent& bc = browser.rich->browser;
+    if (bc.at <= 0) return;  // nothing before: as a disabled button, nothing happens
+    go(Events(engine, model), engine, browser, bc.history[std::size_t(bc.at - 1)], Step::Back);
+}
+
+void browseForward(Engine& engine, ObjectModel& model, ScriptObject& browser) {
+    const BrowserContent& bc = browser.rich->browser;
+    if (bc.at + 1 >= int(bc.history.size())) return;
+    go(Events(engine, model), engine, browser, bc.history[std::size_t(bc.at + 1)], Step::Forward);
+}
+
+bool browserVerb(Engine& engine, ObjectModel& model, ScriptObject& browser, TextView verb) {
+    BrowserContent& bc = browser.rich->browser;
+    if (verb.find(u"中止") != TextView::npos) {
+        // A page on its way stops at the transfer's next look; a loaded one stays.
+        if (bc.loading) bc.stopAsked = true;
+        return true;
+    }
+    if (verb.find(u"更新") != TextView::npos) {
+        if (bc.at >= 0) go(Events(engine, model), engine, browser, bc.page.address, Step::Again);
+        return true;
+    }
+    if (verb.find(u"検索") != TextView::npos) {
+        // There is no search site of the desktop to go to.
+        engine.Report(ErrorId::NotBuiltYet, u"ブラウザの検索");
+        return true;
+    }
+    if (verb.find(u"ホーム") != TextView::npos) {
+        browse(engine, model, browser, kBlank);
+        return true;
+    }
+    return false;
+}
+
+std::string followLink(EventDispatch& events, Engine& engine, ScriptObject& browser,
+                       TextView link) {
+    if (!isBrowser(browser)) return "not a browser";
+    const BrowserContent& bc = browser.rich->browser;
+    if (!link.empty() && link[0] == u'#') return {};  // a place on the same page
+    go(events, engine, browser, resolveLink(bc.page.address, link), Step::New);
+    return {};
+}
+
+bool browserProperty(PropertyContext& c) {
+    Text key = nameKey(c.request.name);
+    const PropertyName* row = nullptr;
+    for (const PropertyName& r : kNames) {
+        if (nameKey(r.name) == key) row = &r;
+    }
+    if (!row) return false;
+    BrowserContent& bc = content(c).browser;
+    auto flag = [](bool on) { return Text(on ? u"1" : u"0"); };
+    switch (Id(row->id)) {
+        case Address:
+            if (c.getting()) return c.result.value = bc.page.address, true;
+            browse(c.engine, c.model, c.object, c.request.text);
+            return true;
+        case NewAddress:
+            return readOnly(c, bc.newAddress), true;
+        case Title:
+            return readOnly(c, bc.title), true;
+        case State:
+            // As the language's browsers count: 0 nothing yet, 1 loading, 4 complete.
+            return readOnly(c, bc.loading ? u"1" : bc.at < 0 ? u"0" : u"4"), true;
+        case Status:
+            return readOnly(c, bc.status), true;
+        case Source:
+            return readOnly(c, bc.page.source), true;
+        case Content:
+            return readOnly(c, bc.text), true;
+        case Offline:
+            if (c.getting()) return c.result.value = flag(bc.offline), true;
+            bc.offline = c.request.number != 0;
+            return true;
+        case FullScreen:
+            if (c.getting()) return c.result.value = flag(bc.fullScreen), true;
+            bc.fullScreen = c.request.number != 0;
+            notify(c, RichChange::Settings);
+            return true;
+        case Back:
+            return readOnly(c, flag(bc.at > 0)), true;
+        case Forward:
+            return readOnly(c, flag(bc.at + 1 < int(bc.history.size()))), true;
+    }
+    return true;
+}
+
+}  // namespace qel::ui
