@@ -30,6 +30,7 @@
 #include "platform/linux/system_clock.h"
 #include "platform/qt/qt_application.h"
 #include "platform/qt/qt_host.h"
+#include "platform/qt/qt_text.h"
 #include "platform/qt/qt_widgets.h"
 
 namespace qel {
