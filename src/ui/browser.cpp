@@ -191,7 +191,11 @@ void go(EventDispatch& events, Engine& engine, ScriptObject& b, Text address, St
         address = Text(kBlank);
         f.ok = true;
     } else {
+        // As the language's browsers do, the download events frame every fetch.
+        events.RunEventEx(b.kind->word, u"のダウンロード開始", b);
+        if (b.unloaded) return;
         f = where == Where::File ? fetchFile(engine, address) : fetchWeb(engine, rc, address);
+        if (!b.unloaded) events.RunEventEx(b.kind->word, u"のダウンロード完了", b);
     }
     rc->browser.loading = false;
     if (b.unloaded) return;
@@ -293,9 +297,25 @@ bool browserVerb(Engine& engine, ObjectModel& model, ScriptObject& browser, Text
 std::string followLink(EventDispatch& events, Engine& engine, ScriptObject& browser,
                        TextView link) {
     if (!isBrowser(browser)) return "not a browser";
-    const BrowserContent& bc = browser.rich->browser;
+    BrowserContent& bc = browser.rich->browser;
     if (!link.empty() && link[0] == u'#') return {};  // a place on the same page
-    go(events, engine, browser, resolveLink(bc.page.address, link), Step::New);
+    const Text address = resolveLink(bc.page.address, link);
+    const Text target = bc.page.html ? linkTarget(bc.page.source, link) : Text();
+    if (target.empty() || target == u"_self" || target == u"_parent" || target == u"_top") {
+        go(events, engine, browser, address, Step::New);
+        return {};
+    }
+    // A link for a new window: the script may name the browser it goes to
+    // in それ; there are no windows of the browser's own, so otherwise it
+    // opens where it was clicked.
+    bc.newAddress = address;
+    engine.answer.clear();
+    events.RunEventEx(browser.kind->word, u"で新しいウィンドウ", browser);
+    std::shared_ptr<ScriptObject> chosen;
+    if (!engine.answer.empty())
+        chosen = events.model().ResolveObject(engine, engine.answer.text(), true);
+    if (browser.unloaded && !(chosen && isBrowser(*chosen))) return {};
+    go(events, engine, chosen && isBrowser(*chosen) ? *chosen : browser, address, Step::New);
     return {};
 }
 

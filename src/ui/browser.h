@@ -32,5 +32,7 @@ std::string followLink(EventDispatch& events, Engine& engine, ScriptObject& brow
 Text resolveLink(TextView base, TextView link);
 Text htmlTitle(TextView html);
 Text htmlText(TextView html);
+// The target="…" of the page's first link to `href` (as written); empty when none.
+Text linkTarget(TextView html, TextView href);
 
 }  // namespace qel::ui

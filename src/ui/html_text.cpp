@@ -210,7 +210,43 @@ Text normalisePath(TextView path) {
     return out;
 }
 
+// The value of attribute `name` (lower case) in the tag at [at, end); quotes
+// and references undone. Nothing when the tag has no such attribute.
+std::optional<Text> attribute(TextView h, std::size_t at, std::size_t end, TextView name) {
+    std::size_t i = at + 1;
+    while (i < end && !isBlank(h[i]) && h[i] != u'>') ++i;  // the tag's own name
+    while (i < end) {
+        while (i < end && (isBlank(h[i]) || h[i] == u'/')) ++i;
+        Text key;
+        while (i < end && !isBlank(h[i]) && h[i] != u'=' && h[i] != u'>') key += lowerAscii(h[i++]);
+        if (key.empty()) break;
+        while (i < end && isBlank(h[i])) ++i;
+        Text value;
+        if (i < end && h[i] == u'=') {
+            ++i;
+            while (i < end && isBlank(h[i])) ++i;
+            const char16_t quote = i < end && (h[i] == u'"' || h[i] == u'\'') ? h[i++] : 0;
+            while (i < end && (quote ? h[i] != quote : !isBlank(h[i]) && h[i] != u'>'))
+                value += h[i++];
+            if (quote) ++i;
+        }
+        if (key == name) return htmlText(value);
+    }
+    return std::nullopt;
+}
+
 }  // namespace
+
+Text linkTarget(TextView html, TextView href) {
+    for (std::size_t at = findNoCase(html, u"<a", 0); at != TextView::npos;
+         at = findNoCase(html, u"<a", at + 2)) {
+        if (at + 2 < html.size() && !isBlank(html[at + 2])) continue;  // <abbr>, <address> …
+        const std::size_t end = readTag(html, at).end;
+        if (attribute(html, at, end, u"href") == Text(href))
+            return attribute(html, at, end, u"target").value_or(Text());
+    }
+    return {};
+}
 
 Text htmlTitle(TextView html) {
     std::size_t open = findNoCase(html, u"<title", 0);

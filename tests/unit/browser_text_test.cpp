@@ -39,5 +39,15 @@ TEST(BrowserText, ThePageReadsAsAReaderSeesIt) {
     EXPECT_EQ(htmlText(u"a<b"), u"a");
 }
 
+TEST(BrowserText, ALinksTargetIsFoundByItsAddressAsWritten) {
+    const TextView page =
+        u"<abbr href=x target=no><A HREF='x?a=1&amp;b=2' Target = \"_blank\">x</A>"
+        u"<a target=side href=y>y</a><a href=z>z</a>";
+    EXPECT_EQ(linkTarget(page, u"x?a=1&b=2"), u"_blank");
+    EXPECT_EQ(linkTarget(page, u"y"), u"side");
+    EXPECT_EQ(linkTarget(page, u"z"), u"");
+    EXPECT_EQ(linkTarget(page, u"x"), u"");
+}
+
 }  // namespace
 }  // namespace qel::ui
