@@ -3,7 +3,10 @@
 // page load raises, and the properties scripts read.
 #include "ui/browser.h"
 
+#include <cctype>
+
 #include "core/paths.h"
+#include "encodings/uEncoding.h"
 #include "ui/rich_support.h"
 
 namespace qel::ui {
@@ -87,6 +90,41 @@ bool looksLikeHtml(TextView address, TextView source) {
     return head.rfind(u"<!doctype html", 0) == 0 || head.rfind(u"<html", 0) == 0;
 }
 
+// The charset a reply's type or a page's own declaration names, lower case.
+std::string charsetOf(std::string_view contentType, std::string_view bytes) {
+    auto after = [](std::string_view where) -> std::string {
+        std::string lower;
+        for (char c : where) lower += char(c >= 'A' && c <= 'Z' ? c + 32 : c);
+        std::size_t at = lower.find("charset=");
+        if (at == std::string::npos) return {};
+        at += 8;
+        while (at < lower.size() && (lower[at] == '"' || lower[at] == '\'')) ++at;
+        std::string name;
+        while (at < lower.size() && (std::isalnum(static_cast<unsigned char>(lower[at])) ||
+                                     lower[at] == '-' || lower[at] == '_'))
+            name += lower[at++];
+        return name;
+    };
+    std::string named = after(contentType);
+    return named.empty() ? after(bytes.substr(0, 2048)) : named;
+}
+
+// A page's text: in the charset its reply or its <meta> names, else found
+// as files are (a byte-order mark, valid UTF-8, else code page 932).
+Text pageText(std::string_view bytes, std::string_view contentType) {
+    const std::string charset = charsetOf(contentType, bytes);
+    if (charset == "utf-8" || charset == "utf8") {
+        if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
+        return text::fromUtf8(bytes);
+    }
+    if (charset == "shift_jis" || charset == "shift-jis" || charset == "sjis" ||
+        charset == "x-sjis" || charset == "windows-31j" || charset == "cp932")
+        return text::fromCp932(bytes);
+    if (charset == "euc-jp" || charset == "x-euc-jp") return uEncoding::eucDecode(bytes);
+    if (charset == "iso-2022-jp") return uEncoding::jisDecode(bytes);
+    return text::decodeFileBytes(bytes);
+}
+
 // Reads the transfer's body while the script's windows stay alive; 中止 (or
 // the script being stopped) ends it.
 class PageReader : public TransferObserver {
@@ -121,17 +159,45 @@ Fetched fetchFile(Engine& engine, const Text& address) {
     if (bytes.find('\0') != std::string::npos && bytes.rfind("\xFF\xFE", 0) != 0 &&
         bytes.rfind("\xFE\xFF", 0) != 0)
         return engine.Report(ErrorId::CannotOpen, address), f;  // no page: a program, a picture …
-    f.page.source = text::decodeFileBytes(bytes);
+    f.page.source = pageText(bytes, {});
     f.page.html = looksLikeHtml(address, f.page.source);
     f.ok = true;
     return f;
 }
 
+// Why a page did not come, in the words the download commands use.
+Text faultText(const TransferResult& r) {
+    switch (r.fault) {
+        case TransferFault::BadAddress:
+            return Text(errorEntry(ErrorId::BadAddress).message);
+        case TransferFault::Unreachable:
+            return u"サーバーに接続できませんでした。";
+        case TransferFault::Untrusted:
+            return u"サーバーの証明書を確かめられませんでした。";
+        case TransferFault::Refused:
+            return r.status > 0 ? u"サーバーがエラーを返しました（" +
+                                      number::format(double(r.status)) + u"）。"
+                                : Text(u"サーバーが要求を断りました。");
+        case TransferFault::Stalled:
+            return u"サーバーからの応答が途絶えました。";
+        case TransferFault::Broken:
+            return u"受信の途中で接続が切れました。";
+        default:
+            return text::fromUtf8(r.message);
+    }
+}
+
+void reportNotFetched(Engine& engine, const Text& address, const Text& reason) {
+    engine.ReportText(ErrorId::DownloadFailed,
+                      Text(errorEntry(ErrorId::DownloadFailed).message) + u"\\n" + reason, address);
+}
+
 Fetched fetchWeb(Engine& engine, const std::shared_ptr<RichContent>& rc, const Text& address) {
     Fetched f;
     if (rc->browser.offline || !engine.platform.transfer) {
-        engine.Report(ErrorId::DownloadFailed, address,
-                      rc->browser.offline ? u"オフライン" : u"no network transfers in this host");
+        reportNotFetched(
+            engine, address,
+            rc->browser.offline ? u"オフラインです。" : u"このホストはネットワークを使えません。");
         return f;
     }
     TransferRequest request;
@@ -140,15 +206,14 @@ Fetched fetchWeb(Engine& engine, const std::shared_ptr<RichContent>& rc, const T
     PageReader reader(engine, rc);
     TransferResult r = engine.platform.transfer->perform(request, reader);
     if (!r) {
-        if (r.fault != TransferFault::Aborted)
-            engine.Report(ErrorId::DownloadFailed, address, text::fromUtf8(r.message));
+        if (r.fault != TransferFault::Aborted) reportNotFetched(engine, address, faultText(r));
         return f;
     }
     if (r.body.size() > kMaxPageBytes || r.body.find('\0') != std::string::npos) {
         engine.Report(ErrorId::CannotOpen, address);
         return f;
     }
-    f.page.source = text::decodeFileBytes(r.body);
+    f.page.source = pageText(r.body, r.contentType);
     const std::string& type = r.contentType;
     f.page.html = type.empty() ? looksLikeHtml(address, f.page.source)
                                : type.find("html") != std::string::npos;
