@@ -404,6 +404,9 @@ TEST_F(RichRun, TheUserCannotChangeProtectedTextEvenAfterAnRtfRoundTrip) {
     QTest::keyClicks(edit, "Y");
     caretAt(0, 6);
     QTest::keyClick(edit, Qt::Key_Delete);
+    // Undoing would take back the script's own changes, and the protection with them.
+    ASSERT_TRUE(edit->document()->isUndoAvailable());
+    for (int i = 0; i < 6; ++i) QTest::keyClick(edit, Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(edit->toPlainText(), "abcdef");
     // Next to it and elsewhere the user edits as usual, and what is typed
     // right after the protected text is not protected itself.
@@ -415,6 +418,9 @@ TEST_F(RichRun, TheUserCannotChangeProtectedTextEvenAfterAnRtfRoundTrip) {
     caretAt(4);
     QTest::keyClick(edit, Qt::Key_Delete);
     EXPECT_EQ(edit->toPlainText(), "abcdf");
+    // The user's own edits can still be undone.
+    QTest::keyClick(edit, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(edit->toPlainText(), "abcdZf");
 }
 
 void writeFile(const QString& name, const QByteArray& bytes) {

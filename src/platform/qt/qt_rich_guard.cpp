@@ -14,6 +14,8 @@
 
 #include <memory>
 #include <optional>
+#include <utility>
+#include <vector>
 
 namespace qel::qtw {
 
@@ -68,9 +70,25 @@ std::optional<std::pair<int, int>> deletedByKey(const QTextCursor& cursor, QKeyE
     return std::pair{c.selectionStart(), c.selectionEnd()};
 }
 
+// The protected text and where it stands, to tell whether an undo touched it.
+std::vector<std::pair<int, QString>> protectedRuns(const QTextDocument& document) {
+    std::vector<std::pair<int, QString>> runs;
+    for (QTextBlock b = document.begin(); b.isValid(); b = b.next()) {
+        for (auto it = b.begin(); !it.atEnd(); ++it) {
+            const QTextFragment f = it.fragment();
+            if (f.charFormat().boolProperty(kProtectedProperty))
+                runs.emplace_back(f.position(), f.text());
+        }
+    }
+    return runs;
+}
+
 bool typesText(QKeyEvent* event) {
     const QString t = event->text();
     if (t.isEmpty()) return false;
+    // Ctrl and Meta with a letter are commands, whatever text a platform gives them.
+    const Qt::KeyboardModifiers m = event->modifiers();
+    if ((m & Qt::ControlModifier && !(m & Qt::AltModifier)) || m & Qt::MetaModifier) return false;
     return t.at(0).isPrint() || t.at(0) == u'\r' || t.at(0) == u'\n' || t.at(0) == u'\t';
 }
 
@@ -98,9 +116,20 @@ void GuardedTextEdit::unmarkTyping() {
     setCurrentCharFormat(f);
 }
 
+void GuardedTextEdit::guardedHistory(bool undo) {
+    const auto before = protectedRuns(*document());
+    undo ? QTextEdit::undo() : QTextEdit::redo();
+    if (protectedRuns(*document()) != before) undo ? QTextEdit::redo() : QTextEdit::undo();
+}
+
 void GuardedTextEdit::keyPressEvent(QKeyEvent* event) {
     // Most boxes hold no protected text: nothing to look at then.
     if (!isReadOnly() && anyProtected(*document())) {
+        if (event->matches(QKeySequence::Undo) || event->matches(QKeySequence::Redo)) {
+            guardedHistory(event->matches(QKeySequence::Undo));
+            event->accept();
+            return;
+        }
         const QTextCursor c = textCursor();
         bool refused = false;
         if (event->matches(QKeySequence::Cut) || event->matches(QKeySequence::Paste)) {
@@ -153,10 +182,13 @@ void GuardedTextEdit::contextMenuEvent(QContextMenuEvent* event) {
     std::unique_ptr<QMenu> menu(createStandardContextMenu(event->pos()));
     if (!menu) return;
     const bool refused = selectionRefused();
+    const bool guarded = anyProtected(*document());
     for (QAction* action : menu->actions()) {
         const QString name = action->objectName();
         if (refused && (name == u"edit-cut" || name == u"edit-delete" || name == u"edit-paste"))
             action->setEnabled(false);
+        // The menu's undo and redo act directly: none while text is protected.
+        if (guarded && (name == u"edit-undo" || name == u"edit-redo")) action->setEnabled(false);
     }
     menu->exec(event->globalPos());
 }

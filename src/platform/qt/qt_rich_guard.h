@@ -32,6 +32,9 @@ class GuardedTextEdit : public QTextEdit {
 
   private:
     bool selectionRefused() const;
+    // The user's undo and redo, taken back when they would change protected
+    // text (the script's own changes are on the same stack).
+    void guardedHistory(bool undo);
     // Typed text never takes the mark from the character before it.
     void unmarkTyping();
 };
