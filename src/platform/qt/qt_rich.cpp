@@ -187,7 +187,7 @@ void showListView(QTreeWidget& view, const RichContent& rc, const RichChange& ch
     // The large-icon look shows the large pictures, every other look the small ones.
     const bool large = int(rc.setting(RichSetting::ViewStyle)) == 0;
     const RichImageList& pictures = large ? rc.largeImages : rc.smallImages;
-    const std::vector<QIcon> icons = richIcons(rc, pictures);
+    const std::vector<QIcon>& icons = richIcons(view, rc, pictures);
     auto iconOf = [&](const RichItem& item) {
         return iconAt(icons, large ? item.largeImage : item.smallImage);
     };
@@ -245,7 +245,7 @@ void showTreeView(QTreeWidget& view, const RichContent& rc) {
     view.clear();
     view.setHeaderHidden(true);
     view.setIndentation(std::max(9, int(rc.setting(RichSetting::Indentation, 9)) * 2));
-    const std::vector<QIcon> icons = richIcons(rc, rc.smallImages);
+    const std::vector<QIcon>& icons = richIcons(view, rc, rc.smallImages);
     view.setIconSize(iconSizeOf(rc.smallImages));
     std::vector<QTreeWidgetItem*> nodes(rc.items.size(), nullptr);
     // A parent always stands before its children (nodes are added under
@@ -286,7 +286,7 @@ void showTabs(QTabBar& bar, const RichContent& rc) {
 
 void showToolBar(QToolBar& bar, const RichContent& rc) {
     bar.clear();
-    const std::vector<QIcon> icons = richIcons(rc, rc.smallImages);
+    const std::vector<QIcon>& icons = richIcons(bar, rc, rc.smallImages);
     bar.setIconSize(iconSizeOf(rc.smallImages));
     for (const RichItem& button : rc.items) {
         if (button.style == 3) {

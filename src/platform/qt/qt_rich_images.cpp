@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QPixmap>
 #include <QStyle>
+#include <QWidget>
 
 namespace qel::qtw {
 
@@ -31,19 +32,56 @@ QIcon pictureIcon(const Picture& p, bool hasMask, std::uint32_t mask) {
     return QIcon(QPixmap::fromImage(image));
 }
 
+// What the icons were made from: the pictures (held, so that no new picture
+// can take an old one's place in memory) and the colour.
+struct IconSource {
+    std::vector<std::shared_ptr<const Picture>> pictures;
+    std::vector<Text> keys;
+    bool hasMask = false;
+    std::uint32_t mask = 0;
+    bool operator==(const IconSource&) const = default;
+};
+
+IconSource sourceOf(const RichContent& rc, const RichImageList& list) {
+    IconSource s{{}, {}, rc.hasMask, rc.hasMask ? rc.maskColour : 0};
+    for (const RichImage& image : list.images) {
+        s.pictures.push_back(image.picture);
+        s.keys.push_back(image.key);
+    }
+    return s;
+}
+
+// The icons of one list, a child of the view it serves.
+class IconCache : public QObject {
+  public:
+    using QObject::QObject;
+    IconSource source;
+    std::vector<QIcon> icons;
+};
+
 }  // namespace
 
-std::vector<QIcon> richIcons(const RichContent& rc, const RichImageList& list) {
-    std::vector<QIcon> icons;
-    icons.reserve(list.images.size());
+const std::vector<QIcon>& richIcons(QWidget& view, const RichContent& rc,
+                                    const RichImageList& list) {
+    const QString name = &list == &rc.largeImages ? QStringLiteral("qelLargeIcons")
+                                                  : QStringLiteral("qelSmallIcons");
+    auto* cache = view.findChild<IconCache*>(name, Qt::FindDirectChildrenOnly);
+    if (!cache) {
+        cache = new IconCache(&view);  // owned by the view
+        cache->setObjectName(name);
+    }
+    IconSource now = sourceOf(rc, list);
+    if (cache->source == now && cache->icons.size() == list.images.size()) return cache->icons;
+    cache->icons.clear();
     for (const RichImage& image : list.images) {
         if (image.picture) {
-            icons.push_back(pictureIcon(*image.picture, rc.hasMask, rc.maskColour));
+            cache->icons.push_back(pictureIcon(*image.picture, rc.hasMask, rc.maskColour));
         } else {
-            icons.push_back(folderIcon(image.key == u"Folder2"));
+            cache->icons.push_back(folderIcon(image.key == u"Folder2"));
         }
     }
-    return icons;
+    cache->source = std::move(now);
+    return cache->icons;
 }
 
 QIcon iconAt(const std::vector<QIcon>& icons, int index) {
