@@ -365,6 +365,9 @@ std::string followLink(EventDispatch& events, Engine& engine, ScriptObject& brow
     BrowserContent& bc = browser.rich->browser;
     if (!link.empty() && link[0] == u'#') return {};  // a place on the same page
     const Text address = resolveLink(bc.page.address, link);
+    // A page's javascript: or mailto: link does nothing here, as in a browser
+    // that runs no scripts: the user gets no error box for the page's doing.
+    if (whereOf(address) == Where::Refused) return {};
     const Text target = bc.page.html ? linkTarget(bc.page.source, link) : Text();
     if (target.empty() || target == u"_self" || target == u"_parent" || target == u"_top") {
         go(events, engine, browser, address, Step::New);
