@@ -144,6 +144,7 @@ constexpr ErrorEntry kCatalogue[] = {
     {ErrorId::MenusNestedTooDeep, 951, Warning, u"メニューの階層が深すぎます。\\nサブメニューは%1段までです。"},
     {ErrorId::SubMenuWithoutMenu, 952, Warning, u"サブメニュー%1を付けるメニューがありません。\\n先に「メニュー」を作ってください。"},
     {ErrorId::NativeNameAlreadyDeclared, kUnnumbered, Information, u"すでに同じ名前が利用されています。\\n%1"},
+    {ErrorId::ImagesFirst, kUnnumbered, Warning, u"画像を追加してから変更してください"},
 };
 // clang-format on
 

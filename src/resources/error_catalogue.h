@@ -150,6 +150,7 @@ enum class ErrorId : int {
     MenusNestedTooDeep,
     SubMenuWithoutMenu,
     NativeNameAlreadyDeclared,
+    ImagesFirst,
 };
 
 struct ErrorEntry {

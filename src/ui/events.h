@@ -88,6 +88,7 @@ class EventDispatch : public WidgetEventSink {
     // no such procedure exists.
     bool runNamed(TextView name, ScriptObject* subject);
     bool hasProcedure(TextView name);
+    ObjectModel& model() { return model_; }
 
   private:
     struct CachedNames;

@@ -6,6 +6,7 @@
 
 #include <cmath>
 
+#include "ui/browser.h"
 #include "ui/rich_support.h"
 
 namespace qel::ui {
@@ -151,6 +152,8 @@ std::optional<std::string> richControlAction(EventDispatch& events, Engine& engi
     }
     if (kind == KindId::Slider && action.type == UserActionType::Scroll)
         return richSlide(events, engine, object, action.number);
+    if (kind == KindId::Browser && action.type == UserActionType::Follow)
+        return followLink(events, engine, object, action.text);
     return {};
 }
 
@@ -227,6 +230,9 @@ void richWidgetAction(EventDispatch& events, Engine& engine, ScriptObject& objec
             }
             return;
         }
+        case A::FollowLink:
+            if (kind == KindId::Browser) followLink(events, engine, object, event.text);
+            return;
         case A::Slide:
             if (kind == KindId::Slider) {
                 if (!richSlide(events, engine, object, event.x).empty())

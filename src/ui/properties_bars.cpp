@@ -33,6 +33,7 @@ enum Id {
     TextAlign,
     Border,
     Wrap,
+    MaskColour,
 };
 // clang-format off
 constexpr PropertyName kTabNames[] = {
@@ -44,7 +45,7 @@ constexpr PropertyName kTabNames[] = {
 constexpr PropertyName kToolNames[] = {
     {u"個数", Count}, {u"場所", Placement}, {u"配置", Placement}, {u"見た目", Look},
     {u"スタイル", Look}, {u"文字配置", TextAlign}, {u"境界線", Border}, {u"折り返し", Wrap},
-    {u"一覧", All},
+    {u"一覧", All}, {u"透明色", MaskColour},
 };
 constexpr PropertyName kStatusNames[] = {{u"個数", Count}, {u"一覧", All}};
 
@@ -111,7 +112,7 @@ void subItem(PropertyContext& c, int index, int id) {
         case SDescription:
             return textField(c, it.description, changed);
         case SPicture:
-            return textField(c, it.picture, changed);
+            return imageField(c, rc.smallImages, it.picture, it.smallImage, changed);
         case SInfo:
             return textField(c, it.info, changed);
         case SEnabled:
@@ -212,6 +213,8 @@ void apply(PropertyContext& c, int id) {
             return settingSwitch(c, RichSetting::GridLines);
         case Wrap:
             return settingSwitch(c, RichSetting::Wrap);
+        case MaskColour:
+            return maskColourValue(c, false);
     }
 }
 

@@ -35,6 +35,9 @@ enum Id {
     Columns,
     ColumnWidths,
     SortColumn,
+    LargeImages,
+    SmallImages,
+    MaskColour,
 };
 
 // clang-format off
@@ -48,6 +51,7 @@ constexpr PropertyName kNames[] = {
     {u"内容", Content}, {u"番号", Index}, {u"チェック", Check}, {u"複数選択", MultiSelect},
     {u"選択一覧", Selected}, {u"全内容", Whole}, {u"一覧", All}, {u"詳細一覧", Details},
     {u"カラム一覧", Columns}, {u"カラム幅一覧", ColumnWidths}, {u"並び替え対象", SortColumn},
+    {u"大きい絵", LargeImages}, {u"小さい絵", SmallImages}, {u"透明色", MaskColour},
 };
 
 enum ItemId { IText, ICheck, INumber, ILarge, ISmall, IBold, IColour, IGhost, ITip, IInfo, IRow };
@@ -118,9 +122,9 @@ void itemProperty(PropertyContext& c, int index, int id) {
         case INumber:
             return readOnly(c, itemNumber(index));
         case ILarge:
-            return textField(c, item.largeIcon, changed);
+            return imageField(c, content(c).largeImages, item.largeIcon, item.largeImage, changed);
         case ISmall:
-            return textField(c, item.smallIcon, changed);
+            return imageField(c, content(c).smallImages, item.smallIcon, item.smallImage, changed);
         case IBold:
             return flagField(c, item.bold, changed);
         case IColour:
@@ -347,6 +351,12 @@ void apply(PropertyContext& c, int id) {
                 c.request.number > double(std::max<std::size_t>(rc.columns.size(), 1)))
                 return c.engine.Report(ErrorId::NoSuchItem, c.request.text), void();
             return sortRows(c.engine, c.object, int(c.request.number) - 1, false);
+        case LargeImages:
+            return imageListValue(c, rc.largeImages);
+        case SmallImages:
+            return imageListValue(c, rc.smallImages);
+        case MaskColour:
+            return maskColourValue(c, true);
     }
 }
 

@@ -23,6 +23,7 @@ enum Id {
     LabelEditCancel,
     Separator,
     FolderIcons,
+    MaskColour,
 };
 // clang-format off
 constexpr PropertyName kNames[] = {
@@ -31,6 +32,7 @@ constexpr PropertyName kNames[] = {
     {u"チェックボックス", CheckBoxes}, {u"行全体選択", FullRow}, {u"ラベル編集", LabelEdit},
     {u"ラベル編集後", LabelEditText}, {u"ラベル編集中止", LabelEditCancel},
     {u"区切り文字", Separator}, {u"フォルダアイコン", FolderIcons},
+    {u"透明色", MaskColour},
 };
 enum NodeId { NText, NNumber, NCheck, NPicture, NBold, NBack, NInfo, NPath, NExpand, NCount,
               NVisible, NSort, NParent, NColour };
@@ -102,7 +104,7 @@ void nodeProperty(PropertyContext& c, int node, int id) {
         case NCheck:
             return flagField(c, n.checked, changed);
         case NPicture:
-            return textField(c, n.picture, changed);
+            return imageField(c, content(c).smallImages, n.picture, n.smallImage, changed);
         case NBold:
             return flagField(c, n.bold, changed);
         case NBack:
@@ -191,6 +193,8 @@ void apply(PropertyContext& c, int id) {
             return textField(c, rc.separator, {RichChange::Settings});
         case FolderIcons:
             return settingSwitch(c, RichSetting::FolderIcons);
+        case MaskColour:
+            return maskColourValue(c, false);
     }
 }
 

@@ -25,6 +25,7 @@ constexpr Verb kVerbs[] = {
     {u"type", UserActionType::Type, true},
     {u"key", UserActionType::Key, true},
     {u"select", UserActionType::Select, true},
+    {u"follow", UserActionType::Follow, true},
     {u"check", UserActionType::Check, true},
     {u"scroll", UserActionType::Scroll, true},
     {u"drop", UserActionType::Drop, true},
@@ -190,6 +191,10 @@ bool parseArguments(UserActionType type, TextView rest, UserAction& action, std:
             if (n) action.number = *n;
             return n.has_value();
         }
+        case UserActionType::Follow:
+            action.text = Text(rest);
+            if (rest.empty()) why = "follow needs the link's address";
+            return !rest.empty();
         case UserActionType::Menu:
             action.text = Text(rest);
             if (rest.empty()) why = "menu needs the path of the entry (ファイルの開く)";

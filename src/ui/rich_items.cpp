@@ -5,6 +5,7 @@
 
 #include "core/values.h"
 #include "text/brackets.h"
+#include "ui/browser.h"
 #include "ui/rich_support.h"
 
 namespace qel::ui {
@@ -128,6 +129,7 @@ bool richKindBuilt(KindId id) {
         case KindId::Slider:
         case KindId::ProgressBar:
         case KindId::RichText:
+        case KindId::Browser:
             return true;
         default:
             return false;
@@ -159,6 +161,7 @@ void initRich(Engine& engine, ScriptObject& object) {
             break;
         case KindId::TreeView:
             rc->settings[RichSetting::Indentation] = 9;
+            attachFolderImages(*rc);
             port.set(object.widget, WidgetValue::AcceptsDrops, 1.0);
             break;
         case KindId::StatusBar: {
@@ -211,6 +214,8 @@ bool richProperty(PropertyContext& c) {
         case KindId::Slider:
         case KindId::ProgressBar:
             return rangeProperty(c);
+        case KindId::Browser:
+            return browserProperty(c);
         default:
             return false;
     }
@@ -282,6 +287,10 @@ void addRichItem(Engine& engine, ScriptObject& object, TextView rest, TextView w
     TextView where = text::trimBlanks(rest);
     const bool column =
         nameKey(where) == nameKey(u"見出し") || nameKey(where) == nameKey(u"カラム");
+    if (auto images = imageListNamed(object, where)) {
+        // 「リストビュー1の大きい絵」に「a.png」を追加: one more picture.
+        return addImage(engine, object, **images, written);
+    }
     if (isKind(object, KindId::ListView) && column) {
         RichItem col;
         col.text = item;

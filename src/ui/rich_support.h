@@ -61,6 +61,20 @@ bool rangeProperty(PropertyContext& c);  // sliders, progress bars
 void resizeGrid(RichContent& rc, int rows, int cols);
 void addGridRow(RichContent& rc, const std::vector<Text>& cells);
 
+// Image lists. A list view's 大きい絵 / 小さい絵 (the list 追加 adds to).
+std::optional<RichImageList*> imageListNamed(ScriptObject& object, TextView where);
+void addImage(Engine& engine, ScriptObject& object, RichImageList& list, TextView written);
+// The list as one value: the files joined by ",".
+void imageListValue(PropertyContext& c, RichImageList& list);
+// The picture an item shows: 0 or empty none, a number from 1, a key, or a
+// file loaded into the list on first use. `field` keeps it as written.
+void imageField(PropertyContext& c, RichImageList& list, Text& field, int& index,
+                RichChange change);
+// 透明色; list views refuse it while they hold no picture.
+void maskColourValue(PropertyContext& c, bool needsImages);
+// A tree's list starts with the folder pictures Folder1 (closed) and Folder2 (open).
+void attachFolderImages(RichContent& rc);
+
 // Status-bar panel kinds: 0 text, 1 大文字ロック … 6 カナロック.
 int panelKind(TextView text);
 Text panelText(const RichItem& panel, Engine& engine);

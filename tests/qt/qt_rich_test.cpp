@@ -4,6 +4,7 @@
 
 #include <QAbstractItemModel>
 #include <QApplication>
+#include <QFile>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -13,8 +14,10 @@
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
+#include <QTextBrowser>
 #include <QTextEdit>
 #include <QTimer>
 #include <QToolBar>
@@ -22,10 +25,12 @@
 
 #include "../unit/script_lines.h"
 #include "engine/qel.h"
+#include "platform/linux/picture_codec.h"
 #include "platform/linux/posix_files.h"
 #include "platform/linux/system_clock.h"
 #include "platform/qt/qt_application.h"
 #include "platform/qt/qt_host.h"
+#include "platform/qt/qt_text.h"
 #include "platform/qt/qt_widgets.h"
 
 namespace qel {
@@ -50,6 +55,7 @@ class RichRun : public ::testing::Test {
         platform.widgets = std::make_unique<QtWidgets>(application_);
         platform.files = std::make_unique<PosixFileSystem>();
         platform.clock = std::make_unique<SystemClock>();
+        platform.pictures = std::make_unique<StandardPictureCodec>();
         qel_ = std::make_unique<Qel>(std::move(platform));
         qel_->engine().runEnvironment = RunEnvironment::ScriptFile;
     }
@@ -316,6 +322,136 @@ TEST_F(RichRun, WhatTheUserTypesKeepsItsLookThroughTheScriptAndRtf) {
     QTextCursor c(edit->document());
     c.setPosition(4);
     EXPECT_EQ(c.charFormat().fontWeight(), QFont::Bold);
+}
+
+// A 16 × 16 picture: magenta around a red square (4 … 11).
+QString framedPicture(const QTemporaryDir& dir) {
+    QImage image(16, 16, QImage::Format_RGB32);
+    image.fill(QColor(255, 0, 255));
+    for (int y = 4; y < 12; ++y) {
+        for (int x = 4; x < 12; ++x) image.setPixelColor(x, y, QColor(255, 0, 0));
+    }
+    const QString file = dir.filePath("framed.png");
+    image.save(file);
+    return file;
+}
+
+// Counts the pixels of `image` inside `area` that have exactly `colour`.
+int pixelsOf(const QImage& image, const QRect& area, QColor colour) {
+    int n = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            if (image.pixelColor(x, y).rgb() == colour.rgb()) ++n;
+        }
+    }
+    return n;
+}
+
+TEST_F(RichRun, ItemsShowTheirPictureWithTheTransparentColourSeenThrough) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const Text file = fromQString(framedPicture(dir));
+    run({u"「リストビュー1」を作る", u"リストビュー1の見た目は、「小さいアイコン」",
+         Text(u"「リストビュー1の小さい絵」に「") + file + u"」を追加",
+         u"リストビュー1の透明色は、「&hFF00FF」", u"「リストビュー1」に「りんご」を追加",
+         u"「リストビュー1」に「みかん」を追加", u"リストビュー1の1番目の小さいアイコンは、1",
+         u"「ツールバー1」を作る", u"「ツールバー1」に「開く」を追加",
+         Text(u"ツールバー1の1番目の絵は、「") + file + u"」"});
+    auto* view = named<QTreeWidget>("リストビュー１");
+    ASSERT_TRUE(view);
+    view->window()->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(view->window()));
+    const QImage shown = view->viewport()->grab().toImage();
+    const QRect first = view->visualItemRect(view->topLevelItem(0));
+    const QRect second = view->visualItemRect(view->topLevelItem(1));
+    // The red square shows in the first row only; the magenta frame nowhere.
+    const qreal scale = shown.devicePixelRatio();
+    auto inImage = [&](QRect r) {
+        return QRect(r.topLeft() * scale, r.size() * scale) & shown.rect();
+    };
+    EXPECT_GE(pixelsOf(shown, inImage(first), QColor(255, 0, 0)), 36);
+    EXPECT_EQ(pixelsOf(shown, inImage(second), QColor(255, 0, 0)), 0);
+    EXPECT_EQ(pixelsOf(shown, shown.rect(), QColor(255, 0, 255)), 0);
+    // The tool bar's button has no transparent colour: its frame stays.
+    auto* bar = named<QToolBar>("ツールバー１");
+    ASSERT_TRUE(bar && !bar->actions().isEmpty());
+    const QImage icon = bar->actions().front()->icon().pixmap(QSize(16, 16)).toImage();
+    EXPECT_EQ(icon.pixelColor(0, 0).rgb(), QColor(255, 0, 255).rgb());
+    EXPECT_EQ(icon.pixelColor(8, 8).rgb(), QColor(255, 0, 0).rgb());
+}
+
+TEST_F(RichRun, TheUserCannotChangeProtectedTextEvenAfterAnRtfRoundTrip) {
+    run({u"「拡張テキスト1」を作る", u"拡張テキスト1の内容は、「abcdef」",
+         u"拡張テキスト1の選択スタートは、2", u"拡張テキスト1の選択長さは、2",
+         u"拡張テキスト1の選択文字ロックは、1", u"R は 拡張テキスト1のRTF内容",
+         u"拡張テキスト1の内容は、「」", u"拡張テキスト1のRTF内容は、R"});
+    auto* edit = named<QTextEdit>("拡張テキスト１");
+    ASSERT_TRUE(edit);
+    edit->setFocus();
+    auto caretAt = [&](int position, int length = 0) {
+        QTextCursor c(edit->document());
+        c.setPosition(position);
+        c.setPosition(position + length, QTextCursor::KeepAnchor);
+        edit->setTextCursor(c);
+    };
+    // Inside the protected "cd": typing, deleting either way, cutting.
+    caretAt(3);
+    QTest::keyClicks(edit, "X");
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    QTest::keyClick(edit, Qt::Key_Delete);
+    caretAt(1, 2);
+    QTest::keyClick(edit, Qt::Key_X, Qt::ControlModifier);
+    QTest::keyClicks(edit, "Y");
+    caretAt(0, 6);
+    QTest::keyClick(edit, Qt::Key_Delete);
+    // Undoing would take back the script's own changes, and the protection with them.
+    ASSERT_TRUE(edit->document()->isUndoAvailable());
+    for (int i = 0; i < 6; ++i) QTest::keyClick(edit, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(edit->toPlainText(), "abcdef");
+    // Next to it and elsewhere the user edits as usual, and what is typed
+    // right after the protected text is not protected itself.
+    caretAt(4);
+    QTest::keyClicks(edit, "Z");
+    caretAt(6);
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    EXPECT_EQ(edit->toPlainText(), "abcdZf");
+    caretAt(4);
+    QTest::keyClick(edit, Qt::Key_Delete);
+    EXPECT_EQ(edit->toPlainText(), "abcdf");
+    // The user's own edits can still be undone.
+    QTest::keyClick(edit, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(edit->toPlainText(), "abcdZf");
+}
+
+void writeFile(const QString& name, const QByteArray& bytes) {
+    QFile file(name);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+TEST_F(RichRun, TheBrowserShowsPagesFollowsLinksAndGoesBack) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    writeFile(dir.filePath("a.html"),
+              "<html><head><title>A</title></head><body><p>first <a href=\"b.txt\">on</a></p>"
+              "<script>alert(1)</script></body></html>");
+    writeFile(dir.filePath("b.txt"), "<b>plain</b>");
+    const Text page = fromQString(dir.filePath("a.html"));
+    run({u"「テキスト1」を作る", u"「ブラウザ1」を作る", u"手順は　ブラウザ1の読み込み完了",
+         Text(kLog) + u"「［ブラウザ1のタイトル］;」", u"終わり",
+         Text(u"ブラウザ1のアドレスは、「") + page + u"」"});
+    auto* view = named<QTextBrowser>("ブラウザ１");
+    auto* log = named<QLineEdit>("テキスト１");
+    ASSERT_TRUE(view && log);
+    EXPECT_EQ(view->toPlainText(), "first on");
+    EXPECT_EQ(view->documentTitle(), "A");
+    // The user follows the link: the plain-text page shows its tags as text.
+    emit view->anchorClicked(QUrl("b.txt"));
+    QTest::qWait(20);  // the report goes through the event queue
+    EXPECT_EQ(view->toPlainText(), "<b>plain</b>");
+    EXPECT_EQ(log->text(), "A;b.txt;");
+    run({u"「ブラウザ1」を戻る"});
+    EXPECT_EQ(view->toPlainText(), "first on");
 }
 
 }  // namespace

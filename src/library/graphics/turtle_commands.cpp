@@ -131,6 +131,8 @@ void cmdTreeBranch(StatementRecord& record, Engine& engine) {
 // X を N だけ D へ 進: moves an object along the turtle's heading.
 void cmdAdvanceObject(StatementRecord& record, Engine& engine) {
     if (!engine.platform.widgets) return;
+    // 「ブラウザ1」を進む: the page after.
+    if (BrowseForwardNamed(engine, Args(record).woArg)) return;
     auto object = objectModel(engine).ResolveObject(engine, Args(record).woArg, false);
     if (!object) return;
     const double n = draw::numberOf(engine, AskParticle(record, u"だけ"));

@@ -185,6 +185,8 @@ void cmdStayOnTop(StatementRecord& record, Engine& engine) {
 
 // 「テキスト1」を元に戻す: the text box's (or rich text box's) last edit is undone.
 void cmdUndo(StatementRecord& record, Engine& engine) {
+    // 「ブラウザ1」を戻る: the page before.
+    if (BrowseBackNamed(engine, Args(record).woArg)) return;
     if (text::trimBlanks(Args(record).heArg) != u"元") {
         engine.Report(ErrorId::UnknownCommand, record.source);
         return;

@@ -26,6 +26,11 @@ bool OpenFindNamed(Engine& engine, TextView subject, bool replace);
 // 印刷 of an object: text boxes print their text, windows and pictures print
 // as they look. False when `name` names nothing that prints.
 bool PrintObjectNamed(Engine& engine, TextView name, bool onNewPage);
+// 戻る / 進む of a browser: true when `subject` names one (it went back or on).
+bool BrowseBackNamed(Engine& engine, TextView subject);
+bool BrowseForwardNamed(Engine& engine, TextView subject);
+// 中止, 更新, 検索, ホーム in a statement whose を names a browser: true when done.
+bool BrowserVerbNamed(StatementRecord& record, Engine& engine);
 // Whether something shown can still act while the script waits (a timer runs).
 bool ObjectsCanAct(Engine& engine);
 // The script waits for the first time, or ends: pictures asked of the

@@ -1,6 +1,7 @@
 // Command dispatch: from a statement's verb to its handler. The handler found
 // on a statement's first execution is kept for the rest of the run.
 #include "core/parser.h"
+#include "library/objects/objects.h"
 #include "library/registry/rows.h"
 #include "library/registry/script_fault.h"
 #include "library/registry/standard_library.h"
@@ -140,6 +141,7 @@ void StandardLibrary::dispatchCommand(StatementRecord& record, Engine& engine) {
         return;
     }
     if (Args(record).head == u"\r") return;
+    if (BrowserVerbNamed(record, engine)) return;
     engine.Report(ErrorId::UnknownCommand,
                   Args(record).head.empty() ? record.source : Args(record).head);
 }

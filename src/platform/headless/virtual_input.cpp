@@ -183,6 +183,8 @@ std::string VirtualWidgets::perform(const UserAction& a) {
         case UserActionType::Expand:
         case UserActionType::Collapse:
             return "only items of list views and tree views take this";
+        case UserActionType::Follow:
+            return "only a browser's links are followed";
         case UserActionType::Menu:
             if (kind != kWindowKind) return "only a window has menus";
             return menus_.choose(a.widget, a.text);

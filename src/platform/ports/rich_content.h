@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/ports/canvas.h"
 #include "platform/ports/widget_events.h"
 #include "text/text.h"
 
@@ -37,6 +38,9 @@ struct RichItem {
     int bevel = 1;        // panels: 0 none, 1 sunken, 2 raised
     int autoSize = 0;     // panels: 0 none, 1 spring, 2 content
     int order = 0;        // columns: the place shown
+    // The pictures shown: indexes into the control's image lists, -1 none
+    // (list-view rows use both, tree nodes and tool-bar buttons the small one).
+    int largeImage = -1, smallImage = -1;
 };
 
 // The look and state of one grid cell beyond its text.
@@ -88,12 +92,48 @@ enum class RichSetting : int {
     ColumnReorder,
 };
 
+// One picture of a control's image list, decoded once when the script added
+// it. The tree's folder pictures have no pixels: a view draws its desktop's
+// folder icons for them.
+struct RichImage {
+    Text key;  // the file name as the script gave it, or Folder1 / Folder2
+    std::shared_ptr<const Picture> picture;
+};
+
+// The pictures items show by their number (counted from 1) or key. The
+// transparent colour (0xRRGGBB) applies to every picture of the control.
+struct RichImageList {
+    std::vector<RichImage> images;
+};
+
+// A browser's page and the way back to the pages before it. The object
+// model fetches pages itself, so every widget set shows the same page.
+struct BrowserPage {
+    Text address;  // as the history keeps it: a URL, or a local file's path
+    Text source;   // the page's text (HTML, or plain text when `html` is false)
+    bool html = true;
+};
+
+struct BrowserContent {
+    BrowserPage page;
+    std::vector<Text> history;  // the addresses visited, oldest first
+    int at = -1;                // the one shown
+    Text title, status, text, newAddress;
+    bool offline = false, fullScreen = false;
+    bool loading = false, stopAsked = false;  // a page on its way; 中止 asked
+};
+
 struct RichContent {
     std::vector<RichItem> items;    // rows, nodes, tabs, buttons or panels
     std::vector<RichItem> columns;  // list-view columns
     std::map<RichSetting, double> settings;
     Text separator = u"\\";  // tree paths
-    int sortColumn = -1;     // list views: the column last sorted by
+    // List views: large and small pictures; trees and tool bars use `small`.
+    RichImageList largeImages, smallImages;
+    BrowserContent browser;
+    bool hasMask = false;
+    std::uint32_t maskColour = 0;
+    int sortColumn = -1;  // list views: the column last sorted by
     bool sortDescending = false;
     // Label edits (list and tree views): the text the user gave, and whether
     // the script's procedure refused it.

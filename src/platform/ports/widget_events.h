@@ -51,6 +51,7 @@ enum class RichUserAction : int {
     Collapse,
     MoveCell,
     Slide,
+    FollowLink,  // text: the link's address as the page wrote it
 };
 
 // Mouse buttons and shift states as the language numbers them.
@@ -109,6 +110,7 @@ enum class UserActionType : int {
     Edit,      // text: the new label of a list-view item or tree node
     Expand,    // a tree node opened
     Collapse,  // a tree node closed
+    Follow,    // text: a link of a browser's page followed, as the page wrote it
 };
 
 enum class MouseStep : int { Down, Move, Up };

@@ -531,6 +531,8 @@ std::string QtWidgets::perform(const UserAction& a) {
         case UserActionType::Expand:
         case UserActionType::Collapse:
             return "only items of list views and tree views take this";
+        case UserActionType::Follow:
+            return "only a browser's links are followed";
     }
     return {};
 }

@@ -21,6 +21,8 @@
 
 #include <cmath>
 
+#include "platform/qt/qt_browser.h"
+#include "platform/qt/qt_rich_images.h"
 #include "platform/qt/qt_text.h"
 #include "platform/qt/qt_widgets.h"
 
@@ -159,8 +161,10 @@ void showGrid(QTableView& view, const RichContent& rc, const RichChange& change)
 
 // ---- list views and tree views ------------------------------------------------------
 
-void fillItem(QTreeWidgetItem& row, const RichItem& item, bool checks, bool editable) {
+void fillItem(QTreeWidgetItem& row, const RichItem& item, bool checks, bool editable,
+              const QIcon& icon) {
     row.setText(0, toQString(item.text));
+    row.setIcon(0, icon);
     // Label editing is the user's only when the script allows it (ラベル編集).
     row.setFlags(editable ? row.flags() | Qt::ItemIsEditable : row.flags() & ~Qt::ItemIsEditable);
     for (std::size_t i = 0; i < item.cells.size(); ++i)
@@ -180,11 +184,20 @@ void showListView(QTreeWidget& view, const RichContent& rc, const RichChange& ch
     const bool checks = rc.setting(RichSetting::CheckBoxes) != 0;
     const bool editable = rc.setting(RichSetting::LabelEdit) != 0;
     const bool details = int(rc.setting(RichSetting::ViewStyle)) == 3;
+    // The large-icon look shows the large pictures, every other look the small ones.
+    const bool large = int(rc.setting(RichSetting::ViewStyle)) == 0;
+    const RichImageList& pictures = large ? rc.largeImages : rc.smallImages;
+    const std::vector<QIcon>& icons = richIcons(view, rc, pictures);
+    auto iconOf = [&](const RichItem& item) {
+        return iconAt(icons, large ? item.largeImage : item.smallImage);
+    };
+    view.setIconSize(iconSizeOf(pictures));
     if (change.kind == RichChange::ItemsAdded) {
         QList<QTreeWidgetItem*> rows;
         for (int i = change.index; i < change.index + change.count; ++i) {
             auto* row = new QTreeWidgetItem;
-            fillItem(*row, rc.items[std::size_t(i)], checks, editable);
+            fillItem(*row, rc.items[std::size_t(i)], checks, editable,
+                     iconOf(rc.items[std::size_t(i)]));
             rows.append(row);
         }
         view.addTopLevelItems(rows);
@@ -192,8 +205,8 @@ void showListView(QTreeWidget& view, const RichContent& rc, const RichChange& ch
     }
     if (change.kind == RichChange::ItemChanged && change.index >= 0 &&
         change.index < view.topLevelItemCount()) {
-        fillItem(*view.topLevelItem(change.index), rc.items[std::size_t(change.index)], checks,
-                 editable);
+        const RichItem& item = rc.items[std::size_t(change.index)];
+        fillItem(*view.topLevelItem(change.index), item, checks, editable, iconOf(item));
         return;
     }
     view.setUpdatesEnabled(false);
@@ -211,7 +224,7 @@ void showListView(QTreeWidget& view, const RichContent& rc, const RichChange& ch
     rows.reserve(qsizetype(rc.items.size()));
     for (const RichItem& item : rc.items) {
         auto* row = new QTreeWidgetItem;
-        fillItem(*row, item, checks, editable);
+        fillItem(*row, item, checks, editable, iconOf(item));
         rows.append(row);
     }
     view.addTopLevelItems(rows);
@@ -232,6 +245,8 @@ void showTreeView(QTreeWidget& view, const RichContent& rc) {
     view.clear();
     view.setHeaderHidden(true);
     view.setIndentation(std::max(9, int(rc.setting(RichSetting::Indentation, 9)) * 2));
+    const std::vector<QIcon>& icons = richIcons(view, rc, rc.smallImages);
+    view.setIconSize(iconSizeOf(rc.smallImages));
     std::vector<QTreeWidgetItem*> nodes(rc.items.size(), nullptr);
     // A parent always stands before its children (nodes are added under
     // nodes that exist), so one pass builds the tree.
@@ -239,10 +254,11 @@ void showTreeView(QTreeWidget& view, const RichContent& rc) {
         const RichItem& node = rc.items[i];
         QTreeWidgetItem* parent = node.parent >= 0 ? nodes[std::size_t(node.parent)] : nullptr;
         auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(&view);
-        fillItem(*item, node, checks, editable);
+        fillItem(*item, node, checks, editable, iconAt(icons, node.smallImage));
         item->setData(0, kRichIndexRole, int(i));
-        if (rc.setting(RichSetting::FolderIcons) != 0)
-            item->setIcon(0, QIcon::fromTheme(node.expanded ? "folder-open" : "folder"));
+        // フォルダアイコン gives the folder pictures to nodes that show none of their own.
+        if (node.smallImage < 0 && rc.setting(RichSetting::FolderIcons) != 0)
+            item->setIcon(0, iconAt(icons, node.expanded ? 1 : 0));
         nodes[i] = item;
     }
     // Opened after the whole tree stands: a child's node must exist first.
@@ -270,6 +286,8 @@ void showTabs(QTabBar& bar, const RichContent& rc) {
 
 void showToolBar(QToolBar& bar, const RichContent& rc) {
     bar.clear();
+    const std::vector<QIcon>& icons = richIcons(bar, rc, rc.smallImages);
+    bar.setIconSize(iconSizeOf(rc.smallImages));
     for (const RichItem& button : rc.items) {
         if (button.style == 3) {
             bar.addSeparator();
@@ -281,7 +299,7 @@ void showToolBar(QToolBar& bar, const RichContent& rc) {
         action->setChecked(button.checked);
         action->setEnabled(button.enabled);
         action->setVisible(button.visible);
-        if (!button.picture.empty()) action->setIcon(QIcon(toQString(button.picture)));
+        action->setIcon(iconAt(icons, button.smallImage));
     }
     bar.setToolButtonStyle(int(rc.setting(RichSetting::TextAlign)) == 1
                                ? Qt::ToolButtonTextBesideIcon
@@ -360,6 +378,8 @@ QWidget* makeRichWidget(WidgetKind kind, QWidget* parent) {
             return new QProgressBar(parent);
         case WidgetKind::RichText:
             return makeRichTextEdit(parent);
+        case WidgetKind::Browser:
+            return makeBrowser(parent);
         default:
             return new QWidget(parent);
     }
@@ -386,6 +406,8 @@ void showRich(Entry& e, const RichChange& change) {
             return showSlider(*static_cast<QSlider*>(w), rc);
         case WidgetKind::ProgressBar:
             return showProgress(*static_cast<QProgressBar*>(w), rc);
+        case WidgetKind::Browser:
+            return showBrowser(e, change);
         default:
             return;
     }

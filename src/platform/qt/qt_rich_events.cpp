@@ -16,6 +16,7 @@
 #include <QToolBar>
 #include <QTreeWidget>
 
+#include "platform/qt/qt_browser.h"
 #include "platform/qt/qt_text.h"
 #include "platform/qt/qt_widgets.h"
 
@@ -144,6 +145,9 @@ bool connectRichSignals(QtWidgets& set, Entry& e) {
         case WidgetKind::StatusBar:
         case WidgetKind::ProgressBar:
             return true;  // nothing of theirs the user acts on
+        case WidgetKind::Browser:
+            connectBrowser(set, e);
+            return true;
         default:
             return false;
     }

@@ -13,16 +13,13 @@
 
 #include <algorithm>
 
+#include "platform/qt/qt_rich_guard.h"
 #include "platform/qt/qt_text.h"
 #include "platform/qt/qt_widgets.h"
 
 namespace qel::qtw {
 
 namespace {
-
-// Qt has no protected characters; the look is kept in the format so that it
-// survives the round trip through the widget.
-constexpr int kProtectedProperty = QTextFormat::UserProperty + 1;
 
 QTextEdit* richEditOf(Entry& e) {
     return e.kind == int(WidgetKind::RichText) ? qobject_cast<QTextEdit*>(e.widget.data())
@@ -209,7 +206,7 @@ Write writeRichText(Entry& e, WidgetValue v, const WidgetData& data) {
 }
 
 QWidget* makeRichTextEdit(QWidget* parent) {
-    auto* edit = new QTextEdit(parent);
+    auto* edit = new GuardedTextEdit(parent);
     edit->setAcceptRichText(true);  // pasted text keeps its looks
     edit->setLineWrapMode(QTextEdit::WidgetWidth);
     return edit;
