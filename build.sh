@@ -113,7 +113,7 @@ case "$command" in
         ;;
     fuzz-smoke)
         need $base_packages clang libclang-rt-dev
-        for target in script text encodings ini csv archive reply attached; do
+        for target in script text encodings ini csv archive reply attached picture; do
             QEL_FUZZ_BUILD=${QEL_FUZZ_BUILD:-$repo/build-fuzz} sh "$repo/fuzz/run.sh" "$target" 0 -runs=0
         done
         ;;
