@@ -3,11 +3,16 @@
 #include "core/engine.h"
 #include "core/paths.h"
 #include "graphics/raster.h"
+#include "resources/turtle_icons.h"
 
 namespace qel::graphics {
 
 std::string readPicture(Engine& engine, TextView fileName, Picture& out) {
     if (!engine.platform.pictures) return "this host cannot read pictures";
+    // The turtle's icons are built in, under the names the desktop's
+    // resources give them.
+    if (std::string_view icon = resources::turtleIconPng(fileName); !icon.empty())
+        return engine.platform.pictures->decode(icon, out);
     const std::string path = toNativePath(fileName);
     auto info = engine.files().fileInfo(path);
     if (!info) return "there is no such file";

@@ -231,6 +231,33 @@ TEST_F(Drawing, WithThePenUpTheIconMovesAndNothingIsDrawn) {
     EXPECT_EQ(surface().at(kCx, kCy - 45), kBlack);
 }
 
+// スタンプ with nothing named prints the turtle's own picture, centred where
+// it stands, with its see-through pixels leaving the paper; the icon's
+// pixels come from the PNG file the icon is made from.
+TEST_F(Drawing, AStampWithoutAPicturePrintsTheTurtleWhereItStands) {
+    const std::string file = std::string(QEL_SOURCE_DIR) + "/src/resources/turtle/2090.png";
+    std::string bytes;
+    if (FILE* f = std::fopen(file.c_str(), "rb")) {
+        for (int c; (c = std::fgetc(f)) != EOF;) bytes.push_back(char(c));
+        std::fclose(f);
+    }
+    Picture icon;
+    ASSERT_EQ(StandardPictureCodec().decode(bytes, icon), "") << file;
+    run({u"上げ", u"「90」を右へ", u"「40」を前へ", u"スタンプ"});
+    const int left = kCx + 40 - icon.width / 2, top = kCy - icon.height / 2;
+    long opaque = 0;
+    for (int y = 0; y < icon.height; ++y) {
+        for (int x = 0; x < icon.width; ++x) {
+            const std::uint32_t want = icon.view().at(x, y);
+            opaque += (want >> 24) != 0;
+            EXPECT_EQ(surface().at(left + x, top + y), (want >> 24) != 0 ? want : kPaper)
+                << x << "," << y;
+        }
+    }
+    EXPECT_GT(opaque, 20);
+    EXPECT_EQ(count(kPaper), long(surface().width) * surface().height - opaque);
+}
+
 TEST_F(Drawing, BranchesDrawTheirTreeAndComeBack) {
     run({u"「90,0,40」で枝", u"「10」を前へ"});
     // One segment of 60 up, then back at the centre facing up again.

@@ -6,6 +6,7 @@
 #include "core/engine.h"
 #include "library/objects/objects.h"
 #include "library/registry/arguments.h"
+#include "resources/turtle_icons.h"
 #include "text/brackets.h"
 #include "text/number.h"
 #include "ui/kinds.h"
@@ -54,7 +55,7 @@ std::shared_ptr<ui::ScriptObject> currentTurtle(Engine& engine) {
 }
 
 Text iconPicture(int resource) {
-    return u":/turtle/" + number::format(resource) + u".png";
+    return resources::turtleIconName(resource);
 }
 
 }  // namespace
@@ -166,6 +167,13 @@ void showIconPicture(Engine& engine, int resource) {
     turtle->rareForWriting().pictureFile = iconPicture(resource);
     widgetsOf(engine)->set(turtle->widget, WidgetValue::PictureFile, turtle->rare().pictureFile);
     state.iconSet = true;
+}
+
+Text turtlePictureFile(Engine& engine) {
+    auto turtle = currentTurtle(engine);
+    if (!turtle) return {};
+    const Text& own = turtle->rare().pictureFile;
+    return own.empty() ? iconPicture(graphics::iconResource(graphicsState(engine).heading)) : own;
 }
 
 void letEventsRun(Engine& engine) {

@@ -51,6 +51,9 @@ void placeIcon(Engine& engine, const Surface& surface, double x, double y);
 void refreshIcon(Engine& engine);
 // Shows icon resource `resource` (101, 2015 … 2345) on the current turtle.
 void showIconPicture(Engine& engine, int resource);
+// The picture file the current turtle shows (its own 絵, else the icon for
+// its heading); empty when there is no turtle.
+Text turtlePictureFile(Engine& engine);
 
 // Lets the host's events run, as the turtle does after each step.
 void letEventsRun(Engine& engine);

@@ -70,10 +70,13 @@ void stampText(const draw::Target& at, Text content, std::uint32_t colour, doubl
 }
 
 // スタンプ: the picture (or text) centred on the position, by default the
-// drawing point, which stays where it is. The large form doubles it.
+// drawing point, which stays where it is. The large form doubles it. With
+// nothing named the turtle leaves a print of itself: the picture it shows.
 void stamp(StatementRecord& record, Engine& engine, int factor) {
     const Text& raw = Args(record).woArg;
-    if (text::trimBlanks(raw).empty()) {
+    const bool ownPicture = text::trimBlanks(raw).empty();
+    const Text turtlePicture = ownPicture ? draw::turtlePictureFile(engine) : Text();
+    if (ownPicture && turtlePicture.empty()) {
         engine.Report(ErrorId::CommandNumberMissing, Args(record).head);
         return;
     }
@@ -87,7 +90,9 @@ void stamp(StatementRecord& record, Engine& engine, int factor) {
     }
     // The value is worked out once: it may call functions.
     std::optional<Picture> picture;
-    if (draw::drawingObjectNamed(engine, raw)) {
+    if (ownPicture) {
+        picture = draw::pictureFromFile(engine, turtlePicture);
+    } else if (draw::drawingObjectNamed(engine, raw)) {
         picture = draw::pictureOf(engine, raw);
     } else if (Text value = engine.EvalText(raw); namesPictureFile(engine, value)) {
         picture = draw::pictureFromFile(engine, value);

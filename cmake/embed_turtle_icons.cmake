@@ -1,0 +1,20 @@
+# Writes OUT, a C++ file holding the turtle's icons (DIR/<resource>.png) as
+# bytes, so hosts without Qt read ":/turtle/<resource>.png" as the desktop
+# does from its Qt resources.
+file(GLOB icons ${DIR}/*.png)
+list(SORT icons)
+set(body "// Made by cmake/embed_turtle_icons.cmake from src/resources/turtle; do not edit.\n")
+string(APPEND body "#include \"resources/turtle_icons.h\"\n\nnamespace qel::resources {\nnamespace {\n")
+set(table "")
+foreach(icon ${icons})
+  get_filename_component(resource ${icon} NAME_WE)
+  file(READ ${icon} hex HEX)
+  string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
+  string(APPEND body "const unsigned char icon${resource}[] = {${bytes}};\n")
+  string(APPEND table "    {${resource}, icon${resource}, sizeof icon${resource}},\n")
+endforeach()
+string(APPEND body "}  // namespace\n\nconst EmbeddedIcon kTurtleIcons[] = {\n${table}};\n")
+string(APPEND body "const std::size_t kTurtleIconCount = sizeof kTurtleIcons / sizeof kTurtleIcons[0];\n\n")
+string(APPEND body "}  // namespace qel::resources\n")
+file(WRITE ${OUT}.new "${body}")
+file(COPY_FILE ${OUT}.new ${OUT} ONLY_IF_DIFFERENT)
