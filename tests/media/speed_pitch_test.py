@@ -46,6 +46,16 @@ def main():
         check("fast/pitch", near(rt.pitch(left, 0.1, 0.9), 440), rt.pitch(left, 0.1, 0.9))
         check("fast/ends", rt.sounding(left, 0.9, 0.95) and not rt.sounding(left, 1.05, 1.25))
 
+        # Sped up while playing: the sound goes on from where it was, with
+        # no gap, and the rest of the file takes half its time.
+        script = ("「tone.mp3」を再生\n待て 0.5\nＭＰ３の再生速度は、100\n待て 0.25\n"
+                  "ＭＰ３の位置を表示\n待て 1\n")
+        code, lines, left = rt.run(folder, script)
+        check("midway/position", lines == ["1"], lines)
+        check("midway/no gap", all(rt.sounding(left, t, t + 0.02) for t in (0.46, 0.5, 0.54)))
+        check("midway/pitch", near(rt.pitch(left, 0.6, 1.2), 440), rt.pitch(left, 0.6, 1.2))
+        check("midway/ends", rt.sounding(left, 1.2, 1.24) and not rt.sounding(left, 1.3, 1.7))
+
         # An octave up (12 semitones): 880 Hz for the file's whole two seconds.
         script = "ＭＰ３のピッチは、12\n「tone.mp3」を再生\n待て 2.5\nＭＰ３のピッチを表示\n"
         code, lines, left = rt.run(folder, script)
