@@ -1,6 +1,6 @@
 #!/bin/sh
 # Builds the fuzz targets with clang and runs one of them.
-#   fuzz/run.sh [script|text|encodings|ini|csv|archive|reply|attached] [SECONDS] [extra libFuzzer options...]
+#   fuzz/run.sh [script|text|encodings|ini|csv|archive|reply|attached|picture] [SECONDS] [extra libFuzzer options...]
 # The corpus lives in the build folder (default build-fuzz/ in the repository, or
 # $QEL_FUZZ_BUILD), never in git: it is seeded afresh each run (script, text and
 # encodings from the script tests, the examples and fuzz/seeds/; the others from

@@ -6,6 +6,7 @@
 #include <unistd.h>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 #include "engine_fixture.h"
 #include "graphics/raster.h"
@@ -426,6 +427,135 @@ TEST(PictureFiles, HugeDamagedAndUnknownFilesAreRefusedWithAReason) {
     EXPECT_NE(codec.decode("BM short", out), "");
     EXPECT_NE(codec.decode("hello", out), "");
     EXPECT_NE(codec.decode("", out), "");
+}
+
+// ---- GIF and ICO, written by netpbm -------------------------------------------------------
+
+bool netpbmInstalled() {
+    return std::system(
+               "command -v pamtogif >/dev/null 2>&1 && "
+               "command -v pamtowinicon >/dev/null 2>&1") == 0;
+}
+
+std::string readWhole(const std::string& path) {
+    std::string bytes;
+    if (FILE* f = std::fopen(path.c_str(), "rb")) {
+        char buffer[65536];
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, f)) > 0;)
+            bytes.append(buffer, n);
+        std::fclose(f);
+    }
+    return bytes;
+}
+
+// A picture of 200 colours in an order that does not repeat, so that the
+// GIF encoder's code table fills up and starts again.
+Picture manyColours(int w, int h) {
+    Picture p;
+    p.width = w, p.height = h;
+    std::uint32_t seed = 12345;
+    for (int i = 0; i < w * h; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        const std::uint32_t index = (seed >> 16) % 200;
+        p.pixels.push_back(0xFF000000u | (index * 37 % 256) << 16 | (index * 91 % 256) << 8 |
+                           (index * 13 % 256));
+    }
+    return p;
+}
+
+std::string ppmOf(const Picture& p) {
+    std::string ppm = "P6\n" + std::to_string(p.width) + " " + std::to_string(p.height) + "\n255\n";
+    for (std::uint32_t v : p.pixels) {
+        ppm.push_back(char((v >> 16) & 0xFF));
+        ppm.push_back(char((v >> 8) & 0xFF));
+        ppm.push_back(char(v & 0xFF));
+    }
+    return ppm;
+}
+
+TEST(PictureFiles, GifAndIconFilesFromAnotherToolGiveTheirPixels) {
+    if (!netpbmInstalled()) GTEST_SKIP() << "netpbm is not installed";
+    testing::TempFolder folder;
+    StandardPictureCodec codec;
+    const Picture big = manyColours(301, 203);
+    const std::string ppm = folder.file("big.ppm", ppmOf(big));
+    for (const char* options : {"", "-interlace"}) {
+        const std::string gif = folder.path + "/big.gif";
+        ASSERT_EQ(std::system(("pamtogif " + std::string(options) + " " + ppm + " > " + gif +
+                               " 2>/dev/null")
+                                  .c_str()),
+                  0);
+        Picture back;
+        ASSERT_EQ(codec.decode(readWhole(gif), back), "") << options;
+        EXPECT_EQ(back.width, 301);
+        EXPECT_EQ(back.height, 203);
+        EXPECT_EQ(back.pixels, big.pixels) << options;
+    }
+
+    // One colour named transparent: those pixels have no alpha, the rest
+    // are opaque and unchanged.
+    const std::uint32_t hidden = big.pixels[0];
+    char colour[32];
+    std::snprintf(colour, sizeof colour, "rgb:%02x/%02x/%02x", (hidden >> 16) & 0xFF,
+                  (hidden >> 8) & 0xFF, hidden & 0xFF);
+    const std::string clear = folder.path + "/clear.gif";
+    ASSERT_EQ(std::system(("pamtogif -transparent=" + std::string(colour) + " " + ppm + " > " +
+                           clear + " 2>/dev/null")
+                              .c_str()),
+              0);
+    Picture seeThrough;
+    ASSERT_EQ(codec.decode(readWhole(clear), seeThrough), "");
+    ASSERT_EQ(seeThrough.pixels.size(), big.pixels.size());
+    for (std::size_t i = 0; i < big.pixels.size(); ++i)
+        EXPECT_EQ(seeThrough.pixels[i], big.pixels[i] == hidden ? 0u : big.pixels[i]);
+
+    // An icon of two sizes: the larger is read, as a bitmap or as PNG.
+    const Picture small = manyColours(16, 16), large = manyColours(48, 48);
+    const std::string both = folder.file("both.ppm", ppmOf(small) + ppmOf(large));
+    for (const char* options : {"", "-pngthreshold=32"}) {
+        const std::string ico = folder.path + "/both.ico";
+        ASSERT_EQ(std::system(("pamtowinicon " + std::string(options) + " " + both + " > " + ico +
+                               " 2>/dev/null")
+                                  .c_str()),
+                  0);
+        Picture back;
+        ASSERT_EQ(codec.decode(readWhole(ico), back), "") << options;
+        EXPECT_EQ(back.width, 48);
+        EXPECT_EQ(back.pixels, large.pixels) << options;
+    }
+}
+
+TEST(PictureFiles, DamagedGifAndIconFilesAreRefusedOrCutShortNeverOverrun) {
+    StandardPictureCodec codec;
+    // A 2 × 2 GIF by hand: four colours, LZW codes 4 (clear), 0, 1, 2, 3, 5 (end).
+    std::string gif = "GIF89a";
+    gif += std::string("\x02\0\x02\0\x81\0\0", 7);
+    gif += std::string("\xFF\0\0\0\xFF\0\0\0\xFF\xFF\xFF\xFF", 12);
+    gif += std::string("\x2C\0\0\0\0\x02\0\x02\0\0\x02", 11);
+    // Packed from the low bit: 4, 0, 1, 2 in 3 bits, then (the table has
+    // reached 8 codes) 3 and 5 in 4 bits.
+    gif += std::string("\x03\x44\x34\x05\0\x3B", 6);
+    Picture out;
+    ASSERT_EQ(codec.decode(gif, out), "");
+    EXPECT_EQ(out.pixels,
+              (std::vector<std::uint32_t>{0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu, 0xFFFFFFFFu}));
+    for (std::size_t n = 0; n < gif.size(); ++n) {
+        Picture cut;
+        (void)codec.decode(gif.substr(0, n), cut);  // an answer either way, never a crash
+        EXPECT_LE(cut.pixels.size(), 4u);
+    }
+    std::string huge = gif;
+    huge[6] = '\x30', huge[7] = '\x75', huge[8] = '\x30', huge[9] = '\x75';  // 30,000 × 30,000
+    EXPECT_NE(codec.decode(huge, out).find("too large"), std::string::npos);
+    std::string badCode = gif;
+    badCode[gif.size() - 5] = '\x7F';  // a code beyond the table
+    EXPECT_NE(codec.decode(badCode, out), "");
+
+    // An icon whose only entry points past the end of the file.
+    std::string ico = std::string("\0\0\1\0\1\0", 6) + std::string("\x10\x10\0\0\1\0\x20\0", 8) +
+                      std::string("\xFF\0\0\0\x16\0\0\0", 8);
+    EXPECT_NE(codec.decode(ico, out), "");
+    EXPECT_NE(codec.decode(std::string("\0\0\1\0\0\0", 6), out), "");
 }
 
 TEST_F(Drawing, SavingAWindowWritesItsPixelsAndBadPlacesAreReported) {

@@ -8,19 +8,13 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/linux/picture_formats.h"
+
 namespace qel {
 
 namespace {
 
-std::string sizeProblem(long long width, long long height) {
-    if (width <= 0 || height <= 0) return "the picture has no pixels";
-    if (width > PictureCodec::kMaxSide || height > PictureCodec::kMaxSide ||
-        width * height > PictureCodec::kMaxPixels)
-        return "the picture is too large (" + std::to_string(width) + " x " +
-               std::to_string(height) + " pixels; at most " +
-               std::to_string(PictureCodec::kMaxSide) + " on a side)";
-    return {};
-}
+using picture_formats::sizeProblem;
 
 bool startsWith(std::string_view bytes, std::string_view magic) {
     return bytes.size() >= magic.size() && bytes.substr(0, magic.size()) == magic;
@@ -269,12 +263,29 @@ std::string encodeBmp(const Picture& p, std::string& out) {
 
 }  // namespace
 
+namespace picture_formats {
+
+std::string sizeProblem(long long width, long long height) {
+    if (width <= 0 || height <= 0) return "the picture has no pixels";
+    if (width > PictureCodec::kMaxSide || height > PictureCodec::kMaxSide ||
+        width * height > PictureCodec::kMaxPixels)
+        return "the picture is too large (" + std::to_string(width) + " x " +
+               std::to_string(height) + " pixels; at most " +
+               std::to_string(PictureCodec::kMaxSide) + " on a side)";
+    return {};
+}
+
+}  // namespace picture_formats
+
 std::string StandardPictureCodec::decode(std::string_view bytes, Picture& out) {
     if (startsWith(bytes, "\x89PNG\r\n\x1a\n")) return decodePng(bytes, out);
     if (startsWith(bytes, "\xFF\xD8\xFF")) return decodeJpeg(bytes, out);
     if (startsWith(bytes, "BM")) return decodeBmp(bytes, out);
-    if (startsWith(bytes, "GIF8")) return "GIF pictures are not read yet";
-    return "not a picture file of a known format (PNG, JPEG or BMP)";
+    if (startsWith(bytes, "GIF8")) return picture_formats::decodeGif(bytes, out);
+    if (startsWith(bytes, std::string_view("\0\0\1\0", 4)) ||
+        startsWith(bytes, std::string_view("\0\0\2\0", 4)))
+        return picture_formats::decodeIco(bytes, out, decodePng);
+    return "not a picture file of a known format (PNG, JPEG, BMP, GIF or ICO)";
 }
 
 std::string StandardPictureCodec::encode(PictureFormat format, const Picture& picture,

@@ -1,5 +1,6 @@
 // Picture files for both hosts: PNG through libpng, JPEG through
-// libjpeg-turbo, BMP by our own reader and writer.
+// libjpeg-turbo, BMP by our own reader and writer; GIF (the first frame) and
+// ICO are read by our own readers (picture_formats.h).
 //
 // Why these and not Qt's image readers: the console host never loads Qt (a
 // run without a display starts in a few milliseconds and needs no Qt
