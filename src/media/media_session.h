@@ -58,8 +58,10 @@ class MediaSession {
     Mp3Info mp3Info;
     Mp3Tag mp3Tag;
     int mp3OutputRate = 44100;
-    int mp3StepPitch = 0;
-    int mp3Pitch = 0;
+    // Speed as a change in percent (100 twice as fast), pitch in semitones;
+    // 0 is the file as it is. Kept for the next file opened.
+    double mp3StepPitch = 0;
+    double mp3Pitch = 0;
     int volumeLeft = 1000, volumeRight = 1000;
     // The music performer's settings: beats per minute (0 counts as 120) and
     // the program new parts start with.

@@ -1,6 +1,7 @@
 // MP3 files on their own path: opened without MCI, with stream information and
 // a tag the script can read and write (ＭＰ３ の タイトル …).
 #include <cmath>
+#include <optional>
 
 #include "core/paths.h"
 #include "library/media/media.h"
@@ -80,6 +81,30 @@ bool setVolume(Engine& engine, media::MediaSession& s, double left, double right
     return true;
 }
 
+// 再生速度 is a change in percent, from half the speed to twice it; ピッチ is
+// in semitones, an octave either way. Beyond these the sound falls apart.
+constexpr double kSlowest = -50, kFastest = 100, kPitchRange = 12;
+
+bool applySpeedPitch(media::MediaSession& s, double speed, double pitch) {
+    if (!s.mp3) return true;  // applied when the next file opens
+    s.catchUp();
+    return s.mp3->setSpeedPitch(1 + speed / 100, pitch);
+}
+
+// A value that is no number, or out of range, changes nothing and says so,
+// as does a player that cannot change speed or pitch at all.
+void setSpeedOrPitch(Engine& engine, media::MediaSession& s, bool speed, TextView value) {
+    const std::optional<double> n = number::parse(text::toHalfWidth(value));
+    const double low = speed ? kSlowest : -kPitchRange;
+    const double high = speed ? kFastest : kPitchRange;
+    if (!n || !(*n >= low && *n <= high) ||
+        !applySpeedPitch(s, speed ? *n : s.mp3StepPitch, speed ? s.mp3Pitch : *n)) {
+        engine.Report(ErrorId::Mp3SettingFailed);
+        return;
+    }
+    (speed ? s.mp3StepPitch : s.mp3Pitch) = *n;
+}
+
 Text cut(TextView t, std::size_t n) {
     return Text(t.substr(0, std::min(n, t.size())));
 }
@@ -105,6 +130,8 @@ bool OpenMp3(Engine& engine, TextView path) {
         return false;
     }
     s.mp3->setVolume(s.volumeLeft * 10, s.volumeRight * 10);
+    // Where the new file cannot take them, the settings read what is heard.
+    if (!applySpeedPitch(s, s.mp3StepPitch, s.mp3Pitch)) s.mp3StepPitch = s.mp3Pitch = 0;
     s.mp3Info = {};
     s.mp3Tag = {};
     s.mp3Info.lengthSeconds = s.mp3->lengthMs() / 1000.0;
@@ -200,13 +227,7 @@ void Mp3PropertySet(Engine& engine, TextView p, TextView value) {
         if (n == 0) s.mp3OutputRate = 24000;
         if (n == 1) s.mp3OutputRate = 12000;
     } else if (p == u"再生速度" || p == u"ピッチ") {
-        // Neither speed nor pitch can be changed here; only the neutral value
-        // is accepted, anything else says the setting did not change.
-        if (n != 0) {
-            engine.Report(ErrorId::Mp3SettingFailed);
-            return;
-        }
-        (p == u"再生速度" ? s.mp3StepPitch : s.mp3Pitch) = 0;
+        setSpeedOrPitch(engine, s, p == u"再生速度", value);
     } else if (p == u"ボリューム") {
         setVolume(engine, s, n, n);
     } else if (p == u"ボリューム左") {

@@ -60,14 +60,28 @@ AudioVoice::AudioVoice(std::unique_ptr<PcmStream> stream) : stream_(std::move(st
 AudioVoice::~AudioVoice() = default;
 
 double AudioVoice::positionMs() const {
-    return std::min(lengthMs_, double(position_) * 1000.0 / kOutRate);
+    return std::min(lengthMs_, position_ * 1000.0 / kOutRate);
+}
+
+void AudioVoice::useStretcher(std::unique_ptr<TimeStretcher> stretcher) {
+    stretch_ = std::move(stretcher);
+    feed_.resize(block_.size());
+    // What the resampler holds was read past the stretcher: read it again.
+    restartAt(std::llround(position_));
+}
+
+void AudioVoice::setSpeedPitch(double tempo, double semitones) {
+    tempo_ = tempo > 0 ? tempo : 1;
+    if (!stretch_) return;
+    stretch_->setTempo(tempo_);
+    stretch_->setPitchSemitones(semitones);
 }
 
 void AudioVoice::play(double fromMs, double toMs) {
     const long long length = toFrames(lengthMs_);
     end_ = toMs < 0 ? length : std::min(length, toFrames(toMs));
     restartAt(std::min(toFrames(fromMs), length));
-    mode_ = position_ < end_ ? MediaMode::Playing : MediaMode::Stopped;
+    mode_ = position_ < double(end_) ? MediaMode::Playing : MediaMode::Stopped;
 }
 
 void AudioVoice::pause() {
@@ -85,12 +99,16 @@ void AudioVoice::seek(double ms) {
 }
 
 void AudioVoice::restartAt(long long outFrame) {
-    position_ = outFrame;
+    position_ = double(outFrame);
     const auto sourceFrame = (long long)std::floor(double(outFrame) * step_);
     phase_ = double(outFrame) * step_ - double(sourceFrame);
     stream_->seek(sourceFrame);
     blockAt_ = blockFill_ = 0;
     sourceEnded_ = false;
+    if (stretch_) {
+        stretch_->clear();
+        stretchFlushed_ = false;
+    }
     nextSourceFrame(a_);
     nextSourceFrame(b_);
 }
@@ -100,7 +118,7 @@ bool AudioVoice::nextSourceFrame(float* frame) {
     if (blockAt_ == blockFill_ && !sourceEnded_) {
         const std::size_t ask =
             live_ ? std::clamp<std::size_t>(liveWant_, 1, kBlockFrames) : kBlockFrames;
-        blockFill_ = stream_->read(block_.data(), ask);
+        blockFill_ = stretch_ ? readStretched(ask) : stream_->read(block_.data(), ask);
         blockAt_ = 0;
         if (blockFill_ == 0) sourceEnded_ = true;
     }
@@ -115,9 +133,26 @@ bool AudioVoice::nextSourceFrame(float* frame) {
     return true;
 }
 
+// The stretcher is fed until it gives something; at the end of the source
+// it is flushed once, so the sound it held back is heard too.
+std::size_t AudioVoice::readStretched(std::size_t count) {
+    for (;;) {
+        const std::size_t got = stretch_->receive(block_.data(), count);
+        if (got > 0 || stretchFlushed_) return got;
+        const std::size_t in = stream_->read(feed_.data(), kBlockFrames);
+        if (in == 0) {
+            stretch_->flush();
+            stretchFlushed_ = true;
+        } else {
+            stretch_->put(feed_.data(), in);
+        }
+    }
+}
+
 void AudioVoice::renderInto(float* mix, std::size_t count) {
     if (mode_ != MediaMode::Playing) return;
-    std::size_t n = std::size_t(std::clamp<long long>(end_ - position_, 0, (long long)count));
+    const double left = std::ceil((double(end_) - position_) / tempo_);
+    const auto n = std::size_t(std::clamp(left, 0.0, double(count)));
     for (std::size_t i = 0; i < n; ++i) {
         if (!muted_) {
             for (int c = 0; c < 2; ++c) {
@@ -133,8 +168,11 @@ void AudioVoice::renderInto(float* mix, std::size_t count) {
             phase_ -= 1.0;
         }
     }
-    position_ += (long long)n;
-    if (position_ >= end_) mode_ = MediaMode::Stopped;
+    position_ += double(n) * tempo_;
+    if (position_ >= double(end_)) {
+        position_ = double(end_);
+        mode_ = MediaMode::Stopped;
+    }
 }
 
 // ---- the output --------------------------------------------------------------------------

@@ -35,6 +35,12 @@ class AudioVoice {
     void setGain(float left, float right) { gain_[0] = left, gain_[1] = right; }
     void setMuted(bool muted) { muted_ = muted; }
     const PcmStream& stream() const { return *stream_; }
+    // Speed and pitch go through `stretcher` from now on; the sound picks up
+    // where it was.
+    void useStretcher(std::unique_ptr<TimeStretcher> stretcher);
+    bool stretching() const { return stretch_ != nullptr; }
+    // Needs a stretcher unless both are neutral (tempo 1, no semitones).
+    void setSpeedPitch(double tempo, double semitones);
 
     // Adds the next `count` output frames (interleaved stereo) into `mix`;
     // stops itself at its end.
@@ -42,13 +48,20 @@ class AudioVoice {
 
   private:
     bool nextSourceFrame(float* frame);
+    std::size_t readStretched(std::size_t count);
     void restartAt(long long outFrame);
 
     std::unique_ptr<PcmStream> stream_;
     double lengthMs_ = 0;
-    double step_ = 1;         // source frames per output frame
-    long long position_ = 0;  // in output frames
-    long long end_ = 0;       // where playing stops, in output frames
+    double step_ = 1;  // source frames per output frame
+    // Both in output frames of the file's own time: at another speed the
+    // position moves `tempo_` frames for each frame heard.
+    double position_ = 0;
+    long long end_ = 0;  // where playing stops
+    double tempo_ = 1;
+    std::unique_ptr<TimeStretcher> stretch_;
+    std::vector<float> feed_;  // source frames on their way into the stretcher
+    bool stretchFlushed_ = false;
     MediaMode mode_ = MediaMode::Stopped;
     double phase_ = 0;
     float a_[2]{}, b_[2]{};

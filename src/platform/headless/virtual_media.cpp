@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <functional>
 
 #include "platform/headless/system_sounds.h"
 #include "platform/headless/wav_reader.h"
@@ -28,8 +29,13 @@ bool isRegularFile(const std::string& path) {
 // table of contents beside it.
 class VoiceDevice : public MediaDevice {
   public:
-    VoiceDevice(std::shared_ptr<AudioVoice> voice, bool cd)
-        : voice_(std::move(voice)), cd_(cd), tracks_(voice_->stream().tracks()) {}
+    using StretcherMaker = std::function<std::unique_ptr<TimeStretcher>(int rate, int channels)>;
+
+    VoiceDevice(std::shared_ptr<AudioVoice> voice, bool cd, StretcherMaker stretchers)
+        : voice_(std::move(voice)),
+          cd_(cd),
+          tracks_(voice_->stream().tracks()),
+          stretchers_(std::move(stretchers)) {}
     ~VoiceDevice() override { voice_->stop(); }
 
     double lengthMs() override { return voice_->lengthMs(); }
@@ -49,6 +55,19 @@ class VoiceDevice : public MediaDevice {
         voice_->setGain(float(std::clamp(left, 0, 1000)) / 1000.0f,
                         float(std::clamp(right, 0, 1000)) / 1000.0f);
     }
+    // The stretcher joins the voice only when first needed, so media at
+    // their own speed and pitch never pass through it.
+    bool setSpeedPitch(double tempo, double semitones) override {
+        if (!(tempo > 0)) return false;
+        if (!voice_->stretching() && (tempo != 1 || semitones != 0)) {
+            const PcmStream& stream = voice_->stream();
+            auto stretcher = stretchers_ ? stretchers_(stream.rate(), stream.channels()) : nullptr;
+            if (!stretcher) return false;
+            voice_->useStretcher(std::move(stretcher));
+        }
+        voice_->setSpeedPitch(tempo, semitones);
+        return true;
+    }
     std::vector<CdTrack> tracks() override { return tracks_; }
     bool mediaPresent() override { return !doorOpen_; }
     bool setDoor(bool open) override {
@@ -62,6 +81,7 @@ class VoiceDevice : public MediaDevice {
     std::shared_ptr<AudioVoice> voice_;
     bool cd_;
     std::vector<CdTrack> tracks_;
+    StretcherMaker stretchers_;
     bool doorOpen_ = false;
 };
 
@@ -116,7 +136,14 @@ std::unique_ptr<MediaDevice> VirtualMediaPort::open(const MediaOpenRequest& requ
     if (!stream) return nullptr;
     auto voice = std::make_shared<AudioVoice>(std::move(stream));
     output_.addVoice(voice);
-    return std::make_unique<VoiceDevice>(std::move(voice), request.kind == MediaKind::CdAudio);
+    VoiceDevice::StretcherMaker stretchers;
+    if (decoders_) {
+        stretchers = [decoders = decoders_.get()](int rate, int channels) {
+            return decoders->openStretcher(rate, channels);
+        };
+    }
+    return std::make_unique<VoiceDevice>(std::move(voice), request.kind == MediaKind::CdAudio,
+                                         std::move(stretchers));
 }
 
 std::optional<double> VirtualMediaPort::playSound(const std::string& path) {

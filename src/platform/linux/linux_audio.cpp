@@ -11,6 +11,7 @@
 #include "platform/linux/midi_synth.h"
 #include "platform/linux/shared_library.h"
 #include "platform/linux/tag_access.h"
+#include "platform/linux/time_stretch.h"
 
 namespace qel {
 
@@ -172,6 +173,9 @@ class LinuxAudioDecoders : public AudioDecoders {
     std::optional<AudioTags> readTags(const std::string& path) override { return ReadTags(path); }
     bool writeTags(const std::string& path, const AudioTags& tags) override {
         return WriteTags(path, tags);
+    }
+    std::unique_ptr<TimeStretcher> openStretcher(int rate, int channels) override {
+        return OpenSoundTouchStretcher(rate, channels);
     }
 
   private:

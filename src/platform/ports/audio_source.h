@@ -28,6 +28,21 @@ class PcmStream {
     virtual std::vector<CdTrack> tracks() const { return {}; }
 };
 
+// Changes the speed and the pitch of decoded sound independently of each
+// other: frames go in at the stream's rate, and come out at the same rate,
+// `tempo` times as fast and `semitones` higher. What it holds back (a few
+// tens of milliseconds) comes out after flush.
+class TimeStretcher {
+  public:
+    virtual ~TimeStretcher() = default;
+    virtual void setTempo(double tempo) = 0;
+    virtual void setPitchSemitones(double semitones) = 0;
+    virtual void put(const float* frames, std::size_t count) = 0;
+    virtual std::size_t receive(float* out, std::size_t count) = 0;
+    virtual void flush() = 0;
+    virtual void clear() = 0;
+};
+
 // The decoders a platform offers beside the WAV reader every output has.
 class AudioDecoders {
   public:
@@ -40,6 +55,11 @@ class AudioDecoders {
     virtual std::unique_ptr<PcmStream> openCd(const std::string& drive, std::string& error) = 0;
     virtual std::optional<AudioTags> readTags(const std::string& path) = 0;
     virtual bool writeTags(const std::string& path, const AudioTags& tags) = 0;
+    // None when the platform has no way to change speed and pitch.
+    virtual std::unique_ptr<TimeStretcher> openStretcher(int rate, int channels) {
+        (void)rate, (void)channels;
+        return nullptr;
+    }
 };
 
 }  // namespace qel

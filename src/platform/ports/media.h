@@ -59,6 +59,12 @@ class MediaDevice {
     virtual void setAudio(bool on) { (void)on; }
     // Volume 0..1000 per side, as the MCI vocabulary counts it.
     virtual void setVolume(int left, int right) { (void)left, (void)right; }
+    // Plays `tempo` times as fast (1 the file's own speed) and `semitones`
+    // higher, each without changing the other; positions and the length stay
+    // in the file's own time. False when the device cannot do it.
+    virtual bool setSpeedPitch(double tempo, double semitones) {
+        return tempo == 1 && semitones == 0;
+    }
 
     // CD audio only.
     virtual std::vector<CdTrack> tracks() { return {}; }

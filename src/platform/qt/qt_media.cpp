@@ -158,6 +158,13 @@ class QtMediaDevice : public MediaDevice {
     void setVolume(int left, int right) override {
         if (audio_) audio_->setVolume(std::clamp(std::max(left, right), 0, 1000) / 1000.0f);
     }
+    // Qt's player changes the speed (whether the pitch moves with it is up to
+    // its backend); it has no way to change the pitch alone.
+    bool setSpeedPitch(double tempo, double semitones) override {
+        if (!(tempo > 0) || semitones != 0) return false;
+        player_->setPlaybackRate(tempo);
+        return true;
+    }
     std::optional<std::pair<int, int> > sourceSize() override {
         if (!hasVideo()) return std::nullopt;
         QSize size = sourceQSize();
