@@ -24,6 +24,7 @@
 #include <QMouseEvent>
 #include <QPageSetupDialog>
 #include <QPixmap>
+#include <QPrinterInfo>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -701,6 +702,148 @@ TEST(QtPrinting, AWindowPrintsAsItLooksFillingThePageWidthAndATextBoxItsText) {
     const int width = right - left + 1;
     EXPECT_GT(width, page.width() * 3 / 4) << "scaled to the printable width";
     EXPECT_NEAR(double(bottom) / width, 0.5, 0.1) << "proportions kept";
+}
+
+// The output of a poppler tool run on `pdf`, with its error stream.
+std::string popplerSays(const std::string& tool, const std::string& pdf,
+                        const std::string& after = "") {
+    const std::string out = pdf + "." + tool;
+    std::system((tool + " '" + pdf + "'" + after + " > '" + out + "' 2>&1").c_str());
+    return readAll(out);
+}
+
+// The bounding box of the pixels `match` accepts; invalid when none.
+QRect where(const QImage& page, const std::function<bool(QColor)>& match) {
+    QRect found;
+    for (int y = 0; y < page.height(); ++y) {
+        for (int x = 0; x < page.width(); ++x) {
+            if (match(page.pixelColor(x, y))) found |= QRect(x, y, 1, 1);
+        }
+    }
+    return found;
+}
+
+bool red(QColor c) {
+    return c.red() > 180 && c.green() < 80 && c.blue() < 80;
+}
+
+bool popplerMissing() {
+    return std::system(
+               "command -v pdfinfo >/dev/null && command -v pdftoppm >/dev/null && "
+               "command -v pdftotext >/dev/null && command -v pdffonts >/dev/null") != 0;
+}
+
+// Paper, orientation and margins shape the page Qt writes; the copies and
+// two-sided printing a file cannot do travel in it as print presets.
+TEST(QtPrinting, ThePrinterSettingsShapeThePdf) {
+    if (popplerMissing()) GTEST_SKIP() << "no poppler tools";
+    QTemporaryDir dir;
+    const std::string pdf = (dir.path() + QStringLiteral("/settings.pdf")).toStdString();
+    setenv("QEL_PRINT_PDF", pdf.c_str(), 1);
+    {
+        Session s;
+        s.run({u"プリンタの用紙方向は、「横」", u"プリンタの用紙サイズは、「Ａ５」",
+               u"プリンタの余白は、30,20,10,10", u"プリンタの部数は、3", u"プリンタの両面印刷は、1",
+               u"「ウィンドウ２」を作る", u"ウィンドウ２の中の大きさは、「200,100」",
+               u"ウィンドウ２の背景は、「&HFF0000」", u"ウィンドウ２を表示",
+               u"ウィンドウ２を印刷"});
+    }
+    unsetenv("QEL_PRINT_PDF");
+    const std::string info = popplerSays("pdfinfo", pdf);
+    // A5 across: 210 x 148 mm; one page, the copies are not repeated pages.
+    EXPECT_NE(info.find("595 x 420 pts (A5)"), std::string::npos) << info;
+    EXPECT_NE(info.find("Pages:           1"), std::string::npos) << info;
+    EXPECT_EQ(info.find("Error"), std::string::npos) << "the update keeps the file sound\n" << info;
+    const std::string bytes = readAll(pdf);
+    EXPECT_NE(bytes.find("/NumCopies 3"), std::string::npos);
+    EXPECT_NE(bytes.find("/Duplex /DuplexFlipShortEdge"), std::string::npos);
+
+    // One pixel a millimetre: the picture starts at the left and top margins
+    // and fills the width between the margins (2:1 fits the height left).
+    const std::string prefix = (dir.path() + QStringLiteral("/mm")).toStdString();
+    ASSERT_EQ(std::system(("pdftoppm -r 25.4 -png '" + pdf + "' '" + prefix + "'").c_str()), 0);
+    QDir pages(dir.path(), QStringLiteral("mm*.png"));
+    ASSERT_EQ(pages.count(), 1u);
+    const QImage page(pages.filePath(pages[0]));
+    EXPECT_NEAR(page.width(), 210, 1);
+    EXPECT_NEAR(page.height(), 148, 1);
+    const QRect picture = where(page, red);
+    ASSERT_TRUE(picture.isValid());
+    EXPECT_NEAR(picture.left(), 30, 1);
+    EXPECT_NEAR(picture.top(), 20, 1);
+    EXPECT_NEAR(picture.right(), 199, 2) << "up to the right margin";
+    EXPECT_NEAR(picture.height(), 85, 2);
+}
+
+TEST(QtPrinting, ARichTextBoxPrintsWithItsLooks) {
+    if (popplerMissing()) GTEST_SKIP() << "no poppler tools";
+    QTemporaryDir dir;
+    const std::string pdf = (dir.path() + QStringLiteral("/rich.pdf")).toStdString();
+    setenv("QEL_PRINT_PDF", pdf.c_str(), 1);
+    {
+        Session s;
+        s.run({u"「ウィンドウ２」を作る", u"「拡張テキスト1」を作る",
+               u"拡張テキスト1のフォント名は、「DejaVu Sans」",
+               u"拡張テキスト1のフォントサイズは、10",
+               u"拡張テキスト1の内容は、「plain words REDBOLD［改行］BIG」",
+               u"拡張テキスト1の選択スタートは、12", u"拡張テキスト1の選択長さは、7",
+               u"拡張テキスト1の選択太字は、1", u"拡張テキスト1の選択色は、赤",
+               u"拡張テキスト1の選択スタートは、21", u"拡張テキスト1の選択長さは、3",
+               u"拡張テキスト1の選択フォントサイズは、40", u"拡張テキスト1の選択色は、青",
+               u"拡張テキスト1を印刷"});
+    }
+    unsetenv("QEL_PRINT_PDF");
+    const std::string words = popplerSays("pdftotext", pdf, " -"),
+                      fonts = popplerSays("pdffonts", pdf);
+    EXPECT_NE(words.find("plain words REDBOLD"), std::string::npos) << words;
+    EXPECT_NE(words.find("BIG"), std::string::npos) << words;
+    EXPECT_NE(fonts.find("DejaVuSans-Bold"), std::string::npos) << fonts;
+    EXPECT_NE(fonts.find("DejaVuSans "), std::string::npos) << "the plain words stay plain\n"
+                                                            << fonts;
+
+    const std::string prefix = (dir.path() + QStringLiteral("/rich")).toStdString();
+    ASSERT_EQ(std::system(("pdftoppm -r 100 -png '" + pdf + "' '" + prefix + "'").c_str()), 0);
+    QDir pages(dir.path(), QStringLiteral("rich*.png"));
+    ASSERT_EQ(pages.count(), 1u);
+    const QImage page(pages.filePath(pages[0]));
+    const QRect bold = where(page, red);
+    const QRect big =
+        where(page, [](QColor c) { return c.blue() > 180 && c.red() < 80 && c.green() < 80; });
+    ASSERT_TRUE(bold.isValid()) << "the red word is red";
+    ASSERT_TRUE(big.isValid()) << "the blue word is blue";
+    EXPECT_GT(big.height(), 3 * bold.height()) << "40 points against 10";
+    EXPECT_GT(big.top(), bold.bottom()) << "on the second line";
+}
+
+// Nowhere to print: the error says why, and no file is left half written.
+TEST(QtPrinting, NowhereToPrintIsAClearErrorAndNothingIsWritten) {
+    QTemporaryDir dir;
+    const std::string pdf = (dir.path() + QStringLiteral("/no/such/dir/out.pdf")).toStdString();
+    const std::vector<Text> script = {u"「ウィンドウ２」を作る",    u"ウィンドウ２を表示",
+                                      u"「テキスト1」を作る",       u"テキスト1の内容は、「紙」",
+                                      u"テキスト1を次ページに印刷", u"ウィンドウ２を印刷"};
+    auto told = [&] {
+        QString text;
+        whenShown<QMessageBox>([&](QMessageBox* box) {
+            text = box->text();
+            box->accept();
+        });
+        Session s;
+        s.run(script);
+        return text;
+    };
+    setenv("QEL_PRINT_PDF", pdf.c_str(), 1);
+    const QString unwritable = told();
+    unsetenv("QEL_PRINT_PDF");
+    EXPECT_TRUE(unwritable.contains(QStringLiteral("301"))) << unwritable.toStdString();
+    EXPECT_TRUE(unwritable.contains(QStringLiteral("cannot write the PDF file")))
+        << unwritable.toStdString();
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(pdf)));
+    if (!QPrinterInfo::availablePrinters().isEmpty()) GTEST_SKIP() << "this machine has a printer";
+    const QString none = told();
+    EXPECT_TRUE(none.contains(QStringLiteral("プリンタへ印刷できません"))) << none.toStdString();
+    EXPECT_TRUE(none.contains(QStringLiteral("no printer is set up"))) << none.toStdString();
+    EXPECT_TRUE(QDir(dir.path()).isEmpty());
 }
 
 }  // namespace

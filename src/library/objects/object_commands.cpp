@@ -308,6 +308,28 @@ bool OpenFindNamed(Engine& engine, TextView subject, bool replace) {
     return true;
 }
 
+namespace {
+
+// A rich text box prints with its looks; the box's own font stands for the
+// characters that follow it, as on the screen.
+std::string printRichBox(Engine& engine, WidgetId widget, bool onNewPage) {
+    WidgetPort& set = widgets(engine);
+    auto document = set.richText(widget);
+    auto font = set.get(widget, WidgetValue::FontName);
+    auto size = set.get(widget, WidgetValue::FontSize);
+    const Text* fontName = font ? std::get_if<Text>(&*font) : nullptr;
+    const double* points = size ? std::get_if<double>(&*size) : nullptr;
+    if (!document) {
+        auto text = set.get(widget, WidgetValue::Text);
+        const Text* content = text ? std::get_if<Text>(&*text) : nullptr;
+        return engine.ui().printText(content ? *content : Text(), onNewPage);
+    }
+    return engine.ui().printRichText(*document, fontName ? TextView(*fontName) : TextView(),
+                                     points ? *points : 0, onNewPage);
+}
+
+}  // namespace
+
 bool PrintObjectNamed(Engine& engine, TextView name, bool onNewPage) {
     if (!ui::ObjectModel::available(engine)) return false;
     auto object = objectModel(engine).ResolveObject(engine, nameArgument(engine, name), true);
@@ -315,8 +337,9 @@ bool PrintObjectNamed(Engine& engine, TextView name, bool onNewPage) {
     std::string problem;
     const bool window = object->type == ui::ObjectType::Window;
     const ui::KindId kind = object->kind ? object->kind->id : ui::KindId{};
-    if (!window && (kind == ui::KindId::TextBox || kind == ui::KindId::MultiLineText ||
-                    kind == ui::KindId::RichText)) {
+    if (!window && kind == ui::KindId::RichText) {
+        problem = printRichBox(engine, object->widget, onNewPage);
+    } else if (!window && (kind == ui::KindId::TextBox || kind == ui::KindId::MultiLineText)) {
         auto text = widgets(engine).get(object->widget, WidgetValue::Text);
         const Text* content = text ? std::get_if<Text>(&*text) : nullptr;
         problem = engine.ui().printText(content ? *content : Text(), onNewPage);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/ports/canvas.h"
+#include "text/rich_text.h"
 #include "text/text.h"
 
 namespace qel {
@@ -111,6 +112,15 @@ class UiHost {
     virtual std::string printPicture(const Picture& picture, bool onNewPage) {
         (void)picture, (void)onNewPage;
         return "this host cannot print";
+    }
+    // Prints a rich text box's text with its looks (fonts, sizes, colours)
+    // and paragraph layouts; `baseFont` and `baseSize` are the box's own font,
+    // for the characters that follow it. Hosts that print plain text only
+    // print the characters.
+    virtual std::string printRichText(const RichTextDocument& document, TextView baseFont,
+                                      double baseSize, bool onNewPage) {
+        (void)baseFont, (void)baseSize;
+        return printText(document.text(), onNewPage);
     }
     // Ends a print job left open by printText(…, true) (at the end of a run).
     virtual void endPrintJob() {}

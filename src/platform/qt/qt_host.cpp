@@ -6,6 +6,7 @@
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTextDocument>
 #include <QTimer>
 #include <QWidget>
 
@@ -18,6 +19,7 @@
 #include "platform/qt/qt_printing.h"
 #include "platform/qt/qt_text.h"
 #include "platform/qt/qt_tray.h"
+#include "platform/qt/qt_widgets.h"
 
 namespace qel {
 
@@ -132,6 +134,17 @@ std::string QtHost::printPicture(const Picture& picture, bool onNewPage) {
     const QImage image(reinterpret_cast<const uchar*>(picture.pixels.data()), picture.width,
                        picture.height, picture.width * 4, QImage::Format_ARGB32);
     return printJob_->printImage(image, onNewPage);
+}
+
+std::string QtHost::printRichText(const RichTextDocument& document, TextView baseFont,
+                                  double baseSize, bool onNewPage) {
+    QTextDocument printed;
+    QFont font = printed.defaultFont();
+    if (!baseFont.empty()) font.setFamilies({toQString(baseFont)});
+    if (baseSize > 0) font.setPointSizeF(baseSize);
+    printed.setDefaultFont(font);
+    qtw::fillRichDocument(printed, document);
+    return printJob_->printDocument(printed, onNewPage);
 }
 
 void QtHost::endPrintJob() {

@@ -33,6 +33,8 @@ class QtHost : public UiHost {
     // A balloon no tray shows: a desktop notification, else standard error.
     void notify(TextView title, TextView text, int icon) override;
     std::string printPicture(const Picture& picture, bool onNewPage) override;
+    std::string printRichText(const RichTextDocument& document, TextView baseFont, double baseSize,
+                              bool onNewPage) override;
 
     QtApplication& application() { return *application_; }
     // For the widget set, which must not outlive the application either.

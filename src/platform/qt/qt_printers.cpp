@@ -101,6 +101,16 @@ double QtPrinters::scale() const {
     return percent > 0 ? percent / 100 : 1;
 }
 
+int QtPrinters::copies() const {
+    if (selected_ >= int(settings_.size())) return 1;
+    return int(std::clamp(numberOf(settings_[std::size_t(selected_)], u"部数", 1), 1.0, 9999.0));
+}
+
+bool QtPrinters::twoSided() const {
+    if (selected_ >= int(settings_.size())) return false;
+    return numberOf(settings_[std::size_t(selected_)], u"両面印刷", 0) != 0;
+}
+
 bool QtPrinters::apply(QPrinter& printer, std::string& why) const {
     const char* pdf = std::getenv("QEL_PRINT_PDF");
     if (pdf && *pdf) {
@@ -122,7 +132,7 @@ bool QtPrinters::apply(QPrinter& printer, std::string& why) const {
     printer.setColorMode(numberOf(s, u"モノクロ", 0) != 0 ? QPrinter::GrayScale : QPrinter::Color);
     printer.setDuplex(numberOf(s, u"両面印刷", 0) != 0 ? QPrinter::DuplexAuto
                                                        : QPrinter::DuplexNone);
-    printer.setCopyCount(int(std::clamp(numberOf(s, u"部数", 1), 1.0, 9999.0)));
+    printer.setCopyCount(copies());
     printer.setResolution(int(std::clamp(numberOf(s, u"解像度", 600), 1.0, 9600.0)));
     // 余白: left, top, right, bottom in millimetres.
     double margins[4] = {0, 0, 0, 0};

@@ -35,6 +35,10 @@ class QtPrinters {
     bool apply(QPrinter& printer, std::string& why) const;
     // The chosen printer's 倍率 as a factor (1 = 100 %).
     double scale() const;
+    // The chosen printer's 部数 and 両面印刷, as the script set them (a PDF
+    // printer does not keep the two-sided wish in its QPrinter).
+    int copies() const;
+    bool twoSided() const;
     // The print job tells which page it is on (現在ページ; 0 with no job).
     void setCurrentPage(int page);
 

@@ -11,6 +11,7 @@
 class QImage;
 class QPainter;
 class QPrinter;
+class QTextDocument;
 
 namespace qel {
 
@@ -28,6 +29,9 @@ class TextPrintJob {
     // Prints a picture on a page of its own, scaled to fill the printable
     // area with its proportions kept; the job ends or stays open as above.
     std::string printImage(const QImage& image, bool onNewPage);
+    // Prints a formatted document the width of the page, flowing onto new
+    // pages between its lines; placed and ended as print() does.
+    std::string printDocument(QTextDocument& document, bool onNewPage);
     void end();
     bool open() const { return painter_ != nullptr; }
 
@@ -36,6 +40,9 @@ class TextPrintJob {
     void abandon();
     bool nextPage();  // false (and the job abandoned) when refused
     std::string finish(bool keepOpen);
+    std::string close();
+    std::string startOrBreak(bool onNewPage);
+    void drawSlice(QTextDocument& document, double from, double to, double at, double width);
 
     QtApplication& application_;
     std::unique_ptr<QPrinter> printer_;

@@ -212,6 +212,10 @@ QWidget* makeRichTextEdit(QWidget* parent) {
     return edit;
 }
 
+void fillRichDocument(QTextDocument& document, const RichTextDocument& content) {
+    fill(document, content);
+}
+
 }  // namespace qel::qtw
 
 namespace qel {

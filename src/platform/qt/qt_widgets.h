@@ -21,6 +21,7 @@
 
 class QLabel;
 class QStatusBar;
+class QTextDocument;
 class QTimer;
 class QWidget;
 
@@ -98,6 +99,8 @@ Write writeWindow(QtWidgets& set, Entry& e, WidgetValue v, const WidgetData& dat
 Read readRichText(Entry& e, WidgetValue v);
 Write writeRichText(Entry& e, WidgetValue v, const WidgetData& data);
 QWidget* makeRichTextEdit(QWidget* parent);
+// A rich text box's content as a Qt document (for printing it).
+void fillRichDocument(QTextDocument& document, const RichTextDocument& content);
 Read readText(Entry& e, WidgetValue v);
 Write writeText(Entry& e, WidgetValue v, const WidgetData& data);
 Read readList(Entry& e, WidgetValue v);
