@@ -7,6 +7,7 @@
 
 #include "core/paths.h"
 #include "encodings/uEncoding.h"
+#include "ui/find_replace.h"
 #include "ui/rich_support.h"
 
 namespace qel::ui {
@@ -278,6 +279,8 @@ void go(EventDispatch& events, Engine& engine, ScriptObject& b, Text address, St
     if (!f.movedTo.empty()) address = f.movedTo;
     f.page.address = address;
     bc.page = std::move(f.page);
+    bc.findStart = bc.findLength = 0;  // a new page is searched from its top
+    bc.foundNumber = 0;
     if (step == Step::New) {
         bc.history.resize(std::size_t(bc.at + 1));
         bc.history.push_back(address);
@@ -356,8 +359,9 @@ bool browserVerb(Engine& engine, ObjectModel& model, ScriptObject& browser, Text
         return true;
     }
     if (verb.find(u"検索") != TextView::npos) {
-        // There is no search site of the desktop to go to.
-        engine.Report(ErrorId::NotBuiltYet, u"ブラウザの検索");
+        // There is no search site of the desktop to go to: 検索 finds in the
+        // page, with the dialog that finds in text boxes.
+        OpenFindDialog(engine, model, browser, false);
         return true;
     }
     if (verb.find(u"ホーム") != TextView::npos) {

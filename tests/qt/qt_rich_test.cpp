@@ -12,6 +12,7 @@
 #include <QListWidget>
 #include <QLocale>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QSlider>
 #include <QStatusBar>
 #include <QTabBar>
@@ -31,6 +32,7 @@
 #include "platform/linux/posix_files.h"
 #include "platform/linux/system_clock.h"
 #include "platform/qt/qt_application.h"
+#include "platform/qt/qt_find.h"
 #include "platform/qt/qt_host.h"
 #include "platform/qt/qt_rich_list.h"
 #include "platform/qt/qt_text.h"
@@ -550,6 +552,25 @@ TEST_F(RichRun, TheBrowserShowsPagesFollowsLinksAndGoesBack) {
     EXPECT_EQ(log->text(), "A;b.txt;");
     run({u"「ブラウザ1」を戻る"});
     EXPECT_EQ(view->toPlainText(), "first on");
+
+    // 検索: each match the find dialog finds is selected where the page shows it.
+    writeFile(dir.filePath("c.html"), "<p>Ab <b>ab</b></p><p>xab</p>");
+    run({Text(u"ブラウザ1のアドレスは、「") + fromQString(dir.filePath("c.html")) + u"」",
+         u"「ブラウザ1」を検索"});
+    QtFindDialog* dialog = nullptr;
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (auto* found = dynamic_cast<QtFindDialog*>(top)) dialog = found;
+    }
+    ASSERT_TRUE(dialog && dialog->isVisible());
+    EXPECT_FALSE(dialog->replaceEdit()->isVisible());
+    dialog->findEdit()->setText("ab");
+    for (int start : {0, 3, 7}) {
+        dialog->button(kFindNext)->click();
+        QTest::qWait(10);
+        EXPECT_EQ(view->textCursor().selectionStart(), start);
+        EXPECT_EQ(view->textCursor().selectedText().toLower(), "ab");
+    }
+    dialog->close();
 }
 
 }  // namespace
