@@ -44,6 +44,6 @@ xdotool mousemove --window "$window" 320 170 click 1
 sleep 0.3
 xdotool type --delay 50 abc
 wait "$pid" || fail "the script ended with status $?"
-log=$(cat "$work/rich.log" 2>/dev/null)
+log=$(tr -d '\r\n' <"$work/rich.log" 2>/dev/null)
 [ "$log" = "クリック;セル2,2;展開;文字abc;" ] || fail "the log reads \"$log\""
 echo "PASS"
