@@ -7,6 +7,7 @@
 
 #include "core/paths.h"
 #include "encodings/uEncoding.h"
+#include "ui/find_replace.h"
 #include "ui/rich_support.h"
 
 namespace qel::ui {
@@ -145,6 +146,7 @@ class PageReader : public TransferObserver {
 struct Fetched {
     BrowserPage page;
     bool ok = false;
+    Text movedTo;  // the address a redirect ended at; empty when none
 };
 
 Fetched fetchFile(Engine& engine, const Text& address) {
@@ -214,6 +216,11 @@ Fetched fetchWeb(Engine& engine, const std::shared_ptr<RichContent>& rc, const T
         return f;
     }
     f.page.source = pageText(r.body, r.contentType);
+    // A redirected page is known by the address it came from, so that links
+    // relative to it and 更新 go where the server put them. A redirect to a
+    // scheme browsers refuse keeps the asked address.
+    const Text landed = text::fromUtf8(r.finalUrl);
+    if (!landed.empty() && landed != address && whereOf(landed) == Where::Web) f.movedTo = landed;
     const std::string& type = r.contentType;
     f.page.html = type.empty() ? looksLikeHtml(address, f.page.source)
                                : type.find("html") != std::string::npos;
@@ -269,14 +276,18 @@ void go(EventDispatch& events, Engine& engine, ScriptObject& b, Text address, St
         return;
     }
     BrowserContent& bc = rc->browser;
+    if (!f.movedTo.empty()) address = f.movedTo;
     f.page.address = address;
     bc.page = std::move(f.page);
+    bc.findStart = bc.findLength = 0;  // a new page is searched from its top
+    bc.foundNumber = 0;
     if (step == Step::New) {
         bc.history.resize(std::size_t(bc.at + 1));
         bc.history.push_back(address);
         bc.at = int(bc.history.size()) - 1;
-    } else if (step != Step::Again) {
-        bc.at += step == Step::Back ? -1 : 1;
+    } else {
+        if (step != Step::Again) bc.at += step == Step::Back ? -1 : 1;
+        bc.history[std::size_t(bc.at)] = address;
     }
     bc.text = bc.page.html ? htmlText(bc.page.source) : text::normaliseLineEnds(bc.page.source);
     Text title = bc.page.html ? htmlTitle(bc.page.source) : Text();
@@ -348,8 +359,9 @@ bool browserVerb(Engine& engine, ObjectModel& model, ScriptObject& browser, Text
         return true;
     }
     if (verb.find(u"検索") != TextView::npos) {
-        // There is no search site of the desktop to go to.
-        engine.Report(ErrorId::NotBuiltYet, u"ブラウザの検索");
+        // There is no search site of the desktop to go to: 検索 finds in the
+        // page, with the dialog that finds in text boxes.
+        OpenFindDialog(engine, model, browser, false);
         return true;
     }
     if (verb.find(u"ホーム") != TextView::npos) {

@@ -25,6 +25,10 @@ void browseForward(Engine& engine, ObjectModel& model, ScriptObject& browser);
 // `verb`, in that order). False when none of them is there.
 bool browserVerb(Engine& engine, ObjectModel& model, ScriptObject& browser, TextView verb);
 
+// A request of the find dialog 検索 opened on the browser: the page's text is
+// searched from the last match; "すべて検索しました" when none is left.
+void findInPage(Engine& engine, ScriptObject& browser, const WidgetEvent& request);
+
 // The user followed a link of the page: `link` as the page wrote it.
 std::string followLink(EventDispatch& events, Engine& engine, ScriptObject& browser, TextView link);
 

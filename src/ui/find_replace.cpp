@@ -1,6 +1,7 @@
 #include "ui/find_replace.h"
 
 #include "core/engine.h"
+#include "ui/browser.h"
 #include "ui/kinds.h"
 #include "ui/objects.h"
 
@@ -105,9 +106,11 @@ void replaceAll(Engine& engine, Box& box, const WidgetEvent& r) {
 
 }  // namespace
 
-bool TakesFindDialog(const ScriptObject& object) {
+bool TakesFindDialog(const ScriptObject& object, bool replace) {
     if (object.type != ObjectType::Control || !object.kind) return false;
     const KindId id = object.kind->id;
+    // A page is only searched: the user cannot change it.
+    if (isBrowser(object)) return !replace;
     return id == KindId::TextBox || id == KindId::MultiLineText || id == KindId::RichText;
 }
 
@@ -124,6 +127,7 @@ void OpenFindDialog(Engine& engine, ObjectModel& model, ScriptObject& box, bool 
 void FindInBox(Engine& engine, ObjectModel& model, ScriptObject& box, const WidgetEvent& request) {
     (void)model;
     if (request.command == kFindClosed || request.findText.empty()) return;
+    if (isBrowser(box)) return findInPage(engine, box, request);
     Box b{ObjectModel::widgets(engine), box.widget};
     switch (request.command) {
         case kFindReplace:

@@ -2,14 +2,17 @@
 // the tests look at what the widgets show.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QAbstractItemModel>
 #include <QApplication>
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QLocale>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QSlider>
 #include <QStatusBar>
 #include <QTabBar>
@@ -29,7 +32,9 @@
 #include "platform/linux/posix_files.h"
 #include "platform/linux/system_clock.h"
 #include "platform/qt/qt_application.h"
+#include "platform/qt/qt_find.h"
 #include "platform/qt/qt_host.h"
+#include "platform/qt/qt_rich_list.h"
 #include "platform/qt/qt_text.h"
 #include "platform/qt/qt_widgets.h"
 
@@ -42,6 +47,16 @@ W* named(const QString& name) {
         if (widget->accessibleName() == name) return qobject_cast<W*>(widget);
     }
     return nullptr;
+}
+
+// A list view's face for its 詳細 look and the one for its icon looks.
+QTreeWidget* listDetails(const QString& name) {
+    auto* view = dynamic_cast<qtw::RichListView*>(named<QWidget>(name));
+    return view ? &view->details() : nullptr;
+}
+QListWidget* listIcons(const QString& name) {
+    auto* view = dynamic_cast<qtw::RichListView*>(named<QWidget>(name));
+    return view ? &view->icons() : nullptr;
 }
 
 class RichRun : public ::testing::Test {
@@ -73,7 +88,7 @@ TEST_F(RichRun, ListViewShowsColumnsRowsChecksAndTheSortedOrder) {
          u"「リストビュー1の見出し」に「値段」を追加", u"「リストビュー1」に「りんご,120」を追加",
          u"「リストビュー1」に「みかん,80」を追加", u"リストビュー1の2番目のチェックは、1",
          u"リストビュー1の並び替え対象は、2"});
-    auto* view = named<QTreeWidget>("リストビュー１");
+    auto* view = listDetails("リストビュー１");
     ASSERT_TRUE(view);
     ASSERT_EQ(view->topLevelItemCount(), 2);
     EXPECT_EQ(view->headerItem()->text(1), "値段");
@@ -213,7 +228,7 @@ TEST_F(RichRun, WhatTheUserDoesToTheViewsRunsTheProceduresAndChangesTheContent) 
     auto* log = named<QLineEdit>("テキスト１");
     auto* tabs = named<QTabBar>("タブ１");
     auto* bar = named<QToolBar>("ツールバー１");
-    auto* list = named<QTreeWidget>("リストビュー１");
+    auto* list = listDetails("リストビュー１");
     auto* tree = named<QTreeWidget>("ツリービュー１");
     auto* grid = named<QTableView>("表１");
     auto* slider = named<QSlider>("スライダ１");
@@ -357,13 +372,13 @@ TEST_F(RichRun, ItemsShowTheirPictureWithTheTransparentColourSeenThrough) {
          u"「リストビュー1」に「みかん」を追加", u"リストビュー1の1番目の小さいアイコンは、1",
          u"「ツールバー1」を作る", u"「ツールバー1」に「開く」を追加",
          Text(u"ツールバー1の1番目の絵は、「") + file + u"」"});
-    auto* view = named<QTreeWidget>("リストビュー１");
+    auto* view = listIcons("リストビュー１");
     ASSERT_TRUE(view);
     view->window()->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(view->window()));
     const QImage shown = view->viewport()->grab().toImage();
-    const QRect first = view->visualItemRect(view->topLevelItem(0));
-    const QRect second = view->visualItemRect(view->topLevelItem(1));
+    const QRect first = view->visualItemRect(view->item(0));
+    const QRect second = view->visualItemRect(view->item(1));
     // The red square shows in the first row only; the magenta frame nowhere.
     const qreal scale = shown.devicePixelRatio();
     auto inImage = [&](QRect r) {
@@ -378,6 +393,91 @@ TEST_F(RichRun, ItemsShowTheirPictureWithTheTransparentColourSeenThrough) {
     const QImage icon = bar->actions().front()->icon().pixmap(QSize(16, 16)).toImage();
     EXPECT_EQ(icon.pixelColor(0, 0).rgb(), QColor(255, 0, 255).rgb());
     EXPECT_EQ(icon.pixelColor(8, 8).rgb(), QColor(255, 0, 0).rgb());
+}
+
+TEST_F(RichRun, AListViewKeepsItsRowsChecksPicturesAndEventsThroughEveryLook) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const Text file = fromQString(framedPicture(dir));
+    run({u"「テキスト1」を作る",
+         u"「リストビュー1」を作る",
+         u"リストビュー1の大きさは、300,200",
+         u"リストビュー1のチェックボックスは、1",
+         Text(u"「リストビュー1の大きい絵」に「") + file + u"」を追加",
+         Text(u"「リストビュー1の小さい絵」に「") + file + u"」を追加",
+         u"リストビュー1の透明色は、「&hFF00FF」",
+         u"「リストビュー1の見出し」に「品名」を追加",
+         u"「リストビュー1」に「りんご」を追加",
+         u"「リストビュー1」に「みかん」を追加",
+         u"「リストビュー1」に「ぶどう」を追加",
+         u"リストビュー1の1番目の大きいアイコンは、1",
+         u"リストビュー1の1番目の小さいアイコンは、1",
+         u"リストビュー1の2番目のチェックは、1",
+         u"「ボタン1」を作る",
+         u"「ボタン2」を作る",
+         u"手順は　リストビュー1をクリック",
+         Text(kLog) + u"「クリック;」",
+         u"終わり",
+         u"手順は　リストビュー1をチェック",
+         Text(kLog) + u"「チェック［リストビュー1の1番目のチェック］;」",
+         u"終わり",
+         u"手順は　ボタン1をクリック",
+         u"　リストビュー1の見た目は、「一覧」",
+         u"終わり",
+         u"手順は　ボタン2をクリック",
+         u"　リストビュー1の見た目は、「詳細」",
+         u"終わり"});
+    auto* log = named<QLineEdit>("テキスト１");
+    auto* icons = listIcons("リストビュー１");
+    auto* details = listDetails("リストビュー１");
+    auto* toList = named<QAbstractButton>("ボタン１");
+    auto* toDetails = named<QAbstractButton>("ボタン２");
+    ASSERT_TRUE(log && icons && details && toList && toDetails);
+    icons->window()->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(icons->window()));
+    ASSERT_TRUE(icons->isVisible());
+    EXPECT_EQ(icons->viewMode(), QListView::IconMode);
+    ASSERT_EQ(icons->count(), 3);
+    const qreal scale = icons->viewport()->devicePixelRatioF();
+    auto redIn = [&](QAbstractItemView& face, const QModelIndex& index) {
+        const QImage shown = face.viewport()->grab().toImage();
+        const QRect r = face.visualRect(index);
+        return pixelsOf(shown, QRect(r.topLeft() * scale, r.size() * scale) & shown.rect(),
+                        QColor(255, 0, 0));
+    };
+    EXPECT_GE(redIn(*icons, icons->model()->index(0, 0)), 36);
+    EXPECT_EQ(redIn(*icons, icons->model()->index(1, 0)), 0);
+
+    // The user picks the third row on the large icons: the click reaches the procedure once.
+    QTest::mouseClick(icons->viewport(), Qt::LeftButton, {},
+                      icons->visualItemRect(icons->item(2)).center());
+    EXPECT_TRUE(icons->item(2)->isSelected());
+    EXPECT_EQ(log->text(), "クリック;");
+
+    toList->click();
+    EXPECT_EQ(icons->viewMode(), QListView::ListMode);
+    EXPECT_EQ(icons->flow(), QListView::TopToBottom);
+    ASSERT_EQ(icons->count(), 3);
+    EXPECT_TRUE(icons->item(2)->isSelected());
+    EXPECT_EQ(icons->item(1)->checkState(), Qt::Checked);
+    EXPECT_GE(redIn(*icons, icons->model()->index(0, 0)), 36);
+
+    toDetails->click();
+    ASSERT_TRUE(details->isVisible());
+    EXPECT_EQ(icons->count(), 0);  // only the face shown holds rows
+    ASSERT_EQ(details->topLevelItemCount(), 3);
+    EXPECT_EQ(details->topLevelItem(2)->text(0), "ぶどう");
+    EXPECT_TRUE(details->topLevelItem(2)->isSelected());
+    EXPECT_EQ(details->topLevelItem(1)->checkState(0), Qt::Checked);
+    EXPECT_EQ(details->topLevelItem(0)->checkState(0), Qt::Unchecked);
+    EXPECT_GE(redIn(*details, details->model()->index(0, 0)), 36);
+    QTest::mouseClick(details->viewport(), Qt::LeftButton, {},
+                      details->visualItemRect(details->topLevelItem(0)).center());
+    EXPECT_EQ(log->text(), "クリック;クリック;");
+    // A check the user makes on the details face is the content's.
+    details->topLevelItem(0)->setCheckState(0, Qt::Checked);
+    QTest::qWait(20);
+    EXPECT_EQ(log->text(), "クリック;クリック;チェック1;");
 }
 
 TEST_F(RichRun, TheUserCannotChangeProtectedTextEvenAfterAnRtfRoundTrip) {
@@ -452,6 +552,25 @@ TEST_F(RichRun, TheBrowserShowsPagesFollowsLinksAndGoesBack) {
     EXPECT_EQ(log->text(), "A;b.txt;");
     run({u"「ブラウザ1」を戻る"});
     EXPECT_EQ(view->toPlainText(), "first on");
+
+    // 検索: each match the find dialog finds is selected where the page shows it.
+    writeFile(dir.filePath("c.html"), "<p>Ab <b>ab</b></p><p>xab</p>");
+    run({Text(u"ブラウザ1のアドレスは、「") + fromQString(dir.filePath("c.html")) + u"」",
+         u"「ブラウザ1」を検索"});
+    QtFindDialog* dialog = nullptr;
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (auto* found = dynamic_cast<QtFindDialog*>(top)) dialog = found;
+    }
+    ASSERT_TRUE(dialog && dialog->isVisible());
+    EXPECT_FALSE(dialog->replaceEdit()->isVisible());
+    dialog->findEdit()->setText("ab");
+    for (int start : {0, 3, 7}) {
+        dialog->button(kFindNext)->click();
+        QTest::qWait(10);
+        EXPECT_EQ(view->textCursor().selectionStart(), start);
+        EXPECT_EQ(view->textCursor().selectedText().toLower(), "ab");
+    }
+    dialog->close();
 }
 
 }  // namespace

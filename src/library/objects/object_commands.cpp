@@ -303,7 +303,7 @@ bool OpenFindNamed(Engine& engine, TextView subject, bool replace) {
     if (!ui::ObjectModel::available(engine) || text::trimBlanks(subject).empty()) return false;
     ui::ObjectModel& model = objectModel(engine);
     auto object = model.ResolveObject(engine, nameArgument(engine, subject), true);
-    if (!object || object->unloaded || !ui::TakesFindDialog(*object)) return false;
+    if (!object || object->unloaded || !ui::TakesFindDialog(*object, replace)) return false;
     ui::OpenFindDialog(engine, model, *object, replace);
     return true;
 }

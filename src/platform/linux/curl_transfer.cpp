@@ -379,6 +379,8 @@ TransferResult CurlTransfer::perform(const TransferRequest& request, TransferObs
     if (char* type = nullptr;
         api().easy_getinfo(h, CURLINFO_CONTENT_TYPE, &type) == CURLE_OK && type)
         result.contentType = type;
+    if (char* url = nullptr; api().easy_getinfo(h, CURLINFO_EFFECTIVE_URL, &url) == CURLE_OK && url)
+        result.finalUrl = url;
     api().multi_remove_handle(multi.get(), h);
 
     if (aborted) return failure(TransferFault::Aborted, "stopped");

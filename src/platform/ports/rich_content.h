@@ -121,6 +121,13 @@ struct BrowserContent {
     Text title, status, text, newAddress;
     bool offline = false, fullScreen = false;
     bool loading = false, stopAsked = false;  // a page on its way; 中止 asked
+    // The find dialog's last match: where it lies in `text`, and for a view
+    // showing the page, the text found and which of its matches it is
+    // (counted from 1 from the top; 0 when nothing is found on this page).
+    std::size_t findStart = 0, findLength = 0;
+    Text found;
+    bool foundCase = false;
+    int foundNumber = 0;
 };
 
 struct RichContent {

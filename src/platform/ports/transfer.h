@@ -47,6 +47,7 @@ struct TransferResult {
     long status = 0;          // the last HTTP status or FTP reply code (0 none)
     bool replied = false;     // a reply (headers, an FTP greeting) came before the fault
     std::string contentType;  // of the final HTTP reply
+    std::string finalUrl;     // where the body came from, after any redirects
     std::string body;         // the body, when it was not written to a file
     explicit operator bool() const { return fault == TransferFault::None; }
 };

@@ -8,6 +8,8 @@
 #include <QFileInfo>
 #include <QMetaObject>
 #include <QTextBrowser>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QUrl>
 
 #include "platform/qt/qt_text.h"
@@ -26,6 +28,22 @@ QString folderOf(const Text& address) {
     return QFileInfo(path).absolutePath();
 }
 
+// The find dialog's match, selected where the page shows it: the same match
+// of the text as the object model found in the page's text.
+void showFound(QTextBrowser& view, const BrowserContent& bc) {
+    QTextCursor cursor(view.document());
+    const QTextDocument::FindFlags flags =
+        bc.foundCase ? QTextDocument::FindCaseSensitively : QTextDocument::FindFlags();
+    for (int n = 0; n < bc.foundNumber; ++n) {
+        QTextCursor next = view.document()->find(toQString(bc.found), cursor, flags);
+        if (next.isNull()) break;  // the view counts fewer: its last match stands
+        cursor = next;
+    }
+    if (bc.foundNumber == 0 || !cursor.hasSelection()) cursor.clearSelection();
+    view.setTextCursor(cursor);
+    view.ensureCursorVisible();
+}
+
 }  // namespace
 
 QWidget* makeBrowser(QWidget* parent) {
@@ -38,6 +56,7 @@ QWidget* makeBrowser(QWidget* parent) {
 void showBrowser(Entry& e, const RichChange& change) {
     auto* view = qobject_cast<QTextBrowser*>(e.widget.data());
     if (!view || !e.rich || change.kind == RichChange::Settings) return;
+    if (change.kind == RichChange::Current) return showFound(*view, e.rich->browser);
     const BrowserPage& page = e.rich->browser.page;
     const QString folder = folderOf(page.address);
     view->setSearchPaths(folder.isEmpty() ? QStringList() : QStringList{folder});

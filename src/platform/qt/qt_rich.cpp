@@ -1,7 +1,8 @@
 // The rich controls as Qt widgets. The object model owns their content; the
-// widgets show it: a list view or tree view is a QTreeWidget (rebuilt on a
-// big change, appended to when rows are added), a grid a QTableView over a
-// model that reads the content directly (so 100,000 rows cost no items),
+// widgets show it: a list view is a tree widget or a list widget by its look
+// (qt_rich_list.cpp), a tree view a QTreeWidget (rebuilt on a big change), a
+// grid a QTableView over a model that reads the content directly (so 100,000
+// rows cost no items),
 // tabs a QTabBar, a tool bar a QToolBar, a status bar a QStatusBar with one
 // label per panel, a slider a QSlider and a progress bar a QProgressBar.
 #include <QAbstractTableModel>
@@ -23,6 +24,7 @@
 
 #include "platform/qt/qt_browser.h"
 #include "platform/qt/qt_rich_images.h"
+#include "platform/qt/qt_rich_list.h"
 #include "platform/qt/qt_text.h"
 #include "platform/qt/qt_widgets.h"
 
@@ -179,64 +181,6 @@ void fillItem(QTreeWidgetItem& row, const RichItem& item, bool checks, bool edit
     row.setDisabled(!item.enabled);
 }
 
-void showListView(QTreeWidget& view, const RichContent& rc, const RichChange& change) {
-    const QSignalBlocker quiet(&view);  // the script's changes are no user's edits
-    const bool checks = rc.setting(RichSetting::CheckBoxes) != 0;
-    const bool editable = rc.setting(RichSetting::LabelEdit) != 0;
-    const bool details = int(rc.setting(RichSetting::ViewStyle)) == 3;
-    // The large-icon look shows the large pictures, every other look the small ones.
-    const bool large = int(rc.setting(RichSetting::ViewStyle)) == 0;
-    const RichImageList& pictures = large ? rc.largeImages : rc.smallImages;
-    const std::vector<QIcon>& icons = richIcons(view, rc, pictures);
-    auto iconOf = [&](const RichItem& item) {
-        return iconAt(icons, large ? item.largeImage : item.smallImage);
-    };
-    view.setIconSize(iconSizeOf(pictures));
-    if (change.kind == RichChange::ItemsAdded) {
-        QList<QTreeWidgetItem*> rows;
-        for (int i = change.index; i < change.index + change.count; ++i) {
-            auto* row = new QTreeWidgetItem;
-            fillItem(*row, rc.items[std::size_t(i)], checks, editable,
-                     iconOf(rc.items[std::size_t(i)]));
-            rows.append(row);
-        }
-        view.addTopLevelItems(rows);
-        return;
-    }
-    if (change.kind == RichChange::ItemChanged && change.index >= 0 &&
-        change.index < view.topLevelItemCount()) {
-        const RichItem& item = rc.items[std::size_t(change.index)];
-        fillItem(*view.topLevelItem(change.index), item, checks, editable, iconOf(item));
-        return;
-    }
-    view.setUpdatesEnabled(false);
-    view.clear();
-    QStringList headings;
-    for (const RichItem& col : rc.columns) headings << toQString(col.text);
-    view.setColumnCount(std::max<int>(1, int(rc.columns.size())));
-    view.setHeaderLabels(headings);
-    for (std::size_t c = 0; c < rc.columns.size(); ++c)
-        view.setColumnWidth(int(c), int(rc.columns[c].width));
-    view.setHeaderHidden(!details || rc.setting(RichSetting::ColumnHeaders, 1) == 0 ||
-                         rc.columns.empty());
-    view.setRootIsDecorated(false);
-    QList<QTreeWidgetItem*> rows;
-    rows.reserve(qsizetype(rc.items.size()));
-    for (const RichItem& item : rc.items) {
-        auto* row = new QTreeWidgetItem;
-        fillItem(*row, item, checks, editable, iconOf(item));
-        rows.append(row);
-    }
-    view.addTopLevelItems(rows);
-    for (std::size_t i = 0; i < rc.items.size(); ++i) {
-        if (rc.items[i].selected) view.topLevelItem(int(i))->setSelected(true);
-    }
-    view.setSelectionMode(rc.setting(RichSetting::MultiSelect) != 0
-                              ? QAbstractItemView::ExtendedSelection
-                              : QAbstractItemView::SingleSelection);
-    view.setUpdatesEnabled(true);
-}
-
 void showTreeView(QTreeWidget& view, const RichContent& rc) {
     const QSignalBlocker quiet(&view);  // opening nodes here is no user's doing
     const bool checks = rc.setting(RichSetting::CheckBoxes) != 0;
@@ -356,6 +300,7 @@ void showProgress(QProgressBar& bar, const RichContent& rc) {
 QWidget* makeRichWidget(WidgetKind kind, QWidget* parent) {
     switch (kind) {
         case WidgetKind::ListView:
+            return new RichListView(parent);
         case WidgetKind::TreeView: {
             auto* view = new QTreeWidget(parent);
             view->setHeaderHidden(true);
@@ -391,7 +336,7 @@ void showRich(Entry& e, const RichChange& change) {
     QWidget* w = e.widget;
     switch (e.widgetKind()) {
         case WidgetKind::ListView:
-            return showListView(*static_cast<QTreeWidget*>(w), rc, change);
+            return showListView(*static_cast<RichListView*>(w), rc, change);
         case WidgetKind::TreeView:
             return showTreeView(*static_cast<QTreeWidget*>(w), rc);
         case WidgetKind::Grid:

@@ -7,8 +7,10 @@
 // model's answer may rebuild the very view (and delete the very item or
 // action) whose signal is being emitted.
 #include <QAbstractSlider>
+#include <QEvent>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QListWidget>
 #include <QMetaObject>
 #include <QSlider>
 #include <QTabBar>
@@ -17,6 +19,7 @@
 #include <QTreeWidget>
 
 #include "platform/qt/qt_browser.h"
+#include "platform/qt/qt_rich_list.h"
 #include "platform/qt/qt_text.h"
 #include "platform/qt/qt_widgets.h"
 
@@ -44,8 +47,8 @@ void reportLater(QtWidgets& set, QObject* context, WidgetId id, RichUserAction a
         Qt::QueuedConnection);
 }
 
-// The content's number of a list or tree item: list rows stand in the
-// content's order; tree nodes carry theirs.
+// The content's number of a tree node (nodes carry theirs) or of a row of a
+// list view's details face (rows stand in the content's order).
 int indexOf(const Entry& e, QTreeWidget& view, QTreeWidgetItem* item) {
     if (!item) return -1;
     if (e.kind == int(WidgetKind::TreeView)) {
@@ -55,22 +58,30 @@ int indexOf(const Entry& e, QTreeWidget& view, QTreeWidgetItem* item) {
     return view.indexOfTopLevelItem(item);
 }
 
+// A row's check box or label changed under the user's hand: which of the two
+// it was is told by comparing with what the content holds.
+void reportRowChange(QtWidgets& set, QObject* context, WidgetId id, int index,
+                     const QVariant& check, const QString& text) {
+    Entry* entry = set.find(id);
+    if (!entry || !entry->rich || index < 0 || std::size_t(index) >= entry->rich->items.size())
+        return;
+    const RichItem& held = entry->rich->items[std::size_t(index)];
+    const bool checked = check.isValid() && check.toInt() == Qt::Checked;
+    if (check.isValid() && checked != held.checked)
+        return reportLater(set, context, id, RichUserAction::ToggleCheck, index);
+    const Text label = fromQString(text);
+    if (label != held.text)
+        reportLater(set, context, id, RichUserAction::EditLabel, index, 0, 0, label);
+}
+
 void connectItemView(QtWidgets& set, Entry& e, QTreeWidget& view) {
     const WidgetId id = e.id;
     QObject::connect(&view, &QTreeWidget::itemChanged, &view,
                      [&set, &view, id](QTreeWidgetItem* item, int column) {
                          Entry* entry = set.find(id);
-                         if (!entry || !entry->rich || column != 0) return;
-                         const int index = indexOf(*entry, view, item);
-                         if (index < 0 || std::size_t(index) >= entry->rich->items.size()) return;
-                         const RichItem& held = entry->rich->items[std::size_t(index)];
-                         const bool checked = item->checkState(0) == Qt::Checked;
-                         if (item->data(0, Qt::CheckStateRole).isValid() && checked != held.checked)
-                             return reportLater(set, &view, id, RichUserAction::ToggleCheck, index);
-                         const Text label = fromQString(item->text(0));
-                         if (label != held.text)
-                             reportLater(set, &view, id, RichUserAction::EditLabel, index, 0, 0,
-                                         label);
+                         if (!entry || column != 0) return;
+                         reportRowChange(set, &view, id, indexOf(*entry, view, item),
+                                         item->data(0, Qt::CheckStateRole), item->text(0));
                      });
     auto expanded = [&set, &view, id](RichUserAction action) {
         return [&set, &view, id, action](QTreeWidgetItem* item) {
@@ -80,14 +91,60 @@ void connectItemView(QtWidgets& set, Entry& e, QTreeWidget& view) {
     };
     QObject::connect(&view, &QTreeWidget::itemExpanded, &view, expanded(RichUserAction::Expand));
     QObject::connect(&view, &QTreeWidget::itemCollapsed, &view, expanded(RichUserAction::Collapse));
-    if (e.kind == int(WidgetKind::ListView)) {
-        QHeaderView* header = view.header();
-        header->setSectionsClickable(true);
-        QObject::connect(header, &QHeaderView::sectionClicked, &view,
-                         [&set, &view, id](int column) {
-                             reportLater(set, &view, id, RichUserAction::ClickHeader, column);
-                         });
+}
+
+// Input a face did not take travels on to the control itself, whose watcher
+// would report it a second time: the faces reported it already. What a
+// replayed session sends to the control directly is not spontaneous and passes.
+class RepeatedInput : public QObject {
+  public:
+    using QObject::QObject;
+    bool eventFilter(QObject*, QEvent* event) override {
+        switch (event->type()) {
+            case QEvent::KeyPress:
+            case QEvent::KeyRelease:
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonRelease:
+            case QEvent::MouseButtonDblClick:
+            case QEvent::MouseMove:
+            case QEvent::Wheel:
+                return event->spontaneous();
+            default:
+                return false;
+        }
     }
+};
+
+// Both faces of a list view report as the control: the mouse and keys on
+// either reach the control's event watcher, and checks and label edits on
+// either are the same actions.
+void connectListView(QtWidgets& set, Entry& e, RichListView& view) {
+    const WidgetId id = e.id;
+    if (QObject* watcher =
+            view.findChild<QObject*>(QStringLiteral("qelEvents"), Qt::FindDirectChildrenOnly)) {
+        for (QAbstractItemView* face : {static_cast<QAbstractItemView*>(&view.details()),
+                                        static_cast<QAbstractItemView*>(&view.icons())}) {
+            face->installEventFilter(watcher);
+            face->viewport()->installEventFilter(watcher);
+            face->viewport()->setMouseTracking(true);
+        }
+        // Installed last, so it sees the control's own input first.
+        view.installEventFilter(new RepeatedInput(&view));
+    }
+    QTreeWidget& details = view.details();
+    connectItemView(set, e, details);
+    QHeaderView* header = details.header();
+    header->setSectionsClickable(true);
+    QObject::connect(header, &QHeaderView::sectionClicked, &details,
+                     [&set, &details, id](int column) {
+                         reportLater(set, &details, id, RichUserAction::ClickHeader, column);
+                     });
+    QListWidget& icons = view.icons();
+    QObject::connect(&icons, &QListWidget::itemChanged, &icons,
+                     [&set, &icons, id](QListWidgetItem* item) {
+                         reportRowChange(set, &icons, id, icons.row(item),
+                                         item->data(Qt::CheckStateRole), item->text());
+                     });
 }
 
 void connectSlider(QtWidgets& set, WidgetId id, QSlider& slider) {
@@ -109,6 +166,8 @@ bool connectRichSignals(QtWidgets& set, Entry& e) {
     const WidgetId id = e.id;
     switch (e.widgetKind()) {
         case WidgetKind::ListView:
+            if (auto* view = dynamic_cast<RichListView*>(w)) connectListView(set, e, *view);
+            return true;
         case WidgetKind::TreeView:
             if (auto* view = qobject_cast<QTreeWidget*>(w)) connectItemView(set, e, *view);
             return true;
