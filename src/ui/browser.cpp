@@ -9,6 +9,7 @@
 #include "encodings/uEncoding.h"
 #include "ui/find_replace.h"
 #include "ui/rich_support.h"
+#include "ui/transfer_reason.h"
 
 namespace qel::ui {
 
@@ -167,28 +168,6 @@ Fetched fetchFile(Engine& engine, const Text& address) {
     return f;
 }
 
-// Why a page did not come, in the words the download commands use.
-Text faultText(const TransferResult& r) {
-    switch (r.fault) {
-        case TransferFault::BadAddress:
-            return Text(errorEntry(ErrorId::BadAddress).message);
-        case TransferFault::Unreachable:
-            return u"サーバーに接続できませんでした。";
-        case TransferFault::Untrusted:
-            return u"サーバーの証明書を確かめられませんでした。";
-        case TransferFault::Refused:
-            return r.status > 0 ? u"サーバーがエラーを返しました（" +
-                                      number::format(double(r.status)) + u"）。"
-                                : Text(u"サーバーが要求を断りました。");
-        case TransferFault::Stalled:
-            return u"サーバーからの応答が途絶えました。";
-        case TransferFault::Broken:
-            return u"受信の途中で接続が切れました。";
-        default:
-            return text::fromUtf8(r.message);
-    }
-}
-
 void reportNotFetched(Engine& engine, const Text& address, const Text& reason) {
     engine.ReportText(ErrorId::DownloadFailed,
                       Text(errorEntry(ErrorId::DownloadFailed).message) + u"\\n" + reason, address);
@@ -208,7 +187,8 @@ Fetched fetchWeb(Engine& engine, const std::shared_ptr<RichContent>& rc, const T
     PageReader reader(engine, rc);
     TransferResult r = engine.platform.transfer->perform(request, reader);
     if (!r) {
-        if (r.fault != TransferFault::Aborted) reportNotFetched(engine, address, faultText(r));
+        if (r.fault != TransferFault::Aborted)
+            reportNotFetched(engine, address, transferFaultText(r));
         return f;
     }
     if (r.body.size() > kMaxPageBytes || r.body.find('\0') != std::string::npos) {

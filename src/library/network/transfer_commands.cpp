@@ -14,6 +14,7 @@
 #include "library/settings/protection.h"
 #include "library/textio/progress.h"
 #include "text/number.h"
+#include "ui/transfer_reason.h"
 
 namespace qel {
 
@@ -78,45 +79,13 @@ TransferResult HttpPost(Engine& engine, const transfer::PostAddress& address, Te
     return ReadBody(engine, request);
 }
 
-// What went wrong, in words for the second line of an error report.
-Text describe(const TransferResult& result) {
-    switch (result.fault) {
-        case TransferFault::BadAddress:
-            return Text(errorEntry(ErrorId::BadAddress).message);
-        case TransferFault::Unreachable:
-            return u"サーバーに接続できませんでした。";
-        case TransferFault::Untrusted:
-            return u"サーバーの証明書を確かめられませんでした。";
-        case TransferFault::LoginDenied:
-            return u"ユーザー名かパスワードが違います。";
-        case TransferFault::Refused:
-            return result.status > 0 ? u"サーバーがエラーを返しました（" +
-                                           number::format(double(result.status)) + u"）。"
-                                     : Text(u"サーバーが要求を断りました。");
-        case TransferFault::Stalled:
-            return u"サーバーからの応答が途絶えました。";
-        case TransferFault::Broken:
-            return u"受信の途中で接続が切れました。";
-        case TransferFault::LocalFile:
-            return u"ファイルを読み書きできません。" + text::fromUtf8(result.message);
-        case TransferFault::TooLarge:
-            return u"応答が大きすぎます（64 MiB まで）。ファイルとして保存してください。";
-        case TransferFault::Aborted:
-        case TransferFault::None:
-            return {};
-        case TransferFault::Other:
-            break;
-    }
-    return text::fromUtf8(result.message);
-}
-
 // The error's message with a reason on a line of its own.
 void reportWithReason(Engine& engine, ErrorId error, TextView word, TextView reason) {
     engine.ReportText(error, Text(errorEntry(error).message) + u"\\n" + Text(reason), word);
 }
 
 void reportWithReason(Engine& engine, ErrorId error, TextView word, const TransferResult& result) {
-    reportWithReason(engine, error, word, describe(result));
+    reportWithReason(engine, error, word, ui::transferFaultText(result));
 }
 
 // The function's failures: an address that cannot be reached, or that
@@ -136,7 +105,7 @@ void reportFunctionFailure(Engine& engine, TextView url, const TransferResult& r
             engine.Report(ErrorId::CannotSave, text::fromUtf8(result.message));
             return;
         default:
-            engine.Report(ErrorId::UnknownFault, describe(result));
+            engine.Report(ErrorId::UnknownFault, ui::transferFaultText(result));
     }
 }
 
