@@ -199,7 +199,16 @@ bool EventDispatch::widgetEvent(const WidgetEvent& event) {
         return true;
     }
     // Menu shortcuts act when the key comes up, after the key's own events,
-    // whichever control of the window has the focus.
+    // whichever control of the window has the focus, with the modifiers the
+    // key went down with (Ctrl is often let go before the letter).
+    int shortcutShift = event.shift;
+    if (event.type == WidgetEventType::KeyDown) data.shiftWhenDown[event.keyCode] = event.shift;
+    if (event.type == WidgetEventType::KeyUp) {
+        if (auto down = data.shiftWhenDown.find(event.keyCode); down != data.shiftWhenDown.end()) {
+            shortcutShift = down->second;
+            data.shiftWhenDown.erase(down);
+        }
+    }
     std::shared_ptr<ScriptObject> window =
         object->isWindow() || !object->window ? object : objectOf(object->window->widget);
     bool result = true;
@@ -211,7 +220,7 @@ bool EventDispatch::widgetEvent(const WidgetEvent& event) {
     if (event.type == WidgetEventType::KeyUp && model_.menus &&
         model_.menus->MenuWindowCount != 0 && window && window->isWindow() && !window->unloaded)
         model_.menus->MenuShortcut(engine_, model_, static_cast<QelWindow&>(*window), event.keyCode,
-                                   event.shift);
+                                   shortcutShift);
     return result;
 }
 

@@ -6,6 +6,7 @@
 // dropped files) are kept here for the functions that read them.
 #pragma once
 
+#include <map>
 #include <memory>
 #include <set>
 #include <unordered_map>
@@ -33,6 +34,9 @@ struct EventData {
     int EventShift = 0;
     Text DroppedFiles;
     std::set<int> keysDown;  // for キー状態
+    // The modifiers each key went down with: a menu shortcut acts when its
+    // key comes up, and the user may let go of Ctrl or Shift first.
+    std::map<int, int> shiftWhenDown;
     int screenX = 0, screenY = 0;
 };
 

@@ -242,6 +242,21 @@ TEST(QtMenus, ShortcutKeysRunTheEntryOnKeyUpWhereverTheFocusIs) {
     EXPECT_EQ(s.value(u"記録"), QStringLiteral("開"));
 }
 
+// Users often let go of Ctrl before the letter (xdotool does so too): the
+// shortcut is the combination the letter went down with.
+TEST(QtMenus, AShortcutActsWhenCtrlIsLetGoBeforeTheLetter) {
+    Session s;
+    s.run(fileMenuAnd({u"「テキスト1」を作る"}));
+    QWidget* text = named(QStringLiteral("テキスト１"));
+    ASSERT_TRUE(text);
+    QTest::keyPress(text, Qt::Key_Control, Qt::ControlModifier);
+    QTest::keyPress(text, Qt::Key_O, Qt::ControlModifier);
+    QTest::keyRelease(text, Qt::Key_Control, Qt::NoModifier);
+    EXPECT_EQ(s.value(u"記録"), QStringLiteral(""));
+    QTest::keyRelease(text, Qt::Key_O, Qt::NoModifier);
+    EXPECT_EQ(s.value(u"記録"), QStringLiteral("開"));
+}
+
 TEST(QtMenus, TheInsideStartsBelowTheBarAndKeepsItsSize) {
     Session s;
     s.run({u"「ウィンドウ２」を作る", u"「ボタン1」を作る", u"ウィンドウ２のボタン1の縦は、0",

@@ -44,6 +44,6 @@ sleep 0.3
 xdotool type --delay 20 "pick.txt"
 xdotool key Return
 wait "$pid" || fail "the script ended with status $?"
-result=$(cat "$work/menu.result" 2>/dev/null)
+result=$(tr -d "\r" < "$work/menu.result" 2>/dev/null)
 [ "$result" = "$work/pick.txt|0" ] || fail "the script was told \"$result\", not $work/pick.txt|0"
 echo "PASS"
