@@ -52,6 +52,25 @@ void checkItem(EventDispatch& events, Engine& engine, ScriptObject& view, int in
     events.RunEventEx(view.kind->word, u"をチェック", view);
 }
 
+// A click on a row or node picks it alone, as a plain click does on the
+// desktop, before the click procedure reads what is picked.
+void clickItem(EventDispatch& events, Engine& engine, ScriptObject& view, int index) {
+    RichContent& rc = *view.rich;
+    for (std::size_t i = 0; i < rc.items.size(); ++i) rc.items[i].selected = int(i) == index;
+    notify(engine, view, {RichChange::Current});
+    events.RunEventEx(view.kind->word, u"をクリック", view);
+}
+
+// What the user picked on the desktop is only recorded: the view already
+// shows it, and the click that picked it runs its own procedures.
+void recordPicked(RichContent& rc, const std::vector<int>& picked) {
+    for (RichItem& item : rc.items) item.selected = false;
+    for (int index : picked) {
+        if (index >= 0 && std::size_t(index) < rc.items.size())
+            rc.items[std::size_t(index)].selected = true;
+    }
+}
+
 // A procedure may have removed the control or the item it acts on.
 bool stillThere(const ScriptObject& object, int index) {
     return !object.unloaded && object.rich && index >= 0 &&
@@ -175,6 +194,8 @@ std::string richUserAction(EventDispatch& events, Engine& engine, ScriptObject& 
         if (kind == KindId::ToolBar) return clickButton(events, engine, object, *index), "";
     }
     const bool itemView = !header && (kind == KindId::ListView || kind == KindId::TreeView);
+    if (action.type == UserActionType::Click && itemView)
+        return clickItem(events, engine, object, *index), "";
     if (action.type == UserActionType::Check && itemView)
         return checkItem(events, engine, object, *index), "";
     if (action.type == UserActionType::Edit && itemView)
@@ -232,6 +253,10 @@ void richWidgetAction(EventDispatch& events, Engine& engine, ScriptObject& objec
         }
         case A::FollowLink:
             if (kind == KindId::Browser) followLink(events, engine, object, event.text);
+            return;
+        case A::Select:
+            if (kind == KindId::ListView || kind == KindId::TreeView)
+                recordPicked(*object.rich, event.picked);
             return;
         case A::Slide:
             if (kind == KindId::Slider) {

@@ -416,7 +416,7 @@ TEST_F(RichRun, AListViewKeepsItsRowsChecksPicturesAndEventsThroughEveryLook) {
          u"「ボタン1」を作る",
          u"「ボタン2」を作る",
          u"手順は　リストビュー1をクリック",
-         Text(kLog) + u"「クリック;」",
+         Text(kLog) + u"「クリック［リストビュー1の番号］;」",
          u"終わり",
          u"手順は　リストビュー1をチェック",
          Text(kLog) + u"「チェック［リストビュー1の1番目のチェック］;」",
@@ -452,7 +452,7 @@ TEST_F(RichRun, AListViewKeepsItsRowsChecksPicturesAndEventsThroughEveryLook) {
     QTest::mouseClick(icons->viewport(), Qt::LeftButton, {},
                       icons->visualItemRect(icons->item(2)).center());
     EXPECT_TRUE(icons->item(2)->isSelected());
-    EXPECT_EQ(log->text(), "クリック;");
+    EXPECT_EQ(log->text(), "クリック3;");
 
     toList->click();
     EXPECT_EQ(icons->viewMode(), QListView::ListMode);
@@ -473,11 +473,48 @@ TEST_F(RichRun, AListViewKeepsItsRowsChecksPicturesAndEventsThroughEveryLook) {
     EXPECT_GE(redIn(*details, details->model()->index(0, 0)), 36);
     QTest::mouseClick(details->viewport(), Qt::LeftButton, {},
                       details->visualItemRect(details->topLevelItem(0)).center());
-    EXPECT_EQ(log->text(), "クリック;クリック;");
+    EXPECT_EQ(log->text(), "クリック3;クリック1;");
     // A check the user makes on the details face is the content's.
     details->topLevelItem(0)->setCheckState(0, Qt::Checked);
     QTest::qWait(20);
-    EXPECT_EQ(log->text(), "クリック;クリック;チェック1;");
+    EXPECT_EQ(log->text(), "クリック3;クリック1;チェック1;");
+}
+
+// The rows and nodes the user picks with the mouse or the keys are the ones
+// the script reads, on either face of a list view.
+TEST_F(RichRun, WhatTheUserPicksIsWhatTheScriptReads) {
+    run({u"「テキスト1」を作る", u"「リストビュー1」を作る", u"リストビュー1の見た目は、「詳細」",
+         u"リストビュー1の複数選択は、1", u"「リストビュー1の見出し」に「品名」を追加",
+         u"「リストビュー1」に「りんご」を追加", u"「リストビュー1」に「みかん」を追加",
+         u"「リストビュー1」に「ぶどう」を追加", u"「ツリービュー1」を作る",
+         u"「ツリービュー1」に「果物」を追加", u"「ツリービュー1の果物」に「りんご」を追加",
+         u"「ボタン1」を作る", u"手順は　ボタン1をクリック",
+         Text(kLog) +
+             u"「［リストビュー1の番号］［リストビュー1の選択一覧］/［ツリービュー1の選択］;」",
+         u"終わり"});
+    auto* log = named<QLineEdit>("テキスト１");
+    auto* details = listDetails("リストビュー１");
+    auto* tree = named<QTreeWidget>("ツリービュー１");
+    auto* report = named<QAbstractButton>("ボタン１");
+    ASSERT_TRUE(log && details && tree && report);
+    details->window()->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(details->window()));
+    auto rowAt = [&](int row) {
+        return details->visualItemRect(details->topLevelItem(row)).center();
+    };
+    QTest::mouseClick(details->viewport(), Qt::LeftButton, {}, rowAt(0));
+    QTest::mouseClick(details->viewport(), Qt::LeftButton, Qt::ControlModifier, rowAt(2));
+    tree->topLevelItem(0)->setExpanded(true);
+    tree->setCurrentItem(tree->topLevelItem(0)->child(0));
+    report->click();
+    EXPECT_EQ(log->text(), "1りんご,ぶどう/果物\\りんご;");
+    // The keys move the pick; nothing picked reads as 0.
+    details->setFocus();
+    QTest::keyClick(details, Qt::Key_Up);
+    report->click();
+    details->clearSelection();
+    report->click();
+    EXPECT_EQ(log->text(), "1りんご,ぶどう/果物\\りんご;2みかん/果物\\りんご;0/果物\\りんご;");
 }
 
 TEST_F(RichRun, TheUserCannotChangeProtectedTextEvenAfterAnRtfRoundTrip) {

@@ -52,6 +52,7 @@ enum class RichUserAction : int {
     MoveCell,
     Slide,
     FollowLink,  // text: the link's address as the page wrote it
+    Select,      // picked: every row or node the user has selected now
 };
 
 // Mouse buttons and shift states as the language numbers them.
@@ -74,6 +75,7 @@ struct WidgetEvent {
     RichUserAction rich = RichUserAction::ClickTab;
     int item = -1;
     Text text;
+    std::vector<int> picked;
 };
 
 // What the find dialog asks of its text box (WidgetEvent::command).

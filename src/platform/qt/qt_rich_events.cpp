@@ -47,6 +47,22 @@ void reportLater(QtWidgets& set, QObject* context, WidgetId id, RichUserAction a
         Qt::QueuedConnection);
 }
 
+// What the user picked is reported at once, not through the queue: the click
+// that picked it runs its procedure before queued reports arrive, and that
+// procedure reads the pick. Recording a pick changes nothing the view shows.
+void reportPicked(QtWidgets& set, WidgetId id, std::vector<int> picked) {
+    WidgetEventSink* sink = set.eventSink();
+    if (!sink) return;
+    WidgetEvent e = eventOf(id, WidgetEventType::RichAction);
+    e.rich = RichUserAction::Select;
+    e.picked = std::move(picked);
+    try {
+        sink->widgetEvent(e);
+    } catch (...) {
+        // Nothing crosses the toolkit.
+    }
+}
+
 // The content's number of a tree node (nodes carry theirs) or of a row of a
 // list view's details face (rows stand in the content's order).
 int indexOf(const Entry& e, QTreeWidget& view, QTreeWidgetItem* item) {
@@ -89,6 +105,14 @@ void connectItemView(QtWidgets& set, Entry& e, QTreeWidget& view) {
             if (entry) reportLater(set, &view, id, action, indexOf(*entry, view, item));
         };
     };
+    QObject::connect(&view, &QTreeWidget::itemSelectionChanged, &view, [&set, &view, id] {
+        Entry* entry = set.find(id);
+        if (!entry) return;
+        std::vector<int> picked;
+        for (QTreeWidgetItem* item : view.selectedItems())
+            picked.push_back(indexOf(*entry, view, item));
+        reportPicked(set, id, std::move(picked));
+    });
     QObject::connect(&view, &QTreeWidget::itemExpanded, &view, expanded(RichUserAction::Expand));
     QObject::connect(&view, &QTreeWidget::itemCollapsed, &view, expanded(RichUserAction::Collapse));
 }
@@ -145,6 +169,11 @@ void connectListView(QtWidgets& set, Entry& e, RichListView& view) {
                          reportRowChange(set, &icons, id, icons.row(item),
                                          item->data(Qt::CheckStateRole), item->text());
                      });
+    QObject::connect(&icons, &QListWidget::itemSelectionChanged, &icons, [&set, &icons, id] {
+        std::vector<int> picked;
+        for (QListWidgetItem* item : icons.selectedItems()) picked.push_back(icons.row(item));
+        reportPicked(set, id, std::move(picked));
+    });
 }
 
 void connectSlider(QtWidgets& set, WidgetId id, QSlider& slider) {
