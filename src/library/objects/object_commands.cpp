@@ -169,7 +169,7 @@ void cmdStartMove(StatementRecord& record, Engine& engine) {
 void cmdStayOnTop(StatementRecord& record, Engine& engine) {
     const bool off = text::contains(Args(record).head, u"しない");
     TextView where = text::trimBlanks(Args(record).heArg);
-    if (!text::startsWith(where, u"常")) {
+    if (!text::startsWith(where, u"常") && !text::startsWith(where, u"つね")) {
         engine.Report(ErrorId::UnknownCommand, record.source);
         return;
     }

@@ -156,17 +156,17 @@ const std::vector<CommandRow>& commandRows() {
     {u"きどうしてまて", 0, u"", cmdStartAndWait},  // 132
     {u"まて", 0, u"", cmdWait},  // 133
     {u"きゅうけい", 0, u"", cmdRest},  // 134
-    {u"かえ", 0, u"", cmdNotBuilt},  // 135
-    {u"つかう", 0, u"", cmdNotBuilt},  // 136
+    {u"かえ", 0, u"", cmdChange},  // 135
+    {u"つかう", 0, u"", cmdUse},  // 136
     {u"しゅうりょう", 0, u"", cmdStop},  // 137
     {u"たいき", 0, u"", cmdIdle},  // 138
     {u"とべ,とび", 0, u"", cmdJump},  // 139
     {u"ついかほぞん", 0, u"", cmdAppendSave},  // 140
     {u"ほぞん", 0, u"", cmdSave},  // 141
-    {u"せんたく", 0, u"", cmdNotBuilt},  // 142
+    {u"せんたく", 0, u"", cmdChooseDialog},  // 142
     {u"ひらけ,ひら", 0, u"", cmdOpen},  // 143
-    {u"ついか", 0, u"", cmdNotBuilt},  // 144
-    {u"とじる,とじ", 0, u"", cmdNotBuilt},  // 145
+    {u"ついか", 0, u"", cmdAddItem},  // 144
+    {u"とじる,とじ", 0, u"", cmdClose},  // 145
     {u"にゅうりょく", 0, u"", cmdTypeKeys},  // 146
     {u"いんさつ", 0, u"", cmdPrint},  // 147
     {u"けせ", 0, u"", cmdErase},  // 148
@@ -174,7 +174,7 @@ const std::vector<CommandRow>& commandRows() {
     {u"たせ", 0, u"", cmdAdd},  // 150
     {u"ひけ", 0, u"", cmdSubtract},  // 151
     {u"めいれい", 0, u"", cmdOrder},  // 152
-    {u"とじない", 0, u"", cmdNotBuilt},  // 153
+    {u"とじない", 0, u"", cmdRefuseClose},  // 153
     {u"せってい", 0, u"", cmdSetting},  // 154
     {u"じしょほぞん", 0, u"", cmdSaveDictionary},  // 155
     {u"にほんごしょり", 0, u"", cmdRunText},  // 156
@@ -199,13 +199,13 @@ const std::vector<CommandRow>& commandRows() {
     {u"かくれろ", 0, u"", cmdHideObject},  // 175
     {u"あげろ,あげる", 0, u"", cmdRaiseObject},  // 176
     {u"さげろ,おろせ,さげる", 0, u"", cmdLowerObject},  // 177
-    {u"しょうてん", 0, u"", cmdNotBuilt},  // 178
-    {u"さいぜんめん", 0, u"", cmdNotBuilt},  // 179
-    {u"さいはいめん", 0, u"", cmdNotBuilt},  // 180
-    {u"さいびょうが", 0, u"", cmdNotBuilt},  // 181
-    {u"いどうかいし", 0, u"", cmdNotBuilt},  // 182
+    {u"しょうてん", 0, u"", cmdFocus},  // 178
+    {u"さいぜんめん", 0, u"", cmdBringToFront},  // 179
+    {u"さいはいめん", 0, u"", cmdSendToBack},  // 180
+    {u"さいびょうが", 0, u"", cmdRepaint},  // 181
+    {u"いどうかいし", 0, u"", cmdStartMove},  // 182
     {u"そうにゅう", 0, u"", cmdInsert},  // 183
-    {u"てまえ", 0, u"", cmdNotBuilt},  // 184
+    {u"てまえ", 0, u"", cmdStayOnTop},  // 184
     {u"さいきどう", 0, u"", cmdRestartSystem},  // 185
     {u"きょうせいしゅうりょう", 0, u"", cmdForcedLogOff},  // 186
     {u"かんれんづけ", 0, u"", cmdAssociate},  // 187
@@ -214,11 +214,11 @@ const std::vector<CommandRow>& commandRows() {
     {u"へんこう", 0, u"", cmdRename},  // 190
     {u"あっしゅく", 0, u"", cmdCompress},  // 191
     {u"かいとう", 0, u"", cmdExtract},  // 192
-    {u"さいせい", 0, u"", cmdNotBuilt},  // 193
-    {u"リピートさいせい", 0, u"", cmdNotBuilt},  // 194
-    {u"いちじていし", 0, u"", cmdNotBuilt},  // 195
-    {u"ていし", 0, u"", cmdNotBuilt},  // 196
-    {u"えんそう", 0, u"", cmdNotBuilt},  // 197
+    {u"さいせい", 0, u"", cmdPlay},  // 193
+    {u"リピートさいせい", 0, u"", cmdRepeatPlay},  // 194
+    {u"いちじていし", 0, u"", cmdTogglePause},  // 195
+    {u"ていし", 0, u"", cmdStopMedia},  // 196
+    {u"えんそう", 0, u"", cmdPerform},  // 197
     };
     // clang-format on
     return rows;
