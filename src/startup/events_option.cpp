@@ -4,6 +4,7 @@
 
 #include "core/engine.h"
 #include "library/registry/standard_library.h"
+#include "startup/messages.h"
 #include "ui/events.h"
 #include "ui/replay.h"
 
@@ -12,7 +13,7 @@ namespace qel {
 bool AttachEventsFile(Engine& engine, const std::string& path, std::ostream& err, int& problems) {
     std::string bytes;
     if (!engine.files().readFile(path, bytes)) {
-        err << "qelscript: cannot read the events file " << path << '\n';
+        err << "qelscript: " << Say("cannot read the events file {}", {path}) << '\n';
         return false;
     }
     std::string problem;

@@ -9,6 +9,7 @@
 
 #include "engine/qel.h"
 #include "library/control/version.h"
+#include "lsp/server.h"
 #include "platform/headless/recording_system.h"
 #include "platform/headless/virtual_media.h"
 #include "platform/headless/virtual_widgets.h"
@@ -32,6 +33,7 @@
 #include "platform/linux/x11_key_sender.h"
 #include "startup/attached_run.h"
 #include "startup/events_option.h"
+#include "startup/messages.h"
 #include "startup/midi_output.h"
 #include "startup/protection_option.h"
 #include "text/text.h"
@@ -39,6 +41,8 @@
 namespace qel {
 
 namespace {
+
+constexpr std::string_view kTryHelp = "Try 'qelscript --help'.";
 
 // Standard output or the transcript could not be written: what the script
 // showed there is lost, whatever else it did.
@@ -78,11 +82,11 @@ std::string overwriteProblem(const ConsoleOptions& options, const std::string& s
     const std::string& transcript = options.transcriptPath;
     const std::string& answers = options.answersPath;
     if (!transcript.empty() && sameFile(transcript, scriptPath))
-        return "the transcript file " + transcript + " is the script file itself";
+        return Say("the transcript file {} is the script file itself", {transcript});
     if (!answers.empty() && sameFile(answers, scriptPath))
-        return "the answers file " + answers + " is the script file itself";
+        return Say("the answers file {} is the script file itself", {answers});
     if (!transcript.empty() && !answers.empty() && sameFile(transcript, answers))
-        return "the transcript file " + transcript + " is the answers file";
+        return Say("the transcript file {} is the answers file", {transcript});
     return {};
 }
 
@@ -102,7 +106,7 @@ int finalStatus(int runStatus, std::ostream& out, std::ostream& err, const Conso
     if (interruptFlag && *interruptFlag) return 128 + *interruptFlag;
     bool lost = console && console->outputLost();
     if (!lost && !out.flush()) {
-        err << "qelscript: cannot write to standard output\n";
+        err << "qelscript: " << Say("cannot write to standard output") << '\n';
         lost = true;
     }
     return lost ? kOutputLost : runStatus;
@@ -111,51 +115,7 @@ int finalStatus(int runStatus, std::ostream& out, std::ostream& err, const Conso
 }  // namespace
 
 std::string helpText() {
-    return "Usage: qelscript [OPTIONS] SCRIPT.qel [SCRIPT ARGUMENTS...]\n"
-           "       qelscript /run SCRIPT.qel\n"
-           "       qelscript --build SCRIPT.qel -o APP [--attach FILE]... [--title TEXT]\n"
-           "                 [--icon PICTURE] [--desktop-entry]\n"
-           "       qelscript [OPTIONS] --run-attached PROGRAM.exe [SCRIPT ARGUMENTS...]\n"
-           "\n"
-           "Runs a Qelscript program. With a display its boxes are windows; without one\n"
-           "(or with --console) the console host is used: messages go to standard output,\n"
-           "error reports to standard error, questions are answered on standard input.\n"
-           "\n"
-           "Options (before the script file):\n"
-           "  --console            run without windows even when a display is present\n"
-           "  --transcript FILE    write every message and input box to FILE (one line each)\n"
-           "  --answers FILE       answer boxes from FILE, one answer per line\n"
-           "  --cancel-errors      error boxes answer Cancel, so the first error stops the script\n"
-           "  --virtual-clock      waits return at once (the script's clock still advances)\n"
-           "                       (--transcript, --answers, --cancel-errors and\n"
-           "                       --virtual-clock imply --console)\n"
-           "  --no-system          never start programs, open documents, end the session or\n"
-           "                       change file associations; such requests are only written\n"
-           "                       to the transcript (SYSTEM lines)\n"
-           "  --events FILE        replay the user actions in FILE once the script first\n"
-           "                       waits, then end the run (see the README)\n"
-           "  --screenshot DIR     save a picture of each visible script window as\n"
-           "                       DIR/<window name>.png when the script first waits (待機)\n"
-           "                       or ends (with a display, or QT_QPA_PLATFORM=offscreen)\n"
-           "  --record-midi FILE   write every MIDI message 演奏 sends to FILE as a\n"
-           "                       standard MIDI file (also QELSCRIPT_RECORD_MIDI=FILE)\n"
-           "  --run-attached FILE  run the script carried by a stand-alone application FILE\n"
-           "                       (ours or one made for the other platform), its attached\n"
-           "                       files extracted to a private folder for the run\n"
-           "  --build SCRIPT       build a stand-alone application -o APP carrying SCRIPT,\n"
-           "                       the --attach files and the --title (see docs/standalone.md)\n"
-           "  --protect LIST       forbid scripts what LIST names and exit: any of\n"
-           "                       registry,files,system,native,ask (or all, or none)\n"
-           "  --show-protection    show what scripts are forbidden and exit\n"
-           "  --help               show this help and exit\n"
-           "  --version            show the version and exit\n"
-           "\n"
-           "Environment: QEL_PRINT_PDF=FILE makes 印刷 write a PDF file instead of printing.\n"
-           "\n"
-           "Exit status: 0 the script ended, 1 it was stopped from an error box,\n"
-           "2 a usage error or a script file that cannot be read, 3 standard output or\n"
-           "the transcript could not be written, 128+N it was stopped by signal N\n"
-           "(130 Ctrl+C, 143 SIGTERM, 129 SIGHUP).\n";
+    return HelpText(JapaneseLocale());
 }
 
 CommandLine parseCommandLine(const std::vector<std::string>& args) {
@@ -169,7 +129,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
         const std::string& a = args[i];
         auto needValue = [&](std::string& slot) {
             if (i + 1 >= args.size()) {
-                cl.error = "option " + a + " needs a value";
+                cl.error = Say("option {} needs a value", {a});
                 return;
             }
             slot = args[++i];
@@ -181,6 +141,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
             cl.showHelp = true;
         } else if (a == "--version") {
             cl.showVersion = true;
+        } else if (a == "--lsp") {
+            cl.languageServer = true;
         } else if (a == "--console") {
             cl.forceConsole = true;
         } else if (a == "--transcript") {
@@ -196,19 +158,19 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
         } else if (a == "--screenshot") {
             needValue(cl.screenshotFolder);
             if (cl.error.empty() && cl.screenshotFolder.empty())
-                cl.error = "option --screenshot needs a folder";
+                cl.error = Say("option --screenshot needs a folder");
         } else if (a == "--record-midi") {
             needValue(cl.recordMidiPath);
             if (cl.error.empty() && cl.recordMidiPath.empty())
-                cl.error = "option --record-midi needs a file";
+                cl.error = Say("option --record-midi needs a file");
         } else if (a == "--events") {
             needValue(cl.eventsPath);
             if (cl.error.empty() && cl.eventsPath.empty())
-                cl.error = "option --events needs a file";
+                cl.error = Say("option --events needs a file");
         } else if (a == "--run-attached") {
             needValue(cl.runAttachedPath);
             if (cl.error.empty() && cl.runAttachedPath.empty())
-                cl.error = "option --run-attached needs a file";
+                cl.error = Say("option --run-attached needs a file");
         } else if (a == "--build") {
             cl.build = true;
             needValue(cl.buildRequest.script);
@@ -229,7 +191,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
         } else if (a == "--show-protection") {
             cl.showProtection = true;
         } else if (a.size() > 1 && a[0] == '-' && a.rfind("--", 0) == 0) {
-            cl.error = "unknown option " + a;
+            cl.error = Say("unknown option {}", {a});
         } else {
             break;
         }
@@ -239,9 +201,10 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
                      !cl.buildRequest.title.empty() || !cl.buildRequest.icon.empty() ||
                      cl.buildRequest.desktopEntry;
     if (cl.build && cl.buildRequest.output.empty())
-        cl.error = "option --build needs an output file (-o FILE)";
+        cl.error = Say("option --build needs an output file (-o FILE)");
     else if (!cl.build && buildOnly)
-        cl.error = "options -o, --attach, --title, --icon and --desktop-entry belong to --build";
+        cl.error =
+            Say("options -o, --attach, --title, --icon and --desktop-entry belong to --build");
     if (!cl.error.empty()) return cl;
     if (i < args.size()) {
         cl.scriptPath = args[i];
@@ -283,7 +246,7 @@ bool runReportingExhaustion(Run&& run, std::ostream& err) {
         run();
         return true;
     } catch (const std::bad_alloc&) {
-        err << "qelscript: out of memory; the script was stopped\n";
+        err << "qelscript: " << Say("out of memory; the script was stopped") << '\n';
         return false;
     }
 }
@@ -303,7 +266,7 @@ int runMain(const std::vector<std::string>& args, std::ostream& out, std::ostrea
         !byName && !self.empty() && chooseLaunchMode(self, {}) == LaunchMode::StandAlone;
     CommandLine cl = standAlone ? standAloneCommandLine() : parseCommandLine(args);
     if (!cl.error.empty()) {
-        err << "qelscript: " << cl.error << "\nTry 'qelscript --help'.\n";
+        err << "qelscript: " << cl.error << '\n' << Say(kTryHelp) << '\n';
         return 2;
     }
     if (cl.showHelp) {
@@ -315,6 +278,8 @@ int runMain(const std::vector<std::string>& args, std::ostream& out, std::ostrea
         return finalStatus(0, out, err, nullptr, nullptr);
     }
 
+    if (cl.languageServer) return lsp::LanguageServer(in, out, err).run();
+
     if (cl.build) return BuildApplication(cl.buildRequest, self, out, err);
 
     if (cl.setProtection || cl.showProtection) {
@@ -323,7 +288,7 @@ int runMain(const std::vector<std::string>& args, std::ostream& out, std::ostrea
         std::array<bool, 5> flags{};
         std::string problem;
         if (!ParseProtectionWords(cl.protectionWords, flags, problem)) {
-            err << "qelscript: " << problem << "\nTry 'qelscript --help'.\n";
+            err << "qelscript: " << problem << '\n' << Say(kTryHelp) << '\n';
             return 2;
         }
         return SetProtection(store, flags, out, err);
@@ -340,7 +305,8 @@ int runMain(const std::vector<std::string>& args, std::ostream& out, std::ostrea
         if (platform.ui) wrapDesktopMedia = std::move(set.wrapMedia);
         // A display that was configured but cannot be used is worth a word;
         // the script still runs, on the console.
-        if (!platform.ui && !why.empty()) err << "qelscript: " << why << "; using the console\n";
+        if (!platform.ui && !why.empty())
+            err << "qelscript: " << Say("{}; using the console", {why}) << '\n';
     }
     ConsoleHost* console = nullptr;
     if (!platform.ui) {
@@ -372,16 +338,20 @@ int runMain(const std::vector<std::string>& args, std::ostream& out, std::ostrea
         platform.widgets = std::move(widgets);
     }
     if (!cl.screenshotFolder.empty() && !platform.widgets->setScreenshotFolder(cl.screenshotFolder))
-        err << "qelscript: --screenshot needs a display (or QT_QPA_PLATFORM=offscreen); "
-               "no pictures are taken\n";
+        err << "qelscript: "
+            << Say("--screenshot needs a display (or QT_QPA_PLATFORM=offscreen); no pictures are "
+                   "taken")
+            << '\n';
     // The attached files of a stand-alone run live in a folder of its own,
     // which the temporary folder answers while the script runs: scripts
     // find their files where they always looked for them.
     const bool attached = standAlone || !cl.runAttachedPath.empty();
     PrivateFolder privateFolder;
     if (attached && !privateFolder.create(PrivateFolderParent())) {
-        err << "qelscript: cannot make a private folder for the attached files in "
-            << PrivateFolderParent() << '\n';
+        err << "qelscript: "
+            << Say("cannot make a private folder for the attached files in {}",
+                   {PrivateFolderParent()})
+            << '\n';
         return 2;
     }
     auto files = std::make_unique<PosixFileSystem>();
@@ -458,7 +428,7 @@ int runMain(const std::vector<std::string>& args, std::ostream& out, std::ostrea
                                           engine.appTitle, {});
         if (!typed || typed->empty()) {
             if (interruptFlag && *interruptFlag) return finish(0);
-            err << "qelscript: no script file given\nTry 'qelscript --help'.\n";
+            err << "qelscript: " << Say("no script file given") << '\n' << Say(kTryHelp) << '\n';
             return 2;
         }
         cl.scriptPath = text::toUtf8(*typed);
@@ -466,14 +436,14 @@ int runMain(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     std::string path = absolute(cl.scriptPath);
     std::string bytes;
     if (!engine.files().readFile(path, bytes)) {
-        err << "qelscript: cannot read the script file " << cl.scriptPath << '\n';
+        err << "qelscript: " << Say("cannot read the script file {}", {cl.scriptPath}) << '\n';
         return 2;
     }
     // The transcript is emptied only now, once it is known not to be the
     // script (nor the answers): a forgotten transcript name must not cost the
     // script it was given in front of.
     if (std::string problem = overwriteProblem(cl.console, path); !problem.empty()) {
-        err << "qelscript: " << problem << "\nTry 'qelscript --help'.\n";
+        err << "qelscript: " << problem << '\n' << Say(kTryHelp) << '\n';
         return 2;
     }
     if (!openTranscript(console, err)) return 2;

@@ -18,6 +18,7 @@ struct CommandLine {
     bool forceConsole = false;
     bool showHelp = false;
     bool showVersion = false;
+    bool languageServer = false;   // --lsp: serve an editor on standard input/output
     bool runByName = false;        // "/run FILE"
     bool showProtection = false;   // --show-protection
     bool setProtection = false;    // --protect LIST

@@ -8,6 +8,7 @@
 #include "platform/linux/alsa_midi_out.h"
 #include "platform/linux/fluid_synth.h"
 #include "platform/linux/midi_recorder.h"
+#include "startup/messages.h"
 
 namespace qel {
 
@@ -29,15 +30,19 @@ std::unique_ptr<MidiOutPort> chosenOutput(bool desktop, VirtualAudioOutput& audi
     if (name.starts_with("alsa:")) return MakeAlsaMidiOutput(name.substr(5));
     if (name == "wav") {
         if (audio.writing()) return rendered(audio);
-        err << "qelscript: QELSCRIPT_MIDI_OUT=wav needs QELSCRIPT_AUDIO_OUT to name the file; "
-               "the music is not heard\n";
+        err << "qelscript: "
+            << Say("QELSCRIPT_MIDI_OUT=wav needs QELSCRIPT_AUDIO_OUT to name the file; the music "
+                   "is not heard")
+            << '\n';
         return recordedOnly(audio);
     }
     if (name == "none") return recordedOnly(audio);
     if (!name.empty())
-        err << "qelscript: QELSCRIPT_MIDI_OUT=" << name
-            << " is not an output (fluidsynth, alsa:CLIENT:PORT, wav or none); using the "
-               "default\n";
+        err << "qelscript: "
+            << Say("QELSCRIPT_MIDI_OUT={} is not an output (fluidsynth, alsa:CLIENT:PORT, wav or "
+                   "none); using the default",
+                   {name})
+            << '\n';
     // A file was asked for: the music belongs in it with the other media.
     if (audio.writing()) return rendered(audio);
     if (desktop) return MakeFluidSynthOutput();

@@ -1,0 +1,33 @@
+// Messages of the language server protocol on a byte stream: each one a
+// header block ("Content-Length: N", a blank line) followed by N bytes of
+// JSON. Reading never trusts the header: a missing or absurd length, a
+// body cut short and a body that is not JSON are told apart, so the server
+// can answer each as the protocol says.
+#pragma once
+
+#include <istream>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <ostream>
+#include <string>
+
+namespace qel::lsp {
+
+using Json = nlohmann::json;
+
+// A body larger than this is refused: no editor sends a script that big, and
+// reading it would hold the memory of a runaway header.
+inline constexpr std::size_t kMaxMessageBytes = 64u << 20;
+
+struct Incoming {
+    enum class Kind { Message, BadHeader, TooLarge, BadJson, End } kind = Kind::End;
+    Json message;
+    std::string problem;
+};
+
+// The next message; End at the end of the stream (also one cut short).
+Incoming ReadMessage(std::istream& in);
+
+void WriteMessage(std::ostream& out, const Json& message);
+
+}  // namespace qel::lsp
