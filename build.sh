@@ -9,10 +9,11 @@
 #   ./build.sh fuzz [TARGET] [SECONDS]              run a libFuzzer target (clang)
 #   ./build.sh fuzz-smoke                           fuzz targets over their seeds once
 #   ./build.sh bench [NAME] [OPTIONS]               build and run the benchmarks
+#   ./build.sh deb                                  build, then the Debian package
 #
 # Every command first installs the Debian packages it needs that are missing
 # (apt-get, as root or through sudo). Build folders: build/, build-sanitize/,
-# build-fuzz/, build-bench/ beside this file (ignored by git).
+# build-fuzz/, build-bench/, build-deb/ beside this file (ignored by git).
 set -eu
 
 repo=$(cd "$(dirname "$0")" && pwd)
@@ -25,11 +26,12 @@ jobs=$(nproc 2>/dev/null || echo 2)
 # the session manager; libffi lays out native calls. bsdtar, zip/unzip and pyftpdlib are the outside
 # tools the archive and FTP tests check against; unrtf reads the RTF the rich text boxes write;
 # sox and lame make the sound files (FLAC, MP3) the media tests play and tag; netpbm writes the
-# GIF and ICO files the picture reader is checked against.
+# GIF and ICO files the picture reader is checked against; nlohmann-json reads and writes the
+# messages of the language server.
 base_packages="build-essential cmake pkg-config libpcre2-dev libgtest-dev mecab mecab-ipadic-utf8 python3
                qt6-base-dev libxtst-dev xvfb xauth xdotool poppler-utils fonts-ipafont-gothic
                libarchive-dev libcurl4-openssl-dev libsystemd-dev libsndfile1-dev libtag1-dev libtagc0-dev libsoundtouch-dev libcanberra-dev sound-theme-freedesktop qt6-multimedia-dev libcdio-dev libfluidsynth-dev fluid-soundfont-gm libasound2-dev libpng-dev libjpeg62-turbo-dev libfreetype-dev
-               libffi-dev libarchive-tools zip unzip python3-pyftpdlib unrtf sox lame netpbm"
+               libffi-dev libarchive-tools zip unzip python3-pyftpdlib unrtf sox lame netpbm nlohmann-json3-dev"
 
 say() { printf '%s\n' "build.sh: $*" >&2; }
 
@@ -117,6 +119,12 @@ case "$command" in
             QEL_FUZZ_BUILD=${QEL_FUZZ_BUILD:-$repo/build-fuzz} sh "$repo/fuzz/run.sh" "$target" 0 -runs=0
         done
         ;;
+    deb)
+        # The package is made from build/ (stripped), into build-deb/.
+        need $base_packages dpkg-dev lintian
+        configure_and_build "$repo/build"
+        sh "$repo/tools/make_deb.sh" "$repo/build" "$repo/build-deb"
+        ;;
     bench)
         # ./build.sh bench [NAME_bench] [Google Benchmark options...]
         need $base_packages libbenchmark-dev
@@ -131,7 +139,7 @@ case "$command" in
         done
         ;;
     *)
-        sed -n '2,15p' "$0" | sed 's/^# \{0,1\}//'
+        sed -n '2,16p' "$0" | sed 's/^# \{0,1\}//'
         [ -z "$command" ] || [ "$command" = help ] || [ "$command" = --help ] || exit 2
         ;;
 esac

@@ -15,6 +15,7 @@
 #include <ostream>
 
 #include "startup/attached_script.h"
+#include "startup/desktop_loader.h"
 
 namespace qel {
 
@@ -190,7 +191,8 @@ std::string titleField(const std::string& title) {
 // files as the runtime, and its windows work wherever it is copied with it.
 void placeDesktopModule(const std::string& runtimePath, const std::string& output,
                         std::ostream& out) {
-    fs::path module = fs::path(runtimePath).parent_path() / "qelscript-qt.so";
+    fs::path module =
+        FindDesktopModule(fs::path(runtimePath).parent_path().string(), "qelscript-qt.so");
     fs::path target = fs::absolute(output).parent_path() / "qelscript-qt.so";
     std::error_code ec;
     if (!fs::exists(module, ec) || fs::exists(target, ec)) return;

@@ -21,6 +21,16 @@ std::string executableFolder() {
 
 }  // namespace
 
+std::string FindDesktopModule(const std::string& folder, const std::string& moduleName) {
+    const std::filesystem::path beside = std::filesystem::path(folder) / moduleName;
+    const std::filesystem::path installed =
+        std::filesystem::path(folder) / ".." / "lib" / "qelscript" / moduleName;
+    std::error_code error;
+    if (!std::filesystem::exists(beside, error) && std::filesystem::exists(installed, error))
+        return installed.lexically_normal().string();
+    return beside.string();
+}
+
 DesktopSet loadDesktop(const std::string& moduleName, std::string& why) {
     // Without any display there is nothing the module could show: loading
     // it (and Qt with it) would only slow the start.
@@ -28,7 +38,7 @@ DesktopSet loadDesktop(const std::string& moduleName, std::string& why) {
         !setInEnvironment("QT_QPA_PLATFORM")) {
         return {};
     }
-    std::string path = executableFolder() + "/" + moduleName;
+    std::string path = FindDesktopModule(executableFolder(), moduleName);
     // The module stays loaded for the rest of the process: the host it makes
     // lives until the end.
     void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);

@@ -22,9 +22,15 @@ struct DesktopSet {
     std::function<void(WidgetPort& widgets, std::unique_ptr<MediaPort>& port)> wrapMedia;
 };
 
-// The desktop host and widgets from the module `moduleName` in the
-// executable's folder; nothing when no display is configured (the module is
-// then not loaded), or when it cannot be loaded or started (`why` says so).
+// Where the module `moduleName` of the executable in `folder` is: beside it
+// (a build tree, a copied application), else in ../lib/qelscript (an
+// installed package keeps modules out of bin/). The first path when neither
+// exists, so that a failure names where the module was looked for.
+std::string FindDesktopModule(const std::string& folder, const std::string& moduleName);
+
+// The desktop host and widgets from the module `moduleName` (found as above); nothing when no
+// display is configured (the module is then not loaded), or when it cannot be loaded or started
+// (`why` says so).
 DesktopSet loadDesktop(const std::string& moduleName, std::string& why);
 
 }  // namespace qel

@@ -1,0 +1,43 @@
+#!/bin/sh
+# Checks the installed Debian package, as a user would meet it: the program
+# from /usr/bin, an example from the installed documents, the desktop module
+# found in /usr/lib/qelscript, the manual pages in both languages, and the
+# MIME type a .qel file gets. Run after `apt-get install ./qelscript_*.deb`.
+set -eu
+fail() { echo "FAIL: $*" >&2; exit 1; }
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+[ -x /usr/bin/qelscript ] || fail "/usr/bin/qelscript is not installed"
+/usr/bin/qelscript --version | grep -q '^qelscript [0-9]' || fail "qelscript --version"
+
+example=/usr/share/doc/qelscript/examples/hello.qel
+[ -f "$example" ] || fail "$example is not installed"
+(cd "$work" && /usr/bin/qelscript --console "$example") > "$work/hello.out" ||
+    fail "the example did not run"
+printf 'こんにちは、世界！\nQelscriptへようこそ。\n1行目\n2行目\n' > "$work/hello.want"
+cmp -s "$work/hello.out" "$work/hello.want" || fail "the example printed: $(cat "$work/hello.out")"
+
+# The desktop module is loaded from lib/qelscript/, not beside the program.
+[ -f /usr/lib/qelscript/qelscript-qt.so ] || fail "the desktop module is not installed"
+# An empty session ends the run once the window waits for the user.
+: > "$work/none.events"
+(cd "$work" && QT_QPA_PLATFORM=offscreen timeout 60 /usr/bin/qelscript --screenshot "$work/shots" \
+    --events "$work/none.events" /usr/share/doc/qelscript/examples/form.qel \
+    >/dev/null 2>"$work/form.err") ||
+    fail "examples/form.qel did not run on the desktop: $(cat "$work/form.err")"
+# Only the desktop module takes pictures (the console ignores --screenshot).
+[ -n "$(find "$work/shots" -name '*.png' -size +0 2>/dev/null)" ] ||
+    fail "no window picture: $(cat "$work/form.err")"
+
+[ "$(man -w qelscript)" = /usr/share/man/man1/qelscript.1.gz ] || fail "man -w qelscript"
+[ "$(man -L ja -w qelscript)" = /usr/share/man/ja/man1/qelscript.1.gz ] ||
+    fail "the Japanese manual page"
+LANG=ja_JP.UTF-8 /usr/bin/qelscript --help | grep -q '^使い方: qelscript' || fail "Japanese --help"
+
+echo '「やあ」を表示' > "$work/x.qel"
+[ "$(xdg-mime query filetype "$work/x.qel")" = text/x-qelscript ] ||
+    fail "xdg-mime gives $(xdg-mime query filetype "$work/x.qel") for a .qel file"
+[ "$(xdg-mime query default text/x-qelscript)" = qelscript.desktop ] ||
+    fail "qelscript.desktop does not open .qel files"
+echo PASS

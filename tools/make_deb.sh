@@ -1,0 +1,80 @@
+#!/bin/sh
+# Makes the Debian package from a built tree:
+#   sh tools/make_deb.sh BUILD_DIR OUT_DIR
+# installs BUILD_DIR into a staging root under OUT_DIR, strips it, works out
+# the shared-library dependencies with dpkg-shlibdeps, writes the control
+# data and builds OUT_DIR/qelscript_<version>_<arch>.deb; then lintian checks
+# it when lintian is installed (the exceptions we accept are in
+# packaging/debian/lintian-overrides, each with its reason).
+set -eu
+repo=$(cd "$(dirname "$0")/.." && pwd)
+build=$(cd "$1" && pwd)
+mkdir -p "$2"
+out=$(cd "$2" && pwd)
+say() { printf '%s\n' "make_deb: $*" >&2; }
+
+version=$(sed -n 's/^project(qelscript VERSION \([0-9.]*\).*/\1/p' "$repo/CMakeLists.txt")
+arch=$(dpkg --print-architecture)
+revision=$(git -C "$repo" rev-parse --short HEAD 2>/dev/null || echo unknown)
+# The package's dates are the commit's, so that two builds of one commit agree.
+SOURCE_DATE_EPOCH=$(git -C "$repo" log -1 --format=%ct 2>/dev/null || date +%s)
+export SOURCE_DATE_EPOCH
+[ -n "$version" ] || { say "no version in CMakeLists.txt"; exit 1; }
+
+root="$out/root"
+rm -rf "$root"
+DESTDIR="$root" cmake --install "$build" --prefix /usr >/dev/null
+[ -x "$root/usr/bin/qelscript" ] || { say "the build has no qelscript to install"; exit 1; }
+
+doc="$root/usr/share/doc/qelscript"
+for f in "$root/usr/bin/qelscript" "$root"/usr/lib/qelscript/*.so; do
+    [ -f "$f" ] && strip --strip-unneeded --remove-section=.comment --remove-section=.note "$f"
+done
+sed -e "s/@VERSION@/$version/" -e "s/@REVISION@/$revision/" \
+    -e "s/@DATE@/$(date -u -R -d "@$SOURCE_DATE_EPOCH")/" \
+    "$repo/packaging/debian/changelog.in" | gzip -9n > "$doc/changelog.gz"
+cp "$repo/packaging/debian/copyright" "$doc/copyright"
+find "$root/usr/share/man" -type f -name '*.1' -exec gzip -9n {} +
+mkdir -p "$root/usr/share/lintian/overrides"
+cp "$repo/packaging/debian/lintian-overrides" "$root/usr/share/lintian/overrides/qelscript"
+
+find "$root" -type d -exec chmod 0755 {} +
+find "$root" -type f -exec chmod 0644 {} +
+chmod 0755 "$root/usr/bin/qelscript"
+find "$root" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
+
+# dpkg-shlibdeps wants a source package around it.
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+mkdir -p "$work/debian"
+printf 'Source: qelscript\n\nPackage: qelscript\nArchitecture: any\n' > "$work/debian/control"
+objects=""
+for f in "$root/usr/bin/qelscript" "$root"/usr/lib/qelscript/*.so; do
+    [ -f "$f" ] && objects="$objects -e$f"
+done
+# shellcheck disable=SC2086
+depends=$(cd "$work" && dpkg-shlibdeps -O $objects 2>/dev/null | sed -n 's/^shlibs:Depends=//p')
+[ -n "$depends" ] || { say "dpkg-shlibdeps found no dependencies"; exit 1; }
+
+# Libraries the runtime opens only when a script first needs them (a
+# transfer, an archive, a sound, the console's text), so dpkg-shlibdeps
+# cannot see them; without one, that feature fails with a clear reason.
+loaded="libarchive13, libasound2, libcanberra0, libcdio19, libcurl4, libfluidsynth3, libfreetype6,
+ libsndfile1, libsoundtouch1, libtagc0"
+loaded=$(printf '%s' "$loaded" | tr -d '\n')
+
+mkdir -p "$root/DEBIAN"
+size=$(du -sk --apparent-size "$root/usr" | cut -f1)
+sed -e "s/@VERSION@/$version/" -e "s/@ARCH@/$arch/" -e "s/@SIZE@/$size/" \
+    -e "s/@DEPENDS@/$depends/" -e "s/@LOADED@/$loaded/" "$repo/packaging/debian/control.in" > "$root/DEBIAN/control"
+(cd "$root" && find usr -type f | LC_ALL=C sort | xargs md5sum) > "$root/DEBIAN/md5sums"
+chmod 0644 "$root/DEBIAN/control" "$root/DEBIAN/md5sums"
+
+deb="$out/qelscript_${version}_${arch}.deb"
+dpkg-deb --root-owner-group -Zxz --build "$root" "$deb" >/dev/null
+say "wrote $deb"
+if command -v lintian >/dev/null 2>&1; then
+    lintian --fail-on error,warning --no-tag-display-limit "$deb"
+else
+    say "lintian is not installed: the package was not checked"
+fi
