@@ -260,7 +260,10 @@ int check(const std::string& source) {
     for (const MadeFile& file : madeFiles(source)) {
         bool ok = false;
         std::string current = readFile(source + "/" + file.path, ok);
-        if (file.text.empty() || current != file.text) {
+        if (file.text.empty()) {
+            std::cerr << "qel_docgen: " << file.path << " is missing or lacks its marker line\n";
+            status = 1;
+        } else if (!ok || current != file.text) {
             std::cerr
                 << "qel_docgen: " << file.path
                 << " is not what the tables make; run ./build.sh docs and commit the result\n";
