@@ -137,6 +137,13 @@ TEST(FunctionDocsTest, EntriesComeFromTheFunctionReference) {
     ASSERT_NE(replace, nullptr);
     EXPECT_NE(replace->text.find(u"置き換え("), TextView::npos);
     EXPECT_EQ(FindFunctionEntry(u"知らない関数"), nullptr);
+    // Short entries are rows of a table; every name in the first cell counts.
+    const FunctionEntry* errorNumber = FindFunctionEntry(u"エラー番号");
+    ASSERT_NE(errorNumber, nullptr);
+    EXPECT_EQ(errorNumber->text, u"最後のエラー");
+    const FunctionEntry* title = FindFunctionEntry(u"タイトル");
+    ASSERT_NE(title, nullptr);
+    EXPECT_EQ(title->text, u"アプリケーションの題名");
     // The last entry of the file ends at the end of the file.
     EXPECT_FALSE(FunctionEntries().back().names.empty());
 

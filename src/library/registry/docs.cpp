@@ -94,6 +94,24 @@ std::vector<TextView> undocumented(const std::vector<CommandEntry>& entries) {
     return missing;
 }
 
+// Short entries stand in tables, a row each: "| `名前` ／ `別名` | 説明 |".
+TextView tableText(TextView reference, TextView name) {
+    const Text quoted = u"`" + Text(name) + u"`";
+    std::size_t at = 0;
+    while ((at = reference.find(u"\n| `", at)) != TextView::npos) {
+        at += 1;
+        std::size_t lineEnd = std::min(reference.find(u'\n', at), reference.size());
+        TextView line = reference.substr(at, lineEnd - at);
+        std::size_t cellEnd = line.find(u" | ", 2);
+        if (cellEnd == TextView::npos || line.substr(2, cellEnd - 2).find(quoted) == TextView::npos)
+            continue;
+        TextView text = line.substr(cellEnd + 3);
+        while (!text.empty() && (text.back() == u'|' || text.back() == u' ')) text.remove_suffix(1);
+        return text;
+    }
+    return {};
+}
+
 // The reference's headings name a function by all its names ("### 置き換え ／
 // 置換"); the lines up to the next heading are its entry.
 TextView functionText(TextView reference, TextView names) {
@@ -121,7 +139,7 @@ TextView functionText(TextView reference, TextView names) {
             text.remove_suffix(1);
         return text;
     }
-    return {};
+    return tableText(reference, name);
 }
 
 }  // namespace
