@@ -155,6 +155,20 @@ TEST(FunctionDocsTest, EntriesComeFromTheFunctionReference) {
     EXPECT_EQ(std::count(commands.begin(), commands.end(), TextView(u"表示")), 1);
 }
 
+TEST(FunctionDocsTest, EveryFunctionHasTextFromOneSourceOnly) {
+    for (const FunctionEntry& entry : FunctionEntries()) {
+        EXPECT_FALSE(entry.text.empty()) << text::toUtf8(entry.names);
+    }
+    // A supplement entry for a function the reference describes would never
+    // show, and one for a removed function would linger.
+    for (const FunctionDoc& doc : functionDocSupplement()) {
+        const FunctionEntry* entry = FindFunctionEntry(doc.name);
+        ASSERT_NE(entry, nullptr) << text::toUtf8(doc.name);
+        EXPECT_EQ(entry->text, doc.text) << text::toUtf8(doc.name) << " is in the reference";
+        EXPECT_EQ(namesOf(entry->names).front(), doc.name);
+    }
+}
+
 TEST(FunctionDocsTest, HoverShowsNamesFormAndWhetherBuilt) {
     const CommandEntry* play = nullptr;
     const CommandEntry* reading = nullptr;

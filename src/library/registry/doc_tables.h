@@ -20,6 +20,14 @@ const std::vector<CommandDoc>& commandDocs();
 const std::vector<CommandDoc>& settingDocs();
 const std::vector<DocReading>& commandDocReadings();
 
+// A function the reference does not describe, and its short entry.
+struct FunctionDoc {
+    TextView name;  // the first name of its function row
+    TextView text;  // Markdown, like an entry of the reference
+};
+
+const std::vector<FunctionDoc>& functionDocSupplement();
+
 // docs/functions.md as compiled in (UTF-8).
 std::string_view functionReferenceUtf8();
 

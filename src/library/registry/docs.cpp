@@ -124,7 +124,9 @@ TextView functionText(TextView reference, TextView names) {
         bool matches = false;
         while (!heading.empty() && !matches) {
             std::size_t split = heading.find(u"／");
+            // "論理包含（ＯＲ ／ ＸＯＲ）": a remark in brackets is no name.
             TextView part = heading.substr(0, split);
+            part = part.substr(0, part.find(u"（"));
             while (!part.empty() && part.back() == u' ') part.remove_suffix(1);
             while (!part.empty() && part.front() == u' ') part.remove_prefix(1);
             matches = text::equalsFolded(part, name);
@@ -161,8 +163,12 @@ const std::vector<FunctionEntry>& FunctionEntries() {
         static const Text reference = text::fromUtf8(functionReferenceUtf8());
         std::vector<FunctionEntry> built;
         for (const FunctionRow& row : functionRows()) {
-            built.push_back({row.names, row.particles, functionText(reference, row.names),
-                             row.handler != fnNotBuilt});
+            TextView text = functionText(reference, row.names);
+            for (const FunctionDoc& doc : functionDocSupplement()) {
+                if (text.empty() && text::equalsFolded(doc.name, firstName(row.names)))
+                    text = doc.text;
+            }
+            built.push_back({row.names, row.particles, text, row.handler != fnNotBuilt});
         }
         return built;
     }();
