@@ -17,6 +17,6 @@ vim -es -N -u NONE -i NONE \
     -c 'let g:failed = []' \
     -c 'if &filetype !=# "qelscript" | call add(g:failed, "filetype " . &filetype) | endif' \
     -c 'if v:errmsg !=# "" | call add(g:failed, "error " . v:errmsg) | endif' \
-    -c 'for [l, c, group] in [[1, 1, "qelComment"], [2, 13, "qelString"], [3, 4, "qelString"], [3, 22, "qelEmbeddedBracket"], [3, 43, "qelParticle"], [3, 46, "qelCommand"], [4, 1, "qelKeyword"], [7, 1, "qelComment"], [8, 1, "qelComment"], [9, 1, "qelLabel"], [12, 1, "qelKeyword"]] | let got = synIDattr(synID(l, c, 1), "name") | if got !=# group | call add(g:failed, l . ":" . c . " " . got . " not " . group) | endif | endfor' \
+    -c 'for [l, c, group] in [[1, 1, "qelComment"], [2, 13, "qelString"], [3, 4, "qelString"], [3, 22, "qelEmbeddedBracket"], [3, 43, "qelParticle"], [3, 46, "qelCommand"], [4, 1, "qelKeyword"], [7, 1, "qelComment"], [8, 1, "qelComment"], [9, 1, "qelLabel"], [12, 1, "qelKeyword"], [14, 1, "qelSetting"]] | let got = synIDattr(synID(l, c, 1), "name") | if got !=# group | call add(g:failed, l . ":" . c . " " . got . " not " . group) | endif | endfor' \
     -c 'if !empty(g:failed) | call writefile(g:failed, "/dev/stderr") | cquit 1 | endif' \
     -c 'qall!' </dev/null

@@ -145,6 +145,36 @@ std::string textMateCommandLine() {
     return line + ")\"";
 }
 
+// The setting words, longest first. Only at the start of a line and before
+// は or ＝ are they settings, so there they can be coloured in every script.
+std::vector<Text> settingNames() {
+    std::vector<Text> names;
+    for (TextView name : qel::SettingNames()) names.emplace_back(name);
+    std::stable_sort(names.begin(), names.end(),
+                     [](const Text& a, const Text& b) { return a.size() > b.size(); });
+    return names;
+}
+
+std::string textMateSettingLine() {
+    std::string line = "      \"match\": \"^[ \\\\t　]*(";
+    bool first = true;
+    for (const Text& name : settingNames()) {
+        line += (first ? "" : "|") + escapedForRegex(name);
+        first = false;
+    }
+    return line + ")(?=[ \\\\t　]*(?:は|＝|=))\",";
+}
+
+std::vector<std::string> vimSettingLines() {
+    std::string line = "syn match qelSetting /^[ \\t　]*\\zs\\%(";
+    bool first = true;
+    for (const Text& name : settingNames()) {
+        line += (first ? "" : "\\|") + toUtf8(name);
+        first = false;
+    }
+    return {line + "\\)\\ze[ \\t　]*\\%(は\\|＝\\|=\\)/"};
+}
+
 // The Vim lines between the markers: one syn match per name, longest last so
 // that Vim, which prefers the match defined last, takes the longest name.
 std::vector<std::string> vimCommandLines() {
@@ -211,16 +241,26 @@ std::vector<MadeFile> madeFiles(const std::string& source) {
     files.push_back({"docs/commands.md", commandReference() + "\n"});
     bool ok = false;
     std::string grammar = readFile(source + "/editors/textmate/qelscript.tmLanguage.json", ok);
-    files.push_back(
-        {"editors/textmate/qelscript.tmLanguage.json",
-         ok ? withGeneratedLines(grammar, "\"comment\": \"command names, written by qel_docgen\"",
-                                 "", {textMateCommandLine()})
-            : ""});
+    if (ok) {
+        grammar =
+            withGeneratedLines(grammar, "\"comment\": \"setting words, written by qel_docgen\"", "",
+                               {textMateSettingLine()});
+    }
+    if (!grammar.empty()) {
+        grammar =
+            withGeneratedLines(grammar, "\"comment\": \"command names, written by qel_docgen\"", "",
+                               {textMateCommandLine()});
+    }
+    files.push_back({"editors/textmate/qelscript.tmLanguage.json", ok ? grammar : ""});
     std::string vim = readFile(source + "/editors/vim/syntax/qelscript.vim", ok);
-    files.push_back({"editors/vim/syntax/qelscript.vim",
-                     ok ? withGeneratedLines(vim, "\" BEGIN command names", "\" END command names",
-                                             vimCommandLines())
-                        : ""});
+    if (ok)
+        vim = withGeneratedLines(vim, "\" BEGIN setting words", "\" END setting words",
+                                 vimSettingLines());
+    if (!vim.empty()) {
+        vim = withGeneratedLines(vim, "\" BEGIN command names", "\" END command names",
+                                 vimCommandLines());
+    }
+    files.push_back({"editors/vim/syntax/qelscript.vim", ok ? vim : ""});
     return files;
 }
 

@@ -156,6 +156,9 @@ syn match qelCommand "\Vパターンサブマッチ"
 syn match qelCommand "\Vポップアップメニュー"
 " END command names
 
+" BEGIN setting words
+syn match qelSetting /^[ \t　]*\zs\%(JPEGプログレッシブ\|マウスカーソル\|JPEG圧縮率\|ここだけの変数\|作業フォルダ\|設定ファイル\|おんしょく\|起動時設定\|はいけい\|タイトル\|処理状況\|かたち\|ばしょ\|ふとさ\|エラー\|ねいろ\|テンポ\|いろ\|背景\|位置\|いち\|場所\|向き\|むき\|太さ\|音色\|色\|形\)\ze[ \t　]*\%(は\|＝\|=\)/
+" END setting words
 syn match qelNumber /\%([A-Za-zＡ-Ｚａ-ｚ0-9０-９_ー]\|[ァ-ヺ]\|[一-龯]\)\@<![0-9０-９]\+\%([.．][0-9０-９]\+\)\=/
 syn match qelNumber /[&＆][HhＨｈ][0-9A-Fa-f０-９Ａ-Ｆａ-ｆ]\+/
 syn match qelOperator /[=＝<>＜＞≦≧≠+\-*/^%＋－＊／＾％×÷]/
@@ -184,6 +187,7 @@ hi def link qelParticle Special
 hi def link qelKeyword Conditional
 hi def link qelCommand Statement
 hi def link qelLanguageWord Identifier
+hi def link qelSetting Identifier
 hi def link qelLabel Label
 hi def link qelProcedureHead Function
 hi def link qelProcedureWord Keyword
