@@ -1,5 +1,6 @@
 // Writes the files made from the command and setting-word tables: the command
-// reference (docs/commands.md) and the command names of the editor grammars.
+// reference (docs/commands.md) and the command names and setting words of the
+// editor grammars (TextMate, Vim).
 //
 //   qel_docgen write SOURCE_DIR   rewrite them in the source tree
 //   qel_docgen check SOURCE_DIR   fail when one differs from what write would
@@ -7,6 +8,8 @@
 //
 // The files are made, not written by hand, so that a command added to the
 // table without a description, or a renamed alias, shows in the tests.
+// The markers the generated lines follow are found by their text; a file
+// without them is reported, never half rewritten.
 #include <algorithm>
 #include <fstream>
 #include <iostream>
