@@ -10,6 +10,8 @@
 #   ./build.sh fuzz-smoke                           fuzz targets over their seeds once
 #   ./build.sh bench [NAME] [OPTIONS]               build and run the benchmarks
 #   ./build.sh deb                                  build, then the Debian package
+#   ./build.sh docs                                 rewrite docs/commands.md and the
+#                                                   editors' command names from the tables
 #
 # Every command first installs the Debian packages it needs that are missing
 # (apt-get, as root or through sudo). Build folders: build/, build-sanitize/,
@@ -61,6 +63,17 @@ need() {
     as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $missing
 }
 
+# node and npm run the editor grammar's tests (tests/grammar) with the
+# tokenizer editors use. Some set-ups bring npm inside another nodejs package,
+# which the Debian npm package would conflict with, so the Debian packages
+# nodejs and npm are installed only when the commands are missing.
+need_base() {
+    need $base_packages "$@"
+    if ! command -v node >/dev/null 2>&1 || ! command -v npm >/dev/null 2>&1; then
+        need nodejs npm
+    fi
+}
+
 # configure_and_build DIR [cmake options...]
 configure_and_build() {
     dir=$1
@@ -81,10 +94,10 @@ command=${1:-}
 [ $# -gt 0 ] && shift
 case "$command" in
     deps)
-        need $base_packages
+        need_base
         ;;
     build)
-        need $base_packages
+        need_base
         configure_and_build "$repo/build"
         ;;
     run)
@@ -92,42 +105,42 @@ case "$command" in
             say "usage: ./build.sh run [OPTIONS] SCRIPT.qel [ARGS...]"
             exit 2
         fi
-        need $base_packages
+        need_base
         configure_and_build "$repo/build" >&2
         exec "$repo/build/qelscript" "$@"
         ;;
     test)
-        need $base_packages
+        need_base
         configure_and_build "$repo/build"
         run_tests "$repo/build"
         ;;
     sanitize)
         # The benchmarks are built here too (not run), so they keep compiling.
-        need $base_packages libbenchmark-dev
+        need_base libbenchmark-dev
         configure_and_build "$repo/build-sanitize" -DQEL_SANITIZE=ON -DQEL_BENCH=ON -DCMAKE_BUILD_TYPE=Debug
         ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1:strict_string_checks=1} \
         UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1} \
             run_tests "$repo/build-sanitize"
         ;;
     fuzz)
-        need $base_packages clang libclang-rt-dev
+        need_base clang libclang-rt-dev
         QEL_FUZZ_BUILD=${QEL_FUZZ_BUILD:-$repo/build-fuzz} exec sh "$repo/fuzz/run.sh" "$@"
         ;;
     fuzz-smoke)
-        need $base_packages clang libclang-rt-dev
+        need_base clang libclang-rt-dev
         for target in script text encodings ini csv archive reply attached picture; do
             QEL_FUZZ_BUILD=${QEL_FUZZ_BUILD:-$repo/build-fuzz} sh "$repo/fuzz/run.sh" "$target" 0 -runs=0
         done
         ;;
     deb)
         # The package is made from build/ (stripped), into build-deb/.
-        need $base_packages dpkg-dev lintian
+        need_base dpkg-dev lintian
         configure_and_build "$repo/build"
         sh "$repo/tools/make_deb.sh" "$repo/build" "$repo/build-deb"
         ;;
     bench)
         # ./build.sh bench [NAME_bench] [Google Benchmark options...]
-        need $base_packages libbenchmark-dev
+        need_base libbenchmark-dev
         configure_and_build "$repo/build-bench" -DQEL_BENCH=ON -DQEL_TESTS=OFF -DCMAKE_BUILD_TYPE=Release
         if [ $# -gt 0 ] && [ -x "$repo/build-bench/bench/$1" ]; then
             program=$1
@@ -138,8 +151,13 @@ case "$command" in
             "$program" "$@"
         done
         ;;
+    docs)
+        need_base
+        cmake -S "$repo" -B "$repo/build"
+        cmake --build "$repo/build" -j"$jobs" --target docs
+        ;;
     *)
-        sed -n '2,16p' "$0" | sed 's/^# \{0,1\}//'
+        sed -n '2,18p' "$0" | sed 's/^# \{0,1\}//'
         [ -z "$command" ] || [ "$command" = help ] || [ "$command" = --help ] || exit 2
         ;;
 esac
