@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "library/registry/docs.h"
 #include "library/registry/standard_library.h"
 #include "text/text.h"
 
@@ -304,36 +305,31 @@ Json LanguageServer::hover(const Json& params) {
     const int line = at.at("line"), column = at.at("character");
     const WordAt found = wordAt(document->analysis->line(line), column, *document->analysis);
     if (found.kind == WordAt::Kind::None) return nullptr;
-    const std::string word = utf8(found.word);
     std::string text;
     switch (found.kind) {
         case WordAt::Kind::Procedure:
             for (const Declaration& p : document->analysis->procedures()) {
                 if (p.name != found.word) continue;
-                text = "**" + word + "**（手順）\n\n```\n" + utf8(p.detail) + "\n```";
+                text = "**" + utf8(found.word) + "**（手順）\n\n```\n" + utf8(p.detail) + "\n```";
                 if (!p.file.empty()) text += "\n\n" + utf8(p.file);
             }
             break;
-        case WordAt::Kind::Command: {
-            text = "**" + word + "**（命令）";
-            if (const xxCmdData* entry = tables().commands().find(found.word)) {
-                const std::string particles = particlesOf(*entry);
-                if (!particles.empty()) text += "\n\n助詞：" + particles;
-            }
+        case WordAt::Kind::Command:
+            if (const CommandEntry* entry = FindCommandEntry(found.word))
+                text = "（命令）\n\n" + utf8(CommandHoverText(*entry));
             break;
-        }
         case WordAt::Kind::Function:
-            text = "**" + word + "**（関数）";
+            if (const FunctionEntry* entry = FindFunctionEntry(found.word))
+                text = "（関数）\n\n" + utf8(FunctionHoverText(*entry));
             break;
         case WordAt::Kind::Setting:
-            text = "**" + word + "**（設定）";
+            if (const CommandEntry* entry = FindSettingEntry(found.word))
+                text = "（設定）\n\n" + utf8(CommandHoverText(*entry));
             break;
         case WordAt::Kind::None:
             break;
     }
-    if (describe_ && found.kind != WordAt::Kind::Procedure) {
-        if (auto described = describe_(found.word)) text += "\n\n" + *described;
-    }
+    if (text.empty()) return nullptr;
     return {{"contents", {{"kind", "markdown"}, {"value", text}}}};
 }
 

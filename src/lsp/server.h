@@ -15,15 +15,9 @@
 
 namespace qel::lsp {
 
-// What an editor's hover shows for a command, function or setting word; the
-// reference the runtime was built with answers it. Nothing when the word is
-// none of those.
-using WordDescriber = std::function<std::optional<std::string>(TextView word)>;
-
 class LanguageServer {
   public:
     LanguageServer(std::istream& in, std::ostream& out, std::ostream& log);
-    void describeWordsWith(WordDescriber describer) { describe_ = std::move(describer); }
 
     // Serves until the editor says exit (or the stream ends). The exit
     // status the protocol asks for: 0 after shutdown, 1 otherwise.
@@ -56,7 +50,6 @@ class LanguageServer {
     std::ostream& out_;
     std::ostream& log_;
     std::map<std::string, Document> documents_;
-    WordDescriber describe_;
     bool initialized_ = false;
     bool shutDown_ = false;
     bool exited_ = false;

@@ -143,7 +143,9 @@ def main(program):
     # Hover on 表示 in line 3.
     hover = server.request("textDocument/hover", {
         "textDocument": {"uri": uri}, "position": {"line": 2, "character": 9}})["result"]
-    check(hover and hover["contents"]["value"].startswith("**表示**（命令）"), "hover on 表示: %s" % hover)
+    value = hover["contents"]["value"] if hover else ""
+    check(value.startswith("（命令）") and "**表示**" in value and "メッセージ" in value,
+          "hover on 表示 gives its reference text: %s" % hover)
     nothing = server.request("textDocument/hover", {
         "textDocument": {"uri": uri}, "position": {"line": 6, "character": 0}})["result"]
     check(nothing is None, "no hover on a variable name: %s" % nothing)
