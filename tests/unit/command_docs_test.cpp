@@ -172,9 +172,11 @@ TEST(FunctionDocsTest, EveryFunctionHasTextFromOneSourceOnly) {
 TEST(FunctionDocsTest, HoverShowsNamesFormAndWhetherBuilt) {
     const CommandEntry* play = nullptr;
     const CommandEntry* reading = nullptr;
+    const CommandEntry* notBuilt = nullptr;
     for (const CommandEntry& entry : CommandEntries()) {
         if (entry.names == u"再生") play = &entry;
         if (entry.names == u"さいせい") reading = &entry;
+        if (!entry.built && entry.doc) notBuilt = &entry;
     }
     ASSERT_TRUE(play && reading);
     Text hover = CommandHoverText(*play);
@@ -183,7 +185,11 @@ TEST(FunctionDocsTest, HoverShowsNamesFormAndWhetherBuilt) {
     EXPECT_EQ(hover.find(u"まだ使えません"), Text::npos);
     Text readingHover = CommandHoverText(*reading);
     EXPECT_NE(readingHover.find(u"「再生」と同じ命令です。"), Text::npos);
-    EXPECT_NE(readingHover.find(u"まだ使えません"), Text::npos);
+    EXPECT_EQ(readingHover.find(u"まだ使えません"), Text::npos);
+    // A row this build does not carry says so.
+    if (notBuilt) {
+        EXPECT_NE(CommandHoverText(*notBuilt).find(u"まだ使えません"), Text::npos);
+    }
 
     const FunctionEntry* left = FindFunctionEntry(u"左");
     ASSERT_NE(left, nullptr);
