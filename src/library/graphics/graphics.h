@@ -46,6 +46,8 @@ GraphicsState& graphicsState(Engine& engine);
 CommandFn cmdTurnRight, cmdTurnLeft, cmdForward, cmdBackward, cmdTreeBranch, cmdAdvanceObject;
 CommandFn setHeading, setPosition, setPenColour, setTurtleForm, setLineWidth;
 CommandFn setJpegProgressive, setJpegQuality;
+// Where the turtle stands and the colour it draws in.
+FunctionFn fnTurtleX, fnTurtleY, fnPenColour;
 // The pen and icon (上げ, 下げ, 隠れ, 出て without an object).
 void TurtlePenUp(Engine& engine);
 void TurtlePenDown(Engine& engine);

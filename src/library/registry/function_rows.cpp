@@ -4,8 +4,10 @@
 #include "library/control/control.h"
 #include "library/dates/dates.h"
 #include "library/files/files.h"
+#include "library/graphics/graphics.h"
 #include "library/network/network.h"
 #include "library/numbers/numbers.h"
+#include "library/objects/context_functions.h"
 #include "library/objects/event_functions.h"
 #include "library/registry/registry.h"
 #include "library/registry/rows.h"
@@ -108,14 +110,14 @@ const std::vector<FunctionRow>& functionRows() {
     {u"起動時間", 0, u"", fnUptime},  // 86
     {u"タイトル", 0, u"", fnTitle},  // 87
     {u"貼り付け", 0, u"", fnNotBuilt},  // 88
-    {u"画面の幅", 0, u"", fnNotBuilt},  // 89
-    {u"画面の高さ", 0, u"", fnNotBuilt},  // 90
+    {u"画面の幅", 0, u"", fnScreenWidth},  // 89
+    {u"画面の高さ", 0, u"", fnScreenHeight},  // 90
     {u"マウスの横", 0, u"", fnMouseX},  // 91
     {u"マウスの縦", 0, u"", fnMouseY},  // 92
-    {u"アイコンの横,カメの横", 0, u"", fnNotBuilt},  // 93
-    {u"アイコンの縦,カメの縦", 0, u"", fnNotBuilt},  // 94
-    {u"色", 0, u"", fnNotBuilt},  // 95
-    {u"マウスカーソル", 0, u"", fnNotBuilt},  // 96
+    {u"アイコンの横,カメの横", 0, u"", fnTurtleX},  // 93
+    {u"アイコンの縦,カメの縦", 0, u"", fnTurtleY},  // 94
+    {u"色", 0, u"", fnPenColour},  // 95
+    {u"マウスカーソル", 0, u"", fnContainerPointer},  // 96
     {u"ＲＧＢ", 3, u"", fnRgb},  // 97
     {u"ウィンドウズのバージョン", 0, u"", fnWindowsVersion},  // 98
     {u"ウィンドウズのビルド番号", 0, u"", fnWindowsBuild},  // 99
@@ -136,9 +138,9 @@ const std::vector<FunctionRow>& functionRows() {
     {u"押したキー番号", 0, u"", fnPressedKeyCode},  // 114
     {u"起動中プログラム一覧", 0, u"", fnRunningPrograms},  // 115
     {u"フォント一覧", 0, u"", fnNotBuilt},  // 116
-    {u"アイコンの色,カメの色", 0, u"", fnNotBuilt},  // 117
+    {u"アイコンの色,カメの色", 0, u"", fnPenColour},  // 117
     {u"アクティブウィンドウの名前", 0, u"", fnActiveWindowName},  // 118
-    {u"場所", 0, u"", fnNotBuilt},  // 119
+    {u"場所", 0, u"", fnContainerName},  // 119
     {u"レジストリのサブキー一覧", 0, u"", fnRegistrySubkeys},  // 120
     {u"レジストリの値一覧", 0, u"", fnRegistryValueNames},  // 121
     {u"１０進数,１０進", 1, u"", fnFromHex},  // 122

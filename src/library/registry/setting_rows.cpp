@@ -4,6 +4,7 @@
 #include "library/files/files.h"
 #include "library/graphics/graphics.h"
 #include "library/media/media.h"
+#include "library/objects/context_functions.h"
 #include "library/objects/objects.h"
 #include "library/registry/registry.h"
 #include "library/registry/rows.h"
@@ -17,7 +18,7 @@ const std::vector<CommandRow>& settingRows() {
     static const std::vector<CommandRow> rows{
     {u"色,いろ", 0, u"", setPenColour},  // 1
     {u"形,かたち", 0, u"", setTurtleForm},  // 2
-    {u"背景,はいけい", 0, u"", setNotBuilt},  // 3
+    {u"背景,はいけい", 0, u"", setContainerBackground},  // 3
     {u"タイトル", 0, u"", setTitle},  // 4
     {u"位置,いち", 0, u"", setPosition},  // 5
     {u"場所,ばしょ", 0, u"", setContainer},  // 6
@@ -25,7 +26,7 @@ const std::vector<CommandRow>& settingRows() {
     {u"太さ,ふとさ", 0, u"", setLineWidth},  // 8
     {u"エラー", 0, u"", setErrorMode},  // 9
     {u"処理状況", 0, u"", setProgressProcedure},  // 10
-    {u"マウスカーソル", 0, u"", setNotBuilt},  // 11
+    {u"マウスカーソル", 0, u"", setContainerPointer},  // 11
     {u"作業フォルダ", 0, u"", setWorkFolder},  // 12
     {u"音色,ねいろ,おんしょく", 0, u"", setInstrument},  // 13
     {u"テンポ", 0, u"", setTempo},  // 14

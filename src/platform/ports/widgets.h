@@ -304,6 +304,9 @@ class WidgetPort {
 
     // ---- the machine ------------------------------------------------------------
     virtual double screenDpi() const { return 96.0; }
+    // The primary screen's size in pixels. Without a screen, a common
+    // desktop's 1920 × 1080, so that scripts centring their windows run alike.
+    virtual std::pair<int, int> screenSize() const { return {1920, 1080}; }
     // The desktop's colours 16–22 as RGB: button face, window text, desktop,
     // tool-tip background, active caption, inactive caption, selection.
     virtual std::uint32_t systemColour(int which) const {

@@ -591,6 +591,12 @@ double QtWidgets::screenDpi() const {
     return screen ? screen->logicalDotsPerInch() : 96.0;
 }
 
+std::pair<int, int> QtWidgets::screenSize() const {
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen) return WidgetPort::screenSize();
+    return {screen->size().width(), screen->size().height()};
+}
+
 std::uint32_t QtWidgets::systemColour(int which) const {
     const QPalette palette = QApplication::palette();
     auto rgb = [](const QColor& c) { return std::uint32_t(c.rgb() & 0xFFFFFF); };

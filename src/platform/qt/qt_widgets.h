@@ -179,6 +179,7 @@ class QtWidgets : public WidgetPort {
     void startMove(WidgetId window) override;
 
     double screenDpi() const override;
+    std::pair<int, int> screenSize() const override;
     std::uint32_t systemColour(int which) const override;
     bool anyTimerRunning() const override;
 
