@@ -113,6 +113,7 @@ graphics::Pen penOf(Engine& engine, const Surface& surface, std::uint32_t colour
     pen.style = static_cast<graphics::LineStyle>(
         std::clamp(int(widgetNumber(engine, surface, WidgetValue::DrawStyle, 0)), 0, 4));
     pen.mode = std::clamp(int(widgetNumber(engine, surface, WidgetValue::DrawMode, 13)), 1, 16);
+    pen.smooth = surface.canvas && surface.canvas->antialiasing();
     return pen;
 }
 
