@@ -332,6 +332,21 @@ TEST_F(Drawing, WithThePenUpTheIconMovesAndNothingIsDrawn) {
     EXPECT_EQ(surface().at(kCx, kCy - 45), kBlack);
 }
 
+TEST_F(Drawing, AHiddenTurtleKeepsTrackOfItsIconAndShowsItWhenItComesOut) {
+    auto shownPicture = [&] {
+        auto turtle = graphicsState(engine()).turtle.lock();
+        if (!turtle) return Text(u"(no turtle)");
+        auto data = engine().platform.widgets->get(turtle->widget, WidgetValue::PictureFile);
+        const Text* file = data ? std::get_if<Text>(&*data) : nullptr;
+        return file ? *file : Text();
+    };
+    run({u"「10」を前へ", u"隠れ", u"「90」を右へ", u"「45」を右へ", u"「10」を前へ",
+         u"カメ０の絵を表示", u"出て"});
+    EXPECT_EQ(messages().front(), u":/turtle/2135.png");
+    EXPECT_EQ(shownPicture(), u":/turtle/2135.png");
+    EXPECT_TRUE(errorNumbers().empty());
+}
+
 // スタンプ with nothing named prints the turtle's own picture, centred where
 // it stands, with its see-through pixels leaving the paper; the icon's
 // pixels come from the PNG file the icon is made from.

@@ -166,6 +166,12 @@ void showIconPicture(Engine& engine, int resource) {
     if (!turtle || !widgetsOf(engine)) return;
     // The icon's picture is what its 絵 reads, as for any picture control.
     turtle->rareForWriting().pictureFile = iconPicture(resource);
+    // A hidden icon only remembers its picture (出て shows it): loading a
+    // picture at every turn would cost a long drawing more than its lines.
+    if (state.iconHidden) {
+        state.iconSet = false;
+        return;
+    }
     widgetsOf(engine)->set(turtle->widget, WidgetValue::PictureFile, turtle->rare().pictureFile);
     state.iconSet = true;
 }
