@@ -20,6 +20,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegion>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTimer>
@@ -526,6 +527,39 @@ TEST(QtWidgets, TheTurtleIconShowsItsPictureTurnedWithTheHeading) {
         const QImage icon(QStringLiteral(":/turtle/%1.png").arg(resource));
         EXPECT_EQ(icon.size(), QSize(32, 32)) << resource;
     }
+}
+
+// 変形 on the desktop: the window's mask is the picture's figure (here the
+// red block on white), below the menu bar when there is one; an empty name
+// takes the mask away. An image shows its 透明色 see-through.
+TEST(QtWidgets, AWindowsShapeIsItsPicturesFigureAndImagesHideTheirMaskColour) {
+    const QString png = QDir::temp().filePath(QStringLiteral("qel_shape_block.png"));
+    QImage picture(30, 20, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    for (int y = 5; y < 15; ++y)
+        for (int x = 10; x < 25; ++x) picture.setPixel(x, y, qRgb(255, 0, 0));
+    ASSERT_TRUE(picture.save(png));
+    const Text file = text::fromUtf8(png.toStdString());
+    Runner r(true);
+    r.run({u"「ウィンドウ8」を作る", u"ウィンドウ8の変形は、「" + file + u"」"});
+    EXPECT_TRUE(r.boxes().isEmpty()) << r.boxes().join('\n').toStdString();
+    auto* window = named<QWidget>(QStringLiteral("ウィンドウ８"));
+    ASSERT_TRUE(window);
+    EXPECT_TRUE((window->mask() ^ QRegion(10, 5, 15, 10)).isEmpty()) << "the same pixels";
+    r.run({u"ウィンドウ8の変形は、「」"});
+    EXPECT_TRUE(window->mask().isEmpty());
+    // The image: red pixels of a red-and-white picture let the window through.
+    r.run({u"「イメージ1」を作る", u"イメージ1の絵は、「" + file + u"」",
+           u"イメージ1の大きさは、30,20", u"イメージ1の透明色は、赤"});
+    auto* image = named<QWidget>(QStringLiteral("イメージ１"));
+    ASSERT_TRUE(image);
+    QApplication::processEvents();
+    QImage shown(image->size(), QImage::Format_ARGB32);
+    shown.fill(Qt::transparent);
+    image->render(&shown, QPoint(), QRegion(), QWidget::DrawChildren);
+    EXPECT_EQ(qAlpha(shown.pixel(15, 10)), 0) << "the red block is see-through";
+    EXPECT_EQ(shown.pixel(2, 2), qRgb(255, 255, 255));
+    QFile::remove(png);
 }
 
 // The printer object's settings are kept per printer and go into the

@@ -202,6 +202,12 @@ TEST(Raster, SmoothLinesCarryTheirAreaInGreyEdgesAndStayNearTheLine) {
     inverting.smooth = true;
     graphics::line(xored.view(), 5, 7, 70, 50, inverting);
     EXPECT_EQ(greys(xored), 0);
+    // Absurd ends are tamed and clipped, as for exact lines: no hang, no
+    // pixel outside the surface.
+    Board far(40, 40);
+    graphics::line(far.view(), -1e300, std::nan(""), 1e300, 20, soft);
+    graphics::line(far.view(), 20, -1e9, 20, 1e9, soft);
+    EXPECT_GT(ink(far), 40);
 }
 
 TEST(Raster, SmoothCirclesKeepTheirAreaAndRing) {
