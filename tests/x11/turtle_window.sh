@@ -39,7 +39,7 @@ wait "$pid" || fail "the script ended with status $?"
 IFS=, read -r stopped steps <"$work/turtle.done"
 steps=$(printf '%s' "$steps" | tr -d '\r')
 [ "$stopped" = 1 ] || fail "the click did not reach the script while the turtle walked"
-[ "$steps" -lt 20000 ] || fail "the turtle finished before the click was seen ($steps steps)"
+[ "$steps" -lt 200000 ] || fail "the turtle finished before the click was seen ($steps steps)"
 # The picture: 300 × 300, the column from the centre up is red, (150,40) is
 # still the white background.
 pngtopnm -plain "$work/turtle.png" >"$work/t.pnm" 2>/dev/null || fail "the saved picture is unreadable"
