@@ -530,9 +530,9 @@ TEST(QtWidgets, TheTurtleIconShowsItsPictureTurnedWithTheHeading) {
 }
 
 // 変形 on the desktop: the window's mask is the picture's figure (here the
-// red block on white), below the menu bar when there is one; an empty name
-// takes the mask away. An image shows its 透明色 see-through.
-TEST(QtWidgets, AWindowsShapeIsItsPicturesFigureAndImagesHideTheirMaskColour) {
+// red block on white); an empty name takes the mask away. An image shows its
+// 透明色 see-through, and with 拡大縮小 fills its box with the picture.
+TEST(QtWidgets, WindowShapesImageMaskColoursAndStretchingShowOnTheDesktop) {
     const QString png = QDir::temp().filePath(QStringLiteral("qel_shape_block.png"));
     QImage picture(30, 20, QImage::Format_RGB32);
     picture.fill(Qt::white);
@@ -559,6 +559,22 @@ TEST(QtWidgets, AWindowsShapeIsItsPicturesFigureAndImagesHideTheirMaskColour) {
     image->render(&shown, QPoint(), QRegion(), QWidget::DrawChildren);
     EXPECT_EQ(qAlpha(shown.pixel(15, 10)), 0) << "the red block is see-through";
     EXPECT_EQ(shown.pixel(2, 2), qRgb(255, 255, 255));
+    // 拡大縮小: stretched to a box twice as large, (44, 24) shows the picture's
+    // (22, 12), in the red block; unstretched, it lies beyond the picture.
+    auto renderedAt = [&](TextView stretch, int x, int y) {
+        r.run({u"イメージ2の拡大縮小は、" + Text(stretch)});
+        auto* box = named<QWidget>(QStringLiteral("イメージ２"));
+        if (!box) return QRgb(0);
+        QApplication::processEvents();
+        QImage out(box->size(), QImage::Format_ARGB32);
+        out.fill(Qt::transparent);
+        box->render(&out, QPoint(), QRegion(), QWidget::DrawChildren);
+        return out.pixel(x, y);
+    };
+    r.run({u"「イメージ2」を作る", u"イメージ2の絵は、「" + file + u"」",
+           u"イメージ2の大きさは、60,40"});
+    EXPECT_EQ(renderedAt(u"1", 44, 24), qRgb(255, 0, 0));
+    EXPECT_EQ(qAlpha(renderedAt(u"0", 44, 24)), 0);
     QFile::remove(png);
 }
 
