@@ -29,11 +29,12 @@ jobs=$(nproc 2>/dev/null || echo 2)
 # tools the archive and FTP tests check against; unrtf reads the RTF the rich text boxes write;
 # sox and lame make the sound files (FLAC, MP3) the media tests play and tag; netpbm writes the
 # GIF and ICO files the picture reader is checked against; nlohmann-json reads and writes the
-# messages of the language server.
+# messages of the language server; rsvg-convert (librsvg2-bin) draws the SVG pictures 保存
+# writes, to check them against the PNG.
 base_packages="build-essential cmake pkg-config libpcre2-dev libgtest-dev mecab mecab-ipadic-utf8 python3
                qt6-base-dev libxtst-dev xvfb xauth xdotool poppler-utils fonts-ipafont-gothic
                libarchive-dev libcurl4-openssl-dev libsystemd-dev libsndfile1-dev libtag1-dev libtagc0-dev libsoundtouch-dev libcanberra-dev sound-theme-freedesktop qt6-multimedia-dev libcdio-dev libfluidsynth-dev fluid-soundfont-gm libasound2-dev libpng-dev libjpeg62-turbo-dev libfreetype-dev
-               libffi-dev libarchive-tools zip unzip python3-pyftpdlib unrtf sox lame netpbm nlohmann-json3-dev"
+               libffi-dev libarchive-tools zip unzip python3-pyftpdlib unrtf sox lame netpbm nlohmann-json3-dev librsvg2-bin"
 
 say() { printf '%s\n' "build.sh: $*" >&2; }
 

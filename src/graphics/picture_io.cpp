@@ -3,6 +3,7 @@
 #include "core/engine.h"
 #include "core/paths.h"
 #include "graphics/raster.h"
+#include "graphics/svg_picture.h"
 #include "resources/turtle_icons.h"
 
 namespace qel::graphics {
@@ -28,11 +29,15 @@ std::string writePicture(Engine& engine, TextView fileName, const Picture& pictu
     if (!engine.platform.pictures) return "this host cannot write pictures";
     const std::string path = toNativePath(fileName);
     const PictureFormat format = pictureFormatOfName(path);
-    if (format == PictureFormat::Unknown) return "unknown picture format (use .png, .jpg or .bmp)";
+    if (format == PictureFormat::Unknown)
+        return "unknown picture format (use .png, .jpg, .bmp or .svg)";
+    const bool svg = format == PictureFormat::Svg;
     std::string bytes;
-    if (std::string why = engine.platform.pictures->encode(format, picture, options, bytes);
+    if (std::string why = engine.platform.pictures->encode(svg ? PictureFormat::Png : format,
+                                                           picture, options, bytes);
         !why.empty())
         return why;
+    if (svg) bytes = svgOf(picture, bytes);
     FileStatus status = engine.files().writeFile(path, bytes);
     return status ? std::string() : status.message;
 }

@@ -164,6 +164,111 @@ Box boxOf(double ax, double ay, double bx, double by) {
     return {x0, y0, x1, y1};
 }
 
+// Mixes `colour` over pixel `p` by `cover` (0 … 1).
+void blend(std::uint32_t& p, std::uint32_t colour, double cover) {
+    if (cover <= 0) return;
+    if (cover >= 1) {
+        p = kOpaque | colour;
+        return;
+    }
+    const unsigned a = static_cast<unsigned>(cover * 255 + 0.5);
+    std::uint32_t out = kOpaque;
+    for (int shift = 0; shift < 24; shift += 8) {
+        const unsigned under = (p >> shift) & 0xFF, over = (colour >> shift) & 0xFF;
+        out |= ((over * a + under * (255 - a) + 127) / 255) << shift;
+    }
+    p = out;
+}
+
+// under × a + first × b + second × c, channel by channel (a + b + c = 1).
+std::uint32_t mixed(std::uint32_t under, double a, std::uint32_t first, double b,
+                    std::uint32_t second, double c) {
+    std::uint32_t out = kOpaque;
+    for (int shift = 0; shift < 24; shift += 8) {
+        const double v = ((under >> shift) & 0xFF) * a + ((first >> shift) & 0xFF) * b +
+                         ((second >> shift) & 0xFF) * c;
+        out |= std::uint32_t(std::clamp(v + 0.5, 0.0, 255.0)) << shift;
+    }
+    return out;
+}
+
+// Keeps coordinates finite and within reach of int, as toPixel() does.
+double tame(double v) {
+    return std::isnan(v) ? 0 : std::clamp(v, -1e8, 1e8);
+}
+
+// A smooth line: every pixel whose centre lies within `half` + ½ of the
+// segment gets the part of it the band covers (a linear ramp over the last
+// pixel). Each row visits only the pixels near the segment, clipped to the
+// surface, so a long line costs its length, not its bounding box.
+void smoothLine(const PixelView& view, double ax, double ay, double bx, double by, const Pen& pen) {
+    ax = tame(ax), ay = tame(ay), bx = tame(bx), by = tame(by);
+    const double half = std::max(pen.width, 1) / 2.0, reach = half + 0.5;
+    const double dx = bx - ax, dy = by - ay, length2 = dx * dx + dy * dy;
+    const int rowFrom = std::max(0, int(std::floor(std::min(ay, by) - reach)));
+    const int rowTo = std::min(view.height - 1, int(std::ceil(std::max(ay, by) + reach)));
+    for (int y = rowFrom; y <= rowTo; ++y) {
+        // The part of the segment within `reach` of this row, as t in 0 … 1.
+        double t0 = 0, t1 = 1;
+        if (std::abs(dy) > 1e-12) {
+            t0 = (y - reach - ay) / dy;
+            t1 = (y + reach - ay) / dy;
+            if (t0 > t1) std::swap(t0, t1);
+            t0 = std::max(t0, 0.0);
+            t1 = std::min(t1, 1.0);
+            if (t0 > t1) continue;
+        }
+        const double xa = ax + dx * t0, xb = ax + dx * t1;
+        const int colFrom = std::max(0, int(std::floor(std::min(xa, xb) - reach)));
+        const int colTo = std::min(view.width - 1, int(std::ceil(std::max(xa, xb) + reach)));
+        for (int x = colFrom; x <= colTo; ++x) {
+            double t = length2 > 0 ? ((x - ax) * dx + (y - ay) * dy) / length2 : 0;
+            t = std::clamp(t, 0.0, 1.0);
+            const double ex = x - (ax + dx * t), ey = y - (ay + dy * t);
+            blend(view.at(x, y), pen.colour, reach - std::sqrt(ex * ex + ey * ey));
+        }
+    }
+}
+
+// How much of the pixel centred at (px, py) lies inside the ellipse with
+// centre (cx, cy) and radii (rx, ry): the signed distance of the centre
+// from the edge (to first order), turned into a ramp one pixel wide.
+double ellipseCover(double px, double py, double cx, double cy, double rx, double ry) {
+    if (rx <= 0 || ry <= 0) return 0;
+    const double u = (px - cx) / rx, v = (py - cy) / ry, g = std::sqrt(u * u + v * v);
+    const double gradient = std::sqrt(u * u / (rx * rx) + v * v / (ry * ry));
+    if (g < 1e-9 || gradient < 1e-12) return 1;
+    const double distance = (g - 1) * g / gradient;
+    return std::clamp(0.5 - distance, 0.0, 1.0);
+}
+
+// A smooth ellipse: the ring between the box's ellipse and the one `width`
+// smaller in the pen's colour, the inside in a solid fill's colour, both
+// mixed with what is there by how much of each pixel they cover.
+void smoothEllipse(const PixelView& view, const Box& b, const Pen& pen, const Fill& fill) {
+    const double cx = (b.x0 + b.x1) / 2.0, cy = (b.y0 + b.y1) / 2.0;
+    const double rx = (b.x1 - b.x0) / 2.0, ry = (b.y1 - b.y0) / 2.0;
+    const int w = std::max(pen.width, 1);
+    const bool solidFill = fill.style == FillStyle::Solid;
+    for (int y = std::max(b.y0, 0); y < std::min(b.y1, view.height); ++y) {
+        for (int x = std::max(b.x0, 0); x < std::min(b.x1, view.width); ++x) {
+            const double outer = ellipseCover(x + 0.5, y + 0.5, cx, cy, rx, ry);
+            if (outer <= 0) continue;
+            const double inner =
+                std::min(outer, ellipseCover(x + 0.5, y + 0.5, cx, cy, rx - w, ry - w));
+            std::uint32_t& p = view.at(x, y);
+            if (solidFill) {
+                p = mixed(p, 1 - outer, pen.colour, outer - inner, fill.colour, inner);
+            } else {
+                if (fill.style != FillStyle::Transparent && inner >= 0.5 &&
+                    hatched(fill.style, x, y))
+                    p = kOpaque | fill.colour;
+                blend(p, pen.colour, outer - inner);
+            }
+        }
+    }
+}
+
 }  // namespace
 
 std::uint32_t combine(int mode, std::uint32_t pen, std::uint32_t surface) {
@@ -188,6 +293,8 @@ void plot(const PixelView& view, int x, int y, const Pen& pen) {
 void line(const PixelView& view, double ax, double ay, double bx, double by, const Pen& pen) {
     int x0 = toPixel(ax), y0 = toPixel(ay);
     const int x1 = toPixel(bx), y1 = toPixel(by);
+    if (pen.smooth && pen.mode == kCopyPen && (pen.style == LineStyle::Solid || pen.width > 1))
+        return smoothLine(view, ax, ay, bx, by, pen);
     // A line entirely beyond one side of the surface draws nothing; skipping
     // it keeps a far-off line from walking millions of clipped steps.
     const int reach = std::max(pen.width, 1);
@@ -233,6 +340,7 @@ void ellipse(const PixelView& view, double ax, double ay, double bx, double by, 
              const Fill& fill) {
     const Box b = boxOf(ax, ay, bx, by);
     if (b.x1 <= b.x0 || b.y1 <= b.y0) return;
+    if (pen.smooth && pen.mode == kCopyPen) return smoothEllipse(view, b, pen, fill);
     const double cx = (b.x0 + b.x1) / 2.0, cy = (b.y0 + b.y1) / 2.0;
     const double rx = (b.x1 - b.x0) / 2.0, ry = (b.y1 - b.y0) / 2.0;
     const int w = std::max(pen.width, 1);

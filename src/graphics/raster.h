@@ -34,6 +34,10 @@ struct Pen {
     int width = 1;
     LineStyle style = LineStyle::Solid;
     int mode = kCopyPen;
+    // Grey edges: solid lines and ellipses drawn with the usual mode blend
+    // their edge pixels into the surface by how much of each pixel they
+    // cover. Dashed lines and the other modes stay exact.
+    bool smooth = false;
 };
 
 struct Fill {
@@ -49,6 +53,8 @@ void plot(const PixelView& view, int x, int y, const Pen& pen);
 
 // A line from (x0, y0) to (x1, y1), both ends drawn. Coordinates are rounded
 // to pixels; a wide pen is a square of `width` pixels centred on the line.
+// A smooth pen keeps the exact coordinates and draws a band `width` wide with
+// round ends, each pixel covered by how near its centre is to the line.
 void line(const PixelView& view, double x0, double y0, double x1, double y1, const Pen& pen);
 
 // The box with corners (x0, y0) and (x1, y1) covers the pixels from the
@@ -59,7 +65,8 @@ void rectangle(const PixelView& view, double x0, double y0, double x1, double y1
 
 // The ellipse inscribed in the box as for rectangle(): a pixel belongs to it
 // when its centre lies inside the true ellipse, so a filled circle of radius
-// r covers close to πr² pixels.
+// r covers close to πr² pixels. With a smooth pen, each pixel on the edge
+// is coloured by how far its centre lies inside the edge.
 void ellipse(const PixelView& view, double x0, double y0, double x1, double y1, const Pen& pen,
              const Fill& fill);
 

@@ -23,12 +23,12 @@ void button(PropertyContext& c, int id) {
 
 // ---- pictures --------------------------------------------------------------------------
 
-enum PictureId { AutoSize, Border, Persistent, DrawMode, DrawStyle, FillStyle, Units };
+enum PictureId { AutoSize, Border, Persistent, DrawMode, DrawStyle, FillStyle, Units, Smooth };
 // clang-format off
 constexpr PropertyName kPictureNames[] = {
     {u"自動調整", AutoSize}, {u"枠", Border}, {u"再描画", Persistent},
     {u"描画モード", DrawMode}, {u"描画スタイル", DrawStyle},
-    {u"塗りつぶしスタイル", FillStyle}, {u"座標", Units},
+    {u"塗りつぶしスタイル", FillStyle}, {u"座標", Units}, {u"なめらか", Smooth},
 };
 // clang-format on
 
@@ -46,6 +46,8 @@ void picture(PropertyContext& c, int id) {
             return wordValue(c, WidgetValue::DrawStyle, {DRAW_STYLE_WORDS});
         case FillStyle:
             return wordValue(c, WidgetValue::FillStyle, {FILL_STYLE_WORDS});
+        case Smooth:
+            return smoothingValue(c);
         case Units:
             // A picture draws in its window's unit.
             if (c.getting()) {

@@ -1,6 +1,8 @@
 // The properties of windows (the common ones answer the rest).
 #include <cmath>
 
+#include "graphics/picture_io.h"
+#include "graphics/window_shape.h"
 #include "ui/property_support.h"
 
 namespace qel::ui {
@@ -31,6 +33,7 @@ enum Id {
     MaximiseBox,
     SystemMenu,
     RepaintControls,
+    Smooth,
 };
 
 // clang-format off
@@ -43,6 +46,7 @@ constexpr PropertyName kNames[] = {
     {u"描画ロック", PaintLock}, {u"座標", Units}, {u"タスクバー表示", Taskbar},
     {u"最小化ボタン", MinimiseBox}, {u"最大化ボタン", MaximiseBox},
     {u"システムメニュー", SystemMenu}, {u"オブジェクト再描画", RepaintControls},
+    {u"なめらか", Smooth},
 };
 // clang-format on
 
@@ -53,6 +57,28 @@ constexpr PropertyName kNames[] = {
 
 QelWindow& windowOf(PropertyContext& c) {
     return static_cast<QelWindow&>(c.object);
+}
+
+// 変形: the window takes the shape of the picture in the file (an empty
+// name gives back the rectangle). A picture that cannot be read is reported
+// and leaves the shape as it was.
+void applyShape(PropertyContext& c) {
+    const Text file = c.request.text;
+    std::vector<ShapeSpan> spans;
+    if (!file.empty()) {
+        qel::Picture picture;
+        if (std::string why = graphics::readPicture(c.engine, file, picture); !why.empty()) {
+            c.engine.Report(ErrorId::PictureUnreadable, file + u"\n" + text::fromUtf8(why));
+            return;
+        }
+        std::optional<std::uint32_t> outside;
+        if (widgetNumber(c, WidgetValue::UseMask) != 0)
+            outside = static_cast<std::uint32_t>(widgetNumber(c, WidgetValue::MaskColour));
+        spans = graphics::shapeOf(picture, outside);
+    }
+    windowOf(c).SetProp(u"変形", file);
+    windowOf(c).RgnFlag = !spans.empty();
+    port(c).setShape(c.object.widget, std::move(spans));
 }
 
 // A word kept in the window's store (初期状態, 座標).
@@ -136,12 +162,13 @@ void apply(PropertyContext& c, int id) {
             if (c.getting()) {
                 c.result.value = windowOf(c).Prop(u"変形");
             } else {
-                windowOf(c).SetProp(u"変形", c.request.text);
-                windowOf(c).RgnFlag = !c.request.text.empty();
+                applyShape(c);
             }
             return;
         case PaintLock:
             return switchValue(c, WidgetValue::PaintLock);
+        case Smooth:
+            return smoothingValue(c);
         case Units:
             return storedWord(c, u"座標", {u"標準", u"印刷用", u"ミリメートル", u"センチメートル"});
         case Taskbar:

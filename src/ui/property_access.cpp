@@ -399,6 +399,15 @@ void switchValue(PropertyContext& c, WidgetValue value) {
     }
 }
 
+void smoothingValue(PropertyContext& c) {
+    Canvas* canvas = port(c).canvas(c.object.widget);
+    if (c.getting()) {
+        c.result.value = canvas && canvas->antialiasing() ? u"1" : u"0";
+    } else if (canvas) {
+        canvas->setAntialiasing(c.request.number != 0);
+    }
+}
+
 void textValue(PropertyContext& c, WidgetValue value) {
     if (c.getting()) {
         c.result.value = widgetText(c, value);

@@ -28,6 +28,8 @@ void numberValue(PropertyContext& c, WidgetValue value);
 // Get: "1" or "0"; set: any non-zero number is on.
 void switchValue(PropertyContext& c, WidgetValue value);
 void textValue(PropertyContext& c, WidgetValue value);
+// なめらか of a window or picture box: a switch its drawing surface keeps.
+void smoothingValue(PropertyContext& c);
 void colourValue(PropertyContext& c, WidgetValue value);
 // Get: the word of the widget's number; set: a word of the list or its number.
 void wordValue(PropertyContext& c, WidgetValue value, std::initializer_list<TextView> words);

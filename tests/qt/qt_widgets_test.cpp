@@ -20,6 +20,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegion>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTimer>
@@ -526,6 +527,55 @@ TEST(QtWidgets, TheTurtleIconShowsItsPictureTurnedWithTheHeading) {
         const QImage icon(QStringLiteral(":/turtle/%1.png").arg(resource));
         EXPECT_EQ(icon.size(), QSize(32, 32)) << resource;
     }
+}
+
+// 変形 on the desktop: the window's mask is the picture's figure (here the
+// red block on white); an empty name takes the mask away. An image shows its
+// 透明色 see-through, and with 拡大縮小 fills its box with the picture.
+TEST(QtWidgets, WindowShapesImageMaskColoursAndStretchingShowOnTheDesktop) {
+    const QString png = QDir::temp().filePath(QStringLiteral("qel_shape_block.png"));
+    QImage picture(30, 20, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    for (int y = 5; y < 15; ++y)
+        for (int x = 10; x < 25; ++x) picture.setPixel(x, y, qRgb(255, 0, 0));
+    ASSERT_TRUE(picture.save(png));
+    const Text file = text::fromUtf8(png.toStdString());
+    Runner r(true);
+    r.run({u"「ウィンドウ8」を作る", u"ウィンドウ8の変形は、「" + file + u"」"});
+    EXPECT_TRUE(r.boxes().isEmpty()) << r.boxes().join('\n').toStdString();
+    auto* window = named<QWidget>(QStringLiteral("ウィンドウ８"));
+    ASSERT_TRUE(window);
+    EXPECT_TRUE((window->mask() ^ QRegion(10, 5, 15, 10)).isEmpty()) << "the same pixels";
+    r.run({u"ウィンドウ8の変形は、「」"});
+    EXPECT_TRUE(window->mask().isEmpty());
+    // The image: red pixels of a red-and-white picture let the window through.
+    r.run({u"「イメージ1」を作る", u"イメージ1の絵は、「" + file + u"」",
+           u"イメージ1の大きさは、30,20", u"イメージ1の透明色は、赤"});
+    auto* image = named<QWidget>(QStringLiteral("イメージ１"));
+    ASSERT_TRUE(image);
+    QApplication::processEvents();
+    QImage shown(image->size(), QImage::Format_ARGB32);
+    shown.fill(Qt::transparent);
+    image->render(&shown, QPoint(), QRegion(), QWidget::DrawChildren);
+    EXPECT_EQ(qAlpha(shown.pixel(15, 10)), 0) << "the red block is see-through";
+    EXPECT_EQ(shown.pixel(2, 2), qRgb(255, 255, 255));
+    // 拡大縮小: stretched to a box twice as large, (44, 24) shows the picture's
+    // (22, 12), in the red block; unstretched, it lies beyond the picture.
+    auto renderedAt = [&](TextView stretch, int x, int y) {
+        r.run({u"イメージ2の拡大縮小は、" + Text(stretch)});
+        auto* box = named<QWidget>(QStringLiteral("イメージ２"));
+        if (!box) return QRgb(0);
+        QApplication::processEvents();
+        QImage out(box->size(), QImage::Format_ARGB32);
+        out.fill(Qt::transparent);
+        box->render(&out, QPoint(), QRegion(), QWidget::DrawChildren);
+        return out.pixel(x, y);
+    };
+    r.run({u"「イメージ2」を作る", u"イメージ2の絵は、「" + file + u"」",
+           u"イメージ2の大きさは、60,40"});
+    EXPECT_EQ(renderedAt(u"1", 44, 24), qRgb(255, 0, 0));
+    EXPECT_EQ(qAlpha(renderedAt(u"0", 44, 24)), 0);
+    QFile::remove(png);
 }
 
 // The printer object's settings are kept per printer and go into the

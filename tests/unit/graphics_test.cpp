@@ -4,12 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <unistd.h>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
 #include "engine_fixture.h"
 #include "graphics/raster.h"
+#include "graphics/svg_picture.h"
 #include "graphics/turtle.h"
 #include "library/graphics/graphics.h"
 #include "library/objects/objects.h"
@@ -146,6 +148,111 @@ TEST(Raster, RasterOperationsCombineBitByBit) {
 
 // ---- the turtle's arithmetic ----------------------------------------------------------
 
+// How much ink pixels hold on white paper, in whole pixels: a pixel's
+// darkness in its green channel (the pens below have none).
+double ink(Board& b) {
+    double sum = 0;
+    for (std::uint32_t p : b.picture.pixels) sum += (255 - ((p >> 8) & 0xFF)) / 255.0;
+    return sum;
+}
+long greys(Board& b) {
+    return std::count_if(b.picture.pixels.begin(), b.picture.pixels.end(), [](std::uint32_t p) {
+        const unsigned g = (p >> 8) & 0xFF;
+        return g != 0 && g != 255;
+    });
+}
+
+TEST(Raster, SmoothLinesCarryTheirAreaInGreyEdgesAndStayNearTheLine) {
+    graphics::Pen soft = pen(0);
+    soft.smooth = true;
+    // Along the pixel grid a smooth line is as sharp as an exact one.
+    Board flat(60, 60);
+    graphics::line(flat.view(), 10, 30, 40, 30, soft);
+    EXPECT_EQ(flat.count(kBlack), 31);
+    EXPECT_EQ(greys(flat), 0);
+    // Slanted, its ink is its length (plus its round ends) spread over grey
+    // pixels none of which is more than a pixel and a half from the line.
+    Board slant(80, 80);
+    graphics::line(slant.view(), 5.3, 7.8, 70.1, 50.6, soft);
+    const double length = std::hypot(70.1 - 5.3, 50.6 - 7.8);
+    EXPECT_NEAR(ink(slant), length, length * 0.05);
+    EXPECT_GT(greys(slant), 50);
+    for (int y = 0; y < 80; ++y)
+        for (int x = 0; x < 80; ++x) {
+            if (slant.at(x, y) == kWhite) continue;
+            const double t =
+                std::clamp(((x - 5.3) * 64.8 + (y - 7.8) * 42.8) / (length * length), 0.0, 1.0);
+            EXPECT_LT(std::hypot(x - 5.3 - 64.8 * t, y - 7.8 - 42.8 * t), 1.5) << x << "," << y;
+        }
+    // A wide smooth pen spreads its width of ink along the line.
+    Board wide(80, 80);
+    soft.width = 6;
+    graphics::line(wide.view(), 10, 10, 60, 60, soft);
+    const double wideArea = 6 * std::hypot(50, 50) + 3.14159 * 9;
+    EXPECT_NEAR(ink(wide), wideArea, wideArea * 0.05);
+    // Dashes and the other raster operations stay exact.
+    Board dotted(100, 10);
+    graphics::Pen dots = pen(0);
+    dots.smooth = true;
+    dots.style = graphics::LineStyle::Dot;
+    graphics::line(dotted.view(), 0, 5, 59, 5, dots);
+    EXPECT_EQ(dotted.count(kBlack), 30);
+    Board xored(80, 80);
+    graphics::Pen inverting = pen(0xFFFFFF, 1, 7);
+    inverting.smooth = true;
+    graphics::line(xored.view(), 5, 7, 70, 50, inverting);
+    EXPECT_EQ(greys(xored), 0);
+    // Absurd ends are tamed and clipped, as for exact lines: no hang, no
+    // pixel outside the surface.
+    Board far(40, 40);
+    graphics::line(far.view(), -1e300, std::nan(""), 1e300, 20, soft);
+    graphics::line(far.view(), 20, -1e9, 20, 1e9, soft);
+    EXPECT_GT(ink(far), 40);
+}
+
+TEST(Raster, SmoothCirclesKeepTheirAreaAndRing) {
+    graphics::Pen soft = pen(0xFF0000);
+    soft.smooth = true;
+    for (int r : {10, 37, 100}) {
+        Board b(2 * r + 10, 2 * r + 10);
+        graphics::ellipse(b.view(), 5, 5, 5 + 2 * r, 5 + 2 * r, soft,
+                          {0xFF0000, graphics::FillStyle::Solid});
+        const double area = 3.14159265358979 * r * r;
+        EXPECT_NEAR(ink(b), area, area * 0.01) << r;
+        EXPECT_GT(greys(b), 4 * r) << r;
+        EXPECT_EQ(b.at(5 + r, 5 + r), kRed);
+        EXPECT_EQ(b.at(4, 5 + r), kWhite);
+    }
+    // An outline alone: a thin ring whose ink is its circumference, with the
+    // paper inside untouched.
+    Board ring(90, 90);
+    graphics::ellipse(ring.view(), 5, 5, 85, 85, soft, {});
+    EXPECT_NEAR(ink(ring), 2 * 3.14159 * 39.5, 2 * 3.14159 * 39.5 * 0.05);
+    EXPECT_EQ(ring.at(45, 45), kWhite);
+    EXPECT_EQ(ring.at(45, 20), kWhite);
+}
+
+TEST(SvgPictures, RunsBecomeRectanglesAndBusyPicturesAnEmbeddedPng) {
+    // A 6 × 4 white picture with a red 2 × 3 block: the paper and one block.
+    Board b(6, 4);
+    for (int y = 0; y < 3; ++y) b.view().at(1, y) = b.view().at(2, y) = kRed;
+    const std::string svg = graphics::svgOf(b.picture, "");
+    auto count = [](const std::string& text, const std::string& what) {
+        std::size_t n = 0;
+        for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+        return n;
+    };
+    EXPECT_EQ(count(svg, "<rect "), 2u);
+    EXPECT_NE(svg.find("<rect x=\"0\" y=\"0\" width=\"6\" height=\"4\" fill=\"#ffffff\"/>"),
+              std::string::npos);
+    EXPECT_NE(svg.find("<rect x=\"1\" y=\"0\" width=\"2\" height=\"3\" fill=\"#ff0000\"/>"),
+              std::string::npos);
+    // Past the limit the PNG bytes go in whole (base64 of "hello" is aGVsbG8=).
+    const std::string busy = graphics::svgOf(b.picture, "hello", 0);
+    EXPECT_EQ(count(busy, "<rect "), 0u);
+    EXPECT_NE(busy.find("data:image/png;base64,aGVsbG8=\""), std::string::npos);
+}
+
 TEST(TurtleArithmetic, HeadingsNormaliseOnlyWhenNegative) {
     EXPECT_FLOAT_EQ(graphics::turnHeading(90, -30), 60);
     EXPECT_FLOAT_EQ(graphics::turnHeading(0, 400), 400);
@@ -229,6 +336,21 @@ TEST_F(Drawing, WithThePenUpTheIconMovesAndNothingIsDrawn) {
     EXPECT_EQ(messages(), (std::vector<Text>{Text(u"74")}));  // 130 - 40 - 16
     EXPECT_EQ(count(kBlack), 11);
     EXPECT_EQ(surface().at(kCx, kCy - 45), kBlack);
+}
+
+TEST_F(Drawing, AHiddenTurtleKeepsTrackOfItsIconAndShowsItWhenItComesOut) {
+    auto shownPicture = [&] {
+        auto turtle = graphicsState(engine()).turtle.lock();
+        if (!turtle) return Text(u"(no turtle)");
+        auto data = engine().platform.widgets->get(turtle->widget, WidgetValue::PictureFile);
+        const Text* file = data ? std::get_if<Text>(&*data) : nullptr;
+        return file ? *file : Text();
+    };
+    run({u"「10」を前へ", u"隠れ", u"「90」を右へ", u"「45」を右へ", u"「10」を前へ",
+         u"カメ０の絵を表示", u"出て"});
+    EXPECT_EQ(messages().front(), u":/turtle/2135.png");
+    EXPECT_EQ(shownPicture(), u":/turtle/2135.png");
+    EXPECT_TRUE(errorNumbers().empty());
 }
 
 // スタンプ with nothing named prints the turtle's own picture, centred where
@@ -583,6 +705,26 @@ TEST(PictureFiles, DamagedGifAndIconFilesAreRefusedOrCutShortNeverOverrun) {
                       std::string("\xFF\0\0\0\x16\0\0\0", 8);
     EXPECT_NE(codec.decode(ico, out), "");
     EXPECT_NE(codec.decode(std::string("\0\0\1\0\0\0", 6), out), "");
+}
+
+TEST_F(Drawing, SmoothingIsOffUntilTheWindowAsksForIt) {
+    auto pureColours = [&] {
+        PixelView v = surface();
+        for (int y = 0; y < v.height; ++y)
+            for (int x = 0; x < v.width; ++x)
+                if (v.at(x, y) != kBlack && v.at(x, y) != kPaper) return false;
+        return true;
+    };
+    run({u"ウィンドウ０のなめらかを表示", u"「30」を右へ", u"「80」を前へ",
+         u"「10,10」から「60,40」で円"});
+    ASSERT_FALSE(messages().empty());
+    EXPECT_EQ(messages().back(), u"0");
+    EXPECT_TRUE(pureColours());
+    run({u"ウィンドウ０のなめらかは、1", u"ウィンドウ０のなめらかを表示", u"「80」を前へ",
+         u"「100,10」から「150,40」で円"});
+    EXPECT_EQ(messages().back(), u"1");
+    EXPECT_FALSE(pureColours());
+    EXPECT_TRUE(errorNumbers().empty());
 }
 
 TEST_F(Drawing, SavingAWindowWritesItsPixelsAndBadPlacesAreReported) {

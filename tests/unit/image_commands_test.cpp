@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 
 #include "engine_fixture.h"
 #include "graphics/compose.h"
@@ -213,6 +214,89 @@ TEST_F(ImageCommands, ATransparentColourMakesACutOutForCopiesAndStamps) {
     EXPECT_EQ(at(5, 1), kRow1);
     run({u"ボタン3を透過処理", u"ピクチャー1を「何色」で透過処理"});
     EXPECT_EQ(errorNumbers().size(), 2u);
+}
+
+TEST_F(ImageCommands, ABoxsTransparentColourIsLeftOutOfWhatIsCopiedFromIt) {
+    // A box of white paper with a black stroke: with 透明色 白 only the
+    // stroke reaches the window; the box itself keeps its white.
+    run({u"「ピクチャー1」を作る", u"ピクチャー1の大きさは、20,20",
+         u"ピクチャー1を「白,白」でグラデーション", u"ピクチャー1の「2,5」から「17,5」で線",
+         u"ピクチャー1の透明色は、白", u"ピクチャー1をウィンドウ０へ画像コピー"});
+    EXPECT_TRUE(errorNumbers().empty());
+    EXPECT_EQ(at(2, 5), 0xFF000000u);
+    EXPECT_EQ(at(17, 5), 0xFF000000u);
+    EXPECT_EQ(at(2, 6), kPaper);
+    EXPECT_EQ(surfaceOf(u"ピクチャー1").at(2, 6), 0xFFFFFFFFu);
+    // A box without one copies whole.
+    run({u"「ピクチャー2」を作る", u"ピクチャー2の大きさは、20,20",
+         u"ピクチャー2を「白,白」でグラデーション",
+         u"ピクチャー2をウィンドウ０の「100,0」へ画像コピー"});
+    EXPECT_EQ(at(105, 6), 0xFFFFFFFFu);
+}
+
+// A 12 × 8 picture file: white, with a red block over columns 2 … 6 of rows
+// 3 … 5; `alpha` gives the white pixels that opacity.
+Text writeBlockPicture(const std::string& folder, std::uint32_t alpha = 0xFF) {
+    Picture p;
+    p.width = 12, p.height = 8;
+    p.pixels.assign(96, (alpha << 24) | 0xFFFFFF);
+    for (int y = 3; y <= 5; ++y)
+        for (int x = 2; x <= 6; ++x) p.pixels[std::size_t(y) * 12 + x] = 0xFFFF0000;
+    std::string bytes;
+    EXPECT_EQ(StandardPictureCodec().encode(PictureFormat::Png, p, {}, bytes), "");
+    const std::string path = folder + (alpha == 0xFF ? "/block.png" : "/clear.png");
+    FILE* f = std::fopen(path.c_str(), "wb");
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+    return text::fromUtf8(path);
+}
+
+TEST_F(ImageCommands, AWindowTakesTheShapeOfAPicture) {
+    testing::TempFolder folder;
+    const Text block = writeBlockPicture(folder.path), clear = writeBlockPicture(folder.path, 0);
+    auto shape = [&] {
+        return engine().platform.widgets->shape(objectModel(engine()).mainWindow->widget);
+    };
+    const std::vector<ShapeSpan> blockRows{{3, 2, 7}, {4, 2, 7}, {5, 2, 7}};
+    // The background is the top-left pixel's colour: the red block is the window.
+    run({u"ウィンドウ０の変形は、「" + block + u"」", u"ウィンドウ０の変形を表示"});
+    EXPECT_EQ(shape(), blockRows);
+    EXPECT_TRUE(objectModel(engine()).mainWindow->RgnFlag);
+    EXPECT_EQ(messages().back(), block);
+    // See-through pixels are outside whatever their colour.
+    run({u"ウィンドウ０の変形は、「" + clear + u"」"});
+    EXPECT_EQ(shape(), blockRows);
+    // With 透明色 red, the red is outside and the white is the window.
+    run({u"ウィンドウ０の透明色は、赤", u"ウィンドウ０の変形は、「" + block + u"」"});
+    EXPECT_EQ(shape().size(), 8u + 3u);
+    EXPECT_EQ(shape()[3], (ShapeSpan{3, 0, 2}));
+    EXPECT_EQ(shape()[4], (ShapeSpan{3, 7, 12}));
+    // A picture that cannot be read is reported and keeps the shape; an
+    // empty name gives the rectangle back.
+    run({u"ウィンドウ０の変形は、「/no/such/shape.png」"});
+    EXPECT_EQ(errorNumbers(), std::vector<int>{954});
+    EXPECT_EQ(shape().size(), 11u);
+    run({u"ウィンドウ０の変形は、「」"});
+    EXPECT_TRUE(shape().empty());
+    EXPECT_FALSE(objectModel(engine()).mainWindow->RgnFlag);
+}
+
+TEST_F(ImageCommands, AnAutoSizedBoxTakesItsPicturesSizeAndSavesIt) {
+    testing::TempFolder folder;
+    const Text block = writeBlockPicture(folder.path);
+    const Text saved = text::fromUtf8(folder.path + "/saved.png");
+    run({u"「ピクチャー1」を作る", u"ピクチャー1の大きさは、50,50", u"ピクチャー1の自動調整は、1",
+         u"ピクチャー1の絵は、「" + block + u"」", u"ピクチャー1の大きさを表示",
+         u"ピクチャー1を「" + saved + u"」に保存"});
+    EXPECT_TRUE(errorNumbers().empty());
+    EXPECT_EQ(messages().back(), u"12,8");
+    std::string bytes;
+    ASSERT_TRUE(engine().files().readFile(text::toUtf8(saved), bytes));
+    Picture back;
+    ASSERT_EQ(StandardPictureCodec().decode(bytes, back), "");
+    EXPECT_EQ(back.width, 12);
+    EXPECT_EQ(back.height, 8);
+    EXPECT_EQ(back.pixels[std::size_t(4) * 12 + 4], 0xFFFF0000u);
 }
 
 TEST_F(ImageCommands, GradientsFillAPlaceOrARectangle) {

@@ -113,6 +113,7 @@ graphics::Pen penOf(Engine& engine, const Surface& surface, std::uint32_t colour
     pen.style = static_cast<graphics::LineStyle>(
         std::clamp(int(widgetNumber(engine, surface, WidgetValue::DrawStyle, 0)), 0, 4));
     pen.mode = std::clamp(int(widgetNumber(engine, surface, WidgetValue::DrawMode, 13)), 1, 16);
+    pen.smooth = surface.canvas && surface.canvas->antialiasing();
     return pen;
 }
 
@@ -165,6 +166,12 @@ void showIconPicture(Engine& engine, int resource) {
     if (!turtle || !widgetsOf(engine)) return;
     // The icon's picture is what its 絵 reads, as for any picture control.
     turtle->rareForWriting().pictureFile = iconPicture(resource);
+    // A hidden icon only remembers its picture (出て shows it): loading a
+    // picture at every turn would cost a long drawing more than its lines.
+    if (state.iconHidden) {
+        state.iconSet = false;
+        return;
+    }
     widgetsOf(engine)->set(turtle->widget, WidgetValue::PictureFile, turtle->rare().pictureFile);
     state.iconSet = true;
 }

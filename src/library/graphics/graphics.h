@@ -32,6 +32,7 @@ struct GraphicsState {
     std::weak_ptr<ui::ScriptObject> turtle;
     long long segments = 0;   // turtle lines drawn this run (for tests and benchmarks)
     bool iconHidden = false;  // 隠れ: the icon stays hidden until 出て
+    int quietSteps = 0;       // steps since events last ran, while the icon is hidden
     // Drawing points of surfaces other than windows (windows keep theirs).
     std::unordered_map<const ui::ScriptObject*, std::pair<double, double>> points;
     // Line widths (太さ) of surfaces; 1 where none was set.

@@ -37,12 +37,31 @@ Picture copyOf(PixelView v) {
     return p;
 }
 
+std::optional<std::uint32_t> maskColourOf(Engine& engine, const ui::ScriptObject& object) {
+    WidgetPort* port = engine.platform.widgets.get();
+    if (!port) return std::nullopt;
+    auto number = [&](WidgetValue v) -> std::optional<double> {
+        auto data = port->get(object.widget, v);
+        const double* n = data ? std::get_if<double>(&*data) : nullptr;
+        return n ? std::optional<double>(*n) : std::nullopt;
+    };
+    auto useMask = number(WidgetValue::UseMask);
+    auto colour = number(WidgetValue::MaskColour);
+    if (!useMask || *useMask == 0 || !colour) return std::nullopt;
+    return static_cast<std::uint32_t>(*colour) & 0xFFFFFF;
+}
+
 std::optional<Picture> pictureOf(Engine& engine, TextView raw) {
-    // Unlike a saved picture, the copy keeps see-through parts see-through.
+    // Unlike a saved picture, the copy keeps see-through parts see-through,
+    // and the pixels of the object's 透明色 (when it has one) are see-through
+    // too: a figure drawn on a box of that colour pastes as a cut-out.
     if (auto object = drawingObjectNamed(engine, raw)) {
         Surface surface = surfaceOf(engine, object);
         if (!surface.canvas) return Picture{};
-        return copyOf(seenPart(*surface.canvas));
+        Picture copy = copyOf(seenPart(*surface.canvas));
+        if (auto mask = maskColourOf(engine, *object))
+            graphics::makeTransparent(copy.view(), *mask);
+        return copy;
     }
     return pictureFromFile(engine, engine.EvalText(raw));
 }

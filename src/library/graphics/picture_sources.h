@@ -18,6 +18,9 @@ std::shared_ptr<ui::ScriptObject> drawingObjectNamed(Engine& engine, TextView ra
 // The seen part (client area) of a canvas.
 PixelView seenPart(Canvas& canvas);
 
+// The 透明色 of a window or picture box, when one was set.
+std::optional<std::uint32_t> maskColourOf(Engine& engine, const ui::ScriptObject& object);
+
 // A copy of the pixels, alpha and all.
 Picture copyOf(PixelView pixels);
 

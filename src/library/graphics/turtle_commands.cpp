@@ -30,6 +30,19 @@ void showIconOnUse(Engine& engine) {
     if (!state.iconSet) draw::showIconPicture(engine, state.iconResource);
 }
 
+// With the icon hidden nothing on the screen moves between steps, so events
+// (and with them the repaint that shows the drawing) run only every this many
+// steps: a drawing of many short segments is not slowed by a repaint each.
+// Counting steps rather than time keeps runs repeatable.
+constexpr int kStepsBetweenEvents = 64;
+
+void stepTaken(Engine& engine) {
+    GraphicsState& state = graphicsState(engine);
+    if (state.iconHidden && ++state.quietSteps < kStepsBetweenEvents) return;
+    state.quietSteps = 0;
+    draw::letEventsRun(engine);
+}
+
 void turnTurtle(Engine& engine, double delta) {
     GraphicsState& state = graphicsState(engine);
     state.heading = graphics::turnHeading(state.heading, delta);
@@ -50,14 +63,14 @@ void moveTurtle(Engine& engine, double distance) {
     }
     draw::setPoint(engine, surface, x + dx, y + dy);
     draw::placeIcon(engine, surface, x + dx, y + dy);
-    draw::letEventsRun(engine);
+    stepTaken(engine);
 }
 
 void placeTurtle(Engine& engine, double x, double y) {
     draw::Surface surface = draw::currentSurface(engine);
     draw::placeIcon(engine, surface, x, y);
     draw::setPoint(engine, surface, x, y);
-    draw::letEventsRun(engine);
+    stepTaken(engine);
 }
 
 void drawBranch(Engine& engine, double length, int depth, double angle) {

@@ -22,6 +22,7 @@ class MemoryCanvas : public Canvas {
     std::pair<int, int> drawText(int x, int y, TextView text, const TextStyle& style) override;
     std::pair<int, int> measureText(TextView text, const TextStyle& style) const override;
     void setAntialiasing(bool on) override { smooth_ = on; }
+    bool antialiasing() const override { return smooth_; }
 
   private:
     int width_ = 0, height_ = 0;

@@ -114,6 +114,7 @@ struct VirtualWidgets::Widget {
     Text undoText;
     bool hasUndo = false;
     std::unique_ptr<MemoryCanvas> canvas;  // windows and pictures, once drawn on
+    std::vector<ShapeSpan> shape;          // windows: 変形, none for the rectangle
     // Rich text boxes: the text with its looks; values[Text] mirrors its text.
     std::unique_ptr<RichTextDocument> rich;
     std::unique_ptr<RichTextDocument> richUndo;  // what 元に戻す brings back, looks and all
@@ -313,6 +314,15 @@ Canvas* VirtualWidgets::canvas(WidgetId id) {
     else
         w->canvas->ensureSize(width, height, background);
     return w->canvas.get();
+}
+
+void VirtualWidgets::setShape(WidgetId id, std::vector<ShapeSpan> spans) {
+    if (Widget* w = find(id); w && isWindowKind(w->kind)) w->shape = std::move(spans);
+}
+
+std::vector<ShapeSpan> VirtualWidgets::shape(WidgetId id) const {
+    const Widget* w = find(id);
+    return w ? w->shape : std::vector<ShapeSpan>{};
 }
 
 bool VirtualWidgets::exists(WidgetId id) const {

@@ -47,6 +47,8 @@ class VirtualWidgets : public WidgetPort {
     void lower(WidgetId widget) override;
     void repaint(WidgetId) override {}
     Canvas* canvas(WidgetId widget) override;
+    void setShape(WidgetId window, std::vector<ShapeSpan> spans) override;
+    std::vector<ShapeSpan> shape(WidgetId window) const override;
     // Text on the surfaces is drawn with these fonts (measured only without).
     void setTextRasterizer(std::shared_ptr<TextRasterizer> fonts) { fonts_ = std::move(fonts); }
     void undo(WidgetId widget) override;

@@ -301,7 +301,7 @@ std::string StandardPictureCodec::encode(PictureFormat format, const Picture& pi
         case PictureFormat::Bmp:
             return encodeBmp(picture, out);
         default:
-            return "unknown picture format (use .png, .jpg or .bmp)";
+            return "unknown picture format (use .png, .jpg, .bmp or .svg)";
     }
 }
 

@@ -40,6 +40,13 @@ struct Picture {
     PixelView view() { return {pixels.data(), width, height, width}; }
 };
 
+// One run of a window shape's pixels: row y, columns x0 up to (not
+// including) x1, in client-area pixels.
+struct ShapeSpan {
+    int y = 0, x0 = 0, x1 = 0;
+    bool operator==(const ShapeSpan&) const = default;
+};
+
 // How text is drawn: the surface's font.
 struct TextStyle {
     Text fontName;
@@ -86,9 +93,11 @@ class Canvas {
     // Something was drawn: the host shows it when its events next run (never
     // at once, so that a loop of many small drawings stays fast).
     virtual void changed() {}
-    // Smooth edges for what the host draws itself (text); pixels drawn by the
-    // graphics layer are exact either way.
+    // Smooth (grey-edged) drawing, off by default so that every pixel is
+    // exact. The surface only keeps the switch: the graphics layer reads it
+    // for lines and circles, the host for text.
     virtual void setAntialiasing(bool on) { (void)on; }
+    virtual bool antialiasing() const { return false; }
 };
 
 // Picture file formats, as bytes (the files themselves are read and written
@@ -99,7 +108,8 @@ struct PictureSaveOptions {
     bool jpegProgressive = false;
 };
 
-enum class PictureFormat { Unknown, Png, Jpeg, Bmp };
+// Svg is written, never read: a PNG of the picture wrapped in an SVG document.
+enum class PictureFormat { Unknown, Png, Jpeg, Bmp, Svg };
 
 // The format a file name asks for by its extension (case ignored).
 inline PictureFormat pictureFormatOfName(std::string_view path) {
@@ -110,6 +120,7 @@ inline PictureFormat pictureFormatOfName(std::string_view path) {
     if (ext == "png") return PictureFormat::Png;
     if (ext == "jpg" || ext == "jpeg" || ext == "jpe") return PictureFormat::Jpeg;
     if (ext == "bmp" || ext == "dib") return PictureFormat::Bmp;
+    if (ext == "svg") return PictureFormat::Svg;
     return PictureFormat::Unknown;
 }
 

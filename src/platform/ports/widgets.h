@@ -301,6 +301,17 @@ class WidgetPort {
         (void)widget;
         return nullptr;
     }
+    // A window's shape (変形): the runs of its client area that belong to it;
+    // none gives back the whole rectangle. Sets that cannot shape a real
+    // window hold it, so that it can be read back.
+    virtual void setShape(WidgetId window, std::vector<ShapeSpan> spans) {
+        (void)window;
+        (void)spans;
+    }
+    virtual std::vector<ShapeSpan> shape(WidgetId window) const {
+        (void)window;
+        return {};
+    }
 
     // ---- the machine ------------------------------------------------------------
     virtual double screenDpi() const { return 96.0; }

@@ -27,6 +27,7 @@ class QtCanvas : public Canvas {
     std::pair<int, int> measureText(TextView text, const TextStyle& style) const override;
     void changed() override;
     void setAntialiasing(bool on) override { antialias_ = on; }
+    bool antialiasing() const override { return antialias_; }
 
   private:
     QPointer<QWidget> shown_;

@@ -24,6 +24,8 @@ struct Look {
     bool stretch = false;
     bool autoSize = false;
     bool persistent = true;
+    bool useMask = false;  // images: pixels of maskColour are see-through (透明色)
+    QRgb maskColour = 0xFF000000;
 };
 
 class PaintedWidget : public QWidget {

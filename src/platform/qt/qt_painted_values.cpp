@@ -69,6 +69,17 @@ Write writePainted(Entry& e, WidgetValue v, const WidgetData& data) {
     }
     const double n = std::get<double>(data);
     const int whole = int(std::clamp(std::round(n), -2147483648.0, 2147483647.0));
+    if (painted->role() == PaintedWidget::Role::Image &&
+        (v == WidgetValue::MaskColour || v == WidgetValue::UseMask)) {
+        // An image shows its 透明色 see-through; the value itself is held
+        // with the other controls' colours.
+        if (v == WidgetValue::MaskColour)
+            look.maskColour = colourOf(n);
+        else
+            look.useMask = n != 0;
+        painted->update();
+        return Write::NotMine;
+    }
     switch (v) {
         case WidgetValue::Shape:
             look.shape = whole;

@@ -1,4 +1,5 @@
 // The Qt widget of each control kind, and the controls painted by us.
+#include <QBitmap>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileSystemModel>
@@ -287,10 +288,14 @@ void PaintedWidget::paintEvent(QPaintEvent*) {
             break;
         case Role::Image:
             if (!picture_.isNull()) {
+                QPixmap shown = picture_;
+                if (look_.useMask)
+                    shown.setMask(picture_.createMaskFromColor(QColor::fromRgb(look_.maskColour),
+                                                               Qt::MaskInColor));
                 if (look_.stretch) {
-                    painter.drawPixmap(rect(), picture_);
+                    painter.drawPixmap(rect(), shown);
                 } else {
-                    painter.drawPixmap(0, 0, picture_);
+                    painter.drawPixmap(0, 0, shown);
                 }
             }
             break;

@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QPalette>
 #include <QPlainTextEdit>
+#include <QRegion>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTextEdit>
@@ -294,6 +295,33 @@ WidgetId QtWidgets::createControl(WidgetKind kind, WidgetId parent) {
 }
 
 // Windows and picture boxes draw; the surface follows the widget's inside.
+void QtWidgets::setShape(WidgetId id, std::vector<ShapeSpan> spans) {
+    Entry* e = find(id);
+    if (!e || !e->isWindow() || !e->widget) return;
+    e->shape = std::move(spans);
+    if (e->shape.empty()) {
+        e->widget->clearMask();
+        return;
+    }
+    // The shape covers the client area; a menu bar above it stays whole.
+    // The runs come row by row, left to right: the banded order QRegion
+    // takes in one go (joining them one by one would cost their square).
+    const int top = clientTop(e->widget);
+    std::vector<QRect> rows;
+    rows.reserve(e->shape.size() + 1);
+    if (top > 0) rows.emplace_back(0, 0, e->widget->width(), top);
+    for (const ShapeSpan& span : e->shape)
+        rows.emplace_back(span.x0, top + span.y, span.x1 - span.x0, 1);
+    QRegion region;
+    region.setRects(rows.data(), int(rows.size()));
+    e->widget->setMask(region);
+}
+
+std::vector<ShapeSpan> QtWidgets::shape(WidgetId id) const {
+    const Entry* e = find(id);
+    return e ? e->shape : std::vector<ShapeSpan>{};
+}
+
 Canvas* QtWidgets::canvas(WidgetId id) {
     Entry* e = find(id);
     if (!e || !e->widget) return nullptr;

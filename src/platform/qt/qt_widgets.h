@@ -52,6 +52,7 @@ struct Entry {
     Text name;                                // the script's name
     std::vector<WidgetId> children;           // back to front, timers among them
     std::unique_ptr<QtCanvas> canvas;         // windows and picture boxes, once drawn on
+    std::vector<ShapeSpan> shape;             // windows: 変形, none for the rectangle
     std::shared_ptr<const RichContent> rich;  // rich controls: what they show
 
     Entry();
@@ -173,6 +174,8 @@ class QtWidgets : public WidgetPort {
     void lower(WidgetId widget) override;
     void repaint(WidgetId widget) override;
     Canvas* canvas(WidgetId widget) override;
+    void setShape(WidgetId window, std::vector<ShapeSpan> spans) override;
+    std::vector<ShapeSpan> shape(WidgetId window) const override;
     void undo(WidgetId widget) override;
     std::optional<RichTextDocument> richText(WidgetId widget) const override;
     bool setRichText(WidgetId widget, const RichTextDocument& document) override;
