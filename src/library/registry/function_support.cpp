@@ -15,7 +15,8 @@ namespace qel {
 FnArgs::FnArgs(Engine& engine, TextView args, std::size_t count)
     : engine_(engine), split_(SplitPiecesOf(engine, args)) {
     written_ = split_->written;
-    values_.resize(std::max(count, split_->pieces.size()));
+    count_ = std::max(count, split_->pieces.size());
+    if (count_ > few_.size()) more_.resize(count_ - few_.size());
 }
 
 const Text& FnArgs::raw(std::size_t i) const {
@@ -25,11 +26,10 @@ const Text& FnArgs::raw(std::size_t i) const {
 
 const Text& FnArgs::text(std::size_t i) {
     static const Text kEmpty;
-    if (i >= values_.size()) return kEmpty;
-    if (!values_[i]) {
-        values_[i] = evaluate(i);
-    }
-    return *values_[i];
+    if (i >= count_) return kEmpty;
+    std::optional<Text>& value = slot(i);
+    if (!value) value = evaluate(i);
+    return *value;
 }
 
 Text FnArgs::evaluate(std::size_t i) {
