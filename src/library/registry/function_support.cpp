@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "core/engine.h"
+#include "core/evaluator.h"
 #include "core/pattern_errors.h"
 #include "core/values.h"
 #include "library/registry/arguments.h"
@@ -44,7 +45,16 @@ Text FnArgs::evaluate(std::size_t i) {
 }
 
 double FnArgs::number(std::size_t i) {
-    return number::toNumber(text(i));
+    auto& literals = split_->literalNumbers;
+    if (i < literals.size() && literals[i]) return *literals[i];
+    const double value = number::toNumber(text(i));
+    // A literal always evaluates to the same text: its number is kept.
+    if (i < split_->plans.size() && split_->plans[i] &&
+        split_->plans[i]->kind == eval::PlanKind::Constant) {
+        if (literals.size() < split_->plans.size()) literals.resize(split_->plans.size());
+        literals[i] = value;
+    }
+    return value;
 }
 
 // ---- numbers ----------------------------------------------------------------------
