@@ -54,8 +54,12 @@ void writeCell(Text& text, std::size_t start, std::size_t end, long long c, Text
     long long commas = 0;
     for (std::size_t i = start; i < end; ++i) {
         char16_t& ch = text[i];
-        if (ch == u'、' || ch == u'，') ch = u',';
-        if (ch != u',') continue;
+        if (ch >= u'、') {
+            if (ch != u'、' && ch != u'，') continue;
+            ch = u',';
+        } else if (ch != u',') {
+            continue;
+        }
         if (commas < c - 1) {
             ++commas;
             cell = i + 1;

@@ -35,7 +35,10 @@ long long toElement(double number) {
 }
 
 bool isListSeparator(char16_t c) {
-    return c == u',' || c == u'、' || c == u'，';
+    // Digits and Latin letters, most of what cells hold, lie below 、: one
+    // comparison settles them.
+    if (c < u'、') return c == u',';
+    return c == u'、' || c == u'，';
 }
 
 // Cell c (c >= 1) of a list; "、" and "，" separate cells as "," does.
