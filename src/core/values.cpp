@@ -8,6 +8,15 @@
 namespace qel::values {
 
 Text escapeCell(TextView value) {
+    // Most cells (numbers, words) hold nothing to escape: copied whole.
+    bool plain = true;
+    for (char16_t c : value) {
+        if (c == u',' || c == u'、' || c == u'，' || c == kCR) {
+            plain = false;
+            break;
+        }
+    }
+    if (plain) return Text(value);
     Text out;
     out.reserve(value.size());
     for (std::size_t i = 0; i < value.size(); ++i) {
