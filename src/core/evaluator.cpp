@@ -335,7 +335,7 @@ Result Engine::evalNameAs(const ArgPlan& plan) {
     if (plan.name.empty()) return textAs<Result>({});
     if (const xxCmdData* variable = FindVariable(plan.name, plan.lookup)) {
         if (plan.argument.empty()) return valueAs<Result>(variable->Value);
-        return textAs<Result>(ElementOf(variable, plan.argument));
+        return textAs<Result>(ElementAt(*this, variable, plan.argument, &plan.indexPlan));
     }
     if (!plan.hasArgumentBracket && contextConstants) {
         if (const xxCmdData* constant = contextConstants->find(plan.name))
@@ -430,6 +430,7 @@ void Engine::assign(StatementRecord& record, TextView target, TextView valueText
         std::shared_ptr<ArgPlan> plan;
         VariableLookup lookup;
         bool plain = false;
+        std::shared_ptr<const void> indexPlan;  // the target's element index taken apart
     };
     AssignCache& cache = recordCache<AssignCache>(record);
     // On a failure the statement stores nothing: the variable keeps its value.
@@ -441,7 +442,7 @@ void Engine::assign(StatementRecord& record, TextView target, TextView valueText
         // The record keeps its plan for as long as the statement exists.
         const ArgPlan* plan = cache.plan.get();
         if (!cache.plain) {
-            SetVariable(target, runPlan(*plan), &cache.lookup);
+            SetVariableAt(*this, target, runPlan(*plan), &cache.lookup, &cache.indexPlan);
             return 0;
         }
         if (tryAppendInPlace(target, *plan)) return 0;

@@ -57,6 +57,9 @@ struct ArgPlan {
     mutable bool notAFunction = false;  // Name: no built-in function or constant
     mutable bool notAProperty = false;  // Name: can name no property
     mutable CallSite callSite;          // Name: when it calls a procedure
+    // Name: the element index (`argument`) taken apart, once it was read as
+    // an element of a variable.
+    mutable std::shared_ptr<const void> indexPlan;
 };
 
 // Arithmetic compiled to postfix with its literal numbers converted.
@@ -109,6 +112,14 @@ struct PositionalArguments {
     // its number already read (a literal 2 is not read again on every call).
     std::vector<ValueText> constants;
 };
+
+// Element reads and writes of one statement or expression, whose index text
+// never changes: `remembered` keeps that text's analysis for the next run
+// (empty at first), so it is not looked up by its text every time.
+Text ElementAt(Engine& engine, const xxCmdData* entry, TextView indexText,
+               std::shared_ptr<const void>* remembered);
+void SetVariableAt(Engine& engine, TextView target, TextView value, VariableLookup* lookup,
+                   std::shared_ptr<const void>* remembered);
 
 struct Engine::Caches {
     TextMap<std::shared_ptr<eval::ArgPlan>> plans;

@@ -201,8 +201,10 @@ Text ValueText::dictGet(TextView key) const {
     l.makeKeys();
     auto found = l.keys.find(key);
     if (found == l.keys.end()) return {};
-    TextView line = l.rows[found->second];
-    return text::replaceAll(line.substr(key.size() + 1), u"{/n}", kCRLF);
+    TextView stored = TextView(l.rows[found->second]).substr(key.size() + 1);
+    // Only a value that held line breaks carries {/n}: most are copied as they are.
+    if (stored.find(u'{') == TextView::npos) return Text(stored);
+    return text::replaceAll(stored, u"{/n}", kCRLF);
 }
 
 void ValueText::dictSet(TextView key, TextView value) {
@@ -214,7 +216,11 @@ void ValueText::dictSet(TextView key, TextView value) {
     l.makeKeys();
     Text line(key);
     line += u'=';
-    line += text::replaceAll(value, kCRLF, u"{/n}");
+    if (value.find(u'\r') == TextView::npos) {
+        line += value;  // no line break to write as {/n}
+    } else {
+        line += text::replaceAll(value, kCRLF, u"{/n}");
+    }
     auto found = l.keys.find(key);
     if (found != l.keys.end()) {
         l.rows[found->second] = std::move(line);

@@ -8,6 +8,15 @@
 namespace qel::values {
 
 Text escapeCell(TextView value) {
+    // Most cells (numbers, words) hold nothing to escape: copied whole.
+    bool plain = true;
+    for (char16_t c : value) {
+        if (c == u',' || c == u'、' || c == u'，' || c == kCR) {
+            plain = false;
+            break;
+        }
+    }
+    if (plain) return Text(value);
     Text out;
     out.reserve(value.size());
     for (std::size_t i = 0; i < value.size(); ++i) {
@@ -29,7 +38,9 @@ Text escapeCell(TextView value) {
 }
 
 Text unescapeCell(TextView cell) {
-    if (number::readsAsNumber(cell) || cell.find(u'{') == TextView::npos) return Text(cell);
+    // Most cells hold no brace at all; the number test (which keeps a number
+    // such as 1{**}2 from being taken apart) is needed only for those that do.
+    if (cell.find(u'{') == TextView::npos || number::readsAsNumber(cell)) return Text(cell);
     Text out = text::replaceAll(cell, u"{//}", u"、");
     out = text::replaceAll(out, u"{**}", u",");
     out = text::replaceAll(out, u"{*/}", u"，");
@@ -45,15 +56,25 @@ Text unifySeparators(TextView list) {
 }
 
 void writeCell(Text& text, std::size_t start, std::size_t end, long long c, TextView value) {
-    for (std::size_t i = start; i < end; ++i) {
-        if (text[i] == u'、' || text[i] == u'，') text[i] = u',';
-    }
+    // One pass over the row: its separators become "," and the wanted cell's
+    // bounds are noted on the way.
     std::size_t cell = start;
+    std::size_t cellEnd = text::npos;
     long long commas = 0;
-    for (; commas < c - 1; ++commas) {
-        std::size_t p = TextView(text).substr(0, end).find(u',', cell);
-        if (p == text::npos) break;
-        cell = p + 1;
+    for (std::size_t i = start; i < end; ++i) {
+        char16_t& ch = text[i];
+        if (ch >= u'、') {
+            if (ch != u'、' && ch != u'，') continue;
+            ch = u',';
+        } else if (ch != u',') {
+            continue;
+        }
+        if (commas < c - 1) {
+            ++commas;
+            cell = i + 1;
+        } else if (cellEnd == text::npos) {
+            cellEnd = i;
+        }
     }
     if (commas < c - 1) {
         Text tail(std::size_t(c - 1 - commas), u',');
@@ -61,7 +82,6 @@ void writeCell(Text& text, std::size_t start, std::size_t end, long long c, Text
         text.insert(end, tail);
         return;
     }
-    std::size_t cellEnd = TextView(text).substr(0, end).find(u',', cell);
     if (cellEnd == text::npos) cellEnd = end;
     text.replace(cell, cellEnd - cell, value);
 }

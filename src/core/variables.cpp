@@ -35,7 +35,10 @@ long long toElement(double number) {
 }
 
 bool isListSeparator(char16_t c) {
-    return c == u',' || c == u'、' || c == u'，';
+    // Digits and Latin letters, most of what cells hold, lie below 、: one
+    // comparison settles them.
+    if (c < u'、') return c == u',';
+    return c == u'、' || c == u'，';
 }
 
 // Cell c (c >= 1) of a list; "、" and "，" separate cells as "," does.
@@ -78,8 +81,14 @@ std::shared_ptr<const IndexPlan> makeIndexPlan(Engine& engine, TextView indexTex
     return made;
 }
 
-const IndexPlan& indexPlanOf(Engine& engine, TextView indexText,
-                             std::shared_ptr<const void>& keep) {
+// `remembered`, when given, holds the plan of this very index text from an
+// earlier run of the same statement (a statement's index text never changes).
+const IndexPlan& indexPlanOf(Engine& engine, TextView indexText, std::shared_ptr<const void>& keep,
+                             std::shared_ptr<const void>* remembered = nullptr) {
+    if (remembered && *remembered) {
+        keep = *remembered;
+        return *static_cast<const IndexPlan*>(keep.get());
+    }
     auto& cache = engine.caches().indexPlans;
     auto it = cache.find(indexText);
     if (it == cache.end()) {
@@ -87,6 +96,7 @@ const IndexPlan& indexPlanOf(Engine& engine, TextView indexText,
         it = cache.emplace(Text(indexText), makeIndexPlan(engine, indexText)).first;
     }
     keep = it->second;  // evaluating a part may run code that empties the cache
+    if (remembered) *remembered = keep;
     return *static_cast<const IndexPlan*>(keep.get());
 }
 
@@ -147,9 +157,10 @@ xxCmdData* Engine::FindVariable(TextView name) {
 
 // An index: its first part a number (an element) or not (a dictionary key),
 // its second part, when there is one, read leniently as a number.
-static bool evaluateIndex(Engine& engine, TextView indexText, Index& index) {
+static bool evaluateIndex(Engine& engine, TextView indexText, Index& index,
+                          std::shared_ptr<const void>* remembered = nullptr) {
     std::shared_ptr<const void> keep;
-    const IndexPlan& plan = indexPlanOf(engine, indexText, keep);
+    const IndexPlan& plan = indexPlanOf(engine, indexText, keep, remembered);
     IndexPart first = evaluateIndexPart(engine, plan.first.get(), plan.firstText);
     if (!first.isNumber) {
         index.dictionary = true;
@@ -182,14 +193,19 @@ Text Engine::GetVariable(TextView name, bool& notFound, TextView indexText) {
 }
 
 Text Engine::ElementOf(const xxCmdData* entry, TextView indexText) {
+    return ElementAt(*this, entry, indexText, nullptr);
+}
+
+Text ElementAt(Engine& engine, const xxCmdData* entry, TextView indexText,
+               std::shared_ptr<const void>* remembered) {
     Index index;
-    if (!evaluateIndex(*this, indexText, index)) return {};
+    if (!evaluateIndex(engine, indexText, index, remembered)) return {};
     if (index.dictionary) return entry->Value.dictGet(index.key);
     TextView working = entry->Value;
     long long column = index.first;
     if (index.two) {
         if (index.first < 0) {
-            Report(ErrorId::NegativeArrayIndex);
+            engine.Report(ErrorId::NegativeArrayIndex);
             return {};
         }
         if (index.first == 0) return {};
@@ -197,7 +213,7 @@ Text Engine::ElementOf(const xxCmdData* entry, TextView indexText) {
         column = index.second;
     }
     if (column < 0) {
-        Report(ErrorId::NegativeArrayIndex);
+        engine.Report(ErrorId::NegativeArrayIndex);
         return {};
     }
     if (column == 0) return values::unifySeparators(working);
@@ -257,24 +273,29 @@ void Engine::AssignVariable(TextView name, Text value) {
 // Element writes edit the variable's value in place: filling a table cell by
 // cell must not copy the whole table for every cell.
 void Engine::SetVariable(TextView target, TextView value, VariableLookup* lookup) {
+    SetVariableAt(*this, target, value, lookup, nullptr);
+}
+
+void SetVariableAt(Engine& engine, TextView target, TextView value, VariableLookup* lookup,
+                   std::shared_ptr<const void>* remembered) {
     std::size_t open = target.find(u'（');
     if (open == npos) open = target.find(u'(');
     if (open == npos) {
-        AssignVariable(target, Text(value));
+        engine.AssignVariable(target, Text(value));
         return;
     }
     std::size_t close = target.rfind(u'）');
     if (close == npos) close = target.rfind(u')');
     if (close == npos || close < open) {
-        Report(ErrorId::ClosingParenthesisMissing, target);
+        engine.Report(ErrorId::ClosingParenthesisMissing, target);
         return;
     }
     TextView name = target.substr(0, open);
     TextView indexText = target.substr(open + 1, close - open - 1);
     Index index;
-    if (!evaluateIndex(*this, indexText, index)) return;
+    if (!evaluateIndex(engine, indexText, index, remembered)) return;
     auto variable = [&]() -> xxCmdData& {
-        return lookup ? variableForWriting(name, *lookup) : variableForWriting(name);
+        return lookup ? engine.variableForWriting(name, *lookup) : engine.variableForWriting(name);
     };
     if (index.dictionary) {
         variable().Value.dictSet(index.key, value);
@@ -282,12 +303,12 @@ void Engine::SetVariable(TextView target, TextView value, VariableLookup* lookup
     }
     long long column = index.two ? index.second : index.first;
     if (index.first < 0 || column < 0) {
-        Report(ErrorId::NegativeArrayIndex);
+        engine.Report(ErrorId::NegativeArrayIndex);
         return;
     }
     if (index.two && index.first == 0) {
         // Row 0 would be the whole table; writing it is refused.
-        Report(ErrorId::NoSuchRow, u"0");
+        engine.Report(ErrorId::NoSuchRow, u"0");
         return;
     }
     ValueText& stored = variable().Value;

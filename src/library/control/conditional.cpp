@@ -243,17 +243,24 @@ void StandardLibrary::runConditional(StatementRecord& record, ProgramRecord& pro
     std::size_t index = static_cast<std::size_t>(std::max(engine.currentLine, 0));
     // A one-line もし run by RunComnd is not a line of the program: its
     // block form has no block to walk.
-    if (index >= program.statements.size() || &program.statements[index] != &record) {
-        IfParts& parts = partsOf(engine, record, record.woArg);
-        if (!parts.valid) {
-            engine.Report(ErrorId::IfSyntax);
-            return;
-        }
-        runBranch(engine,
-                  evaluate(engine, parts) ? parts.thenRecord.get() : parts.elseRecord.get());
+    const bool programLine =
+        index < program.statements.size() && &program.statements[index] == &record;
+    IfParts& parts = partsOf(engine, record, record.woArg);
+    if (!parts.valid) {
+        engine.Report(ErrorId::IfSyntax);
         return;
     }
-    runIfAt(engine, program, index, record.woArg);
+    bool holds = evaluate(engine, parts);
+    // The one-line form (a branch text after なら or でないなら) runs its
+    // branch here, without the block walk's set-up: it is the usual guard at
+    // the top of a procedure, run on every call.
+    if (!programLine || !parts.thenText.empty() || !parts.elseText.empty()) {
+        runBranch(engine, holds ? parts.thenRecord.get() : parts.elseRecord.get());
+        return;
+    }
+    if (parts.elseMarkerFirst) holds = !holds;
+    if (program.depth.size() != program.statements.size()) return;
+    runBlock(engine, program, index, holds);
 }
 
 }  // namespace qel

@@ -1,6 +1,7 @@
 #include "library/registry/arguments.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "core/engine.h"
 #include "core/evaluator.h"
@@ -167,6 +168,12 @@ struct FunctionSite {
     std::uint64_t functionsGeneration = 0;
     Text args;
     mutable std::shared_ptr<const SplitPieces> split;
+    // The copy of `args` a handler is given (it may change it): kept here so
+    // that making it reuses the storage of the last call instead of
+    // allocating on every call. While a handler works on it, a call of the
+    // same site nested in its arguments makes a copy of its own.
+    mutable Text handed;
+    mutable bool handedInUse = false;
 };
 
 // Loops call the same functions with the same argument texts over and over;
@@ -210,16 +217,25 @@ const Text& BoundArgumentsOf(Engine& engine, const xxCmdData& entry, TextView ar
     return byText.emplace(Text(argText), std::move(joined)).first->second;
 }
 
+namespace {
+// Texts compared as memory: the standard comparison of UTF-16 texts goes
+// character by character, and this one runs on every function call.
+bool sameText(TextView a, TextView b) {
+    return a.size() == b.size() &&
+           std::memcmp(a.data(), b.data(), a.size() * sizeof(char16_t)) == 0;
+}
+}  // namespace
+
 std::shared_ptr<const SplitPieces> SplitPiecesOf(Engine& engine, TextView argText) {
     ArgumentCaches& caches = argumentCaches(engine);
     const FunctionSite* site = caches.running;
     // The handler may have changed its argument text before asking: the site
     // answers only for the text it holds.
-    if (site && site->split && TextView(site->args) == argText) return site->split;
+    if (site && site->split && sameText(site->args, argText)) return site->split;
     auto& cache = caches.split;
     auto found = cache.find(argText);
     if (found != cache.end()) {
-        if (site && TextView(site->args) == argText) site->split = found->second;
+        if (site && sameText(site->args, argText)) site->split = found->second;
         return found->second;
     }
     if (cache.size() >= ArgumentCaches::kLimit) cache.clear();
@@ -230,7 +246,7 @@ std::shared_ptr<const SplitPieces> SplitPiecesOf(Engine& engine, TextView argTex
     for (Text& piece : made->pieces) piece = Text(text::trimBlanks(piece));
     made->plans.resize(made->pieces.size());
     const auto& stored = cache.emplace(Text(argText), std::move(made)).first->second;
-    if (site && TextView(site->args) == argText) site->split = stored;
+    if (site && sameText(site->args, argText)) site->split = stored;
     return stored;
 }
 
@@ -245,7 +261,7 @@ std::vector<Text> UnpackArgs(Engine& engine, TextView argText, bool evaluate, st
 
 namespace {
 
-void runFunction(Engine& engine, const xxCmdData& entry, Text args, Text& result) {
+void runFunctionOn(Engine& engine, const xxCmdData& entry, Text& args, Text& result) {
     result.clear();
     Text& currentName = libraryState(engine).currentFunctionName;
     Restore<Text> keepName(currentName);
@@ -254,6 +270,24 @@ void runFunction(Engine& engine, const xxCmdData& entry, Text args, Text& result
     // A fault keeps whatever the handler had written (normally nothing) as
     // the result.
     runAtFaultBoundary(engine, entry.Name, [&] { entry.function(result, args, engine); });
+}
+
+void runFunction(Engine& engine, const xxCmdData& entry, Text args, Text& result) {
+    runFunctionOn(engine, entry, args, result);
+}
+
+void runAtSite(Engine& engine, const FunctionSite& site, Text& result) {
+    if (site.handedInUse) {
+        runFunction(engine, *site.entry, site.args, result);
+        return;
+    }
+    struct InUse {
+        bool& flag;
+        explicit InUse(bool& f) : flag(f) { flag = true; }
+        ~InUse() { flag = false; }
+    } inUse(site.handedInUse);
+    site.handed.assign(site.args);
+    runFunctionOn(engine, *site.entry, site.handed, result);
 }
 
 // The site of this call, made on its first run; null for a name that is no
@@ -281,7 +315,7 @@ bool CallFunction(Engine& engine, const KeyedTable& functions, TextView name, Te
         if (auto site = siteOf(engine, functions, name, argText, *remembered)) {
             Restore<const FunctionSite*> keepRunning(argumentCaches(engine).running);
             argumentCaches(engine).running = site.get();
-            runFunction(engine, *site->entry, site->args, result);
+            runAtSite(engine, *site, result);
             return true;
         }
     }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "core/cmd_data.h"
@@ -31,6 +32,9 @@ struct SplitPieces {
     // Each piece's analysis, made when the piece is first evaluated, so a
     // function called in a loop does not look its arguments up by their text.
     mutable std::vector<std::shared_ptr<const eval::ArgPlan>> plans;
+    // The number a literal piece reads as, once a handler asked for it
+    // (a count such as the 5 of 左(文,5) is not read again on every call).
+    mutable std::vector<std::optional<double>> literalNumbers;
 };
 std::shared_ptr<const SplitPieces> SplitPiecesOf(Engine& engine, TextView argText);
 

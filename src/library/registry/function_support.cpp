@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "core/engine.h"
+#include "core/evaluator.h"
 #include "core/pattern_errors.h"
 #include "core/values.h"
 #include "library/registry/arguments.h"
@@ -15,7 +16,8 @@ namespace qel {
 FnArgs::FnArgs(Engine& engine, TextView args, std::size_t count)
     : engine_(engine), split_(SplitPiecesOf(engine, args)) {
     written_ = split_->written;
-    values_.resize(std::max(count, split_->pieces.size()));
+    count_ = std::max(count, split_->pieces.size());
+    if (count_ > few_.size()) more_.resize(count_ - few_.size());
 }
 
 const Text& FnArgs::raw(std::size_t i) const {
@@ -25,11 +27,10 @@ const Text& FnArgs::raw(std::size_t i) const {
 
 const Text& FnArgs::text(std::size_t i) {
     static const Text kEmpty;
-    if (i >= values_.size()) return kEmpty;
-    if (!values_[i]) {
-        values_[i] = evaluate(i);
-    }
-    return *values_[i];
+    if (i >= count_) return kEmpty;
+    std::optional<Text>& value = slot(i);
+    if (!value) value = evaluate(i);
+    return *value;
 }
 
 Text FnArgs::evaluate(std::size_t i) {
@@ -44,7 +45,16 @@ Text FnArgs::evaluate(std::size_t i) {
 }
 
 double FnArgs::number(std::size_t i) {
-    return number::toNumber(text(i));
+    auto& literals = split_->literalNumbers;
+    if (i < literals.size() && literals[i]) return *literals[i];
+    const double value = number::toNumber(text(i));
+    // A literal always evaluates to the same text: its number is kept.
+    if (i < split_->plans.size() && split_->plans[i] &&
+        split_->plans[i]->kind == eval::PlanKind::Constant) {
+        if (literals.size() < split_->plans.size()) literals.resize(split_->plans.size());
+        literals[i] = value;
+    }
+    return value;
 }
 
 // ---- numbers ----------------------------------------------------------------------

@@ -3,6 +3,7 @@
 // column step of tables, and compiled regular expressions.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -45,7 +46,15 @@ class FnArgs {
 
     Engine& engine_;
     std::shared_ptr<const SplitPieces> split_;
-    std::vector<std::optional<Text>> values_;
+    std::optional<Text>& slot(std::size_t i) {
+        return i < few_.size() ? few_[i] : more_[i - few_.size()];
+    }
+
+    // The evaluated pieces. Most functions take at most three arguments:
+    // those are kept here rather than in storage allocated on every call.
+    std::array<std::optional<Text>, 3> few_;
+    std::vector<std::optional<Text>> more_;
+    std::size_t count_ = 0;
     std::size_t written_ = 0;
 };
 
