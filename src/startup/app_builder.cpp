@@ -16,6 +16,7 @@
 
 #include "startup/attached_script.h"
 #include "startup/desktop_loader.h"
+#include "startup/messages.h"
 
 namespace qel {
 
@@ -115,7 +116,7 @@ bool checkAttachments(const BuildRequest& request, std::vector<Attachment>& out,
     for (const auto& path : request.attachments) {
         struct stat info {};
         if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
-            err << "qelscript: cannot attach " << path << ": not a readable file\n";
+            err << "qelscript: " << Say("cannot attach {}: not a readable file", {path}) << '\n';
             return false;
         }
         std::string why;
@@ -125,7 +126,8 @@ bool checkAttachments(const BuildRequest& request, std::vector<Attachment>& out,
             return false;
         }
         if (sameFile(path, request.output)) {
-            err << "qelscript: the output file " << request.output << " is an attached file\n";
+            err << "qelscript: " << Say("the output file {} is an attached file", {request.output})
+                << '\n';
             return false;
         }
         out.push_back({path, name, std::uint64_t(info.st_size)});
@@ -138,7 +140,7 @@ bool checkAttachments(const BuildRequest& request, std::vector<Attachment>& out,
 bool attachIcon(const std::string& path, std::vector<Attachment>& out, std::ostream& err) {
     struct stat info {};
     if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
-        err << "qelscript: cannot use the icon " << path << ": not a readable file\n";
+        err << "qelscript: " << Say("cannot use the icon {}: not a readable file", {path}) << '\n';
         return false;
     }
     std::string extension = fs::path(path).extension().string();
@@ -156,7 +158,7 @@ bool writeRuntimeImage(const std::string& runtimePath, int to, std::ostream& err
     File self(open(runtimePath.c_str(), O_RDONLY | O_CLOEXEC));
     struct stat info {};
     if (self.get() < 0 || fstat(self.get(), &info) != 0) {
-        err << "qelscript: cannot read the runtime " << runtimePath << '\n';
+        err << "qelscript: " << Say("cannot read the runtime {}", {runtimePath}) << '\n';
         return false;
     }
     std::uint64_t end = ImageEndOf(self.get(), std::uint64_t(info.st_size));
@@ -197,7 +199,7 @@ void placeDesktopModule(const std::string& runtimePath, const std::string& outpu
     std::error_code ec;
     if (!fs::exists(module, ec) || fs::exists(target, ec)) return;
     if (fs::copy_file(module, target, ec))
-        out << "qelscript: copied the desktop module to " << target.string() << '\n';
+        out << "qelscript: " << Say("copied the desktop module to {}", {target.string()}) << '\n';
 }
 
 void writeDesktopEntry(const BuildRequest& request, std::ostream& out, std::ostream& err) {
@@ -221,10 +223,10 @@ void writeDesktopEntry(const BuildRequest& request, std::ostream& out, std::ostr
     std::string path = app.string() + ".desktop";
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     if (!(file << entry) || !file.flush()) {
-        err << "qelscript: cannot write " << path << '\n';
+        err << "qelscript: " << Say("cannot write {}", {path}) << '\n';
         return;
     }
-    out << "qelscript: wrote " << path << '\n';
+    out << "qelscript: " << Say("wrote {}", {path}) << '\n';
 }
 
 }  // namespace
@@ -271,7 +273,7 @@ int BuildApplication(const BuildRequest& request, const std::string& runtimePath
     {
         std::ifstream in(request.script, std::ios::binary);
         if (!in) {
-            err << "qelscript: cannot read the script file " << request.script << '\n';
+            err << "qelscript: " << Say("cannot read the script file {}", {request.script}) << '\n';
             return 2;
         }
         bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -287,7 +289,8 @@ int BuildApplication(const BuildRequest& request, const std::string& runtimePath
         return 2;
     }
     if (sameFile(request.script, request.output) || sameFile(runtimePath, request.output)) {
-        err << "qelscript: the output file " << request.output << " would replace its own input\n";
+        err << "qelscript: "
+            << Say("the output file {} would replace its own input", {request.output}) << '\n';
         return 2;
     }
     std::vector<Attachment> attachments;
@@ -308,11 +311,11 @@ int BuildApplication(const BuildRequest& request, const std::string& runtimePath
                    fchmod(target.get(), 0755) == 0 && fsync(target.get()) == 0 &&
                    rename(temporary.c_str(), request.output.c_str()) == 0;
     if (!written) {
-        err << "qelscript: cannot write " << request.output << '\n';
+        err << "qelscript: " << Say("cannot write {}", {request.output}) << '\n';
         unlink(temporary.c_str());
         return 2;
     }
-    out << "qelscript: built " << request.output << '\n';
+    out << "qelscript: " << Say("built {}", {request.output}) << '\n';
     placeDesktopModule(runtimePath, request.output, out);
     if (request.desktopEntry || !request.icon.empty()) writeDesktopEntry(request, out, err);
     return 0;

@@ -1,4 +1,5 @@
 #include "startup/attached_run.h"
+#include "startup/messages.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -61,7 +62,7 @@ int RunAttachedApplication(Qel& qel, PrivateFolder& folder, const std::string& i
     Engine& engine = qel.engine();
     int fd = open(imagePath.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
-        err << "qelscript: cannot read the executable " << imagePath << '\n';
+        err << "qelscript: " << Say("cannot read the executable {}", {imagePath}) << '\n';
         return 2;
     }
     AttachedScript attached = readWithProgressTitle(engine, fd, imagePath, folder);

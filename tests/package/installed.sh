@@ -11,6 +11,22 @@ trap 'rm -rf "$work"' EXIT
 [ -x /usr/bin/qelscript ] || fail "/usr/bin/qelscript is not installed"
 /usr/bin/qelscript --version | grep -q '^qelscript [0-9]' || fail "qelscript --version"
 
+# Every shared library the program names — linked, or opened when a script
+# first needs it (transfers, archives, sound) — belongs to a package the
+# package depends on, so an install on a machine without the build's
+# packages has them all.
+depends=$(dpkg-query -W -f='${Depends}' qelscript | tr ',' '\n' | sed 's/^ *//; s/ .*//')
+for soname in $(strings /usr/bin/qelscript | grep -E '^lib[A-Za-z0-9_+-]+\.so\.[0-9]+$' | sort -u); do
+    path=$(ldconfig -p | awk -v n="$soname" '$1 == n { print $NF; exit }')
+    [ -n "$path" ] || fail "$soname is not installed"
+    owner=$(dpkg -S "$(readlink -f "$path")" 2>/dev/null | head -1 | cut -d: -f1)
+    [ -n "$owner" ] || owner=$(dpkg -S "$path" 2>/dev/null | head -1 | cut -d: -f1)
+    case "$owner" in
+        libc6 | libgcc-s1 | libstdc++6) continue ;;  # always there
+    esac
+    printf '%s\n' "$depends" | grep -qx "$owner" || fail "$soname ($owner) is not in Depends"
+done
+
 example=/usr/share/doc/qelscript/examples/hello.qel
 [ -f "$example" ] || fail "$example is not installed"
 (cd "$work" && /usr/bin/qelscript --console "$example") > "$work/hello.out" ||

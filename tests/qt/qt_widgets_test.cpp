@@ -6,11 +6,14 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFontDatabase>
 #include <QFontMetrics>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -469,6 +472,24 @@ TEST(QtWidgets, CoordinateUnitsFollowTheScreensLogicalDpi) {
     EXPECT_EQ(two->width(), qRound(dpi));
     EXPECT_EQ(two->height(), qRound(dpi / 2));
     EXPECT_EQ(r.value(u"結果"), QStringLiteral("72,36"));
+    EXPECT_TRUE(r.boxes().isEmpty()) << r.boxes().join('\n').toStdString();
+}
+
+// What the desktop around the script holds: the screen's size, the
+// clipboard's text and the installed fonts; アクティブ brings a window forward.
+TEST(QtWidgets, TheScreenClipboardAndFontsAreTheDesktops) {
+    Runner r(true);
+    QGuiApplication::clipboard()->setText(QStringLiteral("貼る文字"));
+    r.run({u"「ウィンドウ7」を作る", u"「ウィンドウ8」を作る", u"「ウィンドウ7」をアクティブ",
+           u"画面 は 「［画面の幅］,［画面の高さ］」", u"貼 は 貼り付け", u"書体 は フォント一覧",
+           u"前 は アクティブウィンドウの名前"});
+    const QSize screen = QGuiApplication::primaryScreen()->size();
+    EXPECT_EQ(r.value(u"画面"), QStringLiteral("%1,%2").arg(screen.width()).arg(screen.height()));
+    EXPECT_EQ(r.value(u"貼"), QStringLiteral("貼る文字"));
+    const QStringList families = QFontDatabase::families();
+    ASSERT_FALSE(families.isEmpty());
+    EXPECT_EQ(r.value(u"書体").split(QStringLiteral("\r\n")), families);
+    EXPECT_EQ(r.value(u"前"), QStringLiteral("ウィンドウ7"));
     EXPECT_TRUE(r.boxes().isEmpty()) << r.boxes().join('\n').toStdString();
 }
 

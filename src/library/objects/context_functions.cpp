@@ -3,6 +3,7 @@
 #include "core/parser.h"
 #include "library/objects/objects.h"
 #include "text/number.h"
+#include "text/text.h"
 #include "ui/properties.h"
 
 namespace qel {
@@ -60,6 +61,34 @@ void fnScreenWidth(Text& result, Text&, Engine& engine) {
 
 void fnScreenHeight(Text& result, Text&, Engine& engine) {
     screenSide(result, engine, false);
+}
+
+// 貼り付け(): the text on the clipboard (empty without a desktop).
+void fnClipboardText(Text& result, Text&, Engine& engine) {
+    if (!ui::ObjectModel::available(engine)) return;
+    if (auto text = ui::ObjectModel::widgets(engine).clipboardText())
+        result = text::normaliseLineEnds(*text);
+}
+
+// フォント一覧(): the desktop's font families, one a line.
+void fnFontFamilies(Text& result, Text&, Engine& engine) {
+    if (!ui::ObjectModel::available(engine)) return;
+    for (const Text& family : ui::ObjectModel::widgets(engine).fontFamilies()) {
+        if (!result.empty()) result += u"\r\n";
+        result += family;
+    }
+}
+
+// 「ウィンドウ２」をアクティブ: the window comes to the front and takes the
+// keyboard; a control named brings its window and takes the keyboard itself.
+void cmdActivate(StatementRecord& record, Engine& engine) {
+    auto object = objectModel(engine).ResolveObject(engine, Args(record).woArg, false);
+    if (!object) return;
+    WidgetPort& widgets = ui::ObjectModel::widgets(engine);
+    const WidgetId window =
+        object->isWindow() || !object->window ? object->widget : object->window->widget;
+    widgets.raise(window);
+    widgets.focus(object->widget);
 }
 
 // 背景は、赤: the background of the current container, as its 背景 property.

@@ -1,13 +1,15 @@
-// The functions and setting words about where a script draws and the screen
-// it draws on: the current container (場所) and its colour, background and
-// mouse pointer, and the size of the screen.
+// The functions, setting words and commands about where a script draws and
+// the desktop around it: the current container (場所) and its background and
+// mouse pointer, the screen's size, the clipboard, the fonts, and bringing a
+// window to the front.
 #pragma once
 
 #include "core/cmd_data.h"
 
 namespace qel {
 
-FunctionFn fnContainerName, fnContainerPointer, fnScreenWidth, fnScreenHeight;
-CommandFn setContainerBackground, setContainerPointer;
+FunctionFn fnContainerName, fnContainerPointer, fnScreenWidth, fnScreenHeight, fnClipboardText,
+    fnFontFamilies;
+CommandFn setContainerBackground, setContainerPointer, cmdActivate;
 
 }  // namespace qel

@@ -7,6 +7,7 @@
 #include "library/graphics/graphics.h"
 #include "library/media/media.h"
 #include "library/network/network.h"
+#include "library/objects/context_functions.h"
 #include "library/objects/objects.h"
 #include "library/plugins/plugins.h"
 #include "library/registry/registry.h"
@@ -50,7 +51,7 @@ const std::vector<CommandRow>& commandRows() {
     {u"入力", 1, u"", cmdTypeKeys},  // 26
     {u"入力２", 1, u"", cmdTypeRawKeys},  // 27
     {u"印刷", 0, u"", cmdPrint},  // 28
-    {u"アクティブ", 1, u"", cmdNotBuilt},  // 29
+    {u"アクティブ", 1, u"", cmdActivate},  // 29
     {u"消せ,消す,消し", 1, u"", cmdErase},  // 30
     {u"計算", 1, u"", cmdCalculate},  // 31
     {u"足せ", 1, u"", cmdAdd},  // 32

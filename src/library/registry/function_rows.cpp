@@ -109,7 +109,7 @@ const std::vector<FunctionRow>& functionRows() {
     {u"時間形式", 1, u"", fnTimeValue},  // 85
     {u"起動時間", 0, u"", fnUptime},  // 86
     {u"タイトル", 0, u"", fnTitle},  // 87
-    {u"貼り付け", 0, u"", fnNotBuilt},  // 88
+    {u"貼り付け", 0, u"", fnClipboardText},  // 88
     {u"画面の幅", 0, u"", fnScreenWidth},  // 89
     {u"画面の高さ", 0, u"", fnScreenHeight},  // 90
     {u"マウスの横", 0, u"", fnMouseX},  // 91
@@ -137,7 +137,7 @@ const std::vector<FunctionRow>& functionRows() {
     {u"押したキー", 0, u"", fnPressedKey},  // 113
     {u"押したキー番号", 0, u"", fnPressedKeyCode},  // 114
     {u"起動中プログラム一覧", 0, u"", fnRunningPrograms},  // 115
-    {u"フォント一覧", 0, u"", fnNotBuilt},  // 116
+    {u"フォント一覧", 0, u"", fnFontFamilies},  // 116
     {u"アイコンの色,カメの色", 0, u"", fnPenColour},  // 117
     {u"アクティブウィンドウの名前", 0, u"", fnActiveWindowName},  // 118
     {u"場所", 0, u"", fnContainerName},  // 119

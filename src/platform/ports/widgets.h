@@ -318,6 +318,10 @@ class WidgetPort {
     // The primary screen's size in pixels. Without a screen, a common
     // desktop's 1920 × 1080, so that scripts centring their windows run alike.
     virtual std::pair<int, int> screenSize() const { return {1920, 1080}; }
+    // The text on the desktop's clipboard; nothing without a desktop.
+    virtual std::optional<Text> clipboardText() const { return std::nullopt; }
+    // The font families the desktop can draw with; none without a desktop.
+    virtual std::vector<Text> fontFamilies() const { return {}; }
     // The desktop's colours 16–22 as RGB: button face, window text, desktop,
     // tool-tip background, active caption, inactive caption, selection.
     virtual std::uint32_t systemColour(int which) const {

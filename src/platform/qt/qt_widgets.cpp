@@ -4,8 +4,10 @@
 #include "platform/qt/qt_painted.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QEventLoop>
+#include <QFontDatabase>
 #include <QFontMetrics>
 #include <QIcon>
 #include <QLabel>
@@ -623,6 +625,18 @@ std::pair<int, int> QtWidgets::screenSize() const {
     QScreen* screen = QGuiApplication::primaryScreen();
     if (!screen) return WidgetPort::screenSize();
     return {screen->size().width(), screen->size().height()};
+}
+
+std::optional<Text> QtWidgets::clipboardText() const {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (!clipboard) return std::nullopt;
+    return fromQString(clipboard->text());
+}
+
+std::vector<Text> QtWidgets::fontFamilies() const {
+    std::vector<Text> families;
+    for (const QString& family : QFontDatabase::families()) families.push_back(fromQString(family));
+    return families;
 }
 
 std::uint32_t QtWidgets::systemColour(int which) const {

@@ -183,6 +183,8 @@ class QtWidgets : public WidgetPort {
 
     double screenDpi() const override;
     std::pair<int, int> screenSize() const override;
+    std::optional<Text> clipboardText() const override;
+    std::vector<Text> fontFamilies() const override;
     std::uint32_t systemColour(int which) const override;
     bool anyTimerRunning() const override;
 
