@@ -37,6 +37,7 @@ Qel::Qel(Platform platform)
       library_(std::make_unique<StandardLibrary>()),
       engine_(std::make_unique<Engine>(platform_, *library_)) {
     engine_->engineStatus = EngineStatus::Idle;
+    engine_->watcher = this;
 }
 
 Qel::~Qel() = default;
@@ -93,6 +94,11 @@ void Qel::runNormalised(Text program, TextView fileName, bool bPreserve) {
     }
     if (e.engineStatus == EngineStatus::Running) e.engineStatus = EngineStatus::Idle;
     e.commandLineText.clear();
+    // A step that the run ended before does not carry over into the next run.
+    if (!bPreserve) {
+        stepping_ = false;
+        refreshWatch();
+    }
 }
 
 bool Qel::RunFile(TextView fileName, bool bPreserve) {
@@ -114,6 +120,10 @@ bool Qel::RunFile(TextView fileName, bool bPreserve) {
 }
 
 void Qel::RunComnd(TextView qelComnd) {
+    // Before any run there is no program to run the statement in; an empty
+    // one serves, as it would after a run of an empty text.
+    if (engine_->programLevels.empty())
+        engine_->programLevels.push_back(std::make_shared<ProgramRecord>());
     engine_->RunComnd(qelComnd);
 }
 
@@ -283,6 +293,9 @@ void Qel::SetDebugObj(bool isObject) {
 
 void Qel::SetStopLine(std::vector<bool> stopLines) {
     engine_->stopLines = std::move(stopLines);
+    anyStopLine_ = false;
+    for (bool stop : engine_->stopLines) anyStopLine_ = anyStopLine_ || stop;
+    refreshWatch();
 }
 
 // The host chooses the number and the icon itself.

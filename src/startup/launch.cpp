@@ -147,6 +147,8 @@ std::string helpText() {
            "  --protect LIST       forbid scripts what LIST names and exit: any of\n"
            "                       registry,files,system,native,ask (or all, or none)\n"
            "  --show-protection    show what scripts are forbidden and exit\n"
+           "  --dap                be a debugger for an editor: the Debug Adapter Protocol\n"
+           "                       on standard input and output (see docs/editors.md)\n"
            "  --help               show this help and exit\n"
            "  --version            show the version and exit\n"
            "\n"
@@ -288,6 +290,10 @@ bool runReportingExhaustion(Run&& run, std::ostream& err) {
     }
 }
 }  // namespace
+
+std::string JoinScriptArguments(const std::vector<std::string>& args) {
+    return joinArguments(args);
+}
 
 int runMain(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
             std::istream& in, const volatile int* interruptFlag,
