@@ -9,6 +9,7 @@
 #include "library/settings/settings_access.h"
 #include "library/textio/progress.h"
 #include "text/number.h"
+#include "ui/properties.h"
 
 namespace qel {
 
@@ -277,9 +278,18 @@ SetInfoValue Qel::GetSetInfo(TextView syurui, TextView naiyou) {
         e.detailedErrors = asBoolean(naiyou);
         return {};
     }
-    // オブジェクトの設定, オブジェクト, 色 and 色変換 need the object and
-    // colour layers; until those exist they answer nothing, like any unknown
-    // keyword.
+    if (syurui == u"オブジェクトの設定") {
+        Text value;
+        if (!e.library.readProperty(text::trimBlanks(naiyou), {}, value, e)) return Text();
+        return value;
+    }
+    if (syurui == u"色") {
+        auto colour = ui::ColourValue(e, naiyou);
+        return colour ? double(*colour) : 0.0;
+    }
+    // オブジェクト answers an object, which has no form outside the engine
+    // yet; 色変換's text form of a colour number is not settled. Both answer
+    // nothing, like any unknown keyword.
     return {};
 }
 

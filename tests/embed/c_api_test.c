@@ -229,6 +229,18 @@ static void set_info_values(void) {
           QEL_OK);
     CHECK(qel_run_comnd(e, "挨拶") == QEL_OK);
     CHECK_TEXT(h.shown, "やあ\n");
+    /* Colours and the properties of the script's objects. */
+    CHECK(qel_get_set_info(e, "色", "赤", &v) == QEL_OK && v.kind == QEL_VALUE_NUMBER &&
+          v.number == 255);
+    CHECK(qel_get_set_info(e, "色", "色ではない", &v) == QEL_OK && v.number == 0);
+    CHECK(qel_run(e, "「ラベル1」を作る\nラベル1の名前は、「お名前」\n", "", 0) == QEL_OK);
+    CHECK(qel_get_set_info(e, "オブジェクトの設定", "ラベル1の名前", &v) == QEL_OK &&
+          v.kind == QEL_VALUE_TEXT);
+    CHECK_TEXT(v.text, "お名前");
+    qel_value_clear(&v);
+    CHECK(qel_get_set_info(e, "オブジェクトの設定", "無いラベルの名前", &v) == QEL_OK);
+    CHECK_TEXT(v.text, "");
+    qel_value_clear(&v);
     CHECK(qel_set_obj(e, &h) == QEL_OK);
     CHECK(qel_set_obj(e, NULL) == QEL_OK);
     qel_destroy(e);
