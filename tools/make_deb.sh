@@ -23,7 +23,7 @@ export SOURCE_DATE_EPOCH
 
 root="$out/root"
 rm -rf "$root"
-DESTDIR="$root" cmake --install "$build" --prefix /usr >/dev/null
+DESTDIR="$root" cmake --install "$build" --prefix /usr --component runtime >/dev/null
 [ -x "$root/usr/bin/qelscript" ] || { say "the build has no qelscript to install"; exit 1; }
 
 doc="$root/usr/share/doc/qelscript"

@@ -94,9 +94,13 @@ Text Engine::RaiseHostEvent(int mode, TextView item, TextView value) {
         }
         case 1: {
             Text valueText = EvalText(value);
+            // Read as a property value is: "５" written by the script is 5 to
+            // the host too, not 0.
+            const auto exact = number::parse(valueText);
+            const double valueNumber =
+                exact ? *exact : number::leadingNumber(text::toHalfWidth(valueText));
             bool notFound = false;
-            host->hostItemUpdate(item, valueText, number::leadingNumber(valueText), value,
-                                 notFound);
+            host->hostItemUpdate(item, valueText, valueNumber, value, notFound);
             return notFound ? u"False" : u"True";
         }
         case 2: {

@@ -4,6 +4,7 @@
 // variables, procedures, the error routine).
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <unordered_map>
@@ -93,6 +94,15 @@ class HostEvents {
     }
 };
 
+// A debugger's view of the run: told before a statement runs, but only
+// while the engine is asked to watch (Engine::watchStatements), so a run
+// without stop lines, steps or pending requests pays one test per statement.
+class StatementWatcher {
+  public:
+    virtual ~StatementWatcher() = default;
+    virtual void beforeWatchedStatement(const StatementRecord& record) = 0;
+};
+
 // Comparison codes of conditions.
 enum Comparison : int {
     kEqual = 0,
@@ -155,6 +165,11 @@ class Engine {
     bool detailedErrors = false;
     std::vector<bool> stopLines = std::vector<bool>(1, false);
     HostEvents* host = nullptr;
+    StatementWatcher* watcher = nullptr;
+    // Whether the watcher is told about statements. Atomic because a host
+    // on another thread raises it to have a pause or stop carried out
+    // before the next statement.
+    std::atomic<bool> watchStatements{false};
 
     ErrorState errors;
     // The result of the last command, function or procedure that gave one

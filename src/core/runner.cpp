@@ -80,6 +80,10 @@ void Engine::ExecuteStatement(StatementRecord& record) {
         return;
     }
     if (statementBudget > 0) --statementBudget;
+    if (watchStatements.load(std::memory_order_relaxed)) [[unlikely]] {
+        if (watcher) watcher->beforeWatchedStatement(record);
+        if (stopRequested) return;
+    }
     if (stackNearlyExhausted()) {
         ReportTooDeep(record.source);
         return;

@@ -9,6 +9,7 @@
 #include "library/settings/settings_access.h"
 #include "library/textio/progress.h"
 #include "text/number.h"
+#include "ui/properties.h"
 
 namespace qel {
 
@@ -37,6 +38,7 @@ Qel::Qel(Platform platform)
       library_(std::make_unique<StandardLibrary>()),
       engine_(std::make_unique<Engine>(platform_, *library_)) {
     engine_->engineStatus = EngineStatus::Idle;
+    engine_->watcher = this;
 }
 
 Qel::~Qel() = default;
@@ -93,6 +95,11 @@ void Qel::runNormalised(Text program, TextView fileName, bool bPreserve) {
     }
     if (e.engineStatus == EngineStatus::Running) e.engineStatus = EngineStatus::Idle;
     e.commandLineText.clear();
+    // A step that the run ended before does not carry over into the next run.
+    if (!bPreserve) {
+        stepping_ = false;
+        refreshWatch();
+    }
 }
 
 bool Qel::RunFile(TextView fileName, bool bPreserve) {
@@ -114,6 +121,10 @@ bool Qel::RunFile(TextView fileName, bool bPreserve) {
 }
 
 void Qel::RunComnd(TextView qelComnd) {
+    // Before any run there is no program to run the statement in; an empty
+    // one serves, as it would after a run of an empty text.
+    if (engine_->programLevels.empty())
+        engine_->programLevels.push_back(std::make_shared<ProgramRecord>());
     engine_->RunComnd(qelComnd);
 }
 
@@ -267,9 +278,18 @@ SetInfoValue Qel::GetSetInfo(TextView syurui, TextView naiyou) {
         e.detailedErrors = asBoolean(naiyou);
         return {};
     }
-    // オブジェクトの設定, オブジェクト, 色 and 色変換 need the object and
-    // colour layers; until those exist they answer nothing, like any unknown
-    // keyword.
+    if (syurui == u"オブジェクトの設定") {
+        Text value;
+        if (!e.library.readProperty(text::trimBlanks(naiyou), {}, value, e)) return Text();
+        return value;
+    }
+    if (syurui == u"色") {
+        auto colour = ui::ColourValue(e, naiyou);
+        return colour ? double(*colour) : 0.0;
+    }
+    // オブジェクト answers an object, which has no form outside the engine
+    // yet; 色変換's text form of a colour number is not settled. Both answer
+    // nothing, like any unknown keyword.
     return {};
 }
 
@@ -283,6 +303,9 @@ void Qel::SetDebugObj(bool isObject) {
 
 void Qel::SetStopLine(std::vector<bool> stopLines) {
     engine_->stopLines = std::move(stopLines);
+    anyStopLine_ = false;
+    for (bool stop : engine_->stopLines) anyStopLine_ = anyStopLine_ || stop;
+    refreshWatch();
 }
 
 // The host chooses the number and the icon itself.

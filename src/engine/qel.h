@@ -2,7 +2,10 @@
 // code and for programs that embed it (an editor, a debugger).
 #pragma once
 
+#include <atomic>
 #include <memory>
+#include <mutex>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -16,7 +19,7 @@ class StandardLibrary;
 // What GetSetInfo answers: nothing, a text, a number or a truth value.
 using SetInfoValue = std::variant<std::monostate, Text, double, bool>;
 
-class Qel {
+class Qel : private StatementWatcher {
   public:
     explicit Qel(Platform platform);
     ~Qel();
@@ -42,6 +45,27 @@ class Qel {
     void SetStopLine(std::vector<bool> stopLines);
     void ErrMessage(TextView msg, int errNum, int icon, TextView prg);
 
+    // ---- debugging ---------------------------------------------------------
+    // A stop line, a finished step or a requested pause halts the script the
+    // way DoPause does: the status becomes paused and the host hears
+    // "中断", with the reason as its noun ("" for a pause, kStopLineReason,
+    // kStepReason). The host carries out the pause in its handler (it may
+    // inspect the engine there) and resumes with DoPause.
+    static constexpr std::u16string_view kStopLineReason = u"停止行";
+    static constexpr std::u16string_view kStepReason = u"ステップ";
+    // Safe from any thread: DoPause is carried out before the next statement
+    // of the running script, on the script's own thread.
+    void RequestPause();
+    // Safe from any thread: SetStopLine before the next statement.
+    void RequestStopLines(std::vector<bool> stopLines);
+    // From the host's "中断" handler (or before a run, to stop on its first
+    // statement): halts again at the next statement of the main program that
+    // is not inside a procedure this one calls.
+    void StepOver();
+    // The 1-based line and the program level of the statement being run.
+    int CurrentLine() const { return engine_->currentLine + 1; }
+    int CurrentLevel() const { return engine_->currentLevel; }
+
     void setHost(HostEvents* host) { engine_->host = host; }
     // The application title every run starts with (a stand-alone
     // application's own name instead of the runtime's).
@@ -50,6 +74,11 @@ class Qel {
     Platform& platform() { return platform_; }
 
   private:
+    void beforeWatchedStatement(const StatementRecord& record) override;
+    bool isListStatement(const StatementRecord& record) const;
+    void pauseFor(TextView reason);
+    void refreshWatch();
+
     // Run, with the program's line ends already CR LF, taking the text over.
     void runNormalised(Text program, TextView fileName, bool bPreserve);
 
@@ -61,6 +90,13 @@ class Qel {
     std::unique_ptr<StandardLibrary> library_;
     std::unique_ptr<Engine> engine_;
     Text defaultTitle_ = u"Qelvane";
+    std::atomic<bool> pauseRequested_{false};
+    std::mutex requestMutex_;
+    std::vector<bool> requestedStopLines_;
+    std::atomic<bool> stopLinesRequested_{false};
+    bool anyStopLine_ = false;
+    bool stepping_ = false;
+    int stepDepth_ = 0;
 };
 
 }  // namespace qel

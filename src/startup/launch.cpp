@@ -252,6 +252,10 @@ bool runReportingExhaustion(Run&& run, std::ostream& err) {
 }
 }  // namespace
 
+std::string JoinScriptArguments(const std::vector<std::string>& args) {
+    return joinArguments(args);
+}
+
 int runMain(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
             std::istream& in, const volatile int* interruptFlag,
             const DesktopHostFactory& desktop) {

@@ -66,4 +66,8 @@ int runMain(const std::vector<std::string>& args, std::ostream& out, std::ostrea
 
 std::string helpText();
 
+// A script's arguments as one command-line text (quoted where needed), as
+// its コマンドライン function returns them.
+std::string JoinScriptArguments(const std::vector<std::string>& args);
+
 }  // namespace qel

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "startup/dap_server.h"
 #include "startup/desktop_loader.h"
 #include "startup/launch.h"
 #include "startup/script_thread.h"
@@ -27,6 +28,10 @@ void onInterrupt(int signalNumber) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The debugger runs its scripts on a thread of its own (with the run's
+    // stack) and stops them through the protocol; signals keep their
+    // ordinary meaning for it.
+    if (argc == 2 && std::string(argv[1]) == "--dap") return qel::RunDebugAdapterOnStdio();
     // Without SA_RESTART, so that the signal also ends a read of an answer
     // from the terminal instead of waiting for the line to be finished.
     struct sigaction action {};

@@ -1,0 +1,168 @@
+// The engine's side of debugging (stop lines in sentences and loops, steps,
+// requests from another thread), the debugger's message reader and its JSON.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <sstream>
+#include <thread>
+
+#include "engine_fixture.h"
+#include "startup/dap_json.h"
+#include "startup/dap_server.h"
+
+namespace qel::testing {
+namespace {
+
+// Records each halt (reason and line) and resumes at once, as a host's
+// "中断" handler would after the user's word.
+class HaltRecorder : public HostEvents {
+  public:
+    explicit HaltRecorder(Qel& qel) : qel_(qel) {}
+    void hostCommand(TextView verb, TextView noun, bool& notFound) override {
+        if (verb != u"中断") {
+            notFound = true;
+            return;
+        }
+        halts.push_back(text::toUtf8(noun) + "@" + std::to_string(qel_.CurrentLine()));
+        if (stepsLeft > 0) {
+            --stepsLeft;
+            qel_.StepOver();
+        }
+        if (stopAtHalt) qel_.DoStop();
+        qel_.DoPause();
+    }
+    std::vector<std::string> halts;
+    int stepsLeft = 0;
+    bool stopAtHalt = false;
+
+  private:
+    Qel& qel_;
+};
+
+class DebuggingTest : public EngineTest {
+  protected:
+    DebuggingTest() : recorder_(qel()) { qel().setHost(&recorder_); }
+    HaltRecorder recorder_;
+};
+
+TEST_F(DebuggingTest, StopLinesHaltOncePerPassOfTheirLine) {
+    // A line of several sentences halts once; a line in a loop body each pass.
+    qel().SetStopLine({false, true, false, true});
+    run({u"Ａは　0", u"Ａは　Ａ＋1。Ａは　Ａ＋1", u"3回繰り返す", u"  Ａは　Ａ＋1",
+         u"繰り返し終わり"});
+    EXPECT_EQ(recorder_.halts,
+              (std::vector<std::string>{"停止行@2", "停止行@4", "停止行@4", "停止行@4"}));
+    EXPECT_EQ(variable(u"Ａ"), u"5");
+    EXPECT_EQ(qel().GetStatus(), int16_t(EngineStatus::Idle));
+}
+
+TEST_F(DebuggingTest, StopLinesOfOtherProgramsAndPastTheEndAreIgnored) {
+    std::vector<bool> lines(50, false);
+    lines[0] = true;
+    lines[49] = true;
+    qel().SetStopLine(lines);
+    // Line 1 of the text 日本語処理 runs is not line 1 of the program.
+    run({u"Ｘは　1", u"「Ｙは　2」を日本語処理"});
+    EXPECT_EQ(recorder_.halts, (std::vector<std::string>{"停止行@1"}));
+    EXPECT_EQ(variable(u"Ｙ"), u"2");
+}
+
+TEST_F(DebuggingTest, StepsGoOverProceduresAndOutOfThem) {
+    qel().SetStopLine({false, false, true});
+    recorder_.stepsLeft = 3;
+    run({u"手順は　内側", u"  Ｐは　1", u"  Ｑは　2", u"終わり", u"内側", u"Ｒは　3"});
+    // Halted inside the procedure at line 3, stepped out of it to line 6 (the
+    // call on line 5 is behind us), then the run ended.
+    EXPECT_EQ(recorder_.halts, (std::vector<std::string>{"停止行@3", "ステップ@6"}));
+}
+
+TEST_F(DebuggingTest, AStopFromTheHaltEndsTheRun) {
+    qel().SetStopLine({false, true});
+    recorder_.stopAtHalt = true;
+    run({u"Ａは　1", u"Ａは　2", u"Ａは　3"});
+    EXPECT_EQ(variable(u"Ａ"), u"1");
+}
+
+TEST_F(DebuggingTest, RequestsFromAnotherThreadReachAnEndlessLoop) {
+    // The second halt, at a stop line set while the loop ran, ends the run.
+    struct StopSecond : HostEvents {
+        HaltRecorder& inner;
+        Qel& qel;
+        std::atomic<int> count{0};
+        StopSecond(HaltRecorder& r, Qel& q) : inner(r), qel(q) {}
+        void hostCommand(TextView verb, TextView noun, bool& notFound) override {
+            inner.hostCommand(verb, noun, notFound);
+            if (++count == 2) qel.DoStop();
+        }
+    } stopper(recorder_, qel());
+    qel().setHost(&stopper);
+    std::thread other([&] {
+        qel().RequestPause();
+        while (stopper.count.load() == 0) std::this_thread::yield();
+        qel().RequestStopLines({false, false, true});
+    });
+    run({u"Ｎは　0", u"繰り返す", u"  Ｎは　Ｎ＋1", u"繰り返し終わり"});
+    other.join();
+    ASSERT_EQ(recorder_.halts.size(), 2u);
+    EXPECT_EQ(recorder_.halts[0].rfind("@", 0), 0u) << recorder_.halts[0];
+    EXPECT_EQ(recorder_.halts[1], "停止行@3");
+}
+
+TEST_F(DebuggingTest, RunComndBeforeAnyRunHasAProgramToRunIn) {
+    qel().RunComnd(u"Ａは　4");
+    EXPECT_EQ(qel().GetFunc(u"Ａ＋1"), u"5");
+}
+
+// ---- the debugger's messages -------------------------------------------------------
+
+TEST(DapMessages, FramingSurvivesBadHeadersAndTruncation) {
+    std::istringstream in(
+        "Content-Length: 2\r\n\r\n{}"
+        "\r\n"                                       // a stray blank line
+        "X-Other: 1\r\ncontent-length:3\r\n\r\n[1]"  // other headers, any case
+        "Content-Length: -4\r\n\r\n"
+        "garbage line\r\nContent-Length: 999999999999999\r\n\r\n"
+        "Content-Length: 10\r\n\r\n{\"a\"");
+    std::string body, problem;
+    ASSERT_TRUE(ReadDapMessage(in, body, problem));
+    EXPECT_EQ(body, "{}");
+    EXPECT_TRUE(problem.empty());
+    ASSERT_TRUE(ReadDapMessage(in, body, problem));
+    EXPECT_EQ(body, "[1]");
+    ASSERT_TRUE(ReadDapMessage(in, body, problem));
+    EXPECT_NE(problem.find("Content-Length"), std::string::npos);
+    ASSERT_TRUE(ReadDapMessage(in, body, problem));
+    EXPECT_NE(problem.find("Content-Length"), std::string::npos);
+    ASSERT_TRUE(ReadDapMessage(in, body, problem));
+    EXPECT_NE(problem.find("ended inside"), std::string::npos);
+    EXPECT_FALSE(ReadDapMessage(in, body, problem));
+}
+
+TEST(DapJson, ReadsWhatClientsSendAndWritesItBack) {
+    std::string error;
+    auto v = dap::parse(
+        R"({"seq":7,"args":["a b","\u3042\ud83d\ude00\"\\"],"ok":true,"none":null,"x":-1.5e2})",
+        error);
+    ASSERT_TRUE(v) << error;
+    EXPECT_EQ((*v)["seq"].number(), 7);
+    EXPECT_EQ((*v)["args"].array()[1].str(), "あ😀\"\\");
+    EXPECT_TRUE((*v)["ok"].boolean());
+    EXPECT_TRUE((*v)["none"].isNull());
+    EXPECT_EQ((*v)["x"].number(), -150);
+    EXPECT_TRUE((*v)["missing"]["deeper"].isNull());
+    EXPECT_EQ(dap::Value(dap::Object{{"t", "a\n\x01"}, {"n", 3}}).dump(),
+              R"({"n":3,"t":"a\n\u0001"})");
+
+    for (const char* bad : {"", "{", "[1,]", "{\"a\" 1}", "tru", "\"\\x\"", "\"a\nb\"", "1 2",
+                            "\"\\ud800\\u0041\"x", "nan"}) {
+        EXPECT_FALSE(dap::parse(bad, error)) << bad;
+        EXPECT_FALSE(error.empty()) << bad;
+    }
+    std::string deep(dap::kMaxDepth + 5, '[');
+    deep += std::string(dap::kMaxDepth + 5, ']');
+    EXPECT_FALSE(dap::parse(deep, error));
+    EXPECT_NE(error.find("deeply"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace qel::testing
