@@ -20,6 +20,27 @@ bool readHeaderLine(std::istream& in, std::string& line) {
 
 }  // namespace
 
+bool NestedDeeperThan(std::string_view json, int limit) {
+    int depth = 0;
+    bool inString = false;
+    for (std::size_t i = 0; i < json.size(); ++i) {
+        const char c = json[i];
+        if (inString) {
+            if (c == '\\')
+                ++i;
+            else if (c == '"')
+                inString = false;
+        } else if (c == '"') {
+            inString = true;
+        } else if (c == '[' || c == '{') {
+            if (++depth > limit) return true;
+        } else if (c == ']' || c == '}') {
+            --depth;
+        }
+    }
+    return false;
+}
+
 Incoming ReadMessage(std::istream& in) {
     Incoming result;
     std::string line;
@@ -57,6 +78,12 @@ Incoming ReadMessage(std::istream& in) {
     std::string body(*length, '\0');
     in.read(body.data(), std::streamsize(body.size()));
     if (std::size_t(in.gcount()) != body.size()) return result;  // cut short: the end
+    if (NestedDeeperThan(body, kMaxJsonDepth)) {
+        result.kind = Incoming::Kind::BadJson;
+        result.problem =
+            "JSON nested too deeply (more than " + std::to_string(kMaxJsonDepth) + " levels)";
+        return result;
+    }
     result.message = Json::parse(body, nullptr, false);
     if (result.message.is_discarded()) {
         result.kind = Incoming::Kind::BadJson;

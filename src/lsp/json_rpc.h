@@ -10,6 +10,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <string_view>
 
 namespace qel::lsp {
 
@@ -24,6 +25,12 @@ struct Incoming {
     Json message;
     std::string problem;
 };
+
+// Whether a JSON text nests arrays and objects deeper than `limit` (strings
+// skipped). Checked before parsing: a message of a few megabytes of "[" would
+// otherwise make millions of nested values.
+bool NestedDeeperThan(std::string_view json, int limit);
+inline constexpr int kMaxJsonDepth = 200;
 
 // The next message; End at the end of the stream (also one cut short).
 Incoming ReadMessage(std::istream& in);

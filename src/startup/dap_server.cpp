@@ -20,8 +20,8 @@
 #include <vector>
 
 #include "engine/qel.h"
+#include "lsp/json_rpc.h"
 #include "platform/ports/ui_host.h"
-#include "startup/dap_json.h"
 #include "startup/embedded_platform.h"
 #include "startup/launch.h"
 #include "startup/line_sink.h"
@@ -30,9 +30,34 @@
 
 namespace qel {
 
-using dap::Array;
-using dap::Object;
-using dap::Value;
+using lsp::Json;
+
+namespace {
+
+// Reads of a message that never fail: a missing member, or one of another
+// type, reads as null, "", 0, false or an empty array, as the protocol's
+// optional fields are meant.
+const Json& member(const Json& value, std::string_view name) {
+    static const Json none;
+    if (!value.is_object()) return none;
+    auto it = value.find(name);
+    return it == value.end() ? none : *it;
+}
+std::string str(const Json& value) {
+    return value.is_string() ? value.get<std::string>() : std::string();
+}
+double number(const Json& value) {
+    return value.is_number() ? value.get<double>() : 0.0;
+}
+bool boolean(const Json& value) {
+    return value.is_boolean() && value.get<bool>();
+}
+const Json& array(const Json& value) {
+    static const Json empty = Json::array();
+    return value.is_array() ? value : empty;
+}
+
+}  // namespace
 
 bool ReadDapMessage(std::istream& in, std::string& body, std::string& problem) {
     body.clear();
@@ -136,15 +161,19 @@ class DebugSession final : public HostEvents {
 
     // Returns whether the session goes on.
     bool handle(const std::string& body) {
-        std::string error;
-        auto message = dap::parse(body, error);
-        if (!message || !message->isObject()) {
-            sendProtocolError(message ? "a message must be a JSON object"
-                                      : "invalid JSON: " + error);
+        if (lsp::NestedDeeperThan(body, lsp::kMaxJsonDepth)) {
+            sendProtocolError("JSON nested too deeply (more than " +
+                              std::to_string(lsp::kMaxJsonDepth) + " levels)");
             return true;
         }
-        const Value& request = *message;
-        if (request["type"].str() != "request" || request["command"].str().empty()) {
+        const Json message = Json::parse(body, nullptr, false);
+        if (message.is_discarded() || !message.is_object()) {
+            sendProtocolError(message.is_discarded() ? "invalid JSON"
+                                                     : "a message must be a JSON object");
+            return true;
+        }
+        const Json& request = message;
+        if (str(member(request, "type")) != "request" || str(member(request, "command")).empty()) {
             sendProtocolError("not a request (\"type\": \"request\" with a \"command\")");
             return true;
         }
@@ -152,79 +181,79 @@ class DebugSession final : public HostEvents {
     }
 
     void sendProtocolError(const std::string& why) {
-        send(Object{{"type", "response"},
-                    {"request_seq", 0},
-                    {"success", false},
-                    {"command", ""},
-                    {"message", why}});
+        send(Json{{"type", "response"},
+                  {"request_seq", 0},
+                  {"success", false},
+                  {"command", ""},
+                  {"message", why}});
     }
 
     void endOfInput() { stopScript(); }
 
   private:
     // ---- messages ------------------------------------------------------------
-    void send(Object message) {
+    void send(Json message) {
         std::lock_guard<std::mutex> lock(writeMutex_);
         message["seq"] = ++seq_;
-        std::string body = Value(std::move(message)).dump();
+        std::string body = message.dump(-1, ' ', false, Json::error_handler_t::replace);
         write_("Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body);
     }
-    void respond(const Value& request, Object body = {}) {
-        send(Object{{"type", "response"},
-                    {"request_seq", request["seq"].number()},
-                    {"success", true},
-                    {"command", request["command"].str()},
-                    {"body", std::move(body)}});
+    void respond(const Json& request, Json body = Json::object()) {
+        send(Json{{"type", "response"},
+                  {"request_seq", number(member(request, "seq"))},
+                  {"success", true},
+                  {"command", str(member(request, "command"))},
+                  {"body", std::move(body)}});
     }
-    void fail(const Value& request, const std::string& why) {
-        send(Object{{"type", "response"},
-                    {"request_seq", request["seq"].number()},
-                    {"success", false},
-                    {"command", request["command"].str()},
-                    {"message", why},
-                    {"body", Object{{"error", Object{{"id", 1}, {"format", why}}}}}});
+    void fail(const Json& request, const std::string& why) {
+        send(Json{{"type", "response"},
+                  {"request_seq", number(member(request, "seq"))},
+                  {"success", false},
+                  {"command", str(member(request, "command"))},
+                  {"message", why},
+                  {"body", Json{{"error", Json{{"id", 1}, {"format", why}}}}}});
     }
-    void event(const std::string& name, Object body = {}) {
-        send(Object{{"type", "event"}, {"event", name}, {"body", std::move(body)}});
+    void event(const std::string& name, Json body = Json::object()) {
+        send(Json{{"type", "event"}, {"event", name}, {"body", std::move(body)}});
     }
     void sendOutput(const std::string& category, const std::string& text) {
-        event("output", Object{{"category", category}, {"output", text}});
+        event("output", Json{{"category", category}, {"output", text}});
     }
 
-    bool dispatch(const Value& request) {
-        const std::string command = request["command"].str();
-        const Value& args = request["arguments"];
+    bool dispatch(const Json& request) {
+        const std::string command = str(member(request, "command"));
+        const Json& args = member(request, "arguments");
         if (command == "initialize") {
-            respond(request, Object{{"supportsConfigurationDoneRequest", true},
-                                    {"supportsEvaluateForHovers", true},
-                                    {"supportsExceptionInfoRequest", true},
-                                    {"supportsTerminateRequest", true}});
+            respond(request, Json{{"supportsConfigurationDoneRequest", true},
+                                  {"supportsEvaluateForHovers", true},
+                                  {"supportsExceptionInfoRequest", true},
+                                  {"supportsTerminateRequest", true}});
             event("initialized");
         } else if (command == "launch") {
             launch(request, args);
         } else if (command == "setBreakpoints") {
             setBreakpoints(request, args);
         } else if (command == "setExceptionBreakpoints") {
-            respond(request, Object{{"breakpoints", Array{}}});
+            respond(request, Json{{"breakpoints", Json::array()}});
         } else if (command == "configurationDone") {
             configured_ = true;
             respond(request);
             startIfReady();
         } else if (command == "threads") {
             respond(request,
-                    Object{{"threads", Array{Object{{"id", kThreadId}, {"name", "メイン"}}}}});
+                    Json{{"threads", Json::array({Json{{"id", kThreadId}, {"name", "メイン"}}})}});
         } else if (command == "stackTrace") {
             stackTrace(request);
         } else if (command == "scopes") {
             respond(request,
-                    Object{{"scopes", Array{Object{{"name", "手順内の変数"},
-                                                   {"variablesReference", kLocalsReference},
-                                                   {"expensive", false}},
-                                            Object{{"name", "全体の変数"},
-                                                   {"variablesReference", kGlobalsReference},
-                                                   {"expensive", false}}}}});
+                    Json{{"scopes", Json::array({Json{{"name", "手順内の変数"},
+                                                      {"variablesReference", kLocalsReference},
+                                                      {"expensive", false}},
+                                                 Json{{"name", "全体の変数"},
+                                                      {"variablesReference", kGlobalsReference},
+                                                      {"expensive", false}}})}});
         } else if (command == "variables") {
-            variables(request, int(args["variablesReference"].number()));
+            variables(request, int(number(member(args, "variablesReference"))));
         } else if (command == "continue") {
             resume(request, Resume::Continue);
         } else if (command == "next" || command == "stepIn" || command == "stepOut") {
@@ -252,17 +281,17 @@ class DebugSession final : public HostEvents {
     }
 
     // ---- launching -----------------------------------------------------------
-    void launch(const Value& request, const Value& args) {
+    void launch(const Json& request, const Json& args) {
         if (launched_) {
             fail(request, "the program was already launched");
             return;
         }
-        std::string program = args["program"].str();
+        std::string program = str(member(args, "program"));
         if (program.empty()) {
             fail(request, "launch needs \"program\", the path of the script to debug");
             return;
         }
-        std::string cwd = args["cwd"].str();
+        std::string cwd = str(member(args, "cwd"));
         std::error_code ec;
         if (!cwd.empty()) {
             std::filesystem::current_path(cwd, ec);
@@ -278,9 +307,9 @@ class DebugSession final : public HostEvents {
             return;
         }
         std::vector<std::string> scriptArgs;
-        for (const Value& a : args["args"].array()) scriptArgs.push_back(a.str());
+        for (const Json& a : array(member(args, "args"))) scriptArgs.push_back(str(a));
         commandLine_ = JoinScriptArguments(scriptArgs);
-        stopOnEntry_ = args["stopOnEntry"].boolean();
+        stopOnEntry_ = boolean(member(args, "stopOnEntry"));
         launched_ = true;
         respond(request);
         startIfReady();
@@ -316,7 +345,7 @@ class DebugSession final : public HostEvents {
         err_.flush();
         const int exitCode = engine_->GetStatus() == int(EngineStatus::Stopping) ? 1 : 0;
         running_.store(false);
-        event("exited", Object{{"exitCode", exitCode}});
+        event("exited", Json{{"exitCode", exitCode}});
         event("terminated");
     }
 
@@ -340,35 +369,36 @@ class DebugSession final : public HostEvents {
         return lines;
     }
 
-    void setBreakpoints(const Value& request, const Value& args) {
-        std::string path = args["source"]["path"].str();
+    void setBreakpoints(const Json& request, const Json& args) {
+        std::string path = str(member(member(args, "source"), "path"));
         if (path.empty()) {
             fail(request, "setBreakpoints needs source.path");
             return;
         }
         path = normalPath(path);
         std::vector<int> lines;
-        for (const Value& b : args["breakpoints"].array()) lines.push_back(int(b["line"].number()));
-        if (args["breakpoints"].isNull())
-            for (const Value& l : args["lines"].array()) lines.push_back(int(l.number()));
+        for (const Json& b : array(member(args, "breakpoints")))
+            lines.push_back(int(number(member(b, "line"))));
+        if (member(args, "breakpoints").is_null())
+            for (const Json& l : array(member(args, "lines"))) lines.push_back(int(number(l)));
         breakpoints_[path] = lines;
         const std::size_t lineCount = countLines(path);
-        Array answered;
+        Json answered = Json::array();
         for (int line : lines) {
             const bool onProgram = line >= 1 && std::size_t(line) <= lineCount;
-            Object b{{"verified", onProgram}, {"line", line}};
+            Json b{{"verified", onProgram}, {"line", line}};
             if (!onProgram) b["message"] = "the program has no line " + std::to_string(line);
             answered.push_back(std::move(b));
         }
         if (engine_ && path == programPath_) engine_->RequestStopLines(stopLinesFor(path));
-        respond(request, Object{{"breakpoints", std::move(answered)}});
+        respond(request, Json{{"breakpoints", std::move(answered)}});
     }
 
     // ---- standing paused -----------------------------------------------------------
     // On the script's thread: stands paused (before the client hears of it,
     // so that its first look-up finds the script paused), tells the client
     // why, and waits for its word, meanwhile doing the look-ups it asks for.
-    Resume haltAndWait(Object stoppedBody) {
+    Resume haltAndWait(Json stoppedBody) {
         std::unique_lock<std::mutex> lock(pauseMutex_);
         paused_ = true;
         resume_ = stopFlag_ != 0 ? Resume::Stop : Resume::None;
@@ -428,20 +458,20 @@ class DebugSession final : public HostEvents {
 
     // The answer goes out before the script moves on, so that the client
     // hears it before the next stop. Only this thread resumes the script.
-    void resume(const Value& request, Resume how) {
+    void resume(const Json& request, Resume how) {
         if (!isPaused()) {
             fail(request, "the script is not paused");
             return;
         }
         if (how == Resume::Continue) {
-            respond(request, Object{{"allThreadsContinued", true}});
+            respond(request, Json{{"allThreadsContinued", true}});
         } else {
             respond(request);
         }
         resumeWith(how);
     }
 
-    void stackTrace(const Value& request) {
+    void stackTrace(const Json& request) {
         int line = 0, level = 0;
         bool inProcedure = false;
         const bool ok = whilePaused([&] {
@@ -453,22 +483,23 @@ class DebugSession final : public HostEvents {
             fail(request, "the script is not paused");
             return;
         }
-        Object frame{{"id", 1}, {"name", inProcedure ? "手順" : "メイン"}, {"column", 1}};
+        Json frame{{"id", 1}, {"name", inProcedure ? "手順" : "メイン"}, {"column", 1}};
         if (level == 0) {
             frame["line"] = line;
             frame["source"] =
-                Object{{"name", std::filesystem::path(programPath_).filename().string()},
-                       {"path", programPath_}};
+                Json{{"name", std::filesystem::path(programPath_).filename().string()},
+                     {"path", programPath_}};
         } else {
             // A file run by 実行 or a text run by 日本語処理: not the program shown.
             frame["line"] = 0;
             frame["name"] = "（別のプログラム）";
         }
-        respond(request, Object{{"stackFrames", Array{std::move(frame)}}, {"totalFrames", 1}});
+        respond(request,
+                Json{{"stackFrames", Json::array({std::move(frame)})}, {"totalFrames", 1}});
     }
 
-    void variables(const Value& request, int reference) {
-        Array list;
+    void variables(const Json& request, int reference) {
+        Json list = Json::array();
         const bool ok = whilePaused([&] {
             const std::string names = utf8(engine_->GetForEditor(3));
             for (const std::string& line : splitLines(names)) {
@@ -476,22 +507,22 @@ class DebugSession final : public HostEvents {
                 const bool local = tab != std::string::npos;
                 if (local != (reference == kLocalsReference) || line.empty()) continue;
                 const std::string name = line.substr(0, tab);
-                list.push_back(Object{{"name", name},
-                                      {"value", utf8(engine_->GetFunc(text::fromUtf8(name)))},
-                                      {"variablesReference", 0}});
+                list.push_back(Json{{"name", name},
+                                    {"value", utf8(engine_->GetFunc(text::fromUtf8(name)))},
+                                    {"variablesReference", 0}});
             }
         });
         if (!ok) {
             fail(request, "the script is not paused");
             return;
         }
-        respond(request, Object{{"variables", std::move(list)}});
+        respond(request, Json{{"variables", std::move(list)}});
     }
 
     // The debug console evaluates what it is given; a line that begins with
     // ":" (or "：") is run as a statement instead.
-    void evaluate(const Value& request, const Value& args) {
-        std::string expression = args["expression"].str();
+    void evaluate(const Json& request, const Json& args) {
+        std::string expression = str(member(args, "expression"));
         bool statement = false;
         for (std::string prefix : {":", "："}) {
             if (expression.rfind(prefix, 0) == 0) {
@@ -515,11 +546,11 @@ class DebugSession final : public HostEvents {
         } else if (!problem.empty()) {
             fail(request, problem);
         } else {
-            respond(request, Object{{"result", result}, {"variablesReference", 0}});
+            respond(request, Json{{"result", result}, {"variablesReference", 0}});
         }
     }
 
-    void exceptionInfo(const Value& request) {
+    void exceptionInfo(const Json& request) {
         std::string message;
         {
             std::lock_guard<std::mutex> lock(pauseMutex_);
@@ -529,9 +560,8 @@ class DebugSession final : public HostEvents {
             fail(request, "the script did not stop on an error");
             return;
         }
-        respond(
-            request,
-            Object{{"exceptionId", "エラー"}, {"description", message}, {"breakMode", "always"}});
+        respond(request,
+                Json{{"exceptionId", "エラー"}, {"description", message}, {"breakMode", "always"}});
     }
 
     // ---- host events (on the script's thread) -----------------------------------------
@@ -563,7 +593,7 @@ class DebugSession final : public HostEvents {
         if (noun == Qel::kStopLineReason) reason = "breakpoint";
         if (noun == Qel::kStepReason) reason = entryPending_ ? "entry" : "step";
         entryPending_ = false;
-        const Resume how = haltAndWait(Object{{"reason", reason}});
+        const Resume how = haltAndWait(Json{{"reason", reason}});
         engine_->DoPause();  // stands running again
         if (how == Resume::Step) engine_->StepOver();
         if (how == Resume::Stop) engine_->DoStop();
@@ -581,8 +611,8 @@ class DebugSession final : public HostEvents {
             lastError_ = message;
         }
         stoppedOnError_ = true;
-        const Resume how = haltAndWait(
-            Object{{"reason", "exception"}, {"description", message}, {"text", message}});
+        const Resume how =
+            haltAndWait(Json{{"reason", "exception"}, {"description", message}, {"text", message}});
         stoppedOnError_ = false;
         errorAnswer_ = how == Resume::Stop ? kCancel : kOk;
         if (how == Resume::Step) engine_->StepOver();

@@ -24,17 +24,7 @@
 
 namespace qel {
 
-EmbeddedPlatform MakeEmbeddedPlatform(std::ostream& out, std::ostream& err, std::istream& in) {
-    EmbeddedPlatform made;
-    Platform& platform = made.platform;
-    auto host = std::make_unique<ConsoleHost>(ConsoleOptions{}, out, err, in);
-    made.console = host.get();
-    platform.ui = std::move(host);
-    platform.system = std::make_unique<LinuxSystem>();
-    auto widgets = std::make_unique<VirtualWidgets>();
-    widgets->setTextRasterizer(std::make_shared<FreeTypeText>());
-    platform.widgets = std::move(widgets);
-    platform.files = std::make_unique<PosixFileSystem>();
+void AddMachinePorts(Platform& platform) {
     platform.settings = std::make_unique<FileSettingsStore>(FileSettingsStore::defaultFolder());
     platform.channel = std::make_unique<RuntimeDirChannel>(RuntimeDirChannel::defaultFolder());
 #ifdef QEL_WITH_XTEST
@@ -48,6 +38,20 @@ EmbeddedPlatform MakeEmbeddedPlatform(std::ostream& out, std::ostream& err, std:
     platform.pictures = std::make_unique<StandardPictureCodec>();
     platform.clock = std::make_unique<SystemClock>();
     platform.random = std::make_unique<SystemRandom>();
+}
+
+EmbeddedPlatform MakeEmbeddedPlatform(std::ostream& out, std::ostream& err, std::istream& in) {
+    EmbeddedPlatform made;
+    Platform& platform = made.platform;
+    auto host = std::make_unique<ConsoleHost>(ConsoleOptions{}, out, err, in);
+    made.console = host.get();
+    platform.ui = std::move(host);
+    platform.system = std::make_unique<LinuxSystem>();
+    auto widgets = std::make_unique<VirtualWidgets>();
+    widgets->setTextRasterizer(std::make_shared<FreeTypeText>());
+    platform.widgets = std::move(widgets);
+    platform.files = std::make_unique<PosixFileSystem>();
+    AddMachinePorts(platform);
     // Media go to the virtual output (heard nowhere unless
     // QELSCRIPT_AUDIO_OUT names a file), as on the console.
     const char* audioOut = std::getenv("QELSCRIPT_AUDIO_OUT");

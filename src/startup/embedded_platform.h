@@ -15,6 +15,11 @@ struct EmbeddedPlatform {
     ConsoleHost* console = nullptr;  // owned by platform.ui
 };
 
+// The ports every run has whatever its host: settings, the message channel,
+// keys for other programs, reading aloud, transfers, archives, native calls,
+// plug-ins, pictures, the clock and chance.
+void AddMachinePorts(Platform& platform);
+
 // What the script shows goes to `out`, its error reports to `err`; boxes
 // that ask are answered from `in` (an empty stream cancels every one).
 EmbeddedPlatform MakeEmbeddedPlatform(std::ostream& out, std::ostream& err, std::istream& in);

@@ -14,24 +14,15 @@
 #include "platform/headless/virtual_media.h"
 #include "platform/headless/virtual_widgets.h"
 #include "platform/linux/canberra_sounds.h"
-#include "platform/linux/curl_transfer.h"
 #include "platform/linux/file_settings_store.h"
 #include "platform/linux/fluid_synth.h"
 #include "platform/linux/freetype_text.h"
-#include "platform/linux/libarchive_port.h"
 #include "platform/linux/linux_audio.h"
 #include "platform/linux/linux_system.h"
 #include "platform/linux/midi_synth.h"
-#include "platform/linux/native_library.h"
-#include "platform/linux/picture_codec.h"
-#include "platform/linux/plugin_host.h"
 #include "platform/linux/posix_files.h"
-#include "platform/linux/reading_service.h"
-#include "platform/linux/runtime_channel.h"
-#include "platform/linux/system_clock.h"
-#include "platform/linux/system_random.h"
-#include "platform/linux/x11_key_sender.h"
 #include "startup/attached_run.h"
+#include "startup/embedded_platform.h"
 #include "startup/events_option.h"
 #include "startup/messages.h"
 #include "startup/midi_output.h"
@@ -361,19 +352,7 @@ int runMain(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     auto files = std::make_unique<PosixFileSystem>();
     if (attached) files->setTemporaryFolder(privateFolder.path());
     platform.files = std::move(files);
-    platform.settings = std::make_unique<FileSettingsStore>(FileSettingsStore::defaultFolder());
-    platform.channel = std::make_unique<RuntimeDirChannel>(RuntimeDirChannel::defaultFolder());
-#ifdef QEL_WITH_XTEST
-    platform.keys = std::make_unique<X11KeySender>();
-#endif
-    platform.reading = std::make_unique<ProcessReadingService>();
-    platform.transfer = std::make_unique<CurlTransfer>(transferLimitsFromEnvironment());
-    platform.archives = std::make_unique<LibarchivePort>();
-    platform.native = std::make_unique<DlopenNativeCalls>();
-    platform.plugins = std::make_unique<LinuxPluginHost>(processPluginLimitsFromEnvironment());
-    platform.pictures = std::make_unique<StandardPictureCodec>();
-    platform.clock = std::make_unique<SystemClock>();
-    platform.random = std::make_unique<SystemRandom>();
+    AddMachinePorts(platform);
     // A virtual clock moves only when the script sleeps; dates stay the
     // system's.
     if (console && cl.console.virtualClock)

@@ -176,6 +176,9 @@ def main(program):
     check(server.read().get("error", {}).get("code") == -32700, "no Content-Length")
     server.send_raw(b"Content-Length: 5\r\n\r\n{oops")
     check(server.read().get("error", {}).get("code") == -32700, "a body that is not JSON")
+    deep = b"[" * 100000 + b"]" * 100000
+    server.send_raw(b"Content-Length: %d\r\n\r\n" % len(deep) + deep)
+    check(server.read().get("error", {}).get("code") == -32700, "JSON nested too deeply")
     check(server.request("no/such")["error"]["code"] == -32601, "an unknown method")
     check(server.request("textDocument/hover", {"textDocument": 5})["error"]["code"] == -32602,
           "a request of the wrong shape")

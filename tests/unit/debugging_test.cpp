@@ -7,7 +7,6 @@
 #include <thread>
 
 #include "engine_fixture.h"
-#include "startup/dap_json.h"
 #include "startup/dap_server.h"
 
 namespace qel::testing {
@@ -136,32 +135,6 @@ TEST(DapMessages, FramingSurvivesBadHeadersAndTruncation) {
     ASSERT_TRUE(ReadDapMessage(in, body, problem));
     EXPECT_NE(problem.find("ended inside"), std::string::npos);
     EXPECT_FALSE(ReadDapMessage(in, body, problem));
-}
-
-TEST(DapJson, ReadsWhatClientsSendAndWritesItBack) {
-    std::string error;
-    auto v = dap::parse(
-        R"({"seq":7,"args":["a b","\u3042\ud83d\ude00\"\\"],"ok":true,"none":null,"x":-1.5e2})",
-        error);
-    ASSERT_TRUE(v) << error;
-    EXPECT_EQ((*v)["seq"].number(), 7);
-    EXPECT_EQ((*v)["args"].array()[1].str(), "あ😀\"\\");
-    EXPECT_TRUE((*v)["ok"].boolean());
-    EXPECT_TRUE((*v)["none"].isNull());
-    EXPECT_EQ((*v)["x"].number(), -150);
-    EXPECT_TRUE((*v)["missing"]["deeper"].isNull());
-    EXPECT_EQ(dap::Value(dap::Object{{"t", "a\n\x01"}, {"n", 3}}).dump(),
-              R"({"n":3,"t":"a\n\u0001"})");
-
-    for (const char* bad : {"", "{", "[1,]", "{\"a\" 1}", "tru", "\"\\x\"", "\"a\nb\"", "1 2",
-                            "\"\\ud800\\u0041\"x", "nan"}) {
-        EXPECT_FALSE(dap::parse(bad, error)) << bad;
-        EXPECT_FALSE(error.empty()) << bad;
-    }
-    std::string deep(dap::kMaxDepth + 5, '[');
-    deep += std::string(dap::kMaxDepth + 5, ']');
-    EXPECT_FALSE(dap::parse(deep, error));
-    EXPECT_NE(error.find("deeply"), std::string::npos);
 }
 
 }  // namespace

@@ -81,10 +81,12 @@ TEST_F(Colours, TheClassicPaletteAndTheTable) {
 }
 
 TEST_F(Colours, TextsThatAreNoColoursGiveNothing) {
-    for (TextView bad : {u"", u"むらさきっぽい", u"-1", u"&hXYZ123", u"#", u"#-4", u"色"}) {
+    for (TextView bad : {u"", u"むらさきっぽい", u"-1", u"&hXYZ123", u"#", u"#-4", u"いろ"}) {
         SCOPED_TRACE(text::toUtf8(bad));
         EXPECT_EQ(colour(bad), std::nullopt);
     }
+    // 色 alone is the function 色: the pen colour (black at the start).
+    EXPECT_EQ(colour(u"色"), std::optional<std::uint32_t>(0x000000));
 }
 
 }  // namespace

@@ -79,18 +79,6 @@ void fnFontFamilies(Text& result, Text&, Engine& engine) {
     }
 }
 
-// 「ウィンドウ２」をアクティブ: the window comes to the front and takes the
-// keyboard; a control named brings its window and takes the keyboard itself.
-void cmdActivate(StatementRecord& record, Engine& engine) {
-    auto object = objectModel(engine).ResolveObject(engine, Args(record).woArg, false);
-    if (!object) return;
-    WidgetPort& widgets = ui::ObjectModel::widgets(engine);
-    const WidgetId window =
-        object->isWindow() || !object->window ? object->widget : object->window->widget;
-    widgets.raise(window);
-    widgets.focus(object->widget);
-}
-
 // 背景は、赤: the background of the current container, as its 背景 property.
 void setContainerBackground(StatementRecord& record, Engine& engine) {
     setContainerProperty(record, engine, u"背景");

@@ -1,7 +1,6 @@
-// The functions, setting words and commands about where a script draws and
-// the desktop around it: the current container (場所) and its background and
-// mouse pointer, the screen's size, the clipboard, the fonts, and bringing a
-// window to the front.
+// The functions and setting words about where a script draws and the desktop
+// around it: the current container (場所) and its background and mouse
+// pointer, the screen's size, the clipboard and the fonts.
 #pragma once
 
 #include "core/cmd_data.h"
@@ -10,6 +9,6 @@ namespace qel {
 
 FunctionFn fnContainerName, fnContainerPointer, fnScreenWidth, fnScreenHeight, fnClipboardText,
     fnFontFamilies;
-CommandFn setContainerBackground, setContainerPointer, cmdActivate;
+CommandFn setContainerBackground, setContainerPointer;
 
 }  // namespace qel

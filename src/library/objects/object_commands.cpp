@@ -127,6 +127,21 @@ void cmdBringToFront(StatementRecord& record, Engine& engine) {
         widgets(engine).raise(object->widget);
 }
 
+// 「ウィンドウ２」をアクティブ: the window comes to the front and takes the
+// keyboard; a control named brings its window and takes the keyboard itself.
+void cmdActivate(StatementRecord& record, Engine& engine) {
+    auto object = resolve(engine, Args(record).woArg, false);
+    if (!object) return;
+    WidgetPort& widgets = ui::ObjectModel::widgets(engine);
+    const WidgetId window =
+        object->isWindow() || !object->window ? object->widget : object->window->widget;
+    widgets.raise(window);
+    widgets.focus(object->widget);
+    // The desktop activates a window by a message of its own: it is let run,
+    // so the next statement reads the window as the active one.
+    engine.ui().pumpEvents();
+}
+
 void cmdSendToBack(StatementRecord& record, Engine& engine) {
     if (auto object = resolve(engine, Args(record).woArg, true))
         widgets(engine).lower(object->widget);

@@ -9,7 +9,7 @@
 
 namespace qel {
 
-CommandFn cmdCreateObject, cmdUse, cmdClose, cmdRefuseClose, cmdFocus, cmdBringToFront,
+CommandFn cmdCreateObject, cmdUse, cmdClose, cmdRefuseClose, cmdFocus, cmdActivate, cmdBringToFront,
     cmdSendToBack, cmdRepaint, cmdAbout, cmdAboutEnd, cmdStartMove, cmdStayOnTop, cmdUndo,
     cmdAddItem, cmdChange, cmdShowObject, cmdHideObject, cmdRaiseObject, cmdLowerObject,
     setContainer, cmdPopupMenu, cmdChooseDialog;

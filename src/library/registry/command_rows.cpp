@@ -7,7 +7,6 @@
 #include "library/graphics/graphics.h"
 #include "library/media/media.h"
 #include "library/network/network.h"
-#include "library/objects/context_functions.h"
 #include "library/objects/objects.h"
 #include "library/plugins/plugins.h"
 #include "library/registry/registry.h"
