@@ -132,11 +132,10 @@ void cmdBringToFront(StatementRecord& record, Engine& engine) {
 void cmdActivate(StatementRecord& record, Engine& engine) {
     auto object = resolve(engine, Args(record).woArg, false);
     if (!object) return;
-    WidgetPort& widgets = ui::ObjectModel::widgets(engine);
     const WidgetId window =
         object->isWindow() || !object->window ? object->widget : object->window->widget;
-    widgets.raise(window);
-    widgets.focus(object->widget);
+    widgets(engine).raise(window);
+    widgets(engine).focus(object->widget);
     // The desktop activates a window by a message of its own: it is let run,
     // so the next statement reads the window as the active one.
     engine.ui().pumpEvents();
