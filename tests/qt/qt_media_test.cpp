@@ -33,6 +33,19 @@
 #include "platform/qt/qt_media.h"
 #include "platform/qt/qt_widgets.h"
 
+// Under the sanitizers: Qt Multimedia's FFmpeg backend keeps the options
+// dictionary of each decoder it opens, and with it the backing store of its
+// video window, past the end of the program. Neither belongs to this
+// program, so those leaks are told apart by library; that takes whole
+// stacks, which Qt's libraries only give with the slow unwinder. (Both hooks
+// are read only by a sanitizer runtime.)
+extern "C" __attribute__((used)) const char* __lsan_default_suppressions() {
+    return "leak:libavutil.so\nleak:libQt6Multimedia.so\nleak:libffmpegmediaplugin.so\n";
+}
+extern "C" __attribute__((used)) const char* __asan_default_options() {
+    return "fast_unwind_on_malloc=0";
+}
+
 namespace qel {
 namespace {
 
