@@ -23,6 +23,10 @@ struct CommonDialog {
     Text filter;  // as written: description|pattern|description|pattern
     int filterIndex = 1;
     Text fileName;  // several files joined by ","
+    // What the last file or folder dialog answered (選択されたファイル):
+    // unlike ファイル名, which the script also sets to start the next dialog,
+    // this changes only when the user chooses or cancels.
+    Text chosenFile;
     Text title;
     double flags = 0;  // reset after every 選択
     bool cancelled = false;

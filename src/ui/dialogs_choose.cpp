@@ -204,12 +204,12 @@ bool keepAnswer(Engine& engine, ObjectModel& model, CommonDialog& d, const Dialo
         case DialogKind::Open:
         case DialogKind::Save: {
             auto files = checkFiles(engine, r, a);
-            if (files) d.fileName = *files;
+            if (files) d.fileName = d.chosenFile = *files;
             return files.has_value();
         }
         case DialogKind::Folder: {
             auto folder = checkFolder(engine, r, a);
-            if (folder) d.fileName = *folder;
+            if (folder) d.fileName = d.chosenFile = *folder;
             return folder.has_value();
         }
         case DialogKind::Colour: {
@@ -235,8 +235,10 @@ bool keepAnswer(Engine& engine, ObjectModel& model, CommonDialog& d, const Dialo
 // What a cancelled dialog leaves behind.
 void cancelled(CommonDialog& d, DialogKind kind) {
     d.cancelled = true;
-    if (kind == DialogKind::Open || kind == DialogKind::Save || kind == DialogKind::Folder)
+    if (kind == DialogKind::Open || kind == DialogKind::Save || kind == DialogKind::Folder) {
         d.fileName.clear();
+        d.chosenFile.clear();
+    }
     if (kind == DialogKind::Colour) d.colour = 0;
 }
 

@@ -3,6 +3,7 @@
 #include "library/objects/objects.h"
 #include "library/registry/function_support.h"
 #include "text/number.h"
+#include "ui/dialogs.h"
 #include "ui/events.h"
 #include "ui/replay.h"
 
@@ -74,6 +75,12 @@ void fnKeyState(Text& result, Text& args, Engine& engine) {
     int code = number::readsAsNumber(key) ? int(number::toNumber(key)) : keyCodeOf(key);
     auto* d = eventData(engine);
     result = d && d->keysDown.count(code) ? u"1" : u"0";
+}
+
+// The file (files, folder) the user chose in the last file dialog; empty
+// before any and after a cancelled one.
+void fnChosenFile(Text& result, Text&, Engine& engine) {
+    if (ui::ObjectModel::available(engine)) result = ui::DialogOf(objectModel(engine)).chosenFile;
 }
 
 void fnActiveWindowName(Text& result, Text&, Engine& engine) {

@@ -8,7 +8,7 @@
 namespace qel {
 
 FunctionFn fnPressedButton, fnMouseX, fnMouseY, fnScreenMouseX, fnScreenMouseY, fnPressedKey,
-    fnPressedKeyCode, fnDroppedFiles, fnKeyState, fnActiveWindowName;
+    fnPressedKeyCode, fnDroppedFiles, fnChosenFile, fnKeyState, fnActiveWindowName;
 
 // One pass of a wait: timers tick where the host does not tick them, and a
 // replayed session delivers its next action.

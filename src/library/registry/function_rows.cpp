@@ -67,7 +67,7 @@ const std::vector<FunctionRow>& functionRows() {
     {u"キー状態", 1, u"", fnKeyState},  // 43
     {u"判別", 3, u"について,と,で", fnJudge},  // 44
     {u"ドロップされたファイル", 0, u"", fnDroppedFiles},  // 45
-    {u"選択されたファイル", 0, u"", fnNotBuilt},  // 46
+    {u"選択されたファイル", 0, u"", fnChosenFile},  // 46
     {u"区切れ", 2, u"を,で", fnSplit},  // 47
     {u"行区切り", 2, u"を", fnSplitLines},  // 48
     {u"繋げろ", 2, u"を,で", fnJoin},  // 49
