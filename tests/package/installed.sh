@@ -2,7 +2,9 @@
 # Checks the installed Debian package, as a user would meet it: the program
 # from /usr/bin, an example from the installed documents, the desktop module
 # found in /usr/lib/qelscript, the manual pages in both languages, and the
-# MIME type a .qel file gets. Run after `apt-get install ./qelscript_*.deb`.
+# MIME type a .qel file gets. Run after `apt-get install ./qelscript_*.deb`,
+# or by clean_root.sh in a fresh Debian root with the tools it uses:
+# needs: man-db xdg-utils libfile-mimeinfo-perl shared-mime-info desktop-file-utils binutils
 set -eu
 fail() { echo "FAIL: $*" >&2; exit 1; }
 work=$(mktemp -d)
