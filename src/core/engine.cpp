@@ -84,6 +84,15 @@ const KeyedTable& Engine::resourceConstants(int number) {
 
 // ---- host events ---------------------------------------------------------------
 
+void Engine::TogglePause() {
+    if (engineStatus == EngineStatus::Paused) {
+        engineStatus = EngineStatus::Running;
+        return;
+    }
+    engineStatus = EngineStatus::Paused;
+    RaiseHostEvent(2, u"中断", {});
+}
+
 Text Engine::RaiseHostEvent(int mode, TextView item, TextView value) {
     if (!host) return mode == 0 ? Text() : Text(u"False");
     switch (mode) {

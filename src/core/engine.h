@@ -368,6 +368,9 @@ class Engine {
 
     // ---- host events (host.cpp) ---------------------------------------------
     Text RaiseHostEvent(int mode, TextView item, TextView value);
+    // Pauses the script for the program hosting it (or lets a paused one go
+    // on): the host's "中断" command is the pause.
+    void TogglePause();
 
     // ---- resources (resources.cpp) ------------------------------------------
     // A numbered resource table's text with CR LF line ends (cached for the process).

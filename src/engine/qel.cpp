@@ -134,13 +134,7 @@ void Qel::DoStop() {
 }
 
 void Qel::DoPause() {
-    Engine& e = *engine_;
-    if (e.engineStatus == EngineStatus::Paused) {
-        e.engineStatus = EngineStatus::Running;
-        return;
-    }
-    e.engineStatus = EngineStatus::Paused;
-    e.RaiseHostEvent(2, u"中断", {});
+    engine_->TogglePause();
 }
 
 int16_t Qel::GetErrLine() {

@@ -159,6 +159,18 @@ class Session(unittest.TestCase):
         self.assertEqual(c.output("console"), "知らせ\n")
         self.assertEqual(c.finish(), 0)
 
+    def test_pause_command_halts_for_the_debugger(self):
+        c = self.client
+        program = self.script("「前」を表示\n「プログラム」を一時停止\n「後」を表示\n")
+        c.start(program)
+        c.stopped("pause")
+        self.assertEqual(c.top_line(), 2)
+        self.assertEqual(c.output("stdout"), "前\n")
+        c.request("continue", {"threadId": 1})
+        c.event("terminated")
+        self.assertEqual(c.output("stdout"), "前\n後\n")
+        self.assertEqual(c.finish(), 0)
+
     def test_bad_launches(self):
         c = self.client
         c.request("initialize", {"adapterID": "qelscript"})

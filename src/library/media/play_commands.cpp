@@ -199,9 +199,18 @@ void cmdRepeatPlay(StatementRecord& record, Engine& engine) {
     playMedia(record, engine, true);
 }
 
+// 「プログラム」を一時停止 (or プログラムを一時停止) names the script itself.
+static bool namesTheProgram(Engine& engine, TextView written) {
+    TextView t = text::trimBlanks(written);
+    if (t == u"プログラム") return true;
+    return !t.empty() && t.front() == u'「' && engine.EvalText(t) == u"プログラム";
+}
+
 void cmdTogglePause(StatementRecord& record, Engine& engine) {
-    if (Args(record).woArg == u"プログラム") {
-        cmdNotBuilt(record, engine);
+    if (namesTheProgram(engine, Args(record).woArg)) {
+        // Pauses the script itself for an editor or debugger hosting it; a
+        // run of its own has nobody to resume it, so nothing happens there.
+        if (engine.host) engine.TogglePause();
         return;
     }
     media::MediaSession& session = MediaSessionOf(engine);
