@@ -226,6 +226,24 @@ TEST_F(WebRun, ANewWindowLinkRaisesTheEventAndOpensHere) {
     EXPECT_EQ(log_->text(), "新" + server_->address("b.html") + ";開始;DL開始;DL完了;題B;完了10;");
 }
 
+TEST_F(WebRun, TheLinkUnderTheMouseIsTheStatus) {
+    go("a.html");
+    ASSERT_TRUE(showsTitle("A"));
+    run({u"手順は　ブラウザ1の状況が変わる",
+         u"　テキスト1の内容は、テキスト1の内容＆「状況［ブラウザ1の状況］;」", u"終わり",
+         u"テキスト1の内容は、「」"});
+    // Offscreen Chromium gets no hover from sent mouse events: the page's
+    // report is raised as it would be.
+    const QString link = server_->address("b.html");
+    emit view_->page()->linkHovered(link);
+    QTest::qWait(100);
+    emit view_->page()->linkHovered(link);  // the same text: no second event
+    QTest::qWait(100);
+    emit view_->page()->linkHovered(QString());
+    QTest::qWait(100);
+    EXPECT_EQ(log_->text(), "状況" + link + ";状況;");
+}
+
 TEST_F(WebRun, OfflineTheViewFetchesNothingItself) {
     go("a.html");
     ASSERT_TRUE(showsTitle("A"));
