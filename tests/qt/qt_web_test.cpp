@@ -260,6 +260,20 @@ TEST_F(WebRun, OfflineTheViewFetchesNothingItself) {
     EXPECT_FALSE(server_->requests().contains("pic.png?offline"));
 }
 
+TEST_F(WebRun, APageTooLongToHandOverIsLoadedFromItsAddress) {
+    QByteArray page = "<html><head><title>Big</title></head><body><p>";
+    page += QByteArray(3 * 1024 * 1024, 'x');
+    page += "</p><p id=\"end\">end</p></body></html>";
+    writeFile(pages_.filePath("big.html"), page);
+    go("big.html");
+    ASSERT_TRUE(showsTitle("Big"));
+    QString last;
+    view_->page()->runJavaScript("document.getElementById('end').textContent",
+                                 [&last](const QVariant& v) { last = v.toString(); });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return last == "end"; }, 5000));
+    EXPECT_EQ(read(u"ブラウザ1のタイトル"), "Big");
+}
+
 TEST_F(WebRun, FullScreenTakesTheViewOutAndBack) {
     go("a.html");
     ASSERT_TRUE(showsTitle("A"));
