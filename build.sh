@@ -33,7 +33,7 @@ jobs=$(nproc 2>/dev/null || echo 2)
 # writes, to check them against the PNG.
 base_packages="build-essential cmake pkg-config libpcre2-dev libgtest-dev mecab mecab-ipadic-utf8 python3
                qt6-base-dev libxtst-dev xvfb xauth xdotool poppler-utils fonts-ipafont-gothic
-               libarchive-dev libcurl4-openssl-dev libsystemd-dev libsndfile1-dev libtag1-dev libtagc0-dev libsoundtouch-dev libcanberra-dev sound-theme-freedesktop qt6-multimedia-dev libcdio-dev libfluidsynth-dev fluid-soundfont-gm libasound2-dev libpng-dev libjpeg62-turbo-dev libfreetype-dev
+               libarchive-dev libcurl4-openssl-dev libsystemd-dev libsndfile1-dev libtag1-dev libtagc0-dev libsoundtouch-dev libcanberra-dev sound-theme-freedesktop qt6-multimedia-dev qt6-webengine-dev libcdio-dev libfluidsynth-dev fluid-soundfont-gm libasound2-dev libpng-dev libjpeg62-turbo-dev libfreetype-dev
                libffi-dev libarchive-tools zip unzip python3-pyftpdlib unrtf sox lame netpbm nlohmann-json3-dev librsvg2-bin"
 
 say() { printf '%s\n' "build.sh: $*" >&2; }

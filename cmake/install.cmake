@@ -8,6 +8,12 @@ install(TARGETS qelscript RUNTIME DESTINATION bin COMPONENT runtime)
 if(TARGET qelscript-qt)
   install(TARGETS qelscript-qt LIBRARY DESTINATION lib/qelscript COMPONENT runtime)
 endif()
+# The browser's WebEngine module beside it, in a component of its own: the
+# Debian package qelscript-web carries it, so that only users who want
+# WebEngine (and its Chromium) install it.
+if(TARGET qelscript-web)
+  install(TARGETS qelscript-web LIBRARY DESTINATION lib/qelscript COMPONENT web)
+endif()
 
 set(QEL_DOC_DIR share/doc/qelscript)
 install(FILES README.md README.ja.md DESTINATION ${QEL_DOC_DIR} COMPONENT runtime)

@@ -3,7 +3,8 @@
 #   sh tools/make_deb.sh BUILD_DIR OUT_DIR
 # installs BUILD_DIR into a staging root under OUT_DIR, strips it, works out
 # the shared-library dependencies with dpkg-shlibdeps, writes the control
-# data and builds OUT_DIR/qelscript_<version>_<arch>.deb; then lintian checks
+# data and builds OUT_DIR/qelscript_<version>_<arch>.deb (and, when the build
+# has the browser's WebEngine module, qelscript-web_…deb); then lintian checks
 # it when lintian is installed (the exceptions we accept are in
 # packaging/debian/lintian-overrides, each with its reason).
 set -eu
@@ -77,4 +78,43 @@ if command -v lintian >/dev/null 2>&1; then
     lintian --fail-on error,warning --no-tag-display-limit "$deb"
 else
     say "lintian is not installed: the package was not checked"
+fi
+
+# ---- qelscript-web: the browser's Qt WebEngine module, in a package of its
+# own so that installing qelscript does not bring Chromium; without it the
+# browser shows pages in its lighter text view. Made only when the build has
+# the module (a build without Qt WebEngine makes qelscript alone).
+web_root="$out/root-web"
+rm -rf "$web_root"
+DESTDIR="$web_root" cmake --install "$build" --prefix /usr --component web >/dev/null
+web_module="$web_root/usr/lib/qelscript/qelscript-web.so"
+if [ -f "$web_module" ]; then
+    strip --strip-unneeded --remove-section=.comment --remove-section=.note "$web_module"
+    web_doc="$web_root/usr/share/doc/qelscript-web"
+    mkdir -p "$web_doc"
+    sed -e "s/^qelscript /qelscript-web /" -e "s/@VERSION@/$version/" -e "s/@REVISION@/$revision/" \
+        -e "s/@DATE@/$(date -u -R -d "@$SOURCE_DATE_EPOCH")/" \
+        "$repo/packaging/debian/changelog.in" | gzip -9n > "$web_doc/changelog.gz"
+    cp "$repo/packaging/debian/copyright" "$web_doc/copyright"
+    mkdir -p "$web_root/usr/share/lintian/overrides"
+    cp "$repo/packaging/debian/lintian-overrides" "$web_root/usr/share/lintian/overrides/qelscript-web"
+    find "$web_root" -type d -exec chmod 0755 {} +
+    find "$web_root" -type f -exec chmod 0644 {} +
+    find "$web_root" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
+    printf 'Source: qelscript\n\nPackage: qelscript-web\nArchitecture: any\n' > "$work/debian/control"
+    web_depends=$(cd "$work" && dpkg-shlibdeps -O "-e$web_module" 2>/dev/null |
+        sed -n 's/^shlibs:Depends=//p')
+    [ -n "$web_depends" ] || { say "dpkg-shlibdeps found no dependencies of the web module"; exit 1; }
+    mkdir -p "$web_root/DEBIAN"
+    web_size=$(du -sk --apparent-size "$web_root/usr" | cut -f1)
+    sed -e "s/@VERSION@/$version/" -e "s/@ARCH@/$arch/" -e "s/@SIZE@/$web_size/" \
+        -e "s/@DEPENDS@/$web_depends/" "$repo/packaging/debian/control-web.in" > "$web_root/DEBIAN/control"
+    (cd "$web_root" && find usr -type f | LC_ALL=C sort | xargs md5sum) > "$web_root/DEBIAN/md5sums"
+    chmod 0644 "$web_root/DEBIAN/control" "$web_root/DEBIAN/md5sums"
+    web_deb="$out/qelscript-web_${version}_${arch}.deb"
+    dpkg-deb --root-owner-group -Zxz --build "$web_root" "$web_deb" >/dev/null
+    say "wrote $web_deb"
+    if command -v lintian >/dev/null 2>&1; then
+        lintian --fail-on error,warning --no-tag-display-limit "$web_deb"
+    fi
 fi

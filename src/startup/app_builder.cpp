@@ -191,15 +191,18 @@ std::string titleField(const std::string& title) {
 // The desktop module beside the runtime goes beside the application too
 // (when it is not there already): the application is then the same two
 // files as the runtime, and its windows work wherever it is copied with it.
+// The browser's WebEngine module goes with it where the runtime has one.
 void placeDesktopModule(const std::string& runtimePath, const std::string& output,
                         std::ostream& out) {
-    fs::path module =
-        FindDesktopModule(fs::path(runtimePath).parent_path().string(), "qelscript-qt.so");
-    fs::path target = fs::absolute(output).parent_path() / "qelscript-qt.so";
-    std::error_code ec;
-    if (!fs::exists(module, ec) || fs::exists(target, ec)) return;
-    if (fs::copy_file(module, target, ec))
-        out << "qelscript: " << Say("copied the desktop module to {}", {target.string()}) << '\n';
+    for (const char* name : {"qelscript-qt.so", "qelscript-web.so"}) {
+        fs::path module = FindDesktopModule(fs::path(runtimePath).parent_path().string(), name);
+        fs::path target = fs::absolute(output).parent_path() / name;
+        std::error_code ec;
+        if (!fs::exists(module, ec) || fs::exists(target, ec)) continue;
+        if (fs::copy_file(module, target, ec))
+            out << "qelscript: " << Say("copied the desktop module to {}", {target.string()})
+                << '\n';
+    }
 }
 
 void writeDesktopEntry(const BuildRequest& request, std::ostream& out, std::ostream& err) {

@@ -283,6 +283,23 @@ void go(EventDispatch& events, Engine& engine, ScriptObject& b, Text address, St
     events.RunEventEx(b.kind->word, u"の読み込み完了", b);
 }
 
+// A link for a new window: the script may name the browser it goes to
+// in それ; there are no windows of the browser's own, so otherwise it
+// opens where it was clicked.
+void openNewWindow(EventDispatch& events, Engine& engine, ScriptObject& browser,
+                   const Text& address) {
+    browser.rich->browser.newAddress = address;
+    engine.answer.clear();
+    events.RunEventEx(browser.kind->word, u"で新しいウィンドウ", browser);
+    std::shared_ptr<ScriptObject> chosen;
+    if (!engine.answer.empty())
+        chosen = events.model().ResolveObject(engine, engine.answer.text(), true);
+    const bool elsewhere = chosen && chosen->type == ObjectType::Control && chosen->kind &&
+                           chosen->kind->id == KindId::Browser && chosen->rich;
+    if (browser.unloaded && !elsewhere) return;
+    go(events, engine, elsewhere ? *chosen : browser, address, Step::New);
+}
+
 enum Id {
     Address,
     NewAddress,
@@ -357,26 +374,34 @@ std::string followLink(EventDispatch& events, Engine& engine, ScriptObject& brow
     BrowserContent& bc = browser.rich->browser;
     if (!link.empty() && link[0] == u'#') return {};  // a place on the same page
     const Text address = resolveLink(bc.page.address, link);
-    // A page's javascript: or mailto: link does nothing here, as in a browser
-    // that runs no scripts: the user gets no error box for the page's doing.
+    // A page's javascript: or mailto: link does nothing: the user gets no
+    // error box for the page's doing.
     if (whereOf(address) == Where::Refused) return {};
     const Text target = bc.page.html ? linkTarget(bc.page.source, link) : Text();
     if (target.empty() || target == u"_self" || target == u"_parent" || target == u"_top") {
         go(events, engine, browser, address, Step::New);
         return {};
     }
-    // A link for a new window: the script may name the browser it goes to
-    // in それ; there are no windows of the browser's own, so otherwise it
-    // opens where it was clicked.
-    bc.newAddress = address;
-    engine.answer.clear();
-    events.RunEventEx(browser.kind->word, u"で新しいウィンドウ", browser);
-    std::shared_ptr<ScriptObject> chosen;
-    if (!engine.answer.empty())
-        chosen = events.model().ResolveObject(engine, engine.answer.text(), true);
-    if (browser.unloaded && !(chosen && isBrowser(*chosen))) return {};
-    go(events, engine, chosen && isBrowser(*chosen) ? *chosen : browser, address, Step::New);
+    openNewWindow(events, engine, browser, address);
     return {};
+}
+
+void followInNewWindow(EventDispatch& events, Engine& engine, ScriptObject& browser,
+                       TextView address) {
+    if (!isBrowser(browser)) return;
+    const Text resolved = resolveLink(browser.rich->browser.page.address, address);
+    if (whereOf(resolved) == Where::Refused) return;  // as a refused link: quietly nothing
+    openNewWindow(events, engine, browser, resolved);
+}
+
+void pageStatus(EventDispatch& events, ScriptObject& browser, const Text& status) {
+    if (isBrowser(browser)) setStatus(events, browser, status);
+}
+
+void pageFullScreen(Engine& engine, ScriptObject& browser, bool on) {
+    if (!isBrowser(browser) || browser.rich->browser.fullScreen == on) return;
+    browser.rich->browser.fullScreen = on;
+    notify(engine, browser, {RichChange::Settings});
 }
 
 bool browserProperty(PropertyContext& c) {
@@ -409,6 +434,7 @@ bool browserProperty(PropertyContext& c) {
         case Offline:
             if (c.getting()) return c.result.value = flag(bc.offline), true;
             bc.offline = c.request.number != 0;
+            notify(c, RichChange::Settings);  // a view fetching pictures itself stops too
             return true;
         case FullScreen:
             if (c.getting()) return c.result.value = flag(bc.fullScreen), true;

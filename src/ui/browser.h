@@ -32,6 +32,15 @@ void findInPage(Engine& engine, ScriptObject& browser, const WidgetEvent& reques
 // The user followed a link of the page: `link` as the page wrote it.
 std::string followLink(EventDispatch& events, Engine& engine, ScriptObject& browser, TextView link);
 
+// The same for a link that asks for a new window (target="_blank", a
+// page's window.open): the new-window event decides where it opens.
+void followInNewWindow(EventDispatch& events, Engine& engine, ScriptObject& browser,
+                       TextView address);
+// A view that runs the page itself tells the status line it shows (the link
+// under the mouse) and the page going full screen or back by itself.
+void pageStatus(EventDispatch& events, ScriptObject& browser, const Text& status);
+void pageFullScreen(Engine& engine, ScriptObject& browser, bool on);
+
 // The pieces without a widget, for the tests.
 Text resolveLink(TextView base, TextView link);
 Text htmlTitle(TextView html);

@@ -254,6 +254,15 @@ void richWidgetAction(EventDispatch& events, Engine& engine, ScriptObject& objec
         case A::FollowLink:
             if (kind == KindId::Browser) followLink(events, engine, object, event.text);
             return;
+        case A::NewWindowLink:
+            if (kind == KindId::Browser) followInNewWindow(events, engine, object, event.text);
+            return;
+        case A::PageStatus:
+            if (kind == KindId::Browser) pageStatus(events, object, event.text);
+            return;
+        case A::PageFullScreen:
+            if (kind == KindId::Browser) pageFullScreen(engine, object, event.x != 0);
+            return;
         case A::Select:
             if (kind == KindId::ListView || kind == KindId::TreeView)
                 recordPicked(*object.rich, event.picked);

@@ -1,7 +1,7 @@
 #!/bin/sh
 # Installs the Debian package in a fresh, minimal Debian root, as on a machine
 # that has never built the program, and runs tests/package/installed.sh there:
-#   sh tests/package/clean_root.sh build-deb/qelscript_*.deb
+#   sh tests/package/clean_root.sh build-deb/*.deb
 # Needs root (debootstrap and chroot) and the network to the Debian mirror
 # (QEL_DEBIAN_MIRROR, default deb.debian.org). The root is made in a
 # temporary folder and removed afterwards; QEL_KEEP_ROOT=1 keeps it to look
@@ -48,7 +48,7 @@ for deb in "$@"; do
     cp "$deb" "$root/tmp/qelscript-packages/"
     packages="$packages /tmp/qelscript-packages/$(basename "$deb")"
 done
-cp "$here/installed.sh" "$root/tmp/installed.sh"
+cp "$here/installed.sh" "$here/installed_web.sh" "$root/tmp/"
 # The tools the check itself uses, from its "# needs:" line.
 tools=$(sed -n 's/^# needs: //p' "$here/installed.sh")
 
@@ -61,3 +61,10 @@ in_root apt-get update -q > "$root/tmp/apt.log" 2>&1 &&
     { tail -30 "$root/tmp/apt.log" >&2; exit 1; }
 say "installed.sh in the clean root"
 in_root sh /tmp/installed.sh
+# The browser's WebEngine module, in its own package when the build has it.
+case "$packages" in
+    */qelscript-web_*)
+        say "installed_web.sh in the clean root"
+        in_root sh /tmp/installed_web.sh
+        ;;
+esac

@@ -32,6 +32,13 @@ printf 'new component' >Comp.dll
 "$qelscript" --build app.qel -o out/myapp --attach data.txt --attach Comp.dll --title 'My App' \
     >build.out 2>build.err || fail "build: $(cat build.err)"
 [ -x out/myapp ] || fail "the application is not executable"
+# The modules beside the runtime go beside the application.
+runtime_folder=$(dirname "$(readlink -f "$qelscript")")
+for module in qelscript-qt.so qelscript-web.so; do
+    if [ -f "$runtime_folder/$module" ]; then
+        cmp -s "$runtime_folder/$module" "out/$module" || fail "$module was not copied beside the application"
+    fi
+done
 printf 'old component' >out/Comp.dll
 
 (cd out && ./myapp -x "two words" >../run.out 2>../run.err)

@@ -53,6 +53,12 @@ enum class RichUserAction : int {
     Slide,
     FollowLink,  // text: the link's address as the page wrote it
     Select,      // picked: every row or node the user has selected now
+    // Browsers whose view runs the page itself: a link that asks for a new
+    // window (text: its address), the status line the view shows (text),
+    // and the page entering or leaving full screen (x: 1 or 0).
+    NewWindowLink,
+    PageStatus,
+    PageFullScreen,
 };
 
 // Mouse buttons and shift states as the language numbers them.

@@ -116,6 +116,10 @@ std::shared_ptr<QtApplication> QtApplication::open(std::string& why) {
         return app;
     }
     if (!displayUsable(why)) return nullptr;
+    // The browser's WebEngine module is loaded long after the application
+    // starts, and WebEngine draws with the GPU only when contexts are shared
+    // from the start; sharing costs nothing without it.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     app->owned_ = std::make_unique<QApplication>(app->argc_, app->argv_);
     app->application_ = app->owned_.get();
     // Scripts decide when they end (終了, the end of the program), not the
