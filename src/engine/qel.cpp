@@ -4,6 +4,7 @@
 #include "core/paths.h"
 #include "core/values.h"
 #include "library/control/version.h"
+#include "library/objects/objects.h"
 #include "library/registry/arguments.h"
 #include "library/registry/standard_library.h"
 #include "library/settings/settings_access.h"
@@ -160,9 +161,13 @@ Text Qel::GetFunc(TextView text) {
     return engine_->EvalText(text);
 }
 
-// Objects arrive with the object layer; no control is registered yet.
-Text Qel::GetObjName(TextView) {
-    return {};
+// The host names the object the only ways it can: by the handle the script
+// handed it (ハンドル) or by a name; the answer is the name the script
+// registered it under, empty for anything that is not a loaded object.
+Text Qel::GetObjName(TextView object) {
+    auto& model = objectModel(*engine_);
+    auto found = model.findForHost(*engine_, object);
+    return found ? model.NameOfObject(*found) : Text();
 }
 
 Text Qel::GetForEditor(int flag) {
