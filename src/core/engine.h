@@ -234,6 +234,16 @@ class Engine {
     // Names in force while one argument is evaluated (EvalWithConstants).
     const KeyedTable* contextConstants = nullptr;
     int procedureDepth = 0;
+    // The procedures and program texts under way, innermost last, each with
+    // the statement it was entered from: what a debugger shows as the call
+    // stack, and how deep a step is. Kept by CallFrameScope.
+    struct CallFrame {
+        const xxCmdData* procedure = nullptr;  // null: a file or text run as a level
+        int32_t level = 0;                     // the program level its statements are in
+        int32_t callerLine = 0;                // 0-based
+        int32_t callerLevel = 0;
+    };
+    std::vector<CallFrame> callFrames;
     // Files being run by 実行 or 参照 inside one another (a script may run
     // itself); bounded, so a file that always runs itself again ends with an
     // error instead of exhausting the stack.
@@ -475,6 +485,21 @@ class Engine {
 
 // yyyy/mm/dd hh:nn:ss.
 Text dateTimeText(const LocalTime& time);
+
+// Enters a call frame (Engine::callFrames) for as long as it lives.
+class CallFrameScope {
+  public:
+    CallFrameScope(Engine& engine, const xxCmdData* procedure, int32_t level)
+        : frames_(engine.callFrames) {
+        frames_.push_back({procedure, level, engine.currentLine, engine.currentLevel});
+    }
+    ~CallFrameScope() { frames_.pop_back(); }
+    CallFrameScope(const CallFrameScope&) = delete;
+    CallFrameScope& operator=(const CallFrameScope&) = delete;
+
+  private:
+    std::vector<Engine::CallFrame>& frames_;
+};
 
 // Restores a value when a scope ends (saved positions around nested runs).
 template <class T>

@@ -68,6 +68,11 @@ void Qel::RunOwned(Text program, TextView fileName, bool bPreserve) {
 
 void Qel::runNormalised(Text program, TextView fileName, bool bPreserve) {
     Engine& e = *engine_;
+    // Taken before the run moves to the file's folder, which a relative
+    // name is not relative to.
+    const Text filePath = fileName.empty()
+                              ? Text()
+                              : normalisedPath(fileName, fromNativePath(e.files().currentFolder()));
     if (!bPreserve) {
         if (!fileName.empty()) {
             e.currentFile = Text(fileName);
@@ -84,6 +89,7 @@ void Qel::runNormalised(Text program, TextView fileName, bool bPreserve) {
     auto record = e.LoadProgram(
         std::move(program), 0,
         e.hostedWindowMode ? Engine::LoadSteps::ParseOnly : Engine::LoadSteps::MarkAndRegister);
+    record->filePath = filePath;
     if (e.programLevels.empty()) e.programLevels.push_back(record);
     e.programLevels[0] = record;
     e.programsChanged();
@@ -98,7 +104,8 @@ void Qel::runNormalised(Text program, TextView fileName, bool bPreserve) {
     e.commandLineText.clear();
     // A step that the run ended before does not carry over into the next run.
     if (!bPreserve) {
-        stepping_ = false;
+        step_ = Step::None;
+        resolvedPaths_.clear();
         refreshWatch();
     }
 }
@@ -308,9 +315,7 @@ void Qel::SetDebugObj(bool isObject) {
 
 void Qel::SetStopLine(std::vector<bool> stopLines) {
     engine_->stopLines = std::move(stopLines);
-    anyStopLine_ = false;
-    for (bool stop : engine_->stopLines) anyStopLine_ = anyStopLine_ || stop;
-    refreshWatch();
+    updateAnyStopLine();
 }
 
 // The host chooses the number and the icon itself.
