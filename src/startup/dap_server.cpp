@@ -60,55 +60,6 @@ const Json& array(const Json& value) {
 
 }  // namespace
 
-bool ReadDapMessage(std::istream& in, std::string& body, std::string& problem) {
-    body.clear();
-    problem.clear();
-    std::string line;
-    long long length = -1;
-    bool sawHeader = false;
-    bool badLength = false;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.empty()) {
-            // Blank lines between messages are passed over.
-            if (!sawHeader) continue;
-            break;
-        }
-        sawHeader = true;
-        std::size_t colon = line.find(':');
-        if (colon == std::string::npos) continue;  // not a header: passed over
-        std::string name = line.substr(0, colon);
-        for (char& c : name) c = char(std::tolower(static_cast<unsigned char>(c)));
-        if (name != "content-length") continue;
-        std::string digits = line.substr(colon + 1);
-        digits.erase(0, digits.find_first_not_of(" \t"));
-        digits.erase(digits.find_last_not_of(" \t") + 1);
-        length = -1;
-        badLength = digits.empty() || digits.size() > 12 ||
-                    digits.find_first_not_of("0123456789") != std::string::npos;
-        if (!badLength) length = std::stoll(digits);
-    }
-    if (!sawHeader) return false;
-    if (badLength || length < 0) {
-        problem = "the message has no valid Content-Length header";
-        return true;
-    }
-    if (std::size_t(length) > kMaxMessageBytes) {
-        // Too long to take: read past it, so the next message is found.
-        in.ignore(length);
-        problem = "the message is longer than " + std::to_string(kMaxMessageBytes) + " bytes";
-        return true;
-    }
-    body.resize(std::size_t(length));
-    in.read(body.data(), length);
-    if (in.gcount() != length) {
-        body.resize(std::size_t(in.gcount()));
-        problem = "the input ended inside a message (Content-Length " + std::to_string(length) +
-                  ", " + std::to_string(body.size()) + " bytes came)";
-    }
-    return true;
-}
-
 namespace {
 
 constexpr int kThreadId = 1;
@@ -694,17 +645,27 @@ class DebugSession final : public HostEvents {
 
 int RunDebugAdapter(std::istream& in, const std::function<void(const std::string&)>& write) {
     DebugSession session(write);
-    std::string body;
-    std::string problem;
-    while (ReadDapMessage(in, body, problem)) {
-        if (!problem.empty()) {
-            session.sendProtocolError(problem);
-            continue;
+    for (;;) {
+        lsp::Frame frame = lsp::ReadFrame(in);
+        switch (frame.kind) {
+            case lsp::Frame::Kind::Body:
+                if (!session.handle(frame.body)) return 0;
+                continue;
+            case lsp::Frame::Kind::BadHeader:
+                session.sendProtocolError(frame.problem);
+                continue;
+            case lsp::Frame::Kind::TooLarge:
+                // Its body is not read, so what follows cannot be told
+                // apart from it: the session ends, as at the end of input.
+            case lsp::Frame::Kind::CutShort:
+                session.sendProtocolError(frame.problem);
+                break;
+            case lsp::Frame::Kind::End:
+                break;
         }
-        if (!session.handle(body)) return 0;
+        session.endOfInput();
+        return 1;
     }
-    session.endOfInput();
-    return 1;
 }
 
 int RunDebugAdapterOnStdio() {

@@ -345,6 +345,22 @@ class Session(unittest.TestCase):
         self.assertIn("ended inside a message", protocol_error())
         self.assertEqual(c.proc.wait(timeout=20), 1)
 
+    def test_a_message_too_long_to_read_ends_the_session(self):
+        c = self.client
+        c.start(self.script(ENDLESS))
+        c.wait_for(lambda m: m.get("event") == "output", "the script's first output")
+        # A header line of 100 kB is refused, and the adapter goes on.
+        c.send_raw(b"X-Long: " + b"x" * 100000 + b"\r\n\r\n")
+        m = c.wait_for(lambda m: m["type"] == "response", "a protocol error")
+        self.assertIn("header line", m["message"])
+        c.request("threads")
+        # A body above the limit is not read: nothing after it could be told
+        # apart from it, so the session ends and the endless script with it.
+        c.send_raw(b"Content-Length: 99999999999\r\n\r\n{}")
+        m = c.wait_for(lambda m: m["type"] == "response" and not m["success"], "a protocol error")
+        self.assertIn("Content-Length 99999999999", m["message"])
+        self.assertEqual(c.proc.wait(timeout=20), 1)
+
 
 if __name__ == "__main__":
     QELSCRIPT = sys.argv.pop(1)
