@@ -65,7 +65,7 @@ void Qel::StepOut() {
 
 void Qel::startStep(Step step) {
     step_ = step;
-    stepDepth_ = engine_->callFrames.size();
+    stepDepth_ = callDepth();
     refreshWatch();
 }
 
@@ -106,8 +106,16 @@ void Qel::applyRequestedStopLines() {
     }
 }
 
+// Only asked while a step is under way: the frames are counted then.
+std::size_t Qel::callDepth() const {
+    std::size_t depth = 0;
+    for (const Engine::CallFrame* frame = engine_->innermostFrame; frame; frame = frame->caller)
+        ++depth;
+    return depth;
+}
+
 bool Qel::stepEndsHere() const {
-    const std::size_t depth = engine_->callFrames.size();
+    const std::size_t depth = callDepth();
     switch (step_) {
         case Step::Over:
             return depth <= stepDepth_;
@@ -185,13 +193,11 @@ std::vector<Qel::StackFrame> Qel::CallStack() const {
     std::vector<StackFrame> frames;
     int32_t line = e.currentLine + 1;
     int32_t level = e.currentLevel;
-    for (std::size_t i = e.callFrames.size();; --i) {
-        const bool top = i == 0;
-        frames.push_back(
-            {top ? Text(u"メイン") : nameOf(e.callFrames[i - 1]), line, fileOf(level)});
-        if (top) break;
-        line = e.callFrames[i - 1].callerLine + 1;
-        level = e.callFrames[i - 1].callerLevel;
+    for (const Engine::CallFrame* frame = e.innermostFrame;; frame = frame->caller) {
+        frames.push_back({frame ? nameOf(*frame) : Text(u"メイン"), line, fileOf(level)});
+        if (!frame) break;
+        line = frame->callerLine + 1;
+        level = frame->callerLevel;
     }
     return frames;
 }

@@ -104,6 +104,7 @@ class Qel : private StatementWatcher {
     void startStep(Step step);
     void applyRequestedStopLines();
     bool stepEndsHere() const;
+    std::size_t callDepth() const;
     bool fileStopLineAt(const ProgramRecord& program, std::size_t line);
     const std::string& resolvedPath(const Text& path);
     void updateAnyStopLine();
