@@ -63,6 +63,10 @@ void Qel::StepOut() {
     startStep(Step::Out);
 }
 
+void Qel::EndStep() {
+    startStep(Step::None);
+}
+
 void Qel::startStep(Step step) {
     step_ = step;
     stepDepth_ = callDepth();

@@ -76,6 +76,9 @@ class Qel : private StatementWatcher {
     void StepOver();
     void StepIn();
     void StepOut();
+    // Gives up the step under way (a host that halts for its own reason, an
+    // error, does so; stop lines and pauses end a step by themselves).
+    void EndStep();
     // The 1-based line and the program level of the statement being run.
     int CurrentLine() const { return engine_->currentLine + 1; }
     int CurrentLevel() const { return engine_->currentLevel; }

@@ -591,6 +591,9 @@ class DebugSession final : public HostEvents {
             lastError_ = message;
         }
         stoppedOnError_ = true;
+        // The error is where the user's step ended; continuing from here
+        // must not halt later for it.
+        engine_->EndStep();
         const Resume how =
             haltAndWait(Json{{"reason", "exception"}, {"description", message}, {"text", message}});
         stoppedOnError_ = false;

@@ -263,6 +263,19 @@ class Session(unittest.TestCase):
         self.assertEqual(c.output(), "後\n")
         self.assertEqual(c.finish(), 0)
 
+    def test_an_error_ends_the_step_that_ran_into_it(self):
+        c = self.client
+        c.start(self.script(FAULTY), stop_on_entry=True)
+        c.stopped("entry")
+        self.assertEqual(self.step("next"), [("メイン", 2, "prog.qel")])
+        c.request("next", {"threadId": 1})
+        c.stopped("exception")
+        c.request("continue", {"threadId": 1})
+        c.event("terminated")
+        self.assertEqual([m["body"]["reason"] for m in c.seen if m.get("event") == "stopped"],
+                         ["entry", "step", "exception"])
+        self.assertEqual(c.finish(), 0)
+
     def test_pause_an_endless_loop_then_stop_it(self):
         c = self.client
         program = self.script(ENDLESS)
