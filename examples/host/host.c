@@ -4,8 +4,9 @@
  * It runs a script (the file named on the command line, or a small one of
  * its own) and stands behind the script's 呼び出し元 (the caller): the
  * script reads this program's 名前 and 回数, writes 回数, and sends it the
- * command 合図. What the script shows comes back through the output
- * callback.
+ * command 合図. It also hands over the handle of a button it made (writing
+ * 対象), which this program turns back into the button's script name. What
+ * the script shows comes back through the output callback.
  *
  * Build against an installed library:
  *     cc host.c $(pkg-config --cflags --libs qelscript) -o host
@@ -17,6 +18,7 @@
 #include <string.h>
 
 struct caller {
+    qel_engine *engine;
     char count[64]; /* 呼び出し元の回数 */
     int signals;    /* how often 呼び出し元の合図 came */
 };
@@ -32,6 +34,14 @@ static void on_item_update(void *user, const char *item, const char *set_normal,
                            const char *set_plain, int *not_found) {
     struct caller *self = user;
     (void)set_num, (void)set_plain;
+    if (strcmp(item, "対象") == 0) {
+        /* The script knows its objects by name; a host gets a handle. */
+        char *name = NULL;
+        if (qel_get_obj_name(self->engine, set_normal, &name) == QEL_OK)
+            printf("[host] 対象 is %s\n", name[0] ? name : "(no object)");
+        qel_free(name);
+        return;
+    }
     if (strcmp(item, "回数") != 0) {
         *not_found = 1;
         return;
@@ -58,12 +68,17 @@ static const char *demo =
     "「こんにちは、［呼び出し元の名前］さん」を表示\n"
     "呼び出し元の回数は　呼び出し元の回数＋１\n"
     "「回数は［呼び出し元の回数］」を表示\n"
-    "呼び出し元の合図\n";
+    "呼び出し元の合図\n"
+    "「ボタン1」を作る\n"
+    "「ボタン」を「送信」として作る\n"
+    "呼び出し元の対象は　ボタン1のハンドル\n"
+    "呼び出し元の対象は　送信のハンドル\n"
+    "呼び出し元の対象は　０\n";
 
 int main(int argc, char **argv) {
-    struct caller caller = {"41", 0};
     qel_engine *engine = qel_new();
     if (!engine) return 1;
+    struct caller caller = {engine, "41", 0};
 
     qel_host_callbacks callbacks = {0};
     callbacks.size = sizeof callbacks;

@@ -192,6 +192,27 @@ qel_result qel_step_over(qel_engine* engine);
 /* The 1-based line of the statement being run and its program level (0: the
  * main program; others: files run by 実行 and texts run by 日本語処理). */
 qel_result qel_current_line(qel_engine* engine, int* line, int* level);
+/* From the "中断" callback, or before a run: halts again at the next
+ * statement of a file wherever it is, the first statement of a procedure or
+ * file the current statement enters included. */
+qel_result qel_step_in(qel_engine* engine);
+/* From the "中断" callback: halts again at the first statement after the
+ * running procedure or file returns to its caller. In the main program's top
+ * level nothing returns: the script runs on (to a stop line or its end). */
+qel_result qel_step_out(qel_engine* engine);
+/* Stop lines of another file: one run by 実行 or 参照, or a .qlb library
+ * whose procedures run. path names the file (relative to the process's
+ * current folder); flags[i] nonzero halts before its line i + 1, raising
+ * command("中断", "停止行"). count 0 clears the file's stop lines. Safe from
+ * any thread: from another, they take hold before the next statement. Lines
+ * of texts run by 日本語処理 never halt. */
+qel_result qel_set_file_stop_line(qel_engine* engine, const char* path, const unsigned char* flags,
+                                  size_t count);
+/* Where the script stands, innermost first, one frame a line (LF between):
+ * the name (a procedure, a file's name, 日本語処理 or メイン), TAB, the
+ * 1-based line, TAB, the file's absolute path (empty for a text). Free the
+ * text with qel_free. */
+qel_result qel_call_stack(qel_engine* engine, char** frames);
 
 #ifdef __cplusplus
 }

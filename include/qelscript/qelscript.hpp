@@ -150,6 +150,16 @@ class Engine {
         check(qel_err_message(handle_, msg.c_str(), errNum, icon, prg.c_str()));
     }
     void stepOver() { check(qel_step_over(handle_)); }
+    void stepIn() { check(qel_step_in(handle_)); }
+    void stepOut() { check(qel_step_out(handle_)); }
+    void setFileStopLine(const std::string& path, const std::vector<bool>& lines) {
+        std::vector<unsigned char> flags(lines.begin(), lines.end());
+        check(qel_set_file_stop_line(handle_, path.c_str(), flags.data(), flags.size()));
+    }
+    // One line per frame, innermost first: name TAB line TAB file.
+    std::string callStack() {
+        return text([&](char** out) { return qel_call_stack(handle_, out); });
+    }
     std::pair<int, int> currentLine() {
         int line = 0, level = 0;
         check(qel_current_line(handle_, &line, &level));

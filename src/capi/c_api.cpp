@@ -409,6 +409,57 @@ qel_result qel_step_over(qel_engine* engine) {
     });
 }
 
+qel_result qel_step_in(qel_engine* engine) {
+    return guarded(engine, [&] {
+        engine->engine->StepIn();
+        return QEL_OK;
+    });
+}
+
+qel_result qel_step_out(qel_engine* engine) {
+    return guarded(engine, [&] {
+        engine->engine->StepOut();
+        return QEL_OK;
+    });
+}
+
+qel_result qel_set_file_stop_line(qel_engine* engine, const char* path, const unsigned char* flags,
+                                  size_t count) {
+    if (!engine) return QEL_ERR_ARGUMENT;
+    if (!path || !*path) return fail(engine, QEL_ERR_ARGUMENT, "no file path");
+    if (!flags && count > 0) return fail(engine, QEL_ERR_ARGUMENT, "no stop-line flags (NULL)");
+    std::vector<bool> lines(count);
+    for (size_t i = 0; i < count; ++i) lines[i] = flags[i] != 0;
+    // Another thread's stop lines wait for the script's next statement.
+    if (engine->running.load() && !engine->onScriptThread()) {
+        try {
+            engine->engine->RequestFileStopLines(fromC(path), std::move(lines));
+        } catch (...) {
+            return fail(engine, QEL_ERR_MEMORY, "out of memory");
+        }
+        return QEL_OK;
+    }
+    return guarded(engine, [&] {
+        engine->engine->SetFileStopLines(fromC(path), std::move(lines));
+        return QEL_OK;
+    });
+}
+
+qel_result qel_call_stack(qel_engine* engine, char** frames) {
+    return guarded(engine, [&] {
+        if (!frames) return needText(engine, frames, "no place for the frames");
+        *frames = nullptr;
+        Text out;
+        for (const auto& frame : engine->engine->CallStack()) {
+            if (!out.empty()) out += u'\n';
+            out += frame.name + u'\t' + qel::text::fromUtf8(std::to_string(frame.line)) + u'\t' +
+                   frame.filePath;
+        }
+        *frames = toC(out);
+        return QEL_OK;
+    });
+}
+
 qel_result qel_current_line(qel_engine* engine, int* line, int* level) {
     return guarded(engine, [&] {
         if (!line || !level) return needText(engine, nullptr, "no place for the line or level");

@@ -234,6 +234,19 @@ class Engine {
     // Names in force while one argument is evaluated (EvalWithConstants).
     const KeyedTable* contextConstants = nullptr;
     int procedureDepth = 0;
+    // The procedures and program texts under way, each with the statement
+    // it was entered from: what a debugger shows as the call stack, and how
+    // deep a step is. Each frame lives on the machine stack of the call it
+    // stands for (CallFrameScope), linked to its caller's: a call costs a few
+    // stores, nothing is allocated.
+    struct CallFrame {
+        const xxCmdData* procedure = nullptr;  // null: a file or text run as a level
+        int32_t level = 0;                     // the program level its statements are in
+        int32_t callerLine = 0;                // 0-based
+        int32_t callerLevel = 0;
+        const CallFrame* caller = nullptr;
+    };
+    const CallFrame* innermostFrame = nullptr;
     // Files being run by 実行 or 参照 inside one another (a script may run
     // itself); bounded, so a file that always runs itself again ends with an
     // error instead of exhausting the stack.
@@ -478,6 +491,23 @@ class Engine {
 
 // yyyy/mm/dd hh:nn:ss.
 Text dateTimeText(const LocalTime& time);
+
+// Enters a call frame (Engine::innermostFrame) for as long as it lives.
+class CallFrameScope {
+  public:
+    CallFrameScope(Engine& engine, const xxCmdData* procedure, int32_t level)
+        : engine_(engine),
+          frame_{procedure, level, engine.currentLine, engine.currentLevel, engine.innermostFrame} {
+        engine.innermostFrame = &frame_;
+    }
+    ~CallFrameScope() { engine_.innermostFrame = frame_.caller; }
+    CallFrameScope(const CallFrameScope&) = delete;
+    CallFrameScope& operator=(const CallFrameScope&) = delete;
+
+  private:
+    Engine& engine_;
+    const Engine::CallFrame frame_;
+};
 
 // Restores a value when a scope ends (saved positions around nested runs).
 template <class T>

@@ -351,6 +351,7 @@ void Engine::RunProcedureBody(xxCmdData& entry) {
     ++procedureDepth;
 
     std::shared_ptr<ProgramRecord> program = programLevels[std::size_t(entry.Num)];
+    CallFrameScope frame(*this, &entry, entry.Num);
     currentLevel = entry.Num;
     auto& statements = program->statements;
     long long i = entry.FuncPnt;

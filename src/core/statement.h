@@ -200,6 +200,9 @@ T& recordCache(StatementRecord& record) {
 struct ProgramRecord {
     std::vector<StatementRecord> statements;
     Text sourceName;
+    // The file it was read from, absolute ("/" separators); empty for texts
+    // (日本語処理, declared methods). A debugger's breakpoints name files so.
+    Text filePath;
     std::vector<int16_t> depth;
     std::vector<bool> inBlock;
     std::shared_ptr<KeyedTable> locals;  // created on first ここだけの変数

@@ -4,6 +4,7 @@
 #include "core/paths.h"
 #include "core/values.h"
 #include "library/control/version.h"
+#include "library/objects/objects.h"
 #include "library/registry/arguments.h"
 #include "library/registry/standard_library.h"
 #include "library/settings/settings_access.h"
@@ -67,6 +68,11 @@ void Qel::RunOwned(Text program, TextView fileName, bool bPreserve) {
 
 void Qel::runNormalised(Text program, TextView fileName, bool bPreserve) {
     Engine& e = *engine_;
+    // Taken before the run moves to the file's folder, which a relative
+    // name is not relative to.
+    const Text filePath = fileName.empty()
+                              ? Text()
+                              : normalisedPath(fileName, fromNativePath(e.files().currentFolder()));
     if (!bPreserve) {
         if (!fileName.empty()) {
             e.currentFile = Text(fileName);
@@ -83,6 +89,7 @@ void Qel::runNormalised(Text program, TextView fileName, bool bPreserve) {
     auto record = e.LoadProgram(
         std::move(program), 0,
         e.hostedWindowMode ? Engine::LoadSteps::ParseOnly : Engine::LoadSteps::MarkAndRegister);
+    record->filePath = filePath;
     if (e.programLevels.empty()) e.programLevels.push_back(record);
     e.programLevels[0] = record;
     e.programsChanged();
@@ -97,7 +104,8 @@ void Qel::runNormalised(Text program, TextView fileName, bool bPreserve) {
     e.commandLineText.clear();
     // A step that the run ended before does not carry over into the next run.
     if (!bPreserve) {
-        stepping_ = false;
+        step_ = Step::None;
+        resolvedPaths_.clear();
         refreshWatch();
     }
 }
@@ -154,9 +162,13 @@ Text Qel::GetFunc(TextView text) {
     return engine_->EvalText(text);
 }
 
-// Objects arrive with the object layer; no control is registered yet.
-Text Qel::GetObjName(TextView) {
-    return {};
+// The host names the object the only ways it can: by the handle the script
+// handed it (ハンドル) or by a name; the answer is the name the script
+// registered it under, empty for anything that is not a loaded object.
+Text Qel::GetObjName(TextView object) {
+    auto& model = objectModel(*engine_);
+    auto found = model.findForHost(*engine_, object);
+    return found ? model.NameOfObject(*found) : Text();
 }
 
 Text Qel::GetForEditor(int flag) {
@@ -297,9 +309,7 @@ void Qel::SetDebugObj(bool isObject) {
 
 void Qel::SetStopLine(std::vector<bool> stopLines) {
     engine_->stopLines = std::move(stopLines);
-    anyStopLine_ = false;
-    for (bool stop : engine_->stopLines) anyStopLine_ = anyStopLine_ || stop;
-    refreshWatch();
+    updateAnyStopLine();
 }
 
 // The host chooses the number and the icon itself.

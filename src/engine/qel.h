@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string_view>
@@ -58,13 +59,37 @@ class Qel : private StatementWatcher {
     void RequestPause();
     // Safe from any thread: SetStopLine before the next statement.
     void RequestStopLines(std::vector<bool> stopLines);
+    // Stop lines of another file (one run by 実行 or 参照, or a .qlb whose
+    // procedures run), by its path; the main program's are SetStopLine's.
+    // An empty array clears them. Lines of texts (日本語処理) never halt.
+    void SetFileStopLines(TextView path, std::vector<bool> stopLines);
+    // Safe from any thread: SetFileStopLines before the next statement.
+    void RequestFileStopLines(TextView path, std::vector<bool> stopLines);
     // From the host's "中断" handler (or before a run, to stop on its first
-    // statement): halts again at the next statement of the main program that
-    // is not inside a procedure this one calls.
+    // statement). Each halts again at a statement of a file (the main
+    // program or another), with the reason kStepReason:
+    //  StepOver: the next one not inside a procedure or file this one calls;
+    //  StepIn:   the next one wherever it is, the first statement of a
+    //            procedure or file the current one enters included;
+    //  StepOut:  the first one after the current procedure or file returns
+    //            (at the top level nothing returns: the script runs on).
     void StepOver();
+    void StepIn();
+    void StepOut();
+    // Gives up the step under way (a host that halts for its own reason, an
+    // error, does so; stop lines and pauses end a step by themselves).
+    void EndStep();
     // The 1-based line and the program level of the statement being run.
     int CurrentLine() const { return engine_->currentLine + 1; }
     int CurrentLevel() const { return engine_->currentLevel; }
+    // Where the script stands, innermost first: the running statement, then
+    // each statement that called a procedure or ran a file on the way there.
+    struct StackFrame {
+        Text name;      // the procedure, the file's name, or "メイン"
+        int line = 0;   // 1-based; 0 when unknown
+        Text filePath;  // absolute; empty for a text run by 日本語処理
+    };
+    std::vector<StackFrame> CallStack() const;
 
     void setHost(HostEvents* host) { engine_->host = host; }
     // The application title every run starts with (a stand-alone
@@ -74,10 +99,18 @@ class Qel : private StatementWatcher {
     Platform& platform() { return platform_; }
 
   private:
+    enum class Step { None, Over, In, Out };
     void beforeWatchedStatement(const StatementRecord& record) override;
     bool isListStatement(const StatementRecord& record) const;
     void pauseFor(TextView reason);
     void refreshWatch();
+    void startStep(Step step);
+    void applyRequestedStopLines();
+    bool stepEndsHere() const;
+    std::size_t callDepth() const;
+    bool fileStopLineAt(const ProgramRecord& program, std::size_t line);
+    const std::string& resolvedPath(const Text& path);
+    void updateAnyStopLine();
 
     // Run, with the program's line ends already CR LF, taking the text over.
     void runNormalised(Text program, TextView fileName, bool bPreserve);
@@ -95,8 +128,15 @@ class Qel : private StatementWatcher {
     std::vector<bool> requestedStopLines_;
     std::atomic<bool> stopLinesRequested_{false};
     bool anyStopLine_ = false;
-    bool stepping_ = false;
-    int stepDepth_ = 0;
+    // Stop lines of other files, by their path as the system resolves it.
+    std::map<std::string, std::vector<bool>> fileStopLines_;
+    std::vector<std::pair<Text, std::vector<bool>>> requestedFileStopLines_;
+    std::atomic<bool> fileStopLinesRequested_{false};
+    // A level's file as fileStopLines_ is keyed (symbolic links resolved),
+    // worked out once per path.
+    std::map<Text, std::string> resolvedPaths_;
+    Step step_ = Step::None;
+    std::size_t stepDepth_ = 0;
 };
 
 }  // namespace qel

@@ -12,10 +12,29 @@ std::string lowered(std::string text) {
     return text;
 }
 
-bool readHeaderLine(std::istream& in, std::string& line) {
-    if (!std::getline(in, line)) return false;
+enum class HeaderLine { Read, TooLong, End };
+
+// One header line without its CR LF. A line longer than kMaxHeaderLineBytes
+// is passed over to its end rather than held: a header of gigabytes without
+// a line break must not take the memory with it.
+HeaderLine readHeaderLine(std::istream& in, std::string& line) {
+    line.clear();
+    bool tooLong = false;
+    for (;;) {
+        const int c = in.get();
+        if (c == std::char_traits<char>::eof()) {
+            return line.empty() && !tooLong ? HeaderLine::End
+                                            : (tooLong ? HeaderLine::TooLong : HeaderLine::Read);
+        }
+        if (c == '\n') break;
+        if (line.size() < kMaxHeaderLineBytes) {
+            line += char(c);
+        } else {
+            tooLong = true;
+        }
+    }
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    return true;
+    return tooLong ? HeaderLine::TooLong : HeaderLine::Read;
 }
 
 }  // namespace
@@ -41,50 +60,102 @@ bool NestedDeeperThan(std::string_view json, int limit) {
     return false;
 }
 
+Frame ReadFrame(std::istream& in) {
+    Frame frame;
+    std::string line;
+    HeaderLine got;
+    // Blank lines between messages are passed over.
+    do {
+        got = readHeaderLine(in, line);
+        if (got == HeaderLine::End) return frame;
+    } while (got == HeaderLine::Read && line.empty());
+
+    std::string length;  // the last Content-Length's value, as written
+    bool haveLength = false;
+    bool lineTooLong = false;
+    bool ended = false;
+    while (got == HeaderLine::TooLong || !line.empty()) {
+        if (got == HeaderLine::TooLong) {
+            lineTooLong = true;
+        } else {
+            const std::size_t colon = line.find(':');
+            if (colon != std::string::npos && lowered(line.substr(0, colon)) == "content-length") {
+                length = line.substr(colon + 1);
+                length.erase(0, length.find_first_not_of(" \t"));
+                length.erase(length.find_last_not_of(" \t") + 1);
+                haveLength = true;
+            }
+        }
+        got = readHeaderLine(in, line);
+        if (got == HeaderLine::End) {
+            ended = true;
+            break;
+        }
+    }
+    if (ended) {
+        frame.kind = Frame::Kind::CutShort;
+        frame.problem = "the input ended inside a message's header";
+        return frame;
+    }
+    const bool digits =
+        !length.empty() && length.find_first_not_of("0123456789") == std::string::npos;
+    if (lineTooLong || !digits) {
+        frame.kind = Frame::Kind::BadHeader;
+        frame.problem = lineTooLong ? "a header line is longer than " +
+                                          std::to_string(kMaxHeaderLineBytes) + " bytes"
+                        : haveLength ? "the message has no valid Content-Length header (\"" +
+                                           length.substr(0, 40) + "\" is not a length)"
+                                     : "the message has no valid Content-Length header";
+        return frame;
+    }
+    std::size_t size = 0;
+    const auto [end, error] = std::from_chars(length.data(), length.data() + length.size(), size);
+    if (error != std::errc() || end != length.data() + length.size() || size > kMaxMessageBytes) {
+        frame.kind = Frame::Kind::TooLarge;
+        frame.problem = "a message of Content-Length " + length.substr(0, 40) +
+                        " is longer than the " + std::to_string(kMaxMessageBytes) +
+                        " bytes a message may have";
+        return frame;
+    }
+    frame.body.resize(size);
+    in.read(frame.body.data(), std::streamsize(size));
+    if (std::size_t(in.gcount()) != size) {
+        frame.body.resize(std::size_t(in.gcount()));
+        frame.kind = Frame::Kind::CutShort;
+        frame.problem = "the input ended inside a message (Content-Length " + length + ", " +
+                        std::to_string(frame.body.size()) + " bytes came)";
+        return frame;
+    }
+    frame.kind = Frame::Kind::Body;
+    return frame;
+}
+
 Incoming ReadMessage(std::istream& in) {
     Incoming result;
-    std::string line;
-    std::optional<std::size_t> length;
-    bool badLength = false;
-    // Skip blank lines between messages; then read headers up to a blank line.
-    do {
-        if (!readHeaderLine(in, line)) return result;
-    } while (line.empty());
-    while (!line.empty()) {
-        const std::size_t colon = line.find(':');
-        if (colon != std::string::npos && lowered(line.substr(0, colon)) == "content-length") {
-            std::string value = line.substr(colon + 1);
-            const std::size_t first = value.find_first_not_of(' ');
-            value = first == std::string::npos ? "" : value.substr(first);
-            std::size_t n = 0;
-            auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), n);
-            if (error != std::errc() || end != value.data() + value.size() || value.empty())
-                badLength = true;
-            else
-                length = n;
-        }
-        if (!readHeaderLine(in, line)) return result;
+    Frame frame = ReadFrame(in);
+    result.problem = std::move(frame.problem);
+    switch (frame.kind) {
+        case Frame::Kind::End:
+            return result;
+        case Frame::Kind::CutShort:
+            result.kind = Incoming::Kind::CutShort;
+            return result;
+        case Frame::Kind::BadHeader:
+            result.kind = Incoming::Kind::BadHeader;
+            return result;
+        case Frame::Kind::TooLarge:
+            result.kind = Incoming::Kind::TooLarge;
+            return result;
+        case Frame::Kind::Body:
+            break;
     }
-    if (badLength || !length) {
-        result.kind = Incoming::Kind::BadHeader;
-        result.problem = badLength ? "Content-Length is not a number" : "no Content-Length header";
-        return result;
-    }
-    if (*length > kMaxMessageBytes) {
-        result.kind = Incoming::Kind::TooLarge;
-        result.problem = "a message of " + std::to_string(*length) + " bytes is too large";
-        return result;
-    }
-    std::string body(*length, '\0');
-    in.read(body.data(), std::streamsize(body.size()));
-    if (std::size_t(in.gcount()) != body.size()) return result;  // cut short: the end
-    if (NestedDeeperThan(body, kMaxJsonDepth)) {
+    if (NestedDeeperThan(frame.body, kMaxJsonDepth)) {
         result.kind = Incoming::Kind::BadJson;
         result.problem =
             "JSON nested too deeply (more than " + std::to_string(kMaxJsonDepth) + " levels)";
         return result;
     }
-    result.message = Json::parse(body, nullptr, false);
+    result.message = Json::parse(frame.body, nullptr, false);
     if (result.message.is_discarded()) {
         result.kind = Incoming::Kind::BadJson;
         result.problem = "the message is not JSON";

@@ -20,8 +20,28 @@ using Json = nlohmann::json;
 // reading it would hold the memory of a runaway header.
 inline constexpr std::size_t kMaxMessageBytes = 64u << 20;
 
+// A header line longer than this is no header an editor sends.
+inline constexpr std::size_t kMaxHeaderLineBytes = 8192;
+
+// One framed message before its JSON is looked at. The framing is shared by
+// the language server and the debugger, so both refuse the same things:
+//   Body       the body, exactly Content-Length bytes;
+//   BadHeader  a header block without a usable Content-Length (not digits,
+//              missing, a line too long); the block has been read past and
+//              the next message can follow;
+//   TooLarge   a Content-Length above kMaxMessageBytes; its body is not read,
+//              so the stream is out of step and the caller ends;
+//   CutShort   the input ended inside a message (header or body);
+//   End        the input ended between messages.
+struct Frame {
+    enum class Kind { Body, BadHeader, TooLarge, CutShort, End } kind = Kind::End;
+    std::string body;
+    std::string problem;
+};
+Frame ReadFrame(std::istream& in);
+
 struct Incoming {
-    enum class Kind { Message, BadHeader, TooLarge, BadJson, End } kind = Kind::End;
+    enum class Kind { Message, BadHeader, TooLarge, BadJson, CutShort, End } kind = Kind::End;
     Json message;
     std::string problem;
 };
@@ -32,7 +52,7 @@ struct Incoming {
 bool NestedDeeperThan(std::string_view json, int limit);
 inline constexpr int kMaxJsonDepth = 200;
 
-// The next message; End at the end of the stream (also one cut short).
+// The next message, framed by ReadFrame and parsed.
 Incoming ReadMessage(std::istream& in);
 
 void WriteMessage(std::ostream& out, const Json& message);

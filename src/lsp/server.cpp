@@ -135,6 +135,9 @@ int LanguageServer::run() {
         switch (next.kind) {
             case Incoming::Kind::End:
                 return shutDown_ ? 0 : 1;
+            case Incoming::Kind::CutShort:
+                log_ << "qelscript --lsp: " << next.problem << '\n';
+                return shutDown_ ? 0 : 1;
             case Incoming::Kind::BadHeader:
             case Incoming::Kind::BadJson:
                 log_ << "qelscript --lsp: " << next.problem << '\n';

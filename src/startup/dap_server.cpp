@@ -3,6 +3,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cctype>
 #include <cerrno>
@@ -59,55 +60,6 @@ const Json& array(const Json& value) {
 
 }  // namespace
 
-bool ReadDapMessage(std::istream& in, std::string& body, std::string& problem) {
-    body.clear();
-    problem.clear();
-    std::string line;
-    long long length = -1;
-    bool sawHeader = false;
-    bool badLength = false;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.empty()) {
-            // Blank lines between messages are passed over.
-            if (!sawHeader) continue;
-            break;
-        }
-        sawHeader = true;
-        std::size_t colon = line.find(':');
-        if (colon == std::string::npos) continue;  // not a header: passed over
-        std::string name = line.substr(0, colon);
-        for (char& c : name) c = char(std::tolower(static_cast<unsigned char>(c)));
-        if (name != "content-length") continue;
-        std::string digits = line.substr(colon + 1);
-        digits.erase(0, digits.find_first_not_of(" \t"));
-        digits.erase(digits.find_last_not_of(" \t") + 1);
-        length = -1;
-        badLength = digits.empty() || digits.size() > 12 ||
-                    digits.find_first_not_of("0123456789") != std::string::npos;
-        if (!badLength) length = std::stoll(digits);
-    }
-    if (!sawHeader) return false;
-    if (badLength || length < 0) {
-        problem = "the message has no valid Content-Length header";
-        return true;
-    }
-    if (std::size_t(length) > kMaxMessageBytes) {
-        // Too long to take: read past it, so the next message is found.
-        in.ignore(length);
-        problem = "the message is longer than " + std::to_string(kMaxMessageBytes) + " bytes";
-        return true;
-    }
-    body.resize(std::size_t(length));
-    in.read(body.data(), length);
-    if (in.gcount() != length) {
-        body.resize(std::size_t(in.gcount()));
-        problem = "the input ended inside a message (Content-Length " + std::to_string(length) +
-                  ", " + std::to_string(body.size()) + " bytes came)";
-    }
-    return true;
-}
-
 namespace {
 
 constexpr int kThreadId = 1;
@@ -146,7 +98,7 @@ std::size_t countLines(const std::string& path) {
     return splitLines(bytes).size();
 }
 
-enum class Resume { None, Continue, Step, Stop };
+enum class Resume { None, Continue, StepOver, StepIn, StepOut, Stop };
 
 class DebugSession final : public HostEvents {
   public:
@@ -256,10 +208,12 @@ class DebugSession final : public HostEvents {
             variables(request, int(number(member(args, "variablesReference"))));
         } else if (command == "continue") {
             resume(request, Resume::Continue);
-        } else if (command == "next" || command == "stepIn" || command == "stepOut") {
-            // Statements are the unit of a step; stepping into a procedure is
-            // not offered, so every step goes over the statement.
-            resume(request, Resume::Step);
+        } else if (command == "next") {
+            resume(request, Resume::StepOver);
+        } else if (command == "stepIn") {
+            resume(request, Resume::StepIn);
+        } else if (command == "stepOut") {
+            resume(request, Resume::StepOut);
         } else if (command == "pause") {
             if (running_.load() && engine_ && !isPaused()) engine_->RequestPause();
             respond(request);
@@ -327,6 +281,10 @@ class DebugSession final : public HostEvents {
         engine_->SetDebugObj(true);
         engine_->GetSetInfo(u"高度エラーメッセージ", u"True");
         engine_->SetStopLine(stopLinesFor(programPath_));
+        for (const auto& [path, lines] : breakpoints_) {
+            (void)lines;
+            engine_->SetFileStopLines(text::fromUtf8(path), stopLinesFor(path));
+        }
         if (stopOnEntry_) {
             entryPending_ = true;
             engine_->StepOver();
@@ -382,15 +340,26 @@ class DebugSession final : public HostEvents {
         if (member(args, "breakpoints").is_null())
             for (const Json& l : array(member(args, "lines"))) lines.push_back(int(number(l)));
         breakpoints_[path] = lines;
-        const std::size_t lineCount = countLines(path);
+        std::error_code ec;
+        const bool exists = std::filesystem::is_regular_file(path, ec);
+        const std::size_t lineCount = exists ? countLines(path) : 0;
         Json answered = Json::array();
         for (int line : lines) {
             const bool onProgram = line >= 1 && std::size_t(line) <= lineCount;
             Json b{{"verified", onProgram}, {"line", line}};
-            if (!onProgram) b["message"] = "the program has no line " + std::to_string(line);
+            if (!exists) {
+                b["message"] = "there is no script file " + path;
+            } else if (!onProgram) {
+                b["message"] = "the program has no line " + std::to_string(line);
+            }
             answered.push_back(std::move(b));
         }
-        if (engine_ && path == programPath_) engine_->RequestStopLines(stopLinesFor(path));
+        if (engine_) {
+            // A file the program runs (実行, 参照) halts on its own lines; the
+            // program itself may run its own file so too.
+            if (path == programPath_) engine_->RequestStopLines(stopLinesFor(path));
+            engine_->RequestFileStopLines(text::fromUtf8(path), stopLinesFor(path));
+        }
         respond(request, Json{{"breakpoints", std::move(answered)}});
     }
 
@@ -471,31 +440,42 @@ class DebugSession final : public HostEvents {
         resumeWith(how);
     }
 
+    // The running statement, then every statement that called a procedure
+    // or ran a file on the way to it. A frame of a text run by 日本語処理
+    // has no file to show.
     void stackTrace(const Json& request) {
-        int line = 0, level = 0;
-        bool inProcedure = false;
+        std::vector<Qel::StackFrame> stack;
         const bool ok = whilePaused([&] {
-            line = stoppedOnError_ ? engine_->GetErrLine() : engine_->CurrentLine();
-            level = engine_->CurrentLevel();
-            inProcedure = engine_->engine().inProcedure;
+            stack = engine_->CallStack();
+            if (stoppedOnError_ && !stack.empty()) stack.front().line = engine_->GetErrLine();
         });
         if (!ok) {
             fail(request, "the script is not paused");
             return;
         }
-        Json frame{{"id", 1}, {"name", inProcedure ? "手順" : "メイン"}, {"column", 1}};
-        if (level == 0) {
-            frame["line"] = line;
-            frame["source"] =
-                Json{{"name", std::filesystem::path(programPath_).filename().string()},
-                     {"path", programPath_}};
-        } else {
-            // A file run by 実行 or a text run by 日本語処理: not the program shown.
-            frame["line"] = 0;
-            frame["name"] = "（別のプログラム）";
+        Json frames = Json::array();
+        int id = 0;
+        for (const Qel::StackFrame& at : stack) {
+            Json frame{{"id", ++id}, {"name", utf8(at.name)}, {"line", at.line}, {"column", 1}};
+            if (!at.filePath.empty()) {
+                const std::string path = normalPath(utf8(at.filePath));
+                frame["source"] =
+                    Json{{"name", std::filesystem::path(path).filename().string()}, {"path", path}};
+            } else {
+                frame["presentationHint"] = "label";
+            }
+            frames.push_back(std::move(frame));
         }
-        respond(request,
-                Json{{"stackFrames", Json::array({std::move(frame)})}, {"totalFrames", 1}});
+        // Clients may ask for a window of the frames.
+        const auto start =
+            std::size_t(std::max(0.0, number(member(member(request, "arguments"), "startFrame"))));
+        const auto levels =
+            std::size_t(std::max(0.0, number(member(member(request, "arguments"), "levels"))));
+        const std::size_t total = frames.size();
+        Json window = Json::array();
+        for (std::size_t i = start; i < total && (levels == 0 || i < start + levels); ++i)
+            window.push_back(frames[i]);
+        respond(request, Json{{"stackFrames", std::move(window)}, {"totalFrames", total}});
     }
 
     void variables(const Json& request, int reference) {
@@ -595,7 +575,7 @@ class DebugSession final : public HostEvents {
         entryPending_ = false;
         const Resume how = haltAndWait(Json{{"reason", reason}});
         engine_->DoPause();  // stands running again
-        if (how == Resume::Step) engine_->StepOver();
+        startStep(how);
         if (how == Resume::Stop) engine_->DoStop();
     }
 
@@ -611,11 +591,20 @@ class DebugSession final : public HostEvents {
             lastError_ = message;
         }
         stoppedOnError_ = true;
+        // The error is where the user's step ended; continuing from here
+        // must not halt later for it.
+        engine_->EndStep();
         const Resume how =
             haltAndWait(Json{{"reason", "exception"}, {"description", message}, {"text", message}});
         stoppedOnError_ = false;
         errorAnswer_ = how == Resume::Stop ? kCancel : kOk;
-        if (how == Resume::Step) engine_->StepOver();
+        startStep(how);
+    }
+
+    void startStep(Resume how) {
+        if (how == Resume::StepOver) engine_->StepOver();
+        if (how == Resume::StepIn) engine_->StepIn();
+        if (how == Resume::StepOut) engine_->StepOut();
     }
 
     std::function<void(const std::string&)> write_;
@@ -659,17 +648,27 @@ class DebugSession final : public HostEvents {
 
 int RunDebugAdapter(std::istream& in, const std::function<void(const std::string&)>& write) {
     DebugSession session(write);
-    std::string body;
-    std::string problem;
-    while (ReadDapMessage(in, body, problem)) {
-        if (!problem.empty()) {
-            session.sendProtocolError(problem);
-            continue;
+    for (;;) {
+        lsp::Frame frame = lsp::ReadFrame(in);
+        switch (frame.kind) {
+            case lsp::Frame::Kind::Body:
+                if (!session.handle(frame.body)) return 0;
+                continue;
+            case lsp::Frame::Kind::BadHeader:
+                session.sendProtocolError(frame.problem);
+                continue;
+            case lsp::Frame::Kind::TooLarge:
+                // Its body is not read, so what follows cannot be told
+                // apart from it: the session ends, as at the end of input.
+            case lsp::Frame::Kind::CutShort:
+                session.sendProtocolError(frame.problem);
+                break;
+            case lsp::Frame::Kind::End:
+                break;
         }
-        if (!session.handle(body)) return 0;
+        session.endOfInput();
+        return 1;
     }
-    session.endOfInput();
-    return 1;
 }
 
 int RunDebugAdapterOnStdio() {

@@ -10,19 +10,12 @@
 
 namespace qel {
 
-// Reads requests from `in` (Content-Length framed) until a disconnect or the
-// end of input, and hands each framed response and event to `write`.
-// Returns the process exit status: 0 after a disconnect, 1 when the input
-// ended without one.
+// Reads requests from `in` (framed as the language server's are, lsp::ReadFrame) until a disconnect
+// or the end of input, and hands each framed response and event to `write`. Returns the process
+// exit status: 0 after a disconnect, 1 when the input ended without one.
 int RunDebugAdapter(std::istream& in, const std::function<void(const std::string&)>& write);
 
 // RunDebugAdapter on standard input and output (qelscript --dap).
 int RunDebugAdapterOnStdio();
-
-// Reads one framed message body; false at the end of input. A header block
-// without a usable Content-Length gives true with `problem` set (the body is
-// then empty and the reader has moved past the block).
-constexpr std::size_t kMaxMessageBytes = 64u << 20;
-bool ReadDapMessage(std::istream& in, std::string& body, std::string& problem);
 
 }  // namespace qel

@@ -424,6 +424,42 @@ std::shared_ptr<ScriptObject> ObjectModel::objectOfWidget(WidgetId widget) const
     return nullptr;
 }
 
+std::shared_ptr<ScriptObject> ObjectModel::findForHost(Engine& engine, TextView written) {
+    TextView text = text::trimBlanks(written);
+    if (text.empty() || !available(engine)) return nullptr;
+    std::shared_ptr<ScriptObject> found;
+    if (auto handle = number::parse(text);
+        handle && *handle >= 1 && *handle == std::trunc(*handle) && *handle < 9.0e15) {
+        found = objectOfWidget(WidgetId(*handle));
+    }
+    if (!found && nameKey(text) == nameKey(u"ウィンドウ０")) {
+        found = mainWindow;
+    } else if (!found) {
+        auto w = CurrentWindow.lock();
+        if (!w || w->unloaded) w = mainWindow;
+        found = findByName(w.get(), text);
+        // The host stands outside every window: a control of another window
+        // than the current one is found by its name too (the first window
+        // loaded that has it).
+        for (std::size_t i = 0; !found && i < loadedWindows.size(); ++i)
+            found = findByName(loadedWindows[i].get(), text);
+        // "window の name": the owner is a window known by name, and names
+        // may hold の themselves, so every cut is tried.
+        for (std::size_t cut = text.find(u'の'); !found && cut != TextView::npos;
+             cut = text.find(u'の', cut + 1)) {
+            auto owner = findByName(w.get(), text.substr(0, cut));
+            if (!owner && nameKey(text.substr(0, cut)) == nameKey(u"ウィンドウ０"))
+                owner = mainWindow;
+            if (!owner || !owner->isWindow()) continue;
+            const auto& names = static_cast<QelWindow&>(*owner).CollObj;
+            auto it = names.find(nameKey(text.substr(cut + 1)));
+            if (it != names.end()) found = it->second.object;
+        }
+    }
+    if (!found || (!found->isWindow() && !alive(*found, engine)) || found->unloaded) return nullptr;
+    return found;
+}
+
 std::shared_ptr<ScriptObject> ObjectModel::printer(Engine& engine, int index) {
     const int count = int(widgets(engine).printers().size());
     if (index < 0 || index >= count) return nullptr;

@@ -170,6 +170,12 @@ class ObjectModel {
     std::shared_ptr<QelWindow> currentWindow(Engine& engine);
     // The loaded control or window shown by `widget`, if any.
     std::shared_ptr<ScriptObject> objectOfWidget(WidgetId widget) const;
+    // The loaded window or control another program names: by its handle
+    // (the number ハンドル reads), its name, or "window の name". Unlike
+    // ResolveObject it never changes the current window, the last object or
+    // the printer, loads nothing and reports nothing: the asking program is
+    // not the script.
+    std::shared_ptr<ScriptObject> findForHost(Engine& engine, TextView written);
 
     // ---- ending ---------------------------------------------------------------------
     void DestroyObject(Engine& engine, const std::shared_ptr<ScriptObject>& object);

@@ -43,7 +43,8 @@ struct host {
     int pauses;
     int pause_line;
     /* What a "中断" or another command does from inside the callback. */
-    enum { NOTHING, RESUME, STEP, STOP_TWICE, RUN_AGAIN, PAUSE_TWICE, DESTROY } on_pause, on_command;
+    enum { NOTHING, RESUME, STEP, STEP_IN, STEP_OUT, STOP_TWICE, RUN_AGAIN, PAUSE_TWICE, DESTROY } on_pause, on_command;
+    char stacks[4096];   /* the call stack at each pause, each followed by "|" */
     qel_result inner[4]; /* results of the calls made from inside */
     const char *error_button; /* the button answering "エラー" */
 };
@@ -82,6 +83,14 @@ static void act(struct host *h, int what) {
             h->inner[0] = qel_step_over(h->engine);
             h->inner[1] = qel_do_pause(h->engine);
             break;
+        case STEP_IN:
+            h->inner[0] = qel_step_in(h->engine);
+            h->inner[1] = qel_do_pause(h->engine);
+            break;
+        case STEP_OUT:
+            h->inner[0] = qel_step_out(h->engine);
+            h->inner[1] = qel_do_pause(h->engine);
+            break;
         case STOP_TWICE:
             h->inner[0] = qel_do_stop(h->engine);
             h->inner[1] = qel_do_stop(h->engine);
@@ -102,6 +111,12 @@ static void on_command(void *user, const char *verb, const char *noun, int *not_
         int level = -1;
         h->pauses++;
         qel_current_line(h->engine, &h->pause_line, &level);
+        char *stack = NULL;
+        if (qel_call_stack(h->engine, &stack) == QEL_OK) {
+            size_t used = strlen(h->stacks);
+            snprintf(h->stacks + used, sizeof h->stacks - used, "%s|", stack);
+        }
+        qel_free(stack);
         act(h, h->on_pause);
         return;
     }
@@ -401,6 +416,130 @@ static void files(void) {
     qel_destroy(e);
 }
 
+/* Writes a file into the folder; returns its path (kept until the next call). */
+static const char *write_file(const char *folder, const char *name, const char *text) {
+    static char path[512];
+    snprintf(path, sizeof path, "%s/%s", folder, name);
+    FILE *f = fopen(path, "w");
+    CHECK(f != NULL);
+    if (f) {
+        fputs(text, f);
+        fclose(f);
+    }
+    return path;
+}
+
+/* Stop lines and steps in the files a program runs, and the call stack
+ * that shows how the script got there. */
+static void steps_through_files_and_procedures(void) {
+    char folder[] = "/tmp/qel_c_api_steps_XXXXXX";
+    CHECK(mkdtemp(folder) != NULL);
+    char main_path[512], sub_path[512];
+    snprintf(main_path, sizeof main_path, "%s", write_file(folder, "main.qel",
+             "手順は　倍\n"
+             "  Ｘは　Ｘ×２\n"
+             "終わり\n"
+             "Ｘは　１\n"
+             "「sub.qel」を実行\n"
+             "Ｙは　Ｘ\n"));
+    snprintf(sub_path, sizeof sub_path, "%s", write_file(folder, "sub.qel",
+             "Ｘは　Ｘ＋１\n"
+             "倍\n"
+             "Ｘは　Ｘ＋１\n"));
+    char expected[8192];
+
+    /* A stop line in the file run by 実行, then into the procedure it calls
+     * (defined in the main program), out of it, and out of the file. */
+    struct host h;
+    qel_engine *e = engine_with(&h);
+    unsigned char at1[1] = {1};
+    CHECK(qel_set_file_stop_line(e, sub_path, at1, 1) == QEL_OK);
+    h.on_pause = STEP_IN;
+    CHECK(qel_run_file(e, main_path, 0) == QEL_OK);
+    /* stop line sub:1, step in → sub:2, step in → 倍 (main:2), step in →
+     * sub:3, step in → main:6, step in: the script ends. */
+    snprintf(expected, sizeof expected,
+             "sub.qel\t1\t%1$s\nメイン\t5\t%2$s|"
+             "sub.qel\t2\t%1$s\nメイン\t5\t%2$s|"
+             "倍\t2\t%2$s\nsub.qel\t2\t%1$s\nメイン\t5\t%2$s|"
+             "sub.qel\t3\t%1$s\nメイン\t5\t%2$s|"
+             "メイン\t6\t%2$s|",
+             sub_path, main_path);
+    CHECK_TEXT(h.stacks, expected);
+    CHECK_TEXT(func(e, "Ｙ"), "5");
+
+    /* Out of the procedure to the statement after its call; out of the file
+     * to the statement after 実行; out of the top level: the script ends. */
+    h.stacks[0] = 0;
+    h.pauses = 0;
+    h.on_pause = STEP_OUT;
+    unsigned char at2[2] = {0, 1};
+    CHECK(qel_set_file_stop_line(e, sub_path, NULL, 0) == QEL_OK);
+    CHECK(qel_set_stop_line(e, at2, 2) == QEL_OK);
+    CHECK(qel_run_file(e, main_path, 0) == QEL_OK);
+    snprintf(expected, sizeof expected,
+             "倍\t2\t%1$s\nsub.qel\t2\t%2$s\nメイン\t5\t%1$s|"
+             "sub.qel\t3\t%2$s\nメイン\t5\t%1$s|"
+             "メイン\t6\t%1$s|",
+             main_path, sub_path);
+    CHECK_TEXT(h.stacks, expected);
+    CHECK(h.pauses == 3);
+
+    /* Bad input: no path; a file never run halts nothing. */
+    CHECK(qel_set_file_stop_line(e, NULL, at1, 1) == QEL_ERR_ARGUMENT);
+    CHECK(qel_set_file_stop_line(e, "", at1, 1) == QEL_ERR_ARGUMENT);
+    CHECK(qel_set_file_stop_line(e, sub_path, NULL, 1) == QEL_ERR_ARGUMENT);
+    CHECK(qel_set_stop_line(e, NULL, 0) == QEL_OK);
+    CHECK(qel_set_file_stop_line(e, "/nonexistent/never.qel", at1, 1) == QEL_OK);
+    h.pauses = 0;
+    CHECK(qel_run_file(e, main_path, 0) == QEL_OK);
+    CHECK(h.pauses == 0);
+    qel_destroy(e);
+    remove(sub_path);
+    remove(main_path);
+    remove(folder);
+}
+
+/* GetObjName: the handle a script hands over, or a name, gives the name the
+ * object is registered under; anything else gives nothing. */
+static void object_names(void) {
+    struct host h;
+    qel_engine *e = engine_with(&h);
+    CHECK(qel_run(e, "「ボタン1」を作る\n「ボタン」を「送信」として作る\n", "objects.qel", 0) ==
+          QEL_OK);
+    char handle[64];
+    snprintf(handle, sizeof handle, "%s", func(e, "ボタン1のハンドル"));
+    char *name = NULL;
+    CHECK(qel_get_obj_name(e, handle, &name) == QEL_OK);
+    CHECK_TEXT(name, "ボタン１");
+    qel_free(name);
+    snprintf(handle, sizeof handle, "%s", func(e, "送信のハンドル"));
+    CHECK(qel_get_obj_name(e, handle, &name) == QEL_OK);
+    CHECK_TEXT(name, "送信");
+    qel_free(name);
+    CHECK(qel_get_obj_name(e, "ボタン1", &name) == QEL_OK);
+    CHECK_TEXT(name, "ボタン１");
+    qel_free(name);
+    /* A control of another window than the current one, by its name too. */
+    CHECK(qel_run_comnd(e, "「ウィンドウ」を「子」として作る") == QEL_OK);
+    CHECK(qel_run_comnd(e, "「ラベル1」を作る") == QEL_OK);
+    CHECK(qel_get_obj_name(e, "ボタン1", &name) == QEL_OK);
+    CHECK_TEXT(name, "ボタン１");
+    qel_free(name);
+    CHECK(qel_get_obj_name(e, "子のラベル1", &name) == QEL_OK);
+    CHECK_TEXT(name, "ラベル１");
+    qel_free(name);
+    /* Nothing loaded answers to these; asking changes nothing. */
+    const char *none[] = {"", "0", "-3", "1e300", "ボタン9", "知らない", "子の知らない", "これ"};
+    for (size_t i = 0; i < sizeof none / sizeof *none; i++) {
+        CHECK(qel_get_obj_name(e, none[i], &name) == QEL_OK);
+        CHECK_TEXT(name, "");
+        qel_free(name);
+    }
+    CHECK(qel_get_obj_name(e, NULL, &name) == QEL_ERR_ARGUMENT);
+    qel_destroy(e);
+}
+
 /* ---- another thread ----------------------------------------------------------- */
 
 struct runner {
@@ -449,6 +588,8 @@ int main(void) {
     pauses_and_stop_lines();
     editor_reports_and_errors();
     files();
+    steps_through_files_and_procedures();
+    object_names();
     pause_and_stop_from_another_thread();
     if (failures) {
         fprintf(stderr, "%d checks failed\n", failures);

@@ -61,6 +61,11 @@ int main() {
     check(std::holds_alternative<std::monostate>(engine.getSetInfo("知らない")),
           "an unknown keyword gives nothing");
     check(engine.getStatus() == QEL_STATUS_IDLE, "idle after the run");
+    engine.run("「ボタン」を「送信」として作る\n", "objects.qel");
+    check(engine.getObjName(engine.getFunc("送信のハンドル")) == "送信",
+          "getObjName: a handle gives the name the script registered");
+    check(engine.getObjName("送信") == "送信" && engine.getObjName("ない").empty(),
+          "getObjName: by name, and nothing for what is not loaded");
     try {
         engine.doStop();
         check(false, "doStop with nothing running throws");

@@ -48,7 +48,7 @@ for deb in "$@"; do
     cp "$deb" "$root/tmp/qelscript-packages/"
     packages="$packages /tmp/qelscript-packages/$(basename "$deb")"
 done
-cp "$here/installed.sh" "$here/installed_web.sh" "$root/tmp/"
+cp "$here/installed.sh" "$here/installed_web.sh" "$here/../../examples/host/host.c" "$root/tmp/"
 # The tools the check itself uses, from its "# needs:" line.
 tools=$(sed -n 's/^# needs: //p' "$here/installed.sh")
 

@@ -2,9 +2,10 @@
 # Checks the installed Debian package, as a user would meet it: the program
 # from /usr/bin, an example from the installed documents, the desktop module
 # found in /usr/lib/qelscript, the manual pages in both languages, and the
-# MIME type a .qel file gets. Run after `apt-get install ./qelscript_*.deb`,
-# or by clean_root.sh in a fresh Debian root with the tools it uses:
-# needs: man-db xdg-utils libfile-mimeinfo-perl shared-mime-info desktop-file-utils binutils
+# MIME type a .qel file gets, and a program built against the engine library.
+# Run after `apt-get install ./build-deb/*.deb`, or by clean_root.sh in a
+# fresh Debian root with the tools it uses:
+# needs: man-db xdg-utils libfile-mimeinfo-perl shared-mime-info desktop-file-utils binutils gcc libc6-dev pkg-config
 set -eu
 fail() { echo "FAIL: $*" >&2; exit 1; }
 work=$(mktemp -d)
@@ -58,4 +59,24 @@ echo '「やあ」を表示' > "$work/x.qel"
     fail "xdg-mime gives $(xdg-mime query filetype "$work/x.qel") for a .qel file"
 [ "$(xdg-mime query default text/x-qelscript)" = qelscript.desktop ] ||
     fail "qelscript.desktop does not open .qel files"
+# The engine library for embedding programs (libqelscript1, libqelscript-dev):
+# the example host, compiled against the installed package through
+# pkg-config, runs its script and answers it.
+# (clean_root.sh puts the source beside this script; in the tree it is in examples/)
+host_source=$(cd "$(dirname "$0")" && pwd)/host.c
+[ -f "$host_source" ] || host_source=$(cd "$(dirname "$0")/../.." && pwd)/examples/host/host.c
+pkg-config --exists qelscript || fail "pkg-config does not know qelscript"
+[ "$(pkg-config --variable=libdir qelscript)" = "/usr/lib/$(cc -print-multiarch)" ] ||
+    fail "qelscript.pc names libdir $(pkg-config --variable=libdir qelscript)"
+# shellcheck disable=SC2046
+cc -Wall -Wextra -o "$work/host" "$host_source" $(pkg-config --cflags --libs qelscript) ||
+    fail "examples/host/host.c does not build against the installed library"
+linked=$(ldd "$work/host" | awk '$1 == "libqelscript.so.1" { print $3 }')
+dpkg -S "$(readlink -f "$linked")" 2>/dev/null | grep -q '^libqelscript1:' ||
+    fail "the host does not use libqelscript.so.1 of the package: $(ldd "$work/host")"
+(cd "$work" && ./host) > "$work/host.out" || fail "the example host failed: $(cat "$work/host.out")"
+grep -q '^\[script\] こんにちは、ホストさん$' "$work/host.out" &&
+    grep -q '^\[host\] 対象 is ボタン１$' "$work/host.out" &&
+    grep -q '^\[host\] 回数 is now 42, 1 合図$' "$work/host.out" ||
+    fail "the example host printed: $(cat "$work/host.out")"
 echo PASS

@@ -1,5 +1,5 @@
 // The engine's side of debugging (stop lines in sentences and loops, steps,
-// requests from another thread), the debugger's message reader and its JSON.
+// requests from another thread), and the message framing the debugger reads.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "engine_fixture.h"
-#include "startup/dap_server.h"
+#include "lsp/json_rpc.h"
 
 namespace qel::testing {
 namespace {
@@ -114,27 +114,59 @@ TEST_F(DebuggingTest, RunComndBeforeAnyRunHasAProgramToRunIn) {
 
 // ---- the debugger's messages -------------------------------------------------------
 
-TEST(DapMessages, FramingSurvivesBadHeadersAndTruncation) {
+using Kind = lsp::Frame::Kind;
+
+// The framing the debugger and the language server share.
+TEST(MessageFraming, BadHeadersArePassedAndTruncationEnds) {
     std::istringstream in(
         "Content-Length: 2\r\n\r\n{}"
         "\r\n"                                       // a stray blank line
         "X-Other: 1\r\ncontent-length:3\r\n\r\n[1]"  // other headers, any case
         "Content-Length: -4\r\n\r\n"
-        "garbage line\r\nContent-Length: 999999999999999\r\n\r\n"
+        "garbage line\r\nContent-Length: 12x\r\n\r\n"
+        "Content-Type: only\r\n\r\n"
         "Content-Length: 10\r\n\r\n{\"a\"");
-    std::string body, problem;
-    ASSERT_TRUE(ReadDapMessage(in, body, problem));
-    EXPECT_EQ(body, "{}");
-    EXPECT_TRUE(problem.empty());
-    ASSERT_TRUE(ReadDapMessage(in, body, problem));
-    EXPECT_EQ(body, "[1]");
-    ASSERT_TRUE(ReadDapMessage(in, body, problem));
-    EXPECT_NE(problem.find("Content-Length"), std::string::npos);
-    ASSERT_TRUE(ReadDapMessage(in, body, problem));
-    EXPECT_NE(problem.find("Content-Length"), std::string::npos);
-    ASSERT_TRUE(ReadDapMessage(in, body, problem));
-    EXPECT_NE(problem.find("ended inside"), std::string::npos);
-    EXPECT_FALSE(ReadDapMessage(in, body, problem));
+    const std::vector<std::pair<Kind, std::string>> want{
+        {Kind::Body, "{}"},    {Kind::Body, "[1]"},   {Kind::BadHeader, ""},
+        {Kind::BadHeader, ""}, {Kind::BadHeader, ""}, {Kind::CutShort, "{\"a\""},
+        {Kind::End, ""}};
+    for (const auto& [kind, body] : want) {
+        lsp::Frame frame = lsp::ReadFrame(in);
+        EXPECT_EQ(frame.kind, kind) << frame.problem;
+        EXPECT_EQ(frame.body, body);
+        if (kind == Kind::BadHeader) {
+            EXPECT_NE(frame.problem.find("Content-Length"), std::string::npos);
+        }
+        if (kind == Kind::CutShort) {
+            EXPECT_NE(frame.problem.find("ended inside"), std::string::npos);
+        }
+    }
+}
+
+TEST(MessageFraming, LengthsBeyondTheLimitAreNotRead) {
+    // Too large to take, and not read past: the next bytes are still there.
+    std::istringstream huge("Content-Length: 999999999999999999999999\r\n\r\nrest");
+    lsp::Frame frame = lsp::ReadFrame(huge);
+    EXPECT_EQ(frame.kind, Kind::TooLarge);
+    EXPECT_NE(frame.problem.find("Content-Length"), std::string::npos);
+    std::istringstream over("Content-Length: " + std::to_string(lsp::kMaxMessageBytes + 1) +
+                            "\r\n\r\n");
+    EXPECT_EQ(lsp::ReadFrame(over).kind, Kind::TooLarge);
+}
+
+TEST(MessageFraming, AnEndlessHeaderLineIsNotHeld) {
+    // Longer than any header; the block is refused and the next message read.
+    std::string line(lsp::kMaxHeaderLineBytes * 4, 'x');
+    std::istringstream in("Content-Length: 2\r\n" + line + "\r\n\r\nContent-Length: 2\r\n\r\n[]");
+    lsp::Frame frame = lsp::ReadFrame(in);
+    EXPECT_EQ(frame.kind, Kind::BadHeader);
+    EXPECT_NE(frame.problem.find("longer"), std::string::npos);
+    frame = lsp::ReadFrame(in);
+    EXPECT_EQ(frame.kind, Kind::Body);
+    EXPECT_EQ(frame.body, "[]");
+    // Cut off inside the header block.
+    std::istringstream cut("Content-Length: 2\r\nX-Other");
+    EXPECT_EQ(lsp::ReadFrame(cut).kind, Kind::CutShort);
 }
 
 }  // namespace

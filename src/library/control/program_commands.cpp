@@ -20,6 +20,7 @@ void runAsLevel(Engine& engine, const std::shared_ptr<ProgramRecord>& program, i
     // runs it: the procedure's body is not this list.
     Restore<int32_t> keepStart(engine.procedureStart);
     engine.procedureStart = -1;
+    CallFrameScope frame(engine, nullptr, level);
     engine.currentLevel = level;
     engine.RunStatementList(program->statements);
 }
@@ -96,6 +97,7 @@ std::pair<std::shared_ptr<ProgramRecord>, int> addProgramLevel(Engine& engine, T
     int level = static_cast<int>(engine.programLevels.size());
     auto program = engine.LoadProgram(Text(script), level);
     program->sourceName = fileNameOf(sourceName);
+    program->filePath = normalisedPath(sourceName, fromNativePath(engine.files().currentFolder()));
     engine.programLevels.push_back(program);
     return {program, level};
 }
