@@ -2,6 +2,7 @@
 // 他なら / でないなら / 他でもし / もし終わり.
 #include <optional>
 
+#include "core/compiled.h"
 #include "core/engine.h"
 #include "library/control/control_flow.h"
 #include "library/registry/standard_library.h"
@@ -183,18 +184,20 @@ void runBlock(Engine& engine, ProgramRecord& program, std::size_t index, bool ho
     engine.lineJumped = true;
 }
 
+void parseParts(Engine& engine, IfParts& parts, TextView text) {
+    parts.parsed = true;
+    parts.valid = splitIf(text, parts);
+    parts.grouped = parts.condition.find(u'［') != npos;
+    if (!parts.thenText.empty())
+        parts.thenRecord = std::make_unique<StatementRecord>(engine.ParseLine(parts.thenText));
+    if (!parts.elseText.empty())
+        parts.elseRecord = std::make_unique<StatementRecord>(engine.ParseLine(parts.elseText));
+}
+
 // The parsed form of the text after もし, kept in the statement's cache.
 IfParts& partsOf(Engine& engine, StatementRecord& record, TextView text) {
     IfParts& parts = recordCache<IfParts>(record);
-    if (!parts.parsed) {
-        parts.parsed = true;
-        parts.valid = splitIf(text, parts);
-        parts.grouped = parts.condition.find(u'［') != npos;
-        if (!parts.thenText.empty())
-            parts.thenRecord = std::make_unique<StatementRecord>(engine.ParseLine(parts.thenText));
-        if (!parts.elseText.empty())
-            parts.elseRecord = std::make_unique<StatementRecord>(engine.ParseLine(parts.elseText));
-    }
+    if (!parts.parsed) parseParts(engine, parts, text);
     return parts;
 }
 
@@ -228,7 +231,31 @@ void runIfAt(Engine& engine, ProgramRecord& program, std::size_t index, TextView
     runBlock(engine, program, index, holds);
 }
 
+// A one-line もし of a program line: its condition and branch, without the
+// block walk's tests. The node keeps its own parts, so its branch records
+// (and their nodes) stay with it.
+class CompiledOneLineIf : public CompiledStatement {
+  public:
+    explicit CompiledOneLineIf(std::unique_ptr<IfParts> parts) : parts_(std::move(parts)) {}
+    void run(Engine& engine, StatementRecord& record) override {
+        (void)record;
+        const bool holds = evaluate(engine, *parts_);
+        runBranch(engine, holds ? parts_->thenRecord.get() : parts_->elseRecord.get());
+    }
+
+  private:
+    std::unique_ptr<IfParts> parts_;
+};
+
 }  // namespace
+
+std::unique_ptr<CompiledStatement> compileConditional(StatementRecord& record, Engine& engine) {
+    // The block form walks the lines after it and stays as it is.
+    auto parts = std::make_unique<IfParts>();
+    parseParts(engine, *parts, record.woArg);
+    if (!parts->valid || (parts->thenText.empty() && parts->elseText.empty())) return nullptr;
+    return std::make_unique<CompiledOneLineIf>(std::move(parts));
+}
 
 std::size_t nextStatement(Engine& engine, std::size_t executed) {
     if (engine.lineJumped) {
