@@ -28,6 +28,17 @@ TEST_P(CompiledStatementsTest, OneLineConditionsAndLeavesKeepTheirMeaning) {
     EXPECT_TRUE(errorBoxes().empty());
 }
 
+TEST_P(CompiledStatementsTest, AComparisonWithANumberStillComparesTextsThatAreNoNumbers) {
+    // The same condition meets a number, a text and a number written
+    // otherwise ("2.0" equals 2) on every pass.
+    run({u"手順は　等しい（n）",
+         u"　もし n が 2 なら 「○」で手順から抜ける でないなら 「×」で手順から抜ける", u"終わり",
+         u"文は、「abc」", u"小数は、「2.0」", u"結果は、0", u"Ｉに1から3まで繰り返",
+         u"　結果は、結果＆等しい(Ｉ)＆等しい(文)＆等しい(小数)", u"繰り返し終わり",
+         u"結果を表示"});
+    EXPECT_EQ(messages(), (std::vector<Text>{u"0××○○×○××○"}));
+}
+
 TEST_P(CompiledStatementsTest, ErrorsNameTheLineAndWordOnEveryPass) {
     run({u"手順は　試す（n）", u"　もし n が 0 より上なら ほげ(n)で手順から抜ける", u"終わり",
          u"Ｋに1から3まで繰り返", u"　試す　Ｋ", u"繰り返し終わり", u"手順は　試す2（n）",

@@ -4,6 +4,7 @@
 
 #include "core/compiled.h"
 #include "core/engine.h"
+#include "core/evaluator.h"
 #include "library/control/control_flow.h"
 #include "library/registry/standard_library.h"
 #include "text/brackets.h"
@@ -236,15 +237,22 @@ void runIfAt(Engine& engine, ProgramRecord& program, std::size_t index, TextView
 // (and their nodes) stay with it.
 class CompiledOneLineIf : public CompiledStatement {
   public:
-    explicit CompiledOneLineIf(std::unique_ptr<IfParts> parts) : parts_(std::move(parts)) {}
+    CompiledOneLineIf(std::unique_ptr<IfParts> parts, std::unique_ptr<NumberComparison> number)
+        : parts_(std::move(parts)), number_(std::move(number)) {}
     void run(Engine& engine, StatementRecord& record) override {
         (void)record;
-        const bool holds = evaluate(engine, *parts_);
+        bool holds = false;
+        if (number_ && number_->test(engine, holds)) {
+            if (parts_->negate) holds = !holds;
+        } else {
+            holds = evaluate(engine, *parts_);
+        }
         runBranch(engine, holds ? parts_->thenRecord.get() : parts_->elseRecord.get());
     }
 
   private:
     std::unique_ptr<IfParts> parts_;
+    std::unique_ptr<NumberComparison> number_;  // null: the ordinary evaluation
 };
 
 }  // namespace
@@ -254,7 +262,9 @@ std::unique_ptr<CompiledStatement> compileConditional(StatementRecord& record, E
     auto parts = std::make_unique<IfParts>();
     parseParts(engine, *parts, record.woArg);
     if (!parts->valid || (parts->thenText.empty() && parts->elseText.empty())) return nullptr;
-    return std::make_unique<CompiledOneLineIf>(std::move(parts));
+    std::unique_ptr<NumberComparison> number;
+    if (!parts->grouped) number = compileNumberComparison(engine, parts->condition);
+    return std::make_unique<CompiledOneLineIf>(std::move(parts), std::move(number));
 }
 
 std::size_t nextStatement(Engine& engine, std::size_t executed) {
