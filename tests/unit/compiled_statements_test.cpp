@@ -39,6 +39,16 @@ TEST_P(CompiledStatementsTest, AComparisonWithANumberStillComparesTextsThatAreNo
     EXPECT_EQ(messages(), (std::vector<Text>{u"0××○○×○××○"}));
 }
 
+TEST_P(CompiledStatementsTest, LiteralArgumentsKeepTheirTextsAndNumbers) {
+    // A literal argument is kept as a number only when that number writes
+    // back as the literal: 007 and 2.50 stay as written.
+    run({u"手順は　写す（A,B,C）", u"　「［A］/［B］/［C］」で手順から抜ける", u"終わり",
+         u"手順は　足す（A,B,C）", u"　A＋B＋Cで手順から抜ける", u"終わり", u"結果は、「」",
+         u"合計は、0", u"Ｉに1から3まで繰り返", u"　結果は、結果＆写す(007,2.50,2)＆「,」",
+         u"　合計は、合計＋足す(007,2.50,2)", u"繰り返し終わり", u"結果を表示", u"合計を表示"});
+    EXPECT_EQ(messages(), (std::vector<Text>{u"007/2.50/2,007/2.50/2,007/2.50/2,", u"34.5"}));
+}
+
 TEST_P(CompiledStatementsTest, ErrorsNameTheLineAndWordOnEveryPass) {
     run({u"手順は　試す（n）", u"　もし n が 0 より上なら ほげ(n)で手順から抜ける", u"終わり",
          u"Ｋに1から3まで繰り返", u"　試す　Ｋ", u"繰り返し終わり", u"手順は　試す2（n）",
