@@ -264,6 +264,30 @@ bool Engine::ParseComparison(TextView condition, int comparison,
     return CompareValues(left, split.right, split.code);
 }
 
+std::unique_ptr<NumberComparison> compileNumberComparison(Engine& engine, TextView condition) {
+    // The same taking apart as ParseComparison's, and the same case as its
+    // shortcut for a variable against a literal number.
+    ComparisonSplit split = splitComparison(condition, kEqual);
+    if (!split.valid || split.code > kLessEqual || !isPlainRightSide(split.right)) return nullptr;
+    std::shared_ptr<eval::ArgPlan> left = engine.tryPlanFor(split.left);
+    std::shared_ptr<eval::ArgPlan> right = engine.tryPlanFor(split.right);
+    if (!left || !right || right->kind != eval::PlanKind::Constant || right->constant.empty())
+        return nullptr;
+    if (left->kind != eval::PlanKind::Name || left->hasArgumentBracket || left->name.empty())
+        return nullptr;
+    std::optional<double> number = number::parse(right->constant);
+    if (!number) return nullptr;
+    return std::make_unique<NumberComparison>(left->name, *number, split.code);
+}
+
+bool NumberComparison::test(Engine& engine, bool& holds) const {
+    const xxCmdData* variable = engine.FindVariable(name_, lookup_);
+    double value = 0;
+    if (!variable || !variable->Value.readsAsNumber(value)) return false;
+    holds = compareNumbers(value, right_, code_);
+    return true;
+}
+
 bool Engine::CompareValues(TextView left, TextView rightText, int code) {
     TextView raw = text::trimBlanks(rightText);
     bool quoted = raw.size() >= 2 && raw.front() == u'"' && raw.back() == u'"';

@@ -286,6 +286,13 @@ class Engine {
     // ---- execution (runner.cpp) --------------------------------------------
     void RunStatementList(std::vector<StatementRecord>& statements);
     void ExecuteStatement(StatementRecord& record);
+    // A value stored under a plain name (no element), from its analysis: what
+    // an assignment statement does on every run. Failures are reported
+    // naming `valueText`, and then nothing is stored.
+    void assignPlanned(TextView target, TextView valueText, const eval::ArgPlan& plan,
+                       VariableLookup& lookup);
+    // Whether statements run again are compiled into nodes (core/compiled.h).
+    bool compileStatements = true;
     void RunComnd(TextView line);
     ProgramRecord& currentProgram() { return *programLevels.at(currentLevel); }
 
@@ -450,6 +457,12 @@ class Engine {
         }
     }
     void runStatements(std::vector<StatementRecord>& statements);
+    // Compiles a record on its second run and runs the node; false when the
+    // statement is to run the ordinary way (its first run, or no node).
+    [[gnu::noinline]] bool ranCompiled(StatementRecord& record);
+    std::unique_ptr<CompiledStatement> compile(StatementRecord& record);
+    std::unique_ptr<CompiledStatement> compileAssignment(StatementRecord& record);
+    void assignPlain(TextView target, const eval::ArgPlan& plan, VariableLookup& lookup);
     Text runPlan(const eval::ArgPlan& plan);
     Text evalName(const eval::ArgPlan& plan);
     // evalName read as a number (Result double) or as text (Result Text):

@@ -421,17 +421,59 @@ bool Engine::tryAppendInPlace(TextView target, const ArgPlan& plan) {
     return true;
 }
 
+namespace {
+struct AssignCache : RecordCache {
+    std::shared_ptr<ArgPlan> plan;
+    VariableLookup lookup;
+    bool plain = false;
+    std::shared_ptr<const void> indexPlan;  // the target's element index taken apart
+};
+
+// An assignment to a plain name whose value text was analysed on its first
+// run: stored straight from the plan.
+class CompiledAssignment : public CompiledStatement {
+  public:
+    explicit CompiledAssignment(std::shared_ptr<ArgPlan> plan) : plan_(std::move(plan)) {}
+    void run(Engine& engine, StatementRecord& record) override {
+        engine.assignPlanned(record.head, record.woArg, *plan_, lookup_);
+    }
+
+  private:
+    std::shared_ptr<ArgPlan> plan_;
+    VariableLookup lookup_;
+};
+}  // namespace
+
+std::unique_ptr<CompiledStatement> Engine::compileAssignment(StatementRecord& record) {
+    const auto* cache = dynamic_cast<const AssignCache*>(record.cache.get());
+    if (!cache || !cache->plan || !cache->plain) return nullptr;
+    return std::make_unique<CompiledAssignment>(cache->plan);
+}
+
+void Engine::assignPlanned(TextView target, TextView valueText, const ArgPlan& plan,
+                           VariableLookup& lookup) {
+    reportingFailures(*this, valueText, 0, [&] {
+        assignPlain(target, plan, lookup);
+        return 0;
+    });
+}
+
+void Engine::assignPlain(TextView target, const ArgPlan& plan, VariableLookup& lookup) {
+    if (tryAppendInPlace(target, plan)) return;
+    if (plan.kind == PlanKind::Arithmetic) {
+        double value = runArithmetic(*plan.arithmetic);
+        variableForWriting(target, lookup).Value.setNumber(std::isfinite(value) ? value : 0);
+        return;
+    }
+    Text value = runPlan(plan);
+    variableForWriting(target, lookup).Value = std::move(value);
+}
+
 // An assignment statement. The statement keeps the analysis of its value and
 // where its variable was found; a value appended to the variable itself is
 // appended in place, and a number computed by arithmetic is stored as a
 // number (written out only when its text is read, as EvalText would write it).
 void Engine::assign(StatementRecord& record, TextView target, TextView valueText) {
-    struct AssignCache : RecordCache {
-        std::shared_ptr<ArgPlan> plan;
-        VariableLookup lookup;
-        bool plain = false;
-        std::shared_ptr<const void> indexPlan;  // the target's element index taken apart
-    };
     AssignCache& cache = recordCache<AssignCache>(record);
     // On a failure the statement stores nothing: the variable keeps its value.
     reportingFailures(*this, valueText, 0, [&] {
@@ -445,15 +487,7 @@ void Engine::assign(StatementRecord& record, TextView target, TextView valueText
             SetVariableAt(*this, target, runPlan(*plan), &cache.lookup, &cache.indexPlan);
             return 0;
         }
-        if (tryAppendInPlace(target, *plan)) return 0;
-        if (plan->kind == PlanKind::Arithmetic) {
-            double value = runArithmetic(*plan->arithmetic);
-            variableForWriting(target, cache.lookup)
-                .Value.setNumber(std::isfinite(value) ? value : 0);
-            return 0;
-        }
-        Text value = runPlan(*plan);
-        variableForWriting(target, cache.lookup).Value = std::move(value);
+        assignPlain(target, *plan, cache.lookup);
         return 0;
     });
 }

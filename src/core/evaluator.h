@@ -113,6 +113,28 @@ struct PositionalArguments {
     std::vector<ValueText> constants;
 };
 
+// A condition comparing a plain variable with a literal number ("n が 2 より
+// 下"), taken apart once for a statement that tests it again and again.
+class NumberComparison {
+  public:
+    NumberComparison(Text name, double right, int code)
+        : name_(std::move(name)), right_(right), code_(code) {}
+    // Whether the variable holds a number (then `holds` is the result);
+    // otherwise the condition must take its ordinary evaluation, which
+    // compares texts and reports what is wrong.
+    bool test(Engine& engine, bool& holds) const;
+
+  private:
+    Text name_;
+    double right_;
+    int code_;
+    mutable VariableLookup lookup_;
+};
+
+// Null when the condition (one comparison, no ［…］ groups) is not of that
+// form.
+std::unique_ptr<NumberComparison> compileNumberComparison(Engine& engine, TextView condition);
+
 // Element reads and writes of one statement or expression, whose index text
 // never changes: `remembered` keeps that text's analysis for the next run
 // (empty at first), so it is not looked up by its text every time.

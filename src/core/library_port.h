@@ -3,7 +3,10 @@
 // depends on nothing above it; the library implements it.
 #pragma once
 
+#include <memory>
+
 #include "core/cmd_data.h"
+#include "core/compiled.h"
 #include "core/statement.h"
 
 namespace qel {
@@ -40,6 +43,14 @@ class LibraryPort {
     // when `target` names no property.
     virtual bool writeProperty(TextView target, TextView rawValue, Engine& engine) = 0;
     virtual bool objectExists(TextView name, Engine& engine) = 0;
+    // A node that runs a Command or If statement again without the
+    // dispatch, built from what its first run worked out (core/compiled.h);
+    // null when the statement must keep running the ordinary way.
+    virtual std::unique_ptr<CompiledStatement> compileStatement(StatementRecord& record,
+                                                                Engine& engine) {
+        (void)record, (void)engine;
+        return nullptr;
+    }
     // Called before every statement (repeat playback restarts a stopped
     // medium here).
     virtual void beforeStatement(Engine& engine) { (void)engine; }

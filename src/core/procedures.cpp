@@ -275,8 +275,14 @@ const std::shared_ptr<const void>& Engine::positionalArgumentsShared(TextView ar
             const eval::ArgPlan* plan = made->plans[i].get();
             if (!plan || plan->kind != eval::PlanKind::Constant) continue;
             made->constants[i] = plan->constant;
-            double unused = 0;
-            made->constants[i].readsAsNumber(unused);
+            // A literal written exactly as its number reads (2, not 007 or
+            // 2.50) is kept as that number, so each call copies a number
+            // instead of a text; its text is written out when read.
+            double number = 0;
+            if (made->constants[i].readsAsNumber(number) &&
+                number::format(number) == plan->constant) {
+                made->constants[i].setNumber(number);
+            }
         }
         it = cache.emplace(Text(argText), std::move(made)).first;
     }

@@ -89,6 +89,14 @@ void Engine::ExecuteStatement(StatementRecord& record) {
         return;
     }
     library.beforeStatement(*this);
+    if (CompiledStatement* node = record.compiled.node()) {
+        node->run(*this, record);
+        return;
+    }
+    if (compileStatements && record.compiled.state() != CompiledSlot::State::NotCompilable &&
+        ranCompiled(record)) {
+        return;
+    }
     switch (record.kind) {
         case StatementKind::Assign:
             assign(record, record.head, record.woArg);
@@ -125,6 +133,33 @@ void Engine::ExecuteStatement(StatementRecord& record) {
         case StatementKind::End:
         case StatementKind::Label:
             break;
+    }
+}
+
+bool Engine::ranCompiled(StatementRecord& record) {
+    if (record.compiled.state() == CompiledSlot::State::Unseen) {
+        record.compiled.markSeen();
+        return false;
+    }
+    record.compiled.set(compile(record));
+    CompiledStatement* node = record.compiled.node();
+    if (node) node->run(*this, record);
+    return node != nullptr;
+}
+
+std::unique_ptr<CompiledStatement> Engine::compile(StatementRecord& record) {
+    switch (record.kind) {
+        case StatementKind::Command:
+            // Only a statement whose handler its first run resolved: the
+            // dispatch would go straight to that handler from now on too.
+            if (!record.handler) return nullptr;
+            return library.compileStatement(record, *this);
+        case StatementKind::If:
+            return library.compileStatement(record, *this);
+        case StatementKind::Assign:
+            return compileAssignment(record);
+        default:
+            return nullptr;
     }
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/cmd_data.h"
+#include "core/compiled.h"
 #include "text/text.h"
 
 namespace qel {
@@ -139,6 +140,7 @@ struct StatementFields {
     RareText heArg;         // its aside holds the few parts the source does not hold as written
     RecordCacheSlot cache;  // made on first execution
     mutable RunTimeSlot<BoundArguments> bound;  // made when first asked for
+    CompiledSlot compiled;                      // made on the second execution
 };
 
 // What the parser makes of one line. Copying or moving a record points its

@@ -55,6 +55,19 @@ TEST_F(DebuggingTest, StopLinesHaltOncePerPassOfTheirLine) {
     EXPECT_EQ(qel().GetStatus(), int16_t(EngineStatus::Idle));
 }
 
+TEST_F(DebuggingTest, StopLinesHaltOnStatementsRunAgainInAProcedure) {
+    // The もし and the leave run often enough to take their compiled form;
+    // each pass still halts on them. The first call leaves on line 2.
+    qel().SetStopLine({false, true, true});
+    run({u"手順は　半分（n）", u"　もし n が 2 より下なら 0で手順から抜ける",
+         u"　n÷2で手順から抜ける", u"終わり", u"Ｋに1から4まで繰り返", u"　Ｓは、半分(Ｋ)",
+         u"繰り返し終わり"});
+    EXPECT_EQ(recorder_.halts,
+              (std::vector<std::string>{"停止行@2", "停止行@2", "停止行@3", "停止行@2", "停止行@3",
+                                        "停止行@2", "停止行@3"}));
+    EXPECT_EQ(variable(u"Ｓ"), u"2");
+}
+
 TEST_F(DebuggingTest, StopLinesOfOtherProgramsAndPastTheEndAreIgnored) {
     std::vector<bool> lines(50, false);
     lines[0] = true;

@@ -2,7 +2,9 @@
 // 他なら / でないなら / 他でもし / もし終わり.
 #include <optional>
 
+#include "core/compiled.h"
 #include "core/engine.h"
+#include "core/evaluator.h"
 #include "library/control/control_flow.h"
 #include "library/registry/standard_library.h"
 #include "text/brackets.h"
@@ -183,18 +185,20 @@ void runBlock(Engine& engine, ProgramRecord& program, std::size_t index, bool ho
     engine.lineJumped = true;
 }
 
+void parseParts(Engine& engine, IfParts& parts, TextView text) {
+    parts.parsed = true;
+    parts.valid = splitIf(text, parts);
+    parts.grouped = parts.condition.find(u'［') != npos;
+    if (!parts.thenText.empty())
+        parts.thenRecord = std::make_unique<StatementRecord>(engine.ParseLine(parts.thenText));
+    if (!parts.elseText.empty())
+        parts.elseRecord = std::make_unique<StatementRecord>(engine.ParseLine(parts.elseText));
+}
+
 // The parsed form of the text after もし, kept in the statement's cache.
 IfParts& partsOf(Engine& engine, StatementRecord& record, TextView text) {
     IfParts& parts = recordCache<IfParts>(record);
-    if (!parts.parsed) {
-        parts.parsed = true;
-        parts.valid = splitIf(text, parts);
-        parts.grouped = parts.condition.find(u'［') != npos;
-        if (!parts.thenText.empty())
-            parts.thenRecord = std::make_unique<StatementRecord>(engine.ParseLine(parts.thenText));
-        if (!parts.elseText.empty())
-            parts.elseRecord = std::make_unique<StatementRecord>(engine.ParseLine(parts.elseText));
-    }
+    if (!parts.parsed) parseParts(engine, parts, text);
     return parts;
 }
 
@@ -228,7 +232,40 @@ void runIfAt(Engine& engine, ProgramRecord& program, std::size_t index, TextView
     runBlock(engine, program, index, holds);
 }
 
+// A one-line もし of a program line: its condition and branch, without the
+// block walk's tests. The node keeps its own parts, so its branch records
+// (and their nodes) stay with it.
+class CompiledOneLineIf : public CompiledStatement {
+  public:
+    CompiledOneLineIf(std::unique_ptr<IfParts> parts, std::unique_ptr<NumberComparison> number)
+        : parts_(std::move(parts)), number_(std::move(number)) {}
+    void run(Engine& engine, StatementRecord& record) override {
+        (void)record;
+        bool holds = false;
+        if (number_ && number_->test(engine, holds)) {
+            if (parts_->negate) holds = !holds;
+        } else {
+            holds = evaluate(engine, *parts_);
+        }
+        runBranch(engine, holds ? parts_->thenRecord.get() : parts_->elseRecord.get());
+    }
+
+  private:
+    std::unique_ptr<IfParts> parts_;
+    std::unique_ptr<NumberComparison> number_;  // null: the ordinary evaluation
+};
+
 }  // namespace
+
+std::unique_ptr<CompiledStatement> compileConditional(StatementRecord& record, Engine& engine) {
+    // The block form walks the lines after it and stays as it is.
+    auto parts = std::make_unique<IfParts>();
+    parseParts(engine, *parts, record.woArg);
+    if (!parts->valid || (parts->thenText.empty() && parts->elseText.empty())) return nullptr;
+    std::unique_ptr<NumberComparison> number;
+    if (!parts->grouped) number = compileNumberComparison(engine, parts->condition);
+    return std::make_unique<CompiledOneLineIf>(std::move(parts), std::move(number));
+}
 
 std::size_t nextStatement(Engine& engine, std::size_t executed) {
     if (engine.lineJumped) {

@@ -4,6 +4,7 @@
 #include "core/engine.h"
 #include "core/parser.h"
 #include "library/control/control.h"
+#include "library/registry/script_fault.h"
 #include "library/system/system_commands.h"
 #include "text/brackets.h"
 
@@ -47,6 +48,48 @@ void cmdLeave(StatementRecord& record, Engine& engine) {
             engine.requestLeave(Engine::Unwind::LeaveProcedure);
             break;
     }
+}
+
+namespace {
+
+Engine::Unwind unwindFor(LeaveCache::Target target) {
+    switch (target) {
+        case LeaveCache::Target::If:
+            return Engine::Unwind::LeaveIf;
+        case LeaveCache::Target::Loop:
+            return Engine::Unwind::LeaveLoop;
+        case LeaveCache::Target::Procedure:
+            break;
+    }
+    return Engine::Unwind::LeaveProcedure;
+}
+
+// The leave with its answer, as cmdLeave runs it once its cache is made.
+class CompiledLeave : public CompiledStatement {
+  public:
+    explicit CompiledLeave(const LeaveCache& cache)
+        : target_(unwindFor(cache.target)), valueText_(cache.valueText), plan_(cache.plan) {}
+    void run(Engine& engine, StatementRecord& record) override {
+        engine.currentStatement = &record;
+        runAtFaultBoundary(engine, {}, [&] {
+            if (plan_) engine.EvalPlannedInto(*plan_, valueText_, engine.answer);
+            engine.requestLeave(target_);
+        });
+    }
+
+  private:
+    Engine::Unwind target_;
+    Text valueText_;
+    std::shared_ptr<eval::ArgPlan> plan_;
+};
+
+}  // namespace
+
+std::unique_ptr<CompiledStatement> compileLeave(StatementRecord& record, Engine& engine) {
+    (void)engine;
+    const auto* cache = dynamic_cast<const LeaveCache*>(record.cache.get());
+    if (!cache || !cache->ready) return nullptr;
+    return std::make_unique<CompiledLeave>(*cache);
 }
 
 void cmdStop(StatementRecord& record, Engine& engine) {

@@ -1,6 +1,8 @@
 // Command dispatch: from a statement's verb to its handler. The handler found
 // on a statement's first execution is kept for the rest of the run.
 #include "core/parser.h"
+#include "library/control/control.h"
+#include "library/control/control_flow.h"
 #include "library/objects/objects.h"
 #include "library/registry/rows.h"
 #include "library/registry/script_fault.h"
@@ -120,6 +122,14 @@ xxCmdData* StandardLibrary::findContainedCommand(TextView head) const {
         (void)key;
         if (head.find(entry->Name) != npos) return entry.get();
     }
+    return nullptr;
+}
+
+std::unique_ptr<CompiledStatement> StandardLibrary::compileStatement(StatementRecord& record,
+                                                                     Engine& engine) {
+    if (record.kind == StatementKind::If) return compileConditional(record, engine);
+    if (record.kind == StatementKind::Command && record.handler == cmdLeave)
+        return compileLeave(record, engine);
     return nullptr;
 }
 

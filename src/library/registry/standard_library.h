@@ -17,6 +17,8 @@ class StandardLibrary : public LibraryPort {
     void dispatchCommand(StatementRecord& record, Engine& engine) override;
     void applySetting(StatementRecord& record, Engine& engine) override;
     void runConditional(StatementRecord& record, ProgramRecord& program, Engine& engine) override;
+    std::unique_ptr<CompiledStatement> compileStatement(StatementRecord& record,
+                                                        Engine& engine) override;
     bool callFunction(TextView name, TextView arg, Text& result, Engine& engine,
                       std::shared_ptr<const void>* site = nullptr) override;
     bool readProperty(TextView name, TextView arg, Text& result, Engine& engine) override;
