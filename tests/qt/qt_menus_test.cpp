@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
 #include <QFontDatabase>
@@ -24,6 +25,7 @@
 #include <QMouseEvent>
 #include <QPageSetupDialog>
 #include <QPixmap>
+#include <QPointer>
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QRadioButton>
@@ -294,36 +296,61 @@ TEST(QtMenus, TheInsideStartsBelowTheBarAndKeepsItsSize) {
     EXPECT_EQ(s.value(u"隠した後"), QStringLiteral("0 ") + s.value(u"前の高さ"));
 }
 
-// Chooses the entry starting with `text` from the pop-up menu once it shows.
-void chooseFromPopup(const QString& text, QPoint* shownAt) {
-    QTimer::singleShot(50, [text, shownAt] {
-        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        if (!menu) return;
-        if (shownAt) *shownAt = menu->pos();
-        QAction* chosen = entry(menu, text);
-        menu->close();
-        if (chosen) chosen->trigger();
+// Runs `act` once, as soon as `ready` answers true, looking every 10 ms for up
+// to 30 seconds (then gives up without acting). The script under test shows its pop-ups and dialogs
+// when it gets there, which on a machine busy with builds can be long after a fixed delay would
+// have looked, and a modal loop nobody closes never returns. Deleting the timer returned calls it
+// off.
+QPointer<QTimer> whenReady(std::function<bool()> ready, std::function<void()> act) {
+    auto* poll = new QTimer(QCoreApplication::instance());
+    auto deadline = std::make_shared<QElapsedTimer>();
+    deadline->start();
+    poll->setInterval(10);
+    QObject::connect(poll, &QTimer::timeout, [poll, deadline, ready, act] {
+        const bool now = ready();
+        if (!now && deadline->elapsed() < 30000) return;
+        poll->stop();
+        poll->deleteLater();
+        if (now) act();
     });
+    poll->start();
+    return poll;
 }
 
 TEST(QtMenus, PopupMenusShowAtThePointGivenAndRunTheChosenEntry) {
     Session s;
+    // The script shows three pop-ups, one after the other; each is dealt with
+    // as it shows: the first by choosing 開く, the second dismissed (nothing
+    // runs), the third by a replayed session's menu line.
     QPoint shownAt;
-    chooseFromPopup(QStringLiteral("開く"), &shownAt);
-    // Dismissed: nothing runs.
-    QTimer::singleShot(150, [] {
-        if (QWidget* menu = QApplication::activePopupWidget()) menu->close();
-    });
-    // A replayed session's menu line chooses from the pop-up showing.
     std::string replayed = "not shown";
-    QTimer::singleShot(250, [&] {
-        if (!QApplication::activePopupWidget()) return;
-        UserAction choose;
-        choose.type = UserActionType::Menu;
-        choose.widget = s.widgets().idOf(named(QStringLiteral("ウィンドウ２")));
-        choose.text = u"ファイルの最近使ったもののa.txt";
-        replayed = s.widgets().perform(choose);
+    int shown = 0;
+    QTimer popups;
+    popups.setInterval(10);
+    QObject::connect(&popups, &QTimer::timeout, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu) return;
+        switch (shown++) {
+            case 0: {
+                shownAt = menu->pos();
+                QAction* chosen = entry(menu, QStringLiteral("開く"));
+                menu->close();
+                if (chosen) chosen->trigger();
+                break;
+            }
+            case 2: {
+                UserAction choose;
+                choose.type = UserActionType::Menu;
+                choose.widget = s.widgets().idOf(named(QStringLiteral("ウィンドウ２")));
+                choose.text = u"ファイルの最近使ったもののa.txt";
+                replayed = s.widgets().perform(choose);
+                break;
+            }
+            default:
+                menu->close();
+        }
     });
+    popups.start();
     s.run(fileMenuAnd({u"「ファイル」を「100,50」でポップアップメニュー", u"後は、記録",
                        u"「編集」をポップアップメニュー",
                        u"「最近使ったもの」をポップアップメニュー"}));
@@ -413,14 +440,15 @@ TEST(QtTray, TheIconHoldsItsFileAndTipAndItsClicksBecomeTheWindowsEvents) {
 
 // Runs `fill` on the next modal dialog of type D once it shows.
 template <class D>
-void whenShown(std::function<void(D*)> fill) {
-    QTimer::singleShot(50, [fill] {
-        if (auto* dialog = qobject_cast<D*>(QApplication::activeModalWidget())) {
-            fill(dialog);
-        } else if (QWidget* other = QApplication::activeModalWidget()) {
-            other->close();
-        }
-    });
+QPointer<QTimer> whenShown(std::function<void(D*)> fill) {
+    return whenReady([] { return QApplication::activeModalWidget() != nullptr; },
+                     [fill] {
+                         if (auto* dialog = qobject_cast<D*>(QApplication::activeModalWidget())) {
+                             fill(dialog);
+                         } else if (QWidget* other = QApplication::activeModalWidget()) {
+                             other->close();
+                         }
+                     });
 }
 
 void typeFileNames(QFileDialog* dialog, const QString& names) {
@@ -588,15 +616,17 @@ std::vector<Text> textBoxAnd(TextView more) {
 }
 
 // Presses a button of the find dialog; a box the search shows is answered
-// and its text returned.
+// and its text returned. The box shows while the click is handled, so once
+// the click is done no box is coming and the look-out is called off.
 QString press(QPushButton* button) {
     QString told;
-    whenShown<QMessageBox>([&](QMessageBox* box) {
+    QPointer<QTimer> lookOut = whenShown<QMessageBox>([&](QMessageBox* box) {
         told = box->windowTitle() + QLatin1Char('|') + box->text();
         box->accept();
     });
     QTest::mouseClick(button, Qt::LeftButton);
     QTest::qWait(80);
+    delete lookOut.data();
     return told;
 }
 
