@@ -82,6 +82,24 @@ TextView keyOf(TextView name) {
 
 }  // namespace
 
+// Counts a call (or a body run) under way for as long as it lives; when the
+// last one ends, what was dropped meanwhile (keepWhileCalling) goes.
+class CallUnderWay {
+  public:
+    explicit CallUnderWay(Engine& engine) : engine_(engine) { ++engine.callsUnderWay_; }
+    ~CallUnderWay() {
+        if (--engine_.callsUnderWay_ == 0 && !engine_.keptForCalls_.empty()) {
+            std::vector<std::shared_ptr<const void>> dropped;
+            dropped.swap(engine_.keptForCalls_);
+        }
+    }
+    CallUnderWay(const CallUnderWay&) = delete;
+    CallUnderWay& operator=(const CallUnderWay&) = delete;
+
+  private:
+    Engine& engine_;
+};
+
 void Engine::RegisterProcedures(std::vector<StatementRecord>& statements, int programNumber) {
     for (std::size_t i = 0; i < statements.size(); ++i) {
         const Text& source = statements[i].source;
@@ -107,6 +125,7 @@ void Engine::RegisterProcedures(std::vector<StatementRecord>& statements, int pr
         entry->Value = params;
         entry->FuncPnt = int32_t(i) + 1;
         entry->Num = programNumber;
+        keepWhileCalling(procedures.findShared(keyOf(name)));
         procedures.remove(keyOf(name));
         procedures.add(keyOf(name), std::move(entry));
     }
@@ -114,17 +133,23 @@ void Engine::RegisterProcedures(std::vector<StatementRecord>& statements, int pr
 
 bool Engine::CallProcedure(TextView name, TextView arguments, bool asCommand,
                            StatementRecord* record, eval::CallSite* site) {
-    std::shared_ptr<xxCmdData> entry;
+    // The entry is held by the procedure table or the call site; whatever
+    // drops it from both while this call is under way keeps it until the
+    // call ends (keepWhileCalling).
+    xxCmdData* entry = nullptr;
+    std::shared_ptr<xxCmdData> found;
     if (site && site->procedure && site->proceduresGeneration == procedures.generation()) {
-        entry = site->procedure;
+        entry = site->procedure.get();
     } else {
-        entry = procedures.findShared(name);
+        found = procedures.findShared(name);
+        entry = found.get();
         if (site) {
-            site->procedure = entry;
+            site->procedure = found;
             site->proceduresGeneration = procedures.generation();
         }
     }
     if (!entry) return false;
+    CallUnderWay underWay(*this);
     if (unwinding()) throw Abandoned{};
     // Checked before the arguments are bound, so that a runaway is reported
     // naming the procedure.
@@ -232,18 +257,20 @@ bool Engine::CallProcedure(TextView name, TextView arguments, bool asCommand,
     if (!reused && locals->size() == params.size()) locals->setShape(parsedParams.localsShape);
 
     {
-        // The caller's scope comes back however the body ends; moved, not
-        // copied, as this happens on every call.
+        // The caller's scope comes back however the body ends. The tables
+        // are moved, not copied, as this happens on every call: the locals
+        // come back out of procLocals when the body returns.
         struct ScopeSwap {
             std::shared_ptr<KeyedTable>& slot;
             std::shared_ptr<KeyedTable> saved;
             ~ScopeSwap() { slot = std::move(saved); }
         } swap{procLocals, std::move(procLocals)};
-        procLocals = locals;
+        procLocals = std::move(locals);
         answer.clear();
         RunProcedureBody(*entry);
+        locals = std::move(procLocals);
     }
-    if (byReference) {
+    if (byReference && locals) {
         for (std::size_t i = 0; i < params.size(); ++i) {
             if (writeBack[i].empty()) continue;
             if (const xxCmdData* final = locals->find(params[i].name))
@@ -347,6 +374,7 @@ void Engine::RunProcedureBody(xxCmdData& entry) {
         return;
     }
     if (entry.Num < 0 || std::size_t(entry.Num) >= programLevels.size()) return;
+    CallUnderWay underWay(*this);
     const int32_t savedLine = currentLine;
     const int32_t savedLevel = currentLevel;
     Restore<ErrorMode> keepMode(errors.errorMode);
@@ -356,7 +384,9 @@ void Engine::RunProcedureBody(xxCmdData& entry) {
     procedureStart = entry.FuncPnt;
     ++procedureDepth;
 
-    std::shared_ptr<ProgramRecord> program = programLevels[std::size_t(entry.Num)];
+    // Not counted: a record replaced or dropped while the body runs is kept
+    // until the call ends (keepWhileCalling).
+    ProgramRecord* program = programLevels[std::size_t(entry.Num)].get();
     CallFrameScope frame(*this, &entry, entry.Num);
     currentLevel = entry.Num;
     auto& statements = program->statements;
