@@ -66,6 +66,22 @@ TEST_P(ProcedureCallsTest, AProcedureReplacedDuringItsOwnCallFinishesInItsOldFor
     EXPECT_TRUE(errorBoxes().empty());
 }
 
+TEST_P(ProcedureCallsTest, ACallGoesOnAfterItsProcedureWasReplacedForGood) {
+    // 参照 replaces 変わる for the rest of the run while 変わる(2) is under
+    // way, and the same call site then calls the new form: nothing holds
+    // the old form but the calls still running in it.
+    TempFolder folder;
+    const std::string file =
+        folder.file("sub.qel", "手順は　変わる（n）\r\n　「新」＆nで手順から抜ける\r\n終わり\r\n");
+    const Text path = text::fromUtf8(file);
+    const Text readLine = u"　もし n が 2 なら 「" + path + u"」を参照";
+    run({u"手順は　変わる（n）", u"　もし n が 1 より下なら 「底」で手順から抜ける", readLine,
+         u"　下は、変わる(n－1)", u"　「旧」＆n＆下で手順から抜ける", u"終わり", u"変わる(3)を表示",
+         u"変わる(3)を表示"});
+    EXPECT_EQ(messages(), (std::vector<Text>{u"旧3旧2新1", u"新3"}));
+    EXPECT_TRUE(errorBoxes().empty());
+}
+
 TEST_P(ProcedureCallsTest, RunawayRecursionEndsWithOneErrorAndTheScriptGoesOn) {
     run({u"手順は　深く（n）", u"　深く(n＋1)で手順から抜ける", u"終わり", u"Ｘは、深く(1)",
          u"「後」を表示", u"手順は　足す（A,B）", u"　A＋Bで手順から抜ける", u"終わり",
