@@ -82,16 +82,52 @@ TextView keyOf(TextView name) {
 
 }  // namespace
 
-// Counts a call (or a body run) under way for as long as it lives; when the
-// last one ends, what was dropped meanwhile (keepWhileCalling) goes.
+namespace {
+
+// What the calls under way on this thread hold by plain pointer (their
+// procedure entries and program records), innermost last. A count past the
+// limit records no more, and then nothing kept is let go early.
+constexpr std::size_t kHeldLimit = 4096;
+thread_local const void* heldByCalls[kHeldLimit];
+thread_local std::size_t heldCount = 0;
+
+bool heldByACall(const void* item) {
+    for (std::size_t i = 0; i < heldCount; ++i) {
+        if (heldByCalls[i] == item) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+// Counts a call (or a body run) under way for as long as it lives, with
+// what it holds. When the last one ends, what was dropped meanwhile
+// (keepWhileCalling) goes; before that, whatever no call holds any more, so
+// a long call that keeps replacing procedures does not pile them up.
 class CallUnderWay {
   public:
-    explicit CallUnderWay(Engine& engine) : engine_(engine) { ++engine.callsUnderWay_; }
+    CallUnderWay(Engine& engine, const void* holds) : engine_(engine) {
+        ++engine.callsUnderWay_;
+        if (heldCount < kHeldLimit) heldByCalls[heldCount] = holds;
+        ++heldCount;
+    }
     ~CallUnderWay() {
-        if (--engine_.callsUnderWay_ == 0 && !engine_.keptForCalls_.empty()) {
+        --heldCount;
+        if (--engine_.callsUnderWay_ == 0) {
             std::vector<std::shared_ptr<const void>> dropped;
             dropped.swap(engine_.keptForCalls_);
+        } else if (!engine_.keptForCalls_.empty()) {
+            letGoOfUnheld(engine_);
         }
+    }
+    static void letGoOfUnheld(Engine& engine) {
+        if (heldCount > kHeldLimit) return;
+        std::vector<std::shared_ptr<const void>> dropped;
+        auto& kept = engine.keptForCalls_;
+        for (auto& item : kept) {
+            if (!heldByACall(item.get())) dropped.push_back(std::move(item));
+        }
+        std::erase(kept, nullptr);
     }
     CallUnderWay(const CallUnderWay&) = delete;
     CallUnderWay& operator=(const CallUnderWay&) = delete;
@@ -129,6 +165,7 @@ void Engine::RegisterProcedures(std::vector<StatementRecord>& statements, int pr
         procedures.remove(keyOf(name));
         procedures.add(keyOf(name), std::move(entry));
     }
+    if (!keptForCalls_.empty()) CallUnderWay::letGoOfUnheld(*this);
 }
 
 bool Engine::CallProcedure(TextView name, TextView arguments, bool asCommand,
@@ -149,7 +186,7 @@ bool Engine::CallProcedure(TextView name, TextView arguments, bool asCommand,
         }
     }
     if (!entry) return false;
-    CallUnderWay underWay(*this);
+    CallUnderWay underWay(*this, entry);
     if (unwinding()) throw Abandoned{};
     // Checked before the arguments are bound, so that a runaway is reported
     // naming the procedure.
@@ -374,7 +411,10 @@ void Engine::RunProcedureBody(xxCmdData& entry) {
         return;
     }
     if (entry.Num < 0 || std::size_t(entry.Num) >= programLevels.size()) return;
-    CallUnderWay underWay(*this);
+    // Not counted: a record replaced or dropped while the body runs is kept
+    // until the call ends (keepWhileCalling).
+    ProgramRecord* program = programLevels[std::size_t(entry.Num)].get();
+    CallUnderWay underWay(*this, program);
     const int32_t savedLine = currentLine;
     const int32_t savedLevel = currentLevel;
     Restore<ErrorMode> keepMode(errors.errorMode);
@@ -384,9 +424,6 @@ void Engine::RunProcedureBody(xxCmdData& entry) {
     procedureStart = entry.FuncPnt;
     ++procedureDepth;
 
-    // Not counted: a record replaced or dropped while the body runs is kept
-    // until the call ends (keepWhileCalling).
-    ProgramRecord* program = programLevels[std::size_t(entry.Num)].get();
     CallFrameScope frame(*this, &entry, entry.Num);
     currentLevel = entry.Num;
     auto& statements = program->statements;

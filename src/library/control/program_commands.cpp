@@ -119,10 +119,7 @@ void cmdRunText(StatementRecord& record, Engine& engine) {
     int level = static_cast<int>(engine.programLevels.size());
     engine.programLevels.push_back(program);
     runAsLevel(engine, program, level);
-    if (engine.programLevels.size() == std::size_t(level) + 1) {
-        engine.keepWhileCalling(std::move(engine.programLevels.back()));
-        engine.programLevels.pop_back();
-    }
+    if (engine.programLevels.size() == std::size_t(level) + 1) engine.programLevels.pop_back();
     engine.programsChanged();
 }
 
@@ -142,11 +139,8 @@ void cmdExecute(StatementRecord& record, Engine& engine) {
     KeyedTable savedProcedures = engine.procedures;
     auto [program, level] = addProgramLevel(engine, script, *name);
     runAsLevel(engine, program, level);
-    engine.keepWhileCalling(engine.procedures);
     engine.procedures = std::move(savedProcedures);
     // No procedure refers to the levels the file added any more.
-    for (std::size_t i = std::size_t(level); i < engine.programLevels.size(); ++i)
-        engine.keepWhileCalling(std::move(engine.programLevels[i]));
     engine.programLevels.resize(std::size_t(level));
     engine.programsChanged();
     engine.stopRequested = false;
