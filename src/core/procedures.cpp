@@ -113,17 +113,19 @@ class CallUnderWay {
     }
     ~CallUnderWay() {
         --heldCount;
-        if (--engine_.callsUnderWay_ == 0) {
-            std::vector<std::shared_ptr<const void>> dropped;
-            dropped.swap(engine_.keptForCalls_);
-        } else if (!engine_.keptForCalls_.empty()) {
+        --engine_.callsUnderWay_;
+        if (!engine_.keptForCalls_.empty()) [[unlikely]]
             letGoOfUnheld(engine_);
-        }
     }
+    // Moved out before they go: what they hold may end other things.
     static void letGoOfUnheld(Engine& engine) {
-        if (heldCount > kHeldLimit) return;
         std::vector<std::shared_ptr<const void>> dropped;
         auto& kept = engine.keptForCalls_;
+        if (engine.callsUnderWay_ == 0) {
+            dropped.swap(kept);
+            return;
+        }
+        if (heldCount > kHeldLimit) return;
         for (auto& item : kept) {
             if (!heldByACall(item.get())) dropped.push_back(std::move(item));
         }
