@@ -89,7 +89,7 @@ TEST_P(ProcedureCallsTest, RunawayRecursionEndsWithOneErrorAndTheScriptGoesOn) {
     run({u"手順は　深く（n）", u"　深く(n＋1)で手順から抜ける", u"終わり", u"Ｘは、深く(1)",
          u"「後」を表示", u"手順は　足す（A,B）", u"　A＋Bで手順から抜ける", u"終わり",
          u"足す(2,3)を表示"});
-    EXPECT_EQ(errorNumbers(), (std::vector<int>{49}));
+    EXPECT_EQ(errorNumbers(), (std::vector<int>{998}));
     EXPECT_EQ(messages(), (std::vector<Text>{u"後", u"5"}));
 }
 
