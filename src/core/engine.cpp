@@ -19,6 +19,7 @@ void Engine::ResetRunState() {
     errors = ErrorState{};
     globals = KeyedTable{};
     ++outerCreations;
+    keepWhileCalling(procedures);
     procedures = KeyedTable{};
     procLocals.reset();
     *caches_ = Caches{};

@@ -366,6 +366,19 @@ class Engine {
     void RunProcedureBody(xxCmdData& entry);
     bool RunProcedureByName(TextView name);
     bool RunProcedureEntry(xxCmdData* entry);
+    // A call holds its procedure entry and its program record by plain
+    // pointer: counted references cost each call several locked instructions.
+    // Whatever drops a procedure entry or a program record hands it here
+    // first, and it is kept until no call is under way (callsUnderWay).
+    void keepWhileCalling(std::shared_ptr<const void> dropped) {
+        if (callsUnderWay_ > 0 && dropped) keptForCalls_.push_back(std::move(dropped));
+    }
+    // The entries of a procedure table about to be replaced or emptied.
+    void keepWhileCalling(const KeyedTable& droppedProcedures) {
+        if (callsUnderWay_ == 0) return;
+        for (const auto& [name, entry] : droppedProcedures.inOrder()) keepWhileCalling(entry);
+    }
+    int callsUnderWay() const { return callsUnderWay_; }
 
     // ---- errors (errors.cpp) ------------------------------------------------
     // Reports an error of the catalogue (resources/error_catalogue.h) with its
@@ -496,6 +509,10 @@ class Engine {
     // A fresh variable entry named `name`, reusing one a finished call left.
     std::shared_ptr<xxCmdData> takeVariableEntry(TextView name);
     std::vector<std::shared_ptr<xxCmdData>> entryPool_;
+    // See keepWhileCalling.
+    int callsUnderWay_ = 0;
+    std::vector<std::shared_ptr<const void>> keptForCalls_;
+    friend class CallUnderWay;
 
     std::unique_ptr<Caches> caches_;
     std::unordered_map<int, Text> resourceTexts_;

@@ -82,6 +82,62 @@ TextView keyOf(TextView name) {
 
 }  // namespace
 
+namespace {
+
+// What the calls under way on this thread hold by plain pointer (their
+// procedure entries and program records), innermost last. A count past the
+// limit records no more, and then nothing kept is let go early.
+constexpr std::size_t kHeldLimit = 4096;
+thread_local const void* heldByCalls[kHeldLimit];
+thread_local std::size_t heldCount = 0;
+
+bool heldByACall(const void* item) {
+    for (std::size_t i = 0; i < heldCount; ++i) {
+        if (heldByCalls[i] == item) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+// Counts a call (or a body run) under way for as long as it lives, with
+// what it holds. When the last one ends, what was dropped meanwhile
+// (keepWhileCalling) goes; before that, whatever no call holds any more, so
+// a long call that keeps replacing procedures does not pile them up.
+class CallUnderWay {
+  public:
+    CallUnderWay(Engine& engine, const void* holds) : engine_(engine) {
+        ++engine.callsUnderWay_;
+        if (heldCount < kHeldLimit) heldByCalls[heldCount] = holds;
+        ++heldCount;
+    }
+    ~CallUnderWay() {
+        --heldCount;
+        --engine_.callsUnderWay_;
+        if (!engine_.keptForCalls_.empty()) [[unlikely]]
+            letGoOfUnheld(engine_);
+    }
+    // Moved out before they go: what they hold may end other things.
+    static void letGoOfUnheld(Engine& engine) {
+        std::vector<std::shared_ptr<const void>> dropped;
+        auto& kept = engine.keptForCalls_;
+        if (engine.callsUnderWay_ == 0) {
+            dropped.swap(kept);
+            return;
+        }
+        if (heldCount > kHeldLimit) return;
+        for (auto& item : kept) {
+            if (!heldByACall(item.get())) dropped.push_back(std::move(item));
+        }
+        std::erase(kept, nullptr);
+    }
+    CallUnderWay(const CallUnderWay&) = delete;
+    CallUnderWay& operator=(const CallUnderWay&) = delete;
+
+  private:
+    Engine& engine_;
+};
+
 void Engine::RegisterProcedures(std::vector<StatementRecord>& statements, int programNumber) {
     for (std::size_t i = 0; i < statements.size(); ++i) {
         const Text& source = statements[i].source;
@@ -107,24 +163,32 @@ void Engine::RegisterProcedures(std::vector<StatementRecord>& statements, int pr
         entry->Value = params;
         entry->FuncPnt = int32_t(i) + 1;
         entry->Num = programNumber;
+        keepWhileCalling(procedures.findShared(keyOf(name)));
         procedures.remove(keyOf(name));
         procedures.add(keyOf(name), std::move(entry));
     }
+    if (!keptForCalls_.empty()) CallUnderWay::letGoOfUnheld(*this);
 }
 
 bool Engine::CallProcedure(TextView name, TextView arguments, bool asCommand,
                            StatementRecord* record, eval::CallSite* site) {
-    std::shared_ptr<xxCmdData> entry;
+    // The entry is held by the procedure table or the call site; whatever
+    // drops it from both while this call is under way keeps it until the
+    // call ends (keepWhileCalling).
+    xxCmdData* entry = nullptr;
+    std::shared_ptr<xxCmdData> found;
     if (site && site->procedure && site->proceduresGeneration == procedures.generation()) {
-        entry = site->procedure;
+        entry = site->procedure.get();
     } else {
-        entry = procedures.findShared(name);
+        found = procedures.findShared(name);
+        entry = found.get();
         if (site) {
-            site->procedure = entry;
+            site->procedure = found;
             site->proceduresGeneration = procedures.generation();
         }
     }
     if (!entry) return false;
+    CallUnderWay underWay(*this, entry);
     if (unwinding()) throw Abandoned{};
     // Checked before the arguments are bound, so that a runaway is reported
     // naming the procedure.
@@ -232,18 +296,20 @@ bool Engine::CallProcedure(TextView name, TextView arguments, bool asCommand,
     if (!reused && locals->size() == params.size()) locals->setShape(parsedParams.localsShape);
 
     {
-        // The caller's scope comes back however the body ends; moved, not
-        // copied, as this happens on every call.
+        // The caller's scope comes back however the body ends. The tables
+        // are moved, not copied, as this happens on every call: the locals
+        // come back out of procLocals when the body returns.
         struct ScopeSwap {
             std::shared_ptr<KeyedTable>& slot;
             std::shared_ptr<KeyedTable> saved;
             ~ScopeSwap() { slot = std::move(saved); }
         } swap{procLocals, std::move(procLocals)};
-        procLocals = locals;
+        procLocals = std::move(locals);
         answer.clear();
         RunProcedureBody(*entry);
+        locals = std::move(procLocals);
     }
-    if (byReference) {
+    if (byReference && locals) {
         for (std::size_t i = 0; i < params.size(); ++i) {
             if (writeBack[i].empty()) continue;
             if (const xxCmdData* final = locals->find(params[i].name))
@@ -347,6 +413,10 @@ void Engine::RunProcedureBody(xxCmdData& entry) {
         return;
     }
     if (entry.Num < 0 || std::size_t(entry.Num) >= programLevels.size()) return;
+    // Not counted: a record replaced or dropped while the body runs is kept
+    // until the call ends (keepWhileCalling).
+    ProgramRecord* program = programLevels[std::size_t(entry.Num)].get();
+    CallUnderWay underWay(*this, program);
     const int32_t savedLine = currentLine;
     const int32_t savedLevel = currentLevel;
     Restore<ErrorMode> keepMode(errors.errorMode);
@@ -356,7 +426,6 @@ void Engine::RunProcedureBody(xxCmdData& entry) {
     procedureStart = entry.FuncPnt;
     ++procedureDepth;
 
-    std::shared_ptr<ProgramRecord> program = programLevels[std::size_t(entry.Num)];
     CallFrameScope frame(*this, &entry, entry.Num);
     currentLevel = entry.Num;
     auto& statements = program->statements;

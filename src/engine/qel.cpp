@@ -80,6 +80,7 @@ void Qel::runNormalised(Text program, TextView fileName, bool bPreserve) {
             if (!folder.empty()) e.files().setCurrentFolder(toNativePath(folder));
         }
         ResetEngine();
+        for (auto& level : e.programLevels) e.keepWhileCalling(std::move(level));
         e.programLevels.assign(1, std::make_shared<ProgramRecord>());
     }
     // The user's protection choice is read afresh for every run, before the
@@ -91,6 +92,7 @@ void Qel::runNormalised(Text program, TextView fileName, bool bPreserve) {
         e.hostedWindowMode ? Engine::LoadSteps::ParseOnly : Engine::LoadSteps::MarkAndRegister);
     record->filePath = filePath;
     if (e.programLevels.empty()) e.programLevels.push_back(record);
+    e.keepWhileCalling(std::move(e.programLevels[0]));
     e.programLevels[0] = record;
     e.programsChanged();
     e.ui().pumpEvents();
@@ -257,6 +259,7 @@ SetInfoValue Qel::GetSetInfo(TextView syurui, TextView naiyou) {
     if (syurui == u"プログラム") {
         auto record = e.LoadProgram(text::normaliseLineEnds(naiyou), 0);
         if (e.programLevels.empty()) e.programLevels.push_back(record);
+        e.keepWhileCalling(std::move(e.programLevels[0]));
         e.programLevels[0] = record;
         e.programsChanged();
         return {};
