@@ -174,16 +174,12 @@ TEST(ValueTextForms, LargeDictionaryIndexFollowsEveryKindOfWrite) {
                 // The whole text assigned, with a line that repeats a key
                 // and one that has no "=".
                 reference = values::DictSet(Text(value.text()), key, written) +
-                            u"
-品1=later
-no key here";
+                            u"\r\n品1=later\r\nno key here";
                 value = reference;
                 break;
             case 1:
-                value += u"
-品2=appended";
-                reference += u"
-品2=appended";
+                value += u"\r\n品2=appended";
+                reference += u"\r\n品2=appended";
                 break;
             case 2:
                 value.writeCell(1 + static_cast<long long>(random() % 4), 2, u"c");
