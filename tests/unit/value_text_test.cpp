@@ -194,7 +194,9 @@ TEST(ValueTextForms, LargeDictionaryIndexFollowsEveryKindOfWrite) {
                 reference = values::DictSet(reference, key, written);
                 break;
         }
-        if (step % 500 == 0) ASSERT_EQ(value.text(), reference) << "step " << step;
+        if (step % 500 == 0) {
+            ASSERT_EQ(value.text(), reference) << "step " << step;
+        }
     }
     for (int i = 0; i < 100; ++i) check(u"品" + number::format(i), -1);
     ASSERT_EQ(value.text(), reference);
