@@ -1,6 +1,6 @@
 #include "core/value_text.h"
 
-#include <unordered_map>
+#include <cstdint>
 #include <vector>
 
 #include "core/values.h"
@@ -8,15 +8,6 @@
 namespace qel {
 
 namespace {
-
-struct ExactHash {
-    using is_transparent = void;
-    std::size_t operator()(TextView t) const noexcept { return std::hash<TextView>{}(t); }
-};
-struct ExactEqual {
-    using is_transparent = void;
-    bool operator()(TextView a, TextView b) const noexcept { return a == b; }
-};
 
 std::vector<Text> splitLines(TextView t) {
     std::vector<Text> rows;
@@ -49,6 +40,79 @@ bool indexable(TextView key) {
     return key.find_first_of(u"=\r\n") == TextView::npos;
 }
 
+// A key's hash: short keys are the usual case, so a multiply per character
+// and one final mix (the slot is taken from the low bits).
+std::uint32_t keyHash(TextView key) {
+    std::uint64_t h = 0xcbf29ce484222325ull ^ key.size();
+    for (char16_t c : key) h = (h ^ c) * 0x100000001b3ull;
+    h ^= h >> 33;
+    h *= 0xff51afd7ed558ccdull;
+    h ^= h >> 33;
+    return std::uint32_t(h);
+}
+
+// Whether `line` holds `key` (which has no "=" in it) as its key.
+bool lineHasKey(TextView line, TextView key) {
+    return line.size() > key.size() && line[key.size()] == u'=' &&
+           line.compare(0, key.size(), key) == 0;
+}
+
+// The first line of each key, by open addressing over (hash, line number)
+// pairs. The keys themselves are read from their lines: a dictionary of
+// short entries would otherwise hold each key twice, and a table of nodes
+// costs a cache miss per pointer on every look-up.
+class KeyIndex {
+  public:
+    static constexpr std::size_t kNone = ~std::size_t(0);
+
+    std::size_t find(const std::vector<Text>& rows, TextView key, std::uint32_t hash) const {
+        if (slots_.empty()) return kNone;
+        const std::size_t mask = slots_.size() - 1;
+        for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+            const Slot& slot = slots_[i];
+            if (slot.line == kEmptySlot) return kNone;
+            if (slot.hash == hash && lineHasKey(rows[slot.line], key)) return slot.line;
+        }
+    }
+    // `line` is the first line of a key not in the index yet.
+    void add(std::uint32_t hash, std::size_t line) {
+        if ((used_ + 1) * 4 > slots_.size() * 3) grow();
+        place(hash, std::uint32_t(line));
+        ++used_;
+    }
+    void reserve(std::size_t keys) {
+        while (keys * 4 > slots_.size() * 3) grow();
+    }
+    void clear() {
+        std::vector<Slot>().swap(slots_);
+        used_ = 0;
+    }
+
+  private:
+    static constexpr std::uint32_t kEmptySlot = ~std::uint32_t(0);
+    struct Slot {
+        std::uint32_t hash = 0;
+        std::uint32_t line = kEmptySlot;
+    };
+
+    void place(std::uint32_t hash, std::uint32_t line) {
+        const std::size_t mask = slots_.size() - 1;
+        std::size_t i = hash & mask;
+        while (slots_[i].line != kEmptySlot) i = (i + 1) & mask;
+        slots_[i] = Slot{hash, line};
+    }
+    void grow() {
+        std::vector<Slot> old(slots_.empty() ? 16 : slots_.size() * 2);
+        old.swap(slots_);
+        for (const Slot& slot : old) {
+            if (slot.line != kEmptySlot) place(slot.hash, slot.line);
+        }
+    }
+
+    std::vector<Slot> slots_;  // a power of two in size
+    std::size_t used_ = 0;
+};
+
 }  // namespace
 
 // The value's lines, each without its CR LF; no line holds CR LF, so joining
@@ -57,7 +121,7 @@ struct ValueText::Lines {
     std::vector<Text> rows;
     // The first line of each key (the text before a line's first "="); made
     // on the first dictionary access and dropped when a cell is written.
-    std::unordered_map<Text, std::size_t, ExactHash, ExactEqual> keys;
+    KeyIndex keys;
     bool keysMade = false;
 
     void makeKeys() {
@@ -65,7 +129,10 @@ struct ValueText::Lines {
         keys.reserve(rows.size());
         for (std::size_t i = 0; i < rows.size(); ++i) {
             std::size_t eq = rows[i].find(u'=');
-            if (eq != Text::npos) keys.try_emplace(rows[i].substr(0, eq), i);
+            if (eq == Text::npos) continue;
+            TextView key = TextView(rows[i]).substr(0, eq);
+            std::uint32_t hash = keyHash(key);
+            if (keys.find(rows, key, hash) == KeyIndex::kNone) keys.add(hash, i);
         }
         keysMade = true;
     }
@@ -199,9 +266,9 @@ Text ValueText::dictGet(TextView key) const {
     if (!indexable(key)) return values::DictGet(text(), key);
     Lines& l = lines();
     l.makeKeys();
-    auto found = l.keys.find(key);
-    if (found == l.keys.end()) return {};
-    TextView stored = TextView(l.rows[found->second]).substr(key.size() + 1);
+    const std::size_t found = l.keys.find(l.rows, key, keyHash(key));
+    if (found == KeyIndex::kNone) return {};
+    TextView stored = TextView(l.rows[found]).substr(key.size() + 1);
     // Only a value that held line breaks carries {/n}: most are copied as they are.
     if (stored.find(u'{') == TextView::npos) return Text(stored);
     return text::replaceAll(stored, u"{/n}", kCRLF);
@@ -221,15 +288,16 @@ void ValueText::dictSet(TextView key, TextView value) {
     } else {
         line += text::replaceAll(value, kCRLF, u"{/n}");
     }
-    auto found = l.keys.find(key);
-    if (found != l.keys.end()) {
-        l.rows[found->second] = std::move(line);
+    const std::uint32_t hash = keyHash(key);
+    const std::size_t found = l.keys.find(l.rows, key, hash);
+    if (found != KeyIndex::kNone) {
+        l.rows[found] = std::move(line);
     } else if (l.rows.size() == 1 && l.rows[0].empty()) {
         l.rows[0] = std::move(line);
-        l.keys.emplace(Text(key), 0);
+        l.keys.add(hash, 0);
     } else {
         l.rows.push_back(std::move(line));
-        l.keys.emplace(Text(key), l.rows.size() - 1);
+        l.keys.add(hash, l.rows.size() - 1);
     }
     linesWritten();
 }

@@ -107,21 +107,40 @@ char16_t widenAscii(char16_t c) {
 
 }  // namespace
 
+namespace {
+// Writes the narrow form of `c` at `out` (one or two characters); gives the
+// position after it.
+char16_t* narrowInto(char16_t* out, char16_t c) {
+    if (c < 0x80) {
+        *out++ = c;
+    } else if (c >= 0x3000 && c <= 0x30FF && kNarrowKana[c - 0x3000].base) {
+        const HalfForm& half = kNarrowKana[c - 0x3000];
+        *out++ = half.base;
+        if (half.mark) *out++ = half.mark;
+    } else if (const char16_t narrow = narrowSingle(c)) {
+        *out++ = narrow;
+    } else {
+        *out++ = c;
+    }
+    return out;
+}
+}  // namespace
+
 Text toHalfWidth(TextView text) {
+    // Object and property names are narrowed on every access: short texts
+    // are built on the stack and copied once.
+    constexpr std::size_t kShort = 16;
+    if (text.size() <= kShort) {
+        char16_t buffer[2 * kShort];
+        char16_t* end = buffer;
+        for (const char16_t c : text) end = narrowInto(end, c);
+        return Text(buffer, std::size_t(end - buffer));
+    }
     Text out;
     out.reserve(text.size() + text.size() / 4);
     for (const char16_t c : text) {
-        if (c < 0x80) {
-            out.push_back(c);
-        } else if (c >= 0x3000 && c <= 0x30FF && kNarrowKana[c - 0x3000].base) {
-            const HalfForm& half = kNarrowKana[c - 0x3000];
-            out.push_back(half.base);
-            if (half.mark) out.push_back(half.mark);
-        } else if (const char16_t narrow = narrowSingle(c)) {
-            out.push_back(narrow);
-        } else {
-            out.push_back(c);
-        }
+        char16_t narrow[2];
+        out.append(narrow, narrowInto(narrow, c));
     }
     return out;
 }

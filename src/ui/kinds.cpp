@@ -62,8 +62,12 @@ const KindRow& kindRow(KindId id) {
     return kKinds[int(id) - 1];
 }
 
+// Every property access looks its object up by this key: the narrow form is
+// folded in place rather than copied a second time.
 Text nameKey(TextView name) {
-    return text::foldKey(text::toHalfWidth(name));
+    Text key = text::toHalfWidth(name);
+    for (char16_t& c : key) c = text::foldAscii(c);
+    return key;
 }
 
 std::optional<std::size_t> matchPrefix(TextView text, TextView prefix) {

@@ -85,6 +85,11 @@ Text QelWindow::Prop(TextView name) const {
     return it == props_.end() ? Text() : it->second;
 }
 
+const Text* QelWindow::propAtKey(const Text& key) const {
+    auto it = props_.find(key);
+    return it == props_.end() ? nullptr : &it->second;
+}
+
 void QelWindow::SetProp(TextView name, TextView value) {
     props_[nameKey(name)] = Text(value);
 }

@@ -90,6 +90,9 @@ class QelWindow : public ScriptObject {
 
     // The per-window store: reading a name never written gives "".
     Text Prop(TextView name) const;
+    // The entry under a key nameKey made already (null when never written):
+    // for names read on every property access.
+    const Text* propAtKey(const Text& key) const;
     void SetProp(TextView name, TextView value);
     int counter(const KindRow& kind) const;
 

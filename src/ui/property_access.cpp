@@ -483,11 +483,14 @@ std::vector<Text> listParts(PropertyContext& c) {
 
 double unitScale(PropertyContext& c, const ScriptObject& object) {
     if (!object.window || object.isWindow()) return 1;
-    Text unit = object.window->Prop(u"座標");
-    double dpi = port(c).screenDpi();
-    if (unit == u"印刷用") return dpi / 72;
-    if (unit == u"ミリメートル") return dpi / 25.4;
-    if (unit == u"センチメートル") return dpi / 2.54;
+    // Every position and size access asks: the key is made once, and the
+    // screen is asked only for a unit that needs it.
+    static const Text kUnitKey = nameKey(u"座標");
+    const Text* unit = object.window->propAtKey(kUnitKey);
+    if (!unit || unit->empty()) return 1;
+    if (*unit == u"印刷用") return port(c).screenDpi() / 72;
+    if (*unit == u"ミリメートル") return port(c).screenDpi() / 25.4;
+    if (*unit == u"センチメートル") return port(c).screenDpi() / 2.54;
     return 1;
 }
 

@@ -8,6 +8,7 @@
 
 #include "core/value_text.h"
 #include "core/values.h"
+#include "text/number.h"
 
 namespace qel {
 namespace {
@@ -151,6 +152,54 @@ TEST(ValueTextForms, NumbersAndLinesGiveWayToEachOther) {
     EXPECT_EQ(n, 7);
     value.dictSet(u"a", u"1");
     EXPECT_EQ(value.text(), u"7\r\na=1");
+}
+
+// Enough keys to make the index grow several times, keys that are prefixes
+// of one another, lines without "=", repeated keys (the first line answers),
+// and every way the text can change under an index already made.
+TEST(ValueTextForms, LargeDictionaryIndexFollowsEveryKindOfWrite) {
+    std::mt19937 random(3);
+    ValueText value;
+    Text reference;
+    auto check = [&](TextView key, int step) {
+        ASSERT_EQ(value.dictGet(key), values::DictGet(reference, key)) << "step " << step;
+    };
+    for (int step = 0; step < 6000; ++step) {
+        const Text key = u"品" + Text(1, char16_t(u'0' + random() % 10)) +
+                         (random() % 2 ? Text(1, char16_t(u'0' + random() % 10)) : Text()) +
+                         Text(std::size_t(random() % 3), u'9');
+        const Text written = random() % 7 ? key + u"値" : randomText(random);
+        switch (random() % 12) {
+            case 0:
+                // The whole text assigned, with a line that repeats a key
+                // and one that has no "=".
+                reference = values::DictSet(Text(value.text()), key, written) +
+                            u"\r\n品1=later\r\nno key here";
+                value = reference;
+                break;
+            case 1:
+                value += u"\r\n品2=appended";
+                reference += u"\r\n品2=appended";
+                break;
+            case 2:
+                value.writeCell(1 + static_cast<long long>(random() % 4), 2, u"c");
+                reference = Text(value.text());
+                break;
+            case 3:
+                check(key, step);
+                check(key.substr(0, 2), step);
+                break;
+            default:
+                value.dictSet(key, written);
+                reference = values::DictSet(reference, key, written);
+                break;
+        }
+        if (step % 500 == 0) {
+            ASSERT_EQ(value.text(), reference) << "step " << step;
+        }
+    }
+    for (int i = 0; i < 100; ++i) check(u"品" + number::format(i), -1);
+    ASSERT_EQ(value.text(), reference);
 }
 
 // A copy of a number not yet written out is the same value, and the copy and
