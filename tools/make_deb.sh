@@ -80,6 +80,21 @@ else
     say "lintian is not installed: the package was not checked"
 fi
 
+# finish_package ROOT PACKAGE: modes, dates, md5sums, the .deb, lintian.
+finish_package() {
+    find "$1" -type d -exec chmod 0755 {} +
+    find "$1" -type f -exec chmod 0644 {} +
+    (cd "$1" && find usr -type f | LC_ALL=C sort | xargs md5sum) > "$1/DEBIAN/md5sums"
+    find "$1" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
+    package_deb="$out/$2_${version}_${arch}.deb"
+    dpkg-deb --root-owner-group -Zxz --build "$1" "$package_deb" >/dev/null
+    rm -rf "$1"
+    say "wrote $package_deb"
+    if command -v lintian >/dev/null 2>&1; then
+        lintian --fail-on error,warning --no-tag-display-limit "$package_deb"
+    fi
+}
+
 # ---- qelscript-web: the browser's Qt WebEngine module, in a package of its
 # own so that installing qelscript does not bring Chromium; without it the
 # browser shows pages in its lighter text view. Made only when the build has
@@ -98,9 +113,6 @@ if [ -f "$web_module" ]; then
     cp "$repo/packaging/debian/copyright" "$web_doc/copyright"
     mkdir -p "$web_root/usr/share/lintian/overrides"
     cp "$repo/packaging/debian/lintian-overrides" "$web_root/usr/share/lintian/overrides/qelscript-web"
-    find "$web_root" -type d -exec chmod 0755 {} +
-    find "$web_root" -type f -exec chmod 0644 {} +
-    find "$web_root" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
     printf 'Source: qelscript\n\nPackage: qelscript-web\nArchitecture: any\n' > "$work/debian/control"
     web_depends=$(cd "$work" && dpkg-shlibdeps -O "-e$web_module" 2>/dev/null |
         sed -n 's/^shlibs:Depends=//p')
@@ -109,14 +121,7 @@ if [ -f "$web_module" ]; then
     web_size=$(du -sk --apparent-size "$web_root/usr" | cut -f1)
     sed -e "s/@VERSION@/$version/" -e "s/@ARCH@/$arch/" -e "s/@SIZE@/$web_size/" \
         -e "s/@DEPENDS@/$web_depends/" "$repo/packaging/debian/control-web.in" > "$web_root/DEBIAN/control"
-    (cd "$web_root" && find usr -type f | LC_ALL=C sort | xargs md5sum) > "$web_root/DEBIAN/md5sums"
-    chmod 0644 "$web_root/DEBIAN/control" "$web_root/DEBIAN/md5sums"
-    web_deb="$out/qelscript-web_${version}_${arch}.deb"
-    dpkg-deb --root-owner-group -Zxz --build "$web_root" "$web_deb" >/dev/null
-    say "wrote $web_deb"
-    if command -v lintian >/dev/null 2>&1; then
-        lintian --fail-on error,warning --no-tag-display-limit "$web_deb"
-    fi
+    finish_package "$web_root" qelscript-web
 fi
 
 # ---- the engine library: libqelscript1 and libqelscript-dev -------------------
@@ -146,21 +151,6 @@ stage_library_package() {
         "$repo/packaging/debian/changelog.in" | gzip -9n > "$stage/usr/share/doc/$1/changelog.gz"
     cp "$repo/packaging/debian/copyright" "$stage/usr/share/doc/$1/copyright"
     printf '%s\n' "$stage"
-}
-
-# finish_library_package ROOT PACKAGE: modes, dates, md5sums, the .deb, lintian.
-finish_library_package() {
-    find "$1" -type d -exec chmod 0755 {} +
-    find "$1" -type f -exec chmod 0644 {} +
-    (cd "$1" && find usr -type f | LC_ALL=C sort | xargs md5sum) > "$1/DEBIAN/md5sums"
-    find "$1" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
-    package_deb="$out/$2_${version}_${arch}.deb"
-    dpkg-deb --root-owner-group -Zxz --build "$1" "$package_deb" >/dev/null
-    rm -rf "$1"
-    say "wrote $package_deb"
-    if command -v lintian >/dev/null 2>&1; then
-        lintian --fail-on error,warning --no-tag-display-limit "$package_deb"
-    fi
 }
 
 make_libqelscript1() {
@@ -209,7 +199,7 @@ Description: Qelscript engine for programs that embed it
  other programs can run scripts, answer what the scripts ask of their
  caller, set stop lines and look at variables.
 CONTROL
-    finish_library_package "$lib_root" libqelscript1
+    finish_package "$lib_root" libqelscript1
 }
 
 make_libqelscript_dev() {
@@ -239,7 +229,7 @@ Description: Qelscript engine for programs that embed it (development files)
  qelscript.h, the C++ layer qelscript.hpp, the plug-in header, and the
  pkg-config file (pkg-config --cflags --libs qelscript).
 CONTROL
-    finish_library_package "$dev_root" libqelscript-dev
+    finish_package "$dev_root" libqelscript-dev
 }
 
 make_libqelscript1
