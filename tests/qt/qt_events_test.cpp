@@ -22,17 +22,10 @@
 #include "platform/qt/qt_application.h"
 #include "platform/qt/qt_host.h"
 #include "platform/qt/qt_widgets.h"
+#include "qt_named.h"
 
 namespace qel {
 namespace {
-
-template <class W = QWidget>
-W* named(const QString& name) {
-    for (QWidget* widget : QApplication::allWidgets()) {
-        if (widget->accessibleName() == name) return qobject_cast<W*>(widget);
-    }
-    return nullptr;
-}
 
 // An engine on the Qt host and real widgets; the script's top level runs and
 // returns, its windows stay, and the test plays the user.

@@ -48,6 +48,7 @@
 #include "platform/qt/qt_text.h"
 #include "platform/qt/qt_tray.h"
 #include "platform/qt/qt_widgets.h"
+#include "qt_named.h"
 
 // Failures show texts as text.
 inline void PrintTo(const QString& s, std::ostream* os) {
@@ -56,14 +57,6 @@ inline void PrintTo(const QString& s, std::ostream* os) {
 
 namespace qel {
 namespace {
-
-template <class W = QWidget>
-W* named(const QString& name) {
-    for (QWidget* widget : QApplication::allWidgets()) {
-        if (widget->accessibleName() == name) return qobject_cast<W*>(widget);
-    }
-    return nullptr;
-}
 
 // An engine on the Qt host and real widgets; the script's top level runs and
 // returns, its windows stay, and the test plays the user.

@@ -37,17 +37,10 @@
 #include "platform/qt/qt_rich_list.h"
 #include "platform/qt/qt_text.h"
 #include "platform/qt/qt_widgets.h"
+#include "qt_named.h"
 
 namespace qel {
 namespace {
-
-template <class W>
-W* named(const QString& name) {
-    for (QWidget* widget : QApplication::allWidgets()) {
-        if (widget->accessibleName() == name) return qobject_cast<W*>(widget);
-    }
-    return nullptr;
-}
 
 // A list view's face for its 詳細 look and the one for its icon looks.
 QTreeWidget* listDetails(const QString& name) {

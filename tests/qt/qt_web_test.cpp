@@ -27,17 +27,10 @@
 #include "platform/qt/qt_text.h"
 #include "platform/qt/qt_web_loader.h"
 #include "platform/qt/qt_widgets.h"
+#include "qt_named.h"
 
 namespace qel {
 namespace {
-
-template <class W>
-W* named(const QString& name) {
-    for (QWidget* widget : QApplication::allWidgets()) {
-        if (widget->accessibleName() == name) return qobject_cast<W*>(widget);
-    }
-    return nullptr;
-}
 
 void writeFile(const QString& name, const QByteArray& bytes) {
     QFile file(name);

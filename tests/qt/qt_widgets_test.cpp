@@ -48,20 +48,13 @@
 #include "platform/qt/qt_host.h"
 #include "platform/qt/qt_printers.h"
 #include "platform/qt/qt_widgets.h"
+#include "qt_named.h"
 
 namespace qel {
 namespace {
 
 // The widget the script named so: every control and window carries its
 // script name (for screen readers, and for us).
-template <class W = QWidget>
-W* named(const QString& name) {
-    for (QWidget* widget : QApplication::allWidgets()) {
-        if (widget->accessibleName() == name) return qobject_cast<W*>(widget);
-    }
-    return nullptr;
-}
-
 QRgb colourAt(const QImage& image, int x, int y) {
     return image.pixel(x, y) & 0xFFFFFF;
 }
