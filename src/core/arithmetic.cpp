@@ -185,6 +185,8 @@ std::shared_ptr<CompiledArithmetic> compileArithmetic(TextView text) {
                 token.value = *value;
             } else {
                 token.plan = analyseText(operand);
+                token.plainName = token.plan->kind == PlanKind::Name &&
+                                  !token.plan->hasArgumentBracket && !token.plan->name.empty();
                 token.name = std::move(operand);
             }
         }
@@ -231,16 +233,24 @@ double Engine::runArithmetic(const eval::CompiledArithmetic& compiled) {
     // Small expressions stay on the machine stack; a missing operand (as in
     // 2*-3, where - is binary) counts as 0 rather than failing.
     double small[16];
-    std::vector<double> large;
+    std::unique_ptr<double[]> large;
     double* stack = small;
     if (compiled.tokens.size() > 16) {
-        large.resize(compiled.tokens.size());
-        stack = large.data();
+        large = std::make_unique<double[]>(compiled.tokens.size());
+        stack = large.get();
     }
     std::size_t top = 0;
     for (const auto& token : compiled.tokens) {
         if (token.op == 0) {
-            stack[top++] = token.plan ? numberOfPlan(*token.plan) : token.value;
+            const eval::ArgPlan* plan = token.plan.get();
+            if (!plan) {
+                stack[top++] = token.value;
+                continue;
+            }
+            // A plain variable, the usual operand, is read here in place.
+            const xxCmdData* variable =
+                token.plainName ? FindVariable(plan->name, plan->lookup) : nullptr;
+            stack[top++] = variable ? variable->Value.asNumber() : numberOfPlan(*plan);
             continue;
         }
         double b = top > 0 ? stack[--top] : 0;

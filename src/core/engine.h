@@ -470,9 +470,12 @@ class Engine {
         }
     }
     void runStatements(std::vector<StatementRecord>& statements);
+    // A procedure body, once the caller has checked that it may nest deeper.
+    void runBody(xxCmdData& entry);
     // Compiles a record on its second run and runs the node; false when the
     // statement is to run the ordinary way (its first run, or no node).
     [[gnu::noinline]] bool ranCompiled(StatementRecord& record);
+    [[gnu::noinline]] void executeByKind(StatementRecord& record);
     std::unique_ptr<CompiledStatement> compile(StatementRecord& record);
     std::unique_ptr<CompiledStatement> compileAssignment(StatementRecord& record);
     void assignPlain(TextView target, const eval::ArgPlan& plan, VariableLookup& lookup);

@@ -496,13 +496,9 @@ double Engine::EvalNumber(TextView text) {
     return number::toNumber(EvalText(text));
 }
 
-// The number a name stands for inside arithmetic. A plain variable is read in
-// place, without copying its text.
+// The number an operand of arithmetic stands for, when it is not a plain
+// variable (runArithmetic reads those in place).
 double Engine::numberOfPlan(const ArgPlan& plan) {
-    if (plan.kind == PlanKind::Name && !plan.hasArgumentBracket && !plan.name.empty()) {
-        if (const xxCmdData* variable = FindVariable(plan.name, plan.lookup))
-            return variable->Value.asNumber();
-    }
     if (plan.kind == PlanKind::Name) {
         if (stackNearlyExhausted()) throw TooDeep{};
         return evalNameAs<double>(plan);

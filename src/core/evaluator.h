@@ -68,6 +68,9 @@ struct ArithmeticToken {
     double value = 0;                     // a literal number when `name` is empty
     Text name;                            // a name evaluated on every run
     std::shared_ptr<const ArgPlan> plan;  // the name's analysis
+    // The name is a plain one (no bracket): most often a variable, read in
+    // place without going through the name's evaluation.
+    bool plainName = false;
 };
 struct CompiledArithmetic {
     std::vector<ArithmeticToken> tokens;

@@ -24,9 +24,16 @@ struct Parameter {
 
 struct ParsedParameters {
     bool valid = false;
+    // Some parameter takes its argument by position (none names a particle
+    // of its own): the argument text is split at its commas.
+    bool anyPositional = false;
     std::vector<Parameter> params;
     // The shape of a locals table holding just these parameters.
     std::uint64_t localsShape = KeyedTable::newShape();
+    // One emptied locals table of this shape, kept for the next call: a
+    // loop calling the procedure takes and gives back the same table
+    // without searching the engine's pool. Deeper recursion uses the pool.
+    mutable std::shared_ptr<KeyedTable> spare;
 };
 
 // Parses the parameter list; false when a bracketed name without particle
@@ -209,13 +216,14 @@ bool Engine::CallProcedure(TextView name, TextView arguments, bool asCommand,
         Restore<std::shared_ptr<KeyedTable>> keep(procLocals);
         procLocals.reset();
         answer.clear();
-        RunProcedureBody(*entry);
+        runBody(*entry);
         return true;
     }
 
     if (!entry->parsed) {
         auto parsed = std::make_shared<ParsedParameters>();
         parsed->valid = parseParameters(entry->Value, parsed->params);
+        for (const auto& p : parsed->params) parsed->anyPositional |= p.particle.empty();
         entry->parsed = parsed;
     }
     const auto& parsedParams = *static_cast<const ParsedParameters*>(entry->parsed.get());
@@ -224,8 +232,7 @@ bool Engine::CallProcedure(TextView name, TextView arguments, bool asCommand,
         return true;
     }
     const std::vector<Parameter>& params = parsedParams.params;
-    bool positional = false;
-    for (const auto& p : params) positional = positional || p.particle.empty();
+    const bool positional = parsedParams.anyPositional;
 
     // The argument texts, one per parameter. Calls in expressions are taken
     // apart once per distinct text, with the analysis of each argument.
@@ -260,7 +267,9 @@ bool Engine::CallProcedure(TextView name, TextView arguments, bool asCommand,
 
     // Arguments are evaluated in the caller's scope; an argument that names
     // a variable passes its value and is remembered for writing back.
-    std::shared_ptr<KeyedTable> locals = takeLocalsTable(parsedParams.localsShape);
+    std::shared_ptr<KeyedTable> locals = parsedParams.spare
+                                             ? std::move(parsedParams.spare)
+                                             : takeLocalsTable(parsedParams.localsShape);
     const bool reused = locals->shape() == parsedParams.localsShape;
     const bool byReference = !entry->Name.empty() && entry->Name[0] == u'!';
     std::vector<Text> writeBack(byReference ? params.size() : 0);
@@ -269,16 +278,16 @@ bool Engine::CallProcedure(TextView name, TextView arguments, bool asCommand,
         std::shared_ptr<xxCmdData> fresh;
         if (!reused) fresh = takeVariableEntry(params[i].name);
         xxCmdData* value = reused ? &locals->entryAt(i) : fresh.get();
+        const bool givenHere = given && i < given->texts.size();
         const xxCmdData* variable = nullptr;
         if (!arg.empty()) {
-            variable = given && i < given->lookups.size() ? FindVariable(arg, given->lookups[i])
-                                                          : FindVariable(arg);
+            variable = givenHere ? FindVariable(arg, given->lookups[i]) : FindVariable(arg);
         }
         if (variable) {
             value->Value = variable->Value;
             if (byReference) writeBack[i] = Text(arg);
         } else if (!arg.empty()) {
-            const eval::ArgPlan* plan = given ? given->plans[i].get() : nullptr;
+            const eval::ArgPlan* plan = givenHere ? given->plans[i].get() : nullptr;
             if (plan && plan->kind == eval::PlanKind::Constant) {
                 value->Value = given->constants[i];
             } else if (plan && plan->kind == eval::PlanKind::Arithmetic) {
@@ -306,7 +315,8 @@ bool Engine::CallProcedure(TextView name, TextView arguments, bool asCommand,
         } swap{procLocals, std::move(procLocals)};
         procLocals = std::move(locals);
         answer.clear();
-        RunProcedureBody(*entry);
+        // The depth was checked above; the arguments ran at this depth.
+        runBody(*entry);
         locals = std::move(procLocals);
     }
     if (byReference && locals) {
@@ -315,6 +325,14 @@ bool Engine::CallProcedure(TextView name, TextView arguments, bool asCommand,
             if (const xxCmdData* final = locals->find(params[i].name))
                 SetVariable(writeBack[i], final->Value);
         }
+    }
+    // A table something still holds (text run by 日本語処理 that kept the
+    // scope) is not reused; values are dropped at once, so no long text
+    // stays alive in the spare.
+    if (!parsedParams.spare && locals && locals.use_count() == 1 &&
+        locals->shape() == parsedParams.localsShape && locals->emptyValuesKeepingShape()) {
+        parsedParams.spare = std::move(locals);
+        return true;
     }
     giveBackLocalsTable(std::move(locals));
     return true;
@@ -412,6 +430,12 @@ void Engine::RunProcedureBody(xxCmdData& entry) {
         ReportTooDeep(entry.Name);
         return;
     }
+    runBody(entry);
+}
+
+void Engine::runBody(xxCmdData& entry) {
+    // An argument may have started an unwinding.
+    if (unwinding()) throw Abandoned{};
     if (entry.Num < 0 || std::size_t(entry.Num) >= programLevels.size()) return;
     // Not counted: a record replaced or dropped while the body runs is kept
     // until the call ends (keepWhileCalling).

@@ -159,7 +159,7 @@ ValueText::ValueText(const ValueText& other) {
     *this = other;
 }
 
-ValueText& ValueText::operator=(const ValueText& other) {
+ValueText& ValueText::copyFrom(const ValueText& other) {
     if (this == &other) return *this;
     number_ = other.number_;
     numberState_ = other.numberState_;

@@ -30,7 +30,18 @@ class ValueText {
     ValueText();
     ValueText(Text text);
     ValueText(const ValueText& other);
-    ValueText& operator=(const ValueText& other);
+    ValueText& operator=(const ValueText& other) {
+        // A number copied from a number (an argument, an answer) is the
+        // common case: nothing to write out, nothing to free.
+        if (other.pending_ == Pending::Number && !lines_ && this != &other) {
+            number_ = other.number_;
+            numberState_ = other.numberState_;
+            pending_ = Pending::Number;
+            text_.clear();
+            return *this;
+        }
+        return copyFrom(other);
+    }
     ValueText(ValueText&& other) noexcept;
     ValueText& operator=(ValueText&& other) noexcept;
     ~ValueText();
@@ -50,7 +61,9 @@ class ValueText {
     // Empty, keeping the text's storage for the next value.
     void clear() {
         text_.clear();
-        dropForms();
+        numberState_ = kUnknown;
+        pending_ = Pending::None;
+        if (lines_) dropLines();
     }
 
     // The text read leniently as a number (what arithmetic uses).
@@ -74,7 +87,10 @@ class ValueText {
     void setNumber(double value) {
         if (lines_) dropLines();
         numberState_ = kNumber;
-        if (std::fabs(value) < 1e15 && std::trunc(value) == value) {
+        // The range test first, so the conversion is defined; it is also a
+        // whole-number test cheaper than std::trunc, a library call here.
+        if (std::fabs(value) < 1e15 &&
+            static_cast<double>(static_cast<long long>(value)) == value) {
             number_ = value + 0.0;  // no negative zero: its text is "0"
             pending_ = Pending::Number;
             return;
@@ -110,6 +126,7 @@ class ValueText {
     // Which form the text is still to be written from.
     enum class Pending : std::uint8_t { None, Number, Lines };
 
+    ValueText& copyFrom(const ValueText& other);
     void writeOut() const;
     void readNumber() const;
     Lines& lines() const;
