@@ -459,7 +459,7 @@ void Engine::assignPlanned(TextView target, TextView valueText, const ArgPlan& p
 }
 
 void Engine::assignPlain(TextView target, const ArgPlan& plan, VariableLookup& lookup) {
-    if (tryAppendInPlace(target, plan)) return;
+    if (plan.kind == PlanKind::Concat && tryAppendInPlace(target, plan)) return;
     if (plan.kind == PlanKind::Arithmetic) {
         double value = runArithmetic(*plan.arithmetic);
         variableForWriting(target, lookup).Value.setNumber(std::isfinite(value) ? value : 0);
