@@ -108,10 +108,6 @@ bool runsNoScript(Engine& engine, const eval::ArgPlan& plan, std::size_t& length
     return length <= kMaxTextLength;
 }
 
-}  // namespace
-
-namespace {
-
 // The reach of a plan from its form alone: whether its names turn out to be
 // variables is for the run to tell.
 PieceReach reachOfPlan(const eval::ArgPlan& plan, int depth = 0) {
