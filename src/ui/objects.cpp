@@ -146,6 +146,7 @@ void ObjectModel::reset(Engine& engine) {
     PreviousTopicObject.reset();
     topicActive = false;
     GlobalRegistry.clear();
+    namesChanged();
     handlerCache.clear();
     // The widget set reports the user's input from the first window on.
     if (available(engine)) Events(engine, *this).data = EventData();
@@ -376,6 +377,7 @@ void ObjectModel::RegisterObject(QelWindow& w, const std::shared_ptr<ScriptObjec
                                  TextView name) {
     Text stored = text::toFullWidth(name);
     Text key = nameKey(stored);
+    namesChanged();
     if (!object) {
         w.CollObj.erase(key);
         return;
@@ -389,6 +391,7 @@ void ObjectModel::RegisterWindow(const std::shared_ptr<QelWindow>& w, TextView n
     Text key = nameKey(name);
     GlobalRegistry.erase(key);
     GlobalRegistry.emplace(key, w);
+    namesChanged();
 }
 
 // ---- finding ----------------------------------------------------------------------------
@@ -561,8 +564,10 @@ std::shared_ptr<ScriptObject> ObjectModel::special(Engine& engine, TextView text
 }
 
 std::shared_ptr<ScriptObject> ObjectModel::ResolveObject(Engine& engine, TextView written,
-                                                         bool quiet, std::size_t* propertyAt) {
+                                                         bool quiet, std::size_t* propertyAt,
+                                                         bool* byName) {
     if (propertyAt) *propertyAt = written.size();
+    if (byName) *byName = false;
     if (!available(engine)) return nullptr;
     TextView text = text::trimBlanks(written);
     const std::size_t lead = std::size_t(text.data() - written.data());
@@ -572,6 +577,7 @@ std::shared_ptr<ScriptObject> ObjectModel::ResolveObject(Engine& engine, TextVie
     }
     auto w = currentWindow(engine);
     bool reported = false;
+    bool ownerByName = false;
     std::shared_ptr<ScriptObject> found = special(engine, text, quiet, reported);
     if (reported) return nullptr;
 
@@ -601,6 +607,7 @@ std::shared_ptr<ScriptObject> ObjectModel::ResolveObject(Engine& engine, TextVie
             if (owner) break;
             end = text.find(u'の', end + 1);
         }
+        ownerByName = owner && !owner->isWindow();
         if (!owner) {
             // The whole text may be one name with の in it.
             owner = findByName(w.get(), text);
@@ -664,6 +671,7 @@ std::shared_ptr<ScriptObject> ObjectModel::ResolveObject(Engine& engine, TextVie
     if (found->isWindow() && !engine.hostedWindowMode)
         CurrentWindow = std::static_pointer_cast<QelWindow>(found);
     LastObject = found;
+    if (byName) *byName = ownerByName;
     return found;
 }
 
@@ -708,12 +716,14 @@ void ObjectModel::DestroyObject(Engine& engine, const std::shared_ptr<ScriptObje
     if (QelObj* plugin = AsPlugin(object.get())) plugin->plugin.reset();
     port.destroy(object->widget);
     object->unloaded = true;
+    namesChanged();
     // The element's slot stays used: indices are never given out twice.
     auto& array = w.arrays[object->kind->id];
     if (std::size_t(object->index) < array.size()) array[std::size_t(object->index)] = nullptr;
 }
 
 void ObjectModel::releaseWindow(Engine& engine, QelWindow& w) {
+    namesChanged();
     if (menus) menus->forgetWindow(engine, w);
     ForgetTrayWindow(engine, *this, w);
     // Plug-ins first, while the widgets they live in still exist; their
@@ -734,6 +744,7 @@ void ObjectModel::releaseWindow(Engine& engine, QelWindow& w) {
     w.arrays.clear();
     w.CollObj.clear();
     w.unloaded = true;
+    namesChanged();
     handlerCache.erase(&w);
     loadedWindows.erase(std::remove_if(loadedWindows.begin(), loadedWindows.end(),
                                        [&](const auto& p) { return p.get() == &w; }),
@@ -754,6 +765,7 @@ void ObjectModel::CloseWindow(Engine& engine, const std::shared_ptr<QelWindow>& 
     }
     auto it = GlobalRegistry.find(nameKey(w->WindowName.empty() ? w->WindowType : w->WindowName));
     if (it != GlobalRegistry.end() && it->second == w) GlobalRegistry.erase(it);
+    namesChanged();
     releaseWindow(engine, *w);
     if (CurrentWindow.lock() == nullptr || CurrentWindow.lock() == w) CurrentWindow = mainWindow;
     auto container = CurrentContainer.lock();

@@ -3,6 +3,7 @@
 // the widget port; what is shown is the widget set's business.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
@@ -25,6 +26,7 @@ class EventDispatch;
 class MenuModel;
 struct CommonDialog;
 struct TrayIcon;
+struct ResolvedTargets;
 
 enum class ObjectType { Window, Control, Printer, Drive };
 
@@ -85,6 +87,7 @@ class QelWindow : public ScriptObject {
         Text name;  // as stored: full-width
         std::shared_ptr<ScriptObject> object;
     };
+    // Changed only by ObjectModel, which counts each change (namesGeneration).
     std::unordered_map<Text, Entry> CollObj;  // name key -> object
     std::map<KindId, std::vector<std::shared_ptr<ScriptObject>>> arrays;
 
@@ -109,7 +112,9 @@ class ObjectModel {
 
     // ---- state ------------------------------------------------------------------
     std::shared_ptr<QelWindow> mainWindow;
-    std::unordered_map<Text, std::shared_ptr<QelWindow>> GlobalRegistry;  // name key -> window
+    // name key -> window; changed only by ObjectModel's own functions, which
+    // count each change (namesGeneration).
+    std::unordered_map<Text, std::shared_ptr<QelWindow>> GlobalRegistry;
     std::vector<std::shared_ptr<QelWindow>> loadedWindows;
     std::weak_ptr<QelWindow> CurrentWindow;
     std::weak_ptr<ScriptObject> CurrentContainer;
@@ -163,8 +168,12 @@ class ObjectModel {
     // ---- finding --------------------------------------------------------------------
     // The object a reference names; `propertyAt` receives where the text after
     // the owner chain begins (text.size() when nothing follows).
+    // `byName` is set when the object is a control found by a name it is
+    // registered under, before a の: nothing but the registries and the
+    // current window decided it (see namesGeneration).
     std::shared_ptr<ScriptObject> ResolveObject(Engine& engine, TextView text, bool quiet,
-                                                std::size_t* propertyAt = nullptr);
+                                                std::size_t* propertyAt = nullptr,
+                                                bool* byName = nullptr);
     std::shared_ptr<ScriptObject> NormaliseObjectName(Engine& engine, QelWindow& w, TextView text,
                                                       bool quiet);
     // Only registered names, windows and ウィンドウ０: no template, no special name.
@@ -207,7 +216,17 @@ class ObjectModel {
     // The property handlers chosen per object (see properties.h); cleared by reset.
     std::unordered_map<const ScriptObject*, const void*> handlerCache;
 
+    // Counts the changes to what a registered name resolves to: a name
+    // registered or dropped, an object or window unloaded, a reset. Whatever
+    // remembers a resolution by name holds it only while this count (and the
+    // current window) is what it was.
+    std::uint64_t namesGeneration() const { return namesGeneration_; }
+    // Property targets as they last resolved (property_access.cpp).
+    std::shared_ptr<ResolvedTargets> resolvedTargets;
+
   private:
+    void namesChanged() { ++namesGeneration_; }
+    std::uint64_t namesGeneration_ = 1;
     std::shared_ptr<ScriptObject> findByName(QelWindow* w, TextView name) const;
     std::shared_ptr<ScriptObject> loadElement(Engine& engine, QelWindow& w, const KindRow& kind,
                                               int index);

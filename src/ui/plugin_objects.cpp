@@ -251,6 +251,7 @@ void ObjectModel::ReleasePlugins(Engine& engine) {
             p->unloaded = true;
             handlerCache.erase(p);
             it = w->CollObj.erase(it);
+            namesChanged();
         }
     }
     PluginKinds.clear();

@@ -204,6 +204,75 @@ std::string passedMember(Engine& engine, const ScriptObject& object, TextView na
     return member;
 }
 
+// What a property target such as "ボタン1の幅" resolved to, for the next
+// access of the same target: a statement in a loop resolves its object once.
+// Only a control found by a registered name is remembered (no special name,
+// no kind word with a number to evaluate, no window in the chain, which
+// would change the current window), and only while the names and the current
+// window are as they were; its life is checked on every access.
+struct ResolvedTarget {
+    Text target;  // as written
+    std::uint64_t generation = 0;
+    std::weak_ptr<QelWindow> window;  // the current window then
+    std::weak_ptr<ScriptObject> object;
+    Text property;  // the name after the owner, trimmed
+    const PropertyFamily* family = nullptr;
+    int id = 0;
+};
+
+}  // namespace
+
+// A few targets are in use at a time; each is found by the address of the
+// text it is written in (a statement's or an expression's, which stay put),
+// and compared whole, so a text at an address used before is never mistaken.
+struct ResolvedTargets {
+    std::array<ResolvedTarget, 64> slots;
+
+    ResolvedTarget& slotFor(TextView target) {
+        const auto address = reinterpret_cast<std::uintptr_t>(target.data());
+        return slots[((address >> 4) ^ (address >> 10)) % slots.size()];
+    }
+};
+
+namespace {
+
+bool sameObject(const std::weak_ptr<ScriptObject>& a, const std::shared_ptr<ScriptObject>& b) {
+    return !a.owner_before(b) && !b.owner_before(a);
+}
+bool sameWindow(const std::weak_ptr<QelWindow>& a, const std::weak_ptr<QelWindow>& b) {
+    return !a.owner_before(b) && !b.owner_before(a);
+}
+
+// The remembered resolution of `target`, with ResolveObject's effect (the
+// object becomes それ); null when there is none or it no longer holds.
+const ResolvedTarget* rememberedTarget(Engine& engine, ObjectModel& model, TextView target,
+                                       std::shared_ptr<ScriptObject>& object) {
+    if (!model.resolvedTargets) return nullptr;
+    const ResolvedTarget& slot = model.resolvedTargets->slotFor(target);
+    if (slot.generation != model.namesGeneration() || TextView(slot.target) != target ||
+        !sameWindow(slot.window, model.CurrentWindow) || slot.window.expired())
+        return nullptr;
+    object = slot.object.lock();
+    // A rich control's own names come first: they take the ordinary way.
+    if (!object || object->rich || !model.alive(*object, engine)) return nullptr;
+    if (!sameObject(model.LastObject, object)) model.LastObject = object;
+    return &slot;
+}
+
+void rememberTarget(ObjectModel& model, TextView target,
+                    const std::shared_ptr<ScriptObject>& object, const Text& property,
+                    const std::pair<const PropertyFamily*, int>& found) {
+    if (!model.resolvedTargets) model.resolvedTargets = std::make_shared<ResolvedTargets>();
+    ResolvedTarget& slot = model.resolvedTargets->slotFor(target);
+    slot.target.assign(target);
+    slot.generation = model.namesGeneration();
+    slot.window = model.CurrentWindow;
+    slot.object = object;
+    slot.property = property;
+    slot.family = found.first;
+    slot.id = found.second;
+}
+
 }  // namespace
 
 const PropertyHandler* handlerOf(ObjectModel& model, const ScriptObject& object) {
@@ -240,11 +309,32 @@ std::optional<std::pair<const PropertyFamily*, int>> findProperty(const Property
     return std::nullopt;
 }
 
+namespace {
+
+SetOutcome setProperty(Engine& engine, ObjectModel& model, ScriptObject& object, const Text& name,
+                       TextView value, const std::pair<const PropertyFamily*, int>& found) {
+    PropertyRequest request = requestFor(engine, name, value);
+    PropertyResult result;
+    PropertyContext context{engine, model, object, PropertyMode::Set, request, result};
+    found.first->apply(context, found.second);
+    if (result.notWritable) engine.Report(ErrorId::ReadOnlyProperty, name);
+    return SetOutcome::Done;
+}
+
+}  // namespace
+
 SetOutcome SetProperty(Engine& engine, ObjectModel& model, TextView target, TextView value,
                        bool quiet) {
+    std::shared_ptr<ScriptObject> object;
+    if (const ResolvedTarget* known = rememberedTarget(engine, model, target, object)) {
+        // Copied: the value's evaluation may run script code that reuses the slot.
+        const Text name = known->property;
+        return setProperty(engine, model, *object, name, value, {known->family, known->id});
+    }
     if (SpecialObjectProperty(engine, model, target, &value)) return SetOutcome::Done;
     std::size_t at = 0;
-    auto object = model.ResolveObject(engine, target, true, &at);
+    bool byName = false;
+    object = model.ResolveObject(engine, target, true, &at, &byName);
     if (!object) {
         TextView part = text::trimBlanks(objectPart(target));
         if (isSpecialObject(part)) {
@@ -295,19 +385,47 @@ SetOutcome SetProperty(Engine& engine, ObjectModel& model, TextView target, Text
         engine.Report(ErrorId::ObjectNotFound, model.NameOfObject(*object));
         return SetOutcome::Done;
     }
-    PropertyRequest request = evaluated ? *evaluated : requestFor(engine, name, value);
-    PropertyResult result;
-    PropertyContext context{engine, model, *object, PropertyMode::Set, request, result};
-    found->first->apply(context, found->second);
-    if (result.notWritable) engine.Report(ErrorId::ReadOnlyProperty, name);
-    return SetOutcome::Done;
+    if (evaluated) {
+        PropertyResult result;
+        PropertyContext context{engine, model, *object, PropertyMode::Set, *evaluated, result};
+        found->first->apply(context, found->second);
+        if (result.notWritable) engine.Report(ErrorId::ReadOnlyProperty, name);
+        return SetOutcome::Done;
+    }
+    if (byName && !object->rich) rememberTarget(model, target, object, name, *found);
+    return setProperty(engine, model, *object, name, value, *found);
 }
+
+namespace {
+
+std::optional<Text> getProperty(Engine& engine, ObjectModel& model, ScriptObject& object,
+                                const Text& name,
+                                const std::pair<const PropertyFamily*, int>& found) {
+    PropertyRequest request;
+    request.name = name;
+    PropertyResult result;
+    PropertyContext context{engine, model, object, PropertyMode::Get, request, result};
+    found.first->apply(context, found.second);
+    if (result.notReadable) {
+        engine.Report(ErrorId::WriteOnlyProperty, name);
+        return Text();
+    }
+    return std::move(result.value);
+}
+
+}  // namespace
 
 std::optional<Text> GetProperty(Engine& engine, ObjectModel& model, TextView target,
                                 TextView arguments, bool quiet) {
+    std::shared_ptr<ScriptObject> object;
+    if (arguments.empty()) {
+        if (const ResolvedTarget* known = rememberedTarget(engine, model, target, object))
+            return getProperty(engine, model, *object, known->property, {known->family, known->id});
+    }
     if (auto special = SpecialObjectProperty(engine, model, target, nullptr)) return special;
     std::size_t at = 0;
-    auto object = model.ResolveObject(engine, target, true, &at);
+    bool byName = false;
+    object = model.ResolveObject(engine, target, true, &at, &byName);
     if (!object) {
         TextView part = text::trimBlanks(objectPart(target));
         if (part.size() < target.size() && isSpecialObject(part)) {
@@ -351,16 +469,9 @@ std::optional<Text> GetProperty(Engine& engine, ObjectModel& model, TextView tar
         engine.Report(ErrorId::ObjectNotFound, model.NameOfObject(*object));
         return Text();
     }
-    PropertyRequest request;
-    request.name = name;
-    PropertyResult result;
-    PropertyContext context{engine, model, *object, PropertyMode::Get, request, result};
-    found->first->apply(context, found->second);
-    if (result.notReadable) {
-        engine.Report(ErrorId::WriteOnlyProperty, name);
-        return Text();
-    }
-    return result.value;
+    if (byName && !object->rich && arguments.empty() && !AsPlugin(object.get()))
+        rememberTarget(model, target, object, name, *found);
+    return getProperty(engine, model, *object, name, *found);
 }
 
 // ---- shared helpers ---------------------------------------------------------------------

@@ -230,8 +230,12 @@ std::shared_ptr<const SplitPieces> SplitPiecesOf(Engine& engine, TextView argTex
     ArgumentCaches& caches = argumentCaches(engine);
     const FunctionSite* site = caches.running;
     // The handler may have changed its argument text before asking: the site
-    // answers only for the text it holds.
-    if (site && site->split && sameText(site->args, argText)) return site->split;
+    // answers only for the text it holds. The site is held for as long as its
+    // handler runs and never replaces its pieces once made, so they are
+    // handed on without counting a reference (an atomic change on every call).
+    if (site && site->split && sameText(site->args, argText))
+        return std::shared_ptr<const SplitPieces>(std::shared_ptr<const SplitPieces>(),
+                                                  site->split.get());
     auto& cache = caches.split;
     auto found = cache.find(argText);
     if (found != cache.end()) {
@@ -313,8 +317,9 @@ bool CallFunction(Engine& engine, const KeyedTable& functions, TextView name, Te
                   Text& result, std::shared_ptr<const void>* remembered) {
     if (remembered) {
         if (auto site = siteOf(engine, functions, name, argText, *remembered)) {
-            Restore<const FunctionSite*> keepRunning(argumentCaches(engine).running);
-            argumentCaches(engine).running = site.get();
+            const FunctionSite*& running = argumentCaches(engine).running;
+            Restore<const FunctionSite*> keepRunning(running);
+            running = site.get();
             runAtSite(engine, *site, result);
             return true;
         }
@@ -326,8 +331,9 @@ bool CallFunction(Engine& engine, const KeyedTable& functions, TextView name, Te
         result = constant->Value;
         return true;
     }
-    Restore<const FunctionSite*> keepRunning(argumentCaches(engine).running);
-    argumentCaches(engine).running = nullptr;
+    const FunctionSite*& running = argumentCaches(engine).running;
+    Restore<const FunctionSite*> keepRunning(running);
+    running = nullptr;
     runFunction(engine, *entry,
                 entry->Joshi.empty() ? Text(argText) : BoundArgumentsOf(engine, *entry, argText),
                 result);

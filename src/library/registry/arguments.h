@@ -2,6 +2,7 @@
 // the argument unpacking that handlers use.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -24,6 +25,11 @@ namespace eval {
 struct ArgPlan;
 }
 
+// What evaluating an argument piece may do, as far as its analysis tells:
+// nothing but give a literal; read variables (when its names turn out to be
+// variables as it runs); run script code (call a function or a procedure).
+enum class PieceReach : std::uint8_t { Unknown, Literal, Reads, Runs };
+
 // The pieces of SplitArgs, trimmed, and how many the text wrote (an empty
 // text writes none); worked out once per distinct text.
 struct SplitPieces {
@@ -35,6 +41,11 @@ struct SplitPieces {
     // The number a literal piece reads as, once a handler asked for it
     // (a count such as the 5 of 左(文,5) is not read again on every call).
     mutable std::vector<std::optional<double>> literalNumbers;
+    // What evaluating each piece may do, worked out for all of them at once
+    // when a handler first reads a piece in place; and how many may do more
+    // than give a literal.
+    mutable std::vector<PieceReach> reach;
+    mutable std::size_t notLiteral = 0;
 };
 std::shared_ptr<const SplitPieces> SplitPiecesOf(Engine& engine, TextView argText);
 

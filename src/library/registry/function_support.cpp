@@ -5,6 +5,7 @@
 #include "core/engine.h"
 #include "core/evaluator.h"
 #include "core/pattern_errors.h"
+#include "core/stack_guard.h"
 #include "core/values.h"
 #include "library/registry/arguments.h"
 #include "text/number.h"
@@ -33,15 +34,166 @@ const Text& FnArgs::text(std::size_t i) {
     return *value;
 }
 
+const eval::ArgPlan* FnArgs::planOf(std::size_t i) {
+    if (i >= split_->plans.size()) return nullptr;
+    std::shared_ptr<const eval::ArgPlan>& plan = split_->plans[i];
+    if (!plan && !split_->pieces[i].empty()) plan = engine_.tryPlanFor(split_->pieces[i]);
+    return plan.get();
+}
+
 Text FnArgs::evaluate(std::size_t i) {
     const Text& piece = raw(i);
     if (piece.empty()) return {};
     if (i >= split_->plans.size()) return engine_.EvalText(piece);
-    std::shared_ptr<const eval::ArgPlan>& plan = split_->plans[i];
     // A piece that cannot be analysed (nested too deep) is evaluated from its
     // text each time, which reports why.
-    if (!plan) plan = engine_.tryPlanFor(piece);
+    const eval::ArgPlan* plan = planOf(i);
     return plan ? engine_.EvalPlanned(*plan, piece) : engine_.EvalText(piece);
+}
+
+namespace {
+
+// The variable a piece names as a whole (no element index), if it is one now.
+const xxCmdData* plainVariable(Engine& engine, const eval::ArgPlan& plan) {
+    if (plan.kind != eval::PlanKind::Name || plan.hasArgumentBracket || !plan.argument.empty() ||
+        plan.name.empty())
+        return nullptr;
+    return engine.FindVariable(plan.name, plan.lookup);
+}
+
+// Whether evaluating the plan runs no script code: literals, and variables
+// read as they are, joined or computed. A name that is no variable may call a
+// function or a procedure, and an element's index is itself evaluated. An
+// error reported on the way could run the script's error procedure, so a
+// join that could grow past the length limit does not count either: `length`
+// adds up the most the plan can give.
+bool runsNoScript(Engine& engine, const eval::ArgPlan& plan, std::size_t& length, int depth = 0) {
+    // The longest text a computed number is written as ("-1.23456789012345E+308").
+    constexpr std::size_t kNumberLength = 32;
+    if (depth > 8 || length > kMaxTextLength) return false;
+    switch (plan.kind) {
+        case eval::PlanKind::Constant:
+            length += plan.constant.size();
+            return true;
+        case eval::PlanKind::Name:
+            if (const xxCmdData* variable = plainVariable(engine, plan)) {
+                length += variable->Value.size();
+                return true;
+            }
+            return false;
+        case eval::PlanKind::Inner:
+            return plan.left && runsNoScript(engine, *plan.left, length, depth + 1);
+        case eval::PlanKind::Concat:
+            for (const auto& piece : plan.pieces) {
+                if (!piece || !runsNoScript(engine, *piece, length, depth + 1)) return false;
+            }
+            break;
+        case eval::PlanKind::Embedded:
+            for (const auto& part : plan.parts) {
+                length += part.literal.size();
+                if (!part.plan || !runsNoScript(engine, *part.plan, length, depth + 1))
+                    return false;
+            }
+            length += plan.tail.size();
+            break;
+        case eval::PlanKind::Arithmetic:
+            if (!plan.arithmetic) return false;
+            for (const auto& token : plan.arithmetic->tokens) {
+                if (token.plan && !runsNoScript(engine, *token.plan, length, depth + 1))
+                    return false;
+            }
+            length += kNumberLength;
+            break;
+    }
+    return length <= kMaxTextLength;
+}
+
+// The reach of a plan from its form alone: whether its names turn out to be
+// variables is for the run to tell.
+PieceReach reachOfPlan(const eval::ArgPlan& plan, int depth = 0) {
+    if (depth > 8) return PieceReach::Runs;
+    auto worst = [](PieceReach a, PieceReach b) { return a > b ? a : b; };
+    switch (plan.kind) {
+        case eval::PlanKind::Constant:
+            return PieceReach::Literal;
+        case eval::PlanKind::Name:
+            return plan.hasArgumentBracket || !plan.argument.empty() || plan.name.empty()
+                       ? PieceReach::Runs
+                       : PieceReach::Reads;
+        case eval::PlanKind::Inner:
+            return plan.left ? worst(PieceReach::Reads, reachOfPlan(*plan.left, depth + 1))
+                             : PieceReach::Runs;
+        case eval::PlanKind::Concat: {
+            PieceReach reach = PieceReach::Reads;
+            for (const auto& piece : plan.pieces)
+                reach = piece ? worst(reach, reachOfPlan(*piece, depth + 1)) : PieceReach::Runs;
+            return reach;
+        }
+        case eval::PlanKind::Embedded: {
+            PieceReach reach = PieceReach::Reads;
+            for (const auto& part : plan.parts)
+                reach =
+                    part.plan ? worst(reach, reachOfPlan(*part.plan, depth + 1)) : PieceReach::Runs;
+            return reach;
+        }
+        case eval::PlanKind::Arithmetic: {
+            if (!plan.arithmetic) return PieceReach::Runs;
+            PieceReach reach = PieceReach::Reads;
+            for (const auto& token : plan.arithmetic->tokens)
+                if (token.plan) reach = worst(reach, reachOfPlan(*token.plan, depth + 1));
+            return reach;
+        }
+    }
+    return PieceReach::Runs;
+}
+
+}  // namespace
+
+const std::vector<PieceReach>& FnArgs::reaches() {
+    auto& reach = split_->reach;
+    if (!reach.empty() || split_->pieces.empty()) return reach;
+    std::size_t notLiteral = 0;
+    for (std::size_t i = 0; i < split_->pieces.size(); ++i) {
+        PieceReach found = PieceReach::Literal;
+        if (!split_->pieces[i].empty()) {
+            // A piece too deep to analyse is evaluated from its text, which reports it.
+            const eval::ArgPlan* plan = planOf(i);
+            found = plan ? reachOfPlan(*plan) : PieceReach::Runs;
+        }
+        if (found != PieceReach::Literal) ++notLiteral;
+        reach.push_back(found);
+    }
+    split_->notLiteral = notLiteral;
+    return reach;
+}
+
+bool FnArgs::othersRunNoScript(std::size_t i) {
+    const std::vector<PieceReach>& reach = reaches();
+    for (std::size_t j = 0; j < reach.size(); ++j) {
+        if (j == i || reach[j] == PieceReach::Literal || slot(j)) continue;
+        std::size_t length = 0;
+        if (reach[j] == PieceReach::Runs || !runsNoScript(engine_, *planOf(j), length))
+            return false;
+    }
+    return true;
+}
+
+TextView FnArgs::view(std::size_t i) {
+    // Near the end of the stack the ordinary evaluation reports it (and the
+    // other pieces, evaluated a few calls deeper, must not be the ones to).
+    constexpr unsigned long kHeadroomBytes = 64 * 1024;
+    if (i >= count_ || slot(i) || stackNearlyExhausted(kHeadroomBytes)) return text(i);
+    const std::vector<PieceReach>& reach = reaches();
+    if (i >= reach.size() || reach[i] == PieceReach::Runs) return text(i);
+    const eval::ArgPlan* plan = split_->plans[i].get();
+    if (!plan) return text(i);  // an empty piece
+    // A literal is the same text every time, kept by the plan this call holds.
+    if (reach[i] == PieceReach::Literal) return plan->constant;
+    const xxCmdData* variable = plainVariable(engine_, *plan);
+    if (!variable) return text(i);
+    // Only this piece is more than a literal: nothing else can change it.
+    if (split_->notLiteral > 1 && !othersRunNoScript(i)) return text(i);
+    return variable->Value.text();
 }
 
 double FnArgs::number(std::size_t i) {

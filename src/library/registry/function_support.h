@@ -18,6 +18,9 @@
 namespace qel {
 
 class Engine;
+namespace eval {
+struct ArgPlan;
+}
 
 // The longest text a function builds: the limit of every text a script
 // makes. A repeat count or a padding that would pass it is refused with
@@ -35,6 +38,12 @@ class FnArgs {
     bool given(std::size_t i) const { return !raw(i).empty(); }
     // The evaluated piece.
     const Text& text(std::size_t i);
+    // The piece read in place, without copying it, when it names a variable
+    // and no piece left to evaluate can run script code (which could change
+    // or drop that variable); otherwise text(i). A table of 100,000 rows is
+    // not copied for every search. The view is valid only until the handler
+    // runs script code or reports an error.
+    TextView view(std::size_t i);
     // The evaluated piece read leniently as a number.
     double number(std::size_t i);
     // How many pieces the call wrote (before padding to `count`).
@@ -43,6 +52,13 @@ class FnArgs {
 
   private:
     Text evaluate(std::size_t i);
+    // The piece's analysis, made on first use; null for an empty piece or
+    // one that cannot be analysed.
+    const eval::ArgPlan* planOf(std::size_t i);
+    const std::vector<PieceReach>& reaches();
+    // Whether every piece but `i` is evaluated already or runs no script
+    // code when it is.
+    bool othersRunNoScript(std::size_t i);
 
     Engine& engine_;
     std::shared_ptr<const SplitPieces> split_;

@@ -164,14 +164,14 @@ void fnLeft(Text& result, Text& args, Engine& engine) {
     FnArgs a(engine, args, 2);
     auto n = toCount(engine, a.number(1));
     if (!n) return;
-    result = slice(a.text(0), 0, *n);
+    result = slice(a.view(0), 0, *n);
 }
 
 void fnRight(Text& result, Text& args, Engine& engine) {
     FnArgs a(engine, args, 2);
     auto n = toCount(engine, a.number(1));
     if (!n) return;
-    const Text& t = a.text(0);
+    TextView t = a.view(0);
     int64_t take = std::min<int64_t>(*n, int64_t(t.size()));
     result = t.substr(t.size() - std::size_t(take));
 }
@@ -180,7 +180,7 @@ void fnMid(Text& result, Text& args, Engine& engine) {
     FnArgs a(engine, args, 3);
     auto start = toPosition(engine, a.number(1));
     if (!start) return;
-    const Text& t = a.text(0);
+    TextView t = a.view(0);
     if (!a.given(2)) {
         result = slice(t, *start - 1, int64_t(t.size()));
         return;
@@ -194,7 +194,7 @@ void fnDropRight(Text& result, Text& args, Engine& engine) {
     FnArgs a(engine, args, 2);
     auto n = toCount(engine, a.number(1));
     if (!n) return;
-    const Text& t = a.text(0);
+    TextView t = a.view(0);
     result = slice(t, 0, int64_t(t.size()) - *n);
 }
 
@@ -399,7 +399,7 @@ void fnLineCount(Text& result, Text& args, Engine& engine) {
 
 void fnLength(Text& result, Text& args, Engine& engine) {
     FnArgs a(engine, args, 1);
-    result = number::format(double(a.text(0).size()));
+    result = number::format(double(a.view(0).size()));
 }
 
 void fnByteLength(Text& result, Text& args, Engine& engine) {
@@ -411,8 +411,8 @@ void fnByteLength(Text& result, Text& args, Engine& engine) {
 
 void fnFind(Text& result, Text& args, Engine& engine) {
     FnArgs a(engine, args, 3);
-    const Text& t = a.text(1);
-    const Text& part = a.text(2);
+    TextView t = a.view(1);
+    TextView part = a.view(2);
     int64_t start = 1;
     if (a.given(0)) {
         start = toInt32(a.number(0));
@@ -433,8 +433,8 @@ void fnFind(Text& result, Text& args, Engine& engine) {
 
 void fnFindLast(Text& result, Text& args, Engine& engine) {
     FnArgs a(engine, args, 3);
-    const Text& t = a.text(0);
-    const Text& part = a.text(1);
+    TextView t = a.view(0);
+    TextView part = a.view(1);
     std::size_t before = Text::npos;
     if (a.given(2)) {
         auto start = toPosition(engine, a.number(2));
@@ -452,13 +452,13 @@ void fnFindLast(Text& result, Text& args, Engine& engine) {
 
 void fnReplace(Text& result, Text& args, Engine& engine) {
     FnArgs a(engine, args, 3);
-    const Text& t = a.text(0);
-    const Text& from = a.text(1);
+    TextView t = a.view(0);
+    TextView from = a.view(1);
     if (from.empty()) {
         result = t;
         return;
     }
-    const Text& to = a.text(2);
+    TextView to = a.view(2);
     if (to.size() > from.size() &&
         !lengthAllowed(engine, double(t.size()) + double(countOccurrences(t, from)) *
                                                       double(to.size() - from.size()))) {

@@ -78,6 +78,18 @@ Text cellForm(TextView entry) {
     return number::readsAsNumber(entry) ? Text(entry) : values::escapeCell(entry);
 }
 
+// cellForm(entry) added to `out`. An entry without a separator or CR is its
+// own cell form either way, so most are copied without the number test.
+void appendCellForm(Text& out, TextView entry) {
+    for (char16_t c : entry) {
+        if (c == u',' || c == u'、' || c == u'，' || c == kCR) {
+            out += cellForm(entry);
+            return;
+        }
+    }
+    out += entry;
+}
+
 // Row numbers (1-based) from texts like "2" or "1,3".
 void rowNumbers(FnArgs& a, std::size_t first, std::vector<int64_t>& out) {
     for (std::size_t i = first; i < std::max(a.written(), first + 1); ++i) {
@@ -174,20 +186,26 @@ void fnArrayCount(Text& result, Text& args, Engine& engine) {
 
 void fnArraySearch(Text& result, Text& args, Engine& engine) {
     FnArgs a(engine, args, 4);
-    Text table = a.text(0);
+    // A progress procedure runs between rows of the search over every cell,
+    // and could change the table under a view of it.
+    TextView table = ProgressOn(engine) ? TextView(a.text(0)) : a.view(0);
     const Text& value = a.text(1);
     ColumnChoice column = columnArgument(a, 2);
     bool exact = a.text(3) == u"完全一致";
     // Cells are compared with their escapes undone, in both kinds of search,
     // so a value holding "," is found as it was stored.
-    std::vector<Text> found;
+    Text found;
+    auto addRow = [&](std::size_t row) {
+        if (!found.empty()) found += u',';
+        found += number::format(double(row));
+    };
     if (column.all) {
         std::vector<TextView> rows = splitRows(table);
         Progress progress(engine, rows.size());
         for (std::size_t r = 0; r < rows.size(); ++r) {
             for (TextView cell : splitCells(rows[r])) {
                 if (matchesValue(values::unescapeCell(cell), value, exact)) {
-                    found.push_back(number::format(double(r + 1)));
+                    addRow(r + 1);
                     break;
                 }
             }
@@ -195,19 +213,18 @@ void fnArraySearch(Text& result, Text& args, Engine& engine) {
         }
         progress.finish();
     } else {
-        std::vector<Text> entries;
-        if (!forEachColumnEntry(engine, table, column.number,
-                                [&](TextView e) { entries.emplace_back(e); }))
-            return;
-        Progress progress(engine, entries.size());
-        for (std::size_t r = 0; r < entries.size(); ++r) {
-            if (matchesValue(entries[r], value, exact))
-                found.push_back(number::format(double(r + 1)));
-            progress.step(r + 1);
-        }
+        // The walk ends before the progress procedure first runs.
+        std::size_t rows = 0;
+        auto visit = [&](TextView e) {
+            ++rows;
+            if (matchesValue(e, value, exact)) addRow(rows);
+        };
+        if (!forEachColumnEntry(engine, table, column.number, visit)) return;
+        Progress progress(engine, rows);
+        for (std::size_t r = 0; r < rows; ++r) progress.step(r + 1);
         progress.finish();
     }
-    result = text::join(found, u",");
+    result = std::move(found);
 }
 
 void fnArrayExtract(Text& result, Text& args, Engine& engine) {
@@ -365,13 +382,16 @@ void fnArrayMap(Text& result, Text& args, Engine& engine) {
 
 void fnColumnExtract(Text& result, Text& args, Engine& engine) {
     FnArgs a(engine, args, 2);
-    std::vector<Text> entries;
+    Text out;
+    bool first = true;
     // Entries go back into cell form, so an entry holding "," stays one cell.
-    if (!forEachColumnEntry(engine, a.text(0), a.number(1),
-                            [&](TextView e) { entries.push_back(cellForm(e)); })) {
-        return;
-    }
-    result = text::join(entries, u",");
+    auto take = [&](TextView e) {
+        if (!first) out += u',';
+        first = false;
+        appendCellForm(out, e);
+    };
+    if (!forEachColumnEntry(engine, a.view(0), a.number(1), take)) return;
+    result = std::move(out);
 }
 
 void fnSum(Text& result, Text& args, Engine& engine) {
