@@ -56,20 +56,11 @@ TEST_P(ProcedureCallsTest, EveryCallStartsWithEmptyLocals) {
     // A call's locals table is kept for the next call of its procedure: a
     // parameter the next call leaves out, and a local it declares, must
     // not show what the previous call left in them.
-    run({u"手順は　足す（A,B）",
-         u"　もし A が 「」 なら 「A空」を表示",
-         u"　A＋Bで手順から抜ける",
-         u"終わり",
-         u"手順は　記す（N）",
-         u"　ここだけの変数　メモ",
-         u"　もし メモ が 「」 でないなら 「残り［メモ］」を表示",
-         u"　メモは、N",
-         u"終わり",
-         u"結果は、「」",
-         u"Ｉに1から2まで繰り返",
-         u"　結果は、結果＆足す(Ｉ,10)＆「,」＆足す(,1)＆「;」",
-         u"　記す(Ｉ)",
-         u"繰り返し終わり",
+    run({u"手順は　足す（A,B）", u"　もし A が 「」 なら 「A空」を表示", u"　A＋Bで手順から抜ける",
+         u"終わり", u"手順は　記す（N）", u"　ここだけの変数は、メモ",
+         u"　もし メモ が 「」 でないなら 「残り［メモ］」を表示", u"　メモは、N", u"終わり",
+         u"結果は、「」", u"Ｉに1から2まで繰り返",
+         u"　結果は、結果＆足す(Ｉ,10)＆「,」＆足す(,1)＆「;」", u"　Ｉを記す", u"繰り返し終わり",
          u"結果を表示"});
     EXPECT_EQ(messages(), (std::vector<Text>{u"A空", u"A空", u"11,1;12,1;"}));
     EXPECT_TRUE(errorBoxes().empty());
