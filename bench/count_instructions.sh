@@ -8,7 +8,7 @@ set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 qel=$(realpath "${1:-build-rel/qelscript}")
 [ $# -gt 0 ] && shift
-programs=${*:-fib loop concat table calls dict strings sheet}
+programs=${*:-fib loop concat table calls dict strings sheet property}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
@@ -21,8 +21,9 @@ shrink() {
         table) sed 's/180000/2000/g' ;;
         calls) sed 's/5000000/20000/' ;;
         dict) sed 's/600000/5000/g' ;;
-        strings) sed 's/700000/5000/' ;;
+        strings) sed 's/1000000/5000/' ;;
         sheet) sed 's/50まで/5まで/' ;;
+        property) sed 's/2000000/20000/' ;;
         *) cat ;;
     esac
 }

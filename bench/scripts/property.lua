@@ -15,7 +15,7 @@ end
 
 local button = Button.new()
 local total = 0
-for i = 1, 1000000 do
+for i = 1, 2000000 do
   button:setWidth(i)
   total = total + button:width()
 end

@@ -13,7 +13,7 @@ class Button:
 
 button = Button()
 total = 0
-for i in range(1, 1000001):
+for i in range(1, 2000001):
     button.width = i
     total = total + button.width
 print(total)

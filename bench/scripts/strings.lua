@@ -6,7 +6,7 @@ local function sub(s, i, j)
 end
 local text = "今日は良い天気です。明日も良い天気でしょう。"
 local total = 0
-for _ = 1, 700000 do
+for _ = 1, 1000000 do
   local at = string.find(text, "明日", 1, true)
   total = total + utf8.len(text) + utf8.len(string.sub(text, 1, at - 1)) + 1
   local changed = string.gsub(text, "天気", "空")
