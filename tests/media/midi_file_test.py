@@ -80,7 +80,9 @@ def check_live(folder):
     h.check("live/position", 4 <= float(first) <= 7, lines)
     h.check("live/pause holds", abs(float(held) - float(first)) <= 0.3 and state == "一時停止中",
             lines)
-    h.check("live/resumed", 7 <= float(resumed) <= 10, lines)
+    # 0.3 s after resuming at about 5: counting the paused half second as
+    # played would give 13 or more; a busy machine may add a little.
+    h.check("live/resumed", 7 <= float(resumed) <= 11.5, lines)
     h.check("live/seek to the end", end_state == "停止中" and end == "20", lines)
 
 

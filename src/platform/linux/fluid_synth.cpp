@@ -3,6 +3,7 @@
 #include <fluidsynth.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -113,13 +114,16 @@ class Synth {
     bool ready() const { return ready_; }
 
     // Sound through the first audio system that answers. JACK is left out:
-    // asking for it may start a server the user did not want.
+    // asking for it may start a server the user did not want. The system
+    // that answered is asked first next time: each one that does not answer
+    // can keep a resume waiting for its time-out.
     bool startAudio(std::string& error) {
         QuietenAlsaLibrary();
+        if (!answered_.empty() && openDriver(answered_.c_str())) return true;
         for (const char* name : {"pipewire", "pulseaudio", "alsa"}) {
-            if (api_->setStr(settings_, "audio.driver", name) == FLUID_FAILED) continue;
-            driver_ = api_->newDriver(settings_, synth_);
-            if (driver_) return true;
+            if (name == answered_ || !openDriver(name)) continue;
+            answered_ = name;
+            return true;
         }
         error = "no audio device (PipeWire, PulseAudio and ALSA do not answer)";
         return false;
@@ -197,10 +201,17 @@ class Synth {
     }
 
   private:
+    bool openDriver(const char* name) {
+        if (api_->setStr(settings_, "audio.driver", name) == FLUID_FAILED) return false;
+        driver_ = api_->newDriver(settings_, synth_);
+        return driver_ != nullptr;
+    }
+
     std::unique_ptr<FluidApi> api_;
     fluid_settings_t* settings_ = nullptr;
     fluid_synth_t* synth_ = nullptr;
     fluid_audio_driver_t* driver_ = nullptr;
+    std::string answered_;
     bool ready_ = false;
 };
 
@@ -368,6 +379,7 @@ class LiveMidiFileDevice : public MediaDevice {
 
   private:
     bool startAt(double ms) {
+        const auto began = std::chrono::steady_clock::now();
         endPlayer();
         mode_ = MediaMode::Stopped;
         if (ms >= endMs_) return true;
@@ -378,7 +390,12 @@ class LiveMidiFileDevice : public MediaDevice {
             player_ = nullptr;
         }
         if (!player_) return false;
-        startedAt_ = now_();
+        // The engine's clock was read before this command, and the tune
+        // starts only once the audio system has answered, which can take a
+        // while on a busy machine; that wait is not part of the tune.
+        startedAt_ = now_() + std::chrono::duration<double, std::milli>(
+                                  std::chrono::steady_clock::now() - began)
+                                  .count();
         mode_ = MediaMode::Playing;
         return true;
     }
