@@ -27,6 +27,7 @@ struct CallSite;
 struct CompiledArithmetic;
 }  // namespace eval
 struct PositionalArguments;
+class CallUnderWay;
 
 // Remembers where a name was last found, so that a statement run again in a
 // loop or a procedure body finds its variable without hashing the name:
@@ -170,6 +171,10 @@ class Engine {
     // on another thread raises it to have a pause or stop carried out
     // before the next statement.
     std::atomic<bool> watchStatements{false};
+    // Whether the library asks to be called before every statement
+    // (LibraryPort::beforeStatement). Raised by the library when it has work
+    // there; the library lowers it when it finds none.
+    bool libraryWatchesStatements = false;
 
     ErrorState errors;
     // The result of the last command, function or procedure that gave one
@@ -471,7 +476,7 @@ class Engine {
     }
     void runStatements(std::vector<StatementRecord>& statements);
     // A procedure body, once the caller has checked that it may nest deeper.
-    void runBody(xxCmdData& entry);
+    void runBody(xxCmdData& entry, CallUnderWay* call = nullptr);
     // Compiles a record on its second run and runs the node; false when the
     // statement is to run the ordinary way (its first run, or no node).
     [[gnu::noinline]] bool ranCompiled(StatementRecord& record);

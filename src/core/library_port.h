@@ -51,8 +51,8 @@ class LibraryPort {
         (void)record, (void)engine;
         return nullptr;
     }
-    // Called before every statement (repeat playback restarts a stopped
-    // medium here).
+    // Called before every statement while Engine::libraryWatchesStatements
+    // is raised (repeat playback restarts a stopped medium here).
     virtual void beforeStatement(Engine& engine) { (void)engine; }
     // Subsystem state that a run resets (graphics, music, objects, progress).
     virtual void resetRun(Engine& engine) = 0;

@@ -1,5 +1,7 @@
 // User procedures: registration of 手順は heads, calls as commands and inside
 // expressions, parameters by position or by particle, by-reference results.
+#include <optional>
+
 #include "core/engine.h"
 #include "core/evaluator.h"
 #include "core/limits.h"
@@ -115,11 +117,12 @@ class CallUnderWay {
   public:
     CallUnderWay(Engine& engine, const void* holds) : engine_(engine) {
         ++engine.callsUnderWay_;
-        if (heldCount < kHeldLimit) heldByCalls[heldCount] = holds;
-        ++heldCount;
+        hold(holds);
     }
+    // What the call holds once its body begins (its program record).
+    void alsoHold(const void* item) { hold(item); }
     ~CallUnderWay() {
-        --heldCount;
+        heldCount -= held_;
         --engine_.callsUnderWay_;
         if (!engine_.keptForCalls_.empty()) [[unlikely]]
             letGoOfUnheld(engine_);
@@ -142,7 +145,14 @@ class CallUnderWay {
     CallUnderWay& operator=(const CallUnderWay&) = delete;
 
   private:
+    void hold(const void* item) {
+        if (heldCount < kHeldLimit) heldByCalls[heldCount] = item;
+        ++heldCount;
+        ++held_;
+    }
+
     Engine& engine_;
+    std::size_t held_ = 0;
 };
 
 void Engine::RegisterProcedures(std::vector<StatementRecord>& statements, int programNumber) {
@@ -216,7 +226,7 @@ bool Engine::CallProcedure(TextView name, TextView arguments, bool asCommand,
         Restore<std::shared_ptr<KeyedTable>> keep(procLocals);
         procLocals.reset();
         answer.clear();
-        runBody(*entry);
+        runBody(*entry, &underWay);
         return true;
     }
 
@@ -316,7 +326,7 @@ bool Engine::CallProcedure(TextView name, TextView arguments, bool asCommand,
         procLocals = std::move(locals);
         answer.clear();
         // The depth was checked above; the arguments ran at this depth.
-        runBody(*entry);
+        runBody(*entry, &underWay);
         locals = std::move(procLocals);
     }
     if (byReference && locals) {
@@ -433,14 +443,21 @@ void Engine::RunProcedureBody(xxCmdData& entry) {
     runBody(entry);
 }
 
-void Engine::runBody(xxCmdData& entry) {
+void Engine::runBody(xxCmdData& entry, CallUnderWay* call) {
     // An argument may have started an unwinding.
     if (unwinding()) throw Abandoned{};
     if (entry.Num < 0 || std::size_t(entry.Num) >= programLevels.size()) return;
     // Not counted: a record replaced or dropped while the body runs is kept
-    // until the call ends (keepWhileCalling).
+    // until the call ends (keepWhileCalling). A call already under way
+    // holds it too; a body run by itself (an event's procedure) is a call
+    // of its own.
     ProgramRecord* program = programLevels[std::size_t(entry.Num)].get();
-    CallUnderWay underWay(*this, program);
+    std::optional<CallUnderWay> ownCall;
+    if (call) {
+        call->alsoHold(program);
+    } else {
+        ownCall.emplace(*this, program);
+    }
     const int32_t savedLine = currentLine;
     const int32_t savedLevel = currentLevel;
     Restore<ErrorMode> keepMode(errors.errorMode);

@@ -88,7 +88,7 @@ void Engine::ExecuteStatement(StatementRecord& record) {
         ReportTooDeep(record.source);
         return;
     }
-    library.beforeStatement(*this);
+    if (libraryWatchesStatements) library.beforeStatement(*this);
     if (CompiledStatement* node = record.compiled.node()) {
         node->run(*this, record);
         return;

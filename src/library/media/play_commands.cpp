@@ -30,7 +30,12 @@ void finishPlay(Engine& engine, int code, bool repeat) {
         return;
     }
     session.pause = PauseState::Playing;
-    if (repeat) session.repeat = true;
+    if (repeat) {
+        session.repeat = true;
+        // The medium is started again when it ends, checked before every
+        // statement.
+        engine.libraryWatchesStatements = true;
+    }
 }
 
 int playCd(StatementRecord& record, Engine& engine) {

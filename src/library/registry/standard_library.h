@@ -32,7 +32,11 @@ class StandardLibrary : public LibraryPort {
     void teardownRun(Engine& engine) override;
     // Only a repeating medium costs anything here.
     void beforeStatement(Engine& engine) override {
-        if (state_.media && state_.media->repeat) repeatCheck(engine);
+        if (state_.media && state_.media->repeat) {
+            repeatCheck(engine);
+        } else {
+            engine.libraryWatchesStatements = false;
+        }
     }
 
     KeyedTable& commands() { return commands_; }
