@@ -19,6 +19,15 @@ namespace {
 
 constexpr TextView kProcedureHead = u"手順は　";
 
+// A stop inside a called body (Ctrl+C, 終了, the host's stop): the statement
+// or expression that made the call must not go on with what the call left
+// half done, or a command would act on an empty or partial value (save it to
+// a file, send it). The enclosing level ends its run there; a call a host
+// made from outside any run just returns.
+void abandonCallerIfStopped(const Engine& engine) {
+    if (engine.stopRequested && engine.nestingDepth > 0) throw Engine::Abandoned{};
+}
+
 struct Parameter {
     Text name;
     Text particle;  // empty for a positional parameter
@@ -227,6 +236,7 @@ bool Engine::CallProcedure(TextView name, TextView arguments, bool asCommand,
         procLocals.reset();
         answer.clear();
         runBody(*entry, &underWay);
+        abandonCallerIfStopped(*this);
         return true;
     }
 
@@ -328,6 +338,7 @@ bool Engine::CallProcedure(TextView name, TextView arguments, bool asCommand,
         // The depth was checked above; the arguments ran at this depth.
         runBody(*entry, &underWay);
         locals = std::move(procLocals);
+        abandonCallerIfStopped(*this);
     }
     if (byReference && locals) {
         for (std::size_t i = 0; i < params.size(); ++i) {

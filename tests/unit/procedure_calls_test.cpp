@@ -107,6 +107,15 @@ TEST_P(ProcedureCallsTest, RunawayRecursionEndsWithOneErrorAndTheScriptGoesOn) {
     EXPECT_EQ(messages(), (std::vector<Text>{u"後", u"5"}));
 }
 
+TEST_P(ProcedureCallsTest, AStopInsideACallEndsTheStatementThatMadeIt) {
+    // The command whose argument was being worked out when the run was
+    // stopped does not run on the empty answer (it might have saved it).
+    run({u"手順は　止める（n）", u"　終了", u"　nで手順から抜ける", u"終わり", u"止める(1)を表示",
+         u"「後」を表示"});
+    EXPECT_TRUE(messages().empty());
+    EXPECT_TRUE(errorBoxes().empty());
+}
+
 TEST_P(ProcedureCallsTest, ABudgetStopsATightLoopOfCalls) {
     engine().statementBudget = 5000;
     run({u"手順は　足す（A,B,C）", u"　A＋B＋Cで手順から抜ける", u"終わり", u"合計は、0",
