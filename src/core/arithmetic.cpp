@@ -197,38 +197,6 @@ std::shared_ptr<CompiledArithmetic> compileArithmetic(TextView text) {
 
 }  // namespace eval
 
-namespace {
-
-// Remainder and integer division first round both operands to the nearest
-// integer (ties to even). A zero divisor gives 0: arithmetic faults must not
-// stop a script, and no script should ever see "inf".
-double applyOperator(int op, double a, double b) {
-    switch (op) {
-        case 1:
-            return a + b;
-        case 2:
-            return a - b;
-        case 3:
-            return a * b;
-        case 4:
-            return b == 0 ? 0 : a / b;
-        case 5:
-            return std::pow(a, b);
-        case 6: {
-            double x = std::nearbyint(a), y = std::nearbyint(b);
-            return y == 0 ? 0 : std::fmod(x, y);
-        }
-        case 7: {
-            double x = std::nearbyint(a), y = std::nearbyint(b);
-            return y == 0 ? 0 : std::trunc(x / y);
-        }
-        default:
-            return 0;
-    }
-}
-
-}  // namespace
-
 double Engine::runArithmetic(const eval::CompiledArithmetic& compiled) {
     // Small expressions stay on the machine stack; a missing operand (as in
     // 2*-3, where - is binary) counts as 0 rather than failing.
@@ -255,7 +223,7 @@ double Engine::runArithmetic(const eval::CompiledArithmetic& compiled) {
         }
         double b = top > 0 ? stack[--top] : 0;
         double a = top > 0 ? stack[--top] : 0;
-        double r = applyOperator(token.op, a, b);
+        double r = eval::applyOperator(token.op, a, b);
         stack[top++] = std::isfinite(r) ? r : 0;
     }
     return top > 0 ? stack[top - 1] : 0;

@@ -167,6 +167,7 @@ class KeyedTable {
     }
     // The entry at a position of the insertion order.
     xxCmdData& entryAt(std::size_t position) { return *order_[position].second; }
+    const xxCmdData& entryAt(std::size_t position) const { return *order_[position].second; }
     std::size_t size() const { return order_.size(); }
     bool empty() const { return order_.empty(); }
     // Entries in insertion order, with the key each stands under.

@@ -12,10 +12,33 @@
 #include <cstdint>
 #include <memory>
 
+#include "text/text.h"
+
 namespace qel {
 
 class Engine;
+class NumberComparison;
 struct StatementRecord;
+namespace eval {
+struct ArgPlan;
+}
+
+// What a node does, for the few forms a procedure that only computes with
+// numbers is made of (core/numeric_procedures.h). Pointers stay with the node.
+struct NodeForm {
+    enum class Kind : std::uint8_t { Leave, IfLeave, AssignNumber };
+    Kind kind = Kind::Leave;
+    // Leave: the answer's analysis (null: a leave without one) and its text.
+    // AssignNumber: the arithmetic stored into the record's head.
+    const eval::ArgPlan* value = nullptr;
+    TextView valueText;
+    // IfLeave: a comparison of a variable with a number, whether it is
+    // negated, and the branch run when it holds (a record whose node is a
+    // Leave). There is no other branch.
+    const NumberComparison* comparison = nullptr;
+    bool negate = false;
+    StatementRecord* branch = nullptr;
+};
 
 class CompiledStatement {
   public:
@@ -23,6 +46,11 @@ class CompiledStatement {
     // Runs the statement. The engine's per-statement guards (stop request,
     // budget, watcher, stack) have been passed already.
     virtual void run(Engine& engine, StatementRecord& record) = 0;
+    // Fills `form` when the node is one of those forms.
+    virtual bool describe(NodeForm& form) {
+        (void)form;
+        return false;
+    }
 };
 
 // A record's node and how far its compilation got. Compiling waits for a

@@ -288,6 +288,10 @@ bool NumberComparison::test(Engine& engine, bool& holds) const {
     return true;
 }
 
+bool NumberComparison::holdsFor(double value) const {
+    return compareNumbers(value, right_, code_);
+}
+
 bool Engine::CompareValues(TextView left, TextView rightText, int code) {
     TextView raw = text::trimBlanks(rightText);
     bool quoted = raw.size() >= 2 && raw.front() == u'"' && raw.back() == u'"';

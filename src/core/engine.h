@@ -357,6 +357,8 @@ class Engine {
     // The variable a write goes to: found by the scope search, else a new global.
     xxCmdData& variableForWriting(TextView name);
     xxCmdData& variableForWriting(TextView name, VariableLookup& lookup);
+    // A new global, as writing a name that no scope has makes one.
+    xxCmdData& createGlobal(TextView name);
     void DeclareLocals(TextView list);
     void DeclareLocals(const std::vector<Text>& names);
     // The names a ここだけの変数 list declares.

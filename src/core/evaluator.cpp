@@ -437,6 +437,13 @@ class CompiledAssignment : public CompiledStatement {
     void run(Engine& engine, StatementRecord& record) override {
         engine.assignPlanned(record.head, record.woArg, *plan_, lookup_);
     }
+    // The target is the record's head, a plain name.
+    bool describe(NodeForm& form) override {
+        if (plan_->kind != PlanKind::Arithmetic || !plan_->arithmetic) return false;
+        form.kind = NodeForm::Kind::AssignNumber;
+        form.value = plan_.get();
+        return true;
+    }
 
   private:
     std::shared_ptr<ArgPlan> plan_;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cmath>
 #include <memory>
 #include <unordered_map>
 #include <vector>
@@ -78,6 +79,35 @@ struct CompiledArithmetic {
 
 std::shared_ptr<CompiledArithmetic> compileArithmetic(TextView text);
 
+// One operator of compiled arithmetic (ArithmeticToken::op) applied.
+// Remainder and integer division first round both operands to the nearest
+// integer (ties to even). A zero divisor gives 0: arithmetic faults must not
+// stop a script, and no script should ever see "inf".
+inline double applyOperator(int op, double a, double b) {
+    switch (op) {
+        case 1:
+            return a + b;
+        case 2:
+            return a - b;
+        case 3:
+            return a * b;
+        case 4:
+            return b == 0 ? 0 : a / b;
+        case 5:
+            return std::pow(a, b);
+        case 6: {
+            double x = std::nearbyint(a), y = std::nearbyint(b);
+            return y == 0 ? 0 : std::fmod(x, y);
+        }
+        case 7: {
+            double x = std::nearbyint(a), y = std::nearbyint(b);
+            return y == 0 ? 0 : std::trunc(x / y);
+        }
+        default:
+            return 0;
+    }
+}
+
 // The analysis of one argument text (what EvalText caches per text).
 PlanPtr analyseText(TextView text);
 
@@ -126,6 +156,9 @@ class NumberComparison {
     // otherwise the condition must take its ordinary evaluation, which
     // compares texts and reports what is wrong.
     bool test(Engine& engine, bool& holds) const;
+    // The variable compared, and the comparison applied to a number it holds.
+    const Text& name() const { return name_; }
+    bool holdsFor(double value) const;
 
   private:
     Text name_;

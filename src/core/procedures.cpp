@@ -5,7 +5,9 @@
 #include "core/engine.h"
 #include "core/evaluator.h"
 #include "core/limits.h"
+#include "core/numeric_procedures.h"
 #include "core/parser.h"
+#include "core/procedure_parameters.h"
 #include "core/stack_guard.h"
 #include "core/values.h"
 #include "text/brackets.h"
@@ -27,25 +29,6 @@ constexpr TextView kProcedureHead = u"手順は　";
 void abandonCallerIfStopped(const Engine& engine) {
     if (engine.stopRequested && engine.nestingDepth > 0) throw Engine::Abandoned{};
 }
-
-struct Parameter {
-    Text name;
-    Text particle;  // empty for a positional parameter
-};
-
-struct ParsedParameters {
-    bool valid = false;
-    // Some parameter takes its argument by position (none names a particle
-    // of its own): the argument text is split at its commas.
-    bool anyPositional = false;
-    std::vector<Parameter> params;
-    // The shape of a locals table holding just these parameters.
-    std::uint64_t localsShape = KeyedTable::newShape();
-    // One emptied locals table of this shape, kept for the next call: a
-    // loop calling the procedure takes and gives back the same table
-    // without searching the engine's pool. Deeper recursion uses the pool.
-    mutable std::shared_ptr<KeyedTable> spare;
-};
 
 // Parses the parameter list; false when a bracketed name without particle
 // follows a positional item.
@@ -324,7 +307,9 @@ bool Engine::CallProcedure(TextView name, TextView arguments, bool asCommand,
     // Two parameters of one name make one local: such a table is not marked.
     if (!reused && locals->size() == params.size()) locals->setShape(parsedParams.localsShape);
 
-    {
+    // A procedure that only computes with numbers runs on numbers alone,
+    // when it can; otherwise (and then nothing has changed) the body runs.
+    if (byReference || !numeric::tryRun(*this, *entry, parsedParams, *locals)) {
         // The caller's scope comes back however the body ends. The tables
         // are moved, not copied, as this happens on every call: the locals
         // come back out of procLocals when the body returns.

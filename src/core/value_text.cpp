@@ -211,6 +211,10 @@ void ValueText::keepFractionalNumber(double value) {
     pending_ = Pending::None;
 }
 
+bool ValueText::textIsNumberReading(double number) const {
+    return text() == number::format(number);
+}
+
 Text& ValueText::edit() {
     text();
     lines_.reset();

@@ -79,6 +79,15 @@ class ValueText {
         out = number_;
         return true;
     }
+    // The number the value is exactly the text of ("7", not "007" or
+    // "7.0"): a number kept as one, or a text that reads back unchanged.
+    bool holdsExactNumber(double& out) const {
+        if (pending_ == Pending::Number) {
+            out = number_;
+            return true;
+        }
+        return readsAsNumber(out) && textIsNumberReading(out);
+    }
     // Keeps a computed number. The number kept must be the one its text
     // reads as (at most 15 significant digits), or later arithmetic would
     // see digits the script never could: 1÷3 is 0.333333333333333, and that
@@ -135,6 +144,7 @@ class ValueText {
     void dropForms();
     void dropLines();
     void keepFractionalNumber(double value);
+    bool textIsNumberReading(double number) const;
 
     mutable Text text_;
     mutable double number_ = 0;

@@ -258,6 +258,10 @@ xxCmdData& Engine::variableForWriting(TextView name, VariableLookup& lookup) {
 
 xxCmdData& Engine::variableForWriting(TextView name) {
     if (xxCmdData* entry = FindVariable(name)) return *entry;
+    return createGlobal(name);
+}
+
+xxCmdData& Engine::createGlobal(TextView name) {
     ++outerCreations;
     auto created = std::make_shared<xxCmdData>();
     created->Name = Text(name);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <sstream>
 #include <thread>
 
@@ -118,6 +119,22 @@ TEST_F(DebuggingTest, RequestsFromAnotherThreadReachAnEndlessLoop) {
     ASSERT_EQ(recorder_.halts.size(), 2u);
     EXPECT_EQ(recorder_.halts[0].rfind("@", 0), 0u) << recorder_.halts[0];
     EXPECT_EQ(recorder_.halts[1], "停止行@3");
+}
+
+TEST_F(DebuggingTest, APauseFromAnotherThreadReachesARecursionOnNumbers) {
+    // fib(60) would run for hours; its calls run on numbers alone. The
+    // pause asked while they run halts the script, and the halt stops it.
+    recorder_.stopAtHalt = true;
+    std::thread other([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        qel().RequestPause();
+    });
+    run({u"手順は　フィボ（n）", u"　もし n が 2 より下なら nで手順から抜ける",
+         u"　答えは、フィボ(n－1)＋フィボ(n－2)", u"　答えで手順から抜ける", u"終わり",
+         u"フィボ(60)を表示"});
+    other.join();
+    EXPECT_EQ(recorder_.halts.size(), 1u);
+    EXPECT_TRUE(messages().empty()) << text::toUtf8(messages().front());
 }
 
 TEST_F(DebuggingTest, RunComndBeforeAnyRunHasAProgramToRunIn) {

@@ -249,6 +249,15 @@ class CompiledOneLineIf : public CompiledStatement {
         }
         runBranch(engine, holds ? parts_->thenRecord.get() : parts_->elseRecord.get());
     }
+    // The guard at the top of a procedure: a number comparison, then a leave.
+    bool describe(NodeForm& form) override {
+        if (!number_ || !parts_->thenRecord || parts_->elseRecord) return false;
+        form.kind = NodeForm::Kind::IfLeave;
+        form.comparison = number_.get();
+        form.negate = parts_->negate;
+        form.branch = parts_->thenRecord.get();
+        return true;
+    }
 
   private:
     std::unique_ptr<IfParts> parts_;

@@ -76,6 +76,13 @@ class CompiledLeave : public CompiledStatement {
             engine.requestLeave(target_);
         });
     }
+    bool describe(NodeForm& form) override {
+        if (target_ != Engine::Unwind::LeaveProcedure) return false;
+        form.kind = NodeForm::Kind::Leave;
+        form.value = plan_.get();
+        form.valueText = valueText_;
+        return true;
+    }
 
   private:
     Engine::Unwind target_;
