@@ -80,7 +80,10 @@ struct Step {
     const NumberComparison* comparison = nullptr;
     bool negate = false;
     bool answers = false;  // Leave, IfLeave: the leave gives an answer
-    Expression value;      // Assign: the value; Leave, IfLeave: the answer
+    // Leave, IfLeave: the answer is a call, whose answer (a number or
+    // nothing) the leave passes on as it is.
+    bool answerIsCall = false;
+    Expression value;  // Assign: the value; Leave, IfLeave: the answer
 };
 
 struct Procedure {
@@ -269,6 +272,14 @@ class Maker {
 
     bool answer(Procedure& procedure, const eval::ArgPlan* plan, Step& step) {
         step.answers = plan != nullptr;
+        if (plan && isProcedureCall(*plan)) {
+            Token token;
+            token.kind = Token::Kind::Call;
+            token.call = call(procedure, *plan);
+            step.value.tokens.push_back(token);
+            step.answerIsCall = true;
+            return token.call != nullptr;
+        }
         return !plan || value(procedure, *plan, step.value);
     }
 
@@ -377,8 +388,7 @@ class Maker {
     }
 
     // An argument naming a variable passes it; anything else is evaluated.
-    bool argument(Procedure& caller, const Text& text, const eval::ArgPlan* plan,
-                  Expression& out) {
+    bool argument(Procedure& caller, const Text& text, const eval::ArgPlan* plan, Expression& out) {
         if (text.empty() || !plan) return refuse(Outcome::Never);
         if (auto slot = parameterIndex(caller, text)) {
             out.tokens.push_back(readOf({false, *slot}));
@@ -500,7 +510,6 @@ class Run {
         return engine_.globals.find(name);
     }
 
-
     // `places` holds the arguments, and then the parameters' values.
     double call(const Procedure& procedure, double* places) {
         // The same limits as a call that runs the ordinary way.
@@ -529,8 +538,7 @@ class Run {
                     store(step.place, places, kept(evaluate(step.value, places)));
                     break;
                 case Step::Kind::IfLeave:
-                    if (step.comparison->holdsFor(load(step.place, places)) == step.negate)
-                        break;
+                    if (step.comparison->holdsFor(load(step.place, places)) == step.negate) break;
                     // The branch is a statement of its own.
                     checkBeforeStatement();
                     leave(step, places);
@@ -544,6 +552,10 @@ class Run {
 
     void leave(const Step& step, const double* places) {
         if (!step.answers) return;
+        if (step.answerIsCall) {
+            evaluate(step.value, places);
+            return;
+        }
         answer_ = kept(evaluate(step.value, places));
         answerEmpty_ = false;
     }
@@ -654,7 +666,8 @@ const Cluster* clusterFor(Engine& engine, const xxCmdData& entry, const ParsedPa
             parsed.numeric = std::move(cluster);
             return parsed.numeric.get();
         case Outcome::NotYet:
-            parsed.numericWait = std::min(kMaxWait, std::max<std::uint32_t>(1, parsed.numericWait * 2));
+            parsed.numericWait =
+                std::min(kMaxWait, std::max<std::uint32_t>(1, parsed.numericWait * 2));
             return nullptr;
         case Outcome::Never:
             parsed.neverNumeric = true;
@@ -673,8 +686,7 @@ bool tryRun(Engine& engine, xxCmdData& entry, const ParsedParameters& parsed,
     if (!engine.compileStatements || engine.statementBudget >= 0 ||
         engine.watchStatements.load(std::memory_order_relaxed) || engine.libraryWatchesStatements)
         return false;
-    if (locals.shape() != parsed.localsShape || locals.size() != parsed.params.size())
-        return false;
+    if (locals.shape() != parsed.localsShape || locals.size() != parsed.params.size()) return false;
     const Cluster* cluster = clusterFor(engine, entry, parsed);
     if (!cluster) return false;
     double arguments[kMaxParameters];
