@@ -88,7 +88,9 @@ struct Step {
 
 struct Procedure {
     const xxCmdData* entry = nullptr;
-    const ProgramRecord* program = nullptr;
+    // The program record the statements were read from. Watched, not held:
+    // a record that went is never mistaken for a new one at its address.
+    std::weak_ptr<const ProgramRecord> program;
     std::vector<Text> parameters;
     std::vector<Step> steps;
     std::vector<std::unique_ptr<Call>> calls;
@@ -116,7 +118,7 @@ class Cluster {
         if (level < 0 || std::size_t(level) >= engine.programLevels.size()) return false;
         const ProgramRecord* program = engine.programLevels[std::size_t(level)].get();
         for (const auto& procedure : procedures) {
-            if (procedure->program != program) return false;
+            if (procedure->program.lock().get() != program) return false;
         }
         return true;
     }
@@ -165,7 +167,7 @@ class Maker {
         const auto* parsed = static_cast<const ParsedParameters*>(entry.parsed.get());
         if (!parsed) return noForm(Outcome::NotYet);
         if (!takesNumbers(entry, *parsed)) return noForm(Outcome::Never);
-        const ProgramRecord* program = engine_.programLevels[std::size_t(entry.Num)].get();
+        const auto& program = engine_.programLevels[std::size_t(entry.Num)];
         auto made = std::make_unique<Procedure>();
         Procedure& procedure = *made;
         procedure.entry = &entry;
