@@ -1,0 +1,59 @@
+#!/usr/bin/env python3
+"""Time from Ctrl+C (SIGINT) to the end of the process, for scripts that are
+busy when it comes: a recursion whose calls run on numbers alone, and an
+endless loop of statements. Prints the median and the longest of the runs.
+
+Usage: interrupt_latency.py QELSCRIPT [RUNS]
+"""
+import os
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+
+SCRIPTS = {
+    "fib(60) on numbers": """手順は　フィボ（n）
+  もし n が 2 より下なら nで手順から抜ける
+  答えは、フィボ(n－1)＋フィボ(n－2)
+  答えで手順から抜ける
+終わり
+「始め」を表示
+フィボ(60)を表示
+""",
+    "endless loop": """「始め」を表示
+X は 0
+永遠に繰り返す
+  X に 1 を足せ
+繰り返し終わり
+""",
+}
+
+
+def one_run(qelscript, path):
+    child = subprocess.Popen([qelscript, "--console", path], stdout=subprocess.PIPE,
+                             stdin=subprocess.DEVNULL)
+    child.stdout.readline()  # 始め: the busy part has begun
+    time.sleep(0.3)
+    start = time.monotonic()
+    child.send_signal(signal.SIGINT)
+    child.wait()
+    if child.returncode != 130:
+        raise SystemExit(f"exit status {child.returncode}, expected 130")
+    return (time.monotonic() - start) * 1000
+
+
+def main():
+    qelscript = sys.argv[1]
+    runs = int(sys.argv[2]) if len(sys.argv) > 2 else 7
+    with tempfile.TemporaryDirectory() as work:
+        for name, text in SCRIPTS.items():
+            path = os.path.join(work, "busy.qel")
+            with open(path, "w", encoding="utf-8") as f:
+                f.write(text)
+            times = sorted(one_run(qelscript, path) for _ in range(runs))
+            print(f"{name}: median {times[len(times) // 2]:.1f} ms, longest {times[-1]:.1f} ms")
+
+
+if __name__ == "__main__":
+    main()
