@@ -472,6 +472,7 @@ class Run {
         }
         depthLeft_ = kMaxNestingDepth - engine_.nestingDepth;
         interrupt_ = engine_.interruptFlag;
+        budgetLeft_ = engine_.statementBudget;
         return depthLeft_ > 0;
     }
 
@@ -489,6 +490,7 @@ class Run {
                 outer.entry ? *outer.entry : engine_.createGlobal(cluster_.outerNames[index]);
             entry.Value.setNumber(outer.value);
         }
+        engine_.statementBudget = budgetLeft_;
         if (answerEmpty_) {
             engine_.answer.clear();
         } else {
@@ -525,11 +527,16 @@ class Run {
         return answerEmpty_ ? 0 : answer_;
     }
 
-    // Whether the ordinary run would stop or hand over before a statement.
-    void checkBeforeStatement() const {
+    // Whether the ordinary run would stop or hand over before a statement;
+    // a statement budget is counted down as the ordinary run counts it.
+    void checkBeforeStatement() {
         if ((interrupt_ && *interrupt_) || engine_.watchStatements.load(std::memory_order_relaxed))
             [[unlikely]]
             throw Dropped{};
+        if (budgetLeft_ >= 0) [[unlikely]] {
+            if (budgetLeft_ == 0) throw Dropped{};
+            --budgetLeft_;
+        }
     }
 
     void runSteps(const Procedure& procedure, double* places) {
@@ -648,6 +655,10 @@ class Run {
     bool answerEmpty_ = true;
     int depthLeft_ = 0;
     const volatile int* interrupt_ = nullptr;
+    // What is left of the statement budget (negative: no budget). Stored
+    // with the rest; a run that uses it up hands over, and the ordinary run
+    // then stops at the same statement.
+    std::int64_t budgetLeft_ = -1;
 };
 
 // The form for calls of `entry`, made or made again when due; null when
@@ -683,10 +694,10 @@ const Cluster* clusterFor(Engine& engine, const xxCmdData& entry, const ParsedPa
 bool tryRun(Engine& engine, xxCmdData& entry, const ParsedParameters& parsed,
             const KeyedTable& locals) {
     if (parsed.neverNumeric) return false;
-    // A budget counts statements, and a watcher or the library's own
-    // per-statement work sees each one: those runs take the ordinary way.
-    if (!engine.compileStatements || engine.statementBudget >= 0 ||
-        engine.watchStatements.load(std::memory_order_relaxed) || engine.libraryWatchesStatements)
+    // A watcher or the library's own per-statement work sees each
+    // statement: those runs take the ordinary way.
+    if (!engine.compileStatements || engine.watchStatements.load(std::memory_order_relaxed) ||
+        engine.libraryWatchesStatements)
         return false;
     if (locals.shape() != parsed.localsShape || locals.size() != parsed.params.size()) return false;
     const Cluster* cluster = clusterFor(engine, entry, parsed);

@@ -140,5 +140,38 @@ TEST_F(NumericProceduresTest, RandomProceduresGiveWhatTheOrdinaryRunGives) {
     EXPECT_GT(ranOnNumbers, kPrograms / 3);
 }
 
+TEST_F(NumericProceduresTest, AStatementBudgetRunsOutAtTheSameStatement) {
+    // The budget counts the statements of calls that run on numbers as the
+    // ordinary run counts them: what was added up, what was shown and what
+    // is left of the budget are the same, wherever it runs out.
+    const std::vector<Text> lines{u"手順は　フィボ（n）",
+                                  u"　もし n が 2 より下なら nで手順から抜ける",
+                                  u"　答えは、フィボ(n－1)＋フィボ(n－2)",
+                                  u"　答えで手順から抜ける",
+                                  u"終わり",
+                                  u"合計は、0",
+                                  u"Ｉに1から30まで繰り返",
+                                  u"　合計は、合計＋フィボ(Ｉ％12)",
+                                  u"繰り返し終わり",
+                                  u"合計を表示"};
+    for (std::int64_t budget : {40, 137, 1000, 4321, 1000000}) {
+        engine().statementBudget = budget;
+        const std::uint64_t before = numeric::callsRunOnNumbers();
+        const Outcome fast = runWith(true, lines);
+        const bool tookNumbers = numeric::callsRunOnNumbers() > before;
+        const std::int64_t fastLeft = engine().statementBudget;
+        const Text fastTotal = variable(u"合計");
+        engine().statementBudget = budget;
+        const Outcome ordinary = runWith(false, lines);
+        EXPECT_EQ(fast.messages, ordinary.messages) << budget;
+        EXPECT_EQ(fastLeft, engine().statementBudget) << budget;
+        EXPECT_EQ(fastTotal, variable(u"合計")) << budget;
+        if (budget >= 4321) {
+            EXPECT_TRUE(tookNumbers) << budget;
+        }
+    }
+    engine().statementBudget = -1;
+}
+
 }  // namespace
 }  // namespace qel::testing
