@@ -12,21 +12,13 @@ import sys
 import tempfile
 import time
 
+# The busy scripts are the interrupt test's own.
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "control"))
+import interrupt  # noqa: E402
+
 SCRIPTS = {
-    "fib(60) on numbers": """手順は　フィボ（n）
-  もし n が 2 より下なら nで手順から抜ける
-  答えは、フィボ(n－1)＋フィボ(n－2)
-  答えで手順から抜ける
-終わり
-「始め」を表示
-フィボ(60)を表示
-""",
-    "endless loop": """「始め」を表示
-X は 0
-永遠に繰り返す
-  X に 1 を足せ
-繰り返し終わり
-""",
+    "fib(60) on numbers": interrupt.SCRIPTS["a recursion on numbers alone"],
+    "endless loop": interrupt.SCRIPTS["block loop"],
 }
 
 

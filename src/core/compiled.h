@@ -12,8 +12,6 @@
 #include <cstdint>
 #include <memory>
 
-#include "text/text.h"
-
 namespace qel {
 
 class Engine;
@@ -28,10 +26,9 @@ struct ArgPlan;
 struct NodeForm {
     enum class Kind : std::uint8_t { Leave, IfLeave, AssignNumber };
     Kind kind = Kind::Leave;
-    // Leave: the answer's analysis (null: a leave without one) and its text.
+    // Leave: the answer's analysis (null: a leave without one).
     // AssignNumber: the arithmetic stored into the record's head.
     const eval::ArgPlan* value = nullptr;
-    TextView valueText;
     // IfLeave: a comparison of a variable with a number, whether it is
     // negated, and the branch run when it holds (a record whose node is a
     // Leave). There is no other branch.

@@ -80,7 +80,6 @@ class CompiledLeave : public CompiledStatement {
         if (target_ != Engine::Unwind::LeaveProcedure) return false;
         form.kind = NodeForm::Kind::Leave;
         form.value = plan_.get();
-        form.valueText = valueText_;
         return true;
     }
 
